@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Korvane needs, only when some are missing.
+# Usage: install-packages.sh run|test
+set -euo pipefail
+
+build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev
+       libavformat-dev libavcodec-dev libswresample-dev fonts-dejavu-core
+       pulseaudio)
+test=(libgtest-dev libbenchmark-dev xvfb ffmpeg sox socat clang libclang-rt-14-dev)
+
+wanted=("${build[@]}")
+[ "${1:-run}" = test ] && wanted+=("${test[@]}")
+
+missing=()
+for package in "${wanted[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"

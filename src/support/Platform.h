@@ -1,0 +1,72 @@
+#pragma once
+// The one seam through which the engine reaches time, timers, threads and the operator.
+// Engine code never calls Qt or the system clock directly, so tests can swap in virtual time.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace kv {
+
+// A periodic call on the main thread. Created disabled; a disabled timer makes no further calls.
+class TTimer {
+public:
+    virtual ~TTimer() = default;
+    virtual void SetInterval(uint32_t ms) = 0;  // may change while running
+    virtual uint32_t Interval() const = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+    virtual bool Enabled() const = 0;
+};
+
+enum class TButtons { Ok, YesNo };
+enum class TAnswer { Ok, Yes, No };
+
+// The values a Windows power query gives; 255 means "not known" in each field.
+struct TPowerStatus {
+    uint8_t acLineStatus = 255;        // 0 offline, 1 online
+    uint8_t batteryFlag = 255;         // bit 7 set: no battery
+    uint8_t batteryLifePercent = 255;  // 0..100
+};
+
+class TPlatform {
+public:
+    virtual ~TPlatform() = default;
+
+    // Milliseconds since an arbitrary start, wrapping at 2^32; take differences modulo 2^32.
+    virtual uint32_t TickCount() = 0;
+    // Blocks the calling thread; nothing else runs on it meanwhile.
+    virtual void Sleep(uint32_t ms) = 0;
+
+    virtual std::unique_ptr<TTimer> CreateTimer(std::function<void()> onTimer) = 0;
+    // Runs the call on the main thread and returns when it has finished (runs it at once when
+    // already on the main thread).
+    virtual void RunOnMainThread(const std::function<void()>& call) = 0;
+    virtual bool IsMainThread() = 0;
+    // Lets waiting timer calls, key presses and handed-over calls run inside a long operation.
+    virtual void ProcessMessages() = 0;
+
+    virtual TAnswer MessageBox(const std::string& text, const std::string& caption,
+                               TButtons buttons) = 0;
+    virtual std::optional<std::string> InputBox(const std::string& caption,
+                                                const std::string& prompt,
+                                                const std::string& initial) = 0;
+    // filter: "description|patterns|description|patterns…" as in the language file.
+    virtual std::optional<std::string> OpenFileName(const std::string& filter) = 0;
+    virtual std::optional<std::string> SaveFileName(const std::string& filter,
+                                                    const std::string& proposedName) = 0;
+
+    // False when the machine cannot tell.
+    virtual bool PowerStatus(TPowerStatus& status) = 0;
+    virtual void DebugOutput(const std::string& line) = 0;
+    // Uniform in [0, range); range 0 gives 0. Seeded once per process.
+    virtual uint32_t Random(uint32_t range) = 0;
+};
+
+// The process-wide platform. The program (console, kvctl) or the test installs one before
+// anything else runs; it is not owned.
+TPlatform& Platform();
+void InstallPlatform(TPlatform* platform);
+
+}  // namespace kv
