@@ -1,0 +1,27 @@
+#pragma once
+// Small conversions shared by the whole program. Numbers are shown and written with "." as
+// the decimal point, dates and times in the Russian formats, whatever the system locale.
+
+#include <cstdint>
+#include <string>
+
+namespace kv {
+
+std::string IntToText(int64_t value);
+// x nudged by 0.00001 away from zero, then truncated toward zero.
+int64_t TruncNudged(double x);
+// Rounded to 4 decimals first, then half away from zero: 2.49996 gives 3.
+int64_t RoundHalfAway(double x);
+// Whole seconds of ms as H:mm:ss (hours wrap at 24), then "." and 1, 2 or 3 fraction digits.
+std::string ClockText(int64_t ms, int decimals);
+std::string EnsureExtension(const std::string& name, const std::string& extension);
+int64_t TextToIntOrZero(const std::string& text);
+// "," and "." both taken as the decimal separator; empty or invalid text gives 0.
+double TextToReal(const std::string& text);
+uint64_t HexToInt(const std::string& text);
+// The folder of the running program, with a trailing "/".
+std::string AppFolder();
+// The program's version as four dot-separated numbers, "0.0.0.0" when the build gave none.
+std::string AppVersionText();
+
+}  // namespace kv
