@@ -1,0 +1,91 @@
+#include "show/CueTime.h"
+
+#include "show/ScenarioFields.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <optional>
+
+namespace kv {
+
+namespace {
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::optional<int64_t> ClockPart(std::string_view text, int64_t limit)
+{
+    if (text.empty() || !std::all_of(text.begin(), text.end(), IsDigit))
+        return std::nullopt;
+    int64_t value = 0;
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || value > limit)
+        return std::nullopt;
+    return value;
+}
+
+// H:M:S or M:S, each part in its clock range.
+std::optional<int64_t> ClockSeconds(std::string_view text, size_t colons)
+{
+    constexpr int64_t kLimits[3] = {23, 59, 59};
+    constexpr int64_t kSeconds[3] = {3600, 60, 1};
+    int64_t total = 0;
+    for (size_t index = 2 - colons; index < 3; ++index) {
+        const size_t cut = text.find(':');
+        const auto part = ClockPart(text.substr(0, cut), kLimits[index]);
+        if (!part)
+            return std::nullopt;
+        total += *part * kSeconds[index];
+        text.remove_prefix(cut == std::string_view::npos ? text.size() : cut + 1);
+    }
+    return total;
+}
+
+std::optional<int64_t> WholeSeconds(std::string_view text)
+{
+    const size_t colons = std::count(text.begin(), text.end(), ':');
+    if (colons > 2)
+        return std::nullopt;
+    if (colons > 0)
+        return ClockSeconds(text, colons);
+    int32_t seconds = 0;
+    if (!ParseDecimalInt(text, seconds))
+        return std::nullopt;
+    return seconds;
+}
+
+}  // namespace
+
+int32_t ParseCueTime(std::string_view text)
+{
+    const size_t dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    const std::string_view fraction =
+        dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+
+    const auto seconds = WholeSeconds(whole);
+    if (!seconds)
+        return 0;
+    int64_t fractionMs = 0;
+    int64_t weight = 100;
+    for (size_t i = 0; i < fraction.size() && weight > 0; ++i, weight /= 10) {
+        if (!IsDigit(fraction[i])) {
+            if (i == 0)
+                return 0;
+            break;
+        }
+        fractionMs += (fraction[i] - '0') * weight;
+    }
+    // -5.5 is five and a half seconds before zero, not four and a half.
+    const bool negative = !whole.empty() && whole.front() == '-';
+    const int64_t ms = *seconds * 1000 + (negative ? -fractionMs : fractionMs);
+    // A time beyond 32 bits would wrap into an early cue; it reads as unreadable instead.
+    if (ms < std::numeric_limits<int32_t>::min() || ms > std::numeric_limits<int32_t>::max())
+        return 0;
+    return static_cast<int32_t>(ms);
+}
+
+}  // namespace kv

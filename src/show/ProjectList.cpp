@@ -1,0 +1,63 @@
+#include "show/ProjectList.h"
+
+#include "show/ScenarioFile.h"
+#include "show/ScenarioParser.h"
+#include "support/Localizer.h"
+#include "support/Platform.h"
+#include "support/TextEncoding.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace kv {
+
+namespace {
+
+void ShowError(const std::string& text)
+{
+    Platform().MessageBox(text, Localize(91, "Ошибка"), TButtons::Ok);
+}
+
+}  // namespace
+
+void TProjectList::Load(const std::string& path)
+{
+    Clear();
+    std::string bytes;
+    if (const std::string error = ReadScenarioFile(path, bytes); !error.empty()) {
+        ShowError(error);
+        return;
+    }
+    if (const size_t badLine = ParseScenarioText(DecodeText(bytes), cues_); badLine != 0) {
+        Clear();
+        ShowError(Localize(94, "Ошибка загрузки сценария (строка:") + " " +
+                  std::to_string(badLine) + ").");
+        return;
+    }
+    SortByTime();
+    name_ = std::filesystem::path(path).filename().string();
+}
+
+void TProjectList::Clear()
+{
+    cues_.clear();
+    cues_.shrink_to_fit();
+    name_.clear();
+}
+
+int32_t TProjectList::Duration() const
+{
+    if (cues_.empty())
+        return 0;
+    return std::max_element(cues_.begin(), cues_.end(), [](const TCue& a, const TCue& b) {
+               return a.time < b.time;
+           })->time;
+}
+
+void TProjectList::SortByTime()
+{
+    std::stable_sort(cues_.begin(), cues_.end(),
+                     [](const TCue& a, const TCue& b) { return a.time < b.time; });
+}
+
+}  // namespace kv

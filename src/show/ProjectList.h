@@ -1,0 +1,39 @@
+#pragma once
+// One scenario: the cues of a loaded file, sorted by time, and the file's name.
+
+#include "show/Cue.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+class TProjectList {
+public:
+    TProjectList() = default;
+    // The player and the memory transfer keep references to a slot's list.
+    TProjectList(const TProjectList&) = delete;
+    TProjectList& operator=(const TProjectList&) = delete;
+
+    // Replaces the list with the file's cues. A file that cannot be read or a bad line is
+    // reported to the operator and leaves the list empty.
+    void Load(const std::string& path);
+    void Clear();
+
+    int Count() const { return static_cast<int>(cues_.size()); }
+    // index 0 .. Count() - 1
+    const TCue& Cue(int index) const { return cues_[static_cast<size_t>(index)]; }
+    // The latest cue time, 0 when empty.
+    int32_t Duration() const;
+    // Ascending by time; cues with equal times keep their file order.
+    void SortByTime();
+    // The loaded file's name without its folder, empty when nothing is loaded.
+    const std::string& Name() const { return name_; }
+
+private:
+    std::vector<TCue> cues_;
+    std::string name_;
+};
+
+}  // namespace kv
