@@ -1,0 +1,31 @@
+#pragma once
+// One firing module's black box as stored in a .dat file (little-endian).
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kv {
+
+constexpr size_t kBlackBoxRecordSize = 31901;
+constexpr size_t kBlackBoxAddressOffset = 0;
+constexpr size_t kBlackBoxVersionOffset = 1;
+constexpr size_t kBlackBoxChannelsOffset = 5;
+constexpr size_t kBlackBoxReadTimeOffset = 9;
+constexpr size_t kBlackBoxReadTimeAgainOffset = 17;
+constexpr size_t kBlackBoxCounterOffset = 25;
+constexpr size_t kBlackBoxLogOffset = 157;  // 128 reserved bytes before it stay unwritten
+constexpr int kBlackBoxWords = 7936;
+constexpr uint16_t kBlackBoxFirstAddress = 0x0400;
+
+void PutInt32(std::vector<uint8_t>& buffer, size_t offset, int32_t value);
+void PutDouble(std::vector<uint8_t>& buffer, size_t offset, double value);
+int32_t GetInt32(const std::vector<uint8_t>& buffer, size_t offset);
+double GetDouble(const std::vector<uint8_t>& buffer, size_t offset);
+
+// Days since 30 December 1899, the fraction being the time of day.
+double DaysSince1899(int year, int month, int day, int hour, int minute, int second,
+                     int millisecond);
+double NowInDays();  // local time
+
+}  // namespace kv

@@ -1,0 +1,79 @@
+#pragma once
+// A firing module (bus addresses 1-199): channel tables, live readings and link quality.
+
+#include "devices/ChannelIndex.h"
+#include "devices/CommonDevice.h"
+
+#include <array>
+
+namespace kv {
+
+// Resistance limits in ohms, from the settings.
+struct TConnectThresholds {
+    double connectResistLo = 1;
+    double connectResist = 20;
+    double connectResistHi = 200;
+};
+
+enum TChannelState : uint8_t {
+    kChannelUntested = 0,
+    kChannelConnected = 1,
+    kChannelOpen = 2,
+    kChannelFault = 3,
+};
+
+class TCommonControl : public TCommonDevice {
+public:
+    TCommonControl(TPortProto& port, int32_t address);
+
+    int ReadVersion() override;
+    void Refresh() override;
+    int Identify() override;
+    void Poll() override;
+    virtual void ClearChannels();
+    // value: the module's reading; -1 (kResultBadChannel) for a channel outside the tables.
+    virtual int MeasureChannel(int channel, double& value);
+    virtual int FireChannel(int channel);
+
+    int LinkQuality() const;
+    int ConnectedCount() const;
+    int CountChannelsInState(uint8_t state) const;
+    void ClearScenarioMarks();
+    int SetTestMode(bool on);
+    int SetBoost(bool off);
+    // Turns a successful measurement into the channel's state (and resistance) by kind and
+    // firmware; a motor module's channels are left as they are.
+    int ClassifyChannel(int channel, double value, const TConnectThresholds& thresholds);
+
+    // Guarded table access: reads outside the tables give the empty value, writes are refused.
+    uint8_t ChannelState(int channel) const;
+    int SetChannelState(int channel, uint8_t state);
+    double ChannelValue(int channel) const;
+    bool ChannelInScenario(int channel) const;
+    int MarkInScenario(int channel);
+    bool ChannelFired(int channel) const;
+    int MarkFired(int channel);
+
+    int32_t channelCount = 0;
+    double outputVoltage = 0;
+    double supplyVoltage = 0;
+    uint8_t boostState = 2;  // 0 on, 1 off, 2 unknown
+    uint8_t modeState = 2;   // 0 fire, 1 test, 2 unknown
+    double temperature = 0;
+    int32_t pollCount = 1;
+    int32_t pollOkCount = 1;
+
+protected:
+    void UpdateLinkQuality();
+    // The first status value: 15 bits for ordinary modules, 16 for high-voltage ones.
+    virtual bool HighVoltageStatus() const { return false; }
+    int SendMode(uint8_t mode);
+
+private:
+    std::array<uint8_t, kChannelSlots> channelState_{};
+    std::array<double, kChannelSlots> channelValue_{};
+    std::array<bool, kChannelSlots> channelInScenario_{};
+    std::array<bool, kChannelSlots> channelFired_{};
+};
+
+}  // namespace kv

@@ -1,0 +1,85 @@
+#pragma once
+// The registry of every device found on the bus. It owns the device objects, finds them by
+// probing one address per tick while a search runs, discovers other operator stations,
+// answers their searches, and writes scenarios into the firing modules' memory.
+
+#include "devices/CommonDevice.h"
+#include "devices/ProgressEvent.h"
+#include "devices/ScenarioCue.h"
+#include "link/FrameRecord.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace kv {
+
+class TTimer;
+class TSoftControl;
+
+class TControls {
+public:
+    explicit TControls(TPortProto& port);
+    ~TControls();
+    TControls(const TControls&) = delete;
+    TControls& operator=(const TControls&) = delete;
+
+    // Registers or refreshes the device answering at this address; none for addresses no
+    // device kind uses, or a firing module whose identification failed.
+    TCommonDevice* AddOrRefresh(int address, int converter);
+    TSoftControl* AddOrRefreshStation(int stationId, int converter);
+
+    TCommonDevice* FindByAddress(int address) const;
+    TSoftControl* FindStation(int stationId) const;
+    TCommonDevice* DeviceAt(int index) const;
+    int Count() const { return static_cast<int>(devices_.size()); }
+    int FiringModuleCount() const;
+    int RadioModuleCount() const;
+    int RadioModulesInError() const;
+    int StationCount() const;
+    int HasRemoteControl() const;
+    int FirstFiringModuleIndex() const;
+    int LastFiringModuleIndex() const;
+
+    // Bit 0: accept devices and stations that announce themselves; bit 1: probe the bus.
+    void SetSearchMode(uint8_t flags);
+    void SearchTick();
+    void HandleUnsolicitedFrame(const TFrameRecord& frame, int converter);
+    void SortByAddress();
+
+    // Sets the scenario marks of every firing module from the scenario's firing cues.
+    void MarkScenarioChannels(std::span<const TScenarioCue> cues);
+
+    int WriteScenario(std::span<const TScenarioCue> cues);
+    int VerifyScenario(std::span<const TScenarioCue> cues);
+    int EraseScenario();
+    // buffer: FiringModuleCount records of the black box layout, complete or not.
+    int ReadBlackBox(std::vector<uint8_t>& buffer);
+
+    uint8_t searchFlags = 0;
+    int32_t searchAddress = 0;
+    std::function<void(int address)> OnChange;
+    std::function<void(int percent, int address)> OnSearchProgress;
+    TProgressEvent OnProgress;
+
+private:
+    std::unique_ptr<TCommonDevice> CreateByAddress(int address, int converter);
+    void RemoveAt(int index);
+    void ProbeAddress();
+    void StationRound();
+    void AnswerStationSearch(const TFrameRecord& frame);
+    int IndexOf(const TCommonDevice* device) const;
+    template <typename Predicate> int CountIf(Predicate predicate) const;
+
+    TPortProto& port_;
+    std::vector<std::unique_ptr<TCommonDevice>> devices_;
+    std::unique_ptr<TTimer> searchTimer_;
+};
+
+bool IsFiringModuleAddress(int address);
+bool IsRadioModuleAddress(int address);
+constexpr int kStationAddress = 255;
+
+}  // namespace kv

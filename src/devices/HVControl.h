@@ -1,0 +1,37 @@
+#pragma once
+// A high-voltage firing module: it charges each channel before firing it.
+
+#include "devices/AutoControl.h"
+
+namespace kv {
+
+class THVControl : public TAutoControl {
+public:
+    THVControl(TPortProto& port, int32_t address);
+
+    void Refresh() override;
+    void ClearChannels() override;
+    int MeasureChannel(int channel, double& value) override;
+
+    int ReadHVSetting();
+    int WriteHVSetting(int value);
+    // The fire command carrying the charge for the module's next shot.
+    int FireWithCharge(int channel, int voltage);
+
+    int ChannelCharge(int channel) const;
+    int SetChannelCharge(int channel, int volts);
+
+    int32_t hvSetting = 0;
+    // Charge voltages in firing order, prepared and consumed by the show player.
+    std::array<int32_t, kChannelSlots> chargeSequence{};
+    int32_t chargeSequenceCount = 0;
+    int32_t chargeSequenceCursor = 0;
+
+protected:
+    bool HighVoltageStatus() const override { return true; }
+
+private:
+    std::array<int32_t, kChannelSlots> channelCharge_{};
+};
+
+}  // namespace kv

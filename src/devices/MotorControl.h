@@ -1,0 +1,22 @@
+#pragma once
+// A motor module: turns to the left, right or centre, or rotates for a time.
+
+#include "devices/AutoControl.h"
+
+namespace kv {
+
+class TMotorControl : public TAutoControl {
+public:
+    TMotorControl(TPortProto& port, int32_t address);
+
+    void Poll() override;
+
+    // duration in 100 ms units, speed 0-255 (255 = 100 %).
+    int RotateLeft(int duration, int speed);
+    int RotateRight(int duration, int speed);
+    int TurnCenter(int speed);
+    int TurnLeft(int speed);
+    int TurnRight(int speed);
+};
+
+}  // namespace kv

@@ -1,0 +1,23 @@
+#include "devices/ProgressEvent.h"
+
+#include "support/Conversions.h"
+
+namespace kv {
+
+bool RaiseProgress(const TProgressEvent& event, int percent, int index, int channel,
+                   int address)
+{
+    bool abort = false;
+    if (event)
+        event(percent, index, abort, channel, address);
+    return abort;
+}
+
+int Percent(long long done, long long total)
+{
+    if (total == 0)
+        return 0;
+    return static_cast<int>(RoundHalfAway(static_cast<double>(done) / total * 100));
+}
+
+}  // namespace kv

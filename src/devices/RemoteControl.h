@@ -1,0 +1,24 @@
+#pragma once
+// The remote controller (bus address 0): it can keep the whole scenario and play it alone.
+
+#include "devices/ExtDevice.h"
+#include "devices/ProgressEvent.h"
+#include "devices/ScenarioCue.h"
+
+#include <span>
+
+namespace kv {
+
+class TRemoteControl : public TExtDevice {
+public:
+    explicit TRemoteControl(TPortProto& port) : TExtDevice(port, 0) { deviceType = 6; }
+
+    // Cues are taken in scenario order; a difference found by the verification gives -2.
+    int WriteScenario(std::span<const TScenarioCue> cues);
+    int VerifyScenario(std::span<const TScenarioCue> cues);
+    int EraseScenario();
+
+    TProgressEvent OnProgress;
+};
+
+}  // namespace kv

@@ -1,0 +1,36 @@
+#pragma once
+// What device memory needs of a scenario cue. The scenario hands its cues over in this form,
+// so the devices need not know the scenario list.
+
+#include <cstdint>
+
+namespace kv {
+
+enum TCueKind : int32_t {
+    kKindFire = 0,
+    kKindCenter = 50,       // "C"
+    kKindLeft = 51,         // "L"
+    kKindRight = 52,        // "R"
+    kKindRotateLeft = 53,   // "LT"
+    kKindRotateRight = 54,  // "RT"
+};
+
+struct TScenarioCue {
+    int32_t time = 0;  // ms
+    int32_t module = 0;
+    int32_t channel = 0;  // zero-based, firing cues only
+    int32_t kind = kKindFire;
+    int32_t parameter1 = 0;  // C, L, R: speed; LT, RT: duration in 0.1 s
+    int32_t parameter2 = 0;  // LT, RT: speed
+};
+
+bool IsMotorKind(int32_t kind);
+// A firing cue whose channel lies outside the tables is shown but never written or fired.
+bool IsWritableFiringCue(const TScenarioCue& cue);
+// The motor parameters by meaning, whatever the kind keeps where.
+int32_t MotorSpeed(const TScenarioCue& cue);
+int32_t MotorDuration(const TScenarioCue& cue);
+// The motor command sub-code of a motor kind; 0 for any other kind.
+uint8_t MotorSubCode(int32_t kind);
+
+}  // namespace kv

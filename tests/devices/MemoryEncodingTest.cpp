@@ -1,0 +1,71 @@
+// How cue times, motor parameters and black-box dates are kept in device memory.
+
+#include "devices/BlackBoxRecord.h"
+#include "devices/ScenarioCue.h"
+#include "devices/StoredCueTime.h"
+
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {
+
+TEST(StoredCueTime, ReducesToTheStepsTheWriteEncodes)
+{
+    EXPECT_EQ(StoredCueTime(12345, TTimeSteps::Steps10ms), 12340);
+    EXPECT_EQ(StoredCueTime(12345, TTimeSteps::Steps2ms), 12344);
+    EXPECT_EQ(StoredCueTime(12349, TTimeSteps::Steps2ms), 12348);
+    EXPECT_EQ(StoredCueTime(12345, TTimeSteps::Steps100ms), 12300);
+    EXPECT_EQ(StoredCueTime(0, TTimeSteps::Steps2ms), 0);
+    EXPECT_EQ(StoredCueTime(12998, TTimeSteps::Steps2ms), 12998);
+}
+
+TEST(StoredCueTime, WrapsTheHundredMillisecondCountAtSixteenBits)
+{
+    EXPECT_EQ(StoredCueTime(6553500, TTimeSteps::Steps10ms), 6553500);
+    EXPECT_EQ(StoredCueTime(6553600, TTimeSteps::Steps10ms), 0);
+    EXPECT_EQ(StoredCueTime(6553657, TTimeSteps::Steps2ms), 56);
+    EXPECT_EQ(StoredCueTime(6553657, TTimeSteps::Steps100ms), 0);
+}
+
+TEST(MotorCue, ParametersByMeaningWhateverTheKindKeepsWhere)
+{
+    TScenarioCue center{.time = 0, .module = 7, .channel = 0, .kind = kKindCenter,
+                        .parameter1 = 200, .parameter2 = 0};
+    EXPECT_EQ(MotorSpeed(center), 200);
+    EXPECT_EQ(MotorDuration(center), 0);
+    TScenarioCue rotate{.time = 0, .module = 7, .channel = 0, .kind = kKindRotateRight,
+                        .parameter1 = 25, .parameter2 = 127};
+    EXPECT_EQ(MotorSpeed(rotate), 127);
+    EXPECT_EQ(MotorDuration(rotate), 25);
+    EXPECT_EQ(MotorSubCode(kKindCenter), 0x98);
+    EXPECT_EQ(MotorSubCode(kKindLeft), 0x94);
+    EXPECT_EQ(MotorSubCode(kKindRight), 0x92);
+    EXPECT_EQ(MotorSubCode(kKindRotateLeft), 0x81);
+    EXPECT_EQ(MotorSubCode(kKindRotateRight), 0x91);
+    EXPECT_EQ(MotorSubCode(kKindFire), 0);
+}
+
+TEST(FiringCue, OnlyChannelsInsideTheTablesAreWritable)
+{
+    TScenarioCue cue;
+    cue.channel = 511;
+    EXPECT_TRUE(IsWritableFiringCue(cue));
+    cue.channel = 512;
+    EXPECT_FALSE(IsWritableFiringCue(cue));
+    cue.channel = -1;
+    EXPECT_FALSE(IsWritableFiringCue(cue));
+    cue.channel = 3;
+    cue.kind = kKindLeft;
+    EXPECT_FALSE(IsWritableFiringCue(cue));
+}
+
+TEST(BlackBoxDate, CountsDaysFromTheLastDaysOf1899)
+{
+    EXPECT_DOUBLE_EQ(DaysSince1899(1899, 12, 30, 0, 0, 0, 0), 0.0);
+    EXPECT_DOUBLE_EQ(DaysSince1899(1900, 1, 1, 0, 0, 0, 0), 2.0);
+    EXPECT_DOUBLE_EQ(DaysSince1899(2000, 1, 1, 18, 0, 0, 0), 36526.75);
+    EXPECT_DOUBLE_EQ(DaysSince1899(1899, 12, 29, 12, 0, 0, 0), -0.5);
+}
+
+}  // namespace
+}  // namespace kv
