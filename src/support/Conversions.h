@@ -3,7 +3,10 @@
 // the decimal point, dates and times in the Russian formats, whatever the system locale.
 
 #include <cstdint>
+#include <ctime>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace kv {
 
@@ -16,10 +19,22 @@ int64_t RoundHalfAway(double x);
 std::string ClockText(int64_t ms, int decimals);
 std::string EnsureExtension(const std::string& name, const std::string& extension);
 int64_t TextToIntOrZero(const std::string& text);
+// An integer as the operators' files write it: optional blanks, optional sign, decimal digits
+// or "$"/"0x" and hexadecimal digits. Decimal values must fit a signed integer of bits;
+// hexadecimal ones may fill all bits and wrap to negative ($FFFFFFFF is -1 for 32 bits).
+std::optional<int64_t> ParseInteger(std::string_view text, int bits = 64);
 // "," and "." both taken as the decimal separator; empty or invalid text gives 0.
 double TextToReal(const std::string& text);
+// The hexadecimal digits up to the first other character.
 uint64_t HexToInt(const std::string& text);
-// The folder of the running program, with a trailing "/".
+// "07.12.2026" and "07.12.2026 1:00:03".
+std::string ShortDateText(const std::tm& time);
+std::string DateTimeText(const std::tm& time);
+std::tm LocalTimeNow();
+// The full path of the running program file; empty when the system cannot tell.
+std::string AppFilePath();
+// The folder of the running program, with a trailing "/"; empty (the working folder) when
+// the system cannot tell.
 std::string AppFolder();
 // The program's version as four dot-separated numbers, "0.0.0.0" when the build gave none.
 std::string AppVersionText();

@@ -9,4 +9,14 @@ namespace kv {
 // The message table's entry id when the table has it, else the built-in text.
 std::string Localize(int id, const std::string& defaultText);
 
+// The language file; AppFolder() + "kvshow.lng" unless set.
+std::string LanguageFile();
+void SetLanguageFile(const std::string& path);
+
+// Fills the message table from the section strings of the language file (the n-th key in
+// file order is id n) unless it holds texts already; a missing file leaves it empty.
+void LoadMessageTable();
+// Empties the table so the next translation pass reads the language file again.
+void ResetMessageTable();
+
 }  // namespace kv

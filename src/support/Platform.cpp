@@ -20,6 +20,11 @@ TPlatform& Platform()
     return *platform;
 }
 
+TPlatform* InstalledPlatform()
+{
+    return installed.load(std::memory_order_acquire);
+}
+
 void InstallPlatform(TPlatform* platform)
 {
     installed.store(platform, std::memory_order_release);

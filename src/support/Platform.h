@@ -68,5 +68,7 @@ public:
 // anything else runs; it is not owned.
 TPlatform& Platform();
 void InstallPlatform(TPlatform* platform);
+// Null before one is installed, for services that also serve tools before start-up.
+TPlatform* InstalledPlatform();
 
 }  // namespace kv

@@ -1,0 +1,47 @@
+#pragma once
+// What the translation pass needs from a window, so that the toolkit stays out of support:
+// the console maps each widget type onto a component kind and its setters.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+enum class TComponentKind {
+    Other,  // not translated
+    MenuItem,
+    Shape,
+    OpenSaveDialog,
+    TabSheet,
+    Label,
+    Button,
+    RadioButton,
+    SpeedButton,
+    GroupBox,
+    Action,
+    ListView,
+};
+
+// One component the window owns. Only the setters its kind uses need be given.
+struct TLocalizedComponent {
+    std::string name;
+    TComponentKind kind = TComponentKind::Other;
+    std::function<void(const std::string&)> setCaption;
+    std::function<void(const std::string&)> setHint;
+    std::function<void(const std::string&)> setFilter;  // file dialogs
+    size_t columnCount = 0;                              // list views
+    std::function<void(size_t, const std::string&)> setColumnCaption;
+};
+
+class TLocalizedWindow {
+public:
+    virtual ~TLocalizedWindow() = default;
+    // The T-prefixed class name, as "TMainForm".
+    virtual std::string ClassName() const = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+    // In the window's component order.
+    virtual std::vector<TLocalizedComponent> Components() = 0;
+};
+
+}  // namespace kv

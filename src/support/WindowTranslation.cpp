@@ -1,0 +1,135 @@
+#include "support/WindowTranslation.h"
+
+#include "support/DivStrings.h"
+#include "support/IniFile.h"
+#include "support/Localizer.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+namespace kv {
+
+namespace {
+
+// Windows live on the main thread only, so the list needs no lock.
+std::vector<TLocalizedWindow*>& RegisteredWindows()
+{
+    static std::vector<TLocalizedWindow*> windows;
+    return windows;
+}
+
+const char* SectionOf(TComponentKind kind)
+{
+    switch (kind) {
+    case TComponentKind::MenuItem:
+        return "menuitems";
+    case TComponentKind::Shape:
+        return "shapes";
+    case TComponentKind::OpenSaveDialog:
+        return "opensavedialogs";
+    case TComponentKind::TabSheet:
+        return "tabsheets";
+    case TComponentKind::Label:
+        return "labels";
+    case TComponentKind::Button:
+        return "buttons";
+    case TComponentKind::RadioButton:
+        return "radiobuttons";
+    case TComponentKind::SpeedButton:
+        return "speedbuttons";
+    case TComponentKind::GroupBox:
+        return "groupboxes";
+    case TComponentKind::Action:
+        return "actions";
+    case TComponentKind::ListView:
+        return "listviews";
+    case TComponentKind::Other:
+        break;
+    }
+    return nullptr;
+}
+
+void Call(const std::function<void(const std::string&)>& setter, const std::string& text)
+{
+    if (setter)
+        setter(text);
+}
+
+void Apply(const TLocalizedComponent& component, const std::string& value)
+{
+    switch (component.kind) {
+    case TComponentKind::Shape:
+        Call(component.setHint, value);
+        break;
+    case TComponentKind::OpenSaveDialog:
+        Call(component.setFilter, value);
+        break;
+    case TComponentKind::SpeedButton: {
+        const TDivStrings parts(value, '|');
+        Call(component.setHint, parts.Get(0));
+        if (parts.Count() > 1)
+            Call(component.setCaption, parts.Get(1));
+        break;
+    }
+    case TComponentKind::Action: {
+        const TDivStrings parts(value, '|');
+        Call(component.setCaption, parts.Get(0));
+        if (parts.Count() > 1)
+            Call(component.setHint, parts.Get(1));
+        break;
+    }
+    case TComponentKind::ListView: {
+        const TDivStrings parts(value, '|');
+        const size_t count = std::min(parts.Count(), component.columnCount);
+        for (size_t column = 0; column < count && component.setColumnCaption; ++column)
+            component.setColumnCaption(column, parts.Get(column));
+        break;
+    }
+    default:
+        Call(component.setCaption, value);
+        break;
+    }
+}
+
+}  // namespace
+
+TLocalizer::TLocalizer(TLocalizedWindow& owner) : owner_(owner)
+{
+    RegisteredWindows().push_back(&owner_);
+}
+
+TLocalizer::~TLocalizer()
+{
+    auto& windows = RegisteredWindows();
+    windows.erase(std::find(windows.begin(), windows.end(), &owner_));
+}
+
+void TranslateAll()
+{
+    LoadMessageTable();
+    // A copy: translating may create or destroy windows.
+    const std::vector<TLocalizedWindow*> windows = RegisteredWindows();
+    for (TLocalizedWindow* window : windows)
+        TranslateWindow(*window);
+}
+
+void TranslateWindow(TLocalizedWindow& window)
+{
+    const std::string path = LanguageFile();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return;
+    const TIniFile file = TIniFile::Load(path);
+    const std::string className = window.ClassName();
+    if (file.HasKey("forms", className))
+        window.SetCaption(file.ReadString("forms", className, ""));
+    for (const TLocalizedComponent& component : window.Components()) {
+        const char* section = SectionOf(component.kind);
+        const std::string key = className + "." + component.name;
+        if (section && file.HasKey(section, key))
+            Apply(component, file.ReadString(section, key, ""));
+    }
+}
+
+}  // namespace kv

@@ -1,0 +1,29 @@
+#pragma once
+// Applies the language file to the windows that carry a TLocalizer.
+
+#include "support/LocalizedWindow.h"
+
+#include <string>
+
+namespace kv {
+
+// Registers its window for TranslateAll while it lives; the window must outlive it.
+class TLocalizer {
+public:
+    explicit TLocalizer(TLocalizedWindow& owner);
+    ~TLocalizer();
+    TLocalizer(const TLocalizer&) = delete;
+    TLocalizer& operator=(const TLocalizer&) = delete;
+
+    TLocalizedWindow& Owner() const { return owner_; }
+
+private:
+    TLocalizedWindow& owner_;
+};
+
+// Loads the message table when it is empty, then translates every registered window.
+void TranslateAll();
+// Caption and component texts from the language file; without the file nothing changes.
+void TranslateWindow(TLocalizedWindow& window);
+
+}  // namespace kv
