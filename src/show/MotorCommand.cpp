@@ -2,9 +2,9 @@
 
 #include "show/CueTime.h"
 #include "show/ScenarioFields.h"
+#include "support/DivStrings.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
 
 namespace kv {
@@ -12,25 +12,6 @@ namespace kv {
 namespace {
 
 constexpr int32_t kFullSpeed = 255;
-
-// The word and up to two parameters; items beyond them are never read.
-struct TItems {
-    std::array<std::string_view, 3> item;
-    size_t count = 0;
-};
-
-TItems SplitItems(std::string_view text)
-{
-    TItems items;
-    while (items.count < items.item.size()) {
-        const size_t cut = text.find('#');
-        items.item[items.count++] = text.substr(0, cut);
-        if (cut == std::string_view::npos)
-            break;
-        text.remove_prefix(cut + 1);
-    }
-    return items;
-}
 
 bool SameWord(std::string_view text, std::string_view upperWord)
 {
@@ -66,19 +47,20 @@ int32_t KindOf(std::string_view word)
 
 bool ParseMotorCommand(std::string_view action, TCue& cue)
 {
-    const TItems items = SplitItems(action.substr(1));
-    cue.kind = KindOf(items.item[0]);
+    // Items beyond the word and its two parameters are ignored.
+    const TZkStrings items(action.substr(1), '#');
+    cue.kind = KindOf(items.Get(0));
     if (cue.kind == kCueFire)
         return false;
     cue.parameter1 = kFullSpeed;
     if (cue.kind == kCueRotateLeft || cue.kind == kCueRotateRight) {
         cue.parameter2 = kFullSpeed;
-        if (items.count > 1)
-            cue.parameter1 = ParseCueTime(items.item[1]) / 100;  // tenths of a second
-        return items.count < 3 || ParseSpeed(items.item[2], cue.parameter2);
+        if (items.Count() > 1)
+            cue.parameter1 = ParseCueTime(items.Get(1)) / 100;  // tenths of a second
+        return items.Count() < 3 || ParseSpeed(items.Get(2), cue.parameter2);
     }
     cue.parameter2 = 0;
-    return items.count < 2 || ParseSpeed(items.item[1], cue.parameter1);
+    return items.Count() < 2 || ParseSpeed(items.Get(1), cue.parameter1);
 }
 
 }  // namespace kv
