@@ -1,0 +1,286 @@
+#include "link/Port.h"
+
+#include "link/FrameCheck.h"
+#include "support/Platform.h"
+
+#include <algorithm>
+
+namespace kv {
+
+namespace {
+
+constexpr uint32_t kCyclePauseMs = 3;
+constexpr uint32_t kReopenPauseMs = 100;
+constexpr int kMaxStationId = 255;
+
+std::array<uint8_t, kFrameSize> WireFrame(const TFrameRecord& record)
+{
+    std::array<uint8_t, kFrameSize> wire{};
+    std::copy(record.begin(), record.end(), wire.begin());
+    wire[6] = FrameCheck(record.data(), record.size());
+    return wire;
+}
+
+// A write that put nothing out is a failure, never a success.
+int WriteResult(int written)
+{
+    if (written == kFrameSize)
+        return kLinkOk;
+    if (written > 0)
+        return kLinkWriteFailed;
+    return written == 0 ? kLinkNotConnected : written;
+}
+
+}  // namespace
+
+TPort::TPort(std::unique_ptr<TCommonPort> transport)
+    : transport_(std::move(transport)),
+      stationId_(static_cast<int>(Platform().Random(kMaxStationId)) + 1)
+{
+}
+
+TPort::~TPort()
+{
+    Stop();
+}
+
+bool TPort::Start()
+{
+    {
+        std::lock_guard guard(transportLock_);
+        if (connected_)
+            return true;
+        connected_ = transport_->Open();
+    }
+    if (!thread_.joinable() && !terminated_) {
+        running_ = true;
+        thread_ = std::thread(&TPort::Execute, this);
+    }
+    return connected_;
+}
+
+void TPort::Stop()
+{
+    terminated_ = true;
+    if (!thread_.joinable())
+        return;
+    // The thread may be waiting for the main thread to run an event.
+    while (running_) {
+        Platform().ProcessMessages();
+        Platform().Sleep(1);
+    }
+    thread_.join();
+}
+
+bool TPort::Reopen()
+{
+    std::lock_guard guard(transportLock_);
+    connected_ = transport_->Reopen();
+    return connected_;
+}
+
+int TPort::ConverterCount()
+{
+    std::lock_guard guard(transportLock_);
+    return transport_->DeviceCount();
+}
+
+void TPort::Execute()
+{
+    while (!terminated_)
+        Cycle();
+    running_ = false;
+}
+
+void TPort::Cycle()
+{
+    if (ReadStep() == -1)
+        HandleLoss();
+    Platform().Sleep(kCyclePauseMs);
+    {
+        std::lock_guard guard(bufferLock_);
+        if (buffer_.Length() < kFrameSize)
+            return;
+    }
+    DispatchFrames();
+    Platform().Sleep(kCyclePauseMs);
+}
+
+int TPort::ReadStep()
+{
+    if (!connected_)
+        return -1;
+    std::lock_guard guard(transportLock_);
+    // Checked under the lock: a command may have turned it off while this thread waited.
+    if (!ReceiveEnabled)
+        return 0;
+    const int waiting = transport_->BytesAvailable();
+    if (waiting > 0) {
+        std::lock_guard bufferGuard(bufferLock_);
+        const int wanted = std::min(waiting, buffer_.FreeSpace());
+        int converter = -1;
+        const int got = wanted > 0 ? transport_->ReadAny(buffer_.End(), wanted, converter) : 0;
+        if (got > 0)
+            buffer_.Commit(got, converter);
+    }
+    return waiting;
+}
+
+void TPort::HandleLoss()
+{
+    RaiseOnMainThread(OnConverterLost);
+    while (!terminated_) {
+        Platform().Sleep(kReopenPauseMs);
+        if (Reopen()) {
+            RaiseOnMainThread(OnConverterBack);
+            return;
+        }
+    }
+}
+
+void TPort::DispatchFrames()
+{
+    int count = 0;
+    do {
+        {
+            std::lock_guard guard(bufferLock_);
+            count = buffer_.Parse(batch_.data(), kBatchCapacity);
+        }
+        if (count > 0 && (OnFrame || OnFrameFrom)) {
+            RaiseOnMainThread([this, count] {
+                for (int i = 0; i < count; ++i) {
+                    if (OnFrame)
+                        OnFrame(batch_[static_cast<size_t>(i)].record);
+                    if (OnFrameFrom)
+                        OnFrameFrom(batch_[static_cast<size_t>(i)].record,
+                                    batch_[static_cast<size_t>(i)].converter);
+                }
+            });
+        }
+    } while (count == kBatchCapacity);
+}
+
+void TPort::RaiseOnMainThread(const std::function<void()>& event)
+{
+    if (event && !terminated_)
+        Platform().RunOnMainThread(event);
+}
+
+void TPort::KeepStrayByte(uint8_t byte, int converter)
+{
+    std::lock_guard guard(bufferLock_);
+    buffer_.Append(&byte, 1, converter);
+}
+
+// Every write purges the converter's receive queue: keep what has already arrived.
+void TPort::MoveWaitingBytesToBuffer()
+{
+    for (int round = 0; round <= kMaxConverters; ++round) {
+        const int waiting = transport_->BytesAvailable();
+        if (waiting <= 0)
+            return;
+        std::lock_guard guard(bufferLock_);
+        const int wanted = std::min(waiting, buffer_.FreeSpace());
+        int converter = -1;
+        const int got = wanted > 0 ? transport_->ReadAny(buffer_.End(), wanted, converter) : 0;
+        if (got <= 0)
+            return;
+        buffer_.Commit(got, converter);
+    }
+}
+
+int TPort::WriteFrame(const TFrameRecord& record, int converter)
+{
+    MoveWaitingBytesToBuffer();
+    const auto wire = WireFrame(record);
+    const int written = transport_->Write(wire.data(), kFrameSize, converter);
+    if (OnFrameSent)
+        OnFrameSent(record);
+    return written;
+}
+
+int TPort::SendFrame(const TFrameRecord& record, int converter)
+{
+    std::lock_guard guard(transportLock_);
+    return WriteResult(WriteFrame(record, converter));
+}
+
+int TPort::ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& source,
+                       TFrameRecord& reply)
+{
+    const uint32_t start = Platform().TickCount();
+    const auto inWindow = [&] {
+        return Platform().TickCount() - start <= static_cast<uint32_t>(std::max(ReplyTimeout, 0));
+    };
+    source = converter;
+    bool codeCame = false;
+    do {
+        uint8_t byte = 0;
+        const int got = (anySource || source == -1) ? transport_->ReadAny(&byte, 1, source)
+                                                    : transport_->Read(&byte, 1, source);
+        if (got > 0) {
+            if (byte == replyCode)
+                codeCame = true;
+            else
+                KeepStrayByte(byte, source);
+        }
+    } while (!codeCame && inWindow());
+    if (!codeCame)
+        return kLinkNoReply;
+
+    std::array<uint8_t, kFrameSize> frame{replyCode};
+    int got = 1;
+    const int restFrom = anySource ? source : converter;
+    while (got < kFrameSize && inWindow()) {
+        const int n = transport_->Read(frame.data() + got, kFrameSize - got, restFrom);
+        if (n > 0)
+            got += n;
+    }
+    if (got != kFrameSize || FrameCheck(frame.data(), 6) != frame[6])
+        return kLinkWriteFailed;
+    std::copy_n(frame.begin(), reply.size(), reply.begin());
+    if (OnFrame)
+        OnFrame(reply);
+    return kLinkOk;
+}
+
+int TPort::Transact(const TFrameRecord& record, uint8_t replyCode, int converter,
+                    int attemptMode, TFrameRecord& reply)
+{
+    std::lock_guard guard(transportLock_);
+    const int written = WriteFrame(record, converter);
+    if (written != kFrameSize)
+        return WriteResult(written);
+    int result = kLinkNoReply;
+    int source = converter;
+    // With retries: two transmissions, three windows; the last window only listens.
+    for (int attempts = 3; attempts > 0; --attempts) {
+        result = ReplyWindow(replyCode, converter, false, source, reply);
+        if (result == kLinkOk || attemptMode == -1)
+            break;
+        if (attempts - 1 > 1)
+            WriteFrame(record, converter);
+    }
+    return result;
+}
+
+int TPort::TransactAny(const TFrameRecord& record, uint8_t replyCode, int& converter,
+                       TFrameRecord& reply)
+{
+    std::lock_guard guard(transportLock_);
+    converter = -1;
+    const int written = WriteFrame(record, -1);
+    if (written != kFrameSize)
+        return WriteResult(written);
+    return ReplyWindow(replyCode, -1, true, converter, reply);
+}
+
+int TPort::ReadDirect(uint8_t* buffer, int count, int& converter)
+{
+    std::lock_guard guard(transportLock_);
+    if (converter == -1)
+        return transport_->ReadAny(buffer, count, converter);
+    return transport_->Read(buffer, count, converter);
+}
+
+}  // namespace kv

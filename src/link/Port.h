@@ -1,0 +1,98 @@
+#pragma once
+// The port object: a thread that reads the converters, cuts the stream into checked frames and
+// hands them to the main thread in batches, and the three ways to put a frame on the bus.
+// Everything but the thread body runs on the main thread.
+
+#include "link/CommonPort.h"
+#include "link/FrameRecord.h"
+#include "link/ReceiveBuffer.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace kv {
+
+class TPort {
+public:
+    static constexpr int kMaxConverters = 16;
+    static constexpr int kBatchCapacity = 128;
+    static constexpr int kDefaultReplyTimeout = 70;
+
+    // Draws StationId. The thread starts with Start.
+    explicit TPort(std::unique_ptr<TCommonPort> transport);
+    // Stops the thread first.
+    virtual ~TPort();
+    TPort(const TPort&) = delete;
+    TPort& operator=(const TPort&) = delete;
+
+    // Opens the transport and starts the thread, which runs (and keeps reopening) even when
+    // the open failed. Already connected: true and nothing else.
+    bool Start();
+    // Stops and joins the thread; no event is raised after it. Call on the main thread.
+    void Stop();
+    bool Reopen();
+    int ConverterCount();
+
+    // One pass of the thread body: read step (with loss and reopening), parse, dispatch.
+    // The thread repeats it; tests without a thread call it themselves.
+    void Cycle();
+
+    // Writes the frame with its echo check, no reply. 0, -1 or -2.
+    int SendFrame(const TFrameRecord& record, int converter);
+    // Writes and waits ReplyTimeout for a frame starting with replyCode. attemptMode -1: one
+    // window; otherwise the frame goes out twice and is listened for in three windows.
+    // 0, -1, -2 (write or reply failure), -3 (no reply code in time).
+    int Transact(const TFrameRecord& record, uint8_t replyCode, int converter, int attemptMode,
+                 TFrameRecord& reply);
+    // Writes to every converter, one window; converter names the one that answered (on
+    // failure the one of the last byte read, or -1).
+    int TransactAny(const TFrameRecord& record, uint8_t replyCode, int& converter,
+                    TFrameRecord& reply);
+
+    int StationId() const { return stationId_; }
+
+    // Milliseconds of one reply window; commands that need another set it and put it back.
+    int ReplyTimeout = kDefaultReplyTimeout;
+    // While false the thread leaves the converters' bytes to the main thread.
+    std::atomic<bool> ReceiveEnabled{true};
+
+    // Assign before Start; unassigned events are not raised.
+    std::function<void(const TFrameRecord&)> OnFrame;      // parsed frames and accepted replies
+    std::function<void(const TFrameRecord&)> OnFrameSent;  // every frame written
+    std::function<void(const TFrameRecord&, int converter)> OnFrameFrom;  // parsed frames
+    std::function<void()> OnConverterLost;
+    std::function<void()> OnConverterBack;
+
+protected:
+    // One read straight from the transport, under the transport lock. converter -1: from
+    // whichever converter has data, and converter then names it.
+    int ReadDirect(uint8_t* buffer, int count, int& converter);
+
+private:
+    int WriteFrame(const TFrameRecord& record, int converter);
+    void MoveWaitingBytesToBuffer();
+    int ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& source,
+                    TFrameRecord& reply);
+    void KeepStrayByte(uint8_t byte, int converter);
+    int ReadStep();
+    void HandleLoss();
+    void DispatchFrames();
+    void RaiseOnMainThread(const std::function<void()>& event);
+    void Execute();
+
+    std::unique_ptr<TCommonPort> transport_;
+    std::mutex transportLock_;  // a read step, a whole transaction, a reopening
+    std::mutex bufferLock_;     // the receive buffer
+    TReceiveBuffer buffer_;
+    std::array<TReceivedFrame, kBatchCapacity> batch_;
+    std::atomic<bool> connected_{false};
+    std::atomic<bool> terminated_{false};
+    std::atomic<bool> running_{false};
+    std::thread thread_;
+    const int stationId_;
+};
+
+}  // namespace kv

@@ -1,0 +1,308 @@
+#include "link/PortProto.h"
+
+#include "link/BusEncoding.h"
+#include "support/Conversions.h"
+#include "support/Platform.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace kv {
+
+namespace {
+
+constexpr uint8_t kBroadcast = 255;
+constexpr uint32_t kIdentificationPauseMs = 200;
+constexpr uint32_t kTrailerPauseMs = 50;
+constexpr uint32_t kModePauseMs = 20;
+constexpr int kStationQueryWindow = 300;
+constexpr uint32_t kStationAnswerSpreadMs = 150;
+
+int HexDigitValue(uint8_t character)
+{
+    const char* digits = "0123456789ABCDEF";
+    const int upper = std::toupper(character);
+    const char* found = upper != 0 ? std::strchr(digits, upper) : nullptr;
+    return found ? static_cast<int>(found - digits) : -1;
+}
+
+// Two ASCII characters as a decimal number; 0 when they are not one.
+int TwoDigitNumber(uint8_t first, uint8_t second)
+{
+    const bool firstDigit = std::isdigit(first) != 0;
+    const bool secondDigit = std::isdigit(second) != 0;
+    if (firstDigit && secondDigit)
+        return (first - '0') * 10 + (second - '0');
+    if (first == ' ' && secondDigit)
+        return second - '0';
+    return 0;
+}
+
+// Three hex digits, most significant first; a non-digit counts as -1 times its weight.
+int VersionOf(const TFrameRecord& reply)
+{
+    return HexDigitValue(reply[2]) * 256 + HexDigitValue(reply[3]) * 16 + HexDigitValue(reply[4]);
+}
+
+int ChannelCountOf(const TFrameRecord& reply)
+{
+    return reply[1] == 'O' && reply[2] == 'k' ? BigEndian(reply[3], reply[4]) : 0;
+}
+
+int MajorVersion()
+{
+    return static_cast<int>(TextToIntOrZero(AppVersionText().substr(0, AppVersionText().find('.'))));
+}
+
+}  // namespace
+
+int TPortProto::Exchange(const TFrameRecord& record, uint8_t replyCode, int converter,
+                         int attemptMode, TFrameRecord& reply, int window)
+{
+    const int saved = ReplyTimeout;
+    if (window > 0)
+        ReplyTimeout = window;
+    const int result = Transact(record, replyCode, converter, attemptMode, reply);
+    ReplyTimeout = saved;
+    return result;
+}
+
+int TPortProto::SendRepeated(const TFrameRecord& record, int converter, int attemptMode)
+{
+    const int sendings = attemptMode == -1 ? 1 : 3;
+    int result = kLinkNotConnected;
+    for (int i = 0; i < sendings; ++i)
+        result = SendFrame(record, converter);
+    return result;
+}
+
+int TPortProto::QueryVersion(int address, int converter, int attemptMode, int& version)
+{
+    version = 0;
+    TFrameRecord reply{};
+    const int result = Exchange({0x80, 0x00, 0x01, 0x02, 0x03, static_cast<uint8_t>(address)},
+                                0x7F, converter, attemptMode, reply);
+    if (result == kLinkOk)
+        version = VersionOf(reply);
+    return result;
+}
+
+int TPortProto::QueryVersionAny(int address, int& converter, int& version)
+{
+    version = 0;
+    TFrameRecord reply{};
+    const int result = TransactAny({0x80, 0x00, 0x01, 0x02, 0x03, static_cast<uint8_t>(address)},
+                                   0x7F, converter, reply);
+    if (result == kLinkOk)
+        version = VersionOf(reply);
+    return result;
+}
+
+int TPortProto::QueryIdentification(int address, int converter, int attemptMode,
+                                    int& channelCount)
+{
+    channelCount = 0;
+    TFrameRecord reply{};
+    const int result = Exchange({0x8F, 1, 2, 3, 4, static_cast<uint8_t>(address)}, 0x70,
+                                converter, attemptMode, reply);
+    if (result == kLinkOk) {
+        channelCount = ChannelCountOf(reply);
+        Platform().Sleep(kIdentificationPauseMs);
+    }
+    return result;
+}
+
+int TPortProto::QueryIdentificationSingle(int address, int converter)
+{
+    TFrameRecord reply{};
+    const int result =
+        Exchange({0x8F, 1, 2, 3, 4, static_cast<uint8_t>(address)}, 0x70, converter, -1, reply);
+    Platform().Sleep(kIdentificationPauseMs);
+    return result;
+}
+
+int TPortProto::QueryIdentificationExtended(int address, int converter, int& channelCount,
+                                            int& trailer)
+{
+    channelCount = 0;
+    trailer = -1;
+    const bool wasEnabled = ReceiveEnabled.exchange(false);
+    TFrameRecord reply{};
+    const int result =
+        Exchange({0x8F, 1, 2, 3, 4, static_cast<uint8_t>(address)}, 0x70, converter, -1, reply);
+    if (result == kLinkOk) {
+        channelCount = ChannelCountOf(reply);
+        Platform().Sleep(kTrailerPauseMs);
+        uint8_t bytes[2] = {};
+        int source = converter;
+        if (ReadDirect(bytes, 2, source) == 2 && bytes[1] == static_cast<uint8_t>(~bytes[0]))
+            trailer = bytes[0];
+        Platform().Sleep(kIdentificationPauseMs);
+    }
+    ReceiveEnabled = wasEnabled;
+    return result;
+}
+
+int TPortProto::QueryClock(int address, int converter, int attemptMode, int& clockMs,
+                           char& kindLetter)
+{
+    clockMs = 0;
+    kindLetter = 0;
+    TFrameRecord reply{};
+    const int result = Exchange({0x89, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x76,
+                                converter, attemptMode, reply);
+    if (result == kLinkOk) {
+        clockMs = TimeFromUnits(reply[1], reply[2]);
+        kindLetter = static_cast<char>(reply[3]);
+    }
+    return result;
+}
+
+int TPortProto::QueryStatus(int address, int converter, int attemptMode, bool highVoltage,
+                            double& valueA, double& valueB, int& flag)
+{
+    valueA = 0;
+    valueB = 0;
+    flag = 2;
+    TFrameRecord reply{};
+    const int result = Exchange({0x85, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x7A,
+                                converter, attemptMode, reply);
+    if (result == kLinkOk) {
+        valueA = highVoltage ? BigEndian(reply[1], reply[2]) / 10.0
+                             : BigEndian(reply[1] & 0x7F, reply[2]) / 1000.0;
+        valueB = BigEndian(reply[3], reply[4]) / 1000.0;
+        flag = reply[1] >> 7;
+    }
+    return result;
+}
+
+int TPortProto::QueryTemperature(int address, int converter, int attemptMode,
+                                 double& temperature)
+{
+    temperature = 0;
+    TFrameRecord reply{};
+    const int result = Exchange({0x8D, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x7F,
+                                converter, attemptMode, reply);
+    if (result == kLinkOk) {
+        const int degrees = TwoDigitNumber(reply[2], reply[3]);
+        temperature = reply[1] == '-' ? -degrees : degrees;
+    }
+    return result;
+}
+
+int TPortProto::MeasureChannel(int address, int converter, int attemptMode, int channel,
+                               double& value)
+{
+    value = 0;
+    TFrameRecord reply{};
+    const int result = Exchange(
+        {0x83, ChannelLow(channel), ChannelHigh(channel), 0, 0, static_cast<uint8_t>(address)},
+        0x7C, converter, attemptMode, reply);
+    if (result == kLinkOk)
+        value = BigEndian(reply[3], reply[4]) / 1000.0;
+    return result;
+}
+
+int TPortProto::FireChannel(int address, int converter, int attemptMode, int channel,
+                            int chargeValue)
+{
+    return SendRepeated({0x84, ChannelLow(channel), ChannelHigh(channel), ValueHigh(chargeValue),
+                         ValueLow(chargeValue), static_cast<uint8_t>(address)},
+                        converter, attemptMode);
+}
+
+int TPortProto::SetCharge(int address, int converter, int attemptMode, int chargeValue)
+{
+    TFrameRecord reply{};
+    return Exchange({0x84, 0, 0, ValueHigh(chargeValue),
+                     static_cast<uint8_t>(ValueLow(chargeValue) + 0x80),
+                     static_cast<uint8_t>(address)},
+                    0x7B, converter, attemptMode, reply);
+}
+
+int TPortProto::SetMode(int address, int converter, int attemptMode, uint8_t mode)
+{
+    const int result =
+        SendRepeated({0x88, mode, 0, 0, 0, static_cast<uint8_t>(address)}, converter, attemptMode);
+    Platform().Sleep(kModePauseMs);
+    return result;
+}
+
+int TPortProto::HighVoltageOff(int address, int converter, int attemptMode)
+{
+    TFrameRecord reply{};
+    return Exchange({0x88, 0x01, 0, 0x01, 0, static_cast<uint8_t>(address)}, 0x77, converter,
+                    attemptMode, reply);
+}
+
+int TPortProto::MoveMotor(int address, int converter, int attemptMode, uint8_t subCode,
+                          uint8_t speed, uint8_t duration)
+{
+    TFrameRecord reply{};
+    return Exchange({0x8C, subCode, speed, duration, 0, static_cast<uint8_t>(address)}, 0x73,
+                    converter, attemptMode, reply);
+}
+
+int TPortProto::SendClock(int timeMs, bool running)
+{
+    return SendFrame(
+        {0x90, TimeHigh(timeMs), TimeLow(timeMs), static_cast<uint8_t>(running ? 0x80 : 0), 0, 0},
+        -1);
+}
+
+int TPortProto::SendStationNotice(uint8_t code, int timeMs)
+{
+    return SendFrame({code, TimeHigh(timeMs), TimeLow(timeMs), static_cast<uint8_t>(StationId()),
+                      0, kBroadcast},
+                     -1);
+}
+
+int TPortProto::SendStartNotice(int timeMs)
+{
+    return SendStationNotice(0x10, timeMs);
+}
+
+int TPortProto::SendStopNotice(int timeMs)
+{
+    return SendStationNotice(0x11, timeMs);
+}
+
+int TPortProto::SendStationSearch()
+{
+    return SendFrame({0x01, 0, 0, static_cast<uint8_t>(StationId()), 0, kBroadcast}, -1);
+}
+
+int TPortProto::QueryStation(int converter, int peerStationId, int& peerVersion, int& peerId)
+{
+    peerVersion = 0;
+    peerId = 0;
+    TFrameRecord reply{};
+    const int result = Exchange({0x01, 0, 0, static_cast<uint8_t>(StationId()),
+                                 static_cast<uint8_t>(peerStationId), kBroadcast},
+                                0x02, converter, -1, reply, kStationQueryWindow);
+    if (result == kLinkOk) {
+        peerVersion = reply[1];
+        peerId = reply[3];
+    }
+    return result;
+}
+
+int TPortProto::SendStationAnswer(int askerStationId)
+{
+    Platform().Sleep(Platform().Random(kStationAnswerSpreadMs));
+    return SendFrame({0x02, static_cast<uint8_t>(MajorVersion()), 0,
+                      static_cast<uint8_t>(StationId()), static_cast<uint8_t>(askerStationId),
+                      kBroadcast},
+                     -1);
+}
+
+int TPortProto::SendStationStatus(int askerStationId, int launchState, int firingMode,
+                                  int controlMode)
+{
+    return SendFrame({0x04, static_cast<uint8_t>((launchState & 0x0F) + 16 * (firingMode & 0x0F)),
+                      static_cast<uint8_t>(controlMode & 0x0F), static_cast<uint8_t>(StationId()),
+                      static_cast<uint8_t>(askerStationId), kBroadcast},
+                     -1);
+}
+
+}  // namespace kv

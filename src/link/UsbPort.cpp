@@ -1,0 +1,293 @@
+#include "link/UsbPort.h"
+
+#include "support/Platform.h"
+#include "support/RunLog.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace kv {
+
+namespace {
+
+constexpr int kReadTimeoutMs = 20;
+constexpr uint32_t kEchoWaitMs = 50;
+constexpr uint32_t kPauseBeforeWriteMs = 2;
+
+std::string Trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return "";
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Empty for "auto"; an unknown value is reported and taken as "auto".
+std::vector<std::string> ParsePortSetting(const std::string& setting)
+{
+    std::vector<std::string> paths;
+    const std::string value = Trimmed(setting);
+    if (value.empty() || value == "auto")
+        return paths;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = value.find(',', start);
+        const std::string path = Trimmed(value.substr(start, comma - start));
+        if (path.empty() || path.front() != '/') {
+            WriteLog("Неизвестное значение [link] Port: \"" + value + "\", выбрано auto", 1);
+            return {};
+        }
+        paths.push_back(path);
+        if (comma == std::string::npos)
+            return paths;
+        start = comma + 1;
+    }
+}
+
+// 19200 baud, 8N1, no flow control, raw; reads never block (waiting is done with poll).
+int OpenDevice(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    termios settings{};
+    if (tcgetattr(fd, &settings) == 0) {
+        cfmakeraw(&settings);
+        settings.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | PARENB | CRTSCTS | CSIZE);
+        settings.c_cflag |= CS8 | CLOCAL | CREAD;
+        settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+        settings.c_cc[VMIN] = 0;
+        settings.c_cc[VTIME] = 0;
+        cfsetspeed(&settings, B19200);
+        tcsetattr(fd, TCSANOW, &settings);
+    }
+    return fd;
+}
+
+// Modem lines: pseudo-terminals refuse them, which is harmless.
+void SetDtrClearRts(int fd)
+{
+    int dtr = TIOCM_DTR;
+    int rts = TIOCM_RTS;
+    ioctl(fd, TIOCMBIS, &dtr);
+    ioctl(fd, TIOCMBIC, &rts);
+}
+
+int Waiting(int fd)
+{
+    int count = 0;
+    if (fd < 0 || ioctl(fd, FIONREAD, &count) != 0)
+        return -1;
+    return count;
+}
+
+}  // namespace
+
+TUSBPort::TUSBPort(int maxConverters, std::string portSetting)
+    : maxConverters_(maxConverters), paths_(ParsePortSetting(portSetting))
+{
+}
+
+TUSBPort::~TUSBPort()
+{
+    Close();
+}
+
+bool TUSBPort::Open()
+{
+    std::lock_guard guard(lock_);
+    converters_ = paths_.empty() ? EnumerateConverters(maxConverters_)
+                                 : ListedConverters(paths_, maxConverters_);
+    for (const ConverterInfo& info : converters_)
+        fds_.push_back(OpenDevice(info.path));
+    for (int fd : fds_)
+        if (fd >= 0)
+            tcflush(fd, TCIOFLUSH);
+    for (int fd : fds_)
+        if (fd >= 0)
+            SetDtrClearRts(fd);
+    connected_ = !converters_.empty();
+    if (!connected_) {
+        converters_.clear();
+        fds_.clear();
+    }
+    return connected_;
+}
+
+void TUSBPort::Close()
+{
+    std::lock_guard guard(lock_);
+    if (!connected_)
+        return;
+    for (int fd : fds_)
+        if (fd >= 0)
+            ::close(fd);
+    fds_.clear();
+    converters_.clear();
+    connected_ = false;
+}
+
+bool TUSBPort::Reopen()
+{
+    Close();
+    return Open();
+}
+
+int TUSBPort::DeviceCount()
+{
+    std::lock_guard guard(lock_);
+    return static_cast<int>(converters_.size());
+}
+
+std::vector<ConverterInfo> TUSBPort::Converters()
+{
+    std::lock_guard guard(lock_);
+    return converters_;
+}
+
+bool TUSBPort::ConverterLost(int converter)
+{
+    const int fd = fds_[static_cast<size_t>(converter)];
+    if (Waiting(fd) < 0)
+        return true;
+    pollfd probe{fd, POLLIN, 0};
+    return ::poll(&probe, 1, 0) < 0 || (probe.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+int TUSBPort::BytesAvailable()
+{
+    std::lock_guard guard(lock_);
+    if (!connected_)
+        return 0;
+    int total = 0;
+    for (int i = 0; i < static_cast<int>(fds_.size()); ++i) {
+        if (ConverterLost(i))
+            return -1;
+        total += Waiting(fds_[static_cast<size_t>(i)]);
+    }
+    return total;
+}
+
+int TUSBPort::WaitForData(int first, int last)
+{
+    const auto firstWithData = [&] {
+        for (int i = first; i <= last; ++i)
+            if (Waiting(fds_[static_cast<size_t>(i)]) > 0)
+                return i;
+        return -1;
+    };
+    int found = firstWithData();
+    if (found >= 0)
+        return found;
+    std::vector<pollfd> probes;
+    for (int i = first; i <= last; ++i)
+        if (fds_[static_cast<size_t>(i)] >= 0)
+            probes.push_back({fds_[static_cast<size_t>(i)], POLLIN, 0});
+    const uint32_t start = Platform().TickCount();
+    if (!probes.empty())
+        ::poll(probes.data(), probes.size(), kReadTimeoutMs);
+    found = firstWithData();
+    // A hung-up device wakes poll at once; keep the read's pace so callers do not spin.
+    const uint32_t spent = Platform().TickCount() - start;
+    if (found < 0 && spent < static_cast<uint32_t>(kReadTimeoutMs))
+        Platform().Sleep(static_cast<uint32_t>(kReadTimeoutMs) - spent);
+    return found;
+}
+
+int TUSBPort::ReadFrom(int converter, uint8_t* buffer, int count)
+{
+    std::lock_guard guard(lock_);
+    if (converter < 0 || converter >= static_cast<int>(fds_.size()) || count <= 0 ||
+        WaitForData(converter, converter) < 0)
+        return 0;
+    const ssize_t got = ::read(fds_[static_cast<size_t>(converter)], buffer,
+                               static_cast<size_t>(count));
+    return got > 0 ? static_cast<int>(got) : 0;
+}
+
+int TUSBPort::Read(uint8_t* buffer, int count, int converter)
+{
+    if (converter < 0)
+        return ReadAny(buffer, count, converter);
+    {
+        std::lock_guard guard(lock_);
+        if (!connected_)
+            return -1;
+    }
+    return ReadFrom(converter, buffer, count);
+}
+
+int TUSBPort::ReadAny(uint8_t* buffer, int count, int& converter)
+{
+    converter = -1;
+    int source = -1;
+    {
+        std::lock_guard guard(lock_);
+        if (!connected_)
+            return -1;
+        source = WaitForData(0, static_cast<int>(fds_.size()) - 1);
+    }
+    if (source < 0)
+        return 0;
+    const int got = ReadFrom(source, buffer, count);
+    if (got > 0)
+        converter = source;
+    return got;
+}
+
+int TUSBPort::WriteTo(int converter, const uint8_t* buffer, int count)
+{
+    std::lock_guard guard(lock_);
+    const int fd = fds_[static_cast<size_t>(converter)];
+    if (fd < 0)
+        return 0;
+    tcflush(fd, TCIOFLUSH);
+    int written = 0;
+    while (written < count) {
+        const ssize_t n = ::write(fd, buffer + written, static_cast<size_t>(count - written));
+        if (n <= 0)
+            break;
+        written += static_cast<int>(n);
+    }
+    return written;
+}
+
+// The converter hands back every byte it puts on the bus; the write counts only once the
+// echo is in. Only the first byte is compared.
+int TUSBPort::WriteWithEcho(int converter, const uint8_t* buffer, int count)
+{
+    if (WriteTo(converter, buffer, count) != count)
+        return -2;
+    std::vector<uint8_t> echo(static_cast<size_t>(count));
+    const uint32_t start = Platform().TickCount();
+    int got = 0;
+    while (got < count && Platform().TickCount() - start < kEchoWaitMs)
+        got += ReadFrom(converter, echo.data() + got, count - got);
+    return got == count && (count == 0 || echo[0] == buffer[0]) ? count : -2;
+}
+
+int TUSBPort::Write(const uint8_t* buffer, int count, int converter)
+{
+    int converters = 0;
+    {
+        std::lock_guard guard(lock_);
+        if (!connected_)
+            return -1;
+        converters = static_cast<int>(fds_.size());
+    }
+    Platform().Sleep(kPauseBeforeWriteMs);
+    if (converter >= converters)
+        return -2;
+    if (converter >= 0)
+        return WriteWithEcho(converter, buffer, count);
+    int result = -2;
+    for (int i = 0; i < converters; ++i)
+        result = WriteWithEcho(i, buffer, count);
+    return result;
+}
+
+}  // namespace kv
