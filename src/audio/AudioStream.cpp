@@ -1,0 +1,33 @@
+#include "audio/AudioStream.h"
+
+#include "audio/AudioLibrary.h"
+#include "audio/DecodeStream.h"
+#include "audio/PlaybackStream.h"
+
+namespace kv {
+
+TAudioStream::TAudioStream(const TAudioDecoder& opened)
+    : channels_(opened.Channels()),
+      frequency_(opened.Frequency()),
+      eightBit_(opened.EightBit()),
+      length_(opened.LengthBytes())
+{
+}
+
+std::unique_ptr<TAudioStream> CreateAudioStream(const std::string& fileName, TDecodePath path,
+                                                bool playable)
+{
+    if (!AudioAvailable())
+        return nullptr;
+    auto decoder = std::make_unique<TAudioDecoder>();
+    if (decoder->Open(fileName, path) < 0)
+        return nullptr;
+    if (!playable)
+        return std::make_unique<TDecodeStream>(std::move(decoder));
+    auto stream = std::make_unique<TPlaybackStream>(std::move(decoder));
+    if (!stream->HasOutput())
+        return nullptr;
+    return stream;
+}
+
+}  // namespace kv

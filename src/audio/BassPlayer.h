@@ -1,0 +1,23 @@
+#pragma once
+// The show's soundtrack: a file that plays, positioned in milliseconds.
+
+#include "audio/BassFile.h"
+
+namespace kv {
+
+class TBassPlayer : public TBassFile {
+public:
+    void Open() override;
+
+    // The caller checks Loaded first.
+    void PlayFrom(int64_t ms);
+    void StopPlaying();
+    bool IsPlaying();
+    // Positions without playing; nothing when unloaded.
+    void Seek(int64_t ms);
+    // 0 when unloaded.
+    int64_t TimePosition();
+    int32_t TimeLength() const { return duration; }
+};
+
+}  // namespace kv
