@@ -39,7 +39,9 @@ bool ReadPowerSupply(TPowerStatus& status, const std::string& root)
             if (ReadFirstLine(entry.path() / "online") == "1")
                 mainsOnline = true;
         } else if (type == "Battery") {
-            if (ReadFirstLine(entry.path() / "present") == "0")
+            // Mice and headsets report their own batteries.
+            if (ReadFirstLine(entry.path() / "present") == "0" ||
+                ReadFirstLine(entry.path() / "scope") == "Device")
                 continue;
             anySupply = true;
             battery = true;
