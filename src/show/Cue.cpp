@@ -6,9 +6,7 @@ bool TCue::IsExecutable() const
 {
     if (module < 0 || module > kMaxModuleAddress)
         return false;
-    if (IsMotor())
-        return true;
-    return IsFiring() && channel >= 0 && channel < kChannelTableSize;
+    return IsMotor() || IsWritableFiringCue(*this);
 }
 
 }  // namespace kv

@@ -34,13 +34,13 @@ bool ParseSpeed(std::string_view text, int32_t& speed)
 int32_t KindOf(std::string_view word)
 {
     constexpr std::pair<std::string_view, int32_t> kWords[] = {
-        {"C", kCueMotorCenter}, {"L", kCueMotorLeft},    {"R", kCueMotorRight},
-        {"LT", kCueRotateLeft}, {"RT", kCueRotateRight},
+        {"C", kKindCenter}, {"L", kKindLeft},    {"R", kKindRight},
+        {"LT", kKindRotateLeft}, {"RT", kKindRotateRight},
     };
     for (const auto& [name, kind] : kWords)
         if (SameWord(word, name))
             return kind;
-    return kCueFire;
+    return kKindFire;
 }
 
 }  // namespace
@@ -50,10 +50,10 @@ bool ParseMotorCommand(std::string_view action, TCue& cue)
     // Items beyond the word and its two parameters are ignored.
     const TZkStrings items(action.substr(1), '#');
     cue.kind = KindOf(items.Get(0));
-    if (cue.kind == kCueFire)
+    if (cue.kind == kKindFire)
         return false;
     cue.parameter1 = kFullSpeed;
-    if (cue.kind == kCueRotateLeft || cue.kind == kCueRotateRight) {
+    if (cue.kind == kKindRotateLeft || cue.kind == kKindRotateRight) {
         cue.parameter2 = kFullSpeed;
         if (items.Count() > 1)
             cue.parameter1 = ParseCueTime(items.Get(1)) / 100;  // tenths of a second

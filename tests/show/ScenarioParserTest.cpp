@@ -29,7 +29,7 @@ TEST(ScenarioFields, TabsAndSpacesSeparateTheSameCue)
         EXPECT_EQ(cue.time, 5000);
         EXPECT_EQ(cue.module, 3);
         EXPECT_EQ(cue.channel, 11);
-        EXPECT_EQ(cue.kind, kCueFire);
+        EXPECT_EQ(cue.kind, kKindFire);
         EXPECT_EQ(cue.note, "Big red peony") << "line: \"" << line << "\"";
     }
 }
@@ -81,17 +81,17 @@ TEST(MotorCommands, RotationsTakeDurationAndSpeed)
 {
     const TCue full = ReadLine("0:05.25 7 #LT#2.5#50");
     EXPECT_EQ(full.time, 5250);
-    EXPECT_EQ(full.kind, kCueRotateLeft);
+    EXPECT_EQ(full.kind, kKindRotateLeft);
     EXPECT_EQ(full.parameter1, 25);
     EXPECT_EQ(full.parameter2, 127);
 
     const TCue bare = ReadLine("0:05 7 #lt");
-    EXPECT_EQ(bare.kind, kCueRotateLeft);
+    EXPECT_EQ(bare.kind, kKindRotateLeft);
     EXPECT_EQ(bare.parameter1, 255);
     EXPECT_EQ(bare.parameter2, 255);
 
     const TCue right = ReadLine("1 7 #Rt#1:02.19 night flight");
-    EXPECT_EQ(right.kind, kCueRotateRight);
+    EXPECT_EQ(right.kind, kKindRotateRight);
     EXPECT_EQ(right.parameter1, 621);
     EXPECT_EQ(right.parameter2, 255);
     EXPECT_EQ(right.note, "night flight");
@@ -106,14 +106,14 @@ TEST(MotorCommands, RotationsTakeDurationAndSpeed)
 TEST(MotorCommands, TurnsTakeSpeedOnly)
 {
     const TCue right = ReadLine("10 4 #R");
-    EXPECT_EQ(right.kind, kCueMotorRight);
+    EXPECT_EQ(right.kind, kKindRight);
     EXPECT_EQ(right.parameter1, 255);
     EXPECT_EQ(right.parameter2, 0);
     EXPECT_EQ(ReadLine("10 4 #R#100").parameter1, 255);
     EXPECT_EQ(ReadLine("10 4 #R#50").parameter1, 127);
     EXPECT_EQ(ReadLine("10 4 #r#200").parameter1, 510);
-    EXPECT_EQ(ReadLine("10 4 #C#0").kind, kCueMotorCenter);
-    EXPECT_EQ(ReadLine("10 4 #l#20#9").kind, kCueMotorLeft);
+    EXPECT_EQ(ReadLine("10 4 #C#0").kind, kKindCenter);
+    EXPECT_EQ(ReadLine("10 4 #l#20#9").kind, kKindLeft);
     EXPECT_EQ(ReadLine("10 4 #l#20#9").parameter1, 51);
     EXPECT_TRUE(IsBadLine("10 4 #C#"));
     EXPECT_TRUE(IsBadLine("10 4 #C#half"));
