@@ -9,27 +9,27 @@ namespace kv {
 
 static_assert(std::endian::native == std::endian::little, "records are stored little-endian");
 
-void PutInt32(std::vector<uint8_t>& buffer, size_t offset, int32_t value)
+void PutInt32(uint8_t* at, int32_t value)
 {
-    std::memcpy(buffer.data() + offset, &value, sizeof value);
+    std::memcpy(at, &value, sizeof value);
 }
 
-void PutDouble(std::vector<uint8_t>& buffer, size_t offset, double value)
+void PutDouble(uint8_t* at, double value)
 {
-    std::memcpy(buffer.data() + offset, &value, sizeof value);
+    std::memcpy(at, &value, sizeof value);
 }
 
-int32_t GetInt32(const std::vector<uint8_t>& buffer, size_t offset)
+int32_t GetInt32(const uint8_t* at)
 {
     int32_t value;
-    std::memcpy(&value, buffer.data() + offset, sizeof value);
+    std::memcpy(&value, at, sizeof value);
     return value;
 }
 
-double GetDouble(const std::vector<uint8_t>& buffer, size_t offset)
+double GetDouble(const uint8_t* at)
 {
     double value;
-    std::memcpy(&value, buffer.data() + offset, sizeof value);
+    std::memcpy(&value, at, sizeof value);
     return value;
 }
 

@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace kv {
 
@@ -18,10 +17,10 @@ constexpr size_t kBlackBoxLogOffset = 157;  // 128 reserved bytes before it stay
 constexpr int kBlackBoxWords = 7936;
 constexpr uint16_t kBlackBoxFirstAddress = 0x0400;
 
-void PutInt32(std::vector<uint8_t>& buffer, size_t offset, int32_t value);
-void PutDouble(std::vector<uint8_t>& buffer, size_t offset, double value);
-int32_t GetInt32(const std::vector<uint8_t>& buffer, size_t offset);
-double GetDouble(const std::vector<uint8_t>& buffer, size_t offset);
+void PutInt32(uint8_t* at, int32_t value);
+void PutDouble(uint8_t* at, double value);
+int32_t GetInt32(const uint8_t* at);
+double GetDouble(const uint8_t* at);
 
 // Days since 30 December 1899, the fraction being the time of day.
 double DaysSince1899(int year, int month, int day, int hour, int minute, int second,

@@ -69,7 +69,6 @@ private:
     void RemoveAt(int index);
     void ProbeAddress();
     void StationRound();
-    void AnswerStationSearch(const TFrameRecord& frame);
     int IndexOf(const TCommonDevice* device) const;
     template <typename Predicate> int CountIf(Predicate predicate) const;
 

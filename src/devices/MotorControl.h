@@ -17,6 +17,9 @@ public:
     int TurnCenter(int speed);
     int TurnLeft(int speed);
     int TurnRight(int speed);
+
+private:
+    int Move(uint8_t subCode, int speed, int duration);
 };
 
 }  // namespace kv

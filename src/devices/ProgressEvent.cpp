@@ -1,5 +1,6 @@
 #include "devices/ProgressEvent.h"
 
+#include "devices/DeviceResults.h"
 #include "support/Conversions.h"
 
 namespace kv {
@@ -11,6 +12,16 @@ bool RaiseProgress(const TProgressEvent& event, int percent, int index, int chan
     if (event)
         event(percent, index, abort, channel, address);
     return abort;
+}
+
+int FinishTransfer(const TProgressEvent& event, int result, bool aborted)
+{
+    if (result != 0)
+        return result;
+    if (aborted)
+        return kResultAborted;
+    RaiseProgress(event, 100, -1, -1, -1);
+    return 0;
 }
 
 int Percent(long long done, long long total)

@@ -14,6 +14,10 @@ using TProgressEvent =
 bool RaiseProgress(const TProgressEvent& event, int percent, int index, int channel,
                    int address);
 
+// The end of a memory operation: an abort without an error gives -101; a clean run raises
+// the final (100, -1, ..., -1, -1) event.
+int FinishTransfer(const TProgressEvent& event, int result, bool aborted);
+
 // round(done / total * 100), half away from zero; 0 when total is 0.
 int Percent(long long done, long long total);
 

@@ -1,6 +1,7 @@
 #include "devices/ScenarioCue.h"
 
 #include "devices/ChannelIndex.h"
+#include "link/PortProto.h"
 
 namespace kv {
 
@@ -29,16 +30,35 @@ int32_t MotorDuration(const TScenarioCue& cue)
     return IsRotation(cue.kind) ? cue.parameter1 : 0;
 }
 
+namespace {
+struct TMotorKind {
+    int32_t kind;
+    uint8_t subCode;
+    const char* letter;
+};
+constexpr TMotorKind kMotorKinds[] = {
+    {kKindCenter, kMotorCenter, "C"},
+    {kKindLeft, kMotorLeft, "L"},
+    {kKindRight, kMotorRight, "R"},
+    {kKindRotateLeft, kMotorRotateLeft, "LT"},
+    {kKindRotateRight, kMotorRotateRight, "RT"},
+};
+}  // namespace
+
 uint8_t MotorSubCode(int32_t kind)
 {
-    switch (kind) {
-    case kKindCenter: return 0x98;
-    case kKindLeft: return 0x94;
-    case kKindRight: return 0x92;
-    case kKindRotateLeft: return 0x81;
-    case kKindRotateRight: return 0x91;
-    default: return 0;
-    }
+    for (const TMotorKind& motor : kMotorKinds)
+        if (motor.kind == kind)
+            return motor.subCode;
+    return 0;
+}
+
+const char* MotorLetter(int32_t kind)
+{
+    for (const TMotorKind& motor : kMotorKinds)
+        if (motor.kind == kind)
+            return motor.letter;
+    return "";
 }
 
 }  // namespace kv

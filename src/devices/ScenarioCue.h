@@ -32,5 +32,7 @@ int32_t MotorSpeed(const TScenarioCue& cue);
 int32_t MotorDuration(const TScenarioCue& cue);
 // The motor command sub-code of a motor kind; 0 for any other kind.
 uint8_t MotorSubCode(int32_t kind);
+// The cue letter ("C", "L", "R", "LT", "RT") of a motor kind; empty for any other kind.
+const char* MotorLetter(int32_t kind);
 
 }  // namespace kv

@@ -1,0 +1,218 @@
+#include "devices/CommonControl.h"
+
+#include "devices/DeviceResults.h"
+#include "devices/Firmware.h"
+#include "link/PortProto.h"
+#include "support/Conversions.h"
+#include "support/Platform.h"
+
+#include <algorithm>
+
+namespace kv {
+
+namespace {
+constexpr int kMeasureWindowMs = 200;
+constexpr uint32_t kModePauseMs = 100;
+constexpr double kOldFirmwareConnected = 4.0;
+}  // namespace
+
+TCommonControl::TCommonControl(TPortProto& port, int32_t address) : TCommonDevice(port, address)
+{
+    deviceType = 1;
+}
+
+int TCommonControl::ReadVersion()
+{
+    int read = 0;
+    Record(port_.QueryVersion(address, converterIndex, attemptMode, read));
+    int clockMs = 0;
+    char letter = 0;
+    if (Record(port_.QueryClock(address, converterIndex, attemptMode, clockMs, letter)) == 0)
+        kindLetter = letter;
+    UpdateLinkQuality();
+    return read;
+}
+
+void TCommonControl::Refresh()
+{
+    TCommonDevice::Refresh();
+    Identify();
+}
+
+int TCommonControl::Identify()
+{
+    int count = 0;
+    // A module claiming more channels than the tables hold must not lead anyone past them.
+    if (Record(port_.QueryIdentification(address, converterIndex, attemptMode, count)) == 0)
+        channelCount = std::min(count, kChannelSlots);
+    UpdateLinkQuality();
+    return lastResult;
+}
+
+void TCommonControl::Poll()
+{
+    double valueA = 0;
+    double valueB = 0;
+    int flag = 2;
+    const int result = port_.QueryStatus(address, converterIndex, attemptMode,
+                                         HighVoltageStatus(), valueA, valueB, flag);
+    outputVoltage = valueA;
+    supplyVoltage = valueB;
+    if (version >= kVersionModeBit)
+        modeState = result == 0 ? static_cast<uint8_t>(flag) : 2;
+    Record(result);
+    if (version >= kVersionTemperature)
+        port_.QueryTemperature(address, converterIndex, attemptMode, temperature);
+    UpdateLinkQuality();
+}
+
+void TCommonControl::ClearChannels()
+{
+    channelState_.fill(kChannelUntested);
+    channelValue_.fill(0);
+    channelFired_.fill(false);
+}
+
+int TCommonControl::MeasureChannel(int channel, double& value)
+{
+    value = 0;
+    if (!ValidChannel(channel))
+        return kResultBadChannel;
+    const int saved = port_.ReplyTimeout;
+    port_.ReplyTimeout = kMeasureWindowMs;
+    const int result = port_.MeasureChannel(address, converterIndex, attemptMode, channel, value);
+    port_.ReplyTimeout = saved;
+    return Record(result);
+}
+
+int TCommonControl::FireChannel(int channel)
+{
+    if (!ValidChannel(channel))
+        return kResultBadChannel;
+    return port_.FireChannel(address, converterIndex, attemptMode, channel, 0);
+}
+
+int TCommonControl::LinkQuality() const
+{
+    return static_cast<int>(RoundHalfAway(static_cast<double>(pollOkCount) / pollCount * 100));
+}
+
+int TCommonControl::ConnectedCount() const
+{
+    return CountChannelsInState(kChannelConnected);
+}
+
+int TCommonControl::CountChannelsInState(uint8_t state) const
+{
+    const int used = std::clamp(channelCount, 0, kChannelSlots);
+    return static_cast<int>(std::count(channelState_.begin(), channelState_.begin() + used, state));
+}
+
+void TCommonControl::ClearScenarioMarks()
+{
+    channelInScenario_.fill(false);
+}
+
+int TCommonControl::SetTestMode(bool on)
+{
+    return SendMode(static_cast<uint8_t>((boostState != 0 ? 1 : 0) + (on ? 0 : 2)));
+}
+
+int TCommonControl::SetBoost(bool off)
+{
+    const int result = SendMode(static_cast<uint8_t>((off ? 1 : 0) + (modeState != 0 ? 0 : 2)));
+    if (result == 0)
+        boostState = off ? 1 : 0;
+    return result;
+}
+
+int TCommonControl::SendMode(uint8_t mode)
+{
+    const int result = port_.SetMode(address, converterIndex, attemptMode, mode);
+    Platform().Sleep(kModePauseMs);
+    Record(result);
+    UpdateLinkQuality();
+    return result;
+}
+
+int TCommonControl::ClassifyChannel(int channel, double value,
+                                    const TConnectThresholds& thresholds)
+{
+    if (!ValidChannel(channel))
+        return kResultBadChannel;
+    if (deviceType == 3) {
+        channelState_[channel] = kChannelConnected;
+        channelValue_[channel] = value / 10;
+    } else if (deviceType <= 2 && version < kVersionResistance) {
+        channelState_[channel] = value >= kOldFirmwareConnected ? kChannelConnected : kChannelOpen;
+    } else if (deviceType <= 2) {
+        const double ohms = value * 100;
+        channelValue_[channel] = ohms;
+        if (ohms < thresholds.connectResistLo)
+            channelState_[channel] = kChannelFault;  // short circuit
+        else if (ohms < thresholds.connectResist)
+            channelState_[channel] = kChannelConnected;
+        else if (ohms < thresholds.connectResistHi)
+            channelState_[channel] = kChannelFault;
+        else
+            channelState_[channel] = kChannelOpen;
+    }
+    return 0;
+}
+
+uint8_t TCommonControl::ChannelState(int channel) const
+{
+    return ValidChannel(channel) ? channelState_[channel] : uint8_t{kChannelUntested};
+}
+
+int TCommonControl::SetChannelState(int channel, uint8_t state)
+{
+    if (!ValidChannel(channel))
+        return kResultBadChannel;
+    channelState_[channel] = state;
+    return 0;
+}
+
+double TCommonControl::ChannelValue(int channel) const
+{
+    return ValidChannel(channel) ? channelValue_[channel] : 0;
+}
+
+bool TCommonControl::ChannelInScenario(int channel) const
+{
+    return ValidChannel(channel) && channelInScenario_[channel];
+}
+
+int TCommonControl::MarkInScenario(int channel)
+{
+    if (!ValidChannel(channel))
+        return kResultBadChannel;
+    channelInScenario_[channel] = true;
+    return 0;
+}
+
+bool TCommonControl::ChannelFired(int channel) const
+{
+    return ValidChannel(channel) && channelFired_[channel];
+}
+
+int TCommonControl::MarkFired(int channel)
+{
+    if (!ValidChannel(channel))
+        return kResultBadChannel;
+    channelFired_[channel] = true;
+    return 0;
+}
+
+void TCommonControl::UpdateLinkQuality()
+{
+    if (pollCount > 10) {
+        pollOkCount = LinkQuality() >= 15 ? 1 : 0;
+        pollCount = 1;
+    }
+    pollCount += 1;
+    if (lastResult == 0)
+        pollOkCount += 1;
+}
+
+}  // namespace kv

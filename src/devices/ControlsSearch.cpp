@@ -1,0 +1,171 @@
+// Finding devices: the probe of one address per tick, announcements and station discovery.
+
+#include "devices/Controls.h"
+
+#include "devices/AutoControl.h"
+#include "devices/HVControl.h"
+#include "devices/MotorControl.h"
+#include "devices/ProgressEvent.h"
+#include "devices/RadioModule.h"
+#include "devices/RemoteControl.h"
+#include "devices/SoftControl.h"
+#include "link/PortProto.h"
+#include "support/Platform.h"
+
+namespace kv {
+
+namespace {
+constexpr uint32_t kAddPauseMs = 100;
+constexpr uint32_t kStationPauseMs = 5;
+constexpr int kFirstSearchAddress = 240;
+constexpr uint8_t kAcceptAnnouncements = 1;
+constexpr uint8_t kProbeBus = 2;
+constexpr uint8_t kAnnouncementCode = 0x70;
+constexpr uint8_t kStationSearchCode = 0x01;
+constexpr uint8_t kStationAnswerCode = 0x02;
+}  // namespace
+
+std::unique_ptr<TCommonDevice> TControls::CreateByAddress(int address, int converter)
+{
+    if (address == 0)
+        return std::make_unique<TRemoteControl>(port_);
+    if (IsRadioModuleAddress(address))
+        return std::make_unique<TRadioModule>(port_, address);
+    if (!IsFiringModuleAddress(address))
+        return nullptr;
+    int clockMs = 0;
+    char letter = 0;
+    if (port_.QueryClock(address, converter, -1, clockMs, letter) != 0)
+        return std::make_unique<TAutoControl>(port_, address);  // firmware without a clock
+    int channels = 0;
+    int trailer = -1;
+    if (port_.QueryIdentificationExtended(address, converter, channels, trailer) != 0)
+        return nullptr;
+    std::unique_ptr<TCommonDevice> module;
+    if (letter == 'P')
+        module = std::make_unique<TMotorControl>(port_, address);
+    else if (letter == 'Q' || letter == 'R' || channels == 4)
+        module = std::make_unique<THVControl>(port_, address);
+    else
+        module = std::make_unique<TAutoControl>(port_, address);
+    module->attemptMode = trailer;
+    return module;
+}
+
+TCommonDevice* TControls::AddOrRefresh(int address, int converter)
+{
+    TCommonDevice* device = FindByAddress(address);
+    if (!device) {
+        std::unique_ptr<TCommonDevice> created = CreateByAddress(address, converter);
+        if (!created)
+            return nullptr;
+        device = created.get();
+        devices_.push_back(std::move(created));
+        Platform().Sleep(kAddPauseMs);
+    }
+    device->converterIndex = converter;
+    Platform().Sleep(kAddPauseMs);
+    device->Refresh();
+    Platform().Sleep(kAddPauseMs);
+    device->Poll();
+    Platform().Sleep(kAddPauseMs);
+    if (OnChange)
+        OnChange(address);
+    return device;
+}
+
+TSoftControl* TControls::AddOrRefreshStation(int stationId, int converter)
+{
+    TSoftControl* station = FindStation(stationId);
+    if (!station) {
+        auto created = std::make_unique<TSoftControl>(port_, stationId);
+        station = created.get();
+        devices_.push_back(std::move(created));
+    }
+    station->unseen = false;
+    station->converterIndex = converter;
+    Platform().Sleep(kStationPauseMs);
+    station->Refresh();
+    Platform().Sleep(kStationPauseMs);
+    station->Poll();
+    Platform().Sleep(kStationPauseMs);
+    if (OnChange)
+        OnChange(kStationAddress);
+    return station;
+}
+
+void TControls::SetSearchMode(uint8_t flags)
+{
+    searchFlags = flags;
+    if (!(flags & kProbeBus)) {
+        searchTimer_->SetEnabled(false);
+        return;
+    }
+    for (const auto& device : devices_)
+        if (auto* station = dynamic_cast<TSoftControl*>(device.get()))
+            station->unseen = true;
+    searchAddress = kFirstSearchAddress;
+    searchTimer_->SetInterval(static_cast<uint32_t>(port_.ReplyTimeout));
+    searchTimer_->SetEnabled(true);
+}
+
+void TControls::SearchTick()
+{
+    const int address = searchAddress;
+    if (address != kStationAddress)
+        ProbeAddress();
+    else
+        StationRound();
+    if (OnSearchProgress)
+        OnSearchProgress(Percent(address, 255), address);
+    searchAddress = (address + 1) % 256;
+}
+
+void TControls::ProbeAddress()
+{
+    int converter = -1;
+    int version = 0;
+    if (port_.QueryVersionAny(searchAddress, converter, version) == 0) {
+        AddOrRefresh(searchAddress, converter);
+        return;
+    }
+    const int index = IndexOf(FindByAddress(searchAddress));
+    if (index < 0)
+        return;
+    RemoveAt(index);
+    if (OnChange)
+        OnChange(searchAddress);
+}
+
+void TControls::StationRound()
+{
+    for (int i = Count() - 1; i >= 0; --i) {
+        auto* station = dynamic_cast<TSoftControl*>(devices_[static_cast<size_t>(i)].get());
+        if (!station)
+            continue;
+        if (station->unseen)
+            RemoveAt(i);
+        else
+            station->unseen = true;
+    }
+    port_.SendStationSearch();
+}
+
+void TControls::HandleUnsolicitedFrame(const TFrameRecord& frame, int converter)
+{
+    const uint8_t code = frame[0];
+    const int address = frame[5];
+    const bool accepting = searchFlags & kAcceptAnnouncements;
+    if (IsFiringModuleAddress(address) && code == kAnnouncementCode) {
+        if (accepting)
+            AddOrRefresh(address, converter);
+    } else if (address == kStationAddress && code == kStationSearchCode) {
+        if (frame[4] == 0 || frame[4] == port_.StationId())
+            port_.SendStationAnswer(frame[3]);
+    } else if (address == kStationAddress && code == kStationAnswerCode) {
+        if (accepting)
+            AddOrRefreshStation(frame[3], converter);
+    }
+}
+
+}  // namespace kv

@@ -1,0 +1,70 @@
+#include "devices/HVControl.h"
+
+#include "devices/DeviceResults.h"
+#include "link/PortProto.h"
+
+namespace kv {
+
+THVControl::THVControl(TPortProto& port, int32_t address) : TAutoControl(port, address)
+{
+    deviceType = 3;
+}
+
+void THVControl::Refresh()
+{
+    TAutoControl::Refresh();
+    hvSetting = ReadHVSetting();
+}
+
+void THVControl::ClearChannels()
+{
+    TAutoControl::ClearChannels();
+    channelCharge_.fill(0);
+}
+
+int THVControl::MeasureChannel(int channel, double& value)
+{
+    const int result = TAutoControl::MeasureChannel(channel, value);
+    value *= 100;
+    return result;
+}
+
+int THVControl::ReadHVSetting()
+{
+    int value = 0;
+    int check = 0;
+    if (port_.ReadConfig(address, converterIndex, attemptMode, kConfigHighVoltage, value, check))
+        return 0;
+    return value;
+}
+
+int THVControl::WriteHVSetting(int value)
+{
+    const int result =
+        port_.WriteConfig(address, converterIndex, attemptMode, kConfigHighVoltage, value);
+    if (result == 0)
+        hvSetting = value;
+    return result;
+}
+
+int THVControl::FireWithCharge(int channel, int voltage)
+{
+    if (!ValidChannel(channel))
+        return kResultBadChannel;
+    return port_.FireChannel(address, converterIndex, attemptMode, channel, voltage);
+}
+
+int THVControl::ChannelCharge(int channel) const
+{
+    return ValidChannel(channel) ? channelCharge_[channel] : 0;
+}
+
+int THVControl::SetChannelCharge(int channel, int volts)
+{
+    if (!ValidChannel(channel))
+        return kResultBadChannel;
+    channelCharge_[channel] = volts;
+    return 0;
+}
+
+}  // namespace kv

@@ -1,0 +1,50 @@
+#include "devices/ModuleCues.h"
+
+#include "devices/CommonControl.h"
+#include "devices/StoredCueTime.h"
+
+#include <algorithm>
+
+namespace kv {
+
+namespace {
+constexpr uint8_t kMotorModuleType = 4;
+}
+
+bool BelongsToModule(const TScenarioCue& cue, const TCommonControl& module)
+{
+    if (cue.module != module.address)
+        return false;
+    return module.deviceType == kMotorModuleType ? IsMotorKind(cue.kind)
+                                                 : IsWritableFiringCue(cue);
+}
+
+uint8_t MotorByte(int32_t value)
+{
+    return static_cast<uint8_t>(std::clamp(value, 0, 255));
+}
+
+bool MotorCueMatches(const TScenarioCue& cue, int32_t readTime, const std::string& letter,
+                     int readParameter1, int readParameter2)
+{
+    // The read-back gives C, L, R as (0, speed) and LT, RT as (speed, duration).
+    const bool rotation = letter == "LT" || letter == "RT";
+    const int readSpeed = rotation ? readParameter1 : readParameter2;
+    const int readDuration = rotation ? readParameter2 : 0;
+    return letter == MotorLetter(cue.kind) &&
+           readTime == StoredCueTime(cue.time, TTimeSteps::Steps100ms) &&
+           readSpeed == MotorByte(MotorSpeed(cue)) && readDuration == MotorByte(MotorDuration(cue));
+}
+
+bool BelongsToController(const TScenarioCue& cue)
+{
+    return cue.module >= 0 && cue.module <= 255 && (IsMotorKind(cue.kind) || IsWritableFiringCue(cue));
+}
+
+int32_t ControllerChannel(const TScenarioCue& cue)
+{
+    // Channel field 0 on the bus: no channel the controller could fire.
+    return IsMotorKind(cue.kind) ? -1 : cue.channel;
+}
+
+}  // namespace kv

@@ -1,0 +1,27 @@
+#pragma once
+// Which cues of a scenario go into which device memory, and how a read-back is judged.
+
+#include "devices/ScenarioCue.h"
+
+#include <string>
+
+namespace kv {
+
+class TCommonControl;
+
+// The time every module record leaves empty: the largest 16-bit count of 100 ms.
+constexpr int32_t kEmptyCueTime = 6553500;
+
+// A motor module keeps motor cues only, any other module firing cues on its tables only.
+bool BelongsToModule(const TScenarioCue& cue, const TCommonControl& module);
+// Speed and duration travel as bytes; out-of-range values are held at the byte's ends.
+uint8_t MotorByte(int32_t value);
+// A motor cue read back (letter and parameters as the module gives them) against the cue.
+bool MotorCueMatches(const TScenarioCue& cue, int32_t readTime, const std::string& letter,
+                     int readParameter1, int readParameter2);
+
+// The remote controller keeps every cue for a bus address; a motor cue carries no channel.
+bool BelongsToController(const TScenarioCue& cue);
+int32_t ControllerChannel(const TScenarioCue& cue);
+
+}  // namespace kv

@@ -1,0 +1,91 @@
+// Erasing the scenario of every firing module and reading their black boxes.
+
+#include "devices/BlackBoxRecord.h"
+#include "devices/CommonControl.h"
+#include "devices/DeviceResults.h"
+#include "devices/Firmware.h"
+#include "devices/ModuleCues.h"
+#include "devices/ModuleTransfer.h"
+#include "devices/Controls.h"
+#include "link/PortProto.h"
+
+#include <cstring>
+
+namespace kv {
+
+int TModuleTransfer::EraseScenario()
+{
+    eraseTotal_ = 0;
+    eraseDone_ = 0;
+    for (int index = 0; index < registry_.Count(); ++index) {
+        TCommonDevice* device = registry_.DeviceAt(index);
+        auto* module = dynamic_cast<TCommonControl*>(device);
+        if (module && IsFiringModuleAddress(module->address))
+            eraseTotal_ += module->channelCount;
+    }
+    const int result = EachModule([this](TCommonControl& module, int index) {
+        if (const int identified = module.Identify())
+            return identified;
+        return EraseModule(module, index);
+    });
+    return FinishTransfer(progress_, result, aborted_);
+}
+
+int TModuleTransfer::EraseModule(TCommonControl& module, int index)
+{
+    if (module.version >= kVersionRecordMemory) {
+        const int result =
+            module.version >= kVersionFastErase
+                ? port_.FastEraseMemory(module.address, module.converterIndex, module.attemptMode)
+                : port_.EraseMemory(module.address, module.converterIndex, module.attemptMode);
+        if (result != 0)
+            return result;
+        eraseDone_ += module.channelCount;
+        Progress(Percent(eraseDone_, eraseTotal_), index, module.channelCount, module.address);
+        return 0;
+    }
+    for (int channel = 0; channel < module.channelCount && !aborted_; ++channel) {
+        if (const int result =
+                port_.WriteCue(module.address, module.converterIndex, kEmptyCueTime, channel))
+            return result;
+        eraseDone_ += 1;
+        Progress(Percent(eraseDone_, eraseTotal_), index, channel + 1, module.address);
+    }
+    return 0;
+}
+
+int TModuleTransfer::ReadBlackBox(std::vector<uint8_t>& buffer)
+{
+    buffer.assign(static_cast<size_t>(registry_.FiringModuleCount()) * kBlackBoxRecordSize, 0);
+    size_t record = 0;
+    const int result = EachModule([&](TCommonControl& module, int index) {
+        return ReadModuleLog(module, index, buffer.data() + record++ * kBlackBoxRecordSize);
+    });
+    return result == 0 && aborted_ ? kResultAborted : result;
+}
+
+int TModuleTransfer::ReadModuleLog(TCommonControl& module, int index, uint8_t* record)
+{
+    record[kBlackBoxAddressOffset] = static_cast<uint8_t>(module.address);
+    PutInt32(record + kBlackBoxVersionOffset, module.version);
+    PutInt32(record + kBlackBoxChannelsOffset, module.channelCount);
+    PutDouble(record + kBlackBoxReadTimeOffset, NowInDays());
+    PutDouble(record + kBlackBoxReadTimeAgainOffset, NowInDays());
+    int counter = 0;
+    port_.ReadBlackBoxCounter(module.address, module.converterIndex, module.attemptMode, counter);
+    PutInt32(record + kBlackBoxCounterOffset, counter);
+    const int64_t steps = static_cast<int64_t>(registry_.Count()) * kBlackBoxWords;
+    for (int word = 0; word < kBlackBoxWords && !aborted_; ++word) {
+        std::array<uint8_t, 4> bytes{};
+        if (const int result =
+                port_.ReadMemory(module.address, module.converterIndex, module.attemptMode,
+                                 kBlackBoxFirstAddress + 4 * word, bytes))
+            return result;
+        std::memcpy(record + kBlackBoxLogOffset + 4 * word, bytes.data(), bytes.size());
+        Progress(Percent(static_cast<int64_t>(index) * kBlackBoxWords + word, steps), index, -1,
+                 module.address);
+    }
+    return 0;
+}
+
+}  // namespace kv

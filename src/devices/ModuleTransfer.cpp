@@ -1,0 +1,80 @@
+#include "devices/ModuleTransfer.h"
+
+#include "devices/CommonControl.h"
+#include "devices/Controls.h"
+#include "devices/ModuleCues.h"
+
+#include <algorithm>
+
+namespace kv {
+
+TModuleTransfer::TModuleTransfer(TPortProto& port, const TControls& registry,
+                                 const TProgressEvent& progress)
+    : port_(port), registry_(registry), progress_(progress)
+{
+}
+
+void TModuleTransfer::SortCues(std::span<const TScenarioCue> cues)
+{
+    cues_.assign(cues.begin(), cues.end());
+    std::stable_sort(cues_.begin(), cues_.end(),
+                     [](const TScenarioCue& a, const TScenarioCue& b) { return a.time < b.time; });
+}
+
+void TModuleTransfer::Progress(int percent, int index, int channel, int address)
+{
+    if (RaiseProgress(progress_, percent, index, channel, address))
+        aborted_ = true;
+}
+
+int TModuleTransfer::EachModule(const TModuleStep& step)
+{
+    int result = 0;
+    for (int index = 0; index < registry_.Count() && result == 0 && !aborted_; ++index) {
+        TCommonDevice* device = registry_.DeviceAt(index);
+        if (!IsFiringModuleAddress(device->address))
+            continue;
+        if (auto* module = dynamic_cast<TCommonControl*>(device))
+            result = step(*module, index);
+    }
+    return result;
+}
+
+int TModuleTransfer::EachCue(TCommonControl& module, int index, const TCueStep& step)
+{
+    const int64_t count = static_cast<int64_t>(cues_.size());
+    const int64_t devices = registry_.Count();
+    const bool motor = module.deviceType == 4;
+    for (int64_t c = 0; c < count && !aborted_; ++c) {
+        const TScenarioCue& cue = cues_[static_cast<size_t>(c)];
+        if (!BelongsToModule(cue, module))
+            continue;
+        if (const int result = step(cue))
+            return result;
+        Progress(Percent(count * index + c, count * devices), index, motor ? 1 : cue.channel + 1,
+                 module.address);
+    }
+    return 0;
+}
+
+int TModuleTransfer::WriteScenario(std::span<const TScenarioCue> cues)
+{
+    SortCues(cues);
+    const int result = EachModule([this](TCommonControl& module, int index) {
+        module.Identify();  // refreshes the channel count the padding needs
+        return WriteModule(module, index);
+    });
+    return FinishTransfer(progress_, result, aborted_);
+}
+
+int TModuleTransfer::VerifyScenario(std::span<const TScenarioCue> cues)
+{
+    SortCues(cues);
+    const int result = EachModule([this](TCommonControl& module, int index) {
+        module.Identify();
+        return VerifyModule(module, index);
+    });
+    return FinishTransfer(progress_, result, aborted_);
+}
+
+}  // namespace kv

@@ -1,0 +1,110 @@
+// Writing a scenario into module memory and reading it back, for every firmware generation.
+
+#include "devices/CommonControl.h"
+#include "devices/DeviceResults.h"
+#include "devices/Firmware.h"
+#include "devices/ModuleCues.h"
+#include "devices/ModuleTransfer.h"
+#include "devices/StoredCueTime.h"
+#include "link/PortProto.h"
+
+namespace kv {
+
+namespace {
+constexpr uint8_t kMotorModuleType = 4;
+}
+
+int TModuleTransfer::WriteModule(TCommonControl& module, int index)
+{
+    const int address = module.address;
+    const int converter = module.converterIndex;
+    const int attempts = module.attemptMode;
+    if (module.deviceType == kMotorModuleType) {
+        return EachCue(module, index, [&](const TScenarioCue& cue) {
+            if (module.version < kVersionAckedWrites)
+                return kResultNotSupported;
+            return port_.WriteMotorCue(address, converter, attempts, cue.time,
+                                       MotorSubCode(cue.kind), MotorByte(MotorSpeed(cue)),
+                                       MotorByte(MotorDuration(cue)));
+        });
+    }
+    if (module.version >= kVersionRecordMemory) {
+        const bool fine = module.version >= kVersionAckedWrites;
+        int records = 0;
+        const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
+            ++records;
+            return fine ? port_.WriteCueFine(address, converter, attempts, cue.time, cue.channel)
+                        : port_.WriteCue(address, converter, cue.time, cue.channel);
+        });
+        if (result == 0 && !aborted_)
+            PadRecords(module, records);
+        return result;
+    }
+    std::vector<bool> written(static_cast<size_t>(kChannelSlots), false);
+    const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
+        written[static_cast<size_t>(cue.channel)] = true;
+        return port_.WriteCue(address, converter, cue.time, cue.channel);
+    });
+    if (result == 0 && !aborted_)
+        PadChannels(module, written);
+    return result;
+}
+
+void TModuleTransfer::PadRecords(TCommonControl& module, int firstRecord)
+{
+    const bool fine = module.version >= kVersionAckedWrites;
+    for (int record = firstRecord; record < module.channelCount; ++record) {
+        if (fine)
+            port_.WriteCueFine(module.address, module.converterIndex, module.attemptMode,
+                               kEmptyCueTime, record);
+        else
+            port_.WriteCue(module.address, module.converterIndex, kEmptyCueTime, record);
+    }
+}
+
+void TModuleTransfer::PadChannels(TCommonControl& module, const std::vector<bool>& written)
+{
+    // Every channel without a cue, gaps included: a time left from an earlier scenario would
+    // fire that channel in the next stand-alone show.
+    for (int channel = 0; channel < module.channelCount; ++channel)
+        if (!written[static_cast<size_t>(channel)])
+            port_.WriteCue(module.address, module.converterIndex, kEmptyCueTime, channel);
+}
+
+int TModuleTransfer::VerifyModule(TCommonControl& module, int index)
+{
+    const int address = module.address;
+    const int converter = module.converterIndex;
+    const int attempts = module.attemptMode;
+    int record = 0;
+    if (module.deviceType == kMotorModuleType) {
+        return EachCue(module, index, [&](const TScenarioCue& cue) {
+            if (module.version < kVersionAckedWrites)
+                return kResultNotSupported;
+            int time = 0;
+            std::string letter;
+            int parameter1 = 0;
+            int parameter2 = 0;
+            if (const int result = port_.ReadMotorCue(address, converter, attempts, record++, time,
+                                                      letter, parameter1, parameter2))
+                return result;
+            return MotorCueMatches(cue, time, letter, parameter1, parameter2) ? 0
+                                                                              : kResultMismatch;
+        });
+    }
+    const bool byRecord = module.version >= kVersionRecordMemory;
+    const bool fine = module.version >= kVersionAckedWrites;
+    const TTimeSteps steps = fine ? TTimeSteps::Steps2ms : TTimeSteps::Steps10ms;
+    return EachCue(module, index, [&](const TScenarioCue& cue) {
+        int time = 0;
+        int channel = 0;
+        const int where = byRecord ? record++ : cue.channel;
+        if (const int result =
+                port_.ReadCue(address, converter, attempts, where, fine, time, channel))
+            return result;
+        const bool channelMatches = !byRecord || channel == cue.channel;
+        return channelMatches && time == StoredCueTime(cue.time, steps) ? 0 : kResultMismatch;
+    });
+}
+
+}  // namespace kv

@@ -1,0 +1,50 @@
+#include "devices/MotorControl.h"
+
+#include "link/PortProto.h"
+
+namespace kv {
+
+TMotorControl::TMotorControl(TPortProto& port, int32_t address) : TAutoControl(port, address)
+{
+    deviceType = 4;
+}
+
+void TMotorControl::Poll()
+{
+    TAutoControl::Poll();
+    // The motor module's only reading is its supply, reported as the first status value.
+    supplyVoltage = outputVoltage;
+}
+
+int TMotorControl::RotateLeft(int duration, int speed)
+{
+    return Move(kMotorRotateLeft, speed, duration);
+}
+
+int TMotorControl::RotateRight(int duration, int speed)
+{
+    return Move(kMotorRotateRight, speed, duration);
+}
+
+int TMotorControl::TurnCenter(int speed)
+{
+    return Move(kMotorCenter, speed, 0);
+}
+
+int TMotorControl::TurnLeft(int speed)
+{
+    return Move(kMotorLeft, speed, 0);
+}
+
+int TMotorControl::TurnRight(int speed)
+{
+    return Move(kMotorRight, speed, 0);
+}
+
+int TMotorControl::Move(uint8_t subCode, int speed, int duration)
+{
+    return port_.MoveMotor(address, converterIndex, attemptMode, subCode,
+                           static_cast<uint8_t>(speed), static_cast<uint8_t>(duration));
+}
+
+}  // namespace kv

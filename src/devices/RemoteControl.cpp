@@ -1,0 +1,65 @@
+#include "devices/RemoteControl.h"
+
+#include "devices/DeviceResults.h"
+#include "devices/Firmware.h"
+#include "devices/ModuleCues.h"
+#include "devices/StoredCueTime.h"
+#include "link/PortProto.h"
+
+namespace kv {
+
+int TRemoteControl::WriteScenario(std::span<const TScenarioCue> cues)
+{
+    const int64_t count = static_cast<int64_t>(cues.size());
+    bool aborted = false;
+    for (int64_t i = 0; i < count && !aborted; ++i) {
+        const TScenarioCue& cue = cues[static_cast<size_t>(i)];
+        if (!BelongsToController(cue))
+            continue;
+        const int channel = ControllerChannel(cue);
+        if (const int result = port_.WriteControllerCue(converterIndex, attemptMode, cue.module,
+                                                        cue.time, channel))
+            return result;
+        aborted = RaiseProgress(OnProgress, Percent(i, count), static_cast<int>(i), channel + 1,
+                                cue.module);
+    }
+    return FinishTransfer(OnProgress, 0, aborted);
+}
+
+int TRemoteControl::VerifyScenario(std::span<const TScenarioCue> cues)
+{
+    if (version >= kVersionRemoteErase) {
+        if (const int result = Identify())
+            return result;
+    }
+    const int64_t count = static_cast<int64_t>(cues.size());
+    bool aborted = false;
+    int record = 0;
+    for (int64_t i = 0; i < count && !aborted; ++i) {
+        const TScenarioCue& cue = cues[static_cast<size_t>(i)];
+        if (!BelongsToController(cue))
+            continue;
+        int module = 0;
+        int time = 0;
+        int channel = 0;
+        if (const int result = port_.ReadControllerCue(converterIndex, attemptMode, record++,
+                                                       module, time, channel))
+            return result;
+        const int expected = ControllerChannel(cue);
+        if (module != cue.module || channel != expected ||
+            time != StoredCueTime(cue.time, TTimeSteps::Steps10ms))
+            return kLinkWriteFailed;  // the controller's way of saying "differs"
+        aborted = RaiseProgress(OnProgress, Percent(i, count), static_cast<int>(i), expected + 1,
+                                cue.module);
+    }
+    return FinishTransfer(OnProgress, 0, aborted);
+}
+
+int TRemoteControl::EraseScenario()
+{
+    if (version < kVersionRemoteErase)
+        return kResultNotSupported;
+    return port_.EraseController(converterIndex);
+}
+
+}  // namespace kv

@@ -1,0 +1,22 @@
+#include "devices/SoftControl.h"
+
+#include "link/PortProto.h"
+
+namespace kv {
+
+TSoftControl::TSoftControl(TPortProto& port, int32_t stationId)
+    : TExtDevice(port, 255), peerStationId(stationId)
+{
+    deviceType = 7;
+}
+
+int TSoftControl::ReadVersion()
+{
+    int peerVersion = 0;
+    int peerId = 0;
+    if (Record(port_.QueryStation(converterIndex, peerStationId, peerVersion, peerId)) == 0)
+        peerStationId = peerId;
+    return peerVersion;
+}
+
+}  // namespace kv
