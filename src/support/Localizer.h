@@ -6,7 +6,8 @@
 
 namespace kv {
 
-// The message table's entry id when the table has it, else the built-in text.
+// The message table's entry id when the table has it, else the built-in text. Ids 21 and 46
+// each stand for two related texts: the files in use are numbered that way.
 std::string Localize(int id, const std::string& defaultText);
 
 // The language file; AppFolder() + "kvshow.lng" unless set.

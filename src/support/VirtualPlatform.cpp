@@ -212,6 +212,7 @@ bool TVirtualPlatform::PowerStatus(TPowerStatus& status)
 
 void TVirtualPlatform::DebugOutput(const std::string& line)
 {
+    std::lock_guard lock(debugMutex_);
     debugLines.push_back(line);
 }
 

@@ -58,7 +58,7 @@ public:
     std::deque<std::optional<std::string>> inputs;
     std::deque<std::optional<std::string>> fileNames;
     std::vector<TShownMessage> shownMessages;
-    std::vector<std::string> debugLines;
+    std::vector<std::string> debugLines;  // filled from any thread: read once they are done
     std::optional<TPowerStatus> power;  // empty: cannot be read
     // Random(range) gives randomValue % range, so tests pick the "random" pause.
     uint32_t randomValue = 0;
@@ -77,6 +77,7 @@ private:
     std::vector<TTimerSlot> timers_;
     uint64_t nextOrder_ = 0;
 
+    std::mutex debugMutex_;
     std::mutex callsMutex_;
     std::condition_variable callsDone_;
     std::deque<std::function<void()>*> pendingCalls_;

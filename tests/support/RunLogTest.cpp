@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
 #include <thread>
 #include <vector>
@@ -132,6 +133,17 @@ TEST_F(RunLog, TheFileIsCompleteAfterEveryLine)
     }
     WriteLog("cue 4");
     EXPECT_EQ(Message(Lines().back()), "cue 4 ( X 2 )");
+}
+
+TEST_F(RunLog, ARepeatRewritesFromTheStartOfTheLastLineAndCutsTheRest)
+{
+    WriteLog("A");
+    WriteLog("B, a longer line than any rewrite of it");
+    std::ofstream(path_, std::ios::app) << "stray text from elsewhere, longer still\r\n";
+    WriteLog("B, a longer line than any rewrite of it");
+    const auto lines = Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(Message(lines[1]), "B, a longer line than any rewrite of it ( X 2 )");
 }
 
 TEST_F(RunLog, LinesFromSeveralThreadsNeverInterleave)
