@@ -124,12 +124,13 @@ void TControls::SortByAddress()
                      [](const auto& a, const auto& b) { return a->address < b->address; });
 }
 
-void TControls::MarkScenarioChannels(std::span<const TScenarioCue> cues)
+void TControls::MarkScenarioChannels(TCueView cues)
 {
     for (const auto& device : devices_)
         if (auto* module = dynamic_cast<TCommonControl*>(device.get()))
             module->ClearScenarioMarks();
-    for (const TScenarioCue& cue : cues) {
+    for (size_t i = 0; i < cues.size(); ++i) {
+        const TScenarioCue& cue = cues[i];
         if (cue.kind != kKindFire || !IsFiringModuleAddress(cue.module))
             continue;
         if (auto* module = dynamic_cast<TCommonControl*>(FindByAddress(cue.module)))
@@ -137,12 +138,12 @@ void TControls::MarkScenarioChannels(std::span<const TScenarioCue> cues)
     }
 }
 
-int TControls::WriteScenario(std::span<const TScenarioCue> cues)
+int TControls::WriteScenario(TCueView cues)
 {
     return TModuleTransfer(port_, *this, OnProgress).WriteScenario(cues);
 }
 
-int TControls::VerifyScenario(std::span<const TScenarioCue> cues)
+int TControls::VerifyScenario(TCueView cues)
 {
     return TModuleTransfer(port_, *this, OnProgress).VerifyScenario(cues);
 }

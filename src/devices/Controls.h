@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <span>
 #include <vector>
 
 namespace kv {
@@ -50,10 +49,10 @@ public:
     void SortByAddress();
 
     // Sets the scenario marks of every firing module from the scenario's firing cues.
-    void MarkScenarioChannels(std::span<const TScenarioCue> cues);
+    void MarkScenarioChannels(TCueView cues);
 
-    int WriteScenario(std::span<const TScenarioCue> cues);
-    int VerifyScenario(std::span<const TScenarioCue> cues);
+    int WriteScenario(TCueView cues);
+    int VerifyScenario(TCueView cues);
     int EraseScenario();
     // buffer: FiringModuleCount records of the black box layout, complete or not.
     int ReadBlackBox(std::vector<uint8_t>& buffer);

@@ -14,9 +14,12 @@ TModuleTransfer::TModuleTransfer(TPortProto& port, const TControls& registry,
 {
 }
 
-void TModuleTransfer::SortCues(std::span<const TScenarioCue> cues)
+void TModuleTransfer::SortCues(TCueView cues)
 {
-    cues_.assign(cues.begin(), cues.end());
+    cues_.clear();
+    cues_.reserve(cues.size());
+    for (size_t i = 0; i < cues.size(); ++i)
+        cues_.push_back(cues[i]);
     std::stable_sort(cues_.begin(), cues_.end(),
                      [](const TScenarioCue& a, const TScenarioCue& b) { return a.time < b.time; });
 }
@@ -57,7 +60,7 @@ int TModuleTransfer::EachCue(TCommonControl& module, int index, const TCueStep& 
     return 0;
 }
 
-int TModuleTransfer::WriteScenario(std::span<const TScenarioCue> cues)
+int TModuleTransfer::WriteScenario(TCueView cues)
 {
     SortCues(cues);
     const int result = EachModule([this](TCommonControl& module, int index) {
@@ -67,7 +70,7 @@ int TModuleTransfer::WriteScenario(std::span<const TScenarioCue> cues)
     return FinishTransfer(progress_, result, aborted_);
 }
 
-int TModuleTransfer::VerifyScenario(std::span<const TScenarioCue> cues)
+int TModuleTransfer::VerifyScenario(TCueView cues)
 {
     SortCues(cues);
     const int result = EachModule([this](TCommonControl& module, int index) {

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <span>
 #include <vector>
 
 namespace kv {
@@ -20,8 +19,8 @@ class TModuleTransfer {
 public:
     TModuleTransfer(TPortProto& port, const TControls& registry, const TProgressEvent& progress);
 
-    int WriteScenario(std::span<const TScenarioCue> cues);
-    int VerifyScenario(std::span<const TScenarioCue> cues);
+    int WriteScenario(TCueView cues);
+    int VerifyScenario(TCueView cues);
     int EraseScenario();
     int ReadBlackBox(std::vector<uint8_t>& buffer);
 
@@ -32,7 +31,7 @@ private:
     // The module's cues in time order, with a progress step after each one that went well.
     int EachCue(TCommonControl& module, int index, const TCueStep& step);
     void Progress(int percent, int index, int channel, int address);
-    void SortCues(std::span<const TScenarioCue> cues);
+    void SortCues(TCueView cues);
 
     int WriteModule(TCommonControl& module, int index);
     int VerifyModule(TCommonControl& module, int index);

@@ -8,7 +8,7 @@
 
 namespace kv {
 
-int TRemoteControl::WriteScenario(std::span<const TScenarioCue> cues)
+int TRemoteControl::WriteScenario(TCueView cues)
 {
     const int64_t count = static_cast<int64_t>(cues.size());
     bool aborted = false;
@@ -26,7 +26,7 @@ int TRemoteControl::WriteScenario(std::span<const TScenarioCue> cues)
     return FinishTransfer(OnProgress, 0, aborted);
 }
 
-int TRemoteControl::VerifyScenario(std::span<const TScenarioCue> cues)
+int TRemoteControl::VerifyScenario(TCueView cues)
 {
     if (version >= kVersionRemoteErase) {
         if (const int result = Identify())

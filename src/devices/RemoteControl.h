@@ -5,7 +5,6 @@
 #include "devices/ProgressEvent.h"
 #include "devices/ScenarioCue.h"
 
-#include <span>
 
 namespace kv {
 
@@ -14,8 +13,8 @@ public:
     explicit TRemoteControl(TPortProto& port) : TExtDevice(port, 0) { deviceType = 6; }
 
     // Cues are taken in scenario order; a difference found by the verification gives -2.
-    int WriteScenario(std::span<const TScenarioCue> cues);
-    int VerifyScenario(std::span<const TScenarioCue> cues);
+    int WriteScenario(TCueView cues);
+    int VerifyScenario(TCueView cues);
     int EraseScenario();
 
     TProgressEvent OnProgress;

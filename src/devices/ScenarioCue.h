@@ -2,7 +2,11 @@
 // What device memory needs of a scenario cue. The scenario hands its cues over in this form,
 // so the devices need not know the scenario list.
 
+#include <concepts>
+#include <cstddef>
 #include <cstdint>
+#include <span>
+#include <vector>
 
 namespace kv {
 
@@ -22,6 +26,34 @@ struct TScenarioCue {
     int32_t kind = kKindFire;
     int32_t parameter1 = 0;  // C, L, R: speed; LT, RT: duration in 0.1 s
     int32_t parameter2 = 0;  // LT, RT: speed
+};
+
+// The cues of a scenario in its order, whatever record type the scenario keeps them in.
+class TCueView {
+public:
+    TCueView() = default;
+    template <std::derived_from<TScenarioCue> T>
+    TCueView(std::span<const T> cues) : items_(cues.data()), count_(cues.size()), at_(&At<T>)
+    {
+    }
+    template <std::derived_from<TScenarioCue> T>
+    TCueView(const std::vector<T>& cues) : TCueView(std::span<const T>(cues))
+    {
+    }
+
+    size_t size() const { return count_; }
+    const TScenarioCue& operator[](size_t index) const { return at_(items_, index); }
+
+private:
+    template <typename T>
+    static const TScenarioCue& At(const void* items, size_t index)
+    {
+        return static_cast<const T*>(items)[index];
+    }
+
+    const void* items_ = nullptr;
+    size_t count_ = 0;
+    const TScenarioCue& (*at_)(const void*, size_t) = nullptr;
 };
 
 bool IsMotorKind(int32_t kind);
