@@ -23,14 +23,16 @@ enum class TComponentKind {
     ListView,
 };
 
+using TTextSetter = std::function<void(const std::string&)>;
+
 // One component the window owns. Only the setters its kind uses need be given.
 struct TLocalizedComponent {
     std::string name;
     TComponentKind kind = TComponentKind::Other;
-    std::function<void(const std::string&)> setCaption;
-    std::function<void(const std::string&)> setHint;
-    std::function<void(const std::string&)> setFilter;  // file dialogs
-    size_t columnCount = 0;                              // list views
+    TTextSetter setCaption;
+    TTextSetter setHint;
+    TTextSetter setFilter;    // file dialogs
+    size_t columnCount = 0;  // list views
     std::function<void(size_t, const std::string&)> setColumnCaption;
 };
 

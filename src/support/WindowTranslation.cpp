@@ -50,10 +50,19 @@ const char* SectionOf(TComponentKind kind)
     return nullptr;
 }
 
-void Call(const std::function<void(const std::string&)>& setter, const std::string& text)
+void Call(const TTextSetter& setter, const std::string& text)
 {
     if (setter)
         setter(text);
+}
+
+// "first|second": the second setter only runs when the value has a second part.
+void ApplyPair(const std::string& value, const TTextSetter& first, const TTextSetter& second)
+{
+    const TDivStrings parts(value, '|');
+    Call(first, parts.Get(0));
+    if (parts.Count() > 1)
+        Call(second, parts.Get(1));
 }
 
 void Apply(const TLocalizedComponent& component, const std::string& value)
@@ -65,20 +74,12 @@ void Apply(const TLocalizedComponent& component, const std::string& value)
     case TComponentKind::OpenSaveDialog:
         Call(component.setFilter, value);
         break;
-    case TComponentKind::SpeedButton: {
-        const TDivStrings parts(value, '|');
-        Call(component.setHint, parts.Get(0));
-        if (parts.Count() > 1)
-            Call(component.setCaption, parts.Get(1));
+    case TComponentKind::SpeedButton:
+        ApplyPair(value, component.setHint, component.setCaption);
         break;
-    }
-    case TComponentKind::Action: {
-        const TDivStrings parts(value, '|');
-        Call(component.setCaption, parts.Get(0));
-        if (parts.Count() > 1)
-            Call(component.setHint, parts.Get(1));
+    case TComponentKind::Action:
+        ApplyPair(value, component.setCaption, component.setHint);
         break;
-    }
     case TComponentKind::ListView: {
         const TDivStrings parts(value, '|');
         const size_t count = std::min(parts.Count(), component.columnCount);
