@@ -47,11 +47,9 @@ void TProjectList::Clear()
 
 int32_t TProjectList::Duration() const
 {
-    if (cues_.empty())
-        return 0;
-    return std::max_element(cues_.begin(), cues_.end(), [](const TCue& a, const TCue& b) {
-               return a.time < b.time;
-           })->time;
+    // Every change of the list ends sorted, so the last cue is the latest; the console asks
+    // for this on every clock tick.
+    return cues_.empty() ? 0 : cues_.back().time;
 }
 
 void TProjectList::SortByTime()
