@@ -1,0 +1,124 @@
+// The frame scan's throughput and the port thread's CPU use while the bus is idle.
+#include "link/FrameCheck.h"
+#include "link/Port.h"
+#include "link/ReceiveBuffer.h"
+#include "link/UsbPort.h"
+#include "support/QtPlatform.h"
+
+#include <QCoreApplication>
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <pty.h>
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace kv;
+
+// Frames with a noise byte between every few, as a busy bus delivers them.
+static void ScanFrames(benchmark::State& state)
+{
+    std::vector<uint8_t> stream;
+    for (int i = 0; i < 1000; ++i) {
+        uint8_t frame[7] = {0x70, 'O', 'k', 0, static_cast<uint8_t>(i), 9, 0};
+        frame[6] = FrameCheck(frame, 6);
+        stream.insert(stream.end(), frame, frame + 7);
+        if (i % 4 == 0)
+            stream.push_back(0x55);
+    }
+    auto buffer = std::make_unique<TReceiveBuffer>();
+    std::vector<TReceivedFrame> batch(TPort::kBatchCapacity);
+    int64_t frames = 0;
+    for (auto _ : state) {
+        buffer->Append(stream.data(), static_cast<int>(stream.size()), 0);
+        int count = 0;
+        do {
+            count = buffer->Parse(batch.data(), TPort::kBatchCapacity);
+            frames += count;
+        } while (count == TPort::kBatchCapacity);
+    }
+    state.SetItemsProcessed(frames);
+}
+BENCHMARK(ScanFrames);
+
+// A connected transport on which nothing ever arrives.
+class TSilentTransport : public TCommonPort {
+public:
+    bool Open() override { return true; }
+    void Close() override {}
+    bool Reopen() override { return true; }
+    int DeviceCount() override { return 1; }
+    int BytesAvailable() override { return 0; }
+    int Read(uint8_t*, int, int) override { return 0; }
+    int ReadAny(uint8_t*, int, int& converter) override
+    {
+        converter = -1;
+        return 0;
+    }
+    int Write(const uint8_t*, int count, int) override { return count; }
+};
+
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Share of one core the port thread takes over three seconds of silence.
+void MeasureIdle(benchmark::State& state, std::unique_ptr<TCommonPort> transport)
+{
+    TPort port(std::move(transport));
+    port.Start();
+    double share = 0;
+    for (auto _ : state) {
+        const double before = CpuSeconds();
+        const uint32_t start = Platform().TickCount();
+        Platform().Sleep(3000);
+        share = (CpuSeconds() - before) / ((Platform().TickCount() - start) / 1000.0);
+    }
+    port.Stop();
+    state.counters["cpu_percent"] = share * 100;
+}
+
+static void IdlePortThreadSilentTransport(benchmark::State& state)
+{
+    MeasureIdle(state, std::make_unique<TSilentTransport>());
+}
+BENCHMARK(IdlePortThreadSilentTransport)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+static void IdlePortThreadPty(benchmark::State& state)
+{
+    termios raw{};
+    cfmakeraw(&raw);
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    if (openpty(&master, &slave, name, &raw, nullptr) != 0) {
+        state.SkipWithError("no pseudo-terminal");
+        return;
+    }
+    MeasureIdle(state, std::make_unique<TUSBPort>(TPort::kMaxConverters, name));
+    ::close(slave);
+    ::close(master);
+}
+BENCHMARK(IdlePortThreadPty)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    kv::TQtPlatform platform;
+    kv::InstallPlatform(&platform);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    kv::InstallPlatform(nullptr);
+    return 0;
+}
