@@ -1,0 +1,43 @@
+#pragma once
+// The byte transport over the simulated field, in process: one converter per field converter
+// that is plugged in when the port opens. Writes come back only after their echo, as with a
+// real RS485 converter; reads give what has arrived and wait up to 20 ms when nothing has.
+
+#include "field/Field.h"
+#include "link/CommonPort.h"
+
+#include <memory>
+#include <vector>
+
+namespace kv {
+
+class TFieldPort : public TCommonPort {
+public:
+    explicit TFieldPort(std::shared_ptr<TField> field, int maxConverters = 16);
+
+    bool Open() override;
+    void Close() override;
+    bool Reopen() override;
+    int DeviceCount() override;
+    int BytesAvailable() override;
+    int Read(uint8_t* buffer, int count, int converter) override;
+    int ReadAny(uint8_t* buffer, int count, int& converter) override;
+    int Write(const uint8_t* buffer, int count, int converter) override;
+
+    TField& Field() { return *field_; }
+
+private:
+    // Reads from the first of the port's converters (all when index is -1) that has data,
+    // waiting up to the read time-out; names the one it read from.
+    int ReadFirst(uint8_t* buffer, int count, int index, int& from);
+    int WriteOne(const uint8_t* buffer, int count, int index);
+    bool Lost(int index);
+
+    std::shared_ptr<TField> field_;
+    int maxConverters_;
+    std::vector<int> bound_;  // field converter of each port converter index
+    int64_t openNs_ = 0;
+    bool connected_ = false;
+};
+
+}  // namespace kv
