@@ -1,5 +1,6 @@
 #include "show/ProjectList.h"
 
+#include "devices/Controls.h"
 #include "show/ScenarioFile.h"
 #include "show/ScenarioParser.h"
 #include "support/Localizer.h"
@@ -56,6 +57,11 @@ void TProjectList::SortByTime()
 {
     std::stable_sort(cues_.begin(), cues_.end(),
                      [](const TCue& a, const TCue& b) { return a.time < b.time; });
+}
+
+void TProjectList::MarkUsedChannels(TControls& controls) const
+{
+    controls.MarkScenarioChannels(cues_);
 }
 
 }  // namespace kv

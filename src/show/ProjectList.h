@@ -4,10 +4,13 @@
 #include "show/Cue.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace kv {
+
+class TControls;
 
 class TProjectList {
 public:
@@ -24,12 +27,17 @@ public:
     int Count() const { return static_cast<int>(cues_.size()); }
     // index 0 .. Count() - 1
     const TCue& Cue(int index) const { return cues_[static_cast<size_t>(index)]; }
+    // In list order, for the memory transfer.
+    std::span<const TCue> Cues() const { return cues_; }
     // The latest cue time, 0 when empty.
     int32_t Duration() const;
     // Ascending by time; cues with equal times keep their file order.
     void SortByTime();
     // The loaded file's name without its folder, empty when nothing is loaded.
     const std::string& Name() const { return name_; }
+    // Marks on the registered firing modules the channels this scenario fires, and only
+    // those, for the channel display.
+    void MarkUsedChannels(TControls& controls) const;
 
 private:
     std::vector<TCue> cues_;
