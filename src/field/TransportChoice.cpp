@@ -1,0 +1,29 @@
+#include "field/TransportChoice.h"
+
+#include "field/FieldFile.h"
+#include "field/FieldPort.h"
+#include "link/UsbPort.h"
+
+namespace kv {
+
+namespace {
+
+constexpr int kMaxConverters = 16;
+constexpr std::string_view kSimPrefix = "sim:";
+
+}  // namespace
+
+std::unique_ptr<TCommonPort> MakeTransport(const std::string& portSetting, std::string* problem)
+{
+    if (!portSetting.starts_with(kSimPrefix))
+        return std::make_unique<TUSBPort>(kMaxConverters, portSetting);
+    std::string reason;
+    auto field = LoadField(portSetting.substr(kSimPrefix.size()), reason);
+    if (!field)
+        field = std::make_shared<TField>();
+    if (problem)
+        *problem = reason;
+    return std::make_unique<TFieldPort>(std::move(field), kMaxConverters);
+}
+
+}  // namespace kv
