@@ -20,11 +20,11 @@ AVRational SampleBase(uint32_t frequency)
     return AVRational{1, static_cast<int>(frequency)};
 }
 
-// Seeking the decoder this far before the target primes it (bit reservoir, overlap windows);
-// the audio up to the target is then decoded and thrown away.
+// Seeking the decoder this far before the target primes it (a VBR mp3's bit reservoir needs
+// more than 100 ms, overlap windows); the audio up to the target is decoded and thrown away.
 int64_t Preroll(TDecodePath path, uint32_t frequency)
 {
-    return path == TDecodePath::Wma ? frequency * 3 / 20 : frequency / 10;
+    return path == TDecodePath::Wma ? frequency * 3 / 20 : frequency / 2;
 }
 
 }  // namespace
@@ -193,32 +193,48 @@ int TAudioDecoder::SeekFrame(int64_t target, int64_t preroll)
             position_ = target * frameBytes_;
             return 0;
         }
-        int64_t start = FrameStart();
-        if (start < 0)
-            start = from;
-        if (start > target && from > 0) {
-            // Landed after the target (coarse seek index): go back further.
+        if (pendingStart_ < 0)
+            pendingStart_ = from;
+        if (pendingStart_ > from && from > 0) {
+            // Landed short of the priming distance (a coarse seek index): go back further.
             preroll = preroll * 4 + frequency_;
             continue;
         }
-        if (start > target) {
-            // The first audio the decoder gives comes later than the start: silence before it.
-            const size_t gap = static_cast<size_t>(start - target) * frameBytes_;
-            pending_.insert(pending_.begin(), gap, eightBit_ ? 0x80 : 0);
-            start = target;
+        // Whole frames before the target go by their own stamps: a decoder that primes itself
+        // after a seek (the mp3 bit reservoir) may drop frames on the way.
+        while (pendingStart_ + PendingFrames() <= target) {
+            const int64_t next = pendingStart_ + PendingFrames();
+            if (!DecodeNext()) {
+                position_ = target * frameBytes_;
+                return 0;
+            }
+            if (pendingStart_ < 0)
+                pendingStart_ = next;
         }
-        position_ = start * frameBytes_;
-        Discard((target - start) * frameBytes_);
+        if (pendingStart_ > target) {
+            // Nothing decoded for the target itself (the WMA start-up loss): silence up to
+            // the first audio.
+            const size_t gap = static_cast<size_t>(pendingStart_ - target) * frameBytes_;
+            pending_.insert(pending_.begin(), gap, eightBit_ ? 0x80 : 0);
+            pendingStart_ = target;
+        }
+        pendingOffset_ = static_cast<size_t>(target - pendingStart_) * frameBytes_;
+        position_ = target * frameBytes_;
         return 0;
     }
+}
+
+int64_t TAudioDecoder::PendingFrames() const
+{
+    return static_cast<int64_t>(pending_.size() / frameBytes_);
 }
 
 int64_t TAudioDecoder::FrameStart() const
 {
     const AVStream* stream = format_->streams[streamIndex_];
-    int64_t timestamp = frame_->best_effort_timestamp;
+    int64_t timestamp = frame_->pts;
     if (timestamp == AV_NOPTS_VALUE)
-        timestamp = frame_->pts;
+        timestamp = frame_->best_effort_timestamp;
     if (timestamp == AV_NOPTS_VALUE)
         return -1;
     if (stream->start_time != AV_NOPTS_VALUE)
@@ -278,6 +294,7 @@ bool TAudioDecoder::DecodeNext()
     for (;;) {
         const int received = avcodec_receive_frame(codec_, frame_);
         if (received == 0) {
+            pendingStart_ = FrameStart();
             const int converted = Convert();
             av_frame_unref(frame_);
             if (converted < 0)

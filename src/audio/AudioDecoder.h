@@ -52,8 +52,10 @@ private:
     // Decodes the next frame into pending_; false at the end of the stream.
     bool DecodeNext();
     int Convert();
+    // The decoded frame's first sample frame by its stamp; -1 when it has none.
     int64_t FrameStart() const;
     void Discard(int64_t bytes);
+    int64_t PendingFrames() const;
 
     AVFormatContext* format_ = nullptr;
     AVCodecContext* codec_ = nullptr;
@@ -71,6 +73,7 @@ private:
 
     int64_t position_ = 0;           // bytes handed out or skipped
     std::vector<uint8_t> pending_;   // the frame being handed out
+    int64_t pendingStart_ = -1;      // its first sample frame by its stamp; -1 unknown
     size_t pendingOffset_ = 0;
     bool draining_ = false;
     bool ended_ = false;
