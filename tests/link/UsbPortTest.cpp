@@ -122,6 +122,26 @@ TEST(UsbPortOverPty, WithoutAConverterNothingIsConnected)
     EXPECT_EQ(port.Write(bytes, 7, -1), -1);
 }
 
+TEST(UsbPortOverPty, StartWithoutAConverterReportsTheLossOnceAndThenTheReturn)
+{
+    const fs::path link = TempLink("late");
+    TPtyConverter converter(link);
+    TPortProto port(std::make_unique<TUSBPort>(16, link.string()));
+    std::atomic<int> lost{0};
+    std::atomic<int> back{0};
+    port.OnConverterLost = [&] { ++lost; };
+    port.OnConverterBack = [&] { ++back; };
+    EXPECT_FALSE(port.Start());
+    ASSERT_TRUE(WaitFor([&] { return lost == 1; }, 2000));
+    WaitFor([] { return false; }, 300);
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(back, 0);
+    converter.Plug();
+    ASSERT_TRUE(WaitFor([&] { return back == 1; }, 2000));
+    EXPECT_EQ(port.ConverterCount(), 1);
+    port.Stop();
+}
+
 TEST(UsbPortOverPty, CommandsFramesLossAndReturn)
 {
     const fs::path link = TempLink("converter");
