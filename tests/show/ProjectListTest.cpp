@@ -158,6 +158,21 @@ TEST_F(ProjectListTest, HugeFileLoadsEveryCueInOrder)
     EXPECT_EQ(list_.Duration(), (kCues - 1) * 100);
 }
 
+TEST_F(ProjectListTest, SampleScenarioLoadsWhole)
+{
+    list_.Load(KV_SAMPLE_SCENARIO);
+    EXPECT_TRUE(platform_.shownMessages.empty());
+    EXPECT_EQ(list_.Name(), "sample-scenario.txt");
+    ASSERT_GT(list_.Count(), 100);
+    int motorCues = 0;
+    for (const TCue& cue : list_.Cues()) {
+        EXPECT_TRUE(cue.IsExecutable()) << cue.timeText << " module " << cue.module;
+        motorCues += cue.IsMotor();
+    }
+    EXPECT_GT(motorCues, 0);
+    EXPECT_GT(list_.Duration(), 60000);
+}
+
 TEST(Projects, EightIndependentSlots)
 {
     TProjects projects;
