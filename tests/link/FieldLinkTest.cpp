@@ -1,0 +1,112 @@
+// The command set against the simulated field, in process, on virtual time.
+#include "field/FieldClock.h"
+#include "field/FieldFile.h"
+#include "field/FieldPort.h"
+#include "link/PortProto.h"
+#include "support/IniFile.h"
+#include "support/VirtualPlatform.h"
+
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {
+
+const char* const kField = R"(
+[field]
+Converters=2
+
+[device1]
+Kind=module
+Address=3
+Version=46B
+Channels=64
+Trailer=0
+
+[device2]
+Kind=module
+Address=7
+Version=268
+Channels=16
+Converter=1
+)";
+
+class FieldLink : public ::testing::Test {
+protected:
+    FieldLink()
+    {
+        std::string problem;
+        EXPECT_EQ(BuildField(TIniFile::Parse(kField), *field, problem), 0) << problem;
+        port = std::make_unique<TPortProto>(std::make_unique<TFieldPort>(field));
+        EXPECT_TRUE(port->Reopen());
+    }
+    ~FieldLink() override { port.reset(); }
+
+    struct TInstalled {
+        explicit TInstalled(TPlatform& platform) { InstallPlatform(&platform); }
+        ~TInstalled() { InstallPlatform(nullptr); }
+    };
+    TVirtualPlatform platform;
+    TInstalled installed{platform};
+    std::shared_ptr<TField> field =
+        std::make_shared<TField>(std::make_shared<TPlatformFieldClock>());
+    std::unique_ptr<TPortProto> port;
+};
+
+TEST_F(FieldLink, SearchProbeFindsEachModuleOnItsConverter)
+{
+    int converter = -1;
+    int version = 0;
+    ASSERT_EQ(port->QueryVersionAny(3, converter, version), kLinkOk);
+    EXPECT_EQ(converter, 0);
+    EXPECT_EQ(version, 0x46B);
+    ASSERT_EQ(port->QueryVersionAny(7, converter, version), kLinkOk);
+    EXPECT_EQ(converter, 1);
+    EXPECT_EQ(version, 0x268);
+    EXPECT_EQ(port->QueryVersionAny(50, converter, version), kLinkNoReply);
+}
+
+TEST_F(FieldLink, IdentificationAndTrailerOfAModule)
+{
+    int count = 0;
+    int trailer = 0;
+    ASSERT_EQ(port->QueryIdentificationExtended(3, 0, count, trailer), kLinkOk);
+    EXPECT_EQ(count, 64);
+    EXPECT_EQ(trailer, 0);
+    ASSERT_EQ(port->QueryIdentificationExtended(7, 1, count, trailer), kLinkOk);
+    EXPECT_EQ(count, 16);
+    EXPECT_EQ(trailer, -1);
+}
+
+TEST_F(FieldLink, CuesWrittenFineReadBackTheSame)
+{
+    ASSERT_EQ(port->WriteCueFine(3, 0, 0, 12344, 300), kLinkOk);
+    int time = 0;
+    int channel = 0;
+    ASSERT_EQ(port->ReadCue(3, 0, 0, 0, true, time, channel), kLinkOk);
+    EXPECT_EQ(time, 12344);
+    EXPECT_EQ(channel, 300);
+}
+
+TEST_F(FieldLink, AConverterPulledOutIsLostAndComesBack)
+{
+    int lost = 0;
+    int back = 0;
+    port->OnConverterLost = [&] { ++lost; };
+    port->OnConverterBack = [&] { ++back; };
+    for (int converter = 0; converter < 2; ++converter) {
+        field->Unplug(converter, field->ElapsedMs());
+        field->Plug(converter, field->ElapsedMs() + 250);
+    }
+    const uint32_t start = platform.TickCount();
+    port->Cycle();
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(back, 1);
+    EXPECT_GE(platform.TickCount() - start, 300u);
+    EXPECT_EQ(port->ConverterCount(), 2);
+    int version = 0;
+    EXPECT_EQ(port->QueryVersion(3, 0, -1, version), kLinkOk);
+    EXPECT_EQ(version, 0x46B);
+}
+
+}  // namespace
+}  // namespace kv
