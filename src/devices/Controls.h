@@ -65,6 +65,8 @@ public:
 
 private:
     std::unique_ptr<TCommonDevice> CreateByAddress(int address, int converter);
+    // Takes the converter it answered on, reads the device again and reports the change.
+    void Reread(TCommonDevice& device, int converter, uint32_t pauseMs);
     void RemoveAt(int index);
     void ProbeAddress();
     void StationRound();

@@ -63,14 +63,7 @@ TCommonDevice* TControls::AddOrRefresh(int address, int converter)
         devices_.push_back(std::move(created));
         Platform().Sleep(kAddPauseMs);
     }
-    device->converterIndex = converter;
-    Platform().Sleep(kAddPauseMs);
-    device->Refresh();
-    Platform().Sleep(kAddPauseMs);
-    device->Poll();
-    Platform().Sleep(kAddPauseMs);
-    if (OnChange)
-        OnChange(address);
+    Reread(*device, converter, kAddPauseMs);
     return device;
 }
 
@@ -83,15 +76,20 @@ TSoftControl* TControls::AddOrRefreshStation(int stationId, int converter)
         devices_.push_back(std::move(created));
     }
     station->unseen = false;
-    station->converterIndex = converter;
-    Platform().Sleep(kStationPauseMs);
-    station->Refresh();
-    Platform().Sleep(kStationPauseMs);
-    station->Poll();
-    Platform().Sleep(kStationPauseMs);
-    if (OnChange)
-        OnChange(kStationAddress);
+    Reread(*station, converter, kStationPauseMs);
     return station;
+}
+
+void TControls::Reread(TCommonDevice& device, int converter, uint32_t pauseMs)
+{
+    device.converterIndex = converter;
+    Platform().Sleep(pauseMs);
+    device.Refresh();
+    Platform().Sleep(pauseMs);
+    device.Poll();
+    Platform().Sleep(pauseMs);
+    if (OnChange)
+        OnChange(device.address);
 }
 
 void TControls::SetSearchMode(uint8_t flags)

@@ -16,7 +16,16 @@
 namespace kv::test {
 namespace {
 
-class BusSearch : public DeviceFieldFixture {};
+class BusSearch : public DeviceFieldFixture {
+protected:
+    // One station round of the search, then the answers that come within listenMs.
+    void StationRound(uint32_t listenMs)
+    {
+        registry->searchAddress = 255;
+        registry->SearchTick();
+        Pump(listenMs);
+    }
+};
 
 TEST_F(BusSearch, ClassFollowsTheClockReplyLetterAndChannelCount)
 {
@@ -124,9 +133,7 @@ TEST_F(BusSearch, StationsAreFoundAndDroppedAfterAMissedRound)
     Connect();
     registry->SetSearchMode(1);
 
-    registry->searchAddress = 255;
-    registry->SearchTick();
-    Pump(400);
+    StationRound(400);
     ASSERT_EQ(registry->StationCount(), 1);
     TSoftControl* found = registry->FindStation(77);
     ASSERT_NE(found, nullptr);
@@ -136,12 +143,9 @@ TEST_F(BusSearch, StationsAreFoundAndDroppedAfterAMissedRound)
     EXPECT_EQ(changes.back(), 255);
 
     sim.Faults().silentFromNs = 0;
-    registry->searchAddress = 255;
-    registry->SearchTick();  // heard since the last round: kept, marked unseen
-    Pump(400);
+    StationRound(400);  // heard since the last round: kept, marked unseen
     EXPECT_EQ(registry->StationCount(), 1);
-    registry->searchAddress = 255;
-    registry->SearchTick();  // missed a round
+    StationRound(0);  // missed a round
     EXPECT_EQ(registry->StationCount(), 0);
 }
 
@@ -150,14 +154,11 @@ TEST_F(BusSearch, StartingASearchMarksStationsUnseen)
     AddDevice(std::make_unique<TSimStation>(TStationSetup{.stationId = 77}));
     Connect();
     registry->SetSearchMode(1);
-    registry->searchAddress = 255;
-    registry->SearchTick();
-    Pump(400);
+    StationRound(400);
     ASSERT_EQ(registry->StationCount(), 1);
     registry->SetSearchMode(3);
     registry->SetSearchMode(1);
-    registry->searchAddress = 255;
-    registry->SearchTick();
+    StationRound(0);
     EXPECT_EQ(registry->StationCount(), 0) << "not heard since the search started";
     Pump(400);
     EXPECT_EQ(registry->StationCount(), 1) << "its answer adds it again";
