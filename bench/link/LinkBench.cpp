@@ -1,5 +1,9 @@
 // The frame scan's throughput and the port thread's CPU use while the bus is idle.
+#include "field/FieldFile.h"
+#include "field/FieldPort.h"
 #include "link/FrameCheck.h"
+#include "link/PortProto.h"
+#include "support/IniFile.h"
 #include "link/Port.h"
 #include "link/ReceiveBuffer.h"
 #include "link/UsbPort.h"
@@ -8,6 +12,7 @@
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <filesystem>
 #include <pty.h>
 #include <sys/resource.h>
@@ -108,6 +113,33 @@ static void IdlePortThreadPty(benchmark::State& state)
     ::close(master);
 }
 BENCHMARK(IdlePortThreadPty)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// One status query on the field paced at 19200 baud (devices answering at once), as a share of
+// the line time of its two frames; the port thread runs beside it as in the program.
+static void TransactOnField(benchmark::State& state)
+{
+    auto field = std::make_shared<TField>();
+    std::string problem;
+    BuildField(TIniFile::Parse("[field]\nConverters=1\nTurnaround=0\n"
+                               "[device1]\nKind=module\nAddress=3\nVersion=46B\nChannels=16\n"),
+               *field, problem);
+    TPortProto port(std::make_unique<TFieldPort>(field));
+    port.Start();
+    double a = 0;
+    double b = 0;
+    int flag = 0;
+    int failures = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state)
+        failures += port.QueryStatus(3, 0, -1, false, a, b, flag) != kLinkOk;
+    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+    port.Stop();
+    const double lineSeconds = 2 * field->LineNs(kFrameSize) / 1e9;
+    state.counters["failures"] = failures;
+    state.counters["line_ms"] = lineSeconds * 1000;
+    state.counters["ratio"] = spent.count() / static_cast<double>(state.iterations()) / lineSeconds;
+}
+BENCHMARK(TransactOnField)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
