@@ -54,6 +54,19 @@ TEST_F(BusSearch, ClassFollowsTheClockReplyLetterAndChannelCount)
     EXPECT_EQ(registry->FiringModuleCount(), 8);
 }
 
+TEST_F(BusSearch, ModuleThatFallsSilentAfterItsClockReplyIsNotRegistered)
+{
+    TSimModule& sim = AddModule({.address = 11});
+    Connect();
+    // The clock query is answered; the identification that follows it is not.
+    sim.Faults().silentFromNs = int64_t{platform.TickCount()} * 1'000'000 + 8'000'000;
+    EXPECT_EQ(registry->AddOrRefresh(11, 0), nullptr);
+    EXPECT_EQ(SentFrames(0x89).size(), 1u);
+    EXPECT_EQ(SentFrames(0x8F).size(), 1u);
+    EXPECT_EQ(registry->Count(), 0);
+    EXPECT_TRUE(changes.empty());
+}
+
 TEST_F(BusSearch, AddressesWithoutADeviceKindRegisterNothing)
 {
     AddModule({.address = 200});

@@ -244,6 +244,12 @@ TEST_F(ScenarioTransfer, RemoteControllerKeepsTheWholeScenario)
     auto changed = cues;
     changed[1].module = 8;
     EXPECT_EQ(remote.VerifyScenario(changed), kLinkWriteFailed);
+
+    steps.clear();
+    remote.OnProgress = [&](int, int, bool& abort, int, int) { abort = true; };
+    field->ClearRecord();
+    EXPECT_EQ(remote.VerifyScenario(cues), kResultAborted);
+    EXPECT_EQ(SentFrames(0x92).size(), 1u) << "stopped at the first step";
 }
 
 TEST_F(ScenarioTransfer, OldRemoteControllerCannotBeErased)
