@@ -1,0 +1,274 @@
+#include "show/CommonPlayer.h"
+
+#include "devices/ChannelIndex.h"
+#include "devices/Controls.h"
+#include "devices/DeviceResults.h"
+#include "devices/HVControl.h"
+#include "link/PortProto.h"
+#include "show/ChargeSequence.h"
+#include "show/MotorCue.h"
+#include "show/ProjectList.h"
+#include "show/ShowClock.h"
+#include "support/Localizer.h"
+#include "support/Platform.h"
+#include "support/RunLog.h"
+
+#include <algorithm>
+
+namespace kv {
+
+namespace {
+
+constexpr uint8_t kStatusQuery = 0x03;
+constexpr uint8_t kClockMessage = 0x90;
+constexpr uint8_t kClockStopForm = 0x00;
+
+std::string ShotText(int module, int channel)
+{
+    return std::to_string(module) + Localize(93, ", канал:") + " " + std::to_string(channel + 1);
+}
+
+}  // namespace
+
+bool IsFirableChannel(int module, int channel)
+{
+    return module >= 0 && module <= kMaxModuleAddress && ValidChannel(channel);
+}
+
+TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
+    : controls_(controls), port_(port), timer_(Platform().CreateTimer([this] { Tick(); }))
+{
+    timer_->SetInterval(kTimerPeriodMs);
+}
+
+TCommonPlayer::~TCommonPlayer() = default;
+
+bool TCommonPlayer::LoadSoundtrack(const std::string& file)
+{
+    UnloadSoundtrack();
+    soundtrack_.SetFileName(file);
+    soundtrack_.Open();
+    if (!soundtrack_.Loaded())
+        Platform().MessageBox(Localize(90, "Ошибка загрузки фонограммы"), Localize(91, "Ошибка"),
+                              TButtons::Ok);
+    return soundtrack_.Loaded();
+}
+
+void TCommonPlayer::UnloadSoundtrack()
+{
+    if (soundtrack_.Loaded())
+        soundtrack_.Close();
+}
+
+bool TCommonPlayer::IsRunning() const
+{
+    return timer_->Enabled();
+}
+
+std::span<const TCue> TCommonPlayer::Cues() const
+{
+    return scenario ? scenario->Cues() : std::span<const TCue>();
+}
+
+void TCommonPlayer::Start(int32_t from)
+{
+    BeginShow(from, false);
+}
+
+void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
+{
+    const std::span<const TCue> cues = Cues();
+    if (firingMode != kFiringManual)
+        nextCue = static_cast<int32_t>(
+            std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
+            cues.begin());
+    PrepareChargeSequences(controls_, port_, cues, from);
+    const uint32_t now = Platform().TickCount();
+    startTick_ = lastIdleWork_ = lastTimeReport_ = lastTimeBroadcast_ = now;
+    currentTime = startTime_ = from;
+    if (!joinSoundtrack && soundtrack_.Loaded())
+        soundtrack_.PlayFrom(from);
+    timer_->SetEnabled(true);
+    if (controlMode == kControlAutonomous && firingMode != kFiringManual)
+        port_.SendClock(currentTime, true);
+    if (!joinSoundtrack)
+        port_.SendStartNotice(currentTime);
+    RaiseStateChange();
+}
+
+void TCommonPlayer::Stop(bool stopSoundtrack)
+{
+    timer_->SetEnabled(false);
+    port_.SendClock(currentTime, false);
+    port_.SendStopNotice(currentTime);
+    if (stopSoundtrack && soundtrack_.Loaded() && soundtrack_.IsPlaying())
+        soundtrack_.StopPlaying();
+    for (int i = 0; i < controls_.Count(); ++i)
+        if (auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i)))
+            port_.HighVoltageOff(module->address, module->converterIndex, module->attemptMode);
+    RaiseStateChange();
+}
+
+void TCommonPlayer::RaiseStateChange()
+{
+    if (OnStateChange)
+        OnStateChange();
+}
+
+void TCommonPlayer::SetTempo(int32_t value)
+{
+    if (IsRunning()) {
+        // Rebased on the clock of this very moment, not of the last tick, and before the
+        // autonomous floor at 0, so that neither moves the show.
+        const uint32_t now = Platform().TickCount();
+        startTime_ = ScenarioClock(startTick_, now, tempo_, startTime_, offset) - offset;
+        startTick_ = now;
+    }
+    tempo_ = value;
+}
+
+void TCommonPlayer::UpdateClock(uint32_t now)
+{
+    currentTime = ScenarioClock(startTick_, now, tempo_, startTime_, offset);
+    if (controlMode == kControlAutonomous && currentTime < 0)
+        currentTime = 0;
+}
+
+void TCommonPlayer::Tick()
+{
+    if (busy_)
+        return;
+    busy_ = true;
+    const uint32_t now = Platform().TickCount();
+    UpdateClock(now);
+    if (firingMode != kFiringManual) {
+        if (controlMode == kControlAutonomous)
+            RunAutonomousCues(now);
+        else
+            RunDirectCues();
+    }
+    if (OnTime && (IntervalPassed(lastTimeReport_, Platform().TickCount(), timeReportInterval) ||
+                   !IsRunning())) {
+        lastTimeReport_ = Platform().TickCount();
+        OnTime(currentTime);
+    }
+    if (OnIdle && IntervalPassed(lastIdleWork_, Platform().TickCount(), idleInterval) &&
+        IdleAllowed()) {
+        IdleWork();
+        OnIdle();
+        lastIdleWork_ = Platform().TickCount();
+    }
+    busy_ = false;
+}
+
+bool TCommonPlayer::CueDue(int32_t index) const
+{
+    const std::span<const TCue> cues = Cues();
+    return index >= 0 && static_cast<size_t>(index) < cues.size() &&
+           cues[static_cast<size_t>(index)].time <= currentTime;
+}
+
+void TCommonPlayer::RunDirectCues()
+{
+    // A stop from an event handler ends the tick's firing at once.
+    while (IsRunning() && CueDue(nextCue))
+        HandleCue(Cues()[static_cast<size_t>(nextCue++)]);
+    if (IsRunning() && static_cast<size_t>(std::max(nextCue, 0)) >= Cues().size())
+        EndShow();
+}
+
+void TCommonPlayer::RunAutonomousCues(uint32_t now)
+{
+    if (IntervalPassed(lastTimeBroadcast_, now, timeBroadcastInterval)) {
+        port_.SendClock(currentTime, true);
+        lastTimeBroadcast_ = now;
+    }
+    if (CueDue(nextCue)) {
+        const TCue& cue = Cues()[static_cast<size_t>(nextCue++)];
+        // The modules fire from their memory: the shot is only recorded.
+        if (cue.IsFiring())
+            Fire(cue.module, cue.channel, true, false);
+    }
+    const int32_t duration = scenario ? scenario->Duration() : 0;
+    if (static_cast<int64_t>(currentTime) >= static_cast<int64_t>(duration) + kEndPauseMs)
+        EndShow();
+}
+
+void TCommonPlayer::EndShow()
+{
+    Platform().Sleep(kEndPauseMs);
+    Stop(false);
+    if (!Cues().empty())
+        currentTime = Cues().back().time;
+}
+
+void TCommonPlayer::HandleCue(const TCue& cue)
+{
+    if (!cue.IsExecutable()) {
+        WriteLog("Пропущена команда сценария, пульт: " + ShotText(cue.module, cue.channel));
+        return;
+    }
+    if (cue.IsMotor())
+        RunMotorCue(controls_, cue);
+    else
+        Fire(cue.module, cue.channel, false, false);
+}
+
+bool TCommonPlayer::IdleAllowed() const
+{
+    if (firingMode == kFiringManual)
+        return true;
+    const std::span<const TCue> cues = Cues();
+    if (nextCue < 0 || static_cast<size_t>(nextCue) >= cues.size())
+        return false;
+    return static_cast<int64_t>(cues[static_cast<size_t>(nextCue)].time) - currentTime >
+           idleInterval;
+}
+
+int TCommonPlayer::Fire(int module, int channel, bool noSend, bool manual)
+{
+    if (!IsFirableChannel(module, channel))
+        return kResultBadChannel;
+    const int result = noSend ? 0 : SendFire(module, channel, manual);
+    lastFiredModule_ = module;
+    lastFiredChannel_ = channel;
+    lastFireTick_ = Platform().TickCount();
+    if (!manual)
+        WriteLog(Localize(92, "Запуск, пульт:") + " " + ShotText(module, channel));
+    return result;
+}
+
+int TCommonPlayer::SendFire(int module, int channel, bool manual)
+{
+    TCommonDevice* device = controls_.FindByAddress(module);
+    if (auto* highVoltage = dynamic_cast<THVControl*>(device)) {
+        if (!manual)
+            return highVoltage->FireWithCharge(channel, NextShotCharge(*highVoltage));
+        port_.SetCharge(highVoltage->address, highVoltage->converterIndex,
+                        highVoltage->attemptMode, highVoltage->ChannelCharge(channel));
+        Platform().Sleep(kManualChargePauseMs);
+        return highVoltage->FireWithCharge(channel, 0);
+    }
+    if (auto* control = dynamic_cast<TCommonControl*>(device))
+        return control->FireChannel(channel);
+    return 0;
+}
+
+void TCommonPlayer::HandleMessage(const TFrameRecord& message)
+{
+    if (message[5] == kStationAddress) {
+        if (message[4] != 0 && message[4] != port_.StationId())
+            return;
+        if (message[0] == kStatusQuery)
+            port_.SendStationStatus(message[3], LaunchState ? LaunchState() : 0, firingMode,
+                                    controlMode);
+        return;
+    }
+    if (message[0] == kClockMessage && message[3] == kClockStopForm) {
+        Stop(false);
+        if (OnRemoteStop)
+            OnRemoteStop();
+    }
+}
+
+}  // namespace kv

@@ -1,0 +1,120 @@
+#pragma once
+// The show player: keeps the scenario clock on a 25 ms timer, fires the cues of the current
+// scenario when their time comes, plays the soundtrack from the start point, broadcasts the
+// show time in autonomous control, answers other stations and obeys a remote stop.
+// Runs on the main thread only.
+
+#include "audio/BassPlayer.h"
+#include "link/FrameRecord.h"
+#include "show/Cue.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace kv {
+
+class TControls;
+class TPortProto;
+class TProjectList;
+class TTimer;
+
+enum TFiringMode : uint8_t { kFiringAutomatic = 0, kFiringManual = 1, kFiringBoth = 2 };
+enum TControlMode : uint8_t { kControlDirect = 0, kControlAutonomous = 1 };
+
+// A channel the bus and the device tables can take: module 0-255, channel 0-511.
+bool IsFirableChannel(int module, int channel);
+
+class TCommonPlayer {
+public:
+    static constexpr uint32_t kTimerPeriodMs = 25;
+    static constexpr uint32_t kEndPauseMs = 500;
+    static constexpr uint32_t kManualChargePauseMs = 2000;
+
+    // The platform must be installed: the timer comes from it.
+    TCommonPlayer(TControls& controls, TPortProto& port);
+    virtual ~TCommonPlayer();
+    TCommonPlayer(const TCommonPlayer&) = delete;
+    TCommonPlayer& operator=(const TCommonPlayer&) = delete;
+
+    virtual void Tick();
+    virtual void IdleWork() {}
+    // Reports a file that does not open to the operator.
+    bool LoadSoundtrack(const std::string& file);
+    void UnloadSoundtrack();
+    // Also restarts a running show at from.
+    virtual void Start(int32_t from);
+    virtual void Stop(bool stopSoundtrack);
+    // Every frame from the bus, after the registry has seen it.
+    virtual void HandleMessage(const TFrameRecord& message);
+    // manual: the operator's key (a high-voltage module is charged first); noSend: record
+    // only. A channel outside the tables is refused with -1 and nothing else happens.
+    virtual int Fire(int module, int channel, bool noSend, bool manual);
+    bool IsRunning() const;
+    // A running clock goes on from its present value at the new rate.
+    void SetTempo(int32_t value);
+    int32_t Tempo() const { return tempo_; }
+
+    TBassPlayer& Soundtrack() { return soundtrack_; }
+    int32_t LastFiredModule() const { return lastFiredModule_; }
+    int32_t LastFiredChannel() const { return lastFiredChannel_; }
+
+    // Set by the console. No scenario plays as an empty one.
+    const TProjectList* scenario = nullptr;
+    uint8_t controlMode = kControlDirect;
+    uint8_t firingMode = kFiringAutomatic;
+    int32_t offset = 0;
+    // The clock; the start point while stopped.
+    int32_t currentTime = 0;
+    // The first cue not yet handled; the step key and the cue list move it.
+    int32_t nextCue = 0;
+    int32_t timeReportInterval = 100;
+    int32_t idleInterval = 1000;
+    int32_t timeBroadcastInterval = 1000;
+
+    // The console's launch state (0 idle, 1 ready, 2 running) for the status answer.
+    std::function<int()> LaunchState;
+    std::function<void(int32_t time)> OnTime;
+    std::function<void()> OnStateChange;
+    std::function<void()> OnRemoteStop;
+    std::function<void()> OnIdle;
+
+protected:
+    // joinSoundtrack: the soundtrack plays already and the show joins it where it is, so it
+    // is not repositioned and no start notice goes out.
+    void BeginShow(int32_t from, bool joinSoundtrack);
+    std::span<const TCue> Cues() const;
+    uint32_t LastFireTick() const { return lastFireTick_; }
+
+    TControls& controls_;
+    TPortProto& port_;
+
+private:
+    void UpdateClock(uint32_t now);
+    bool CueDue(int32_t index) const;
+    void RunDirectCues();
+    void RunAutonomousCues(uint32_t now);
+    void EndShow();
+    void HandleCue(const TCue& cue);
+    int SendFire(int module, int channel, bool manual);
+    bool IdleAllowed() const;
+    void RaiseStateChange();
+
+    bool busy_ = false;
+    int32_t tempo_ = 1000;
+    int32_t startTime_ = 0;
+    uint32_t startTick_ = 0;
+    uint32_t lastTimeReport_ = 0;
+    uint32_t lastTimeBroadcast_ = 0;
+    uint32_t lastIdleWork_ = 0;
+    int32_t lastFiredModule_ = 0;
+    int32_t lastFiredChannel_ = 0;
+    uint32_t lastFireTick_ = 0;
+    TBassPlayer soundtrack_;
+    // Last, so that it goes first and no tick reaches a half-destroyed player.
+    std::unique_ptr<TTimer> timer_;
+};
+
+}  // namespace kv

@@ -1,0 +1,110 @@
+#include "show/ExtPlayer.h"
+
+#include "devices/Controls.h"
+#include "devices/DeviceResults.h"
+#include "link/PortProto.h"
+#include "support/Localizer.h"
+#include "support/Platform.h"
+#include "support/RunLog.h"
+
+namespace kv {
+
+namespace {
+
+constexpr uint8_t kClockMessage = 0x90;
+constexpr uint8_t kClockStartForm = 0x80;
+constexpr uint8_t kClockStopForm = 0x00;
+constexpr int kClockUnitMs = 100;
+
+}  // namespace
+
+TExtPlayer::TExtPlayer(TControls& controls, TPortProto& port) : TCommonPlayer(controls, port)
+{
+    firingMode = kFiringAutomatic;
+}
+
+void TExtPlayer::ClearFired()
+{
+    fired_.clear();
+    checkPosition_ = 0;
+}
+
+void TExtPlayer::Start(int32_t from)
+{
+    ClearFired();
+    TCommonPlayer::Start(from);
+}
+
+void TExtPlayer::StartFromSoundtrack()
+{
+    ClearFired();
+    BeginShow(static_cast<int32_t>(Soundtrack().TimePosition()), true);
+}
+
+void TExtPlayer::Stop(bool stopSoundtrack)
+{
+    TCommonPlayer::Stop(stopSoundtrack);
+    armed = false;
+}
+
+int TExtPlayer::Fire(int module, int channel, bool noSend, bool manual)
+{
+    if (!IsFirableChannel(module, channel))
+        return kResultBadChannel;
+    const int result = TCommonPlayer::Fire(module, channel, noSend, manual);
+    if (FiredCount() < kFiredCapacity)
+        fired_.push_back({module, channel});
+    if (auto* control = dynamic_cast<TCommonControl*>(controls_.FindByAddress(module)))
+        control->MarkFired(channel);
+    if (OnFired)
+        OnFired(module, channel);
+    return result;
+}
+
+void TExtPlayer::IdleWork()
+{
+    if (!HasUnchecked() || Platform().TickCount() - LastFireTick() <= kCheckDelayMs)
+        return;
+    CheckChannel(fired_[static_cast<size_t>(checkPosition_)]);
+    ++checkPosition_;
+}
+
+void TExtPlayer::CheckChannel(const TFiredChannel& entry)
+{
+    auto* control = dynamic_cast<TCommonControl*>(controls_.FindByAddress(entry.module));
+    if (!control)
+        return;
+    double value = 0;
+    if (control->MeasureChannel(entry.channel, value) != 0) {
+        control->SetChannelState(entry.channel, kChannelFault);
+        return;
+    }
+    control->ClassifyChannel(entry.channel, value, thresholds);
+    if (OnChecked)
+        OnChecked(entry.module, entry.channel);
+}
+
+void TExtPlayer::HandleMessage(const TFrameRecord& message)
+{
+    TCommonPlayer::HandleMessage(message);
+    if (message[5] != kStationAddress && message[0] == kClockMessage &&
+        message[3] == kClockStartForm)
+        ExternalStart(message);
+}
+
+void TExtPlayer::ExternalStart(const TFrameRecord& message)
+{
+    TFrameRecord answer = message;
+    answer[3] = kClockStopForm;
+    port_.SendFrame(answer, -1);
+    if (!armed) {
+        WriteLog(Localize(96, "Внешняя команда запуска - отменено"));
+        return;
+    }
+    const int32_t from = (message[1] * 256 + message[2]) * kClockUnitMs;
+    Start(from);
+    WriteLog(Localize(95, "Внешняя команда запуска, время:") + " " + std::to_string(from));
+    armed = false;
+}
+
+}  // namespace kv

@@ -1,0 +1,18 @@
+#include "show/ShowClock.h"
+
+namespace kv {
+
+int32_t ScenarioClock(uint32_t startTick, uint32_t now, int32_t tempo, int32_t startTime,
+                      int32_t offset)
+{
+    const int64_t scaled = static_cast<int64_t>(now - startTick) * tempo;
+    const int64_t elapsed = (scaled >= 0 ? scaled + 500 : scaled - 500) / 1000;
+    return static_cast<int32_t>(elapsed + startTime + offset);
+}
+
+bool IntervalPassed(uint32_t since, uint32_t now, int32_t interval)
+{
+    return interval < 0 || now - since >= static_cast<uint32_t>(interval);
+}
+
+}  // namespace kv
