@@ -108,8 +108,8 @@ void ReadFaults(TSectionReader& r, TSimDevice& device, TField& field)
     if (r.Has("Turnaround"))
         device.SetTurnaroundNs(static_cast<int64_t>(r.Decimal("Turnaround", 2) * 1e6));
     TDeviceFaults& faults = device.Faults();
-    if (const auto silent = r.Parsed("Silent", std::optional<std::pair<int64_t, std::optional<int64_t>>>{},
-                                     [](const std::string& t) { return std::optional{ParseSpan(t)}; })) {
+    using TSpan = std::pair<int64_t, std::optional<int64_t>>;
+    if (const auto silent = r.Parsed("Silent", std::optional<TSpan>{}, ParseSpan)) {
         faults.silentFromNs = field.StartNs() + silent->first * 1'000'000;
         if (silent->second)
             faults.silentUntilNs = field.StartNs() + *silent->second * 1'000'000;

@@ -73,5 +73,16 @@ Bytes=00 FF
                         {0x00, 0xFF}));
 }
 
+TEST(FieldFile, DeviceFaultsComeFromTheirSection)
+{
+    TFieldRig rig("[device1]\nKind=module\nAddress=2\nSilent=0-100\nBadCheck=1\n");
+    EXPECT_TRUE(rig.Ask(Frame(0x80, 0, 1, 2, 3, 2)).empty());
+    rig.Gather(100);
+    const TBytes damaged = rig.Ask(Frame(0x80, 0, 1, 2, 3, 2));
+    ASSERT_EQ(damaged.size(), 7u);
+    EXPECT_NE(damaged, Frame(0x7F, 'V', '3', '6', 'B', 2));
+    EXPECT_EQ(rig.Ask(Frame(0x80, 0, 1, 2, 3, 2)), Frame(0x7F, 'V', '3', '6', 'B', 2));
+}
+
 }  // namespace
 }  // namespace kv
