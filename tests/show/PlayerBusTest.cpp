@@ -1,0 +1,198 @@
+// What the player says on the bus and what it obeys there: status answers, remote stop,
+// external start, motor cues, high-voltage charges.
+#include "show/VirtualShow.h"
+
+#include "devices/HVControl.h"
+
+namespace kvtest {
+namespace {
+
+using kv::TFrameRecord;
+
+class PlayerBus : public VirtualShow {
+protected:
+    void SetUp() override
+    {
+        show->AddModule(Module(1));
+        show->AddModule(Module(3, kv::TModuleKind::Motor));
+        show->AddModule(Module(5, kv::TModuleKind::HighVoltage));
+        show->Connect();
+        Player().OnStateChange = [this] { events.push_back(Player().IsRunning() ? "start" : "stop"); };
+        Player().OnRemoteStop = [this] { events.push_back("remote stop"); };
+    }
+    kv::THVControl& HighVoltage() { return show->Device<kv::THVControl>(5); }
+
+    std::vector<std::string> events;
+};
+
+TEST_F(PlayerBus, AnswersStatusQueriesToEveryStationOrToThisOne)
+{
+    const int self = show->port->StationId();
+    const int other = self % 255 + 1;
+    Player().LaunchState = [] { return 1; };
+    Player().firingMode = kv::kFiringBoth;
+    Player().controlMode = kv::kControlAutonomous;
+
+    Player().HandleMessage(TFrameRecord{0x03, 0, 0, 77, 0, 255});
+    Player().HandleMessage(TFrameRecord{0x03, 0, 0, 78, static_cast<uint8_t>(other), 255});
+    Player().HandleMessage(TFrameRecord{0x03, 0, 0, 79, static_cast<uint8_t>(self), 255});
+    const auto answers = show->Sent(0x04);
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_EQ(Head(answers[0]), Bytes({0x04, 0x21, 0x01, self, 77, 255}));
+    EXPECT_EQ(Head(answers[1]), Bytes({0x04, 0x21, 0x01, self, 79, 255}));
+}
+
+TEST_F(PlayerBus, RemoteStopStopsTheShowAndIsReported)
+{
+    show->LoadScenario("10 1 1\n");
+    Player().HandleMessage(TFrameRecord{0x90, 0, 0, 0, 0, 255});  // a station's, not a stop
+    Start(0);
+    platform.Advance(1000);
+    Player().HandleMessage(TFrameRecord{0x90, 0, 10, 0, 0, 0});
+    EXPECT_FALSE(Player().IsRunning());
+    EXPECT_EQ(events, (std::vector<std::string>{"start", "stop", "remote stop"}));
+    platform.Advance(10000);
+    EXPECT_TRUE(show->Shots().empty());
+
+    Player().HandleMessage(TFrameRecord{0x90, 0, 10, 0, 0, 0});
+    EXPECT_EQ(events.back(), "remote stop") << "also while stopped";
+}
+
+TEST_F(PlayerBus, ExternalStartWhenArmedAnsweredEitherWay)
+{
+    show->LoadScenario("31 1 1\n");
+    const TFrameRecord startAt30s{0x90, 1, 44, 0x80, 0, 0};
+    Player().HandleMessage(startAt30s);
+    EXPECT_FALSE(Player().IsRunning());
+    EXPECT_TRUE(Logged("Внешняя команда запуска - отменено"));
+
+    Player().HandleMessage(TFrameRecord{0x90, 1, 44, 0x80, 0, 255});
+    Player().armed = true;
+    Player().HandleMessage(startAt30s);
+    EXPECT_TRUE(Player().IsRunning());
+    EXPECT_FALSE(Player().armed);
+    EXPECT_EQ(Player().currentTime, 30000);
+    EXPECT_TRUE(Logged("Внешняя команда запуска, время: 30000"));
+    std::vector<std::vector<uint8_t>> answers;
+    for (const kv::TFrameEntry& frame : show->Sent(0x90))
+        if (frame.bytes[5] == 0)
+            answers.push_back(Head(frame));
+    EXPECT_EQ(answers, (std::vector<std::vector<uint8_t>>(2, Bytes({0x90, 1, 44, 0, 0, 0}))))
+        << "station messages (address 255) are not external starts";
+    ASSERT_TRUE(RunUntilStopped(3000));
+    EXPECT_EQ(show->Shots().size(), 1u);
+
+    Player().armed = true;
+    Player().Stop(false);
+    EXPECT_FALSE(Player().armed);
+}
+
+TEST_F(PlayerBus, MotorCuesGoToTheMotorModuleInDirectControlOnly)
+{
+    show->LoadScenario("1 3 #C#50\n1 3 #LT#2.5#50\n1 1 #R\n");
+    Start(0);
+    ASSERT_TRUE(RunUntilStopped(3000));
+    const auto moves = show->Sent(0x8C);
+    ASSERT_EQ(moves.size(), 2u) << "module 1 is no motor module";
+    EXPECT_EQ(Head(moves[0]), Bytes({0x8C, 0x98, 127, 0, 0, 3}));
+    EXPECT_EQ(Head(moves[1]), Bytes({0x8C, 0x81, 127, 25, 0, 3}));
+
+    show->field->ClearRecord();
+    Player().controlMode = kv::kControlAutonomous;
+    Start(0);
+    ASSERT_TRUE(RunUntilStopped(3000));
+    EXPECT_TRUE(show->Sent(0x8C).empty());
+    EXPECT_EQ(Player().FiredCount(), 0) << "motor cues are not shots";
+}
+
+TEST_F(PlayerBus, ShotsCarryTheChargeOfTheFollowingShot)
+{
+    for (int channel = 0; channel < 3; ++channel)
+        HighVoltage().SetChannelCharge(channel, 100 * (channel + 1));
+    show->LoadScenario("0.5 5 9\n1 5 1\n2 1 1\n2 5 2\n3 5 3\n");
+    Start(1000);
+    const auto charges = show->Sent(0x84);
+    ASSERT_EQ(charges.size(), 1u);
+    EXPECT_EQ(Head(charges[0]), Bytes({0x84, 0, 0, 0x80, 100 + 0x80, 5})) << "the first charge at once";
+    ASSERT_TRUE(RunUntilStopped(4000));
+
+    std::vector<int> carried;
+    for (const kv::TFrameEntry& frame : show->Sent(0x84))
+        if (frame.bytes[5] == 5 && frame.bytes[1] != 0)
+            carried.push_back((frame.bytes[3] & 0x7F) * 128 + frame.bytes[4]);
+    EXPECT_EQ(carried, (std::vector<int>{200, 300, 1}));
+    std::vector<int> used;
+    for (const kv::TShotEntry& shot : show->Shots())
+        if (shot.address == 5)
+            used.push_back(shot.chargeVolts);
+    EXPECT_EQ(used, (std::vector<int>{100, 200, 300}));
+    const auto off = show->Sent(0x88);
+    ASSERT_EQ(off.size(), 1u) << "high voltage off at the stop, high-voltage modules only";
+    EXPECT_EQ(Head(off[0]), Bytes({0x88, 1, 0, 1, 0, 5}));
+}
+
+TEST_F(PlayerBus, ChargeSequenceStopsAtItsTable)
+{
+    std::string text;
+    for (int i = 0; i < 600; ++i)
+        text += std::to_string(i / 10) + "." + std::to_string(i % 10) + " 5 " +
+                std::to_string(i % 16 + 1) + "\n";
+    for (int channel = 0; channel < 16; ++channel)
+        HighVoltage().SetChannelCharge(channel, 10 + channel);
+    show->LoadScenario(text);
+    Start(0);
+    EXPECT_EQ(HighVoltage().chargeSequenceCount, 512);
+    ASSERT_TRUE(RunUntilStopped(62000));
+    std::vector<int> carried;
+    for (const kv::TFrameEntry& frame : show->Sent(0x84))
+        if (frame.bytes[1] != 0)
+            carried.push_back((frame.bytes[3] & 0x7F) * 128 + frame.bytes[4]);
+    ASSERT_EQ(carried.size(), 600u);
+    EXPECT_EQ(carried[510], 10 + 511 % 16);
+    EXPECT_EQ(carried[511], 1);
+    EXPECT_EQ(carried[599], 1);
+}
+
+TEST_F(PlayerBus, ManualHighVoltageShotChargesWaitsAndFiresWithoutNextCharge)
+{
+    HighVoltage().SetChannelCharge(3, 300);
+    Player().firingMode = kv::kFiringManual;
+    Start(0);
+    show->field->ClearRecord();
+    const int cursor = HighVoltage().chargeSequenceCursor;
+    Player().Fire(5, 3, false, true);
+    const auto frames = show->Sent(0x84);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(Head(frames[0]), Bytes({0x84, 0, 0, 0x82, 0x2C + 0x80, 5}));
+    EXPECT_EQ(Head(frames[1]), Bytes({0x84, 4, 0, 0x80, 0, 5}));
+    EXPECT_GE(Since(frames[0].Tick(), frames[1].Tick()), 2000);
+    EXPECT_EQ(HighVoltage().chargeSequenceCursor, cursor);
+    EXPECT_FALSE(Logged("Запуск, пульт: 5, канал: 4")) << "the console logs manual shots";
+    EXPECT_EQ(Player().FiredCount(), 1);
+}
+
+TEST_F(PlayerBus, StartFromSoundtrackJoinsWithoutStartNotice)
+{
+    Player().Fire(1, 0, true, true);
+    Player().firingMode = kv::kFiringManual;
+    Player().StartFromSoundtrack();
+    EXPECT_TRUE(Player().IsRunning());
+    EXPECT_EQ(Player().currentTime, 0) << "no soundtrack: from 0";
+    EXPECT_EQ(Player().FiredCount(), 0);
+    EXPECT_TRUE(show->Sent(0x10).empty());
+    Player().Stop(true);
+
+    Player().Start(0);
+    EXPECT_EQ(show->Sent(0x10).size(), 1u);
+}
+
+TEST_F(PlayerBus, SoundtrackThatDoesNotOpenIsReported)
+{
+    EXPECT_FALSE(Player().LoadSoundtrack(show->folder.Path() + "missing.mp3"));
+    ASSERT_EQ(platform.shownMessages.size(), 1u);
+    EXPECT_EQ(platform.shownMessages[0].text, "Ошибка загрузки фонограммы");
+    EXPECT_EQ(platform.shownMessages[0].caption, "Ошибка");
+}
+
+}  // namespace
+}  // namespace kvtest

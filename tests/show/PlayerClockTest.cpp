@@ -1,0 +1,178 @@
+// The show clock and the cues it fires, in direct and autonomous control.
+#include "show/VirtualShow.h"
+
+namespace kvtest {
+namespace {
+
+using kv::TShotEntry;
+
+class PlayerClock : public VirtualShow {
+protected:
+    void SetUp() override
+    {
+        show->AddModule(Module(1));
+        show->AddModule(Module(2));
+        show->Connect();
+        Player().OnTime = [this](int32_t time) { reported.push_back(time); };
+        Player().OnStateChange = [this] { states.push_back(Player().IsRunning()); };
+    }
+    // The tick of the one shot of a one-cue show.
+    int32_t ShotDelay(int32_t tempo, int32_t offset)
+    {
+        show->LoadScenario("10 1 1\n");
+        Player().SetTempo(tempo);
+        Player().offset = offset;
+        const uint32_t start = Start(0);
+        EXPECT_TRUE(RunUntilStopped(30000));
+        const std::vector<TShotEntry> shots = show->Shots();
+        return shots.size() == 1 ? Since(start, shots[0].Tick()) : -1;
+    }
+
+    std::vector<int32_t> reported;
+    std::vector<bool> states;
+};
+
+TEST_F(PlayerClock, FiresFromTheStartPointSameTimeCuesTogetherInFileOrder)
+{
+    show->LoadScenario("-5 1 1\n0 1 2\n0.01 1 3\n10 1 4\n10 2 1\n10 1 5\n");
+    const uint32_t start = Start(0);
+    platform.Advance(25);
+    std::vector<TShotEntry> shots = show->Shots();
+    ASSERT_EQ(shots.size(), 2u) << "the cues at 0 and 10 ms in the first tick";
+    EXPECT_EQ(shots[0].channel, 1);
+    EXPECT_EQ(shots[1].channel, 2);
+
+    ASSERT_TRUE(RunUntilStopped(12000));
+    shots = show->Shots();
+    ASSERT_EQ(shots.size(), 5u) << "never the cue before the start point";
+    const int expected[][2] = {{1, 3}, {2, 0}, {1, 4}};
+    for (int i = 0; i < 3; ++i) {
+        const TShotEntry& shot = shots[static_cast<size_t>(2 + i)];
+        EXPECT_EQ(shot.address, expected[i][0]);
+        EXPECT_EQ(shot.channel, expected[i][1]);
+        EXPECT_GE(Since(start, shot.Tick()), 10000) << "early";
+        EXPECT_LT(Since(start, shot.Tick()), 10000 + 25 + 20) << "not in the tick it fell due";
+    }
+    EXPECT_TRUE(Logged("Запуск, пульт: 1, канал: 4"));
+    EXPECT_TRUE(Logged("Запуск, пульт: 2, канал: 1"));
+}
+
+TEST_F(PlayerClock, TempoAndOffsetMoveTheClock)
+{
+    EXPECT_EQ(ShotDelay(500, 0) / 25, 20000 / 25) << "half speed";
+    show->field->ClearRecord();
+    EXPECT_EQ(ShotDelay(1000, 1000) / 25, 9000 / 25) << "one second ahead";
+}
+
+TEST_F(PlayerClock, TempoChangeContinuesWithoutAJumpWhateverTheOffset)
+{
+    show->LoadScenario("100 1 1\n");
+    for (int32_t offset : {0, 300, -700}) {
+        Player().SetTempo(1000);
+        Player().offset = offset;
+        Start(0);
+        platform.Advance(5000);
+        ASSERT_EQ(Player().currentTime, 5000 + offset);
+        platform.Advance(10);  // between two ticks
+        Player().SetTempo(1001);
+        platform.Advance(15);
+        EXPECT_EQ(Player().currentTime, 5025 + offset);
+        platform.Advance(9975);  // 9990 ms at 100.1 % since the change
+        EXPECT_EQ(Player().currentTime, 5010 + offset + 10000) << "offset " << offset;
+        Player().Stop(false);
+    }
+}
+
+TEST_F(PlayerClock, DirectShowEndsHalfASecondAfterTheLastCueShowingItsTime)
+{
+    show->LoadScenario("0.5 1 1\n1 1 2\n");
+    Start(0);
+    ASSERT_TRUE(RunUntilStopped(3000));
+    const std::vector<TShotEntry> shots = show->Shots();
+    ASSERT_EQ(shots.size(), 2u);
+    EXPECT_EQ(Player().currentTime, 1000);
+    EXPECT_EQ(reported.back(), 1000) << "the final time is reported in the stopping tick";
+    EXPECT_EQ(states, (std::vector<bool>{true, false}));
+
+    const auto stopClock = show->Sent(0x90);
+    const auto stopNotice = show->Sent(0x11);
+    ASSERT_EQ(stopClock.size(), 1u);
+    ASSERT_EQ(stopNotice.size(), 1u);
+    EXPECT_EQ(stopClock[0].bytes[3], 0x00);
+    EXPECT_GE(Since(shots[1].Tick(), stopClock[0].Tick()), 500);
+    EXPECT_LT(stopClock[0].startNs, stopNotice[0].startNs);
+}
+
+TEST_F(PlayerClock, AutonomousShowBroadcastsTheTimeAndOnlyRecordsTheCues)
+{
+    show->LoadScenario("1 1 1\n2.5 1 2\n");
+    Player().controlMode = kv::kControlAutonomous;
+    const uint32_t start = Start(0);
+    ASSERT_TRUE(RunUntilStopped(5000));
+
+    EXPECT_TRUE(show->Sent(0x84).empty()) << "the modules fire from their memory";
+    EXPECT_TRUE(show->Shots().empty());
+    EXPECT_TRUE(Logged("Запуск, пульт: 1, канал: 1"));
+    EXPECT_TRUE(Logged("Запуск, пульт: 1, канал: 2"));
+    EXPECT_EQ(Player().FiredCount(), 2);
+
+    std::vector<int32_t> broadcasts;
+    for (const kv::TFrameEntry& frame : show->Sent(0x90))
+        if (frame.bytes[3] == 0x80)
+            broadcasts.push_back(Since(start, frame.Tick()) / 100);
+    EXPECT_EQ(broadcasts, (std::vector<int32_t>{0, 10, 20, 30})) << "at the start, then each second";
+    EXPECT_EQ(Player().currentTime, 2500);
+    const auto stopNotice = show->Sent(0x11);
+    ASSERT_EQ(stopNotice.size(), 1u);
+    EXPECT_EQ(Since(start, stopNotice[0].Tick()) / 100, 35) << "clock 500 ms past the last cue";
+}
+
+TEST_F(PlayerClock, EmptyScenarioStopsAtOnceDirectOrAtHalfASecondAutonomous)
+{
+    Start(0);
+    platform.Advance(25);
+    EXPECT_FALSE(Player().IsRunning());
+    EXPECT_EQ(Player().currentTime, 25) << "no last cue to take the time from";
+
+    Player().controlMode = kv::kControlAutonomous;
+    Start(0);
+    platform.Advance(475);
+    EXPECT_TRUE(Player().IsRunning());
+    platform.Advance(25);
+    EXPECT_FALSE(Player().IsRunning());
+    EXPECT_EQ(Player().currentTime, 500);
+}
+
+TEST_F(PlayerClock, ManualModeFiresNothingByItselfAndStepsFromWhereTheConsoleLeftIt)
+{
+    show->LoadScenario("0 1 1\n1 1 2\n");
+    Player().firingMode = kv::kFiringManual;
+    Player().nextCue = 1;
+    Start(0);
+    platform.Advance(3000);
+    EXPECT_TRUE(Player().IsRunning());
+    EXPECT_TRUE(show->Shots().empty());
+    EXPECT_EQ(Player().nextCue, 1);
+}
+
+TEST_F(PlayerClock, CuesOutsideTheTablesArePassedOverAndManualKeysRefused)
+{
+    show->LoadScenario("1 1 0\n1 1 513\n1 300 1\n1 1 2\n");
+    Start(0);
+    ASSERT_TRUE(RunUntilStopped(3000));
+    const std::vector<TShotEntry> shots = show->Shots();
+    ASSERT_EQ(shots.size(), 1u);
+    EXPECT_EQ(shots[0].channel, 1);
+    EXPECT_TRUE(Logged("Пропущена команда сценария, пульт: 1, канал: 513"));
+    EXPECT_TRUE(Logged("Пропущена команда сценария, пульт: 300, канал: 1"));
+    EXPECT_EQ(Player().FiredCount(), 1);
+
+    show->field->ClearRecord();
+    EXPECT_EQ(Player().Fire(1, 512, false, true), -1);
+    EXPECT_EQ(Player().Fire(256, 0, false, true), -1);
+    EXPECT_TRUE(show->Sent().empty());
+    EXPECT_EQ(Player().FiredCount(), 1);
+}
+
+}  // namespace
+}  // namespace kvtest

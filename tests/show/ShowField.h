@@ -1,0 +1,57 @@
+#pragma once
+// A show on the simulated field: modules, the real port and command set, the registry, one
+// scenario and the player the console would create. Time comes from whichever platform and
+// field clock the test chose.
+
+#include "devices/Controls.h"
+#include "field/Field.h"
+#include "field/SimModule.h"
+#include "link/PortProto.h"
+#include "show/ExtPlayer.h"
+#include "show/ProjectList.h"
+#include "support/TempFolder.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kvtest {
+
+class TShowField {
+public:
+    explicit TShowField(std::shared_ptr<kv::TFieldClock> clock);
+    ~TShowField();
+
+    kv::TSimModule& AddModule(const kv::TModuleSetup& setup);
+    // Opens the port, registers every module added so far and creates the player with this
+    // scenario; the field record is emptied afterwards.
+    void Connect();
+    // Starts the port thread, which hands the frames from the bus to registry and player.
+    void StartPortThread();
+    void LoadScenario(const std::string& text);
+    template <typename T>
+    T& Device(int address)
+    {
+        return dynamic_cast<T&>(*registry->FindByAddress(address));
+    }
+
+    // Frames the PC put on the bus, of one code (all when code is negative).
+    std::vector<kv::TFrameEntry> Sent(int code = -1);
+    std::vector<kv::TShotEntry> Shots() { return field->Shots(); }
+
+    TTempFolder folder;
+    std::shared_ptr<kv::TField> field;
+    std::unique_ptr<kv::TPortProto> port;
+    std::unique_ptr<kv::TControls> registry;
+    kv::TProjectList scenario;
+    std::unique_ptr<kv::TExtPlayer> player;
+
+private:
+    std::vector<int> addresses_;
+};
+
+std::vector<uint8_t> Bytes(std::initializer_list<int> values);
+// The frame without its check byte.
+std::vector<uint8_t> Head(const kv::TFrameEntry& entry);
+
+}  // namespace kvtest
