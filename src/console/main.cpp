@@ -1,15 +1,26 @@
-// The console's entry point. The main window is still to come; until then it shows an empty
-// window with the application title, so the run command already starts the program.
+// The console: the operator's window on the firing system.
+#include "console/ConsolePlatform.h"
+#include "console/ConsoleWindows.h"
+#include "console/MainForm.h"
+#include "support/Conversions.h"
+#include "support/Localizer.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char** argv)
 {
+    kv::SetLanguageFile(kv::AppFolder() + "kvshow.lng");
     QApplication app(argc, argv);
     QApplication::setApplicationName("Korvane");
-    QLabel window("Korvane");
-    window.setWindowTitle("Korvane");
-    window.resize(640, 400);
-    window.show();
-    return QApplication::exec();
+    QApplication::setApplicationDisplayName("Korvane");
+    kv::TConsolePlatform platform;
+    kv::InstallPlatform(&platform);
+    int result = 0;
+    {
+        kv::TConsoleWindows windows(kv::AppFolder());
+        windows.Main().show();
+        result = QApplication::exec();
+    }
+    kv::InstallPlatform(nullptr);
+    return result;
 }

@@ -1,0 +1,23 @@
+#pragma once
+// What the console reads from kvshow.ini, once, at start-up. The file is never written.
+
+#include "devices/CommonControl.h"
+#include "support/IniFile.h"
+
+#include <string>
+
+namespace kv {
+
+constexpr int kKeyF5 = 116;
+constexpr int kKeySpace = 32;
+
+struct TConsoleSettings {
+    int startKey = kKeyF5;  // Windows virtual key code
+    TConnectThresholds thresholds;
+    std::string port = "auto";  // [link] Port: "auto", device paths, or sim:FILE
+};
+
+// Missing file, section or key: the defaults; a threshold that is no number reads as 0.
+TConsoleSettings ReadConsoleSettings(const TIniFile& ini);
+
+}  // namespace kv

@@ -1,0 +1,65 @@
+#include "console/ManualKeyboard.h"
+
+#include "console/Colors.h"
+#include "console/Widgets.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace kv {
+
+namespace {
+
+constexpr char kLetters[] = "1234567890QWERTYUIOPASDFGHJKL;ZXCVBNM<>/";
+const QColor kEmptyCell{166, 166, 166};
+const QColor kEmptyLetter{128, 128, 128};
+constexpr int kKeysPerRow = 10;
+
+}  // namespace
+
+TManualKeyboard::TManualKeyboard(QWidget* parent) : QFrame(parent)
+{
+    setObjectName("ManualPanel");
+    setFrameShape(QFrame::StyledPanel);
+    auto* grid = new QGridLayout(this);
+    for (int i = 0; i < kKeys; ++i) {
+        const QString n = QString::number(i);
+        auto* key = new QWidget(this);
+        auto* column = new QVBoxLayout(key);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->setSpacing(1);
+        letters[i] = MakeLabel(key, "BKey" + n, QString(QChar(kLetters[i])));
+        letters[i]->setAlignment(Qt::AlignCenter);
+        SetTextColor(*letters[i], kEmptyLetter);
+        cells[i] = new QFrame(key);
+        cells[i]->setObjectName("Key" + n);
+        cells[i]->setFrameShape(QFrame::Box);
+        cells[i]->setMinimumSize(40, 30);
+        cells[i]->setAutoFillBackground(true);
+        QPalette palette = cells[i]->palette();
+        palette.setColor(QPalette::Window, kEmptyCell);
+        cells[i]->setPalette(palette);
+        auto* inside = new QVBoxLayout(cells[i]);
+        inside->setContentsMargins(0, 0, 0, 0);
+        channels[i] = MakeLabel(cells[i], "LKey" + n, "");
+        channels[i]->setAlignment(Qt::AlignCenter);
+        inside->addWidget(channels[i]);
+        column->addWidget(letters[i]);
+        column->addWidget(cells[i]);
+        grid->addWidget(key, i / kKeysPerRow, i % kKeysPerRow);
+    }
+    moduleCaption = MakeLabel(this, "ManualModuleCaption", "Пульт:");
+    module = MakeLabel(this, "ManualModuleLabel", "");
+    pageCaption = MakeLabel(this, "ManualPageCaption", "Страница:");
+    page = MakeLabel(this, "ManualPageLabel", "");
+    grid->addWidget(moduleCaption, 0, kKeysPerRow);
+    grid->addWidget(module, 1, kKeysPerRow);
+    grid->addWidget(pageCaption, 2, kKeysPerRow);
+    grid->addWidget(page, 3, kKeysPerRow);
+    moduleCaption->hide();
+    pageCaption->hide();
+    hide();
+}
+
+}  // namespace kv

@@ -1,0 +1,67 @@
+#include "console/WarningForm.h"
+
+#include "console/Widgets.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace kv {
+
+TWarningForm::TWarningForm(QWidget* mainForm)
+    : TAuxForm(mainForm, "TWarningForm", "Предупреждение"),
+      text_(MakeLabel(this, "TextLabel", "Error !!!")),
+      timer_(new QTimer(this))
+{
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setFixedSize(486, 95);
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::red);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    setPalette(palette);
+    QFont bold = text_->font();
+    bold.setBold(true);
+    bold.setPixelSize(20);
+    text_->setFont(bold);
+    text_->setAlignment(Qt::AlignCenter);
+    text_->setWordWrap(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text_);
+    timer_->setSingleShot(true);
+    timer_->setInterval(kShowMs);
+    connect(timer_, &QTimer::timeout, this, &QWidget::hide);
+}
+
+void TWarningForm::ShowWarning(const std::string& text)
+{
+    text_->setText(QString::fromStdString(text));
+    timer_->start();
+    if (QWidget* main = parentWidget())
+        move(main->geometry().center() - rect().center());
+    show();
+    // Drawn now, even when the main thread stays busy with the bus.
+    repaint();
+}
+
+QString TWarningForm::Text() const
+{
+    return text_->text();
+}
+
+void TWarningForm::keyPressEvent(QKeyEvent* event)
+{
+    if (!event->text().isEmpty())
+        hide();
+    else
+        TAuxForm::keyPressEvent(event);
+}
+
+void TWarningForm::hideEvent(QHideEvent* event)
+{
+    timer_->stop();
+    TAuxForm::hideEvent(event);
+}
+
+}  // namespace kv
