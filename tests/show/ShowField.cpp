@@ -30,25 +30,25 @@ kv::TSimModule& TShowField::AddModule(const kv::TModuleSetup& setup)
     return added;
 }
 
-void TShowField::Connect()
+void TShowField::Connect(bool portThread)
 {
     port = std::make_unique<kv::TPortProto>(std::make_unique<kv::TFieldPort>(field));
-    port->Reopen();
+    if (portThread) {
+        port->OnFrameFrom = [this](const kv::TFrameRecord& frame, int converter) {
+            registry->HandleUnsolicitedFrame(frame, converter);
+            if (player)
+                player->HandleMessage(frame);
+        };
+        port->Start();
+    } else {
+        port->Reopen();
+    }
     registry = std::make_unique<kv::TControls>(*port);
     for (int address : addresses_)
         registry->AddOrRefresh(address, 0);
     player = std::make_unique<kv::TExtPlayer>(*registry, *port);
     player->scenario = &scenario;
     field->ClearRecord();
-}
-
-void TShowField::StartPortThread()
-{
-    port->OnFrameFrom = [this](const kv::TFrameRecord& frame, int converter) {
-        registry->HandleUnsolicitedFrame(frame, converter);
-        player->HandleMessage(frame);
-    };
-    port->Start();
 }
 
 void TShowField::LoadScenario(const std::string& text)

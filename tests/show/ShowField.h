@@ -24,10 +24,9 @@ public:
 
     kv::TSimModule& AddModule(const kv::TModuleSetup& setup);
     // Opens the port, registers every module added so far and creates the player with this
-    // scenario; the field record is emptied afterwards.
-    void Connect();
-    // Starts the port thread, which hands the frames from the bus to registry and player.
-    void StartPortThread();
+    // scenario; the field record is emptied afterwards. With the port thread the frames from
+    // the bus reach registry and player as in the console.
+    void Connect(bool portThread = false);
     void LoadScenario(const std::string& text);
     template <typename T>
     T& Device(int address)

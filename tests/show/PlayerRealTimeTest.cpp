@@ -1,0 +1,128 @@
+// Short shows on the simulated field in real time, through the real port thread: the field
+// record must hold the right frames, in the right order, none before its time.
+#include "show/ShowField.h"
+
+#include "devices/ScenarioCue.h"
+#include "field/FieldClock.h"
+#include "field/WireFrame.h"
+#include "support/QtPlatform.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+namespace kvtest {
+namespace {
+
+using kv::TFrameEntry;
+using kv::TShotEntry;
+
+class PlayerRealTime : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (int address : {1, 2}) {
+            kv::TModuleSetup setup;
+            setup.address = address;
+            setup.channelOhms.assign(16, 10.0);
+            show.AddModule(setup);
+        }
+        show.Connect(true);
+        show.player->OnRemoteStop = [this] { ++remoteStops; };
+    }
+    bool RunWhile(const std::function<bool()>& going, uint32_t limitMs)
+    {
+        const uint32_t start = kv::MonotonicTick();
+        while (going()) {
+            if (kv::MonotonicTick() - start > limitMs)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return true;
+    }
+    bool RunShow(uint32_t limitMs)
+    {
+        return RunWhile([this] { return show.player->IsRunning(); }, limitMs);
+    }
+    // The clock starts before the frame that announces the start begins.
+    uint32_t LatestStartTick(uint8_t code)
+    {
+        const std::vector<TFrameEntry> frames = show.Sent(code);
+        EXPECT_FALSE(frames.empty());
+        return frames.empty() ? 0 : kv::FieldTick(frames.front().startNs);
+    }
+    static int32_t Since(uint32_t from, uint32_t tick) { return static_cast<int32_t>(tick - from); }
+    void ExpectShotsOnTime(uint32_t startTick, kv::TShotSource source)
+    {
+        const std::vector<TShotEntry> shots = show.Shots();
+        ASSERT_EQ(shots.size(), show.scenario.Cues().size());
+        for (size_t i = 0; i < shots.size(); ++i) {
+            const kv::TCue& cue = show.scenario.Cue(static_cast<int>(i));
+            EXPECT_EQ(shots[i].address, cue.module) << "shot " << i;
+            EXPECT_EQ(shots[i].channel, cue.channel) << "shot " << i;
+            EXPECT_EQ(shots[i].shot, 1) << "fired twice";
+            EXPECT_EQ(shots[i].source, source);
+            EXPECT_GE(Since(startTick, shots[i].Tick()), cue.time) << "early: shot " << i;
+            EXPECT_LT(Since(startTick, shots[i].Tick()), cue.time + 250) << "late: shot " << i;
+        }
+    }
+
+    TShowField show{std::make_shared<kv::TSteadyFieldClock>()};
+    int remoteStops = 0;
+};
+
+TEST_F(PlayerRealTime, DirectShowFiresEveryCueOnceInOrderNoneEarly)
+{
+    show.LoadScenario("0.21 1 1\n0.51 1 2\n0.51 2 1\n0.51 1 3\n1.01 2 2\n1.31 1 4\n");
+    show.player->Start(0);
+    ASSERT_TRUE(RunShow(5000));
+    ExpectShotsOnTime(LatestStartTick(0x10), kv::TShotSource::Command);
+
+    std::vector<int> codes;
+    for (const TFrameEntry& frame : show.Sent())
+        codes.push_back(frame.bytes[0]);
+    EXPECT_EQ(codes, (std::vector<int>{0x10, 0x84, 0x84, 0x84, 0x84, 0x84, 0x84, 0x90, 0x11}));
+    const std::vector<TFrameEntry> fires = show.Sent(0x84);
+    ASSERT_EQ(fires.size(), 6u);
+    EXPECT_EQ(Head(fires[2]), Bytes({0x84, 1, 0, 0x80, 0, 2}));
+}
+
+TEST_F(PlayerRealTime, AutonomousShowLetsTheModulesFireFromMemory)
+{
+    show.LoadScenario("0.31 1 1\n0.81 2 1\n1.21 1 2\n");
+    ASSERT_EQ(show.registry->WriteScenario(kv::TCueView(show.scenario.Cues())), 0);
+    show.field->ClearRecord();
+    show.player->controlMode = kv::kControlAutonomous;
+    show.player->Start(0);
+    ASSERT_TRUE(RunShow(5000));
+    ExpectShotsOnTime(LatestStartTick(0x90), kv::TShotSource::Memory);
+    EXPECT_TRUE(show.Sent(0x84).empty());
+    EXPECT_EQ(show.player->FiredCount(), 3);
+}
+
+TEST_F(PlayerRealTime, RemoteStopFromTheBusEndsTheShow)
+{
+    show.LoadScenario("0.21 1 1\n2.01 1 2\n");
+    show.player->Start(0);
+    show.field->InjectFrame(0, show.field->ElapsedMs() + 600, kv::MakeWireFrame(0x90, 0, 6, 0, 0, 0));
+    ASSERT_TRUE(RunShow(3000));
+    EXPECT_EQ(remoteStops, 1);
+    RunWhile([] { return true; }, 2000);
+    ASSERT_EQ(show.Shots().size(), 1u);
+    EXPECT_EQ(show.Shots()[0].channel, 0);
+}
+
+TEST_F(PlayerRealTime, ArmedPlayerStartsOnAnotherStationsStartMessage)
+{
+    show.LoadScenario("5.01 1 1\n5.31 2 1\n");
+    show.player->armed = true;
+    show.field->InjectFrame(0, show.field->ElapsedMs() + 100, kv::MakeWireFrame(0x90, 0, 50, 0x80, 0, 0));
+    ASSERT_TRUE(RunWhile([this] { return !show.player->IsRunning(); }, 2000));
+    ASSERT_TRUE(RunShow(3000));
+    const std::vector<TFrameEntry> sent = show.Sent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(Head(sent[0]), Bytes({0x90, 0, 50, 0, 0, 0})) << "answered first";
+    ExpectShotsOnTime(LatestStartTick(0x10) - 5000, kv::TShotSource::Command);
+}
+
+}  // namespace
+}  // namespace kvtest
