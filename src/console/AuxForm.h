@@ -13,6 +13,7 @@ public:
     TAuxForm(QWidget* mainForm, const char* className, const QString& caption)
         : QDialog(mainForm), localization_(*this, className)
     {
+        setObjectName(className);
         setWindowTitle(caption);
     }
 

@@ -2,9 +2,6 @@
 
 #include "support/Conversions.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace kv {
 
 namespace {
@@ -19,10 +16,7 @@ double Threshold(const TIniFile& ini, const std::string& key, const std::string&
 TConsoleSettings ReadConsoleSettings(const TIniFile& ini)
 {
     TConsoleSettings settings;
-    const int64_t key = ini.ReadInteger("keys", "StartBtn", kKeyF5);
-    // Beyond 32 bits no key matches anyway; clamping keeps it so without wrapping onto one.
-    settings.startKey = static_cast<int>(std::clamp<int64_t>(
-        key, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    settings.startKey = static_cast<int>(ini.ReadInteger("keys", "StartBtn", kKeyF5));
     settings.thresholds.connectResistLo = Threshold(ini, "ConnectResistLo", "1");
     settings.thresholds.connectResist = Threshold(ini, "ConnectResist", "20");
     settings.thresholds.connectResistHi = Threshold(ini, "ConnectResistHi", "200");

@@ -1,0 +1,250 @@
+#include "ConsoleFolder.h"
+#include "ConsoleTestPlatform.h"
+#include "console/Colors.h"
+#include "console/ConsoleWindows.h"
+#include "console/MainForm.h"
+#include "console/Shape.h"
+#include "link/PortProto.h"
+#include "show/ExtPlayer.h"
+#include "support/Conversions.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace kv {
+namespace {
+
+const std::string kBanner(45, '-');
+const std::string kClosing(44, '-');
+
+// The messages of a log, without their time stamps.
+std::vector<std::string> Messages(const std::string& log)
+{
+    std::vector<std::string> messages;
+    for (const std::string& line : TConsoleFolder::LogLines(log)) {
+        const size_t stamp = line.find(": ");
+        messages.push_back(stamp == std::string::npos ? line : line.substr(stamp + 2));
+    }
+    return messages;
+}
+
+template <typename T>
+T& Child(QWidget& window, const char* name)
+{
+    T* child = window.findChild<T*>(name);
+    if (!child)
+        throw std::runtime_error(std::string("no component ") + name);
+    return *child;
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TConsoleWindows> Start(const std::string& settings = {})
+    {
+        folder.WriteSettings(settings);
+        return std::make_unique<TConsoleWindows>(folder.Path());
+    }
+
+    TConsoleFolder folder;
+};
+
+TEST_F(MainFormTest, StartsOnTheDemoFieldWithBannerCaptionsAndWindowsInOrder)
+{
+    auto windows = Start();
+    TMainForm& form = windows->Main();
+    EXPECT_EQ(form.RunLogFile(), folder.LogName(0));
+    const auto messages = Messages(form.RunLogFile());
+    ASSERT_GE(messages.size(), 3u);
+    EXPECT_EQ(messages[0], kBanner);
+    EXPECT_EQ(messages[1], " " + AppVersionText());
+    EXPECT_EQ(messages[2], kBanner);
+    EXPECT_EQ(Child<QLabel>(form, "RS485Label").text(), "RS485: 2");
+    EXPECT_EQ(form.Port().ReplyTimeout, 70);
+    EXPECT_EQ(windows->ClassNames(),
+              (std::vector<std::string>{"TMainForm", "TWarningForm", "TMemoryForm",
+                                        "TPresentWarningForm", "TExtStartForm", "TTimerForm",
+                                        "TDebugForm"}));
+    EXPECT_EQ(form.windowTitle(), "Управление запуском");
+    EXPECT_FALSE(Child<QTimer>(form, "IdleTimer").isActive());
+
+    form.show();
+    const QString version = QString::fromStdString(AppVersionText());
+    EXPECT_EQ(form.windowTitle(), "Управление запуском (версия: " + version + ")");
+    EXPECT_EQ(Child<QLabel>(form, "LabelVer").text(),
+              "версия: " + version + " (расширенная специальная)");
+    EXPECT_TRUE(Child<QTimer>(form, "IdleTimer").isActive());
+    EXPECT_TRUE(Child<QTimer>(form, "PCPowerTimer").isActive());
+    EXPECT_EQ(Child<QTimer>(form, "PCPowerTimer").interval(), 5000);
+    EXPECT_EQ(form.focusWidget(), &Child<QTreeWidget>(form, "CueList"));
+    // Nothing to start yet: the scenario is empty and the console not armed.
+    EXPECT_FALSE(Child<QPushButton>(form, "StartBtn").isEnabled());
+    EXPECT_TRUE(Child<QAction>(form, "ExitAction").isEnabled());
+    EXPECT_EQ(Child<TShape>(form, "PLed0").Color(), kGreen);
+    EXPECT_NE(Child<TShape>(form, "PLed1").Color(), kGreen);
+    EXPECT_EQ(Child<TShape>(form, "WaitLed").Color(), kGreen);
+    EXPECT_NE(Child<TShape>(form, "WorkLed").Color(), kGreen);
+}
+
+TEST_F(MainFormTest, WindowFitsTheSmallestOperatorScreen)
+{
+    auto windows = Start();
+    TMainForm& form = windows->Main();
+    form.resize(1280, 760);  // 800 less a title bar
+    form.show();
+    EXPECT_LE(form.minimumSizeHint().width(), 1280);
+    EXPECT_LE(form.minimumSizeHint().height(), 760);
+    const QPixmap shot = form.grab();
+    EXPECT_EQ(shot.size(), QSize(1280, 760));
+    if (const char* path = std::getenv("KV_SCREENSHOT")) {
+        EXPECT_TRUE(shot.save(path));
+    }
+}
+
+TEST_F(MainFormTest, EachStartTakesTheFirstFreeLogNumber)
+{
+    for (int number = 0; number < 3; ++number)
+        EXPECT_EQ(Start()->Main().RunLogFile(), folder.LogName(number));
+    std::filesystem::remove(folder.LogName(1));
+    EXPECT_EQ(Start()->Main().RunLogFile(), folder.LogName(1));
+    EXPECT_EQ(Start()->Main().RunLogFile(), folder.LogName(3));
+}
+
+TEST_F(MainFormTest, StartKeyAndThresholdsComeFromTheSettingsFile)
+{
+    {
+        auto windows = Start("[keys]\nStartBtn=32\n[settings]\nConnectResist=20,5\n"
+                             "ConnectResistHi=abc\n");
+        TMainForm& form = windows->Main();
+        form.show();
+        EXPECT_EQ(form.Settings().startKey, 32);
+        EXPECT_EQ(Child<QPushButton>(form, "StartBtn").text(), "<SPACE> Старт");
+        EXPECT_DOUBLE_EQ(form.Player().thresholds.connectResistLo, 1);
+        EXPECT_DOUBLE_EQ(form.Player().thresholds.connectResist, 20.5);
+        EXPECT_DOUBLE_EQ(form.Player().thresholds.connectResistHi, 0);
+    }
+    auto windows = Start("[keys]\nStartBtn=118\n");
+    TMainForm& form = windows->Main();
+    form.show();
+    EXPECT_EQ(form.Settings().startKey, 118);
+    EXPECT_EQ(Child<QPushButton>(form, "StartBtn").text(), "<F5> Старт");
+}
+
+TEST_F(MainFormTest, RefusesToCloseWhileAShowRunsAndLogsTheExit)
+{
+    folder.WriteFile("far.txt", "10:00.00\t1\t1\tlate\n");
+    auto windows = Start();
+    TMainForm& form = windows->Main();
+    form.Projects().Project(0)->Load(folder.Path() + "far.txt");
+    ASSERT_EQ(form.Projects().Project(0)->Count(), 1);
+    form.show();
+
+    form.Player().Start(0);
+    ASSERT_TRUE(form.Player().IsRunning());
+    EXPECT_EQ(form.LaunchState(), kLaunchRunning);
+    EXPECT_FALSE(Child<QTimer>(form, "IdleTimer").isActive());
+    EXPECT_FALSE(Child<QAction>(form, "ExitAction").isEnabled());
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    auto messages = Messages(form.RunLogFile());
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), "Выход из программы"), 0);
+
+    form.Player().Stop(true);
+    EXPECT_EQ(form.LaunchState(), kLaunchReady);
+    EXPECT_TRUE(Child<QTimer>(form, "IdleTimer").isActive());
+    EXPECT_TRUE(form.close());
+    messages = Messages(form.RunLogFile());
+    ASSERT_GE(messages.size(), 4u);
+    EXPECT_EQ(messages[messages.size() - 4], "Остановка проекта");
+    EXPECT_EQ(messages[messages.size() - 3], kClosing);
+    EXPECT_EQ(messages[messages.size() - 2], "Выход из программы");
+    EXPECT_EQ(messages[messages.size() - 1], kClosing);
+}
+
+TEST_F(MainFormTest, BatteryIndicatorFollowsThePowerStatus)
+{
+    auto windows = Start();
+    TMainForm& form = windows->Main();
+    auto& led = Child<TShape>(form, "DCLed");
+    auto& label = Child<QLabel>(form, "DCLabel");
+    auto& percent = Child<QLabel>(form, "PowerPercLed");
+    auto& gauge = Child<QProgressBar>(form, "PowerProgressor");
+    TConsoleTestPlatform& platform = TestPlatform();
+    const auto power = [&](bool known, uint8_t line, uint8_t flag, uint8_t charge) {
+        platform.powerKnown = known;
+        platform.power = {line, flag, charge};
+        form.PCPowerTimerTimer();
+    };
+
+    platform.powerKnown = false;
+    form.show();
+    EXPECT_EQ(form.BatteryPercent(), 0);
+    EXPECT_EQ(led.Color(), NeutralColor());
+    EXPECT_TRUE(gauge.isHidden());
+    EXPECT_TRUE(percent.isHidden());
+
+    power(true, 1, 0, 10);  // on mains: neutral whatever the charge
+    EXPECT_EQ(led.Color(), NeutralColor());
+    EXPECT_EQ(form.BatteryPercent(), 10);
+    EXPECT_EQ(gauge.value(), 10);
+    EXPECT_FALSE(gauge.isHidden());
+
+    power(true, 0, 0, 29);
+    EXPECT_EQ(led.Color(), kRed);
+    EXPECT_EQ(TextColor(label), NormalTextColor());
+    power(true, 0, 0, 30);
+    EXPECT_EQ(led.Color(), kGreen);
+    EXPECT_EQ(TextColor(label), kBlack);
+    EXPECT_EQ(percent.text(), "30%");
+
+    power(true, 0, 0x80, 50);  // no system battery
+    EXPECT_EQ(led.Color(), NeutralColor());
+    power(true, 1, 0x80, 255);
+    EXPECT_EQ(form.BatteryPercent(), 100);
+    EXPECT_EQ(gauge.value(), 100);
+    EXPECT_TRUE(gauge.isHidden());
+    platform.powerKnown = false;
+}
+
+TEST_F(MainFormTest, LanguageFileTranslatesCaptionsActionsAndColumnsAtFirstShow)
+{
+    folder.WriteFile("kvshow.lng",
+                     "[strings]\ns0=*\ns1=Audio\ns2=x\ns3=x\ns4=x\ns5=x\ns6=x\n"
+                     "s7=Launch control (version:\ns8=version:\ns9=(special)\n"
+                     "[forms]\nTWarningForm=Warning\n"
+                     "[buttons]\nTMainForm.StartBtn=Start\n"
+                     "[labels]\nTMainForm.DCLabel=Battery\n"
+                     "[actions]\nTMainForm.ExitAction=Quit|Leave the program\n"
+                     "TMainForm.DebugAction=Debug\n"
+                     "[listviews]\nTMainForm.CueList=Time|Module|Channel|Notes|Surplus\n");
+    auto windows = Start();
+    TMainForm& form = windows->Main();
+    EXPECT_EQ(Child<QPushButton>(form, "StartBtn").text(), "<F5> Старт");
+
+    form.show();
+    const QString version = QString::fromStdString(AppVersionText());
+    EXPECT_EQ(form.windowTitle(), "Launch control (version: " + version + ")");
+    EXPECT_EQ(Child<QLabel>(form, "LabelVer").text(), "version: " + version + " (special)");
+    EXPECT_EQ(Child<QPushButton>(form, "StartBtn").text(), "Start");
+    EXPECT_EQ(Child<QLabel>(form, "DCLabel").text(), "Battery");
+    EXPECT_EQ(Child<QAction>(form, "ExitAction").text(), "Quit");
+    EXPECT_EQ(Child<QAction>(form, "ExitAction").toolTip(), "Leave the program");
+    EXPECT_EQ(Child<QAction>(form, "DebugAction").text(), "Debug");
+    QTreeWidgetItem* header = Child<QTreeWidget>(form, "CueList").headerItem();
+    EXPECT_EQ(header->text(0), "Time");
+    EXPECT_EQ(header->text(3), "Notes");
+    EXPECT_EQ(Child<QTreeWidget>(form, "CueList").columnCount(), 4);
+    EXPECT_EQ(Child<QWidget>(form, "TWarningForm").windowTitle(), "Warning");
+    // The banner was written before the table was loaded.
+    EXPECT_EQ(Messages(form.RunLogFile())[1], " " + AppVersionText());
+}
+
+}  // namespace
+}  // namespace kv
