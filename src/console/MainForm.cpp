@@ -46,20 +46,6 @@ QString Clock(int64_t ms)
     return QString::fromStdString(ClockText(ms, 1));
 }
 
-std::string ChannelStateWord(uint8_t state)
-{
-    switch (state) {
-    case kChannelConnected:
-        return Localize(50, "подключен");
-    case kChannelOpen:
-        return Localize(51, "неподключен");
-    case kChannelFault:
-        return Localize(52, "ошибка");
-    default:
-        return Localize(49, "неизвестно");
-    }
-}
-
 }  // namespace
 
 TMainForm::TMainForm(const std::string& appFolder)
@@ -86,6 +72,7 @@ void TMainForm::BuildWindow()
     pages_->addWidget(launch_);
     pages_->addWidget(test_);
     labelVer_ = MakeLabel(devices_, "LabelVer", "");
+    labelVer_->setWordWrap(true);
     devices_->layout()->addWidget(labelVer_);
     auto* row = new QHBoxLayout(central);
     row->addWidget(devices_);
@@ -168,7 +155,6 @@ void TMainForm::WireEvents()
     player_->OnTime = [this](int32_t time) { ShowTime(time); };
     player_->OnStateChange = [this] { PlayerStateChanged(); };
     player_->OnRemoteStop = [this] { RemoteStopReceived(); };
-    player_->OnChecked = [this](int module, int channel) { ChannelChecked(module, channel); };
     port_->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
         FrameReceived(frame, converter);
     };
@@ -306,16 +292,6 @@ void TMainForm::RemoteStopReceived()
     if (warning_)
         warning_->ShowWarning(Localize(46, "Экстренная остановка!"));
     WriteLog(Localize(46, "Получена внешняя команда остановки"));
-}
-
-void TMainForm::ChannelChecked(int module, int channel)
-{
-    auto* device = dynamic_cast<TCommonControl*>(controls_->FindByAddress(module));
-    if (!device)
-        return;
-    WriteLog(Localize(21, "Тест канала, пульт:") + " " + IntToText(module) +
-             Localize(13, ", канал:") + " " + IntToText(channel + 1) +
-             Localize(53, ", состояние:") + " " + ChannelStateWord(device->ChannelState(channel)));
 }
 
 void TMainForm::FrameReceived(const TFrameRecord& frame, int converter)

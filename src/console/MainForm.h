@@ -74,7 +74,6 @@ private:
     void ShowTime(int32_t time);
     void PlayerStateChanged();
     void RemoteStopReceived();
-    void ChannelChecked(int module, int channel);
     void FrameReceived(const TFrameRecord& frame, int converter);
     void ConverterLost();
     void ConverterBack();

@@ -19,10 +19,10 @@ TTimePanel::TTimePanel(QWidget* parent) : QFrame(parent)
     setObjectName("TimePanel");
     setFrameShape(QFrame::StyledPanel);
     auto* grid = new QGridLayout(this);
-    projectName = AddFigure(*grid, 0, "Project", "Сценарий:");
-    projectName->setObjectName("ProjectName");
-    soundName = AddFigure(*grid, 1, "Sound", "Фонограмма:");
-    soundName->setObjectName("SoundName");
+    projectName = MakeLabel(this, "ProjectName", "");
+    soundName = MakeLabel(this, "SoundName", "");
+    grid->addWidget(projectName, 0, 0, 1, 3);
+    grid->addWidget(soundName, 1, 0, 1, 3);
 
     time = MakeLabel(this, "TimeLabel", kZeroClock);
     QFont big = time->font();
