@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     int result = 0;
     {
         kv::TConsoleWindows windows(kv::AppFolder());
-        windows.Main().show();
+        windows.Main().showMaximized();
         result = QApplication::exec();
     }
     kv::InstallPlatform(nullptr);
