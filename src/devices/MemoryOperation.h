@@ -1,0 +1,56 @@
+#pragma once
+// The scenario memory operations as the operator runs them: write, verify, erase and the
+// black-box read into a file, each with its title, progress, cancel, run-log line and report.
+// The console's progress window and kvctl are two faces of this one runner.
+
+#include "devices/ScenarioCue.h"
+
+#include <functional>
+#include <string>
+
+namespace kv {
+
+class TControls;
+class TRemoteControl;
+
+class TMemoryOperation {
+public:
+    explicit TMemoryOperation(TControls& controls) : controls_(controls) {}
+
+    // remote: the remote controller (address 0) instead of the firing modules.
+    int Write(TCueView cues, bool remote);
+    int Verify(TCueView cues, bool remote);
+    int Erase();
+    // Asks for the file name; a cancelled save still reports the read's result.
+    int ReadBlackBoxToFile();
+    // The operator's confirmation before an erase of every module.
+    static bool ConfirmErase();
+
+    // Set by the operator's "Отмена"; the operation ends at its next progress step.
+    bool cancelRequested = false;
+    // The window: shown with the title, told every step (and pumps messages there, which is
+    // how a cancel gets in), closed at the end.
+    std::function<void(const std::string& title)> OnBegin;
+    std::function<void(int percent, const std::string& label)> OnStep;
+    std::function<void()> OnEnd;
+    // A remote controller instruction the operator must carry out; false: not done, which
+    // abandons the write. Unassigned: a plain message box.
+    std::function<bool(const std::string& text, const std::string& caption)> Instruct;
+
+    // The run-log line of the last report.
+    const std::string& ReportLine() const { return reportLine_; }
+
+private:
+    int Run(const std::string& title, const std::function<int()>& operation);
+    TRemoteControl* Controller() const;
+    int WriteRemote(TCueView cues);
+    int SaveBlackBox();
+    bool Carry(const std::string& text);
+    int Report(int result);
+
+    TControls& controls_;
+    std::string title_;
+    std::string reportLine_;
+};
+
+}  // namespace kv

@@ -1,0 +1,37 @@
+#include "devices/MemoryTexts.h"
+
+#include "devices/DeviceResults.h"
+#include "support/Localizer.h"
+
+namespace kv {
+
+std::string MemoryStatusText(int result)
+{
+    switch (result) {
+    case kResultAborted:
+        return Localize(86, "Операция прервана.");
+    case kResultMismatch:
+        return Localize(85, "Несовпадение сценария в пультах.");
+    case kResultNotSupported:
+        // The language files stop at 96, so this one keeps its built-in text.
+        return Localize(97, "Операция не поддерживается данной версией пульта.");
+    case kLinkNoReply:
+        return Localize(84, "Ошибка передачи данных (истекло время ожидания).");
+    case kLinkWriteFailed:
+        return Localize(83, "Ошибка передачи данных.");
+    default:
+        return result < 0 ? Localize(82, "Ошибка устройства.") : Localize(87, "Успешно");
+    }
+}
+
+std::string MemoryProgressLabel(int index, int channel, int address)
+{
+    if (index == -1)
+        return {};
+    std::string label = Localize(78, "Пульт:") + " " + std::to_string(address);
+    if (channel != -1)
+        label += Localize(79, ", канал:") + " " + std::to_string(channel);
+    return label;
+}
+
+}  // namespace kv
