@@ -1,0 +1,23 @@
+#pragma once
+// kvctl's commands. Each returns the exit status: 0 success, 1 failure.
+
+#include "tools/kvctl/CtlArguments.h"
+
+namespace kv {
+
+class TCtlPlatform;
+class TCtlSession;
+class TProjectList;
+
+int RunFrame(const TCtlArguments& arguments);
+int RunScenario(const TCtlArguments& arguments, TCtlPlatform& platform);
+int RunSearch(TCtlSession& session, const TCtlArguments& arguments);
+int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
+int RunMemory(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
+int RunTest(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
+int RunReaddress(TCtlSession& session, const TCtlArguments& arguments);
+
+// Loads the scenario; false when the load reported an error to the operator.
+bool LoadScenario(const std::string& path, TProjectList& list, TCtlPlatform& platform);
+
+}  // namespace kv

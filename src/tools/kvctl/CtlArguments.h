@@ -1,0 +1,40 @@
+#pragma once
+// kvctl's command line: global options, the command and its arguments and options.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+struct TCtlArguments {
+    std::string port = "auto";
+    std::string settings;  // empty: kvshow.ini beside the program
+    bool yes = false;
+    std::string command;
+    std::vector<std::string> positional;  // after the command
+    std::vector<int> addresses;           // the probe order
+    int32_t from = 0;
+    int32_t tempo = 1000;
+    int32_t offset = 0;
+    bool autonomous = false;
+    bool remote = false;
+    std::string soundtrack;
+    std::string trace;
+};
+
+// nullopt for a usage error, with the reason.
+std::optional<TCtlArguments> ParseCtlArguments(const std::vector<std::string>& args,
+                                               std::string& problem);
+// "0-20,240-255": numbers and ranges 0-255, in the order given; nullopt when malformed.
+std::optional<std::vector<int>> ParseAddressList(const std::string& text);
+// One full search round in the search's own order: 240-254, 255, 0-239.
+std::vector<int> SearchRoundAddresses();
+// A bus address 0-255, decimal.
+std::optional<int> ParseAddress(const std::string& text);
+// A byte in hexadecimal, "0x" optional.
+std::optional<uint8_t> ParseHexByte(const std::string& text);
+std::string CtlUsage();
+
+}  // namespace kv

@@ -1,0 +1,107 @@
+#include "tools/kvctl/CtlSession.h"
+
+#include "devices/ConnectThresholds.h"
+#include "devices/Controls.h"
+#include "field/TransportChoice.h"
+#include "tools/kvctl/ProgressLine.h"
+#include "show/ExtPlayer.h"
+#include "support/Conversions.h"
+#include "support/IniFile.h"
+#include "support/Platform.h"
+
+namespace kv {
+
+namespace {
+
+constexpr uint8_t kAcceptAnnouncements = 1;
+// Stations answer a station search within 150 ms; the search keeps listening that long.
+constexpr uint32_t kStationAnswerMs = 250;
+
+}  // namespace
+
+TCtlSession::TCtlSession() = default;
+
+TCtlSession::~TCtlSession()
+{
+    if (port_)
+        port_->Stop();
+    if (trace_)
+        std::fclose(trace_);
+}
+
+bool TCtlSession::Open(const std::string& portSetting, const std::string& settingsFile,
+                       std::string& problem)
+{
+    thresholds_ = ReadConnectThresholds(
+        TIniFile::Load(settingsFile.empty() ? AppFolder() + "kvshow.ini" : settingsFile));
+    auto transport = MakeTransport(portSetting, &problem);
+    if (!problem.empty())
+        return false;
+    port_ = std::make_unique<TPortProto>(std::move(transport));
+    controls_ = std::make_unique<TControls>(*port_);
+    player_ = std::make_unique<TExtPlayer>(*controls_, *port_);
+    player_->thresholds = thresholds_;
+    player_->LaunchState = [this] { return launchState; };
+    port_->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
+        controls_->HandleUnsolicitedFrame(frame, converter);
+        player_->HandleMessage(frame);
+    };
+    port_->OnFrame = [this](const TFrameRecord& frame) { TraceFrame('<', frame); };
+    port_->OnFrameSent = [this](const TFrameRecord& frame) { TraceFrame('>', frame); };
+    port_->ReplyTimeout = TPort::kDefaultReplyTimeout;
+    port_->Start();
+    return true;
+}
+
+void TCtlSession::Search(const std::vector<int>& addresses)
+{
+    TControls& controls = *controls_;
+    controls.searchFlags = kAcceptAnnouncements;
+    uint32_t stationRound = 0;
+    bool stationsAsked = false;
+    TProgressLine progress;
+    for (const int address : addresses) {
+        controls.searchAddress = address;
+        if (address == kStationAddress) {
+            stationRound = Platform().TickCount();
+            stationsAsked = true;
+        }
+        controls.SearchTick();
+        progress.Show("search " + std::to_string(address));
+        Platform().ProcessMessages();
+    }
+    if (stationsAsked) {
+        const uint32_t heard = Platform().TickCount() - stationRound;
+        if (heard < kStationAnswerMs)
+            Wait(kStationAnswerMs - heard);
+    }
+    controls.searchFlags = 0;
+    controls.SortByAddress();
+}
+
+void TCtlSession::Wait(uint32_t ms)
+{
+    const uint32_t start = Platform().TickCount();
+    while (Platform().TickCount() - start < ms) {
+        Platform().ProcessMessages();
+        Platform().Sleep(1);
+    }
+}
+
+bool TCtlSession::StartTrace(const std::string& path)
+{
+    trace_ = std::fopen(path.c_str(), "w");
+    traceStart_ = Platform().TickCount();
+    return trace_ != nullptr;
+}
+
+void TCtlSession::TraceFrame(char direction, const TFrameRecord& frame)
+{
+    if (!trace_)
+        return;
+    std::fprintf(trace_, "%u\t%c\t%02X %02X %02X %02X %02X %02X\n",
+                 Platform().TickCount() - traceStart_, direction, frame[0], frame[1], frame[2],
+                 frame[3], frame[4], frame[5]);
+}
+
+}  // namespace kv

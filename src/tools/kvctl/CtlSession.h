@@ -1,0 +1,56 @@
+#pragma once
+// The engine as kvctl runs it: the port on the chosen transport, the registry and the show
+// player, wired as the console wires them, and the bus search over a list of addresses.
+
+#include "devices/CommonControl.h"
+#include "link/PortProto.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+class TControls;
+class TExtPlayer;
+
+class TCtlSession {
+public:
+    TCtlSession();
+    ~TCtlSession();
+    TCtlSession(const TCtlSession&) = delete;
+    TCtlSession& operator=(const TCtlSession&) = delete;
+
+    // Reads the settings and starts the port; false with the reason when the transport
+    // cannot be what was asked for.
+    bool Open(const std::string& portSetting, const std::string& settingsFile,
+              std::string& problem);
+    // Probes each address as one step of the bus search does, with announcements and
+    // station answers accepted meanwhile; then sorts the registry by address.
+    void Search(const std::vector<int>& addresses);
+    // Lets frames, timers and handed-over calls run for this long.
+    void Wait(uint32_t ms);
+    // Every frame sent and every frame received from now on, to this file.
+    bool StartTrace(const std::string& path);
+
+    TPortProto& Port() { return *port_; }
+    TControls& Controls() { return *controls_; }
+    TExtPlayer& Player() { return *player_; }
+    const TConnectThresholds& Thresholds() const { return thresholds_; }
+
+    // What other stations' status queries are told: 0 idle, 1 ready, 2 running.
+    int launchState = 0;
+
+private:
+    void TraceFrame(char direction, const TFrameRecord& frame);
+
+    TConnectThresholds thresholds_;
+    std::unique_ptr<TPortProto> port_;
+    std::unique_ptr<TControls> controls_;
+    std::unique_ptr<TExtPlayer> player_;
+    std::FILE* trace_ = nullptr;
+    uint32_t traceStart_ = 0;
+};
+
+}  // namespace kv

@@ -1,0 +1,93 @@
+// write, verify, erase and blackbox: the memory operations as the console's window runs
+// them, with the console's checks before a write or verify.
+
+#include "tools/kvctl/Commands.h"
+
+#include "devices/Controls.h"
+#include "devices/MemoryOperation.h"
+#include "devices/ScenarioChecks.h"
+#include "show/ProjectList.h"
+#include "support/Localizer.h"
+#include "support/Platform.h"
+#include "tools/kvctl/CtlPlatform.h"
+#include "tools/kvctl/CtlSession.h"
+#include "tools/kvctl/Interrupt.h"
+#include "tools/kvctl/ProgressLine.h"
+
+#include <cstdio>
+
+namespace kv {
+
+namespace {
+
+// The present-warning window: the message, the modules, and "Продолжить" or "Отмена".
+bool GoOnDespite(const std::string& message, const std::vector<int>& modules)
+{
+    if (modules.empty())
+        return true;
+    return Platform().MessageBox(message + "\n" + ModuleListText(modules),
+                                 Localize(68, "Предупреждение"), TButtons::YesNo) == TAnswer::Yes;
+}
+
+bool ChecksPass(const TControls& controls, TCueView cues, bool write)
+{
+    if (!GoOnDespite(MissingModulesMessage(), MissingModules(controls, cues)))
+        return false;
+    return !write || GoOnDespite(EarlyCuesMessage(), ModulesWithEarlyCues(controls, cues));
+}
+
+int RunOperation(TCtlSession& session, const TCtlArguments& arguments, const TProjectList& list)
+{
+    TControls& controls = session.Controls();
+    TMemoryOperation operation(controls);
+    TProgressLine progress;
+    std::string title;
+    operation.OnBegin = [&title](const std::string& text) { title = text; };
+    operation.OnStep = [&](int percent, const std::string& label) {
+        if (Interrupted())
+            operation.cancelRequested = true;
+        progress.Show(title + " " + std::to_string(percent) + "% " + label);
+        Platform().ProcessMessages();
+    };
+    operation.Instruct = [](const std::string& text, const std::string& caption) {
+        return Platform().MessageBox(text, caption, TButtons::YesNo) == TAnswer::Yes;
+    };
+    const std::string& command = arguments.command;
+    int result = 0;
+    if (command == "write")
+        result = operation.Write(list.Cues(), arguments.remote);
+    else if (command == "verify")
+        result = operation.Verify(list.Cues(), arguments.remote);
+    else if (command == "erase")
+        result = operation.Erase();
+    else
+        result = operation.ReadBlackBoxToFile();
+    if (!operation.ReportLine().empty())
+        std::printf("%s\n", operation.ReportLine().c_str());
+    return result >= 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int RunMemory(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform)
+{
+    const std::string& command = arguments.command;
+    const bool withScenario = command == "write" || command == "verify";
+    TProjectList list;
+    if (withScenario && !LoadScenario(arguments.positional[0], list, platform))
+        return 1;
+    if (command == "blackbox")
+        platform.saveFileName = arguments.positional[0];
+    session.Search(arguments.addresses);
+    TControls& controls = session.Controls();
+    if (withScenario && !arguments.remote && !ChecksPass(controls, list.Cues(), command == "write"))
+        return 1;
+    if (command == "write" && arguments.remote && controls.FiringModuleCount() > 0)
+        Platform().MessageBox(Localize(69, "Необходимо выключить подключенные пульты."),
+                              Localize(66, "Ошибка"), TButtons::Ok);
+    if (command == "erase" && !TMemoryOperation::ConfirmErase())
+        return 1;
+    return RunOperation(session, arguments, list);
+}
+
+}  // namespace kv

@@ -1,0 +1,36 @@
+// readdress: a firing module renumbered, with the console's checks.
+
+#include "tools/kvctl/Commands.h"
+
+#include "devices/AddressChange.h"
+#include "devices/Controls.h"
+#include "tools/kvctl/CtlSession.h"
+
+#include <cstdio>
+
+namespace kv {
+
+int RunReaddress(TCtlSession& session, const TCtlArguments& arguments)
+{
+    const auto old = ParseAddress(arguments.positional[0]);
+    if (!old) {
+        std::fprintf(stderr, "not a bus address: %s\n%s", arguments.positional[0].c_str(),
+                     CtlUsage().c_str());
+        return 2;
+    }
+    session.Search(arguments.addresses);
+    TControls& controls = session.Controls();
+    TCommonDevice* module = controls.FindByAddress(*old);
+    if (!module || !IsFiringModuleAddress(*old)) {
+        std::fprintf(stderr, "no firing module at %d\n", *old);
+        return 1;
+    }
+    if (!CanChangeAddress(*module))
+        return 1;
+    if (ChangeModuleAddress(controls, session.Port(), *module, arguments.positional[1]) != 0)
+        return 1;
+    std::printf("%d\t%d\n", *old, module->address);
+    return 0;
+}
+
+}  // namespace kv

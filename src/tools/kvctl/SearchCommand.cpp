@@ -1,0 +1,38 @@
+// search: one line per registered device, in address order.
+
+#include "tools/kvctl/Commands.h"
+
+#include "devices/CommonControl.h"
+#include "devices/Controls.h"
+#include "devices/SoftControl.h"
+#include "tools/kvctl/CtlSession.h"
+
+#include <cstdio>
+
+namespace kv {
+
+namespace {
+
+void PrintDevice(const TCommonDevice& device)
+{
+    const auto* module = dynamic_cast<const TCommonControl*>(&device);
+    const auto* station = dynamic_cast<const TSoftControl*>(&device);
+    const std::string kind = device.kindLetter ? std::string(1, device.kindLetter) : "-";
+    const std::string peer = station ? std::to_string(station->peerStationId) : "-";
+    std::printf("%d\t%d\t%03X\t%d\t%d\t%d\t%s\t%d\t%s\n", device.address, device.deviceType,
+                device.version & 0xFFF, module ? module->channelCount : 0, device.converterIndex,
+                device.attemptMode, kind.c_str(), device.lastResult, peer.c_str());
+}
+
+}  // namespace
+
+int RunSearch(TCtlSession& session, const TCtlArguments& arguments)
+{
+    session.Search(arguments.addresses);
+    const TControls& controls = session.Controls();
+    for (int index = 0; index < controls.Count(); ++index)
+        PrintDevice(*controls.DeviceAt(index));
+    return 0;
+}
+
+}  // namespace kv

@@ -1,0 +1,75 @@
+// test: the channel test of the given firing modules (all when none), then the list of
+// connected channels.
+
+#include "tools/kvctl/Commands.h"
+
+#include "devices/ChannelTest.h"
+#include "devices/ConnectedChannels.h"
+#include "devices/Controls.h"
+#include "support/Platform.h"
+#include "tools/kvctl/CtlPlatform.h"
+#include "tools/kvctl/CtlSession.h"
+#include "tools/kvctl/Interrupt.h"
+#include "tools/kvctl/ProgressLine.h"
+
+#include <cstdio>
+
+namespace kv {
+
+namespace {
+
+TCommonControl* FiringModule(TControls& controls, int address)
+{
+    if (!IsFiringModuleAddress(address))
+        return nullptr;
+    return dynamic_cast<TCommonControl*>(controls.FindByAddress(address));
+}
+
+}  // namespace
+
+int RunTest(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform)
+{
+    std::vector<int> wanted;
+    for (const std::string& text : arguments.positional) {
+        const auto address = ParseAddress(text);
+        if (!address) {
+            std::fprintf(stderr, "not a bus address: %s\n%s", text.c_str(), CtlUsage().c_str());
+            return 2;
+        }
+        wanted.push_back(*address);
+    }
+    session.Search(arguments.addresses);
+    TControls& controls = session.Controls();
+    TChannelTest test(controls);
+    test.thresholds = session.Thresholds();
+    TProgressLine progress;
+    test.OnChannel = [&](TCommonControl& module, int channel) {
+        progress.Show("test " + std::to_string(module.address) + ": " +
+                      std::to_string(channel + 1) + "/" + std::to_string(module.channelCount));
+        Platform().ProcessMessages();
+        test.stopRequested = Interrupted();
+    };
+    bool completed = true;
+    // Each module's run-log line is the result line.
+    platform.EchoLog(true);
+    if (wanted.empty()) {
+        completed = test.TestAll();
+    } else {
+        for (const int address : wanted) {
+            TCommonControl* module = FiringModule(controls, address);
+            if (!module) {
+                std::fprintf(stderr, "no firing module at %d\n", address);
+                completed = false;
+                continue;
+            }
+            if (!test.TestModule(*module))
+                break;
+        }
+    }
+    platform.EchoLog(false);
+    for (const std::string& line : ConnectedChannelsLines(controls))
+        std::printf("%s\n", line.c_str());
+    return completed && !Interrupted() ? 0 : 1;
+}
+
+}  // namespace kv
