@@ -172,7 +172,7 @@ void TCommonPlayer::RunDirectCues()
 {
     // A stop from an event handler ends the tick's firing at once.
     while (IsRunning() && CueDue(nextCue))
-        HandleCue(Cues()[static_cast<size_t>(nextCue++)]);
+        HandleCue(Cues()[static_cast<size_t>(nextCue++)], false);
     if (IsRunning() && static_cast<size_t>(std::max(nextCue, 0)) >= Cues().size())
         EndShow();
 }
@@ -183,12 +183,9 @@ void TCommonPlayer::RunAutonomousCues(uint32_t now)
         port_.SendClock(currentTime, true);
         lastTimeBroadcast_ = now;
     }
-    if (CueDue(nextCue)) {
-        const TCue& cue = Cues()[static_cast<size_t>(nextCue++)];
-        // The modules fire from their memory: the shot is only recorded.
-        if (cue.IsFiring())
-            Fire(cue.module, cue.channel, true, false);
-    }
+    // The modules fire from their memory: the shot is only recorded.
+    if (CueDue(nextCue))
+        HandleCue(Cues()[static_cast<size_t>(nextCue++)], true);
     const int32_t duration = scenario ? scenario->Duration() : 0;
     if (static_cast<int64_t>(currentTime) >= static_cast<int64_t>(duration) + kEndPauseMs)
         EndShow();
@@ -202,16 +199,16 @@ void TCommonPlayer::EndShow()
         currentTime = Cues().back().time;
 }
 
-void TCommonPlayer::HandleCue(const TCue& cue)
+void TCommonPlayer::HandleCue(const TCue& cue, bool noSend)
 {
     if (!cue.IsExecutable()) {
         WriteLog("Пропущена команда сценария, пульт: " + ShotText(cue.module, cue.channel));
         return;
     }
-    if (cue.IsMotor())
+    if (!cue.IsMotor())
+        Fire(cue.module, cue.channel, noSend, false);
+    else if (!noSend)
         RunMotorCue(controls_, cue);
-    else
-        Fire(cue.module, cue.channel, false, false);
 }
 
 bool TCommonPlayer::IdleAllowed() const

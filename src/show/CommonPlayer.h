@@ -97,7 +97,8 @@ private:
     void RunDirectCues();
     void RunAutonomousCues(uint32_t now);
     void EndShow();
-    void HandleCue(const TCue& cue);
+    // noSend: autonomous control, where motor cues are passed over.
+    void HandleCue(const TCue& cue, bool noSend);
     int SendFire(int module, int channel, bool manual);
     bool IdleAllowed() const;
     void RaiseStateChange();

@@ -167,6 +167,13 @@ TEST_F(PlayerClock, CuesOutsideTheTablesArePassedOverAndManualKeysRefused)
     EXPECT_TRUE(Logged("Пропущена команда сценария, пульт: 300, канал: 1"));
     EXPECT_EQ(Player().FiredCount(), 1);
 
+    platform.debugLines.clear();
+    Player().controlMode = kv::kControlAutonomous;
+    Start(0);
+    ASSERT_TRUE(RunUntilStopped(3000));
+    EXPECT_TRUE(Logged("Пропущена команда сценария, пульт: 1, канал: 513")) << "autonomous too";
+    EXPECT_EQ(Player().FiredCount(), 1);
+
     show->field->ClearRecord();
     EXPECT_EQ(Player().Fire(1, 512, false, true), -1);
     EXPECT_EQ(Player().Fire(256, 0, false, true), -1);
