@@ -1,0 +1,270 @@
+// kvctl's command-line contract against the simulated field, run as operators' scripts run
+// it: arguments in, stdout, stderr and the exit status out.
+#include "KvctlRun.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+
+namespace kv::test {
+namespace {
+
+const std::string kField = "--port=sim:" KV_TOOLS_TEST_DIR "/kvctl-field.ini";
+const std::string kShow = KV_TOOLS_TEST_DIR "/kvctl-show.txt";
+const std::string kAddresses = "--addresses=0-3,20";
+
+std::string TempFile(const std::string& name, const std::string& text)
+{
+    const std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+TEST(KvctlUsage, FrameGivesTheWireBytesAndBadInputGivesUsage)
+{
+    auto result = RunKvctl({"frame", "85", "0", "0", "0", "0", "1"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "85 00 00 00 00 01 5F\n");
+    result = RunKvctl({"frame", "0x90", "0X00", "00", "80", "0", "0"});
+    EXPECT_EQ(result.out, "90 00 00 80 00 00 D3\n");
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"frame", "85", "0", "0", "0", "0", "100"},
+             {"frame", "85"},
+             {},
+             {"launch"},
+             {"search", "--addresses", "5-2"},
+             {"search", "--addresses", "256"},
+             {"search", "--addresses"},
+             {"scenario", "a.txt", "--remote"},
+             {"show", "a.txt", "--control", "sideways"}}) {
+        result = RunKvctl(args);
+        EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
+        EXPECT_TRUE(result.out.empty());
+        EXPECT_TRUE(Contains(result.err, "usage: kvctl")) << result.err;
+    }
+}
+
+TEST(KvctlScenario, ListsTheSortedCuesOrReportsTheBadLine)
+{
+    const std::string good =
+        TempFile("kvctl-good.txt", "0:02.00\t1\t3\tlate\n0:01.50\t7\t4\n0:01.50\t2\t1\n");
+    auto result = RunKvctl({"scenario", good});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Lines(result.out),
+              (std::vector<std::string>{"1500\t7\t3\t0\t0\t0\t0:01.50\t",
+                                        "1500\t2\t0\t0\t0\t0\t0:01.50\t",
+                                        "2000\t1\t2\t0\t0\t0\t0:02.00\tlate"}));
+
+    const std::string bad = TempFile("kvctl-bad.txt", "0:01\t1\t1\n\n0:02\t1\tnine\n");
+    result = RunKvctl({"scenario", bad});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_TRUE(Contains(result.err, "Ошибка загрузки сценария (строка: 3).")) << result.err;
+
+    result = RunKvctl({"scenario", testing::TempDir() + "no-such-scenario.txt"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.out.empty());
+}
+
+TEST(KvctlSearch, ListsTheDevicesByAddressWithTheirStation)
+{
+    auto result = RunKvctl({kField, "search", "--addresses=255,20,0-3"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Lines(result.out), (std::vector<std::string>{
+                                     "0\t6\t146\t0\t0\t-1\t-\t0\t-",
+                                     "1\t2\t46B\t8\t0\t0\tA\t0\t-",
+                                     "2\t2\t36B\t8\t1\t-1\tA\t0\t-",
+                                     "3\t2\t166\t8\t0\t-1\tA\t0\t-",
+                                     "20\t3\t36B\t4\t0\t-1\tQ\t0\t-",
+                                     "255\t7\t001\t0\t0\t-1\t-\t0\t77",
+                                 }));
+
+    result = RunKvctl({kField, "search", "--addresses=100-102"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(result.out.empty());
+}
+
+TEST(KvctlShow, FiresTheShowLogsEveryLineAndTracesTheBus)
+{
+    const std::string trace = testing::TempDir() + "kvctl-trace.txt";
+    const auto result = RunKvctl({kField, "show", kShow, kAddresses, "--trace", trace});
+    EXPECT_EQ(result.status, 0) << result.err;
+    const auto lines = Lines(result.out);
+    const std::vector<std::string> fired = {
+        "Запуск, пульт: 1, канал: 1", "Запуск, пульт: 2, канал: 1", "Запуск, пульт: 1, канал: 2",
+        "Запуск, пульт: 20, канал: 1", "Запуск, пульт: 2, канал: 2", "Остановка проекта"};
+    ASSERT_GE(lines.size(), fired.size() + 5) << result.out;
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 6), fired);
+    // Every fired channel is measured once; the igniters burnt through.
+    EXPECT_EQ(lines[6], "Тест канала, пульт: 1, канал: 1, состояние: неподключен");
+    EXPECT_EQ(lines.back(), "Тест канала, пульт: 2, канал: 2, состояние: неподключен");
+
+    int sent = 0;
+    int received = 0;
+    std::set<std::string> fireFrames;  // repeats of one command count once
+    for (const std::string& line : Lines(ReadWholeFile(trace))) {
+        const size_t tab = line.find('\t');
+        ASSERT_NE(tab, std::string::npos) << line;
+        const std::string rest = line.substr(tab + 1);
+        ASSERT_EQ(rest.size(), 2 + 17u) << line;
+        sent += rest[0] == '>';
+        received += rest[0] == '<';
+        if (rest.starts_with(">\t84 "))
+            fireFrames.insert(rest);
+    }
+    EXPECT_GT(received, 5);
+    EXPECT_GT(sent, received);
+    // Five shots and the high-voltage module's first charge.
+    EXPECT_EQ(fireFrames.size(), 6u);
+}
+
+TEST(KvctlMemory, ChecksAskFirstAndEndOfInputCancels)
+{
+    const std::string scenario =
+        TempFile("kvctl-write.txt", "0:00.00\t2\t1\n0:01.00\t1\t2\n0:02.00\t9\t1\n");
+    auto result = RunKvctl({kField, "write", scenario, kAddresses});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_TRUE(Contains(result.err, "В сценарии обнаружены неподключенные пульты...\n9\n"))
+        << result.err;
+    EXPECT_FALSE(Contains(result.err, "Сценарий может быть воспроизведен некорректно..."));
+
+    result = RunKvctl({kField, "write", scenario, kAddresses}, "y\n\n");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(Contains(result.err, "Сценарий может быть воспроизведен некорректно...\n2\n"))
+        << result.err;
+    EXPECT_EQ(result.out, "Запись сценария в пульты... Успешно\n");
+
+    result = RunKvctl({kField, "write", scenario, kAddresses}, "y\nn\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.out.empty());
+
+    // A verification asks about missing modules only.
+    result = RunKvctl({kField, "--yes", "verify", kShow, kAddresses});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "Проверка сценария в пультах... Несовпадение сценария в пультах.\n");
+    EXPECT_FALSE(Contains(result.err, "некорректно"));
+
+    result = RunKvctl({kField, "erase", kAddresses});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "Вы действительно хотите удалить сценарий во всех пультах?"));
+    EXPECT_TRUE(result.out.empty());
+}
+
+TEST(KvctlMemory, WritesVerifiesAndErasesInOneField)
+{
+    // The field lives for one kvctl run, so the whole sequence runs as one show of
+    // operations: write then verify within each run.
+    auto result = RunKvctl({kField, "--yes", "write", kShow, kAddresses});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Запись сценария в пульты... Успешно\n");
+    result = RunKvctl({kField, "--yes", "erase", kAddresses});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Удаление сценария в пультах... Успешно\n");
+}
+
+TEST(KvctlMemory, RemoteControllerOfOldFirmwareIsToldEachStep)
+{
+    const std::string field = TempFile("kvctl-remote.ini",
+                                       "[device1]\nKind=remote\nAddress=0\nVersion=145\n"
+                                       "WriteMode=1\n");
+    const std::string port = "--port=sim:" + field;
+    auto result = RunKvctl({port, "write", kShow, "--remote", "--addresses=0"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "Переведите ПДУР в режим записи и нажмите <ОК>."));
+    EXPECT_EQ(result.out, "Запись сценария в ПДУ(Р)... Операция прервана.\n");
+
+    result = RunKvctl({port, "write", kShow, "--remote", "--addresses=0"}, "y\ny\n");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(Contains(result.err, "Переведите ПДУР из режима записи и нажмите <ОК>."));
+    EXPECT_FALSE(Contains(result.err, "Необходимо выключить подключенные пульты."));
+    EXPECT_EQ(result.out, "Запись сценария в ПДУ(Р)... Успешно\n");
+
+    // Without a controller on the bus there is nothing to write into.
+    result = RunKvctl({port, "--yes", "verify", kShow, "--remote", "--addresses=5"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "Проверка сценария в ПДУ(Р)... Ошибка устройства.\n");
+}
+
+TEST(KvctlMemory, BlackBoxFileTakesTheDatExtension)
+{
+    // 7937 exchanges a module: a fast line keeps the test short.
+    const std::string field = TempFile("kvctl-fast.ini",
+                                       "[field]\nBaud=1000000\nTurnaround=0\n"
+                                       "[device1]\nKind=module\nAddress=1\nVersion=46B\n"
+                                       "[device2]\nKind=module\nAddress=2\nVersion=36B\n"
+                                       "[device3]\nKind=remote\nAddress=0\n");
+    const std::string port = "--port=sim:" + field;
+    const std::string named = testing::TempDir() + "kvctl-box";
+    auto result = RunKvctl({port, "blackbox", named, "--addresses=1,2,0"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Чтение показаний \"черного ящика\"... Успешно\n");
+    const std::string bytes = ReadWholeFile(named + ".DAT");
+    ASSERT_EQ(bytes.size(), 4u + 2 * 31901);
+    EXPECT_EQ(bytes.substr(0, 4), std::string("\1\0\0\0", 4));
+    EXPECT_EQ(bytes[4], 1);          // first record: module 1
+    EXPECT_EQ(bytes[4 + 31901], 2);  // then module 2, in registry order
+
+    const std::string lower = testing::TempDir() + "kvctl-box2.dat";
+    result = RunKvctl({port, "blackbox", lower, "--addresses=1"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(ReadWholeFile(lower).size(), 4u + 31901);
+}
+
+TEST(KvctlTest, LogsEachModuleThenTheConnectedChannels)
+{
+    const auto result = RunKvctl({kField, "test", "2", "1", kAddresses});
+    EXPECT_EQ(result.status, 0) << result.err;
+    const auto lines = Lines(result.out);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "Тест каналов, пульт: 2, каналов: 8, подключено: 7");
+    EXPECT_EQ(lines[1], "Тест каналов, пульт: 1, каналов: 8, подключено: 7");
+    // The list covers every registered module, tested or not, in registry order.
+    const std::vector<std::string> list(lines.begin() + 2, lines.end());
+    std::vector<std::string> expected = {"Пульт, ID=1", "Подключенных каналов: 7"};
+    for (int channel : {1, 2, 4, 5, 6, 7, 8})
+        expected.push_back("Канал № " + std::to_string(channel));
+    expected.insert(expected.end(), {"", "", "Пульт, ID=2", "Подключенных каналов: 7"});
+    for (int channel = 1; channel <= 7; ++channel)
+        expected.push_back("Канал № " + std::to_string(channel));
+    expected.insert(expected.end(), {"", "", "Пульт, ID=3", "Подключенных каналов: 0", "", "",
+                                     "Пульт, ID=20", "Подключенных каналов: 0", "", ""});
+    EXPECT_EQ(list, expected);
+}
+
+TEST(KvctlReaddress, RefusesWhatWouldPutTwoModulesOnOneAddress)
+{
+    struct TCase {
+        std::string old;
+        std::string typed;
+        std::string message;
+    };
+    const std::vector<TCase> refused = {
+        {"1", "257", "Ошибка изменения номера пульта."},  // not taken as 1
+        {"1", "0", "Ошибка изменения номера пульта."},
+        {"1", "240", "Ошибка изменения номера пульта."},
+        {"1", "twelve", "Ошибка изменения номера пульта."},
+        {"1", "2", "Ошибка изменения номера пульта."},  // module 2 holds it
+        {"1", "20", "Ошибка изменения номера пульта."},
+        {"3", "9", "Данная версия пульта не поддерживает изменение номера."},
+    };
+    for (const TCase& item : refused) {
+        const auto result = RunKvctl({kField, "readdress", item.old, item.typed, kAddresses});
+        EXPECT_EQ(result.status, 1) << item.typed;
+        EXPECT_TRUE(result.out.empty());
+        EXPECT_TRUE(Contains(result.err, item.message)) << item.typed << ": " << result.err;
+    }
+    const auto result = RunKvctl({kField, "readdress", "1", "9", "--addresses=1,2,9"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "1\t9\n");
+}
+
+}  // namespace
+}  // namespace kv::test
