@@ -1,0 +1,63 @@
+// kvctl over pseudo-terminals: the field served by kvfield, the converters named as device
+// paths, the converter index being the position in the list.
+#include "KvctlRun.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace kv::test {
+namespace {
+
+std::string ReadLine(int fd)
+{
+    std::string line;
+    char c = 0;
+    while (read(fd, &c, 1) == 1 && c != '\n')
+        line += c;
+    return line;
+}
+
+TEST(KvctlOverTerminals, SearchesAndTestsThroughKvfield)
+{
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t field = fork();
+    if (field == 0) {
+        dup2(out[1], 1);
+        close(out[0]);
+        close(out[1]);
+        freopen("/dev/null", "w", stderr);
+        execl(KVFIELD_PATH, "kvfield", KV_TOOLS_TEST_DIR "/kvctl-field.ini",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    const std::string first = ReadLine(out[0]);
+    const std::string second = ReadLine(out[0]);
+    ASSERT_FALSE(second.empty()) << first;
+
+    // The lines in the order kvfield gave them, then swapped: the indices follow the list.
+    auto result = RunKvctl({"--port", first + "," + second, "search", "--addresses=1,2,255"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Lines(result.out), (std::vector<std::string>{
+                                     "1\t2\t46B\t8\t0\t0\tA\t0\t-",
+                                     "2\t2\t36B\t8\t1\t-1\tA\t0\t-",
+                                     "255\t7\t001\t0\t0\t-1\t-\t0\t77",
+                                 }));
+    result = RunKvctl({"--port", second + "," + first, "test", "2", "--addresses=2"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    const auto lines = Lines(result.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "Тест каналов, пульт: 2, каналов: 8, подключено: 7");
+
+    kill(field, SIGTERM);
+    int status = 0;
+    waitpid(field, &status, 0);
+    close(out[0]);
+}
+
+}  // namespace
+}  // namespace kv::test
