@@ -1,0 +1,261 @@
+// How late the cues reach the wire: real shows on the simulated field at 19200 baud, through
+// the real port thread and the real player on the system clock, with the fired-channel check
+// and the device poll running in the quiet gaps as in the console. For every cue the first
+// fire frame's first bit is compared with the cue's due moment: lateness min/p50/p99/max (ms)
+// and "early", the frames put on the wire before their cue was due (the bar: none). For a
+// burst of cues due together, "spread" is the time from the first frame's first bit to the
+// last frame's last bit over the line time of the burst's frames (the bar: 1.7).
+
+#include "devices/Controls.h"
+#include "field/FieldFile.h"
+#include "field/FieldPort.h"
+#include "link/PortProto.h"
+#include "show/ExtPlayer.h"
+#include "show/ProjectList.h"
+#include "support/QtPlatform.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kv {
+namespace {
+
+constexpr int kModules = 50;
+constexpr int kChannels = 32;
+constexpr uint8_t kFireCode = 0x84;
+
+struct TPlannedCue {
+    int32_t time;
+    int module;
+    int channel;
+};
+
+std::string CueTimeText(int32_t ms)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%d:%02d.%02d", ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
+    return text;
+}
+
+class TShowRig {
+public:
+    TShowRig()
+    {
+        const std::string path = "/tmp/kv-firing-timing-field.ini";
+        {
+            std::ofstream file(path);
+            file << "[field]\nConverters=1\nBaud=19200\n";
+            for (int module = 1; module <= kModules; ++module)
+                file << "[device" << module << "]\nKind=module\nAddress=" << module
+                     << "\nVersion=46B\nChannels=" << kChannels << "\n";
+        }
+        std::string problem;
+        field = LoadField(path, problem);
+        port = std::make_unique<TPortProto>(std::make_unique<TFieldPort>(field));
+        controls = std::make_unique<TControls>(*port);
+        player = std::make_unique<TExtPlayer>(*controls, *port);
+        port->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
+            controls->HandleUnsolicitedFrame(frame, converter);
+            player->HandleMessage(frame);
+        };
+        port->Start();
+        for (int module = 1; module <= kModules; ++module)
+            controls->AddOrRefresh(module, 0);
+        player->OnIdle = [this, next = 0]() mutable {
+            controls->DeviceAt(next++ % controls->Count())->Poll();
+        };
+        player->OnChecked = [](int, int) {};
+    }
+    ~TShowRig() { port->Stop(); }
+
+    void SetAttemptMode(int mode)
+    {
+        for (int index = 0; index < controls->Count(); ++index)
+            controls->DeviceAt(index)->attemptMode = mode;
+    }
+
+    // Runs the show to its end; the tick taken just before the start.
+    uint32_t Play(const std::vector<TPlannedCue>& cues, int32_t tempo, int32_t offset)
+    {
+        const std::string path = "/tmp/kv-firing-timing-show.txt";
+        {
+            std::ofstream file(path);
+            for (const TPlannedCue& cue : cues)
+                file << CueTimeText(cue.time) << '\t' << cue.module << '\t' << cue.channel + 1
+                     << '\n';
+        }
+        scenario.Load(path);
+        player->scenario = &scenario;
+        player->SetTempo(tempo);
+        player->offset = offset;
+        QEventLoop loop;
+        player->OnStateChange = [&] {
+            if (!player->IsRunning())
+                loop.quit();
+        };
+        field->ClearRecord();
+        const uint32_t start = Platform().TickCount();
+        player->Start(0);
+        loop.exec();
+        return start;
+    }
+
+    std::shared_ptr<TField> field;
+    std::unique_ptr<TPortProto> port;
+    std::unique_ptr<TControls> controls;
+    std::unique_ptr<TExtPlayer> player;
+    TProjectList scenario;
+};
+
+TShowRig& Rig()
+{
+    static TShowRig rig;
+    return rig;
+}
+
+double Percentile(std::vector<double> values, double fraction)
+{
+    std::sort(values.begin(), values.end());
+    const size_t at = static_cast<size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
+    return values[at];
+}
+
+// First fire frame of each cue, by module and channel.
+std::map<std::pair<int, int>, TFrameEntry> FirstFireFrames(TField& field)
+{
+    std::map<std::pair<int, int>, TFrameEntry> first;
+    for (const TFrameEntry& entry : field.Frames()) {
+        if (entry.origin != TFrameOrigin::Pc || entry.bytes.size() < 6 ||
+            entry.bytes[0] != kFireCode || (entry.bytes[4] & 0x80))
+            continue;  // the set-charge form carries bit 7 in byte 4
+        const int channel = entry.bytes[1] + (entry.bytes[2] << 8) - 1;
+        first.try_emplace({entry.bytes[5], channel}, entry);
+    }
+    return first;
+}
+
+void Report(benchmark::State& state, const std::vector<TPlannedCue>& cues, uint32_t startTick,
+            int32_t tempo, int32_t offset, bool burst)
+{
+    TShowRig& rig = Rig();
+    const auto frames = FirstFireFrames(*rig.field);
+    std::vector<double> lateness;
+    int early = 0;
+    int missing = 0;
+    int64_t firstNs = INT64_MAX;
+    int64_t lastNs = 0;
+    for (const TPlannedCue& cue : cues) {
+        const auto found = frames.find({cue.module, cue.channel});
+        if (found == frames.end()) {
+            ++missing;
+            continue;
+        }
+        const double dueMs = startTick + (cue.time - offset) * 1000.0 / tempo;
+        const double late = static_cast<double>(found->second.startNs) / 1e6 - dueMs;
+        lateness.push_back(late);
+        early += late < 0;
+        firstNs = std::min(firstNs, found->second.startNs);
+        lastNs = std::max(lastNs, found->second.endNs);
+    }
+    state.counters["cues"] = static_cast<double>(cues.size());
+    state.counters["missing"] = missing;
+    state.counters["early"] = early;
+    if (!lateness.empty()) {
+        state.counters["late_min_ms"] = *std::min_element(lateness.begin(), lateness.end());
+        state.counters["late_p50_ms"] = Percentile(lateness, 0.5);
+        state.counters["late_p99_ms"] = Percentile(lateness, 0.99);
+        state.counters["late_max_ms"] = *std::max_element(lateness.begin(), lateness.end());
+    }
+    if (burst && lastNs > firstNs) {
+        // Every frame the PC put on the line meanwhile, repeats included.
+        int64_t lineNs = 0;
+        for (const TFrameEntry& entry : rig.field->Frames())
+            if (entry.origin == TFrameOrigin::Pc && entry.startNs >= firstNs && entry.endNs <= lastNs)
+                lineNs += entry.endNs - entry.startNs;
+        state.counters["spread_ms"] = static_cast<double>(lastNs - firstNs) / 1e6;
+        state.counters["line_ms"] = static_cast<double>(lineNs) / 1e6;
+        state.counters["spread_over_line"] =
+            lineNs > 0 ? static_cast<double>(lastNs - firstNs) / static_cast<double>(lineNs) : 0;
+    }
+}
+
+void RunShow(benchmark::State& state, const std::vector<TPlannedCue>& cues, int attemptMode,
+             int32_t tempo, int32_t offset, bool burst)
+{
+    TShowRig& rig = Rig();
+    rig.SetAttemptMode(attemptMode);
+    uint32_t start = 0;
+    for (auto _ : state)
+        start = rig.Play(cues, tempo, offset);
+    Report(state, cues, start, tempo, offset, burst);
+}
+
+// Cues at pseudo-random times over the span, each on its own channel, modules in turn.
+std::vector<TPlannedCue> SpreadCues(int count, int modules, int32_t spanMs)
+{
+    std::vector<TPlannedCue> cues;
+    uint32_t seed = 12345;
+    for (int i = 0; i < count; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const int32_t time = 1000 + static_cast<int32_t>(seed >> 8) % spanMs / 10 * 10;
+        cues.push_back({time, i % modules + 1, i / modules % kChannels});
+    }
+    return cues;
+}
+
+std::vector<TPlannedCue> BurstCues(int count)
+{
+    std::vector<TPlannedCue> cues;
+    for (int module = 1; module <= count; ++module)
+        cues.push_back({1500, module, 0});
+    return cues;
+}
+
+void BM_Show600CuesTwoMinutes20Modules(benchmark::State& state)
+{
+    RunShow(state, SpreadCues(600, 20, 120000), -1, 1000, 0, false);
+}
+BENCHMARK(BM_Show600CuesTwoMinutes20Modules)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+void BM_Burst(benchmark::State& state)
+{
+    RunShow(state, BurstCues(static_cast<int>(state.range(0))), static_cast<int>(state.range(1)),
+            1000, 0, true);
+}
+// Bursts of 10 and 50 on different modules, one attempt (-1) and with retries (0).
+BENCHMARK(BM_Burst)
+    ->ArgsProduct({{10, 50}, {-1, 0}})
+    ->ArgNames({"cues", "attempt"})
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+
+void BM_ShowTempo1005Offset700(benchmark::State& state)
+{
+    RunShow(state, SpreadCues(150, 20, 30000), -1, 1005, 700, false);
+}
+BENCHMARK(BM_ShowTempo1005Offset700)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+}  // namespace
+}  // namespace kv
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    kv::TQtPlatform platform;
+    kv::InstallPlatform(&platform);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    kv::InstallPlatform(nullptr);
+    return 0;
+}
