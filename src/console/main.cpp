@@ -6,6 +6,7 @@
 #include "support/Localizer.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int main(int argc, char** argv)
 {
@@ -18,6 +19,9 @@ int main(int argc, char** argv)
     int result = 0;
     {
         kv::TConsoleWindows windows(kv::AppFolder());
+        // Without a window manager (a bare X server in the field van, Xvfb) maximising does
+        // nothing, so the window takes the screen's free area itself first.
+        windows.Main().setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
         windows.Main().showMaximized();
         result = QApplication::exec();
     }
