@@ -50,6 +50,7 @@ TEST_F(OperatorProcedures, MemoryOperationReportsItsOutcomeAndStopsOnCancel)
     const std::vector<TScenarioCue> cues = {{.time = 1000, .module = 4, .channel = 0},
                                             {.time = 2000, .module = 4, .channel = 1},
                                             {.time = 3000, .module = 9, .channel = 1}};
+    field->ClearRecord();
     TMemoryOperation operation(*registry);
     std::vector<std::string> labels;
     operation.OnStep = [&](int, const std::string& label) {
