@@ -1,20 +1,13 @@
 // libFuzzer target: any byte stream from the converters, cut into frames by the receive scan.
+#include "FuzzRequire.h"
+
 #include "link/FrameCheck.h"
 #include "link/ReceiveBuffer.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 
-namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
+using kv::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

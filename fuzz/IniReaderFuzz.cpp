@@ -1,21 +1,14 @@
 // libFuzzer target: any bytes a settings or language file may hold, decoded and read as INI.
+#include "FuzzRequire.h"
+
 #include "support/IniFile.h"
 #include "support/TextEncoding.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
-namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
+using kv::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,24 +1,21 @@
 // libFuzzer target: any replies the bus may give, through the command set's decoders. Each
 // command written is answered by the next six input bytes with their check byte, on virtual
 // time so missed reply windows cost nothing.
+#include "FuzzRequire.h"
+
 #include "link/FrameCheck.h"
 #include "link/PortProto.h"
 #include "support/VirtualPlatform.h"
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <string>
 
 namespace {
 
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using kv::fuzz::Require;
 
 class TReplyPort : public kv::TCommonPort {
 public:
