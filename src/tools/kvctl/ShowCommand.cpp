@@ -72,6 +72,7 @@ void CheckRemaining(TCtlSession& session)
 int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform)
 {
     platform.EchoLog(true);
+    session.launchState = 1;
     TProjectList list;
     if (!LoadScenario(arguments.positional[0], list, platform))
         return 1;
@@ -91,7 +92,6 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     player.SetTempo(arguments.tempo);
     player.offset = arguments.offset;
     player.currentTime = arguments.from;
-    session.launchState = 1;
 
     QEventLoop loop;
     TEnd end = TEnd::Running;
