@@ -3,6 +3,7 @@
 #include "devices/ConnectThresholds.h"
 #include "devices/Controls.h"
 #include "field/TransportChoice.h"
+#include "tools/kvctl/Interrupt.h"
 #include "tools/kvctl/ProgressLine.h"
 #include "show/ExtPlayer.h"
 #include "support/Conversions.h"
@@ -61,6 +62,8 @@ void TCtlSession::Search(const std::vector<int>& addresses)
     bool stationsAsked = false;
     TProgressLine progress;
     for (const int address : addresses) {
+        if (Interrupted())
+            break;
         controls.searchAddress = address;
         if (address == kStationAddress) {
             stationRound = Platform().TickCount();
