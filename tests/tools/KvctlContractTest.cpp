@@ -125,6 +125,28 @@ TEST(KvctlShow, FiresTheShowLogsEveryLineAndTracesTheBus)
     EXPECT_EQ(fireFrames.size(), 6u);
 }
 
+TEST(KvctlShow, TellsOtherStationsReadyThenRunning)
+{
+    // Status queries from station 33: one while the show command searches (about a second
+    // for eight addresses), one while the show runs. The answer carries the launch state in its second byte.
+    const std::string field = TempFile(
+        "kvctl-status.ini",
+        "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=8\n"
+        "[event1]\nAt=700\nType=status-query\nStationId=33\n"
+        "[event2]\nAt=2500\nType=status-query\nStationId=33\n");
+    const std::string trace = testing::TempDir() + "kvctl-status-trace.txt";
+    const auto result =
+        RunKvctl({"--port=sim:" + field, "show", kShow, "--addresses=1-8", "--trace", trace});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> answers;
+    for (const std::string& line : Lines(ReadWholeFile(trace))) {
+        const size_t tab = line.find('\t');
+        if (line.substr(tab + 1).starts_with(">\t04 "))
+            answers.push_back(line.substr(tab + 6, 5));
+    }
+    EXPECT_EQ(answers, (std::vector<std::string>{"01 00", "02 00"}));
+}
+
 TEST(KvctlMemory, ChecksAskFirstAndEndOfInputCancels)
 {
     const std::string scenario =
