@@ -147,6 +147,59 @@ TEST(KvctlShow, TellsOtherStationsReadyThenRunning)
     EXPECT_EQ(answers, (std::vector<std::string>{"01 00", "02 00"}));
 }
 
+TEST(KvctlShow, StartPointTempoAndOffsetDecideWhatFires)
+{
+    // From 1000 ms the cues at 500 ms are never fired; offset and tempo only shift the rest.
+    const auto result = RunKvctl({kField, "show", kShow, kAddresses, "--from", "1000", "--tempo",
+                                  "1005", "--offset", "-300"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    const auto lines = Lines(result.out);
+    ASSERT_GE(lines.size(), 4u) << result.out;
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4),
+              (std::vector<std::string>{"Запуск, пульт: 1, канал: 2", "Запуск, пульт: 20, канал: 1",
+                                        "Запуск, пульт: 2, канал: 2", "Остановка проекта"}));
+}
+
+TEST(KvctlShow, AutonomousControlBroadcastsTheTimeAndFiresNothing)
+{
+    const std::string trace = testing::TempDir() + "kvctl-autonomous.txt";
+    const auto result =
+        RunKvctl({kField, "show", kShow, "--addresses=1", "--control=autonomous", "--trace", trace});
+    EXPECT_EQ(result.status, 0) << result.err;
+    // The cues are logged as they pass; the modules fire from their own memory.
+    EXPECT_TRUE(Contains(result.out, "Запуск, пульт: 1, канал: 1\n")) << result.out;
+    int broadcasts = 0;
+    for (const std::string& line : Lines(ReadWholeFile(trace))) {
+        const std::string rest = line.substr(line.find('\t') + 1);
+        EXPECT_FALSE(rest.starts_with(">\t84 ")) << line;
+        broadcasts += rest.starts_with(">\t90 ");
+    }
+    EXPECT_GE(broadcasts, 3);  // the start, once a second, the stop
+}
+
+TEST(KvctlShow, RemoteStopAndOperatorStopEndTheShowEarly)
+{
+    const std::string longShow =
+        TempFile("kvctl-long.txt", "0:01.00\t1\t1\n0:30.00\t1\t2\n");
+    const std::string field = TempFile(
+        "kvctl-remote-stop.ini",
+        "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=8\n"
+        "[event1]\nAt=3500\nType=clock-stop\nTime=0\n");
+    auto result = RunKvctl({"--port=sim:" + field, "show", longShow, "--addresses=1"});
+    EXPECT_EQ(result.status, 1);
+    // The shot is checked in the long gap that follows it, while the show runs.
+    const std::vector<std::string> shotAndCheck = {
+        "Запуск, пульт: 1, канал: 1", "Тест канала, пульт: 1, канал: 1, состояние: неподключен",
+        "Остановка проекта"};
+    auto expected = shotAndCheck;
+    expected.push_back("Получена внешняя команда остановки");
+    EXPECT_EQ(Lines(result.out), expected);
+
+    result = RunKvctl({kField, "show", longShow, "--addresses=1"}, "", 3500);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(Lines(result.out), shotAndCheck);
+}
+
 TEST(KvctlMemory, ChecksAskFirstAndEndOfInputCancels)
 {
     const std::string scenario =

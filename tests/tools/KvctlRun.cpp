@@ -5,12 +5,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
 namespace kv::test {
 
-TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& stdinText)
+TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& stdinText,
+                      int interruptAfterMs)
 {
     int in[2];
     int out[2];
@@ -41,7 +44,17 @@ TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& s
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
     int open = 2;
-    while (open > 0 && poll(fds, 2, -1) > 0) {
+    const auto start = std::chrono::steady_clock::now();
+    bool interrupted = interruptAfterMs < 0;
+    while (open > 0) {
+        const int ready = poll(fds, 2, interrupted ? -1 : 10);
+        if (!interrupted && std::chrono::steady_clock::now() - start >=
+                                std::chrono::milliseconds(interruptAfterMs)) {
+            kill(child, SIGINT);
+            interrupted = true;
+        }
+        if (ready <= 0)
+            continue;
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
                 continue;

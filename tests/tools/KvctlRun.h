@@ -12,8 +12,10 @@ struct TKvctlResult {
     std::string err;
 };
 
-// stdin: the text kvctl reads, then its end.
-TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& stdinText = {});
+// stdin: the text kvctl reads, then its end. interruptAfterMs >= 0: the operator's Ctrl+C
+// then.
+TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& stdinText = {},
+                      int interruptAfterMs = -1);
 // The lines of a text, without their ends.
 std::vector<std::string> Lines(const std::string& text);
 std::string ReadWholeFile(const std::string& path);
