@@ -127,6 +127,19 @@ TEST_F(PlayerClock, AutonomousShowBroadcastsTheTimeAndOnlyRecordsTheCues)
     EXPECT_EQ(Since(start, stopNotice[0].Tick()) / 100, 35) << "clock 500 ms past the last cue";
 }
 
+TEST_F(PlayerClock, AutonomousStartBeforeZeroNeverTellsTheModulesALateTime)
+{
+    show->LoadScenario("-5 1 1\n1 1 2\n");
+    Player().controlMode = kv::kControlAutonomous;
+    Start(-5000);
+    platform.Advance(1000);
+    const auto clocks = show->Sent(0x90);
+    ASSERT_FALSE(clocks.empty());
+    for (const kv::TFrameEntry& frame : clocks)
+        EXPECT_EQ(Head(frame), Bytes({0x90, 0, 0, 0x80, 0, 0}))
+            << "a negative time wraps to 6548 s on the bus, and every cue in memory is due";
+}
+
 TEST_F(PlayerClock, EmptyScenarioStopsAtOnceDirectOrAtHalfASecondAutonomous)
 {
     Start(0);
