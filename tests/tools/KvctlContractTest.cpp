@@ -43,6 +43,8 @@ TEST(KvctlUsage, FrameGivesTheWireBytesAndBadInputGivesUsage)
              {"search", "--addresses", "256"},
              {"search", "--addresses"},
              {"scenario", "a.txt", "--remote"},
+             {"search", "--from", "5"},
+             {"readdress", "1"},
              {"show", "a.txt", "--control", "sideways"}}) {
         result = RunKvctl(args);
         EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
@@ -312,6 +314,25 @@ TEST(KvctlTest, LogsEachModuleThenTheConnectedChannels)
     expected.insert(expected.end(), {"", "", "Пульт, ID=3", "Подключенных каналов: 0", "", "",
                                      "Пульт, ID=20", "Подключенных каналов: 0", "", ""});
     EXPECT_EQ(list, expected);
+}
+
+TEST(KvctlTest, ThresholdsComeFromTheSettingsFile)
+{
+    // 8 ohms is a connected igniter by default, a fault once 5 ohms is the upper limit.
+    const std::string settings = TempFile("kvctl-kvshow.ini", "[settings]\nConnectResist=5\n");
+    const auto result =
+        RunKvctl({kField, "--settings", settings, "test", "1", "--addresses=1"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    ASSERT_FALSE(result.out.empty());
+    EXPECT_EQ(Lines(result.out)[0], "Тест каналов, пульт: 1, каналов: 8, подключено: 0");
+}
+
+TEST(KvctlSearch, NoConverterFindsNothing)
+{
+    const auto result =
+        RunKvctl({"--port", testing::TempDir() + "no-such-tty", "search", "--addresses=0-5,255"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(result.out.empty());
 }
 
 TEST(KvctlReaddress, RefusesWhatWouldPutTwoModulesOnOneAddress)
