@@ -121,6 +121,12 @@ TEST_F(ControllerCommands, CueWriteCarriesTheModuleAddressAndTwelveChannelBits)
     EXPECT_EQ(address, 12);
     EXPECT_EQ(time, 12340);
     EXPECT_EQ(channel, 4094);
+
+    // The pause follows a failed exchange too.
+    bus->onWrite = nullptr;
+    const uint32_t unanswered = platform.TickCount();
+    EXPECT_EQ(port->WriteControllerCue(0, -1, 12, 12345, 4094), kLinkNoReply);
+    EXPECT_GE(platform.TickCount() - unanswered, 70u + 100u);
 }
 
 TEST_F(ControllerCommands, EraseAcceptsOnlyTheControllersAnswerAndWaitsLong)
@@ -139,9 +145,13 @@ TEST_F(MaintenanceCommands, ErasesUseTheirWindows)
 {
     Answer(0x8A, {0x7F, 0, 0, 0, 0, 3}, 4500);
     EXPECT_EQ(port->EraseMemory(3, 0, -1), kLinkOk);
+    EXPECT_EQ(WrittenFrames()[0], Wire({0x8A, 0, 0, 0, 0, 3}));
+    Answer(0x8A, {0x7F, 0, 0, 0, 0, 3}, 5100);
+    EXPECT_EQ(port->EraseMemory(3, 0, -1), kLinkNoReply);
+    platform.Sleep(500);  // the late answer is purged by the next write
     Answer(0x95, {0x7F, 0, 0, 0, 0, 3}, 2900);
     EXPECT_EQ(port->FastEraseMemory(3, 0, -1), kLinkOk);
-    EXPECT_EQ(WrittenFrames()[1], Wire({0x95, 0, 0, 0, 0, 3}));
+    EXPECT_EQ(WrittenFrames()[2], Wire({0x95, 0, 0, 0, 0, 3}));
     Answer(0x95, {0x7F, 0, 0, 0, 0, 3}, 3100);
     EXPECT_EQ(port->FastEraseMemory(3, 0, -1), kLinkNoReply);
     EXPECT_EQ(port->ReplyTimeout, 70);

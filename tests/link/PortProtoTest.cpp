@@ -160,23 +160,43 @@ TEST_F(RuntimeCommands, ModeHighVoltageOffAndMotorFrames)
     EXPECT_EQ(WrittenFrames().back(), Wire({0x8C, 0x91, 128, 25, 0, 9}));
 }
 
-TEST_F(RuntimeCommands, ShowMessagesGoToEveryConverter)
+// Two converters, so that a message sent to one of them only is told apart from a broadcast.
+class BroadcastCommands : public LinkFixture {
+protected:
+    BroadcastCommands() : LinkFixture(2) {}
+
+    // The frame went out exactly once on each converter, and it was the last write.
+    void ExpectOnEveryConverter(const std::vector<uint8_t>& record)
+    {
+        const auto writes = bus->Writes();
+        ASSERT_GE(writes.size(), 2u);
+        const auto& first = writes[writes.size() - 2];
+        const auto& second = writes[writes.size() - 1];
+        EXPECT_EQ(first.bytes, Wire(record));
+        EXPECT_EQ(second.bytes, Wire(record));
+        EXPECT_EQ(first.converter + second.converter, 1) << "one write on each of 0 and 1";
+        EXPECT_NE(first.converter, second.converter);
+    }
+};
+
+TEST_F(BroadcastCommands, ShowMessagesGoToEveryConverter)
 {
     ASSERT_EQ(port->SendClock(12345, true), kLinkOk);
-    EXPECT_EQ(WrittenFrames().back(), Wire({0x90, 0x00, 0x7B, 0x80, 0, 0}));
+    ExpectOnEveryConverter({0x90, 0x00, 0x7B, 0x80, 0, 0});
     ASSERT_EQ(port->SendClock(6553600 + 200, false), kLinkOk);  // wraps at 16 bits
-    EXPECT_EQ(WrittenFrames().back(), Wire({0x90, 0x00, 0x02, 0x00, 0, 0}));
+    ExpectOnEveryConverter({0x90, 0x00, 0x02, 0x00, 0, 0});
     const uint8_t id = static_cast<uint8_t>(port->StationId());
     ASSERT_EQ(port->SendStartNotice(1000), kLinkOk);
-    EXPECT_EQ(WrittenFrames().back(), Wire({0x10, 0, 10, id, 0, 255}));
+    ExpectOnEveryConverter({0x10, 0, 10, id, 0, 255});
     ASSERT_EQ(port->SendStopNotice(1000), kLinkOk);
-    EXPECT_EQ(WrittenFrames().back(), Wire({0x11, 0, 10, id, 0, 255}));
+    ExpectOnEveryConverter({0x11, 0, 10, id, 0, 255});
     ASSERT_EQ(port->SendStationSearch(), kLinkOk);
-    EXPECT_EQ(WrittenFrames().back(), Wire({0x01, 0, 0, id, 0, 255}));
+    ExpectOnEveryConverter({0x01, 0, 0, id, 0, 255});
     ASSERT_EQ(port->SendStationStatus(42, 2, 1, 1), kLinkOk);
-    EXPECT_EQ(WrittenFrames().back(), Wire({0x04, 0x12, 0x01, id, 42, 255}));
-    for (const auto& write : bus->Writes())
-        EXPECT_EQ(write.converter, 0);
+    ExpectOnEveryConverter({0x04, 0x12, 0x01, id, 42, 255});
+    platform.randomValue = 0;
+    ASSERT_EQ(port->SendStationAnswer(17), kLinkOk);
+    EXPECT_EQ(bus->Writes().size(), 14u);
 }
 
 TEST_F(RuntimeCommands, StationQueryUsesItsOwnWindowAndRestoresTheOld)
