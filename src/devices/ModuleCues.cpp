@@ -19,6 +19,12 @@ bool BelongsToModule(const TScenarioCue& cue, const TCommonControl& module)
                                                  : IsWritableFiringCue(cue);
 }
 
+bool FitsModuleMemory(int32_t channel)
+{
+    constexpr int32_t kHighestMemoryChannelNumber = 511;
+    return channel >= 0 && channel + 1 <= kHighestMemoryChannelNumber;
+}
+
 uint8_t MotorByte(int32_t value)
 {
     return static_cast<uint8_t>(std::clamp(value, 0, 255));

@@ -14,6 +14,9 @@ constexpr int32_t kEmptyCueTime = 6553500;
 
 // A motor module keeps motor cues only, any other module firing cues on its tables only.
 bool BelongsToModule(const TScenarioCue& cue, const TCommonControl& module);
+// A module's memory record keeps nine bits of the bus channel number (channel + 1), so the
+// last channel of a 512-channel module cannot be stored.
+bool FitsModuleMemory(int32_t channel);
 // Speed and duration travel as bytes; out-of-range values are held at the byte's ends.
 uint8_t MotorByte(int32_t value);
 // A motor cue read back (letter and parameters as the module gives them) against the cue.

@@ -32,6 +32,8 @@ int TModuleTransfer::WriteModule(TCommonControl& module, int index)
         const bool fine = module.version >= kVersionAckedWrites;
         int records = 0;
         const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
+            if (!FitsModuleMemory(cue.channel))
+                return kResultNotSupported;  // stored, it would read as another channel
             ++records;
             return fine ? port_.WriteCueFine(address, converter, attempts, cue.time, cue.channel)
                         : port_.WriteCue(address, converter, cue.time, cue.channel);
@@ -42,6 +44,8 @@ int TModuleTransfer::WriteModule(TCommonControl& module, int index)
     }
     std::vector<bool> written(static_cast<size_t>(kChannelSlots), false);
     const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
+        if (!FitsModuleMemory(cue.channel))
+            return kResultNotSupported;
         written[static_cast<size_t>(cue.channel)] = true;
         return port_.WriteCue(address, converter, cue.time, cue.channel);
     });
@@ -66,7 +70,7 @@ void TModuleTransfer::PadChannels(TCommonControl& module, const std::vector<bool
 {
     // Every channel without a cue, gaps included: a time left from an earlier scenario would
     // fire that channel in the next stand-alone show.
-    for (int channel = 0; channel < module.channelCount; ++channel)
+    for (int channel = 0; channel < module.channelCount && FitsModuleMemory(channel); ++channel)
         if (!written[static_cast<size_t>(channel)])
             port_.WriteCue(module.address, module.converterIndex, kEmptyCueTime, channel);
 }

@@ -99,6 +99,38 @@ TEST_F(ScenarioTransfer, OldFirmwareLosesStaleChannelTimesInTheGaps)
     EXPECT_EQ(HeldCues(5), (TCues{{1000, 0}, {2000, 5}}));
 }
 
+TEST_F(ScenarioTransfer, TheLastOfFiveHundredTwelveChannelsDoesNotFitModuleMemory)
+{
+    // A memory record holds channel numbers up to 511; channel 512 would be cut to 0.
+    AddModule({.address = 3, .version = 0x36B, .channels = 512});
+    AddModule({.address = 5, .version = 0x147, .channels = 512});
+    Connect();
+    registry->AddOrRefresh(3, 0);
+    registry->AddOrRefresh(5, 0);
+    field->ClearRecord();
+    EXPECT_EQ(registry->WriteScenario(std::vector{Fire(1000, 3, 510), Fire(2000, 3, 511)}),
+              kResultNotSupported);
+    EXPECT_EQ(HeldCues(3), (TCues{{1000, 510}}));
+    EXPECT_EQ(SentFrames(0x91).size(), 1u) << "nothing sent for channel 512, no padding";
+
+    field->ClearRecord();
+    EXPECT_EQ(registry->WriteScenario(std::vector{Fire(1000, 5, 511)}), kResultNotSupported);
+    for (const TFrameEntry& write : SentFrames(0x91))
+        EXPECT_NE(write.bytes[5], 5) << DescribeFrame(write);
+
+    // Nor does the padding of one time per channel address channel number 0.
+    field->ClearRecord();
+    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(1000, 5, 0)}), 0);
+    size_t toModule5 = 0;
+    for (const TFrameEntry& write : SentFrames(0x91)) {
+        if (write.bytes[5] != 5)
+            continue;
+        ++toModule5;
+        EXPECT_NE(write.bytes[3] + 256 * (write.bytes[4] & 1), 0) << DescribeFrame(write);
+    }
+    EXPECT_EQ(toModule5, 511u);
+}
+
 TEST_F(ScenarioTransfer, ModuleWithoutCuesGetsOnlyEmptyRecords)
 {
     AddModule({.address = 3, .version = 0x36B, .channels = 6});
