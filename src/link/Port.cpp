@@ -166,10 +166,10 @@ void TPort::RaiseOnMainThread(const std::function<void()>& event)
         Platform().RunOnMainThread(event);
 }
 
-void TPort::KeepStrayByte(uint8_t byte, int converter)
+void TPort::KeepStrayBytes(const uint8_t* bytes, int count, int converter)
 {
     std::lock_guard guard(bufferLock_);
-    buffer_.Append(&byte, 1, converter);
+    buffer_.Append(bytes, count, converter);
 }
 
 // Every write purges the converter's receive queue: keep what has already arrived.
@@ -222,7 +222,7 @@ int TPort::ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& so
             if (byte == replyCode)
                 codeCame = true;
             else
-                KeepStrayByte(byte, source);
+                KeepStrayBytes(&byte, 1, source);
         }
     } while (!codeCame && inWindow());
     if (!codeCame)
@@ -236,8 +236,12 @@ int TPort::ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& so
         if (n > 0)
             got += n;
     }
-    if (got != kFrameSize || FrameCheck(frame.data(), 6) != frame[6])
+    if (got != kFrameSize || FrameCheck(frame.data(), 6) != frame[6]) {
+        // The code may have been a byte of another device's frame, a remote stop say: the
+        // parse keeps whatever frame lies among these bytes.
+        KeepStrayBytes(frame.data(), got, restFrom);
         return kLinkWriteFailed;
+    }
     std::copy_n(frame.begin(), reply.size(), reply.begin());
     if (OnFrame)
         OnFrame(reply);

@@ -76,7 +76,7 @@ private:
     void MoveWaitingBytesToBuffer();
     int ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& source,
                     TFrameRecord& reply);
-    void KeepStrayByte(uint8_t byte, int converter);
+    void KeepStrayBytes(const uint8_t* bytes, int count, int converter);
     int ReadStep();
     void HandleLoss();
     void DispatchFrames();

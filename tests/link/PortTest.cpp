@@ -193,6 +193,23 @@ TEST_F(Transaction, AnUnsolicitedFrameBeforeTheReplyGoesToTheNextBatch)
     EXPECT_EQ(unsolicited[0].second, 0);
 }
 
+TEST_F(Transaction, AFrameCarryingTheAwaitedCodeIsNotSwallowed)
+{
+    std::vector<TFrameRecord> unsolicited;
+    port->OnFrameFrom = [&](const TFrameRecord& r, int) { unsolicited.push_back(r); };
+    // A remote stop at 12.4 s: its third byte is the code the measurement waits for.
+    const TFrameRecord stop{0x90, 0, 0x7C, 0, 0, 0};
+    bus->onWrite = [&](int converter, const std::vector<uint8_t>&) {
+        bus->DeliverFrame(converter, {stop.begin(), stop.end()}, 2);
+        bus->DeliverFrame(converter, {0x7C, 1, 0, 0x10, 0, 5}, 10);
+    };
+    TFrameRecord reply{};
+    port->Transact({0x83, 1, 0, 0, 0, 5}, 0x7C, 0, -1, reply);
+    port->Cycle();
+    ASSERT_FALSE(unsolicited.empty()) << "the remote stop was lost";
+    EXPECT_EQ(unsolicited[0], stop);
+}
+
 TEST_F(Transaction, ABadEchoFailsTheWrite)
 {
     bus->SetBadEcho(0, true);
