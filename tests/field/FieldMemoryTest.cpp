@@ -81,6 +81,20 @@ TEST(FieldMemory, FineWritesAreAcknowledgedWithTheStoredRecord)
     EXPECT_EQ(rig.Ask(Frame(0x92, 0, 0, 1, 0, 3)), Frame(0x6D, 0x00, 0x7B, 0x2D, 0x45, 3));
 }
 
+TEST(FieldMemory, MotorModulesKeepEachCueAsThreeEchoedRecords)
+{
+    TFieldRig rig("[device1]\nKind=motor\nAddress=8\nVersion=165\n");
+    // "RT" at 7000 ms, speed 128, 2.5 s: speed, duration and sub-code in records 0, 1, 2.
+    const TBytes records[3] = {Frame(0x91, 0x00, 70, 128, 0, 8), Frame(0x91, 0x00, 70, 25, 1, 8),
+                               Frame(0x91, 0x00, 70, 0x91, 2, 8)};
+    for (const TBytes& record : records)
+        EXPECT_EQ(Args(rig.Ask(record)), Args(record));
+    for (uint8_t number = 1; number <= 3; ++number)
+        EXPECT_EQ(rig.Ask(Frame(0x92, 0, 0, number, 0, 8)),
+                  Frame(0x6D, 0x00, 70, records[number - 1][3], static_cast<uint8_t>(number - 1), 8));
+    EXPECT_EQ(Args(rig.Ask(Frame(0x92, 0, 0, 4, 0, 8))), kEmptyRecord);
+}
+
 TEST(FieldMemory, EraseAnswersOnlyWhenDoneAndIgnoresEverythingMeanwhile)
 {
     TFieldRig rig(kGenerations);
