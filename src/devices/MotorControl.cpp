@@ -1,5 +1,6 @@
 #include "devices/MotorControl.h"
 
+#include "devices/ModuleCues.h"
 #include "link/PortProto.h"
 
 namespace kv {
@@ -43,8 +44,10 @@ int TMotorControl::TurnRight(int speed)
 
 int TMotorControl::Move(uint8_t subCode, int speed, int duration)
 {
-    return port_.MoveMotor(address, converterIndex, attemptMode, subCode,
-                           static_cast<uint8_t>(speed), static_cast<uint8_t>(duration));
+    // Held at the byte's ends as in the module's memory: a wrapped byte would turn the
+    // launcher by another angle.
+    return port_.MoveMotor(address, converterIndex, attemptMode, subCode, MotorByte(speed),
+                           MotorByte(duration));
 }
 
 }  // namespace kv

@@ -105,6 +105,17 @@ TEST_F(PlayerBus, MotorCuesGoToTheMotorModuleInDirectControlOnly)
     EXPECT_EQ(Player().FiredCount(), 0) << "motor cues are not shots";
 }
 
+TEST_F(PlayerBus, MotorValuesBeyondAByteAreHeldAtItsEndsAsInTheModulesMemory)
+{
+    show->LoadScenario("1 3 #LT#30#150\n1 3 #L#-10\n");
+    Start(0);
+    ASSERT_TRUE(RunUntilStopped(3000));
+    const auto moves = show->Sent(0x8C);
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(Head(moves[0]), Bytes({0x8C, 0x81, 255, 255, 0, 3})) << "30 s is no 4.4 s turn";
+    EXPECT_EQ(Head(moves[1]), Bytes({0x8C, 0x94, 0, 0, 0, 3}));
+}
+
 TEST_F(PlayerBus, ShotsCarryTheChargeOfTheFollowingShot)
 {
     for (int channel = 0; channel < 3; ++channel)
