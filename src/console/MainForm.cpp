@@ -282,7 +282,9 @@ void TMainForm::PlayerStateChanged()
     } else {
         idleTimer_->start();
         WriteLog(Localize(45, "Остановка проекта"));
-        launchState_ = kLaunchReady;
+        // A stop heard on the bus while idle must not arm the console.
+        if (launchState_ == kLaunchRunning)
+            launchState_ = kLaunchReady;
     }
     UpdateActions();
 }

@@ -168,6 +168,23 @@ TEST_F(MainFormTest, RefusesToCloseWhileAShowRunsAndLogsTheExit)
     EXPECT_EQ(messages[messages.size() - 1], kClosing);
 }
 
+TEST_F(MainFormTest, RemoteStopLeavesAShowReadyButNeverArmsAnIdleConsole)
+{
+    auto windows = Start();
+    TMainForm& form = windows->Main();
+    form.show();
+    const TFrameRecord remoteStop{0x90, 0, 0, 0, 0, 0};
+    ASSERT_EQ(form.LaunchState(), kLaunchIdle);
+    form.Player().HandleMessage(remoteStop);
+    EXPECT_EQ(form.LaunchState(), kLaunchIdle) << "a stop heard on the bus armed the console";
+
+    form.Player().firingMode = kFiringManual;
+    form.Player().Start(0);
+    ASSERT_EQ(form.LaunchState(), kLaunchRunning);
+    form.Player().HandleMessage(remoteStop);
+    EXPECT_EQ(form.LaunchState(), kLaunchReady);
+}
+
 TEST_F(MainFormTest, BatteryIndicatorFollowsThePowerStatus)
 {
     auto windows = Start();
