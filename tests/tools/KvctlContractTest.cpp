@@ -264,6 +264,13 @@ TEST(KvctlMemory, RemoteControllerOfOldFirmwareIsToldEachStep)
     EXPECT_FALSE(Contains(result.err, "Необходимо выключить подключенные пульты."));
     EXPECT_EQ(result.out, "Запись сценария в ПДУ(Р)... Успешно\n");
 
+    // Newer firmware: erased first, no instructions; the modules on the bus are mentioned.
+    result = RunKvctl({kField, "write", kShow, "--remote", "--addresses=0,1"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(Contains(result.err, "Необходимо выключить подключенные пульты."));
+    EXPECT_FALSE(Contains(result.err, "Переведите ПДУР"));
+    EXPECT_EQ(result.out, "Запись сценария в ПДУ(Р)... Успешно\n");
+
     // Without a controller on the bus there is nothing to write into.
     result = RunKvctl({port, "--yes", "verify", kShow, "--remote", "--addresses=5"});
     EXPECT_EQ(result.status, 1);

@@ -220,7 +220,9 @@ std::string CtlUsage()
            "  test [--addresses LIST] [ADDR...]\n"
            "  readdress OLD NEW [--addresses LIST]\n"
            "LIST: numbers and ranges, e.g. 0-20,240-255 (255: the station round); default "
-           "240-254,255,0-239\n";
+           "240-254,255,0-239\n"
+           "--trace lines: ms since the show command began, TAB, > sent or < received, TAB, "
+           "six hex bytes\n";
 }
 
 }  // namespace kv

@@ -31,7 +31,7 @@ public:
     void Search(const std::vector<int>& addresses);
     // Lets frames, timers and handed-over calls run for this long.
     void Wait(uint32_t ms);
-    // Every frame sent and every frame received from now on, to this file.
+    // Every frame sent and every frame received from now on, to this file, timed from now.
     bool StartTrace(const std::string& path);
 
     TPortProto& Port() { return *port_; }
