@@ -18,7 +18,12 @@ void OnInterrupt(int)
 
 void CatchInterrupt()
 {
-    std::signal(SIGINT, OnInterrupt);
+    // No restart: a question waiting on stdin ends as unanswered, which is "Отмена".
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(SIGINT, &action, nullptr);
 }
 
 bool Interrupted()
