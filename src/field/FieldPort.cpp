@@ -27,6 +27,7 @@ bool TFieldPort::Open()
             field_->Purge(i);
         }
     }
+    held_.assign(bound_.size(), {});
     connected_ = !bound_.empty();
     return connected_;
 }
@@ -34,6 +35,7 @@ bool TFieldPort::Open()
 void TFieldPort::Close()
 {
     bound_.clear();
+    held_.clear();
     connected_ = false;
 }
 
@@ -61,7 +63,8 @@ int TFieldPort::BytesAvailable()
     for (int i = 0; i < DeviceCount(); ++i) {
         if (Lost(i))
             return -1;
-        total += field_->Arrived(bound_[static_cast<size_t>(i)]);
+        total += field_->Arrived(bound_[static_cast<size_t>(i)]) +
+                 static_cast<int>(held_[static_cast<size_t>(i)].size());
     }
     return total;
 }
@@ -81,7 +84,12 @@ int TFieldPort::ReadFirst(uint8_t* buffer, int count, int index, int& from)
         for (int i = first; i <= last; ++i) {
             if (Lost(i))
                 continue;
-            const int got = field_->Take(bound_[static_cast<size_t>(i)], buffer, count);
+            std::vector<uint8_t>& held = held_[static_cast<size_t>(i)];
+            const int fromHeld = std::min(count, static_cast<int>(held.size()));
+            std::copy_n(held.begin(), fromHeld, buffer);
+            held.erase(held.begin(), held.begin() + fromHeld);
+            const int got =
+                fromHeld > 0 ? fromHeld : field_->Take(bound_[static_cast<size_t>(i)], buffer, count);
             if (got > 0) {
                 from = i;
                 return got;
@@ -111,6 +119,10 @@ int TFieldPort::WriteOne(const uint8_t* buffer, int count, int index)
     const int converter = bound_[static_cast<size_t>(index)];
     if (Lost(index))
         return -2;
+    std::vector<uint8_t>& held = held_[static_cast<size_t>(index)];
+    uint8_t bytes[256];
+    for (int got; (got = field_->Take(converter, bytes, sizeof bytes)) > 0;)
+        held.insert(held.end(), bytes, bytes + got);
     const int64_t echoed = field_->Transmit(converter, buffer, count, TField::TEcho::Consumed);
     if (echoed < 0)
         return -2;

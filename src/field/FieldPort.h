@@ -36,6 +36,8 @@ private:
     std::shared_ptr<TField> field_;
     int maxConverters_;
     std::vector<int> bound_;  // field converter of each port converter index
+    // What a converter had received when a write purged it, as the serial transport keeps it.
+    std::vector<std::vector<uint8_t>> held_;
     int64_t openNs_ = 0;
     bool connected_ = false;
 };

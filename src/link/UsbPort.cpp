@@ -17,6 +17,7 @@ namespace {
 constexpr int kReadTimeoutMs = 20;
 constexpr uint32_t kEchoWaitMs = 50;
 constexpr uint32_t kPauseBeforeWriteMs = 2;
+constexpr size_t kHeldLimit = 65536;
 
 std::string Trimmed(const std::string& text)
 {
@@ -104,6 +105,7 @@ bool TUSBPort::Open()
                                  : ListedConverters(paths_, maxConverters_);
     for (const ConverterInfo& info : converters_)
         fds_.push_back(OpenDevice(info.path));
+    held_.assign(fds_.size(), {});
     for (int fd : fds_)
         if (fd >= 0)
             tcflush(fd, TCIOFLUSH);
@@ -127,6 +129,7 @@ void TUSBPort::Close()
         if (fd >= 0)
             ::close(fd);
     fds_.clear();
+    held_.clear();
     converters_.clear();
     connected_ = false;
 }
@@ -167,16 +170,18 @@ int TUSBPort::BytesAvailable()
     for (int i = 0; i < static_cast<int>(fds_.size()); ++i) {
         if (ConverterLost(i))
             return -1;
-        total += Waiting(fds_[static_cast<size_t>(i)]);
+        total += Waiting(fds_[static_cast<size_t>(i)]) +
+                 static_cast<int>(held_[static_cast<size_t>(i)].size());
     }
     return total;
 }
 
-int TUSBPort::WaitForData(int first, int last)
+int TUSBPort::WaitForData(int first, int last, bool withHeld)
 {
     const auto firstWithData = [&] {
         for (int i = first; i <= last; ++i)
-            if (Waiting(fds_[static_cast<size_t>(i)]) > 0)
+            if ((withHeld && !held_[static_cast<size_t>(i)].empty()) ||
+                Waiting(fds_[static_cast<size_t>(i)]) > 0)
                 return i;
         return -1;
     };
@@ -204,9 +209,43 @@ int TUSBPort::ReadFrom(int converter, uint8_t* buffer, int count)
     if (converter < 0 || converter >= static_cast<int>(fds_.size()) || count <= 0 ||
         WaitForData(converter, converter) < 0)
         return 0;
+    const int held = TakeHeld(converter, buffer, count);
+    return held > 0 ? held : ReadDevice(converter, buffer, count);
+}
+
+int TUSBPort::ReadDevice(int converter, uint8_t* buffer, int count)
+{
     const ssize_t got = ::read(fds_[static_cast<size_t>(converter)], buffer,
                                static_cast<size_t>(count));
     return got > 0 ? static_cast<int>(got) : 0;
+}
+
+int TUSBPort::TakeHeld(int converter, uint8_t* buffer, int count)
+{
+    std::vector<uint8_t>& held = held_[static_cast<size_t>(converter)];
+    const int taken = std::min(count, static_cast<int>(held.size()));
+    std::copy_n(held.begin(), taken, buffer);
+    held.erase(held.begin(), held.begin() + taken);
+    return taken;
+}
+
+void TUSBPort::HoldWaiting(int converter)
+{
+    std::vector<uint8_t>& held = held_[static_cast<size_t>(converter)];
+    uint8_t bytes[256];
+    for (int got; (got = ReadDevice(converter, bytes, sizeof bytes)) > 0;)
+        held.insert(held.end(), bytes, bytes + got);
+    // A converter that floods the line keeps only its newest bytes.
+    if (held.size() > kHeldLimit)
+        held.erase(held.begin(), held.end() - kHeldLimit);
+}
+
+int TUSBPort::ReadEcho(int converter, uint8_t* buffer, int count)
+{
+    std::lock_guard guard(lock_);
+    if (WaitForData(converter, converter, false) < 0)
+        return 0;
+    return ReadDevice(converter, buffer, count);
 }
 
 int TUSBPort::Read(uint8_t* buffer, int count, int converter)
@@ -245,6 +284,7 @@ int TUSBPort::WriteTo(int converter, const uint8_t* buffer, int count)
     const int fd = fds_[static_cast<size_t>(converter)];
     if (fd < 0)
         return 0;
+    HoldWaiting(converter);
     tcflush(fd, TCIOFLUSH);
     int written = 0;
     while (written < count) {
@@ -266,7 +306,7 @@ int TUSBPort::WriteWithEcho(int converter, const uint8_t* buffer, int count)
     const uint32_t start = Platform().TickCount();
     int got = 0;
     while (got < count && Platform().TickCount() - start < kEchoWaitMs)
-        got += ReadFrom(converter, echo.data() + got, count - got);
+        got += ReadEcho(converter, echo.data() + got, count - got);
     return got == count && (count == 0 || echo[0] == buffer[0]) ? count : -2;
 }
 

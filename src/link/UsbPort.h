@@ -32,8 +32,13 @@ public:
 
 private:
     // Waits up to the read time-out for the first converter of the range that has data.
-    int WaitForData(int first, int last);
+    // withHeld: bytes held back by a purge count as data.
+    int WaitForData(int first, int last, bool withHeld = true);
+    int ReadEcho(int converter, uint8_t* buffer, int count);
     int ReadFrom(int converter, uint8_t* buffer, int count);
+    int ReadDevice(int converter, uint8_t* buffer, int count);
+    int TakeHeld(int converter, uint8_t* buffer, int count);
+    void HoldWaiting(int converter);
     int WriteTo(int converter, const uint8_t* buffer, int count);
     int WriteWithEcho(int converter, const uint8_t* buffer, int count);
     bool ConverterLost(int converter);
@@ -44,6 +49,9 @@ private:
     bool connected_ = false;
     std::vector<ConverterInfo> converters_;
     std::vector<int> fds_;  // -1 where the device would not open
+    // What a converter had received when a write purged its queue: kept for the next reads,
+    // so the purge discards nothing that arrived (a remote stop among it).
+    std::vector<std::vector<uint8_t>> held_;
 };
 
 }  // namespace kv

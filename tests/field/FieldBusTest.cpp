@@ -122,6 +122,17 @@ TEST(FieldBus, AnotherMastersClockMessageReachesPcAndModules)
     ASSERT_EQ(rig.field->Shots().size(), 1u);
 }
 
+TEST(FieldBus, AFrameWaitingWhenTheProgramWritesIsKeptForItsNextRead)
+{
+    TFieldRig rig(kBus);
+    const TBytes stop = Frame(0x90, 0, 0x7B, 0, 0, 0);
+    rig.field->InjectFrame(1, rig.field->ElapsedMs() + 1,
+                           {stop[0], stop[1], stop[2], stop[3], stop[4], stop[5], stop[6]});
+    rig.platform.Sleep(20);  // the whole frame has arrived on converter 1
+    rig.Send(Frame(0x11, 0, 0x7B, 42, 0, 255), -1);
+    EXPECT_EQ(rig.Gather(20, 1), stop);
+}
+
 TEST(FieldBus, FaultsOnDemand)
 {
     TFieldRig rig(kBus);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <poll.h>
 #include <pty.h>
@@ -20,10 +21,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Echoes every byte like an RS485 converter and answers status queries as module 5.
+// Echoes every byte like an RS485 converter (after echoDelayMs) and answers status queries
+// as module 5.
 class TPtyConverter {
 public:
-    explicit TPtyConverter(fs::path link) : link_(std::move(link)) {}
+    explicit TPtyConverter(fs::path link, int echoDelayMs = 0)
+        : link_(std::move(link)), echoDelayMs_(echoDelayMs)
+    {
+    }
     ~TPtyConverter() { Unplug(); }
 
     void Plug()
@@ -70,6 +75,7 @@ private:
             while (pending.size() >= 7) {
                 const std::vector<uint8_t> frame(pending.begin(), pending.begin() + 7);
                 pending.erase(pending.begin(), pending.begin() + 7);
+                std::this_thread::sleep_for(std::chrono::milliseconds(echoDelayMs_));
                 {
                     std::lock_guard guard(writeLock_);
                     (void)!::write(master_, frame.data(), frame.size());
@@ -81,6 +87,7 @@ private:
     }
 
     fs::path link_;
+    const int echoDelayMs_;
     int master_ = -1;
     int slave_ = -1;
     std::atomic<bool> stop_{false};
@@ -180,6 +187,38 @@ TEST(UsbPortOverPty, CommandsFramesLossAndReturn)
     EXPECT_EQ(lost, 1);
     port.Stop();
     converter.Unplug();
+}
+
+TEST(UsbPortOverPty, AFrameThatArrivesWhileAnotherConverterEchoesSurvivesThePurge)
+{
+    const fs::path slowLink = TempLink("slow");
+    const fs::path quietLink = TempLink("quiet");
+    TPtyConverter slow(slowLink, 30);
+    TPtyConverter quiet(quietLink);
+    slow.Plug();
+    quiet.Plug();
+    TUSBPort port(16, slowLink.string() + "," + quietLink.string());
+    ASSERT_TRUE(port.Open());
+
+    // A remote stop reaches the second converter while the first one's echo is awaited,
+    // before the broadcast gets to purge the second converter's queue.
+    std::thread remote([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(12));
+        quiet.Send({0x90, 0x00, 0x7B, 0x00, 0x00, 0x00});
+    });
+    std::vector<uint8_t> notice = {0x11, 0x00, 0x7B, 0x2A, 0x00, 0xFF};
+    notice.push_back(FrameCheck(notice.data(), notice.size()));
+    EXPECT_EQ(port.Write(notice.data(), 7, -1), 7);
+    remote.join();
+
+    std::vector<uint8_t> stop(7);
+    int got = 0;
+    for (int attempt = 0; attempt < 10 && got < 7; ++attempt)
+        got += port.Read(stop.data() + got, 7 - got, 1);
+    std::vector<uint8_t> expected = {0x90, 0x00, 0x7B, 0x00, 0x00, 0x00};
+    expected.push_back(FrameCheck(expected.data(), expected.size()));
+    EXPECT_EQ(stop, expected);
+    port.Close();
 }
 
 }  // namespace
