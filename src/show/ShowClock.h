@@ -6,7 +6,8 @@
 
 namespace kv {
 
-// (now - startTick) x tempo / 1000, rounded to the nearest millisecond, + startTime + offset.
+// (now - startTick) x tempo / 1000, rounded down to the millisecond, + startTime + offset:
+// the clock never runs ahead of the tick counter.
 int32_t ScenarioClock(uint32_t startTick, uint32_t now, int32_t tempo, int32_t startTime,
                       int32_t offset);
 

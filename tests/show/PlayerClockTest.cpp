@@ -64,6 +64,24 @@ TEST_F(PlayerClock, TempoAndOffsetMoveTheClock)
     EXPECT_EQ(ShotDelay(1000, 1000) / 25, 9000 / 25) << "one second ahead";
 }
 
+TEST_F(PlayerClock, AFastTempoNeverPutsAShotOnTheLineBeforeItsExactMoment)
+{
+    // At 100.3 % the cue at 201 ms is due 200.4 ms after the start; the tick at 200 ms must
+    // not take it for due.
+    show->LoadScenario("0.201 1 1\n");
+    Player().SetTempo(1003);
+    const uint32_t start = Start(0);
+    ASSERT_TRUE(RunUntilStopped(5000));
+    const auto frames = show->field->Frames();
+    const auto fire = std::find_if(frames.begin(), frames.end(), [](const kv::TFrameEntry& f) {
+        return f.origin == kv::TFrameOrigin::Pc && f.bytes.size() == 7 && f.bytes[0] == 0x84;
+    });
+    ASSERT_NE(fire, frames.end());
+    const int64_t sinceStartNs = int64_t{Since(start, kv::FieldTick(fire->startNs))} * 1'000'000 +
+                                 fire->startNs % 1'000'000;
+    EXPECT_GE(sinceStartNs * 1003, int64_t{201} * 1'000'000 * 1000);
+}
+
 TEST_F(PlayerClock, TempoChangeContinuesWithoutAJumpWhateverTheOffset)
 {
     show->LoadScenario("100 1 1\n");
@@ -77,8 +95,8 @@ TEST_F(PlayerClock, TempoChangeContinuesWithoutAJumpWhateverTheOffset)
         Player().SetTempo(1001);
         platform.Advance(15);
         EXPECT_EQ(Player().currentTime, 5025 + offset);
-        platform.Advance(9975);  // 9990 ms at 100.1 % since the change
-        EXPECT_EQ(Player().currentTime, 5010 + offset + 10000) << "offset " << offset;
+        platform.Advance(9975);  // 9990 ms at 100.1 % since the change: 9999.99 ms of show
+        EXPECT_EQ(Player().currentTime, 5010 + offset + 9999) << "offset " << offset;
         Player().Stop(false);
     }
 }
