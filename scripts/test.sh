@@ -26,15 +26,13 @@ ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
 
 # A short fuzz run of every libFuzzer target over its seed corpus (clang, sanitizers on).
 # New inputs go to a scratch folder; the seeds stay as they are.
-if command -v clang++ >/dev/null; then
-    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DKV_FUZZ=ON -DKV_SANITIZE=ON -DKV_TESTS=OFF -DKV_BENCH=OFF -DKV_CONSOLE=OFF
-    cmake --build build-fuzz -j "$jobs" --target fuzz_frame_scan fuzz_scenario_load \
-        fuzz_ini_reader fuzz_reply_decode
-    for target in frame_scan:frames scenario_load:scenario ini_reader:ini reply_decode:replies; do
-        scratch=$(mktemp -d)
-        build-fuzz/bin/fuzz_${target%%:*} -max_total_time=10 -rss_limit_mb=2048 \
-            -artifact_prefix=build-fuzz/ "$scratch" "fuzz/corpus/${target##*:}"
-        rm -rf "$scratch"
-    done
-fi
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKV_FUZZ=ON -DKV_SANITIZE=ON -DKV_TESTS=OFF -DKV_BENCH=OFF -DKV_CONSOLE=OFF
+cmake --build build-fuzz -j "$jobs" --target fuzz_frame_scan fuzz_scenario_load \
+    fuzz_ini_reader fuzz_reply_decode
+for target in frame_scan:frames scenario_load:scenario ini_reader:ini reply_decode:replies; do
+    scratch=$(mktemp -d)
+    build-fuzz/bin/fuzz_${target%%:*} -max_total_time=10 -rss_limit_mb=2048 \
+        -artifact_prefix=build-fuzz/ "$scratch" "fuzz/corpus/${target##*:}"
+    rm -rf "$scratch"
+done
