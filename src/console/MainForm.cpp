@@ -1,5 +1,7 @@
 #include "console/MainForm.h"
 
+#include "devices/CheckedChannel.h"
+
 #include "console/Colors.h"
 #include "console/DeviceColumn.h"
 #include "console/IndicatorStrip.h"
@@ -13,6 +15,7 @@
 #include "console/WarningForm.h"
 #include "console/Widgets.h"
 #include "audio/AudioLibrary.h"
+#include "devices/CheckedChannel.h"
 #include "devices/Controls.h"
 #include "field/TransportChoice.h"
 #include "link/PortProto.h"
@@ -155,6 +158,10 @@ void TMainForm::WireEvents()
     player_->OnTime = [this](int32_t time) { ShowTime(time); };
     player_->OnStateChange = [this] { PlayerStateChanged(); };
     player_->OnRemoteStop = [this] { RemoteStopReceived(); };
+    player_->OnChecked = [this](int module, int channel) {
+        if (controls_->FindByAddress(module))
+            WriteLog(CheckedChannelLogLine(*controls_, module, channel));
+    };
     port_->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
         FrameReceived(frame, converter);
     };

@@ -47,6 +47,7 @@ public:
     TExtPlayer& Player() { return *player_; }
     TProjects& Projects() { return projects_; }
     TPortProto& Port() { return *port_; }
+    TControls& Controls() { return *controls_; }
     TLaunchPage& Launch() { return *launch_; }
     // Runs the PC power display now, as its timer does every 5 s.
     void PCPowerTimerTimer();

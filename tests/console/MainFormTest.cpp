@@ -4,6 +4,7 @@
 #include "console/ConsoleWindows.h"
 #include "console/MainForm.h"
 #include "console/Shape.h"
+#include "devices/Controls.h"
 #include "link/PortProto.h"
 #include "show/ExtPlayer.h"
 #include "support/Conversions.h"
@@ -183,6 +184,31 @@ TEST_F(MainFormTest, RemoteStopLeavesAShowReadyButNeverArmsAnIdleConsole)
     ASSERT_EQ(form.LaunchState(), kLaunchRunning);
     form.Player().HandleMessage(remoteStop);
     EXPECT_EQ(form.LaunchState(), kLaunchReady);
+}
+
+TEST_F(MainFormTest, AFiredChannelCheckedAfterTheShotIsLoggedWithItsState)
+{
+    auto windows = Start();
+    TMainForm& form = windows->Main();
+    form.show();
+    ASSERT_NE(form.Controls().AddOrRefresh(1, 0), nullptr);
+    ASSERT_EQ(form.Player().Fire(1, 0, false, true), 0);
+    Platform().Sleep(250);  // the check waits 200 ms after the last shot
+    ASSERT_TRUE(form.Player().HasUnchecked());
+    form.Player().CheckNext();
+    const auto messages = Messages(form.RunLogFile());
+    // The demo field's igniter burns through when it fires.
+    EXPECT_NE(std::find(messages.begin(), messages.end(),
+                        "Тест канала, пульт: 1, канал: 1, состояние: неподключен"),
+              messages.end());
+
+    form.Player().Fire(99, 0, true, true);  // no module 99 on the bus
+    Platform().Sleep(250);
+    form.Player().CheckNext();
+    const auto after = Messages(form.RunLogFile());
+    EXPECT_EQ(std::count_if(after.begin(), after.end(),
+                            [](const std::string& line) { return line.find("пульт: 99") != line.npos; }),
+              0);
 }
 
 TEST_F(MainFormTest, BatteryIndicatorFollowsThePowerStatus)
