@@ -3,7 +3,9 @@
 # Usage: install-packages.sh run|test
 set -euo pipefail
 
-build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev
+# qt6-qpa-plugins (the xcb platform plugin kvshow opens its window with) is only recommended
+# by Qt's libraries, so it is named here for machines that do not install recommends.
+build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
        libavformat-dev libavcodec-dev libswresample-dev fonts-dejavu-core
        pulseaudio)
 test=(libgtest-dev libbenchmark-dev xvfb ffmpeg sox socat clang libclang-rt-14-dev)

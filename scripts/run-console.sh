@@ -16,4 +16,7 @@ if [ ! -e "$bin/kvshow.ini" ]; then
         cp -n "$sample" "$bin/"
     done
 fi
+# The soundtrack plays through the sound server; outside a desktop session (root on a console
+# or over ssh) none runs, and the console would start without sound.
+pactl info >/dev/null 2>&1 || pulseaudio --start --exit-idle-time=-1 || true
 exec "$bin/kvshow" "$@"
