@@ -7,10 +7,14 @@ set -euo pipefail
 # by Qt's libraries, so it is named here for machines that do not install recommends.
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
        libavformat-dev libavcodec-dev libswresample-dev fonts-dejavu-core
-       pulseaudio)
+       pulseaudio-utils)
 test=(libgtest-dev libbenchmark-dev xvfb ffmpeg sox socat clang libclang-rt-14-dev)
 
 wanted=("${build[@]}")
+# A desktop that runs PipeWire's PulseAudio server keeps it: a second server would fight it
+# for the same socket. Elsewhere PulseAudio is the sound server.
+pipewire=$(dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null || true)
+[ "$pipewire" = "install ok installed" ] || wanted+=(pulseaudio)
 [ "${1:-run}" = test ] && wanted+=("${test[@]}")
 
 missing=()
