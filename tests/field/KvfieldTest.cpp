@@ -1,29 +1,19 @@
 // kvfield end to end: its terminal carries the echo and the answer, its log the record.
 #include "FieldRig.h"
+#include "KvfieldProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace kv {
 namespace {
-
-std::string ReadLine(int fd)
-{
-    std::string line;
-    char c = 0;
-    while (read(fd, &c, 1) == 1 && c != '\n')
-        line += c;
-    return line;
-}
 
 TBytes ReadFor(int fd, int ms)
 {
@@ -46,22 +36,10 @@ TEST(Kvfield, ServesEachConverterOnItsOwnTerminal)
     const std::string file = testing::TempDir() + "kvfield-test.ini";
     std::ofstream(file) << "[field]\nConverters=2\n[device1]\nKind=module\nAddress=4\n"
                            "Version=36B\nConverter=1\n";
-    int out[2];
-    int err[2];
-    ASSERT_EQ(pipe(out), 0);
-    ASSERT_EQ(pipe(err), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        execl(KVFIELD_PATH, "kvfield", file.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    close(err[1]);
-    const std::string first = ReadLine(out[0]);
-    const std::string second = ReadLine(out[0]);
-    ASSERT_FALSE(second.empty()) << first;
+    TKvfieldProcess field(KVFIELD_PATH, file, 2, true);
+    ASSERT_EQ(field.paths.size(), 2u);
+    const std::string second = field.paths[1];
+    ASSERT_FALSE(second.empty()) << field.paths[0];
 
     const int line = open(second.c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(line, 0) << second;
@@ -74,18 +52,14 @@ TEST(Kvfield, ServesEachConverterOnItsOwnTerminal)
     EXPECT_EQ(ReadFor(line, 150), Join(query, Frame(0x7F, 'V', '3', '6', 'B', 4)));
     close(line);
 
-    kill(child, SIGTERM);
-    int status = 0;
-    waitpid(child, &status, 0);
+    const int status = field.Stop();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     std::string log;
     char buffer[512];
-    for (ssize_t n; (n = read(err[0], buffer, sizeof buffer)) > 0;)
+    for (ssize_t n; (n = read(field.err, buffer, sizeof buffer)) > 0;)
         log.append(buffer, static_cast<size_t>(n));
     EXPECT_NE(log.find("c1 pc> 80 00 01 02 03 04"), std::string::npos) << log;
     EXPECT_NE(log.find("c1 <field 7F 56 33 36 42 04"), std::string::npos) << log;
-    close(out[0]);
-    close(err[0]);
 }
 
 }  // namespace

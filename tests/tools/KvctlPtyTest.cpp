@@ -1,42 +1,19 @@
 // kvctl over pseudo-terminals: the field served by kvfield, the converters named as device
 // paths, the converter index being the position in the list.
 #include "KvctlRun.h"
+#include "KvfieldProcess.h"
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace kv::test {
 namespace {
 
-std::string ReadLine(int fd)
-{
-    std::string line;
-    char c = 0;
-    while (read(fd, &c, 1) == 1 && c != '\n')
-        line += c;
-    return line;
-}
-
 TEST(KvctlOverTerminals, SearchesAndTestsThroughKvfield)
 {
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
-    const pid_t field = fork();
-    if (field == 0) {
-        dup2(out[1], 1);
-        close(out[0]);
-        close(out[1]);
-        freopen("/dev/null", "w", stderr);
-        execl(KVFIELD_PATH, "kvfield", KV_TOOLS_TEST_DIR "/kvctl-field.ini",
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    const std::string first = ReadLine(out[0]);
-    const std::string second = ReadLine(out[0]);
+    TKvfieldProcess field(KVFIELD_PATH, KV_TOOLS_TEST_DIR "/kvctl-field.ini", 2,
+                          false);
+    const std::string first = field.paths.at(0);
+    const std::string second = field.paths.at(1);
     ASSERT_FALSE(second.empty()) << first;
 
     // The lines in the order kvfield gave them, then swapped: the indices follow the list.
@@ -52,11 +29,6 @@ TEST(KvctlOverTerminals, SearchesAndTestsThroughKvfield)
     const auto lines = Lines(result.out);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "Тест каналов, пульт: 2, каналов: 8, подключено: 7");
-
-    kill(field, SIGTERM);
-    int status = 0;
-    waitpid(field, &status, 0);
-    close(out[0]);
 }
 
 }  // namespace
