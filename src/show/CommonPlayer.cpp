@@ -85,11 +85,20 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     PrepareChargeSequences(controls_, port_, cues, from);
     const uint32_t now = Platform().TickCount();
     startTick_ = lastIdleWork_ = lastTimeReport_ = lastTimeBroadcast_ = now;
-    currentTime = startTime_ = from;
-    if (!joinSoundtrack && soundtrack_.Loaded())
-        soundtrack_.PlayFrom(from);
+    currentTime = startTime_ = clock_ = from;
+    soundtrackPending_ = false;
+    if (!joinSoundtrack && soundtrack_.Loaded()) {
+        // Started at once, the music would run ahead of the show by the start point.
+        soundtrackPending_ = from < 0;
+        if (!soundtrackPending_)
+            soundtrack_.PlayFrom(from);
+        else if (soundtrack_.IsPlaying())
+            soundtrack_.StopPlaying();
+    }
     timer_->SetEnabled(true);
-    if (controlMode == kControlAutonomous && firingMode != kFiringManual)
+    // "Start at 0" before the clock is there would fire the modules' first cues early.
+    awaitingZero_ = from < 0;
+    if (controlMode == kControlAutonomous && firingMode != kFiringManual && !awaitingZero_)
         port_.SendClock(currentTime, true);
     if (!joinSoundtrack)
         port_.SendStartNotice(currentTime);
@@ -99,6 +108,7 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
 void TCommonPlayer::Stop(bool stopSoundtrack)
 {
     timer_->SetEnabled(false);
+    soundtrackPending_ = false;
     port_.SendClock(currentTime, false);
     port_.SendStopNotice(currentTime);
     if (stopSoundtrack && soundtrack_.Loaded() && soundtrack_.IsPlaying())
@@ -129,9 +139,19 @@ void TCommonPlayer::SetTempo(int32_t value)
 
 void TCommonPlayer::UpdateClock(uint32_t now)
 {
-    currentTime = ScenarioClock(startTick_, now, tempo_, startTime_, offset);
-    if (controlMode == kControlAutonomous && currentTime < 0)
-        currentTime = 0;
+    clock_ = ScenarioClock(startTick_, now, tempo_, startTime_, offset);
+    currentTime = controlMode == kControlAutonomous ? std::max(clock_, 0) : clock_;
+}
+
+void TCommonPlayer::StartPendingSoundtrack()
+{
+    // The offset moves the scenario against the music, as at any other start point.
+    const int32_t position = clock_ - offset;
+    if (!soundtrackPending_ || position < 0)
+        return;
+    soundtrackPending_ = false;
+    if (soundtrack_.Loaded())
+        soundtrack_.PlayFrom(position);
 }
 
 void TCommonPlayer::Tick()
@@ -141,6 +161,7 @@ void TCommonPlayer::Tick()
     busy_ = true;
     const uint32_t now = Platform().TickCount();
     UpdateClock(now);
+    StartPendingSoundtrack();
     if (firingMode != kFiringManual) {
         if (controlMode == kControlAutonomous)
             RunAutonomousCues(now);
@@ -165,7 +186,7 @@ bool TCommonPlayer::CueDue(int32_t index) const
 {
     const std::span<const TCue> cues = Cues();
     return index >= 0 && static_cast<size_t>(index) < cues.size() &&
-           cues[static_cast<size_t>(index)].time <= currentTime;
+           cues[static_cast<size_t>(index)].time <= clock_;
 }
 
 void TCommonPlayer::RunDirectCues()
@@ -179,15 +200,18 @@ void TCommonPlayer::RunDirectCues()
 
 void TCommonPlayer::RunAutonomousCues(uint32_t now)
 {
-    if (IntervalPassed(lastTimeBroadcast_, now, timeBroadcastInterval)) {
+    if (clock_ < 0)
+        awaitingZero_ = true;
+    else if (awaitingZero_ || IntervalPassed(lastTimeBroadcast_, now, timeBroadcastInterval)) {
         port_.SendClock(currentTime, true);
         lastTimeBroadcast_ = now;
+        awaitingZero_ = false;
     }
     // The modules fire from their memory: the shot is only recorded.
     if (CueDue(nextCue))
         HandleCue(Cues()[static_cast<size_t>(nextCue++)], true);
     const int32_t duration = scenario ? scenario->Duration() : 0;
-    if (static_cast<int64_t>(currentTime) >= static_cast<int64_t>(duration) + kEndPauseMs)
+    if (static_cast<int64_t>(clock_) >= static_cast<int64_t>(duration) + kEndPauseMs)
         EndShow();
 }
 

@@ -93,6 +93,8 @@ protected:
 
 private:
     void UpdateClock(uint32_t now);
+    // A start point below 0 holds the soundtrack back until the clock reaches 0.
+    void StartPendingSoundtrack();
     bool CueDue(int32_t index) const;
     void RunDirectCues();
     void RunAutonomousCues(uint32_t now);
@@ -106,6 +108,11 @@ private:
     bool busy_ = false;
     int32_t tempo_ = 1000;
     int32_t startTime_ = 0;
+    // The clock before the autonomous floor at 0: memory cues and broadcasts wait for it.
+    int32_t clock_ = 0;
+    bool soundtrackPending_ = false;
+    // In autonomous control no time goes out while the clock is below 0.
+    bool awaitingZero_ = false;
     uint32_t startTick_ = 0;
     uint32_t lastTimeReport_ = 0;
     uint32_t lastTimeBroadcast_ = 0;

@@ -145,17 +145,31 @@ TEST_F(PlayerClock, AutonomousShowBroadcastsTheTimeAndOnlyRecordsTheCues)
     EXPECT_EQ(Since(start, stopNotice[0].Tick()) / 100, 35) << "clock 500 ms past the last cue";
 }
 
-TEST_F(PlayerClock, AutonomousStartBeforeZeroNeverTellsTheModulesALateTime)
+// This test once pinned "start at 0" going out at once and every second while the clock was
+// still below 0: the modules then fired their memory cues early by the start point.
+TEST_F(PlayerClock, AutonomousStartBeforeZeroTellsTheModulesNothingUntilTheClockIsThere)
 {
-    show->LoadScenario("-5 1 1\n1 1 2\n");
+    show->LoadScenario("0 1 1\n1 2 1\n");
+    ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
+    show->field->ClearRecord();
     Player().controlMode = kv::kControlAutonomous;
-    Start(-5000);
-    platform.Advance(1000);
+    const uint32_t start = Start(-2000);
+    ASSERT_TRUE(RunUntilStopped(10000));
+
     const auto clocks = show->Sent(0x90);
-    ASSERT_FALSE(clocks.empty());
-    for (const kv::TFrameEntry& frame : clocks)
-        EXPECT_EQ(Head(frame), Bytes({0x90, 0, 0, 0x80, 0, 0}))
-            << "a negative time wraps to 6548 s on the bus, and every cue in memory is due";
+    ASSERT_GE(clocks.size(), 2u);
+    EXPECT_EQ(Head(clocks[0]), Bytes({0x90, 0, 0, 0x80, 0, 0}));
+    EXPECT_GE(Since(start, clocks[0].Tick()), 2000);
+    EXPECT_LT(Since(start, clocks[0].Tick()), 2025) << "the tick whose clock reaches 0";
+    EXPECT_EQ(Head(clocks[1]), Bytes({0x90, 0, 10, 0x80, 0, 0}));
+    const std::vector<TShotEntry> shots = show->Shots();
+    ASSERT_EQ(shots.size(), 2u);
+    for (size_t i = 0; i < shots.size(); ++i) {
+        const int32_t due = 2000 + 1000 * static_cast<int32_t>(i);
+        EXPECT_EQ(shots[i].source, kv::TShotSource::Memory);
+        EXPECT_GE(Since(start, shots[i].Tick()), due) << "early: shot " << i;
+        EXPECT_LT(Since(start, shots[i].Tick()), due + 50) << "late: shot " << i;
+    }
 }
 
 TEST_F(PlayerClock, EmptyScenarioStopsAtOnceDirectOrAtHalfASecondAutonomous)

@@ -1,0 +1,65 @@
+// The soundtrack of a show on virtual time, the sound going to a real audio server.
+#include "show/VirtualShow.h"
+
+#include "audio/SoundtrackFiles.h"
+
+#include <cstdlib>
+#include <utility>
+
+namespace kvtest {
+namespace {
+
+class PlayerSoundtrack : public VirtualShow {
+protected:
+    void SetUp() override
+    {
+        if (!kv::AudioServerReachable()) {
+            if (std::getenv("KV_NO_AUDIO") != nullptr)
+                GTEST_SKIP() << "KV_NO_AUDIO is set: no sound on this machine";
+            FAIL() << "No audio server answers. Start one with a null sink as scripts/test.sh "
+                      "does, or set KV_NO_AUDIO=1 on a machine without sound.";
+        }
+        show->AddModule(Module(1));
+        show->Connect();
+        ASSERT_TRUE(Player().LoadSoundtrack(folder.Make("track.wav", 3, "")));
+        Player().timeReportInterval = -1;
+        Player().OnTime = [this](int32_t time) {
+            ticks.push_back({time, Player().Soundtrack().IsPlaying()});
+        };
+    }
+
+    kv::TSoundtrackFolder folder;
+    std::vector<std::pair<int32_t, bool>> ticks;  // clock, soundtrack playing
+};
+
+TEST_F(PlayerSoundtrack, StartBeforeZeroHoldsTheSoundtrackUntilTheClockGetsThere)
+{
+    show->LoadScenario("0.5 1 1\n");
+    Player().Soundtrack().PlayFrom(2000);  // the operator listened before the show
+    Start(-1000);
+    EXPECT_FALSE(Player().Soundtrack().IsPlaying()) << "would run ahead of the show";
+    int64_t positionAtZero = -1;
+    while (Player().IsRunning() && Player().currentTime < 0)
+        platform.Advance(25);
+    positionAtZero = Player().Soundtrack().TimePosition();
+    ASSERT_TRUE(RunUntilStopped(5000));
+
+    ASSERT_FALSE(ticks.empty());
+    for (const auto& [time, playing] : ticks)
+        EXPECT_EQ(playing, time >= 0) << "at " << time << " ms";
+    EXPECT_GE(positionAtZero, 0);
+    EXPECT_LT(positionAtZero, 100) << "the music starts at its beginning when the clock is 0";
+    EXPECT_TRUE(Player().Soundtrack().IsPlaying()) << "the end of the scenario leaves it playing";
+}
+
+TEST_F(PlayerSoundtrack, StartAtOrAfterZeroPlaysFromTheStartPointAtOnce)
+{
+    show->LoadScenario("1.5 1 1\n");
+    Start(1000);
+    EXPECT_TRUE(Player().Soundtrack().IsPlaying());
+    EXPECT_GE(Player().Soundtrack().TimePosition(), 1000);
+    EXPECT_LT(Player().Soundtrack().TimePosition(), 1100);
+}
+
+}  // namespace
+}  // namespace kvtest
