@@ -1,12 +1,9 @@
 #include "console/MainForm.h"
 
-#include "devices/CheckedChannel.h"
-
 #include "console/Colors.h"
 #include "console/DeviceColumn.h"
 #include "console/IndicatorStrip.h"
 #include "console/LaunchPage.h"
-#include "console/MotorWord.h"
 #include "console/PowerIndicator.h"
 #include "console/Shape.h"
 #include "console/SlotStrip.h"
@@ -15,7 +12,6 @@
 #include "console/WarningForm.h"
 #include "console/Widgets.h"
 #include "audio/AudioLibrary.h"
-#include "devices/CheckedChannel.h"
 #include "devices/Controls.h"
 #include "field/TransportChoice.h"
 #include "link/PortProto.h"
@@ -26,15 +22,13 @@
 #include "support/RunLog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
-#include <QTreeWidget>
-
-#include <algorithm>
 
 namespace kv {
 
@@ -44,11 +38,6 @@ const std::string kBannerLine(45, '-');
 const std::string kClosingLine(44, '-');
 constexpr int kReplyTimeoutMs = 70;
 
-QString Clock(int64_t ms)
-{
-    return QString::fromStdString(ClockText(ms, 1));
-}
-
 }  // namespace
 
 TMainForm::TMainForm(const std::string& appFolder)
@@ -56,10 +45,12 @@ TMainForm::TMainForm(const std::string& appFolder)
     setWindowTitle("Управление запуском");
     BuildWindow();
     FormCreate(appFolder);
+    qApp->installEventFilter(this);
 }
 
 TMainForm::~TMainForm()
 {
+    qApp->removeEventFilter(this);
     // No frame may reach the registry or the player while they go.
     port_->Stop();
 }
@@ -82,16 +73,18 @@ void TMainForm::BuildWindow()
     row->addWidget(pages_, 1);
 
     // Set up disabled: they come alive with their handlers.
-    AddAction("ControlAction", "Прямое упр. / Автономный", QKeySequence("Shift+F1"));
-    AddAction("ModeAction", "Автомат / Ручной", QKeySequence("Ctrl+F1"));
-    AddAction("ExtStartAction", "Запуск", QKeySequence("Ctrl+F5"));
-    AddAction("ClearMemAction", "Удаление сценария", QKeySequence("Ctrl+F8"));
-    AddAction("ReadMemLogAction", "Чтение черного ящика", QKeySequence("Ctrl+F9"));
-    AddAction("SavePDUAction", "Запись в ПДУ(Р)", QKeySequence("Shift+F8"));
-    AddAction("CheckPDUAction", "Проверка в ПДУ(Р)", QKeySequence("Shift+F9"));
-    AddAction("PowerUpGlobal", "Форсирование включить", QKeySequence("Ctrl+Ins"));
-    AddAction("PowerDownGlobal", "Форсирование выключить", QKeySequence("Ctrl+Del"));
-    AddAction("DebugAction", "Отладка", QKeySequence("Ctrl+Alt+D"));
+    controlAction_ = AddAction("ControlAction", "Прямое упр. / Автономный", QKeySequence("Shift+F1"));
+    modeAction_ = AddAction("ModeAction", "Автомат / Ручной", QKeySequence("Ctrl+F1"));
+    extStartAction_ = AddAction("ExtStartAction", "Запуск", QKeySequence("Ctrl+F5"));
+    clearMemAction_ = AddAction("ClearMemAction", "Удаление сценария", QKeySequence("Ctrl+F8"));
+    readMemLogAction_ =
+        AddAction("ReadMemLogAction", "Чтение черного ящика", QKeySequence("Ctrl+F9"));
+    savePduAction_ = AddAction("SavePDUAction", "Запись в ПДУ(Р)", QKeySequence("Shift+F8"));
+    checkPduAction_ = AddAction("CheckPDUAction", "Проверка в ПДУ(Р)", QKeySequence("Shift+F9"));
+    powerUpGlobal_ = AddAction("PowerUpGlobal", "Форсирование включить", QKeySequence("Ctrl+Ins"));
+    powerDownGlobal_ =
+        AddAction("PowerDownGlobal", "Форсирование выключить", QKeySequence("Ctrl+Del"));
+    debugAction_ = AddAction("DebugAction", "Отладка", QKeySequence("Ctrl+Alt+D"));
     exitAction_ = AddAction("ExitAction", "Выход", QKeySequence("Ctrl+Alt+X"));
     connect(exitAction_, &QAction::triggered, this, &QWidget::close);
 
@@ -102,6 +95,8 @@ void TMainForm::BuildWindow()
     connect(errFlashTimer_, &QTimer::timeout, this, [this] { ErrFlashTimerTimer(); });
     connect(soundTimer_, &QTimer::timeout, this, [this] { SoundTimerTimer(); });
     connect(pcPowerTimer_, &QTimer::timeout, this, [this] { PCPowerTimerTimer(); });
+    connect(idleTimer_, &QTimer::timeout, this, [this] { IdleTimerTimer(); });
+    ConnectLaunchControls();
 }
 
 QAction* TMainForm::AddAction(const char* name, const QString& caption, const QKeySequence& keys)
@@ -158,10 +153,9 @@ void TMainForm::WireEvents()
     player_->OnTime = [this](int32_t time) { ShowTime(time); };
     player_->OnStateChange = [this] { PlayerStateChanged(); };
     player_->OnRemoteStop = [this] { RemoteStopReceived(); };
-    player_->OnChecked = [this](int module, int channel) {
-        if (controls_->FindByAddress(module))
-            WriteLog(CheckedChannelLogLine(*controls_, module, channel));
-    };
+    player_->OnIdle = [this] { IdleTimerTimer(); };
+    player_->OnChecked = [this](int module, int channel) { ChannelChecked(module, channel); };
+    player_->OnFired = [this](int module, int channel) { ChannelFired(module, channel); };
     port_->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
         FrameReceived(frame, converter);
     };
@@ -189,11 +183,10 @@ void TMainForm::FormShow()
     if (!searching_)
         idleTimer_->start();
     errFlashTimer_->start();
-    UpdateActions();
+    UpdateButtons();
     ShowProject();
     if (settings_.startKey == kKeySpace)
         launch_->startBtn->setText("<SPACE> Старт");
-    launch_->cueList->setFocus();
     pcPowerTimer_->start();
     PCPowerTimerTimer();
 }
@@ -213,94 +206,6 @@ void TMainForm::FormClose()
     WriteLog(kClosingLine);
     WriteLog(Localize(60, "Выход из программы"));
     WriteLog(kClosingLine);
-}
-
-void TMainForm::UpdateActions()
-{
-    exitAction_->setEnabled(!testRunning_ && !searching_ && launchState_ == kLaunchIdle);
-    UpdateIndicators();
-}
-
-void TMainForm::UpdateIndicators()
-{
-    TIndicatorStrip& strip = *launch_->indicators;
-    strip.wait.label->setText(QString::fromStdString(
-        searching_ ? Localize(24, "Поиск...") : Localize(25, "Ожидание")));
-    const bool shown = !searching_ && !testRunning_;
-    const uint8_t firing = player_->firingMode;
-    strip.workAuto.SetLit(shown && firing != kFiringManual);
-    strip.workManual.SetLit(shown && firing != kFiringAutomatic);
-    strip.wait.SetLit(shown && launchState_ == kLaunchIdle);
-    strip.work.SetLit(shown && launchState_ != kLaunchIdle);
-    strip.direct.SetLit(shown && player_->controlMode == kControlDirect);
-    strip.autonomous.SetLit(shown && player_->controlMode == kControlAutonomous);
-}
-
-void TMainForm::ShowProject()
-{
-    for (int slot = 0; slot < TProjects::kSlotCount; ++slot)
-        launch_->slotStrip->ShowSlot(slot, projects_.Project(slot)->Duration(),
-                                 slotRecords_[static_cast<size_t>(slot)].soundtrackLength,
-                                 slot == currentSlot_);
-    const TProjectList& scenario = *projects_.Project(currentSlot_);
-    launch_->timePanel->projectName->setText(QString::fromStdString(scenario.Name()));
-    launch_->cueList->clear();
-    QList<QTreeWidgetItem*> rows;
-    for (const TCue& cue : scenario.Cues()) {
-        const QString channel = cue.IsMotor() ? QString::fromStdString(MotorWord(cue.kind))
-                                              : QString::number(cue.channel + 1);
-        rows << new QTreeWidgetItem(QStringList{QString::fromStdString(cue.timeText),
-                                                QString::number(cue.module), channel,
-                                                QString::fromStdString(cue.note)});
-    }
-    launch_->cueList->addTopLevelItems(rows);
-    scenario.MarkUsedChannels(*controls_);
-}
-
-void TMainForm::ShowTime(int32_t time)
-{
-    const int32_t clock = std::max(time, 0);
-    launch_->timePanel->time->setText(Clock(clock));
-    const TProjectList& scenario = *projects_.Project(currentSlot_);
-    QTreeWidget& list = *launch_->cueList;
-    const int next = player_->nextCue;
-    if (scenario.Count() > 0 && next < scenario.Count() && next < list.topLevelItemCount()) {
-        // The next cue stands in the middle of the list.
-        const int visibleRows =
-            list.viewport()->height() / std::max(1, list.sizeHintForRow(0));
-        if (QTreeWidgetItem* ahead = list.topLevelItem(next + visibleRows / 2))
-            list.scrollToItem(ahead);
-        QTreeWidgetItem* row = list.topLevelItem(next);
-        list.setCurrentItem(row);
-        list.setFocus();
-        list.scrollToItem(row);
-    }
-    const int32_t duration = scenario.Duration();
-    const int32_t rest = duration == 0 || duration < clock ? 0 : duration - clock;
-    launch_->timePanel->scenarioRest->setText(Clock(rest));
-}
-
-void TMainForm::PlayerStateChanged()
-{
-    const bool running = player_->IsRunning();
-    if (running) {
-        idleTimer_->stop();
-        launchState_ = kLaunchRunning;
-    } else {
-        idleTimer_->start();
-        WriteLog(Localize(45, "Остановка проекта"));
-        // A stop heard on the bus while idle must not arm the console.
-        if (launchState_ == kLaunchRunning)
-            launchState_ = kLaunchReady;
-    }
-    UpdateActions();
-}
-
-void TMainForm::RemoteStopReceived()
-{
-    if (warning_)
-        warning_->ShowWarning(Localize(46, "Экстренная остановка!"));
-    WriteLog(Localize(46, "Получена внешняя команда остановки"));
 }
 
 void TMainForm::FrameReceived(const TFrameRecord& frame, int converter)
@@ -339,15 +244,6 @@ void TMainForm::ErrFlashTimerTimer()
         strip.rs485->SetColor(flashPhase_ == 1 ? kRed : NeutralColor());
         SetTextColor(*strip.rs485Label, NormalTextColor());
     }
-}
-
-void TMainForm::SoundTimerTimer()
-{
-    TBassPlayer& soundtrack = player_->Soundtrack();
-    const int64_t position = soundtrack.Loaded() ? soundtrack.TimePosition() : 0;
-    const int64_t rest = soundtrack.Loaded() ? soundtrack.TimeLength() - position : 0;
-    launch_->timePanel->soundPosition->setText(Clock(position));
-    launch_->timePanel->soundRest->setText(Clock(rest));
 }
 
 void TMainForm::PCPowerTimerTimer()

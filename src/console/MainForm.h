@@ -21,6 +21,7 @@ class QTimer;
 
 namespace kv {
 
+class TCommonControl;
 class TControls;
 class TDeviceColumn;
 class TExtPlayer;
@@ -49,17 +50,25 @@ public:
     TPortProto& Port() { return *port_; }
     TControls& Controls() { return *controls_; }
     TLaunchPage& Launch() { return *launch_; }
+    int CurrentSlot() const { return currentSlot_; }
+    int ManualIndex() const { return manualIndex_; }
+    int ManualPage() const { return manualPage_; }
     // Runs the PC power display now, as its timer does every 5 s.
     void PCPowerTimerTimer();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The operator's keys, ahead of the focused control.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct TSlotRecord {
         std::string soundtrackFile;
         int32_t soundtrackLength = 0;
+        uint8_t launchState = kLaunchIdle;
+        uint8_t firingMode = 0;
+        uint8_t controlMode = 0;
     };
 
     void BuildWindow();
@@ -69,12 +78,57 @@ private:
     void WireEvents();
     void FormShow();
     void FormClose();
-    void UpdateActions();
+    void IdleTimerTimer();
+
+    // Launch page (MainFormLaunch.cpp)
+    void ConnectLaunchControls();
+    void SoundBtnClick();
+    void ProjectBtnClick();
+    void StartBtnClick();
+    void StopBtnClick();
+    void BeginBtnClick();
+    void ModeActionExecute();
+    void ControlActionExecute();
+    void TestBtnClick();
+    void SwitchSlot(int slot);
+    void SetStartPoint();
+    void ToggleArming();
+    void ChangeTempo(int delta);
+    void ChangeOffset(int delta);
+    void KeepSoundtrackInSlot();
+    void ShowCueListOrKeyboard();
+    bool TestPageShown() const;
+    bool ScenarioEmpty() const;
+
+    // Enabling (MainFormButtons.cpp)
+    void UpdateButtons();
+    void ActionListUpdate();
     void UpdateIndicators();
+
+    // Player events and clocks (MainFormPlayer.cpp)
     void ShowProject();
     void ShowTime(int32_t time);
     void PlayerStateChanged();
     void RemoteStopReceived();
+    void ChannelFired(int module, int channel);
+    void ChannelChecked(int module, int channel);
+
+    // Keyboard (MainFormKeys.cpp)
+    bool ShortCut(int key, bool autoRepeat);
+    bool GeneralKey(int key);
+    bool TestPageKey(int key);
+    bool ManualFireKey(int key, bool autoRepeat);
+    bool StepFireKey(int key, bool autoRepeat);
+    bool LaunchPageKey(int key);
+    bool MoveCueRow(int step);
+
+    // Manual firing keyboard (MainFormManual.cpp)
+    bool ManualModuleValid() const;
+    TCommonControl* ManualModule() const;
+    void RefreshManualKeys();
+    void ShowManualKey(int key, bool fromEvent);
+    void ManualArrowKey(int key);
+    void ManualBoost(bool off);
     void FrameReceived(const TFrameRecord& frame, int converter);
     void ConverterLost();
     void ConverterBack();
@@ -101,6 +155,9 @@ private:
     bool shown_ = false;
     int flashPhase_ = 0;
     int batteryPercent_ = 100;
+    int pollIndex_ = 0;
+    int manualIndex_ = -1;
+    int manualPage_ = 0;
 
     TDeviceColumn* devices_ = nullptr;
     QStackedWidget* pages_ = nullptr;
@@ -114,6 +171,16 @@ private:
     QTimer* soundTimer_ = nullptr;
     QTimer* pcPowerTimer_ = nullptr;
     QAction* exitAction_ = nullptr;
+    QAction* controlAction_ = nullptr;
+    QAction* modeAction_ = nullptr;
+    QAction* extStartAction_ = nullptr;
+    QAction* clearMemAction_ = nullptr;
+    QAction* readMemLogAction_ = nullptr;
+    QAction* savePduAction_ = nullptr;
+    QAction* checkPduAction_ = nullptr;
+    QAction* powerUpGlobal_ = nullptr;
+    QAction* powerDownGlobal_ = nullptr;
+    QAction* debugAction_ = nullptr;
 };
 
 }  // namespace kv

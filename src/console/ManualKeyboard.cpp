@@ -14,7 +14,17 @@ namespace {
 constexpr char kLetters[] = "1234567890QWERTYUIOPASDFGHJKL;ZXCVBNM<>/";
 const QColor kEmptyCell{166, 166, 166};
 const QColor kEmptyLetter{128, 128, 128};
+const QColor kFiredLetter{63, 63, 63};
+const QColor kBlue{0, 0, 255};
+const QColor kWhite{255, 255, 255};
 constexpr int kKeysPerRow = 10;
+
+void Paint(QWidget& cell, const QColor& colour)
+{
+    QPalette palette = cell.palette();
+    palette.setColor(QPalette::Window, colour);
+    cell.setPalette(palette);
+}
 
 }  // namespace
 
@@ -37,9 +47,7 @@ TManualKeyboard::TManualKeyboard(QWidget* parent) : QFrame(parent)
         cells[i]->setFrameShape(QFrame::Box);
         cells[i]->setMinimumSize(40, 30);
         cells[i]->setAutoFillBackground(true);
-        QPalette palette = cells[i]->palette();
-        palette.setColor(QPalette::Window, kEmptyCell);
-        cells[i]->setPalette(palette);
+        Paint(*cells[i], kEmptyCell);
         auto* inside = new QVBoxLayout(cells[i]);
         inside->setContentsMargins(0, 0, 0, 0);
         channels[i] = MakeLabel(cells[i], "LKey" + n, "");
@@ -60,6 +68,38 @@ TManualKeyboard::TManualKeyboard(QWidget* parent) : QFrame(parent)
     moduleCaption->hide();
     pageCaption->hide();
     hide();
+}
+
+void TManualKeyboard::ShowChannel(int key, int channel, uint8_t state, bool fired)
+{
+    static const std::array<QColor, 4> kCells{NeutralColor(), kGreen, kBlue, kRed};
+    Paint(*cells[key], state < kCells.size() ? kCells[state] : kCells[0]);
+    channels[key]->setText(QString::number(channel + 1));
+    SetTextColor(*channels[key], state >= 2 ? kWhite : kBlack);
+    SetTextColor(*letters[key], fired ? kFiredLetter : kBlack);
+}
+
+void TManualKeyboard::ShowBlank(int key, bool dimmed)
+{
+    Paint(*cells[key], dimmed ? kEmptyLetter : kEmptyCell);
+    channels[key]->clear();
+    SetTextColor(*letters[key], kEmptyLetter);
+}
+
+void TManualKeyboard::ShowModule(int address, int pageNumber)
+{
+    moduleCaption->show();
+    pageCaption->show();
+    module->setText(QString::number(address));
+    page->setText(QString::number(pageNumber));
+}
+
+void TManualKeyboard::HideModule()
+{
+    moduleCaption->hide();
+    pageCaption->hide();
+    module->clear();
+    page->clear();
 }
 
 }  // namespace kv

@@ -5,6 +5,7 @@
 #include <QFrame>
 
 #include <array>
+#include <cstdint>
 
 class QLabel;
 
@@ -15,6 +16,15 @@ public:
     static constexpr int kKeys = 40;
 
     explicit TManualKeyboard(QWidget* parent);
+
+    // A channel of the module on show, coloured by its state (untested, connected, open,
+    // fault); the letter darkens once the channel has fired.
+    void ShowChannel(int key, int channel, uint8_t state, bool fired);
+    // A key with no channel behind it; dimmed: as a fired key beyond the module's channels.
+    void ShowBlank(int key, bool dimmed = false);
+    // Module and 1-based page; without a module the captions are hidden.
+    void ShowModule(int address, int page);
+    void HideModule();
 
     std::array<QFrame*, kKeys> cells;
     std::array<QLabel*, kKeys> channels;

@@ -13,7 +13,6 @@ int main(int argc, char** argv)
     kv::SetLanguageFile(kv::AppFolder() + "kvshow.lng");
     QApplication app(argc, argv);
     QApplication::setApplicationName("Korvane");
-    QApplication::setApplicationDisplayName("Korvane");
     kv::TConsolePlatform platform;
     kv::InstallPlatform(&platform);
     int result = 0;

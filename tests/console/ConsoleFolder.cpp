@@ -53,6 +53,16 @@ std::vector<std::string> TConsoleFolder::LogLines(const std::string& path)
     return lines;
 }
 
+std::vector<std::string> TConsoleFolder::LogMessages(const std::string& path)
+{
+    std::vector<std::string> messages;
+    for (const std::string& line : LogLines(path)) {
+        const size_t stamp = line.find(": ");
+        messages.push_back(stamp == std::string::npos ? line : line.substr(stamp + 2));
+    }
+    return messages;
+}
+
 std::string TConsoleFolder::LogName(int number) const
 {
     return path_ + "logs/" + ShortDateText(LocalTimeNow()) + "_" + IntToText(number) + ".log";

@@ -18,6 +18,8 @@ public:
     void WriteFile(const std::string& name, const std::string& text) const;
     // The log's lines, decoded from Windows-1251, without line ends.
     static std::vector<std::string> LogLines(const std::string& path);
+    // The log's messages, without their time stamps.
+    static std::vector<std::string> LogMessages(const std::string& path);
     std::string LogName(int number) const;
 
 private:

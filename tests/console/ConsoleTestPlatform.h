@@ -1,6 +1,7 @@
 #pragma once
 #include "console/ConsolePlatform.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,22 @@ public:
         return TAnswer::Ok;
     }
 
+    // The operator's choice in the next open dialogs, in order; none left is a cancel.
+    std::optional<std::string> OpenFileName(const std::string& filter) override
+    {
+        filters.push_back(filter);
+        if (openFiles.empty())
+            return std::nullopt;
+        std::string file = openFiles.front();
+        openFiles.erase(openFiles.begin());
+        return file;
+    }
+
     bool powerKnown = false;
     TPowerStatus power;
     std::vector<std::string> messages;
+    std::vector<std::string> openFiles;
+    std::vector<std::string> filters;
 };
 
 TConsoleTestPlatform& TestPlatform();

@@ -26,15 +26,9 @@ namespace {
 const std::string kBanner(45, '-');
 const std::string kClosing(44, '-');
 
-// The messages of a log, without their time stamps.
 std::vector<std::string> Messages(const std::string& log)
 {
-    std::vector<std::string> messages;
-    for (const std::string& line : TConsoleFolder::LogLines(log)) {
-        const size_t stamp = line.find(": ");
-        messages.push_back(stamp == std::string::npos ? line : line.substr(stamp + 2));
-    }
-    return messages;
+    return TConsoleFolder::LogMessages(log);
 }
 
 template <typename T>

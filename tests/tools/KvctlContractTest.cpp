@@ -26,6 +26,23 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
+// The block the console logs when a show starts in automatic firing and direct control.
+std::vector<std::string> StartBlock(const std::string& length, const std::string& tempo,
+                                    const std::string& offset, const std::string& from)
+{
+    return {"Запуск проекта", "Проект: " + length, "Режимы: автомат, прямое управление",
+            "Темп: " + tempo + "%, смещение: " + offset + " ms", "Точка запуска: " + from};
+}
+
+// The lines from the start block's end on; the block itself must open the output.
+std::vector<std::string> AfterStartBlock(const std::vector<std::string>& lines,
+                                         const std::vector<std::string>& block)
+{
+    const size_t n = std::min(lines.size(), block.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<long>(n)), block);
+    return std::vector<std::string>(lines.begin() + static_cast<long>(n), lines.end());
+}
+
 TEST(KvctlUsage, FrameGivesTheWireBytesAndBadInputGivesUsage)
 {
     auto result = RunKvctl({"frame", "85", "0", "0", "0", "0", "1"});
@@ -98,7 +115,8 @@ TEST(KvctlShow, FiresTheShowLogsEveryLineAndTracesTheBus)
     const std::string trace = testing::TempDir() + "kvctl-trace.txt";
     const auto result = RunKvctl({kField, "show", kShow, kAddresses, "--trace", trace});
     EXPECT_EQ(result.status, 0) << result.err;
-    const auto lines = Lines(result.out);
+    const auto lines =
+        AfterStartBlock(Lines(result.out), StartBlock("0:00:02", "100.0", "0", "0:00:00"));
     const std::vector<std::string> fired = {
         "Запуск, пульт: 1, канал: 1", "Запуск, пульт: 2, канал: 1", "Запуск, пульт: 1, канал: 2",
         "Запуск, пульт: 20, канал: 1", "Запуск, пульт: 2, канал: 2", "Остановка проекта"};
@@ -155,7 +173,8 @@ TEST(KvctlShow, StartPointTempoAndOffsetDecideWhatFires)
     const auto result = RunKvctl({kField, "show", kShow, kAddresses, "--from", "1000", "--tempo",
                                   "1005", "--offset", "-300"});
     EXPECT_EQ(result.status, 0) << result.err;
-    const auto lines = Lines(result.out);
+    const auto lines =
+        AfterStartBlock(Lines(result.out), StartBlock("0:00:02", "100.5", "-300", "0:00:01"));
     ASSERT_GE(lines.size(), 4u) << result.out;
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4),
               (std::vector<std::string>{"Запуск, пульт: 1, канал: 2", "Запуск, пульт: 20, канал: 1",
@@ -195,11 +214,12 @@ TEST(KvctlShow, RemoteStopAndOperatorStopEndTheShowEarly)
         "Остановка проекта"};
     auto expected = shotAndCheck;
     expected.push_back("Получена внешняя команда остановки");
-    EXPECT_EQ(Lines(result.out), expected);
+    const auto block = StartBlock("0:00:30", "100.0", "0", "0:00:00");
+    EXPECT_EQ(AfterStartBlock(Lines(result.out), block), expected);
 
     result = RunKvctl({kField, "show", longShow, "--addresses=1"}, "", 3500);
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(Lines(result.out), shotAndCheck);
+    EXPECT_EQ(AfterStartBlock(Lines(result.out), block), shotAndCheck);
 }
 
 TEST(KvctlMemory, ChecksAskFirstAndEndOfInputCancels)

@@ -7,7 +7,7 @@
 #include "devices/Controls.h"
 #include "show/ExtPlayer.h"
 #include "show/ProjectList.h"
-#include "support/Localizer.h"
+#include "show/ShowLaunch.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"
 #include "tools/kvctl/CtlPlatform.h"
@@ -35,7 +35,7 @@ void WirePlayer(TCtlSession& session, TEnd& end, QEventLoop& loop)
             session.launchState = 2;
             return;
         }
-        WriteLog(Localize(45, "Остановка проекта"));
+        LogShowStop();
         session.launchState = 1;
         if (end == TEnd::Running)
             end = TEnd::Finished;
@@ -43,7 +43,7 @@ void WirePlayer(TCtlSession& session, TEnd& end, QEventLoop& loop)
     };
     player.OnRemoteStop = [&end] {
         end = TEnd::RemoteStop;
-        WriteLog(Localize(46, "Получена внешняя команда остановки"));
+        LogRemoteStop();
     };
     player.OnChecked = [&controls](int module, int channel) {
         WriteLog(CheckedChannelLogLine(controls, module, channel));
@@ -104,7 +104,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     });
     watch->SetInterval(kInterruptPollMs);
     watch->SetEnabled(true);
-    player.Start(arguments.from);
+    StartShow(player);
     if (player.IsRunning())
         loop.exec();
     watch->SetEnabled(false);

@@ -1,0 +1,300 @@
+// The operator's keys: one handler ahead of the focused control turns every key that no
+// enabled action took into console commands, by page, launch state, firing mode and player.
+#include "console/MainForm.h"
+
+#include "console/DeviceColumn.h"
+#include "console/LaunchPage.h"
+#include "console/ManualKeyboard.h"
+#include "console/TestPage.h"
+#include "console/VirtualKeys.h"
+#include "console/WarningForm.h"
+#include "devices/CommonControl.h"
+#include "devices/Controls.h"
+#include "show/ExtPlayer.h"
+#include "support/Conversions.h"
+#include "support/Localizer.h"
+#include "support/RunLog.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <array>
+
+namespace kv {
+
+namespace {
+
+// Key i fires channel page × 40 + i.
+constexpr std::array<int, TManualKeyboard::kKeys> kManualKeys{
+    '1', '2', '3', '4', '5', '6', '7', '8', '9', '0',
+    'Q', 'W', 'E', 'R', 'T', 'Y', 'U', 'I', 'O', 'P',
+    'A', 'S', 'D', 'F', 'G', 'H', 'J', 'K', 'L', kVkSemicolon,
+    'Z', 'X', 'C', 'V', 'B', 'N', 'M', kVkComma, kVkPeriod, kVkSlash};
+
+// Keys the launch page's own table names; the start key is tried only for the others.
+constexpr std::array<int, 29> kLaunchTableKeys{
+    kVkReturn, kVkEscape, kVkLeft, kVkRight, kVkUp, kVkDown, kVkInsert, kVkDelete,
+    '1', '2', '3', '4', '5', '6', '7', '8',
+    kVkMultiply, kVkDivide, kVkAdd, kVkEqualPlus, kVkSubtract, kVkMinus,
+    FunctionKey(1), FunctionKey(2), FunctionKey(3), FunctionKey(4), FunctionKey(6),
+    FunctionKey(8), FunctionKey(9)};
+
+constexpr int kStepKey = FunctionKey(7);
+constexpr int kTempoStep = 1;
+constexpr int kOffsetStepMs = 50;
+
+bool NamedByLaunchTable(int key)
+{
+    return std::find(kLaunchTableKeys.begin(), kLaunchTableKeys.end(), key) !=
+           kLaunchTableKeys.end();
+}
+
+// A button's key works exactly while the button may be pressed.
+bool Press(QPushButton& button)
+{
+    if (!button.isEnabled())
+        return false;
+    button.click();
+    return true;
+}
+
+std::string ShotLine(int id, const std::string& text, int module, int channel)
+{
+    return Localize(id, text) + " " + IntToText(module) + Localize(13, ", канал:") + " " +
+           IntToText(channel + 1);
+}
+
+}  // namespace
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // Taken where the window receives the key, once, before any control sees it; a key that
+    // an enabled action's shortcut took never arrives here.
+    if (event->type() == QEvent::KeyPress && watched == windowHandle()) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (const int code = VirtualKey(key))
+            return ShortCut(code, key.isAutoRepeat());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TMainForm::ShortCut(int key, bool autoRepeat)
+{
+    if (warning_ && warning_->isVisible())
+        warning_->hide();
+    if (!isActiveWindow())
+        return false;
+    bool handled = GeneralKey(key);
+    if (TestPageShown())
+        return TestPageKey(key) || handled;
+    handled = ManualFireKey(key, autoRepeat) || handled;
+    handled = StepFireKey(key, autoRepeat) || handled;
+    return LaunchPageKey(key) || handled;
+}
+
+bool TMainForm::GeneralKey(int key)
+{
+    switch (key) {
+    case kVkTab:
+        return Press(*devices_->testBtn);
+    case kVkPageUp:
+        return MoveCueRow(-1);
+    case kVkPageDown:
+        return MoveCueRow(1);
+    case FunctionKey(10):
+        return Press(*devices_->searchBtn);
+    case FunctionKey(11):
+        Press(*devices_->testModeBtn);
+        return false;
+    case FunctionKey(12):
+        Press(*devices_->fireModeBtn);
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool TMainForm::MoveCueRow(int step)
+{
+    QTreeWidget& list = *launch_->cueList;
+    if (ScenarioEmpty() || !list.currentItem())
+        return false;
+    const int row = list.indexOfTopLevelItem(list.currentItem()) + step;
+    if (row < 0 || row >= list.topLevelItemCount())
+        return false;
+    QTreeWidgetItem* item = list.topLevelItem(row);
+    list.setCurrentItem(item);
+    list.setFocus();
+    list.scrollToItem(item);
+    return true;
+}
+
+bool TMainForm::TestPageKey(int key)
+{
+    TTestPage& page = *test_;
+    switch (key) {
+    case kVkUp:
+        return Press(*page.upBtn);
+    case kVkDown:
+        return Press(*page.downBtn);
+    case FunctionKey(1):
+        return Press(*page.controlTestBtn);
+    case FunctionKey(2):
+        return Press(*page.testAllBtn);
+    case FunctionKey(3):
+        return Press(*page.testStopBtn);
+    case FunctionKey(5): {
+        TBassPlayer& soundtrack = player_->Soundtrack();
+        if (!page.soundTestBtn->isEnabled() || !soundtrack.Loaded())
+            return false;
+        if (soundtrack.IsPlaying())
+            soundtrack.StopPlaying();
+        else
+            soundtrack.PlayFrom(0);
+        return true;
+    }
+    case FunctionKey(6):
+        return Press(*page.soundVolBtn);
+    default:
+        return false;
+    }
+}
+
+bool TMainForm::ManualFireKey(int key, bool autoRepeat)
+{
+    const auto found = std::find(kManualKeys.begin(), kManualKeys.end(), key);
+    if (!player_->IsRunning() || player_->firingMode == kFiringAutomatic ||
+        found == kManualKeys.end() || !ManualModuleValid())
+        return false;
+    // A held key repeats: one press is one shot.
+    if (autoRepeat)
+        return true;
+    const TCommonControl& module = *ManualModule();
+    const int channel =
+        manualPage_ * TManualKeyboard::kKeys + static_cast<int>(found - kManualKeys.begin());
+    // The last page's blank keys have no channel behind them.
+    if (channel >= module.channelCount)
+        return true;
+    const int address = module.address;
+    player_->Fire(address, channel, false, true);
+    WriteLog(ShotLine(12, "Ручной запуск, пульт:", address, channel));
+    return true;
+}
+
+bool TMainForm::StepFireKey(int key, bool autoRepeat)
+{
+    const TProjectList& scenario = *projects_.Project(currentSlot_);
+    if (key != kStepKey || !player_->IsRunning() || player_->firingMode != kFiringManual ||
+        scenario.Count() == 0)
+        return false;
+    if (autoRepeat)
+        return true;
+    int32_t& next = player_->nextCue;
+    if (next < 0 || next >= scenario.Count())
+        return true;
+    const int32_t time = scenario.Cue(next).time;
+    while (next < scenario.Count() && scenario.Cue(next).time == time) {
+        const TCue& cue = scenario.Cue(next);
+        ++next;
+        // A motor cue names no igniter: firing its channel would set off a charge the
+        // scenario never asked for.
+        if (cue.IsMotor())
+            continue;
+        player_->Fire(cue.module, cue.channel, false, true);
+        WriteLog(ShotLine(14, "Пошаговый запуск, пульт:", cue.module, cue.channel));
+    }
+    QTreeWidget& list = *launch_->cueList;
+    if (QTreeWidgetItem* row = list.topLevelItem(next)) {
+        list.setCurrentItem(row);
+        list.setFocus();
+        list.scrollToItem(row);
+    }
+    return true;
+}
+
+bool TMainForm::LaunchPageKey(int key)
+{
+    const bool running = player_->IsRunning();
+    const bool manualModes = player_->firingMode != kFiringAutomatic;
+    const bool free = !searching_ && !testRunning_;
+    TLaunchPage& page = *launch_;
+    switch (key) {
+    case kVkReturn:
+        if (launchState_ == kLaunchRunning)
+            return false;
+        SetStartPoint();
+        return true;
+    case kVkEscape:
+        if (launchState_ == kLaunchIdle && searching_)
+            return Press(*devices_->searchBtn);
+        if (launchState_ == kLaunchReady) {
+            launchState_ = kLaunchIdle;
+            UpdateButtons();
+            return true;
+        }
+        if (launchState_ == kLaunchRunning) {
+            StopBtnClick();
+            return true;
+        }
+        return false;
+    case kVkLeft:
+    case kVkRight:
+    case kVkUp:
+    case kVkDown:
+        if (!manualModes)
+            return false;
+        ManualArrowKey(key);
+        return true;
+    case kVkInsert:
+    case kVkDelete: {
+        const TCommonControl* module = ManualModule();
+        if (!manualModes || !module || (module->deviceType != 1 && module->deviceType != 2))
+            return false;
+        ManualBoost(key == kVkDelete);
+        return true;
+    }
+    case kVkMultiply:
+    case kVkDivide:
+        ChangeTempo(key == kVkMultiply ? kTempoStep : -kTempoStep);
+        return true;
+    case kVkAdd:
+    case kVkEqualPlus:
+    case kVkSubtract:
+    case kVkMinus:
+        ChangeOffset(key == kVkAdd || key == kVkEqualPlus ? kOffsetStepMs : -kOffsetStepMs);
+        return true;
+    case FunctionKey(1):
+        if (!free || running || launchState_ == kLaunchRunning)
+            return false;
+        ToggleArming();
+        return true;
+    case FunctionKey(2):
+        return Press(*page.projectBtn);
+    case FunctionKey(3):
+        return Press(*page.soundBtn);
+    case FunctionKey(4):
+        return Press(*page.beginBtn);
+    case FunctionKey(6):
+        return Press(*page.stopBtn);
+    case FunctionKey(8):
+        return Press(*page.saveBtn);
+    case FunctionKey(9):
+        return Press(*page.checkBtn);
+    default:
+        break;
+    }
+    if (key >= '1' && key <= '8') {
+        if (!free || running || launchState_ != kLaunchIdle)
+            return false;
+        SwitchSlot(key - '1');
+        return true;
+    }
+    if (key == settings_.startKey && !NamedByLaunchTable(key))
+        return Press(*page.startBtn);
+    return false;
+}
+
+}  // namespace kv

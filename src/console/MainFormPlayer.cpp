@@ -1,0 +1,132 @@
+// The show player's events and the clocks of the launch page.
+#include "console/MainForm.h"
+
+#include "console/LaunchPage.h"
+#include "console/ManualKeyboard.h"
+#include "console/MotorWord.h"
+#include "console/SlotStrip.h"
+#include "console/TimePanel.h"
+#include "console/WarningForm.h"
+#include "devices/CheckedChannel.h"
+#include "devices/Controls.h"
+#include "show/ExtPlayer.h"
+#include "show/ShowLaunch.h"
+#include "support/Conversions.h"
+#include "support/Localizer.h"
+#include "support/RunLog.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+namespace kv {
+
+namespace {
+
+QString Clock(int64_t ms)
+{
+    return QString::fromStdString(ClockText(ms, 1));
+}
+
+}  // namespace
+
+void TMainForm::ShowProject()
+{
+    for (int slot = 0; slot < TProjects::kSlotCount; ++slot)
+        launch_->slotStrip->ShowSlot(slot, projects_.Project(slot)->Duration(),
+                                     slotRecords_[static_cast<size_t>(slot)].soundtrackLength,
+                                     slot == currentSlot_);
+    const TProjectList& scenario = *projects_.Project(currentSlot_);
+    launch_->timePanel->projectName->setText(QString::fromStdString(scenario.Name()));
+    launch_->cueList->clear();
+    QList<QTreeWidgetItem*> rows;
+    for (const TCue& cue : scenario.Cues()) {
+        const QString channel = cue.IsMotor() ? QString::fromStdString(MotorWord(cue.kind))
+                                              : QString::number(cue.channel + 1);
+        rows << new QTreeWidgetItem(QStringList{QString::fromStdString(cue.timeText),
+                                                QString::number(cue.module), channel,
+                                                QString::fromStdString(cue.note)});
+    }
+    launch_->cueList->addTopLevelItems(rows);
+    scenario.MarkUsedChannels(*controls_);
+}
+
+void TMainForm::ShowTime(int32_t time)
+{
+    const int32_t clock = std::max(time, 0);
+    launch_->timePanel->time->setText(Clock(clock));
+    const TProjectList& scenario = *projects_.Project(currentSlot_);
+    QTreeWidget& list = *launch_->cueList;
+    const int next = player_->nextCue;
+    if (scenario.Count() > 0 && next >= 0 && next < scenario.Count() &&
+        next < list.topLevelItemCount()) {
+        // The next cue stands in the middle of the list.
+        const int visibleRows =
+            list.viewport()->height() / std::max(1, list.sizeHintForRow(0));
+        if (QTreeWidgetItem* ahead = list.topLevelItem(next + visibleRows / 2))
+            list.scrollToItem(ahead);
+        QTreeWidgetItem* row = list.topLevelItem(next);
+        list.setCurrentItem(row);
+        if (list.isVisible())
+            list.setFocus();
+        list.scrollToItem(row);
+    }
+    const int32_t duration = scenario.Duration();
+    const int32_t rest = duration == 0 || duration < clock ? 0 : duration - clock;
+    launch_->timePanel->scenarioRest->setText(Clock(rest));
+}
+
+void TMainForm::SoundTimerTimer()
+{
+    TBassPlayer& soundtrack = player_->Soundtrack();
+    const int64_t position = soundtrack.Loaded() ? soundtrack.TimePosition() : 0;
+    // At the track's end the position may pass the length by a buffer: no "-0:00:00.0".
+    const int64_t rest =
+        soundtrack.Loaded() ? std::max<int64_t>(soundtrack.TimeLength() - position, 0) : 0;
+    launch_->timePanel->soundPosition->setText(Clock(position));
+    launch_->timePanel->soundRest->setText(Clock(rest));
+}
+
+void TMainForm::PlayerStateChanged()
+{
+    const bool running = player_->IsRunning();
+    if (running) {
+        idleTimer_->stop();
+        launchState_ = kLaunchRunning;
+    } else {
+        idleTimer_->start();
+        LogShowStop();
+        // A stop heard on the bus while idle must not arm the console.
+        if (launchState_ != kLaunchIdle)
+            launchState_ = kLaunchReady;
+    }
+    UpdateButtons();
+}
+
+void TMainForm::RemoteStopReceived()
+{
+    if (warning_)
+        warning_->ShowWarning(Localize(46, "Экстренная остановка!"));
+    LogRemoteStop();
+}
+
+void TMainForm::ChannelFired(int module, int channel)
+{
+    const TCommonControl* control = ManualModule();
+    const int first = manualPage_ * TManualKeyboard::kKeys;
+    if (control && control->address == module && channel >= first &&
+        channel < first + TManualKeyboard::kKeys)
+        ShowManualKey(channel - first, true);
+}
+
+void TMainForm::ChannelChecked(int module, int channel)
+{
+    if (!controls_->FindByAddress(module))
+        return;
+    WriteLog(CheckedChannelLogLine(*controls_, module, channel));
+    ChannelFired(module, channel);
+}
+
+}  // namespace kv

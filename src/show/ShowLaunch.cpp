@@ -1,0 +1,87 @@
+#include "show/ShowLaunch.h"
+
+#include "show/ExtPlayer.h"
+#include "show/ProjectList.h"
+#include "support/Conversions.h"
+#include "support/Localizer.h"
+#include "support/RunLog.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace kv {
+
+namespace {
+
+std::string FiringModeWord(uint8_t mode)
+{
+    switch (mode) {
+    case kFiringManual:
+        return Localize(36, "ручной");
+    case kFiringBoth:
+        return Localize(37, "автомат, ручной");
+    default:
+        return Localize(35, "автомат");
+    }
+}
+
+std::string ControlModeWord(uint8_t mode)
+{
+    return mode == kControlAutonomous ? Localize(38, "автономный")
+                                      : Localize(39, "прямое управление");
+}
+
+void LogStartBlock(TExtPlayer& player)
+{
+    WriteLog(Localize(32, "Запуск проекта"));
+    if (player.firingMode != kFiringManual) {
+        const int32_t duration = player.scenario ? player.scenario->Duration() : 0;
+        WriteLog(Localize(33, "Проект:") + " " + ClockText(duration, 0));
+    }
+    TBassPlayer& soundtrack = player.Soundtrack();
+    if (soundtrack.Loaded())
+        WriteLog(Localize(34, "Фонограмма:") + " " +
+                 std::filesystem::path(soundtrack.FileName()).filename().string() + " [" +
+                 ClockText(soundtrack.TimeLength(), 0) + "]");
+    WriteLog(Localize(40, "Режимы:") + " " + FiringModeWord(player.firingMode) + ", " +
+             ControlModeWord(player.controlMode));
+    WriteLog(Localize(41, "Темп:") + " " + TempoLogText(player.Tempo()) + "%, " +
+             Localize(42, "смещение:") + " " + IntToText(player.offset) + " ms");
+}
+
+}  // namespace
+
+void StartShow(TExtPlayer& player)
+{
+    LogStartBlock(player);
+    TBassPlayer& soundtrack = player.Soundtrack();
+    if (soundtrack.Loaded() && soundtrack.IsPlaying()) {
+        WriteLog(Localize(43, "Точка запуска: по фонограмме") + " " +
+                 ClockText(soundtrack.TimePosition(), 0));
+        player.StartFromSoundtrack();
+        return;
+    }
+    const int32_t from = player.currentTime;
+    player.Start(from);
+    WriteLog(Localize(44, "Точка запуска:") + " " + ClockText(from, 0));
+}
+
+void LogShowStop()
+{
+    WriteLog(Localize(45, "Остановка проекта"));
+}
+
+void LogRemoteStop()
+{
+    WriteLog(Localize(46, "Получена внешняя команда остановки"));
+}
+
+std::string TempoLogText(int32_t tempo)
+{
+    // Exact to the tenth: a tempo of 100.5 % must not read as 101 % in a show's record.
+    const int32_t magnitude = std::abs(tempo);
+    return (tempo < 0 ? "-" : "") + IntToText(magnitude / 10) + "." +
+           IntToText(magnitude % 10);
+}
+
+}  // namespace kv

@@ -1,0 +1,22 @@
+#pragma once
+// The run log's account of a show: the start block written as the show starts and the lines
+// of its end. The window and kvctl write them through here, so their logs read alike.
+
+#include <cstdint>
+#include <string>
+
+namespace kv {
+
+class TExtPlayer;
+
+// Logs the start block and starts the player: joining the soundtrack where it plays already,
+// otherwise from the start point (the player's current time).
+void StartShow(TExtPlayer& player);
+// "Остановка проекта"
+void LogShowStop();
+// "Получена внешняя команда остановки"
+void LogRemoteStop();
+// Tempo in per mille as the log shows it: 1005 gives "100.5".
+std::string TempoLogText(int32_t tempo);
+
+}  // namespace kv

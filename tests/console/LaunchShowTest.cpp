@@ -1,0 +1,205 @@
+// Shows run from the keyboard on the simulated demo field, read back from the run log.
+#include "LaunchWindow.h"
+
+#include "ConsoleTestPlatform.h"
+#include "audio/AudioLibrary.h"
+#include "console/Colors.h"
+#include "show/ExtPlayer.h"
+
+#include <QFrame>
+#include <QTest>
+#include <QLabel>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace kv {
+namespace {
+
+const std::string kSoundtrack = std::string(KV_SHARE_DIR) + "/sample-soundtrack.ogg";
+
+// The log from the first occurrence of line on.
+std::vector<std::string> From(const std::vector<std::string>& log, const std::string& line)
+{
+    const auto start = std::find(log.begin(), log.end(), line);
+    return {start, log.end()};
+}
+
+TEST(LaunchShowTest, ShowStartedByKeysFiresEveryCueAndChecksTheShotsInTheQuietGaps)
+{
+    TLaunchWindow window;
+    TMainForm& form = window.Form();
+    window.Register({1, 2});
+    window.LoadScenario("0:00.20\t1\t3\tfirst\n0:00.20\t2\t3\tsame moment\n"
+                        "0:03.50\t1\t4\tafter a long gap\n");
+    EXPECT_EQ(TestPlatform().filters.back(), "Текстовые файлы|*.txt");
+    ASSERT_EQ(form.Projects().Project(0)->Count(), 3);
+
+    window.Key(Qt::Key_F1);
+    ASSERT_EQ(form.LaunchState(), kLaunchReady);
+    window.Key(Qt::Key_F5);
+    ASSERT_TRUE(form.Player().IsRunning());
+    EXPECT_EQ(form.LaunchState(), kLaunchRunning);
+    ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return !form.Player().IsRunning(); }, 10000));
+    EXPECT_EQ(form.LaunchState(), kLaunchReady);
+    // The last shot is checked by the device poll once the show is over.
+    const std::string lastCheck = "Тест канала, пульт: 1, канал: 4, состояние: неподключен";
+    EXPECT_TRUE(TLaunchWindow::WaitFor([&] { return window.LogCount(lastCheck) == 1; }, 3000));
+
+    const std::vector<std::string> expected{
+        "Запуск проекта",
+        "Проект: 0:00:03",
+        "Режимы: автомат, прямое управление",
+        "Темп: 100.0%, смещение: 0 ms",
+        "Точка запуска: 0:00:00",
+        "Запуск, пульт: 1, канал: 3",
+        "Запуск, пульт: 2, канал: 3",
+        // Checked while the show waits for its last cue.
+        "Тест канала, пульт: 1, канал: 3, состояние: неподключен",
+        "Тест канала, пульт: 2, канал: 3, состояние: неподключен",
+        "Запуск, пульт: 1, канал: 4",
+        "Остановка проекта",
+        lastCheck};
+    EXPECT_EQ(From(window.Log(), "Запуск проекта"), expected);
+    EXPECT_EQ(window.Child<QLabel>("TimeLabel").text(), "0:00:03.5");
+    EXPECT_EQ(window.Child<QLabel>("ScenarioRestLabel").text(), "0:00:00.0");
+}
+
+TEST(LaunchShowTest, StopKeyStopsTheShowFirstAndTheMusicSecondAndStartJoinsPlayingMusic)
+{
+    TLaunchWindow window;
+    if (!AudioAvailable())
+        GTEST_SKIP() << "no audio device";
+    TMainForm& form = window.Form();
+    TBassPlayer& music = form.Player().Soundtrack();
+    window.LoadScenario("0:30.00\t1\t1\tlate\n");
+    TestPlatform().openFiles = {kSoundtrack};
+    window.Key(Qt::Key_F3);
+    EXPECT_EQ(TestPlatform().filters.back(), "Аудиофайлы|*.wav; *.mp3; *.wma; *.ogg");
+    ASSERT_TRUE(music.Loaded());
+    EXPECT_EQ(window.Child<QLabel>("SoundName").text(), "sample-soundtrack.ogg");
+    EXPECT_EQ(window.Child<QLabel>("SLabel0").text(), "0:01:40");
+
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F5);
+    ASSERT_TRUE(form.Player().IsRunning());
+    EXPECT_EQ(From(window.Log(), "Запуск проекта"),
+              (std::vector<std::string>{"Запуск проекта", "Проект: 0:00:30",
+                                        "Фонограмма: sample-soundtrack.ogg [0:01:40]",
+                                        "Режимы: автомат, прямое управление",
+                                        "Темп: 100.0%, смещение: 0 ms",
+                                        "Точка запуска: 0:00:00"}));
+    QTest::qWait(1200);
+
+    window.Key(Qt::Key_F6);
+    EXPECT_FALSE(form.Player().IsRunning());
+    EXPECT_TRUE(music.IsPlaying()) << "the first press stops the show only";
+    EXPECT_EQ(form.LaunchState(), kLaunchReady);
+    EXPECT_EQ(window.LogCount("Остановка проекта"), 1);
+
+    // Started again while the music plays, the show joins it where it is.
+    window.Key(Qt::Key_F5);
+    ASSERT_TRUE(form.Player().IsRunning());
+    const auto log = window.Log();
+    EXPECT_EQ(log.back(), "Точка запуска: по фонограмме 0:00:01");
+    EXPECT_GE(form.Player().currentTime, 1000);
+    window.Key(Qt::Key_Escape);  // Esc stops a running show as F6 does
+    EXPECT_FALSE(form.Player().IsRunning());
+    EXPECT_TRUE(music.IsPlaying());
+    EXPECT_EQ(window.LogCount("Остановка проекта"), 2);
+
+    // Stopping the music logs the stop again; the log folds the repeat into one line.
+    window.Key(Qt::Key_F6);
+    EXPECT_FALSE(music.IsPlaying());
+    EXPECT_EQ(window.Log().back(), "Остановка проекта ( X 2 )");
+    EXPECT_FALSE(window.Child<QWidget>("StopBtn").isEnabled());
+    window.Key(Qt::Key_F6);
+    EXPECT_EQ(window.Log().back(), "Остановка проекта ( X 2 )");
+}
+
+TEST(LaunchShowTest, ManualKeysFireTheChannelsOfTheShownPageOnly)
+{
+    TLaunchWindow window;
+    TMainForm& form = window.Form();
+    window.Register({1, 2});  // module 2 has 64 channels
+    window.Key(Qt::Key_F1, Qt::ControlModifier);
+    ASSERT_EQ(form.Player().firingMode, kFiringManual);
+    EXPECT_TRUE(window.Child<QWidget>("CueList").isHidden());
+    EXPECT_FALSE(window.Child<QWidget>("ManualPanel").isHidden());
+
+    window.Key(Qt::Key_Down);  // the first firing module
+    window.Key(Qt::Key_Down);
+    EXPECT_EQ(window.Child<QLabel>("ManualModuleLabel").text(), "2");
+    window.Key(Qt::Key_Right);
+    window.Key(Qt::Key_Right);  // no third page
+    EXPECT_EQ(form.ManualPage(), 1);
+    EXPECT_EQ(window.Child<QLabel>("ManualPageLabel").text(), "2");
+    window.Key(Qt::Key_Left);
+    window.Key(Qt::Key_Left);
+    EXPECT_EQ(form.ManualPage(), 0);
+    window.Key(Qt::Key_Right);
+    EXPECT_EQ(window.Child<QLabel>("LKey0").text(), "41");
+    EXPECT_EQ(window.Child<QLabel>("LKey23").text(), "64");
+    EXPECT_EQ(window.Child<QLabel>("LKey24").text(), "");
+
+    // Keys fire only while the show runs; with no scenario, manual firing may start.
+    window.Key(Qt::Key_Q);
+    EXPECT_EQ(form.Player().FiredCount(), 0);
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F5);
+    ASSERT_TRUE(form.Player().IsRunning());
+    EXPECT_EQ(window.Log().back(), "Точка запуска: 0:00:00");
+
+    window.Key(Qt::Key_Q);
+    EXPECT_EQ(window.Log().back(), "Ручной запуск, пульт: 2, канал: 51");
+    EXPECT_EQ(TextColor(window.Child<QLabel>("BKey10")), QColor(63, 63, 63));
+    EXPECT_EQ(TextColor(window.Child<QLabel>("BKey11")), kBlack);
+    // Beyond the module's 64 channels the key is blank and fires nothing.
+    window.Key(Qt::Key_L);
+    EXPECT_EQ(form.Player().FiredCount(), 1);
+    EXPECT_EQ(window.LogCount("Ручной запуск, пульт: 2, канал: 69"), 0);
+    // A slot key while the show runs is a firing key, not a slot change.
+    window.Key(Qt::Key_2);
+    EXPECT_EQ(form.CurrentSlot(), 0);
+    EXPECT_EQ(window.Log().back(), "Ручной запуск, пульт: 2, канал: 42");
+
+    window.Key(Qt::Key_F6);
+    EXPECT_FALSE(form.Player().IsRunning());
+    window.Key(Qt::Key_W);
+    EXPECT_EQ(form.Player().FiredCount(), 2);
+}
+
+TEST(LaunchShowTest, StepKeyFiresOneTimeStepPerPressInManualMode)
+{
+    TLaunchWindow window;
+    TMainForm& form = window.Form();
+    window.Register({1, 2});
+    window.LoadScenario("0:10.00\t1\t5\n0:10.00\t2\t6\n0:10.00\t30\t#L#60\tmotor\n"
+                        "0:10.00\t1\t7\n0:12.00\t2\t8\n");
+    window.Key(Qt::Key_F1, Qt::ControlModifier);
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F7);  // not running yet
+    EXPECT_EQ(form.Player().FiredCount(), 0);
+    window.Key(Qt::Key_F5);
+    ASSERT_TRUE(form.Player().IsRunning());
+
+    window.Key(Qt::Key_F7);
+    auto log = window.Log();
+    EXPECT_EQ(std::vector<std::string>(log.end() - 3, log.end()),
+              (std::vector<std::string>{"Пошаговый запуск, пульт: 1, канал: 5",
+                                        "Пошаговый запуск, пульт: 2, канал: 6",
+                                        "Пошаговый запуск, пульт: 1, канал: 7"}));
+    EXPECT_EQ(form.Player().FiredCount(), 3) << "a motor cue fires no igniter";
+    auto& list = window.Child<QTreeWidget>("CueList");
+    EXPECT_EQ(list.indexOfTopLevelItem(list.currentItem()), 4);
+
+    window.Key(Qt::Key_F7);
+    EXPECT_EQ(window.Log().back(), "Пошаговый запуск, пульт: 2, канал: 8");
+    window.Key(Qt::Key_F7);  // nothing left
+    EXPECT_EQ(form.Player().FiredCount(), 4);
+    window.Key(Qt::Key_F6);
+}
+
+}  // namespace
+}  // namespace kv

@@ -1,0 +1,51 @@
+#pragma once
+// The console's main window on the demo field, shown, active and driven by real key events
+// through its platform window, as the operator's keyboard drives it.
+
+#include "ConsoleFolder.h"
+#include "console/ConsoleWindows.h"
+#include "console/MainForm.h"
+
+#include <QWidget>
+#include <Qt>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+class TLaunchWindow {
+public:
+    explicit TLaunchWindow(const std::string& settings = {});
+
+    TMainForm& Form() { return windows_->Main(); }
+    const TConsoleFolder& Folder() const { return folder_; }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Registers the demo field's modules as a bus search would find them.
+    void Register(std::initializer_list<int> addresses);
+    // Loads a scenario file with these lines into the current slot through F2.
+    void LoadScenario(const std::string& lines);
+    // Processes events until done or the time is up; the result of the last test of done.
+    static bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+    std::vector<std::string> Log() const;
+    // How many log messages equal line.
+    int LogCount(const std::string& line) const;
+
+    template <typename T>
+    T& Child(const char* name)
+    {
+        T* child = Form().template findChild<T*>(name);
+        if (!child)
+            throw std::runtime_error(std::string("no component ") + name);
+        return *child;
+    }
+
+private:
+    TConsoleFolder folder_;
+    std::unique_ptr<TConsoleWindows> windows_;
+};
+
+}  // namespace kv
