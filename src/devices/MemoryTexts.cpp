@@ -1,7 +1,7 @@
 #include "devices/MemoryTexts.h"
 
 #include "devices/DeviceResults.h"
-#include "support/Localizer.h"
+#include "support/AddedMessages.h"
 
 namespace kv {
 
@@ -13,8 +13,9 @@ std::string MemoryStatusText(int result)
     case kResultMismatch:
         return Localize(85, "Несовпадение сценария в пультах.");
     case kResultNotSupported:
-        // The language files stop at 96, so this one keeps its built-in text.
-        return Localize(97, "Операция не поддерживается данной версией пульта.");
+        return Localize(kMsgNotSupported);
+    case kResultTimeOutsideMemory:
+        return Localize(kMsgTimeOutsideMemory);
     case kLinkNoReply:
         return Localize(84, "Ошибка передачи данных (истекло время ожидания).");
     case kLinkWriteFailed:

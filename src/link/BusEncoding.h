@@ -5,6 +5,9 @@
 
 namespace kv {
 
+// The last show time whose count of 100 ms fits the bus's 16 bits.
+constexpr int kLastBusTimeMs = 0xFFFF * 100 + 99;
+
 // Show time in units of 100 ms, 16 bits, high byte first; later times wrap.
 uint8_t TimeHigh(int ms);
 uint8_t TimeLow(int ms);

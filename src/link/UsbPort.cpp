@@ -1,5 +1,6 @@
 #include "link/UsbPort.h"
 
+#include "support/AddedMessages.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"
 
@@ -39,7 +40,7 @@ std::vector<std::string> ParsePortSetting(const std::string& setting)
         const size_t comma = value.find(',', start);
         const std::string path = Trimmed(value.substr(start, comma - start));
         if (path.empty() || path.front() != '/') {
-            WriteLog("Неизвестное значение [link] Port: \"" + value + "\", выбрано auto", 1);
+            WriteLog(Localize(kMsgUnknownPort) + " \"" + value + "\"" + Localize(kMsgPortTakenAsAuto));
             return {};
         }
         paths.push_back(path);

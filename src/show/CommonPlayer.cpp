@@ -9,7 +9,8 @@
 #include "show/MotorCue.h"
 #include "show/ProjectList.h"
 #include "show/ShowClock.h"
-#include "support/Localizer.h"
+#include "link/BusEncoding.h"
+#include "support/AddedMessages.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"
 
@@ -98,18 +99,20 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     timer_->SetEnabled(true);
     // "Start at 0" before the clock is there would fire the modules' first cues early.
     awaitingZero_ = from < 0;
+    beyondBusTime_ = false;
     if (controlMode == kControlAutonomous && firingMode != kFiringManual && !awaitingZero_)
-        port_.SendClock(currentTime, true);
+        BroadcastTime(now);
     if (!joinSoundtrack)
         port_.SendStartNotice(currentTime);
     RaiseStateChange();
 }
 
-void TCommonPlayer::Stop(bool stopSoundtrack)
+void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 {
     timer_->SetEnabled(false);
     soundtrackPending_ = false;
-    port_.SendClock(currentTime, false);
+    if (broadcastStop)
+        port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false);
     port_.SendStopNotice(currentTime);
     if (stopSoundtrack && soundtrack_.Loaded() && soundtrack_.IsPlaying())
         soundtrack_.StopPlaying();
@@ -202,17 +205,27 @@ void TCommonPlayer::RunAutonomousCues(uint32_t now)
 {
     if (clock_ < 0)
         awaitingZero_ = true;
-    else if (awaitingZero_ || IntervalPassed(lastTimeBroadcast_, now, timeBroadcastInterval)) {
-        port_.SendClock(currentTime, true);
-        lastTimeBroadcast_ = now;
-        awaitingZero_ = false;
-    }
-    // The modules fire from their memory: the shot is only recorded.
-    if (CueDue(nextCue))
+    else if (awaitingZero_ || IntervalPassed(lastTimeBroadcast_, now, timeBroadcastInterval))
+        BroadcastTime(now);
+    // The modules fire from their memory: the shots are only recorded, every one of them.
+    while (IsRunning() && CueDue(nextCue))
         HandleCue(Cues()[static_cast<size_t>(nextCue++)], true);
     const int32_t duration = scenario ? scenario->Duration() : 0;
     if (static_cast<int64_t>(clock_) >= static_cast<int64_t>(duration) + kEndPauseMs)
         EndShow();
+}
+
+void TCommonPlayer::BroadcastTime(uint32_t now)
+{
+    lastTimeBroadcast_ = now;
+    awaitingZero_ = false;
+    if (currentTime <= kLastBusTimeMs) {
+        port_.SendClock(currentTime, true);
+        return;
+    }
+    if (!beyondBusTime_)
+        WriteLog(Localize(kMsgClockBeyondBusTime));
+    beyondBusTime_ = true;
 }
 
 void TCommonPlayer::EndShow()
@@ -226,7 +239,7 @@ void TCommonPlayer::EndShow()
 void TCommonPlayer::HandleCue(const TCue& cue, bool noSend)
 {
     if (!cue.IsExecutable()) {
-        WriteLog("Пропущена команда сценария, пульт: " + ShotText(cue.module, cue.channel));
+        WriteLog(Localize(kMsgSkippedCue) + " " + ShotText(cue.module, cue.channel));
         return;
     }
     if (!cue.IsMotor())
@@ -286,7 +299,7 @@ void TCommonPlayer::HandleMessage(const TFrameRecord& message)
         return;
     }
     if (message[0] == kClockMessage && message[3] == kClockStopForm) {
-        Stop(false);
+        Halt(false, false);
         if (OnRemoteStop)
             OnRemoteStop();
     }

@@ -46,7 +46,8 @@ public:
     void UnloadSoundtrack();
     // Also restarts a running show at from.
     virtual void Start(int32_t from);
-    virtual void Stop(bool stopSoundtrack);
+    // Tells the other stations and the modules to stop too.
+    void Stop(bool stopSoundtrack) { Halt(stopSoundtrack, true); }
     // Every frame from the bus, after the registry has seen it.
     virtual void HandleMessage(const TFrameRecord& message);
     // manual: the operator's key (a high-voltage module is charged first); noSend: record
@@ -85,6 +86,9 @@ protected:
     // joinSoundtrack: the soundtrack plays already and the show joins it where it is, so it
     // is not repositioned and no start notice goes out.
     void BeginShow(int32_t from, bool joinSoundtrack);
+    // broadcastStop false: a stop heard from the bus, which every station heard already;
+    // passed on, two stations would stop each other without end.
+    virtual void Halt(bool stopSoundtrack, bool broadcastStop);
     std::span<const TCue> Cues() const;
     uint32_t LastFireTick() const { return lastFireTick_; }
 
@@ -98,6 +102,7 @@ private:
     bool CueDue(int32_t index) const;
     void RunDirectCues();
     void RunAutonomousCues(uint32_t now);
+    void BroadcastTime(uint32_t now);
     void EndShow();
     // noSend: autonomous control, where motor cues are passed over.
     void HandleCue(const TCue& cue, bool noSend);
@@ -113,6 +118,8 @@ private:
     bool soundtrackPending_ = false;
     // In autonomous control no time goes out while the clock is below 0.
     bool awaitingZero_ = false;
+    // Past the bus's 16-bit time the broadcast would wrap to an early time: it ends, once.
+    bool beyondBusTime_ = false;
     uint32_t startTick_ = 0;
     uint32_t lastTimeReport_ = 0;
     uint32_t lastTimeBroadcast_ = 0;

@@ -41,9 +41,9 @@ void TExtPlayer::StartFromSoundtrack()
     BeginShow(static_cast<int32_t>(Soundtrack().TimePosition()), true);
 }
 
-void TExtPlayer::Stop(bool stopSoundtrack)
+void TExtPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 {
-    TCommonPlayer::Stop(stopSoundtrack);
+    TCommonPlayer::Halt(stopSoundtrack, broadcastStop);
     armed = false;
 }
 

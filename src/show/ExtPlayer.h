@@ -26,7 +26,6 @@ public:
     // Measures and classifies one fired channel, no sooner than 200 ms after the last shot.
     void IdleWork() override;
     void Start(int32_t from) override;
-    void Stop(bool stopSoundtrack) override;
     void HandleMessage(const TFrameRecord& message) override;
     int Fire(int module, int channel, bool noSend, bool manual) override;
 
@@ -44,6 +43,9 @@ public:
     TConnectThresholds thresholds;
     std::function<void(int module, int channel)> OnChecked;
     std::function<void(int module, int channel)> OnFired;
+
+protected:
+    void Halt(bool stopSoundtrack, bool broadcastStop) override;
 
 private:
     void ClearFired();

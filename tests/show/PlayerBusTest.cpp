@@ -4,6 +4,8 @@
 
 #include "devices/HVControl.h"
 
+#include <algorithm>
+
 namespace kvtest {
 namespace {
 
@@ -42,20 +44,67 @@ TEST_F(PlayerBus, AnswersStatusQueriesToEveryStationOrToThisOne)
     EXPECT_EQ(Head(answers[1]), Bytes({0x04, 0x21, 0x01, self, 79, 255}));
 }
 
-TEST_F(PlayerBus, RemoteStopStopsTheShowAndIsReported)
+TEST_F(PlayerBus, RemoteStopStopsTheShowAndIsReportedWithoutPassingItOn)
 {
     show->LoadScenario("10 1 1\n");
     Player().HandleMessage(TFrameRecord{0x90, 0, 0, 0, 0, 255});  // a station's, not a stop
     Start(0);
     platform.Advance(1000);
+    show->field->ClearRecord();
     Player().HandleMessage(TFrameRecord{0x90, 0, 10, 0, 0, 0});
     EXPECT_FALSE(Player().IsRunning());
     EXPECT_EQ(events, (std::vector<std::string>{"start", "stop", "remote stop"}));
+    EXPECT_TRUE(show->Sent(0x90).empty()) << "every station heard that stop already";
+    EXPECT_EQ(show->Sent(0x11).size(), 1u);
+    ASSERT_EQ(show->Sent(0x88).size(), 1u);
+    EXPECT_EQ(show->Sent(0x88)[0].bytes[5], 5) << "the high voltage goes off";
     platform.Advance(10000);
     EXPECT_TRUE(show->Shots().empty());
 
     Player().HandleMessage(TFrameRecord{0x90, 0, 10, 0, 0, 0});
     EXPECT_EQ(events.back(), "remote stop") << "also while stopped";
+}
+
+// This test once saw two stations stop each other without end: each stop heard from the bus
+// was broadcast again, and the other station obeyed it.
+TEST_F(PlayerBus, TwoStationsOnOneBusStopOnceEach)
+{
+    TShowField other(std::make_shared<kv::TPlatformFieldClock>());
+    other.AddModule(Module(2));
+    other.Connect();
+    show->LoadScenario("10 1 1\n");
+    other.LoadScenario("10 2 1\n");
+    Start(0);
+    other.player->Start(0);
+    platform.Advance(1000);
+    show->field->ClearRecord();
+    other.field->ClearRecord();
+    Player().Stop(false);
+
+    // What one station puts on the bus the other hears, until the bus is quiet.
+    size_t heardThere = 0;
+    size_t heardHere = 0;
+    const auto relay = [](TShowField& from, kv::TExtPlayer& to, size_t& heard) {
+        const std::vector<kv::TFrameEntry> sent = from.Sent();
+        for (; heard < sent.size(); ++heard) {
+            TFrameRecord record{};
+            std::copy_n(sent[heard].bytes.begin(), record.size(), record.begin());
+            to.HandleMessage(record);
+        }
+    };
+    for (int round = 0; round < 20; ++round) {
+        const size_t before = heardThere + heardHere;
+        relay(*show, *other.player, heardThere);
+        relay(other, Player(), heardHere);
+        if (heardThere + heardHere == before)
+            break;
+    }
+    EXPECT_FALSE(Player().IsRunning());
+    EXPECT_FALSE(other.player->IsRunning());
+    EXPECT_EQ(show->Sent(0x90).size(), 1u) << "the one stop of the operator's key";
+    EXPECT_TRUE(other.Sent(0x90).empty());
+    EXPECT_EQ(show->Sent(0x11).size(), 1u);
+    EXPECT_EQ(other.Sent(0x11).size(), 1u);
 }
 
 TEST_F(PlayerBus, ExternalStartWhenArmedAnsweredEitherWay)

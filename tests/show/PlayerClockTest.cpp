@@ -172,6 +172,41 @@ TEST_F(PlayerClock, AutonomousStartBeforeZeroTellsTheModulesNothingUntilTheClock
     }
 }
 
+// This test once saw one cue recorded per tick: a finale went mostly unlogged and unchecked
+// although the modules fired all of it.
+TEST_F(PlayerClock, AutonomousFinaleRecordsAndLogsEveryCueThatFallsDue)
+{
+    std::string text;
+    for (int channel = 1; channel <= 20; ++channel)
+        text += "2 1 " + std::to_string(channel) + "\n2 2 " + std::to_string(channel) + "\n";
+    show->LoadScenario(text);
+    Player().controlMode = kv::kControlAutonomous;
+    Start(0);
+    ASSERT_TRUE(RunUntilStopped(5000));
+    ASSERT_EQ(Player().FiredCount(), 40);
+    for (int channel = 1; channel <= 20; ++channel) {
+        EXPECT_TRUE(Logged("Запуск, пульт: 1, канал: " + std::to_string(channel)));
+        EXPECT_TRUE(Logged("Запуск, пульт: 2, канал: " + std::to_string(channel)));
+    }
+}
+
+TEST_F(PlayerClock, AutonomousBroadcastEndsOnceTheTimeNoLongerFitsTheBus)
+{
+    show->LoadScenario("1:49:14.00 1 1\n");  // 6 554 000 ms: count 65540 of 100 ms
+    Player().controlMode = kv::kControlAutonomous;
+    Start(6553000);
+    ASSERT_TRUE(RunUntilStopped(5000));
+    std::vector<std::vector<uint8_t>> clocks;
+    for (const kv::TFrameEntry& frame : show->Sent(0x90))
+        clocks.push_back(Head(frame));
+    EXPECT_EQ(clocks, (std::vector<std::vector<uint8_t>>{{0x90, 0xFF, 0xFA, 0x80, 0, 0},
+                                                        {0x90, 0xFF, 0xFF, 0, 0, 0}}))
+        << "no wrapped, early time; the stop held at the last time the bus can carry";
+    EXPECT_EQ(std::count(platform.debugLines.begin(), platform.debugLines.end(),
+                         "Время шоу вне диапазона передачи, трансляция времени прекращена"),
+              1);
+}
+
 TEST_F(PlayerClock, EmptyScenarioStopsAtOnceDirectOrAtHalfASecondAutonomous)
 {
     Start(0);

@@ -1,0 +1,35 @@
+#pragma once
+// Texts added after the original message table, numbered on from its last id (96) so that
+// the n-th key of a language file's strings section still translates id n. New texts take the
+// next free id here; an id is never reused.
+
+#include "support/Localizer.h"
+
+namespace kv {
+
+struct TMessage {
+    int id;
+    const char* text;
+};
+
+inline std::string Localize(const TMessage& message)
+{
+    return Localize(message.id, message.text);
+}
+
+inline constexpr TMessage kMsgNotSupported{97, "Операция не поддерживается данной версией пульта."};
+inline constexpr TMessage kMsgSkippedCue{98, "Пропущена команда сценария, пульт:"};
+// 99: the console's question about a start time already past.
+inline constexpr TMessage kMsgUnknownPort{100, "Неизвестное значение [link] Port:"};
+inline constexpr TMessage kMsgPortTakenAsAuto{101, ", выбрано auto"};
+inline constexpr TMessage kMsgTimeOutsideMemory{102, "Время команды вне диапазона памяти пульта."};
+inline constexpr TMessage kMsgCuesOutsideMemory{
+    103, "В сценарии есть команды, время которых не помещается в память пультов..."};
+inline constexpr TMessage kMsgClockBeyondBusTime{
+    104, "Время шоу вне диапазона передачи, трансляция времени прекращена"};
+inline constexpr TMessage kMsgConverterNotOpened{105, "Преобразователь не открыт:"};
+inline constexpr TMessage kMsgJoinDialout{
+    106, "Добавьте пользователя в группу dialout и войдите в систему заново."};
+inline constexpr TMessage kMsgConvertersTaken{107, "Выбраны преобразователи:"};
+
+}  // namespace kv
