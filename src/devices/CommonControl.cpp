@@ -7,6 +7,7 @@
 #include "support/Platform.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kv {
 
@@ -146,7 +147,8 @@ int TCommonControl::ClassifyChannel(int channel, double value,
     } else if (deviceType <= 2 && version < kVersionResistance) {
         channelState_[channel] = value >= kOldFirmwareConnected ? kChannelConnected : kChannelOpen;
     } else if (deviceType <= 2) {
-        const double ohms = value * 100;
+        // The reading is a count of 0.1 ohm: value x 100 would put 29 ohms at 28.999...
+        const double ohms = std::round(value * 1000) / 10;
         channelValue_[channel] = ohms;
         if (ohms < thresholds.connectResistLo)
             channelState_[channel] = kChannelFault;  // short circuit

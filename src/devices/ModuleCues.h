@@ -2,15 +2,13 @@
 // Which cues of a scenario go into which device memory, and how a read-back is judged.
 
 #include "devices/ScenarioCue.h"
+#include "devices/StoredCueTime.h"
 
 #include <string>
 
 namespace kv {
 
 class TCommonControl;
-
-// The time every module record leaves empty: the largest 16-bit count of 100 ms.
-constexpr int32_t kEmptyCueTime = 6553500;
 
 // A motor module keeps motor cues only, any other module firing cues on its tables only.
 bool BelongsToModule(const TScenarioCue& cue, const TCommonControl& module);

@@ -44,7 +44,9 @@ int TModuleTransfer::EraseModule(TCommonControl& module, int index)
         Progress(Percent(eraseDone_, eraseTotal_), index, module.channelCount, module.address);
         return 0;
     }
-    for (int channel = 0; channel < module.channelCount && !aborted_; ++channel) {
+    // Channel 512 would go out as channel number 0 and erase nothing.
+    for (int channel = 0; channel < module.channelCount && FitsModuleMemory(channel) && !aborted_;
+         ++channel) {
         if (const int result =
                 port_.WriteCue(module.address, module.converterIndex, kEmptyCueTime, channel))
             return result;

@@ -33,6 +33,8 @@ private:
     void Progress(int percent, int index, int channel, int address);
     void SortCues(TCueView cues);
 
+    // Whether every cue of the module has a time its memory can hold.
+    bool TimesFit(const TCommonControl& module) const;
     int WriteModule(TCommonControl& module, int index);
     int VerifyModule(TCommonControl& module, int index);
     // Empties what a module must not keep from an earlier scenario.

@@ -14,8 +14,19 @@ namespace {
 constexpr uint8_t kMotorModuleType = 4;
 }
 
+bool TModuleTransfer::TimesFit(const TCommonControl& module) const
+{
+    for (const TScenarioCue& cue : cues_)
+        if (BelongsToModule(cue, module) && !TimeFitsMemory(cue.time))
+            return false;
+    return true;
+}
+
 int TModuleTransfer::WriteModule(TCommonControl& module, int index)
 {
+    // Refused whole: half a scenario in memory would fire as a show of its own.
+    if (!TimesFit(module))
+        return kResultTimeOutsideMemory;
     const int address = module.address;
     const int converter = module.converterIndex;
     const int attempts = module.attemptMode;
@@ -77,6 +88,9 @@ void TModuleTransfer::PadChannels(TCommonControl& module, const std::vector<bool
 
 int TModuleTransfer::VerifyModule(TCommonControl& module, int index)
 {
+    // Reduced to the memory's 16 bits, such a time would compare equal to a wrong one.
+    if (!TimesFit(module))
+        return kResultTimeOutsideMemory;
     const int address = module.address;
     const int converter = module.converterIndex;
     const int attempts = module.attemptMode;

@@ -8,8 +8,22 @@
 
 namespace kv {
 
+namespace {
+
+bool ControllerTimesFit(TCueView cues)
+{
+    for (size_t i = 0; i < cues.size(); ++i)
+        if (BelongsToController(cues[i]) && !TimeFitsMemory(cues[i].time))
+            return false;
+    return true;
+}
+
+}  // namespace
+
 int TRemoteControl::WriteScenario(TCueView cues)
 {
+    if (!ControllerTimesFit(cues))
+        return kResultTimeOutsideMemory;
     const int64_t count = static_cast<int64_t>(cues.size());
     bool aborted = false;
     for (int64_t i = 0; i < count && !aborted; ++i) {
@@ -32,6 +46,8 @@ int TRemoteControl::VerifyScenario(TCueView cues)
         if (const int result = Identify())
             return result;
     }
+    if (!ControllerTimesFit(cues))
+        return kResultTimeOutsideMemory;
     const int64_t count = static_cast<int64_t>(cues.size());
     bool aborted = false;
     int record = 0;

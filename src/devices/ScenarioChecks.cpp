@@ -1,7 +1,8 @@
 #include "devices/ScenarioChecks.h"
 
 #include "devices/Controls.h"
-#include "support/Localizer.h"
+#include "devices/StoredCueTime.h"
+#include "support/AddedMessages.h"
 
 #include <set>
 
@@ -25,6 +26,27 @@ std::vector<int> ModulesWithEarlyCues(const TControls& controls, TCueView cues)
     return {marked.begin(), marked.end()};
 }
 
+std::vector<int> ModulesWithCuesOutsideMemory(TCueView cues)
+{
+    std::set<int> marked;
+    for (size_t i = 0; i < cues.size(); ++i)
+        if (!TimeFitsMemory(cues[i].time))
+            marked.insert(cues[i].module);
+    return {marked.begin(), marked.end()};
+}
+
+std::vector<TScenarioWarning> ScenarioWarnings(const TControls& controls, TCueView cues,
+                                               bool write)
+{
+    std::vector<TScenarioWarning> found{{MissingModulesMessage(), MissingModules(controls, cues)}};
+    if (write) {
+        found.push_back({EarlyCuesMessage(), ModulesWithEarlyCues(controls, cues)});
+        found.push_back({CuesOutsideMemoryMessage(), ModulesWithCuesOutsideMemory(cues)});
+    }
+    std::erase_if(found, [](const TScenarioWarning& warning) { return warning.modules.empty(); });
+    return found;
+}
+
 std::string ModuleListText(const std::vector<int>& modules)
 {
     std::string text;
@@ -41,6 +63,11 @@ std::string MissingModulesMessage()
 std::string EarlyCuesMessage()
 {
     return Localize(48, "Сценарий может быть воспроизведен некорректно...");
+}
+
+std::string CuesOutsideMemoryMessage()
+{
+    return Localize(kMsgCuesOutsideMemory);
 }
 
 }  // namespace kv

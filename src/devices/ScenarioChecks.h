@@ -1,7 +1,7 @@
 #pragma once
 // The checks before a scenario goes into the modules' memory: modules the scenario needs
-// that are not on the bus, and registered modules with cues at 0 ms or earlier. The operator
-// sees the list and decides.
+// that are not on the bus, registered modules with cues at 0 ms or earlier, and modules with
+// cue times no memory can hold. The operator sees the lists and decides.
 
 #include "devices/ScenarioCue.h"
 
@@ -16,9 +16,23 @@ class TControls;
 std::vector<int> MissingModules(const TControls& controls, TCueView cues);
 // Registered devices with a cue at 0 ms or earlier, ascending, each once.
 std::vector<int> ModulesWithEarlyCues(const TControls& controls, TCueView cues);
+// Every module with a cue below 0 or at or after the empty time (1:49:13.5), ascending, each
+// once: the write refuses such a module, the remote controller such a scenario.
+std::vector<int> ModulesWithCuesOutsideMemory(TCueView cues);
+
+struct TScenarioWarning {
+    std::string message;
+    std::vector<int> modules;
+};
+// The checks that found modules, in the order the operator is asked: missing modules (write
+// and verify), early cues and cues outside memory (write only).
+std::vector<TScenarioWarning> ScenarioWarnings(const TControls& controls, TCueView cues,
+                                               bool write);
+
 // "3, 7, 12"
 std::string ModuleListText(const std::vector<int>& modules);
 std::string MissingModulesMessage();
 std::string EarlyCuesMessage();
+std::string CuesOutsideMemoryMessage();
 
 }  // namespace kv

@@ -2,17 +2,19 @@
 
 namespace kv {
 
+bool TimeFitsMemory(int32_t time)
+{
+    return time >= 0 && time < kEmptyCueTime;
+}
+
 int32_t StoredCueTime(int32_t time, TTimeSteps steps)
 {
-    const int32_t count = static_cast<uint16_t>(time / 100);  // the 16-bit wrap of the bus
+    const int32_t count = time / 100;
     if (steps == TTimeSteps::Steps100ms)
         return count * 100;
     const int32_t tens = (time / 10) % 10;
     const int32_t units = steps == TTimeSteps::Steps2ms ? 2 * ((time % 10) / 2) : 0;
-    // The digits share one byte, so out-of-range digits of odd times wrap as on the bus.
-    const uint8_t digits = static_cast<uint8_t>(16 * tens + units);
-    const int32_t fine = steps == TTimeSteps::Steps2ms ? (digits & 0x0E) : 0;
-    return count * 100 + (digits >> 4) * 10 + fine;
+    return count * 100 + tens * 10 + units;
 }
 
 }  // namespace kv

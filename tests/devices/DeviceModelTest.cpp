@@ -89,8 +89,8 @@ TEST_F(DeviceModel, LinkQualityWindowKeepsOneGoodPollWhenQualityWasFair)
 
 TEST_F(DeviceModel, ClassificationAtTheExactThresholds)
 {
-    AddModule({.address = 3, .version = 0x268, .channels = 6,
-               .channelOhms = {1.0, 20.0, 200.0, 0.5, 10.0, kOpenOhms}});
+    AddModule({.address = 3, .version = 0x268, .channels = 8,
+               .channelOhms = {1.0, 20.0, 200.0, 0.5, 10.0, kOpenOhms, 29.0, 57.0}});
     AddModule({.address = 4, .version = 0x267, .channels = 2, .channelOhms = {8.0, kOpenOhms}});
     AddModule({.kind = TModuleKind::HighVoltage, .address = 5, .channels = 4,
                .channelOhms = {6.5, 6.5, 6.5, 6.5}});
@@ -114,6 +114,17 @@ TEST_F(DeviceModel, ClassificationAtTheExactThresholds)
     EXPECT_EQ(classify(ohms, 5), kChannelOpen);
     EXPECT_EQ(ohms.ConnectedCount(), 2);
     EXPECT_EQ(ohms.CountChannelsInState(kChannelFault), 2);
+    // 290 and 570 counts of 0.1 ohm: taken as 0.29 x 100 they fell just below the threshold.
+    const TConnectThresholds operatorSet{.connectResistLo = 1, .connectResist = 29,
+                                         .connectResistHi = 57};
+    double value = 0;
+    ASSERT_EQ(ohms.MeasureChannel(6, value), 0);
+    ohms.ClassifyChannel(6, value, operatorSet);
+    EXPECT_EQ(ohms.ChannelState(6), kChannelFault) << "exactly ConnectResist";
+    EXPECT_DOUBLE_EQ(ohms.ChannelValue(6), 29.0);
+    ASSERT_EQ(ohms.MeasureChannel(7, value), 0);
+    ohms.ClassifyChannel(7, value, operatorSet);
+    EXPECT_EQ(ohms.ChannelState(7), kChannelOpen) << "exactly ConnectResistHi";
 
     auto& old = Registered<TAutoControl>(4);
     EXPECT_EQ(classify(old, 0), kChannelConnected);

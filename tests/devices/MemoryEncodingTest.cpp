@@ -19,12 +19,16 @@ TEST(StoredCueTime, ReducesToTheStepsTheWriteEncodes)
     EXPECT_EQ(StoredCueTime(12998, TTimeSteps::Steps2ms), 12998);
 }
 
-TEST(StoredCueTime, WrapsTheHundredMillisecondCountAtSixteenBits)
+// This test once pinned the 16-bit wrap (6 553 657 ms compared as 56 ms), which let a cue
+// written 108 minutes early pass verification. Such times are now never written or compared.
+TEST(StoredCueTime, OnlyTimesBelowTheEmptyTimeFitMemory)
 {
-    EXPECT_EQ(StoredCueTime(6553500, TTimeSteps::Steps10ms), 6553500);
-    EXPECT_EQ(StoredCueTime(6553600, TTimeSteps::Steps10ms), 0);
-    EXPECT_EQ(StoredCueTime(6553657, TTimeSteps::Steps2ms), 56);
-    EXPECT_EQ(StoredCueTime(6553657, TTimeSteps::Steps100ms), 0);
+    EXPECT_TRUE(TimeFitsMemory(0));
+    EXPECT_TRUE(TimeFitsMemory(6553499));
+    EXPECT_EQ(StoredCueTime(6553499, TTimeSteps::Steps2ms), 6553498);
+    EXPECT_FALSE(TimeFitsMemory(6553500)) << "reads as an unused record";
+    EXPECT_FALSE(TimeFitsMemory(6553657));
+    EXPECT_FALSE(TimeFitsMemory(-1));
 }
 
 TEST(MotorCue, ParametersByMeaningWhateverTheKindKeepsWhere)

@@ -195,15 +195,29 @@ TEST_F(OperatorProcedures, AddressChangeRefusesWhatTwoModulesWouldShare)
     EXPECT_EQ(registry->FindByAddress(12), first);
 }
 
-TEST_F(OperatorProcedures, ChecksListMissingModulesAndEarlyCues)
+TEST_F(OperatorProcedures, ChecksListMissingModulesEarlyCuesAndTimesMemoryCannotHold)
 {
     const std::vector<TScenarioCue> cues = {
         {.time = 0, .module = 9}, {.time = 500, .module = 7}, {.time = -20, .module = 4},
-        {.time = 10, .module = 300}, {.time = -5, .module = 7}, {.time = 700, .module = 4}};
-    EXPECT_EQ(MissingModules(*registry, cues), (std::vector<int>{7, 300}));
+        {.time = 10, .module = 300}, {.time = -5, .module = 7}, {.time = 700, .module = 4},
+        {.time = 6553499, .module = 9}, {.time = 6553500, .module = 2},
+        {.time = 6600000, .module = 12}};
+    EXPECT_EQ(MissingModules(*registry, cues), (std::vector<int>{2, 7, 12, 300}));
     EXPECT_EQ(ModulesWithEarlyCues(*registry, cues), (std::vector<int>{4, 9}));
+    EXPECT_EQ(ModulesWithCuesOutsideMemory(cues), (std::vector<int>{2, 4, 7, 12}));
     EXPECT_EQ(ModuleListText({4, 9, 12}), "4, 9, 12");
     EXPECT_EQ(ModuleListText({}), "");
+
+    const std::vector<TScenarioWarning> beforeWrite = ScenarioWarnings(*registry, cues, true);
+    ASSERT_EQ(beforeWrite.size(), 3u);
+    EXPECT_EQ(beforeWrite[2].message,
+              "В сценарии есть команды, время которых не помещается в память пультов...");
+    EXPECT_EQ(beforeWrite[2].modules, (std::vector<int>{2, 4, 7, 12}));
+    const std::vector<TScenarioWarning> beforeVerify = ScenarioWarnings(*registry, cues, false);
+    ASSERT_EQ(beforeVerify.size(), 1u);
+    EXPECT_EQ(beforeVerify[0].modules, (std::vector<int>{2, 7, 12, 300}));
+    EXPECT_TRUE(ScenarioWarnings(*registry, std::vector{TScenarioCue{.time = 10, .module = 4}},
+                                 true).empty());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "devices/BlackBoxRecord.h"
 #include "devices/CommonControl.h"
 #include "devices/DeviceResults.h"
+#include "devices/MemoryTexts.h"
 #include "devices/RemoteControl.h"
 #include "field/SimRemote.h"
 
@@ -99,6 +100,57 @@ TEST_F(ScenarioTransfer, OldFirmwareLosesStaleChannelTimesInTheGaps)
     EXPECT_EQ(HeldCues(5), (TCues{{1000, 0}, {2000, 5}}));
 }
 
+// Memory keeps 16 bits of 100 ms. These tests once saw 1:50:00 written as 46.4 s (a shot
+// 108 minutes early in a stand-alone show) and verified "OK", because the verification
+// reduced the cue time with the same wrap; and the empty time written as a cue that never fires.
+TEST_F(ScenarioTransfer, CueTimesNoMemoryCanHoldAreRefusedNeverWrapped)
+{
+    AddModule({.address = 3, .version = 0x36B, .channels = 8});  // fine, acknowledged
+    AddModule({.address = 4, .version = 0x150, .channels = 8});  // record list, plain
+    AddModule({.address = 5, .version = 0x147, .channels = 8});  // one time per channel
+    AddModule({.kind = TModuleKind::Motor, .address = 6, .version = 0x165, .channels = 2});
+    AddDevice(std::make_unique<TSimRemote>(TRemoteSetup{.version = 0x146}));
+    Connect();
+    for (int address : {3, 4, 5, 6})
+        registry->AddOrRefresh(address, 0);
+    for (int address : {3, 4, 5, 6}) {
+        const auto cues = [address](int32_t second) {
+            if (address == 6)
+                return std::vector{Motor(1000, 6, kKindCenter, 100, 0),
+                                   Motor(second, 6, kKindCenter, 100, 0)};
+            return std::vector{Fire(1000, address, 0), Fire(second, address, 1)};
+        };
+        const auto writesTo = [this, address] {
+            size_t count = 0;
+            for (const TFrameEntry& write : SentFrames(0x91))
+                count += write.bytes[5] == address;
+            return count;
+        };
+        for (const int32_t time : {6600000, 6553500, 6553599, -100}) {
+            field->ClearRecord();
+            EXPECT_EQ(registry->WriteScenario(cues(time)), kResultTimeOutsideMemory)
+                << address << " at " << time;
+            EXPECT_EQ(writesTo(), 0u) << "nothing of that module is written";
+        }
+        ASSERT_EQ(registry->WriteScenario(cues(46400)), 0);
+        EXPECT_EQ(registry->VerifyScenario(cues(6600000)), kResultTimeOutsideMemory)
+            << address << ": never counted as verified";
+        EXPECT_EQ(registry->VerifyScenario(cues(6553499)), kResultMismatch)
+            << "the last time that fits is compared as it is";
+    }
+    EXPECT_EQ(MemoryStatusText(kResultTimeOutsideMemory),
+              "Время команды вне диапазона памяти пульта.");
+
+    auto& remote = Registered<TRemoteControl>(0);
+    field->ClearRecord();
+    EXPECT_EQ(remote.WriteScenario(std::vector{Fire(1000, 3, 0), Fire(6553500, 3, 1)}),
+              kResultTimeOutsideMemory);
+    EXPECT_TRUE(SentFrames(0x91).empty());
+    ASSERT_EQ(remote.WriteScenario(std::vector{Fire(1000, 3, 0), Fire(46400, 3, 1)}), 0);
+    EXPECT_EQ(remote.VerifyScenario(std::vector{Fire(1000, 3, 0), Fire(6600000, 3, 1)}),
+              kResultTimeOutsideMemory);
+}
+
 TEST_F(ScenarioTransfer, TheLastOfFiveHundredTwelveChannelsDoesNotFitModuleMemory)
 {
     // A memory record holds channel numbers up to 511; channel 512 would be cut to 0.
@@ -129,6 +181,15 @@ TEST_F(ScenarioTransfer, TheLastOfFiveHundredTwelveChannelsDoesNotFitModuleMemor
         EXPECT_NE(write.bytes[3] + 256 * (write.bytes[4] & 1), 0) << DescribeFrame(write);
     }
     EXPECT_EQ(toModule5, 511u);
+
+    // Nor the erase, which once wrote the empty time to channel number 0 last.
+    field->ClearRecord();
+    ASSERT_EQ(registry->EraseScenario(), 0);
+    const std::vector<TFrameEntry> erased = SentFrames(0x91);
+    ASSERT_EQ(erased.size(), 511u);
+    for (const TFrameEntry& write : erased)
+        EXPECT_NE(write.bytes[3] + 256 * (write.bytes[4] & 1), 0) << DescribeFrame(write);
+    EXPECT_EQ(HeldCues(5).size(), 0u);
 }
 
 TEST_F(ScenarioTransfer, ModuleWithoutCuesGetsOnlyEmptyRecords)

@@ -20,20 +20,14 @@ namespace kv {
 
 namespace {
 
-// The present-warning window: the message, the modules, and "Продолжить" or "Отмена".
-bool GoOnDespite(const std::string& message, const std::vector<int>& modules)
-{
-    if (modules.empty())
-        return true;
-    return Platform().MessageBox(message + "\n" + ModuleListText(modules),
-                                 Localize(68, "Предупреждение"), TButtons::YesNo) == TAnswer::Yes;
-}
-
+// The present-warning window for each: the message, the modules, and "Продолжить" or "Отмена".
 bool ChecksPass(const TControls& controls, TCueView cues, bool write)
 {
-    if (!GoOnDespite(MissingModulesMessage(), MissingModules(controls, cues)))
-        return false;
-    return !write || GoOnDespite(EarlyCuesMessage(), ModulesWithEarlyCues(controls, cues));
+    for (const TScenarioWarning& warning : ScenarioWarnings(controls, cues, write))
+        if (Platform().MessageBox(warning.message + "\n" + ModuleListText(warning.modules),
+                                  Localize(68, "Предупреждение"), TButtons::YesNo) != TAnswer::Yes)
+            return false;
+    return true;
 }
 
 int RunOperation(TCtlSession& session, const TCtlArguments& arguments, const TProjectList& list)
