@@ -13,10 +13,14 @@ constexpr std::string_view kSimPrefix = "sim:";
 
 }  // namespace
 
-std::unique_ptr<TCommonPort> MakeTransport(const std::string& portSetting, std::string* problem)
+std::unique_ptr<TCommonPort> MakeTransport(const std::string& portSetting, std::string* problem,
+                                           std::function<void(const std::string& text)> onOpenProblem)
 {
-    if (!portSetting.starts_with(kSimPrefix))
-        return std::make_unique<TUSBPort>(kMaxConverters, portSetting);
+    if (!portSetting.starts_with(kSimPrefix)) {
+        auto port = std::make_unique<TUSBPort>(kMaxConverters, portSetting);
+        port->OnOpenProblem = std::move(onOpenProblem);
+        return port;
+    }
     std::string reason;
     auto field = LoadField(portSetting.substr(kSimPrefix.size()), reason);
     if (!field)

@@ -4,14 +4,17 @@
 
 #include "link/CommonPort.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace kv {
 
 // A field file that cannot be used gives a transport with no converters (it never
-// connects) and the reason in problem.
-std::unique_ptr<TCommonPort> MakeTransport(const std::string& portSetting,
-                                           std::string* problem = nullptr);
+// connects) and the reason in problem. onOpenProblem hears of every converter that will not
+// open (it is logged in any case).
+std::unique_ptr<TCommonPort> MakeTransport(
+    const std::string& portSetting, std::string* problem = nullptr,
+    std::function<void(const std::string& text)> onOpenProblem = {});
 
 }  // namespace kv

@@ -14,6 +14,9 @@ namespace {
 
 constexpr size_t kMaxInfoLength = 255;
 const char* const kFtdiVendor = "0403";
+// The serial port drivers of the bridge chips (ch341's port driver is called ch341-uart).
+const std::set<std::string> kBridgeDrivers = {"ftdi_sio", "ch341", "ch341-uart", "cp210x",
+                                              "pl2303"};
 
 std::string FirstLine(const fs::path& file)
 {
@@ -49,6 +52,8 @@ ConverterInfo DescribeTty(const std::string& name, const TDeviceRoots& roots)
     info.path = (fs::path(roots.dev) / name).string();
     std::error_code error;
     fs::path dir = fs::canonical(fs::path(roots.sysfs) / "class/tty" / name / "device", error);
+    std::error_code driverError;
+    info.driver = fs::read_symlink(dir / "driver", driverError).filename().string();
     const fs::path top = fs::path(roots.sysfs);
     while (!error && !dir.empty() && dir != top && dir != dir.root_path()) {
         if (fs::exists(dir / "idVendor")) {
@@ -87,8 +92,11 @@ bool NaturalLess(const std::string& a, const std::string& b)
 std::vector<ConverterInfo> EnumerateConverters(int maxConverters, const TDeviceRoots& roots)
 {
     std::vector<ConverterInfo> found;
-    for (const std::string& name : ConverterTtyNames(roots))
-        found.push_back(DescribeTty(name, roots));
+    for (const std::string& name : ConverterTtyNames(roots)) {
+        ConverterInfo info = DescribeTty(name, roots);
+        if (kBridgeDrivers.contains(info.driver))
+            found.push_back(std::move(info));
+    }
     std::sort(found.begin(), found.end(), [](const ConverterInfo& a, const ConverterInfo& b) {
         const bool ftdiA = a.vendorId == kFtdiVendor;
         const bool ftdiB = b.vendorId == kFtdiVendor;
@@ -108,9 +116,7 @@ std::vector<ConverterInfo> ListedConverters(const std::vector<std::string>& path
     for (const std::string& path : paths) {
         if (listed.size() >= static_cast<size_t>(std::max(maxConverters, 0)))
             break;
-        std::error_code error;
-        if (fs::exists(path, error))
-            listed.push_back({path, "", path, ""});
+        listed.push_back({path, "", path, "", ""});
     }
     return listed;
 }

@@ -5,6 +5,8 @@
 #include "support/RunLog.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -51,22 +53,27 @@ std::vector<std::string> ParsePortSetting(const std::string& setting)
 }
 
 // 19200 baud, 8N1, no flow control, raw; reads never block (waiting is done with poll).
+// -1 with errno set when the device will not open or is no terminal.
 int OpenDevice(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
     termios settings{};
-    if (tcgetattr(fd, &settings) == 0) {
-        cfmakeraw(&settings);
-        settings.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | PARENB | CRTSCTS | CSIZE);
-        settings.c_cflag |= CS8 | CLOCAL | CREAD;
-        settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-        settings.c_cc[VMIN] = 0;
-        settings.c_cc[VTIME] = 0;
-        cfsetspeed(&settings, B19200);
-        tcsetattr(fd, TCSANOW, &settings);
+    if (tcgetattr(fd, &settings) != 0) {
+        const int reason = errno;
+        ::close(fd);
+        errno = reason;
+        return -1;
     }
+    cfmakeraw(&settings);
+    settings.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | PARENB | CRTSCTS | CSIZE);
+    settings.c_cflag |= CS8 | CLOCAL | CREAD;
+    settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    cfsetspeed(&settings, B19200);
+    tcsetattr(fd, TCSANOW, &settings);
     return fd;
 }
 
@@ -89,8 +96,9 @@ int Waiting(int fd)
 
 }  // namespace
 
-TUSBPort::TUSBPort(int maxConverters, std::string portSetting)
-    : maxConverters_(maxConverters), paths_(ParsePortSetting(portSetting))
+TUSBPort::TUSBPort(int maxConverters, std::string portSetting, TDeviceRoots roots)
+    : maxConverters_(maxConverters), paths_(ParsePortSetting(portSetting)),
+      roots_(std::move(roots))
 {
 }
 
@@ -102,17 +110,26 @@ TUSBPort::~TUSBPort()
 bool TUSBPort::Open()
 {
     std::lock_guard guard(lock_);
-    converters_ = paths_.empty() ? EnumerateConverters(maxConverters_)
-                                 : ListedConverters(paths_, maxConverters_);
-    for (const ConverterInfo& info : converters_)
-        fds_.push_back(OpenDevice(info.path));
+    converters_.clear();
+    const std::vector<ConverterInfo> found = paths_.empty()
+                                                 ? EnumerateConverters(maxConverters_, roots_)
+                                                 : ListedConverters(paths_, maxConverters_);
+    // Counted as connected, a converter that did not open made every read report a loss and
+    // the port reopen ten times a second, so that nothing from the bus got through.
+    for (const ConverterInfo& info : found) {
+        const int fd = OpenConverter(info);
+        if (fd < 0)
+            continue;
+        converters_.push_back(info);
+        fds_.push_back(fd);
+    }
+    if (paths_.empty())
+        ReportTaken();
     held_.assign(fds_.size(), {});
     for (int fd : fds_)
-        if (fd >= 0)
-            tcflush(fd, TCIOFLUSH);
+        tcflush(fd, TCIOFLUSH);
     for (int fd : fds_)
-        if (fd >= 0)
-            SetDtrClearRts(fd);
+        SetDtrClearRts(fd);
     connected_ = !converters_.empty();
     if (!connected_) {
         converters_.clear();
@@ -121,14 +138,48 @@ bool TUSBPort::Open()
     return connected_;
 }
 
+int TUSBPort::OpenConverter(const ConverterInfo& info)
+{
+    const int fd = OpenDevice(info.path);
+    if (fd >= 0) {
+        problems_.erase(info.path);
+        return fd;
+    }
+    const int reason = errno;
+    std::string text = Localize(kMsgConverterNotOpened) + " " + info.path + ": " + std::strerror(reason);
+    if (reason == EACCES)
+        text += ". " + Localize(kMsgJoinDialout);
+    auto [known, added] = problems_.try_emplace(info.path, text);
+    if (!added && known->second == text)
+        return -1;
+    known->second = text;
+    WriteLog(text);
+    if (OnOpenProblem)
+        OnOpenProblem(text);
+    return -1;
+}
+
+void TUSBPort::ReportTaken()
+{
+    std::vector<std::string> taken;
+    std::string text;
+    for (const ConverterInfo& info : converters_) {
+        taken.push_back(info.path);
+        text += (text.empty() ? " " : ", ") + info.path + " (" + info.driver + ")";
+    }
+    if (taken.empty() || taken == reportedTaken_)
+        return;
+    reportedTaken_ = taken;
+    WriteLog(Localize(kMsgConvertersTaken) + text);
+}
+
 void TUSBPort::Close()
 {
     std::lock_guard guard(lock_);
     if (!connected_)
         return;
     for (int fd : fds_)
-        if (fd >= 0)
-            ::close(fd);
+        ::close(fd);
     fds_.clear();
     held_.clear();
     converters_.clear();
@@ -191,8 +242,7 @@ int TUSBPort::WaitForData(int first, int last, bool withHeld)
         return found;
     std::vector<pollfd> probes;
     for (int i = first; i <= last; ++i)
-        if (fds_[static_cast<size_t>(i)] >= 0)
-            probes.push_back({fds_[static_cast<size_t>(i)], POLLIN, 0});
+        probes.push_back({fds_[static_cast<size_t>(i)], POLLIN, 0});
     const uint32_t start = Platform().TickCount();
     if (!probes.empty())
         ::poll(probes.data(), probes.size(), kReadTimeoutMs);
@@ -283,8 +333,6 @@ int TUSBPort::WriteTo(int converter, const uint8_t* buffer, int count)
 {
     std::lock_guard guard(lock_);
     const int fd = fds_[static_cast<size_t>(converter)];
-    if (fd < 0)
-        return 0;
     HoldWaiting(converter);
     tcflush(fd, TCIOFLUSH);
     int written = 0;

@@ -1,10 +1,13 @@
 #pragma once
-// The converters as the kernel's serial devices (termios): every USB serial converter found,
-// or exactly the device paths the settings name.
+// The converters as the kernel's serial devices (termios): every USB-to-serial bridge found,
+// or exactly the device paths the settings name. A device that will not open as a terminal is
+// left out and reported once with the system's reason; the others work.
 
 #include "link/CommonPort.h"
 #include "link/UsbDevices.h"
 
+#include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -15,7 +18,7 @@ class TUSBPort : public TCommonPort {
 public:
     // portSetting: "auto" or a comma-separated list of device paths; anything else is logged
     // and taken as "auto".
-    TUSBPort(int maxConverters, std::string portSetting);
+    TUSBPort(int maxConverters, std::string portSetting, TDeviceRoots roots = TDeviceRoots());
     ~TUSBPort() override;
 
     bool Open() override;
@@ -30,6 +33,9 @@ public:
     // The converters of the last Open, in converter-index order.
     std::vector<ConverterInfo> Converters();
 
+    // Told, besides the run log, of every device that newly fails to open (port thread too).
+    std::function<void(const std::string& text)> OnOpenProblem;
+
 private:
     // Waits up to the read time-out for the first converter of the range that has data.
     // withHeld: bytes held back by a purge count as data.
@@ -42,13 +48,19 @@ private:
     int WriteTo(int converter, const uint8_t* buffer, int count);
     int WriteWithEcho(int converter, const uint8_t* buffer, int count);
     bool ConverterLost(int converter);
+    // The device opened and set up as a terminal, or -1 with the problem reported.
+    int OpenConverter(const ConverterInfo& info);
+    void ReportTaken();
 
     const int maxConverters_;
     std::vector<std::string> paths_;  // empty: enumerate
+    const TDeviceRoots roots_;
+    std::map<std::string, std::string> problems_;  // reported, by path: Reopen retries often
+    std::vector<std::string> reportedTaken_;
     std::mutex lock_;                 // each single read and write
     bool connected_ = false;
     std::vector<ConverterInfo> converters_;
-    std::vector<int> fds_;  // -1 where the device would not open
+    std::vector<int> fds_;  // one per converter
     // What a converter had received when a write purged its queue: kept for the next reads,
     // so the purge discards nothing that arrived (a remote stop among it).
     std::vector<std::vector<uint8_t>> held_;

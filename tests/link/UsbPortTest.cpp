@@ -1,14 +1,19 @@
 // The termios transport over pseudo-terminals: the test plays the converter on the master side.
+#include "link/DeviceTree.h"
 #include "link/FrameCheck.h"
 #include "link/PortProto.h"
 #include "link/UsbPort.h"
-#include "support/Platform.h"
+#include "support/QtPlatform.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
@@ -115,6 +120,29 @@ fs::path TempLink(const char* name)
     return dir / name;
 }
 
+// The run log's lines, as it passes them on, from any thread.
+class TLogCapture : public TQtPlatform {
+public:
+    TLogCapture() : previous_(&Platform()) { InstallPlatform(this); }
+    ~TLogCapture() override { InstallPlatform(previous_); }
+    void DebugOutput(const std::string& line) override
+    {
+        std::lock_guard guard(lock_);
+        lines_.push_back(line);
+    }
+    long Count(const std::string& start)
+    {
+        std::lock_guard guard(lock_);
+        return std::count_if(lines_.begin(), lines_.end(),
+                             [&](const std::string& line) { return line.starts_with(start); });
+    }
+
+private:
+    TPlatform* previous_;
+    std::mutex lock_;
+    std::vector<std::string> lines_;
+};
+
 TEST(UsbPortOverPty, WithoutAConverterNothingIsConnected)
 {
     TUSBPort port(16, TempLink("absent").string());
@@ -218,6 +246,77 @@ TEST(UsbPortOverPty, AFrameThatArrivesWhileAnotherConverterEchoesSurvivesThePurg
     std::vector<uint8_t> expected = {0x90, 0x00, 0x7B, 0x00, 0x00, 0x00};
     expected.push_back(FrameCheck(expected.data(), expected.size()));
     EXPECT_EQ(stop, expected);
+    port.Close();
+}
+
+// This test once saw a named device that did not open counted as a converter: every read then
+// reported a loss, the port reopened ten times a second and no frame from the bus got through.
+TEST(UsbPortOverPty, DevicesThatDoNotOpenAreLeftOutAndReportedOnce)
+{
+    TLogCapture log;
+    const fs::path link = TempLink("opens");
+    TPtyConverter converter(link);
+    converter.Plug();
+    const fs::path plain = TempLink("plain-file");
+    std::ofstream(plain) << "no terminal";
+    const fs::path missing = TempLink("missing");
+    std::mutex toldLock;
+    std::vector<std::string> told;
+    auto transport = std::make_unique<TUSBPort>(
+        16, plain.string() + "," + missing.string() + "," + link.string());
+    transport->OnOpenProblem = [&](const std::string& text) {
+        std::lock_guard guard(toldLock);
+        told.push_back(text);
+    };
+    TPortProto port(std::move(transport));
+    std::atomic<int> lost{0};
+    std::vector<std::pair<TFrameRecord, int>> frames;
+    port.OnConverterLost = [&] { ++lost; };
+    port.OnFrameFrom = [&](const TFrameRecord& r, int c) { frames.push_back({r, c}); };
+    ASSERT_TRUE(port.Start());
+    EXPECT_EQ(port.ConverterCount(), 1);
+    converter.Send({0x70, 'O', 'k', 0, 16, 9});
+    ASSERT_TRUE(WaitFor([&] { return !frames.empty(); }, 2000));
+    EXPECT_EQ(frames[0].second, 0);
+    WaitFor([] { return false; }, 300);
+    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(log.Count("Ошибка преобразователя"), 0);
+
+    port.Reopen();
+    {
+        std::lock_guard guard(toldLock);
+        EXPECT_EQ(told, (std::vector<std::string>{
+                            "Преобразователь не открыт: " + plain.string() + ": " + std::strerror(ENOTTY),
+                            "Преобразователь не открыт: " + missing.string() + ": " + std::strerror(ENOENT)}))
+            << "once, although the port opened twice";
+    }
+    EXPECT_EQ(log.Count("Преобразователь не открыт: "), 2);
+    port.Stop();
+
+    TUSBPort none(16, plain.string());
+    EXPECT_FALSE(none.Open()) << "no converter opened";
+    EXPECT_EQ(none.DeviceCount(), 0);
+    fs::remove(plain);
+}
+
+TEST(UsbPortOverPty, AutoTakesTheBridgeChipsOnlyAndSaysWhich)
+{
+    TLogCapture log;
+    TDeviceTree tree;
+    tree.AddUsbTty("ttyUSB0", "0403", "FT0", "RS485", "ftdi_sio", true);
+    tree.AddUsbTty("ttyACM0", "2c7c", "MODEM", "LTE modem", "cdc_acm", false);
+    TPtyConverter rs485(tree.Node("ttyUSB0"));
+    TPtyConverter modem(tree.Node("ttyACM0"));
+    rs485.Plug();
+    modem.Plug();
+    TUSBPort port(16, "auto", tree.roots);
+    ASSERT_TRUE(port.Open());
+    ASSERT_EQ(port.DeviceCount(), 1);
+    EXPECT_EQ(port.Converters()[0].path, tree.Node("ttyUSB0").string());
+    port.Close();
+    ASSERT_TRUE(port.Open());
+    EXPECT_EQ(log.Count("Выбраны преобразователи: " + tree.Node("ttyUSB0").string() + " (ftdi_sio)"),
+              1);
     port.Close();
 }
 

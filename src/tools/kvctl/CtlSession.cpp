@@ -10,6 +10,8 @@
 #include "support/IniFile.h"
 #include "support/Platform.h"
 
+#include <cstdio>
+
 namespace kv {
 
 namespace {
@@ -35,7 +37,9 @@ bool TCtlSession::Open(const std::string& portSetting, const std::string& settin
 {
     thresholds_ = ReadConnectThresholds(
         TIniFile::Load(settingsFile.empty() ? AppFolder() + "kvshow.ini" : settingsFile));
-    auto transport = MakeTransport(portSetting, &problem);
+    auto transport = MakeTransport(portSetting, &problem, [](const std::string& text) {
+        std::fprintf(stderr, "kvctl: %s\n", text.c_str());
+    });
     if (!problem.empty())
         return false;
     port_ = std::make_unique<TPortProto>(std::move(transport));
