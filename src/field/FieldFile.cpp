@@ -7,6 +7,7 @@
 #include "field/SimRemote.h"
 #include "field/SimStation.h"
 
+#include <cmath>
 #include <fstream>
 
 namespace kv {
@@ -15,6 +16,8 @@ namespace {
 
 constexpr int kMostSections = 999;
 constexpr int kMostConverters = 16;
+// 1 %: no module's crystal is that far off, and -1e6 ppm would stop its clock dead.
+constexpr double kMostDriftPpm = 10000;
 
 std::vector<double> ChannelOhms(TSectionReader& r, int channels)
 {
@@ -62,6 +65,10 @@ std::unique_ptr<TSimDevice> ReadModule(TSectionReader& r, TModuleKind kind, int 
     s.fastEraseMs = static_cast<int>(r.Whole("FastEraseMs", s.fastEraseMs, 0, 60'000));
     s.hvSetting = static_cast<int>(r.Whole("HVSetting", s.hvSetting, 0, 255));
     s.clockDriftPpm = r.Decimal("ClockDrift", 0);
+    if (!(std::abs(s.clockDriftPpm) <= kMostDriftPpm)) {
+        r.Fail("ClockDrift");
+        s.clockDriftPpm = 0;
+    }
     s.blackBoxEntries = static_cast<int>(r.Whole("BlackBox", 0, 0, 7936));
     return std::make_unique<TSimModule>(s);
 }

@@ -36,6 +36,8 @@ TEST(FieldFile, ProblemsNameTheirSectionAndKey)
         {"[event2]\nType=fireworks\n", "[event2] Type"},
         {"[event1]\nType=frame\nBytes=90 00\n", "[event1] Bytes"},
         {"[field]\nConverters=40\n", "[field] Converters"},
+        {"[device1]\nKind=module\nClockDrift=-1000000\n", "[device1] ClockDrift"},
+        {"[device1]\nKind=hv\nClockDrift=nan\n", "[device1] ClockDrift"},
     };
     for (const auto& [text, expected] : cases) {
         TField field;
