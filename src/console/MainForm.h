@@ -101,6 +101,7 @@ private:
     bool ScenarioEmpty() const;
 
     // Enabling (MainFormButtons.cpp)
+    bool StopAllowed();
     void UpdateButtons();
     void ActionListUpdate();
     void UpdateIndicators();

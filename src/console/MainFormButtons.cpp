@@ -25,6 +25,13 @@ bool TMainForm::ScenarioEmpty() const
     return projects_.Project(currentSlot_)->Count() == 0;
 }
 
+bool TMainForm::StopAllowed()
+{
+    TBassPlayer& soundtrack = player_->Soundtrack();
+    return !TestPageShown() && !searching_ && !testRunning_ &&
+           (player_->IsRunning() || (soundtrack.Loaded() && soundtrack.IsPlaying()));
+}
+
 void TMainForm::UpdateButtons()
 {
     const bool running = player_->IsRunning();
@@ -41,9 +48,7 @@ void TMainForm::UpdateButtons()
     page.beginBtn->setEnabled(stoppedHere && launchState_ != kLaunchRunning && hasScenario);
     page.startBtn->setEnabled(stoppedHere && launchState_ == kLaunchReady &&
                               (hasScenario || player_->firingMode == kFiringManual));
-    page.stopBtn->setEnabled(launchPage && free &&
-                             (running || (player_->Soundtrack().Loaded() &&
-                                          player_->Soundtrack().IsPlaying())));
+    page.stopBtn->setEnabled(StopAllowed());
     page.saveBtn->setEnabled(stoppedHere && hasScenario && launchState_ != kLaunchRunning &&
                              controls_->FiringModuleCount() > 0);
     page.checkBtn->setEnabled(page.saveBtn->isEnabled());

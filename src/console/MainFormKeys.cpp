@@ -73,7 +73,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
     // Taken where the window receives the key, once, before any control sees it; a key that
     // an enabled action's shortcut took never arrives here.
-    if (event->type() == QEvent::KeyPress && watched == windowHandle()) {
+    const bool toWarning = warning_ && warning_->isVisible() && watched == warning_->windowHandle();
+    if (event->type() == QEvent::KeyPress && (watched == windowHandle() || toWarning)) {
         const auto& key = static_cast<const QKeyEvent&>(*event);
         if (const int code = VirtualKey(key))
             return ShortCut(code, key.isAutoRepeat());
@@ -83,9 +84,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 
 bool TMainForm::ShortCut(int key, bool autoRepeat)
 {
-    if (warning_ && warning_->isVisible())
+    // The red warning takes the first key, and the key still counts: a stopped show must
+    // not cost the operator a second press.
+    const bool warningShown = warning_ && warning_->isVisible();
+    if (warningShown)
         warning_->hide();
-    if (!isActiveWindow())
+    if (!isActiveWindow() && !warningShown)
         return false;
     bool handled = GeneralKey(key);
     if (TestPageShown())

@@ -16,6 +16,7 @@
 #include "support/RunLog.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -87,6 +88,8 @@ void TMainForm::SoundTimerTimer()
         soundtrack.Loaded() ? std::max<int64_t>(soundtrack.TimeLength() - position, 0) : 0;
     launch_->timePanel->soundPosition->setText(Clock(position));
     launch_->timePanel->soundRest->setText(Clock(rest));
+    // Music that ends by itself leaves nothing to stop.
+    launch_->stopBtn->setEnabled(StopAllowed());
 }
 
 void TMainForm::PlayerStateChanged()

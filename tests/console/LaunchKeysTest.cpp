@@ -5,11 +5,13 @@
 #include "audio/AudioLibrary.h"
 #include "console/Colors.h"
 #include "console/Shape.h"
+#include "devices/Controls.h"
 #include "show/ExtPlayer.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -215,6 +217,46 @@ TEST(LaunchKeysTest, SlotKeysKeepEachSlotsScenarioSoundtrackAndModes)
     window.Key(Qt::Key_F1);
     window.Key(Qt::Key_4);
     EXPECT_EQ(form.CurrentSlot(), 0);
+}
+
+TEST(LaunchKeysTest, AnyKeyClosesTheRedWarningAndStillDoesItsWork)
+{
+    TLaunchWindow window;
+    TMainForm& form = window.Form();
+    auto& warning = window.Child<QWidget>("TWarningForm");
+    const TFrameRecord remoteStop{0x90, 0, 0, 0, 0, 0};
+    form.Player().HandleMessage(remoteStop);
+    ASSERT_TRUE(warning.isVisible());
+    EXPECT_EQ(window.Log().back(), "Получена внешняя команда остановки");
+    window.Key(Qt::Key_Asterisk, Qt::KeypadModifier);
+    EXPECT_FALSE(warning.isVisible());
+    EXPECT_EQ(form.Player().Tempo(), 1001);
+
+    // Also when the warning window itself has the keyboard.
+    form.Player().HandleMessage(remoteStop);
+    ASSERT_TRUE(warning.isVisible());
+    QTest::keyClick(warning.windowHandle(), Qt::Key_Asterisk, Qt::KeypadModifier);
+    EXPECT_FALSE(warning.isVisible());
+    EXPECT_EQ(form.Player().Tempo(), 1002);
+}
+
+TEST(LaunchKeysTest, BoostKeysActOnTheManualModuleInTheManualModesOnly)
+{
+    TLaunchWindow window;
+    window.Register({1, 2});
+    window.Key(Qt::Key_Insert);
+    window.Key(Qt::Key_Down);
+    EXPECT_EQ(window.LogCount("Включение форсирования, пульт: 1"), 0);
+    window.Key(Qt::Key_F1, Qt::ControlModifier);
+    window.Key(Qt::Key_Down);
+    window.Key(Qt::Key_Insert);
+    EXPECT_EQ(window.Log().back(), "Включение форсирования, пульт: 1");
+    window.Key(Qt::Key_Down);
+    window.Key(Qt::Key_Delete);
+    EXPECT_EQ(window.Log().back(), "Выключение форсирования, пульт: 2");
+    window.Key(Qt::Key_Up);
+    EXPECT_EQ(window.Form().ManualIndex(), window.Form().Controls().FirstFiringModuleIndex());
+    EXPECT_EQ(window.Child<QLabel>("ManualModuleLabel").text(), "1");
 }
 
 struct TStartKeyCase {
