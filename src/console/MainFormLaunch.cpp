@@ -7,6 +7,7 @@
 #include "console/ManualKeyboard.h"
 #include "console/TestPage.h"
 #include "console/TimePanel.h"
+#include "console/VolumeMixer.h"
 #include "show/ExtPlayer.h"
 #include "show/ShowLaunch.h"
 #include "support/Conversions.h"
@@ -51,6 +52,7 @@ void TMainForm::ConnectLaunchControls()
     connect(page.startBtn, &QPushButton::clicked, this, [this] { StartBtnClick(); });
     connect(page.stopBtn, &QPushButton::clicked, this, [this] { StopBtnClick(); });
     connect(devices_->testBtn, &QPushButton::clicked, this, [this] { TestBtnClick(); });
+    connect(test_->soundVolBtn, &QPushButton::clicked, this, [] { OpenVolumeMixer(); });
     connect(modeAction_, &QAction::triggered, this, [this] { ModeActionExecute(); });
     connect(controlAction_, &QAction::triggered, this, [this] { ControlActionExecute(); });
 }

@@ -155,6 +155,15 @@ TEST(LaunchShowTest, ManualKeysFireTheChannelsOfTheShownPageOnly)
     EXPECT_EQ(window.Log().back(), "Ручной запуск, пульт: 2, канал: 51");
     EXPECT_EQ(TextColor(window.Child<QLabel>("BKey10")), QColor(63, 63, 63));
     EXPECT_EQ(TextColor(window.Child<QLabel>("BKey11")), kBlack);
+    // Checked in the show's quiet time, the burnt igniter turns its key blue.
+    EXPECT_TRUE(TLaunchWindow::WaitFor(
+        [&] {
+            return window.LogCount("Тест канала, пульт: 2, канал: 51, состояние: неподключен") ==
+                   1;
+        },
+        3000));
+    EXPECT_EQ(window.Child<QFrame>("Key10").palette().color(QPalette::Window), QColor(0, 0, 255));
+    EXPECT_EQ(TextColor(window.Child<QLabel>("LKey10")), QColor(255, 255, 255));
     // Beyond the module's 64 channels the key is blank and fires nothing.
     window.Key(Qt::Key_L);
     EXPECT_EQ(form.Player().FiredCount(), 1);
