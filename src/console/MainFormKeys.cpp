@@ -73,8 +73,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
     // Taken where the window receives the key, once, before any control sees it; a key that
     // an enabled action's shortcut took never arrives here.
-    const bool toWarning = warning_ && warning_->isVisible() && watched == warning_->windowHandle();
-    if (event->type() == QEvent::KeyPress && (watched == windowHandle() || toWarning)) {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == windowHandle() ||
+         (warning_ && warning_->isVisible() && watched == warning_->windowHandle()))) {
         const auto& key = static_cast<const QKeyEvent&>(*event);
         if (const int code = VirtualKey(key))
             return ShortCut(code, key.isAutoRepeat());
