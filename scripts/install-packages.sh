@@ -3,12 +3,14 @@
 # Usage: install-packages.sh run|test
 set -euo pipefail
 
-# qt6-qpa-plugins (the xcb platform plugin kvshow opens its window with) is only recommended
-# by Qt's libraries, so it is named here for machines that do not install recommends.
+# Recommended packages are not installed: on a fresh machine they add hundreds of MB (speech
+# recognition data among them). So everything needed is named here, recommended or not:
+# qt6-qpa-plugins (the xcb platform plugin kvshow opens its window with, only recommended by
+# Qt's libraries), the fonts the console draws Cyrillic with, and xauth, which xvfb-run needs.
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
        libavformat-dev libavcodec-dev libswresample-dev fonts-dejavu-core
        pulseaudio-utils)
-test=(libgtest-dev libbenchmark-dev xvfb ffmpeg sox socat clang libclang-rt-14-dev)
+test=(libgtest-dev libbenchmark-dev xvfb xauth ffmpeg sox socat clang libclang-rt-14-dev)
 
 wanted=("${build[@]}")
 # A desktop that runs PipeWire's PulseAudio server keeps it: a second server would fight it
@@ -28,4 +30,4 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
 $sudo apt-get update
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"

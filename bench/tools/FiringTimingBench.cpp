@@ -5,8 +5,12 @@
 // and "early", the frames put on the wire before their cue was due (the bar: none). For a
 // burst of cues due together, "spread" is the time from the first frame's first bit to the
 // last frame's last bit over the line time of the burst's frames (the bar: 1.7).
+// The autonomous case starts at -3 s: the modules fire from their memory on the time the PC
+// broadcasts, each memory shot is measured against its due moment (the bar: none early), and
+// the soundtrack's start against the moment the show clock reaches 0 (needs a sound server).
 
 #include "devices/Controls.h"
+#include "devices/ScenarioCue.h"
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
 #include "link/PortProto.h"
@@ -19,6 +23,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -83,8 +88,7 @@ public:
             controls->DeviceAt(index)->attemptMode = mode;
     }
 
-    // Runs the show to its end; the tick taken just before the start.
-    uint32_t Play(const std::vector<TPlannedCue>& cues, int32_t tempo, int32_t offset)
+    void Load(const std::vector<TPlannedCue>& cues)
     {
         const std::string path = "/tmp/kv-firing-timing-show.txt";
         {
@@ -95,6 +99,13 @@ public:
         }
         scenario.Load(path);
         player->scenario = &scenario;
+    }
+
+    // Runs the show to its end; the tick taken just before the start.
+    uint32_t Play(const std::vector<TPlannedCue>& cues, int32_t tempo, int32_t offset,
+                  int32_t from = 0)
+    {
+        Load(cues);
         player->SetTempo(tempo);
         player->offset = offset;
         QEventLoop loop;
@@ -104,7 +115,7 @@ public:
         };
         field->ClearRecord();
         const uint32_t start = Platform().TickCount();
-        player->Start(0);
+        player->Start(from);
         loop.exec();
         return start;
     }
@@ -252,6 +263,100 @@ void BM_ShowTempo1005Offset700(benchmark::State& state)
     RunShow(state, SpreadCues(150, 20, 30000), -1, 1005, 700, false);
 }
 BENCHMARK(BM_ShowTempo1005Offset700)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+// A mono 16-bit tone, long enough for the show.
+std::string ToneFile(int seconds)
+{
+    const std::string path = "/tmp/kv-firing-timing-tone.wav";
+    const uint32_t rate = 44100;
+    const uint32_t bytes = rate * 2 * static_cast<uint32_t>(seconds);
+    std::ofstream file(path, std::ios::binary);
+    const auto put = [&file](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            file.put(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    file << "RIFF";
+    put(36 + bytes, 4);
+    file << "WAVEfmt ";
+    put(16, 4), put(1, 2), put(1, 2), put(rate, 4), put(rate * 2, 4), put(2, 2), put(16, 2);
+    file << "data";
+    put(bytes, 4);
+    for (uint32_t i = 0; i < bytes / 2; ++i)
+        put(static_cast<uint32_t>(static_cast<int16_t>(8000 * std::sin(i * 0.0627))), 2);
+    return path;
+}
+
+void BM_AutonomousFromMinus3s(benchmark::State& state)
+{
+    constexpr int32_t kFrom = -3000;
+    TShowRig& rig = Rig();
+    rig.SetAttemptMode(-1);
+    const std::vector<TPlannedCue> cues = SpreadCues(100, 20, 20000);
+    rig.Load(cues);
+    if (rig.controls->WriteScenario(TCueView(rig.scenario.Cues())) != 0) {
+        state.SkipWithError("the scenario did not go into the modules' memory");
+        return;
+    }
+    TExtPlayer& player = *rig.player;
+    player.controlMode = kControlAutonomous;
+    const bool sound = player.LoadSoundtrack(ToneFile(40));
+    // Each tick: its moment and the soundtrack's position (-1 while it does not play).
+    std::vector<std::pair<uint32_t, int64_t>> samples;
+    player.timeReportInterval = -1;
+    player.OnTime = [&](int32_t) {
+        const bool playing = player.Soundtrack().IsPlaying();
+        samples.push_back({Platform().TickCount(), playing ? player.Soundtrack().TimePosition() : -1});
+    };
+    uint32_t start = 0;
+    for (auto _ : state)
+        start = rig.Play(cues, 1000, 0, kFrom);
+    player.OnTime = nullptr;
+    player.timeReportInterval = 100;
+    player.controlMode = kControlDirect;
+    player.UnloadSoundtrack();
+
+    const double zeroMs = start - static_cast<double>(kFrom);
+    std::map<std::pair<int, int>, TShotEntry> shots;
+    for (const TShotEntry& shot : rig.field->Shots())
+        if (shot.source == TShotSource::Memory)
+            shots.try_emplace({shot.address, shot.channel}, shot);
+    std::vector<double> lateness;
+    int early = 0;
+    for (const TPlannedCue& cue : cues) {
+        const auto found = shots.find({cue.module, cue.channel});
+        if (found == shots.end())
+            continue;
+        const double late = static_cast<double>(found->second.ns) / 1e6 - (zeroMs + cue.time);
+        lateness.push_back(late);
+        early += late < 0;
+    }
+    state.counters["cues"] = static_cast<double>(cues.size());
+    state.counters["missing"] = static_cast<double>(cues.size() - lateness.size());
+    state.counters["early"] = early;
+    if (!lateness.empty()) {
+        state.counters["late_min_ms"] = *std::min_element(lateness.begin(), lateness.end());
+        state.counters["late_p50_ms"] = Percentile(lateness, 0.5);
+        state.counters["late_max_ms"] = *std::max_element(lateness.begin(), lateness.end());
+    }
+    if (!sound)
+        return;
+    // The moment the music's 0 went by, as each playing tick sees it; the earliest tick that
+    // saw it playing, against the clock's 0.
+    std::vector<double> musicZero;
+    double firstPlaying = -1;
+    for (const auto& [tick, position] : samples) {
+        if (position < 0)
+            continue;
+        if (firstPlaying < 0)
+            firstPlaying = tick - zeroMs;
+        musicZero.push_back(tick - static_cast<double>(position) - zeroMs);
+    }
+    if (!musicZero.empty()) {
+        state.counters["sound_first_tick_ms"] = firstPlaying;
+        state.counters["sound_zero_p50_ms"] = Percentile(musicZero, 0.5);
+    }
+}
+BENCHMARK(BM_AutonomousFromMinus3s)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
 int RunBenchmarks(int argc, char** argv)
 {

@@ -92,19 +92,32 @@ TEST_F(PlayerBus, TwoStationsOnOneBusStopOnceEach)
             to.HandleMessage(record);
         }
     };
-    for (int round = 0; round < 20; ++round) {
-        const size_t before = heardThere + heardHere;
-        relay(*show, *other.player, heardThere);
-        relay(other, Player(), heardHere);
-        if (heardThere + heardHere == before)
-            break;
-    }
+    const auto untilQuiet = [&] {
+        for (int round = 0; round < 20; ++round) {
+            const size_t before = heardThere + heardHere;
+            relay(*show, *other.player, heardThere);
+            relay(other, Player(), heardHere);
+            if (heardThere + heardHere == before)
+                return;
+        }
+    };
+    untilQuiet();
     EXPECT_FALSE(Player().IsRunning());
     EXPECT_FALSE(other.player->IsRunning());
     EXPECT_EQ(show->Sent(0x90).size(), 1u) << "the one stop of the operator's key";
     EXPECT_TRUE(other.Sent(0x90).empty());
     EXPECT_EQ(show->Sent(0x11).size(), 1u);
     EXPECT_EQ(other.Sent(0x11).size(), 1u);
+
+    // The other station answers an autonomous show's time with the stop form, as the remote
+    // controller expects; that answer stops the show. This stays: the README says so.
+    Player().controlMode = kv::kControlAutonomous;
+    Start(0);
+    untilQuiet();
+    EXPECT_FALSE(Player().IsRunning());
+    EXPECT_EQ(events.back(), "remote stop");
+    ASSERT_EQ(other.Sent(0x90).size(), 1u);
+    EXPECT_EQ(Head(other.Sent(0x90)[0]), Bytes({0x90, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(PlayerBus, ExternalStartWhenArmedAnsweredEitherWay)
