@@ -253,6 +253,15 @@ TEST(KvctlMemory, ChecksAskFirstAndEndOfInputCancels)
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(Contains(result.err, "Вы действительно хотите удалить сценарий во всех пультах?"));
     EXPECT_TRUE(result.out.empty());
+
+    // A time no module memory holds is named before the write, and the write refuses it.
+    const std::string late = TempFile("kvctl-late.txt", "0:01.00\t2\t1\n1:50:00.00\t1\t2\n");
+    result = RunKvctl({kField, "--yes", "write", late, kAddresses});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err,
+                         "В сценарии есть команды, время которых не помещается в память пультов...\n1\n"))
+        << result.err;
+    EXPECT_EQ(result.out, "Запись сценария в пульты... Время команды вне диапазона памяти пульта.\n");
 }
 
 TEST(KvctlMemory, WritesVerifiesAndErasesInOneField)
@@ -356,10 +365,13 @@ TEST(KvctlTest, ThresholdsComeFromTheSettingsFile)
 
 TEST(KvctlSearch, NoConverterFindsNothing)
 {
-    const auto result =
-        RunKvctl({"--port", testing::TempDir() + "no-such-tty", "search", "--addresses=0-5,255"});
+    const std::string path = testing::TempDir() + "no-such-tty";
+    const auto result = RunKvctl({"--port", path, "search", "--addresses=0-5,255"});
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.out.empty());
+    const std::string told = "kvctl: Преобразователь не открыт: " + path + ": No such file or directory\n";
+    EXPECT_TRUE(Contains(result.err, told)) << result.err;
+    EXPECT_EQ(result.err.find(told), result.err.rfind(told)) << "once, though the port reopens";
 }
 
 TEST(KvctlReaddress, RefusesWhatWouldPutTwoModulesOnOneAddress)
