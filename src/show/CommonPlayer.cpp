@@ -98,7 +98,7 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     }
     timer_->SetEnabled(true);
     // "Start at 0" before the clock is there would fire the modules' first cues early.
-    awaitingZero_ = from < 0;
+    awaitingZero_ = static_cast<int64_t>(from) + offset < 0;
     beyondBusTime_ = false;
     if (controlMode == kControlAutonomous && firingMode != kFiringManual && !awaitingZero_)
         BroadcastTime(now);

@@ -170,6 +170,15 @@ TEST_F(PlayerClock, AutonomousStartBeforeZeroTellsTheModulesNothingUntilTheClock
         EXPECT_GE(Since(start, shots[i].Tick()), due) << "early: shot " << i;
         EXPECT_LT(Since(start, shots[i].Tick()), due + 50) << "late: shot " << i;
     }
+
+    // A negative offset holds the clock below 0 just the same.
+    show->field->ClearRecord();
+    Player().offset = -1000;
+    const uint32_t again = Start(0);
+    platform.Advance(1500);
+    ASSERT_FALSE(show->Sent(0x90).empty());
+    EXPECT_GE(Since(again, show->Sent(0x90)[0].Tick()), 1000);
+    Player().Stop(false);
 }
 
 // This test once saw one cue recorded per tick: a finale went mostly unlogged and unchecked
