@@ -1,5 +1,7 @@
 #include "console/DeviceColumn.h"
 
+#include "console/DeviceRowText.h"
+#include "console/DeviceRows.h"
 #include "console/Shape.h"
 #include "console/Widgets.h"
 
@@ -14,7 +16,6 @@ namespace kv {
 namespace {
 
 constexpr int kRadiosPerRow = 5;
-constexpr int kRowWidth = 28;  // characters of a module row
 
 }  // namespace
 
@@ -32,15 +33,10 @@ TDeviceColumn::TDeviceColumn(QWidget* parent) : QFrame(parent)
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName("DeviceRows");
     scroll->setWidgetResizable(true);
-    rowPanel = new QWidget(scroll);
-    auto* rows = new QVBoxLayout(rowPanel);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(0);
-    rows->addStretch();
-    scroll->setWidget(rowPanel);
-    QFont mono("DejaVu Sans Mono");
-    mono.setPixelSize(12);
-    scroll->setMinimumWidth(QFontMetrics(mono).horizontalAdvance(QString(kRowWidth, 'W')) + 24);
+    rows = new TDeviceRows(scroll);
+    scroll->setWidget(rows);
+    const QFontMetrics metrics(TDeviceRows::RowFont());
+    scroll->setMinimumWidth(metrics.horizontalAdvance(QString(kDeviceRowWidth, 'W')) + 24);
 
     auto* radioGrid = new QGridLayout;
     radioGrid->setSpacing(2);

@@ -11,6 +11,7 @@ class QVBoxLayout;
 
 namespace kv {
 
+class TDeviceRows;
 class TShape;
 
 class TDeviceColumn : public QFrame {
@@ -24,7 +25,7 @@ public:
     QPushButton* searchBtn;
     QPushButton* testModeBtn;
     QPushButton* fireModeBtn;
-    QWidget* rowPanel;  // the module rows go here, top-aligned
+    TDeviceRows* rows;
     std::array<TShape*, kRadios> radios;
 };
 

@@ -12,6 +12,7 @@
 #include "console/WarningForm.h"
 #include "console/Widgets.h"
 #include "audio/AudioLibrary.h"
+#include "devices/ChannelTest.h"
 #include "devices/Controls.h"
 #include "field/TransportChoice.h"
 #include "link/PortProto.h"
@@ -92,10 +93,8 @@ void TMainForm::BuildWindow()
     errFlashTimer_ = AddTimer("ErrFlashTimer", 700);
     soundTimer_ = AddTimer("SoundTimer", 200);
     pcPowerTimer_ = AddTimer("PCPowerTimer", 5000);
-    connect(errFlashTimer_, &QTimer::timeout, this, [this] { ErrFlashTimerTimer(); });
     connect(soundTimer_, &QTimer::timeout, this, [this] { SoundTimerTimer(); });
     connect(pcPowerTimer_, &QTimer::timeout, this, [this] { PCPowerTimerTimer(); });
-    connect(idleTimer_, &QTimer::timeout, this, [this] { IdleTimerTimer(); });
     ConnectLaunchControls();
 }
 
@@ -153,7 +152,6 @@ void TMainForm::WireEvents()
     player_->OnTime = [this](int32_t time) { ShowTime(time); };
     player_->OnStateChange = [this] { PlayerStateChanged(); };
     player_->OnRemoteStop = [this] { RemoteStopReceived(); };
-    player_->OnIdle = [this] { IdleTimerTimer(); };
     player_->OnChecked = [this](int module, int channel) { ChannelChecked(module, channel); };
     player_->OnFired = [this](int module, int channel) { ChannelFired(module, channel); };
     port_->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
@@ -161,6 +159,7 @@ void TMainForm::WireEvents()
     };
     port_->OnConverterLost = [this] { ConverterLost(); };
     port_->OnConverterBack = [this] { ConverterBack(); };
+    WireDevicePanels();
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -212,38 +211,6 @@ void TMainForm::FrameReceived(const TFrameRecord& frame, int converter)
 {
     controls_->HandleUnsolicitedFrame(frame, converter);
     player_->HandleMessage(frame);
-}
-
-void TMainForm::ConverterLost()
-{
-    converterFault_ = true;
-    launch_->indicators->rs485Label->setText("RS485: 0");
-    WriteLog(Localize(19, "Ошибка преобразователя"));
-}
-
-void TMainForm::ConverterBack()
-{
-    WriteLog(Localize(20, "Преобразователь подключен"));
-    converterFault_ = false;
-    launch_->indicators->rs485->SetColor(kGreen);
-    launch_->indicators->rs485Label->setText(ConverterText());
-    SetTextColor(*launch_->indicators->rs485Label, kBlack);
-    if (warning_ && warning_->isVisible())
-        warning_->hide();
-}
-
-void TMainForm::ErrFlashTimerTimer()
-{
-    flashPhase_ = 1 - flashPhase_;
-    TIndicatorStrip& strip = *launch_->indicators;
-    if (searching_)
-        strip.wait.SetLit(flashPhase_ == 1);
-    if (launchState_ == kLaunchReady)
-        strip.work.SetLit(flashPhase_ == 1);
-    if (converterFault_) {
-        strip.rs485->SetColor(flashPhase_ == 1 ? kRed : NeutralColor());
-        SetTextColor(*strip.rs485Label, NormalTextColor());
-    }
 }
 
 void TMainForm::PCPowerTimerTimer()

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -21,7 +22,9 @@ class QTimer;
 
 namespace kv {
 
+class TChannelTest;
 class TCommonControl;
+class TCommonDevice;
 class TControls;
 class TDeviceColumn;
 class TExtPlayer;
@@ -78,7 +81,6 @@ private:
     void WireEvents();
     void FormShow();
     void FormClose();
-    void IdleTimerTimer();
 
     // Launch page (MainFormLaunch.cpp)
     void ConnectLaunchControls();
@@ -131,11 +133,41 @@ private:
     void ManualArrowKey(int key);
     void ManualBoost(bool off);
     void FrameReceived(const TFrameRecord& frame, int converter);
-    void ConverterLost();
-    void ConverterBack();
-    void ErrFlashTimerTimer();
     void SoundTimerTimer();
     QString ConverterText() const;
+
+    // Device column and poll (MainFormDevices.cpp)
+    void WireDevicePanels();
+    void ResumeIdlePoll();
+    void RebuildDeviceList();
+    int RowOf(const TCommonDevice& device) const;
+    int IndexOf(const TCommonDevice& device) const;
+    void IdleTimerTimer();
+    void ShowPolledDevice(const TCommonDevice& device);
+    void ErrFlashTimerTimer();
+    void ConverterLost();
+    void ConverterBack();
+    void ForEachFiringModule(const std::function<void(TCommonControl&)>& action);
+    void SetBoostAll(bool off);
+    void SetTestModeAll(bool on);
+    // Bus search (MainFormSearch.cpp)
+    void SearchBtnClick(bool start);
+    void SearchProgress(int percent, int address);
+    // Test page (MainFormTest.cpp)
+    void WireTestPage();
+    TCommonControl* SelectedModule() const;
+    void MoveSelection(int step);
+    void RedrawTestPanel();
+    void ShowDetails();
+    void RunChannelTest(bool all);
+    void SaveChannels();
+    void UpdateTestPageButtons();
+    // Service panels (MainFormService.cpp)
+    void WireServicePanels();
+    void FillHVPanel();
+    void HVSettingChanged(int value);
+    void ChargeChannel(int row);
+    void ChangeIdBtnClick();
 
     TWidgetWindow localization_{*this, "TMainForm"};
     TIniFile ini_;
@@ -159,6 +191,9 @@ private:
     int pollIndex_ = 0;
     int manualIndex_ = -1;
     int manualPage_ = 0;
+    int selectedIndex_ = -1;
+    bool suppressChange_ = false;
+    std::unique_ptr<TChannelTest> channelTest_;
 
     TDeviceColumn* devices_ = nullptr;
     QStackedWidget* pages_ = nullptr;

@@ -53,6 +53,8 @@ void TMainForm::UpdateButtons()
                              controls_->FiringModuleCount() > 0);
     page.checkBtn->setEnabled(page.saveBtn->isEnabled());
 
+    UpdateTestPageButtons();
+
     if (launchPage && page.cueList->isVisible())
         page.cueList->setFocus();
     ActionListUpdate();

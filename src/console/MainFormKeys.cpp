@@ -151,6 +151,8 @@ bool TMainForm::TestPageKey(int key)
         return Press(*page.testAllBtn);
     case FunctionKey(3):
         return Press(*page.testStopBtn);
+    case FunctionKey(4):
+        return Press(*page.saveChannelsBtn);
     case FunctionKey(5): {
         TBassPlayer& soundtrack = player_->Soundtrack();
         if (!page.soundTestBtn->isEnabled() || !soundtrack.Loaded())

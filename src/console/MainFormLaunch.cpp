@@ -8,6 +8,7 @@
 #include "console/TestPage.h"
 #include "console/TimePanel.h"
 #include "console/VolumeMixer.h"
+#include "devices/Controls.h"
 #include "show/ExtPlayer.h"
 #include "show/ShowLaunch.h"
 #include "support/Conversions.h"
@@ -148,6 +149,8 @@ void TMainForm::TestBtnClick()
 {
     if (devices_->testBtn->isChecked()) {
         pages_->setCurrentWidget(test_);
+        selectedIndex_ = controls_->FirstFiringModuleIndex();
+        RedrawTestPanel();
     } else {
         pages_->setCurrentWidget(launch_);
         RefreshManualKeys();

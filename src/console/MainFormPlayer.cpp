@@ -99,7 +99,8 @@ void TMainForm::PlayerStateChanged()
         idleTimer_->stop();
         launchState_ = kLaunchRunning;
     } else {
-        idleTimer_->start();
+        // A stop heard on the bus must not restart the poll under a search or a channel test.
+        ResumeIdlePoll();
         LogShowStop();
         // A stop heard on the bus while idle must not arm the console.
         if (launchState_ != kLaunchIdle)

@@ -1,13 +1,55 @@
 #include "console/TestPage.h"
 
+#include "console/ChannelGrid.h"
+#include "console/Colors.h"
+#include "console/HVPanel.h"
+#include "console/MotorPanel.h"
 #include "console/Widgets.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace kv {
+
+namespace {
+
+QWidget* MakeGridPanel(QWidget* parent, TChannelGrid*& grid)
+{
+    auto* panel = new QWidget(parent);
+    panel->setObjectName("GridPanel");
+    auto* scroll = new QScrollArea(panel);
+    scroll->setObjectName("GridScroll");
+    grid = new TChannelGrid(scroll);
+    scroll->setWidget(grid);
+    auto* legend = new QHBoxLayout;
+    const auto entry = [&](const QString& name, const QColor& color, const QString& caption) {
+        auto* swatch = MakeLabel(panel, name + "Swatch", "");
+        swatch->setFixedSize(24, 14);
+        swatch->setAutoFillBackground(true);
+        swatch->setFrameShape(QFrame::Box);
+        QPalette palette = swatch->palette();
+        palette.setColor(QPalette::Window, color);
+        swatch->setPalette(palette);
+        legend->addWidget(swatch);
+        legend->addWidget(MakeLabel(panel, name + "Caption", caption));
+    };
+    entry("LegendUnknown", Qt::white, "Неизвестно");
+    entry("LegendOpen", QColor(0, 0, 255), "Не подключен");
+    entry("LegendConnected", kGreen, "Подключен");
+    entry("LegendFault", kRed, "Ошибка");
+    legend->addStretch();
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(scroll, 1);
+    column->addLayout(legend);
+    return panel;
+}
+
+}  // namespace
 
 TTestPage::TTestPage(QWidget* parent) : QWidget(parent)
 {
@@ -36,19 +78,41 @@ TTestPage::TTestPage(QWidget* parent) : QWidget(parent)
     controlTestBtn = MakeButton(this, "ControlTestBtn", "<F1> Проверка");
     testAllBtn = MakeButton(this, "TestAllBtn", "<F2> Все");
     testStopBtn = MakeButton(this, "TestStopBtn", "<F3> Стоп");
+    saveChannelsBtn = MakeButton(this, "SaveChannelsBtn", "<F4> Сохранить");
     soundTestBtn = MakeButton(this, "SoundTestBtn", "<F5> Фонограмма");
     soundVolBtn = MakeButton(this, "SoundVolBtn", "<F6> Микшер");
     changeIdBtn = MakeButton(this, "ChangeIdBtn", "Изменить ID пульта...");
 
+    gridPanel = MakeGridPanel(this, grid);
+    hvPanel = new THVPanel(this);
+    motorPanel = new TMotorPanel(this);
+
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {upBtn, downBtn, controlTestBtn, testAllBtn, testStopBtn,
-                                soundTestBtn, soundVolBtn, changeIdBtn})
+                                saveChannelsBtn, soundTestBtn, soundVolBtn, changeIdBtn})
         buttons->addWidget(button);
 
     auto* column = new QVBoxLayout(this);
     column->addLayout(details);
+    column->addWidget(gridPanel, 1);
+    column->addWidget(hvPanel, 1);
+    column->addWidget(motorPanel, 1);
     column->addStretch();
     column->addLayout(buttons);
+    ShowSubPanel(-1);
+}
+
+void TTestPage::ClearDetails()
+{
+    for (QLabel* label : {address, channelCount, version, supply, output, boost, temperature})
+        label->setText("?");
+}
+
+void TTestPage::ShowSubPanel(int panel)
+{
+    gridPanel->setVisible(panel == 0);
+    hvPanel->setVisible(panel == 1);
+    motorPanel->setVisible(panel == 2);
 }
 
 }  // namespace kv

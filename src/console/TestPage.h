@@ -9,9 +9,18 @@ class QPushButton;
 
 namespace kv {
 
+class TChannelGrid;
+class THVPanel;
+class TMotorPanel;
+
 class TTestPage : public QWidget {
 public:
     explicit TTestPage(QWidget* parent);
+
+    // Fills every detail label with "?".
+    void ClearDetails();
+    // Shows the grid (0), the high-voltage panel (1), the motor panel (2), or none (-1).
+    void ShowSubPanel(int panel);
 
     QLabel* address;
     QLabel* channelCount;
@@ -28,6 +37,11 @@ public:
     QPushButton* soundTestBtn;
     QPushButton* soundVolBtn;
     QPushButton* changeIdBtn;
+    QPushButton* saveChannelsBtn;
+    QWidget* gridPanel;  // the grid with its legend
+    TChannelGrid* grid;
+    THVPanel* hvPanel;
+    TMotorPanel* motorPanel;
 };
 
 }  // namespace kv

@@ -53,6 +53,8 @@ public:
                     TFrameRecord& reply);
 
     int StationId() const { return stationId_; }
+    // The byte transport the port reads and writes (the simulated field's, in a dry run).
+    TCommonPort& Transport() { return *transport_; }
 
     // Milliseconds of one reply window; commands that need another set it and put it back.
     int ReplyTimeout = kDefaultReplyTimeout;

@@ -1,6 +1,7 @@
 #pragma once
 #include "console/ConsolePlatform.h"
 
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,12 +32,32 @@ public:
         openFiles.erase(openFiles.begin());
         return file;
     }
+    // The operator's typing, one answer a prompt; none left is Cancel.
+    std::optional<std::string> InputBox(const std::string&, const std::string& prompt,
+                                        const std::string& initial) override
+    {
+        prompts.push_back(prompt + "|" + initial);
+        if (inputs.empty())
+            return std::nullopt;
+        const std::string typed = inputs.front();
+        inputs.pop_front();
+        return typed;
+    }
+    std::optional<std::string> SaveFileName(const std::string& filter,
+                                            const std::string& proposedName) override
+    {
+        prompts.push_back(filter + "|" + proposedName);
+        return saveName;
+    }
 
     bool powerKnown = false;
     TPowerStatus power;
     std::vector<std::string> messages;
     std::vector<std::string> openFiles;
     std::vector<std::string> filters;
+    std::vector<std::string> prompts;
+    std::deque<std::string> inputs;
+    std::optional<std::string> saveName;
 };
 
 TConsoleTestPlatform& TestPlatform();

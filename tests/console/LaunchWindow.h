@@ -3,6 +3,7 @@
 // through its platform window, as the operator's keyboard drives it.
 
 #include "ConsoleFolder.h"
+#include "WindowProbe.h"
 #include "console/ConsoleWindows.h"
 #include "console/MainForm.h"
 
@@ -11,7 +12,6 @@
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -37,10 +37,7 @@ public:
     template <typename T>
     T& Child(const char* name)
     {
-        T* child = Form().template findChild<T*>(name);
-        if (!child)
-            throw std::runtime_error(std::string("no component ") + name);
-        return *child;
+        return kv::Child<T>(Form(), name);
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "ConsoleFolder.h"
 #include "ConsoleTestPlatform.h"
+#include "WindowProbe.h"
 #include "console/Colors.h"
 #include "console/ConsoleWindows.h"
 #include "console/MainForm.h"
@@ -29,15 +30,6 @@ const std::string kClosing(44, '-');
 std::vector<std::string> Messages(const std::string& log)
 {
     return TConsoleFolder::LogMessages(log);
-}
-
-template <typename T>
-T& Child(QWidget& window, const char* name)
-{
-    T* child = window.findChild<T*>(name);
-    if (!child)
-        throw std::runtime_error(std::string("no component ") + name);
-    return *child;
 }
 
 class MainFormTest : public ::testing::Test {
