@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdlib>
+
 namespace kv {
 namespace {
 
@@ -68,6 +70,10 @@ Resistances=1:100, 2:150
     EXPECT_EQ(Text(form, "HVVolt0"), "387");
     EXPECT_EQ(Text(form, "HVVolt1"), "450") << "474 limited";
     EXPECT_EQ(Text(form, "HVVolt2"), "110");  // the field's 8 ohms
+    if (const char* path = std::getenv("KV_HV_SCREENSHOT")) {
+        form.resize(1280, 760);
+        EXPECT_TRUE(form.grab().save(path));
+    }
 
     Field().ClearRecord();
     ASSERT_TRUE(Click("HVChargeBtn1"));
