@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdlib>
 
@@ -142,11 +143,11 @@ TEST_F(ServicePanelTest, MotorButtonsSendTheirMovesWithTheSlidersSpeedAndTime)
 
 TEST_F(ServicePanelTest, TestAndFireModeSwitchEveryFiringModule)
 {
-    Start("[device1]\nKind=module\nAddress=1\n[device2]\nKind=hv\nAddress=2\n"
-          "[device3]\nKind=radio\nAddress=240\n");
+    TMainForm& form = Start("[device1]\nKind=module\nAddress=1\n[device2]\nKind=hv\nAddress=2\n"
+                            "[device3]\nKind=radio\nAddress=240\n");
     for (const int address : {1, 2, 240})
         Register(address);
-    ASSERT_TRUE(Click("TestModeBtn"));
+    QTest::keyClick(form.windowHandle(), Qt::Key_F11);
     EXPECT_FALSE(FromModule(Field(), 1, &TSimModule::FireMode));
     EXPECT_FALSE(FromModule(Field(), 2, &TSimModule::FireMode));
     ASSERT_TRUE(Click("FireModeBtn"));

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdlib>
 #include <fstream>
@@ -143,7 +144,7 @@ Open=5
 
     TConsoleTestPlatform& platform = TestPlatform();
     platform.saveName = folder.Path() + "list.dat";
-    ASSERT_TRUE(Click("SaveChannelsBtn"));
+    QTest::keyClick(form.windowHandle(), Qt::Key_F4);
     EXPECT_EQ(platform.prompts.back(), "Текстовые файлы|*.txt|подключенные каналы");
     std::string text = "Пульт, ID=2\r\nПодключенных каналов: 28\r\nКанал № 2\r\n";
     for (int channel = 6; channel <= 32; ++channel)
@@ -161,7 +162,8 @@ TEST_F(TestPanelTest, AStopDuringTheTestOfAllModulesEndsTheWholeRun)
                             "[device2]\nKind=module\nAddress=3\nChannels=64\n");
     Register(1);
     Register(3);
-    EnterTestPage();
+    QTest::keyClick(form.windowHandle(), Qt::Key_Tab);
+    ASSERT_TRUE(Child<QWidget>(form, "TestPanel").isVisible());
     auto& idle = Child<QTimer>(form, "IdleTimer");
     bool stopEnabled = false;
     bool testEnabled = true;
@@ -172,9 +174,9 @@ TEST_F(TestPanelTest, AStopDuringTheTestOfAllModulesEndsTheWholeRun)
         // A stop from another station must not restart the poll under the test.
         form.Player().HandleMessage({0x90, 0, 0, 0, 0, 0});
         pollRestarted = idle.isActive();
-        Click("TestStopBtn");
+        QTest::keyClick(form.windowHandle(), Qt::Key_F3);
     });
-    ASSERT_TRUE(Click("TestAllBtn"));
+    QTest::keyClick(form.windowHandle(), Qt::Key_F2);
     EXPECT_TRUE(stopEnabled);
     EXPECT_FALSE(testEnabled);
     EXPECT_FALSE(pollRestarted);
