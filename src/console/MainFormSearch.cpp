@@ -2,7 +2,6 @@
 
 #include "console/MainForm.h"
 
-#include "console/DeviceColumn.h"
 #include "console/IndicatorStrip.h"
 #include "console/LaunchPage.h"
 #include "console/SearchPanel.h"

@@ -4,34 +4,24 @@
 #include "console/MainForm.h"
 
 #include "console/ChannelGrid.h"
-#include "console/DeviceColumn.h"
-#include "console/HVPanel.h"
-#include "console/LaunchPage.h"
-#include "console/MotorPanel.h"
 #include "console/TestPage.h"
-#include "audio/BassPlayer.h"
 #include "devices/ChannelTest.h"
 #include "devices/CommonControl.h"
 #include "devices/ConnectedChannels.h"
 #include "devices/Controls.h"
 #include "devices/Firmware.h"
-#include "show/ExtPlayer.h"
 #include "support/Conversions.h"
 #include "support/Localizer.h"
 #include "support/Platform.h"
 
 #include <QLabel>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QTimer>
-
-#include <stdexcept>
 
 namespace kv {
 
 namespace {
 
-enum TSubPanel { kNoPanel = -1, kGridPanel = 0, kHighVoltagePanel = 1, kMotorPanel = 2 };
 constexpr uint8_t kHighVoltageType = 3;
 constexpr uint8_t kMotorType = 4;
 
@@ -105,17 +95,17 @@ void TMainForm::RedrawTestPanel()
     test_->ClearDetails();
     test_->grid->SetModule(module);
     if (!module) {
-        test_->ShowSubPanel(kNoPanel);
+        test_->ShowSubPanel(TSubPanel::None);
         return;
     }
     ShowDetails();
     if (module->deviceType == kHighVoltageType) {
-        test_->ShowSubPanel(kHighVoltagePanel);
+        test_->ShowSubPanel(TSubPanel::HighVoltage);
         FillHVPanel();
     } else if (module->deviceType == kMotorType) {
-        test_->ShowSubPanel(kMotorPanel);
+        test_->ShowSubPanel(TSubPanel::Motor);
     } else {
-        test_->ShowSubPanel(kGridPanel);
+        test_->ShowSubPanel(TSubPanel::Grid);
         test_->grid->Redraw();
     }
 }

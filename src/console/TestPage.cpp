@@ -99,7 +99,7 @@ TTestPage::TTestPage(QWidget* parent) : QWidget(parent)
     column->addWidget(motorPanel, 1);
     column->addStretch();
     column->addLayout(buttons);
-    ShowSubPanel(-1);
+    ShowSubPanel(TSubPanel::None);
 }
 
 void TTestPage::ClearDetails()
@@ -108,11 +108,11 @@ void TTestPage::ClearDetails()
         label->setText("?");
 }
 
-void TTestPage::ShowSubPanel(int panel)
+void TTestPage::ShowSubPanel(TSubPanel panel)
 {
-    gridPanel->setVisible(panel == 0);
-    hvPanel->setVisible(panel == 1);
-    motorPanel->setVisible(panel == 2);
+    gridPanel->setVisible(panel == TSubPanel::Grid);
+    hvPanel->setVisible(panel == TSubPanel::HighVoltage);
+    motorPanel->setVisible(panel == TSubPanel::Motor);
 }
 
 }  // namespace kv

@@ -13,14 +13,16 @@ class TChannelGrid;
 class THVPanel;
 class TMotorPanel;
 
+// The lower part of the page, by the class of the module shown.
+enum class TSubPanel { None, Grid, HighVoltage, Motor };
+
 class TTestPage : public QWidget {
 public:
     explicit TTestPage(QWidget* parent);
 
     // Fills every detail label with "?".
     void ClearDetails();
-    // Shows the grid (0), the high-voltage panel (1), the motor panel (2), or none (-1).
-    void ShowSubPanel(int panel);
+    void ShowSubPanel(TSubPanel panel);
 
     QLabel* address;
     QLabel* channelCount;

@@ -9,7 +9,9 @@
 #include "devices/Controls.h"
 #include "field/SimDevice.h"
 #include "show/ExtPlayer.h"
+#include "support/Conversions.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -42,7 +44,9 @@ QLabel& Row(TMainForm& form, int row)
 std::set<QRgb> ColoursOver(TShape& lamp, int ms)
 {
     std::set<QRgb> seen;
-    for (int waited = 0; waited < ms; waited += 5) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
         seen.insert(lamp.Color().rgb());
         QTest::qWait(5);
     }
@@ -120,7 +124,7 @@ TEST_F(DevicePanelTest, RowsFollowTheRegistryInAddressOrderWithTheirReadingsAndC
     // Boost on for every module: the poll brings the mark into each row.
     SpeedUpTimers();
     QTest::keyClick(&form, Qt::Key_Insert, Qt::ControlModifier);
-    PollAll();
+    WaitFor([&] { return RowText(3)[16] == '+' && RowText(4)[16] == '+' && RowText(0)[16] == '+'; });
     EXPECT_EQ(RowText(3), Dots("·12.·40··12.50v·+·100%·+25°C"));
     EXPECT_EQ(RowText(4), Dots("150.·120·11.72v·+·100%··-5°C"));
     EXPECT_EQ(RowText(0), Dots("··5.·16··12.50v·+·100%······")) << "no temperature before 36B";
@@ -134,7 +138,9 @@ TEST_F(DevicePanelTest, RowsFollowTheRegistryInAddressOrderWithTheirReadingsAndC
     // A module or radio that stops answering turns red at its next poll, and back.
     Silence(Field(), 12, true);
     Silence(Field(), 245, true);
-    PollAll();
+    WaitFor([&] {
+        return Background(Row(form, 3)) == kRed && Child<TShape>(form, "R245").Color() == kRed;
+    });
     EXPECT_EQ(Background(Row(form, 3)), kRed);
     EXPECT_EQ(TextColor(Row(form, 3)), QColor(Qt::white));
     EXPECT_EQ(RowText(3).left(8), " 12. 40 ") << "address and count stay";
@@ -142,14 +148,16 @@ TEST_F(DevicePanelTest, RowsFollowTheRegistryInAddressOrderWithTheirReadingsAndC
     EXPECT_EQ(Child<TShape>(form, "R245").Color(), kRed);
     Silence(Field(), 12, false);
     Silence(Field(), 245, false);
-    PollAll();
+    WaitFor([&] {
+        return Background(Row(form, 3)) == kGreen && Child<TShape>(form, "R245").Color() == kGreen;
+    });
     EXPECT_EQ(Background(Row(form, 3)), kGreen);
     EXPECT_EQ(Child<TShape>(form, "R245").Color(), kGreen);
     EXPECT_EQ(form.Controls().Count(), 7) << "the poll never removes a device";
 
     // Boost off for every module.
     QTest::keyClick(&form, Qt::Key_Delete, Qt::ControlModifier);
-    PollAll();
+    WaitFor([&] { return RowText(3)[16] == ' '; });
     EXPECT_EQ(RowText(3)[16], ' ');
 }
 
@@ -178,16 +186,23 @@ Kind=remote
     EXPECT_TRUE(Child<QWidget>(form, "SearchPanel").isVisible());
     EXPECT_FALSE(Child<QWidget>(form, "TimePanel").isVisible());
     EXPECT_EQ(Child<QLabel>(form, "WaitLabel").text(), "Поиск...");
-    EXPECT_EQ(ColoursOver(Child<TShape>(form, "WaitLed"), 120),
+    EXPECT_EQ(ColoursOver(Child<TShape>(form, "WaitLed"), 600),
               (std::set<QRgb>{kGreen.rgb(), NeutralColor().rgb()}));
 
     // A stop from another station must not restart the poll under the search.
     form.Player().HandleMessage({0x90, 0, 0, 0, 0, 0});
     EXPECT_FALSE(idle.isActive());
 
-    ASSERT_TRUE(WaitFor([&] { return Child<QLabel>(form, "SearchIdLabel").text() == "3"; },
-                        20000));
-    EXPECT_EQ(Child<QLabel>(form, "SearchCycleLabel").text(), "1%");
+    // The round runs 240-254, the stations, then 0, 1, 2, 3 …
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const int address = Child<QLabel>(form, "SearchIdLabel").text().toInt();
+            return address >= 3 && address < 200;
+        },
+        20000));
+    const int address = Child<QLabel>(form, "SearchIdLabel").text().toInt();
+    EXPECT_EQ(Child<QLabel>(form, "SearchCycleLabel").text(),
+              QString::number(RoundHalfAway(address * 100.0 / 255)) + "%");
     EXPECT_EQ(Child<QLabel>(form, "SearchConvertersLabel").text(), "2");
     EXPECT_EQ(Child<QLabel>(form, "SearchModulesLabel").text(), "2");
     EXPECT_EQ(Child<QLabel>(form, "SearchRadiosLabel").text(), "1");
@@ -223,7 +238,7 @@ TEST_F(DevicePanelTest, ALostConverterBlinksRedUntilItIsBackAndIsLoggedOnceEachW
     ASSERT_TRUE(WaitFor([&] { return count("Ошибка преобразователя") > 0; }));
     EXPECT_EQ(label.text(), "RS485: 0");
     QTest::qWait(50);  // the lamp keeps its green until the first blink
-    EXPECT_EQ(ColoursOver(lamp, 150), (std::set<QRgb>{kRed.rgb(), NeutralColor().rgb()}));
+    EXPECT_EQ(ColoursOver(lamp, 300), (std::set<QRgb>{kRed.rgb(), NeutralColor().rgb()}));
 
     Field().Plug(0, Field().ElapsedMs());
     ASSERT_TRUE(WaitFor([&] { return count("Преобразователь подключен") > 0; }));

@@ -76,14 +76,6 @@ void FieldConsoleTest::SpeedUpTimers()
     Child<QTimer>(Form(), "ErrFlashTimer").setInterval(kFastBlinkMs);
 }
 
-void FieldConsoleTest::PollAll()
-{
-    auto& timer = Child<QTimer>(Form(), "IdleTimer");
-    const int interval = timer.interval();
-    // Each tick polls one device, in a few exchanges; enough ticks pass for every one.
-    QTest::qWait((interval + 100) * (Form().Controls().Count() + 1));
-}
-
 QString FieldConsoleTest::RowText(int row)
 {
     return Child<QLabel>(Form(), ("DeviceRow" + std::to_string(row)).c_str()).text();

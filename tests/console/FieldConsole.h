@@ -32,8 +32,6 @@ protected:
     static bool WaitFor(const std::function<bool()>& condition, int ms = 5000);
     // The poll and the blink sped up, so that a test needs not wait their real periods.
     void SpeedUpTimers();
-    // One more poll of every registered device.
-    void PollAll();
     QString RowText(int row);
     // Frames of this code the console sent since the field record was last cleared.
     std::vector<std::vector<uint8_t>> SentFrames(uint8_t code);
