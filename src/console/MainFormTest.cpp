@@ -160,7 +160,7 @@ void TMainForm::SaveChannels()
         return;
     const std::string problem = WriteConnectedChannelsFile(ChannelsFileName(*chosen), *controls_);
     if (!problem.empty())
-        Platform().MessageBox(problem, "Ошибка", TButtons::Ok);
+        Platform().MessageBox(problem, Localize(66, "Ошибка"), TButtons::Ok);
 }
 
 void TMainForm::UpdateTestPageButtons()
