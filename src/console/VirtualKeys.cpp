@@ -8,8 +8,8 @@ namespace kv {
 
 namespace {
 
-// X11 key codes of the main block's rows, for layouts whose letters are not Latin: the
-// operator's Q key must stay Q with the Russian layout on.
+// X11 key codes of the main block's rows: the operator's Q key stays Q, and the slash key
+// stays the slash key, with the Russian layout on.
 constexpr std::array<std::pair<int, int>, 14> kScanRows{{
     {10, '1'}, {11, '2'}, {12, '3'}, {13, '4'}, {14, '5'}, {15, '6'}, {16, '7'},
     {17, '8'}, {18, '9'}, {19, '0'}, {20, kVkMinus}, {21, kVkEqualPlus},
@@ -40,6 +40,8 @@ int FromScanCode(quint32 code)
 
 int FromKeypad(int key)
 {
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return kVkNumpad0 + key - Qt::Key_0;
     switch (key) {
     case Qt::Key_Asterisk:
         return kVkMultiply;
@@ -123,9 +125,10 @@ int VirtualKey(const QKeyEvent& event)
         if (const int pad = FromKeypad(key))
             return pad;
     }
-    if (const int code = FromQtKey(key))
-        return code;
-    return FromScanCode(event.nativeScanCode());
+    // The key's place first, where the system tells it: the layout must not move a firing key.
+    if (const int positional = FromScanCode(event.nativeScanCode()))
+        return positional;
+    return FromQtKey(key);
 }
 
 }  // namespace kv

@@ -21,6 +21,7 @@ enum TVirtualKey : int {
     kVkDelete = 46,
     kVk0 = 48,
     kVkA = 65,
+    kVkNumpad0 = 96,
     kVkMultiply = 106,
     kVkAdd = 107,
     kVkSubtract = 109,
