@@ -131,7 +131,8 @@ private:
     void RefreshManualKeys();
     void ShowManualKey(int key, bool fromEvent);
     void ManualArrowKey(int key);
-    void ManualBoost(bool off);
+    // Logged also when no command could go out.
+    void SetModuleBoost(TCommonControl& module, bool off);
     void FrameReceived(const TFrameRecord& frame, int converter);
     void SoundTimerTimer();
     QString ConverterText() const;

@@ -61,6 +61,12 @@ bool Press(QPushButton& button)
     return true;
 }
 
+// Plain and automatic firing modules switch their boost; the others have none.
+bool BoostableModule(const TCommonControl* module)
+{
+    return module && (module->deviceType == 1 || module->deviceType == 2);
+}
+
 std::string ShotLine(int id, const std::string& text, int module, int channel)
 {
     return Localize(id, text) + " " + IntToText(module) + Localize(13, ", канал:") + " " +
@@ -145,6 +151,15 @@ bool TMainForm::TestPageKey(int key)
         return Press(*page.upBtn);
     case kVkDown:
         return Press(*page.downBtn);
+    case kVkInsert:
+    case kVkDelete: {
+        TCommonControl* module = SelectedModule();
+        if (!BoostableModule(module))
+            return false;
+        if (!testRunning_ && controls_->FiringModuleCount() > 0)
+            SetModuleBoost(*module, key == kVkDelete);
+        return true;
+    }
     case FunctionKey(1):
         return Press(*page.controlTestBtn);
     case FunctionKey(2):
@@ -257,10 +272,10 @@ bool TMainForm::LaunchPageKey(int key)
         return true;
     case kVkInsert:
     case kVkDelete: {
-        const TCommonControl* module = ManualModule();
-        if (!manualModes || !module || (module->deviceType != 1 && module->deviceType != 2))
+        TCommonControl* module = ManualModule();
+        if (!manualModes || !BoostableModule(module))
             return false;
-        ManualBoost(key == kVkDelete);
+        SetModuleBoost(*module, key == kVkDelete);
         return true;
     }
     case kVkMultiply:

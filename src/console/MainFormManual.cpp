@@ -85,9 +85,8 @@ void TMainForm::ManualArrowKey(int key)
     RefreshManualKeys();
 }
 
-void TMainForm::ManualBoost(bool off)
+void TMainForm::SetModuleBoost(TCommonControl& module, bool off)
 {
-    TCommonControl& module = *ManualModule();
     module.SetBoost(off);
     const std::string text = off ? Localize(11, "Выключение форсирования, пульт:")
                                  : Localize(10, "Включение форсирования, пульт:");

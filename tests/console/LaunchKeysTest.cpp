@@ -5,6 +5,7 @@
 #include "audio/AudioLibrary.h"
 #include "console/Colors.h"
 #include "console/Shape.h"
+#include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "show/ExtPlayer.h"
 
@@ -14,6 +15,8 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace kv {
 namespace {
@@ -257,6 +260,65 @@ TEST(LaunchKeysTest, BoostKeysActOnTheManualModuleInTheManualModesOnly)
     window.Key(Qt::Key_Up);
     EXPECT_EQ(window.Form().ManualIndex(), window.Form().Controls().FirstFiringModuleIndex());
     EXPECT_EQ(window.Child<QLabel>("ManualModuleLabel").text(), "1");
+}
+
+TEST(LaunchKeysTest, TestPageTakesItsOwnKeysAndCtrlF1IsF1There)
+{
+    TLaunchWindow window;
+    TMainForm& form = window.Form();
+    window.Register({1, 2});
+    window.Key(Qt::Key_Tab);
+    ASSERT_TRUE(window.Child<QPushButton>("TestBtn").isChecked());
+    // The mode action is off on the test page: Ctrl+F1 tests the module on show, as F1.
+    window.Key(Qt::Key_F1, Qt::ControlModifier);
+    EXPECT_EQ(form.Player().firingMode, kFiringAutomatic);
+    auto* module = dynamic_cast<TCommonControl*>(form.Controls().FindByAddress(1));
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module->ChannelState(0), kChannelConnected);
+    EXPECT_EQ(module->ChannelState(6), kChannelOpen) << "the demo field's module 1 lacks 7";
+
+    window.Key(Qt::Key_Insert);
+    EXPECT_EQ(window.Log().back(), "Включение форсирования, пульт: 1");
+    window.Key(Qt::Key_Down);
+    window.Key(Qt::Key_Delete);
+    EXPECT_EQ(window.Log().back(), "Выключение форсирования, пульт: 2");
+
+    // The mixer: pavucontrol where the system has it, otherwise a line in the log.
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", "/nonexistent");
+    window.Key(Qt::Key_F6);
+    EXPECT_EQ(window.Log().back(), "Микшер громкости не найден: pavucontrol");
+    const std::string started = window.Folder().Path() + "mixer-started";
+    window.Folder().WriteFile("pavucontrol", "#!/bin/sh\n/usr/bin/touch '" + started + "'\n");
+    std::filesystem::permissions(window.Folder().Path() + "pavucontrol",
+                                 std::filesystem::perms::owner_all);
+    qputenv("PATH", QByteArray::fromStdString(window.Folder().Path()));
+    window.Key(Qt::Key_F6);
+    qputenv("PATH", path);
+    EXPECT_TRUE(TLaunchWindow::WaitFor([&] { return std::filesystem::exists(started); }, 5000));
+
+    // Back on the launch page its keys mean what they mean there.
+    window.Key(Qt::Key_Tab);
+    window.Key(Qt::Key_F1, Qt::ControlModifier);
+    EXPECT_EQ(form.Player().firingMode, kFiringManual);
+}
+
+TEST(LaunchKeysTest, EscEndsTheBusSearchAndTheManualKeysTakeItsFirstModule)
+{
+    TLaunchWindow window;
+    TMainForm& form = window.Form();
+    window.Key(Qt::Key_F1, Qt::ControlModifier);
+    window.Key(Qt::Key_F10);
+    EXPECT_EQ(window.Child<QLabel>("WaitLabel").text(), "Поиск...");
+    EXPECT_FALSE(window.Child<QAction>("ModeAction").isEnabled());
+    EXPECT_TRUE(TLaunchWindow::WaitFor([&] { return form.Controls().FiringModuleCount() >= 2; },
+                                       10000));
+    window.Key(Qt::Key_Escape);
+    EXPECT_EQ(window.Child<QLabel>("WaitLabel").text(), "Ожидание");
+    EXPECT_EQ(form.LaunchState(), kLaunchIdle);
+    EXPECT_EQ(form.ManualIndex(), form.Controls().FirstFiringModuleIndex());
+    EXPECT_EQ(window.Child<QLabel>("ManualModuleLabel").text(), "1");
+    EXPECT_EQ(window.Child<QLabel>("ManualPageLabel").text(), "1");
 }
 
 struct TStartKeyCase {
