@@ -1,5 +1,6 @@
 #include "console/VolumeMixer.h"
 
+#include "support/AddedMessages.h"
 #include "support/RunLog.h"
 
 #include <QProcess>
@@ -18,7 +19,7 @@ bool OpenVolumeMixer()
     const QString program = QStandardPaths::findExecutable(kMixer);
     if (!program.isEmpty() && QProcess::startDetached(program, {}))
         return true;
-    WriteLog(std::string("Микшер громкости не найден: ") + kMixer);
+    WriteLog(Localize(kMsgNoVolumeMixer) + " " + kMixer);
     return false;
 }
 

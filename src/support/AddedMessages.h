@@ -31,5 +31,6 @@ inline constexpr TMessage kMsgConverterNotOpened{105, "Преобразоват�
 inline constexpr TMessage kMsgJoinDialout{
     106, "Добавьте пользователя в группу dialout и войдите в систему заново."};
 inline constexpr TMessage kMsgConvertersTaken{107, "Выбраны преобразователи:"};
+inline constexpr TMessage kMsgNoVolumeMixer{108, "Микшер громкости не найден:"};
 
 }  // namespace kv
