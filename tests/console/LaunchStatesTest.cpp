@@ -6,6 +6,7 @@
 #include "audio/AudioLibrary.h"
 #include "console/Colors.h"
 #include "console/Shape.h"
+#include "devices/Controls.h"
 #include "show/ExtPlayer.h"
 
 #include <QLabel>
@@ -33,7 +34,10 @@ TEST(LaunchStatesTest, SampleShowGoesFromIdleToReadyToRunningAndBack)
     TLaunchWindow window;
     TMainForm& form = window.Form();
     auto lit = [&](const char* name) { return window.Child<TShape>(name).Color() == kGreen; };
-    window.Register({1, 2, 3, 4, 5, 6, 7, 8, 20, 30});
+    window.Key(Qt::Key_F10);
+    ASSERT_TRUE(TLaunchWindow::WaitFor(
+        [&] { return form.Controls().FiringModuleCount() >= 10; }, 60000));
+    window.Key(Qt::Key_F10);
     TestPlatform().openFiles = {kShare + "/sample-scenario.txt"};
     window.Key(Qt::Key_F2);
     ASSERT_GT(form.Projects().Project(0)->Count(), 100);
@@ -69,7 +73,6 @@ TEST(LaunchStatesTest, SampleShowGoesFromIdleToReadyToRunningAndBack)
 
     // Manual firing: the forty keys of module 2, the first fired on screen.
     window.Key(Qt::Key_F1, Qt::ControlModifier);
-    window.Key(Qt::Key_Down);
     window.Key(Qt::Key_Down);
     window.Key(Qt::Key_F1);
     window.Key(Qt::Key_F5);
