@@ -128,6 +128,7 @@ int TPort::ReadStep()
 
 void TPort::HandleLoss()
 {
+    ++lossCount_;
     RaiseOnMainThread(OnConverterLost);
     while (!terminated_) {
         Platform().Sleep(kReopenPauseMs);

@@ -53,6 +53,8 @@ public:
                     TFrameRecord& reply);
 
     int StationId() const { return stationId_; }
+    // How often a converter was lost since the port was made.
+    int LossCount() const { return lossCount_; }
     // The byte transport the port reads and writes (the simulated field's, in a dry run).
     TCommonPort& Transport() { return *transport_; }
 
@@ -93,6 +95,7 @@ private:
     std::atomic<bool> connected_{false};
     std::atomic<bool> terminated_{false};
     std::atomic<bool> running_{false};
+    std::atomic<int> lossCount_{0};
     std::thread thread_;
     const int stationId_;
 };

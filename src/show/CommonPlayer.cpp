@@ -4,6 +4,7 @@
 #include "devices/Controls.h"
 #include "devices/DeviceResults.h"
 #include "devices/HVControl.h"
+#include "devices/MotorControl.h"
 #include "link/PortProto.h"
 #include "show/ChargeSequence.h"
 #include "show/MotorCue.h"
@@ -84,6 +85,9 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
             std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
             cues.begin());
     PrepareChargeSequences(controls_, port_, cues, from);
+    report_.Begin(cues, from, port_.LossCount());
+    reportPath_.clear();
+    ++showNumber_;
     const uint32_t now = Platform().TickCount();
     startTick_ = lastIdleWork_ = lastTimeReport_ = lastTimeBroadcast_ = now;
     currentTime = startTime_ = clock_ = from;
@@ -109,6 +113,7 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
 
 void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 {
+    const bool wasRunning = IsRunning();
     timer_->SetEnabled(false);
     soundtrackPending_ = false;
     if (broadcastStop)
@@ -119,7 +124,19 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     for (int i = 0; i < controls_.Count(); ++i)
         if (auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i)))
             port_.HighVoltageOff(module->address, module->converterIndex, module->attemptMode);
+    if (wasRunning) {
+        report_.End();
+        if (LogFileEnabled())
+            reportPath_ = FiringReportPathBeside(LogFileName(), showNumber_);
+        SaveFiringReport();
+    }
     RaiseStateChange();
+}
+
+void TCommonPlayer::SaveFiringReport()
+{
+    if (!reportPath_.empty() && !WriteFiringReport(report_, reportPath_))
+        WriteLog(Localize(kMsgReportNotWritten) + " " + reportPath_);
 }
 
 void TCommonPlayer::RaiseStateChange()
@@ -196,7 +213,7 @@ void TCommonPlayer::RunDirectCues()
 {
     // A stop from an event handler ends the tick's firing at once.
     while (IsRunning() && CueDue(nextCue))
-        HandleCue(Cues()[static_cast<size_t>(nextCue++)], false);
+        HandleCue(nextCue++, false);
     if (IsRunning() && static_cast<size_t>(std::max(nextCue, 0)) >= Cues().size())
         EndShow();
 }
@@ -209,7 +226,7 @@ void TCommonPlayer::RunAutonomousCues(uint32_t now)
         BroadcastTime(now);
     // The modules fire from their memory: the shots are only recorded, every one of them.
     while (IsRunning() && CueDue(nextCue))
-        HandleCue(Cues()[static_cast<size_t>(nextCue++)], true);
+        HandleCue(nextCue++, true);
     const int32_t duration = scenario ? scenario->Duration() : 0;
     if (static_cast<int64_t>(clock_) >= static_cast<int64_t>(duration) + kEndPauseMs)
         EndShow();
@@ -236,16 +253,51 @@ void TCommonPlayer::EndShow()
         currentTime = Cues().back().time;
 }
 
-void TCommonPlayer::HandleCue(const TCue& cue, bool noSend)
+void TCommonPlayer::HandleCue(int32_t index, bool noSend)
 {
+    const TCue& cue = Cues()[static_cast<size_t>(index)];
     if (!cue.IsExecutable()) {
         WriteLog(Localize(kMsgSkippedCue) + " " + ShotText(cue.module, cue.channel));
+        report_.Missed(index, TMissReason::OutsideTables);
         return;
     }
-    if (!cue.IsMotor())
-        Fire(cue.module, cue.channel, noSend, false);
-    else if (!noSend)
-        RunMotorCue(controls_, cue);
+    firingCue_ = index;
+    if (noSend) {
+        if (!cue.IsMotor())
+            Fire(cue.module, cue.channel, true, false);
+        report_.Recorded(index);
+    } else if (!CueModulePresent(cue)) {
+        // Still recorded and logged as a shot: the log shows what the show asked for.
+        if (!cue.IsMotor())
+            Fire(cue.module, cue.channel, false, false);
+        report_.Missed(index, TMissReason::ModuleAbsent);
+    } else {
+        uint32_t sentTick = 0;
+        const int result = SendCue(cue, sentTick);
+        report_.Sent(index, result, ScenarioClock(startTick_, sentTick, tempo_, startTime_, offset),
+                     port_.LossCount());
+    }
+    firingCue_ = -1;
+}
+
+bool TCommonPlayer::CueModulePresent(const TCue& cue) const
+{
+    TCommonDevice* device = controls_.FindByAddress(cue.module);
+    return cue.IsMotor() ? dynamic_cast<TMotorControl*>(device) != nullptr
+                         : dynamic_cast<TCommonControl*>(device) != nullptr;
+}
+
+// sentTick: when the write returned, its echo back.
+int TCommonPlayer::SendCue(const TCue& cue, uint32_t& sentTick)
+{
+    if (cue.IsMotor()) {
+        const int result = RunMotorCue(controls_, cue);
+        sentTick = Platform().TickCount();
+        return result;
+    }
+    const int result = Fire(cue.module, cue.channel, false, false);
+    sentTick = lastFireTick_;
+    return result;
 }
 
 bool TCommonPlayer::IdleAllowed() const

@@ -7,6 +7,7 @@
 #include "audio/BassPlayer.h"
 #include "link/FrameRecord.h"
 #include "show/Cue.h"
+#include "show/FiringReport.h"
 
 #include <cstdint>
 #include <functional>
@@ -61,6 +62,9 @@ public:
     TBassPlayer& Soundtrack() { return soundtrack_; }
     int32_t LastFiredModule() const { return lastFiredModule_; }
     int32_t LastFiredChannel() const { return lastFiredChannel_; }
+    // The cues of the last show; written beside the run log when the show stops.
+    const TFiringReport& FiringReport() const { return report_; }
+    const std::string& FiringReportPath() const { return reportPath_; }
 
     // Set by the console. No scenario plays as an empty one.
     const TProjectList* scenario = nullptr;
@@ -91,9 +95,14 @@ protected:
     virtual void Halt(bool stopSoundtrack, bool broadcastStop);
     std::span<const TCue> Cues() const;
     uint32_t LastFireTick() const { return lastFireTick_; }
+    // The scenario cue being fired by the show (-1: a shot by hand).
+    int32_t FiringCue() const { return firingCue_; }
+    // Once more beside the run log, when checks came in after the stop.
+    void SaveFiringReport();
 
     TControls& controls_;
     TPortProto& port_;
+    TFiringReport report_;
 
 private:
     void UpdateClock(uint32_t now);
@@ -105,7 +114,10 @@ private:
     void BroadcastTime(uint32_t now);
     void EndShow();
     // noSend: autonomous control, where motor cues are passed over.
-    void HandleCue(const TCue& cue, bool noSend);
+    void HandleCue(int32_t index, bool noSend);
+    // A module that can take the cue's command is registered at its address.
+    bool CueModulePresent(const TCue& cue) const;
+    int SendCue(const TCue& cue, uint32_t& sentTick);
     int SendFire(int module, int channel, bool manual);
     bool IdleAllowed() const;
     void RaiseStateChange();
@@ -127,6 +139,9 @@ private:
     int32_t lastFiredModule_ = 0;
     int32_t lastFiredChannel_ = 0;
     uint32_t lastFireTick_ = 0;
+    int32_t firingCue_ = -1;
+    int32_t showNumber_ = 0;
+    std::string reportPath_;
     TBassPlayer soundtrack_;
     // Last, so that it goes first and no tick reaches a half-destroyed player.
     std::unique_ptr<TTimer> timer_;

@@ -53,7 +53,7 @@ int TExtPlayer::Fire(int module, int channel, bool noSend, bool manual)
         return kResultBadChannel;
     const int result = TCommonPlayer::Fire(module, channel, noSend, manual);
     if (FiredCount() < kFiredCapacity)
-        fired_.push_back({module, channel});
+        fired_.push_back({module, channel, FiringCue()});
     if (auto* control = dynamic_cast<TCommonControl*>(controls_.FindByAddress(module)))
         control->MarkFired(channel);
     if (OnFired)
@@ -67,6 +67,9 @@ void TExtPlayer::IdleWork()
         return;
     CheckChannel(fired_[static_cast<size_t>(checkPosition_)]);
     ++checkPosition_;
+    // The last checks come after the stop; the file then gets them too.
+    if (!IsRunning() && !HasUnchecked())
+        SaveFiringReport();
 }
 
 void TExtPlayer::CheckChannel(const TFiredChannel& entry)
@@ -77,9 +80,11 @@ void TExtPlayer::CheckChannel(const TFiredChannel& entry)
     double value = 0;
     if (control->MeasureChannel(entry.channel, value) != 0) {
         control->SetChannelState(entry.channel, kChannelFault);
+        report_.Checked(entry.cue, TCheckResult::NoAnswer);
         return;
     }
     control->ClassifyChannel(entry.channel, value, thresholds);
+    report_.Checked(entry.cue, static_cast<TCheckResult>(control->ChannelState(entry.channel)));
     if (OnChecked)
         OnChecked(entry.module, entry.channel);
 }

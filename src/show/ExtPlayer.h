@@ -13,6 +13,7 @@ namespace kv {
 struct TFiredChannel {
     int32_t module = 0;
     int32_t channel = 0;  // from 0
+    int32_t cue = -1;     // in the scenario; -1 for a shot by hand
 };
 
 class TExtPlayer : public TCommonPlayer {

@@ -32,5 +32,6 @@ inline constexpr TMessage kMsgJoinDialout{
     106, "Добавьте пользователя в группу dialout и войдите в систему заново."};
 inline constexpr TMessage kMsgConvertersTaken{107, "Выбраны преобразователи:"};
 inline constexpr TMessage kMsgNoVolumeMixer{108, "Микшер громкости не найден:"};
+inline constexpr TMessage kMsgReportNotWritten{109, "Отчёт о пуске не записан:"};
 
 }  // namespace kv

@@ -26,7 +26,7 @@ kv::TSimModule& TShowField::AddModule(const kv::TModuleSetup& setup)
     auto module = std::make_unique<kv::TSimModule>(setup);
     kv::TSimModule& added = *module;
     field->AddDevice(std::move(module));
-    addresses_.push_back(setup.address);
+    modules_.push_back({setup.address, setup.converter});
     return added;
 }
 
@@ -44,8 +44,8 @@ void TShowField::Connect(bool portThread)
         port->Reopen();
     }
     registry = std::make_unique<kv::TControls>(*port);
-    for (int address : addresses_)
-        registry->AddOrRefresh(address, 0);
+    for (const auto& [address, converter] : modules_)
+        registry->AddOrRefresh(address, converter);
     player = std::make_unique<kv::TExtPlayer>(*registry, *port);
     player->scenario = &scenario;
     field->ClearRecord();

@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kvtest {
@@ -46,7 +47,7 @@ public:
     std::unique_ptr<kv::TExtPlayer> player;
 
 private:
-    std::vector<int> addresses_;
+    std::vector<std::pair<int, int>> modules_;  // address, converter
 };
 
 std::vector<uint8_t> Bytes(std::initializer_list<int> values);

@@ -19,7 +19,8 @@ const std::map<std::string, std::set<std::string>>& CommandOptions()
         {"scenario", {}},
         {"search", {"--addresses"}},
         {"show",
-         {"--addresses", "--from", "--tempo", "--offset", "--control", "--soundtrack", "--trace"}},
+         {"--addresses", "--from", "--tempo", "--offset", "--control", "--soundtrack", "--trace",
+          "--report"}},
         {"write", {"--addresses", "--remote"}},
         {"verify", {"--addresses", "--remote"}},
         {"erase", {"--addresses"}},
@@ -68,6 +69,8 @@ bool StoreOption(TCtlArguments& arguments, const std::string& option, const std:
         arguments.soundtrack = value;
     else if (option == "--trace")
         arguments.trace = value;
+    else if (option == "--report")
+        arguments.report = value;
     else if (option == "--control") {
         if (value != "direct" && value != "autonomous")
             return false;
@@ -213,6 +216,7 @@ std::string CtlUsage()
            "  search [--addresses LIST]\n"
            "  show FILE [--addresses LIST] [--from MS] [--tempo PERMILLE] [--offset MS]\n"
            "       [--control direct|autonomous] [--soundtrack AUDIO] [--trace FILE]\n"
+           "       [--report CSV]\n"
            "  write FILE [--remote] [--addresses LIST]\n"
            "  verify FILE [--remote] [--addresses LIST]\n"
            "  erase [--addresses LIST]\n"
@@ -222,7 +226,9 @@ std::string CtlUsage()
            "LIST: numbers and ranges, e.g. 0-20,240-255 (255: the station round); default "
            "240-254,255,0-239\n"
            "--trace lines: ms since the show command began, TAB, > sent or < received, TAB, "
-           "six hex bytes\n";
+           "six hex bytes\n"
+           "--report: every cue of the show with the moment it went out, its lateness, the "
+           "check after it, or why it was missed\n";
 }
 
 }  // namespace kv

@@ -22,6 +22,7 @@ struct TCtlArguments {
     bool remote = false;
     std::string soundtrack;
     std::string trace;
+    std::string report;  // the show's firing report, CSV
 };
 
 // nullopt for a usage error, with the reason.

@@ -1,5 +1,6 @@
 // show: a show run as the console runs it in automatic firing, until it stops by itself or
-// the operator stops it; then the fired channels not yet checked are checked.
+// the operator stops it; then the fired channels not yet checked are checked, and the firing
+// report is written when asked for.
 
 #include "tools/kvctl/Commands.h"
 
@@ -110,6 +111,10 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     watch->SetEnabled(false);
     CheckRemaining(session);
     player.UnloadSoundtrack();
+    if (!arguments.report.empty() && !WriteFiringReport(player.FiringReport(), arguments.report)) {
+        std::fprintf(stderr, "cannot write %s\n", arguments.report.c_str());
+        return 1;
+    }
     return end == TEnd::Finished ? 0 : 1;
 }
 

@@ -1,0 +1,79 @@
+#pragma once
+// What became of every cue of the last show: when its frame went out and how late, what the
+// check found afterwards, or why it never went out. The paperwork after a show, and the
+// evidence when something did not fire.
+
+#include "show/Cue.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+enum class TCueOutcome : uint8_t {
+    Pending,  // not reached yet
+    Fired,    // the frame went out and its echo came back
+    Memory,   // autonomous control: the module fires it from its own memory
+    Missed,
+};
+
+enum class TMissReason : uint8_t {
+    None,
+    ModuleAbsent,   // no module at that address was found on the bus
+    ConverterLost,  // the converter went away during the show
+    NoEcho,         // the frame did not come back from the line
+    OutsideTables,  // module or channel the bus cannot carry
+    BeforeStart,    // before the start point
+    StoppedBefore,  // the show stopped before its time
+};
+
+// The post-fire check; a channel state (0-3) once measured.
+enum class TCheckResult : int8_t {
+    Unchecked = -2,
+    NoAnswer = -1,  // the measurement failed
+    Unknown = 0,
+    Connected = 1,
+    Open = 2,
+    Fault = 3,
+};
+
+struct TCueRecord {
+    TScenarioCue cue;
+    TCueOutcome outcome = TCueOutcome::Pending;
+    TMissReason reason = TMissReason::None;
+    int32_t sentAt = 0;  // show clock at the echo; valid when fired
+    TCheckResult check = TCheckResult::Unchecked;
+
+    int32_t Lateness() const { return sentAt - cue.time; }
+};
+
+class TFiringReport {
+public:
+    // lossCount: the port's converter losses so far, so that later failures can be told apart.
+    void Begin(std::span<const TCue> cues, int32_t from, int lossCount);
+    // A send result of the cue's command; sentAt is the show clock when it returned.
+    void Sent(int32_t cue, int result, int32_t sentAt, int lossCount);
+    void Recorded(int32_t cue);
+    void Missed(int32_t cue, TMissReason reason);
+    void Checked(int32_t cue, TCheckResult result);
+    // Whatever was not reached was stopped before.
+    void End();
+
+    bool Empty() const { return records_.empty(); }
+    const std::vector<TCueRecord>& Records() const { return records_; }
+
+private:
+    TCueRecord* At(int32_t cue);
+
+    std::vector<TCueRecord> records_;
+    int lossCountAtStart_ = 0;
+};
+
+// UTF-8, one header line, a line per cue in scenario order; false when it cannot be written.
+bool WriteFiringReport(const TFiringReport& report, const std::string& path);
+// logs/2026-12-08_0.log, show 2: logs/2026-12-08_0-show2.csv.
+std::string FiringReportPathBeside(const std::string& logFile, int show);
+
+}  // namespace kv

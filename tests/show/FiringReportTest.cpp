@@ -1,0 +1,121 @@
+// The firing report of a show on the simulated field: every cue with what became of it.
+#include "show/VirtualShow.h"
+
+#include "show/FiringReport.h"
+
+#include <fstream>
+
+namespace kvtest {
+namespace {
+
+using kv::TCheckResult;
+using kv::TCueOutcome;
+using kv::TMissReason;
+
+std::vector<std::string> CsvLines(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) {
+        EXPECT_TRUE(line.ends_with('\r')) << line;
+        line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class FiringReport : public VirtualShow {
+protected:
+    void SetUp() override
+    {
+        show->field->SetConverterCount(2);
+        show->AddModule(Module(1));
+        kv::TModuleSetup second = Module(2);
+        second.converter = 1;
+        show->AddModule(second);
+        // Module 3 of the scenario was pulled from the field before the search.
+        show->LoadScenario("0:00.50\t1\t1\tbefore the start point\n"
+                           "0:01.00\t1\t2\n"
+                           "0:01.00\t3\t1\tpulled\n"
+                           "0:03.00\t2\t1\n"
+                           "0:05.00\t1\t900\tno such channel\n"
+                           "0:07.00\t2\t2\tconverter 1 lost at 6 s\n"
+                           "0:09.00\t1\t3\n"
+                           "0:20.00\t1\t4\tthe show is stopped before\n");
+        show->Connect();
+        Player().OnIdle = [] {};
+    }
+    const std::vector<kv::TCueRecord>& Records() { return Player().FiringReport().Records(); }
+    bool ShotOnField(int module, int channel)
+    {
+        for (const kv::TShotEntry& shot : show->Shots())
+            if (shot.address == module && shot.channel == channel)
+                return true;
+        return false;
+    }
+};
+
+TEST_F(FiringReport, EveryCueWithItsMomentCheckOrReasonBesideTheRunLog)
+{
+    Start(1000);
+    platform.Advance(5000);
+    show->field->Unplug(1, show->field->ElapsedMs());
+    show->port->Cycle();  // the port thread's turn: it notices the loss and reopens
+    ASSERT_TRUE(platform.AdvanceUntil(
+        [this] { return Records().at(6).outcome == TCueOutcome::Fired; }, 4000, 25));
+    Player().Stop(false);
+    ASSERT_TRUE(Player().HasUnchecked()) << "the last shot is checked after the stop";
+    while (Player().HasUnchecked()) {
+        platform.Advance(kv::TExtPlayer::kCheckDelayMs + 1);
+        Player().CheckNext();
+    }
+
+    const auto& records = Records();
+    ASSERT_EQ(records.size(), 8u);
+    struct TExpected {
+        TCueOutcome outcome;
+        TMissReason reason;
+        TCheckResult check;
+    };
+    const TExpected expected[] = {
+        {TCueOutcome::Missed, TMissReason::BeforeStart, TCheckResult::Unchecked},
+        // The igniters burn through: the check finds them open.
+        {TCueOutcome::Fired, TMissReason::None, TCheckResult::Open},
+        {TCueOutcome::Missed, TMissReason::ModuleAbsent, TCheckResult::Unchecked},
+        // Its check came in a quiet gap after its converter was lost.
+        {TCueOutcome::Fired, TMissReason::None, TCheckResult::NoAnswer},
+        {TCueOutcome::Missed, TMissReason::OutsideTables, TCheckResult::Unchecked},
+        {TCueOutcome::Missed, TMissReason::ConverterLost, TCheckResult::NoAnswer},
+        {TCueOutcome::Fired, TMissReason::None, TCheckResult::Open},
+        {TCueOutcome::Missed, TMissReason::StoppedBefore, TCheckResult::Unchecked},
+    };
+    for (size_t i = 0; i < records.size(); ++i) {
+        const kv::TCueRecord& record = records[i];
+        EXPECT_EQ(record.outcome, expected[i].outcome) << "cue " << i + 1;
+        EXPECT_EQ(record.reason, expected[i].reason) << "cue " << i + 1;
+        EXPECT_EQ(record.check, expected[i].check) << "cue " << i + 1;
+        EXPECT_EQ(ShotOnField(record.cue.module, record.cue.channel),
+                  record.outcome == TCueOutcome::Fired)
+            << "cue " << i + 1;
+        // Nothing early, and out within the tick that found it due plus the frame's line time.
+        if (record.outcome == TCueOutcome::Fired) {
+            EXPECT_GE(record.Lateness(), 0) << "cue " << i + 1;
+            EXPECT_LE(record.Lateness(), 25 + 5) << "cue " << i + 1;
+        }
+    }
+
+    const std::vector<std::string> lines = CsvLines(show->folder.Path() + "run-show1.csv");
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[0], "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason");
+    EXPECT_EQ(lines[1], "1,500,1,1,fire,missed,,,,before the start point");
+    EXPECT_EQ(lines[2], "2,1000,1,2,fire,fired," + std::to_string(records[1].sentAt) + "," +
+                            std::to_string(records[1].Lateness()) + ",open,");
+    EXPECT_EQ(lines[3], "3,1000,3,1,fire,missed,,,,module absent");
+    EXPECT_EQ(lines[6], "6,7000,2,2,fire,missed,,,no answer,converter lost");
+    EXPECT_TRUE(lines[7].starts_with("7,9000,1,3,fire,fired,")) << lines[7];
+    EXPECT_TRUE(lines[7].ends_with(",open,")) << "checked after the stop: " << lines[7];
+    EXPECT_EQ(lines[8], "8,20000,1,4,fire,missed,,,,stopped before");
+}
+
+}  // namespace
+}  // namespace kvtest
