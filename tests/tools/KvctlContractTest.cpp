@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <set>
+#include <tuple>
 
 namespace kv::test {
 namespace {
@@ -179,6 +181,44 @@ TEST(KvctlShow, StartPointTempoAndOffsetDecideWhatFires)
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4),
               (std::vector<std::string>{"Запуск, пульт: 1, канал: 2", "Запуск, пульт: 20, канал: 1",
                                         "Запуск, пульт: 2, канал: 2", "Остановка проекта"}));
+}
+
+TEST(KvctlShow, ReportHoldsEveryCueAndAFileThatCannotBeWrittenFails)
+{
+    // Module 2 is left out of the search: its cue has no module to go to.
+    const std::string report = testing::TempDir() + "kvctl-report.csv";
+    auto result = RunKvctl({kField, "show", kShow, "--addresses=1,20", "--from", "1000",
+                            "--report", report});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> lines;
+    for (std::string line : Lines(ReadWholeFile(report))) {
+        EXPECT_TRUE(line.ends_with('\r')) << "CR LF ends every line";
+        lines.push_back(line.substr(0, line.find('\r')));
+    }
+    ASSERT_EQ(lines.size(), 6u) << ReadWholeFile(report);
+    EXPECT_EQ(lines[0], "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason");
+    EXPECT_EQ(lines[1], "1,500,1,1,fire,missed,,,,before the start point");
+    EXPECT_EQ(lines[2], "2,500,2,1,fire,missed,,,,before the start point");
+    for (const auto& [line, head, check] :
+         {std::tuple{lines[3], "3,1000,1,2,fire,fired,", ",open,"},
+          std::tuple{lines[4], "4,1200,20,1,fire,fired,", ",connected,"}}) {
+        ASSERT_TRUE(line.starts_with(head)) << line;
+        EXPECT_TRUE(line.ends_with(check)) << line;
+        // sent_ms and lateness_ms agree with the cue's time, and nothing went out early.
+        int sent = -1;
+        int lateness = -1;
+        ASSERT_EQ(std::sscanf(line.c_str() + std::string(head).size(), "%d,%d", &sent, &lateness),
+                  2)
+            << line;
+        EXPECT_EQ(sent - lateness, std::stoi(line.substr(2))) << line;
+        EXPECT_GE(lateness, 0) << line;
+    }
+    EXPECT_EQ(lines[5], "5,2000,2,2,fire,missed,,,,module absent");
+
+    result = RunKvctl({kField, "show", kShow, "--addresses=1", "--report",
+                       testing::TempDir() + "no-such-folder/report.csv"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "cannot write")) << result.err;
 }
 
 TEST(KvctlShow, AutonomousControlBroadcastsTheTimeAndFiresNothing)
