@@ -195,6 +195,10 @@ int TPort::WriteFrame(const TFrameRecord& record, int converter)
     MoveWaitingBytesToBuffer();
     const auto wire = WireFrame(record);
     const int written = transport_->Write(wire.data(), kFrameSize, converter);
+    if (written == kFrameSize && !echoSinceMark_) {
+        echoSinceMark_ = true;
+        firstEchoTick_ = Platform().TickCount();
+    }
     if (OnFrameSent)
         OnFrameSent(record);
     return written;

@@ -55,6 +55,14 @@ public:
     int StationId() const { return stationId_; }
     // How often a converter was lost since the port was made.
     int LossCount() const { return lossCount_; }
+    // A command may go out several times; the first echo is when the device had it.
+    void MarkEchoes() { echoSinceMark_ = false; }
+    // False when no frame written since MarkEchoes came back from the line.
+    bool FirstEchoSinceMark(uint32_t& tick) const
+    {
+        tick = firstEchoTick_;
+        return echoSinceMark_;
+    }
     // The byte transport the port reads and writes (the simulated field's, in a dry run).
     TCommonPort& Transport() { return *transport_; }
 
@@ -96,6 +104,8 @@ private:
     std::atomic<bool> terminated_{false};
     std::atomic<bool> running_{false};
     std::atomic<int> lossCount_{0};
+    bool echoSinceMark_ = false;
+    uint32_t firstEchoTick_ = 0;
     std::thread thread_;
     const int stationId_;
 };

@@ -287,17 +287,17 @@ bool TCommonPlayer::CueModulePresent(const TCue& cue) const
                          : dynamic_cast<TCommonControl*>(device) != nullptr;
 }
 
-// sentTick: when the write returned, its echo back.
+// sentTick: when the command's first echo came back.
 int TCommonPlayer::SendCue(const TCue& cue, uint32_t& sentTick)
 {
-    if (cue.IsMotor()) {
-        const int result = RunMotorCue(controls_, cue);
+    port_.MarkEchoes();
+    const int result =
+        cue.IsMotor() ? RunMotorCue(controls_, cue) : Fire(cue.module, cue.channel, false, false);
+    const bool echoed = port_.FirstEchoSinceMark(sentTick);
+    if (!echoed)
         sentTick = Platform().TickCount();
-        return result;
-    }
-    const int result = Fire(cue.module, cue.channel, false, false);
-    sentTick = lastFireTick_;
-    return result;
+    // A fire command repeated for the module is on the line once one sending came back.
+    return echoed && !cue.IsMotor() ? 0 : result;
 }
 
 bool TCommonPlayer::IdleAllowed() const

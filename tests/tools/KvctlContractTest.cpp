@@ -224,8 +224,9 @@ TEST(KvctlShow, ReportHoldsEveryCueAndAFileThatCannotBeWrittenFails)
 TEST(KvctlShow, AutonomousControlBroadcastsTheTimeAndFiresNothing)
 {
     const std::string trace = testing::TempDir() + "kvctl-autonomous.txt";
-    const auto result =
-        RunKvctl({kField, "show", kShow, "--addresses=1", "--control=autonomous", "--trace", trace});
+    const std::string report = testing::TempDir() + "kvctl-autonomous.csv";
+    const auto result = RunKvctl({kField, "show", kShow, "--addresses=1", "--control=autonomous",
+                                  "--trace", trace, "--report", report});
     EXPECT_EQ(result.status, 0) << result.err;
     // The cues are logged as they pass; the modules fire from their own memory.
     EXPECT_TRUE(Contains(result.out, "Запуск, пульт: 1, канал: 1\n")) << result.out;
@@ -236,6 +237,11 @@ TEST(KvctlShow, AutonomousControlBroadcastsTheTimeAndFiresNothing)
         broadcasts += rest.starts_with(">\t90 ");
     }
     EXPECT_GE(broadcasts, 3);  // the start, once a second, the stop
+    // The report does not claim shots the PC never sent.
+    const auto lines = Lines(ReadWholeFile(report));
+    ASSERT_EQ(lines.size(), 6u);
+    for (size_t i = 1; i < lines.size(); ++i)
+        EXPECT_TRUE(Contains(lines[i], ",fire,memory,,,")) << lines[i];
 }
 
 TEST(KvctlShow, RemoteStopAndOperatorStopEndTheShowEarly)
