@@ -151,7 +151,7 @@ void TCommonPlayer::SetTempo(int32_t value)
         // Rebased on the clock of this very moment, not of the last tick, and before the
         // autonomous floor at 0, so that neither moves the show.
         const uint32_t now = Platform().TickCount();
-        startTime_ = ScenarioClock(startTick_, now, tempo_, startTime_, offset) - offset;
+        startTime_ = ClockAt(now) - offset;
         startTick_ = now;
     }
     tempo_ = value;
@@ -159,7 +159,7 @@ void TCommonPlayer::SetTempo(int32_t value)
 
 void TCommonPlayer::UpdateClock(uint32_t now)
 {
-    clock_ = ScenarioClock(startTick_, now, tempo_, startTime_, offset);
+    clock_ = ClockAt(now);
     currentTime = controlMode == kControlAutonomous ? std::max(clock_, 0) : clock_;
 }
 
@@ -274,8 +274,7 @@ void TCommonPlayer::HandleCue(int32_t index, bool noSend)
     } else {
         uint32_t sentTick = 0;
         const int result = SendCue(cue, sentTick);
-        report_.Sent(index, result, ScenarioClock(startTick_, sentTick, tempo_, startTime_, offset),
-                     port_.LossCount());
+        report_.Sent(index, result, ClockAt(sentTick), port_.LossCount());
     }
     firingCue_ = -1;
 }
@@ -319,9 +318,20 @@ int TCommonPlayer::Fire(int module, int channel, bool noSend, bool manual)
     lastFiredModule_ = module;
     lastFiredChannel_ = channel;
     lastFireTick_ = Platform().TickCount();
+    firedCue_ = firingCue_;
+    if (manual && !noSend && IsRunning()) {
+        const bool present = dynamic_cast<TCommonControl*>(controls_.FindByAddress(module));
+        firedCue_ = report_.FiredByHand(module, channel, present, result, ClockAt(lastFireTick_),
+                                        port_.LossCount());
+    }
     if (!manual)
         WriteLog(Localize(92, "Запуск, пульт:") + " " + ShotText(module, channel));
     return result;
+}
+
+int32_t TCommonPlayer::ClockAt(uint32_t tick) const
+{
+    return ScenarioClock(startTick_, tick, tempo_, startTime_, offset);
 }
 
 int TCommonPlayer::SendFire(int module, int channel, bool manual)

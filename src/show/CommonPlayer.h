@@ -95,8 +95,8 @@ protected:
     virtual void Halt(bool stopSoundtrack, bool broadcastStop);
     std::span<const TCue> Cues() const;
     uint32_t LastFireTick() const { return lastFireTick_; }
-    // The scenario cue being fired by the show (-1: a shot by hand).
-    int32_t FiringCue() const { return firingCue_; }
+    // The scenario cue of the last Fire (-1: none).
+    int32_t FiredCue() const { return firedCue_; }
     // Once more beside the run log, when checks came in after the stop.
     void SaveFiringReport();
 
@@ -106,6 +106,7 @@ protected:
 
 private:
     void UpdateClock(uint32_t now);
+    int32_t ClockAt(uint32_t tick) const;
     // A start point below 0 holds the soundtrack back until the clock reaches 0.
     void StartPendingSoundtrack();
     bool CueDue(int32_t index) const;
@@ -139,7 +140,8 @@ private:
     int32_t lastFiredModule_ = 0;
     int32_t lastFiredChannel_ = 0;
     uint32_t lastFireTick_ = 0;
-    int32_t firingCue_ = -1;
+    int32_t firingCue_ = -1;  // the show's own cue while it fires one
+    int32_t firedCue_ = -1;
     int32_t showNumber_ = 0;
     std::string reportPath_;
     TBassPlayer soundtrack_;

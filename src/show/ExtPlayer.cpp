@@ -53,7 +53,7 @@ int TExtPlayer::Fire(int module, int channel, bool noSend, bool manual)
         return kResultBadChannel;
     const int result = TCommonPlayer::Fire(module, channel, noSend, manual);
     if (FiredCount() < kFiredCapacity)
-        fired_.push_back({module, channel, FiringCue()});
+        fired_.push_back({module, channel, FiredCue()});
     if (auto* control = dynamic_cast<TCommonControl*>(controls_.FindByAddress(module)))
         control->MarkFired(channel);
     if (OnFired)

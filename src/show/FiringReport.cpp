@@ -1,5 +1,6 @@
 #include "show/FiringReport.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace kv {
@@ -22,6 +23,7 @@ const char* OutcomeText(TCueOutcome outcome)
 {
     switch (outcome) {
     case TCueOutcome::Fired: return "fired";
+    case TCueOutcome::ByHand: return "fired by hand";
     case TCueOutcome::Memory: return "memory";
     case TCueOutcome::Missed: return "missed";
     default: return "pending";
@@ -70,8 +72,9 @@ void TFiringReport::Begin(std::span<const TCue> cues, int32_t from, int lossCoun
 
 TCueRecord* TFiringReport::At(int32_t cue)
 {
-    return cue >= 0 && static_cast<size_t>(cue) < records_.size() ? &records_[static_cast<size_t>(cue)]
-                                                                   : nullptr;
+    if (cue < 0 || static_cast<size_t>(cue) >= records_.size())
+        return nullptr;
+    return &records_[static_cast<size_t>(cue)];
 }
 
 void TFiringReport::Sent(int32_t cue, int result, int32_t sentAt, int lossCount)
@@ -87,6 +90,26 @@ void TFiringReport::Sent(int32_t cue, int result, int32_t sentAt, int lossCount)
         record->reason = TMissReason::None;
         record->sentAt = sentAt;
     }
+}
+
+int32_t TFiringReport::FiredByHand(int module, int channel, bool modulePresent, int result,
+                                   int32_t sentAt, int lossCount)
+{
+    const auto found = std::find_if(records_.begin(), records_.end(), [&](const TCueRecord& r) {
+        return r.outcome == TCueOutcome::Pending && r.cue.kind == kKindFire &&
+               r.cue.module == module && r.cue.channel == channel;
+    });
+    if (found == records_.end())
+        return -1;
+    const auto cue = static_cast<int32_t>(found - records_.begin());
+    if (!modulePresent) {
+        Missed(cue, TMissReason::ModuleAbsent);
+        return cue;
+    }
+    Sent(cue, result, sentAt, lossCount);
+    if (found->outcome == TCueOutcome::Fired)
+        found->outcome = TCueOutcome::ByHand;
+    return cue;
 }
 
 void TFiringReport::Recorded(int32_t cue)
@@ -131,7 +154,7 @@ bool WriteFiringReport(const TFiringReport& report, const std::string& path)
         if (cue.kind == kKindFire)
             file << cue.channel + 1;
         file << ',' << KindText(cue.kind) << ',' << OutcomeText(record.outcome) << ',';
-        if (record.outcome == TCueOutcome::Fired)
+        if (record.outcome == TCueOutcome::Fired || record.outcome == TCueOutcome::ByHand)
             file << record.sentAt << ',' << record.Lateness();
         else
             file << ',';

@@ -15,6 +15,7 @@ namespace kv {
 enum class TCueOutcome : uint8_t {
     Pending,  // not reached yet
     Fired,    // the frame went out and its echo came back
+    ByHand,   // the operator's step or firing key, the frame back from the line
     Memory,   // autonomous control: the module fires it from its own memory
     Missed,
 };
@@ -43,7 +44,7 @@ struct TCueRecord {
     TScenarioCue cue;
     TCueOutcome outcome = TCueOutcome::Pending;
     TMissReason reason = TMissReason::None;
-    int32_t sentAt = 0;  // show clock at the echo; valid when fired
+    int32_t sentAt = 0;  // show clock at the echo; valid when fired, also by hand
     TCheckResult check = TCheckResult::Unchecked;
 
     int32_t Lateness() const { return sentAt - cue.time; }
@@ -55,6 +56,10 @@ public:
     void Begin(std::span<const TCue> cues, int32_t from, int lossCount);
     // A send result of the cue's command; sentAt is the show clock when it returned.
     void Sent(int32_t cue, int result, int32_t sentAt, int lossCount);
+    // A shot by hand takes the first cue not yet handled of that channel; -1 when the
+    // scenario has none.
+    int32_t FiredByHand(int module, int channel, bool modulePresent, int result, int32_t sentAt,
+                        int lossCount);
     void Recorded(int32_t cue);
     void Missed(int32_t cue, TMissReason reason);
     void Checked(int32_t cue, TCheckResult result);

@@ -122,5 +122,29 @@ TEST_F(FiringReport, EveryCueWithItsMomentCheckOrReasonBesideTheRunLog)
     EXPECT_EQ(lines[8], "8,20000,1,4,fire,missed,,,,stopped before");
 }
 
+TEST_F(FiringReport, ShotsByHandTakeTheirCuesInManualFiring)
+{
+    Player().firingMode = kv::kFiringManual;
+    Start(0);
+    platform.Advance(1200);
+    // The step key: the next cue's channels, as the console fires them.
+    Player().Fire(1, 1, false, true);
+    Player().Fire(3, 0, false, true);
+    platform.Advance(500);
+    Player().Fire(1, 0, false, true);
+    Player().Stop(false);
+
+    const auto& records = Records();
+    EXPECT_EQ(records[0].outcome, TCueOutcome::ByHand);
+    EXPECT_GE(records[0].sentAt, 1700) << "the moment of the shot, not of the cue";
+    EXPECT_EQ(records[1].outcome, TCueOutcome::ByHand);
+    EXPECT_EQ(records[2].reason, TMissReason::ModuleAbsent);
+    for (size_t i = 3; i < records.size(); ++i)
+        EXPECT_EQ(records[i].reason, TMissReason::StoppedBefore) << "cue " << i + 1;
+    const std::vector<std::string> lines = CsvLines(show->folder.Path() + "run-show1.csv");
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_TRUE(lines[2].starts_with("2,1000,1,2,fire,fired by hand,")) << lines[2];
+}
+
 }  // namespace
 }  // namespace kvtest
