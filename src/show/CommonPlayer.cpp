@@ -85,6 +85,9 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
             std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
             cues.begin());
     PrepareChargeSequences(controls_, port_, cues, from);
+    // A restart cuts the show that runs: its report is kept as it stands.
+    if (IsRunning())
+        CloseFiringReport();
     report_.Begin(cues, from, port_.LossCount());
     reportPath_.clear();
     ++showNumber_;
@@ -124,13 +127,16 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     for (int i = 0; i < controls_.Count(); ++i)
         if (auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i)))
             port_.HighVoltageOff(module->address, module->converterIndex, module->attemptMode);
-    if (wasRunning) {
-        report_.End();
-        if (LogFileEnabled())
-            reportPath_ = FiringReportPathBeside(LogFileName(), showNumber_);
-        SaveFiringReport();
-    }
+    if (wasRunning)
+        CloseFiringReport();
     RaiseStateChange();
+}
+
+void TCommonPlayer::CloseFiringReport()
+{
+    report_.End();
+    reportPath_ = LogFileEnabled() ? FiringReportPathBeside(LogFileName(), showNumber_) : "";
+    SaveFiringReport();
 }
 
 void TCommonPlayer::SaveFiringReport()

@@ -122,6 +122,8 @@ private:
     int SendFire(int module, int channel, bool manual);
     bool IdleAllowed() const;
     void RaiseStateChange();
+    // Whatever was not reached is stopped before; written beside the run log.
+    void CloseFiringReport();
 
     bool busy_ = false;
     int32_t tempo_ = 1000;

@@ -146,5 +146,17 @@ TEST_F(FiringReport, ShotsByHandTakeTheirCuesInManualFiring)
     EXPECT_TRUE(lines[2].starts_with("2,1000,1,2,fire,fired by hand,")) << lines[2];
 }
 
+TEST_F(FiringReport, ARestartKeepsTheReportOfTheShowItCut)
+{
+    Start(0);
+    platform.Advance(1100);
+    Start(8000);
+    const std::vector<std::string> lines = CsvLines(show->folder.Path() + "run-show1.csv");
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_TRUE(lines[2].starts_with("2,1000,1,2,fire,fired,")) << lines[2];
+    EXPECT_EQ(lines[4], "4,3000,2,1,fire,missed,,,,stopped before");
+    EXPECT_EQ(Records()[3].reason, TMissReason::BeforeStart) << "the new show begins after it";
+}
+
 }  // namespace
 }  // namespace kvtest
