@@ -52,6 +52,9 @@ void TMainForm::ShowProject()
     }
     launch_->cueList->addTopLevelItems(rows);
     scenario.MarkUsedChannels(*controls_);
+    // The test page shows which channels the scenario uses.
+    if (TestPageShown())
+        RedrawTestPanel();
 }
 
 void TMainForm::ShowTime(int32_t time)
