@@ -19,6 +19,13 @@ public:
 
     std::string ClassName() const { return localization_.ClassName(); }
 
+protected:
+    void CentreOnOwner()
+    {
+        if (QWidget* main = parentWidget())
+            move(main->geometry().center() - rect().center());
+    }
+
 private:
     TWidgetWindow localization_;
 };

@@ -13,14 +13,18 @@ namespace kv {
 TConsoleWindows::TConsoleWindows(const std::string& appFolder)
     : main_(std::make_unique<TMainForm>(appFolder))
 {
-    auto* warning = new TWarningForm(main_.get());
+    TMainForm* main = main_.get();
+    auto* warning = new TWarningForm(main);
     main_->SetWarningForm(warning);
-    others_ = {warning,
-               new TMemoryForm(main_.get()),
-               new TPresentWarningForm(main_.get()),
-               new TExtStartForm(main_.get()),
-               new TTimerForm(main_.get()),
-               new TDebugForm(main_.get())};
+    TAuxForms forms;
+    forms.memory = new TMemoryForm(main, main->Controls());
+    forms.presentWarning = new TPresentWarningForm(main);
+    forms.extStart = new TExtStartForm(main);
+    forms.timer = new TTimerForm(main);
+    forms.debug = new TDebugForm(main, main->Controls(), main->Port());
+    main_->SetAuxForms(forms);
+    others_ = {warning, forms.memory, forms.presentWarning, forms.extStart, forms.timer,
+               forms.debug};
 }
 
 TConsoleWindows::~TConsoleWindows() = default;

@@ -3,6 +3,7 @@
 // registry, the eight project slots and the show player, ties their events to the display,
 // and refuses to close while a show runs.
 
+#include "console/AuxForms.h"
 #include "console/ConsoleSettings.h"
 #include "console/WidgetWindow.h"
 #include "link/FrameRecord.h"
@@ -18,6 +19,7 @@
 class QAction;
 class QLabel;
 class QStackedWidget;
+class QTime;
 class QTimer;
 
 namespace kv {
@@ -43,6 +45,7 @@ public:
 
     // The warning window exists only after the main window; it is handed over once made.
     void SetWarningForm(TWarningForm* warning) { warning_ = warning; }
+    void SetAuxForms(const TAuxForms& forms);
 
     const TConsoleSettings& Settings() const { return settings_; }
     const std::string& RunLogFile() const { return runLogFile_; }
@@ -169,6 +172,21 @@ private:
     void HVSettingChanged(int value);
     void ChargeChannel(int row);
     void ChangeIdBtnClick();
+    // Auxiliary windows (MainFormAuxForms.cpp, MainFormMemory.cpp, MainFormExtStart.cpp)
+    void WireAuxForms();
+    void SaveBtnClick();
+    void CheckBtnClick();
+    // The module lists before a write (or verify), each answered in the present-warning window.
+    bool OperatorAllowsTransfer(bool write);
+    void RunMemoryOperation(const std::function<void()>& operation);
+    void ClearMemActionExecute();
+    void ReadMemLogActionExecute();
+    void SavePDUActionExecute();
+    void CheckPDUActionExecute();
+    void ExtStartActionExecute();
+    void TimedStart(const QTime& at);
+    void DebugActionExecute();
+    void TakeKeysBack();
 
     TWidgetWindow localization_{*this, "TMainForm"};
     TIniFile ini_;
@@ -202,6 +220,7 @@ private:
     TTestPage* test_ = nullptr;
     QLabel* labelVer_ = nullptr;
     TWarningForm* warning_ = nullptr;
+    TAuxForms aux_;
 
     QTimer* idleTimer_ = nullptr;
     QTimer* errFlashTimer_ = nullptr;

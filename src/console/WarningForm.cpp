@@ -38,8 +38,7 @@ void TWarningForm::ShowWarning(const std::string& text)
 {
     text_->setText(QString::fromStdString(text));
     timer_->start();
-    if (QWidget* main = parentWidget())
-        move(main->geometry().center() - rect().center());
+    CentreOnOwner();
     show();
     // Drawn now, even when the main thread stays busy with the bus.
     repaint();

@@ -60,6 +60,16 @@ TLocalizedComponent ListView(QTableWidget& table)
     return component;
 }
 
+// A window of its own inside this one (a dialog the main window parents) carries its own
+// localizer: its controls are looked up under its class name only.
+bool InsideAnotherWindow(const QObject& object, const QWidget& window)
+{
+    for (const QObject* up = object.parent(); up && up != &window; up = up->parent())
+        if (const auto* widget = qobject_cast<const QWidget*>(up); widget && widget->isWindow())
+            return true;
+    return false;
+}
+
 }  // namespace
 
 TWidgetWindow::TWidgetWindow(QWidget& window, std::string className)
@@ -76,7 +86,7 @@ std::vector<TLocalizedComponent> TWidgetWindow::Components()
 {
     std::vector<TLocalizedComponent> components;
     for (QObject* object : window_.findChildren<QObject*>()) {
-        if (object->objectName().isEmpty())
+        if (object->objectName().isEmpty() || InsideAnotherWindow(*object, window_))
             continue;
         if (auto component = Component(*object)) {
             component->name = object->objectName().toStdString();

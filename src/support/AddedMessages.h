@@ -19,7 +19,7 @@ inline std::string Localize(const TMessage& message)
 
 inline constexpr TMessage kMsgNotSupported{97, "Операция не поддерживается данной версией пульта."};
 inline constexpr TMessage kMsgSkippedCue{98, "Пропущена команда сценария, пульт:"};
-// 99: the console's question about a start time already past.
+inline constexpr TMessage kMsgStartTimePassed{99, "Время запуска уже прошло. Запустить сейчас?"};
 inline constexpr TMessage kMsgUnknownPort{100, "Неизвестное значение [link] Port:"};
 inline constexpr TMessage kMsgPortTakenAsAuto{101, ", выбрано auto"};
 inline constexpr TMessage kMsgTimeOutsideMemory{102, "Время команды вне диапазона памяти пульта."};

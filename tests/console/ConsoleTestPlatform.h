@@ -15,12 +15,14 @@ public:
         status = power;
         return powerKnown;
     }
-    // Never a modal box in a test: the text is kept and OK answered.
-    TAnswer MessageBox(const std::string& text, const std::string&, TButtons) override
+    // Never a modal box in a test: the text is kept and answered with yesNo or OK.
+    TAnswer MessageBox(const std::string& text, const std::string&, TButtons buttons) override
     {
         messages.push_back(text);
-        return TAnswer::Ok;
+        return buttons == TButtons::YesNo ? yesNo : TAnswer::Ok;
     }
+    // Shifts the tick counter, so that a wait of minutes passes at once.
+    uint32_t TickCount() override { return TConsolePlatform::TickCount() + tickShift; }
 
     // The operator's choice in the next open dialogs, in order; none left is a cancel.
     std::optional<std::string> OpenFileName(const std::string& filter) override
@@ -58,6 +60,8 @@ public:
     std::vector<std::string> prompts;
     std::deque<std::string> inputs;
     std::optional<std::string> saveName;
+    TAnswer yesNo = TAnswer::No;
+    uint32_t tickShift = 0;
 };
 
 TConsoleTestPlatform& TestPlatform();

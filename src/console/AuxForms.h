@@ -1,0 +1,20 @@
+#pragma once
+// The windows the main window calls on, made after it and handed over once.
+
+namespace kv {
+
+class TDebugForm;
+class TExtStartForm;
+class TMemoryForm;
+class TPresentWarningForm;
+class TTimerForm;
+
+struct TAuxForms {
+    TMemoryForm* memory = nullptr;
+    TPresentWarningForm* presentWarning = nullptr;
+    TExtStartForm* extStart = nullptr;
+    TTimerForm* timer = nullptr;
+    TDebugForm* debug = nullptr;
+};
+
+}  // namespace kv

@@ -1,0 +1,159 @@
+#include "console/DebugForm.h"
+
+#include "console/Widgets.h"
+#include "devices/CommonControl.h"
+#include "devices/Controls.h"
+#include "link/PortProto.h"
+#include "support/Platform.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTime>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace kv {
+
+namespace {
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& text)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+TDebugForm::TDebugForm(QWidget* mainForm, TControls& controls, TPortProto& port)
+    : TAuxForm(mainForm, "TDebugForm", "Отладка"),
+      controls_(controls),
+      port_(port),
+      list_(new QTreeWidget),
+      elapsed_(nullptr),
+      timer_(new QTimer(this))
+{
+    auto* tabs = new QTabWidget(this);
+    auto* page = new QWidget;
+    page->setObjectName("SyncSheet");
+    tabs->addTab(page, "Синхронизация ПК и пультов");
+    list_->setObjectName("ReportList");
+    list_->setRootIsDecorated(false);
+    list_->setHeaderLabels(
+        {"ID", "Каналов", "Версия", "Напряжение, в", "Связь, %", "Синх., мс"});
+    int column = 0;
+    for (const int width : {50, 70, 70, 110, 80})
+        list_->setColumnWidth(column++, width);
+    elapsed_ = MakeLabel(page, "TimeLabel", "00:00:00");
+    auto* test = Button(page, "TestBtn", "Тест");
+    auto* stop = Button(page, "StopBtn", "Стоп");
+    auto* close = Button(this, "CloseBtn", "Закрыть");
+    connect(test, &QPushButton::clicked, this, [this] { TestBtnClick(); });
+    connect(stop, &QPushButton::clicked, this, [this] { StopBtnClick(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* controlsRow = new QHBoxLayout;
+    controlsRow->addWidget(test);
+    controlsRow->addWidget(stop);
+    controlsRow->addWidget(elapsed_, 1);
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->addWidget(list_, 1);
+    pageLayout->addLayout(controlsRow);
+    auto* closeRow = new QHBoxLayout;
+    closeRow->addStretch(1);
+    closeRow->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs, 1);
+    layout->addLayout(closeRow);
+    resize(560, 400);
+
+    timer_->setObjectName("Timer");
+    timer_->setInterval(kStepMs);
+    connect(timer_, &QTimer::timeout, this, [this] { Step(); });
+}
+
+std::vector<TCommonControl*> TDebugForm::FiringModules() const
+{
+    std::vector<TCommonControl*> modules;
+    for (int i = 0; i < controls_.Count(); ++i) {
+        TCommonDevice* device = controls_.DeviceAt(i);
+        if (IsFiringModuleAddress(device->address))
+            if (auto* module = dynamic_cast<TCommonControl*>(device))
+                modules.push_back(module);
+    }
+    return modules;
+}
+
+void TDebugForm::Open()
+{
+    elapsed_->clear();
+    list_->clear();
+    for (const TCommonControl* module : FiringModules())
+        list_->addTopLevelItem(new QTreeWidgetItem(
+            QStringList{QString::number(module->address), QString::number(module->channelCount),
+                        QString::number(module->version), "?", "?", "?"}));
+    CentreOnOwner();
+    exec();
+}
+
+bool TDebugForm::TestRunning() const
+{
+    return timer_->isActive();
+}
+
+void TDebugForm::TestBtnClick()
+{
+    if (SetPolling)
+        SetPolling(false);
+    for (const TCommonControl* module : FiringModules())
+        port_.WriteCue(module->address, module->converterIndex, kTestCueMs, 0);
+    port_.SendClock(0, true);
+    startTick_ = Platform().TickCount();
+    timer_->start();
+}
+
+void TDebugForm::StopBtnClick()
+{
+    timer_->stop();
+    port_.SendClock(0, false);
+    if (SetPolling)
+        SetPolling(true);
+}
+
+// Left running, the test would keep the main window's poll off and the modules' clocks on.
+void TDebugForm::done(int result)
+{
+    if (TestRunning())
+        StopBtnClick();
+    TAuxForm::done(result);
+}
+
+void TDebugForm::Step()
+{
+    const uint32_t elapsed = Platform().TickCount() - startTick_;
+    elapsed_->setText(QTime(0, 0).addMSecs(static_cast<int>(elapsed)).toString("H:mm:ss"));
+    const std::vector<TCommonControl*> modules = FiringModules();
+    for (size_t i = 0; i < modules.size(); ++i) {
+        QTreeWidgetItem* row = list_->topLevelItem(static_cast<int>(i));
+        if (!row)
+            break;
+        TCommonControl& module = *modules[i];
+        const auto pc = static_cast<int32_t>(Platform().TickCount() - startTick_);
+        int clock = 0;
+        char kind = 0;
+        if (port_.QueryClock(module.address, module.converterIndex, module.attemptMode, clock,
+                             kind) != 0) {
+            row->setText(kSync, "?");
+            continue;
+        }
+        row->setText(kVoltage, QString::number(module.supplyVoltage, 'f', 2));
+        row->setText(kLink, QString::number(module.LinkQuality()));
+        row->setText(kSync, QString::number(clock - pc));
+    }
+}
+
+}  // namespace kv

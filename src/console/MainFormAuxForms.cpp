@@ -1,0 +1,52 @@
+// The main window's side of its auxiliary windows: which control opens which.
+#include "console/MainForm.h"
+
+#include "console/DebugForm.h"
+#include "console/LaunchPage.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QTimer>
+
+namespace kv {
+
+void TMainForm::SetAuxForms(const TAuxForms& forms)
+{
+    aux_ = forms;
+    WireAuxForms();
+}
+
+void TMainForm::WireAuxForms()
+{
+    connect(launch_->saveBtn, &QPushButton::clicked, this, [this] { SaveBtnClick(); });
+    connect(launch_->checkBtn, &QPushButton::clicked, this, [this] { CheckBtnClick(); });
+    const auto onAction = [this](QAction* action, void (TMainForm::*handler)()) {
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    };
+    onAction(clearMemAction_, &TMainForm::ClearMemActionExecute);
+    onAction(readMemLogAction_, &TMainForm::ReadMemLogActionExecute);
+    onAction(savePduAction_, &TMainForm::SavePDUActionExecute);
+    onAction(checkPduAction_, &TMainForm::CheckPDUActionExecute);
+    onAction(extStartAction_, &TMainForm::ExtStartActionExecute);
+    onAction(debugAction_, &TMainForm::DebugActionExecute);
+    aux_.debug->SetPolling = [this](bool on) {
+        if (on)
+            ResumeIdlePoll();
+        else
+            idleTimer_->stop();
+    };
+}
+
+void TMainForm::DebugActionExecute()
+{
+    aux_.debug->Open();
+    TakeKeysBack();
+}
+
+void TMainForm::TakeKeysBack()
+{
+    // Without a window manager nobody hands the keys back once a dialog has gone.
+    activateWindow();
+}
+
+}  // namespace kv

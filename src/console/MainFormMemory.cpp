@@ -1,0 +1,85 @@
+// The scenario memory operations of the main window: the checks before a write or verify,
+// and the progress window around each operation with the device poll stopped.
+#include "console/MainForm.h"
+
+#include "console/LaunchPage.h"
+#include "console/MemoryForm.h"
+#include "console/PresentWarningForm.h"
+#include "devices/Controls.h"
+#include "devices/MemoryOperation.h"
+#include "devices/ScenarioChecks.h"
+#include "support/Localizer.h"
+#include "support/Platform.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QTimer>
+
+namespace kv {
+
+void TMainForm::RunMemoryOperation(const std::function<void()>& operation)
+{
+    // Keys still reach the main window's shortcuts while an operation pumps messages.
+    if (aux_.memory->Busy())
+        return;
+    idleTimer_->stop();
+    operation();
+    ResumeIdlePoll();
+    TakeKeysBack();
+}
+
+void TMainForm::SaveBtnClick()
+{
+    RunMemoryOperation([this] {
+        if (OperatorAllowsTransfer(true))
+            aux_.memory->Write(projects_.Project(currentSlot_)->Cues(), false);
+    });
+}
+
+void TMainForm::CheckBtnClick()
+{
+    RunMemoryOperation([this] {
+        if (OperatorAllowsTransfer(false))
+            aux_.memory->Verify(projects_.Project(currentSlot_)->Cues(), false);
+    });
+}
+
+bool TMainForm::OperatorAllowsTransfer(bool write)
+{
+    for (const TScenarioWarning& warning :
+         ScenarioWarnings(*controls_, projects_.Project(currentSlot_)->Cues(), write))
+        if (!aux_.presentWarning->Ask(warning.message, warning.modules))
+            return false;
+    return true;
+}
+
+void TMainForm::ClearMemActionExecute()
+{
+    RunMemoryOperation([this] {
+        if (TMemoryOperation::ConfirmErase())
+            aux_.memory->Erase();
+    });
+}
+
+void TMainForm::ReadMemLogActionExecute()
+{
+    RunMemoryOperation([this] { aux_.memory->ReadBlackBoxToFile(); });
+}
+
+void TMainForm::SavePDUActionExecute()
+{
+    RunMemoryOperation([this] {
+        if (controls_->FiringModuleCount() > 0)
+            Platform().MessageBox(Localize(69, "Необходимо выключить подключенные пульты."),
+                                  Localize(66, "Ошибка"), TButtons::Ok);
+        aux_.memory->Write(projects_.Project(currentSlot_)->Cues(), true);
+    });
+}
+
+void TMainForm::CheckPDUActionExecute()
+{
+    RunMemoryOperation(
+        [this] { aux_.memory->Verify(projects_.Project(currentSlot_)->Cues(), true); });
+}
+
+}  // namespace kv

@@ -1,0 +1,306 @@
+// The warning, present-warning, start and waiting windows, driven through the main window
+// with the operator's keys and clicks on the simulated field.
+#include "ConsoleFolder.h"
+#include "ConsoleTestPlatform.h"
+#include "ConsoleTestTools.h"
+#include "ModalDriver.h"
+#include "console/ConsoleWindows.h"
+#include "console/ExtStartForm.h"
+#include "console/LaunchPage.h"
+#include "console/MainForm.h"
+#include "console/PresentWarningForm.h"
+#include "console/TimerForm.h"
+#include "console/WarningForm.h"
+#include "devices/Controls.h"
+#include "show/ExtPlayer.h"
+#include "support/Platform.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace kv {
+namespace {
+
+// Two modules on one converter.
+const std::string kField = "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=16\n"
+                           "[device2]\nKind=module\nAddress=2\nVersion=36B\nChannels=16\n";
+// And a master on the bus that starts its show clock at 6 s and at 9 s, once the console is up.
+const std::string kMasterField = kField + "[event1]\nAt=6000\nType=clock-start\nTime=0\nAddress=0\n"
+                                 "[event2]\nAt=9000\nType=clock-start\nTime=0\nAddress=0\n";
+
+class AuxWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform.messages.clear();
+        platform.yesNo = TAnswer::No;
+        platform.tickShift = 0;
+        platform.openFiles.clear();
+    }
+    void TearDown() override { platform.tickShift = 0; }
+
+    TMainForm& Start(const std::string& scenario, const std::string& field = kField)
+    {
+        folder.WriteField(field);
+        folder.WriteFile("show.txt", scenario);
+        windows = std::make_unique<TConsoleWindows>(folder.Path());
+        TMainForm& form = windows->Main();
+        form.Projects().Project(0)->Load(folder.Path() + "show.txt");
+        form.Controls().AddOrRefresh(1, 0);
+        form.Controls().AddOrRefresh(2, 0);
+        form.show();
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        return form;
+    }
+
+    void Arm(TMainForm& form)
+    {
+        QTest::keyClick(form.windowHandle(), Qt::Key_F1);
+        ASSERT_EQ(form.LaunchState(), kLaunchReady);
+    }
+
+    TConsoleTestPlatform& platform = TestPlatform();
+    TConsoleFolder folder;
+    std::unique_ptr<TConsoleWindows> windows;
+};
+
+TEST_F(AuxWindowsTest, RemoteStopWarningClosesOnAKeyOrAfterTenSeconds)
+{
+    TMainForm& form = Start("0:30.00\t1\t1\n",
+                            "[device1]\nKind=module\nAddress=1\nChannels=16\n"
+                            "[event1]\nAt=5000\nType=clock-stop\nTime=0\nAddress=0\n"
+                            "[event2]\nAt=7000\nType=clock-stop\nTime=0\nAddress=0\n");
+    auto& warning = Child<TWarningForm>(form, "TWarningForm");
+    EXPECT_EQ(warning.Text(), "Error !!!");
+    const auto showRuns = [&] {
+        form.Player().Start(0);
+        ASSERT_TRUE(form.Player().IsRunning());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return warning.isVisible(); }, 15000));
+    };
+
+    showRuns();
+    EXPECT_FALSE(form.Player().IsRunning());
+    EXPECT_EQ(warning.Text(), "Экстренная остановка!");
+    Snapshot(warning, "console-warning");
+    QTest::keyClick(warning.windowHandle(), Qt::Key_Q);
+    EXPECT_FALSE(warning.isVisible());
+    EXPECT_TRUE(Logged(form.RunLogFile(), "Получена внешняя команда остановки"));
+
+    showRuns();
+    QElapsedTimer shown;
+    shown.start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !warning.isVisible(); }, 12000));
+    EXPECT_GE(shown.elapsed(), 9800);
+}
+
+TEST_F(AuxWindowsTest, MissingModulesAndEarlyCuesAskBeforeAWriteAndCancelLeavesModulesAlone)
+{
+    // Modules 7 and 9 are not on the bus; module 2 has a cue at the very start.
+    TMainForm& form = Start("0:01.00\t1\t1\n0:00.00\t2\t1\n0:02.00\t9\t1\n0:03.00\t7\t2\n"
+                            "0:04.00\t9\t3\n");
+    auto& save = Child<QPushButton>(form, "SaveBtn");
+    ASSERT_TRUE(save.isEnabled());
+    const auto cues = form.Projects().Project(0)->Cues();
+    std::vector<std::string> asked;
+    // Answers the windows as they come, one key or button each.
+    std::function<void(std::vector<const char*>)> answer = [&](std::vector<const char*> keys) {
+        WhenModal<TPresentWarningForm>([&, keys](TPresentWarningForm& window) {
+            if (asked.empty())
+                Snapshot(window, "console-present-warning");
+            asked.push_back(window.Message().toStdString() + " " +
+                            window.Modules().toStdString());
+            if (keys.size() > 1)
+                answer({keys.begin() + 1, keys.end()});
+            const std::string key = keys.front();
+            if (key == "Esc" || key == "Enter")
+                QTest::keyClick(&window, key == "Esc" ? Qt::Key_Escape : Qt::Key_Return);
+            else
+                QTest::mouseClick(&Child<QPushButton>(window, keys.front()), Qt::LeftButton);
+        });
+    };
+    const std::string missing = "В сценарии обнаружены неподключенные пульты... 7, 9";
+    const std::string early = "Сценарий может быть воспроизведен некорректно... 2";
+
+    answer({"CancelBtn"});
+    QTest::mouseClick(&save, Qt::LeftButton);
+    EXPECT_EQ(asked, std::vector<std::string>{missing});
+    EXPECT_FALSE(Logged(form.RunLogFile(), "Запись сценария в пульты... Успешно"));
+    EXPECT_EQ(form.Controls().VerifyScenario(cues), -100) << "the modules were written";
+    EXPECT_TRUE(Child<QTimer>(form, "IdleTimer").isActive());
+
+    asked.clear();
+    answer({"ContinueBtn", "Esc"});
+    QTest::mouseClick(&save, Qt::LeftButton);
+    EXPECT_EQ(asked, (std::vector<std::string>{missing, early}));
+    EXPECT_FALSE(Logged(form.RunLogFile(), "Запись сценария в пульты... Успешно"));
+
+    asked.clear();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form)) << "the keys did not come back";
+    answer({"ContinueBtn", "Enter"});
+    QTest::keyClick(form.windowHandle(), Qt::Key_F8);
+    EXPECT_EQ(asked, (std::vector<std::string>{missing, early}));
+    EXPECT_TRUE(Logged(form.RunLogFile(), "Запись сценария в пульты... Успешно"));
+    EXPECT_EQ(form.Controls().VerifyScenario(cues), 0);
+
+    // A verify asks about the missing modules only.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    asked.clear();
+    answer({"ContinueBtn"});
+    QTest::keyClick(form.windowHandle(), Qt::Key_F9);
+    EXPECT_EQ(asked, std::vector<std::string>{missing});
+    EXPECT_TRUE(Logged(form.RunLogFile(), "Проверка сценария в пультах... Успешно"));
+
+    // A cue later than the modules' memory can hold is named before the write refuses it.
+    folder.WriteFile("late.txt", "1:50:00\t2\t2\n");
+    platform.openFiles = {folder.Path() + "late.txt"};
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(form.windowHandle(), Qt::Key_F2);  // empties the slot
+    QTest::keyClick(form.windowHandle(), Qt::Key_F2);
+    ASSERT_EQ(form.Projects().Project(0)->Count(), 1);
+    asked.clear();
+    answer({"ContinueBtn"});
+    QTest::keyClick(form.windowHandle(), Qt::Key_F8);
+    EXPECT_EQ(asked, std::vector<std::string>{
+                         "В сценарии есть команды, время которых не помещается в память пультов... 2"});
+    EXPECT_TRUE(Logged(form.RunLogFile(),
+                       "Запись сценария в пульты... Время команды вне диапазона памяти пульта."));
+    EXPECT_TRUE(Child<QTimer>(form, "IdleTimer").isActive());
+}
+
+// Chooses the clock start at now + secondsAhead in the start window.
+void ChooseClockStart(int secondsAhead)
+{
+    WhenModal<TExtStartForm>([secondsAhead](TExtStartForm& window) {
+        QTest::mouseClick(&Child<QRadioButton>(window, "ClockRadio"), Qt::LeftButton);
+        Child<QTimeEdit>(window, "TimePicker").setTime(QTime::currentTime().addSecs(secondsAhead));
+        Snapshot(window, "console-start");
+        QTest::mouseClick(&Child<QPushButton>(window, "StartBtn"), Qt::LeftButton);
+    });
+}
+
+TEST_F(AuxWindowsTest, TimedStartCountsDownAndStartsOrAsksWhenTheTimeHasPassed)
+{
+    const QTime now = QTime::currentTime();
+    if (now > QTime(23, 57) || now < QTime(0, 3))
+        GTEST_SKIP() << "a start 90 s ahead would fall on the other side of midnight";
+    TMainForm& form = Start("0:05.00\t1\t1\n");
+    Arm(form);
+
+    ChooseClockStart(90);
+    QString first, topLine;
+    WhenModal<TTimerForm>([&](TTimerForm& window) {
+        QTest::qWait(350);
+        first = window.ClockText();
+        Snapshot(window, "console-waiting");
+        topLine = Child<QLabel>(window, "TopLabel").text();
+        platform.tickShift += 90000;  // the minute and a half passes
+    });
+    QTest::keyClick(form.windowHandle(), Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_EQ(topLine, "Время до запуска:");
+    EXPECT_TRUE(first.startsWith("0:01:29.") || first.startsWith("0:01:30.")) << first.toStdString();
+    EXPECT_TRUE(form.Player().IsRunning());
+    EXPECT_TRUE(Logged(form.RunLogFile(), "Запуск проекта"));
+    form.Player().Stop(true);
+    ASSERT_EQ(form.LaunchState(), kLaunchReady);
+
+    // A time a minute ago: nothing starts unless the operator says so.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ChooseClockStart(-60);
+    QTest::keyClick(form.windowHandle(), Qt::Key_F5, Qt::ControlModifier);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], "Время запуска уже прошло. Запустить сейчас?");
+    EXPECT_FALSE(form.Player().IsRunning());
+
+    platform.yesNo = TAnswer::Yes;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ChooseClockStart(-60);
+    QTest::keyClick(form.windowHandle(), Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_TRUE(form.Player().IsRunning());
+    form.Player().Stop(true);
+}
+
+TEST_F(AuxWindowsTest, ExternalStartWaitsArmedAndACancelledWaitDisarms)
+{
+    TMainForm& form = Start("0:05.00\t1\t1\n", kMasterField);
+    Arm(form);
+    const auto acceptExternal = [] {
+        WhenModal<TExtStartForm>([](TExtStartForm& window) {
+            EXPECT_TRUE(Child<QRadioButton>(window, "ExternalRadio").isChecked());
+            QTest::keyClick(&window, Qt::Key_Return);
+        });
+    };
+
+    acceptExternal();
+    QString topLine, early, later;
+    bool armed = false;
+    WhenModal<TTimerForm>([&](TTimerForm& window) {
+        topLine = Child<QLabel>(window, "TopLabel").text();
+        armed = form.Player().armed;
+        early = window.ClockText();
+        QTest::qWait(450);
+        later = window.ClockText();
+    });
+    QTest::keyClick(form.windowHandle(), Qt::Key_F5, Qt::ControlModifier);  // returns at the bus's start
+    EXPECT_EQ(topLine, "Ожидание команды запуска...");
+    EXPECT_TRUE(armed);
+    EXPECT_EQ(early, "0:00:00.0");
+    EXPECT_TRUE(later.startsWith("0:00:00.3") || later.startsWith("0:00:00.4")) << later.toStdString();
+    EXPECT_TRUE(form.Player().IsRunning());
+    EXPECT_FALSE(form.Player().armed);
+    EXPECT_TRUE(Logged(form.RunLogFile(), "Внешняя команда запуска, время: 0"));
+    form.Player().Stop(true);
+
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    acceptExternal();
+    WhenModal<TTimerForm>([](TTimerForm& window) {
+        QTest::mouseClick(&Child<QPushButton>(window, "CancelBtn"), Qt::LeftButton);
+    });
+    QTest::keyClick(form.windowHandle(), Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_FALSE(form.Player().armed);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return Logged(form.RunLogFile(), "Внешняя команда запуска - отменено");
+    }, 15000));
+    EXPECT_FALSE(form.Player().IsRunning());
+}
+
+TEST_F(AuxWindowsTest, EachWindowTakesTheLanguageFileUnderItsOwnClassNameOnly)
+{
+    folder.WriteFile("kvshow.lng",
+                     "[forms]\nTExtStartForm=Start\nTDebugForm=Debug\n"
+                     "[buttons]\nTMainForm.StartBtn=Start\nTExtStartForm.StartBtn=Go\n"
+                     "TMainForm.CancelBtn=Wrong window\nTMemoryForm.CancelBtn=Abort\n"
+                     "TTimerForm.CancelBtn=Stop waiting\n"
+                     "[radiobuttons]\nTExtStartForm.ClockRadio=By the clock\n"
+                     "[labels]\nTMainForm.TopLabel=Wrong window\n"
+                     "[listviews]\nTDebugForm.ReportList=ID|Channels\n");
+    TMainForm& form = Start("0:05.00\t1\t1\n");
+    auto& extStart = Child<QWidget>(form, "TExtStartForm");
+    EXPECT_EQ(Child<QPushButton>(form.Launch(), "StartBtn").text(), "Start");
+    EXPECT_EQ(Child<QPushButton>(extStart, "StartBtn").text(), "Go");
+    EXPECT_EQ(Child<QRadioButton>(extStart, "ClockRadio").text(), "By the clock");
+    EXPECT_EQ(Child<QPushButton>(extStart, "CancelBtn").text(), "Отмена");
+    EXPECT_EQ(extStart.windowTitle(), "Start");
+    EXPECT_EQ(Child<QPushButton>(Child<QWidget>(form, "TMemoryForm"), "CancelBtn").text(), "Abort");
+    auto& timer = Child<QWidget>(form, "TTimerForm");
+    EXPECT_EQ(Child<QPushButton>(timer, "CancelBtn").text(), "Stop waiting");
+    EXPECT_EQ(Child<QLabel>(timer, "TopLabel").text(), "");
+    auto& debug = Child<QWidget>(form, "TDebugForm");
+    EXPECT_EQ(debug.windowTitle(), "Debug");
+    auto& report = Child<QTreeWidget>(debug, "ReportList");
+    EXPECT_EQ(report.headerItem()->text(1), "Channels");
+    EXPECT_EQ(report.headerItem()->text(5), "Синх., мс");
+}
+
+}  // namespace
+}  // namespace kv

@@ -1,0 +1,192 @@
+// The memory operations through the main window's keys: progress, abort, erase, the remote
+// controller and the black-box file, on a small simulated field.
+#include "ConsoleFolder.h"
+#include "ConsoleTestPlatform.h"
+#include "ConsoleTestTools.h"
+#include "console/ConsoleWindows.h"
+#include "console/MainForm.h"
+#include "console/MemoryForm.h"
+#include "devices/BlackBoxRecord.h"
+#include "devices/Controls.h"
+#include "support/Conversions.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace kv {
+namespace {
+
+const std::string kField = "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=64\n"
+                           "BlackBox=40\nEraseMs=300\nFastEraseMs=300\n"
+                           "[device2]\nKind=module\nAddress=2\nVersion=46B\nChannels=64\n"
+                           "BlackBox=7\nEraseMs=300\nFastEraseMs=300\n"
+                           "[device3]\nKind=remote\nVersion=146\nEraseMs=300\n";
+// Fast lines for the black box, which is 7936 reads a module.
+const std::string kFastField = "[field]\nBaud=1000000\nTurnaround=0\n" + kField;
+
+// cues on each module, a second apart.
+std::string Scenario(int cues = 60)
+{
+    std::string text;
+    for (int channel = 1; channel <= cues; ++channel) {
+        const int seconds = channel % 60;
+        const std::string time = std::to_string(channel / 60) + ":" +
+                                 (seconds < 10 ? "0" : "") + std::to_string(seconds) + ".00";
+        for (int module = 1; module <= 2; ++module)
+            text += time + "\t" + std::to_string(module) + "\t" + std::to_string(channel) + "\n";
+    }
+    return text;
+}
+
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class MemoryFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform.messages.clear();
+        platform.yesNo = TAnswer::No;
+        platform.saveName.reset();
+    }
+
+    void Open(const std::string& field = kField, const std::string& scenario = Scenario())
+    {
+        folder.WriteField(field);
+        folder.WriteFile("show.txt", scenario);
+        windows = std::make_unique<TConsoleWindows>(folder.Path());
+        form().Projects().Project(0)->Load(folder.Path() + "show.txt");
+        for (const int address : {0, 1, 2})
+            ASSERT_NE(form().Controls().AddOrRefresh(address, 0), nullptr);
+        form().show();
+        form().activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form()));
+    }
+
+    TMainForm& form() { return windows->Main(); }
+    bool Logged(const std::string& message) { return kv::Logged(form().RunLogFile(), message); }
+
+    TConsoleTestPlatform& platform = TestPlatform();
+    TConsoleFolder folder;
+    std::unique_ptr<TConsoleWindows> windows;
+};
+
+TEST_F(MemoryFormTest, WriteShowsItsProgressAndOtmenaAbortsItMidway)
+{
+    Open();
+    std::vector<int> gauge;
+    QString module;
+    bool pollStopped = false;
+    // Looks in at every pass of the operation's message pump, as the operator's eye would.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* window = dynamic_cast<TMemoryForm*>(QApplication::activeModalWidget());
+        if (!window || !window->isVisible())
+            return;
+        auto& bar = Child<QProgressBar>(*window, "Gauge");
+        if (gauge.empty()) {
+            EXPECT_EQ(Child<QLabel>(*window, "TextLabel").text(), "Запись сценария в пульты...");
+            pollStopped = !Child<QTimer>(form(), "IdleTimer").isActive();
+        }
+        if (gauge.empty() || gauge.back() != bar.value())
+            gauge.push_back(bar.value());
+        if (bar.value() >= 45) {  // halfway through module 1, the second of three devices
+            watch.stop();
+            module = Child<QLabel>(*window, "Label1").text();
+            Snapshot(*window, "console-memory");
+            QTest::mouseClick(&Child<QPushButton>(*window, "CancelBtn"), Qt::LeftButton);
+        }
+    });
+    watch.start(5);
+    QTest::mouseClick(&Child<QPushButton>(form(), "SaveBtn"), Qt::LeftButton);
+
+    EXPECT_TRUE(pollStopped);
+    ASSERT_GE(gauge.size(), 3u) << "the gauge did not move step by step";
+    EXPECT_LT(gauge.back(), 100);
+    EXPECT_TRUE(module.startsWith("Пульт: ")) << module.toStdString();
+    EXPECT_TRUE(module.contains(", канал: ")) << module.toStdString();
+    EXPECT_TRUE(Logged("Запись сценария в пульты... Операция прервана."));
+    EXPECT_EQ(platform.messages, std::vector<std::string>{"Операция прервана."});
+    EXPECT_FALSE(Child<QWidget>(form(), "TMemoryForm").isVisible());
+    EXPECT_TRUE(Child<QTimer>(form(), "IdleTimer").isActive());
+    // What was written so far stays, the rest is missing.
+    EXPECT_EQ(form().Controls().VerifyScenario(form().Projects().Project(0)->Cues()), -100);
+}
+
+TEST_F(MemoryFormTest, EraseAsksFirstAndTheRemoteControllerWriteWarnsAboutConnectedModules)
+{
+    Open(kField, Scenario(5));  // the controller takes a tenth of a second a cue
+    QTest::keyClick(form().windowHandle(), Qt::Key_F8, Qt::ControlModifier);
+    EXPECT_EQ(platform.messages,
+              std::vector<std::string>{"Вы действительно хотите удалить сценарий во всех пультах?"});
+    EXPECT_FALSE(Logged("Удаление сценария в пультах... Успешно"));
+
+    platform.messages.clear();
+    platform.yesNo = TAnswer::Yes;
+    QTest::keyClick(form().windowHandle(), Qt::Key_F8, Qt::ControlModifier);
+    EXPECT_TRUE(Logged("Удаление сценария в пультах... Успешно"));
+    EXPECT_EQ(platform.messages.back(), "Операция успешно завершена");
+
+    platform.messages.clear();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form())) << "the keys did not come back";
+    QTest::keyClick(form().windowHandle(), Qt::Key_F8, Qt::ShiftModifier);
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messages[0], "Необходимо выключить подключенные пульты.");
+    EXPECT_EQ(platform.messages[1], "Операция успешно завершена");
+    EXPECT_TRUE(Logged("Запись сценария в ПДУ(Р)... Успешно"));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+    QTest::keyClick(form().windowHandle(), Qt::Key_F9, Qt::ShiftModifier);
+    EXPECT_TRUE(Logged("Проверка сценария в ПДУ(Р)... Успешно"));
+}
+
+TEST_F(MemoryFormTest, BlackBoxGoesToTheChosenFileAfterTheFormatNumber)
+{
+    Open(kFastField);
+    platform.saveName = folder.Path() + "after-show";
+    QTest::keyClick(form().windowHandle(), Qt::Key_F9, Qt::ControlModifier);
+    EXPECT_EQ(platform.prompts.back(), "Файлы данных|*.dat|" + ShortDateText(LocalTimeNow()) + ".dat");
+    EXPECT_TRUE(Logged("Чтение показаний \"черного ящика\"... Успешно"));
+    const std::string bytes = FileBytes(folder.Path() + "after-show.DAT");
+    ASSERT_EQ(bytes.size(), 4u + 2 * 31901);
+    EXPECT_EQ(bytes.substr(0, 4), std::string("\x01\x00\x00\x00", 4));
+    // The records as read again, but for the two read times.
+    std::vector<uint8_t> again;
+    ASSERT_EQ(form().Controls().ReadBlackBox(again), 0);
+    ASSERT_EQ(again.size(), 2 * kBlackBoxRecordSize);
+    for (size_t record = 0; record < 2; ++record) {
+        const auto* saved = reinterpret_cast<const uint8_t*>(bytes.data()) + 4 +
+                            record * kBlackBoxRecordSize;
+        const uint8_t* read = again.data() + record * kBlackBoxRecordSize;
+        EXPECT_TRUE(std::equal(read, read + kBlackBoxReadTimeOffset, saved)) << record;
+        EXPECT_TRUE(std::equal(read + kBlackBoxCounterOffset, read + kBlackBoxRecordSize,
+                               saved + kBlackBoxCounterOffset))
+            << record;
+        EXPECT_NEAR(GetDouble(saved + kBlackBoxReadTimeOffset), NowInDays(), 1.0 / 1440);
+    }
+    EXPECT_EQ(again[0], 1);
+    EXPECT_EQ(GetInt32(again.data() + kBlackBoxCounterOffset), 40);
+
+    // A cancelled save still reports the read, and writes nothing.
+    platform.saveName.reset();
+    platform.messages.clear();
+    std::filesystem::remove(folder.Path() + "after-show.DAT");
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+    QTest::keyClick(form().windowHandle(), Qt::Key_F9, Qt::ControlModifier);
+    EXPECT_EQ(platform.messages, std::vector<std::string>{"Операция успешно завершена"});
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "after-show.DAT"));
+}
+
+}  // namespace
+}  // namespace kv
