@@ -1,7 +1,5 @@
 // The warning, present-warning, start and waiting windows, driven through the main window
 // with the operator's keys and clicks on the simulated field.
-#include "ConsoleFolder.h"
-#include "ConsoleTestPlatform.h"
 #include "ConsoleTestTools.h"
 #include "ModalDriver.h"
 #include "console/ConsoleWindows.h"
@@ -38,49 +36,25 @@ const std::string kField = "[device1]\nKind=module\nAddress=1\nVersion=46B\nChan
 const std::string kMasterField = kField + "[event1]\nAt=6000\nType=clock-start\nTime=0\nAddress=0\n"
                                  "[event2]\nAt=9000\nType=clock-start\nTime=0\nAddress=0\n";
 
-class AuxWindowsTest : public ::testing::Test {
+class AuxWindowsTest : public AuxConsoleTest {
 protected:
-    void SetUp() override
-    {
-        platform.messages.clear();
-        platform.yesNo = TAnswer::No;
-        platform.tickShift = 0;
-        platform.openFiles.clear();
-    }
-    void TearDown() override { platform.tickShift = 0; }
-
     TMainForm& Start(const std::string& scenario, const std::string& field = kField)
     {
-        folder.WriteField(field);
-        folder.WriteFile("show.txt", scenario);
-        windows = std::make_unique<TConsoleWindows>(folder.Path());
-        TMainForm& form = windows->Main();
-        form.Projects().Project(0)->Load(folder.Path() + "show.txt");
-        form.Controls().AddOrRefresh(1, 0);
-        form.Controls().AddOrRefresh(2, 0);
-        form.show();
-        form.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
-        return form;
+        return Open(field, scenario, {1, 2});
     }
-
-    void Arm(TMainForm& form)
+    void Arm()
     {
-        QTest::keyClick(form.windowHandle(), Qt::Key_F1);
-        ASSERT_EQ(form.LaunchState(), kLaunchReady);
+        Key(Qt::Key_F1);
+        ASSERT_EQ(Form().LaunchState(), kLaunchReady);
     }
-
-    TConsoleTestPlatform& platform = TestPlatform();
-    TConsoleFolder folder;
-    std::unique_ptr<TConsoleWindows> windows;
 };
 
 TEST_F(AuxWindowsTest, RemoteStopWarningClosesOnAKeyOrAfterTenSeconds)
 {
-    TMainForm& form = Start("0:30.00\t1\t1\n",
-                            "[device1]\nKind=module\nAddress=1\nChannels=16\n"
-                            "[event1]\nAt=5000\nType=clock-stop\nTime=0\nAddress=0\n"
-                            "[event2]\nAt=7000\nType=clock-stop\nTime=0\nAddress=0\n");
+    TMainForm& form = Open("[device1]\nKind=module\nAddress=1\nChannels=16\n"
+                           "[event1]\nAt=5000\nType=clock-stop\nTime=0\nAddress=0\n"
+                           "[event2]\nAt=7000\nType=clock-stop\nTime=0\nAddress=0\n",
+                           "0:30.00\t1\t1\n", {1});
     auto& warning = Child<TWarningForm>(form, "TWarningForm");
     EXPECT_EQ(warning.Text(), "Error !!!");
     const auto showRuns = [&] {
@@ -95,7 +69,7 @@ TEST_F(AuxWindowsTest, RemoteStopWarningClosesOnAKeyOrAfterTenSeconds)
     Snapshot(warning, "console-warning");
     QTest::keyClick(warning.windowHandle(), Qt::Key_Q);
     EXPECT_FALSE(warning.isVisible());
-    EXPECT_TRUE(Logged(form.RunLogFile(), "Получена внешняя команда остановки"));
+    EXPECT_TRUE(Logged("Получена внешняя команда остановки"));
 
     showRuns();
     QElapsedTimer shown;
@@ -135,7 +109,7 @@ TEST_F(AuxWindowsTest, MissingModulesAndEarlyCuesAskBeforeAWriteAndCancelLeavesM
     answer({"CancelBtn"});
     QTest::mouseClick(&save, Qt::LeftButton);
     EXPECT_EQ(asked, std::vector<std::string>{missing});
-    EXPECT_FALSE(Logged(form.RunLogFile(), "Запись сценария в пульты... Успешно"));
+    EXPECT_FALSE(Logged("Запись сценария в пульты... Успешно"));
     EXPECT_EQ(form.Controls().VerifyScenario(cues), -100) << "the modules were written";
     EXPECT_TRUE(Child<QTimer>(form, "IdleTimer").isActive());
 
@@ -143,38 +117,34 @@ TEST_F(AuxWindowsTest, MissingModulesAndEarlyCuesAskBeforeAWriteAndCancelLeavesM
     answer({"ContinueBtn", "Esc"});
     QTest::mouseClick(&save, Qt::LeftButton);
     EXPECT_EQ(asked, (std::vector<std::string>{missing, early}));
-    EXPECT_FALSE(Logged(form.RunLogFile(), "Запись сценария в пульты... Успешно"));
+    EXPECT_FALSE(Logged("Запись сценария в пульты... Успешно"));
 
     asked.clear();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form)) << "the keys did not come back";
     answer({"ContinueBtn", "Enter"});
-    QTest::keyClick(form.windowHandle(), Qt::Key_F8);
+    Key(Qt::Key_F8);
     EXPECT_EQ(asked, (std::vector<std::string>{missing, early}));
-    EXPECT_TRUE(Logged(form.RunLogFile(), "Запись сценария в пульты... Успешно"));
+    EXPECT_TRUE(Logged("Запись сценария в пульты... Успешно"));
     EXPECT_EQ(form.Controls().VerifyScenario(cues), 0);
 
     // A verify asks about the missing modules only.
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     asked.clear();
     answer({"ContinueBtn"});
-    QTest::keyClick(form.windowHandle(), Qt::Key_F9);
+    Key(Qt::Key_F9);
     EXPECT_EQ(asked, std::vector<std::string>{missing});
-    EXPECT_TRUE(Logged(form.RunLogFile(), "Проверка сценария в пультах... Успешно"));
+    EXPECT_TRUE(Logged("Проверка сценария в пультах... Успешно"));
 
     // A cue later than the modules' memory can hold is named before the write refuses it.
     folder.WriteFile("late.txt", "1:50:00\t2\t2\n");
     platform.openFiles = {folder.Path() + "late.txt"};
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    QTest::keyClick(form.windowHandle(), Qt::Key_F2);  // empties the slot
-    QTest::keyClick(form.windowHandle(), Qt::Key_F2);
+    Key(Qt::Key_F2);  // empties the slot
+    Key(Qt::Key_F2);
     ASSERT_EQ(form.Projects().Project(0)->Count(), 1);
     asked.clear();
     answer({"ContinueBtn"});
-    QTest::keyClick(form.windowHandle(), Qt::Key_F8);
+    Key(Qt::Key_F8);
     EXPECT_EQ(asked, std::vector<std::string>{
                          "В сценарии есть команды, время которых не помещается в память пультов... 2"});
-    EXPECT_TRUE(Logged(form.RunLogFile(),
-                       "Запись сценария в пульты... Время команды вне диапазона памяти пульта."));
+    EXPECT_TRUE(Logged("Запись сценария в пульты... Время команды вне диапазона памяти пульта."));
     EXPECT_TRUE(Child<QTimer>(form, "IdleTimer").isActive());
 }
 
@@ -195,7 +165,7 @@ TEST_F(AuxWindowsTest, TimedStartCountsDownAndStartsOrAsksWhenTheTimeHasPassed)
     if (now > QTime(23, 57) || now < QTime(0, 3))
         GTEST_SKIP() << "a start 90 s ahead would fall on the other side of midnight";
     TMainForm& form = Start("0:05.00\t1\t1\n");
-    Arm(form);
+    Arm();
 
     ChooseClockStart(90);
     QString first, topLine;
@@ -206,26 +176,24 @@ TEST_F(AuxWindowsTest, TimedStartCountsDownAndStartsOrAsksWhenTheTimeHasPassed)
         topLine = Child<QLabel>(window, "TopLabel").text();
         platform.tickShift += 90000;  // the minute and a half passes
     });
-    QTest::keyClick(form.windowHandle(), Qt::Key_F5, Qt::ControlModifier);
+    Key(Qt::Key_F5, Qt::ControlModifier);
     EXPECT_EQ(topLine, "Время до запуска:");
     EXPECT_TRUE(first.startsWith("0:01:29.") || first.startsWith("0:01:30.")) << first.toStdString();
     EXPECT_TRUE(form.Player().IsRunning());
-    EXPECT_TRUE(Logged(form.RunLogFile(), "Запуск проекта"));
+    EXPECT_TRUE(Logged("Запуск проекта"));
     form.Player().Stop(true);
     ASSERT_EQ(form.LaunchState(), kLaunchReady);
 
     // A time a minute ago: nothing starts unless the operator says so.
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     ChooseClockStart(-60);
-    QTest::keyClick(form.windowHandle(), Qt::Key_F5, Qt::ControlModifier);
+    Key(Qt::Key_F5, Qt::ControlModifier);
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0], "Время запуска уже прошло. Запустить сейчас?");
     EXPECT_FALSE(form.Player().IsRunning());
 
     platform.yesNo = TAnswer::Yes;
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     ChooseClockStart(-60);
-    QTest::keyClick(form.windowHandle(), Qt::Key_F5, Qt::ControlModifier);
+    Key(Qt::Key_F5, Qt::ControlModifier);
     EXPECT_TRUE(form.Player().IsRunning());
     form.Player().Stop(true);
 }
@@ -233,7 +201,7 @@ TEST_F(AuxWindowsTest, TimedStartCountsDownAndStartsOrAsksWhenTheTimeHasPassed)
 TEST_F(AuxWindowsTest, ExternalStartWaitsArmedAndACancelledWaitDisarms)
 {
     TMainForm& form = Start("0:05.00\t1\t1\n", kMasterField);
-    Arm(form);
+    Arm();
     const auto acceptExternal = [] {
         WhenModal<TExtStartForm>([](TExtStartForm& window) {
             EXPECT_TRUE(Child<QRadioButton>(window, "ExternalRadio").isChecked());
@@ -251,25 +219,24 @@ TEST_F(AuxWindowsTest, ExternalStartWaitsArmedAndACancelledWaitDisarms)
         QTest::qWait(450);
         later = window.ClockText();
     });
-    QTest::keyClick(form.windowHandle(), Qt::Key_F5, Qt::ControlModifier);  // returns at the bus's start
+    Key(Qt::Key_F5, Qt::ControlModifier);  // returns at the bus's start
     EXPECT_EQ(topLine, "Ожидание команды запуска...");
     EXPECT_TRUE(armed);
     EXPECT_EQ(early, "0:00:00.0");
     EXPECT_TRUE(later.startsWith("0:00:00.3") || later.startsWith("0:00:00.4")) << later.toStdString();
     EXPECT_TRUE(form.Player().IsRunning());
     EXPECT_FALSE(form.Player().armed);
-    EXPECT_TRUE(Logged(form.RunLogFile(), "Внешняя команда запуска, время: 0"));
+    EXPECT_TRUE(Logged("Внешняя команда запуска, время: 0"));
     form.Player().Stop(true);
 
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     acceptExternal();
     WhenModal<TTimerForm>([](TTimerForm& window) {
         QTest::mouseClick(&Child<QPushButton>(window, "CancelBtn"), Qt::LeftButton);
     });
-    QTest::keyClick(form.windowHandle(), Qt::Key_F5, Qt::ControlModifier);
+    Key(Qt::Key_F5, Qt::ControlModifier);
     EXPECT_FALSE(form.Player().armed);
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        return Logged(form.RunLogFile(), "Внешняя команда запуска - отменено");
+        return Logged("Внешняя команда запуска - отменено");
     }, 15000));
     EXPECT_FALSE(form.Player().IsRunning());
 }

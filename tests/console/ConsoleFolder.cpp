@@ -33,12 +33,6 @@ void TConsoleFolder::WriteSettings(const std::string& extra) const
               "[link]\nPort=sim:" + std::string(KV_SHARE_DIR) + "/demo-field.ini\n" + extra);
 }
 
-void TConsoleFolder::WriteField(const std::string& field) const
-{
-    WriteFile("field.ini", field);
-    WriteFile("kvshow.ini", "[link]\nPort=sim:" + path_ + "field.ini\n");
-}
-
 void TConsoleFolder::WriteFile(const std::string& name, const std::string& text) const
 {
     std::ofstream(path_ + name, std::ios::binary) << text;

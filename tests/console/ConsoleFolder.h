@@ -15,8 +15,6 @@ public:
     const std::string& Path() const { return path_; }  // with a trailing "/"
     // Writes kvshow.ini with these lines after the demo field's [link] section.
     void WriteSettings(const std::string& extra = {}) const;
-    // Writes field.ini and a kvshow.ini whose [link] puts that field behind the port.
-    void WriteField(const std::string& field) const;
     void WriteFile(const std::string& name, const std::string& text) const;
     // The log's lines, decoded from Windows-1251, without line ends.
     static std::vector<std::string> LogLines(const std::string& path);

@@ -1,17 +1,48 @@
 #include "ConsoleTestTools.h"
 
-#include "ConsoleFolder.h"
-
 #include <QPixmap>
+#include <QTest>
 
 #include <algorithm>
 #include <cstdlib>
 
 namespace kv {
 
-bool Logged(const std::string& log, const std::string& message)
+AuxConsoleTest::AuxConsoleTest() : platform(TestPlatform())
 {
-    const auto messages = TConsoleFolder::LogMessages(log);
+    platform.yesNo = TAnswer::No;
+    platform.tickShift = 0;
+    platform.openFiles.clear();
+}
+
+AuxConsoleTest::~AuxConsoleTest()
+{
+    platform.tickShift = 0;
+}
+
+TMainForm& AuxConsoleTest::Open(const std::string& field, const std::string& scenario,
+                                std::initializer_list<int> addresses)
+{
+    Start(field);
+    for (const int address : addresses)
+        Register(address);
+    folder.WriteFile("show.txt", scenario);
+    platform.openFiles = {folder.Path() + "show.txt"};
+    Key(Qt::Key_F2);
+    EXPECT_GT(Form().Projects().Project(0)->Count(), 0);
+    return Form();
+}
+
+void AuxConsoleTest::Key(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    // The keys reach only the active window.
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&Form()));
+    QTest::keyClick(Form().windowHandle(), key, modifiers);
+}
+
+bool AuxConsoleTest::Logged(const std::string& message)
+{
+    const auto messages = TConsoleFolder::LogMessages(Form().RunLogFile());
     return std::find(messages.begin(), messages.end(), message) != messages.end();
 }
 

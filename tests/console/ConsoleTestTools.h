@@ -1,15 +1,28 @@
 #pragma once
-// What the console's window tests share: a message in the run log and the documentation's
-// screenshots.
+// What the auxiliary windows' tests share: the console on a field of their own with a
+// scenario loaded through F2, a message in the run log, and the documentation's screenshots.
 
-#include "WindowProbe.h"
+#include "ConsoleTestPlatform.h"
+#include "FieldConsole.h"
 
+#include <initializer_list>
 #include <string>
 
 namespace kv {
 
-// The log has this message.
-bool Logged(const std::string& log, const std::string& message);
+class AuxConsoleTest : public FieldConsoleTest {
+protected:
+    AuxConsoleTest();
+    ~AuxConsoleTest() override;
+
+    // The console on this field with these devices registered and the scenario loaded.
+    TMainForm& Open(const std::string& field, const std::string& scenario,
+                    std::initializer_list<int> addresses);
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    bool Logged(const std::string& message);
+
+    TConsoleTestPlatform& platform;
+};
 
 // With KV_SCREENSHOT_DIR set, saves the window as <dir>/<name>.png for the documentation.
 void Snapshot(QWidget& window, const char* name);

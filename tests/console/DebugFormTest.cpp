@@ -1,6 +1,5 @@
 // The debug window: module clocks against the PC's on a field whose clocks drift.
-#include "ConsoleFolder.h"
-#include "ConsoleTestPlatform.h"
+#include "FieldConsole.h"
 #include "ConsoleTestTools.h"
 #include "ModalDriver.h"
 #include "console/ConsoleWindows.h"
@@ -32,18 +31,14 @@ const std::string kField = "[device1]\nKind=module\nAddress=1\nVersion=46B\nChan
                            "ClockDrift=-10000\n"
                            "[device5]\nKind=radio\nAddress=240\nVersion=201\n";
 
-TEST(DebugFormTest, ShowsEachModulesClockDriftAndClosingStopsTheTest)
+using DebugFormTest = FieldConsoleTest;
+
+TEST_F(DebugFormTest, ShowsEachModulesClockDriftAndClosingStopsTheTest)
 {
-    TConsoleFolder folder;
-    folder.WriteField(kField);
     const uint32_t fieldStart = Platform().TickCount();
-    TConsoleWindows windows(folder.Path());
-    TMainForm& form = windows.Main();
+    TMainForm& form = Start(kField);
     for (const int address : {1, 2, 3, 4, 240})
-        ASSERT_NE(form.Controls().AddOrRefresh(address, 0), nullptr);
-    form.show();
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        Register(address);
     auto& idle = Child<QTimer>(form, "IdleTimer");
 
     std::vector<QStringList> before, during;

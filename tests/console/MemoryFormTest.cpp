@@ -1,7 +1,5 @@
 // The memory operations through the main window's keys: progress, abort, erase, the remote
 // controller and the black-box file, on a small simulated field.
-#include "ConsoleFolder.h"
-#include "ConsoleTestPlatform.h"
 #include "ConsoleTestTools.h"
 #include "console/ConsoleWindows.h"
 #include "console/MainForm.h"
@@ -53,34 +51,12 @@ std::string FileBytes(const std::string& path)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-class MemoryFormTest : public ::testing::Test {
+class MemoryFormTest : public AuxConsoleTest {
 protected:
-    void SetUp() override
-    {
-        platform.messages.clear();
-        platform.yesNo = TAnswer::No;
-        platform.saveName.reset();
-    }
-
     void Open(const std::string& field = kField, const std::string& scenario = Scenario())
     {
-        folder.WriteField(field);
-        folder.WriteFile("show.txt", scenario);
-        windows = std::make_unique<TConsoleWindows>(folder.Path());
-        form().Projects().Project(0)->Load(folder.Path() + "show.txt");
-        for (const int address : {0, 1, 2})
-            ASSERT_NE(form().Controls().AddOrRefresh(address, 0), nullptr);
-        form().show();
-        form().activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&form()));
+        AuxConsoleTest::Open(field, scenario, {0, 1, 2});
     }
-
-    TMainForm& form() { return windows->Main(); }
-    bool Logged(const std::string& message) { return kv::Logged(form().RunLogFile(), message); }
-
-    TConsoleTestPlatform& platform = TestPlatform();
-    TConsoleFolder folder;
-    std::unique_ptr<TConsoleWindows> windows;
 };
 
 TEST_F(MemoryFormTest, WriteShowsItsProgressAndOtmenaAbortsItMidway)
@@ -98,7 +74,7 @@ TEST_F(MemoryFormTest, WriteShowsItsProgressAndOtmenaAbortsItMidway)
         auto& bar = Child<QProgressBar>(*window, "Gauge");
         if (gauge.empty()) {
             EXPECT_EQ(Child<QLabel>(*window, "TextLabel").text(), "Запись сценария в пульты...");
-            pollStopped = !Child<QTimer>(form(), "IdleTimer").isActive();
+            pollStopped = !Child<QTimer>(Form(), "IdleTimer").isActive();
         }
         if (gauge.empty() || gauge.back() != bar.value())
             gauge.push_back(bar.value());
@@ -110,7 +86,7 @@ TEST_F(MemoryFormTest, WriteShowsItsProgressAndOtmenaAbortsItMidway)
         }
     });
     watch.start(5);
-    QTest::mouseClick(&Child<QPushButton>(form(), "SaveBtn"), Qt::LeftButton);
+    QTest::mouseClick(&Child<QPushButton>(Form(), "SaveBtn"), Qt::LeftButton);
 
     EXPECT_TRUE(pollStopped);
     ASSERT_GE(gauge.size(), 3u) << "the gauge did not move step by step";
@@ -119,35 +95,33 @@ TEST_F(MemoryFormTest, WriteShowsItsProgressAndOtmenaAbortsItMidway)
     EXPECT_TRUE(module.contains(", канал: ")) << module.toStdString();
     EXPECT_TRUE(Logged("Запись сценария в пульты... Операция прервана."));
     EXPECT_EQ(platform.messages, std::vector<std::string>{"Операция прервана."});
-    EXPECT_FALSE(Child<QWidget>(form(), "TMemoryForm").isVisible());
-    EXPECT_TRUE(Child<QTimer>(form(), "IdleTimer").isActive());
+    EXPECT_FALSE(Child<QWidget>(Form(), "TMemoryForm").isVisible());
+    EXPECT_TRUE(Child<QTimer>(Form(), "IdleTimer").isActive());
     // What was written so far stays, the rest is missing.
-    EXPECT_EQ(form().Controls().VerifyScenario(form().Projects().Project(0)->Cues()), -100);
+    EXPECT_EQ(Form().Controls().VerifyScenario(Form().Projects().Project(0)->Cues()), -100);
 }
 
 TEST_F(MemoryFormTest, EraseAsksFirstAndTheRemoteControllerWriteWarnsAboutConnectedModules)
 {
     Open(kField, Scenario(5));  // the controller takes a tenth of a second a cue
-    QTest::keyClick(form().windowHandle(), Qt::Key_F8, Qt::ControlModifier);
+    Key(Qt::Key_F8, Qt::ControlModifier);
     EXPECT_EQ(platform.messages,
               std::vector<std::string>{"Вы действительно хотите удалить сценарий во всех пультах?"});
     EXPECT_FALSE(Logged("Удаление сценария в пультах... Успешно"));
 
     platform.messages.clear();
     platform.yesNo = TAnswer::Yes;
-    QTest::keyClick(form().windowHandle(), Qt::Key_F8, Qt::ControlModifier);
+    Key(Qt::Key_F8, Qt::ControlModifier);
     EXPECT_TRUE(Logged("Удаление сценария в пультах... Успешно"));
     EXPECT_EQ(platform.messages.back(), "Операция успешно завершена");
 
     platform.messages.clear();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form())) << "the keys did not come back";
-    QTest::keyClick(form().windowHandle(), Qt::Key_F8, Qt::ShiftModifier);
+    Key(Qt::Key_F8, Qt::ShiftModifier);
     ASSERT_EQ(platform.messages.size(), 2u);
     EXPECT_EQ(platform.messages[0], "Необходимо выключить подключенные пульты.");
     EXPECT_EQ(platform.messages[1], "Операция успешно завершена");
     EXPECT_TRUE(Logged("Запись сценария в ПДУ(Р)... Успешно"));
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
-    QTest::keyClick(form().windowHandle(), Qt::Key_F9, Qt::ShiftModifier);
+    Key(Qt::Key_F9, Qt::ShiftModifier);
     EXPECT_TRUE(Logged("Проверка сценария в ПДУ(Р)... Успешно"));
 }
 
@@ -155,7 +129,7 @@ TEST_F(MemoryFormTest, BlackBoxGoesToTheChosenFileAfterTheFormatNumber)
 {
     Open(kFastField);
     platform.saveName = folder.Path() + "after-show";
-    QTest::keyClick(form().windowHandle(), Qt::Key_F9, Qt::ControlModifier);
+    Key(Qt::Key_F9, Qt::ControlModifier);
     EXPECT_EQ(platform.prompts.back(), "Файлы данных|*.dat|" + ShortDateText(LocalTimeNow()) + ".dat");
     EXPECT_TRUE(Logged("Чтение показаний \"черного ящика\"... Успешно"));
     const std::string bytes = FileBytes(folder.Path() + "after-show.DAT");
@@ -163,7 +137,7 @@ TEST_F(MemoryFormTest, BlackBoxGoesToTheChosenFileAfterTheFormatNumber)
     EXPECT_EQ(bytes.substr(0, 4), std::string("\x01\x00\x00\x00", 4));
     // The records as read again, but for the two read times.
     std::vector<uint8_t> again;
-    ASSERT_EQ(form().Controls().ReadBlackBox(again), 0);
+    ASSERT_EQ(Form().Controls().ReadBlackBox(again), 0);
     ASSERT_EQ(again.size(), 2 * kBlackBoxRecordSize);
     for (size_t record = 0; record < 2; ++record) {
         const auto* saved = reinterpret_cast<const uint8_t*>(bytes.data()) + 4 +
@@ -182,8 +156,7 @@ TEST_F(MemoryFormTest, BlackBoxGoesToTheChosenFileAfterTheFormatNumber)
     platform.saveName.reset();
     platform.messages.clear();
     std::filesystem::remove(folder.Path() + "after-show.DAT");
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
-    QTest::keyClick(form().windowHandle(), Qt::Key_F9, Qt::ControlModifier);
+    Key(Qt::Key_F9, Qt::ControlModifier);
     EXPECT_EQ(platform.messages, std::vector<std::string>{"Операция успешно завершена"});
     EXPECT_FALSE(std::filesystem::exists(folder.Path() + "after-show.DAT"));
 }
