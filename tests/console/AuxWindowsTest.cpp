@@ -49,11 +49,12 @@ protected:
     }
 };
 
-TEST_F(AuxWindowsTest, RemoteStopWarningClosesOnAKeyOrAfterTenSeconds)
+TEST_F(AuxWindowsTest, RemoteStopWarningClosesOnAKeyTheConverterBackOrAfterTenSeconds)
 {
     TMainForm& form = Open("[device1]\nKind=module\nAddress=1\nChannels=16\n"
                            "[event1]\nAt=5000\nType=clock-stop\nTime=0\nAddress=0\n"
-                           "[event2]\nAt=7000\nType=clock-stop\nTime=0\nAddress=0\n",
+                           "[event2]\nAt=7000\nType=clock-stop\nTime=0\nAddress=0\n"
+                           "[event3]\nAt=11000\nType=clock-stop\nTime=0\nAddress=0\n",
                            "0:30.00\t1\t1\n", {1});
     auto& warning = Child<TWarningForm>(form, "TWarningForm");
     EXPECT_EQ(warning.Text(), "Error !!!");
@@ -73,6 +74,15 @@ TEST_F(AuxWindowsTest, RemoteStopWarningClosesOnAKeyOrAfterTenSeconds)
 
     showRuns();
     QElapsedTimer shown;
+    shown.start();
+    Field().Unplug(0, Field().ElapsedMs());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Logged("Ошибка преобразователя"); }));
+    EXPECT_TRUE(warning.isVisible());
+    Field().Plug(0, Field().ElapsedMs());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !warning.isVisible(); }, 8000));
+    EXPECT_LT(shown.elapsed(), 9000) << "the converter's return did not close it";
+
+    showRuns();
     shown.start();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !warning.isVisible(); }, 12000));
     // Seen some time after it was shown, on a busy machine up to a second.
