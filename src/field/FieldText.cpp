@@ -92,7 +92,8 @@ std::optional<std::pair<int64_t, std::optional<int64_t>>> ParseSpan(const std::s
     const auto from = ParseWhole(text.substr(0, dash));
     if (!from)
         return std::nullopt;
-    if (dash == std::string::npos)
+    // "FROM-" leaves the end open, as "FROM" does.
+    if (dash == std::string::npos || dash + 1 == text.size())
         return std::pair{*from, std::optional<int64_t>{}};
     const auto to = ParseWhole(text.substr(dash + 1));
     if (!to || *to < *from)

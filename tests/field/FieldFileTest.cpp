@@ -86,5 +86,16 @@ TEST(FieldFile, DeviceFaultsComeFromTheirSection)
     EXPECT_EQ(rig.Ask(Frame(0x80, 0, 1, 2, 3, 2)), Frame(0x7F, 'V', '3', '6', 'B', 2));
 }
 
+TEST(FieldFile, SilenceWithoutAnEndLastsForEver)
+{
+    for (const char* span : {"Silent=50", "Silent=50-"}) {
+        SCOPED_TRACE(span);
+        TFieldRig rig(std::string("[device1]\nKind=module\nAddress=2\n") + span + "\n");
+        EXPECT_EQ(rig.Ask(Frame(0x80, 0, 1, 2, 3, 2)), Frame(0x7F, 'V', '3', '6', 'B', 2));
+        rig.Gather(100'000);
+        EXPECT_TRUE(rig.Ask(Frame(0x80, 0, 1, 2, 3, 2)).empty());
+    }
+}
+
 }  // namespace
 }  // namespace kv
