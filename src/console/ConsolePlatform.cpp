@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace kv {
 
@@ -15,6 +16,22 @@ QString Text(const std::string& text)
 {
     return QString::fromStdString(text);
 }
+
+// Without a window manager nobody hands the keys back to the window that asked once its
+// dialog has gone, and the operator's keys would go nowhere.
+class TKeysComeBack {
+public:
+    TKeysComeBack() : asker_(QApplication::activeWindow()) {}
+    ~TKeysComeBack()
+    {
+        if (asker_)
+            asker_->activateWindow();
+    }
+    QWidget* Asker() const { return asker_; }
+
+private:
+    QPointer<QWidget> asker_;
+};
 
 std::optional<std::string> Chosen(const QString& path)
 {
@@ -28,7 +45,8 @@ std::optional<std::string> Chosen(const QString& path)
 TAnswer TConsolePlatform::MessageBox(const std::string& text, const std::string& caption,
                                      TButtons buttons)
 {
-    QWidget* parent = QApplication::activeWindow();
+    const TKeysComeBack keys;
+    QWidget* parent = keys.Asker();
     if (buttons == TButtons::Ok) {
         QMessageBox::information(parent, Text(caption), Text(text));
         return TAnswer::Ok;
@@ -43,8 +61,9 @@ std::optional<std::string> TConsolePlatform::InputBox(const std::string& caption
                                                       const std::string& prompt,
                                                       const std::string& initial)
 {
+    const TKeysComeBack keys;
     bool accepted = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), Text(caption),
+    const QString text = QInputDialog::getText(keys.Asker(), Text(caption),
                                                Text(prompt), QLineEdit::Normal, Text(initial),
                                                &accepted);
     if (!accepted)
@@ -54,7 +73,8 @@ std::optional<std::string> TConsolePlatform::InputBox(const std::string& caption
 
 std::optional<std::string> TConsolePlatform::OpenFileName(const std::string& filter)
 {
-    return Chosen(QFileDialog::getOpenFileName(QApplication::activeWindow(), {}, {},
+    const TKeysComeBack keys;
+    return Chosen(QFileDialog::getOpenFileName(keys.Asker(), {}, {},
                                                QtFileFilter(filter)));
 }
 
@@ -62,7 +82,8 @@ std::optional<std::string> TConsolePlatform::SaveFileName(const std::string& fil
                                                           const std::string& proposedName)
 {
     // Qt asks before overwriting unless told not to.
-    return Chosen(QFileDialog::getSaveFileName(QApplication::activeWindow(), {},
+    const TKeysComeBack keys;
+    return Chosen(QFileDialog::getSaveFileName(keys.Asker(), {},
                                                Text(proposedName), QtFileFilter(filter)));
 }
 
