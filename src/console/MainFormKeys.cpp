@@ -168,16 +168,8 @@ bool TMainForm::TestPageKey(int key)
         return Press(*page.testStopBtn);
     case FunctionKey(4):
         return Press(*page.saveChannelsBtn);
-    case FunctionKey(5): {
-        TBassPlayer& soundtrack = player_->Soundtrack();
-        if (!page.soundTestBtn->isEnabled() || !soundtrack.Loaded())
-            return false;
-        if (soundtrack.IsPlaying())
-            soundtrack.StopPlaying();
-        else
-            soundtrack.PlayFrom(0);
-        return true;
-    }
+    case FunctionKey(5):
+        return player_->Soundtrack().Loaded() && Press(*page.soundTestBtn);
     case FunctionKey(6):
         return Press(*page.soundVolBtn);
     default:

@@ -53,6 +53,15 @@ void TMainForm::ConnectLaunchControls()
     connect(page.startBtn, &QPushButton::clicked, this, [this] { StartBtnClick(); });
     connect(page.stopBtn, &QPushButton::clicked, this, [this] { StopBtnClick(); });
     connect(devices_->testBtn, &QPushButton::clicked, this, [this] { TestBtnClick(); });
+    connect(test_->soundTestBtn, &QPushButton::clicked, this, [this] {
+        TBassPlayer& soundtrack = player_->Soundtrack();
+        if (!soundtrack.Loaded())
+            return;
+        if (soundtrack.IsPlaying())
+            soundtrack.StopPlaying();
+        else
+            soundtrack.PlayFrom(0);
+    });
     connect(test_->soundVolBtn, &QPushButton::clicked, this, [] { OpenVolumeMixer(); });
     connect(modeAction_, &QAction::triggered, this, [this] { ModeActionExecute(); });
     connect(controlAction_, &QAction::triggered, this, [this] { ControlActionExecute(); });

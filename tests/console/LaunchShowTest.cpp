@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QTest>
 #include <QLabel>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -116,6 +117,26 @@ TEST(LaunchShowTest, StopKeyStopsTheShowFirstAndTheMusicSecondAndStartJoinsPlayi
     EXPECT_FALSE(window.Child<QWidget>("StopBtn").isEnabled());
     window.Key(Qt::Key_F6);
     EXPECT_EQ(window.Log().back(), "Остановка проекта ( X 2 )");
+}
+
+TEST(LaunchShowTest, SoundtrackTestOnTheTestPagePlaysAndStopsByMouseAndByKey)
+{
+    TLaunchWindow window;
+    if (!AudioAvailable())
+        GTEST_SKIP() << "no audio device";
+    TBassPlayer& music = window.Form().Player().Soundtrack();
+    TestPlatform().openFiles = {kSoundtrack};
+    window.Key(Qt::Key_F3);
+    ASSERT_TRUE(music.Loaded());
+    window.Key(Qt::Key_Tab);
+    // The button once did nothing by mouse: only the F5 key played the music.
+    QTest::mouseClick(&window.Child<QPushButton>("SoundTestBtn"), Qt::LeftButton);
+    EXPECT_TRUE(music.IsPlaying());
+    window.Key(Qt::Key_F5);
+    EXPECT_FALSE(music.IsPlaying());
+    window.Key(Qt::Key_F5);
+    EXPECT_TRUE(music.IsPlaying());
+    music.StopPlaying();
 }
 
 TEST(LaunchShowTest, ManualKeysFireTheChannelsOfTheShownPageOnly)
