@@ -5,6 +5,8 @@
 #include "console/IndicatorStrip.h"
 #include "console/LaunchPage.h"
 #include "console/PowerIndicator.h"
+#include "console/Rehearsal.h"
+#include "console/RehearsalBanner.h"
 #include "console/Shape.h"
 #include "console/SlotStrip.h"
 #include "console/TestPage.h"
@@ -29,6 +31,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QVBoxLayout>
 #include <QTimer>
 
 namespace kv {
@@ -69,7 +72,11 @@ void TMainForm::BuildWindow()
     labelVer_ = MakeLabel(devices_, "LabelVer", "");
     labelVer_->setWordWrap(true);
     devices_->layout()->addWidget(labelVer_);
-    auto* row = new QHBoxLayout(central);
+    auto* column = new QVBoxLayout(central);
+    rehearsalBanner_ = new TRehearsalBanner(central);
+    column->addWidget(rehearsalBanner_);
+    auto* row = new QHBoxLayout;
+    column->addLayout(row, 1);
     row->addWidget(devices_);
     row->addWidget(pages_, 1);
 
@@ -87,6 +94,7 @@ void TMainForm::BuildWindow()
         AddAction("PowerDownGlobal", "Форсирование выключить", QKeySequence("Ctrl+Del"));
     debugAction_ = AddAction("DebugAction", "Отладка", QKeySequence("Ctrl+Alt+D"));
     exitAction_ = AddAction("ExitAction", "Выход", QKeySequence("Ctrl+Alt+X"));
+    rehearsalAction_ = AddAction("RehearsalAction", "Репетиция", QKeySequence("Ctrl+F10"));
     connect(exitAction_, &QAction::triggered, this, &QWidget::close);
 
     idleTimer_ = AddTimer("IdleTimer", 500);
@@ -160,6 +168,7 @@ void TMainForm::WireEvents()
     port_->OnConverterLost = [this] { ConverterLost(); };
     port_->OnConverterBack = [this] { ConverterBack(); };
     WireDevicePanels();
+    WireRehearsal();
 }
 
 void TMainForm::showEvent(QShowEvent* event)

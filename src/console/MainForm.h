@@ -32,6 +32,8 @@ class TDeviceColumn;
 class TExtPlayer;
 class TLaunchPage;
 class TPortProto;
+class TRehearsal;
+class TRehearsalBanner;
 class TTestPage;
 class TWarningForm;
 
@@ -187,6 +189,12 @@ private:
     void TimedStart(const QTime& at);
     void DebugActionExecute();
     void TakeKeysBack();
+    // Rehearsal on a model of the installation found (MainFormRehearsal.cpp)
+    void WireRehearsal();
+    void RehearsalActionExecute();
+    void BeginRehearsal();
+    void EndRehearsal();
+    void RehearsalChanged();
 
     TWidgetWindow localization_{*this, "TMainForm"};
     TIniFile ini_;
@@ -213,6 +221,7 @@ private:
     int selectedIndex_ = -1;
     bool suppressChange_ = false;
     std::unique_ptr<TChannelTest> channelTest_;
+    std::unique_ptr<TRehearsal> rehearsal_;
 
     TDeviceColumn* devices_ = nullptr;
     QStackedWidget* pages_ = nullptr;
@@ -221,6 +230,7 @@ private:
     QLabel* labelVer_ = nullptr;
     TWarningForm* warning_ = nullptr;
     TAuxForms aux_;
+    TRehearsalBanner* rehearsalBanner_ = nullptr;
 
     QTimer* idleTimer_ = nullptr;
     QTimer* errFlashTimer_ = nullptr;
@@ -237,6 +247,7 @@ private:
     QAction* powerUpGlobal_ = nullptr;
     QAction* powerDownGlobal_ = nullptr;
     QAction* debugAction_ = nullptr;
+    QAction* rehearsalAction_ = nullptr;
 };
 
 }  // namespace kv

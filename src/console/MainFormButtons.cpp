@@ -81,6 +81,7 @@ void TMainForm::ActionListUpdate()
     powerUpGlobal_->setEnabled(firingModules);
     powerDownGlobal_->setEnabled(firingModules);
     debugAction_->setEnabled(true);
+    rehearsalAction_->setEnabled(free && !player_->IsRunning() && launchState_ != kLaunchRunning);
 }
 
 void TMainForm::UpdateIndicators()

@@ -217,4 +217,16 @@ void TCommonControl::UpdateLinkQuality()
         pollOkCount += 1;
 }
 
+TCommonControl::TChannelResults TCommonControl::ChannelResults() const
+{
+    return {channelState_, channelValue_, channelFired_};
+}
+
+void TCommonControl::RestoreChannelResults(const TChannelResults& results)
+{
+    channelState_ = results.state;
+    channelValue_ = results.value;
+    channelFired_ = results.fired;
+}
+
 }  // namespace kv

@@ -54,6 +54,15 @@ public:
     bool ChannelFired(int channel) const;
     int MarkFired(int channel);
 
+    // What the channel test and the shots found, kept aside while a rehearsal changes them.
+    struct TChannelResults {
+        std::array<uint8_t, kChannelSlots> state{};
+        std::array<double, kChannelSlots> value{};
+        std::array<bool, kChannelSlots> fired{};
+    };
+    TChannelResults ChannelResults() const;
+    void RestoreChannelResults(const TChannelResults& results);
+
     int32_t channelCount = 0;
     double outputVoltage = 0;
     double supplyVoltage = 0;

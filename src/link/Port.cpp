@@ -79,6 +79,20 @@ bool TPort::Reopen()
     return connected_;
 }
 
+std::unique_ptr<TCommonPort> TPort::SwapTransport(std::unique_ptr<TCommonPort> next)
+{
+    std::lock_guard guard(transportLock_);
+    transport_->Close();
+    std::swap(transport_, next);
+    {
+        std::lock_guard bufferGuard(bufferLock_);
+        buffer_.Clear();
+    }
+    // A failed open is a loss the thread reports and recovers from, as at the start.
+    connected_ = transport_->Open();
+    return next;
+}
+
 int TPort::ConverterCount()
 {
     std::lock_guard guard(transportLock_);

@@ -35,6 +35,9 @@ public:
     void Stop();
     bool Reopen();
     int ConverterCount();
+    // Closes the transport and puts next in its place, opened; bytes not yet parsed are
+    // dropped, as they came from the other bus. Returns the old one, closed.
+    std::unique_ptr<TCommonPort> SwapTransport(std::unique_ptr<TCommonPort> next);
 
     // One pass of the thread body: read step (with loss and reopening), parse, dispatch.
     // The thread repeats it; tests without a thread call it themselves.

@@ -24,6 +24,7 @@ public:
     void Commit(int count, int converter);
     // Takes what fits and returns how much that was.
     int Append(const uint8_t* bytes, int count, int converter);
+    void Clear() { length_ = 0; }
 
     // Moves up to capacity frames into batch, in order, and returns their number. Bytes before
     // a frame are dropped; with no frame left only the last 6 bytes stay (a frame may start

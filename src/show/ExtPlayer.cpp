@@ -3,6 +3,7 @@
 #include "devices/Controls.h"
 #include "devices/DeviceResults.h"
 #include "link/PortProto.h"
+#include "support/AddedMessages.h"
 #include "support/Localizer.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"
@@ -109,6 +110,8 @@ void TExtPlayer::ExternalStart(const TFrameRecord& message)
     const int32_t from = (message[1] * 256 + message[2]) * kClockUnitMs;
     Start(from);
     WriteLog(Localize(95, "Внешняя команда запуска, время:") + " " + std::to_string(from));
+    if (rehearsal)
+        WriteLog(Localize(kMsgRehearsalShow));
     armed = false;
 }
 

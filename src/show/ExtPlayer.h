@@ -38,9 +38,14 @@ public:
     int FiredCount() const { return static_cast<int>(fired_.size()); }
     const TFiredChannel& FiredAt(int index) const { return fired_[static_cast<size_t>(index)]; }
     int CheckPosition() const { return checkPosition_; }
+    // Forgets the fired channels with their pending checks: shots of another bus, whose
+    // igniters are not on this one.
+    void ClearFired();
 
     // Set by the console while its external-start wait runs.
     bool armed = false;
+    // Set by the console while the bus is a model of the installation: the log says so.
+    bool rehearsal = false;
     TConnectThresholds thresholds;
     std::function<void(int module, int channel)> OnChecked;
     std::function<void(int module, int channel)> OnFired;
@@ -49,7 +54,6 @@ protected:
     void Halt(bool stopSoundtrack, bool broadcastStop) override;
 
 private:
-    void ClearFired();
     void CheckChannel(const TFiredChannel& entry);
     void ExternalStart(const TFrameRecord& message);
 

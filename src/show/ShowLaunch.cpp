@@ -3,6 +3,7 @@
 #include "show/ExtPlayer.h"
 #include "show/ProjectList.h"
 #include "support/Conversions.h"
+#include "support/AddedMessages.h"
 #include "support/Localizer.h"
 #include "support/RunLog.h"
 
@@ -34,6 +35,8 @@ std::string ControlModeWord(uint8_t mode)
 void LogStartBlock(TExtPlayer& player)
 {
     WriteLog(Localize(32, "Запуск проекта"));
+    if (player.rehearsal)
+        WriteLog(Localize(kMsgRehearsalShow));
     if (player.firingMode != kFiringManual) {
         const int32_t duration = player.scenario ? player.scenario->Duration() : 0;
         WriteLog(Localize(33, "Проект:") + " " + ClockText(duration, 0));

@@ -33,5 +33,17 @@ inline constexpr TMessage kMsgJoinDialout{
 inline constexpr TMessage kMsgConvertersTaken{107, "Выбраны преобразователи:"};
 inline constexpr TMessage kMsgNoVolumeMixer{108, "Микшер громкости не найден:"};
 inline constexpr TMessage kMsgReportNotWritten{109, "Отчёт о пуске не записан:"};
+inline constexpr TMessage kMsgRehearsalBegin{
+    110, "Начало репетиции на модели найденной установки, устройств:"};
+inline constexpr TMessage kMsgRehearsalEnd{111, "Конец репетиции, шина переключена на преобразователи"};
+inline constexpr TMessage kMsgRehearsalShow{
+    112, "Репетиция: пуск на модели найденной установки, реальная шина отключена"};
+inline constexpr TMessage kMsgRehearsalBanner{
+    113, "РЕПЕТИЦИЯ: модель найденной установки, реальная шина отключена. Выход: Ctrl+F10"};
+inline constexpr TMessage kMsgRehearsalNoDevices{
+    114, "Для репетиции нужна найденная установка: сначала поиск (F10)."};
+inline constexpr TMessage kMsgRehearsalChecksPending{
+    115, "Отстрелянные каналы ещё проверяются. Репетиция возможна после проверки."};
+inline constexpr TMessage kMsgRehearsalNoModel{116, "Модель установки не построена:"};
 
 }  // namespace kv
