@@ -1,0 +1,164 @@
+// A rehearsal from the keyboard: the bus switched to a model of the installation found, a show
+// run on it, the real converters closed meanwhile and working again afterwards.
+#include "ConsoleTestTools.h"
+
+#include "devices/CommonControl.h"
+#include "devices/Controls.h"
+#include "field/FieldFile.h"
+#include "field/FieldPort.h"
+#include "link/PortProto.h"
+#include "show/ExtPlayer.h"
+#include "support/AddedMessages.h"
+
+#include <QLabel>
+#include <QTest>
+
+#include <algorithm>
+#include <atomic>
+
+namespace kv {
+namespace {
+
+// Module 5 has an open channel 3; module 9 is never tested.
+constexpr char kField[] = "[device1]\nKind=module\nAddress=5\nChannels=8\nOpen=3\n"
+                          "[device2]\nKind=module\nAddress=9\nChannels=6\n";
+constexpr char kScenario[] = "0:00.10\t5\t1\n0:00.20\t9\t2\n0:00.30\t5\t2\n";
+
+// The real converters: a field behind them, a count of every write that reached them, and
+// of every use at all while they were closed.
+class TRecordingTransport : public TCommonPort {
+public:
+    explicit TRecordingTransport(std::shared_ptr<TField> field) : inner_(std::move(field)) {}
+
+    int Writes() const { return writes_; }
+    int UsesWhileClosed() const { return usesWhileClosed_; }
+    bool IsOpen() const { return open_; }
+
+    bool Open() override { return open_ = inner_.Open(); }
+    void Close() override
+    {
+        open_ = false;
+        inner_.Close();
+    }
+    bool Reopen() override { return open_ = inner_.Reopen(); }
+    int DeviceCount() override { return Use(), inner_.DeviceCount(); }
+    int BytesAvailable() override { return Use(), inner_.BytesAvailable(); }
+    int Read(uint8_t* buffer, int count, int converter) override
+    {
+        return Use(), inner_.Read(buffer, count, converter);
+    }
+    int ReadAny(uint8_t* buffer, int count, int& converter) override
+    {
+        return Use(), inner_.ReadAny(buffer, count, converter);
+    }
+    int Write(const uint8_t* buffer, int count, int converter) override
+    {
+        Use();
+        ++writes_;
+        return inner_.Write(buffer, count, converter);
+    }
+
+private:
+    void Use()
+    {
+        if (!open_)
+            ++usesWhileClosed_;
+    }
+
+    TFieldPort inner_;
+    std::atomic<int> writes_{0};
+    std::atomic<int> usesWhileClosed_{0};
+    std::atomic<bool> open_{false};
+};
+
+class Rehearsal : public AuxConsoleTest {
+protected:
+    TRecordingTransport& StartOnRealConverters()
+    {
+        Start(kField);
+        std::string problem;
+        auto real = std::make_unique<TRecordingTransport>(LoadField(folder.Path() + "field.ini", problem));
+        TRecordingTransport& recorder = *real;
+        Form().Port().SwapTransport(std::move(real));
+        EXPECT_TRUE(recorder.IsOpen()) << problem;
+        return recorder;
+    }
+    bool BannerShown() { return Child<QLabel>(Form(), "RehearsalBanner").isVisible(); }
+    TCommonControl& Module(int address)
+    {
+        return dynamic_cast<TCommonControl&>(*Form().Controls().FindByAddress(address));
+    }
+    void RehearsalKey() { Key(Qt::Key_F10, Qt::ControlModifier); }
+    // The log's line after the first one equal to line.
+    std::string LoggedAfter(const std::string& line)
+    {
+        const auto messages = TConsoleFolder::LogMessages(Form().RunLogFile());
+        const auto at = std::find(messages.begin(), messages.end(), line);
+        return at == messages.end() || at + 1 == messages.end() ? "" : *(at + 1);
+    }
+};
+
+TEST_F(Rehearsal, ShowRunsOnTheModelWhileTheRealConvertersAreClosed)
+{
+    TRecordingTransport& real = StartOnRealConverters();
+    RehearsalKey();  // nothing found yet: nothing to model
+    EXPECT_FALSE(BannerShown());
+    EXPECT_EQ(platform.messages.back(), Localize(kMsgRehearsalNoDevices));
+
+    Register(5);
+    Register(9);
+    EnterTestPage();
+    Key(Qt::Key_F1);  // module 5's channels, on the real bus
+    ASSERT_EQ(Module(5).ChannelState(2), kChannelOpen);
+    Key(Qt::Key_Tab);
+
+    RehearsalKey();
+    ASSERT_TRUE(BannerShown());
+    EXPECT_FALSE(real.IsOpen());
+    EXPECT_TRUE(Logged(Localize(kMsgRehearsalBegin) + " 2"));
+    const int writesAtStart = real.Writes();
+
+    folder.WriteFile("show.txt", kScenario);
+    platform.openFiles = {folder.Path() + "show.txt"};
+    Key(Qt::Key_F2);
+    Key(Qt::Key_F1);
+    EXPECT_EQ(Form().LaunchState(), kLaunchReady);
+    EXPECT_TRUE(BannerShown());
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(Form().Player().IsRunning());
+    EXPECT_TRUE(BannerShown());
+    Snapshot(Form(), "console-rehearsal");
+    RehearsalKey();  // refused under a show
+    EXPECT_TRUE(BannerShown());
+    ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }));
+    EXPECT_EQ(LoggedAfter("Запуск проекта"), Localize(kMsgRehearsalShow));
+
+    // Every cue went out on the model; the model's igniters burnt through.
+    std::vector<std::pair<int, int>> shots;
+    for (const TShotEntry& shot : Field().Shots())
+        shots.emplace_back(shot.address, shot.channel);
+    EXPECT_EQ(shots, (std::vector<std::pair<int, int>>{{5, 0}, {9, 1}, {5, 1}}));
+    SpeedUpTimers();
+    ASSERT_TRUE(WaitFor([&] { return Module(5).ChannelState(0) == kChannelOpen; }));
+    Key(Qt::Key_F1);  // disarmed
+    EnterTestPage();
+    EXPECT_TRUE(BannerShown());
+    Key(Qt::Key_Tab);
+
+    EXPECT_EQ(real.Writes(), writesAtStart);
+    RehearsalKey();
+    EXPECT_FALSE(BannerShown());
+    EXPECT_TRUE(real.IsOpen());
+    EXPECT_EQ(real.UsesWhileClosed(), 0);
+    EXPECT_TRUE(Logged(Localize(kMsgRehearsalEnd)));
+    // The real channels are as the real test found them, not as the model's shots left them.
+    EXPECT_EQ(Module(5).ChannelState(0), kChannelConnected);
+    EXPECT_EQ(Module(5).ChannelState(2), kChannelOpen);
+    // The real bus answers again.
+    ASSERT_TRUE(WaitFor([&] { return real.Writes() > writesAtStart; }));
+    EXPECT_NE(Form().Controls().AddOrRefresh(9, 0), nullptr);
+    EXPECT_EQ(Module(9).lastResult, 0);
+}
+
+}  // namespace
+}  // namespace kv
