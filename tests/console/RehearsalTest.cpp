@@ -26,36 +26,35 @@ constexpr char kScenario[] = "0:00.10\t5\t1\n0:00.20\t9\t2\n0:00.30\t5\t2\n";
 
 // The real converters: a field behind them, a count of every write that reached them, and
 // of every use at all while they were closed.
-class TRecordingTransport : public TCommonPort {
+class TRecordingTransport : public TFieldPort {
 public:
-    explicit TRecordingTransport(std::shared_ptr<TField> field) : inner_(std::move(field)) {}
+    using TFieldPort::TFieldPort;
 
     int Writes() const { return writes_; }
     int UsesWhileClosed() const { return usesWhileClosed_; }
     bool IsOpen() const { return open_; }
 
-    bool Open() override { return open_ = inner_.Open(); }
+    bool Open() override { return open_ = TFieldPort::Open(); }
     void Close() override
     {
         open_ = false;
-        inner_.Close();
+        TFieldPort::Close();
     }
-    bool Reopen() override { return open_ = inner_.Reopen(); }
-    int DeviceCount() override { return Use(), inner_.DeviceCount(); }
-    int BytesAvailable() override { return Use(), inner_.BytesAvailable(); }
+    bool Reopen() override { return open_ = TFieldPort::Reopen(); }
+    int DeviceCount() override { return Use(), TFieldPort::DeviceCount(); }
+    int BytesAvailable() override { return Use(), TFieldPort::BytesAvailable(); }
     int Read(uint8_t* buffer, int count, int converter) override
     {
-        return Use(), inner_.Read(buffer, count, converter);
+        return Use(), TFieldPort::Read(buffer, count, converter);
     }
     int ReadAny(uint8_t* buffer, int count, int& converter) override
     {
-        return Use(), inner_.ReadAny(buffer, count, converter);
+        return Use(), TFieldPort::ReadAny(buffer, count, converter);
     }
     int Write(const uint8_t* buffer, int count, int converter) override
     {
-        Use();
         ++writes_;
-        return inner_.Write(buffer, count, converter);
+        return Use(), TFieldPort::Write(buffer, count, converter);
     }
 
 private:
@@ -65,7 +64,6 @@ private:
             ++usesWhileClosed_;
     }
 
-    TFieldPort inner_;
     std::atomic<int> writes_{0};
     std::atomic<int> usesWhileClosed_{0};
     std::atomic<bool> open_{false};
