@@ -18,7 +18,7 @@ const std::string kAddresses = "--addresses=0-3,20";
 
 std::string TempFile(const std::string& name, const std::string& text)
 {
-    const std::string path = testing::TempDir() + name;
+    const std::string path = ScratchFolder() + name;
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
@@ -89,14 +89,16 @@ TEST(KvctlScenario, ListsTheSortedCuesOrReportsTheBadLine)
     EXPECT_TRUE(result.out.empty());
     EXPECT_TRUE(Contains(result.err, "Ошибка загрузки сценария (строка: 3).")) << result.err;
 
-    result = RunKvctl({"scenario", testing::TempDir() + "no-such-scenario.txt"});
+    result = RunKvctl({"scenario", ScratchFolder() + "no-such-scenario.txt"});
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(result.out.empty());
 }
 
 TEST(KvctlSearch, ListsTheDevicesByAddressWithTheirStation)
 {
-    auto result = RunKvctl({kField, "search", "--addresses=255,20,0-3"});
+    const auto results = RunKvctlTogether(
+        {{{kField, "search", "--addresses=255,20,0-3"}}, {{kField, "search", "--addresses=100-102"}}});
+    auto result = results[0];
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(Lines(result.out), (std::vector<std::string>{
                                      "0\t6\t146\t0\t0\t-1\t-\t0\t-",
@@ -107,14 +109,14 @@ TEST(KvctlSearch, ListsTheDevicesByAddressWithTheirStation)
                                      "255\t7\t001\t0\t0\t-1\t-\t0\t77",
                                  }));
 
-    result = RunKvctl({kField, "search", "--addresses=100-102"});
+    result = results[1];
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.out.empty());
 }
 
 TEST(KvctlShow, FiresTheShowLogsEveryLineAndTracesTheBus)
 {
-    const std::string trace = testing::TempDir() + "kvctl-trace.txt";
+    const std::string trace = ScratchFolder() + "kvctl-trace.txt";
     const auto result = RunKvctl({kField, "show", kShow, kAddresses, "--trace", trace});
     EXPECT_EQ(result.status, 0) << result.err;
     const auto lines =
@@ -156,7 +158,7 @@ TEST(KvctlShow, TellsOtherStationsReadyThenRunning)
         "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=8\n"
         "[event1]\nAt=700\nType=status-query\nStationId=33\n"
         "[event2]\nAt=2500\nType=status-query\nStationId=33\n");
-    const std::string trace = testing::TempDir() + "kvctl-status-trace.txt";
+    const std::string trace = ScratchFolder() + "kvctl-status-trace.txt";
     const auto result =
         RunKvctl({"--port=sim:" + field, "show", kShow, "--addresses=1-8", "--trace", trace});
     EXPECT_EQ(result.status, 0) << result.err;
@@ -186,10 +188,12 @@ TEST(KvctlShow, StartPointTempoAndOffsetDecideWhatFires)
 TEST(KvctlShow, ReportHoldsEveryCueAndAFileThatCannotBeWrittenFails)
 {
     // Module 2 is left out of the search: its cue has no module to go to.
-    const std::string report = testing::TempDir() + "kvctl-report.csv";
-    auto result = RunKvctl({kField, "show", kShow, "--addresses=1,20", "--from", "1000",
-                            "--report", report});
-    EXPECT_EQ(result.status, 0) << result.err;
+    const std::string report = ScratchFolder() + "kvctl-report.csv";
+    const auto results = RunKvctlTogether(
+        {{{kField, "show", kShow, "--addresses=1,20", "--from", "1000", "--report", report}},
+         {{kField, "show", kShow, "--addresses=1", "--report",
+           ScratchFolder() + "no-such-folder/report.csv"}}});
+    EXPECT_EQ(results[0].status, 0) << results[0].err;
     std::vector<std::string> lines;
     for (std::string line : Lines(ReadWholeFile(report))) {
         EXPECT_TRUE(line.ends_with('\r')) << "CR LF ends every line";
@@ -215,16 +219,14 @@ TEST(KvctlShow, ReportHoldsEveryCueAndAFileThatCannotBeWrittenFails)
     }
     EXPECT_EQ(lines[5], "5,2000,2,2,fire,missed,,,,module absent");
 
-    result = RunKvctl({kField, "show", kShow, "--addresses=1", "--report",
-                       testing::TempDir() + "no-such-folder/report.csv"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(Contains(result.err, "cannot write")) << result.err;
+    EXPECT_EQ(results[1].status, 1);
+    EXPECT_TRUE(Contains(results[1].err, "cannot write")) << results[1].err;
 }
 
 TEST(KvctlShow, AutonomousControlBroadcastsTheTimeAndFiresNothing)
 {
-    const std::string trace = testing::TempDir() + "kvctl-autonomous.txt";
-    const std::string report = testing::TempDir() + "kvctl-autonomous.csv";
+    const std::string trace = ScratchFolder() + "kvctl-autonomous.txt";
+    const std::string report = ScratchFolder() + "kvctl-autonomous.csv";
     const auto result = RunKvctl({kField, "show", kShow, "--addresses=1", "--control=autonomous",
                                   "--trace", trace, "--report", report});
     EXPECT_EQ(result.status, 0) << result.err;
@@ -252,7 +254,10 @@ TEST(KvctlShow, RemoteStopAndOperatorStopEndTheShowEarly)
         "kvctl-remote-stop.ini",
         "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=8\n"
         "[event1]\nAt=3500\nType=clock-stop\nTime=0\n");
-    auto result = RunKvctl({"--port=sim:" + field, "show", longShow, "--addresses=1"});
+    const auto results =
+        RunKvctlTogether({{{"--port=sim:" + field, "show", longShow, "--addresses=1"}},
+                          {{kField, "show", longShow, "--addresses=1"}, "", 3500}});
+    auto result = results[0];
     EXPECT_EQ(result.status, 1);
     // The shot is checked in the long gap that follows it, while the show runs.
     const std::vector<std::string> shotAndCheck = {
@@ -263,7 +268,7 @@ TEST(KvctlShow, RemoteStopAndOperatorStopEndTheShowEarly)
     const auto block = StartBlock("0:00:30", "100.0", "0", "0:00:00");
     EXPECT_EQ(AfterStartBlock(Lines(result.out), block), expected);
 
-    result = RunKvctl({kField, "show", longShow, "--addresses=1"}, "", 3500);
+    result = results[1];
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(AfterStartBlock(Lines(result.out), block), shotAndCheck);
 }
@@ -272,37 +277,44 @@ TEST(KvctlMemory, ChecksAskFirstAndEndOfInputCancels)
 {
     const std::string scenario =
         TempFile("kvctl-write.txt", "0:00.00\t2\t1\n0:01.00\t1\t2\n0:02.00\t9\t1\n");
-    auto result = RunKvctl({kField, "write", scenario, kAddresses});
+    // A time no module memory holds.
+    const std::string late = TempFile("kvctl-late.txt", "0:01.00\t2\t1\n1:50:00.00\t1\t2\n");
+    const auto results = RunKvctlTogether({{{kField, "write", scenario, kAddresses}},
+                                           {{kField, "write", scenario, kAddresses}, "y\n\n"},
+                                           {{kField, "write", scenario, kAddresses}, "y\nn\n"},
+                                           {{kField, "--yes", "verify", kShow, kAddresses}},
+                                           {{kField, "erase", kAddresses}},
+                                           {{kField, "--yes", "write", late, kAddresses}}});
+    auto result = results[0];
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(result.out.empty());
     EXPECT_TRUE(Contains(result.err, "В сценарии обнаружены неподключенные пульты...\n9\n"))
         << result.err;
     EXPECT_FALSE(Contains(result.err, "Сценарий может быть воспроизведен некорректно..."));
 
-    result = RunKvctl({kField, "write", scenario, kAddresses}, "y\n\n");
+    result = results[1];
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(Contains(result.err, "Сценарий может быть воспроизведен некорректно...\n2\n"))
         << result.err;
     EXPECT_EQ(result.out, "Запись сценария в пульты... Успешно\n");
 
-    result = RunKvctl({kField, "write", scenario, kAddresses}, "y\nn\n");
+    result = results[2];
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(result.out.empty());
 
     // A verification asks about missing modules only.
-    result = RunKvctl({kField, "--yes", "verify", kShow, kAddresses});
+    result = results[3];
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "Проверка сценария в пультах... Несовпадение сценария в пультах.\n");
     EXPECT_FALSE(Contains(result.err, "некорректно"));
 
-    result = RunKvctl({kField, "erase", kAddresses});
+    result = results[4];
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(Contains(result.err, "Вы действительно хотите удалить сценарий во всех пультах?"));
     EXPECT_TRUE(result.out.empty());
 
     // A time no module memory holds is named before the write, and the write refuses it.
-    const std::string late = TempFile("kvctl-late.txt", "0:01.00\t2\t1\n1:50:00.00\t1\t2\n");
-    result = RunKvctl({kField, "--yes", "write", late, kAddresses});
+    result = results[5];
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(Contains(result.err,
                          "В сценарии есть команды, время которых не помещается в память пультов...\n1\n"))
@@ -314,10 +326,12 @@ TEST(KvctlMemory, WritesVerifiesAndErasesInOneField)
 {
     // The field lives for one kvctl run, so the whole sequence runs as one show of
     // operations: write then verify within each run.
-    auto result = RunKvctl({kField, "--yes", "write", kShow, kAddresses});
+    const auto results = RunKvctlTogether({{{kField, "--yes", "write", kShow, kAddresses}},
+                                           {{kField, "--yes", "erase", kAddresses}}});
+    auto result = results[0];
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "Запись сценария в пульты... Успешно\n");
-    result = RunKvctl({kField, "--yes", "erase", kAddresses});
+    result = results[1];
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "Удаление сценария в пультах... Успешно\n");
 }
@@ -328,26 +342,31 @@ TEST(KvctlMemory, RemoteControllerOfOldFirmwareIsToldEachStep)
                                        "[device1]\nKind=remote\nAddress=0\nVersion=145\n"
                                        "WriteMode=1\n");
     const std::string port = "--port=sim:" + field;
-    auto result = RunKvctl({port, "write", kShow, "--remote", "--addresses=0"});
+    const auto results = RunKvctlTogether(
+        {{{port, "write", kShow, "--remote", "--addresses=0"}},
+         {{port, "write", kShow, "--remote", "--addresses=0"}, "y\ny\n"},
+         {{kField, "write", kShow, "--remote", "--addresses=0,1"}},
+         {{port, "--yes", "verify", kShow, "--remote", "--addresses=5"}}});
+    auto result = results[0];
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(Contains(result.err, "Переведите ПДУР в режим записи и нажмите <ОК>."));
     EXPECT_EQ(result.out, "Запись сценария в ПДУ(Р)... Операция прервана.\n");
 
-    result = RunKvctl({port, "write", kShow, "--remote", "--addresses=0"}, "y\ny\n");
+    result = results[1];
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(Contains(result.err, "Переведите ПДУР из режима записи и нажмите <ОК>."));
     EXPECT_FALSE(Contains(result.err, "Необходимо выключить подключенные пульты."));
     EXPECT_EQ(result.out, "Запись сценария в ПДУ(Р)... Успешно\n");
 
     // Newer firmware: erased first, no instructions; the modules on the bus are mentioned.
-    result = RunKvctl({kField, "write", kShow, "--remote", "--addresses=0,1"});
+    result = results[2];
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(Contains(result.err, "Необходимо выключить подключенные пульты."));
     EXPECT_FALSE(Contains(result.err, "Переведите ПДУР"));
     EXPECT_EQ(result.out, "Запись сценария в ПДУ(Р)... Успешно\n");
 
     // Without a controller on the bus there is nothing to write into.
-    result = RunKvctl({port, "--yes", "verify", kShow, "--remote", "--addresses=5"});
+    result = results[3];
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "Проверка сценария в ПДУ(Р)... Ошибка устройства.\n");
 }
@@ -361,8 +380,11 @@ TEST(KvctlMemory, BlackBoxFileTakesTheDatExtension)
                                        "[device2]\nKind=module\nAddress=2\nVersion=36B\n"
                                        "[device3]\nKind=remote\nAddress=0\n");
     const std::string port = "--port=sim:" + field;
-    const std::string named = testing::TempDir() + "kvctl-box";
-    auto result = RunKvctl({port, "blackbox", named, "--addresses=1,2,0"});
+    const std::string named = ScratchFolder() + "kvctl-box";
+    const std::string lower = ScratchFolder() + "kvctl-box2.dat";
+    const auto results = RunKvctlTogether({{{port, "blackbox", named, "--addresses=1,2,0"}},
+                                           {{port, "blackbox", lower, "--addresses=1"}}});
+    const auto& result = results[0];
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "Чтение показаний \"черного ящика\"... Успешно\n");
     const std::string bytes = ReadWholeFile(named + ".DAT");
@@ -371,9 +393,7 @@ TEST(KvctlMemory, BlackBoxFileTakesTheDatExtension)
     EXPECT_EQ(bytes[4], 1);          // first record: module 1
     EXPECT_EQ(bytes[4 + 31901], 2);  // then module 2, in registry order
 
-    const std::string lower = testing::TempDir() + "kvctl-box2.dat";
-    result = RunKvctl({port, "blackbox", lower, "--addresses=1"});
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(results[1].status, 0);
     EXPECT_EQ(ReadWholeFile(lower).size(), 4u + 31901);
 }
 
@@ -411,7 +431,7 @@ TEST(KvctlTest, ThresholdsComeFromTheSettingsFile)
 
 TEST(KvctlSearch, NoConverterFindsNothing)
 {
-    const std::string path = testing::TempDir() + "no-such-tty";
+    const std::string path = ScratchFolder() + "no-such-tty";
     const auto result = RunKvctl({"--port", path, "search", "--addresses=0-5,255"});
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.out.empty());
@@ -436,13 +456,19 @@ TEST(KvctlReaddress, RefusesWhatWouldPutTwoModulesOnOneAddress)
         {"1", "20", "Ошибка изменения номера пульта."},
         {"3", "9", "Данная версия пульта не поддерживает изменение номера."},
     };
-    for (const TCase& item : refused) {
-        const auto result = RunKvctl({kField, "readdress", item.old, item.typed, kAddresses});
+    std::vector<TKvctlCall> calls;
+    for (const TCase& item : refused)
+        calls.push_back({{kField, "readdress", item.old, item.typed, kAddresses}});
+    calls.push_back({{kField, "readdress", "1", "9", "--addresses=1,2,9"}});
+    const auto results = RunKvctlTogether(calls);
+    for (size_t i = 0; i < refused.size(); ++i) {
+        const TCase& item = refused[i];
+        const auto& result = results[i];
         EXPECT_EQ(result.status, 1) << item.typed;
         EXPECT_TRUE(result.out.empty());
         EXPECT_TRUE(Contains(result.err, item.message)) << item.typed << ": " << result.err;
     }
-    const auto result = RunKvctl({kField, "readdress", "1", "9", "--addresses=1,2,9"});
+    const auto& result = results.back();
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "1\t9\n");
 }

@@ -7,29 +7,40 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace kv::test {
 
-TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& stdinText,
-                      int interruptAfterMs)
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+struct TChild {
+    pid_t pid = -1;
+    int out = -1;
+    int err = -1;
+    TClock::time_point started;
+    int interruptAfterMs = -1;
+};
+
+// Every pipe end is close-on-exec, so a child holds none of its siblings' pipes open.
+TChild Launch(const TKvctlCall& call)
 {
     int in[2];
     int out[2];
     int err[2];
-    TKvctlResult result;
-    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
-        return result;
-    const pid_t child = fork();
-    if (child == 0) {
+    TChild child;
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+        return child;
+    child.pid = fork();
+    if (child.pid == 0) {
         dup2(in[0], 0);
         dup2(out[1], 1);
         dup2(err[1], 2);
-        for (const int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
-            close(fd);
         std::vector<char*> argv{const_cast<char*>("kvctl")};
-        for (const std::string& arg : args)
+        for (const std::string& arg : call.args)
             argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
         execv(KVCTL_PATH, argv.data());
@@ -38,24 +49,58 @@ TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& s
     close(in[0]);
     close(out[1]);
     close(err[1]);
-    if (!stdinText.empty())
-        (void)!write(in[1], stdinText.data(), stdinText.size());
+    if (!call.stdinText.empty())
+        (void)!write(in[1], call.stdinText.data(), call.stdinText.size());
     close(in[1]);
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
-    const auto start = std::chrono::steady_clock::now();
-    bool interrupted = interruptAfterMs < 0;
-    while (open > 0) {
-        const int ready = poll(fds, 2, interrupted ? -1 : 10);
-        if (!interrupted && std::chrono::steady_clock::now() - start >=
-                                std::chrono::milliseconds(interruptAfterMs)) {
-            kill(child, SIGINT);
-            interrupted = true;
+    child.out = out[0];
+    child.err = err[0];
+    child.started = TClock::now();
+    child.interruptAfterMs = call.interruptAfterMs;
+    return child;
+}
+
+// Sends the due interrupts; the poll time-out until the next one (-1: none pending).
+int Interrupt(std::vector<TChild>& children)
+{
+    int wait = -1;
+    for (TChild& child : children) {
+        if (child.pid <= 0 || child.interruptAfterMs < 0)
+            continue;
+        const auto due = child.started + std::chrono::milliseconds(child.interruptAfterMs);
+        if (TClock::now() >= due) {
+            kill(child.pid, SIGINT);
+            child.interruptAfterMs = -1;
+        } else {
+            wait = 10;
         }
+    }
+    return wait;
+}
+
+}  // namespace
+
+std::vector<TKvctlResult> RunKvctlTogether(const std::vector<TKvctlCall>& calls)
+{
+    std::vector<TKvctlResult> results(calls.size());
+    std::vector<TChild> children;
+    for (const TKvctlCall& call : calls)
+        children.push_back(Launch(call));
+    std::vector<pollfd> fds;
+    std::vector<std::string*> sinks;
+    for (size_t i = 0; i < children.size(); ++i) {
+        if (children[i].pid <= 0)
+            continue;
+        fds.push_back({children[i].out, POLLIN, 0});
+        sinks.push_back(&results[i].out);
+        fds.push_back({children[i].err, POLLIN, 0});
+        sinks.push_back(&results[i].err);
+    }
+    size_t open = fds.size();
+    while (open > 0) {
+        const int ready = poll(fds.data(), fds.size(), Interrupt(children));
         if (ready <= 0)
             continue;
-        for (int i = 0; i < 2; ++i) {
+        for (size_t i = 0; i < fds.size(); ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
                 continue;
             char buffer[4096];
@@ -69,11 +114,43 @@ TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& s
             }
         }
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (WIFEXITED(status))
-        result.status = WEXITSTATUS(status);
-    return result;
+    for (size_t i = 0; i < children.size(); ++i) {
+        if (children[i].pid <= 0)
+            continue;
+        int status = 0;
+        waitpid(children[i].pid, &status, 0);
+        if (WIFEXITED(status))
+            results[i].status = WEXITSTATUS(status);
+    }
+    return results;
+}
+
+TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& stdinText,
+                      int interruptAfterMs)
+{
+    return RunKvctlTogether({{args, stdinText, interruptAfterMs}}).front();
+}
+
+std::string ScratchFolder()
+{
+    struct TFolder {
+        TFolder()
+        {
+            std::string pattern =
+                (std::filesystem::temp_directory_path() / "kvctl-test-XXXXXX").string();
+            if (mkdtemp(pattern.data()))
+                path = pattern + "/";
+        }
+        ~TFolder()
+        {
+            std::error_code error;
+            if (!path.empty())
+                std::filesystem::remove_all(path, error);
+        }
+        std::string path;
+    };
+    static const TFolder folder;
+    return folder.path;
 }
 
 std::vector<std::string> Lines(const std::string& text)

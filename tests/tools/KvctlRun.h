@@ -2,6 +2,7 @@
 // kvctl as a subprocess: its arguments, what it reads on stdin, and what it leaves.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kv::test {
@@ -12,10 +13,24 @@ struct TKvctlResult {
     std::string err;
 };
 
-// stdin: the text kvctl reads, then its end. interruptAfterMs >= 0: the operator's Ctrl+C
-// then.
+struct TKvctlCall {
+    TKvctlCall(std::vector<std::string> arguments, std::string input = {}, int interruptMs = -1)
+        : args(std::move(arguments)), stdinText(std::move(input)), interruptAfterMs(interruptMs)
+    {
+    }
+    std::vector<std::string> args;
+    std::string stdinText;  // what kvctl reads, then its end
+    int interruptAfterMs;   // >= 0: the operator's Ctrl+C then
+};
+
 TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& stdinText = {},
                       int interruptAfterMs = -1);
+// The calls run side by side, each on a field of its own: their time is the bus's, not the
+// CPU's. The results come in the calls' order.
+std::vector<TKvctlResult> RunKvctlTogether(const std::vector<TKvctlCall>& calls);
+// A folder of this test process's own, with "/" at its end: the same test run from another
+// build at the same time writes its files elsewhere. Removed at exit.
+std::string ScratchFolder();
 // The lines of a text, without their ends.
 std::vector<std::string> Lines(const std::string& text);
 std::string ReadWholeFile(const std::string& path);
