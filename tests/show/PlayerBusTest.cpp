@@ -130,11 +130,13 @@ TEST_F(PlayerBus, ExternalStartWhenArmedAnsweredEitherWay)
 
     Player().HandleMessage(TFrameRecord{0x90, 1, 44, 0x80, 0, 255});
     Player().armed = true;
+    Player().rehearsal = true;  // a show started from the bus on a model says so too
     Player().HandleMessage(startAt30s);
     EXPECT_TRUE(Player().IsRunning());
     EXPECT_FALSE(Player().armed);
     EXPECT_EQ(Player().currentTime, 30000);
     EXPECT_TRUE(Logged("Внешняя команда запуска, время: 30000"));
+    EXPECT_TRUE(Logged("Репетиция: пуск на модели найденной установки, реальная шина отключена"));
     std::vector<std::vector<uint8_t>> answers;
     for (const kv::TFrameEntry& frame : show->Sent(0x90))
         if (frame.bytes[5] == 0)
