@@ -70,6 +70,7 @@ void TMainForm::EndRehearsal()
 {
     rehearsal_->End();
     player_->rehearsal = false;
+    // The model's shots burnt no real igniter: none of them is checked on the real bus.
     player_->ClearFired();
     WriteLog(Localize(kMsgRehearsalEnd));
     RehearsalChanged();
