@@ -4,7 +4,9 @@
 namespace kv {
 
 class TDebugForm;
+class TContinuityForm;
 class TExtStartForm;
+class TFiringReportForm;
 class TMemoryForm;
 class TPresentWarningForm;
 class TTimerForm;
@@ -15,6 +17,8 @@ struct TAuxForms {
     TExtStartForm* extStart = nullptr;
     TTimerForm* timer = nullptr;
     TDebugForm* debug = nullptr;
+    TFiringReportForm* firingReport = nullptr;
+    TContinuityForm* continuity = nullptr;
 };
 
 }  // namespace kv

@@ -1,7 +1,9 @@
 #include "console/ConsoleWindows.h"
 
+#include "console/ContinuityForm.h"
 #include "console/DebugForm.h"
 #include "console/ExtStartForm.h"
+#include "console/FiringReportForm.h"
 #include "console/MainForm.h"
 #include "console/MemoryForm.h"
 #include "console/PresentWarningForm.h"
@@ -22,9 +24,11 @@ TConsoleWindows::TConsoleWindows(const std::string& appFolder)
     forms.extStart = new TExtStartForm(main);
     forms.timer = new TTimerForm(main);
     forms.debug = new TDebugForm(main, main->Controls(), main->Port());
+    forms.firingReport = new TFiringReportForm(main);
+    forms.continuity = new TContinuityForm(main);
     main_->SetAuxForms(forms);
-    others_ = {warning, forms.memory, forms.presentWarning, forms.extStart, forms.timer,
-               forms.debug};
+    others_ = {warning,     forms.memory, forms.presentWarning, forms.extStart,
+               forms.timer, forms.debug,  forms.firingReport,   forms.continuity};
 }
 
 TConsoleWindows::~TConsoleWindows() = default;

@@ -1,7 +1,7 @@
 #pragma once
 // The console's windows, made once in a fixed order and kept for the whole run: the main
 // window first, then the warning, memory, present-warning, external-start, timer and debug
-// windows, which belong to it.
+// windows and the two report windows, which belong to it.
 
 #include <memory>
 #include <string>

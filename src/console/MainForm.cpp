@@ -96,6 +96,7 @@ void TMainForm::BuildWindow()
     exitAction_ = AddAction("ExitAction", "Выход", QKeySequence("Ctrl+Alt+X"));
     rehearsalAction_ = AddAction("RehearsalAction", "Репетиция", QKeySequence("Ctrl+F10"));
     connect(exitAction_, &QAction::triggered, this, &QWidget::close);
+    AddReportMenu();
 
     idleTimer_ = AddTimer("IdleTimer", 500);
     errFlashTimer_ = AddTimer("ErrFlashTimer", 700);

@@ -195,6 +195,16 @@ private:
     void BeginRehearsal();
     void EndRehearsal();
     void RehearsalChanged();
+    // Report windows (MainFormReports.cpp)
+    void AddReportMenu();
+    void WireReports();
+    void FiringReportActionExecute();
+    void ContinuityActionExecute();
+    // After a stop, beside the main window, which keeps the keys.
+    void ShowShowReport();
+    // Visible reports follow the checks, the channel test and the scenario.
+    void RefreshReports();
+    void HideReports();
 
     TWidgetWindow localization_{*this, "TMainForm"};
     TIniFile ini_;
@@ -248,6 +258,8 @@ private:
     QAction* powerDownGlobal_ = nullptr;
     QAction* debugAction_ = nullptr;
     QAction* rehearsalAction_ = nullptr;
+    QAction* firingReportAction_ = nullptr;
+    QAction* continuityAction_ = nullptr;
 };
 
 }  // namespace kv

@@ -29,6 +29,7 @@ void TMainForm::WireAuxForms()
     onAction(checkPduAction_, &TMainForm::CheckPDUActionExecute);
     onAction(extStartAction_, &TMainForm::ExtStartActionExecute);
     onAction(debugAction_, &TMainForm::DebugActionExecute);
+    WireReports();
     aux_.debug->SetPolling = [this](bool on) {
         if (on)
             ResumeIdlePoll();

@@ -98,8 +98,11 @@ void TMainForm::IdleTimerTimer()
         pollIndex_ = 0;
     if (TestPageShown() && controls.FiringModuleCount() > 0 && !testRunning_)
         ShowDetails();
-    if (player_->HasUnchecked() && !player_->IsRunning() && !testRunning_ && !searching_)
+    if (player_->HasUnchecked() && !player_->IsRunning() && !testRunning_ && !searching_) {
         player_->CheckNext();
+        if (!player_->HasUnchecked())
+            RefreshReports();  // the report file has the last checks now
+    }
 }
 
 void TMainForm::ShowPolledDevice(const TCommonDevice& device)

@@ -55,6 +55,7 @@ void TMainForm::ShowProject()
     // The test page shows which channels the scenario uses.
     if (TestPageShown())
         RedrawTestPanel();
+    RefreshReports();
 }
 
 void TMainForm::ShowTime(int32_t time)
@@ -101,10 +102,12 @@ void TMainForm::PlayerStateChanged()
     if (running) {
         idleTimer_->stop();
         launchState_ = kLaunchRunning;
+        HideReports();
     } else {
         // A stop heard on the bus must not restart the poll under a search or a channel test.
         ResumeIdlePoll();
         LogShowStop();
+        ShowShowReport();
         // A stop heard on the bus while idle must not arm the console.
         if (launchState_ != kLaunchIdle)
             launchState_ = kLaunchReady;

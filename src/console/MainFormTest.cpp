@@ -150,6 +150,7 @@ void TMainForm::RunChannelTest(bool all)
     testRunning_ = false;
     UpdateButtons();
     ResumeIdlePoll();
+    RefreshReports();
 }
 
 void TMainForm::SaveChannels()

@@ -71,6 +71,7 @@ void TCommonControl::ClearChannels()
 {
     channelState_.fill(kChannelUntested);
     channelValue_.fill(0);
+    channelMeasured_.fill(false);
     channelFired_.fill(false);
 }
 
@@ -141,6 +142,7 @@ int TCommonControl::ClassifyChannel(int channel, double value,
 {
     if (!ValidChannel(channel))
         return kResultBadChannel;
+    channelMeasured_[channel] = true;
     if (deviceType == 3) {
         channelState_[channel] = kChannelConnected;
         channelValue_[channel] = value / 10;
@@ -172,6 +174,7 @@ int TCommonControl::SetChannelState(int channel, uint8_t state)
     if (!ValidChannel(channel))
         return kResultBadChannel;
     channelState_[channel] = state;
+    channelMeasured_[channel] = false;
     return 0;
 }
 
@@ -191,6 +194,11 @@ int TCommonControl::MarkInScenario(int channel)
         return kResultBadChannel;
     channelInScenario_[channel] = true;
     return 0;
+}
+
+bool TCommonControl::ChannelMeasured(int channel) const
+{
+    return ValidChannel(channel) && channelMeasured_[channel];
 }
 
 bool TCommonControl::ChannelFired(int channel) const

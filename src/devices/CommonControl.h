@@ -49,6 +49,8 @@ public:
     uint8_t ChannelState(int channel) const;
     int SetChannelState(int channel, uint8_t state);
     double ChannelValue(int channel) const;
+    // The state came from a reading of the module, not from a measurement that failed.
+    bool ChannelMeasured(int channel) const;
     bool ChannelInScenario(int channel) const;
     int MarkInScenario(int channel);
     bool ChannelFired(int channel) const;
@@ -81,6 +83,7 @@ protected:
 private:
     std::array<uint8_t, kChannelSlots> channelState_{};
     std::array<double, kChannelSlots> channelValue_{};
+    std::array<bool, kChannelSlots> channelMeasured_{};
     std::array<bool, kChannelSlots> channelInScenario_{};
     std::array<bool, kChannelSlots> channelFired_{};
 };

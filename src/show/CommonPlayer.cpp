@@ -7,6 +7,7 @@
 #include "devices/MotorControl.h"
 #include "link/PortProto.h"
 #include "show/ChargeSequence.h"
+#include "show/FiringReportFile.h"
 #include "show/MotorCue.h"
 #include "show/ProjectList.h"
 #include "show/ShowClock.h"

@@ -1,61 +1,8 @@
 #include "show/FiringReport.h"
 
 #include <algorithm>
-#include <fstream>
 
 namespace kv {
-
-namespace {
-
-const char* KindText(int32_t kind)
-{
-    switch (kind) {
-    case kKindCenter: return "C";
-    case kKindLeft: return "L";
-    case kKindRight: return "R";
-    case kKindRotateLeft: return "LT";
-    case kKindRotateRight: return "RT";
-    default: return "fire";
-    }
-}
-
-const char* OutcomeText(TCueOutcome outcome)
-{
-    switch (outcome) {
-    case TCueOutcome::Fired: return "fired";
-    case TCueOutcome::ByHand: return "fired by hand";
-    case TCueOutcome::Memory: return "memory";
-    case TCueOutcome::Missed: return "missed";
-    default: return "pending";
-    }
-}
-
-const char* ReasonText(TMissReason reason)
-{
-    switch (reason) {
-    case TMissReason::ModuleAbsent: return "module absent";
-    case TMissReason::ConverterLost: return "converter lost";
-    case TMissReason::NoEcho: return "no echo";
-    case TMissReason::OutsideTables: return "outside the tables";
-    case TMissReason::BeforeStart: return "before the start point";
-    case TMissReason::StoppedBefore: return "stopped before";
-    default: return "";
-    }
-}
-
-const char* CheckText(TCheckResult check)
-{
-    switch (check) {
-    case TCheckResult::NoAnswer: return "no answer";
-    case TCheckResult::Unknown: return "unknown";
-    case TCheckResult::Connected: return "connected";
-    case TCheckResult::Open: return "open";
-    case TCheckResult::Fault: return "fault";
-    default: return "";
-    }
-}
-
-}  // namespace
 
 void TFiringReport::Begin(std::span<const TCue> cues, int32_t from, int lossCount)
 {
@@ -139,37 +86,6 @@ void TFiringReport::End()
             record.outcome = TCueOutcome::Missed;
             record.reason = TMissReason::StoppedBefore;
         }
-}
-
-bool WriteFiringReport(const TFiringReport& report, const std::string& path)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file)
-        return false;
-    file << "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason\r\n";
-    int number = 0;
-    for (const TCueRecord& record : report.Records()) {
-        const TScenarioCue& cue = record.cue;
-        file << ++number << ',' << cue.time << ',' << cue.module << ',';
-        if (cue.kind == kKindFire)
-            file << cue.channel + 1;
-        file << ',' << KindText(cue.kind) << ',' << OutcomeText(record.outcome) << ',';
-        if (record.outcome == TCueOutcome::Fired || record.outcome == TCueOutcome::ByHand)
-            file << record.sentAt << ',' << record.Lateness();
-        else
-            file << ',';
-        file << ',' << CheckText(record.check) << ',' << ReasonText(record.reason) << "\r\n";
-    }
-    file.flush();
-    return static_cast<bool>(file);
-}
-
-std::string FiringReportPathBeside(const std::string& logFile, int show)
-{
-    std::string stem = logFile;
-    if (stem.ends_with(".log"))
-        stem.resize(stem.size() - 4);
-    return stem + "-show" + std::to_string(show) + ".csv";
 }
 
 }  // namespace kv

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
 namespace kv {
@@ -75,10 +74,5 @@ private:
     std::vector<TCueRecord> records_;
     int lossCountAtStart_ = 0;
 };
-
-// UTF-8, one header line, a line per cue in scenario order; false when it cannot be written.
-bool WriteFiringReport(const TFiringReport& report, const std::string& path);
-// logs/2026-12-08_0.log, show 2: logs/2026-12-08_0-show2.csv.
-std::string FiringReportPathBeside(const std::string& logFile, int show);
 
 }  // namespace kv

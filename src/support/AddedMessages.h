@@ -45,5 +45,37 @@ inline constexpr TMessage kMsgRehearsalNoDevices{
 inline constexpr TMessage kMsgRehearsalChecksPending{
     115, "Отстрелянные каналы ещё проверяются. Репетиция возможна после проверки."};
 inline constexpr TMessage kMsgRehearsalNoModel{116, "Модель установки не построена:"};
+// The firing report and the continuity report.
+inline constexpr TMessage kMsgFileNotOpened{117, "Файл не открывается:"};
+inline constexpr TMessage kMsgNotFiringReport{118, "Файл не является отчётом о пуске:"};
+inline constexpr TMessage kMsgBadReportLine{119, "Ошибка в отчёте о пуске, строка"};
+inline constexpr TMessage kMsgModuleAbsent{120, "пульт не найден"};
+inline constexpr TMessage kMsgConverterLost{121, "потерян преобразователь"};
+inline constexpr TMessage kMsgNoEcho{122, "нет эха команды"};
+inline constexpr TMessage kMsgOutsideTables{123, "недопустимый пульт или канал"};
+inline constexpr TMessage kMsgBeforeStartPoint{124, "до точки запуска"};
+inline constexpr TMessage kMsgStoppedBefore{125, "шоу остановлено раньше"};
+inline constexpr TMessage kMsgNoAnswer{126, "нет ответа"};
+inline constexpr TMessage kMsgReportCues{127, "Команд в сценарии:"};
+inline constexpr TMessage kMsgReportFired{128, "Выполнено по времени:"};
+inline constexpr TMessage kMsgReportByHand{129, "Выполнено вручную:"};
+inline constexpr TMessage kMsgReportMemory{130, "Из памяти пультов:"};
+inline constexpr TMessage kMsgReportLateness{131, "Опоздание, мс (медиана / 99% / макс.):"};
+inline constexpr TMessage kMsgReportEarly{132, "Раньше времени:"};
+inline constexpr TMessage kMsgReportMissed{133, "Пропущено:"};
+inline constexpr TMessage kMsgNoSuchChannel{134, "нет такого канала"};
+inline constexpr TMessage kMsgShortCircuit{135, "короткое замыкание"};
+inline constexpr TMessage kMsgUntested{136, "не проверен"};
+inline constexpr TMessage kMsgOhms{137, "Ом"};
+inline constexpr TMessage kMsgShowStoppers{138, "Каналов сценария, которые не сработают:"};
+inline constexpr TMessage kMsgTestedChannels{139, ", проверено:"};
+inline constexpr TMessage kMsgNotReadyChannels{140, "В сценарии, не подключены:"};
+inline constexpr TMessage kMsgConnectedUnused{141, "Подключены, не в сценарии:"};
+inline constexpr TMessage kMsgFaultsUnused{142, "Замыкания и ошибки вне сценария:"};
+inline constexpr TMessage kMsgPdfNotWritten{143, "Файл PDF не записан:"};
+inline constexpr TMessage kMsgReportSaved{144, "Отчёт сохранён:"};
+inline constexpr TMessage kMsgFiringReportShown{145, "Отчёт о пуске:"};
+inline constexpr TMessage kMsgContinuityShown{146, "Отчёт о проверке каналов, не сработают:"};
+inline constexpr TMessage kMsgContinuityPdfName{147, "проверка каналов"};
 
 }  // namespace kv

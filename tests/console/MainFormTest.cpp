@@ -58,7 +58,7 @@ TEST_F(MainFormTest, StartsOnTheDemoFieldWithBannerCaptionsAndWindowsInOrder)
     EXPECT_EQ(windows->ClassNames(),
               (std::vector<std::string>{"TMainForm", "TWarningForm", "TMemoryForm",
                                         "TPresentWarningForm", "TExtStartForm", "TTimerForm",
-                                        "TDebugForm"}));
+                                        "TDebugForm", "TFiringReportForm", "TContinuityForm"}));
     EXPECT_EQ(form.windowTitle(), "Управление запуском");
     EXPECT_FALSE(Child<QTimer>(form, "IdleTimer").isActive());
 

@@ -1,8 +1,10 @@
 // The firing report of a show on the simulated field: every cue with what became of it.
 #include "show/VirtualShow.h"
 
-#include "show/FiringReport.h"
+#include "show/FiringReportFile.h"
+#include "show/FiringSummary.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace kvtest {
@@ -48,6 +50,23 @@ protected:
         Player().OnIdle = [] {};
     }
     const std::vector<kv::TCueRecord>& Records() { return Player().FiringReport().Records(); }
+    // Converter 1 is lost at 6 s; the show is stopped after 9 s and its last checks come in.
+    uint32_t RunShowThatLosesAConverter()
+    {
+        const uint32_t startTick = Start(1000);
+        platform.Advance(5000);
+        show->field->Unplug(1, show->field->ElapsedMs());
+        show->port->Cycle();  // the port thread's turn: it notices the loss and reopens
+        EXPECT_TRUE(platform.AdvanceUntil(
+            [this] { return Records().at(6).outcome == TCueOutcome::Fired; }, 4000, 25));
+        Player().Stop(false);
+        EXPECT_TRUE(Player().HasUnchecked()) << "the last shot is checked after the stop";
+        while (Player().HasUnchecked()) {
+            platform.Advance(kv::TExtPlayer::kCheckDelayMs + 1);
+            Player().CheckNext();
+        }
+        return startTick;
+    }
     const kv::TShotEntry* ShotOnField(int module, int channel)
     {
         shots = show->Shots();
@@ -61,18 +80,8 @@ protected:
 
 TEST_F(FiringReport, EveryCueWithItsMomentCheckOrReasonBesideTheRunLog)
 {
-    const uint32_t startTick = Start(1000);
-    platform.Advance(5000);
-    show->field->Unplug(1, show->field->ElapsedMs());
-    show->port->Cycle();  // the port thread's turn: it notices the loss and reopens
-    ASSERT_TRUE(platform.AdvanceUntil(
-        [this] { return Records().at(6).outcome == TCueOutcome::Fired; }, 4000, 25));
-    Player().Stop(false);
-    ASSERT_TRUE(Player().HasUnchecked()) << "the last shot is checked after the stop";
-    while (Player().HasUnchecked()) {
-        platform.Advance(kv::TExtPlayer::kCheckDelayMs + 1);
-        Player().CheckNext();
-    }
+    const uint32_t startTick = RunShowThatLosesAConverter();
+    ASSERT_FALSE(HasFailure());
 
     const auto& records = Records();
     ASSERT_EQ(records.size(), 8u);
@@ -120,6 +129,48 @@ TEST_F(FiringReport, EveryCueWithItsMomentCheckOrReasonBesideTheRunLog)
     EXPECT_TRUE(lines[7].starts_with("7,9000,1,3,fire,fired,")) << lines[7];
     EXPECT_TRUE(lines[7].ends_with(",open,")) << "checked after the stop: " << lines[7];
     EXPECT_EQ(lines[8], "8,20000,1,4,fire,missed,,,,stopped before");
+}
+
+TEST_F(FiringReport, ReadBackFromItsFileWithTheFiguresOfTheShow)
+{
+    RunShowThatLosesAConverter();
+    std::vector<kv::TCueRecord> read;
+    ASSERT_EQ(kv::ReadFiringReport(show->folder.Path() + "run-show1.csv", read), "");
+    const auto& records = Records();
+    ASSERT_EQ(read.size(), records.size());
+    std::vector<int32_t> lateness;
+    for (size_t i = 0; i < read.size(); ++i) {
+        EXPECT_EQ(read[i].cue.time, records[i].cue.time) << "cue " << i + 1;
+        EXPECT_EQ(read[i].cue.module, records[i].cue.module) << "cue " << i + 1;
+        EXPECT_EQ(read[i].cue.channel, records[i].cue.channel) << "cue " << i + 1;
+        EXPECT_EQ(read[i].outcome, records[i].outcome) << "cue " << i + 1;
+        EXPECT_EQ(read[i].reason, records[i].reason) << "cue " << i + 1;
+        EXPECT_EQ(read[i].check, records[i].check) << "cue " << i + 1;
+        if (records[i].outcome == TCueOutcome::Fired) {
+            EXPECT_EQ(read[i].sentAt, records[i].sentAt) << "cue " << i + 1;
+            lateness.push_back(records[i].Lateness());
+        }
+    }
+
+    const kv::TFiringSummary summary = kv::SummarizeFiring(read);
+    EXPECT_EQ(summary.cues, 8);
+    EXPECT_EQ(summary.fired, 3);
+    EXPECT_EQ(summary.missed, 5);
+    EXPECT_EQ(summary.early, 0);
+    for (const TMissReason reason : {TMissReason::BeforeStart, TMissReason::ModuleAbsent,
+                                     TMissReason::OutsideTables, TMissReason::ConverterLost,
+                                     TMissReason::StoppedBefore})
+        EXPECT_EQ(summary.MissedBy(reason), 1) << static_cast<int>(reason);
+    EXPECT_EQ(summary.MissedBy(TMissReason::NoEcho), 0);
+    ASSERT_EQ(lateness.size(), 3u);
+    std::sort(lateness.begin(), lateness.end());
+    EXPECT_EQ(summary.latenessP50, lateness[1]);
+    EXPECT_EQ(summary.latenessP99, lateness[2]);
+    EXPECT_EQ(summary.latenessMax, lateness[2]);
+
+    const std::vector<std::string> lines = kv::FiringSummaryLines(summary);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Пропущено: 5"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "    потерян преобразователь: 1"), lines.end());
 }
 
 TEST_F(FiringReport, ShotsByHandTakeTheirCuesInManualFiring)

@@ -7,6 +7,7 @@
 #include "devices/CheckedChannel.h"
 #include "devices/Controls.h"
 #include "show/ExtPlayer.h"
+#include "show/FiringReportFile.h"
 #include "show/ProjectList.h"
 #include "show/ShowLaunch.h"
 #include "support/Platform.h"

@@ -1,0 +1,144 @@
+#include "console/FiringReportForm.h"
+
+#include "console/LatenessChart.h"
+#include "console/Widgets.h"
+#include "show/FiringReportFile.h"
+#include "show/FiringSummary.h"
+#include "support/AddedMessages.h"
+#include "support/Platform.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace kv {
+
+namespace {
+
+QString Seconds(int32_t ms)
+{
+    return QString::number(ms / 1000.0, 'f', 3);
+}
+
+QStringList MissedRow(int number, const TCueRecord& record)
+{
+    const TScenarioCue& cue = record.cue;
+    const QString channel = cue.kind == kKindFire ? QString::number(cue.channel + 1)
+                                                  : QString(MotorLetter(cue.kind));
+    return {QString::number(number), Seconds(cue.time), QString::number(cue.module), channel,
+            QString::fromStdString(MissReasonText(record.reason))};
+}
+
+QString Cells(const QTreeWidgetItem& row)
+{
+    QStringList cells;
+    for (int column = 0; column < row.columnCount(); ++column)
+        cells << row.text(column);
+    return cells.join("; ");
+}
+
+}  // namespace
+
+TFiringReportForm::TFiringReportForm(QWidget* mainForm)
+    : TReportForm(mainForm, "TFiringReportForm", "Отчёт о пуске"),
+      file_(MakeLabel(this, "FileLabel", {})),
+      chart_(new TLatenessChart(this)),
+      figures_(MakeLabel(this, "FiguresLabel", {})),
+      missed_(new QTreeWidget(this)),
+      missedCaption_(MakeLabel(this, "MissedCaption", "Пропущенные команды:"))
+{
+    missed_->setObjectName("MissedList");
+    missed_->setRootIsDecorated(false);
+    missed_->setHeaderLabels({"№", "Время, с", "Пульт", "Канал", "Причина"});
+    int column = 0;
+    for (const int width : {40, 70, 50, 50})
+        missed_->setColumnWidth(column++, width);
+    figures_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(figures_);
+    side->addWidget(missedCaption_);
+    side->addWidget(missed_, 1);
+    auto* row = new QHBoxLayout;
+    row->addWidget(chart_, 3);
+    row->addLayout(side, 2);
+    Body().addWidget(file_);
+    Body().addLayout(row, 1);
+
+    auto* open = new QPushButton("Открыть...", this);
+    open->setObjectName("OpenBtn");
+    open->setAutoDefault(false);
+    connect(open, &QPushButton::clicked, this, [this] { OpenBtnClick(); });
+    AddButton(open);
+    resize(960, 560);
+}
+
+bool TFiringReportForm::ShowReport(const std::string& path, bool activate)
+{
+    if (!Read(path))
+        return false;
+    Present(activate);
+    return true;
+}
+
+void TFiringReportForm::Reload()
+{
+    if (!path_.empty())
+        Read(path_);
+}
+
+bool TFiringReportForm::Read(const std::string& path)
+{
+    std::vector<TCueRecord> records;
+    const std::string problem = ReadFiringReport(path, records);
+    if (!problem.empty()) {
+        Platform().MessageBox(problem, Localize(66, "Ошибка"), TButtons::Ok);
+        return false;
+    }
+    path_ = path;
+    records_ = std::move(records);
+    file_->setText(QString::fromStdString(path_));
+    chart_->Show(records_);
+    QStringList lines;
+    for (const std::string& line : FiringSummaryLines(SummarizeFiring(records_)))
+        lines << QString::fromStdString(line);
+    figures_->setText(lines.join('\n'));
+    missed_->clear();
+    QList<QTreeWidgetItem*> rows;
+    for (size_t i = 0; i < records_.size(); ++i)
+        if (records_[i].outcome == TCueOutcome::Missed)
+            rows << new QTreeWidgetItem(MissedRow(static_cast<int>(i) + 1, records_[i]));
+    missed_->addTopLevelItems(rows);
+    return true;
+}
+
+void TFiringReportForm::OpenBtnClick()
+{
+    if (const auto chosen = Platform().OpenFileName("Отчёты о пуске|*.csv"))
+        ShowReport(*chosen, true);
+}
+
+TReportPage TFiringReportForm::Page() const
+{
+    TReportPage page;
+    page.title = windowTitle() + ": " + QFileInfo(QString::fromStdString(path_)).fileName();
+    page.lines = figures_->text().split('\n');
+    page.picture = chart_;
+    if (missed_->topLevelItemCount() == 0)
+        return page;
+    page.after << missedCaption_->text() << Cells(*missed_->headerItem());
+    for (int i = 0; i < missed_->topLevelItemCount(); ++i)
+        page.after << Cells(*missed_->topLevelItem(i));
+    return page;
+}
+
+std::string TFiringReportForm::ProposedPdfName() const
+{
+    return QFileInfo(QString::fromStdString(path_)).completeBaseName().toStdString() + ".pdf";
+}
+
+}  // namespace kv

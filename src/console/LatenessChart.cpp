@@ -1,0 +1,87 @@
+#include "console/LatenessChart.h"
+
+#include "console/Colors.h"
+
+#include <QChart>
+#include <QScatterSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+
+namespace kv {
+
+namespace {
+
+constexpr double kMsPerSecond = 1000.0;
+// The axis keeps one timer period in view, so a good show does not look like a bad one.
+constexpr int32_t kLeastLatenessRangeMs = 25;
+
+QScatterSeries* Series(QChart& chart, const QString& name, QScatterSeries::MarkerShape shape,
+                       const QColor& color, double size)
+{
+    auto* series = new QScatterSeries(&chart);
+    series->setName(name);
+    series->setMarkerShape(shape);
+    series->setMarkerSize(size);
+    series->setColor(color);
+    series->setBorderColor(color);
+    chart.addSeries(series);
+    return series;
+}
+
+}  // namespace
+
+TLatenessChart::TLatenessChart(QWidget* parent) : QChartView(parent)
+{
+    setObjectName("LatenessChart");
+    setRenderHint(QPainter::Antialiasing);
+    auto* chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    fired_ = Series(*chart, "Опоздание выстрела, мс", QScatterSeries::MarkerShapeCircle,
+                    QColor(0, 0, 160), 6);
+    missed_ = Series(*chart, "Пропущенная команда", QScatterSeries::MarkerShapeTriangle, kRed, 11);
+    time_ = new QValueAxis(chart);
+    time_->setTitleText("Время шоу, с");
+    time_->setLabelFormat("%.0f");
+    lateness_ = new QValueAxis(chart);
+    lateness_->setTitleText("Опоздание, мс");
+    lateness_->setLabelFormat("%.0f");
+    chart->addAxis(time_, Qt::AlignBottom);
+    chart->addAxis(lateness_, Qt::AlignLeft);
+    for (QScatterSeries* series : {fired_, missed_}) {
+        series->attachAxis(time_);
+        series->attachAxis(lateness_);
+    }
+    setChart(chart);
+}
+
+void TLatenessChart::Show(std::span<const TCueRecord> records)
+{
+    QList<QPointF> fired;
+    QList<QPointF> missed;
+    double first = 0;
+    double last = 1;
+    int32_t low = 0;
+    int32_t high = kLeastLatenessRangeMs;
+    for (const TCueRecord& record : records) {
+        const double second = record.cue.time / kMsPerSecond;
+        first = std::min(first, second);
+        last = std::max(last, second);
+        if (record.outcome == TCueOutcome::Fired) {
+            fired << QPointF(second, record.Lateness());
+            low = std::min(low, record.Lateness());
+            high = std::max(high, record.Lateness());
+        } else if (record.outcome == TCueOutcome::Missed) {
+            missed << QPointF(second, 0);
+        }
+    }
+    fired_->replace(fired);
+    missed_->replace(missed);
+    const double margin = std::max(1.0, (last - first) / 50);
+    time_->setRange(first - margin, last + margin);
+    const int32_t room = std::max(1, (high - low) / 10);
+    lateness_->setRange(low - room, high + room);
+}
+
+}  // namespace kv

@@ -1,0 +1,108 @@
+// The report windows: the firing report after a show (Ctrl+F6), the continuity report before
+// one (Ctrl+F4), both in the "Отчёты" menu. Neither opens while a show runs: the window that
+// has the keys must stay the one that stops it.
+#include "console/MainForm.h"
+
+#include "console/ContinuityForm.h"
+#include "console/FiringReportForm.h"
+#include "devices/ContinuityReport.h"
+#include "show/ExtPlayer.h"
+#include "support/AddedMessages.h"
+#include "support/Platform.h"
+#include "support/RunLog.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace kv {
+
+void TMainForm::AddReportMenu()
+{
+    firingReportAction_ =
+        AddAction("FiringReportAction", "Отчёт о пуске", QKeySequence("Ctrl+F6"));
+    continuityAction_ =
+        AddAction("ContinuityAction", "Отчёт о проверке каналов", QKeySequence("Ctrl+F4"));
+    QMenu* menu = menuBar()->addMenu("Отчёты");
+    menu->setObjectName("ReportsMenu");
+    // Always enabled: a disabled action would hand its key on as the plain function key.
+    for (QAction* action : {firingReportAction_, continuityAction_}) {
+        action->setEnabled(true);
+        menu->addAction(action);
+    }
+}
+
+void TMainForm::WireReports()
+{
+    connect(firingReportAction_, &QAction::triggered, this, [this] { FiringReportActionExecute(); });
+    connect(continuityAction_, &QAction::triggered, this, [this] { ContinuityActionExecute(); });
+    for (QDialog* form : std::initializer_list<QDialog*>{aux_.firingReport, aux_.continuity})
+        connect(form, &QDialog::finished, this, [this] { TakeKeysBack(); });
+}
+
+void TMainForm::FiringReportActionExecute()
+{
+    if (player_->IsRunning())
+        return;
+    std::string path = player_->FiringReportPath();
+    if (path.empty()) {
+        // No show yet in this run: the report of an earlier one.
+        const auto chosen = Platform().OpenFileName("Отчёты о пуске|*.csv");
+        if (!chosen)
+            return;
+        path = *chosen;
+    }
+    if (aux_.firingReport->ShowReport(path, true))
+        WriteLog(Localize(kMsgFiringReportShown) + " " + path);
+    else
+        TakeKeysBack();
+}
+
+void TMainForm::ContinuityActionExecute()
+{
+    if (player_->IsRunning())
+        return;
+    const TContinuityReport report = BuildContinuityReport(
+        *controls_, projects_.Project(currentSlot_)->Cues(), settings_.thresholds);
+    aux_.continuity->ShowReport(report, true);
+    WriteLog(Localize(kMsgContinuityShown) + " " + std::to_string(report.ShowStoppers()));
+}
+
+void TMainForm::ShowShowReport()
+{
+    const std::string& path = player_->FiringReportPath();
+    // Not written (the log folder refused it): the log says so already.
+    if (path.empty() || !aux_.firingReport || !QFileInfo::exists(QString::fromStdString(path)))
+        return;
+    const bool hadKeys = isActiveWindow();
+    aux_.firingReport->ShowReport(path, false);
+    if (hadKeys)
+        TakeKeysBack();
+}
+
+void TMainForm::RefreshReports()
+{
+    if (!aux_.firingReport)
+        return;
+    if (aux_.firingReport->isVisible() && aux_.firingReport->Path() == player_->FiringReportPath())
+        aux_.firingReport->Reload();
+    if (aux_.continuity->isVisible())
+        aux_.continuity->ShowReport(
+            BuildContinuityReport(*controls_, projects_.Project(currentSlot_)->Cues(),
+                                  settings_.thresholds),
+            false);
+}
+
+void TMainForm::HideReports()
+{
+    if (!aux_.firingReport)
+        return;
+    const bool hadKeys = aux_.firingReport->isActiveWindow() || aux_.continuity->isActiveWindow();
+    aux_.firingReport->hide();
+    aux_.continuity->hide();
+    if (hadKeys)
+        TakeKeysBack();
+}
+
+}  // namespace kv

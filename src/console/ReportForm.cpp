@@ -1,0 +1,82 @@
+#include "console/ReportForm.h"
+
+#include "support/AddedMessages.h"
+#include "support/Conversions.h"
+#include "support/Platform.h"
+#include "support/RunLog.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kv {
+
+namespace {
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& text)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    button->setMinimumWidth(90);
+    return button;
+}
+
+}  // namespace
+
+TReportForm::TReportForm(QWidget* mainForm, const char* className, const QString& caption)
+    : TAuxForm(mainForm, className, caption), body_(new QVBoxLayout), buttons_(new QHBoxLayout)
+{
+    setModal(false);
+    QPushButton* pdf = Button(this, "PdfBtn", "Сохранить в PDF");
+    pdf->setShortcut(QKeySequence("Ctrl+P"));
+    pdf->setToolTip("Ctrl+P");
+    QPushButton* close = Button(this, "CloseBtn", "Закрыть");
+    connect(pdf, &QPushButton::clicked, this, [this] { PdfBtnClick(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    buttons_->addStretch(1);
+    buttons_->addWidget(pdf);
+    buttons_->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(body_, 1);
+    layout->addLayout(buttons_);
+}
+
+void TReportForm::AddButton(QPushButton* button)
+{
+    buttons_->insertWidget(0, button);
+}
+
+void TReportForm::Present(bool activate)
+{
+    // A window shown on its own never takes the keys the operator stops a show with.
+    setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    if (!isVisible())
+        CentreOnOwner();
+    show();
+    if (activate) {
+        raise();
+        activateWindow();
+    }
+}
+
+bool TReportForm::SavePdf(const std::string& path)
+{
+    return WriteReportPdf(QString::fromStdString(path), Page());
+}
+
+void TReportForm::PdfBtnClick()
+{
+    const auto chosen = Platform().SaveFileName("Файлы PDF|*.pdf", ProposedPdfName());
+    if (!chosen)
+        return;
+    const std::string path = EnsureExtension(*chosen, ".pdf");
+    if (!SavePdf(path)) {
+        Platform().MessageBox(Localize(kMsgPdfNotWritten) + " " + path, Localize(66, "Ошибка"),
+                              TButtons::Ok);
+        return;
+    }
+    WriteLog(Localize(kMsgReportSaved) + " " + path);
+}
+
+}  // namespace kv

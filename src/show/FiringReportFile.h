@@ -1,0 +1,20 @@
+#pragma once
+// The firing report as a file: UTF-8 CSV, one header line, a line per cue in scenario order.
+// Written beside the run log when a show stops, and read back for the report window, so a
+// report of an earlier show opens as well as the last one.
+
+#include "show/FiringReport.h"
+
+#include <string>
+#include <vector>
+
+namespace kv {
+
+// false when it cannot be written.
+bool WriteFiringReport(const TFiringReport& report, const std::string& path);
+// Empty on success, else what is wrong with the file, with the line. records is replaced.
+std::string ReadFiringReport(const std::string& path, std::vector<TCueRecord>& records);
+// logs/2026-12-08_0.log, show 2: logs/2026-12-08_0-show2.csv.
+std::string FiringReportPathBeside(const std::string& logFile, int show);
+
+}  // namespace kv

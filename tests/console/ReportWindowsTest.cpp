@@ -1,0 +1,189 @@
+// The report windows through the console's keys: the firing report that appears after a
+// show on the simulated field, and the continuity report after a channel test.
+#include "ConsoleTestTools.h"
+#include "console/ContinuityForm.h"
+#include "console/FiringReportForm.h"
+#include "console/MainForm.h"
+#include "devices/Controls.h"
+#include "show/ExtPlayer.h"
+
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace kv {
+namespace {
+
+// Module 1 on converter 0, module 2 on converter 1; module 3 of the scenario was pulled.
+const std::string kField = "[field]\nConverters=2\n"
+                           "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=16\n"
+                           "Open=3\nShort=4\nResistances=5:55\n"
+                           "[device2]\nKind=module\nAddress=2\nConverter=1\nChannels=8\n";
+
+std::string FileStart(const std::string& path, size_t bytes)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string start(bytes, '\0');
+    file.read(start.data(), static_cast<std::streamsize>(bytes));
+    return start.substr(0, static_cast<size_t>(file.gcount()));
+}
+
+using TTexts = std::vector<std::string>;
+
+TTexts Texts(const QTreeWidget& list, int column)
+{
+    TTexts texts;
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        texts.push_back(list.topLevelItem(i)->text(column).toStdString());
+    return texts;
+}
+
+std::string Text(QWidget& window, const char* label)
+{
+    return Child<QLabel>(window, label).text().toStdString();
+}
+
+int Points(TFiringReportForm& report, int series)
+{
+    const QChart& chart = *Child<QChartView>(report, "LatenessChart").chart();
+    return static_cast<int>(static_cast<QScatterSeries*>(chart.series().at(series))->count());
+}
+
+class ReportWindowsTest : public AuxConsoleTest {
+protected:
+    TMainForm& OpenOnField(const std::string& scenario)
+    {
+        TMainForm& form = Open(kField, scenario, {1});
+        EXPECT_NE(form.Controls().AddOrRefresh(2, 1), nullptr);
+        return form;
+    }
+    bool ActiveIs(QWidget& window)
+    {
+        return QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 3000);
+    }
+    bool ClockPast(int32_t ms)
+    {
+        return WaitFor([&] { return Form().Player().currentTime >= ms; }, 10000);
+    }
+};
+
+TEST_F(ReportWindowsTest, AfterAShowTheReportAppearsWithoutTakingTheKeysAndPrints)
+{
+    TMainForm& form = OpenOnField(
+                           "0:00.20\t1\t1\n0:00.40\t3\t1\tpulled\n0:00.60\t2\t1\n"
+                           "0:01.60\t2\t2\tconverter 1 lost\n0:01.80\t1\t2\n"
+                           "0:09.00\t1\t6\tstopped before\n");
+    SpeedUpTimers();
+    auto& report = Child<TFiringReportForm>(form, "TFiringReportForm");
+    Key(Qt::Key_F1);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(form.Player().IsRunning());
+    Key(Qt::Key_F6, Qt::ControlModifier);
+    EXPECT_FALSE(report.isVisible()) << "no report window over a running show";
+    ASSERT_TRUE(ClockPast(1000));
+    Field().Unplug(1, Field().ElapsedMs());
+    ASSERT_TRUE(ClockPast(2100));
+    Key(Qt::Key_F6);
+    ASSERT_FALSE(form.Player().IsRunning());
+
+    // Beside the console, which keeps its keys: the next key disarms it.
+    ASSERT_TRUE(report.isVisible());
+    EXPECT_TRUE(ActiveIs(form));
+    Key(Qt::Key_F1);
+    EXPECT_EQ(form.LaunchState(), kLaunchIdle);
+    const std::string csv = form.Player().FiringReportPath();
+    EXPECT_EQ(report.Path(), csv);
+    // The checks of the last shots come in after the stop, and the window follows the file.
+    ASSERT_TRUE(WaitFor([&] { return !form.Player().HasUnchecked(); }, 5000));
+
+    const QString figures = Child<QLabel>(report, "FiguresLabel").text();
+    for (const char* figure : {"Команд в сценарии: 6", "Выполнено по времени: 3", "Раньше времени: 0",
+                               "Пропущено: 3", "    пульт не найден: 1",
+                               "    потерян преобразователь: 1", "    шоу остановлено раньше: 1"})
+        EXPECT_TRUE(figures.split('\n').contains(figure)) << figure << "\n" << figures.toStdString();
+    EXPECT_TRUE(figures.contains("Опоздание, мс (медиана / 99% / макс.): ")) << figures.toStdString();
+    const auto& missed = Child<QTreeWidget>(report, "MissedList");
+    EXPECT_EQ(Texts(missed, 0), (TTexts{"2", "4", "6"}));
+    EXPECT_EQ(Texts(missed, 4),
+              (TTexts{"пульт не найден", "потерян преобразователь", "шоу остановлено раньше"}));
+    EXPECT_EQ(Points(report, 0), 3);
+    EXPECT_EQ(Points(report, 1), 3);
+    // The fired igniters burn through; module 2's converter was gone when its turn came.
+    std::ifstream file(csv);
+    TTexts checks;
+    for (std::string line; std::getline(file, line);)
+        if (line.find(",fired,") != std::string::npos)
+            checks.push_back(line.substr(0, line.find(',')) + line.substr(line.rfind(',', line.size() - 3)));
+    EXPECT_EQ(checks, (TTexts{"1,open,\r", "3,no answer,\r", "5,open,\r"}));
+
+    // Ctrl+F6 brings it forward; Ctrl+P prints it; Esc gives the keys back.
+    Key(Qt::Key_F6, Qt::ControlModifier);
+    ASSERT_TRUE(ActiveIs(report));
+    EXPECT_TRUE(Logged("Отчёт о пуске: " + csv));
+    Snapshot(report, "report-firing");
+    platform.saveName = folder.Path() + "show paperwork";
+    QTest::keyClick(report.windowHandle(), Qt::Key_P, Qt::ControlModifier);
+    const std::string pdf = folder.Path() + "show paperwork.pdf";
+    // The button's key presses it the way a click does, a moment later.
+    ASSERT_TRUE(WaitFor([&] { return Logged("Отчёт сохранён: " + pdf); }, 3000));
+    EXPECT_EQ(FileStart(pdf, 5), "%PDF-");
+    EXPECT_GT(std::filesystem::file_size(pdf), 10000u) << "the chart is drawn into it";
+    QTest::keyClick(report.windowHandle(), Qt::Key_Escape);
+    EXPECT_FALSE(report.isVisible());
+    EXPECT_TRUE(ActiveIs(form));
+}
+
+TEST_F(ReportWindowsTest, ContinuityReportAfterTheChannelTestAndAnEarlierShowsReportFromItsFile)
+{
+    TMainForm& form = OpenOnField("0:01.00\t1\t1\n0:01.00\t1\t3\n0:02.00\t1\t4\n"
+                                  "0:03.00\t1\t5\n0:04.00\t3\t1\n0:05.00\t2\t1\n");
+    auto& continuity = Child<TContinuityForm>(form, "TContinuityForm");
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_F2);  // every module's channels
+    Key(Qt::Key_F4, Qt::ControlModifier);
+    ASSERT_TRUE(ActiveIs(continuity));
+    Snapshot(continuity, "report-continuity");
+    EXPECT_EQ(Text(continuity, "SummaryLabel"), "Каналов сценария, которые не сработают: 4");
+    EXPECT_TRUE(Logged("Отчёт о проверке каналов, не сработают: 4"));
+    const auto& list = Child<QTreeWidget>(continuity, "ContinuityList");
+    EXPECT_EQ(Texts(list, 0), (TTexts{"Пульт, ID=1, каналов: 16, проверено: 16", "Пульт, ID=3",
+                                           "Пульт, ID=2, каналов: 8, проверено: 8"}));
+    const QTreeWidgetItem& first = *list.topLevelItem(0);
+    ASSERT_EQ(first.childCount(), 2);
+    EXPECT_EQ(first.child(0)->text(1).toStdString(), "3 (неподключен), 4 (короткое замыкание, 0.0 Ом), "
+                                       "5 (ошибка, 55.0 Ом)");
+    EXPECT_EQ(first.child(1)->text(0).toStdString(), "Подключены, не в сценарии:");
+    EXPECT_EQ(first.child(1)->text(1).toStdString(), "2, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16");
+    EXPECT_EQ(list.topLevelItem(2)->child(0)->text(1).toStdString(), "2, 3, 4, 5, 6, 7, 8");
+
+    platform.saveName = folder.Path() + "continuity.PDF";
+    QTest::mouseClick(&Child<QPushButton>(continuity, "PdfBtn"), Qt::LeftButton);
+    EXPECT_EQ(FileStart(folder.Path() + "continuity.PDF", 5), "%PDF-");
+    QTest::keyClick(continuity.windowHandle(), Qt::Key_Escape);
+    ASSERT_TRUE(ActiveIs(form));
+
+    // No show in this run yet: Ctrl+F6 asks for the file of an earlier one.
+    folder.WriteFile("earlier.csv",
+                     "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason\r\n"
+                     "1,1000,1,1,fire,fired,1012,12,open,\r\n"
+                     "2,2000,4,1,fire,missed,,,,module absent\r\n");
+    platform.openFiles = {folder.Path() + "earlier.csv"};
+    Key(Qt::Key_F6, Qt::ControlModifier);
+    auto& report = Child<TFiringReportForm>(form, "TFiringReportForm");
+    ASSERT_TRUE(ActiveIs(report));
+    EXPECT_NE(Text(report, "FiguresLabel").find("Опоздание, мс (медиана / 99% / макс.): 12 / 12 / 12"),
+              std::string::npos);
+    EXPECT_EQ(Texts(Child<QTreeWidget>(report, "MissedList"), 4), TTexts{"пульт не найден"});
+}
+
+}  // namespace
+}  // namespace kv

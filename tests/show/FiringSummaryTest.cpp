@@ -1,0 +1,96 @@
+// The figures of a firing report file, and the files the reader will not take for one.
+#include "show/FiringReportFile.h"
+#include "show/FiringSummary.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace kvtest {
+namespace {
+
+const std::string kHeader =
+    "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason\r\n";
+
+std::string FiredLine(int number, int time, int lateness)
+{
+    return std::to_string(number) + "," + std::to_string(time) + ",1,1,fire,fired," +
+           std::to_string(time + lateness) + "," + std::to_string(lateness) + ",open,\r\n";
+}
+
+TEST(FiringSummary, PercentilesByNearestRankEarlyShotsAndEveryOutcome)
+{
+    // 200 shots 1..200 ms late, but shot 7 went out 3 ms early; then one cue of each other
+    // outcome, a motor cue among them.
+    std::string text = kHeader;
+    int number = 0;
+    for (int lateness = 1; lateness <= 200; ++lateness) {
+        ++number;
+        text += FiredLine(number, number * 100, lateness == 7 ? -3 : lateness);
+    }
+    text += std::to_string(++number) + ",30000,2,4,fire,fired by hand,30500,500,connected,\r\n";
+    text += std::to_string(++number) + ",31000,3,,LT,memory,,,,\r\n";
+    text += std::to_string(++number) + ",32000,4,2,fire,missed,,,,no echo\r\n";
+    TTempFolder folder;
+    std::vector<kv::TCueRecord> records;
+    ASSERT_EQ(kv::ReadFiringReport(folder.Write("show.csv", text), records), "");
+    ASSERT_EQ(records.size(), 203u);
+    EXPECT_EQ(records[201].cue.kind, kv::kKindRotateLeft);
+    EXPECT_EQ(records[200].cue.channel, 3);
+
+    const kv::TFiringSummary summary = kv::SummarizeFiring(records);
+    EXPECT_EQ(summary.cues, 203);
+    EXPECT_EQ(summary.fired, 200);
+    EXPECT_EQ(summary.byHand, 1) << "a shot by hand says nothing of the clock";
+    EXPECT_EQ(summary.memory, 1);
+    EXPECT_EQ(summary.missed, 1);
+    EXPECT_EQ(summary.MissedBy(kv::TMissReason::NoEcho), 1);
+    EXPECT_EQ(summary.early, 1);
+    EXPECT_EQ(summary.latenessP50, 100);  // the 100th of -3, 1..6, 8..200
+    EXPECT_EQ(summary.latenessP99, 198);
+    EXPECT_EQ(summary.latenessMax, 200);
+    EXPECT_EQ(kv::FiringSummaryLines(summary)[4],
+              "Опоздание, мс (медиана / 99% / макс.): 100 / 198 / 200");
+
+    const kv::TFiringSummary none = kv::SummarizeFiring({});
+    EXPECT_EQ(none.latenessP99, 0);
+    EXPECT_EQ(none.cues, 0);
+}
+
+TEST(FiringSummary, ReaderRefusesWhatTheWriterNeverWrites)
+{
+    TTempFolder folder;
+    std::vector<kv::TCueRecord> records;
+    const auto read = [&](const std::string& body, bool header = true) {
+        return kv::ReadFiringReport(folder.Write("bad.csv", (header ? kHeader : "") + body),
+                                    records);
+    };
+    const std::string good = FiredLine(1, 1000, 12);
+    ASSERT_EQ(read(good), "");
+    EXPECT_EQ(records.size(), 1u);
+
+    const struct {
+        std::string body;
+        const char* why;
+    } bad[] = {
+        {good + "2,2000,1,1,fire,fired,2030,29,open,\r\n", "lateness that does not add up"},
+        {good + "3,2000,1,1,fire,missed,,,,\r\n", "a number out of turn"},
+        {good + "2,2000,1,1,fire,missed,,,,\r\n", "missed without a reason"},
+        {good + "2,2000,1,1,fire,fired,,,open,\r\n", "fired without its moment"},
+        {good + "2,2000,1,1,fire,exploded,,,,\r\n", "an outcome nobody writes"},
+        {good + "2,2000,1,,fire,missed,,,,no echo\r\n", "a shot without a channel"},
+        {good + "2,2000,1,1,fire,missed,,,,no echo,extra\r\n", "a field too many"},
+    };
+    for (const auto& [body, why] : bad) {
+        EXPECT_EQ(read(body), "Ошибка в отчёте о пуске, строка 3: " + folder.Path() + "bad.csv")
+            << why;
+        EXPECT_TRUE(records.empty()) << why;
+    }
+    EXPECT_EQ(read("cue,time\r\n" + good, false),
+              "Файл не является отчётом о пуске: " + folder.Path() + "bad.csv");
+    EXPECT_EQ(read("", false), "Файл не является отчётом о пуске: " + folder.Path() + "bad.csv");
+    EXPECT_EQ(kv::ReadFiringReport(folder.Path() + "none.csv", records),
+              "Файл не открывается: " + folder.Path() + "none.csv");
+}
+
+}  // namespace
+}  // namespace kvtest
