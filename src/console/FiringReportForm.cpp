@@ -54,7 +54,7 @@ TFiringReportForm::TFiringReportForm(QWidget* mainForm)
     missed_->setRootIsDecorated(false);
     missed_->setHeaderLabels({"№", "Время, с", "Пульт", "Канал", "Причина"});
     int column = 0;
-    for (const int width : {40, 70, 50, 50})
+    for (const int width : {36, 64, 46, 46})
         missed_->setColumnWidth(column++, width);
     figures_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -64,8 +64,8 @@ TFiringReportForm::TFiringReportForm(QWidget* mainForm)
     side->addWidget(missedCaption_);
     side->addWidget(missed_, 1);
     auto* row = new QHBoxLayout;
-    row->addWidget(chart_, 3);
-    row->addLayout(side, 2);
+    row->addWidget(chart_, 5);
+    row->addLayout(side, 4);
     Body().addWidget(file_);
     Body().addLayout(row, 1);
 
@@ -74,7 +74,7 @@ TFiringReportForm::TFiringReportForm(QWidget* mainForm)
     open->setAutoDefault(false);
     connect(open, &QPushButton::clicked, this, [this] { OpenBtnClick(); });
     AddButton(open);
-    resize(960, 560);
+    resize(1040, 600);
 }
 
 bool TFiringReportForm::ShowReport(const std::string& path, bool activate)

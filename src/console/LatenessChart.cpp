@@ -29,6 +29,28 @@ QScatterSeries* Series(QChart& chart, const QString& name, QScatterSeries::Marke
     return series;
 }
 
+// 1, 2 or 5 times a power of ten, at least step.
+double NiceStep(double step)
+{
+    double power = 1;
+    while (power * 10 <= step)
+        power *= 10;
+    for (const double factor : {1.0, 2.0, 5.0, 10.0})
+        if (power * factor >= step)
+            return power * factor;
+    return power * 10;
+}
+
+QValueAxis* Axis(QChart& chart, const QString& title)
+{
+    auto* axis = new QValueAxis(&chart);
+    axis->setTitleText(title);
+    axis->setLabelFormat("%g");
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    return axis;
+}
+
 }  // namespace
 
 TLatenessChart::TLatenessChart(QWidget* parent) : QChartView(parent)
@@ -41,12 +63,8 @@ TLatenessChart::TLatenessChart(QWidget* parent) : QChartView(parent)
     fired_ = Series(*chart, "Опоздание выстрела, мс", QScatterSeries::MarkerShapeCircle,
                     QColor(0, 0, 160), 6);
     missed_ = Series(*chart, "Пропущенная команда", QScatterSeries::MarkerShapeTriangle, kRed, 11);
-    time_ = new QValueAxis(chart);
-    time_->setTitleText("Время шоу, с");
-    time_->setLabelFormat("%.0f");
-    lateness_ = new QValueAxis(chart);
-    lateness_->setTitleText("Опоздание, мс");
-    lateness_->setLabelFormat("%.0f");
+    time_ = Axis(*chart, "Время шоу, с");
+    lateness_ = Axis(*chart, "Опоздание, мс");
     chart->addAxis(time_, Qt::AlignBottom);
     chart->addAxis(lateness_, Qt::AlignLeft);
     for (QScatterSeries* series : {fired_, missed_}) {
@@ -78,10 +96,13 @@ void TLatenessChart::Show(std::span<const TCueRecord> records)
     }
     fired_->replace(fired);
     missed_->replace(missed);
-    const double margin = std::max(1.0, (last - first) / 50);
-    time_->setRange(first - margin, last + margin);
-    const int32_t room = std::max(1, (high - low) / 10);
-    lateness_->setRange(low - room, high + room);
+    // Ticks on round numbers from 0, so the time axis reads as the show's clock.
+    const double seconds = NiceStep((last - first) / 6);
+    time_->setTickInterval(seconds);
+    time_->setRange(first - seconds / 4, last + seconds / 4);
+    const double ms = NiceStep((high - low) / 6.0);
+    lateness_->setTickInterval(ms);
+    lateness_->setRange(low - ms / 2, high + ms / 2);
 }
 
 }  // namespace kv

@@ -62,7 +62,11 @@ void TReportForm::Present(bool activate)
 
 bool TReportForm::SavePdf(const std::string& path)
 {
-    return WriteReportPdf(QString::fromStdString(path), Page());
+    TReportPage page = Page();
+    // Paperwork says when it was made.
+    page.lines.prepend(
+        QString::fromStdString(Localize(kMsgReportMade) + " " + DateTimeText(LocalTimeNow())));
+    return WriteReportPdf(QString::fromStdString(path), page);
 }
 
 void TReportForm::PdfBtnClick()

@@ -4,6 +4,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPixmap>
 #include <QPdfWriter>
 #include <QWidget>
 
@@ -42,11 +43,8 @@ public:
         const double scale = static_cast<double>(Width()) / std::max(1, picture.width());
         const int height = static_cast<int>(picture.height() * scale);
         Reserve(height);
-        painter_.save();
-        painter_.translate(0, y_);
-        painter_.scale(scale, scale);
-        picture.render(&painter_, {}, {}, QWidget::DrawChildren);
-        painter_.restore();
+        // As the operator saw it: the chart's own drawing loses legend entries when scaled.
+        painter_.drawPixmap(QRect(0, y_, Width(), height), picture.grab());
         y_ += height;
     }
 

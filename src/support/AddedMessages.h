@@ -77,5 +77,6 @@ inline constexpr TMessage kMsgReportSaved{144, "Отчёт сохранён:"};
 inline constexpr TMessage kMsgFiringReportShown{145, "Отчёт о пуске:"};
 inline constexpr TMessage kMsgContinuityShown{146, "Отчёт о проверке каналов, не сработают:"};
 inline constexpr TMessage kMsgContinuityPdfName{147, "проверка каналов"};
+inline constexpr TMessage kMsgReportMade{148, "Составлен:"};
 
 }  // namespace kv

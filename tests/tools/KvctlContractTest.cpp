@@ -218,9 +218,23 @@ TEST(KvctlShow, ReportHoldsEveryCueAndAFileThatCannotBeWrittenFails)
         EXPECT_GE(lateness, 0) << line;
     }
     EXPECT_EQ(lines[5], "5,2000,2,2,fire,missed,,,,module absent");
+    // The figures of the file, as the report window shows them.
+    auto result = RunKvctl({"report", report});
+    EXPECT_EQ(result.status, 0) << result.err;
+    const std::vector<std::string> figures = Lines(result.out);
+    ASSERT_EQ(figures.size(), 9u) << result.out;
+    EXPECT_EQ(figures[0], "Команд в сценарии: 5");
+    EXPECT_EQ(figures[1], "Выполнено по времени: 2");
+    EXPECT_EQ(figures[5], "Раньше времени: 0");
+    EXPECT_EQ(figures[6], "Пропущено: 3");
+    EXPECT_EQ(figures[7], "    пульт не найден: 1");
+    EXPECT_EQ(figures[8], "    до точки запуска: 2");
 
     EXPECT_EQ(results[1].status, 1);
     EXPECT_TRUE(Contains(results[1].err, "cannot write")) << results[1].err;
+    result = RunKvctl({"report", ScratchFolder() + "no-such-folder/report.csv"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "Файл не открывается:")) << result.err;
 }
 
 TEST(KvctlShow, AutonomousControlBroadcastsTheTimeAndFiresNothing)

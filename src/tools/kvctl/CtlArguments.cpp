@@ -27,6 +27,7 @@ const std::map<std::string, std::set<std::string>>& CommandOptions()
         {"blackbox", {"--addresses"}},
         {"test", {"--addresses"}},
         {"readdress", {"--addresses"}},
+        {"report", {}},
     };
     return options;
 }
@@ -36,7 +37,7 @@ const std::map<std::string, std::pair<size_t, size_t>>& PositionalCounts()
     static const std::map<std::string, std::pair<size_t, size_t>> counts = {
         {"frame", {6, 6}},  {"scenario", {1, 1}}, {"search", {0, 0}},   {"show", {1, 1}},
         {"write", {1, 1}},  {"verify", {1, 1}},   {"erase", {0, 0}},    {"blackbox", {1, 1}},
-        {"test", {0, 256}}, {"readdress", {2, 2}},
+        {"test", {0, 256}}, {"readdress", {2, 2}}, {"report", {1, 1}},
     };
     return counts;
 }
@@ -223,12 +224,15 @@ std::string CtlUsage()
            "  blackbox OUTFILE [--addresses LIST]\n"
            "  test [--addresses LIST] [ADDR...]\n"
            "  readdress OLD NEW [--addresses LIST]\n"
+           "  report CSV\n"
            "LIST: numbers and ranges, e.g. 0-20,240-255 (255: the station round); default "
            "240-254,255,0-239\n"
            "--trace lines: ms since the show command began, TAB, > sent or < received, TAB, "
            "six hex bytes\n"
            "--report: every cue of the show with the moment it went out, its lateness, the "
-           "check after it, or why it was missed\n";
+           "check after it, or why it was missed\n"
+           "report: the figures of such a file: lateness median, 99th percentile and worst, "
+           "shots early, missed cues by reason\n";
 }
 
 }  // namespace kv

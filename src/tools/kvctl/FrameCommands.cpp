@@ -1,9 +1,12 @@
-// The commands that need no bus: a frame's wire bytes, a scenario's cues.
+// The commands that need no bus: a frame's wire bytes, a scenario's cues, a firing report's
+// figures.
 
 #include "tools/kvctl/Commands.h"
 
 #include "link/FrameCheck.h"
 #include "link/FrameRecord.h"
+#include "show/FiringReportFile.h"
+#include "show/FiringSummary.h"
 #include "show/ProjectList.h"
 #include "tools/kvctl/CtlPlatform.h"
 
@@ -45,6 +48,19 @@ int RunScenario(const TCtlArguments& arguments, TCtlPlatform& platform)
         std::printf("%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\n", cue.time, cue.module, cue.channel,
                     cue.kind, cue.parameter1, cue.parameter2, cue.timeText.c_str(),
                     cue.note.c_str());
+    return 0;
+}
+
+int RunReport(const TCtlArguments& arguments)
+{
+    std::vector<TCueRecord> records;
+    const std::string problem = ReadFiringReport(arguments.positional[0], records);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return 1;
+    }
+    for (const std::string& line : FiringSummaryLines(SummarizeFiring(records)))
+        std::printf("%s\n", line.c_str());
     return 0;
 }
 

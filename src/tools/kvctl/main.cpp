@@ -46,6 +46,8 @@ int main(int argc, char** argv)
     }
     if (arguments->command == "frame")
         return kv::RunFrame(*arguments);
+    if (arguments->command == "report")
+        return kv::RunReport(*arguments);
 
     QCoreApplication app(argc, argv);
     kv::TCtlPlatform platform;
