@@ -17,18 +17,6 @@
 
 namespace kv {
 
-namespace {
-
-QPushButton* Button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-}  // namespace
-
 TDebugForm::TDebugForm(QWidget* mainForm, TControls& controls, TPortProto& port)
     : TAuxForm(mainForm, "TDebugForm", "Отладка"),
       controls_(controls),
@@ -49,9 +37,9 @@ TDebugForm::TDebugForm(QWidget* mainForm, TControls& controls, TPortProto& port)
     for (const int width : {50, 70, 70, 110, 80})
         list_->setColumnWidth(column++, width);
     elapsed_ = MakeLabel(page, "TimeLabel", "00:00:00");
-    auto* test = Button(page, "TestBtn", "Тест");
-    auto* stop = Button(page, "StopBtn", "Стоп");
-    auto* close = Button(this, "CloseBtn", "Закрыть");
+    auto* test = MakeDialogButton(page, "TestBtn", "Тест");
+    auto* stop = MakeDialogButton(page, "StopBtn", "Стоп");
+    auto* close = MakeDialogButton(this, "CloseBtn", "Закрыть");
     connect(test, &QPushButton::clicked, this, [this] { TestBtnClick(); });
     connect(stop, &QPushButton::clicked, this, [this] { StopBtnClick(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);

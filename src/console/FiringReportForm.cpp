@@ -69,9 +69,7 @@ TFiringReportForm::TFiringReportForm(QWidget* mainForm)
     Body().addWidget(file_);
     Body().addLayout(row, 1);
 
-    auto* open = new QPushButton("Открыть...", this);
-    open->setObjectName("OpenBtn");
-    open->setAutoDefault(false);
+    QPushButton* open = MakeDialogButton(this, "OpenBtn", "Открыть...");
     connect(open, &QPushButton::clicked, this, [this] { OpenBtnClick(); });
     AddButton(open);
     resize(1040, 600);

@@ -1,5 +1,6 @@
 #include "console/ReportForm.h"
 
+#include "console/Widgets.h"
 #include "support/AddedMessages.h"
 #include "support/Conversions.h"
 #include "support/Platform.h"
@@ -11,27 +12,14 @@
 
 namespace kv {
 
-namespace {
-
-QPushButton* Button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    button->setMinimumWidth(90);
-    return button;
-}
-
-}  // namespace
-
 TReportForm::TReportForm(QWidget* mainForm, const char* className, const QString& caption)
     : TAuxForm(mainForm, className, caption), body_(new QVBoxLayout), buttons_(new QHBoxLayout)
 {
     setModal(false);
-    QPushButton* pdf = Button(this, "PdfBtn", "Сохранить в PDF");
+    QPushButton* pdf = MakeDialogButton(this, "PdfBtn", "Сохранить в PDF");
     pdf->setShortcut(QKeySequence("Ctrl+P"));
     pdf->setToolTip("Ctrl+P");
-    QPushButton* close = Button(this, "CloseBtn", "Закрыть");
+    QPushButton* close = MakeDialogButton(this, "CloseBtn", "Закрыть");
     connect(pdf, &QPushButton::clicked, this, [this] { PdfBtnClick(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     buttons_->addStretch(1);

@@ -22,6 +22,14 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& tex
     return button;
 }
 
+QPushButton* MakeDialogButton(QWidget* parent, const char* name, const QString& text)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
 QLabel* AddFigure(QGridLayout& grid, int row, const QString& name, const QString& caption,
                   const QString& value)
 {

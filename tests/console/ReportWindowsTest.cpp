@@ -168,6 +168,13 @@ TEST_F(ReportWindowsTest, ContinuityReportAfterTheChannelTestAndAnEarlierShowsRe
     platform.saveName = folder.Path() + "continuity.PDF";
     QTest::mouseClick(&Child<QPushButton>(continuity, "PdfBtn"), Qt::LeftButton);
     EXPECT_EQ(FileStart(folder.Path() + "continuity.PDF", 5), "%PDF-");
+    // A folder that is not there: the operator is told, nothing is logged as saved.
+    platform.saveName = folder.Path() + "no such folder/continuity";
+    QTest::mouseClick(&Child<QPushButton>(continuity, "PdfBtn"), Qt::LeftButton);
+    ASSERT_FALSE(platform.messages.empty());
+    EXPECT_EQ(platform.messages.back(),
+              "Файл PDF не записан: " + folder.Path() + "no such folder/continuity.pdf");
+    EXPECT_FALSE(Logged("Отчёт сохранён: " + folder.Path() + "no such folder/continuity.pdf"));
     QTest::keyClick(continuity.windowHandle(), Qt::Key_Escape);
     ASSERT_TRUE(ActiveIs(form));
 
