@@ -60,14 +60,16 @@ TLatenessChart::TLatenessChart(QWidget* parent) : QChartView(parent)
     auto* chart = new QChart;
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(4, 4, 4, 4));
-    fired_ = Series(*chart, "Опоздание выстрела, мс", QScatterSeries::MarkerShapeCircle,
+    fired_ = Series(*chart, "Выстрел", QScatterSeries::MarkerShapeCircle,
                     QColor(0, 0, 160), 6);
-    missed_ = Series(*chart, "Пропущенная команда", QScatterSeries::MarkerShapeTriangle, kRed, 11);
+    missed_ = Series(*chart, "Пропущена", QScatterSeries::MarkerShapeTriangle, kRed, 11);
+    leftOut_ = Series(*chart, "Вне пуска: до точки запуска, после остановки",
+                      QScatterSeries::MarkerShapeTriangle, QColor(160, 160, 160), 8);
     time_ = Axis(*chart, "Время шоу, с");
     lateness_ = Axis(*chart, "Опоздание, мс");
     chart->addAxis(time_, Qt::AlignBottom);
     chart->addAxis(lateness_, Qt::AlignLeft);
-    for (QScatterSeries* series : {fired_, missed_}) {
+    for (QScatterSeries* series : {fired_, missed_, leftOut_}) {
         series->attachAxis(time_);
         series->attachAxis(lateness_);
     }
@@ -78,6 +80,7 @@ void TLatenessChart::Show(std::span<const TCueRecord> records)
 {
     QList<QPointF> fired;
     QList<QPointF> missed;
+    QList<QPointF> leftOut;
     double first = 0;
     double last = 1;
     int32_t low = 0;
@@ -91,11 +94,14 @@ void TLatenessChart::Show(std::span<const TCueRecord> records)
             low = std::min(low, record.Lateness());
             high = std::max(high, record.Lateness());
         } else if (record.outcome == TCueOutcome::Missed) {
-            missed << QPointF(second, 0);
+            const bool chosen = record.reason == TMissReason::BeforeStart ||
+                                record.reason == TMissReason::StoppedBefore;
+            (chosen ? leftOut : missed) << QPointF(second, 0);
         }
     }
     fired_->replace(fired);
     missed_->replace(missed);
+    leftOut_->replace(leftOut);
     // Ticks on round numbers from 0, so the time axis reads as the show's clock.
     const double seconds = NiceStep((last - first) / 6);
     time_->setTickInterval(seconds);

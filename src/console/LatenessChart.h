@@ -1,6 +1,7 @@
 #pragma once
 // Lateness over show time: a dot for every shot the PC fired on its clock, a red triangle on
-// the time axis for every cue that was missed.
+// the time axis for every cue that failed, a grey one for a cue the operator's start point or
+// stop left out.
 
 #include "show/FiringReport.h"
 
@@ -22,6 +23,7 @@ public:
 private:
     QScatterSeries* fired_;
     QScatterSeries* missed_;
+    QScatterSeries* leftOut_;
     QValueAxis* time_;
     QValueAxis* lateness_;
 };

@@ -94,11 +94,46 @@ std::string Ohms(double ohms)
     return text + (" " + Localize(kMsgOhms));
 }
 
-std::string FindingList(const std::vector<TChannelFinding>& findings)
+// One-based, runs of three or more as ranges: "2, 6-16".
+std::string ChannelList(const std::vector<int>& channels)
 {
     std::string text;
-    for (const TChannelFinding& finding : findings)
-        text += (text.empty() ? "" : ", ") + ChannelFindingText(finding);
+    for (size_t i = 0; i < channels.size();) {
+        size_t end = i + 1;
+        while (end < channels.size() && channels[end] == channels[end - 1] + 1)
+            ++end;
+        text += (text.empty() ? "" : ", ") + std::to_string(channels[i] + 1);
+        if (end - i >= 3)
+            text += "-" + std::to_string(channels[end - 1] + 1);
+        else if (end - i == 2)
+            text += ", " + std::to_string(channels[i + 1] + 1);
+        i = end;
+    }
+    return text;
+}
+
+// Kind by kind, in the order given: "неподключен: 3-5; короткое замыкание: 7 (0.4 Ом)".
+std::string FindingList(std::vector<TChannelFinding> findings)
+{
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const auto& a, const auto& b) { return a.finding < b.finding; });
+    std::string text;
+    for (size_t i = 0; i < findings.size();) {
+        const TContinuityFinding kind = findings[i].finding;
+        size_t end = i;
+        std::vector<int> channels;
+        std::string measured;
+        // Only modules that report resistances find shorts and faults once measured.
+        const bool withOhms = kind == TContinuityFinding::Short || kind == TContinuityFinding::Fault;
+        for (; end < findings.size() && findings[end].finding == kind; ++end) {
+            channels.push_back(findings[end].channel);
+            measured += (measured.empty() ? "" : ", ") + std::to_string(findings[end].channel + 1) +
+                        " (" + Ohms(findings[end].ohms) + ")";
+        }
+        text += (text.empty() ? "" : "; ") + ContinuityFindingText(kind) + ": " +
+                (withOhms ? measured : ChannelList(channels));
+        i = end;
+    }
     return text;
 }
 
@@ -166,16 +201,6 @@ std::string ContinuityFindingText(TContinuityFinding finding)
     }
 }
 
-std::string ChannelFindingText(const TChannelFinding& finding)
-{
-    std::string text = std::to_string(finding.channel + 1) + " (" +
-                       ContinuityFindingText(finding.finding);
-    // Only modules that report resistances find shorts and faults once measured.
-    if (finding.finding == TContinuityFinding::Short || finding.finding == TContinuityFinding::Fault)
-        text += ", " + Ohms(finding.ohms);
-    return text + ")";
-}
-
 std::string ContinuityModuleHead(const TModuleContinuity& module)
 {
     std::string head = Localize(55, "Пульт, ID=") + std::to_string(module.address);
@@ -191,12 +216,8 @@ std::vector<TContinuityLine> ContinuityModuleLines(const TModuleContinuity& modu
     if (!module.notReady.empty())
         lines.push_back({Localize(kMsgNotReadyChannels), FindingList(module.notReady),
                          module.ShowStoppers() > 0});
-    if (!module.connectedUnused.empty()) {
-        std::string list;
-        for (const int channel : module.connectedUnused)
-            list += (list.empty() ? "" : ", ") + std::to_string(channel + 1);
-        lines.push_back({Localize(kMsgConnectedUnused), list, false});
-    }
+    if (!module.connectedUnused.empty())
+        lines.push_back({Localize(kMsgConnectedUnused), ChannelList(module.connectedUnused), false});
     if (!module.faultsUnused.empty())
         lines.push_back({Localize(kMsgFaultsUnused), FindingList(module.faultsUnused), false});
     return lines;

@@ -55,13 +55,11 @@ TContinuityReport BuildContinuityReport(const TControls& controls, TCueView cues
                                         const TConnectThresholds& thresholds);
 
 std::string ContinuityFindingText(TContinuityFinding finding);
-// "7 (короткое замыкание, 0.4 Ом)"
-std::string ChannelFindingText(const TChannelFinding& finding);
 // "Пульт, ID=4, каналов: 7, проверено: 7"
 std::string ContinuityModuleHead(const TModuleContinuity& module);
 struct TContinuityLine {
     std::string caption;   // "Подключены, не в сценарии:"
-    std::string channels;  // "3, 5"
+    std::string channels;  // "неподключен: 3-5; короткое замыкание: 7 (0.4 Ом)" or "2, 9-16"
     bool showStopper = false;
 };
 // The module's findings in the report's order, each kind on a line.

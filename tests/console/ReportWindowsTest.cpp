@@ -116,7 +116,8 @@ TEST_F(ReportWindowsTest, AfterAShowTheReportAppearsWithoutTakingTheKeysAndPrint
     EXPECT_EQ(Texts(missed, 4),
               (TTexts{"пульт не найден", "потерян преобразователь", "шоу остановлено раньше"}));
     EXPECT_EQ(Points(report, 0), 3);
-    EXPECT_EQ(Points(report, 1), 3);
+    EXPECT_EQ(Points(report, 1), 2) << "the failures";
+    EXPECT_EQ(Points(report, 2), 1) << "the operator's stop";
     // The fired igniters burn through; module 2's converter was gone when its turn came.
     std::ifstream file(csv);
     TTexts checks;
@@ -159,11 +160,11 @@ TEST_F(ReportWindowsTest, ContinuityReportAfterTheChannelTestAndAnEarlierShowsRe
                                            "Пульт, ID=2, каналов: 8, проверено: 8"}));
     const QTreeWidgetItem& first = *list.topLevelItem(0);
     ASSERT_EQ(first.childCount(), 2);
-    EXPECT_EQ(first.child(0)->text(1).toStdString(), "3 (неподключен), 4 (короткое замыкание, 0.0 Ом), "
-                                       "5 (ошибка, 55.0 Ом)");
+    EXPECT_EQ(first.child(0)->text(1).toStdString(),
+              "неподключен: 3; короткое замыкание: 4 (0.0 Ом); ошибка: 5 (55.0 Ом)");
     EXPECT_EQ(first.child(1)->text(0).toStdString(), "Подключены, не в сценарии:");
-    EXPECT_EQ(first.child(1)->text(1).toStdString(), "2, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16");
-    EXPECT_EQ(list.topLevelItem(2)->child(0)->text(1).toStdString(), "2, 3, 4, 5, 6, 7, 8");
+    EXPECT_EQ(first.child(1)->text(1).toStdString(), "2, 6-16");
+    EXPECT_EQ(list.topLevelItem(2)->child(0)->text(1).toStdString(), "2-8");
 
     platform.saveName = folder.Path() + "continuity.PDF";
     QTest::mouseClick(&Child<QPushButton>(continuity, "PdfBtn"), Qt::LeftButton);
