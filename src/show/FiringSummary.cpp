@@ -22,6 +22,28 @@ std::string Count(const TMessage& message, int count)
     return Localize(message) + " " + std::to_string(count);
 }
 
+size_t CheckIndex(TCheckResult check)
+{
+    return static_cast<size_t>(static_cast<int>(check) - static_cast<int>(TCheckResult::Unchecked));
+}
+
+std::string SubLine(const std::string& what, int count)
+{
+    return "    " + what + ": " + std::to_string(count);
+}
+
+std::string CheckResultText(TCheckResult check)
+{
+    switch (check) {
+    case TCheckResult::NoAnswer: return Localize(kMsgNoAnswer);
+    case TCheckResult::Unknown: return Localize(49, "неизвестно");
+    case TCheckResult::Connected: return Localize(50, "подключен");
+    case TCheckResult::Open: return Localize(51, "неподключен");
+    case TCheckResult::Fault: return Localize(52, "ошибка");
+    default: return Localize(kMsgUntested);
+    }
+}
+
 }  // namespace
 
 TFiringSummary SummarizeFiring(std::span<const TCueRecord> records)
@@ -33,12 +55,14 @@ TFiringSummary SummarizeFiring(std::span<const TCueRecord> records)
         switch (record.outcome) {
         case TCueOutcome::Fired:
             ++summary.fired;
+            ++summary.checkedAs[CheckIndex(record.check)];
             lateness.push_back(record.Lateness());
             if (record.Lateness() < 0)
                 ++summary.early;
             break;
         case TCueOutcome::ByHand:
             ++summary.byHand;
+            ++summary.checkedAs[CheckIndex(record.check)];
             break;
         case TCueOutcome::Memory:
             ++summary.memory;
@@ -58,6 +82,11 @@ TFiringSummary SummarizeFiring(std::span<const TCueRecord> records)
     return summary;
 }
 
+int TFiringSummary::CheckedAs(TCheckResult check) const
+{
+    return checkedAs[CheckIndex(check)];
+}
+
 std::string MissReasonText(TMissReason reason)
 {
     switch (reason) {
@@ -67,18 +96,6 @@ std::string MissReasonText(TMissReason reason)
     case TMissReason::OutsideTables: return Localize(kMsgOutsideTables);
     case TMissReason::BeforeStart: return Localize(kMsgBeforeStartPoint);
     case TMissReason::StoppedBefore: return Localize(kMsgStoppedBefore);
-    default: return {};
-    }
-}
-
-std::string CheckResultText(TCheckResult check)
-{
-    switch (check) {
-    case TCheckResult::NoAnswer: return Localize(kMsgNoAnswer);
-    case TCheckResult::Unknown: return Localize(49, "неизвестно");
-    case TCheckResult::Connected: return Localize(50, "подключен");
-    case TCheckResult::Open: return Localize(51, "неподключен");
-    case TCheckResult::Fault: return Localize(52, "ошибка");
     default: return {};
     }
 }
@@ -97,8 +114,16 @@ std::vector<std::string> FiringSummaryLines(const TFiringSummary& summary)
     };
     for (size_t reason = 1; reason < kMissReasonCount; ++reason)
         if (summary.missedBy[reason] > 0)
-            lines.push_back("    " + MissReasonText(static_cast<TMissReason>(reason)) + ": " +
-                            std::to_string(summary.missedBy[reason]));
+            lines.push_back(
+                SubLine(MissReasonText(static_cast<TMissReason>(reason)), summary.missedBy[reason]));
+    if (summary.fired + summary.byHand == 0)
+        return lines;
+    lines.push_back(Localize(kMsgReportChecks));
+    for (const TCheckResult check : {TCheckResult::Open, TCheckResult::Connected,
+                                     TCheckResult::Fault, TCheckResult::Unknown,
+                                     TCheckResult::NoAnswer, TCheckResult::Unchecked})
+        if (summary.CheckedAs(check) > 0)
+            lines.push_back(SubLine(CheckResultText(check), summary.CheckedAs(check)));
     return lines;
 }
 

@@ -14,6 +14,7 @@
 namespace kv {
 
 constexpr size_t kMissReasonCount = static_cast<size_t>(TMissReason::StoppedBefore) + 1;
+constexpr size_t kCheckResultCount = 6;
 
 struct TFiringSummary {
     int cues = 0;
@@ -27,15 +28,18 @@ struct TFiringSummary {
     int32_t latenessP99 = 0;
     int32_t latenessMax = 0;
     std::array<int, kMissReasonCount> missedBy{};
+    // What the check after the shot found, of the shots on the clock and by hand: an igniter
+    // still connected may not have fired.
+    std::array<int, kCheckResultCount> checkedAs{};
 
     int MissedBy(TMissReason reason) const { return missedBy[static_cast<size_t>(reason)]; }
+    int CheckedAs(TCheckResult check) const;
 };
 
 TFiringSummary SummarizeFiring(std::span<const TCueRecord> records);
 
-// The operator's word for a reason or a check, localized ("модуль не найден").
+// The operator's word for a reason, localized ("пульт не найден").
 std::string MissReasonText(TMissReason reason);
-std::string CheckResultText(TCheckResult check);
 // The summary as lines of text, for the printed report and the command line.
 std::vector<std::string> FiringSummaryLines(const TFiringSummary& summary);
 

@@ -78,5 +78,6 @@ inline constexpr TMessage kMsgFiringReportShown{145, "Отчёт о пуске:"
 inline constexpr TMessage kMsgContinuityShown{146, "Отчёт о проверке каналов, не сработают:"};
 inline constexpr TMessage kMsgContinuityPdfName{147, "проверка каналов"};
 inline constexpr TMessage kMsgReportMade{148, "Составлен:"};
+inline constexpr TMessage kMsgReportChecks{149, "Проверка после выстрела:"};
 
 }  // namespace kv

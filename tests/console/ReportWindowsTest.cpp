@@ -108,7 +108,8 @@ TEST_F(ReportWindowsTest, AfterAShowTheReportAppearsWithoutTakingTheKeysAndPrint
     const QString figures = Child<QLabel>(report, "FiguresLabel").text();
     for (const char* figure : {"Команд в сценарии: 6", "Выполнено по времени: 3", "Раньше времени: 0",
                                "Пропущено: 3", "    пульт не найден: 1",
-                               "    потерян преобразователь: 1", "    шоу остановлено раньше: 1"})
+                               "    потерян преобразователь: 1", "    шоу остановлено раньше: 1",
+                               "Проверка после выстрела:", "    неподключен: 2", "    нет ответа: 1"})
         EXPECT_TRUE(figures.split('\n').contains(figure)) << figure << "\n" << figures.toStdString();
     EXPECT_TRUE(figures.contains("Опоздание, мс (медиана / 99% / макс.): ")) << figures.toStdString();
     const auto& missed = Child<QTreeWidget>(report, "MissedList");

@@ -167,6 +167,8 @@ TEST_F(FiringReport, ReadBackFromItsFileWithTheFiguresOfTheShow)
     EXPECT_EQ(summary.latenessP50, lateness[1]);
     EXPECT_EQ(summary.latenessP99, lateness[2]);
     EXPECT_EQ(summary.latenessMax, lateness[2]);
+    EXPECT_EQ(summary.CheckedAs(TCheckResult::Open), 2);
+    EXPECT_EQ(summary.CheckedAs(TCheckResult::NoAnswer), 1);
 
     const std::vector<std::string> lines = kv::FiringSummaryLines(summary);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Пропущено: 5"), lines.end());

@@ -48,8 +48,13 @@ TEST(FiringSummary, PercentilesByNearestRankEarlyShotsAndEveryOutcome)
     EXPECT_EQ(summary.latenessP50, 100);  // the 100th of -3, 1..6, 8..200
     EXPECT_EQ(summary.latenessP99, 198);
     EXPECT_EQ(summary.latenessMax, 200);
-    EXPECT_EQ(kv::FiringSummaryLines(summary)[4],
-              "Опоздание, мс (медиана / 99% / макс.): 100 / 198 / 200");
+    EXPECT_EQ(summary.CheckedAs(kv::TCheckResult::Open), 200);
+    EXPECT_EQ(summary.CheckedAs(kv::TCheckResult::Connected), 1) << "the shot by hand";
+    const std::vector<std::string> lines = kv::FiringSummaryLines(summary);
+    EXPECT_EQ(lines[4], "Опоздание, мс (медиана / 99% / макс.): 100 / 198 / 200");
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+              (std::vector<std::string>{"Проверка после выстрела:", "    неподключен: 200",
+                                        "    подключен: 1"}));
 
     const kv::TFiringSummary none = kv::SummarizeFiring({});
     EXPECT_EQ(none.latenessP99, 0);

@@ -222,13 +222,16 @@ TEST(KvctlShow, ReportHoldsEveryCueAndAFileThatCannotBeWrittenFails)
     auto result = RunKvctl({"report", report});
     EXPECT_EQ(result.status, 0) << result.err;
     const std::vector<std::string> figures = Lines(result.out);
-    ASSERT_EQ(figures.size(), 9u) << result.out;
+    ASSERT_EQ(figures.size(), 12u) << result.out;
     EXPECT_EQ(figures[0], "Команд в сценарии: 5");
     EXPECT_EQ(figures[1], "Выполнено по времени: 2");
     EXPECT_EQ(figures[5], "Раньше времени: 0");
     EXPECT_EQ(figures[6], "Пропущено: 3");
     EXPECT_EQ(figures[7], "    пульт не найден: 1");
     EXPECT_EQ(figures[8], "    до точки запуска: 2");
+    EXPECT_EQ(figures[9], "Проверка после выстрела:");
+    EXPECT_EQ(figures[10], "    неподключен: 1");
+    EXPECT_EQ(figures[11], "    подключен: 1");
 
     EXPECT_EQ(results[1].status, 1);
     EXPECT_TRUE(Contains(results[1].err, "cannot write")) << results[1].err;
