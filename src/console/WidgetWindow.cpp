@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -128,6 +129,9 @@ std::optional<TLocalizedComponent> TWidgetWindow::Component(QObject& object)
         c.kind = TComponentKind::Action;
         c.setCaption = Setter<QAction>(action, &QAction::setText);
         c.setHint = Setter<QAction>(action, &QAction::setToolTip);
+    } else if (auto* menu = qobject_cast<QMenu*>(&object)) {
+        c.kind = TComponentKind::MenuItem;
+        c.setCaption = Setter<QMenu>(menu, &QMenu::setTitle);
     } else if (auto* tree = qobject_cast<QTreeWidget*>(&object)) {
         c = ListView(*tree);
     } else if (auto* table = qobject_cast<QTableWidget*>(&object)) {

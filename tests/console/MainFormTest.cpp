@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -252,7 +253,8 @@ TEST_F(MainFormTest, LanguageFileTranslatesCaptionsActionsAndColumnsAtFirstShow)
                      "[labels]\nTMainForm.DCLabel=Battery\n"
                      "[actions]\nTMainForm.ExitAction=Quit|Leave the program\n"
                      "TMainForm.DebugAction=Debug\n"
-                     "[listviews]\nTMainForm.CueList=Time|Module|Channel|Notes|Surplus\n");
+                     "[listviews]\nTMainForm.CueList=Time|Module|Channel|Notes|Surplus\n"
+                     "[menuitems]\nTMainForm.ReportsMenu=Reports\n");
     auto windows = Start();
     TMainForm& form = windows->Main();
     EXPECT_EQ(Child<QPushButton>(form, "StartBtn").text(), "<F5> Старт");
@@ -271,6 +273,7 @@ TEST_F(MainFormTest, LanguageFileTranslatesCaptionsActionsAndColumnsAtFirstShow)
     EXPECT_EQ(header->text(3), "Notes");
     EXPECT_EQ(Child<QTreeWidget>(form, "CueList").columnCount(), 4);
     EXPECT_EQ(Child<QWidget>(form, "TWarningForm").windowTitle(), "Warning");
+    EXPECT_EQ(Child<QMenu>(form, "ReportsMenu").title(), "Reports");
     // The banner was written before the table was loaded.
     EXPECT_EQ(Messages(form.RunLogFile())[1], " " + AppVersionText());
 }
