@@ -42,7 +42,7 @@ TContinuityForm::TContinuityForm(QWidget* mainForm)
 void TContinuityForm::ShowReport(const TContinuityReport& report, bool activate)
 {
     const int stoppers = report.ShowStoppers();
-    summary_->setText(Text(Localize(kMsgShowStoppers) + " " + std::to_string(stoppers)));
+    summary_->setText(Text(ContinuitySummary(report)));
     summary_->setStyleSheet(stoppers > 0 ? "color: red" : "");
     list_->clear();
     for (const TModuleContinuity& module : report.modules) {

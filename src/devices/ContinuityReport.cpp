@@ -146,12 +146,33 @@ int TModuleContinuity::ShowStoppers() const
     }));
 }
 
+int TModuleContinuity::Untested() const
+{
+    return static_cast<int>(notReady.size()) - ShowStoppers();
+}
+
 int TContinuityReport::ShowStoppers() const
 {
     int count = 0;
     for (const TModuleContinuity& module : modules)
         count += module.ShowStoppers();
     return count;
+}
+
+int TContinuityReport::Untested() const
+{
+    int count = 0;
+    for (const TModuleContinuity& module : modules)
+        count += module.Untested();
+    return count;
+}
+
+std::string ContinuitySummary(const TContinuityReport& report)
+{
+    std::string text = Localize(kMsgShowStoppers) + " " + std::to_string(report.ShowStoppers());
+    if (report.Untested() > 0)
+        text += Localize(kMsgUntestedInScenario) + " " + std::to_string(report.Untested());
+    return text;
 }
 
 TContinuityReport BuildContinuityReport(const TControls& controls, TCueView cues,
@@ -225,8 +246,7 @@ std::vector<TContinuityLine> ContinuityModuleLines(const TModuleContinuity& modu
 
 std::vector<std::string> ContinuityReportLines(const TContinuityReport& report)
 {
-    std::vector<std::string> lines{Localize(kMsgShowStoppers) + " " +
-                                   std::to_string(report.ShowStoppers())};
+    std::vector<std::string> lines{ContinuitySummary(report)};
     for (const TModuleContinuity& module : report.modules) {
         lines.push_back(ContinuityModuleHead(module));
         for (const TContinuityLine& line : ContinuityModuleLines(module))

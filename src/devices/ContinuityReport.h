@@ -41,6 +41,7 @@ struct TModuleContinuity {
     std::vector<TChannelFinding> faultsUnused;  // shorts and faults the scenario does not fire
 
     int ShowStoppers() const;
+    int Untested() const;
 };
 
 struct TContinuityReport {
@@ -48,7 +49,12 @@ struct TContinuityReport {
     std::vector<TModuleContinuity> modules;
 
     int ShowStoppers() const;
+    // The scenario's channels no test has measured: not cleared either.
+    int Untested() const;
 };
+
+// "Каналов сценария, которые не сработают: 2", and the untested ones when there are any.
+std::string ContinuitySummary(const TContinuityReport& report);
 
 // The registered firing modules and the modules the scenario's firing cues name.
 TContinuityReport BuildContinuityReport(const TControls& controls, TCueView cues,

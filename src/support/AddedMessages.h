@@ -79,5 +79,6 @@ inline constexpr TMessage kMsgContinuityShown{146, "Отчёт о проверк
 inline constexpr TMessage kMsgContinuityPdfName{147, "проверка каналов"};
 inline constexpr TMessage kMsgReportMade{148, "Составлен:"};
 inline constexpr TMessage kMsgReportChecks{149, "Проверка после выстрела:"};
+inline constexpr TMessage kMsgUntestedInScenario{150, ", не проверено:"};
 
 }  // namespace kv

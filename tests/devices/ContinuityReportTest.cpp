@@ -88,7 +88,8 @@ TEST_F(ContinuityReport, ShowStoppersFirstThenUnusedConnectedChannelsShortsAndFa
 
     const std::vector<std::string> lines = ContinuityReportLines(report);
     ASSERT_GE(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "Каналов сценария, которые не сработают: 8");
+    EXPECT_EQ(report.Untested(), 1);
+    EXPECT_EQ(lines[0], "Каналов сценария, которые не сработают: 8, не проверено: 1");
     EXPECT_EQ(lines[1], "Пульт, ID=4, каналов: 7, проверено: 7");
     EXPECT_EQ(lines[2], "    В сценарии, не подключены: нет такого канала: 20; неподключен: 2; "
                         "короткое замыкание: 4 (0.0 Ом); ошибка: 6 (55.0 Ом)");
