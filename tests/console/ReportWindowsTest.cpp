@@ -141,7 +141,19 @@ TEST_F(ReportWindowsTest, AfterAShowTheReportAppearsWithoutTakingTheKeysAndPrint
     EXPECT_GT(std::filesystem::file_size(pdf), 10000u) << "the chart is drawn into it";
     QTest::keyClick(report.windowHandle(), Qt::Key_Escape);
     EXPECT_FALSE(report.isVisible());
-    EXPECT_TRUE(ActiveIs(form));
+    ASSERT_TRUE(ActiveIs(form));
+
+    // The next show's stop brings its own report; a start puts it away.
+    Key(Qt::Key_F1);
+    Key(Qt::Key_F5);
+    Key(Qt::Key_F6);
+    ASSERT_TRUE(report.isVisible());
+    EXPECT_EQ(report.Path(), form.Player().FiringReportPath());
+    EXPECT_NE(report.Path(), csv);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(form.Player().IsRunning());
+    EXPECT_FALSE(report.isVisible());
+    Key(Qt::Key_F6);
 }
 
 TEST_F(ReportWindowsTest, ContinuityReportAfterTheChannelTestAndAnEarlierShowsReportFromItsFile)
