@@ -5,7 +5,9 @@ set -u
 program=$1
 shards=$2
 shift 2
-outputs=$(mktemp -d)
+# In the working folder, so that a run killed on its time-out leaves each shard's output.
+outputs=$(mktemp -d "$PWD/shards-XXXXXX")
+echo "shard outputs: $outputs"
 trap 'rm -rf "$outputs"' EXIT
 pids=()
 for ((index = 0; index < shards; ++index)); do
