@@ -4,7 +4,7 @@
 #include "console/Widgets.h"
 #include "show/FiringReportFile.h"
 #include "show/FiringSummary.h"
-#include "support/AddedMessages.h"
+#include "support/Localizer.h"
 #include "support/Platform.h"
 
 #include <QFileInfo>
@@ -70,7 +70,7 @@ TFiringReportForm::TFiringReportForm(QWidget* mainForm)
     Body().addLayout(row, 1);
 
     QPushButton* open = MakeDialogButton(this, "OpenBtn", "Открыть...");
-    connect(open, &QPushButton::clicked, this, [this] { OpenBtnClick(); });
+    connect(open, &QPushButton::clicked, this, [this] { ShowChosenReport(); });
     AddButton(open);
     resize(1040, 600);
 }
@@ -98,26 +98,25 @@ bool TFiringReportForm::Read(const std::string& path)
         return false;
     }
     path_ = path;
-    records_ = std::move(records);
     file_->setText(QString::fromStdString(path_));
-    chart_->Show(records_);
+    chart_->Show(records);
     QStringList lines;
-    for (const std::string& line : FiringSummaryLines(SummarizeFiring(records_)))
+    for (const std::string& line : FiringSummaryLines(SummarizeFiring(records)))
         lines << QString::fromStdString(line);
     figures_->setText(lines.join('\n'));
     missed_->clear();
     QList<QTreeWidgetItem*> rows;
-    for (size_t i = 0; i < records_.size(); ++i)
-        if (records_[i].outcome == TCueOutcome::Missed)
-            rows << new QTreeWidgetItem(MissedRow(static_cast<int>(i) + 1, records_[i]));
+    for (size_t i = 0; i < records.size(); ++i)
+        if (records[i].outcome == TCueOutcome::Missed)
+            rows << new QTreeWidgetItem(MissedRow(static_cast<int>(i) + 1, records[i]));
     missed_->addTopLevelItems(rows);
     return true;
 }
 
-void TFiringReportForm::OpenBtnClick()
+bool TFiringReportForm::ShowChosenReport()
 {
-    if (const auto chosen = Platform().OpenFileName("Отчёты о пуске|*.csv"))
-        ShowReport(*chosen, true);
+    const auto chosen = Platform().OpenFileName("Отчёты о пуске|*.csv");
+    return chosen && ShowReport(*chosen, true);
 }
 
 TReportPage TFiringReportForm::Page() const

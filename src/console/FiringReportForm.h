@@ -4,10 +4,8 @@
 // of an earlier show opens from its file as well.
 
 #include "console/ReportForm.h"
-#include "show/FiringReport.h"
 
 #include <string>
-#include <vector>
 
 class QLabel;
 class QTreeWidget;
@@ -22,6 +20,8 @@ public:
 
     // A file that does not read is reported to the operator; false then.
     bool ShowReport(const std::string& path, bool activate);
+    // The file of an earlier show, as the operator chooses it; false when none was shown.
+    bool ShowChosenReport();
     // The file shown, read again: the last checks of a show come in after its stop.
     void Reload();
     const std::string& Path() const { return path_; }
@@ -32,10 +32,8 @@ protected:
 
 private:
     bool Read(const std::string& path);
-    void OpenBtnClick();
 
     std::string path_;
-    std::vector<TCueRecord> records_;
     QLabel* file_;
     TLatenessChart* chart_;
     QLabel* figures_;

@@ -201,7 +201,7 @@ private:
     void FiringReportActionExecute();
     void ContinuityActionExecute();
     // After a stop, beside the main window, which keeps the keys.
-    void ShowShowReport();
+    void ShowReportAfterStop();
     // Visible reports follow the checks, the channel test and the scenario.
     void RefreshReports();
     void HideReports();

@@ -107,7 +107,7 @@ void TMainForm::PlayerStateChanged()
         // A stop heard on the bus must not restart the poll under a search or a channel test.
         ResumeIdlePoll();
         LogShowStop();
-        ShowShowReport();
+        ShowReportAfterStop();
         // A stop heard on the bus while idle must not arm the console.
         if (launchState_ != kLaunchIdle)
             launchState_ = kLaunchReady;

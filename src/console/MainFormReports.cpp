@@ -8,7 +8,6 @@
 #include "devices/ContinuityReport.h"
 #include "show/ExtPlayer.h"
 #include "support/AddedMessages.h"
-#include "support/Platform.h"
 #include "support/RunLog.h"
 
 #include <QAction>
@@ -45,16 +44,12 @@ void TMainForm::FiringReportActionExecute()
 {
     if (player_->IsRunning())
         return;
-    std::string path = player_->FiringReportPath();
-    if (path.empty()) {
-        // No show yet in this run: the report of an earlier one.
-        const auto chosen = Platform().OpenFileName("Отчёты о пуске|*.csv");
-        if (!chosen)
-            return;
-        path = *chosen;
-    }
-    if (aux_.firingReport->ShowReport(path, true))
-        WriteLog(Localize(kMsgFiringReportShown) + " " + path);
+    const std::string& last = player_->FiringReportPath();
+    // No show yet in this run: the report of an earlier one.
+    const bool shown = last.empty() ? aux_.firingReport->ShowChosenReport()
+                                    : aux_.firingReport->ShowReport(last, true);
+    if (shown)
+        WriteLog(Localize(kMsgFiringReportShown) + " " + aux_.firingReport->Path());
     else
         TakeKeysBack();
 }
@@ -69,7 +64,7 @@ void TMainForm::ContinuityActionExecute()
     WriteLog(Localize(kMsgContinuityShown) + " " + std::to_string(report.ShowStoppers()));
 }
 
-void TMainForm::ShowShowReport()
+void TMainForm::ShowReportAfterStop()
 {
     const std::string& path = player_->FiringReportPath();
     // Not written (the log folder refused it): the log says so already.
