@@ -39,6 +39,16 @@ std::string FileStart(const std::string& path, size_t bytes)
 
 using TTexts = std::vector<std::string>;
 
+int PdfPages(const std::string& path)
+{
+    const std::string pdf = FileStart(path, 1 << 24);
+    int pages = 0;
+    for (size_t at = pdf.find("/Type /Page"); at != std::string::npos;
+         at = pdf.find("/Type /Page", at + 1))
+        pages += pdf.compare(at, 12, "/Type /Pages") != 0;
+    return pages;
+}
+
 TTexts Texts(const QTreeWidget& list, int column)
 {
     TTexts texts;
@@ -192,18 +202,24 @@ TEST_F(ReportWindowsTest, ContinuityReportAfterTheChannelTestAndAnEarlierShowsRe
     QTest::keyClick(continuity.windowHandle(), Qt::Key_Escape);
     ASSERT_TRUE(ActiveIs(form));
 
-    // No show in this run yet: Ctrl+F6 asks for the file of an earlier one.
-    folder.WriteFile("earlier.csv",
-                     "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason\r\n"
-                     "1,1000,1,1,fire,fired,1012,12,open,\r\n"
-                     "2,2000,4,1,fire,missed,,,,module absent\r\n");
+    // No show in this run yet: Ctrl+F6 asks for the file of an earlier one, whose missed cues
+    // run over several pages of paper.
+    std::string earlier = "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,"
+                          "reason\r\n1,1000,1,1,fire,fired,1012,12,open,\r\n";
+    for (int cue = 2; cue <= 201; ++cue)
+        earlier += std::to_string(cue) + ",2000,4,1,fire,missed,,,,module absent\r\n";
+    folder.WriteFile("earlier.csv", earlier);
     platform.openFiles = {folder.Path() + "earlier.csv"};
     Key(Qt::Key_F6, Qt::ControlModifier);
     auto& report = Child<TFiringReportForm>(form, "TFiringReportForm");
     ASSERT_TRUE(ActiveIs(report));
     EXPECT_NE(Text(report, "FiguresLabel").find("Опоздание, мс (медиана / 99% / макс.): 12 / 12 / 12"),
               std::string::npos);
-    EXPECT_EQ(Texts(Child<QTreeWidget>(report, "MissedList"), 4), TTexts{"пульт не найден"});
+    EXPECT_EQ(Texts(Child<QTreeWidget>(report, "MissedList"), 4), TTexts(200, "пульт не найден"));
+    platform.saveName = folder.Path() + "earlier.pdf";
+    QTest::keyClick(report.windowHandle(), Qt::Key_P, Qt::ControlModifier);
+    ASSERT_TRUE(WaitFor([&] { return Logged("Отчёт сохранён: " + folder.Path() + "earlier.pdf"); }));
+    EXPECT_GE(PdfPages(folder.Path() + "earlier.pdf"), 3);
 }
 
 }  // namespace
