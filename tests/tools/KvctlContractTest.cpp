@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <set>
@@ -433,6 +434,35 @@ TEST(KvctlTest, LogsEachModuleThenTheConnectedChannels)
     expected.insert(expected.end(), {"", "", "Пульт, ID=3", "Подключенных каналов: 0", "", "",
                                      "Пульт, ID=20", "Подключенных каналов: 0", "", ""});
     EXPECT_EQ(list, expected);
+}
+
+TEST(KvctlTest, WithAScenarioTheContinuityReportFollowsAndFailsOnShowStoppers)
+{
+    const std::string scenario =
+        TempFile("kvctl-continuity.txt", "0:01.00\t1\t3\n0:01.00\t2\t1\n0:02.00\t3\t1\n"
+                                         "0:03.00\t9\t1\n");
+    const std::string ready = TempFile("kvctl-ready.txt", "0:01.00\t1\t1\n0:02.00\t2\t2\n");
+    const auto results =
+        RunKvctlTogether({{{kField, "test", "1", "2", kAddresses, "--scenario", scenario}},
+                          {{kField, "test", "1", "2", kAddresses, "--scenario", ready}}});
+    const TKvctlResult& result = results[0];
+    EXPECT_EQ(result.status, 1) << "channel 3 of module 1 is open, module 9 is missing";
+    std::vector<std::string> lines = Lines(result.out);
+    const auto first = std::find(lines.begin(), lines.end(),
+                                 "Каналов сценария, которые не сработают: 2, не проверено: 1");
+    ASSERT_NE(first, lines.end()) << result.out;
+    EXPECT_EQ(std::vector<std::string>(first + 1, lines.end()),
+              (std::vector<std::string>{"Пульт, ID=1, каналов: 8, проверено: 8",
+                                        "    В сценарии, не подключены: неподключен: 3",
+                                        "    Подключены, не в сценарии: 1, 2, 4-8",
+                                        "Пульт, ID=9",
+                                        "    В сценарии, не подключены: пульт не найден: 1",
+                                        "Пульт, ID=2, каналов: 8, проверено: 8",
+                                        "    Подключены, не в сценарии: 2-7",
+                                        "Пульт, ID=3, каналов: 8, проверено: 0",
+                                        "    В сценарии, не подключены: не проверен: 1",
+                                        "Пульт, ID=20, каналов: 4, проверено: 0"}));
+    EXPECT_EQ(results[1].status, 0) << results[1].out;
 }
 
 TEST(KvctlTest, ThresholdsComeFromTheSettingsFile)

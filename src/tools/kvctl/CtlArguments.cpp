@@ -25,7 +25,7 @@ const std::map<std::string, std::set<std::string>>& CommandOptions()
         {"verify", {"--addresses", "--remote"}},
         {"erase", {"--addresses"}},
         {"blackbox", {"--addresses"}},
-        {"test", {"--addresses"}},
+        {"test", {"--addresses", "--scenario"}},
         {"readdress", {"--addresses"}},
         {"report", {}},
     };
@@ -72,6 +72,8 @@ bool StoreOption(TCtlArguments& arguments, const std::string& option, const std:
         arguments.trace = value;
     else if (option == "--report")
         arguments.report = value;
+    else if (option == "--scenario")
+        arguments.scenario = value;
     else if (option == "--control") {
         if (value != "direct" && value != "autonomous")
             return false;
@@ -222,7 +224,7 @@ std::string CtlUsage()
            "  verify FILE [--remote] [--addresses LIST]\n"
            "  erase [--addresses LIST]\n"
            "  blackbox OUTFILE [--addresses LIST]\n"
-           "  test [--addresses LIST] [ADDR...]\n"
+           "  test [--addresses LIST] [--scenario FILE] [ADDR...]\n"
            "  readdress OLD NEW [--addresses LIST]\n"
            "  report CSV\n"
            "LIST: numbers and ranges, e.g. 0-20,240-255 (255: the station round); default "
@@ -232,7 +234,9 @@ std::string CtlUsage()
            "--report: every cue of the show with the moment it went out, its lateness, the "
            "check after it, or why it was missed\n"
            "report: the figures of such a file: lateness median, 99th percentile and worst, "
-           "shots early, missed cues by reason\n";
+           "shots early, missed cues by reason\n"
+           "test --scenario: then the channels the scenario fires that will not fire, per module; "
+           "status 1 when there are any\n";
 }
 
 }  // namespace kv

@@ -22,7 +22,8 @@ struct TCtlArguments {
     bool remote = false;
     std::string soundtrack;
     std::string trace;
-    std::string report;  // the show's firing report, CSV
+    std::string report;    // the show's firing report, CSV
+    std::string scenario;  // test: the continuity report against it
 };
 
 // nullopt for a usage error, with the reason.

@@ -1,11 +1,13 @@
 // test: the channel test of the given firing modules (all when none), then the list of
-// connected channels.
+// connected channels, and with a scenario its continuity report.
 
 #include "tools/kvctl/Commands.h"
 
 #include "devices/ChannelTest.h"
 #include "devices/ConnectedChannels.h"
+#include "devices/ContinuityReport.h"
 #include "devices/Controls.h"
+#include "show/ProjectList.h"
 #include "support/Platform.h"
 #include "tools/kvctl/CtlPlatform.h"
 #include "tools/kvctl/CtlSession.h"
@@ -69,7 +71,19 @@ int RunTest(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     platform.EchoLog(false);
     for (const std::string& line : ConnectedChannelsLines(controls))
         std::printf("%s\n", line.c_str());
-    return completed && !Interrupted() ? 0 : 1;
+    if (!completed || Interrupted())
+        return 1;
+    if (arguments.scenario.empty())
+        return 0;
+    TProjectList scenario;
+    if (!LoadScenario(arguments.scenario, scenario, platform))
+        return 1;
+    const TContinuityReport report =
+        BuildContinuityReport(controls, scenario.Cues(), test.thresholds);
+    for (const std::string& line : ContinuityReportLines(report))
+        std::printf("%s\n", line.c_str());
+    // A script must not go on to fire a show with channels that will not fire.
+    return report.ShowStoppers() == 0 ? 0 : 1;
 }
 
 }  // namespace kv
