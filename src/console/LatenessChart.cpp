@@ -53,11 +53,12 @@ QValueAxis* Axis(QChart& chart, const QString& title)
 
 }  // namespace
 
-TLatenessChart::TLatenessChart(QWidget* parent) : QChartView(parent)
+// Made with its chart: a chart set later leaves the view's first one to nobody.
+TLatenessChart::TLatenessChart(QWidget* parent) : QChartView(new QChart, parent)
 {
     setObjectName("LatenessChart");
     setRenderHint(QPainter::Antialiasing);
-    auto* chart = new QChart;
+    QChart* chart = this->chart();
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(4, 4, 4, 4));
     fired_ = Series(*chart, "Выстрел", QScatterSeries::MarkerShapeCircle,
@@ -73,7 +74,6 @@ TLatenessChart::TLatenessChart(QWidget* parent) : QChartView(parent)
         series->attachAxis(time_);
         series->attachAxis(lateness_);
     }
-    setChart(chart);
 }
 
 void TLatenessChart::Show(std::span<const TCueRecord> records)
