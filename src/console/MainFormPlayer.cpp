@@ -107,7 +107,9 @@ void TMainForm::PlayerStateChanged()
         // A stop heard on the bus must not restart the poll under a search or a channel test.
         ResumeIdlePoll();
         LogShowStop();
-        ShowReportAfterStop();
+        // A stop heard on the bus while nothing ran brings no old report back.
+        if (launchState_ == kLaunchRunning)
+            ShowReportAfterStop();
         // A stop heard on the bus while idle must not arm the console.
         if (launchState_ != kLaunchIdle)
             launchState_ = kLaunchReady;

@@ -164,6 +164,12 @@ TEST_F(ReportWindowsTest, AfterAShowTheReportAppearsWithoutTakingTheKeysAndPrint
     ASSERT_TRUE(form.Player().IsRunning());
     EXPECT_FALSE(report.isVisible());
     Key(Qt::Key_F6);
+    Key(Qt::Key_F6, Qt::ControlModifier);
+    ASSERT_TRUE(ActiveIs(report));
+    QTest::keyClick(report.windowHandle(), Qt::Key_Escape);
+    ASSERT_TRUE(ActiveIs(form));
+    form.Player().HandleMessage(TFrameRecord{0x90, 0, 0, 0, 0, 0});  // a stop heard on the bus
+    EXPECT_FALSE(report.isVisible()) << "no show ran: no report to show";
 }
 
 TEST_F(ReportWindowsTest, ContinuityReportAfterTheChannelTestAndAnEarlierShowsReportFromItsFile)
