@@ -112,7 +112,20 @@ std::string ChannelList(const std::vector<int>& channels)
     return text;
 }
 
-// Kind by kind, in the order given: "неподключен: 3-5; короткое замыкание: 7 (0.4 Ом)".
+std::string ContinuityFindingText(TContinuityFinding finding)
+{
+    switch (finding) {
+    case TContinuityFinding::ModuleAbsent: return Localize(kMsgModuleAbsent);
+    case TContinuityFinding::NoSuchChannel: return Localize(kMsgNoSuchChannel);
+    case TContinuityFinding::Open: return Localize(51, "неподключен");
+    case TContinuityFinding::Short: return Localize(kMsgShortCircuit);
+    case TContinuityFinding::Fault: return Localize(52, "ошибка");
+    case TContinuityFinding::NoAnswer: return Localize(kMsgNoAnswer);
+    default: return Localize(kMsgUntested);
+    }
+}
+
+// Kind by kind, worst first: "неподключен: 3-5; короткое замыкание: 7 (0.4 Ом)".
 std::string FindingList(std::vector<TChannelFinding> findings)
 {
     std::stable_sort(findings.begin(), findings.end(),
@@ -209,18 +222,6 @@ TContinuityReport BuildContinuityReport(const TControls& controls, TCueView cues
     return report;
 }
 
-std::string ContinuityFindingText(TContinuityFinding finding)
-{
-    switch (finding) {
-    case TContinuityFinding::ModuleAbsent: return Localize(kMsgModuleAbsent);
-    case TContinuityFinding::NoSuchChannel: return Localize(kMsgNoSuchChannel);
-    case TContinuityFinding::Open: return Localize(51, "неподключен");
-    case TContinuityFinding::Short: return Localize(kMsgShortCircuit);
-    case TContinuityFinding::Fault: return Localize(52, "ошибка");
-    case TContinuityFinding::NoAnswer: return Localize(kMsgNoAnswer);
-    default: return Localize(kMsgUntested);
-    }
-}
 
 std::string ContinuityModuleHead(const TModuleContinuity& module)
 {

@@ -60,7 +60,6 @@ std::string ContinuitySummary(const TContinuityReport& report);
 TContinuityReport BuildContinuityReport(const TControls& controls, TCueView cues,
                                         const TConnectThresholds& thresholds);
 
-std::string ContinuityFindingText(TContinuityFinding finding);
 // "Пульт, ID=4, каналов: 7, проверено: 7"
 std::string ContinuityModuleHead(const TModuleContinuity& module);
 struct TContinuityLine {
