@@ -27,14 +27,36 @@ cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure --no-tests=error -j "$jobs"
 
 # A short fuzz run of every libFuzzer target over its seed corpus (clang, sanitizers on).
-# New inputs go to a scratch folder; the seeds stay as they are.
+# New inputs go to a scratch folder; the seeds stay as they are. One target a core at a time,
+# each for its own ten seconds; each run's output is shown whole once it ends.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKV_FUZZ=ON -DKV_SANITIZE=ON -DKV_TESTS=OFF -DKV_BENCH=OFF -DKV_CONSOLE=OFF
 cmake --build build-fuzz -j "$jobs" --target fuzz_frame_scan fuzz_scenario_load \
     fuzz_ini_reader fuzz_reply_decode
-for target in frame_scan:frames scenario_load:scenario ini_reader:ini reply_decode:replies; do
+fuzz() {
+    local scratch status=0
     scratch=$(mktemp -d)
-    build-fuzz/bin/fuzz_${target%%:*} -max_total_time=10 -rss_limit_mb=2048 \
-        -artifact_prefix=build-fuzz/ "$scratch" "fuzz/corpus/${target##*:}"
+    build-fuzz/bin/fuzz_$1 -max_total_time=10 -rss_limit_mb=2048 -artifact_prefix=build-fuzz/ \
+        "$scratch" "fuzz/corpus/$2" >"build-fuzz/fuzz_$1.log" 2>&1 || status=$?
     rm -rf "$scratch"
+    return $status
+}
+running=()
+names=()
+failed=0
+finish_first() {
+    wait "${running[0]}" || failed=1
+    cat "build-fuzz/fuzz_${names[0]}.log"
+    running=("${running[@]:1}")
+    names=("${names[@]:1}")
+}
+for target in frame_scan:frames scenario_load:scenario ini_reader:ini reply_decode:replies; do
+    (( ${#running[@]} < jobs )) || finish_first
+    fuzz "${target%%:*}" "${target##*:}" &
+    running+=($!)
+    names+=("${target%%:*}")
 done
+while (( ${#running[@]} > 0 )); do
+    finish_first
+done
+exit $failed
