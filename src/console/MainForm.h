@@ -202,7 +202,7 @@ private:
     void ContinuityActionExecute();
     // After a stop, beside the main window, which keeps the keys.
     void ShowReportAfterStop();
-    // Visible reports follow the checks, the channel test and the scenario.
+    // Visible reports follow the checks, the channel test, the search and the scenario.
     void RefreshReports();
     void HideReports();
 

@@ -63,6 +63,7 @@ void TMainForm::SearchBtnClick(bool start)
         manualIndex_ = controls_->FiringModuleCount() > 0 ? controls_->FirstFiringModuleIndex() : -1;
         manualPage_ = 0;
         RefreshManualKeys();
+        RefreshReports();
     }
 }
 
