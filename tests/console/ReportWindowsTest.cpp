@@ -19,6 +19,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace kv {
 namespace {
@@ -41,7 +42,8 @@ using TTexts = std::vector<std::string>;
 
 int PdfPages(const std::string& path)
 {
-    const std::string pdf = FileStart(path, 1 << 24);
+    std::ifstream file(path, std::ios::binary);
+    const std::string pdf{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     int pages = 0;
     for (size_t at = pdf.find("/Type /Page"); at != std::string::npos;
          at = pdf.find("/Type /Page", at + 1))
