@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -15,14 +14,11 @@ namespace kv::test {
 
 namespace {
 
-using TClock = std::chrono::steady_clock;
-
 struct TChild {
     pid_t pid = -1;
     int out = -1;
     int err = -1;
-    TClock::time_point started;
-    int interruptAfterMs = -1;
+    std::string interruptOn;
 };
 
 // Every pipe end is close-on-exec, so a child holds none of its siblings' pipes open.
@@ -54,27 +50,16 @@ TChild Launch(const TKvctlCall& call)
     close(in[1]);
     child.out = out[0];
     child.err = err[0];
-    child.started = TClock::now();
-    child.interruptAfterMs = call.interruptAfterMs;
+    child.interruptOn = call.interruptOnOutput;
     return child;
 }
 
-// Sends the due interrupts; the poll time-out until the next one (-1: none pending).
-int Interrupt(std::vector<TChild>& children)
+void Interrupt(TChild& child, const std::string& out)
 {
-    int wait = -1;
-    for (TChild& child : children) {
-        if (child.pid <= 0 || child.interruptAfterMs < 0)
-            continue;
-        const auto due = child.started + std::chrono::milliseconds(child.interruptAfterMs);
-        if (TClock::now() >= due) {
-            kill(child.pid, SIGINT);
-            child.interruptAfterMs = -1;
-        } else {
-            wait = 10;
-        }
-    }
-    return wait;
+    if (child.pid <= 0 || child.interruptOn.empty() || out.find(child.interruptOn) == std::string::npos)
+        return;
+    kill(child.pid, SIGINT);
+    child.interruptOn.clear();
 }
 
 }  // namespace
@@ -86,27 +71,28 @@ std::vector<TKvctlResult> RunKvctlTogether(const std::vector<TKvctlCall>& calls)
     for (const TKvctlCall& call : calls)
         children.push_back(Launch(call));
     std::vector<pollfd> fds;
-    std::vector<std::string*> sinks;
+    std::vector<size_t> owners;  // the child of each pipe
     for (size_t i = 0; i < children.size(); ++i) {
         if (children[i].pid <= 0)
             continue;
         fds.push_back({children[i].out, POLLIN, 0});
-        sinks.push_back(&results[i].out);
         fds.push_back({children[i].err, POLLIN, 0});
-        sinks.push_back(&results[i].err);
+        owners.insert(owners.end(), {i, i});
     }
     size_t open = fds.size();
     while (open > 0) {
-        const int ready = poll(fds.data(), fds.size(), Interrupt(children));
-        if (ready <= 0)
+        if (poll(fds.data(), fds.size(), -1) <= 0)
             continue;
         for (size_t i = 0; i < fds.size(); ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
                 continue;
+            TKvctlResult& result = results[owners[i]];
+            std::string& sink = i % 2 == 0 ? result.out : result.err;
             char buffer[4096];
             const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
             if (n > 0) {
-                sinks[i]->append(buffer, static_cast<size_t>(n));
+                sink.append(buffer, static_cast<size_t>(n));
+                Interrupt(children[owners[i]], result.out);
             } else {
                 close(fds[i].fd);
                 fds[i].fd = -1;
@@ -125,10 +111,9 @@ std::vector<TKvctlResult> RunKvctlTogether(const std::vector<TKvctlCall>& calls)
     return results;
 }
 
-TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& stdinText,
-                      int interruptAfterMs)
+TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& stdinText)
 {
-    return RunKvctlTogether({{args, stdinText, interruptAfterMs}}).front();
+    return RunKvctlTogether({{args, stdinText}}).front();
 }
 
 std::string ScratchFolder()

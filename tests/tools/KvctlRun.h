@@ -14,17 +14,20 @@ struct TKvctlResult {
 };
 
 struct TKvctlCall {
-    TKvctlCall(std::vector<std::string> arguments, std::string input = {}, int interruptMs = -1)
-        : args(std::move(arguments)), stdinText(std::move(input)), interruptAfterMs(interruptMs)
+    TKvctlCall(std::vector<std::string> arguments, std::string input = {},
+               std::string interruptOn = {})
+        : args(std::move(arguments)), stdinText(std::move(input)),
+          interruptOnOutput(std::move(interruptOn))
     {
     }
     std::vector<std::string> args;
     std::string stdinText;  // what kvctl reads, then its end
-    int interruptAfterMs;   // >= 0: the operator's Ctrl+C then
+    // Not empty: the operator's Ctrl+C once stdout shows this text, as an operator who
+    // watches the output would press it, however slow the machine.
+    std::string interruptOnOutput;
 };
 
-TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& stdinText = {},
-                      int interruptAfterMs = -1);
+TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& stdinText = {});
 // The calls run side by side, each on a field of its own: their time is the bus's, not the
 // CPU's. The results come in the calls' order.
 std::vector<TKvctlResult> RunKvctlTogether(const std::vector<TKvctlCall>& calls);
