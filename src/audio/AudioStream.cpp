@@ -6,6 +6,21 @@
 
 namespace kv {
 
+namespace {
+
+TPlaybackOutput& InstalledOutput()
+{
+    static TPlaybackOutput output;
+    return output;
+}
+
+}  // namespace
+
+void InstallPlaybackOutput(TPlaybackOutput output)
+{
+    InstalledOutput() = std::move(output);
+}
+
 TAudioStream::TAudioStream(const TAudioDecoder& opened)
     : channels_(opened.Channels()),
       frequency_(opened.Frequency()),
@@ -17,13 +32,16 @@ TAudioStream::TAudioStream(const TAudioDecoder& opened)
 std::unique_ptr<TAudioStream> CreateAudioStream(const std::string& fileName, TDecodePath path,
                                                 bool playable)
 {
-    if (!AudioAvailable())
+    const TPlaybackOutput& output = InstalledOutput();
+    if (!output && !AudioAvailable())
         return nullptr;
     auto decoder = std::make_unique<TAudioDecoder>();
     if (decoder->Open(fileName, path) < 0)
         return nullptr;
     if (!playable)
         return std::make_unique<TDecodeStream>(std::move(decoder));
+    if (output)
+        return output(std::move(decoder));
     auto stream = std::make_unique<TPlaybackStream>(std::move(decoder));
     if (!stream->HasOutput())
         return nullptr;

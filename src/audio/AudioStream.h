@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace kv {
@@ -30,6 +31,9 @@ public:
     virtual void Play() = 0;
     virtual void Stop() = 0;
     virtual bool IsActive() = 0;
+    // How long from now until the first sample of the present play is heard: the output's
+    // latency at the start of a play. 0 once it is heard, and while stopped.
+    virtual int64_t HeardDelayUs() = 0;
 
 private:
     uint16_t channels_;
@@ -41,5 +45,12 @@ private:
 // Opens the file for reading sample data (playable = false) or for playing; null on failure.
 std::unique_ptr<TAudioStream> CreateAudioStream(const std::string& fileName, TDecodePath path,
                                                 bool playable);
+
+// Makes the streams that play an opened file; null when there is no output.
+using TPlaybackOutput =
+    std::function<std::unique_ptr<TAudioStream>(std::unique_ptr<TAudioDecoder> decoder)>;
+// Replaces the sound server as the output of the streams opened from now on: engine tests
+// play on virtual time with it. An empty function gives the sound server back.
+void InstallPlaybackOutput(TPlaybackOutput output);
 
 }  // namespace kv

@@ -34,6 +34,11 @@ void TBassPlayer::Seek(int64_t ms)
         stream->SetPositionBytes(MsToBytes(ms, bytesPerSecond));
 }
 
+int64_t TBassPlayer::HeardDelayUs()
+{
+    return stream ? stream->HeardDelayUs() : 0;
+}
+
 int64_t TBassPlayer::TimePosition()
 {
     return loaded ? BytesToMs(PositionBytes(), bytesPerSecond) : 0;

@@ -15,8 +15,11 @@ public:
     bool IsPlaying();
     // Positions without playing; nothing when unloaded.
     void Seek(int64_t ms);
-    // 0 when unloaded.
+    // What the audience hears now, in ms; 0 when unloaded.
     int64_t TimePosition();
+    // How long after PlayFrom the first sample reaches the audience, in µs: the output's
+    // latency. 0 once it is heard, when stopped and when unloaded.
+    int64_t HeardDelayUs();
     int32_t TimeLength() const { return duration; }
 };
 

@@ -15,6 +15,7 @@ public:
     void Play() override {}
     void Stop() override {}
     bool IsActive() override { return false; }
+    int64_t HeardDelayUs() override { return 0; }
 
 private:
     std::unique_ptr<TAudioDecoder> decoder_;

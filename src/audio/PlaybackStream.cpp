@@ -1,11 +1,8 @@
 #include "audio/PlaybackStream.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QMediaDevices>
 #include <QMetaObject>
 #include <QTimer>
+#include <pulse/simple.h>
 
 #include <algorithm>
 
@@ -14,7 +11,23 @@ namespace kv {
 namespace {
 
 constexpr int kFeedIntervalMs = 10;
-constexpr size_t kChunkBytes = 16384;
+// Sound queued at the server ahead of the speakers: enough to ride out a late feed.
+constexpr int64_t kLeadUs = 100000;
+constexpr int64_t kChunkUs = 20000;
+// A later first-sample moment than this means the server ran dry and the sound slipped.
+constexpr auto kSlipTolerance = std::chrono::milliseconds(5);
+
+int64_t BytesToUs(int64_t bytes, int64_t bytesPerSecond)
+{
+    return bytes * 1000000 / bytesPerSecond;
+}
+
+// How long the last sample written takes to be heard; -1 when the server does not say.
+int64_t LatencyUs(pa_simple* output)
+{
+    const pa_usec_t latency = pa_simple_get_latency(output, nullptr);
+    return latency == static_cast<pa_usec_t>(-1) ? -1 : static_cast<int64_t>(latency);
+}
 
 }  // namespace
 
@@ -24,13 +37,23 @@ TPlaybackStream::TPlaybackStream(std::unique_ptr<TAudioDecoder> decoder)
     context_ = new QObject;
     context_->moveToThread(&thread_);
     thread_.start(QThread::HighPriority);
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    OnFeeder([this, &device] { CreateSink(device); });
+    OnFeeder([this] {
+        pa_simple* probe = OpenOutput();
+        hasOutput_ = probe != nullptr;
+        if (probe != nullptr)
+            pa_simple_free(probe);
+        CreateTimer();
+    });
 }
 
 TPlaybackStream::~TPlaybackStream()
 {
-    OnFeeder([this] { DestroySink(); });
+    OnFeeder([this] {
+        if (playing_)
+            StopOutput();
+        delete timer_;
+        timer_ = nullptr;
+    });
     thread_.quit();
     thread_.wait();
     delete context_;
@@ -44,7 +67,7 @@ void TPlaybackStream::OnFeeder(const std::function<void()>& call)
 int64_t TPlaybackStream::PositionBytes()
 {
     int64_t position = 0;
-    OnFeeder([this, &position] { position = playing_ ? PlayedBytes() : position_; });
+    OnFeeder([this, &position] { position = playing_ ? HeardBytes() : position_; });
     return position;
 }
 
@@ -54,8 +77,8 @@ void TPlaybackStream::SetPositionBytes(int64_t position)
         const int64_t frame = decoder_->FrameBytes();
         position_ = std::clamp<int64_t>(position - position % frame, 0, LengthBytes());
         if (playing_) {
-            StopSink();
-            StartSink();
+            StopOutput();
+            StartOutput();
         }
     });
 }
@@ -64,7 +87,7 @@ void TPlaybackStream::Play()
 {
     OnFeeder([this] {
         if (!playing_)
-            StartSink();
+            StartOutput();
     });
 }
 
@@ -72,8 +95,8 @@ void TPlaybackStream::Stop()
 {
     OnFeeder([this] {
         if (playing_) {
-            position_ = PlayedBytes();
-            StopSink();
+            position_ = HeardBytes();
+            StopOutput();
         }
     });
 }
@@ -85,57 +108,70 @@ bool TPlaybackStream::IsActive()
     return active;
 }
 
-void TPlaybackStream::CreateSink(const QAudioDevice& device)
+int64_t TPlaybackStream::HeardDelayUs()
 {
-    if (device.isNull())
-        return;
-    QAudioFormat format;
-    format.setSampleRate(static_cast<int>(Frequency()));
-    format.setChannelCount(Channels());
-    format.setSampleFormat(EightBit() ? QAudioFormat::UInt8 : QAudioFormat::Int16);
-    sink_ = new QAudioSink(device, format, context_);
+    int64_t delay = 0;
+    OnFeeder([this, &delay] {
+        if (playing_)
+            delay = std::max<int64_t>(0, std::chrono::duration_cast<std::chrono::microseconds>(
+                                             heardStart_ - TClock::now())
+                                             .count());
+    });
+    return delay;
+}
+
+pa_simple* TPlaybackStream::OpenOutput() const
+{
+    pa_sample_spec spec{};
+    spec.format = EightBit() ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
+    spec.rate = Frequency();
+    spec.channels = static_cast<uint8_t>(Channels());
+    pa_buffer_attr buffer{};
+    buffer.maxlength = static_cast<uint32_t>(-1);
+    // Room for twice the lead, so that a write never blocks the feeding thread.
+    buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(2 * kLeadUs, &spec));
+    // Playing starts with the first write: a play near the end of the file is shorter
+    // than any larger threshold and would never start.
+    buffer.prebuf = static_cast<uint32_t>(pa_frame_size(&spec));
+    buffer.minreq = static_cast<uint32_t>(-1);
+    buffer.fragsize = static_cast<uint32_t>(-1);
+    return pa_simple_new(nullptr, "Korvane", PA_STREAM_PLAYBACK, nullptr, "soundtrack", &spec,
+                         nullptr, &buffer, nullptr);
+}
+
+void TPlaybackStream::CreateTimer()
+{
     timer_ = new QTimer(context_);
     timer_->setInterval(kFeedIntervalMs);
     timer_->setTimerType(Qt::PreciseTimer);
     QObject::connect(timer_, &QTimer::timeout, context_, [this] { Feed(); });
 }
 
-void TPlaybackStream::DestroySink()
+void TPlaybackStream::StartOutput()
 {
-    if (playing_)
-        StopSink();
-    delete timer_;
-    delete sink_;
-    timer_ = nullptr;
-    sink_ = nullptr;
-}
-
-void TPlaybackStream::StartSink()
-{
-    if (sink_ == nullptr || decoder_->SeekBytes(position_) < 0)
+    if (!hasOutput_ || decoder_->SeekBytes(position_) < 0)
         return;
-    chunk_.clear();
-    chunkSent_ = 0;
-    device_ = sink_->start();
-    if (device_ == nullptr || sink_->error() == QAudio::OpenError) {
-        sink_->stop();
-        device_ = nullptr;
+    output_ = OpenOutput();
+    if (output_ == nullptr)
         return;
-    }
     startByte_ = decoder_->PositionBytes();
     writtenEnd_ = startByte_;
+    decodedAll_ = false;
     playing_ = true;
+    if (!FillQueue()) {
+        StopOutput();
+        return;
+    }
+    heardStart_ = HeardStartNow();
     timer_->start();
-    Feed();
 }
 
-void TPlaybackStream::StopSink()
+void TPlaybackStream::StopOutput()
 {
     timer_->stop();
-    sink_->stop();
-    device_ = nullptr;
-    chunk_.clear();
-    chunkSent_ = 0;
+    pa_simple_flush(output_, nullptr);
+    pa_simple_free(output_);
+    output_ = nullptr;
     playing_ = false;
 }
 
@@ -143,45 +179,57 @@ void TPlaybackStream::Feed()
 {
     if (!playing_)
         return;
-    const QAudio::Error error = sink_->error();
-    if (error == QAudio::OpenError || error == QAudio::IOError || error == QAudio::FatalError) {
-        position_ = PlayedBytes();
-        StopSink();
+    if (!FillQueue()) {
+        position_ = HeardBytes();
+        StopOutput();
         return;
     }
-    const int64_t frame = decoder_->FrameBytes();
-    for (;;) {
-        if (chunkSent_ == chunk_.size()) {
-            const int64_t free = sink_->bytesFree();
-            const int64_t wanted = std::min<int64_t>(free, kChunkBytes) / frame * frame;
-            if (wanted <= 0)
-                break;
-            chunk_.resize(static_cast<size_t>(wanted));
-            chunk_.resize(decoder_->Read(chunk_.data(), chunk_.size()));
-            chunkSent_ = 0;
-            if (chunk_.empty())
-                break;
-        }
-        const qint64 written = device_->write(reinterpret_cast<const char*>(chunk_.data())
-                                                  + chunkSent_,
-                                              static_cast<qint64>(chunk_.size() - chunkSent_));
-        if (written <= 0)
-            break;
-        chunkSent_ += static_cast<size_t>(written);
-        writtenEnd_ += written;
-    }
-    const bool allGiven = chunkSent_ == chunk_.size() && writtenEnd_ >= LengthBytes();
-    if (allGiven && (PlayedBytes() >= writtenEnd_ || sink_->state() == QAudio::IdleState)) {
+    const TClock::time_point heardStart = HeardStartNow();
+    if (heardStart > heardStart_ + kSlipTolerance)
+        heardStart_ = heardStart;
+    if (decodedAll_ && HeardBytes() >= writtenEnd_) {
         position_ = LengthBytes();
-        StopSink();
+        StopOutput();
     }
 }
 
-int64_t TPlaybackStream::PlayedBytes() const
+bool TPlaybackStream::FillQueue()
 {
     const int64_t frame = decoder_->FrameBytes();
-    const int64_t processed = sink_->processedUSecs() * Frequency() / 1000000 * frame;
-    return std::min(startByte_ + processed, writtenEnd_);
+    const int64_t bytesPerSecond = frame * Frequency();
+    int64_t queuedUs = LatencyUs(output_);
+    if (queuedUs < 0)
+        return false;
+    while (!decodedAll_ && queuedUs < kLeadUs) {
+        chunk_.resize(static_cast<size_t>(kChunkUs * bytesPerSecond / 1000000 / frame * frame));
+        chunk_.resize(decoder_->Read(chunk_.data(), chunk_.size()));
+        if (chunk_.empty()) {
+            decodedAll_ = true;
+            break;
+        }
+        if (pa_simple_write(output_, chunk_.data(), chunk_.size(), nullptr) < 0)
+            return false;
+        writtenEnd_ += static_cast<int64_t>(chunk_.size());
+        queuedUs += BytesToUs(static_cast<int64_t>(chunk_.size()), bytesPerSecond);
+    }
+    return true;
+}
+
+TPlaybackStream::TClock::time_point TPlaybackStream::HeardStartNow()
+{
+    const auto latency = std::chrono::microseconds(std::max<int64_t>(LatencyUs(output_), 0));
+    const int64_t bytesPerSecond = decoder_->FrameBytes() * Frequency();
+    const auto written = std::chrono::microseconds(BytesToUs(writtenEnd_ - startByte_, bytesPerSecond));
+    return TClock::now() + latency - written;
+}
+
+int64_t TPlaybackStream::HeardBytes() const
+{
+    const int64_t frame = decoder_->FrameBytes();
+    const int64_t heardUs =
+        std::chrono::duration_cast<std::chrono::microseconds>(TClock::now() - heardStart_).count();
+    const int64_t heard = std::max<int64_t>(heardUs, 0) * Frequency() / 1000000 * frame;
+    return std::min(startByte_ + heard, writtenEnd_);
 }
 
 }  // namespace kv

@@ -96,22 +96,23 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     startTick_ = lastIdleWork_ = lastTimeReport_ = lastTimeBroadcast_ = now;
     currentTime = startTime_ = clock_ = from;
     soundtrackPending_ = false;
+    bool heardLater = false;
     if (!joinSoundtrack && soundtrack_.Loaded()) {
         // Started at once, the music would run ahead of the show by the start point.
         soundtrackPending_ = from < 0;
         if (!soundtrackPending_)
-            soundtrack_.PlayFrom(from);
+            heardLater = PlaySoundtrackFrom(from);
         else if (soundtrack_.IsPlaying())
             soundtrack_.StopPlaying();
     }
     timer_->SetEnabled(true);
     // "Start at 0" before the clock is there would fire the modules' first cues early.
-    awaitingZero_ = static_cast<int64_t>(from) + offset < 0;
+    awaitingZero_ = heardLater ? clock_ < 0 : static_cast<int64_t>(from) + offset < 0;
     beyondBusTime_ = false;
     if (controlMode == kControlAutonomous && firingMode != kFiringManual && !awaitingZero_)
         BroadcastTime(now);
     if (!joinSoundtrack)
-        port_.SendStartNotice(currentTime);
+        port_.SendStartNotice(from);
     RaiseStateChange();
 }
 
@@ -178,7 +179,23 @@ void TCommonPlayer::StartPendingSoundtrack()
         return;
     soundtrackPending_ = false;
     if (soundtrack_.Loaded())
-        soundtrack_.PlayFrom(position);
+        PlaySoundtrackFrom(position);
+}
+
+bool TCommonPlayer::PlaySoundtrackFrom(int32_t position)
+{
+    soundtrack_.PlayFrom(position);
+    const int64_t delayUs = soundtrack_.HeardDelayUs();
+    if (delayUs <= 0)
+        return false;
+    // The audience hears the music only after the output's latency: the clock reads the
+    // music's position from the moment its first sample is heard, and below it until then.
+    // The extra millisecond covers the part of the present one already gone by.
+    const uint32_t now = Platform().TickCount();
+    startTick_ = now + static_cast<uint32_t>((delayUs + 999) / 1000) + 1;
+    startTime_ = position;
+    UpdateClock(now);
+    return true;
 }
 
 void TCommonPlayer::Tick()

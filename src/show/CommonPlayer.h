@@ -109,6 +109,9 @@ private:
     int32_t ClockAt(uint32_t tick) const;
     // A start point below 0 holds the soundtrack back until the clock reaches 0.
     void StartPendingSoundtrack();
+    // Plays from position (ms) and sets the clock on the moment the music is heard; true
+    // when that moment is still to come.
+    bool PlaySoundtrackFrom(int32_t position);
     bool CueDue(int32_t index) const;
     void RunDirectCues();
     void RunAutonomousCues(uint32_t now);

@@ -1,0 +1,114 @@
+// The show clock against the music the audience hears, with a sound output whose latency
+// the test sets, on virtual time.
+#include "show/VirtualPlayback.h"
+#include "show/VirtualShow.h"
+
+#include "audio/SoundtrackFiles.h"
+#include "link/BusEncoding.h"
+
+namespace kvtest {
+namespace {
+
+constexpr int kLatencyMs = 80;
+
+struct THeardShot {
+    int channel;
+    uint32_t tick;
+    int64_t heardMs;  // the music's position the audience hears at the shot
+};
+
+class PlayerHeardSound : public VirtualShow {
+protected:
+    void SetUp() override
+    {
+        show->AddModule(Module(1));
+        show->Connect();
+        Player().OnFired = [this](int, int channel) {
+            shots.push_back({channel, platform.TickCount(), Player().Soundtrack().TimePosition()});
+        };
+    }
+    // A three-second soundtrack played through an output of this latency (below 0: none).
+    bool LoadSoundtrack(int latencyMs)
+    {
+        output.reset();  // before the next one installs itself
+        output = std::make_unique<TVirtualSoundOutput>(latencyMs);
+        return Player().LoadSoundtrack(folder.Make("track.wav", 3, ""));
+    }
+    // Each shot against its cue time: none before the audience hears its moment in the music.
+    void ExpectNothingAheadOfTheSound(const std::vector<int32_t>& cueTimes)
+    {
+        ASSERT_EQ(shots.size(), cueTimes.size());
+        for (size_t i = 0; i < shots.size(); ++i) {
+            EXPECT_GE(shots[i].heardMs, cueTimes[i]) << "cue " << i << " fired ahead of its sound";
+            EXPECT_LT(shots[i].heardMs, cueTimes[i] + 25 + 2) << "cue " << i << " not in its tick";
+        }
+    }
+
+    kv::TSoundtrackFolder folder;
+    std::unique_ptr<TVirtualSoundOutput> output;
+    std::vector<THeardShot> shots;
+};
+
+TEST_F(PlayerHeardSound, TheClockStartsWhenTheFirstSampleIsHeard)
+{
+    ASSERT_TRUE(LoadSoundtrack(kLatencyMs));
+    show->LoadScenario("1 1 1\n1.2 1 2\n");
+    const uint32_t start = Start(1000);
+    EXPECT_LT(Player().currentTime, 1000) << "the music is not heard yet";
+    platform.Advance(kLatencyMs);
+    EXPECT_TRUE(show->Shots().empty()) << "the cue at the start point went out before its sound";
+    ASSERT_TRUE(RunUntilStopped(5000));
+    ExpectNothingAheadOfTheSound({1000, 1200});
+    EXPECT_GE(Since(start, shots[0].tick), kLatencyMs);
+    EXPECT_LE(Since(start, shots[0].tick), kLatencyMs + 25);
+}
+
+TEST_F(PlayerHeardSound, MusicHeldBackToZeroIsFollowedFromItsHeardStart)
+{
+    ASSERT_TRUE(LoadSoundtrack(kLatencyMs));
+    show->LoadScenario("0 1 1\n0.3 1 2\n");
+    const uint32_t start = Start(-500);
+    ASSERT_TRUE(RunUntilStopped(5000));
+    ExpectNothingAheadOfTheSound({0, 300});
+    EXPECT_GE(Since(start, shots[0].tick), 500 + kLatencyMs);
+}
+
+TEST_F(PlayerHeardSound, AutonomousTimeBroadcastsNeverRunAheadOfTheSound)
+{
+    ASSERT_TRUE(LoadSoundtrack(kLatencyMs));
+    show->LoadScenario("2.5 1 1\n");
+    Player().controlMode = kv::kControlAutonomous;
+    const uint32_t start = Start(2000);
+    ASSERT_TRUE(RunUntilStopped(5000));
+    int broadcasts = 0;
+    for (const kv::TFrameEntry& frame : show->Sent(0x90)) {
+        if ((frame.bytes[3] & 0x80) == 0)
+            continue;  // the stop form
+        ++broadcasts;
+        // Where the music is, counted back before its first sample too.
+        const int32_t music = 2000 + Since(start, kv::FieldTick(frame.startNs)) - kLatencyMs;
+        EXPECT_LE(kv::TimeFromUnits(frame.bytes[1], frame.bytes[2]), music)
+            << "the modules would fire from memory ahead of the music";
+    }
+    EXPECT_GE(broadcasts, 1);
+}
+
+TEST_F(PlayerHeardSound, WithoutLatencyOrWithoutOutputTheShowKeepsItsClock)
+{
+    for (int latency : {0, -1}) {
+        SCOPED_TRACE(latency);
+        show->field->ClearRecord();
+        shots.clear();
+        EXPECT_EQ(LoadSoundtrack(latency), latency == 0);
+        show->LoadScenario("1 1 1\n");
+        const uint32_t start = Start(1000);
+        EXPECT_EQ(Player().currentTime, 1000);
+        ASSERT_TRUE(RunUntilStopped(5000));
+        ASSERT_EQ(shots.size(), 1u);
+        EXPECT_GE(Since(start, shots[0].tick), 25);
+        EXPECT_LT(Since(start, shots[0].tick), 25 + 20) << "the first tick fires the cue at the start";
+    }
+}
+
+}  // namespace
+}  // namespace kvtest

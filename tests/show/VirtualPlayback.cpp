@@ -1,0 +1,76 @@
+#include "show/VirtualPlayback.h"
+
+#include "support/Platform.h"
+
+#include <algorithm>
+
+namespace kvtest {
+
+TVirtualPlayback::TVirtualPlayback(std::unique_ptr<kv::TAudioDecoder> decoder, uint32_t latencyMs)
+    : TAudioStream(*decoder), decoder_(std::move(decoder)), latencyMs_(latencyMs)
+{
+}
+
+int64_t TVirtualPlayback::HeardBytes() const
+{
+    const int64_t elapsed = static_cast<int32_t>(kv::Platform().TickCount() - playTick_);
+    const int64_t heardMs = std::max<int64_t>(elapsed - latencyMs_, 0);
+    const int64_t frame = decoder_->FrameBytes();
+    return std::min(position_ + heardMs * Frequency() / 1000 * frame, LengthBytes());
+}
+
+int64_t TVirtualPlayback::PositionBytes()
+{
+    return playing_ ? HeardBytes() : position_;
+}
+
+void TVirtualPlayback::SetPositionBytes(int64_t position)
+{
+    const int64_t frame = decoder_->FrameBytes();
+    position_ = std::clamp<int64_t>(position - position % frame, 0, LengthBytes());
+    playTick_ = kv::Platform().TickCount();
+}
+
+void TVirtualPlayback::Play()
+{
+    if (!playing_)
+        playTick_ = kv::Platform().TickCount();
+    playing_ = true;
+}
+
+void TVirtualPlayback::Stop()
+{
+    position_ = PositionBytes();
+    playing_ = false;
+}
+
+bool TVirtualPlayback::IsActive()
+{
+    return playing_ && HeardBytes() < LengthBytes();
+}
+
+int64_t TVirtualPlayback::HeardDelayUs()
+{
+    if (!playing_)
+        return 0;
+    const int64_t elapsed = static_cast<int32_t>(kv::Platform().TickCount() - playTick_);
+    return std::max<int64_t>(latencyMs_ - elapsed, 0) * 1000;
+}
+
+TVirtualSoundOutput::TVirtualSoundOutput(int latencyMs)
+{
+    kv::InstallPlaybackOutput(
+        [latencyMs](std::unique_ptr<kv::TAudioDecoder> decoder) -> std::unique_ptr<kv::TAudioStream> {
+            if (latencyMs < 0)
+                return nullptr;
+            return std::make_unique<TVirtualPlayback>(std::move(decoder),
+                                                      static_cast<uint32_t>(latencyMs));
+        });
+}
+
+TVirtualSoundOutput::~TVirtualSoundOutput()
+{
+    kv::InstallPlaybackOutput(nullptr);
+}
+
+}  // namespace kvtest

@@ -1,0 +1,44 @@
+#pragma once
+// A sound output on the platform's virtual time, installed in place of the sound server:
+// a play is heard latencyMs after it starts, and then runs with the tick counter.
+
+#include "audio/AudioStream.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace kvtest {
+
+class TVirtualPlayback : public kv::TAudioStream {
+public:
+    TVirtualPlayback(std::unique_ptr<kv::TAudioDecoder> decoder, uint32_t latencyMs);
+
+    int64_t PositionBytes() override;
+    void SetPositionBytes(int64_t position) override;
+    int64_t GetData(uint8_t*, size_t) override { return -1; }
+    void Play() override;
+    void Stop() override;
+    bool IsActive() override;
+    int64_t HeardDelayUs() override;
+
+private:
+    int64_t HeardBytes() const;
+
+    std::unique_ptr<kv::TAudioDecoder> decoder_;
+    uint32_t latencyMs_;
+    int64_t position_ = 0;
+    uint32_t playTick_ = 0;
+    bool playing_ = false;
+};
+
+// Streams opened while it lives play on virtual time with this latency; none at all with
+// a latency below 0 (no output).
+class TVirtualSoundOutput {
+public:
+    explicit TVirtualSoundOutput(int latencyMs);
+    ~TVirtualSoundOutput();
+    TVirtualSoundOutput(const TVirtualSoundOutput&) = delete;
+    TVirtualSoundOutput& operator=(const TVirtualSoundOutput&) = delete;
+};
+
+}  // namespace kvtest
