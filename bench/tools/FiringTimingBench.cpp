@@ -9,158 +9,22 @@
 // broadcasts, each memory shot is measured against its due moment (the bar: none early), and
 // the soundtrack's start against the moment the show clock reaches 0 (needs a sound server).
 
-#include "devices/Controls.h"
+#include "ShowRig.h"
+
 #include "devices/ScenarioCue.h"
-#include "field/FieldFile.h"
-#include "field/FieldPort.h"
-#include "link/PortProto.h"
-#include "show/ExtPlayer.h"
-#include "show/ProjectList.h"
 #include "support/QtPlatform.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace kv {
 namespace {
-
-constexpr int kModules = 50;
-constexpr int kChannels = 32;
-constexpr uint8_t kFireCode = 0x84;
-
-struct TPlannedCue {
-    int32_t time;
-    int module;
-    int channel;
-};
-
-std::string CueTimeText(int32_t ms)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%d:%02d.%02d", ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
-    return text;
-}
-
-class TShowRig {
-public:
-    TShowRig()
-    {
-        const std::string path = "/tmp/kv-firing-timing-field.ini";
-        {
-            std::ofstream file(path);
-            file << "[field]\nConverters=1\nBaud=19200\n";
-            for (int module = 1; module <= kModules; ++module)
-                file << "[device" << module << "]\nKind=module\nAddress=" << module
-                     << "\nVersion=46B\nChannels=" << kChannels << "\n";
-        }
-        std::string problem;
-        field = LoadField(path, problem);
-        port = std::make_unique<TPortProto>(std::make_unique<TFieldPort>(field));
-        controls = std::make_unique<TControls>(*port);
-        player = std::make_unique<TExtPlayer>(*controls, *port);
-        port->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
-            controls->HandleUnsolicitedFrame(frame, converter);
-            player->HandleMessage(frame);
-        };
-        port->Start();
-        for (int module = 1; module <= kModules; ++module)
-            controls->AddOrRefresh(module, 0);
-        player->OnIdle = [this, next = 0]() mutable {
-            controls->DeviceAt(next++ % controls->Count())->Poll();
-        };
-        player->OnChecked = [](int, int) {};
-    }
-    ~TShowRig() { port->Stop(); }
-
-    void SetAttemptMode(int mode)
-    {
-        for (int index = 0; index < controls->Count(); ++index)
-            controls->DeviceAt(index)->attemptMode = mode;
-    }
-
-    void Load(const std::vector<TPlannedCue>& cues)
-    {
-        const std::string path = "/tmp/kv-firing-timing-show.txt";
-        {
-            std::ofstream file(path);
-            for (const TPlannedCue& cue : cues)
-                file << CueTimeText(cue.time) << '\t' << cue.module << '\t' << cue.channel + 1
-                     << '\n';
-        }
-        scenario.Load(path);
-        player->scenario = &scenario;
-    }
-
-    // Runs the show to its end; the tick taken just before the start.
-    uint32_t Play(const std::vector<TPlannedCue>& cues, int32_t tempo, int32_t offset,
-                  int32_t from = 0)
-    {
-        Load(cues);
-        player->SetTempo(tempo);
-        player->offset = offset;
-        QEventLoop loop;
-        player->OnStateChange = [&] {
-            if (!player->IsRunning())
-                loop.quit();
-        };
-        field->ClearRecord();
-        const uint32_t start = Platform().TickCount();
-        player->Start(from);
-        loop.exec();
-        return start;
-    }
-
-    std::shared_ptr<TField> field;
-    std::unique_ptr<TPortProto> port;
-    std::unique_ptr<TControls> controls;
-    std::unique_ptr<TExtPlayer> player;
-    TProjectList scenario;
-};
-
-// Built once, for the first case that needs it; gone before the platform is.
-std::unique_ptr<TShowRig>& RigInstance()
-{
-    static std::unique_ptr<TShowRig> rig;
-    return rig;
-}
-
-TShowRig& Rig()
-{
-    if (!RigInstance())
-        RigInstance() = std::make_unique<TShowRig>();
-    return *RigInstance();
-}
-
-double Percentile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    const size_t at = static_cast<size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
-    return values[at];
-}
-
-// First fire frame of each cue, by module and channel.
-std::map<std::pair<int, int>, TFrameEntry> FirstFireFrames(TField& field)
-{
-    std::map<std::pair<int, int>, TFrameEntry> first;
-    for (const TFrameEntry& entry : field.Frames()) {
-        if (entry.origin != TFrameOrigin::Pc || entry.bytes.size() < 6 ||
-            entry.bytes[0] != kFireCode || (entry.bytes[4] & 0x80))
-            continue;  // the set-charge form carries bit 7 in byte 4
-        const int channel = entry.bytes[1] + (entry.bytes[2] << 8) - 1;
-        first.try_emplace({entry.bytes[5], channel}, entry);
-    }
-    return first;
-}
 
 void Report(benchmark::State& state, const std::vector<TPlannedCue>& cues, uint32_t startTick,
             int32_t tempo, int32_t offset, bool burst)
@@ -226,7 +90,7 @@ std::vector<TPlannedCue> SpreadCues(int count, int modules, int32_t spanMs)
     for (int i = 0; i < count; ++i) {
         seed = seed * 1103515245u + 12345u;
         const int32_t time = 1000 + static_cast<int32_t>(seed >> 8) % spanMs / 10 * 10;
-        cues.push_back({time, i % modules + 1, i / modules % kChannels});
+        cues.push_back({time, i % modules + 1, i / modules % kRigChannels});
     }
     return cues;
 }
@@ -269,20 +133,10 @@ std::string ToneFile(int seconds)
 {
     const std::string path = "/tmp/kv-firing-timing-tone.wav";
     const uint32_t rate = 44100;
-    const uint32_t bytes = rate * 2 * static_cast<uint32_t>(seconds);
-    std::ofstream file(path, std::ios::binary);
-    const auto put = [&file](uint32_t value, int size) {
-        for (int i = 0; i < size; ++i)
-            file.put(static_cast<char>((value >> (8 * i)) & 0xFF));
-    };
-    file << "RIFF";
-    put(36 + bytes, 4);
-    file << "WAVEfmt ";
-    put(16, 4), put(1, 2), put(1, 2), put(rate, 4), put(rate * 2, 4), put(2, 2), put(16, 2);
-    file << "data";
-    put(bytes, 4);
-    for (uint32_t i = 0; i < bytes / 2; ++i)
-        put(static_cast<uint32_t>(static_cast<int16_t>(8000 * std::sin(i * 0.0627))), 2);
+    std::vector<int16_t> samples(rate * static_cast<uint32_t>(seconds));
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<int16_t>(8000 * std::sin(static_cast<double>(i) * 0.0627));
+    WriteWav(path, rate, samples);
     return path;
 }
 
@@ -366,7 +220,7 @@ int RunBenchmarks(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    RigInstance().reset();
+    ReleaseRig();
     InstallPlatform(nullptr);
     return 0;
 }

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kFeedIntervalMs = 10;
 // Sound queued at the server ahead of the speakers: enough to ride out a late feed.
-constexpr int64_t kLeadUs = 100000;
+constexpr int64_t kLeadUs = 300000;
 constexpr int64_t kChunkUs = 20000;
 // A later first-sample moment than this means the server ran dry and the sound slipped.
 constexpr auto kSlipTolerance = std::chrono::milliseconds(5);
@@ -113,9 +113,9 @@ int64_t TPlaybackStream::HeardDelayUs()
     int64_t delay = 0;
     OnFeeder([this, &delay] {
         if (playing_)
-            delay = std::max<int64_t>(0, std::chrono::duration_cast<std::chrono::microseconds>(
-                                             heardStart_ - TClock::now())
-                                             .count());
+            delay = std::chrono::duration_cast<std::chrono::microseconds>(heardStart_ -
+                                                                          TClock::now())
+                        .count();
     });
     return delay;
 }

@@ -1,0 +1,153 @@
+#include "ShowRig.h"
+
+#include "field/FieldFile.h"
+#include "field/FieldPort.h"
+#include "support/Platform.h"
+
+#include <QEventLoop>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+namespace kv {
+
+namespace {
+
+constexpr uint8_t kFireCode = 0x84;
+
+std::string CueTimeText(int32_t ms)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%d:%02d.%02d", ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
+    return text;
+}
+
+std::unique_ptr<TShowRig>& RigInstance()
+{
+    static std::unique_ptr<TShowRig> rig;
+    return rig;
+}
+
+}  // namespace
+
+TShowRig::TShowRig()
+{
+    const std::string path = "/tmp/kv-firing-timing-field.ini";
+    {
+        std::ofstream file(path);
+        file << "[field]\nConverters=1\nBaud=19200\n";
+        for (int module = 1; module <= kRigModules; ++module)
+            file << "[device" << module << "]\nKind=module\nAddress=" << module
+                 << "\nVersion=46B\nChannels=" << kRigChannels << "\n";
+    }
+    std::string problem;
+    field = LoadField(path, problem);
+    port = std::make_unique<TPortProto>(std::make_unique<TFieldPort>(field));
+    controls = std::make_unique<TControls>(*port);
+    player = std::make_unique<TExtPlayer>(*controls, *port);
+    port->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
+        controls->HandleUnsolicitedFrame(frame, converter);
+        player->HandleMessage(frame);
+    };
+    port->Start();
+    for (int module = 1; module <= kRigModules; ++module)
+        controls->AddOrRefresh(module, 0);
+    player->OnIdle = [this, next = 0]() mutable {
+        controls->DeviceAt(next++ % controls->Count())->Poll();
+    };
+    player->OnChecked = [](int, int) {};
+}
+
+TShowRig::~TShowRig()
+{
+    port->Stop();
+}
+
+void TShowRig::SetAttemptMode(int mode)
+{
+    for (int index = 0; index < controls->Count(); ++index)
+        controls->DeviceAt(index)->attemptMode = mode;
+}
+
+void TShowRig::Load(const std::vector<TPlannedCue>& cues)
+{
+    const std::string path = "/tmp/kv-firing-timing-show.txt";
+    {
+        std::ofstream file(path);
+        for (const TPlannedCue& cue : cues)
+            file << CueTimeText(cue.time) << '\t' << cue.module << '\t' << cue.channel + 1 << '\n';
+    }
+    scenario.Load(path);
+    player->scenario = &scenario;
+}
+
+uint32_t TShowRig::Play(const std::vector<TPlannedCue>& cues, int32_t tempo, int32_t offset,
+                        int32_t from)
+{
+    Load(cues);
+    player->SetTempo(tempo);
+    player->offset = offset;
+    QEventLoop loop;
+    player->OnStateChange = [&] {
+        if (!player->IsRunning())
+            loop.quit();
+    };
+    field->ClearRecord();
+    const uint32_t start = Platform().TickCount();
+    player->Start(from);
+    loop.exec();
+    return start;
+}
+
+TShowRig& Rig()
+{
+    if (!RigInstance())
+        RigInstance() = std::make_unique<TShowRig>();
+    return *RigInstance();
+}
+
+void ReleaseRig()
+{
+    RigInstance().reset();
+}
+
+double Percentile(std::vector<double> values, double fraction)
+{
+    std::sort(values.begin(), values.end());
+    const size_t at = static_cast<size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
+    return values[at];
+}
+
+std::map<std::pair<int, int>, TFrameEntry> FirstFireFrames(TField& field)
+{
+    std::map<std::pair<int, int>, TFrameEntry> first;
+    for (const TFrameEntry& entry : field.Frames()) {
+        if (entry.origin != TFrameOrigin::Pc || entry.bytes.size() < 6 ||
+            entry.bytes[0] != kFireCode || (entry.bytes[4] & 0x80))
+            continue;  // the set-charge form carries bit 7 in byte 4
+        const int channel = entry.bytes[1] + (entry.bytes[2] << 8) - 1;
+        first.try_emplace({entry.bytes[5], channel}, entry);
+    }
+    return first;
+}
+
+void WriteWav(const std::string& path, uint32_t rate, const std::vector<int16_t>& samples)
+{
+    const auto bytes = static_cast<uint32_t>(samples.size() * 2);
+    std::ofstream file(path, std::ios::binary);
+    const auto put = [&file](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            file.put(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    file << "RIFF";
+    put(36 + bytes, 4);
+    file << "WAVEfmt ";
+    put(16, 4), put(1, 2), put(1, 2), put(rate, 4), put(rate * 2, 4), put(2, 2), put(16, 2);
+    file << "data";
+    put(bytes, 4);
+    for (const int16_t sample : samples)
+        put(static_cast<uint16_t>(sample), 2);
+}
+
+}  // namespace kv
