@@ -113,9 +113,9 @@ int64_t TPlaybackStream::HeardDelayUs()
     int64_t delay = 0;
     OnFeeder([this, &delay] {
         if (playing_)
-            delay = std::chrono::duration_cast<std::chrono::microseconds>(heardStart_ -
-                                                                          TClock::now())
-                        .count();
+            delay = std::max<int64_t>(0, std::chrono::duration_cast<std::chrono::microseconds>(
+                                             heardStart_ - TClock::now())
+                                             .count());
     });
     return delay;
 }
