@@ -184,8 +184,10 @@ void TPlaybackStream::Feed()
         StopOutput();
         return;
     }
+    // Once all is given the server runs dry on purpose, and its latency no longer says
+    // where the sound is.
     const TClock::time_point heardStart = HeardStartNow();
-    if (heardStart > heardStart_ + kSlipTolerance)
+    if (!decodedAll_ && heardStart > heardStart_ + kSlipTolerance)
         heardStart_ = heardStart;
     if (decodedAll_ && HeardBytes() >= writtenEnd_) {
         position_ = LengthBytes();

@@ -48,10 +48,11 @@ TEST_F(PlayerSoundtrack, StartBeforeZeroHoldsTheSoundtrackUntilTheClockGetsThere
     // Once the clock reaches 0 the music plays; the clock may then stand a little below 0
     // until the output's latency has gone by and the first sample is heard.
     for (const auto& [time, playing] : ticks) {
-        if (time >= 0)
+        if (time >= 0) {
             EXPECT_TRUE(playing) << "at " << time << " ms";
-        else if (playing)
+        } else if (playing) {
             EXPECT_GT(time, -50) << "played long before the clock reached 0";
+        }
     }
     EXPECT_GE(positionAtZero, 0);
     EXPECT_LT(positionAtZero, 100) << "the music starts at its beginning when the clock is 0";
