@@ -4,7 +4,7 @@
 #include "console/Widgets.h"
 #include "show/FiringReportFile.h"
 #include "show/FiringSummary.h"
-#include "support/Localizer.h"
+#include "support/AddedMessages.h"
 #include "support/Platform.h"
 
 #include <QFileInfo>
@@ -98,7 +98,11 @@ bool TFiringReportForm::Read(const std::string& path)
         return false;
     }
     path_ = path;
-    file_->setText(QString::fromStdString(path_));
+    // A rehearsal's figures must never pass for a show's.
+    const bool rehearsal = IsRehearsalReport(path_);
+    file_->setText(QString::fromStdString(
+        rehearsal ? Localize(kMsgRehearsalReport) + " " + path_ : path_));
+    file_->setStyleSheet(rehearsal ? "color: red; font-weight: bold" : "");
     chart_->Show(records);
     QStringList lines;
     for (const std::string& line : FiringSummaryLines(SummarizeFiring(records)))
@@ -123,6 +127,8 @@ TReportPage TFiringReportForm::Page() const
 {
     TReportPage page;
     page.title = windowTitle() + ": " + QFileInfo(QString::fromStdString(path_)).fileName();
+    if (IsRehearsalReport(path_))
+        page.title = QString::fromStdString(Localize(kMsgRehearsalReport)) + " " + page.title;
     page.lines = figures_->text().split('\n');
     page.picture = chart_;
     if (missed_->topLevelItemCount() == 0)

@@ -137,7 +137,8 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 void TCommonPlayer::CloseFiringReport()
 {
     report_.End();
-    reportPath_ = LogFileEnabled() ? FiringReportPathBeside(LogFileName(), showNumber_) : "";
+    reportPath_ =
+        LogFileEnabled() ? FiringReportPathBeside(LogFileName(), showNumber_, rehearsal) : "";
     SaveFiringReport();
 }
 

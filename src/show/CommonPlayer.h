@@ -78,6 +78,9 @@ public:
     int32_t timeReportInterval = 100;
     int32_t idleInterval = 1000;
     int32_t timeBroadcastInterval = 1000;
+    // Set by the console while the bus is a model of the installation: the log and the
+    // report's file name say so.
+    bool rehearsal = false;
 
     // The console's launch state (0 idle, 1 ready, 2 running) for the status answer.
     std::function<int()> LaunchState;

@@ -44,8 +44,6 @@ public:
 
     // Set by the console while its external-start wait runs.
     bool armed = false;
-    // Set by the console while the bus is a model of the installation: the log says so.
-    bool rehearsal = false;
     TConnectThresholds thresholds;
     std::function<void(int module, int channel)> OnChecked;
     std::function<void(int module, int channel)> OnFired;

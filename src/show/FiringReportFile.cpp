@@ -17,6 +17,7 @@ constexpr std::string_view kHeader =
     "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason";
 constexpr size_t kFields = 10;
 constexpr std::string_view kFireKind = "fire";
+constexpr std::string_view kRehearsalEnd = "-rehearsal.csv";
 
 // One table per column, read both ways, so that what is written always reads back.
 constexpr std::array<std::pair<TCueOutcome, std::string_view>, 5> kOutcomes{{
@@ -205,12 +206,18 @@ std::string ReadFiringReport(const std::string& path, std::vector<TCueRecord>& r
     return {};
 }
 
-std::string FiringReportPathBeside(const std::string& logFile, int show)
+std::string FiringReportPathBeside(const std::string& logFile, int show, bool rehearsal)
 {
     std::string stem = logFile;
     if (stem.ends_with(".log"))
         stem.resize(stem.size() - 4);
-    return stem + "-show" + std::to_string(show) + ".csv";
+    return stem + "-show" + std::to_string(show) +
+           std::string(rehearsal ? kRehearsalEnd : std::string_view(".csv"));
+}
+
+bool IsRehearsalReport(const std::string& path)
+{
+    return path.ends_with(kRehearsalEnd);
 }
 
 }  // namespace kv

@@ -14,7 +14,9 @@ namespace kv {
 bool WriteFiringReport(const TFiringReport& report, const std::string& path);
 // Empty on success, else what is wrong with the file, with the line. records is replaced.
 std::string ReadFiringReport(const std::string& path, std::vector<TCueRecord>& records);
-// logs/2026-12-08_0.log, show 2: logs/2026-12-08_0-show2.csv.
-std::string FiringReportPathBeside(const std::string& logFile, int show);
+// logs/2026-12-08_0.log, show 2: logs/2026-12-08_0-show2.csv; a rehearsal's report ends in
+// -rehearsal.csv, so that it is never taken for a show's paperwork.
+std::string FiringReportPathBeside(const std::string& logFile, int show, bool rehearsal);
+bool IsRehearsalReport(const std::string& path);
 
 }  // namespace kv

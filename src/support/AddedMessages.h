@@ -80,5 +80,6 @@ inline constexpr TMessage kMsgContinuityPdfName{147, "проверка кана�
 inline constexpr TMessage kMsgReportMade{148, "Составлен:"};
 inline constexpr TMessage kMsgReportChecks{149, "Проверка после выстрела:"};
 inline constexpr TMessage kMsgUntestedInScenario{150, ", не проверено:"};
+inline constexpr TMessage kMsgRehearsalReport{151, "РЕПЕТИЦИЯ на модели установки, не пуск:"};
 
 }  // namespace kv

@@ -210,20 +210,22 @@ TEST_F(ReportWindowsTest, ContinuityReportAfterTheChannelTestAndAnEarlierShowsRe
     QTest::keyClick(continuity.windowHandle(), Qt::Key_Escape);
     ASSERT_TRUE(ActiveIs(form));
 
-    // No show in this run yet: Ctrl+F6 asks for the file of an earlier one, whose missed cues
-    // run over several pages of paper.
+    // No show in this run yet: Ctrl+F6 asks for the file of an earlier one, a rehearsal whose
+    // missed cues run over several pages of paper.
     std::string earlier = "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,"
                           "reason\r\n1,1000,1,1,fire,fired,1012,12,open,\r\n";
     for (int cue = 2; cue <= 201; ++cue)
         earlier += std::to_string(cue) + ",2000,4,1,fire,missed,,,,module absent\r\n";
-    folder.WriteFile("earlier.csv", earlier);
-    platform.openFiles = {folder.Path() + "earlier.csv"};
+    folder.WriteFile("earlier-show1-rehearsal.csv", earlier);
+    platform.openFiles = {folder.Path() + "earlier-show1-rehearsal.csv"};
     Key(Qt::Key_F6, Qt::ControlModifier);
     auto& report = Child<TFiringReportForm>(form, "TFiringReportForm");
     ASSERT_TRUE(ActiveIs(report));
     EXPECT_NE(Text(report, "FiguresLabel").find("Опоздание, мс (медиана / 99% / макс.): 12 / 12 / 12"),
               std::string::npos);
     EXPECT_EQ(Texts(Child<QTreeWidget>(report, "MissedList"), 4), TTexts(200, "пульт не найден"));
+    EXPECT_EQ(Text(report, "FileLabel"), "РЕПЕТИЦИЯ на модели установки, не пуск: " + folder.Path() +
+                                             "earlier-show1-rehearsal.csv");
     platform.saveName = folder.Path() + "earlier.pdf";
     QTest::keyClick(report.windowHandle(), Qt::Key_P, Qt::ControlModifier);
     ASSERT_TRUE(WaitFor([&] { return Logged("Отчёт сохранён: " + folder.Path() + "earlier.pdf"); }));

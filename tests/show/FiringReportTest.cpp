@@ -199,6 +199,19 @@ TEST_F(FiringReport, ShotsByHandTakeTheirCuesInManualFiring)
     EXPECT_TRUE(lines[2].starts_with("2,1000,1,2,fire,fired by hand,")) << lines[2];
 }
 
+TEST_F(FiringReport, ARehearsalsReportSaysSoInItsFileName)
+{
+    Player().rehearsal = true;
+    Start(0);
+    platform.Advance(1100);
+    Player().Stop(false);
+    const std::string path = Player().FiringReportPath();
+    EXPECT_EQ(path, show->folder.Path() + "run-show1-rehearsal.csv");
+    EXPECT_TRUE(kv::IsRehearsalReport(path));
+    EXPECT_EQ(CsvLines(path).size(), 9u);
+    EXPECT_FALSE(std::ifstream(show->folder.Path() + "run-show1.csv")) << "no show's paperwork";
+}
+
 TEST_F(FiringReport, ARestartKeepsTheReportOfTheShowItCut)
 {
     Start(0);
