@@ -212,6 +212,9 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::FormClose()
 {
+    // The log must not leave the last shots looking as if fired on the real bus.
+    if (rehearsal_->Active())
+        EndRehearsal();
     WriteLog(kClosingLine);
     WriteLog(Localize(60, "Выход из программы"));
     WriteLog(kClosingLine);

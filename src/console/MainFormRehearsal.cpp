@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 
 namespace kv {
@@ -25,7 +26,9 @@ void TMainForm::WireRehearsal()
 {
     rehearsal_ = std::make_unique<TRehearsal>(*port_, *controls_);
     rehearsalAction_->setCheckable(true);
-    menuBar()->addMenu("Сервис")->addAction(rehearsalAction_);
+    QMenu* menu = menuBar()->addMenu("Сервис");
+    menu->setObjectName("ServiceMenu");
+    menu->addAction(rehearsalAction_);
     connect(rehearsalAction_, &QAction::triggered, this, [this] { RehearsalActionExecute(); });
 }
 

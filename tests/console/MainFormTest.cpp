@@ -254,7 +254,7 @@ TEST_F(MainFormTest, LanguageFileTranslatesCaptionsActionsAndColumnsAtFirstShow)
                      "[actions]\nTMainForm.ExitAction=Quit|Leave the program\n"
                      "TMainForm.DebugAction=Debug\n"
                      "[listviews]\nTMainForm.CueList=Time|Module|Channel|Notes|Surplus\n"
-                     "[menuitems]\nTMainForm.ReportsMenu=Reports\n");
+                     "[menuitems]\nTMainForm.ReportsMenu=Reports\nTMainForm.ServiceMenu=Service\n");
     auto windows = Start();
     TMainForm& form = windows->Main();
     EXPECT_EQ(Child<QPushButton>(form, "StartBtn").text(), "<F5> Старт");
@@ -274,6 +274,7 @@ TEST_F(MainFormTest, LanguageFileTranslatesCaptionsActionsAndColumnsAtFirstShow)
     EXPECT_EQ(Child<QTreeWidget>(form, "CueList").columnCount(), 4);
     EXPECT_EQ(Child<QWidget>(form, "TWarningForm").windowTitle(), "Warning");
     EXPECT_EQ(Child<QMenu>(form, "ReportsMenu").title(), "Reports");
+    EXPECT_EQ(Child<QMenu>(form, "ServiceMenu").title(), "Service");
     // The banner was written before the table was loaded.
     EXPECT_EQ(Messages(form.RunLogFile())[1], " " + AppVersionText());
 }

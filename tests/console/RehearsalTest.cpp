@@ -164,5 +164,20 @@ TEST_F(Rehearsal, ShowRunsOnTheModelWhileTheRealConvertersAreClosed)
     EXPECT_EQ(Module(9).lastResult, 0);
 }
 
+// Shots logged during a rehearsal must never read as a real show's in the archive.
+TEST_F(Rehearsal, ClosingTheProgramEndsTheRehearsalInTheLog)
+{
+    StartOnRealConverters();
+    Register(5);
+    RehearsalKey();
+    ASSERT_TRUE(BannerShown());
+    ASSERT_TRUE(Form().close());
+    const auto messages = TConsoleFolder::LogMessages(Form().RunLogFile());
+    const auto end = std::find(messages.begin(), messages.end(), Localize(kMsgRehearsalEnd));
+    const auto exit = std::find(messages.begin(), messages.end(), "Выход из программы");
+    ASSERT_NE(end, messages.end());
+    EXPECT_LT(end, exit);
+}
+
 }  // namespace
 }  // namespace kv
