@@ -12,9 +12,8 @@
 #include "ShowRig.h"
 
 #include "devices/ScenarioCue.h"
-#include "support/QtPlatform.h"
+#include "support/Platform.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -212,23 +211,10 @@ void BM_AutonomousFromMinus3s(benchmark::State& state)
 }
 BENCHMARK(BM_AutonomousFromMinus3s)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
-int RunBenchmarks(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    TQtPlatform platform;
-    InstallPlatform(&platform);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    ReleaseRig();
-    InstallPlatform(nullptr);
-    return 0;
-}
-
 }  // namespace
 }  // namespace kv
 
 int main(int argc, char** argv)
 {
-    return kv::RunBenchmarks(argc, argv);
+    return kv::RunRigBenchmarks(argc, argv);
 }

@@ -49,6 +49,9 @@ public:
 TShowRig& Rig();
 void ReleaseRig();
 
+// The benchmarks' main: the Qt platform the rig's real timers need, the rig released before it.
+int RunRigBenchmarks(int argc, char** argv);
+
 double Percentile(std::vector<double> values, double fraction);
 // First fire frame of each cue, by module and channel.
 std::map<std::pair<int, int>, TFrameEntry> FirstFireFrames(TField& field);

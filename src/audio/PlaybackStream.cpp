@@ -122,20 +122,20 @@ int64_t TPlaybackStream::HeardDelayUs()
 
 pa_simple* TPlaybackStream::OpenOutput() const
 {
-    pa_sample_spec spec{};
-    spec.format = EightBit() ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
-    spec.rate = Frequency();
-    spec.channels = static_cast<uint8_t>(Channels());
+    pa_sample_spec sample{};
+    sample.format = EightBit() ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
+    sample.rate = Frequency();
+    sample.channels = static_cast<uint8_t>(Channels());
     pa_buffer_attr buffer{};
     buffer.maxlength = static_cast<uint32_t>(-1);
     // Room for twice the lead, so that a write never blocks the feeding thread.
-    buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(2 * kLeadUs, &spec));
+    buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(2 * kLeadUs, &sample));
     // Playing starts with the first write: a play near the end of the file is shorter
     // than any larger threshold and would never start.
-    buffer.prebuf = static_cast<uint32_t>(pa_frame_size(&spec));
+    buffer.prebuf = static_cast<uint32_t>(pa_frame_size(&sample));
     buffer.minreq = static_cast<uint32_t>(-1);
     buffer.fragsize = static_cast<uint32_t>(-1);
-    return pa_simple_new(nullptr, "Korvane", PA_STREAM_PLAYBACK, nullptr, "soundtrack", &spec,
+    return pa_simple_new(nullptr, "Korvane", PA_STREAM_PLAYBACK, nullptr, "soundtrack", &sample,
                          nullptr, &buffer, nullptr);
 }
 
