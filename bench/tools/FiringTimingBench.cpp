@@ -51,12 +51,7 @@ void Report(benchmark::State& state, const std::vector<TPlannedCue>& cues, uint3
     state.counters["cues"] = static_cast<double>(cues.size());
     state.counters["missing"] = missing;
     state.counters["early"] = early;
-    if (!lateness.empty()) {
-        state.counters["late_min_ms"] = *std::min_element(lateness.begin(), lateness.end());
-        state.counters["late_p50_ms"] = Percentile(lateness, 0.5);
-        state.counters["late_p99_ms"] = Percentile(lateness, 0.99);
-        state.counters["late_max_ms"] = *std::max_element(lateness.begin(), lateness.end());
-    }
+    CountSpread(state, "late_", lateness);
     if (burst && lastNs > firstNs) {
         // Every frame the PC put on the line meanwhile, repeats included.
         int64_t lineNs = 0;
@@ -186,11 +181,7 @@ void BM_AutonomousFromMinus3s(benchmark::State& state)
     state.counters["cues"] = static_cast<double>(cues.size());
     state.counters["missing"] = static_cast<double>(cues.size() - lateness.size());
     state.counters["early"] = early;
-    if (!lateness.empty()) {
-        state.counters["late_min_ms"] = *std::min_element(lateness.begin(), lateness.end());
-        state.counters["late_p50_ms"] = Percentile(lateness, 0.5);
-        state.counters["late_max_ms"] = *std::max_element(lateness.begin(), lateness.end());
-    }
+    CountSpread(state, "late_", lateness);
     if (!sound)
         return;
     // The moment the music's 0 went by, as each playing tick sees it; the earliest tick that

@@ -135,6 +135,17 @@ double Percentile(std::vector<double> values, double fraction)
     return values[at];
 }
 
+void CountSpread(benchmark::State& state, const std::string& prefix,
+                 const std::vector<double>& values)
+{
+    if (values.empty())
+        return;
+    state.counters[prefix + "min_ms"] = *std::min_element(values.begin(), values.end());
+    state.counters[prefix + "p50_ms"] = Percentile(values, 0.5);
+    state.counters[prefix + "p99_ms"] = Percentile(values, 0.99);
+    state.counters[prefix + "max_ms"] = *std::max_element(values.begin(), values.end());
+}
+
 std::map<std::pair<int, int>, TFrameEntry> FirstFireFrames(TField& field)
 {
     std::map<std::pair<int, int>, TFrameEntry> first;

@@ -9,6 +9,8 @@
 #include "show/ExtPlayer.h"
 #include "show/ProjectList.h"
 
+#include <benchmark/benchmark.h>
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -53,6 +55,9 @@ void ReleaseRig();
 int RunRigBenchmarks(int argc, char** argv);
 
 double Percentile(std::vector<double> values, double fraction);
+// prefix + "min_ms", "p50_ms", "p99_ms", "max_ms" of values; nothing when there are none.
+void CountSpread(benchmark::State& state, const std::string& prefix,
+                 const std::vector<double>& values);
 // First fire frame of each cue, by module and channel.
 std::map<std::pair<int, int>, TFrameEntry> FirstFireFrames(TField& field);
 // A 16-bit mono wav file of these samples.

@@ -259,11 +259,8 @@ void BM_SoundToFire(benchmark::State& state)
     state.counters["cues"] = static_cast<double>(cues.size());
     state.counters["unheard"] = unheard;
     state.counters["ahead"] = ahead;
+    CountSpread(state, "", fireAfterSound);
     if (!fireAfterSound.empty()) {
-        state.counters["min_ms"] = *std::min_element(fireAfterSound.begin(), fireAfterSound.end());
-        state.counters["p50_ms"] = Percentile(fireAfterSound, 0.5);
-        state.counters["p99_ms"] = Percentile(fireAfterSound, 0.99);
-        state.counters["max_ms"] = *std::max_element(fireAfterSound.begin(), fireAfterSound.end());
         state.counters["heard_first_ms"] = heardLate.front().second;
         state.counters["sink_fast_ppm"] = -DriftPpm(heardLate);
     }
