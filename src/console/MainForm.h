@@ -17,6 +17,7 @@
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QStackedWidget;
 class QTime;
@@ -122,6 +123,7 @@ private:
     void ChannelChecked(int module, int channel);
 
     // Keyboard (MainFormKeys.cpp)
+    bool OwnKeyRefused(const QKeyEvent& key) const;
     bool ShortCut(int key, bool autoRepeat);
     bool GeneralKey(int key);
     bool TestPageKey(int key);

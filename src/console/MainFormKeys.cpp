@@ -15,7 +15,9 @@
 #include "support/Localizer.h"
 #include "support/RunLog.h"
 
+#include <QAction>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QWindow>
@@ -42,6 +44,8 @@ constexpr std::array<int, 29> kLaunchTableKeys{
     FunctionKey(1), FunctionKey(2), FunctionKey(3), FunctionKey(4), FunctionKey(6),
     FunctionKey(8), FunctionKey(9)};
 
+// A key of this console's own whose action is disabled: it does nothing but close the warning.
+constexpr int kRefusedKey = 0;
 constexpr int kStepKey = FunctionKey(7);
 constexpr int kTempoStep = 1;
 constexpr int kOffsetStepMs = 50;
@@ -84,9 +88,16 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
          (warning_ && warning_->isVisible() && watched == warning_->windowHandle()))) {
         const auto& key = static_cast<const QKeyEvent&>(*event);
         if (const int code = VirtualKey(key))
-            return ShortCut(code, key.isAutoRepeat());
+            return ShortCut(OwnKeyRefused(key) ? kRefusedKey : code, key.isAutoRepeat());
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TMainForm::OwnKeyRefused(const QKeyEvent& key) const
+{
+    // The rehearsal's Ctrl+F10 is no F10 with Ctrl held: refused, it must not end a search.
+    return !rehearsalAction_->isEnabled() &&
+           rehearsalAction_->shortcut() == QKeySequence(key.keyCombination());
 }
 
 bool TMainForm::ShortCut(int key, bool autoRepeat)
@@ -98,6 +109,8 @@ bool TMainForm::ShortCut(int key, bool autoRepeat)
         warning_->hide();
     if (!isActiveWindow() && !warningShown)
         return false;
+    if (key == kRefusedKey)
+        return true;
     bool handled = GeneralKey(key);
     if (TestPageShown())
         return TestPageKey(key) || handled;

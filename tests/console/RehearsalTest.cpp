@@ -11,6 +11,7 @@
 #include "support/AddedMessages.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 #include <algorithm>
@@ -162,6 +163,20 @@ TEST_F(Rehearsal, ShowRunsOnTheModelWhileTheRealConvertersAreClosed)
     ASSERT_TRUE(WaitFor([&] { return real.Writes() > writesAtStart; }));
     EXPECT_NE(Form().Controls().AddOrRefresh(9, 0), nullptr);
     EXPECT_EQ(Module(9).lastResult, 0);
+}
+
+// Refused, the rehearsal key is no F10 with Ctrl held: a running search goes on.
+TEST_F(Rehearsal, RefusedKeyLeavesTheSearchRunning)
+{
+    StartOnRealConverters();
+    Register(5);
+    Key(Qt::Key_F10);
+    ASSERT_TRUE(Child<QPushButton>(Form(), "SearchBtn").isChecked());
+    RehearsalKey();
+    EXPECT_TRUE(Child<QPushButton>(Form(), "SearchBtn").isChecked());
+    EXPECT_FALSE(BannerShown());
+    Key(Qt::Key_F10);
+    EXPECT_FALSE(Child<QPushButton>(Form(), "SearchBtn").isChecked());
 }
 
 // Shots logged during a rehearsal must never read as a real show's in the archive.
