@@ -255,8 +255,10 @@ int TPortProto::SendClock(int timeMs, bool running)
 
 int TPortProto::SendStationNotice(uint8_t code, int timeMs)
 {
-    return SendFrame({code, TimeHigh(timeMs), TimeLow(timeMs), static_cast<uint8_t>(StationId()),
-                      0, kBroadcast},
+    // A start point before 0 would wrap to 6553.5 s; a show past the 16-bit count to its start.
+    const int sent = std::clamp(timeMs, 0, kLastBusTimeMs);
+    return SendFrame({code, TimeHigh(sent), TimeLow(sent), static_cast<uint8_t>(StationId()), 0,
+                      kBroadcast},
                      -1);
 }
 

@@ -199,6 +199,21 @@ TEST_F(BroadcastCommands, ShowMessagesGoToEveryConverter)
     EXPECT_EQ(bus->Writes().size(), 14u);
 }
 
+// A start point before 0 (a negative offset) or a show beyond the 16-bit count: the notices
+// carry the nearest time the bus can, not one wrapped to the other end of the range.
+TEST_F(BroadcastCommands, NoticeTimesStayWithinTheBusRange)
+{
+    const uint8_t id = static_cast<uint8_t>(port->StationId());
+    ASSERT_EQ(port->SendStartNotice(-150), kLinkOk);
+    ExpectOnEveryConverter({0x10, 0, 0, id, 0, 255});
+    ASSERT_EQ(port->SendStopNotice(-2000), kLinkOk);
+    ExpectOnEveryConverter({0x11, 0, 0, id, 0, 255});
+    ASSERT_EQ(port->SendStopNotice(6553600 + 200), kLinkOk);
+    ExpectOnEveryConverter({0x11, 0xFF, 0xFF, id, 0, 255});
+    ASSERT_EQ(port->SendStartNotice(6553599), kLinkOk);
+    ExpectOnEveryConverter({0x10, 0xFF, 0xFF, id, 0, 255});
+}
+
 TEST_F(RuntimeCommands, StationQueryUsesItsOwnWindowAndRestoresTheOld)
 {
     bus->onWrite = [&](int converter, const std::vector<uint8_t>&) {
