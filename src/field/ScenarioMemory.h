@@ -30,6 +30,8 @@ public:
     // number counts from 1 (a channel number before 0x148). Empty when out of range.
     std::optional<TMemoryRecord> Read(int number) const;
     void Erase();
+    // The next write goes to the list's first record again; what is held stays.
+    void Rewind() { writeIndex_ = 0; }
     // The firing cues held, in time order, without empty times.
     std::vector<TMemoryCue> Cues() const;
     // Changes whenever the memory does, so cached cue lists know when to rebuild.

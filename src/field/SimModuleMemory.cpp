@@ -8,6 +8,10 @@ namespace kv {
 
 void TSimModule::HearMemory(const TWireFrame& f, TBusContext& bus)
 {
+    // Writes come without an erase and without record numbers: any other command ends a run
+    // of them, and the next run fills the list from its start, over an earlier scenario.
+    if (f[0] != 0x91)
+        memory_.Rewind();
     switch (f[0]) {
     case 0x91: {
         const TMemoryRecord stored = memory_.Write(&f[1]);

@@ -100,6 +100,34 @@ TEST_F(ScenarioTransfer, OldFirmwareLosesStaleChannelTimesInTheGaps)
     EXPECT_EQ(HeldCues(5), (TCues{{1000, 0}, {2000, 5}}));
 }
 
+// No erase precedes a write: each write fills the record lists from their start again, over
+// what an earlier scenario or a cancelled write left.
+TEST_F(ScenarioTransfer, AWriteReplacesTheScenarioAModuleHolds)
+{
+    AddModule({.address = 3, .version = 0x36B, .channels = 8});  // fine, acknowledged
+    AddModule({.address = 4, .version = 0x150, .channels = 8});  // record list, plain
+    AddModule({.kind = TModuleKind::Motor, .address = 6, .version = 0x165});
+    Connect();
+    for (int address : {3, 4, 6})
+        registry->AddOrRefresh(address, 0);
+    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(1000, 3, 0), Fire(2000, 3, 1),
+                                                  Fire(1000, 4, 2), Fire(3000, 4, 3),
+                                                  Motor(1000, 6, kKindLeft, 90, 0)}),
+              0);
+
+    int steps = 0;
+    registry->OnProgress = [&](int, int, bool& abort, int, int) { abort = ++steps == 1; };
+    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(500, 3, 7)}), kResultAborted);
+    registry->OnProgress = [](int, int, bool&, int, int) {};
+
+    const auto second = std::vector{Fire(4000, 3, 5), Fire(4500, 4, 6),
+                                    Motor(2000, 6, kKindRight, 30, 0)};
+    ASSERT_EQ(registry->WriteScenario(second), 0);
+    EXPECT_EQ(HeldCues(3), (TCues{{4000, 5}}));
+    EXPECT_EQ(HeldCues(4), (TCues{{4500, 6}}));
+    EXPECT_EQ(registry->VerifyScenario(second), 0);
+}
+
 // Memory keeps 16 bits of 100 ms. These tests once saw 1:50:00 written as 46.4 s (a shot
 // 108 minutes early in a stand-alone show) and verified "OK", because the verification
 // reduced the cue time with the same wrap; and the empty time written as a cue that never fires.

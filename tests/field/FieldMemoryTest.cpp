@@ -79,6 +79,10 @@ TEST(FieldMemory, FineWritesAreAcknowledgedWithTheStoredRecord)
     // Full: the acknowledgement shows that nothing was stored.
     EXPECT_EQ(Args(rig.Ask(Frame(0x91, 0x00, 0x7D, 2, 0x00, 3))), kEmptyRecord);
     EXPECT_EQ(rig.Ask(Frame(0x92, 0, 0, 1, 0, 3)), Frame(0x6D, 0x00, 0x7B, 0x2D, 0x45, 3));
+    // The read ended the run of writes: the next run starts the list again, the rest stays.
+    EXPECT_EQ(Args(rig.Ask(Frame(0x91, 0x00, 0x7D, 2, 0x00, 3))), (TBytes{0x00, 0x7D, 2, 0x00}));
+    EXPECT_EQ(Args(rig.Ask(Frame(0x92, 0, 0, 1, 0, 3))), (TBytes{0x00, 0x7D, 2, 0x00}));
+    EXPECT_EQ(Args(rig.Ask(Frame(0x92, 0, 0, 2, 0, 3))), (TBytes{0x00, 0x7C, 1, 0x00}));
 }
 
 TEST(FieldMemory, MotorModulesKeepEachCueAsThreeEchoedRecords)
