@@ -7,7 +7,6 @@
 #include "console/MotorPanel.h"
 #include "console/TestPage.h"
 #include "devices/AddressChange.h"
-#include "devices/ChannelCharge.h"
 #include "devices/Controls.h"
 #include "devices/HVControl.h"
 #include "devices/MotorControl.h"
@@ -74,7 +73,6 @@ void TMainForm::FillHVPanel()
         return;
     suppressChange_ = true;
     panel.seHVE->setValue(module->hvSetting);
-    ComputeChannelCharges(*module);
     for (int row = 0; row < THVPanel::kRows; ++row) {
         const int channel = panel.FirstChannel() + row;
         if (channel >= channels)

@@ -1,6 +1,5 @@
 #include "devices/ChannelCharge.h"
 
-#include "devices/HVControl.h"
 #include "support/Conversions.h"
 
 #include <algorithm>
@@ -14,13 +13,6 @@ int ChargeVolts(double ohms, int hvSetting)
     const double energy = std::max(0.0, ohms * 100 * hvSetting);
     const int64_t volts = RoundHalfAway(std::sqrt(energy));
     return static_cast<int>(std::clamp<int64_t>(volts, 1, kMaxChargeVolts));
-}
-
-void ComputeChannelCharges(THVControl& module)
-{
-    const int channels = std::clamp(module.channelCount, 0, kChannelSlots);
-    for (int channel = 0; channel < channels; ++channel)
-        module.SetChannelCharge(channel, ChargeVolts(module.ChannelValue(channel), module.hvSetting));
 }
 
 }  // namespace kv

@@ -4,13 +4,9 @@
 
 namespace kv {
 
-class THVControl;
-
 constexpr int kMaxChargeVolts = 450;
 
 // round(sqrt(ohms x 100 x setting)), at most 450 and at least 1.
 int ChargeVolts(double ohms, int hvSetting);
-// Every channel's charge from its last measured resistance and the current setting.
-void ComputeChannelCharges(THVControl& module);
 
 }  // namespace kv

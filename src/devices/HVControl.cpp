@@ -1,5 +1,6 @@
 #include "devices/HVControl.h"
 
+#include "devices/ChannelCharge.h"
 #include "devices/DeviceResults.h"
 #include "link/PortProto.h"
 
@@ -14,12 +15,6 @@ void THVControl::Refresh()
 {
     TAutoControl::Refresh();
     hvSetting = ReadHVSetting();
-}
-
-void THVControl::ClearChannels()
-{
-    TAutoControl::ClearChannels();
-    channelCharge_.fill(0);
 }
 
 int THVControl::MeasureChannel(int channel, double& value)
@@ -56,15 +51,11 @@ int THVControl::FireWithCharge(int channel, int voltage)
 
 int THVControl::ChannelCharge(int channel) const
 {
-    return ValidChannel(channel) ? channelCharge_[channel] : 0;
-}
-
-int THVControl::SetChannelCharge(int channel, int volts)
-{
-    if (!ValidChannel(channel))
-        return kResultBadChannel;
-    channelCharge_[channel] = volts;
-    return 0;
+    // Derived at every read: a table filled when the service panel was drawn went stale for
+    // the player and kvctl after each channel test or change of the setting.
+    if (!ValidChannel(channel) || channel >= channelCount)
+        return 0;
+    return ChargeVolts(ChannelValue(channel), hvSetting);
 }
 
 }  // namespace kv

@@ -10,7 +10,6 @@ public:
     THVControl(TPortProto& port, int32_t address);
 
     void Refresh() override;
-    void ClearChannels() override;
     int MeasureChannel(int channel, double& value) override;
 
     int ReadHVSetting();
@@ -18,8 +17,9 @@ public:
     // The fire command carrying the charge for the module's next shot.
     int FireWithCharge(int channel, int voltage);
 
+    // The charge voltage for the channel, from its last measured resistance and the current
+    // setting; 0 for a channel the module does not have.
     int ChannelCharge(int channel) const;
-    int SetChannelCharge(int channel, int volts);
 
     int32_t hvSetting = 0;
     // Charge voltages in firing order, prepared and consumed by the show player.
@@ -29,9 +29,6 @@ public:
 
 protected:
     bool HighVoltageStatus() const override { return true; }
-
-private:
-    std::array<int32_t, kChannelSlots> channelCharge_{};
 };
 
 }  // namespace kv

@@ -159,7 +159,6 @@ TEST_F(DeviceModel, ChannelsOutsideTheTablesAreRefusedBeforeTheBus)
         EXPECT_EQ(module.SetChannelState(channel, kChannelFault), kResultBadChannel);
         EXPECT_EQ(module.MarkInScenario(channel), kResultBadChannel);
         EXPECT_EQ(module.MarkFired(channel), kResultBadChannel);
-        EXPECT_EQ(hv.SetChannelCharge(channel, 300), kResultBadChannel);
         EXPECT_EQ(module.ChannelState(channel), kChannelUntested);
         EXPECT_FALSE(module.ChannelInScenario(channel));
         EXPECT_FALSE(module.ChannelFired(channel));
@@ -210,9 +209,14 @@ TEST_F(DeviceModel, HighVoltageAndMotorOperations)
     EXPECT_EQ(hv.WriteHVSetting(200), 0);
     EXPECT_EQ(hv.hvSetting, 200);
     EXPECT_EQ(hv.ReadHVSetting(), 200);
-    hv.SetChannelCharge(1, 300);
+    // The charges are derived from the resistances, never set: cleared channels get the least.
+    ASSERT_EQ(hv.ClassifyChannel(1, 1000, {}), 0);  // 100 ohms at setting 200: 1414 V, held
+    EXPECT_EQ(hv.ChannelCharge(1), 450);
+    EXPECT_EQ(hv.WriteHVSetting(1), 0);
+    EXPECT_EQ(hv.ChannelCharge(1), 100);
+    EXPECT_EQ(hv.ChannelCharge(4), 0) << "a 4-channel module has no channel 5";
     hv.ClearChannels();
-    EXPECT_EQ(hv.ChannelCharge(1), 0);
+    EXPECT_EQ(hv.ChannelCharge(1), 1);
 
     auto& motor = Registered<TMotorControl>(6);
     field->ClearRecord();

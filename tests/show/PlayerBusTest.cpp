@@ -23,6 +23,13 @@ protected:
         Player().OnRemoteStop = [this] { events.push_back("remote stop"); };
     }
     kv::THVControl& HighVoltage() { return show->Device<kv::THVControl>(5); }
+    // A channel's charge follows its measured resistance: at setting 1, volts² / 100 ohms
+    // (the module reads ohms × 10).
+    void MeasureForCharge(int channel, int volts)
+    {
+        HighVoltage().hvSetting = 1;
+        ASSERT_EQ(HighVoltage().ClassifyChannel(channel, volts * volts / 10.0, {}), 0);
+    }
 
     std::vector<std::string> events;
 };
@@ -183,7 +190,7 @@ TEST_F(PlayerBus, MotorValuesBeyondAByteAreHeldAtItsEndsAsInTheModulesMemory)
 TEST_F(PlayerBus, ShotsCarryTheChargeOfTheFollowingShot)
 {
     for (int channel = 0; channel < 3; ++channel)
-        HighVoltage().SetChannelCharge(channel, 100 * (channel + 1));
+        MeasureForCharge(channel, 100 * (channel + 1));
     show->LoadScenario("0.5 5 9\n1 5 1\n2 1 1\n2 5 2\n3 5 3\n");
     Start(1000);
     const auto charges = show->Sent(0x84);
@@ -206,6 +213,26 @@ TEST_F(PlayerBus, ShotsCarryTheChargeOfTheFollowingShot)
     EXPECT_EQ(Head(off[0]), Bytes({0x88, 1, 0, 1, 0, 5}));
 }
 
+// No service panel is drawn under kvctl: the charges follow the last channel test and the
+// energy setting all the same.
+TEST_F(PlayerBus, ChargesFollowTheMeasuredResistancesAndTheEnergySetting)
+{
+    kv::THVControl& hv = HighVoltage();
+    hv.hvSetting = 15;
+    ASSERT_EQ(hv.ClassifyChannel(0, 1000, {}), 0);  // 100 ohms: 387 V
+    ASSERT_EQ(hv.ClassifyChannel(1, 1500, {}), 0);  // 150 ohms: 474 V, held at 450
+    show->LoadScenario("1 5 1\n2 5 2\n3 5 3\n");
+    Start(0);
+    const auto charges = show->Sent(0x84);
+    ASSERT_EQ(charges.size(), 1u);
+    EXPECT_EQ((charges[0].bytes[3] & 0x7F) * 128 + (charges[0].bytes[4] & 0x7F), 387);
+    ASSERT_TRUE(RunUntilStopped(4000));
+    std::vector<int> used;
+    for (const kv::TShotEntry& shot : show->Shots())
+        used.push_back(shot.chargeVolts);
+    EXPECT_EQ(used, (std::vector<int>{387, 450, 1})) << "an untested channel gets the least";
+}
+
 TEST_F(PlayerBus, ChargeSequenceStopsAtItsTable)
 {
     std::string text;
@@ -213,7 +240,7 @@ TEST_F(PlayerBus, ChargeSequenceStopsAtItsTable)
         text += std::to_string(i / 10) + "." + std::to_string(i % 10) + " 5 " +
                 std::to_string(i % 16 + 1) + "\n";
     for (int channel = 0; channel < 16; ++channel)
-        HighVoltage().SetChannelCharge(channel, 10 + channel);
+        MeasureForCharge(channel, 10 + channel);
     show->LoadScenario(text);
     Start(0);
     EXPECT_EQ(HighVoltage().chargeSequenceCount, 512);
@@ -230,7 +257,7 @@ TEST_F(PlayerBus, ChargeSequenceStopsAtItsTable)
 
 TEST_F(PlayerBus, ManualHighVoltageShotChargesWaitsAndFiresWithoutNextCharge)
 {
-    HighVoltage().SetChannelCharge(3, 300);
+    MeasureForCharge(3, 300);
     Player().firingMode = kv::kFiringManual;
     Start(0);
     show->field->ClearRecord();
