@@ -124,8 +124,8 @@ void TSimModule::AnswerStatus(TBusContext& bus)
     const bool highVoltage = setup_.kind == TModuleKind::HighVoltage;
     uint16_t first = highVoltage ? Clamp16(hvOutputVolts_ * 10) : Clamp16(setup_.outputVolts * 1000);
     first &= 0x7FFF;
-    // A high-voltage module's first value is its voltage, all 16 bits of it: no mode bit there.
-    if (!fireMode_ && Version() >= kStatusModeBitVersion && !highVoltage)
+    // The top bit tells test mode, on high-voltage modules too.
+    if (!fireMode_ && Version() >= kStatusModeBitVersion)
         first |= 0x8000;
     const uint16_t supply = Clamp16(setup_.supplyVolts * 1000);
     bus.Send(Answer(0x7A, static_cast<uint8_t>(first >> 8), static_cast<uint8_t>(first),

@@ -169,8 +169,10 @@ int TPortProto::QueryStatus(int address, int converter, int attemptMode, bool hi
     const int result = Exchange({0x85, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x7A,
                                 converter, attemptMode, reply);
     if (result == kLinkOk) {
-        valueA = highVoltage ? BigEndian(reply[1], reply[2]) / 10.0
-                             : BigEndian(reply[1] & 0x7F, reply[2]) / 1000.0;
+        // The top bit is the test-mode flag for every module: read as volts it would put a
+        // high-voltage module in test mode 3276.8 V above its real voltage.
+        const int reading = BigEndian(reply[1] & 0x7F, reply[2]);
+        valueA = highVoltage ? reading / 10.0 : reading / 1000.0;
         valueB = BigEndian(reply[3], reply[4]) / 1000.0;
         flag = reply[1] >> 7;
     }

