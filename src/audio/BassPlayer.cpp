@@ -39,6 +39,11 @@ int64_t TBassPlayer::HeardDelayUs()
     return stream ? stream->HeardDelayUs() : 0;
 }
 
+int64_t TBassPlayer::HeardMs()
+{
+    return loaded && bytesPerSecond > 0 ? PositionBytes() * 1000 / bytesPerSecond : 0;
+}
+
 int64_t TBassPlayer::TimePosition()
 {
     return loaded ? BytesToMs(PositionBytes(), bytesPerSecond) : 0;

@@ -17,6 +17,9 @@ public:
     void Seek(int64_t ms);
     // What the audience hears now, in ms; 0 when unloaded.
     int64_t TimePosition();
+    // The same in whole ms gone by, rounded down, so that a clock read from it never runs
+    // ahead of the sound.
+    int64_t HeardMs();
     // How long after PlayFrom the first sample reaches the audience, in µs: the output's
     // latency. 0 once it is heard, when stopped and when unloaded.
     int64_t HeardDelayUs();

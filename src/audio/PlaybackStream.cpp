@@ -14,8 +14,9 @@ constexpr int kFeedIntervalMs = 10;
 // Sound queued at the server ahead of the speakers: enough to ride out a late feed.
 constexpr int64_t kLeadUs = 300000;
 constexpr int64_t kChunkUs = 20000;
-// A later first-sample moment than this means the server ran dry and the sound slipped.
-constexpr auto kSlipTolerance = std::chrono::milliseconds(5);
+// How far a feed may bring the heard moment forward: the output's clock runs a few hundred
+// ppm off the system's, and one odd latency reading must not jump the show ahead.
+constexpr auto kCatchUpPerFeed = std::chrono::microseconds(200);
 
 int64_t BytesToUs(int64_t bytes, int64_t bytesPerSecond)
 {
@@ -186,9 +187,9 @@ void TPlaybackStream::Feed()
     }
     // Once all is given the server runs dry on purpose, and its latency no longer says
     // where the sound is.
-    const TClock::time_point heardStart = HeardStartNow();
-    if (!decodedAll_ && heardStart > heardStart_ + kSlipTolerance)
-        heardStart_ = heardStart;
+    // A later moment is taken at once: the server ran dry, or the output runs slow.
+    if (!decodedAll_)
+        heardStart_ = std::max(HeardStartNow(), heardStart_ - kCatchUpPerFeed);
     if (decodedAll_ && HeardBytes() >= writtenEnd_) {
         position_ = LengthBytes();
         StopOutput();

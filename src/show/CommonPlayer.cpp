@@ -96,6 +96,9 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     startTick_ = lastIdleWork_ = lastTimeReport_ = lastTimeBroadcast_ = now;
     currentTime = startTime_ = clock_ = from;
     soundtrackPending_ = false;
+    followMusic_ = false;
+    if (joinSoundtrack && soundtrack_.Loaded())
+        FollowMusicFrom(from);
     bool heardLater = false;
     if (!joinSoundtrack && soundtrack_.Loaded()) {
         // Started at once, the music would run ahead of the show by the start point.
@@ -162,6 +165,9 @@ void TCommonPlayer::SetTempo(int32_t value)
         const uint32_t now = Platform().TickCount();
         startTime_ = ClockAt(now) - offset;
         startTick_ = now;
+        // The show now keeps a time of its own, away from the music's.
+        if (value != tempo_)
+            followMusic_ = false;
     }
     tempo_ = value;
 }
@@ -169,6 +175,8 @@ void TCommonPlayer::SetTempo(int32_t value)
 void TCommonPlayer::UpdateClock(uint32_t now)
 {
     clock_ = ClockAt(now);
+    if (followMusic_)
+        FollowMusic(now);
     currentTime = controlMode == kControlAutonomous ? std::max(clock_, 0) : clock_;
 }
 
@@ -183,9 +191,31 @@ void TCommonPlayer::StartPendingSoundtrack()
         PlaySoundtrackFrom(position);
 }
 
+void TCommonPlayer::FollowMusicFrom(int32_t position)
+{
+    followMusic_ = tempo_ == 1000;
+    heardMs_ = position;
+}
+
+void TCommonPlayer::FollowMusic(uint32_t now)
+{
+    if (static_cast<int32_t>(now - startTick_) < 0)
+        return;  // its first sample is not heard yet
+    if (!soundtrack_.IsPlaying()) {
+        // Ended or stopped: the ticks go on from where the music was last heard.
+        followMusic_ = false;
+        return;
+    }
+    heardMs_ = std::max(heardMs_, soundtrack_.HeardMs());
+    startTick_ = now;
+    startTime_ = static_cast<int32_t>(heardMs_);
+    clock_ = ClockAt(now);
+}
+
 bool TCommonPlayer::PlaySoundtrackFrom(int32_t position)
 {
     soundtrack_.PlayFrom(position);
+    FollowMusicFrom(position);
     const int64_t delayUs = soundtrack_.HeardDelayUs();
     if (delayUs <= 0)
         return false;

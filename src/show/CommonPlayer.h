@@ -109,6 +109,10 @@ protected:
 
 private:
     void UpdateClock(uint32_t now);
+    // At tempo 1000 the clock reads the music as heard: a sound card's clock runs a little
+    // faster or slower than the system's, and an output that ran dry holds the music back.
+    void FollowMusic(uint32_t now);
+    void FollowMusicFrom(int32_t position);
     int32_t ClockAt(uint32_t tick) const;
     // A start point below 0 holds the soundtrack back until the clock reaches 0.
     void StartPendingSoundtrack();
@@ -137,6 +141,10 @@ private:
     // The clock before the autonomous floor at 0: memory cues and broadcasts wait for it.
     int32_t clock_ = 0;
     bool soundtrackPending_ = false;
+    // The clock follows the music from its heard start until it stops or the tempo changes.
+    bool followMusic_ = false;
+    // The furthest the music was heard: the estimate may step back, the clock does not.
+    int64_t heardMs_ = 0;
     // In autonomous control no time goes out while the clock is below 0.
     bool awaitingZero_ = false;
     // Past the bus's 16-bit time the broadcast would wrap to an early time: it ends, once.

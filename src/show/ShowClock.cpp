@@ -7,7 +7,8 @@ int32_t ScenarioClock(uint32_t startTick, uint32_t now, int32_t tempo, int32_t s
 {
     // Rounded down: a clock rounded to the nearest millisecond runs up to half a millisecond
     // ahead at a tempo above 100 % and would fire a cue before its moment.
-    const int64_t scaled = static_cast<int64_t>(now - startTick) * tempo;
+    // Signed: a start tick still to come (the music not heard yet) counts back from it.
+    const int64_t scaled = int64_t{static_cast<int32_t>(now - startTick)} * tempo;
     const int64_t elapsed = scaled >= 0 ? scaled / 1000 : -((-scaled + 999) / 1000);
     return static_cast<int32_t>(elapsed + startTime + offset);
 }

@@ -7,7 +7,8 @@
 namespace kv {
 
 // (now - startTick) x tempo / 1000, rounded down to the millisecond, + startTime + offset:
-// the clock never runs ahead of the tick counter.
+// the clock never runs ahead of the tick counter. A start tick up to 24 days ahead of now
+// gives a clock below startTime.
 int32_t ScenarioClock(uint32_t startTick, uint32_t now, int32_t tempo, int32_t startTime,
                       int32_t offset);
 

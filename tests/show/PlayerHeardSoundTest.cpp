@@ -24,23 +24,24 @@ protected:
         show->AddModule(Module(1));
         show->Connect();
         Player().OnFired = [this](int, int channel) {
-            shots.push_back({channel, platform.TickCount(), Player().Soundtrack().TimePosition()});
+            shots.push_back({channel, platform.TickCount(), Player().Soundtrack().HeardMs()});
         };
     }
-    // A three-second soundtrack played through an output of this latency (below 0: none).
-    bool LoadSoundtrack(int latencyMs)
+    // A soundtrack played through an output of this latency (below 0: none) and clock.
+    bool LoadSoundtrack(int latencyMs, TOutputClock clock = {}, double seconds = 3)
     {
         output.reset();  // before the next one installs itself
-        output = std::make_unique<TVirtualSoundOutput>(latencyMs);
-        return Player().LoadSoundtrack(folder.Make("track.wav", 3, ""));
+        output = std::make_unique<TVirtualSoundOutput>(latencyMs, clock);
+        return Player().LoadSoundtrack(folder.Make("track.wav", seconds, ""));
     }
     // Each shot against its cue time: none before the audience hears its moment in the music.
-    void ExpectNothingAheadOfTheSound(const std::vector<int32_t>& cueTimes)
+    // lateMs: a tick, and the shot's own time on the bus.
+    void ExpectNothingAheadOfTheSound(const std::vector<int32_t>& cueTimes, int lateMs = 25 + 2)
     {
         ASSERT_EQ(shots.size(), cueTimes.size());
         for (size_t i = 0; i < shots.size(); ++i) {
             EXPECT_GE(shots[i].heardMs, cueTimes[i]) << "cue " << i << " fired ahead of its sound";
-            EXPECT_LT(shots[i].heardMs, cueTimes[i] + 25 + 2) << "cue " << i << " not in its tick";
+            EXPECT_LT(shots[i].heardMs, cueTimes[i] + lateMs) << "cue " << i << " not in its tick";
         }
     }
 
@@ -91,6 +92,56 @@ TEST_F(PlayerHeardSound, AutonomousTimeBroadcastsNeverRunAheadOfTheSound)
             << "the modules would fire from memory ahead of the music";
     }
     EXPECT_GE(broadcasts, 1);
+}
+
+TEST_F(PlayerHeardSound, TheClockFollowsAnOutputSlowerOrFasterThanTheSystemClock)
+{
+    // 2 % off: a sound card's few hundred ppm over a long show, in three seconds.
+    for (int perMille : {980, 1020}) {
+        SCOPED_TRACE(perMille);
+        shots.clear();
+        ASSERT_TRUE(LoadSoundtrack(kLatencyMs, {.perMille = perMille}));
+        show->LoadScenario("0.5 1 1\n1 1 2\n1.5 1 3\n2 1 4\n2.5 1 5\n2.9 1 6\n");
+        Start(0);
+        ASSERT_TRUE(RunUntilStopped(5000));
+        ExpectNothingAheadOfTheSound({500, 1000, 1500, 2000, 2500, 2900}, 25 + 5);
+    }
+}
+
+TEST_F(PlayerHeardSound, AnOutputThatRunsDryHoldsTheShowBack)
+{
+    ASSERT_TRUE(LoadSoundtrack(kLatencyMs, {.stallAtMs = 1000, .stallMs = 300}));
+    show->LoadScenario("0.9 1 1\n1.01 1 2\n1.1 1 3\n1.5 1 4\n2 1 5\n");
+    const uint32_t start = Start(0);
+    ASSERT_TRUE(RunUntilStopped(5000));
+    ExpectNothingAheadOfTheSound({900, 1010, 1100, 1500, 2000});
+    EXPECT_GE(Since(start, shots.back().tick), kLatencyMs + 300 + 2000);
+}
+
+TEST_F(PlayerHeardSound, AtAnotherTempoTheShowKeepsItsOwnClock)
+{
+    // The tempo moves the show away from the music on purpose: it runs on the ticks alone.
+    ASSERT_TRUE(LoadSoundtrack(kLatencyMs, {.perMille = 980}));
+    Player().SetTempo(1100);
+    show->LoadScenario("2.2 1 1\n");
+    const uint32_t start = Start(0);
+    ASSERT_TRUE(RunUntilStopped(5000));
+    ASSERT_EQ(shots.size(), 1u);
+    EXPECT_GE(Since(start, shots[0].tick), kLatencyMs + 2000);
+    EXPECT_LE(Since(start, shots[0].tick), kLatencyMs + 2000 + 25 + 2);
+}
+
+TEST_F(PlayerHeardSound, AfterTheMusicEndsTheShowGoesOnByTheTicks)
+{
+    ASSERT_TRUE(LoadSoundtrack(kLatencyMs, {.perMille = 980}, 1));
+    show->LoadScenario("0.5 1 1\n2 1 2\n");
+    const uint32_t start = Start(0);
+    ASSERT_TRUE(RunUntilStopped(5000));
+    ASSERT_EQ(shots.size(), 2u);
+    EXPECT_GE(shots[0].heardMs, 500);
+    // The music's second ended some 20 ms late on this output; the last second runs on ticks.
+    EXPECT_GE(Since(start, shots[1].tick), kLatencyMs + 2000);
+    EXPECT_LE(Since(start, shots[1].tick), kLatencyMs + 2000 + 20 + 25 + 5);
 }
 
 TEST_F(PlayerHeardSound, WithoutLatencyOrWithoutOutputTheShowKeepsItsClock)

@@ -6,17 +6,20 @@
 
 namespace kvtest {
 
-TVirtualPlayback::TVirtualPlayback(std::unique_ptr<kv::TAudioDecoder> decoder, uint32_t latencyMs)
-    : TAudioStream(*decoder), decoder_(std::move(decoder)), latencyMs_(latencyMs)
+TVirtualPlayback::TVirtualPlayback(std::unique_ptr<kv::TAudioDecoder> decoder, uint32_t latencyMs,
+                                   TOutputClock clock)
+    : TAudioStream(*decoder), decoder_(std::move(decoder)), latencyMs_(latencyMs), clock_(clock)
 {
 }
 
 int64_t TVirtualPlayback::HeardBytes() const
 {
     const int64_t elapsed = static_cast<int32_t>(kv::Platform().TickCount() - playTick_);
-    const int64_t heardMs = std::max<int64_t>(elapsed - latencyMs_, 0);
+    const int64_t playedMs = std::max<int64_t>(elapsed - latencyMs_, 0);
+    const int64_t stalledMs = std::clamp<int64_t>(playedMs - clock_.stallAtMs, 0, clock_.stallMs);
     const int64_t frame = decoder_->FrameBytes();
-    return std::min(position_ + heardMs * Frequency() / 1000 * frame, LengthBytes());
+    const int64_t heard = (playedMs - stalledMs) * clock_.perMille * Frequency() / 1000000 * frame;
+    return std::min(position_ + heard, LengthBytes());
 }
 
 int64_t TVirtualPlayback::PositionBytes()
@@ -57,14 +60,14 @@ int64_t TVirtualPlayback::HeardDelayUs()
     return std::max<int64_t>(latencyMs_ - elapsed, 0) * 1000;
 }
 
-TVirtualSoundOutput::TVirtualSoundOutput(int latencyMs)
+TVirtualSoundOutput::TVirtualSoundOutput(int latencyMs, TOutputClock clock)
 {
     kv::InstallPlaybackOutput(
-        [latencyMs](std::unique_ptr<kv::TAudioDecoder> decoder) -> std::unique_ptr<kv::TAudioStream> {
+        [latencyMs, clock](std::unique_ptr<kv::TAudioDecoder> decoder) -> std::unique_ptr<kv::TAudioStream> {
             if (latencyMs < 0)
                 return nullptr;
             return std::make_unique<TVirtualPlayback>(std::move(decoder),
-                                                      static_cast<uint32_t>(latencyMs));
+                                                      static_cast<uint32_t>(latencyMs), clock);
         });
 }
 

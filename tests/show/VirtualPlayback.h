@@ -1,6 +1,7 @@
 #pragma once
 // A sound output on the platform's virtual time, installed in place of the sound server:
-// a play is heard latencyMs after it starts, and then runs with the tick counter.
+// a play is heard latencyMs after it starts, and then runs with the tick counter, or at the
+// pace and with the stall its clock is given.
 
 #include "audio/AudioStream.h"
 
@@ -9,9 +10,18 @@
 
 namespace kvtest {
 
+// How the output's clock runs against the tick counter.
+struct TOutputClock {
+    int perMille = 1000;  // ms of sound played per 1000 ticks
+    // Once this much of a play was heard, the output runs dry for stallMs.
+    int64_t stallAtMs = 0;
+    int64_t stallMs = 0;
+};
+
 class TVirtualPlayback : public kv::TAudioStream {
 public:
-    TVirtualPlayback(std::unique_ptr<kv::TAudioDecoder> decoder, uint32_t latencyMs);
+    TVirtualPlayback(std::unique_ptr<kv::TAudioDecoder> decoder, uint32_t latencyMs,
+                     TOutputClock clock);
 
     int64_t PositionBytes() override;
     void SetPositionBytes(int64_t position) override;
@@ -26,6 +36,7 @@ private:
 
     std::unique_ptr<kv::TAudioDecoder> decoder_;
     uint32_t latencyMs_;
+    TOutputClock clock_;
     int64_t position_ = 0;
     uint32_t playTick_ = 0;
     bool playing_ = false;
@@ -35,7 +46,7 @@ private:
 // a latency below 0 (no output).
 class TVirtualSoundOutput {
 public:
-    explicit TVirtualSoundOutput(int latencyMs);
+    explicit TVirtualSoundOutput(int latencyMs, TOutputClock clock = {});
     ~TVirtualSoundOutput();
     TVirtualSoundOutput(const TVirtualSoundOutput&) = delete;
     TVirtualSoundOutput& operator=(const TVirtualSoundOutput&) = delete;
