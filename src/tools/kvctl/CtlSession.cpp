@@ -17,8 +17,9 @@ namespace kv {
 namespace {
 
 constexpr uint8_t kAcceptAnnouncements = 1;
-// Stations answer a station search within 150 ms; the search keeps listening that long.
-constexpr uint32_t kStationAnswerMs = 250;
+// Stations answer a station search within 150 ms; the search keeps listening well beyond,
+// as a loaded machine may hand their answers over late.
+constexpr uint32_t kStationAnswerMs = 500;
 
 }  // namespace
 
