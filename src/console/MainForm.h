@@ -207,6 +207,8 @@ private:
     // Visible reports follow the checks, the channel test, the search and the scenario.
     void RefreshReports();
     void HideReports();
+    // Esc on the console when no show runs; true when one was shown.
+    bool CloseReports();
 
     TWidgetWindow localization_{*this, "TMainForm"};
     TIniFile ini_;

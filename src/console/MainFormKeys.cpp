@@ -111,7 +111,10 @@ bool TMainForm::ShortCut(int key, bool autoRepeat)
         return false;
     if (key == kRefusedKey)
         return true;
-    bool handled = GeneralKey(key);
+    // A report that came up after a show must not need Ctrl+F6 first to be closed; Esc still
+    // does what the console gives it as well.
+    bool handled = key == kVkEscape && CloseReports();
+    handled = GeneralKey(key) || handled;
     if (TestPageShown())
         return TestPageKey(key) || handled;
     handled = ManualFireKey(key, autoRepeat) || handled;

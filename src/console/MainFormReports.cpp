@@ -89,6 +89,16 @@ void TMainForm::RefreshReports()
             false);
 }
 
+bool TMainForm::CloseReports()
+{
+    // While a show runs Esc is its stop and nothing else.
+    if (!aux_.firingReport || player_->IsRunning())
+        return false;
+    const bool shown = aux_.firingReport->isVisible() || aux_.continuity->isVisible();
+    HideReports();
+    return shown;
+}
+
 void TMainForm::HideReports()
 {
     if (!aux_.firingReport)

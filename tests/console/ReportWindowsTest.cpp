@@ -174,6 +174,51 @@ TEST_F(ReportWindowsTest, AfterAShowTheReportAppearsWithoutTakingTheKeysAndPrint
     EXPECT_FALSE(report.isVisible()) << "no show ran: no report to show";
 }
 
+TEST_F(ReportWindowsTest, EscOnTheConsolePutsTheReportsAwayAndKeepsItsOwnMeanings)
+{
+    TMainForm& form = OpenOnField("0:00.20\t1\t1\n0:09.00\t1\t2\n");
+    SpeedUpTimers();
+    auto& report = Child<TFiringReportForm>(form, "TFiringReportForm");
+    auto& continuity = Child<TContinuityForm>(form, "TContinuityForm");
+    Key(Qt::Key_F1);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(ClockPast(300));
+    // A running show keeps Esc for its stop, and that stop's report comes up as ever.
+    Key(Qt::Key_Escape);
+    ASSERT_FALSE(form.Player().IsRunning());
+    ASSERT_TRUE(report.isVisible());
+    EXPECT_EQ(form.LaunchState(), kLaunchReady);
+    Key(Qt::Key_F4, Qt::ControlModifier);
+    ASSERT_TRUE(ActiveIs(continuity));
+    form.activateWindow();  // the operator clicks the console
+    ASSERT_TRUE(ActiveIs(form));
+
+    // Both reports go, and the same press disarms the console as it always did.
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(report.isVisible());
+    EXPECT_FALSE(continuity.isVisible());
+    EXPECT_EQ(form.LaunchState(), kLaunchIdle);
+    EXPECT_TRUE(ActiveIs(form));
+
+    // Disarmed, with nothing else for Esc to do: the report still goes, and a second press
+    // is harmless.
+    Key(Qt::Key_F6, Qt::ControlModifier);
+    ASSERT_TRUE(ActiveIs(report));
+    form.activateWindow();
+    ASSERT_TRUE(ActiveIs(form));
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(report.isVisible());
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(form.LaunchState(), kLaunchIdle);
+    // Other keys still reach the console with a report shown.
+    Key(Qt::Key_F6, Qt::ControlModifier);
+    form.activateWindow();
+    ASSERT_TRUE(ActiveIs(form));
+    Key(Qt::Key_F1);
+    EXPECT_EQ(form.LaunchState(), kLaunchReady);
+    EXPECT_TRUE(report.isVisible());
+}
+
 TEST_F(ReportWindowsTest, ContinuityReportAfterTheChannelTestAndAnEarlierShowsReportFromItsFile)
 {
     TMainForm& form = OpenOnField("0:01.00\t1\t1\n0:01.00\t1\t3\n0:02.00\t1\t4\n"
