@@ -6,10 +6,11 @@ set -euo pipefail
 # Recommended packages are not installed: on a fresh machine they add hundreds of MB (speech
 # recognition data among them). So everything needed is named here, recommended or not:
 # qt6-qpa-plugins (the xcb platform plugin kvshow opens its window with, only recommended by
-# Qt's libraries), the fonts the console draws Cyrillic with, and xauth, which xvfb-run needs.
+# Qt's libraries), the fonts the console draws Cyrillic with, Qt's own translations (its file
+# dialogs and message box buttons in Russian), and xauth, which xvfb-run needs.
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-charts-dev qt6-qpa-plugins
-       libavformat-dev libavcodec-dev libswresample-dev libpulse-dev fonts-dejavu-core
-       pulseaudio-utils)
+       qt6-translations-l10n libavformat-dev libavcodec-dev libswresample-dev libpulse-dev
+       fonts-dejavu-core pulseaudio-utils)
 test=(libgtest-dev libbenchmark-dev xvfb xauth ffmpeg sox socat clang libclang-rt-14-dev)
 
 wanted=("${build[@]}")

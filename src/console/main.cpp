@@ -2,6 +2,7 @@
 #include "console/ConsolePlatform.h"
 #include "console/ConsoleWindows.h"
 #include "console/MainForm.h"
+#include "console/QtTranslation.h"
 #include "support/Conversions.h"
 #include "support/Localizer.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
     kv::SetLanguageFile(kv::AppFolder() + "kvshow.lng");
     QApplication app(argc, argv);
     QApplication::setApplicationName("Korvane");
+    const kv::TQtTranslation qtTexts(kv::ConsoleLanguage(kv::LanguageFile()));
     kv::TConsolePlatform platform;
     kv::InstallPlatform(&platform);
     int result = 0;
