@@ -81,15 +81,27 @@ void TCommonPlayer::Start(int32_t from)
 void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
 {
     const std::span<const TCue> cues = Cues();
-    if (firingMode != kFiringManual)
-        nextCue = static_cast<int32_t>(
-            std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
-            cues.begin());
-    PrepareChargeSequences(controls_, port_, cues, from);
+    const auto firstAtFrom = static_cast<int32_t>(
+        std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
+        cues.begin());
+    if (firingMode != kFiringManual) {
+        const bool resumed = scenario && scenario == resumeScenario_ &&
+                             scenario->Revision() == resumeRevision_ && from == resumeTime_ &&
+                             nextCue == resumeCue_;
+        nextCue = resumed ? std::clamp(resumeCue_, firstAtFrom, static_cast<int32_t>(cues.size()))
+                          : firstAtFrom;
+    }
+    // The charges line up with the shots still to come, not with cues a resume passes over.
+    const std::span<const TCue> ahead =
+        firingMode != kFiringManual ? cues.subspan(static_cast<size_t>(nextCue)) : cues;
+    PrepareChargeSequences(controls_, port_, ahead, from);
     // A restart cuts the show that runs: its report is kept as it stands.
     if (IsRunning())
         CloseFiringReport();
     report_.Begin(cues, from, port_.LossCount());
+    // Fired by the show this one resumes.
+    for (int32_t cue = firstAtFrom; firingMode != kFiringManual && cue < nextCue; ++cue)
+        report_.Missed(cue, TMissReason::BeforeStart);
     reportPath_.clear();
     ++showNumber_;
     const uint32_t now = Platform().TickCount();
@@ -134,6 +146,10 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
             port_.HighVoltageOff(module->address, module->converterIndex, module->attemptMode);
     if (wasRunning)
         CloseFiringReport();
+    resumeScenario_ = scenario;
+    resumeRevision_ = scenario ? scenario->Revision() : 0;
+    resumeTime_ = currentTime;
+    resumeCue_ = nextCue;
     RaiseStateChange();
 }
 
@@ -305,7 +321,7 @@ void TCommonPlayer::EndShow()
     Platform().Sleep(kEndPauseMs);
     Stop(false);
     if (!Cues().empty())
-        currentTime = Cues().back().time;
+        currentTime = resumeTime_ = Cues().back().time;
 }
 
 void TCommonPlayer::HandleCue(int32_t index, bool noSend)

@@ -135,6 +135,12 @@ private:
     // Whatever was not reached is stopped before; written beside the run log.
     void CloseFiringReport();
 
+    // Where the last show stopped and the first cue it had not handled: a Start from there
+    // with the list untouched goes on after that cue, so no cue of that moment fires twice.
+    const TProjectList* resumeScenario_ = nullptr;
+    uint32_t resumeRevision_ = 0;
+    int32_t resumeTime_ = 0;
+    int32_t resumeCue_ = 0;
     bool busy_ = false;
     int32_t tempo_ = 1000;
     int32_t startTime_ = 0;

@@ -44,6 +44,7 @@ void TProjectList::Clear()
     cues_.clear();
     cues_.shrink_to_fit();
     name_.clear();
+    ++revision_;
 }
 
 int32_t TProjectList::Duration() const
@@ -57,6 +58,7 @@ void TProjectList::SortByTime()
 {
     std::stable_sort(cues_.begin(), cues_.end(),
                      [](const TCue& a, const TCue& b) { return a.time < b.time; });
+    ++revision_;
 }
 
 void TProjectList::MarkUsedChannels(TControls& controls) const

@@ -35,6 +35,8 @@ public:
     void SortByTime();
     // The loaded file's name without its folder, empty when nothing is loaded.
     const std::string& Name() const { return name_; }
+    // Changes whenever the cues may have: a show stopped on other cues does not resume.
+    uint32_t Revision() const { return revision_; }
     // Marks on the registered firing modules the channels this scenario fires, and only
     // those, for the channel display.
     void MarkUsedChannels(TControls& controls) const;
@@ -42,6 +44,7 @@ public:
 private:
     std::vector<TCue> cues_;
     std::string name_;
+    uint32_t revision_ = 0;
 };
 
 }  // namespace kv

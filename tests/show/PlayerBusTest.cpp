@@ -213,6 +213,27 @@ TEST_F(PlayerBus, ShotsCarryTheChargeOfTheFollowingShot)
     EXPECT_EQ(Head(off[0]), Bytes({0x88, 1, 0, 1, 0, 5}));
 }
 
+TEST_F(PlayerBus, AResumedShowChargesForTheShotsStillToCome)
+{
+    for (int channel = 0; channel < 3; ++channel)
+        MeasureForCharge(channel, 100 * (channel + 1));
+    show->LoadScenario("1 5 1\n1 5 2\n2 5 3\n");
+    Start(0);
+    platform.Advance(1000);
+    Player().Stop(false);
+    ASSERT_EQ(show->Shots().size(), 2u);
+    ASSERT_EQ(HighVoltage().SetTestMode(false), 0) << "the stop switched its high voltage off";
+    show->field->ClearRecord();
+    Start(Player().currentTime);
+    const auto charges = show->Sent(0x84);
+    ASSERT_EQ(charges.size(), 1u);
+    EXPECT_EQ(Head(charges[0]), Bytes({0x84, 0, 0, 0x80 + 300 / 128, 0x80 + 300 % 128, 5}))
+        << "the charge of the one shot left";
+    ASSERT_TRUE(RunUntilStopped(3000));
+    ASSERT_EQ(show->Shots().size(), 1u);
+    EXPECT_EQ(show->Shots()[0].chargeVolts, 300);
+}
+
 // No service panel is drawn under kvctl: the charges follow the last channel test and the
 // energy setting all the same.
 TEST_F(PlayerBus, ChargesFollowTheMeasuredResistancesAndTheEnergySetting)

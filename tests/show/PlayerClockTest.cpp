@@ -121,6 +121,52 @@ TEST_F(PlayerClock, DirectShowEndsHalfASecondAfterTheLastCueShowingItsTime)
     EXPECT_LT(stopClock[0].startNs, stopNotice[0].startNs);
 }
 
+TEST_F(PlayerClock, AStartWhereTheLastShowStoppedFiresNoCueTwice)
+{
+    // The last show's final cue, and a cue at the very moment of a stop, were fired already:
+    // a second Start from the time the show kept must not fire them again.
+    show->LoadScenario("0.1 1 1\n0.2 1 2\n0.2 2 1\n0.3 1 3\n");
+    for (const bool autonomous : {false, true}) {
+        show->field->ClearRecord();
+        Player().controlMode = autonomous ? kv::kControlAutonomous : kv::kControlDirect;
+        Player().currentTime = 0;
+        Player().nextCue = 0;
+        Start(0);
+        ASSERT_TRUE(RunUntilStopped(3000));
+        EXPECT_EQ(Player().currentTime, 300);
+        const int fired = Player().FiredCount();
+        EXPECT_EQ(fired, 4);
+        Start(Player().currentTime);
+        ASSERT_TRUE(RunUntilStopped(3000));
+        EXPECT_EQ(Player().FiredCount(), 0) << "the finale again, autonomous " << autonomous;
+        EXPECT_EQ(Player().FiringReport().Records().back().reason, kv::TMissReason::BeforeStart)
+            << "fired by the show before, not left out by this one";
+    }
+    Player().controlMode = kv::kControlDirect;
+    show->field->ClearRecord();
+    Player().currentTime = 0;
+    Player().nextCue = 0;
+    Start(0);
+    platform.Advance(200);  // the tick at 200 ms fires both cues at 200 ms
+    Player().Stop(false);
+    ASSERT_EQ(Player().currentTime, 200);
+    ASSERT_EQ(show->Shots().size(), 3u);
+    Start(Player().currentTime);
+    ASSERT_TRUE(RunUntilStopped(3000));
+    const std::vector<TShotEntry> shots = show->Shots();
+    ASSERT_EQ(shots.size(), 4u);
+    EXPECT_EQ(shots[3].channel, 2) << "only the cue after the stop";
+
+    // A start point the operator chose on the list is his, even on cues fired before.
+    Player().Start(200);
+    Player().Stop(false);
+    show->field->ClearRecord();
+    Player().nextCue = 1;
+    Start(200);
+    ASSERT_TRUE(RunUntilStopped(3000));
+    EXPECT_EQ(show->Shots().size(), 3u);
+}
+
 TEST_F(PlayerClock, AutonomousShowBroadcastsTheTimeAndOnlyRecordsTheCues)
 {
     show->LoadScenario("1 1 1\n2.5 1 2\n");
