@@ -6,6 +6,7 @@
 #include "console/MotorWord.h"
 #include "console/SlotStrip.h"
 #include "console/TimePanel.h"
+#include "console/TimerForm.h"
 #include "console/WarningForm.h"
 #include "devices/CheckedChannel.h"
 #include "devices/Controls.h"
@@ -119,6 +120,10 @@ void TMainForm::PlayerStateChanged()
 
 void TMainForm::RemoteStopReceived()
 {
+    // An emergency stop ends a wait for the start too: the countdown would start the show
+    // at zero, and the player no longer answers an external start.
+    if (aux_.timer && aux_.timer->isVisible())
+        aux_.timer->reject();
     if (warning_)
         warning_->ShowWarning(Localize(46, "Экстренная остановка!"));
     LogRemoteStop();

@@ -1,5 +1,6 @@
 // The warning, present-warning, start and waiting windows, driven through the main window
 // with the operator's keys and clicks on the simulated field.
+#include "ConsoleFolder.h"
 #include "ConsoleTestTools.h"
 #include "ModalDriver.h"
 #include "console/ConsoleWindows.h"
@@ -24,6 +25,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace kv {
@@ -250,6 +252,48 @@ TEST_F(AuxWindowsTest, ExternalStartWaitsArmedAndACancelledWaitDisarms)
         return Logged("Внешняя команда запуска - отменено");
     }, 15000));
     EXPECT_FALSE(form.Player().IsRunning());
+}
+
+TEST_F(AuxWindowsTest, AnEmergencyStopFromTheBusEndsAWaitForTheStart)
+{
+    const QTime now = QTime::currentTime();
+    if (now > QTime(23, 57) || now < QTime(0, 3))
+        GTEST_SKIP() << "a start 90 s ahead would fall on the other side of midnight";
+    TMainForm& form = Start("0:05.00\t1\t1\n",
+                            kField + "[event1]\nAt=6000\nType=clock-stop\nTime=0\nAddress=0\n"
+                                     "[event2]\nAt=9000\nType=clock-stop\nTime=0\nAddress=0\n");
+    Arm();
+    // Waits for the stop, then lets the wait run on as long as it would have.
+    bool stillWaiting = true;
+    const auto stopHeard = [&](TTimerForm& window, int stops) {
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            const auto lines = TConsoleFolder::LogMessages(form.RunLogFile());
+            return std::count(lines.begin(), lines.end(), "Получена внешняя команда остановки") ==
+                   stops;
+        }, 15000));
+        platform.tickShift += 90000;
+        QTest::qWait(300);
+        stillWaiting = window.isVisible();
+        if (stillWaiting && !form.Player().IsRunning())
+            QTest::mouseClick(&Child<QPushButton>(window, "CancelBtn"), Qt::LeftButton);
+    };
+
+    ChooseClockStart(90);
+    WhenModal<TTimerForm>([&](TTimerForm& window) { stopHeard(window, 1); });
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_FALSE(stillWaiting);
+    EXPECT_FALSE(form.Player().IsRunning()) << "the countdown started the show after the stop";
+    EXPECT_FALSE(Logged("Запуск проекта"));
+
+    WhenModal<TExtStartForm>([](TExtStartForm& window) {
+        QTest::mouseClick(&Child<QRadioButton>(window, "ExternalRadio"), Qt::LeftButton);
+        QTest::mouseClick(&Child<QPushButton>(window, "StartBtn"), Qt::LeftButton);
+    });
+    WhenModal<TTimerForm>([&](TTimerForm& window) { stopHeard(window, 2); });
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_FALSE(stillWaiting) << "still waiting, disarmed, for a start that no longer comes";
+    EXPECT_FALSE(form.Player().armed);
+    EXPECT_EQ(form.LaunchState(), kLaunchReady);
 }
 
 TEST_F(AuxWindowsTest, EachWindowTakesTheLanguageFileUnderItsOwnClassNameOnly)
