@@ -85,9 +85,12 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
         std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
         cues.begin());
     if (firingMode != kFiringManual) {
+        // The start point left where the show stopped: going on from there, or joining the
+        // music that played on, the show fires nothing the stopped one fired.
         const bool resumed = scenario && scenario == resumeScenario_ &&
-                             scenario->Revision() == resumeRevision_ && from == resumeTime_ &&
-                             nextCue == resumeCue_;
+                             scenario->Revision() == resumeRevision_ &&
+                             currentTime == resumeTime_ && nextCue == resumeCue_ &&
+                             (joinSoundtrack || from == resumeTime_);
         nextCue = resumed ? std::clamp(resumeCue_, firstAtFrom, static_cast<int32_t>(cues.size()))
                           : firstAtFrom;
     }
@@ -144,12 +147,13 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     for (int i = 0; i < controls_.Count(); ++i)
         if (auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i)))
             port_.HighVoltageOff(module->address, module->converterIndex, module->attemptMode);
-    if (wasRunning)
+    if (wasRunning) {
         CloseFiringReport();
-    resumeScenario_ = scenario;
-    resumeRevision_ = scenario ? scenario->Revision() : 0;
-    resumeTime_ = currentTime;
-    resumeCue_ = nextCue;
+        resumeScenario_ = scenario;
+        resumeRevision_ = scenario ? scenario->Revision() : 0;
+        resumeTime_ = currentTime;
+        resumeCue_ = nextCue;
+    }
     RaiseStateChange();
 }
 

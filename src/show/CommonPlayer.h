@@ -135,8 +135,8 @@ private:
     // Whatever was not reached is stopped before; written beside the run log.
     void CloseFiringReport();
 
-    // Where the last show stopped and the first cue it had not handled: a Start from there
-    // with the list untouched goes on after that cue, so no cue of that moment fires twice.
+    // Where the last show stopped and the first cue it had not handled: while the console
+    // leaves the start point there, a new show goes on after that cue and fires none twice.
     const TProjectList* resumeScenario_ = nullptr;
     uint32_t resumeRevision_ = 0;
     int32_t resumeTime_ = 0;

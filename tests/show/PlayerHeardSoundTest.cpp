@@ -144,6 +144,25 @@ TEST_F(PlayerHeardSound, AfterTheMusicEndsTheShowGoesOnByTheTicks)
     EXPECT_LE(Since(start, shots[1].tick), kLatencyMs + 2000 + 20 + 25 + 5);
 }
 
+TEST_F(PlayerHeardSound, JoiningTheMusicBehindTheStoppedClockFiresNoCueTwice)
+{
+    // With the show half a second ahead of the music, a stop and a quick restart on the
+    // music that played on would find the last half second's cues due once more.
+    ASSERT_TRUE(LoadSoundtrack(0));
+    show->LoadScenario("0.5 1 1\n0.8 1 2\n1.5 1 3\n");
+    Player().offset = 500;
+    Start(0);
+    platform.Advance(400);
+    Player().Stop(false);
+    ASSERT_EQ(show->Shots().size(), 2u);
+    ASSERT_TRUE(Player().Soundtrack().IsPlaying());
+    Player().StartFromSoundtrack();
+    ASSERT_TRUE(RunUntilStopped(5000));
+    const std::vector<kv::TShotEntry> fired = show->Shots();
+    ASSERT_EQ(fired.size(), 3u);
+    EXPECT_EQ(fired[2].channel, 2);
+}
+
 TEST_F(PlayerHeardSound, WithoutLatencyOrWithoutOutputTheShowKeepsItsClock)
 {
     for (int latency : {0, -1}) {
