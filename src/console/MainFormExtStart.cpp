@@ -18,8 +18,10 @@ void TMainForm::ExtStartActionExecute()
         TimedStart(choice->time);
     } else if (choice) {
         player_->armed = true;
+        // The start disarms the player: a show over before the window looks again has still
+        // been started.
         aux_.timer->CountUp(Localize(71, "Ожидание команды запуска..."),
-                            [this] { return player_->IsRunning(); });
+                            [this] { return player_->IsRunning() || !player_->armed; });
         player_->armed = false;
     }
     TakeKeysBack();

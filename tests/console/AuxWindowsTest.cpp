@@ -254,6 +254,27 @@ TEST_F(AuxWindowsTest, ExternalStartWaitsArmedAndACancelledWaitDisarms)
     EXPECT_FALSE(form.Player().IsRunning());
 }
 
+TEST_F(AuxWindowsTest, AWaitEndsOnTheExternalStartEvenWhenTheShowIsOverAtOnce)
+{
+    // The one cue fires in the first tick and the show ends half a second later, before
+    // the waiting window looks again.
+    TMainForm& form = Start("0:00.00\t1\t1\n", kMasterField);
+    Arm();
+    WhenModal<TExtStartForm>([](TExtStartForm& window) { QTest::keyClick(&window, Qt::Key_Return); });
+    bool stillWaiting = true;
+    WhenModal<TTimerForm>([&](TTimerForm& window) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Logged("Внешняя команда запуска, время: 0"); },
+                                    15000));
+        QTest::qWait(700);
+        stillWaiting = window.isVisible();
+        if (stillWaiting)
+            QTest::mouseClick(&Child<QPushButton>(window, "CancelBtn"), Qt::LeftButton);
+    });
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_FALSE(stillWaiting) << "waiting, disarmed, after the show it waited for";
+    EXPECT_EQ(form.Player().FiredCount(), 1);
+}
+
 TEST_F(AuxWindowsTest, AnEmergencyStopFromTheBusEndsAWaitForTheStart)
 {
     const QTime now = QTime::currentTime();
