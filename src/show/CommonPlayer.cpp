@@ -108,7 +108,7 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     reportPath_.clear();
     ++showNumber_;
     const uint32_t now = Platform().TickCount();
-    startTick_ = lastIdleWork_ = lastTimeReport_ = lastTimeBroadcast_ = now;
+    startTick_ = lastIdleWork_ = lastTimeReport_ = now;
     currentTime = startTime_ = clock_ = from;
     soundtrackPending_ = false;
     followMusic_ = false;
@@ -297,7 +297,8 @@ void TCommonPlayer::RunAutonomousCues(uint32_t now)
 {
     if (clock_ < 0)
         awaitingZero_ = true;
-    else if (awaitingZero_ || IntervalPassed(lastTimeBroadcast_, now, timeBroadcastInterval))
+    else if (awaitingZero_ || broadcast_.Due(currentTime, now, timeBroadcastInterval,
+                                             ClockStepPerTick()))
         BroadcastTime(now);
     // The modules fire from their memory: the shots are only recorded, every one of them.
     while (IsRunning() && CueDue(nextCue))
@@ -307,9 +308,15 @@ void TCommonPlayer::RunAutonomousCues(uint32_t now)
         EndShow();
 }
 
+int32_t TCommonPlayer::ClockStepPerTick() const
+{
+    return static_cast<int32_t>(
+        std::min<int64_t>(int64_t{kTimerPeriodMs} * std::max(tempo_, 1000) / 1000, INT32_MAX));
+}
+
 void TCommonPlayer::BroadcastTime(uint32_t now)
 {
-    lastTimeBroadcast_ = now;
+    broadcast_.Sent(currentTime, now);
     awaitingZero_ = false;
     if (currentTime <= kLastBusTimeMs) {
         port_.SendClock(currentTime, true);

@@ -8,6 +8,7 @@
 #include "link/FrameRecord.h"
 #include "show/Cue.h"
 #include "show/FiringReport.h"
+#include "show/TimeBroadcast.h"
 
 #include <cstdint>
 #include <functional>
@@ -123,6 +124,8 @@ private:
     void RunDirectCues();
     void RunAutonomousCues(uint32_t now);
     void BroadcastTime(uint32_t now);
+    // How far the clock moves in one timer period at the present tempo.
+    int32_t ClockStepPerTick() const;
     void EndShow();
     // noSend: autonomous control, where motor cues are passed over.
     void HandleCue(int32_t index, bool noSend);
@@ -157,8 +160,8 @@ private:
     bool beyondBusTime_ = false;
     uint32_t startTick_ = 0;
     uint32_t lastTimeReport_ = 0;
-    uint32_t lastTimeBroadcast_ = 0;
     uint32_t lastIdleWork_ = 0;
+    TTimeBroadcast broadcast_;
     int32_t lastFiredModule_ = 0;
     int32_t lastFiredChannel_ = 0;
     uint32_t lastFireTick_ = 0;

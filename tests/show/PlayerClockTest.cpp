@@ -227,6 +227,30 @@ TEST_F(PlayerClock, AutonomousStartBeforeZeroTellsTheModulesNothingUntilTheClock
     Player().Stop(false);
 }
 
+// This test once saw the modules fire 50 ms late for a second and more, then 100 ms late: the
+// bus carries the time in whole tenths of a second, and a time sent off the step (a start
+// point at 1.25 s, an offset key's 50 ms) set the modules' clocks behind by the rest.
+TEST_F(PlayerClock, AutonomousModulesKeepToTheClockAfterAStartPointAndAnOffsetOffTheTenth)
+{
+    show->LoadScenario("2 1 1\n4 1 2\n6 1 3\n");
+    ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
+    show->field->ClearRecord();
+    Player().controlMode = kv::kControlAutonomous;
+    const uint32_t start = Start(1250);
+    platform.Advance(2000);
+    Player().offset = 50;
+    ASSERT_TRUE(RunUntilStopped(10000));
+
+    const std::vector<TShotEntry> shots = show->Shots();
+    ASSERT_EQ(shots.size(), 3u);
+    const int32_t due[] = {750, 2700, 4700};
+    for (size_t i = 0; i < shots.size(); ++i) {
+        EXPECT_GE(Since(start, shots[i].Tick()), due[i]) << "early: shot " << i;
+        EXPECT_LT(Since(start, shots[i].Tick()), due[i] + 30) << "late: shot " << i;
+    }
+    EXPECT_LE(show->Sent(0x90).size(), 9u) << "the time goes out about once a second";
+}
+
 // This test once saw one cue recorded per tick: a finale went mostly unlogged and unchecked
 // although the modules fired all of it.
 TEST_F(PlayerClock, AutonomousFinaleRecordsAndLogsEveryCueThatFallsDue)
