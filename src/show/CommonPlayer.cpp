@@ -347,7 +347,11 @@ void TCommonPlayer::HandleCue(int32_t index, bool noSend)
     if (noSend) {
         if (!cue.IsMotor())
             Fire(cue.module, cue.channel, true, false);
-        report_.Recorded(index);
+        // A module the search did not find was never written, verified or told the time.
+        if (CueModulePresent(cue))
+            report_.Recorded(index);
+        else
+            report_.Missed(index, TMissReason::ModuleAbsent);
     } else if (!CueModulePresent(cue)) {
         // Still recorded and logged as a shot: the log shows what the show asked for.
         if (!cue.IsMotor())

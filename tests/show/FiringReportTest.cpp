@@ -199,6 +199,21 @@ TEST_F(FiringReport, ShotsByHandTakeTheirCuesInManualFiring)
     EXPECT_TRUE(lines[2].starts_with("2,1000,1,2,fire,fired by hand,")) << lines[2];
 }
 
+// This test once saw the cues of a module pulled from the field reported as fired from its
+// memory: a module the search did not find was never written, verified or told the time.
+TEST_F(FiringReport, AutonomousShowReportsTheCuesOfAnAbsentModuleMissed)
+{
+    Player().controlMode = kv::kControlAutonomous;
+    Start(1000);
+    platform.Advance(2500);
+    Player().Stop(false);
+    EXPECT_EQ(Records()[1].outcome, TCueOutcome::Memory);
+    EXPECT_EQ(Records()[2].outcome, TCueOutcome::Missed);
+    EXPECT_EQ(Records()[2].reason, TMissReason::ModuleAbsent);
+    EXPECT_EQ(Records()[3].outcome, TCueOutcome::Memory);
+    EXPECT_TRUE(Logged("Запуск, пульт: 3, канал: 1")) << "logged as the show asked for it";
+}
+
 TEST_F(FiringReport, ARehearsalsReportSaysSoInItsFileName)
 {
     Player().rehearsal = true;
