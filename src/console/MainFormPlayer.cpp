@@ -114,6 +114,9 @@ void TMainForm::PlayerStateChanged()
         // A stop heard on the bus while idle must not arm the console.
         if (launchState_ != kLaunchIdle)
             launchState_ = kLaunchReady;
+        // A stop between two time reports would leave a cue fired since then highlighted as
+        // the next, for Enter to take as the start point.
+        ShowTime(player_->currentTime);
     }
     UpdateButtons();
 }

@@ -5,6 +5,7 @@
 #include "audio/AudioLibrary.h"
 #include "console/Colors.h"
 #include "show/ExtPlayer.h"
+#include "support/Conversions.h"
 
 #include <QFrame>
 #include <QTest>
@@ -65,6 +66,35 @@ TEST(LaunchShowTest, ShowStartedByKeysFiresEveryCueAndChecksTheShotsInTheQuietGa
     EXPECT_EQ(From(window.Log(), "Запуск проекта"), expected);
     EXPECT_EQ(window.Child<QLabel>("TimeLabel").text(), "0:00:03.5");
     EXPECT_EQ(window.Child<QLabel>("ScenarioRestLabel").text(), "0:00:00.0");
+}
+
+TEST(LaunchShowTest, ShowStartedAndStoppedByKeyShowsTheStopTimeAndTheNextCueStillToFire)
+{
+    // A stop between two time reports left the clock and the highlighted "next" cue of the
+    // last report: a cue already fired, which Enter and F5 would fire again.
+    TLaunchWindow window;
+    TMainForm& form = window.Form();
+    window.Register({1, 2});
+    window.LoadScenario("0:00.20\t1\t3\n0:00.40\t2\t3\n0:05.00\t1\t4\n");
+    form.Player().timeReportInterval = 1000000;  // no report falls between the shots and the stop
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F5);
+    ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return form.Player().FiredCount() == 2; }, 5000));
+    window.Key(Qt::Key_F6);
+    ASSERT_FALSE(form.Player().IsRunning());
+    EXPECT_EQ(window.Child<QLabel>("TimeLabel").text().toStdString(),
+              ClockText(form.Player().currentTime, 1));
+    const QTreeWidget& list = window.Child<QTreeWidget>("CueList");
+    ASSERT_NE(list.currentItem(), nullptr);
+    EXPECT_EQ(list.indexOfTopLevelItem(list.currentItem()), 2);
+
+    window.Key(Qt::Key_Return);
+    window.Key(Qt::Key_F5);
+    EXPECT_TRUE(TLaunchWindow::WaitFor([&] { return form.Player().FiredCount() == 1; }, 3000));
+    window.Key(Qt::Key_F6);
+    EXPECT_EQ(window.LogCount("Запуск, пульт: 1, канал: 3"), 1);
+    EXPECT_EQ(window.LogCount("Запуск, пульт: 2, канал: 3"), 1);
+    EXPECT_EQ(window.LogCount("Запуск, пульт: 1, канал: 4"), 1) << "the cue at the start point";
 }
 
 TEST(LaunchShowTest, StopKeyStopsTheShowFirstAndTheMusicSecondAndStartJoinsPlayingMusic)
