@@ -185,9 +185,9 @@ void TPlaybackStream::Feed()
         StopOutput();
         return;
     }
+    // A later heard moment is taken at once: the server ran dry, or the output runs slow.
     // Once all is given the server runs dry on purpose, and its latency no longer says
     // where the sound is.
-    // A later moment is taken at once: the server ran dry, or the output runs slow.
     if (!decodedAll_)
         heardStart_ = std::max(HeardStartNow(), heardStart_ - kCatchUpPerFeed);
     if (decodedAll_ && HeardBytes() >= writtenEnd_) {
