@@ -11,6 +11,7 @@
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "show/ExtPlayer.h"
+#include "support/AddedMessages.h"
 #include "support/Conversions.h"
 #include "support/Localizer.h"
 #include "support/RunLog.h"
@@ -233,6 +234,11 @@ bool TMainForm::StepFireKey(int key, bool autoRepeat)
         // scenario never asked for.
         if (cue.IsMotor())
             continue;
+        // Refused by the player, it must not read as fired in the show's record.
+        if (!cue.IsExecutable()) {
+            WriteLog(ShotLine(kMsgSkippedCue.id, kMsgSkippedCue.text, cue.module, cue.channel));
+            continue;
+        }
         player_->Fire(cue.module, cue.channel, false, true);
         WriteLog(ShotLine(14, "Пошаговый запуск, пульт:", cue.module, cue.channel));
     }
