@@ -3,6 +3,7 @@
 #include "support/AddedMessages.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace kv {
 
@@ -66,6 +67,9 @@ TFiringSummary SummarizeFiring(std::span<const TCueRecord> records)
             break;
         case TCueOutcome::Memory:
             ++summary.memory;
+            // The checks are the only word on whether a module fired its memory.
+            if (!IsMotorKind(record.cue.kind))
+                ++summary.checkedAs[CheckIndex(record.check)];
             break;
         case TCueOutcome::Missed:
             ++summary.missed;
@@ -116,7 +120,7 @@ std::vector<std::string> FiringSummaryLines(const TFiringSummary& summary)
         if (summary.missedBy[reason] > 0)
             lines.push_back(
                 SubLine(MissReasonText(static_cast<TMissReason>(reason)), summary.missedBy[reason]));
-    if (summary.fired + summary.byHand == 0)
+    if (std::accumulate(summary.checkedAs.begin(), summary.checkedAs.end(), 0) == 0)
         return lines;
     lines.push_back(Localize(kMsgReportChecks));
     for (const TCheckResult check : {TCheckResult::Open, TCheckResult::Connected,

@@ -28,8 +28,8 @@ struct TFiringSummary {
     int32_t latenessP99 = 0;
     int32_t latenessMax = 0;
     std::array<int, kMissReasonCount> missedBy{};
-    // What the check after the shot found, of the shots on the clock and by hand: an igniter
-    // still connected may not have fired.
+    // What the check after the shot found, of the shots on the clock, by hand and from memory:
+    // an igniter still connected may not have fired.
     std::array<int, kCheckResultCount> checkedAs{};
 
     int MissedBy(TMissReason reason) const { return missedBy[static_cast<size_t>(reason)]; }

@@ -61,6 +61,27 @@ TEST(FiringSummary, PercentilesByNearestRankEarlyShotsAndEveryOutcome)
     EXPECT_EQ(none.cues, 0);
 }
 
+// This test once saw an autonomous show's report without the checks: they are the only
+// word on whether the modules fired their memory, and an igniter still connected says one
+// did not.
+TEST(FiringSummary, ChecksOfAnAutonomousShowTellWhichMemoryShotsMayNotHaveFired)
+{
+    const std::string text = kHeader + "1,1000,30,,C,memory,,,,\r\n" +
+                             "2,2000,1,1,fire,memory,,,open,\r\n" +
+                             "3,2500,1,2,fire,memory,,,connected,\r\n" +
+                             "4,3000,2,1,fire,memory,,,open,\r\n";
+    TTempFolder folder;
+    std::vector<kv::TCueRecord> records;
+    ASSERT_EQ(kv::ReadFiringReport(folder.Write("auto.csv", text), records), "");
+    const kv::TFiringSummary summary = kv::SummarizeFiring(records);
+    EXPECT_EQ(summary.memory, 4);
+    const std::vector<std::string> lines = kv::FiringSummaryLines(summary);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+              (std::vector<std::string>{"Проверка после выстрела:", "    неподключен: 2",
+                                        "    подключен: 1"}))
+        << "a motor move has no igniter to check";
+}
+
 TEST(FiringSummary, ReaderRefusesWhatTheWriterNeverWrites)
 {
     TTempFolder folder;
