@@ -6,6 +6,7 @@
 #include "console/MemoryForm.h"
 #include "devices/BlackBoxRecord.h"
 #include "devices/Controls.h"
+#include "show/ExtPlayer.h"
 #include "support/Conversions.h"
 
 #include <QApplication>
@@ -123,6 +124,35 @@ TEST_F(MemoryFormTest, EraseAsksFirstAndTheRemoteControllerWriteWarnsAboutConnec
     EXPECT_TRUE(Logged("Запись сценария в ПДУ(Р)... Успешно"));
     Key(Qt::Key_F9, Qt::ShiftModifier);
     EXPECT_TRUE(Logged("Проверка сценария в ПДУ(Р)... Успешно"));
+}
+
+TEST_F(MemoryFormTest, AutonomousShowFromTheKeysFiresTheModulesMemoryUntilTheStopKey)
+{
+    AuxConsoleTest::Open(kField, "0:00.30\t1\t1\n0:00.60\t2\t1\n0:01.20\t1\t2\n0:02.50\t2\t2\n",
+                         {1, 2});
+    Key(Qt::Key_F8);
+    Key(Qt::Key_F9);
+    EXPECT_TRUE(Logged("Запись сценария в пульты... Успешно"));
+    EXPECT_TRUE(Logged("Проверка сценария в пультах... Успешно"));
+    Key(Qt::Key_F1, Qt::ShiftModifier);
+    ASSERT_EQ(Form().Player().controlMode, kControlAutonomous);
+    Field().ClearRecord();
+    Key(Qt::Key_F1);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(Form().Player().IsRunning());
+    ASSERT_TRUE(WaitFor([&] { return Field().Shots().size() == 3; }, 5000));
+    Key(Qt::Key_F6);
+    EXPECT_FALSE(Form().Player().IsRunning());
+    WaitFor([] { return false; }, 1600);  // past the last cue's time
+
+    const std::vector<TShotEntry> shots = Field().Shots();
+    ASSERT_EQ(shots.size(), 3u) << "the cue at 2.5 s came after the stop";
+    for (const TShotEntry& shot : shots)
+        EXPECT_EQ(shot.source, TShotSource::Memory);
+    EXPECT_TRUE(SentFrames(0x84).empty()) << "no fire command from the PC";
+    EXPECT_TRUE(Logged("Режимы: автомат, автономный"));
+    EXPECT_TRUE(Logged("Запуск, пульт: 1, канал: 2"));
+    EXPECT_FALSE(Logged("Запуск, пульт: 2, канал: 2"));
 }
 
 TEST_F(MemoryFormTest, BlackBoxGoesToTheChosenFileAfterTheFormatNumber)
