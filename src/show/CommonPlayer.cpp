@@ -89,6 +89,7 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
         // music that played on, the show fires nothing the stopped one fired.
         const bool resumed = scenario && scenario == resumeScenario_ &&
                              scenario->Revision() == resumeRevision_ &&
+                             rehearsal == resumeRehearsal_ &&
                              currentTime == resumeTime_ && nextCue == resumeCue_ &&
                              (joinSoundtrack || from == resumeTime_);
         nextCue = resumed ? std::clamp(resumeCue_, firstAtFrom, static_cast<int32_t>(cues.size()))
@@ -150,6 +151,7 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     if (wasRunning) {
         CloseFiringReport();
         resumeScenario_ = scenario;
+        resumeRehearsal_ = rehearsal;
         resumeRevision_ = scenario ? scenario->Revision() : 0;
         resumeTime_ = currentTime;
         resumeCue_ = nextCue;

@@ -141,6 +141,7 @@ private:
     // Where the last show stopped and the first cue it had not handled: while the console
     // leaves the start point there, a new show goes on after that cue and fires none twice.
     const TProjectList* resumeScenario_ = nullptr;
+    bool resumeRehearsal_ = false;  // what a model fired is still to fire on the real bus
     uint32_t resumeRevision_ = 0;
     int32_t resumeTime_ = 0;
     int32_t resumeCue_ = 0;

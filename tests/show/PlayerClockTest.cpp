@@ -157,6 +157,20 @@ TEST_F(PlayerClock, AStartWhereTheLastShowStoppedFiresNoCueTwice)
     ASSERT_EQ(shots.size(), 4u);
     EXPECT_EQ(shots[3].channel, 2) << "only the cue after the stop";
 
+    // Cues a rehearsal fired on the model are still to fire on the real bus.
+    Player().currentTime = 0;
+    Player().nextCue = 0;
+    Player().rehearsal = true;
+    Start(0);
+    platform.Advance(200);
+    Player().Stop(false);
+    ASSERT_EQ(Player().currentTime, 200);
+    show->field->ClearRecord();
+    Player().rehearsal = false;
+    Start(Player().currentTime);
+    ASSERT_TRUE(RunUntilStopped(3000));
+    EXPECT_EQ(show->Shots().size(), 3u) << "the two cues at the rehearsal's stop, and the last";
+
     // A start point the operator chose on the list is his, even on cues fired before.
     Player().Start(200);
     Player().Stop(false);
