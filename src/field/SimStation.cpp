@@ -21,7 +21,7 @@ TSimStation::TSimStation(const TStationSetup& setup)
 
 void TSimStation::Hear(const TWireFrame& f, TBusContext& bus)
 {
-    if (!IsForMe(f) || (f[4] != 0 && f[4] != setup_.stationId) || f[3] == setup_.stationId)
+    if (!IsForMe(f) || (f[4] != 0 && f[4] != setup_.stationId))
         return;
     const auto id = static_cast<uint8_t>(setup_.stationId);
     if (f[0] == 0x01) {

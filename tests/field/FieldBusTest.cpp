@@ -76,6 +76,8 @@ TEST(FieldBus, StationsAnswerOnlyWhatIsMeantForThem)
     EXPECT_EQ(rig.Ask(Frame(0x01, 0, 0, 12, 78, 255), 0, 60), Frame(0x02, 1, 0, 78, 12, 255));
     EXPECT_TRUE(rig.Ask(Frame(0x01, 0, 0, 12, 99, 255), 0, 60).empty());
     EXPECT_EQ(rig.Ask(Frame(0x03, 0, 0, 12, 77, 255)), Frame(0x04, 0x21, 1, 77, 12, 255));
+    // A console draws its number at random: one that drew a station's number still finds it.
+    EXPECT_EQ(rig.Ask(Frame(0x01, 0, 0, 78, 78, 255), 0, 60), Frame(0x02, 1, 0, 78, 78, 255));
 }
 
 TEST(FieldBus, RadioModuleTellsItsVersionOnItsOwnConverterOnly)
