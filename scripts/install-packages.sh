@@ -8,7 +8,7 @@ set -euo pipefail
 # qt6-qpa-plugins (the xcb platform plugin kvshow opens its window with, only recommended by
 # Qt's libraries), the fonts the console draws Cyrillic with, Qt's own translations (its file
 # dialogs and message box buttons in Russian), and xauth, which xvfb-run needs.
-build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-charts-dev qt6-qpa-plugins
+build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins
        qt6-translations-l10n libavformat-dev libavcodec-dev libswresample-dev libpulse-dev
        fonts-dejavu-core pulseaudio-utils)
 test=(libgtest-dev libbenchmark-dev xvfb xauth ffmpeg sox socat clang libclang-rt-14-dev)
