@@ -71,6 +71,7 @@ echo "fresh system: Debian 12 minbase, $(packages) packages, $(disk) MB, made in
 # The run command, its window on a virtual screen of this machine.
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
+until [ -S "/tmp/.X11-unix/X${display#:}" ]; do sleep 0.2; done
 bind /tmp/.X11-unix /tmp/.X11-unix
 read -r p0 d0 k0 < <(echo "$(packages) $(downloaded) $(disk)")
 started=$(seconds)
