@@ -5,6 +5,7 @@
 #include "console/DeviceColumn.h"
 #include "console/LaunchPage.h"
 #include "console/ManualKeyboard.h"
+#include "console/MotorWord.h"
 #include "console/TestPage.h"
 #include "console/VirtualKeys.h"
 #include "console/WarningForm.h"
@@ -231,9 +232,12 @@ bool TMainForm::StepFireKey(int key, bool autoRepeat)
         const TCue& cue = scenario.Cue(next);
         ++next;
         // A motor cue names no igniter: firing its channel would set off a charge the
-        // scenario never asked for.
-        if (cue.IsMotor())
+        // scenario never asked for. Logged, so the log does not read as if the motor moved.
+        if (cue.IsMotor()) {
+            WriteLog(Localize(kMsgSkippedCue) + " " + IntToText(cue.module) + ", " +
+                     MotorWord(cue.kind));
             continue;
+        }
         // Refused by the player, it must not read as fired in the show's record.
         if (!cue.IsExecutable()) {
             WriteLog(ShotLine(kMsgSkippedCue.id, kMsgSkippedCue.text, cue.module, cue.channel));

@@ -246,9 +246,12 @@ TEST(LaunchShowTest, StepKeyFiresOneTimeStepPerPressInManualMode)
 
     window.Key(Qt::Key_F7);
     auto log = window.Log();
-    EXPECT_EQ(std::vector<std::string>(log.end() - 3, log.end()),
+    // The step passes the motor cue over: the log must not leave the operator believing the
+    // motor turned.
+    EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),
               (std::vector<std::string>{"Пошаговый запуск, пульт: 1, канал: 5",
                                         "Пошаговый запуск, пульт: 2, канал: 6",
+                                        "Пропущена команда сценария, пульт: 30, ВЛЕВО",
                                         "Пошаговый запуск, пульт: 1, канал: 7"}));
     EXPECT_EQ(form.Player().FiredCount(), 3) << "a motor cue fires no igniter";
     auto& list = window.Child<QTreeWidget>("CueList");
