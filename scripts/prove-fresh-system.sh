@@ -78,7 +78,14 @@ started=$(seconds)
 inside env DISPLAY="$display" bash -c 'cd /root/korvane && bash scripts/run-console.sh' \
     >"$root/root/run-console.log" 2>&1 &
 console=$!
-until xwininfo -display "$display" -root -tree 2>/dev/null | grep -q '"Korvane'; do
+# Qt also makes a 1x1 window with the program's name: wait for one of a real size.
+window() {
+    xwininfo -display "$display" -root -tree 2>/dev/null \
+        | awk '/"Korvane"/ && match($0, /[0-9]+x[0-9]+\+/) {
+                   split(substr($0, RSTART, RLENGTH - 1), size, "x")
+                   if (size[1] >= 200 && size[2] >= 200) { print; exit } }'
+}
+until [ -n "$(window)" ]; do
     if ! kill -0 "$console" 2>/dev/null; then
         tail -30 "$root/root/run-console.log"
         echo "the run command ended without opening its window"
@@ -88,7 +95,7 @@ until xwininfo -display "$display" -root -tree 2>/dev/null | grep -q '"Korvane';
 done
 run_time=$(($(seconds) - started))
 echo "fresh system: the console's window is open:"
-xwininfo -display "$display" -root -tree | grep '"Korvane' | head -1
+window
 figures "run command (install, build, window open)" "$p0" "$d0" "$k0" "$run_time"
 stop_inside
 wait "$console" 2>/dev/null || true
