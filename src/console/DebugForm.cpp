@@ -4,6 +4,7 @@
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "link/PortProto.h"
+#include "support/AddedMessages.h"
 #include "support/Platform.h"
 
 #include <QHBoxLayout>
@@ -95,6 +96,10 @@ bool TDebugForm::TestRunning() const
 
 void TDebugForm::TestBtnClick()
 {
+    // The cue it writes replaces a module's first scenario record.
+    if (Platform().MessageBox(Localize(kMsgDebugTestWrites), Localize(59, "Подтверждение"),
+                              TButtons::YesNo) != TAnswer::Yes)
+        return;
     if (SetPolling)
         SetPolling(false);
     for (const TCommonControl* module : FiringModules())

@@ -189,6 +189,8 @@ private:
     void CheckPDUActionExecute();
     void ExtStartActionExecute();
     void TimedStart(const QTime& at);
+    // Not beside a show, the music, a search, a channel test or a memory operation.
+    bool DebugAllowed();
     void DebugActionExecute();
     void TakeKeysBack();
     // Rehearsal on a model of the installation found (MainFormRehearsal.cpp)
@@ -234,6 +236,8 @@ private:
     int manualPage_ = 0;
     int selectedIndex_ = -1;
     bool suppressChange_ = false;
+    // From the first question before a memory operation to its report.
+    bool memoryOperation_ = false;
     std::unique_ptr<TChannelTest> channelTest_;
     std::unique_ptr<TRehearsal> rehearsal_;
 

@@ -3,6 +3,7 @@
 
 #include "console/DebugForm.h"
 #include "console/LaunchPage.h"
+#include "show/ExtPlayer.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -38,8 +39,19 @@ void TMainForm::WireAuxForms()
     };
 }
 
+bool TMainForm::DebugAllowed()
+{
+    // Its test writes into every module's memory and starts the modules' clocks.
+    TBassPlayer& soundtrack = player_->Soundtrack();
+    return !player_->IsRunning() && launchState_ != kLaunchRunning && !searching_ &&
+           !testRunning_ && !memoryOperation_ && !(soundtrack.Loaded() && soundtrack.IsPlaying());
+}
+
 void TMainForm::DebugActionExecute()
 {
+    // The shortcut can come before the actions are brought up to date.
+    if (!DebugAllowed())
+        return;
     aux_.debug->Open();
     TakeKeysBack();
 }

@@ -5,6 +5,7 @@
 #include "console/MainForm.h"
 
 #include "console/Colors.h"
+#include "console/DebugForm.h"
 #include "console/DeviceColumn.h"
 #include "console/DeviceRowText.h"
 #include "console/DeviceRows.h"
@@ -48,7 +49,10 @@ void TMainForm::WireDevicePanels()
 
 void TMainForm::ResumeIdlePoll()
 {
-    if (!searching_ && !testRunning_ && !player_->IsRunning())
+    // A stop heard on the bus comes here too: the poll must not slip between the exchanges
+    // of a memory operation or of the debug window's test.
+    const bool debugTest = aux_.debug && aux_.debug->TestRunning();
+    if (!searching_ && !testRunning_ && !player_->IsRunning() && !memoryOperation_ && !debugTest)
         idleTimer_->start();
 }
 

@@ -20,10 +20,12 @@ namespace kv {
 void TMainForm::RunMemoryOperation(const std::function<void()>& operation)
 {
     // Keys still reach the main window's shortcuts while an operation pumps messages.
-    if (aux_.memory->Busy())
+    if (memoryOperation_)
         return;
+    memoryOperation_ = true;
     idleTimer_->stop();
     operation();
+    memoryOperation_ = false;
     ResumeIdlePoll();
     TakeKeysBack();
 }

@@ -81,5 +81,8 @@ inline constexpr TMessage kMsgReportMade{148, "Составлен:"};
 inline constexpr TMessage kMsgReportChecks{149, "Проверка после выстрела:"};
 inline constexpr TMessage kMsgUntestedInScenario{150, ", не проверено:"};
 inline constexpr TMessage kMsgRehearsalReport{151, "РЕПЕТИЦИЯ на модели установки, не пуск:"};
+// The debug window's test.
+inline constexpr TMessage kMsgDebugTestWrites{
+    152, "Тест записывает команду в память всех пультов и запускает часы пультов. Продолжить?"};
 
 }  // namespace kv

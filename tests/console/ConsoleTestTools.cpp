@@ -1,6 +1,10 @@
 #include "ConsoleTestTools.h"
 
+#include "console/DebugForm.h"
+
+#include <QApplication>
 #include <QPixmap>
+#include <QTimer>
 #include <QTest>
 
 #include <algorithm>
@@ -44,6 +48,22 @@ bool AuxConsoleTest::Logged(const std::string& message)
 {
     const auto messages = TConsoleFolder::LogMessages(Form().RunLogFile());
     return std::find(messages.begin(), messages.end(), message) != messages.end();
+}
+
+bool DebugWindowOpens(QWidget& mainWindow)
+{
+    bool opened = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* window = dynamic_cast<TDebugForm*>(QApplication::activeModalWidget())) {
+            opened = true;
+            window->reject();
+        }
+    });
+    watch.start(5);
+    QTest::keyClick(mainWindow.windowHandle(), Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
+    QTest::qWait(200);
+    return opened;
 }
 
 void Snapshot(QWidget& window, const char* name)

@@ -24,6 +24,9 @@ protected:
     TConsoleTestPlatform& platform;
 };
 
+// Ctrl+Alt+D on the main window; true when the debug window came up (it is closed again).
+bool DebugWindowOpens(QWidget& mainWindow);
+
 // With KV_SCREENSHOT_DIR set, saves the window as <dir>/<name>.png for the documentation.
 void Snapshot(QWidget& window, const char* name);
 

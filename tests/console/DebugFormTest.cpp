@@ -1,6 +1,8 @@
 // The debug window: module clocks against the PC's on a field whose clocks drift.
 #include "FieldConsole.h"
 #include "ConsoleTestTools.h"
+#include "field/WireFrame.h"
+#include "show/ExtPlayer.h"
 #include "ModalDriver.h"
 #include "console/ConsoleWindows.h"
 #include "console/DebugForm.h"
@@ -9,6 +11,7 @@
 #include "link/PortProto.h"
 #include "support/Platform.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTime>
@@ -31,7 +34,14 @@ const std::string kField = "[device1]\nKind=module\nAddress=1\nVersion=46B\nChan
                            "ClockDrift=-10000\n"
                            "[device5]\nKind=radio\nAddress=240\nVersion=201\n";
 
-using DebugFormTest = FieldConsoleTest;
+class DebugFormTest : public AuxConsoleTest {
+protected:
+    // A stop from another master, as the remote controller sends it.
+    void RemoteStop()
+    {
+        Field().InjectFrame(0, Field().ElapsedMs(), MakeWireFrame(0x90, 0, 0, 0, 0, 0));
+    }
+};
 
 TEST_F(DebugFormTest, ShowsEachModulesClockDriftAndClosingStopsTheTest)
 {
@@ -40,6 +50,7 @@ TEST_F(DebugFormTest, ShowsEachModulesClockDriftAndClosingStopsTheTest)
     for (const int address : {1, 2, 3, 4, 240})
         Register(address);
     auto& idle = Child<QTimer>(form, "IdleTimer");
+    platform.yesNo = TAnswer::Yes;  // "Тест" asks first
 
     std::vector<QStringList> before, during;
     bool pollStopped = false;
@@ -109,6 +120,83 @@ TEST_F(DebugFormTest, ShowsEachModulesClockDriftAndClosingStopsTheTest)
     QTest::qWait(400);
     ASSERT_EQ(form.Port().QueryClock(1, 0, -1, second, kind), 0);
     EXPECT_EQ(first, second);
+}
+
+const std::string kTwoModules = "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=64\n"
+                                "[device2]\nKind=module\nAddress=2\nVersion=46B\nChannels=64\n";
+
+TEST_F(DebugFormTest, RefusedDuringAShowASearchAndAChannelTest)
+{
+    std::string scenario;
+    for (int second = 1; second <= 40; ++second)
+        scenario += "0:" + std::to_string(10 + second) + ".00\t1\t" + std::to_string(second) + "\n";
+    TMainForm& form = Open(kTwoModules, scenario, {1, 2});
+    Key(Qt::Key_F1);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(form.Player().IsRunning());
+    EXPECT_FALSE(DebugWindowOpens(form)) << "during a show";
+    // The stop key still reaches the main window.
+    Key(Qt::Key_F6);
+    EXPECT_FALSE(form.Player().IsRunning());
+    Key(Qt::Key_Escape);
+    ASSERT_EQ(form.LaunchState(), kLaunchIdle);
+
+    Key(Qt::Key_F10);
+    ASSERT_TRUE(Child<QPushButton>(form, "SearchBtn").isChecked());
+    EXPECT_FALSE(DebugWindowOpens(form)) << "during a search";
+    Key(Qt::Key_F10);
+    ASSERT_FALSE(Child<QPushButton>(form, "SearchBtn").isChecked());
+
+    Key(Qt::Key_Tab);
+    ASSERT_TRUE(Child<QWidget>(form, "TestPanel").isVisible());
+    bool openedDuringTest = true;
+    QTimer::singleShot(100, [&] {
+        openedDuringTest = DebugWindowOpens(form);
+        QTest::keyClick(form.windowHandle(), Qt::Key_F3);  // stops the channel test
+    });
+    Key(Qt::Key_F2);  // tests the channels of the module shown
+    EXPECT_FALSE(openedDuringTest) << "during a channel test";
+
+    EXPECT_TRUE(DebugWindowOpens(form)) << "with nothing under way";
+}
+
+TEST_F(DebugFormTest, TestAsksFirstAndKeepsThePollOffThroughAStopHeardOnTheBus)
+{
+    TMainForm& form = Open(kTwoModules, "0:01.00\t1\t1\n", {1, 2});
+    SpeedUpTimers();
+    auto& idle = Child<QTimer>(form, "IdleTimer");
+    std::vector<std::string> asked;
+    size_t writesAfterNo = 1, clocksAfterNo = 1, writes = 0, queriesDuringTest = 1;
+    bool pollOffAfterStop = false;
+    WhenModal<TDebugForm>([&](TDebugForm& window) {
+        auto& test = Child<QPushButton>(window, "TestBtn");
+        Field().ClearRecord();
+        platform.yesNo = TAnswer::No;
+        QTest::mouseClick(&test, Qt::LeftButton);
+        asked = platform.messages;
+        writesAfterNo = SentFrames(0x91).size();
+        clocksAfterNo = SentFrames(0x90).size();
+
+        platform.yesNo = TAnswer::Yes;
+        QTest::mouseClick(&test, Qt::LeftButton);
+        writes = SentFrames(0x91).size();
+        RemoteStop();
+        WaitFor([&] { return Logged("Получена внешняя команда остановки"); });
+        QTest::qWait(300);  // some sixty sped-up polls, were the poll on
+        pollOffAfterStop = !idle.isActive();
+        queriesDuringTest = SentFrames(0x85).size();
+        QTest::mouseClick(&Child<QPushButton>(window, "CloseBtn"), Qt::LeftButton);
+    });
+    QTest::keyClick(form.windowHandle(), Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
+
+    EXPECT_EQ(asked, std::vector<std::string>{"Тест записывает команду в память всех пультов и "
+                                              "запускает часы пультов. Продолжить?"});
+    EXPECT_EQ(writesAfterNo, 0u) << "No wrote into the modules";
+    EXPECT_EQ(clocksAfterNo, 0u) << "No started the modules' clocks";
+    EXPECT_EQ(writes, 2u);
+    EXPECT_TRUE(pollOffAfterStop);
+    EXPECT_EQ(queriesDuringTest, 0u) << "status queries among the test's clock queries";
+    EXPECT_TRUE(idle.isActive()) << "closing brings the poll back";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "LaunchWindow.h"
 
 #include "ConsoleTestPlatform.h"
+#include "ConsoleTestTools.h"
 #include "audio/AudioLibrary.h"
 #include "console/Colors.h"
 #include "show/ExtPlayer.h"
@@ -167,6 +168,23 @@ TEST(LaunchShowTest, SoundtrackTestOnTheTestPagePlaysAndStopsByMouseAndByKey)
     window.Key(Qt::Key_F5);
     EXPECT_TRUE(music.IsPlaying());
     music.StopPlaying();
+}
+
+TEST(LaunchShowTest, DebugWindowStaysShutWhileTheMusicPlays)
+{
+    TLaunchWindow window;
+    if (!AudioAvailable())
+        GTEST_SKIP() << "no audio device";
+    TBassPlayer& music = window.Form().Player().Soundtrack();
+    TestPlatform().openFiles = {kSoundtrack};
+    window.Key(Qt::Key_F3);
+    window.Key(Qt::Key_Tab);
+    QTest::mouseClick(&window.Child<QPushButton>("SoundTestBtn"), Qt::LeftButton);
+    ASSERT_TRUE(music.IsPlaying());
+    EXPECT_FALSE(DebugWindowOpens(window.Form()));
+    window.Key(Qt::Key_F5);
+    ASSERT_FALSE(music.IsPlaying());
+    EXPECT_TRUE(DebugWindowOpens(window.Form()));
 }
 
 TEST(LaunchShowTest, ManualKeysFireTheChannelsOfTheShownPageOnly)

@@ -6,6 +6,7 @@
 #include "console/MemoryForm.h"
 #include "devices/BlackBoxRecord.h"
 #include "devices/Controls.h"
+#include "field/WireFrame.h"
 #include "show/ExtPlayer.h"
 #include "support/Conversions.h"
 
@@ -17,6 +18,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -100,6 +102,42 @@ TEST_F(MemoryFormTest, WriteShowsItsProgressAndOtmenaAbortsItMidway)
     EXPECT_TRUE(Child<QTimer>(Form(), "IdleTimer").isActive());
     // What was written so far stays, the rest is missing.
     EXPECT_EQ(Form().Controls().VerifyScenario(Form().Projects().Project(0)->Cues()), -100);
+}
+
+TEST_F(MemoryFormTest, AStopHeardOnTheBusLeavesThePollOffUntilTheWriteIsOver)
+{
+    Open();
+    SpeedUpTimers();
+    Field().ClearRecord();
+    bool stopped = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* window = dynamic_cast<TMemoryForm*>(QApplication::activeModalWidget());
+        if (stopped || !window || !window->isVisible() || SentFrames(0x91).size() < 10)
+            return;
+        stopped = true;  // another master's stop, as the remote controller sends it
+        Field().InjectFrame(0, Field().ElapsedMs(), MakeWireFrame(0x90, 0, 0, 0, 0, 0));
+    });
+    watch.start(5);
+    Key(Qt::Key_F8);
+    watch.stop();
+
+    ASSERT_TRUE(stopped);
+    EXPECT_TRUE(Logged("Получена внешняя команда остановки"));
+    EXPECT_TRUE(Logged("Запись сценария в пульты... Успешно"));
+    // No status query of the poll between the first cue write and the last.
+    const std::vector<TFrameEntry> frames = Field().Frames();
+    const auto isCode = [](uint8_t code) {
+        return [code](const TFrameEntry& entry) {
+            return entry.origin == TFrameOrigin::Pc && !entry.bytes.empty() &&
+                   entry.bytes[0] == code;
+        };
+    };
+    const auto firstWrite = std::find_if(frames.begin(), frames.end(), isCode(0x91));
+    const auto lastWrite = std::find_if(frames.rbegin(), frames.rend(), isCode(0x91)).base();
+    EXPECT_EQ(std::count_if(firstWrite, lastWrite, isCode(0x85)), 0);
+    EXPECT_TRUE(WaitFor([&] { return SentFrames(0x85).size() > 0; }, 2000))
+        << "the poll is back after the write";
 }
 
 TEST_F(MemoryFormTest, EraseAsksFirstAndTheRemoteControllerWriteWarnsAboutConnectedModules)
