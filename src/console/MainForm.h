@@ -238,6 +238,8 @@ private:
     bool suppressChange_ = false;
     // From the first question before a memory operation to its report.
     bool memoryOperation_ = false;
+    // Stops heard on the bus, so that a start prepared meanwhile is called off.
+    int remoteStops_ = 0;
     std::unique_ptr<TChannelTest> channelTest_;
     std::unique_ptr<TRehearsal> rehearsal_;
 

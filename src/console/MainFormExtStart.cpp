@@ -13,10 +13,13 @@ namespace kv {
 
 void TMainForm::ExtStartActionExecute()
 {
+    const int stops = remoteStops_;
     const std::optional<TStartChoice> choice = aux_.extStart->Ask(QTime::currentTime());
-    if (choice && choice->byClock) {
+    // A stop heard on the bus while the dialog was open has called the start off.
+    const bool calledOff = remoteStops_ != stops;
+    if (choice && !calledOff && choice->byClock) {
         TimedStart(choice->time);
-    } else if (choice) {
+    } else if (choice && !calledOff) {
         player_->armed = true;
         // The start disarms the player: a show over before the window looks again has still
         // been started.
@@ -29,16 +32,20 @@ void TMainForm::ExtStartActionExecute()
 
 void TMainForm::TimedStart(const QTime& at)
 {
+    const int stops = remoteStops_;
     // Only the times of day count: 00:05 chosen at 23:55 lies in the past.
     const int64_t ahead = QTime::currentTime().msecsTo(at);
+    bool start = false;
     if (ahead <= 0) {
         // A start at once must be the operator's decision, not a slip of the picker.
-        if (Platform().MessageBox(Localize(kMsgStartTimePassed), Localize(59, "Подтверждение"),
-                                  TButtons::YesNo) == TAnswer::Yes)
-            StartBtnClick();
-        return;
+        start = Platform().MessageBox(Localize(kMsgStartTimePassed),
+                                      Localize(59, "Подтверждение"),
+                                      TButtons::YesNo) == TAnswer::Yes;
+    } else {
+        start = aux_.timer->CountDown(Localize(70, "Время до запуска:"), ahead);
     }
-    if (aux_.timer->CountDown(Localize(70, "Время до запуска:"), ahead))
+    // A stop heard on the bus while the question was open calls the start off.
+    if (start && remoteStops_ == stops)
         StartBtnClick();
 }
 

@@ -2,6 +2,7 @@
 #include "console/MainForm.h"
 
 #include "console/LaunchPage.h"
+#include "console/ExtStartForm.h"
 #include "console/ManualKeyboard.h"
 #include "console/MotorWord.h"
 #include "console/SlotStrip.h"
@@ -124,9 +125,13 @@ void TMainForm::PlayerStateChanged()
 void TMainForm::RemoteStopReceived()
 {
     // An emergency stop ends a wait for the start too: the countdown would start the show
-    // at zero, and the player no longer answers an external start.
+    // at zero, and the player no longer answers an external start. The start dialog goes as
+    // well: its "Запуск" would set up a start the stop has called off.
+    ++remoteStops_;
     if (aux_.timer && aux_.timer->isVisible())
         aux_.timer->reject();
+    if (aux_.extStart && aux_.extStart->isVisible())
+        aux_.extStart->reject();
     if (warning_)
         warning_->ShowWarning(Localize(46, "Экстренная остановка!"));
     LogRemoteStop();

@@ -3,7 +3,7 @@
 #include "devices/Controls.h"
 #include "devices/DeviceResults.h"
 #include "link/PortProto.h"
-#include "support/AddedMessages.h"
+#include "show/ShowLaunch.h"
 #include "support/Localizer.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"
@@ -108,10 +108,9 @@ void TExtPlayer::ExternalStart(const TFrameRecord& message)
         return;
     }
     const int32_t from = (message[1] * 256 + message[2]) * kClockUnitMs;
-    Start(from);
+    // The run log tells this show's modes and soundtrack as for a start by the key.
+    StartShowExternally(*this, from);
     WriteLog(Localize(95, "Внешняя команда запуска, время:") + " " + std::to_string(from));
-    if (rehearsal)
-        WriteLog(Localize(kMsgRehearsalShow));
     armed = false;
 }
 

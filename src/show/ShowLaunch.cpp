@@ -69,6 +69,13 @@ void StartShow(TExtPlayer& player)
     WriteLog(Localize(44, "Точка запуска:") + " " + ClockText(from, 0));
 }
 
+void StartShowExternally(TExtPlayer& player, int32_t from)
+{
+    LogStartBlock(player);
+    player.Start(from);
+    WriteLog(Localize(44, "Точка запуска:") + " " + ClockText(from, 0));
+}
+
 void LogShowStop()
 {
     WriteLog(Localize(45, "Остановка проекта"));

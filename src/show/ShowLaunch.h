@@ -12,6 +12,8 @@ class TExtPlayer;
 // Logs the start block and starts the player: joining the soundtrack where it plays already,
 // otherwise from the start point (the player's current time).
 void StartShow(TExtPlayer& player);
+// The start block of an external start from the bus, then the start at from (ms).
+void StartShowExternally(TExtPlayer& player, int32_t from);
 // "Остановка проекта"
 void LogShowStop();
 // "Получена внешняя команда остановки"

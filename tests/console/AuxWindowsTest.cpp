@@ -11,6 +11,7 @@
 #include "console/TimerForm.h"
 #include "console/WarningForm.h"
 #include "devices/Controls.h"
+#include "field/WireFrame.h"
 #include "show/ExtPlayer.h"
 #include "support/Platform.h"
 
@@ -240,6 +241,15 @@ TEST_F(AuxWindowsTest, ExternalStartWaitsArmedAndACancelledWaitDisarms)
     EXPECT_TRUE(form.Player().IsRunning());
     EXPECT_FALSE(form.Player().armed);
     EXPECT_TRUE(Logged("Внешняя команда запуска, время: 0"));
+    // The same start block as the start key's.
+    const auto log = TConsoleFolder::LogMessages(form.RunLogFile());
+    const auto block = std::find(log.begin(), log.end(), "Запуск проекта");
+    ASSERT_GE(log.end() - block, 6);
+    EXPECT_EQ(std::vector<std::string>(block, block + 6),
+              (std::vector<std::string>{"Запуск проекта", "Проект: 0:00:05",
+                                        "Режимы: автомат, прямое управление",
+                                        "Темп: 100.0%, смещение: 0 ms", "Точка запуска: 0:00:00",
+                                        "Внешняя команда запуска, время: 0"}));
     form.Player().Stop(true);
 
     acceptExternal();
@@ -273,6 +283,29 @@ TEST_F(AuxWindowsTest, AWaitEndsOnTheExternalStartEvenWhenTheShowIsOverAtOnce)
     Key(Qt::Key_F5, Qt::ControlModifier);
     EXPECT_FALSE(stillWaiting) << "waiting, disarmed, after the show it waited for";
     EXPECT_EQ(form.Player().FiredCount(), 1);
+}
+
+TEST_F(AuxWindowsTest, AnEmergencyStopFromTheBusClosesTheStartDialog)
+{
+    TMainForm& form = Start("0:05.00\t1\t1\n");
+    Arm();
+    platform.yesNo = TAnswer::Yes;  // "start now" for a time that has passed
+    bool closedByStop = false;
+    WhenModal<TExtStartForm>([&](TExtStartForm& window) {
+        Field().InjectFrame(0, Field().ElapsedMs(), MakeWireFrame(0x90, 0, 0, 0, 0, 0));
+        closedByStop = QTest::qWaitFor([&] { return !window.isVisible(); }, 3000);
+        if (closedByStop)
+            return;
+        // Left open, its "Запуск" would start the show the stop has just ended.
+        QTest::mouseClick(&Child<QRadioButton>(window, "ClockRadio"), Qt::LeftButton);
+        Child<QTimeEdit>(window, "TimePicker").setTime(QTime::currentTime().addSecs(-60));
+        QTest::mouseClick(&Child<QPushButton>(window, "StartBtn"), Qt::LeftButton);
+    });
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_TRUE(closedByStop);
+    EXPECT_TRUE(Logged("Получена внешняя команда остановки"));
+    EXPECT_FALSE(form.Player().IsRunning());
+    EXPECT_FALSE(Logged("Запуск проекта"));
 }
 
 TEST_F(AuxWindowsTest, AnEmergencyStopFromTheBusEndsAWaitForTheStart)
