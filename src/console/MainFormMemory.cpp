@@ -8,6 +8,7 @@
 #include "devices/Controls.h"
 #include "devices/MemoryOperation.h"
 #include "devices/ScenarioChecks.h"
+#include "support/AddedMessages.h"
 #include "support/Localizer.h"
 #include "support/Platform.h"
 
@@ -71,9 +72,14 @@ void TMainForm::ReadMemLogActionExecute()
 void TMainForm::SavePDUActionExecute()
 {
     RunMemoryOperation([this] {
-        if (controls_->FiringModuleCount() > 0)
-            Platform().MessageBox(Localize(69, "Необходимо выключить подключенные пульты."),
-                                  Localize(66, "Ошибка"), TButtons::Ok);
+        // Modules still on the line would take the controller's cue writes into their own
+        // memory: the write goes ahead only on the operator's word.
+        if (controls_->FiringModuleCount() > 0 &&
+            Platform().MessageBox(Localize(69, "Необходимо выключить подключенные пульты.") +
+                                      "\n" + Localize(kMsgWriteControllerAnyway),
+                                  Localize(68, "Предупреждение"),
+                                  TButtons::YesNo) != TAnswer::Yes)
+            return;
         aux_.memory->Write(projects_.Project(currentSlot_)->Cues(), true);
     });
 }

@@ -1,6 +1,7 @@
 #include "console/ReportForm.h"
 
 #include "console/Widgets.h"
+#include "devices/SavedFile.h"
 #include "support/AddedMessages.h"
 #include "support/Conversions.h"
 #include "support/Platform.h"
@@ -54,7 +55,9 @@ bool TReportForm::SavePdf(const std::string& path)
     // Paperwork says when it was made.
     page.lines.prepend(
         QString::fromStdString(Localize(kMsgReportMade) + " " + DateTimeText(LocalTimeNow())));
-    return WriteReportPdf(QString::fromStdString(path), page);
+    return SaveFileWith(path, [&page](const std::string& temporary) {
+               return WriteReportPdf(QString::fromStdString(temporary), page);
+           }).empty();
 }
 
 void TReportForm::PdfBtnClick()

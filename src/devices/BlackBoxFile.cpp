@@ -1,7 +1,9 @@
 #include "devices/BlackBoxFile.h"
 
 #include "devices/BlackBoxRecord.h"
+#include "devices/MemoryTexts.h"
 #include "devices/SavedFile.h"
+#include "support/Localizer.h"
 #include "support/Conversions.h"
 
 #include <algorithm>
@@ -16,6 +18,26 @@ std::string ProposedBlackBoxFileName()
 std::string BlackBoxFileName(const std::string& chosen)
 {
     return EnsureExtension(chosen, ".DAT");
+}
+
+std::vector<std::string> BlackBoxStatusLines(const std::vector<uint8_t>& records)
+{
+    std::vector<std::string> lines;
+    for (size_t at = 0; at + kBlackBoxRecordSize <= records.size(); at += kBlackBoxRecordSize)
+        lines.push_back(Localize(78, "Пульт:") + " " +
+                        std::to_string(records[at + kBlackBoxAddressOffset]) +
+                        Localize(53, ", состояние:") + " " +
+                        MemoryStatusText(GetInt32(records.data() + at + kBlackBoxStatusOffset)));
+    return lines;
+}
+
+bool AnyBlackBoxRead(const std::vector<uint8_t>& records)
+{
+    for (size_t at = 0; at + kBlackBoxRecordSize <= records.size(); at += kBlackBoxRecordSize)
+        if (GetInt32(records.data() + at + kBlackBoxStatusOffset) == 0 &&
+            GetInt32(records.data() + at + kBlackBoxWordsReadOffset) == kBlackBoxWords)
+            return true;
+    return false;
 }
 
 std::string WriteBlackBoxFile(const std::string& path, const std::vector<uint8_t>& records)

@@ -13,6 +13,10 @@ constexpr int32_t kBlackBoxFileFormat = 1;
 std::string ProposedBlackBoxFileName();
 // The operator's name with ".DAT" unless it already ends in ".dat" in any case.
 std::string BlackBoxFileName(const std::string& chosen);
+// One line a module of the records read: its address and how its read went.
+std::vector<std::string> BlackBoxStatusLines(const std::vector<uint8_t>& records);
+// Whether any module's log was read whole.
+bool AnyBlackBoxRead(const std::vector<uint8_t>& records);
 // Creates or overwrites the file. Empty on success, else the system's reason.
 std::string WriteBlackBoxFile(const std::string& path, const std::vector<uint8_t>& records);
 

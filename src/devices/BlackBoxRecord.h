@@ -13,7 +13,11 @@ constexpr size_t kBlackBoxChannelsOffset = 5;
 constexpr size_t kBlackBoxReadTimeOffset = 9;
 constexpr size_t kBlackBoxReadTimeAgainOffset = 17;
 constexpr size_t kBlackBoxCounterOffset = 25;
-constexpr size_t kBlackBoxLogOffset = 157;  // 128 reserved bytes before it stay unwritten
+// In the 128 reserved bytes, which readers of the file pass over: how the read of this module
+// went (0, or the result code that ended it) and how many log words it read.
+constexpr size_t kBlackBoxStatusOffset = 29;
+constexpr size_t kBlackBoxWordsReadOffset = 33;
+constexpr size_t kBlackBoxLogOffset = 157;
 constexpr int kBlackBoxWords = 7936;
 constexpr uint16_t kBlackBoxFirstAddress = 0x0400;
 

@@ -100,8 +100,10 @@ int TMemoryOperation::WriteRemote(TCueView cues)
     if (oldFirmware) {
         if (!Carry(Localize(74, "Переведите ПДУР в режим записи и нажмите <ОК>.")))
             return Report(kResultAborted);
-    } else {
-        controller->EraseScenario();  // opens the write mode; a failure shows in the write
+    } else if (const int erased = controller->EraseScenario(); erased != 0) {
+        // Not erased, the controller would keep the old show's cues beside the new ones, or
+        // stay out of write mode and let the write look well while nothing was stored.
+        return Report(erased);
     }
     const int result = Report(controller->WriteScenario(cues));
     if (result == 0) {
@@ -120,20 +122,25 @@ TRemoteControl* TMemoryOperation::Controller() const
 int TMemoryOperation::SaveBlackBox()
 {
     std::vector<uint8_t> buffer;
-    const int result = controls_.ReadBlackBox(buffer);
-    if (result == 0) {
-        const auto chosen =
-            Platform().SaveFileName("Файлы данных|*.dat", ProposedBlackBoxFileName());
-        if (chosen) {
-            if (const std::string error = WriteBlackBoxFile(BlackBoxFileName(*chosen), buffer);
-                !error.empty()) {
-                // A file error ends the operation with the general error message, unreported.
-                Platform().MessageBox(error, Localize(66, "Ошибка"), TButtons::Ok);
-                return kLinkNotConnected;
-            }
+    const int read = controls_.ReadBlackBox(buffer);
+    int result = read;
+    // What the modules that answered gave is kept, also when another fell silent.
+    if (result != kResultAborted && AnyBlackBoxRead(buffer)) {
+        const auto chosen = Platform().SaveFileName(saveFilter, ProposedBlackBoxFileName());
+        if (!chosen) {
+            // Nothing saved is no success.
+            if (result == 0)
+                result = kResultAborted;
+        } else if (const std::string error = WriteBlackBoxFile(BlackBoxFileName(*chosen), buffer);
+                   !error.empty()) {
+            // A file error ends the operation with the general error message, unreported.
+            Platform().MessageBox(error, Localize(66, "Ошибка"), TButtons::Ok);
+            return kLinkNotConnected;
         }
     }
-    return Report(result);
+    // After a module's failure, which one it was and how the others went.
+    const bool moduleFailed = read != 0 && read != kResultAborted;
+    return Report(result, moduleFailed ? BlackBoxStatusLines(buffer) : std::vector<std::string>{});
 }
 
 bool TMemoryOperation::Carry(const std::string& text)
@@ -144,13 +151,17 @@ bool TMemoryOperation::Carry(const std::string& text)
     return true;
 }
 
-int TMemoryOperation::Report(int result)
+int TMemoryOperation::Report(int result, const std::vector<std::string>& details)
 {
     const std::string status = MemoryStatusText(result);
     reportLine_ = title_ + " " + status;
     WriteLog(reportLine_);
-    Platform().MessageBox(result < 0 ? status : Localize(89, "Операция успешно завершена"),
-                          Localize(88, "Сообщение"), TButtons::Ok);
+    std::string text = result < 0 ? status : Localize(89, "Операция успешно завершена");
+    for (const std::string& line : details) {
+        WriteLog(line);
+        text += "\n" + line;
+    }
+    Platform().MessageBox(text, Localize(88, "Сообщение"), TButtons::Ok);
     return result;
 }
 

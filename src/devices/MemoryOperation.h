@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kv {
 
@@ -21,11 +22,14 @@ public:
     int Write(TCueView cues, bool remote);
     int Verify(TCueView cues, bool remote);
     int Erase();
-    // Asks for the file name; a cancelled save still reports the read's result.
+    // Asks for the file name when any module's log was read whole; what the others gave is
+    // saved with it, each record saying how its read went. A cancelled save is no success.
     int ReadBlackBoxToFile();
     // The operator's confirmation before an erase of every module.
     static bool ConfirmErase();
 
+    // The black-box save dialog's filter.
+    std::string saveFilter = "Файлы данных|*.dat";
     // Set by the operator's "Отмена"; the operation ends at its next progress step.
     bool cancelRequested = false;
     // The window: shown with the title, told every step (and pumps messages there, which is
@@ -46,7 +50,8 @@ private:
     int WriteRemote(TCueView cues);
     int SaveBlackBox();
     bool Carry(const std::string& text);
-    int Report(int result);
+    // details: lines logged after the report line and shown under the status.
+    int Report(int result, const std::vector<std::string>& details = {});
 
     TControls& controls_;
     std::string title_;

@@ -60,10 +60,17 @@ int TModuleTransfer::ReadBlackBox(std::vector<uint8_t>& buffer)
 {
     buffer.assign(static_cast<size_t>(registry_.FiringModuleCount()) * kBlackBoxRecordSize, 0);
     size_t record = 0;
-    const int result = EachModule([&](TCommonControl& module, int index) {
-        return ReadModuleLog(module, index, buffer.data() + record++ * kBlackBoxRecordSize);
+    int firstFailure = 0;
+    // A module that falls silent must not cost the logs of the others: its record keeps what
+    // it gave and how its read ended, and the read goes on with the next module.
+    EachModule([&](TCommonControl& module, int index) {
+        const int result =
+            ReadModuleLog(module, index, buffer.data() + record++ * kBlackBoxRecordSize);
+        if (firstFailure == 0)
+            firstFailure = result;
+        return 0;
     });
-    return result == 0 && aborted_ ? kResultAborted : result;
+    return aborted_ ? kResultAborted : firstFailure;
 }
 
 int TModuleTransfer::ReadModuleLog(TCommonControl& module, int index, uint8_t* record)
@@ -77,17 +84,21 @@ int TModuleTransfer::ReadModuleLog(TCommonControl& module, int index, uint8_t* r
     port_.ReadBlackBoxCounter(module.address, module.converterIndex, module.attemptMode, counter);
     PutInt32(record + kBlackBoxCounterOffset, counter);
     const int64_t steps = static_cast<int64_t>(registry_.Count()) * kBlackBoxWords;
-    for (int word = 0; word < kBlackBoxWords && !aborted_; ++word) {
+    int result = 0;
+    int word = 0;
+    for (; word < kBlackBoxWords && !aborted_; ++word) {
         std::array<uint8_t, 4> bytes{};
-        if (const int result =
-                port_.ReadMemory(module.address, module.converterIndex, module.attemptMode,
-                                 kBlackBoxFirstAddress + 4 * word, bytes))
-            return result;
+        result = port_.ReadMemory(module.address, module.converterIndex, module.attemptMode,
+                                  kBlackBoxFirstAddress + 4 * word, bytes);
+        if (result != 0)
+            break;
         std::memcpy(record + kBlackBoxLogOffset + 4 * word, bytes.data(), bytes.size());
         Progress(Percent(static_cast<int64_t>(index) * kBlackBoxWords + word, steps), index, -1,
                  module.address);
     }
-    return 0;
+    PutInt32(record + kBlackBoxStatusOffset, result);
+    PutInt32(record + kBlackBoxWordsReadOffset, word);
+    return result;
 }
 
 }  // namespace kv

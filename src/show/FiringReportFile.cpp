@@ -1,11 +1,13 @@
 #include "show/FiringReportFile.h"
 
+#include "devices/SavedFile.h"
 #include "support/AddedMessages.h"
 #include "support/Conversions.h"
 
 #include <array>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string_view>
 #include <utility>
 
@@ -153,9 +155,7 @@ std::optional<TCueRecord> ParseLine(std::string_view line, int number)
 
 bool WriteFiringReport(const TFiringReport& report, const std::string& path)
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file)
-        return false;
+    std::ostringstream file;
     file << kHeader << "\r\n";
     int number = 0;
     for (const TCueRecord& record : report.Records()) {
@@ -171,8 +171,8 @@ bool WriteFiringReport(const TFiringReport& report, const std::string& path)
         file << ',' << TextOf(kChecks, record.check) << ',' << TextOf(kReasons, record.reason)
              << "\r\n";
     }
-    file.flush();
-    return static_cast<bool>(file);
+    // Rewritten as the checks come in: a failed rewrite keeps the last whole report.
+    return SaveFileBytes(path, file.str()).empty();
 }
 
 std::string ReadFiringReport(const std::string& path, std::vector<TCueRecord>& records)

@@ -84,5 +84,7 @@ inline constexpr TMessage kMsgRehearsalReport{151, "РЕПЕТИЦИЯ на мо
 // The debug window's test.
 inline constexpr TMessage kMsgDebugTestWrites{
     152, "Тест записывает команду в память всех пультов и запускает часы пультов. Продолжить?"};
+// Writing the remote controller with firing modules registered.
+inline constexpr TMessage kMsgWriteControllerAnyway{153, "Записать сценарий в ПДУ(Р)?"};
 
 }  // namespace kv

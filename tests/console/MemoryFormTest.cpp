@@ -6,6 +6,7 @@
 #include "console/MemoryForm.h"
 #include "devices/BlackBoxRecord.h"
 #include "devices/Controls.h"
+#include "field/SimRemote.h"
 #include "field/WireFrame.h"
 #include "show/ExtPlayer.h"
 #include "support/Conversions.h"
@@ -18,7 +19,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -140,7 +145,7 @@ TEST_F(MemoryFormTest, AStopHeardOnTheBusLeavesThePollOffUntilTheWriteIsOver)
         << "the poll is back after the write";
 }
 
-TEST_F(MemoryFormTest, EraseAsksFirstAndTheRemoteControllerWriteWarnsAboutConnectedModules)
+TEST_F(MemoryFormTest, EraseAndTheRemoteControllerWriteWithModulesOnTheLineAskFirst)
 {
     Open(kField, Scenario(5));  // the controller takes a tenth of a second a cue
     Key(Qt::Key_F8, Qt::ControlModifier);
@@ -154,14 +159,40 @@ TEST_F(MemoryFormTest, EraseAsksFirstAndTheRemoteControllerWriteWarnsAboutConnec
     EXPECT_TRUE(Logged("Удаление сценария в пультах... Успешно"));
     EXPECT_EQ(platform.messages.back(), "Операция успешно завершена");
 
+    // The modules would take the controller's cue writes as their own: the write waits for a
+    // Yes, where it once followed an OK-only message.
+    const std::string modulesOn =
+        "Необходимо выключить подключенные пульты.\nЗаписать сценарий в ПДУ(Р)?";
     platform.messages.clear();
+    platform.yesNo = TAnswer::No;
+    Key(Qt::Key_F8, Qt::ShiftModifier);
+    EXPECT_EQ(platform.messages, std::vector<std::string>{modulesOn});
+    EXPECT_FALSE(Logged("Запись сценария в ПДУ(Р)... Успешно"));
+    platform.messages.clear();
+    platform.yesNo = TAnswer::Yes;
     Key(Qt::Key_F8, Qt::ShiftModifier);
     ASSERT_EQ(platform.messages.size(), 2u);
-    EXPECT_EQ(platform.messages[0], "Необходимо выключить подключенные пульты.");
+    EXPECT_EQ(platform.messages[0], modulesOn);
     EXPECT_EQ(platform.messages[1], "Операция успешно завершена");
     EXPECT_TRUE(Logged("Запись сценария в ПДУ(Р)... Успешно"));
     Key(Qt::Key_F9, Qt::ShiftModifier);
     EXPECT_TRUE(Logged("Проверка сценария в ПДУ(Р)... Успешно"));
+}
+
+TEST_F(MemoryFormTest, AFailedEraseOfTheRemoteControllerStopsItsWrite)
+{
+    Open(kField, Scenario(5));
+    platform.yesNo = TAnswer::Yes;
+    // The controller erases and opens its write mode, but its answer comes back damaged.
+    Field().WithDevice(0, [](TSimDevice& device) { device.Faults().badCheckReplies = 1; });
+    Key(Qt::Key_F8, Qt::ShiftModifier);
+    EXPECT_TRUE(Logged("Запись сценария в ПДУ(Р)... Ошибка передачи данных."));
+    EXPECT_EQ(platform.messages.back(), "Ошибка передачи данных.");
+    int stored = -1;
+    Field().WithDevice(0, [&](TSimDevice& device) {
+        stored = dynamic_cast<TSimRemote&>(device).RecordCount();
+    });
+    EXPECT_EQ(stored, 0) << "cues written after the failed erase";
 }
 
 TEST_F(MemoryFormTest, AutonomousShowFromTheKeysFiresTheModulesMemoryUntilTheStopKey)
@@ -220,13 +251,78 @@ TEST_F(MemoryFormTest, BlackBoxGoesToTheChosenFileAfterTheFormatNumber)
     EXPECT_EQ(again[0], 1);
     EXPECT_EQ(GetInt32(again.data() + kBlackBoxCounterOffset), 40);
 
-    // A cancelled save still reports the read, and writes nothing.
+    // A cancelled save writes nothing, and says so: it was reported as a success.
     platform.saveName.reset();
     platform.messages.clear();
     std::filesystem::remove(folder.Path() + "after-show.DAT");
     Key(Qt::Key_F9, Qt::ControlModifier);
-    EXPECT_EQ(platform.messages, std::vector<std::string>{"Операция успешно завершена"});
+    EXPECT_EQ(platform.messages, std::vector<std::string>{"Операция прервана."});
+    EXPECT_TRUE(Logged("Чтение показаний \"черного ящика\"... Операция прервана."));
     EXPECT_FALSE(std::filesystem::exists(folder.Path() + "after-show.DAT"));
+}
+
+TEST_F(MemoryFormTest, BlackBoxOfASilentModuleLeavesTheOthersLogsSavedWithEachModulesStatus)
+{
+    Open(kFastField);
+    Field().WithDevice(1, [](TSimDevice& device) { device.Faults().silentFromNs = 0; });
+    platform.saveName = folder.Path() + "partial";
+    platform.messages.clear();
+    Key(Qt::Key_F9, Qt::ControlModifier);
+
+    const std::string timeout = "Ошибка передачи данных (истекло время ожидания).";
+    EXPECT_TRUE(Logged("Чтение показаний \"черного ящика\"... " + timeout));
+    EXPECT_TRUE(Logged("Пульт: 1, состояние: " + timeout));
+    EXPECT_TRUE(Logged("Пульт: 2, состояние: Успешно"));
+    EXPECT_EQ(platform.messages,
+              std::vector<std::string>{timeout + "\nПульт: 1, состояние: " + timeout +
+                                       "\nПульт: 2, состояние: Успешно"});
+    const std::string bytes = FileBytes(folder.Path() + "partial.DAT");
+    ASSERT_EQ(bytes.size(), 4u + 2 * kBlackBoxRecordSize) << "the file reads as two records";
+    const auto* silent = reinterpret_cast<const uint8_t*>(bytes.data()) + 4;
+    const uint8_t* answered = silent + kBlackBoxRecordSize;
+    EXPECT_EQ(silent[kBlackBoxAddressOffset], 1);
+    EXPECT_EQ(GetInt32(silent + kBlackBoxStatusOffset), -3);
+    EXPECT_EQ(GetInt32(silent + kBlackBoxWordsReadOffset), 0);
+    EXPECT_EQ(answered[kBlackBoxAddressOffset], 2);
+    EXPECT_EQ(GetInt32(answered + kBlackBoxStatusOffset), 0);
+    EXPECT_EQ(GetInt32(answered + kBlackBoxWordsReadOffset), kBlackBoxWords);
+    EXPECT_EQ(GetInt32(answered + kBlackBoxCounterOffset), 7);
+    EXPECT_NE(GetInt32(answered + kBlackBoxLogOffset), 0) << "module 2's log is there";
+}
+
+// The disk fills up at this size while the object lives.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, saved_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+private:
+    rlimit saved_{};
+};
+
+TEST_F(MemoryFormTest, ASaveThatFailsLeavesTheOldFileWhole)
+{
+    Open(kFastField);
+    const std::string old(1000, 'Z');
+    folder.WriteFile("box.DAT", old);
+    platform.saveName = folder.Path() + "box.DAT";
+    platform.messages.clear();
+    {
+        const TFileSizeLimit full(20000);
+        Key(Qt::Key_F9, Qt::ControlModifier);
+    }
+    EXPECT_EQ(platform.messages,
+              std::vector<std::string>{folder.Path() + "box.DAT: " + std::strerror(EFBIG)});
+    EXPECT_EQ(FileBytes(folder.Path() + "box.DAT"), old);
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with("box.DAT."))
+            << entry.path() << " left behind";
 }
 
 }  // namespace

@@ -5,15 +5,18 @@
 
 #include "devices/AddressChange.h"
 #include "devices/BlackBoxFile.h"
+#include "devices/BlackBoxRecord.h"
 #include "devices/ChannelTest.h"
 #include "devices/CheckedChannel.h"
 #include "devices/ConnectedChannels.h"
 #include "devices/MemoryOperation.h"
 #include "devices/MemoryTexts.h"
+#include "devices/SavedFile.h"
 #include "devices/ScenarioChecks.h"
 #include "field/SimModule.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -99,7 +102,7 @@ TEST_F(OperatorProcedures, StatusTextsCoverEveryResult)
     EXPECT_EQ(MemoryProgressLabel(-1, 5, 12), "");
 }
 
-TEST_F(OperatorProcedures, BlackBoxReadWritesTheFileOnlyWhenTheReadSucceeded)
+TEST_F(OperatorProcedures, BlackBoxFileKeepsWhatTheModulesGaveAndNeverReplacesAFileByHalf)
 {
     const std::string dir = testing::TempDir();
     EXPECT_EQ(BlackBoxFileName("log.DAT"), "log.DAT");
@@ -107,23 +110,39 @@ TEST_F(OperatorProcedures, BlackBoxReadWritesTheFileOnlyWhenTheReadSucceeded)
     EXPECT_EQ(BlackBoxFileName("log"), "log.DAT");
     EXPECT_EQ(BlackBoxFileName("log.txt"), "log.txt.DAT");
 
+    // A cancelled save is no success (it was reported as one).
     TMemoryOperation operation(*registry);
-    platform.fileNames.push_back(std::nullopt);  // the save dialog cancelled
-    EXPECT_EQ(operation.ReadBlackBoxToFile(), 0);
-    EXPECT_EQ(operation.ReportLine(), "Чтение показаний \"черного ящика\"... Успешно");
+    platform.fileNames.push_back(std::nullopt);
+    EXPECT_EQ(operation.ReadBlackBoxToFile(), -101);
+    EXPECT_EQ(operation.ReportLine(), "Чтение показаний \"черного ящика\"... Операция прервана.");
 
+    // A silent module no longer costs the other's log (no file was written at all).
     field->WithDevice(9, [](TSimDevice& device) { device.Faults().silentFromNs = 0; });
     std::remove((dir + "box.DAT").c_str());
     platform.fileNames.push_back(dir + "box");
-    EXPECT_NE(operation.ReadBlackBoxToFile(), 0);
-    EXPECT_TRUE(ReadFile(dir + "box.DAT").empty());
-    EXPECT_NE(operation.ReportLine().find("Ошибка"), std::string::npos);
+    EXPECT_EQ(operation.ReadBlackBoxToFile(), -3);
+    const std::string saved = ReadFile(dir + "box.DAT");
+    ASSERT_EQ(saved.size(), 4 + 2 * kBlackBoxRecordSize);
+    EXPECT_EQ(saved[4 + kBlackBoxAddressOffset], 4);
+    EXPECT_EQ(saved[4 + kBlackBoxRecordSize + kBlackBoxAddressOffset], 9);
+    EXPECT_EQ(operation.ReportLine(),
+              "Чтение показаний \"черного ящика\"... Ошибка передачи данных (истекло время ожидания).");
 
     // A file that cannot be written is the operator's error, not a success.
     std::vector<uint8_t> records(10, 7);
     EXPECT_FALSE(WriteBlackBoxFile(dir + "no-such-folder/box.DAT", records).empty());
     EXPECT_TRUE(WriteBlackBoxFile(dir + "box.DAT", records).empty());
     EXPECT_EQ(ReadFile(dir + "box.DAT"), std::string("\1\0\0\0", 4) + std::string(10, '\7'));
+    // A writer that fails half-way leaves the file as it was, and nothing beside it.
+    const std::string error = SaveFileWith(dir + "box.DAT", [](const std::string& temporary) {
+        std::ofstream(temporary, std::ios::binary) << "half a file";
+        return false;
+    });
+    EXPECT_NE(error.find(dir + "box.DAT"), std::string::npos) << error;
+    EXPECT_EQ(ReadFile(dir + "box.DAT"), std::string("\1\0\0\0", 4) + std::string(10, '\7'));
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        EXPECT_FALSE(entry.path().filename().string().starts_with("box.DAT."))
+            << entry.path() << " left behind";
 }
 
 TEST_F(OperatorProcedures, ChannelTestClassifiesLogsAndStops)
