@@ -2,6 +2,7 @@
 
 #include "console/Colors.h"
 #include "console/DeviceColumn.h"
+#include "console/HVPanel.h"
 #include "console/IndicatorStrip.h"
 #include "console/LaunchPage.h"
 #include "console/PowerIndicator.h"
@@ -30,6 +31,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <QTimer>
@@ -55,6 +57,8 @@ TMainForm::TMainForm(const std::string& appFolder)
 TMainForm::~TMainForm()
 {
     qApp->removeEventFilter(this);
+    // The field loses the focus as the window goes: that is no operator's commit.
+    test_->hvPanel->seHVE->disconnect(this);
     // No frame may reach the registry or the player while they go.
     port_->Stop();
 }

@@ -110,6 +110,8 @@ private:
 
     // Enabling (MainFormButtons.cpp)
     bool StopAllowed();
+    // The commands that switch every module's mode or boost.
+    bool ModeCommandsAllowed() const;
     void UpdateButtons();
     void ActionListUpdate();
     void UpdateIndicators();
@@ -173,7 +175,10 @@ private:
     // Service panels (MainFormService.cpp)
     void WireServicePanels();
     void FillHVPanel();
-    void HVSettingChanged(int value);
+    // The setting goes to the module once the operator has finished typing or turning it.
+    void HVSettingCommitted();
+    bool ServiceAllowed() const;
+    void EnableServiceControls();
     void ChargeChannel(int row);
     void ChangeIdBtnClick();
     // Auxiliary windows (MainFormAuxForms.cpp, MainFormMemory.cpp, MainFormExtStart.cpp)
@@ -235,7 +240,6 @@ private:
     int manualIndex_ = -1;
     int manualPage_ = 0;
     int selectedIndex_ = -1;
-    bool suppressChange_ = false;
     // From the first question before a memory operation to its report.
     bool memoryOperation_ = false;
     // Stops heard on the bus, so that a start prepared meanwhile is called off.

@@ -25,6 +25,11 @@ bool TMainForm::ScenarioEmpty() const
     return projects_.Project(currentSlot_)->Count() == 0;
 }
 
+bool TMainForm::ModeCommandsAllowed() const
+{
+    return !testRunning_ && !player_->IsRunning() && launchState_ != kLaunchRunning;
+}
+
 bool TMainForm::StopAllowed()
 {
     TBassPlayer& soundtrack = player_->Soundtrack();
@@ -43,6 +48,10 @@ void TMainForm::UpdateButtons()
 
     devices_->testBtn->setEnabled(!testRunning_ && !running && launchState_ == kLaunchIdle);
     devices_->searchBtn->setEnabled(devices_->testBtn->isEnabled());
+    // A mode command in a show would silence or arm modules under it; in a channel test it
+    // changes what is being measured.
+    devices_->testModeBtn->setEnabled(ModeCommandsAllowed());
+    devices_->fireModeBtn->setEnabled(ModeCommandsAllowed());
     page.soundBtn->setEnabled(stoppedHere && launchState_ == kLaunchIdle);
     page.projectBtn->setEnabled(page.soundBtn->isEnabled());
     page.beginBtn->setEnabled(stoppedHere && launchState_ != kLaunchRunning && hasScenario);
@@ -78,8 +87,8 @@ void TMainForm::ActionListUpdate()
     readMemLogAction_->setEnabled(clearMemAction_->isEnabled());
     savePduAction_->setEnabled(memoryAllowed && controls_->HasRemoteControl());
     checkPduAction_->setEnabled(savePduAction_->isEnabled());
-    powerUpGlobal_->setEnabled(firingModules);
-    powerDownGlobal_->setEnabled(firingModules);
+    powerUpGlobal_->setEnabled(firingModules && ModeCommandsAllowed());
+    powerDownGlobal_->setEnabled(powerUpGlobal_->isEnabled());
     debugAction_->setEnabled(true);
     rehearsalAction_->setEnabled(free && !player_->IsRunning() && launchState_ != kLaunchRunning);
 }

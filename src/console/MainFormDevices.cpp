@@ -42,8 +42,6 @@ void TMainForm::WireDevicePanels()
     connect(devices_->fireModeBtn, &QPushButton::clicked, this, [this] { SetTestModeAll(false); });
     connect(powerUpGlobal_, &QAction::triggered, this, [this] { SetBoostAll(false); });
     connect(powerDownGlobal_, &QAction::triggered, this, [this] { SetBoostAll(true); });
-    devices_->testModeBtn->setEnabled(true);
-    devices_->fireModeBtn->setEnabled(true);
     WireTestPage();
 }
 

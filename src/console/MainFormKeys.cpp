@@ -97,9 +97,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 
 bool TMainForm::OwnKeyRefused(const QKeyEvent& key) const
 {
-    // The rehearsal's Ctrl+F10 is no F10 with Ctrl held: refused, it must not end a search.
-    return !rehearsalAction_->isEnabled() &&
-           rehearsalAction_->shortcut() == QKeySequence(key.keyCombination());
+    // The rehearsal's Ctrl+F10 is no F10 with Ctrl held: refused, it must not end a search;
+    // a refused Ctrl+Insert must not switch the manual module's boost as Insert.
+    const QKeySequence pressed(key.keyCombination());
+    for (const QAction* action : {rehearsalAction_, powerUpGlobal_, powerDownGlobal_})
+        if (!action->isEnabled() && action->shortcut() == pressed)
+            return true;
+    return false;
 }
 
 bool TMainForm::ShortCut(int key, bool autoRepeat)

@@ -24,7 +24,7 @@ namespace kv {
 void TMainForm::WireServicePanels()
 {
     THVPanel& hv = *test_->hvPanel;
-    connect(hv.seHVE, &QSpinBox::valueChanged, this, [this](int value) { HVSettingChanged(value); });
+    connect(hv.seHVE, &QSpinBox::editingFinished, this, [this] { HVSettingCommitted(); });
     for (int row = 0; row < THVPanel::kRows; ++row)
         connect(hv.chargeBtns[static_cast<size_t>(row)], &QPushButton::clicked, this,
                 [this, row] { ChargeChannel(row); });
@@ -67,11 +67,10 @@ void TMainForm::FillHVPanel()
         const auto at = static_cast<size_t>(row);
         panel.resistances[at]->setText("?");
         panel.voltages[at]->setText("?");
-        panel.chargeBtns[at]->setEnabled(module && panel.FirstChannel() + row < channels);
     }
+    EnableServiceControls();
     if (!module)
         return;
-    suppressChange_ = true;
     panel.seHVE->setValue(module->hvSetting);
     for (int row = 0; row < THVPanel::kRows; ++row) {
         const int channel = panel.FirstChannel() + row;
@@ -82,15 +81,33 @@ void TMainForm::FillHVPanel()
             panel.resistances[at]->setText(QString::number(ohms, 'f', 2));
         panel.voltages[at]->setText(QString::number(module->ChannelCharge(channel)));
     }
-    suppressChange_ = false;
 }
 
-void TMainForm::HVSettingChanged(int value)
+bool TMainForm::ServiceAllowed() const
 {
-    if (suppressChange_)
-        return;
+    // A command between a channel test's measurements would charge, turn or renumber the
+    // module under test.
+    return TestPageShown() && !testRunning_ && !searching_;
+}
+
+void TMainForm::EnableServiceControls()
+{
+    THVPanel& panel = *test_->hvPanel;
+    const auto* module = dynamic_cast<const THVControl*>(SelectedModule());
+    const bool allowed = ServiceAllowed();
+    panel.seHVE->setEnabled(allowed && module);
+    for (int row = 0; row < THVPanel::kRows; ++row)
+        panel.chargeBtns[static_cast<size_t>(row)]->setEnabled(
+            allowed && module && panel.FirstChannel() + row < module->channelCount);
+    test_->motorPanel->EnableMoves(allowed);
+}
+
+void TMainForm::HVSettingCommitted()
+{
     auto* module = dynamic_cast<THVControl*>(SelectedModule());
-    if (!module)
+    const int value = test_->hvPanel->seHVE->value();
+    // Also reached when a test starting disables the field under the operator's typing.
+    if (!module || !ServiceAllowed() || value == module->hvSetting)
         return;
     // A failed write keeps the operator's value, so the voltages shown follow the request.
     module->hvSetting = value;

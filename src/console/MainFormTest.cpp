@@ -178,6 +178,7 @@ void TMainForm::UpdateTestPageButtons()
     test_->changeIdBtn->setEnabled(pageIdle && SelectedModule());
     test_->soundTestBtn->setEnabled(pageIdle);
     test_->soundVolBtn->setEnabled(pageIdle);
+    EnableServiceControls();
 }
 
 }  // namespace kv

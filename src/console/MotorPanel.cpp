@@ -51,10 +51,8 @@ TMotorPanel::TMotorPanel(QWidget* parent) : QFrame(parent)
     rotateLeftBtn = MakeButton(this, "MotorRotateLeftBtn", "Вращение");
     rotateRightBtn = MakeButton(this, "MotorRotateRightBtn", "Вращение");
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {leftBtn, centerBtn, rightBtn, rotateLeftBtn, rotateRightBtn}) {
-        button->setEnabled(true);
+    for (QPushButton* button : {leftBtn, centerBtn, rightBtn, rotateLeftBtn, rotateRightBtn})
         buttons->addWidget(button);
-    }
 
     auto* column = new QVBoxLayout(this);
     column->addLayout(sliders);
@@ -73,6 +71,12 @@ int TMotorPanel::Speed() const
 int TMotorPanel::Duration() const
 {
     return timeSlider->value();
+}
+
+void TMotorPanel::EnableMoves(bool enabled)
+{
+    for (QPushButton* button : {leftBtn, centerBtn, rightBtn, rotateLeftBtn, rotateRightBtn})
+        button->setEnabled(enabled);
 }
 
 void TMotorPanel::ShowReadings()

@@ -27,6 +27,8 @@ public:
     QPushButton* rotateLeftBtn;
     QPushButton* rotateRightBtn;
 
+    void EnableMoves(bool enabled);
+
 private:
     void ShowReadings();
 };

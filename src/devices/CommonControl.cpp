@@ -117,7 +117,13 @@ void TCommonControl::ClearScenarioMarks()
 
 int TCommonControl::SetTestMode(bool on)
 {
-    return SendMode(static_cast<uint8_t>((boostState != 0 ? 1 : 0) + (on ? 0 : 2)));
+    const int result = SendMode(static_cast<uint8_t>((boostState != 0 ? 1 : 0) + (on ? 0 : 2)));
+    // Before 0x151 no poll tells the mode: without this a boost command would put a module
+    // the operator had set to fire mode back into test mode. Later firmware's next poll
+    // confirms it.
+    if (result == 0)
+        modeState = on ? 1 : 0;
+    return result;
 }
 
 int TCommonControl::SetBoost(bool off)

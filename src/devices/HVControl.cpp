@@ -24,6 +24,16 @@ int THVControl::MeasureChannel(int channel, double& value)
     return result;
 }
 
+int THVControl::HighVoltageOff()
+{
+    const int result = port_.HighVoltageOff(address, converterIndex, attemptMode);
+    if (result == 0) {
+        modeState = 1;
+        boostState = 1;
+    }
+    return result;
+}
+
 int THVControl::ReadHVSetting()
 {
     int value = 0;

@@ -12,6 +12,8 @@ public:
     void Refresh() override;
     int MeasureChannel(int channel, double& value) override;
 
+    // Switches the charge off; the module is then in test mode with its boost off.
+    int HighVoltageOff();
     int ReadHVSetting();
     int WriteHVSetting(int value);
     // The fire command carrying the charge for the module's next shot.

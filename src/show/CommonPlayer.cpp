@@ -147,7 +147,7 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
         soundtrack_.StopPlaying();
     for (int i = 0; i < controls_.Count(); ++i)
         if (auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i)))
-            port_.HighVoltageOff(module->address, module->converterIndex, module->attemptMode);
+            module->HighVoltageOff();
     if (wasRunning) {
         CloseFiringReport();
         resumeScenario_ = scenario;

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace kv {
 
@@ -88,6 +89,19 @@ std::vector<std::vector<uint8_t>> FieldConsoleTest::SentFrames(uint8_t code)
         if (entry.origin == TFrameOrigin::Pc && !entry.bytes.empty() && entry.bytes[0] == code)
             frames.push_back(entry.bytes);
     return frames;
+}
+
+void FieldConsoleTest::LoadScenario(const std::string& lines)
+{
+    folder.WriteFile("scenario.txt", lines);
+    TestPlatform().openFiles = {folder.Path() + "scenario.txt"};
+    Key(Qt::Key_F2);
+    TestPlatform().openFiles.clear();
+}
+
+void FieldConsoleTest::Key(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QTest::keyClick(Form().windowHandle(), key, modifiers);
 }
 
 void FieldConsoleTest::EnterTestPage()

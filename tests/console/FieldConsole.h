@@ -37,6 +37,9 @@ protected:
     std::vector<std::vector<uint8_t>> SentFrames(uint8_t code);
     // The test page entered by its button.
     void EnterTestPage();
+    // Loads a scenario of these lines into the current slot through F2.
+    void LoadScenario(const std::string& lines);
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     TConsoleFolder folder;
     std::unique_ptr<TConsoleWindows> windows;

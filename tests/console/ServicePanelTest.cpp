@@ -7,13 +7,16 @@
 #include "devices/Controls.h"
 #include "devices/HVControl.h"
 #include "field/SimModule.h"
+#include "show/ExtPlayer.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <cstdlib>
@@ -41,7 +44,25 @@ std::vector<uint8_t> Head(const std::vector<uint8_t>& frame)
     return {frame.begin(), frame.begin() + 6};
 }
 
-class ServicePanelTest : public FieldConsoleTest {};
+void WheelUp(QWidget& widget)
+{
+    const QPointF centre(widget.width() / 2.0, widget.height() / 2.0);
+    QWheelEvent wheel(centre, widget.mapToGlobal(centre), {}, {0, QWheelEvent::DefaultDeltasPerStep},
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&widget, &wheel);
+}
+
+class ServicePanelTest : public FieldConsoleTest {
+protected:
+    // The values of the energy setting writes sent since the record was cleared.
+    std::vector<int> SettingWrites()
+    {
+        std::vector<int> values;
+        for (const auto& frame : SentFrames(0x81))
+            values.push_back(frame[3]);
+        return values;
+    }
+};
 
 TEST_F(ServicePanelTest, HighVoltagePanelDerivesChargeVoltagesFromResistanceAndSetting)
 {
@@ -83,16 +104,43 @@ Resistances=1:100, 2:150
     ASSERT_EQ(charges.size(), 1u);
     EXPECT_EQ(Head(charges[0]), (std::vector<uint8_t>{0x84, 0, 0, 0x83, 0xC2, 20}));
 
-    // The operator types a new setting: it goes to the module and every voltage follows.
-    setting.setFocus();
-    QTest::keyClick(&setting, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(&setting, Qt::Key_0);
+    // The operator types a new setting: it goes to the module once, when Enter commits it, and
+    // every voltage follows. Written at every keystroke, typing 20 first set the module to 2.
     auto& module = dynamic_cast<THVControl&>(*form.Controls().FindByAddress(20));
+    Field().ClearRecord();
+    setting.setFocus();
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Key(Qt::Key_2);
+    Key(Qt::Key_0);
+    EXPECT_TRUE(SentFrames(0x81).empty()) << "written while typing";
+    EXPECT_EQ(module.hvSetting, 15);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(SettingWrites(), std::vector<int>{20});
+    EXPECT_EQ(module.hvSetting, 20);
+    EXPECT_EQ(module.ReadHVSetting(), 20);
+    EXPECT_EQ(Text(form, "HVVolt0"), "447");
+    EXPECT_EQ(Text(form, "HVResist1"), "150.00");
+
+    // Three wheel steps, then the operator leaves the field: one write, of the last value.
+    Field().ClearRecord();
+    for (int step = 0; step < 3; ++step)
+        WheelUp(setting);
+    EXPECT_EQ(setting.value(), 23);
+    EXPECT_TRUE(SentFrames(0x81).empty()) << "written at a wheel step";
+    Child<QWidget>(form, "ControlTestBtn").setFocus();
+    EXPECT_EQ(SettingWrites(), std::vector<int>{23});
+    Field().ClearRecord();
+    setting.setFocus();
+    Child<QWidget>(form, "ControlTestBtn").setFocus();
+    EXPECT_TRUE(SentFrames(0x81).empty()) << "nothing changed, nothing to write";
+
+    setting.setFocus();
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Key(Qt::Key_0);
+    Key(Qt::Key_Return);
     EXPECT_EQ(module.hvSetting, 0);
-    EXPECT_EQ(module.ReadHVSetting(), 0);
     EXPECT_EQ(Text(form, "HVVolt0"), "1");
     EXPECT_EQ(Text(form, "HVVolt1"), "1");
-    EXPECT_EQ(Text(form, "HVResist1"), "150.00");
 
     // Channels past the sixteenth are on the next page.
     ASSERT_TRUE(Click("HVNextPageBtn"));
@@ -141,18 +189,107 @@ TEST_F(ServicePanelTest, MotorButtonsSendTheirMovesWithTheSlidersSpeedAndTime)
                                                         {0x8C, 0x91, 128, 10, 0, 30}}));
 }
 
-TEST_F(ServicePanelTest, TestAndFireModeSwitchEveryFiringModule)
+TEST_F(ServicePanelTest, TestAndFireModeSwitchEveryFiringModuleAndTheBoostKeysKeepTheMode)
 {
-    TMainForm& form = Start("[device1]\nKind=module\nAddress=1\n[device2]\nKind=hv\nAddress=2\n"
-                            "[device3]\nKind=radio\nAddress=240\n");
-    for (const int address : {1, 2, 240})
+    Start("[device1]\nKind=module\nAddress=1\n[device2]\nKind=hv\nAddress=2\n"
+          "[device3]\nKind=radio\nAddress=240\n[device4]\nKind=module\nAddress=3\nVersion=150\n");
+    for (const int address : {1, 2, 3, 240})
         Register(address);
-    QTest::keyClick(form.windowHandle(), Qt::Key_F11);
-    EXPECT_FALSE(FromModule(Field(), 1, &TSimModule::FireMode));
-    EXPECT_FALSE(FromModule(Field(), 2, &TSimModule::FireMode));
+    Key(Qt::Key_F11);
+    for (const int address : {1, 2, 3})
+        EXPECT_FALSE(FromModule(Field(), address, &TSimModule::FireMode)) << address;
     ASSERT_TRUE(Click("FireModeBtn"));
+    for (const int address : {1, 2, 3})
+        EXPECT_TRUE(FromModule(Field(), address, &TSimModule::FireMode)) << address;
+
+    // Module 3 never tells its mode (firmware before 0x151): the boost keys put it back into
+    // test mode, where it fired nothing of the show.
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_TRUE(FromModule(Field(), 3, &TSimModule::BoostOff));
+    EXPECT_TRUE(FromModule(Field(), 3, &TSimModule::FireMode));
     EXPECT_TRUE(FromModule(Field(), 1, &TSimModule::FireMode));
-    EXPECT_TRUE(FromModule(Field(), 2, &TSimModule::FireMode));
+    Key(Qt::Key_F11);
+    Key(Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_FALSE(FromModule(Field(), 3, &TSimModule::BoostOff));
+    EXPECT_FALSE(FromModule(Field(), 3, &TSimModule::FireMode));
+}
+
+// A mode or boost command in a show would silence modules the show still fires, or arm
+// modules the operator had put into test mode.
+TEST_F(ServicePanelTest, ModeAndBoostKeysAreRefusedWhileAShowRuns)
+{
+    TMainForm& form = Start("[device1]\nKind=module\nAddress=1\n[device2]\nKind=module\nAddress=2\n");
+    Register(1);
+    Register(2);
+    LoadScenario("0:30.00\t1\t1\n");
+    // Automatic and manual firing: Insert and Delete switch the manual module's boost, so a
+    // refused Ctrl+Insert must not act as Insert either.
+    Key(Qt::Key_F1, Qt::ControlModifier);
+    Key(Qt::Key_F1, Qt::ControlModifier);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_F1);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(form.Player().IsRunning());
+    Field().ClearRecord();
+    Key(Qt::Key_F11);
+    Key(Qt::Key_Insert, Qt::ControlModifier);
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    Key(Qt::Key_F12);
+    EXPECT_TRUE(SentFrames(0x88).empty());
+    EXPECT_FALSE(Child<QPushButton>(form, "TestModeBtn").isEnabled());
+    EXPECT_TRUE(FromModule(Field(), 1, &TSimModule::FireMode));
+    EXPECT_FALSE(FromModule(Field(), 1, &TSimModule::BoostOff));
+
+    Key(Qt::Key_F6);
+    ASSERT_FALSE(form.Player().IsRunning());
+    Key(Qt::Key_F11);
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_FALSE(FromModule(Field(), 1, &TSimModule::FireMode));
+    EXPECT_TRUE(FromModule(Field(), 2, &TSimModule::BoostOff));
+}
+
+TEST_F(ServicePanelTest, AChannelTestLocksTheServiceControlsUntilItEnds)
+{
+    TMainForm& form = Start("[device1]\nKind=hv\nAddress=20\nChannels=64\n"
+                            "[device2]\nKind=motor\nAddress=30\n");
+    Register(20);
+    Register(30);
+    EnterTestPage();
+    const std::vector<std::string> controls{
+        "seHVE",        "HVChargeBtn0",   "ChangeIdBtn",        "TestModeBtn",
+        "FireModeBtn",  "MotorLeftBtn",   "MotorCenterBtn",     "MotorRightBtn",
+        "MotorRotateLeftBtn", "MotorRotateRightBtn"};
+    const auto enabled = [&] {
+        std::vector<std::string> names;
+        for (const std::string& name : controls)
+            if (Child<QWidget>(form, name.c_str()).isEnabled())
+                names.push_back(name);
+        return names;
+    };
+    bool testing = false;
+    std::vector<std::string> enabledInTest{"not looked at"};
+    std::vector<std::vector<uint8_t>> sentInTest;
+    QTimer::singleShot(100, [&] {
+        testing = Child<QPushButton>(form, "TestStopBtn").isEnabled();
+        enabledInTest = enabled();
+        Field().ClearRecord();
+        Key(Qt::Key_F11);
+        Key(Qt::Key_F12);
+        Key(Qt::Key_Insert, Qt::ControlModifier);
+        Key(Qt::Key_Delete, Qt::ControlModifier);
+        for (const uint8_t code : {0x88, 0x81, 0x84})
+            for (const auto& frame : SentFrames(code))
+                sentInTest.push_back(frame);
+    });
+    Key(Qt::Key_F2);  // every module
+    EXPECT_TRUE(testing);
+    EXPECT_EQ(enabledInTest, std::vector<std::string>{});
+    EXPECT_TRUE(sentInTest.empty());
+
+    EXPECT_EQ(enabled(), controls) << "all usable again after the test";
+    Field().ClearRecord();
+    Key(Qt::Key_F11);
+    EXPECT_EQ(SentFrames(0x88).size(), 2u);
 }
 
 TEST_F(ServicePanelTest, AddressChangeRefusesBadOrTakenNumbersAndOldFirmware)

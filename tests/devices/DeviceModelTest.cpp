@@ -205,7 +205,7 @@ TEST_F(DeviceModel, ModeCommandsFollowTheKnownBoostAndMode)
     EXPECT_EQ(module.boostState, 1);
     EXPECT_TRUE(SimModuleAt(3).BoostOff());
     EXPECT_FALSE(SimModuleAt(3).FireMode()) << "unknown mode sends no fire-mode bit";
-    EXPECT_EQ(module.modeState, 2) << "only a poll learns the mode";
+    EXPECT_EQ(module.modeState, 2) << "a boost command tells nothing of the mode";
 
     EXPECT_EQ(module.SetTestMode(false), 0);
     EXPECT_TRUE(SimModuleAt(3).FireMode());
