@@ -47,6 +47,14 @@ void TProjectList::Clear()
     ++revision_;
 }
 
+void TProjectList::Assign(std::vector<TCue> cues, const std::string& name)
+{
+    Clear();
+    cues_ = std::move(cues);
+    SortByTime();
+    name_ = name;
+}
+
 int32_t TProjectList::Duration() const
 {
     // Every change of the list ends sorted, so the last cue is the latest; the console asks

@@ -23,6 +23,8 @@ public:
     // reported to the operator and leaves the list empty.
     void Load(const std::string& path);
     void Clear();
+    // Replaces the list with cues that were read elsewhere (an imported show), as a load would.
+    void Assign(std::vector<TCue> cues, const std::string& name);
 
     int Count() const { return static_cast<int>(cues_.size()); }
     // index 0 .. Count() - 1

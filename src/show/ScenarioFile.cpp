@@ -35,4 +35,19 @@ std::string ReadScenarioFile(const std::string& path, std::string& bytes)
     return {};
 }
 
+std::string WriteScenarioFile(const std::string& path, const std::string& text)
+{
+    errno = 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
+                                                         &std::fclose);
+    if (!file)
+        return SystemError(path, errno != 0 ? errno : EACCES);
+    const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+    const int error = errno;
+    // A full disk may show only when the buffer is flushed.
+    if (std::fclose(file.release()) != 0 || !written)
+        return SystemError(path, errno != 0 ? errno : error != 0 ? error : EIO);
+    return {};
+}
+
 }  // namespace kv

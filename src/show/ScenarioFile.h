@@ -1,5 +1,5 @@
 #pragma once
-// Reading a scenario file from disk.
+// Reading and writing a scenario file on disk.
 
 #include <string>
 
@@ -7,5 +7,7 @@ namespace kv {
 
 // The whole file into bytes. Gives an empty text, or the system's error text naming the file.
 std::string ReadScenarioFile(const std::string& path, std::string& bytes);
+// Replaces the file with text. Gives an empty text, or the system's error text.
+std::string WriteScenarioFile(const std::string& path, const std::string& text);
 
 }  // namespace kv

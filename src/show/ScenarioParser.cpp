@@ -1,6 +1,7 @@
 #include "show/ScenarioParser.h"
 
 #include "show/CueTime.h"
+#include "show/EffectNote.h"
 #include "show/MotorCommand.h"
 #include "show/ScenarioFields.h"
 
@@ -53,6 +54,7 @@ bool ParseCueLine(std::string_view line, TCue& cue)
     if (!actionRead)
         return false;
     cue.note = CutToCharacters(NoteField(line), kNoteLength);
+    ReadEffectNote(cue);
     return true;
 }
 

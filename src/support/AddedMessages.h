@@ -86,5 +86,19 @@ inline constexpr TMessage kMsgDebugTestWrites{
     152, "Тест записывает команду в память всех пультов и запускает часы пультов. Продолжить?"};
 // Writing the remote controller with firing modules registered.
 inline constexpr TMessage kMsgWriteControllerAnyway{153, "Записать сценарий в ПДУ(Р)?"};
+inline constexpr TMessage kMsgImportBadTime{154, "неверное время"};
+inline constexpr TMessage kMsgImportBadPrefire{155, "неверное время предзапуска"};
+inline constexpr TMessage kMsgImportBadModule{156, "неверный номер модуля (1-239)"};
+inline constexpr TMessage kMsgImportBadChannel{157, "неверный номер канала (1-512)"};
+inline constexpr TMessage kMsgImportBadAddress{158, "неверный шестнадцатеричный адрес"};
+inline constexpr TMessage kMsgImportBadRail{159, "неверный номер линейки"};
+inline constexpr TMessage kMsgImportNoRailSize{160, "линейка без заданного размера линейки"};
+inline constexpr TMessage kMsgImportPinBeyondRail{161, "канал больше размера линейки"};
+inline constexpr TMessage kMsgImportTwoMoments{162, "канал модуля срабатывает в разные моменты, строки:"};
+inline constexpr TMessage kMsgImportRowType{163, "неизвестный тип строки"};
+inline constexpr TMessage kMsgImportUnknownFormat{164, "Формат файла не распознан."};
+inline constexpr TMessage kMsgImportNoFrameRate{165, "Не задана частота кадров."};
+inline constexpr TMessage kMsgImportNoColumn{166, "В заголовке нет столбца:"};
+inline constexpr TMessage kMsgImportNoCues{167, "В файле нет команд."};
 
 }  // namespace kv

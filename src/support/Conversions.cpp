@@ -48,6 +48,8 @@ std::string TimeOfDayText(int hours, int minutes, int seconds)
     return std::to_string(hours) + ":" + TwoDigits(minutes) + ":" + TwoDigits(seconds);
 }
 
+}  // namespace
+
 std::string_view TrimBlanks(std::string_view text)
 {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
@@ -57,8 +59,6 @@ std::string_view TrimBlanks(std::string_view text)
         text.remove_suffix(1);
     return text;
 }
-
-}  // namespace
 
 std::string IntToText(int64_t value)
 {

@@ -11,6 +11,8 @@
 namespace kv {
 
 std::string IntToText(int64_t value);
+// Without the TABs and SPACEs at either end.
+std::string_view TrimBlanks(std::string_view text);
 // x nudged by 0.00001 away from zero, then truncated toward zero.
 int64_t TruncNudged(double x);
 // Rounded to 4 decimals first, then half away from zero: 2.49996 gives 3.

@@ -126,6 +126,34 @@ std::string DecodeCp1251(std::string_view bytes)
     return out;
 }
 
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian)
+{
+    constexpr char32_t kReplacement = 0xFFFD;
+    const auto unit = [&](size_t pos) {
+        const auto first = static_cast<unsigned char>(bytes[pos]);
+        const auto second = static_cast<unsigned char>(bytes[pos + 1]);
+        return static_cast<char32_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    };
+    std::string out;
+    out.reserve(bytes.size());
+    size_t pos = 0;
+    for (; pos + 1 < bytes.size(); pos += 2) {
+        const char32_t code = unit(pos);
+        if (code < 0xD800 || code > 0xDFFF) {
+            AppendUtf8(out, code);
+        } else if (code <= 0xDBFF && pos + 3 < bytes.size() && unit(pos + 2) >= 0xDC00 &&
+                   unit(pos + 2) <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (unit(pos + 2) - 0xDC00));
+            pos += 2;
+        } else {
+            AppendUtf8(out, kReplacement);
+        }
+    }
+    if (pos < bytes.size())
+        AppendUtf8(out, kReplacement);
+    return out;
+}
+
 std::string EncodeCp1251(std::string_view utf8)
 {
     std::string out;

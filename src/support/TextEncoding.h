@@ -12,6 +12,8 @@ std::string DecodeText(std::string_view bytes);
 // Characters Windows-1251 cannot hold become "?".
 std::string EncodeCp1251(std::string_view utf8);
 std::string DecodeCp1251(std::string_view bytes);
+// UTF-16 without its byte-order mark; a broken surrogate pair or an odd last byte gives U+FFFD.
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian);
 bool IsValidUtf8(std::string_view bytes);
 
 }  // namespace kv

@@ -1,0 +1,48 @@
+#include "show/ShowImport.h"
+
+#include "show/CsvReader.h"
+#include "show/ScriptText.h"
+#include "support/AddedMessages.h"
+
+#include <algorithm>
+
+namespace kv {
+
+TImportResult ImportShowScript(std::string_view bytes, const TImportOptions& options)
+{
+    TImportResult result;
+    const std::string text = DecodeScriptText(bytes);
+    const std::vector<TCsvRow> rows = ReadCsv(text, GuessDelimiter(text));
+    const auto header = FindScriptHeader(rows, options.format);
+    if (!header) {
+        result.problem = Localize(kMsgImportUnknownFormat);
+        return result;
+    }
+    result.format = header->format;
+    const std::vector<std::string>& headerCells = rows[header->row].fields;
+    const TRowMapping mapping(header->format, headerCells, options);
+    if (!mapping.Problem().empty()) {
+        result.problem = mapping.Problem();
+        return result;
+    }
+    std::vector<TScriptRow> taken;
+    for (size_t index = header->row + 1; index < rows.size(); ++index) {
+        // Scripts joined into one file repeat the header.
+        if (rows[index].fields == headerCells)
+            continue;
+        TScriptRow row;
+        std::string reason;
+        if (mapping.Map(rows[index], row, reason))
+            taken.push_back(std::move(row));
+        else
+            result.refused.push_back({rows[index].line, std::move(reason)});
+    }
+    result.cues = MergeScriptRows(taken, result.refused);
+    std::stable_sort(result.refused.begin(), result.refused.end(),
+                     [](const auto& a, const auto& b) { return a.line < b.line; });
+    if (result.cues.empty() && result.refused.empty())
+        result.problem = Localize(kMsgImportNoCues);
+    return result;
+}
+
+}  // namespace kv
