@@ -22,7 +22,8 @@ void AddDistinct(std::string& joined, const std::string& part)
         return;
     }
     const std::string kSeparator = " + ";
-    if ((kSeparator + joined + kSeparator).find(kSeparator + part + kSeparator) == std::string::npos)
+    const std::string bounded = kSeparator + joined + kSeparator;
+    if (bounded.find(kSeparator + part + kSeparator) == std::string::npos)
         joined += kSeparator + part;
 }
 

@@ -95,6 +95,115 @@ TEST(KvctlScenario, ListsTheSortedCuesOrReportsTheBadLine)
     EXPECT_TRUE(result.out.empty());
 }
 
+TEST(KvctlImport, WritesTheScenarioThatListsTheImportedCues)
+{
+    const std::string script = TempFile("import-plain.csv",
+                                        "Time;Module;Pin;Prefire;Effect;Position\r\n"
+                                        "2,5;3;4;0,5;Red peony;Front\r\n"
+                                        "1;$0A;1;;Comet;Back\r\n"
+                                        "1;$0A;1;;Comet tail;Back\r\n");
+    const std::string scenario = ScratchFolder() + "imported.txt";
+    auto result = RunKvctl({"import", script, "--out", scenario});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, "plain: 2 cues, 0 rows refused\n");
+    EXPECT_EQ(ReadWholeFile(scenario), "0:01.000\t10\t1\t|0:01.000|Back|Comet + Comet tail\r\n"
+                                       "0:02.000\t3\t4\t|0:02.500|Front|Red peony\r\n");
+    result = RunKvctl({"scenario", scenario});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Lines(result.out),
+              (std::vector<std::string>{"1000\t10\t0\t0\t0\t0\t0:01.000\t|0:01.000|Back|Comet + Comet tail",
+                                        "2000\t3\t3\t0\t0\t0\t0:02.000\t|0:02.500|Front|Red peony"}));
+}
+
+TEST(KvctlImport, RefusedRowsGoToStderrAndNothingIsWrittenUnlessPartial)
+{
+    const std::string script = TempFile("import-refused.csv",
+                                        "Time,Module,Pin\n"
+                                        "1,1,1\n"
+                                        "later,1,2\n"
+                                        "2,300,1\n"
+                                        "3,1,1\n");
+    const std::string scenario = ScratchFolder() + "refused.txt";
+    auto result = RunKvctl({"import", script, "--out", scenario});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(Lines(result.err),
+              (std::vector<std::string>{
+                  "line 2: канал модуля срабатывает в разные моменты, строки: 2, 5",
+                  "line 3: неверное время: \"later\"",
+                  "line 4: неверный номер модуля (1-239): \"300\"",
+                  "line 5: канал модуля срабатывает в разные моменты, строки: 2, 5"}));
+    EXPECT_FALSE(std::ifstream(scenario).good());
+
+    // Nothing left to write is a failure even when partial.
+    result = RunKvctl({"import", script, "--out", scenario, "--partial"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(Lines(result.err).size(), 4u);
+    EXPECT_FALSE(std::ifstream(scenario).good());
+
+    const std::string mixed = TempFile("import-mixed.csv", "Time,Module,Pin\n1,1,1\nlater,1,2\n");
+    result = RunKvctl({"import", mixed, "--out", scenario, "--partial"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "line 3: неверное время: \"later\"\n");
+    EXPECT_EQ(ReadWholeFile(scenario), "0:01.000\t1\t1\t|0:01.000||\r\n");
+}
+
+TEST(KvctlImport, LayoutRailSizeAndFrameRateComeFromTheOptions)
+{
+    const std::string frames = TempFile("import-frames.csv",
+                                        "Cue,HH,MM,SS,FF,Event Description,PFT,ADDR,POS\r\n"
+                                        "1,0,0,10,15,Salute,500,$0A3,P1\r\n");
+    const std::string scenario = ScratchFolder() + "frames.txt";
+    auto result = RunKvctl({"import", frames, "--out", scenario});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "Не задана частота кадров.")) << result.err;
+    result = RunKvctl({"import", frames, "--out=" + scenario, "--fps", "25"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadWholeFile(scenario), "0:10.100\t10\t4\t|0:10.600|P1|Salute\r\n");
+
+    const std::string rails = TempFile("import-rails.csv",
+                                       "Module ID,Rail,Channel,Time\r\n7,3,2,1500\r\n");
+    result = RunKvctl({"import", rails, "--out", scenario, "--rail-size", "8"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadWholeFile(scenario), "0:01.500\t7\t18\t|0:01.500||\r\n");
+    // The same file read as a plain script: its time in seconds.
+    result = RunKvctl({"import", rails, "--out", scenario, "--rail-size", "8", "--format", "plain"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadWholeFile(scenario), "25:00.000\t7\t18\t|25:00.000||\r\n");
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"import", rails},
+             {"import", rails, "--out", scenario, "--format", "excel"},
+             {"import", rails, "--out", scenario, "--fps", "0"},
+             {"import", rails, "--out", scenario, "--rail-size", "0"},
+             {"import", "--out", scenario}}) {
+        result = RunKvctl(args);
+        EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
+        EXPECT_TRUE(Contains(result.err, "usage: kvctl")) << result.err;
+    }
+}
+
+TEST(KvctlImport, UnreadableInputOrOutputFails)
+{
+    const std::string scenario = ScratchFolder() + "never.txt";
+    auto result = RunKvctl({"import", ScratchFolder() + "no-such.csv", "--out", scenario});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "no-such.csv")) << result.err;
+
+    const std::string unknown = TempFile("import-unknown.csv", "When,Where\r\n1,2\r\n");
+    result = RunKvctl({"import", unknown, "--out", scenario});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "Формат файла не распознан.")) << result.err;
+    EXPECT_FALSE(std::ifstream(scenario).good());
+
+    const std::string good = TempFile("import-good.csv", "Time,Module,Pin\r\n1,1,1\r\n");
+    result = RunKvctl({"import", good, "--out", ScratchFolder() + "no-folder/out.txt"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "no-folder/out.txt")) << result.err;
+    EXPECT_EQ(result.out, "");
+}
+
 TEST(KvctlSearch, ListsTheDevicesByAddressWithTheirStation)
 {
     const auto results = RunKvctlTogether(

@@ -12,6 +12,7 @@ class TProjectList;
 int RunFrame(const TCtlArguments& arguments);
 int RunScenario(const TCtlArguments& arguments, TCtlPlatform& platform);
 int RunReport(const TCtlArguments& arguments);
+int RunImport(const TCtlArguments& arguments);
 int RunSearch(TCtlSession& session, const TCtlArguments& arguments);
 int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
 int RunMemory(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);

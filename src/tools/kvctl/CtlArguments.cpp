@@ -28,6 +28,7 @@ const std::map<std::string, std::set<std::string>>& CommandOptions()
         {"test", {"--addresses", "--scenario"}},
         {"readdress", {"--addresses"}},
         {"report", {}},
+        {"import", {"--out", "--format", "--rail-size", "--fps", "--partial"}},
     };
     return options;
 }
@@ -38,13 +39,14 @@ const std::map<std::string, std::pair<size_t, size_t>>& PositionalCounts()
         {"frame", {6, 6}},  {"scenario", {1, 1}}, {"search", {0, 0}},   {"show", {1, 1}},
         {"write", {1, 1}},  {"verify", {1, 1}},   {"erase", {0, 0}},    {"blackbox", {1, 1}},
         {"test", {0, 256}}, {"readdress", {2, 2}}, {"report", {1, 1}},
+        {"import", {1, 1}},
     };
     return counts;
 }
 
 bool TakesValue(const std::string& option)
 {
-    return option != "--yes" && option != "--remote";
+    return option != "--yes" && option != "--remote" && option != "--partial";
 }
 
 std::optional<int32_t> ParseInt32(const std::string& text)
@@ -74,7 +76,19 @@ bool StoreOption(TCtlArguments& arguments, const std::string& option, const std:
         arguments.report = value;
     else if (option == "--scenario")
         arguments.scenario = value;
-    else if (option == "--control") {
+    else if (option == "--out")
+        arguments.out = value;
+    else if (option == "--partial")
+        arguments.partial = true;
+    else if (option == "--format") {
+        arguments.format = ScriptFormatByName(value);
+        if (!arguments.format)
+            return false;
+    } else if (option == "--fps") {
+        arguments.fps = TextToReal(value);
+        if (!(arguments.fps > 0 && arguments.fps <= 1000))
+            return false;
+    } else if (option == "--control") {
         if (value != "direct" && value != "autonomous")
             return false;
         arguments.autonomous = value == "autonomous";
@@ -91,6 +105,11 @@ bool StoreOption(TCtlArguments& arguments, const std::string& option, const std:
             arguments.from = *number;
         else if (option == "--tempo")
             arguments.tempo = *number;
+        else if (option == "--rail-size") {
+            if (*number < 1 || *number > 512)
+                return false;
+            arguments.railSize = *number;
+        }
         else
             arguments.offset = *number;
     }
@@ -148,6 +167,10 @@ std::optional<TCtlArguments> ParseCtlArguments(const std::vector<std::string>& a
             problem = "bad value for " + name + ": " + value;
             return std::nullopt;
         }
+    }
+    if (arguments.command == "import" && arguments.out.empty()) {
+        problem = "import needs --out";
+        return std::nullopt;
     }
     const auto [least, most] = PositionalCounts().at(arguments.command);
     if (arguments.positional.size() < least || arguments.positional.size() > most) {
@@ -227,6 +250,8 @@ std::string CtlUsage()
            "  test [--addresses LIST] [--scenario FILE] [ADDR...]\n"
            "  readdress OLD NEW [--addresses LIST]\n"
            "  report CSV\n"
+           "  import SCRIPT --out SCENARIO [--format interchange|rail|frames|plain]\n"
+           "       [--rail-size N] [--fps F] [--partial]\n"
            "LIST: numbers and ranges, e.g. 0-20,240-255 (255: the station round); default "
            "240-254,255,0-239\n"
            "--trace lines: ms since the show command began, TAB, > sent or < received, TAB, "
@@ -236,7 +261,12 @@ std::string CtlUsage()
            "report: the figures of such a file: lateness median, 99th percentile and worst, "
            "shots early, missed cues by reason\n"
            "test --scenario: then the channels the scenario fires that will not fire, per module; "
-           "status 1 when there are any\n";
+           "status 1 when there are any\n"
+           "import: a design program's show script into a scenario; each refused row on stderr as "
+           "\"line N: reason\"; status 1 and nothing written when a row is refused, unless "
+           "--partial. --rail-size: channels of a rail, needed for rails past the first; --fps: "
+           "the frame rate of the frames layout. plain: times in seconds, H:MM:SS.xx, or "
+           "milliseconds when the column's name ends in ms\n";
 }
 
 }  // namespace kv

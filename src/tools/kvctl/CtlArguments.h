@@ -1,6 +1,8 @@
 #pragma once
 // kvctl's command line: global options, the command and its arguments and options.
 
+#include "show/ScriptFormat.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,6 +26,11 @@ struct TCtlArguments {
     std::string trace;
     std::string report;    // the show's firing report, CSV
     std::string scenario;  // test: the continuity report against it
+    std::string out;       // import: the scenario file written
+    std::optional<TScriptFormat> format;
+    int32_t railSize = 0;
+    double fps = 0;
+    bool partial = false;
 };
 
 // nullopt for a usage error, with the reason.

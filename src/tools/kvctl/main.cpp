@@ -48,6 +48,8 @@ int main(int argc, char** argv)
         return kv::RunFrame(*arguments);
     if (arguments->command == "report")
         return kv::RunReport(*arguments);
+    if (arguments->command == "import")
+        return kv::RunImport(*arguments);
 
     QCoreApplication app(argc, argv);
     kv::TCtlPlatform platform;

@@ -1,0 +1,41 @@
+// kvctl import: a design program's show script into a scenario file.
+#include "show/ScenarioFile.h"
+#include "show/ScenarioWriter.h"
+#include "show/ShowImport.h"
+#include "tools/kvctl/Commands.h"
+
+#include <cstdio>
+
+namespace kv {
+
+int RunImport(const TCtlArguments& arguments)
+{
+    const std::string& path = arguments.positional[0];
+    std::string bytes;
+    if (const std::string error = ReadScenarioFile(path, bytes); !error.empty()) {
+        std::fprintf(stderr, "kvctl: %s\n", error.c_str());
+        return 1;
+    }
+    const TImportResult result = ImportShowScript(
+        bytes, {.format = arguments.format, .railSize = arguments.railSize, .fps = arguments.fps});
+    if (!result.problem.empty()) {
+        std::fprintf(stderr, "kvctl: %s: %s\n", path.c_str(), result.problem.c_str());
+        return 1;
+    }
+    for (const TImportRefusal& refusal : result.refused)
+        std::fprintf(stderr, "line %zu: %s\n", refusal.line, refusal.reason.c_str());
+    // A show with holes in it is written only when the operator asked for it.
+    if ((!result.refused.empty() && !arguments.partial) || result.cues.empty())
+        return 1;
+    if (const std::string error = WriteScenarioFile(arguments.out, FiringScenarioText(result.cues));
+        !error.empty()) {
+        std::fprintf(stderr, "kvctl: %s\n", error.c_str());
+        return 1;
+    }
+    const std::string format(ScriptFormatName(result.format));
+    std::printf("%s: %zu cues, %zu rows refused\n", format.c_str(), result.cues.size(),
+                result.refused.size());
+    return 0;
+}
+
+}  // namespace kv
