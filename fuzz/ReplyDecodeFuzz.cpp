@@ -57,6 +57,7 @@ public:
         }
         return count;
     }
+    void WakeSources(kv::TWakeSources&) override {}
 
 private:
     const uint8_t* data_;

@@ -65,6 +65,7 @@ public:
         return 0;
     }
     int Write(const uint8_t*, int count, int) override { return count; }
+    void WakeSources(TWakeSources&) override {}
 };
 
 double CpuSeconds()
@@ -75,20 +76,30 @@ double CpuSeconds()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Share of one core the port thread takes over three seconds of silence.
+// Share of one core the port thread takes over five seconds of silence, and how often it
+// woke (the process's voluntary context switches: the main thread sleeps throughout).
 void MeasureIdle(benchmark::State& state, std::unique_ptr<TCommonPort> transport)
 {
     TPort port(std::move(transport));
     port.Start();
+    Platform().Sleep(200);  // past the start
     double share = 0;
+    double wakeups = 0;
     for (auto _ : state) {
-        const double before = CpuSeconds();
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        const double cpuBefore = CpuSeconds();
         const uint32_t start = Platform().TickCount();
-        Platform().Sleep(3000);
-        share = (CpuSeconds() - before) / ((Platform().TickCount() - start) / 1000.0);
+        Platform().Sleep(5000);
+        rusage after{};
+        getrusage(RUSAGE_SELF, &after);
+        const double seconds = (Platform().TickCount() - start) / 1000.0;
+        share = (CpuSeconds() - cpuBefore) / seconds;
+        wakeups = static_cast<double>(after.ru_nvcsw - before.ru_nvcsw) / seconds;
     }
     port.Stop();
     state.counters["cpu_percent"] = share * 100;
+    state.counters["wakeups_per_s"] = wakeups;
 }
 
 static void IdlePortThreadSilentTransport(benchmark::State& state)
@@ -97,22 +108,60 @@ static void IdlePortThreadSilentTransport(benchmark::State& state)
 }
 BENCHMARK(IdlePortThreadSilentTransport)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// Pseudo-terminals standing in for converters; closed when it goes.
+class TPtys {
+public:
+    explicit TPtys(int count)
+    {
+        termios raw{};
+        cfmakeraw(&raw);
+        for (int i = 0; i < count; ++i) {
+            int master = -1;
+            int slave = -1;
+            char name[256] = {};
+            if (openpty(&master, &slave, name, &raw, nullptr) != 0)
+                return;
+            fds_.push_back(master);
+            fds_.push_back(slave);
+            paths += (paths.empty() ? "" : ",") + std::string(name);
+        }
+        made_ = count;
+    }
+    ~TPtys()
+    {
+        for (const int fd : fds_)
+            ::close(fd);
+    }
+    bool Made(int count) const { return made_ == count; }
+    std::string paths;  // the port setting that names them all
+
+private:
+    std::vector<int> fds_;
+    int made_ = 0;
+};
+
 static void IdlePortThreadPty(benchmark::State& state)
 {
-    termios raw{};
-    cfmakeraw(&raw);
-    int master = -1;
-    int slave = -1;
-    char name[256] = {};
-    if (openpty(&master, &slave, name, &raw, nullptr) != 0) {
+    const int converters = static_cast<int>(state.range(0));
+    TPtys ptys(converters);
+    if (!ptys.Made(converters)) {
         state.SkipWithError("no pseudo-terminal");
         return;
     }
-    MeasureIdle(state, std::make_unique<TUSBPort>(TPort::kMaxConverters, name));
-    ::close(slave);
-    ::close(master);
+    MeasureIdle(state, std::make_unique<TUSBPort>(TPort::kMaxConverters, ptys.paths));
 }
-BENCHMARK(IdlePortThreadPty)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(IdlePortThreadPty)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The simulated field's two converters, in real time, nothing on the line.
+static void IdlePortThreadField(benchmark::State& state)
+{
+    auto field = std::make_shared<TField>();
+    std::string problem;
+    BuildField(TIniFile::Parse("[field]\nConverters=2\n[device1]\nKind=module\nAddress=3\n"),
+               *field, problem);
+    MeasureIdle(state, std::make_unique<TFieldPort>(field));
+}
+BENCHMARK(IdlePortThreadField)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // One status query on the field paced at 19200 baud (devices answering at once), as a share of
 // the line time of its two frames; the port thread runs beside it as in the program.

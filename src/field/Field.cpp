@@ -88,6 +88,7 @@ TSimConverter* TField::Converter(int index)
 void TField::Schedule(int64_t ns, std::function<void()> run)
 {
     events_.push({ns, nextOrder_++, std::move(run)});
+    changed_.Signal();
 }
 
 void TField::AdvanceTo(int64_t ns)
@@ -193,6 +194,7 @@ void TField::Unplug(int converter, int64_t atMs)
     std::lock_guard lock(mutex_);
     if (TSimConverter* line = Converter(converter))
         line->SetPlugged(MsToNs(atMs), false);
+    changed_.Signal();
 }
 
 void TField::Plug(int converter, int64_t atMs)
@@ -200,6 +202,7 @@ void TField::Plug(int converter, int64_t atMs)
     std::lock_guard lock(mutex_);
     if (TSimConverter* line = Converter(converter))
         line->SetPlugged(MsToNs(atMs), true);
+    changed_.Signal();
 }
 
 void TField::SetBadEcho(int converter, bool bad)
@@ -248,6 +251,7 @@ bool TField::WithDevice(int address, const std::function<void(TSimDevice&)>& use
     for (const auto& device : devices_) {
         if (device->Address() == address && (converter < 0 || device->Converter() == converter)) {
             use(*device);
+            changed_.Signal();  // its clock may have been set going
             return true;
         }
     }
@@ -304,6 +308,7 @@ int64_t TField::Transmit(int converter, const uint8_t* bytes, int count, TEcho e
     }
     const int64_t end = now + LineNs(count);
     line->lineFreeNs = std::max(line->lineFreeNs, end);
+    changed_.Signal();
     return end;
 }
 
@@ -355,12 +360,25 @@ void TField::Purge(int converter)
 int64_t TField::NextActivityNs()
 {
     std::lock_guard lock(mutex_);
+    return NextActivityAfter(Now());
+}
+
+int64_t TField::Watch(int& changeFd)
+{
+    std::lock_guard lock(mutex_);
     const int64_t now = Now();
+    changed_.Clear();  // what the advance set going is in the answer
+    changeFd = changed_.Fd();
+    return NextActivityAfter(now);
+}
+
+int64_t TField::NextActivityAfter(int64_t now)
+{
     int64_t next = events_.empty() ? kNeverNs : events_.top().ns;
     for (const auto& device : devices_)
         next = std::min(next, device->NextDueNs());
     for (const TSimConverter& line : converters_)
-        next = std::min(next, line.NextArrivalNs(now));
+        next = std::min({next, line.NextArrivalNs(now), line.NextPlugChangeNs(now)});
     return next;
 }
 

@@ -8,6 +8,7 @@
 #include "field/FieldRecord.h"
 #include "field/SimConverter.h"
 #include "field/SimDevice.h"
+#include "link/WakeEvent.h"
 
 #include <functional>
 #include <memory>
@@ -67,6 +68,9 @@ public:
     void Purge(int converter);
     // The next moment anything can happen (kNeverNs when nothing is due).
     int64_t NextActivityNs();
+    // For the one port thread that sleeps on the field: the next moment anything can happen,
+    // and changeFd, which turns readable when anything new is set going (looking clears it).
+    int64_t Watch(int& changeFd);
 
 private:
     class TContext;
@@ -81,6 +85,7 @@ private:
     };
 
     void Schedule(int64_t ns, std::function<void()> run);
+    int64_t NextActivityAfter(int64_t now);
     void AdvanceTo(int64_t ns);
     int64_t Now();  // advanced
     TSimConverter* Converter(int index);
@@ -104,6 +109,7 @@ private:
     uint64_t nextOrder_ = 0;
     std::vector<TFrameEntry> frames_;
     std::vector<TShotEntry> shots_;
+    TWakeEvent changed_;
 };
 
 }  // namespace kv

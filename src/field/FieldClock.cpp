@@ -2,11 +2,23 @@
 
 #include "support/Platform.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
 
 namespace kv {
+
+namespace {
+
+int64_t SteadyNowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
 
 TSteadyFieldClock::TSteadyFieldClock(double speed)
     : speed_(speed > 0 ? speed : 1.0), originNs_(RealNs())
@@ -15,9 +27,7 @@ TSteadyFieldClock::TSteadyFieldClock(double speed)
 
 int64_t TSteadyFieldClock::RealNs() const
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    return SteadyNowNs();
 }
 
 int64_t TSteadyFieldClock::NowNs()
@@ -35,6 +45,13 @@ void TSteadyFieldClock::SleepUntilNs(int64_t ns)
         return;
     const auto realWait = static_cast<int64_t>(std::ceil(static_cast<double>(ahead) / speed_));
     std::this_thread::sleep_for(std::chrono::nanoseconds(realWait));
+}
+
+int64_t TSteadyFieldClock::SteadyNsAt(int64_t ns)
+{
+    if (speed_ == 1.0)
+        return ns;
+    return originNs_ + static_cast<int64_t>(std::ceil(static_cast<double>(ns - originNs_) / speed_));
 }
 
 int64_t TPlatformFieldClock::UnwrappedMs()
@@ -58,6 +75,13 @@ void TPlatformFieldClock::SleepUntilNs(int64_t ns)
     const int64_t ahead = ns - NowNs();
     if (ahead > 0)
         Platform().Sleep(static_cast<uint32_t>((ahead + 999'999) / 1'000'000));
+}
+
+// The tick moves in whole milliseconds: ns shows once the tick has passed it.
+int64_t TPlatformFieldClock::SteadyNsAt(int64_t ns)
+{
+    const int64_t aheadMs = std::max<int64_t>((ns - NowNs() + 999'999) / 1'000'000, 0);
+    return SteadyNowNs() + aheadMs * 1'000'000;
 }
 
 }  // namespace kv

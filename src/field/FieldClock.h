@@ -13,6 +13,9 @@ public:
     virtual int64_t NowNs() = 0;
     // Blocks the caller until field time has reached ns.
     virtual void SleepUntilNs(int64_t ns) = 0;
+    // The moment on the steady clock by which field time will have reached ns, for a sleeper
+    // that waits on descriptors as well.
+    virtual int64_t SteadyNsAt(int64_t ns) = 0;
 };
 
 // The system's monotonic clock, optionally run faster (speed > 1) for tests that only look
@@ -22,6 +25,7 @@ public:
     explicit TSteadyFieldClock(double speed = 1.0);
     int64_t NowNs() override;
     void SleepUntilNs(int64_t ns) override;
+    int64_t SteadyNsAt(int64_t ns) override;
 
 private:
     int64_t RealNs() const;
@@ -34,6 +38,7 @@ class TPlatformFieldClock : public TFieldClock {
 public:
     int64_t NowNs() override;
     void SleepUntilNs(int64_t ns) override;
+    int64_t SteadyNsAt(int64_t ns) override;
 
 private:
     int64_t UnwrappedMs();

@@ -144,4 +144,17 @@ int TFieldPort::Write(const uint8_t* buffer, int count, int converter)
     return result;
 }
 
+void TFieldPort::WakeSources(TWakeSources& sources)
+{
+    if (!connected_)
+        return;
+    int changeFd = -1;
+    const int64_t next = field_->Watch(changeFd);
+    sources.fds.push_back(changeFd);
+    if (std::any_of(held_.begin(), held_.end(), [](const auto& held) { return !held.empty(); }))
+        sources.dueSteadyNs = 0;
+    else if (next != kNeverNs)
+        sources.dueSteadyNs = field_->Clock().SteadyNsAt(next);
+}
+
 }  // namespace kv

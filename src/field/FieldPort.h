@@ -2,6 +2,7 @@
 // The byte transport over the simulated field, in process: one converter per field converter
 // that is plugged in when the port opens. Writes come back only after their echo, as with a
 // real RS485 converter; reads give what has arrived and wait up to 20 ms when nothing has.
+// A port thread sleeps on the field until its next byte, plug change or anything set going.
 
 #include "field/Field.h"
 #include "link/CommonPort.h"
@@ -23,6 +24,7 @@ public:
     int Read(uint8_t* buffer, int count, int converter) override;
     int ReadAny(uint8_t* buffer, int count, int& converter) override;
     int Write(const uint8_t* buffer, int count, int converter) override;
+    void WakeSources(TWakeSources& sources) override;
 
     TField& Field() { return *field_; }
 

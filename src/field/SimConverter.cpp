@@ -33,6 +33,14 @@ bool TSimConverter::OutWithin(int64_t fromNs, int64_t toNs) const
     });
 }
 
+int64_t TSimConverter::NextPlugChangeNs(int64_t nowNs) const
+{
+    for (const auto& change : plugChanges_)
+        if (change.first > nowNs)
+            return change.first;
+    return kNeverNs;
+}
+
 void TSimConverter::Deliver(int64_t ns, uint8_t byte)
 {
     if (!PluggedAt(ns))

@@ -17,6 +17,8 @@ public:
     bool PluggedAt(int64_t ns) const;
     // Whether it was out at any moment in [fromNs, toNs].
     bool OutWithin(int64_t fromNs, int64_t toNs) const;
+    // The first time it is plugged in or out after nowNs, or kNeverNs.
+    int64_t NextPlugChangeNs(int64_t nowNs) const;
 
     // A byte reaches the PC side at ns; lost while the converter is out.
     void Deliver(int64_t ns, uint8_t byte);

@@ -3,8 +3,18 @@
 // real converters, pseudo-terminals or the simulated field are behind it.
 
 #include <cstdint>
+#include <vector>
 
 namespace kv {
+
+// What the port thread sleeps on while nothing is waiting: descriptors that turn readable (or
+// report a hang-up) when bytes arrive or a converter goes, and the moment on the steady clock
+// (nanoseconds, -1 none) by which to look again anyway, for bytes a transport works out from
+// a clock rather than a descriptor.
+struct TWakeSources {
+    std::vector<int> fds;
+    int64_t dueSteadyNs = -1;
+};
 
 class TCommonPort {
 public:
@@ -24,6 +34,8 @@ public:
     // Writes with the echo check; converter -1: every converter. count on success, -1 not
     // connected, -2 short write or bad echo.
     virtual int Write(const uint8_t* buffer, int count, int converter) = 0;
+    // Called by the port thread, under the transport lock, before it sleeps; adds to sources.
+    virtual void WakeSources(TWakeSources& sources) = 0;
 };
 
 }  // namespace kv

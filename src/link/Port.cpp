@@ -4,13 +4,17 @@
 #include "support/Platform.h"
 
 #include <algorithm>
+#include <chrono>
+#include <poll.h>
+#include <vector>
 
 namespace kv {
 
 namespace {
 
-constexpr uint32_t kCyclePauseMs = 3;
+constexpr uint32_t kCyclePauseMs = 3;  // lets the rest of a frame arrive before the parse
 constexpr uint32_t kReopenPauseMs = 100;
+constexpr int64_t kNoWakeEventLookAgainNs = 20'000'000;
 constexpr int kMaxStationId = 255;
 
 std::array<uint8_t, kFrameSize> WireFrame(const TFrameRecord& record)
@@ -31,7 +35,30 @@ int WriteResult(int written)
     return written == 0 ? kLinkNotConnected : written;
 }
 
+int64_t SteadyNowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 }  // namespace
+
+class TPort::TWakingLock {
+public:
+    explicit TWakingLock(TPort& port) : port_(port), guard_(port.transportLock_) {}
+    ~TWakingLock()
+    {
+        guard_.unlock();
+        port_.wake_.Signal();
+    }
+    TWakingLock(const TWakingLock&) = delete;
+    TWakingLock& operator=(const TWakingLock&) = delete;
+
+private:
+    TPort& port_;
+    std::unique_lock<std::mutex> guard_;
+};
 
 TPort::TPort(std::unique_ptr<TCommonPort> transport)
     : transport_(std::move(transport)),
@@ -62,6 +89,7 @@ bool TPort::Start()
 void TPort::Stop()
 {
     terminated_ = true;
+    wake_.Signal();
     if (!thread_.joinable())
         return;
     // The thread may be waiting for the main thread to run an event.
@@ -74,14 +102,14 @@ void TPort::Stop()
 
 bool TPort::Reopen()
 {
-    std::lock_guard guard(transportLock_);
+    TWakingLock guard(*this);  // the thread sleeps on descriptors this closes
     connected_ = transport_->Reopen();
     return connected_;
 }
 
 std::unique_ptr<TCommonPort> TPort::SwapTransport(std::unique_ptr<TCommonPort> next)
 {
-    std::lock_guard guard(transportLock_);
+    TWakingLock guard(*this);
     transport_->Close();
     std::swap(transport_, next);
     {
@@ -101,23 +129,60 @@ int TPort::ConverterCount()
 
 void TPort::Execute()
 {
-    while (!terminated_)
-        Cycle();
+    while (!terminated_) {
+        if (!Cycle() && !terminated_)
+            WaitForWork();
+    }
     running_ = false;
 }
 
-void TPort::Cycle()
+bool TPort::Cycle()
 {
-    if (ReadStep() == -1)
+    const int waiting = ReadStep();
+    if (waiting == -1)
         HandleLoss();
-    Platform().Sleep(kCyclePauseMs);
+    else if (waiting > 0)
+        Platform().Sleep(kCyclePauseMs);
+    bool complete = false;
     {
         std::lock_guard guard(bufferLock_);
-        if (buffer_.Length() < kFrameSize)
-            return;
+        complete = buffer_.Length() >= kFrameSize;
     }
-    DispatchFrames();
-    Platform().Sleep(kCyclePauseMs);
+    if (complete)
+        DispatchFrames();
+    return waiting != 0;
+}
+
+// A signal that comes after the sources were taken (a transaction's end, a reopening, a stop)
+// leaves the event readable, so nothing is missed between the look and the sleep.
+void TPort::WaitForWork()
+{
+    TWakeSources sources;
+    {
+        std::lock_guard guard(transportLock_);
+        if (connected_ && ReceiveEnabled)
+            transport_->WakeSources(sources);
+    }
+    std::vector<pollfd> probes;
+    probes.reserve(sources.fds.size() + 1);
+    probes.push_back({wake_.Fd(), POLLIN, 0});
+    for (const int fd : sources.fds)
+        probes.push_back({fd, POLLIN, 0});
+    int64_t due = sources.dueSteadyNs;
+    if (wake_.Fd() < 0) {
+        const int64_t soon = SteadyNowNs() + kNoWakeEventLookAgainNs;
+        due = due < 0 ? soon : std::min(due, soon);
+    }
+    timespec timeout{};
+    timespec* limit = nullptr;
+    if (due >= 0) {
+        const int64_t ahead = std::max<int64_t>(due - SteadyNowNs(), 0);
+        timeout.tv_sec = static_cast<time_t>(ahead / 1'000'000'000);
+        timeout.tv_nsec = static_cast<long>(ahead % 1'000'000'000);
+        limit = &timeout;
+    }
+    ::ppoll(probes.data(), probes.size(), limit, nullptr);
+    wake_.Clear();
 }
 
 int TPort::ReadStep()
@@ -220,7 +285,7 @@ int TPort::WriteFrame(const TFrameRecord& record, int converter)
 
 int TPort::SendFrame(const TFrameRecord& record, int converter)
 {
-    std::lock_guard guard(transportLock_);
+    TWakingLock guard(*this);
     return WriteResult(WriteFrame(record, converter));
 }
 
@@ -270,7 +335,7 @@ int TPort::ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& so
 int TPort::Transact(const TFrameRecord& record, uint8_t replyCode, int converter,
                     int attemptMode, TFrameRecord& reply)
 {
-    std::lock_guard guard(transportLock_);
+    TWakingLock guard(*this);
     const int written = WriteFrame(record, converter);
     if (written != kFrameSize)
         return WriteResult(written);
@@ -290,7 +355,7 @@ int TPort::Transact(const TFrameRecord& record, uint8_t replyCode, int converter
 int TPort::TransactAny(const TFrameRecord& record, uint8_t replyCode, int& converter,
                        TFrameRecord& reply)
 {
-    std::lock_guard guard(transportLock_);
+    TWakingLock guard(*this);
     converter = -1;
     const int written = WriteFrame(record, -1);
     if (written != kFrameSize)

@@ -1,11 +1,13 @@
 #pragma once
 // The port object: a thread that reads the converters, cuts the stream into checked frames and
 // hands them to the main thread in batches, and the three ways to put a frame on the bus.
-// Everything but the thread body runs on the main thread.
+// Everything but the thread body runs on the main thread. The thread sleeps until a converter
+// has bytes or hangs up, or until work is left for it; it never wakes on a tick of its own.
 
 #include "link/CommonPort.h"
 #include "link/FrameRecord.h"
 #include "link/ReceiveBuffer.h"
+#include "link/WakeEvent.h"
 
 #include <atomic>
 #include <functional>
@@ -14,6 +16,30 @@
 #include <thread>
 
 namespace kv {
+
+// The port's ReceiveEnabled: turning it back on wakes the thread for what arrived meanwhile.
+class TReceiveSwitch {
+public:
+    explicit TReceiveSwitch(TWakeEvent& wake) : wake_(wake) {}
+    TReceiveSwitch(const TReceiveSwitch&) = delete;
+    TReceiveSwitch& operator=(bool on)
+    {
+        exchange(on);
+        return *this;
+    }
+    bool exchange(bool on)
+    {
+        const bool was = on_.exchange(on);
+        if (on)
+            wake_.Signal();
+        return was;
+    }
+    operator bool() const { return on_; }
+
+private:
+    std::atomic<bool> on_{true};
+    TWakeEvent& wake_;
+};
 
 class TPort {
 public:
@@ -40,8 +66,9 @@ public:
     std::unique_ptr<TCommonPort> SwapTransport(std::unique_ptr<TCommonPort> next);
 
     // One pass of the thread body: read step (with loss and reopening), parse, dispatch.
-    // The thread repeats it; tests without a thread call it themselves.
-    void Cycle();
+    // True when bytes were read or the converters reopened: more may be waiting. The thread
+    // repeats it and sleeps between; tests without a thread call it themselves.
+    bool Cycle();
 
     // Writes the frame with its echo check, no reply. 0, -1 or -2.
     int SendFrame(const TFrameRecord& record, int converter);
@@ -72,7 +99,7 @@ public:
     // Milliseconds of one reply window; commands that need another set it and put it back.
     int ReplyTimeout = kDefaultReplyTimeout;
     // While false the thread leaves the converters' bytes to the main thread.
-    std::atomic<bool> ReceiveEnabled{true};
+    TReceiveSwitch ReceiveEnabled{wake_};
 
     // Assign before Start; unassigned events are not raised.
     std::function<void(const TFrameRecord&)> OnFrame;      // parsed frames and accepted replies
@@ -87,6 +114,10 @@ protected:
     int ReadDirect(uint8_t* buffer, int count, int& converter);
 
 private:
+    // The transport lock, waking the thread on release: a send may have left it bytes (stray
+    // ones in the buffer, ones a purge held back), a reopening new descriptors to sleep on.
+    class TWakingLock;
+
     int WriteFrame(const TFrameRecord& record, int converter);
     void MoveWaitingBytesToBuffer();
     int ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& source,
@@ -96,11 +127,13 @@ private:
     void HandleLoss();
     void DispatchFrames();
     void RaiseOnMainThread(const std::function<void()>& event);
+    void WaitForWork();
     void Execute();
 
     std::unique_ptr<TCommonPort> transport_;
     std::mutex transportLock_;  // a read step, a whole transaction, a reopening
     std::mutex bufferLock_;     // the receive buffer
+    TWakeEvent wake_;           // work for the thread: stop, receive back on, bytes left
     TReceiveBuffer buffer_;
     std::array<TReceivedFrame, kBatchCapacity> batch_;
     std::atomic<bool> connected_{false};

@@ -228,6 +228,15 @@ int TUSBPort::BytesAvailable()
     return total;
 }
 
+void TUSBPort::WakeSources(TWakeSources& sources)
+{
+    std::lock_guard guard(lock_);
+    sources.fds.insert(sources.fds.end(), fds_.begin(), fds_.end());
+    // Bytes a purge held back turn no descriptor readable.
+    if (std::any_of(held_.begin(), held_.end(), [](const auto& held) { return !held.empty(); }))
+        sources.dueSteadyNs = 0;
+}
+
 int TUSBPort::WaitForData(int first, int last, bool withHeld)
 {
     const auto firstWithData = [&] {

@@ -29,6 +29,8 @@ public:
     int Read(uint8_t* buffer, int count, int converter) override;
     int ReadAny(uint8_t* buffer, int count, int& converter) override;
     int Write(const uint8_t* buffer, int count, int converter) override;
+    // The converters' descriptors; a hung-up converter wakes the sleeper as well.
+    void WakeSources(TWakeSources& sources) override;
 
     // The converters of the last Open, in converter-index order.
     std::vector<ConverterInfo> Converters();

@@ -48,9 +48,12 @@ void DeviceFieldFixture::Connect()
 
 void DeviceFieldFixture::Pump(uint32_t ms)
 {
+    // A turn of the port thread no longer lets time pass when the line is quiet.
     const uint32_t end = platform.TickCount() + ms;
-    while (static_cast<int32_t>(end - platform.TickCount()) > 0)
+    while (static_cast<int32_t>(end - platform.TickCount()) > 0) {
         port->Cycle();
+        platform.Sleep(1);
+    }
 }
 
 std::vector<TFrameEntry> DeviceFieldFixture::SentFrames(uint8_t code)

@@ -94,8 +94,10 @@ struct TFound {
         }
         registry->searchAddress = kStationAddress;
         registry->SearchTick();
-        for (int i = 0; i < 100; ++i)
+        for (int i = 0; i < 100; ++i) {  // the port thread's turns over 300 ms
             port->Cycle();
+            Platform().Sleep(3);
+        }
     }
     TCommonControl& Module(int address)
     {

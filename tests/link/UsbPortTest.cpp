@@ -1,5 +1,6 @@
 // The termios transport over pseudo-terminals: the test plays the converter on the master side.
 #include "link/DeviceTree.h"
+#include "link/PtyConverter.h"
 #include "link/FrameCheck.h"
 #include "link/PortProto.h"
 #include "link/UsbPort.h"
@@ -25,100 +26,9 @@ namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Echoes every byte like an RS485 converter (after echoDelayMs) and answers status queries
-// as module 5.
-class TPtyConverter {
-public:
-    explicit TPtyConverter(fs::path link, int echoDelayMs = 0)
-        : link_(std::move(link)), echoDelayMs_(echoDelayMs)
-    {
-    }
-    ~TPtyConverter() { Unplug(); }
-
-    void Plug()
-    {
-        termios raw{};
-        cfmakeraw(&raw);
-        char name[256] = {};
-        ASSERT_EQ(openpty(&master_, &slave_, name, &raw, nullptr), 0);
-        fs::create_symlink(name, link_);
-        stop_ = false;
-        thread_ = std::thread([this] { Serve(); });
-    }
-    void Unplug()
-    {
-        if (master_ < 0)
-            return;
-        stop_ = true;
-        thread_.join();
-        ::close(master_);
-        ::close(slave_);
-        master_ = slave_ = -1;
-        fs::remove(link_);
-    }
-    void Send(std::vector<uint8_t> record)
-    {
-        std::lock_guard guard(writeLock_);
-        record.push_back(FrameCheck(record.data(), record.size()));
-        ASSERT_EQ(::write(master_, record.data(), record.size()), 7);
-    }
-
-private:
-    void Serve()
-    {
-        std::vector<uint8_t> pending;
-        while (!stop_) {
-            pollfd probe{master_, POLLIN, 0};
-            if (::poll(&probe, 1, 10) <= 0 || !(probe.revents & POLLIN))
-                continue;
-            uint8_t bytes[64];
-            const ssize_t got = ::read(master_, bytes, sizeof bytes);
-            if (got <= 0)
-                continue;
-            pending.insert(pending.end(), bytes, bytes + got);
-            while (pending.size() >= 7) {
-                const std::vector<uint8_t> frame(pending.begin(), pending.begin() + 7);
-                pending.erase(pending.begin(), pending.begin() + 7);
-                std::this_thread::sleep_for(std::chrono::milliseconds(echoDelayMs_));
-                {
-                    std::lock_guard guard(writeLock_);
-                    (void)!::write(master_, frame.data(), frame.size());
-                }
-                if (frame[0] == 0x85 && frame[5] == 5)
-                    Send({0x7A, 0x81, 0xF4, 0x30, 0xD4, 0x05});
-            }
-        }
-    }
-
-    fs::path link_;
-    const int echoDelayMs_;
-    int master_ = -1;
-    int slave_ = -1;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-    std::mutex writeLock_;
-};
-
-bool WaitFor(const std::function<bool()>& done, uint32_t limitMs)
-{
-    const uint32_t start = Platform().TickCount();
-    while (!done()) {
-        if (Platform().TickCount() - start > limitMs)
-            return false;
-        Platform().ProcessMessages();
-        Platform().Sleep(5);
-    }
-    return true;
-}
-
-fs::path TempLink(const char* name)
-{
-    const fs::path dir = fs::temp_directory_path() / ("kv-link-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    fs::remove(dir / name);
-    return dir / name;
-}
+using test::TempLink;
+using test::TPtyConverter;
+using test::WaitFor;
 
 // The run log's lines, as it passes them on, from any thread.
 class TLogCapture : public TQtPlatform {
