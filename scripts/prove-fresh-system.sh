@@ -34,6 +34,7 @@ cleanup() {
     for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -l "${mounted[i]}" || true; done
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM
 bind() {
     mkdir -p "$root$2"
     mount "${@:3}" --bind "$1" "$root$2"
