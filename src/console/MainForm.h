@@ -125,12 +125,21 @@ private:
     void ChannelChecked(int module, int channel);
 
     // Keyboard (MainFormKeys.cpp)
+    struct TKeyPress {
+        int key = 0;
+        bool modified = false;  // with Ctrl, Alt, Shift or Meta
+        bool autoRepeat = false;
+    };
+    // Keys the console's handler takes before any action does.
+    bool KeptFromActions(const QKeyEvent& key) const;
     bool OwnKeyRefused(const QKeyEvent& key) const;
-    bool ShortCut(int key, bool autoRepeat);
+    bool RefusedWithModifier(int key) const;
+    bool StopsShow(int key) const;
+    bool ShortCut(const TKeyPress& press);
     bool GeneralKey(int key);
     bool TestPageKey(int key);
-    bool ManualFireKey(int key, bool autoRepeat);
-    bool StepFireKey(int key, bool autoRepeat);
+    bool ManualFireKey(int key);
+    bool StepFireKey(int key);
     bool LaunchPageKey(int key);
     bool MoveCueRow(int step);
 

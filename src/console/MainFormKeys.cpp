@@ -52,6 +52,12 @@ constexpr int kStepKey = FunctionKey(7);
 constexpr int kTempoStep = 1;
 constexpr int kOffsetStepMs = 50;
 
+bool IsNavigationKey(int key)
+{
+    return key == kVkPageUp || key == kVkPageDown || key == kVkLeft || key == kVkRight ||
+           key == kVkUp || key == kVkDown;
+}
+
 bool NamedByLaunchTable(int key)
 {
     return std::find(kLaunchTableKeys.begin(), kLaunchTableKeys.end(), key) !=
@@ -83,16 +89,37 @@ std::string ShotLine(int id, const std::string& text, int module, int channel)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    // Taken where the window receives the key, once, before any control sees it; a key that
-    // an enabled action's shortcut took never arrives here.
-    if (event->type() == QEvent::KeyPress &&
-        (watched == windowHandle() ||
-         (warning_ && warning_->isVisible() && watched == warning_->windowHandle()))) {
+    // Taken where the window receives the key, once, before any control sees it.
+    const bool ownWindow =
+        watched == windowHandle() ||
+        (warning_ && warning_->isVisible() && watched == warning_->windowHandle());
+    const QEvent::Type type = event->type();
+    if (ownWindow && (type == QEvent::ShortcutOverride || type == QEvent::KeyPress)) {
         const auto& key = static_cast<const QKeyEvent&>(*event);
-        if (const int code = VirtualKey(key))
-            return ShortCut(OwnKeyRefused(key) ? kRefusedKey : code, key.isAutoRepeat());
+        if (type == QEvent::ShortcutOverride) {
+            if (!KeptFromActions(key))
+                return QMainWindow::eventFilter(watched, event);
+            // Overridden, the key skips the actions' shortcuts and comes as a key press.
+            event->accept();
+            return true;
+        }
+        // A key that an enabled action's shortcut took never arrives here.
+        if (const int code = VirtualKey(key)) {
+            const bool modified = (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier |
+                                                      Qt::ShiftModifier | Qt::MetaModifier)) != 0;
+            return ShortCut({OwnKeyRefused(key) ? kRefusedKey : code, modified,
+                             key.isAutoRepeat()});
+        }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TMainForm::KeptFromActions(const QKeyEvent& key) const
+{
+    // Under the red warning the key only closes it; a held key's repeats start no action a
+    // second time; and while a show runs no action may take its stop.
+    return (warning_ && warning_->isVisible()) || key.isAutoRepeat() ||
+           StopsShow(VirtualKey(key));
 }
 
 bool TMainForm::OwnKeyRefused(const QKeyEvent& key) const
@@ -106,16 +133,49 @@ bool TMainForm::OwnKeyRefused(const QKeyEvent& key) const
     return false;
 }
 
-bool TMainForm::ShortCut(int key, bool autoRepeat)
+bool TMainForm::StopsShow(int key) const
 {
-    // The red warning takes the first key, and the key still counts: a stopped show must
-    // not cost the operator a second press.
+    return player_->IsRunning() && (key == FunctionKey(6) || key == kVkEscape);
+}
+
+bool TMainForm::RefusedWithModifier(int key) const
+{
+    // Held with Ctrl, Alt or Shift by a slip of the hand, or meant for an action that is off
+    // now: such a key never fires, boosts, arms, starts or changes the slot.
+    if (key == kVkInsert || key == kVkDelete)
+        return true;
+    // On the test page F1 tests the channels, with Ctrl held too.
+    if (TestPageShown())
+        return false;
+    return key == FunctionKey(1) || key == kStepKey ||
+           (key == settings_.startKey && !NamedByLaunchTable(key)) ||
+           std::find(kManualKeys.begin(), kManualKeys.end(), key) != kManualKeys.end();
+}
+
+bool TMainForm::ShortCut(const TKeyPress& press)
+{
+    const int key = press.key;
     const bool warningShown = warning_ && warning_->isVisible();
-    if (warningShown)
-        warning_->hide();
     if (!isActiveWindow() && !warningShown)
         return false;
-    if (key == kRefusedKey)
+    // A stop is never refused: not with a modifier, not as a held key's repeat, not under
+    // the red warning (a show started by mouse behind it).
+    if (StopsShow(key)) {
+        if (warningShown && !press.autoRepeat)
+            warning_->hide();
+        StopBtnClick();
+        return true;
+    }
+    // One press, one effect; only the keys that move through a list go on while held.
+    if (press.autoRepeat && (warningShown || !IsNavigationKey(key)))
+        return true;
+    // The key that acknowledges the warning does nothing else: after a stop heard on the
+    // bus, a start key that also started would restart the show at once.
+    if (warningShown) {
+        warning_->hide();
+        return true;
+    }
+    if (key == kRefusedKey || (press.modified && RefusedWithModifier(key)))
         return true;
     // A report that came up after a show must not need Ctrl+F6 first to be closed; Esc still
     // does what the console gives it as well.
@@ -123,8 +183,8 @@ bool TMainForm::ShortCut(int key, bool autoRepeat)
     handled = GeneralKey(key) || handled;
     if (TestPageShown())
         return TestPageKey(key) || handled;
-    handled = ManualFireKey(key, autoRepeat) || handled;
-    handled = StepFireKey(key, autoRepeat) || handled;
+    handled = ManualFireKey(key) || handled;
+    handled = StepFireKey(key) || handled;
     return LaunchPageKey(key) || handled;
 }
 
@@ -199,15 +259,12 @@ bool TMainForm::TestPageKey(int key)
     }
 }
 
-bool TMainForm::ManualFireKey(int key, bool autoRepeat)
+bool TMainForm::ManualFireKey(int key)
 {
     const auto found = std::find(kManualKeys.begin(), kManualKeys.end(), key);
     if (!player_->IsRunning() || player_->firingMode == kFiringAutomatic ||
         found == kManualKeys.end() || !ManualModuleValid())
         return false;
-    // A held key repeats: one press is one shot.
-    if (autoRepeat)
-        return true;
     const TCommonControl& module = *ManualModule();
     const int channel =
         manualPage_ * TManualKeyboard::kKeys + static_cast<int>(found - kManualKeys.begin());
@@ -215,26 +272,30 @@ bool TMainForm::ManualFireKey(int key, bool autoRepeat)
     if (channel >= module.channelCount)
         return true;
     const int address = module.address;
-    player_->Fire(address, channel, false, true);
-    WriteLog(ShotLine(12, "Ручной запуск, пульт:", address, channel));
+    player_->FireByHand(address, channel, [address, channel](bool fired) {
+        WriteLog(fired ? ShotLine(12, "Ручной запуск, пульт:", address, channel)
+                       : ShotLine(kMsgManualShotCancelled.id, kMsgManualShotCancelled.text,
+                                  address, channel));
+    });
     return true;
 }
 
-bool TMainForm::StepFireKey(int key, bool autoRepeat)
+bool TMainForm::StepFireKey(int key)
 {
     const TProjectList& scenario = *projects_.Project(currentSlot_);
     if (key != kStepKey || !player_->IsRunning() || player_->firingMode != kFiringManual ||
         scenario.Count() == 0)
         return false;
-    if (autoRepeat)
+    // The last step still charges a high-voltage module: one step at a time.
+    if (player_->HandShotsWaiting())
         return true;
     int32_t& next = player_->nextCue;
     if (next < 0 || next >= scenario.Count())
         return true;
     const int32_t time = scenario.Cue(next).time;
     while (next < scenario.Count() && scenario.Cue(next).time == time) {
-        const TCue& cue = scenario.Cue(next);
-        ++next;
+        const int32_t index = next++;
+        const TCue& cue = scenario.Cue(index);
         // A motor cue names no igniter: firing its channel would set off a charge the
         // scenario never asked for. Logged, so the log does not read as if the motor moved.
         if (cue.IsMotor()) {
@@ -247,8 +308,18 @@ bool TMainForm::StepFireKey(int key, bool autoRepeat)
             WriteLog(ShotLine(kMsgSkippedCue.id, kMsgSkippedCue.text, cue.module, cue.channel));
             continue;
         }
-        player_->Fire(cue.module, cue.channel, false, true);
-        WriteLog(ShotLine(14, "Пошаговый запуск, пульт:", cue.module, cue.channel));
+        const int module = cue.module;
+        const int channel = cue.channel;
+        player_->FireByHand(module, channel, [this, module, channel, index](bool fired) {
+            if (fired) {
+                WriteLog(ShotLine(14, "Пошаговый запуск, пульт:", module, channel));
+                return;
+            }
+            WriteLog(ShotLine(kMsgStepShotCancelled.id, kMsgStepShotCancelled.text, module,
+                              channel));
+            // Not fired, it is the cue still to fire.
+            player_->nextCue = std::min(player_->nextCue, index);
+        });
     }
     QTreeWidget& list = *launch_->cueList;
     if (QTreeWidgetItem* row = list.topLevelItem(next)) {

@@ -15,6 +15,7 @@ TWarningForm::TWarningForm(QWidget* mainForm)
       timer_(new QTimer(this))
 {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(486, 95);
     setAutoFillBackground(true);
     QPalette palette = this->palette();
@@ -39,9 +40,15 @@ void TWarningForm::ShowWarning(const std::string& text)
     text_->setText(QString::fromStdString(text));
     timer_->start();
     CentreOnOwner();
+    QWidget* main = parentWidget();
+    const bool mainHadKeys = main && main->isActiveWindow();
     show();
     // Drawn now, even when the main thread stays busy with the bus.
     repaint();
+    // The main window keeps the keys, also where the system activates every new window: its
+    // stop key must work while the warning shows.
+    if (mainHadKeys)
+        main->activateWindow();
 }
 
 QString TWarningForm::Text() const
@@ -60,6 +67,10 @@ void TWarningForm::keyPressEvent(QKeyEvent* event)
 void TWarningForm::hideEvent(QHideEvent* event)
 {
     timer_->stop();
+    // Without a window manager nobody hands the keys back: the stop key would go nowhere.
+    if (isActiveWindow())
+        if (QWidget* main = parentWidget())
+            main->activateWindow();
     TAuxForm::hideEvent(event);
 }
 

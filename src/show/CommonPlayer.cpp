@@ -17,6 +17,7 @@
 #include "support/RunLog.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kv {
 
@@ -39,7 +40,12 @@ bool IsFirableChannel(int module, int channel)
 }
 
 TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
-    : controls_(controls), port_(port), timer_(Platform().CreateTimer([this] { Tick(); }))
+    : controls_(controls),
+      port_(port),
+      handShots_([this](int module, int channel) { return ChargeByHand(module, channel); },
+                 [this](int module, int channel) { Fire(module, channel, false, true); },
+                 kManualChargePauseMs),
+      timer_(Platform().CreateTimer([this] { Tick(); }))
 {
     timer_->SetInterval(kTimerPeriodMs);
 }
@@ -148,6 +154,7 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     for (int i = 0; i < controls_.Count(); ++i)
         if (auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i)))
             module->HighVoltageOff();
+    handShots_.Drop();
     if (wasRunning) {
         CloseFiringReport();
         resumeScenario_ = scenario;
@@ -265,6 +272,8 @@ void TCommonPlayer::Tick()
         else
             RunDirectCues();
     }
+    if (IsRunning())
+        handShots_.Run();
     if (OnTime && (IntervalPassed(lastTimeReport_, Platform().TickCount(), timeReportInterval) ||
                    !IsRunning())) {
         lastTimeReport_ = Platform().TickCount();
@@ -422,17 +431,31 @@ int32_t TCommonPlayer::ClockAt(uint32_t tick) const
     return ScenarioClock(startTick_, tick, tempo_, startTime_, offset);
 }
 
+void TCommonPlayer::FireByHand(int module, int channel, THandShots::TDone done)
+{
+    if (!IsRunning()) {
+        if (done)
+            done(false);
+        return;
+    }
+    handShots_.Add(module, channel, std::move(done));
+}
+
+bool TCommonPlayer::ChargeByHand(int module, int channel)
+{
+    auto* highVoltage = dynamic_cast<THVControl*>(controls_.FindByAddress(module));
+    if (!highVoltage || !IsFirableChannel(module, channel))
+        return false;
+    port_.SetCharge(highVoltage->address, highVoltage->converterIndex, highVoltage->attemptMode,
+                    highVoltage->ChannelCharge(channel));
+    return true;
+}
+
 int TCommonPlayer::SendFire(int module, int channel, bool manual)
 {
     TCommonDevice* device = controls_.FindByAddress(module);
-    if (auto* highVoltage = dynamic_cast<THVControl*>(device)) {
-        if (!manual)
-            return highVoltage->FireWithCharge(channel, NextShotCharge(*highVoltage));
-        port_.SetCharge(highVoltage->address, highVoltage->converterIndex,
-                        highVoltage->attemptMode, highVoltage->ChannelCharge(channel));
-        Platform().Sleep(kManualChargePauseMs);
-        return highVoltage->FireWithCharge(channel, 0);
-    }
+    if (auto* highVoltage = dynamic_cast<THVControl*>(device))
+        return highVoltage->FireWithCharge(channel, manual ? 0 : NextShotCharge(*highVoltage));
     if (auto* control = dynamic_cast<TCommonControl*>(device))
         return control->FireChannel(channel);
     return 0;

@@ -8,6 +8,7 @@
 #include "link/FrameRecord.h"
 #include "show/Cue.h"
 #include "show/FiringReport.h"
+#include "show/HandShots.h"
 #include "show/TimeBroadcast.h"
 
 #include <cstdint>
@@ -52,9 +53,16 @@ public:
     void Stop(bool stopSoundtrack) { Halt(stopSoundtrack, true); }
     // Every frame from the bus, after the registry has seen it.
     virtual void HandleMessage(const TFrameRecord& message);
-    // manual: the operator's key (a high-voltage module is charged first); noSend: record
-    // only. A channel outside the tables is refused with -1 and nothing else happens.
+    // manual: the operator's key (a high-voltage module fires with no charge to follow; its
+    // own charge is FireByHand's); noSend: record only. A channel outside the tables is
+    // refused with -1 and nothing else happens.
     virtual int Fire(int module, int channel, bool noSend, bool manual);
+    // The operator's shot by key while the show runs: fired at once, or, on a high-voltage
+    // module, charged now and fired by the tick once charged. Shots keep the order of the
+    // keys; a stop drops the ones still waiting, and done(false) tells each, as it does a
+    // shot asked for while the show is stopped.
+    void FireByHand(int module, int channel, THandShots::TDone done);
+    bool HandShotsWaiting() const { return handShots_.Waiting(); }
     bool IsRunning() const;
     // A running clock goes on from its present value at the new rate.
     void SetTempo(int32_t value);
@@ -133,6 +141,8 @@ private:
     bool CueModulePresent(const TCue& cue) const;
     int SendCue(const TCue& cue, uint32_t& sentTick);
     int SendFire(int module, int channel, bool manual);
+    // False when the module needs no charge before a shot by hand.
+    bool ChargeByHand(int module, int channel);
     bool IdleAllowed() const;
     void RaiseStateChange();
     // Whatever was not reached is stopped before; written beside the run log.
@@ -170,6 +180,7 @@ private:
     int32_t firedCue_ = -1;
     int32_t showNumber_ = 0;
     std::string reportPath_;
+    THandShots handShots_;
     TBassPlayer soundtrack_;
     // Last, so that it goes first and no tick reaches a half-destroyed player.
     std::unique_ptr<TTimer> timer_;

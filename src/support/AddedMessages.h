@@ -100,5 +100,8 @@ inline constexpr TMessage kMsgImportUnknownFormat{164, "Формат файла 
 inline constexpr TMessage kMsgImportNoFrameRate{165, "Не задана частота кадров."};
 inline constexpr TMessage kMsgImportNoColumn{166, "В заголовке нет столбца:"};
 inline constexpr TMessage kMsgImportNoCues{167, "В файле нет команд."};
+// Shots by key still waiting for a high-voltage charge when the show stopped.
+inline constexpr TMessage kMsgManualShotCancelled{168, "Ручной запуск отменён остановкой, пульт:"};
+inline constexpr TMessage kMsgStepShotCancelled{169, "Пошаговый запуск отменён остановкой, пульт:"};
 
 }  // namespace kv

@@ -7,6 +7,7 @@
 #include "devices/Controls.h"
 #include "show/ExtPlayer.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
@@ -99,7 +100,8 @@ TEST_F(ReportWindowsTest, AfterAShowTheReportAppearsWithoutTakingTheKeysAndPrint
     Key(Qt::Key_F1);
     Key(Qt::Key_F5);
     ASSERT_TRUE(form.Player().IsRunning());
-    Key(Qt::Key_F6, Qt::ControlModifier);
+    // From the menu: Ctrl+F6 is the stop while a show runs.
+    Child<QAction>(form, "FiringReportAction").trigger();
     EXPECT_FALSE(report.isVisible()) << "no report window over a running show";
     ASSERT_TRUE(ClockPast(1000));
     Field().Unplug(1, Field().ElapsedMs());

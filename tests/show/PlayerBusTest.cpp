@@ -276,6 +276,8 @@ TEST_F(PlayerBus, ChargeSequenceStopsAtItsTable)
     EXPECT_EQ(carried[599], 1);
 }
 
+// The charge's 2 s were a sleep inside the key handler: the window took no stop meanwhile.
+// They are waited on the show's ticks now.
 TEST_F(PlayerBus, ManualHighVoltageShotChargesWaitsAndFiresWithoutNextCharge)
 {
     MeasureForCharge(3, 300);
@@ -283,7 +285,13 @@ TEST_F(PlayerBus, ManualHighVoltageShotChargesWaitsAndFiresWithoutNextCharge)
     Start(0);
     show->field->ClearRecord();
     const int cursor = HighVoltage().chargeSequenceCursor;
-    Player().Fire(5, 3, false, true);
+    std::vector<bool> done;
+    Player().FireByHand(5, 3, [&](bool fired) { done.push_back(fired); });
+    EXPECT_TRUE(Player().HandShotsWaiting());
+    EXPECT_TRUE(done.empty());
+    platform.Advance(1990);
+    EXPECT_EQ(show->Sent(0x84).size(), 1u) << "fired before its charge";
+    platform.Advance(40);
     const auto frames = show->Sent(0x84);
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(Head(frames[0]), Bytes({0x84, 0, 0, 0x82, 0x2C + 0x80, 5}));
@@ -292,6 +300,41 @@ TEST_F(PlayerBus, ManualHighVoltageShotChargesWaitsAndFiresWithoutNextCharge)
     EXPECT_EQ(HighVoltage().chargeSequenceCursor, cursor);
     EXPECT_FALSE(Logged("Запуск, пульт: 5, канал: 4")) << "the console logs manual shots";
     EXPECT_EQ(Player().FiredCount(), 1);
+    EXPECT_EQ(done, std::vector<bool>{true});
+    EXPECT_FALSE(Player().HandShotsWaiting());
+}
+
+TEST_F(PlayerBus, ShotsByHandKeepTheirOrderBehindAChargeAndAStopDropsThem)
+{
+    Player().firingMode = kv::kFiringManual;
+    Start(0);
+    show->field->ClearRecord();
+    std::vector<std::string> done;
+    auto tell = [&](std::string shot) {
+        return [&done, shot](bool fired) {
+            done.push_back(shot + (fired ? " fired" : " dropped"));
+        };
+    };
+    Player().FireByHand(1, 0, tell("1/1"));
+    Player().FireByHand(5, 3, tell("5/4"));
+    Player().FireByHand(1, 1, tell("1/2"));
+    EXPECT_EQ(done, std::vector<std::string>{"1/1 fired"}) << "no charge, no wait";
+    platform.Advance(2100);
+    EXPECT_EQ(done, (std::vector<std::string>{"1/1 fired", "5/4 fired", "1/2 fired"}));
+
+    Player().FireByHand(5, 0, tell("5/1"));
+    Player().FireByHand(1, 2, tell("1/3"));
+    platform.Advance(500);
+    show->field->ClearRecord();
+    Player().Stop(false);
+    EXPECT_EQ(std::vector<std::string>(done.end() - 2, done.end()),
+              (std::vector<std::string>{"5/1 dropped", "1/3 dropped"}));
+    EXPECT_FALSE(Player().HandShotsWaiting());
+    platform.Advance(3000);
+    EXPECT_TRUE(show->Sent(0x84).empty());
+
+    Player().FireByHand(1, 3, tell("1/4"));
+    EXPECT_EQ(done.back(), "1/4 dropped") << "no show, no shot by hand";
 }
 
 TEST_F(PlayerBus, StartFromSoundtrackJoinsWithoutStartNotice)

@@ -1,0 +1,44 @@
+#pragma once
+// The operator's shots by key, in the order of the keys. A high-voltage module fires only
+// once its charge time has passed; the shots behind it wait their turn, so that the order and
+// the pauses stay as the keys gave them while the window goes on taking keys, the stop first.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+
+namespace kv {
+
+class THandShots {
+public:
+    // fired false: a stop came first.
+    using TDone = std::function<void(bool fired)>;
+    // charge: sends the charge a shot needs before it fires; false when it needs none.
+    THandShots(std::function<bool(int module, int channel)> charge,
+               std::function<void(int module, int channel)> fire, uint32_t chargeMs);
+
+    // Fires at once what needs no wait.
+    void Add(int module, int channel, TDone done);
+    // Fires every shot whose turn has come.
+    void Run();
+    // Every shot still waiting is told that it did not fire.
+    void Drop();
+    bool Waiting() const { return !shots_.empty(); }
+
+private:
+    struct TShot {
+        int module = 0;
+        int channel = 0;
+        TDone done;
+        bool charged = false;
+        uint32_t chargedAt = 0;
+    };
+
+    std::function<bool(int, int)> charge_;
+    std::function<void(int, int)> fire_;
+    uint32_t chargeMs_;
+    std::deque<TShot> shots_;
+    bool running_ = false;
+};
+
+}  // namespace kv
