@@ -135,6 +135,7 @@ private:
     bool OwnKeyRefused(const QKeyEvent& key) const;
     bool RefusedWithModifier(int key) const;
     bool StopsShow(int key) const;
+    bool EndsSearchOrTest(int key) const;
     bool ShortCut(const TKeyPress& press);
     bool GeneralKey(int key);
     bool TestPageKey(int key);

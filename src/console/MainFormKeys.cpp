@@ -138,6 +138,12 @@ bool TMainForm::StopsShow(int key) const
     return player_->IsRunning() && (key == FunctionKey(6) || key == kVkEscape);
 }
 
+bool TMainForm::EndsSearchOrTest(int key) const
+{
+    return (searching_ && (key == FunctionKey(10) || key == kVkEscape)) ||
+           (testRunning_ && TestPageShown() && key == FunctionKey(3));
+}
+
 bool TMainForm::RefusedWithModifier(int key) const
 {
     // Held with Ctrl, Alt or Shift by a slip of the hand, or meant for an action that is off
@@ -170,10 +176,12 @@ bool TMainForm::ShortCut(const TKeyPress& press)
     if (press.autoRepeat && (warningShown || !IsNavigationKey(key)))
         return true;
     // The key that acknowledges the warning does nothing else: after a stop heard on the
-    // bus, a start key that also started would restart the show at once.
+    // bus, a start key that also started would restart the show at once. Ending a search or
+    // a channel test is a stop too.
     if (warningShown) {
         warning_->hide();
-        return true;
+        if (!EndsSearchOrTest(key))
+            return true;
     }
     if (key == kRefusedKey || (press.modified && RefusedWithModifier(key)))
         return true;
