@@ -230,7 +230,7 @@ void TMainForm::ChangeTempo(int delta)
 
 void TMainForm::ChangeOffset(int delta)
 {
-    player_->offset += delta;
+    player_->SetOffset(player_->offset + delta);
     const int32_t offset = player_->offset;
     launch_->timePanel->offset->setText(QString::number(offset) + " мс");
     const int64_t metres = std::abs(RoundHalfAway(offset / 1000.0 * kSoundSpeed));

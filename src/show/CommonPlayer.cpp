@@ -121,21 +121,24 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     followMusic_ = false;
     if (joinSoundtrack && soundtrack_.Loaded())
         FollowMusicFrom(from);
-    bool heardLater = false;
     if (!joinSoundtrack && soundtrack_.Loaded()) {
         // Started at once, the music would run ahead of the show by the start point.
         soundtrackPending_ = from < 0;
         if (!soundtrackPending_)
-            heardLater = PlaySoundtrackFrom(from);
+            PlaySoundtrackFrom(from);
         else if (soundtrack_.IsPlaying())
             soundtrack_.StopPlaying();
     }
     timer_->SetEnabled(true);
-    // "Start at 0" before the clock is there would fire the modules' first cues early.
-    awaitingZero_ = heardLater ? clock_ < 0 : static_cast<int64_t>(from) + offset < 0;
+    // A restart: the modules' clocks stand first, so that the new start plays from its time.
+    if (broadcast_.Running()) {
+        port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false);
+        broadcast_.Stopped(now);
+    }
+    broadcast_.Begin(TenthAfterCuesBefore(nextCue));
     beyondBusTime_ = false;
-    if (controlMode == kControlAutonomous && firingMode != kFiringManual && !awaitingZero_)
-        BroadcastTime(now);
+    if (controlMode == kControlAutonomous && firingMode != kFiringManual)
+        TellTheTime(now, ClockAt(now));
     if (!joinSoundtrack)
         port_.SendStartNotice(from);
     RaiseStateChange();
@@ -144,7 +147,13 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
 void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 {
     const bool wasRunning = IsRunning();
+    const uint32_t now = Platform().TickCount();
+    // What the modules fired since the last tick counts as handled: a resume must not start
+    // their clocks at or before it.
+    if (wasRunning && controlMode == kControlAutonomous && firingMode != kFiringManual)
+        PassMemoryCues(now);
     timer_->SetEnabled(false);
+    broadcast_.Stopped(now);
     soundtrackPending_ = false;
     if (broadcastStop)
         port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false);
@@ -199,6 +208,36 @@ void TCommonPlayer::SetTempo(int32_t value)
             followMusic_ = false;
     }
     tempo_ = value;
+    RetellTime();
+}
+
+void TCommonPlayer::SetOffset(int32_t value)
+{
+    // Set back, the show would leave the modules ahead until they hear where it is now, so
+    // they are told first; set forward, they are told after.
+    if (value < offset && TellsTheTime()) {
+        const uint32_t now = Platform().TickCount();
+        UpdateClock(now);
+        TellTheTime(now, ClockAt(now) + (value - offset));
+    }
+    offset = value;
+    RetellTime();
+}
+
+bool TCommonPlayer::TellsTheTime() const
+{
+    return IsRunning() && !busy_ && controlMode == kControlAutonomous &&
+           firingMode != kFiringManual;
+}
+
+void TCommonPlayer::RetellTime()
+{
+    // A clock the operator moved, or slowed, is not left to the next tick.
+    if (!TellsTheTime())
+        return;
+    const uint32_t now = Platform().TickCount();
+    UpdateClock(now);
+    TellTheTime(now, ClockAt(now));
 }
 
 void TCommonPlayer::UpdateClock(uint32_t now)
@@ -306,36 +345,58 @@ void TCommonPlayer::RunDirectCues()
 
 void TCommonPlayer::RunAutonomousCues(uint32_t now)
 {
-    if (clock_ < 0)
-        awaitingZero_ = true;
-    else if (awaitingZero_ || broadcast_.Due(currentTime, now, timeBroadcastInterval,
-                                             ClockStepPerTick()))
-        BroadcastTime(now);
-    // The modules fire from their memory: the shots are only recorded, every one of them.
-    while (IsRunning() && CueDue(nextCue))
-        HandleCue(nextCue++, true);
+    TellTheTime(now, ClockAt(now));
+    PassMemoryCues(now);
     const int32_t duration = scenario ? scenario->Duration() : 0;
     if (static_cast<int64_t>(clock_) >= static_cast<int64_t>(duration) + kEndPauseMs)
         EndShow();
 }
 
-int32_t TCommonPlayer::ClockStepPerTick() const
+void TCommonPlayer::PassMemoryCues(uint32_t now)
 {
-    return static_cast<int32_t>(
-        std::min<int64_t>(int64_t{kTimerPeriodMs} * std::max(tempo_, 1000) / 1000, INT32_MAX));
+    // The modules fire from their memory: the shots are only recorded, each as the modules'
+    // clocks reach it, every one of them.
+    const std::span<const TCue> cues = Cues();
+    const int32_t played = broadcast_.PlayedTo(now);
+    while (IsRunning() && nextCue >= 0 && static_cast<size_t>(nextCue) < cues.size()) {
+        const int32_t time = cues[static_cast<size_t>(nextCue)].time;
+        if (time < broadcast_.FirstStart() && time <= clock_)
+            report_.Missed(nextCue++, TMissReason::BeforeStart);  // the modules start after it
+        else if (time <= played)
+            HandleCue(nextCue++, true);
+        else
+            break;
+    }
 }
 
-void TCommonPlayer::BroadcastTime(uint32_t now)
+int32_t TCommonPlayer::TenthAfterCuesBefore(int32_t index) const
 {
-    broadcast_.Sent(currentTime, now);
-    awaitingZero_ = false;
-    if (currentTime <= kLastBusTimeMs) {
-        port_.SendClock(currentTime, true);
+    const std::span<const TCue> cues = Cues().first(static_cast<size_t>(
+        std::clamp(index, 0, static_cast<int32_t>(Cues().size()))));
+    if (cues.empty())
+        return 0;
+    const auto latest = std::max_element(cues.begin(), cues.end(), [](const TCue& a, const TCue& b) {
+        return a.time < b.time;
+    });
+    return TenthAtOrBelow(latest->time) + 100;
+}
+
+void TCommonPlayer::TellTheTime(uint32_t now, int32_t showTime)
+{
+    if (beyondBusTime_)
+        return;
+    const TTimeBroadcast::TFrame frame =
+        broadcast_.Next({showTime, now, tempo_, followMusic_}, timeBroadcastInterval);
+    if (frame.action == TTimeBroadcast::TAction::None)
+        return;
+    if (frame.time > kLastBusTimeMs) {
+        // Past the bus's 16-bit time the broadcast would wrap to an early time.
+        WriteLog(Localize(kMsgClockBeyondBusTime));
+        beyondBusTime_ = true;
         return;
     }
-    if (!beyondBusTime_)
-        WriteLog(Localize(kMsgClockBeyondBusTime));
-    beyondBusTime_ = true;
+    port_.SendClock(frame.time, frame.action == TTimeBroadcast::TAction::Start);
+    broadcast_.Sent(frame, now);
 }
 
 void TCommonPlayer::EndShow()

@@ -67,6 +67,8 @@ public:
     // A running clock goes on from its present value at the new rate.
     void SetTempo(int32_t value);
     int32_t Tempo() const { return tempo_; }
+    // The offset key: a running autonomous show tells the modules at once.
+    void SetOffset(int32_t value);
 
     TBassPlayer& Soundtrack() { return soundtrack_; }
     int32_t LastFiredModule() const { return lastFiredModule_; }
@@ -79,7 +81,7 @@ public:
     const TProjectList* scenario = nullptr;
     uint8_t controlMode = kControlDirect;
     uint8_t firingMode = kFiringAutomatic;
-    int32_t offset = 0;
+    int32_t offset = 0;  // SetOffset while a show runs
     // The clock; the start point while stopped.
     int32_t currentTime = 0;
     // The first cue not yet handled; the step key and the cue list move it.
@@ -131,9 +133,13 @@ private:
     bool CueDue(int32_t index) const;
     void RunDirectCues();
     void RunAutonomousCues(uint32_t now);
-    void BroadcastTime(uint32_t now);
-    // How far the clock moves in one timer period at the present tempo.
-    int32_t ClockStepPerTick() const;
+    // Records the cues the modules' clocks have reached.
+    void PassMemoryCues(uint32_t now);
+    void TellTheTime(uint32_t now, int32_t showTime);
+    bool TellsTheTime() const;
+    void RetellTime();
+    // Where the modules' clocks may start so as to fire none of the cues before index.
+    int32_t TenthAfterCuesBefore(int32_t index) const;
     void EndShow();
     // noSend: autonomous control, where motor cues are passed over.
     void HandleCue(int32_t index, bool noSend);
@@ -165,14 +171,12 @@ private:
     bool followMusic_ = false;
     // The furthest the music was heard: the estimate may step back, the clock does not.
     int64_t heardMs_ = 0;
-    // In autonomous control no time goes out while the clock is below 0.
-    bool awaitingZero_ = false;
     // Past the bus's 16-bit time the broadcast would wrap to an early time: it ends, once.
     bool beyondBusTime_ = false;
     uint32_t startTick_ = 0;
     uint32_t lastTimeReport_ = 0;
     uint32_t lastIdleWork_ = 0;
-    TTimeBroadcast broadcast_;
+    TTimeBroadcast broadcast_{kTimerPeriodMs};
     int32_t lastFiredModule_ = 0;
     int32_t lastFiredChannel_ = 0;
     uint32_t lastFireTick_ = 0;

@@ -1,34 +1,106 @@
 #include "show/TimeBroadcast.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <climits>
 
 namespace kv {
 
 namespace {
 
 constexpr int32_t kBusStepMs = 100;
+// A tick may come this much after its period.
+constexpr uint32_t kTickSlackMs = 5;
 
 }  // namespace
 
-bool TTimeBroadcast::Due(int32_t time, uint32_t now, int32_t interval, int32_t stepWindowMs) const
+int32_t TenthAtOrBelow(int64_t ms)
 {
-    if (interval < 0)
-        return true;
-    const int64_t since = static_cast<uint32_t>(now - sentTick_);
-    const int32_t window = std::clamp(stepWindowMs, 1, kBusStepMs);
-    if (time % kBusStepMs >= window)
-        // A timer held up past every step must not silence the time.
-        return since >= 2 * static_cast<int64_t>(interval);
-    // The modules' clocks run on at their own, normal rate from what they last heard.
-    const int64_t drift = time - (sentTime_ + since);
-    return since >= interval || std::llabs(drift) >= window;
+    const int64_t tenths = ms >= 0 ? ms / kBusStepMs : -((-ms + kBusStepMs - 1) / kBusStepMs);
+    return static_cast<int32_t>(std::clamp<int64_t>(tenths * kBusStepMs, INT32_MIN, INT32_MAX));
 }
 
-void TTimeBroadcast::Sent(int32_t time, uint32_t now)
+void TTimeBroadcast::Begin(int32_t floor)
 {
-    sentTime_ = time - time % kBusStepMs;
+    running_ = false;
+    started_ = false;
+    floor_ = firstStart_ = std::max(floor, 0);
+}
+
+int32_t TTimeBroadcast::Margin(const TShowClockLook& look, uint32_t lookMs) const
+{
+    const int64_t slowest = look.mayStand ? 0 : std::clamp(look.tempo, 0, 1000);
+    return static_cast<int32_t>((int64_t{lookMs} * (1000 - slowest) + 999) / 1000);
+}
+
+TTimeBroadcast::TFrame TTimeBroadcast::Next(const TShowClockLook& look, int32_t interval) const
+{
+    // Until the next look, and, for a time sent now, until the look after it: a time that
+    // lasts a single look would go out at every tick while the show stands.
+    const int32_t nextLook = Margin(look, periodMs_ + kTickSlackMs);
+    const int32_t lookAfter = Margin(look, 2 * periodMs_ + kTickSlackMs);
+    if (!running_) {
+        const int32_t start = TenthAtOrBelow(int64_t{look.time} - lookAfter);
+        if (start < floor_)
+            return {};
+        return {TAction::Start, start};
+    }
+    const int64_t modules = PlayedTo(look.now);
+    if (modules + nextLook > look.time) {
+        const int32_t back = TenthAtOrBelow(int64_t{look.time} - lookAfter);
+        // Below 0 the bus has no time: the clocks stand until the show is back.
+        if (back < 0)
+            return {TAction::Stop, 0};
+        return {TAction::Start, back};
+    }
+    const int32_t best = TenthAtOrBelow(int64_t{look.time} - lookAfter);
+    if (interval < 0)
+        return {TAction::Start, best};
+    const int64_t since = static_cast<uint32_t>(look.now - sentTick_);
+    // Sent on a look just past a tenth, the modules are as little late as the bus allows.
+    const int64_t window = std::clamp<int64_t>(
+        int64_t{periodMs_} * std::max(look.tempo, 1000) / 1000, 1, kBusStepMs);
+    const bool justPast = int64_t{look.time} - lookAfter - best < window;
+    // Behind a slower show the modules catch up by themselves; a new time every tenth would
+    // only bring them back sooner.
+    const bool fallingBehind = look.tempo >= 1000 && best - modules >= window;
+    // A timer held up past every tenth must not silence the time.
+    if (since >= 2 * int64_t{interval} || (justPast && (since >= interval || fallingBehind)))
+        return {TAction::Start, best};
+    return {};
+}
+
+void TTimeBroadcast::Sent(const TFrame& frame, uint32_t now)
+{
+    if (frame.action == TAction::Stop) {
+        Stopped(now);
+        return;
+    }
+    if (frame.action != TAction::Start)
+        return;
+    running_ = true;
+    sentTime_ = frame.time;
     sentTick_ = now;
+    if (!started_)
+        firstStart_ = frame.time;
+    started_ = true;
+}
+
+void TTimeBroadcast::Stopped(uint32_t now)
+{
+    if (!running_)
+        return;
+    stoodAt_ = PlayedTo(now);
+    running_ = false;
+    // Started again, they would fire once more every cue from that time on.
+    floor_ = TenthAtOrBelow(stoodAt_) + kBusStepMs;
+}
+
+int32_t TTimeBroadcast::PlayedTo(uint32_t now) const
+{
+    if (running_)
+        return static_cast<int32_t>(
+            std::min<int64_t>(int64_t{sentTime_} + static_cast<uint32_t>(now - sentTick_), INT32_MAX));
+    return started_ ? stoodAt_ : INT32_MIN;
 }
 
 }  // namespace kv

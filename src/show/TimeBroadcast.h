@@ -1,24 +1,66 @@
 #pragma once
-// When an autonomous show tells the modules its time. The bus carries whole tenths of a
-// second and a module sets its clock to what it hears, so a time sent off the step leaves the
-// modules behind by the rest, and every memory cue fires that much late. The time goes out on
-// a tick just past a step, once a period has passed or as soon as the modules' clock has
-// drifted from the show's (a start point or an offset off the step, a tempo other than 100 %).
+// What an autonomous show tells the modules' clocks. The bus carries whole tenths of a second;
+// a module sets its clock to what it hears and runs on at real speed, firing each memory cue
+// as its clock reaches it. A running clock that is set back fires nothing twice, but a clock
+// started from standing fires every cue from the time it hears on, one at that time at once.
+// So the modules must never run ahead of the show (they would fire early), a start must come
+// after every cue they must not fire, and the least late a module can be told is the show's
+// time rounded down to the tenth.
 
 #include <cstdint>
 
 namespace kv {
 
+// A time rounded down to the bus's tenth of a second, below 0 too.
+int32_t TenthAtOrBelow(int64_t ms);
+
+struct TShowClockLook {
+    int32_t time;      // the show clock, before any floor at 0
+    uint32_t now;      // tick
+    int32_t tempo;     // per mille
+    bool mayStand;     // follows the heard music, which may stall at any moment
+};
+
 class TTimeBroadcast {
 public:
-    // stepWindowMs: how far the show's clock moves in one timer period; interval below 0 is
-    // due at every tick.
-    bool Due(int32_t time, uint32_t now, int32_t interval, int32_t stepWindowMs) const;
-    void Sent(int32_t time, uint32_t now);
+    enum class TAction { None, Start, Stop };
+    struct TFrame {
+        TAction action = TAction::None;
+        int32_t time = 0;  // a whole tenth
+    };
+
+    // periodMs: how often the show looks; the modules must not get ahead before the next look.
+    explicit TTimeBroadcast(uint32_t periodMs) : periodMs_(periodMs) {}
+
+    // A new show, the modules' clocks standing: none is started below floor.
+    void Begin(int32_t floor);
+    // interval: the regular re-send's period, below 0 every look.
+    TFrame Next(const TShowClockLook& look, int32_t interval) const;
+    void Sent(const TFrame& frame, uint32_t now);
+
+    bool Running() const { return running_; }
+    // How far the modules have played their memory: their clocks as the frames set them, or
+    // where they stood; below the floor before this show started them.
+    int32_t PlayedTo(uint32_t now) const;
+    // Cues before it are passed over by the modules' start: the first start of this show, or
+    // the floor while that is still held back.
+    int32_t FirstStart() const { return firstStart_; }
+    // Stopped from elsewhere (the show's stop, a stop heard on the bus).
+    void Stopped(uint32_t now);
 
 private:
-    int32_t sentTime_ = 0;  // as the modules took it
+    // How far behind the show the modules must be now so that, if the show runs at its
+    // slowest, they are not ahead within lookMs.
+    int32_t Margin(const TShowClockLook& look, uint32_t lookMs) const;
+
+    uint32_t periodMs_;
+    bool running_ = false;
+    bool started_ = false;  // by this show
+    int32_t floor_ = 0;
+    int32_t firstStart_ = 0;
+    int32_t sentTime_ = 0;
     uint32_t sentTick_ = 0;
+    int32_t stoodAt_ = 0;  // while not running
 };
 
 }  // namespace kv

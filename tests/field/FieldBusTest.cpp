@@ -113,6 +113,35 @@ TEST(FieldBus, ModulesPlayTheirMemoryOnTheShowClock)
     EXPECT_EQ(rig.field->Shots().size(), 2u);
 }
 
+// The firmware as the show player counts on it: a clock started from standing plays its
+// memory from the time it hears, a cue at that very time at once; a running clock that hears
+// an earlier time is only set back and fires nothing again.
+TEST(FieldBus, ARunningClockSetBackFiresNothingAgainAStandingOneStartedReplays)
+{
+    TFieldRig rig(kBus);
+    rig.Send(Frame(0x91, 0x00, 0x0A, 1, 0x00, 5));  // channel 0 at 1000 ms
+    rig.Send(Frame(0x91, 0x00, 0x0A, 2, 0x50, 5));  // channel 1 at 1050 ms
+    rig.Gather(10);
+    const TBytes startAt1000 = Frame(0x90, 0x00, 0x0A, 0x80, 0, 0);
+    rig.Send(startAt1000, -1);
+    rig.Gather(20);
+    ASSERT_EQ(rig.field->Shots().size(), 1u) << "the cue at the time heard, at once";
+    rig.Gather(60);
+    ASSERT_EQ(rig.field->Shots().size(), 2u);
+    rig.Send(startAt1000, -1);
+    rig.Gather(200);
+    EXPECT_EQ(rig.field->Shots().size(), 2u) << "set back while running";
+    rig.Send(Frame(0x90, 0x00, 0x0C, 0x00, 0, 0), -1);  // stop
+    rig.Gather(10);
+    rig.Send(startAt1000, -1);
+    rig.Gather(100);
+    const auto shots = rig.field->Shots();
+    ASSERT_EQ(shots.size(), 4u) << "started from standing: both again";
+    EXPECT_EQ(shots[2].channel, 0);
+    EXPECT_EQ(shots[2].shot, 2);
+    EXPECT_EQ(shots[3].channel, 1);
+}
+
 TEST(FieldBus, AnotherMastersClockMessageReachesPcAndModules)
 {
     TFieldRig rig(kBus);
