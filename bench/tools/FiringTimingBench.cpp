@@ -8,10 +8,12 @@
 // The autonomous case starts at -3 s: the modules fire from their memory on the time the PC
 // broadcasts, each memory shot is measured against its due moment (the bar: none early), and
 // the soundtrack's start against the moment the show clock reaches 0 (needs a sound server).
+// The autonomous case at tempo 95 % reports how far the modules ever ran ahead of the show.
 
 #include "ShowRig.h"
 
 #include "devices/ScenarioCue.h"
+#include "link/BusEncoding.h"
 #include "support/Platform.h"
 
 #include <benchmark/benchmark.h>
@@ -201,6 +203,75 @@ void BM_AutonomousFromMinus3s(benchmark::State& state)
     }
 }
 BENCHMARK(BM_AutonomousFromMinus3s)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+// Autonomous control at tempo 95 %: the modules' clocks run at real speed, the show's slower.
+// "ahead_max_ms": the most the modules' clocks were ever ahead of the show clock (the goal: 0 or
+// below), from the time frames they heard, at the moment each next one arrived; "late_": the
+// memory shots behind the moment the show clock reached their cue; "frames_per_s": the time
+// frames the show sent a second.
+void BM_AutonomousTempo95(benchmark::State& state)
+{
+    constexpr int32_t kTempo = 950;
+    TShowRig& rig = Rig();
+    rig.SetAttemptMode(-1);
+    const std::vector<TPlannedCue> cues = SpreadCues(100, 20, 20000);
+    rig.Load(cues);
+    if (rig.controls->WriteScenario(TCueView(rig.scenario.Cues())) != 0) {
+        state.SkipWithError("the scenario did not go into the modules' memory");
+        return;
+    }
+    rig.player->controlMode = kControlAutonomous;
+    uint32_t start = 0;
+    for (auto _ : state)
+        start = rig.Play(cues, kTempo, 0);
+    rig.player->controlMode = kControlDirect;
+    rig.player->SetTempo(1000);
+
+    // The show clock at a field moment; the tick before the start makes it up to 1 ms ahead.
+    const auto showAt = [start](int64_t ns) {
+        return (static_cast<double>(ns) / 1e6 - start) * kTempo / 1000;
+    };
+    std::vector<const TFrameEntry*> clockFrames;
+    const std::vector<TFrameEntry> frames = rig.field->Frames();
+    for (const TFrameEntry& entry : frames)
+        if (entry.origin == TFrameOrigin::Pc && entry.bytes.size() >= 6 && entry.bytes[0] == 0x90)
+            clockFrames.push_back(&entry);
+    double aheadMax = -1e9;
+    int starts = 0;
+    for (size_t i = 0; i + 1 < clockFrames.size(); ++i) {
+        const TFrameEntry& heard = *clockFrames[i];
+        if (heard.bytes[3] != 0x80)
+            continue;
+        ++starts;
+        const int64_t untilNs = clockFrames[i + 1]->endNs;
+        const double modules = TimeFromUnits(heard.bytes[1], heard.bytes[2]) +
+                               static_cast<double>(untilNs - heard.endNs) / 1e6;
+        aheadMax = std::max(aheadMax, modules - showAt(untilNs));
+    }
+    std::map<std::pair<int, int>, int64_t> shots;
+    for (const TShotEntry& shot : rig.field->Shots())
+        if (shot.source == TShotSource::Memory)
+            shots.try_emplace({shot.address, shot.channel}, shot.ns);
+    std::vector<double> lateness;
+    int early = 0;
+    for (const TPlannedCue& cue : cues) {
+        const auto found = shots.find({cue.module, cue.channel});
+        if (found == shots.end())
+            continue;
+        const double late = (showAt(found->second) - cue.time) * 1000 / kTempo;
+        lateness.push_back(late);
+        early += late < 0;
+    }
+    state.counters["cues"] = static_cast<double>(cues.size());
+    state.counters["missing"] = static_cast<double>(cues.size() - lateness.size());
+    state.counters["early"] = early;
+    state.counters["ahead_max_ms"] = aheadMax;
+    if (clockFrames.size() > 1)
+        state.counters["frames_per_s"] =
+            starts / (static_cast<double>(clockFrames.back()->endNs - clockFrames.front()->endNs) / 1e9);
+    CountSpread(state, "late_", lateness);
+}
+BENCHMARK(BM_AutonomousTempo95)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace kv

@@ -52,14 +52,14 @@ TTimeBroadcast::TFrame TTimeBroadcast::Next(const TShowClockLook& look, int32_t 
             return {TAction::Stop, 0};
         return {TAction::Start, back};
     }
-    const int32_t best = TenthAtOrBelow(int64_t{look.time} - lookAfter);
+    const int32_t best = TenthAtOrBelow(int64_t{look.time} - nextLook);
     if (interval < 0)
         return {TAction::Start, best};
     const int64_t since = static_cast<uint32_t>(look.now - sentTick_);
     // Sent on a look just past a tenth, the modules are as little late as the bus allows.
     const int64_t window = std::clamp<int64_t>(
         int64_t{periodMs_} * std::max(look.tempo, 1000) / 1000, 1, kBusStepMs);
-    const bool justPast = int64_t{look.time} - lookAfter - best < window;
+    const bool justPast = int64_t{look.time} - nextLook - best < window;
     // Behind a slower show the modules catch up by themselves; a new time every tenth would
     // only bring them back sooner.
     const bool fallingBehind = look.tempo >= 1000 && best - modules >= window;

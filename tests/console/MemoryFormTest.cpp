@@ -195,7 +195,7 @@ TEST_F(MemoryFormTest, AFailedEraseOfTheRemoteControllerStopsItsWrite)
     EXPECT_EQ(stored, 0) << "cues written after the failed erase";
 }
 
-TEST_F(MemoryFormTest, AutonomousShowFromTheKeysFiresTheModulesMemoryUntilTheStopKey)
+TEST_F(MemoryFormTest, AutonomousShowFromTheKeysFiresTheModulesMemoryUntilTheStopKeyAndF5FiresNoneTwice)
 {
     AuxConsoleTest::Open(kField, "0:00.30\t1\t1\n0:00.60\t2\t1\n0:01.20\t1\t2\n0:02.50\t2\t2\n",
                          {1, 2});
@@ -222,6 +222,22 @@ TEST_F(MemoryFormTest, AutonomousShowFromTheKeysFiresTheModulesMemoryUntilTheSto
     EXPECT_TRUE(Logged("Режимы: автомат, автономный"));
     EXPECT_TRUE(Logged("Запуск, пульт: 1, канал: 2"));
     EXPECT_FALSE(Logged("Запуск, пульт: 2, канал: 2"));
+
+    // F5 goes on from the stop. It once started the modules' clocks at the stop's tenth, and
+    // started from standing they fired the cue at 1.2 s once more; after the end, the finale.
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(Form().Player().IsRunning());
+    ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }, 5000));
+    ASSERT_EQ(Form().Player().currentTime, 2500);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(Form().Player().IsRunning());
+    ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }, 2000));
+    const std::vector<TShotEntry> resumed = Field().Shots();
+    ASSERT_EQ(resumed.size(), 4u);
+    EXPECT_EQ(resumed[3].address, 2);
+    EXPECT_EQ(resumed[3].channel, 1);
+    for (const TShotEntry& shot : resumed)
+        EXPECT_EQ(shot.shot, 1) << "module " << shot.address << ", channel " << shot.channel + 1;
 }
 
 TEST_F(MemoryFormTest, BlackBoxGoesToTheChosenFileAfterTheFormatNumber)
