@@ -148,12 +148,12 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 {
     const bool wasRunning = IsRunning();
     const uint32_t now = Platform().TickCount();
+    broadcast_.Stopped(now);
     // What the modules fired since the last tick counts as handled: a resume must not start
     // their clocks at or before it.
     if (wasRunning && controlMode == kControlAutonomous && firingMode != kFiringManual)
-        PassMemoryCues(now);
+        PassMemoryCues(broadcast_.PlayedTo(now));
     timer_->SetEnabled(false);
-    broadcast_.Stopped(now);
     soundtrackPending_ = false;
     if (broadcastStop)
         port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false);
@@ -346,18 +346,17 @@ void TCommonPlayer::RunDirectCues()
 void TCommonPlayer::RunAutonomousCues(uint32_t now)
 {
     TellTheTime(now, ClockAt(now));
-    PassMemoryCues(now);
+    PassMemoryCues(broadcast_.PlayedTo(now));
     const int32_t duration = scenario ? scenario->Duration() : 0;
     if (static_cast<int64_t>(clock_) >= static_cast<int64_t>(duration) + kEndPauseMs)
         EndShow();
 }
 
-void TCommonPlayer::PassMemoryCues(uint32_t now)
+void TCommonPlayer::PassMemoryCues(int32_t played)
 {
     // The modules fire from their memory: the shots are only recorded, each as the modules'
     // clocks reach it, every one of them.
     const std::span<const TCue> cues = Cues();
-    const int32_t played = broadcast_.PlayedTo(now);
     while (IsRunning() && nextCue >= 0 && static_cast<size_t>(nextCue) < cues.size()) {
         const int32_t time = cues[static_cast<size_t>(nextCue)].time;
         if (time < broadcast_.FirstStart() && time <= clock_)

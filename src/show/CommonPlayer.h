@@ -133,8 +133,8 @@ private:
     bool CueDue(int32_t index) const;
     void RunDirectCues();
     void RunAutonomousCues(uint32_t now);
-    // Records the cues the modules' clocks have reached.
-    void PassMemoryCues(uint32_t now);
+    // Records the cues the modules' clocks have reached, up to played.
+    void PassMemoryCues(int32_t played);
     void TellTheTime(uint32_t now, int32_t showTime);
     bool TellsTheTime() const;
     void RetellTime();

@@ -10,6 +10,9 @@ namespace {
 constexpr int32_t kBusStepMs = 100;
 // A tick may come this much after its period.
 constexpr uint32_t kTickSlackMs = 5;
+// How long a stop takes to reach the modules on every converter: what they may fire meanwhile
+// counts as fired.
+constexpr int64_t kStopReachMs = 10;
 
 }  // namespace
 
@@ -89,7 +92,7 @@ void TTimeBroadcast::Stopped(uint32_t now)
 {
     if (!running_)
         return;
-    stoodAt_ = PlayedTo(now);
+    stoodAt_ = static_cast<int32_t>(std::min<int64_t>(PlayedTo(now) + kStopReachMs, INT32_MAX));
     running_ = false;
     // Started again, they would fire once more every cue from that time on.
     floor_ = TenthAtOrBelow(stoodAt_) + kBusStepMs;

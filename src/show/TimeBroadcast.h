@@ -40,7 +40,8 @@ public:
 
     bool Running() const { return running_; }
     // How far the modules have played their memory: their clocks as the frames set them, or
-    // where they stood; below the floor before this show started them.
+    // where they stopped, the stop's way to them included; below the floor before this show
+    // started them.
     int32_t PlayedTo(uint32_t now) const;
     // Cues before it are passed over by the modules' start: the first start of this show, or
     // the floor while that is still held back.
