@@ -213,6 +213,26 @@ TEST_F(PlayerAutonomous, AnOffsetStepBackTellsTheModulesAtOnce)
     EXPECT_LE(watch.worstEarly, 0);
     EXPECT_EQ(watch.shots.size(), 100u);
     EXPECT_TRUE(Twice(watch.shots).empty()) << "a running clock set back fires nothing again";
+
+    // Set back below 0, where the bus has no time: the modules' clocks stand until the show
+    // is past the tenth after where they stood, and then fire on from there.
+    Player().offset = 0;
+    Player().currentTime = 0;
+    const auto again = TickClock(0);
+    const size_t framesBefore = show->Sent(0x90).size();
+    Start(0);
+    const TWatch below = Watch(again, 5000, [this](uint32_t ms) {
+        if (ms == 60)
+            Player().SetOffset(-150);
+    });
+    EXPECT_LE(below.worstAhead, 0);
+    EXPECT_LE(below.worstEarly, 0);
+    EXPECT_EQ(below.shots.size(), 100u);
+    EXPECT_TRUE(Twice(below.shots).empty());
+    const auto frames = show->Sent(0x90);
+    ASSERT_GT(frames.size(), framesBefore + 2);
+    EXPECT_EQ(Head(frames[framesBefore + 1]), Bytes({0x90, 0, 0, 0, 0, 0})) << "the stop form";
+    EXPECT_EQ(Head(frames[framesBefore + 2]), Bytes({0x90, 0, 1, 0x80, 0, 0})) << "100 ms";
 }
 
 // This show once let the modules run on for two seconds while the music, and the show with
