@@ -81,10 +81,13 @@ void TDebugForm::Open()
 {
     elapsed_->clear();
     list_->clear();
-    for (const TCommonControl* module : FiringModules())
-        list_->addTopLevelItem(new QTreeWidgetItem(
+    for (const TCommonControl* module : FiringModules()) {
+        auto* row = new QTreeWidgetItem(
             QStringList{QString::number(module->address), QString::number(module->channelCount),
-                        QString::number(module->version), "?", "?", "?"}));
+                        QString::number(module->version), "?", "?", "?"});
+        row->setData(kId, Qt::UserRole, module->address);
+        list_->addTopLevelItem(row);
+    }
     CentreOnOwner();
     exec();
 }
@@ -129,22 +132,22 @@ void TDebugForm::Step()
 {
     const uint32_t elapsed = Platform().TickCount() - startTick_;
     elapsed_->setText(QTime(0, 0).addMSecs(static_cast<int>(elapsed)).toString("H:mm:ss"));
-    const std::vector<TCommonControl*> modules = FiringModules();
-    for (size_t i = 0; i < modules.size(); ++i) {
-        QTreeWidgetItem* row = list_->topLevelItem(static_cast<int>(i));
-        if (!row)
-            break;
-        TCommonControl& module = *modules[i];
+    // Each row asks its own module: a registry change reorders the list (a module added or
+    // readdressed, a search), and one the registry no longer holds shows "?".
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = list_->topLevelItem(i);
+        auto* module = dynamic_cast<TCommonControl*>(
+            controls_.FindByAddress(row->data(kId, Qt::UserRole).toInt()));
         const auto pc = static_cast<int32_t>(Platform().TickCount() - startTick_);
         int clock = 0;
         char kind = 0;
-        if (port_.QueryClock(module.address, module.converterIndex, module.attemptMode, clock,
-                             kind) != 0) {
+        if (!module || port_.QueryClock(module->address, module->converterIndex,
+                                        module->attemptMode, clock, kind) != 0) {
             row->setText(kSync, "?");
             continue;
         }
-        row->setText(kVoltage, QString::number(module.supplyVoltage, 'f', 2));
-        row->setText(kLink, QString::number(module.LinkQuality()));
+        row->setText(kVoltage, QString::number(module->supplyVoltage, 'f', 2));
+        row->setText(kLink, QString::number(module->LinkQuality()));
         row->setText(kSync, QString::number(clock - pc));
     }
 }

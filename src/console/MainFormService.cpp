@@ -133,6 +133,8 @@ void TMainForm::ChangeIdBtnClick()
                                                Localize(64, "Введите новый номер пульта:"),
                                                std::to_string(module->address));
         if (typed && ChangeModuleAddress(*controls_, *port_, *module, *typed) == 0) {
+            // The scenario's marks belong to addresses: the module now carries its new one's.
+            projects_.Project(currentSlot_)->MarkUsedChannels(*controls_);
             ShowDetails();
             RebuildDeviceList();
         }

@@ -20,6 +20,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace kv {
 namespace {
 
@@ -154,7 +156,7 @@ TEST_F(DebugFormTest, RefusedDuringAShowASearchAndAChannelTest)
         openedDuringTest = DebugWindowOpens(form);
         QTest::keyClick(form.windowHandle(), Qt::Key_F3);  // stops the channel test
     });
-    Key(Qt::Key_F2);  // tests the channels of the module shown
+    Key(Qt::Key_F2);  // tests every module in turn
     EXPECT_FALSE(openedDuringTest) << "during a channel test";
 
     EXPECT_TRUE(DebugWindowOpens(form)) << "with nothing under way";
@@ -197,6 +199,32 @@ TEST_F(DebugFormTest, TestAsksFirstAndKeepsThePollOffThroughAStopHeardOnTheBus)
     EXPECT_TRUE(pollOffAfterStop);
     EXPECT_EQ(queriesDuringTest, 0u) << "status queries among the test's clock queries";
     EXPECT_TRUE(idle.isActive()) << "closing brings the poll back";
+}
+
+TEST_F(DebugFormTest, RowsFollowTheirModulesWhenTheRegistryChanges)
+{
+    // Module 1 joins while the window is open and goes before the others in the registry.
+    TMainForm& form = Start("[device1]\nKind=module\nAddress=1\nVersion=46B\nSupply=14\n"
+                            "[device2]\nKind=module\nAddress=2\nVersion=46B\nSupply=11\n"
+                            "[device3]\nKind=module\nAddress=3\nVersion=46B\nSupply=12\n"
+                            "[device4]\nKind=module\nAddress=4\nVersion=46B\nSupply=13\n");
+    for (const int address : {2, 3, 4})
+        Register(address);
+    platform.yesNo = TAnswer::Yes;
+    std::map<std::string, std::string> voltages;
+    WhenModal<TDebugForm>([&](TDebugForm& window) {
+        QTest::mouseClick(&Child<QPushButton>(window, "TestBtn"), Qt::LeftButton);
+        Register(1);
+        QTest::qWait(500);  // a few steps
+        auto& list = Child<QTreeWidget>(window, "ReportList");
+        for (int i = 0; i < list.topLevelItemCount(); ++i)
+            voltages[list.topLevelItem(i)->text(0).toStdString()] =
+                list.topLevelItem(i)->text(3).toStdString();
+        QTest::mouseClick(&Child<QPushButton>(window, "CloseBtn"), Qt::LeftButton);
+    });
+    QTest::keyClick(form.windowHandle(), Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(voltages,
+              (std::map<std::string, std::string>{{"2", "11.00"}, {"3", "12.00"}, {"4", "13.00"}}));
 }
 
 }  // namespace

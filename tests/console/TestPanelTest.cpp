@@ -196,5 +196,30 @@ TEST_F(TestPanelTest, AStopDuringTheTestOfAllModulesEndsTheWholeRun)
     EXPECT_EQ(Child<QLabel>(form, "NumberLabel").text(), "1");
 }
 
+TEST_F(TestPanelTest, AfterAnAddressChangeTheGridCrossesTheNewAddresssScenarioChannels)
+{
+    TMainForm& form = Start("[device1]\nKind=module\nAddress=5\nVersion=167\n");
+    Register(5);
+    folder.WriteFile("show.txt", "0:01.00\t5\t1\n0:02.00\t5\t2\n0:03.00\t77\t10\n");
+    TestPlatform().openFiles = {folder.Path() + "show.txt"};
+    QTest::keyClick(form.windowHandle(), Qt::Key_F2);
+    ASSERT_EQ(form.Projects().Project(0)->Count(), 3);
+    EnterTestPage();
+    const auto crossed = [&](int channel) {
+        // A cross darkens the cell well beyond its number alone, as channel 3's.
+        const QImage grid = Grid(form);
+        return PixelsOf(grid, channel, Qt::black) > PixelsOf(grid, 2, Qt::black) + 30;
+    };
+    ASSERT_TRUE(crossed(0));
+    ASSERT_FALSE(crossed(9));
+
+    TestPlatform().inputs = {"77"};
+    ASSERT_TRUE(Click("ChangeIdBtn"));
+    ASSERT_EQ(Child<QLabel>(form, "NumberLabel").text(), "77");
+    EXPECT_TRUE(crossed(9)) << "module 77's cue";
+    EXPECT_FALSE(crossed(0)) << "module 5's cue, no longer this module's";
+    EXPECT_FALSE(crossed(1));
+}
+
 }  // namespace
 }  // namespace kv
