@@ -1,5 +1,6 @@
 #include "console/FiringReportForm.h"
 
+#include "console/FileDialog.h"
 #include "console/LatenessChart.h"
 #include "console/Widgets.h"
 #include "show/FiringReportFile.h"
@@ -48,7 +49,8 @@ TFiringReportForm::TFiringReportForm(QWidget* mainForm)
       chart_(new TLatenessChart(this)),
       figures_(MakeLabel(this, "FiguresLabel", {})),
       missed_(new QTreeWidget(this)),
-      missedCaption_(MakeLabel(this, "MissedCaption", "Пропущенные команды:"))
+      missedCaption_(MakeLabel(this, "MissedCaption", "Пропущенные команды:")),
+      openDialog_(new TFileDialog(this, "OpenReportDialog", "Отчёты о пуске|*.csv"))
 {
     missed_->setObjectName("MissedList");
     missed_->setRootIsDecorated(false);
@@ -119,7 +121,7 @@ bool TFiringReportForm::Read(const std::string& path)
 
 bool TFiringReportForm::ShowChosenReport()
 {
-    const auto chosen = Platform().OpenFileName("Отчёты о пуске|*.csv");
+    const auto chosen = openDialog_->Open();
     return chosen && ShowReport(*chosen, true);
 }
 

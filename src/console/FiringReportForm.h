@@ -39,6 +39,7 @@ private:
     QLabel* figures_;
     QTreeWidget* missed_;
     QLabel* missedCaption_;
+    TFileDialog* openDialog_;
 };
 
 }  // namespace kv

@@ -31,6 +31,7 @@ class TCommonDevice;
 class TControls;
 class TDeviceColumn;
 class TExtPlayer;
+class TFileDialog;
 class TLaunchPage;
 class TPortProto;
 class TRehearsal;
@@ -265,6 +266,11 @@ private:
     TWarningForm* warning_ = nullptr;
     TAuxForms aux_;
     TRehearsalBanner* rehearsalBanner_ = nullptr;
+
+    // The file dialogs, their filters from the language file.
+    TFileDialog* openScenarioDialog_ = nullptr;
+    TFileDialog* openSoundDialog_ = nullptr;
+    TFileDialog* saveChannelsDialog_ = nullptr;
 
     QTimer* idleTimer_ = nullptr;
     QTimer* errFlashTimer_ = nullptr;

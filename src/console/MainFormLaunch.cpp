@@ -3,6 +3,7 @@
 #include "console/MainForm.h"
 
 #include "console/DeviceColumn.h"
+#include "console/FileDialog.h"
 #include "console/LaunchPage.h"
 #include "console/ManualKeyboard.h"
 #include "console/TestPage.h"
@@ -29,8 +30,6 @@ namespace kv {
 
 namespace {
 
-constexpr char kSoundtrackFilter[] = "Аудиофайлы|*.wav; *.mp3; *.wma; *.ogg";
-constexpr char kScenarioFilter[] = "Текстовые файлы|*.txt";
 constexpr double kSoundSpeed = 330;  // m/s, for the offset as a distance
 
 QString TempoLabel(int32_t tempo)
@@ -47,6 +46,9 @@ QString TempoLabel(int32_t tempo)
 void TMainForm::ConnectLaunchControls()
 {
     TLaunchPage& page = *launch_;
+    openScenarioDialog_ = new TFileDialog(this, "OpenScenarioDialog", "Текстовые файлы|*.txt");
+    openSoundDialog_ =
+        new TFileDialog(this, "OpenSoundDialog", "Аудиофайлы|*.wav; *.mp3; *.wma; *.ogg");
     connect(page.projectBtn, &QPushButton::clicked, this, [this] { ProjectBtnClick(); });
     connect(page.soundBtn, &QPushButton::clicked, this, [this] { SoundBtnClick(); });
     connect(page.beginBtn, &QPushButton::clicked, this, [this] { BeginBtnClick(); });
@@ -87,7 +89,7 @@ void TMainForm::SoundBtnClick()
 {
     if (player_->Soundtrack().Loaded()) {
         player_->UnloadSoundtrack();
-    } else if (const auto file = Platform().OpenFileName(kSoundtrackFilter)) {
+    } else if (const auto file = openSoundDialog_->Open()) {
         player_->LoadSoundtrack(*file);
     }
     KeepSoundtrackInSlot();
@@ -100,7 +102,7 @@ void TMainForm::ProjectBtnClick()
     TProjectList& scenario = *projects_.Project(currentSlot_);
     if (scenario.Count() > 0) {
         scenario.Clear();
-    } else if (const auto file = Platform().OpenFileName(kScenarioFilter)) {
+    } else if (const auto file = openScenarioDialog_->Open()) {
         scenario.Load(*file);
     }
     ShowProject();

@@ -4,6 +4,7 @@
 #include "console/MainForm.h"
 
 #include "console/ChannelGrid.h"
+#include "console/FileDialog.h"
 #include "console/TestPage.h"
 #include "devices/ChannelTest.h"
 #include "devices/CommonControl.h"
@@ -34,6 +35,7 @@ QString Fixed2(double value)
 
 void TMainForm::WireTestPage()
 {
+    saveChannelsDialog_ = new TFileDialog(this, "SaveChannelsDialog", "Текстовые файлы|*.txt");
     channelTest_ = std::make_unique<TChannelTest>(*controls_);
     channelTest_->thresholds = settings_.thresholds;
     channelTest_->OnModule = [this](TCommonControl& module) {
@@ -155,8 +157,7 @@ void TMainForm::RunChannelTest(bool all)
 
 void TMainForm::SaveChannels()
 {
-    const auto chosen = Platform().SaveFileName("Текстовые файлы|*.txt",
-                                                ProposedChannelsFileName());
+    const auto chosen = saveChannelsDialog_->Save(ProposedChannelsFileName());
     if (!chosen)
         return;
     const std::string problem = WriteConnectedChannelsFile(ChannelsFileName(*chosen), *controls_);

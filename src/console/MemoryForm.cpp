@@ -2,6 +2,7 @@
 
 #include "console/Colors.h"
 #include "console/DialogButtons.h"
+#include "console/FileDialog.h"
 #include "console/Widgets.h"
 #include "support/Platform.h"
 
@@ -30,7 +31,8 @@ TMemoryForm::TMemoryForm(QWidget* mainForm, TControls& controls)
       operation_(controls),
       title_(nullptr),
       label1_(MakeLabel(this, "Label1", {})),
-      gauge_(new QProgressBar(this))
+      gauge_(new QProgressBar(this)),
+      saveDialog_(new TFileDialog(this, "SaveDialog", operation_.saveFilter))
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowStaysOnTopHint);
@@ -67,6 +69,12 @@ TMemoryForm::TMemoryForm(QWidget* mainForm, TControls& controls)
     operation_.OnBegin = [this](const std::string& title) { Begin(title); };
     operation_.OnStep = [this](int percent, const std::string& label) { Step(percent, label); };
     operation_.OnEnd = [this] { End(); };
+}
+
+int TMemoryForm::ReadBlackBoxToFile()
+{
+    operation_.saveFilter = saveDialog_->Filter();
+    return operation_.ReadBlackBoxToFile();
 }
 
 void TMemoryForm::reject()

@@ -12,6 +12,7 @@ class QProgressBar;
 namespace kv {
 
 class TControls;
+class TFileDialog;
 
 class TMemoryForm : public TAuxForm {
 public:
@@ -20,7 +21,7 @@ public:
     int Write(TCueView cues, bool remote) { return operation_.Write(cues, remote); }
     int Verify(TCueView cues, bool remote) { return operation_.Verify(cues, remote); }
     int Erase() { return operation_.Erase(); }
-    int ReadBlackBoxToFile() { return operation_.ReadBlackBoxToFile(); }
+    int ReadBlackBoxToFile();
 
     bool Busy() const { return busy_; }
 
@@ -33,6 +34,7 @@ private:
     void End();
 
     TMemoryOperation operation_;
+    TFileDialog* saveDialog_;
     QLabel* title_;
     QLabel* label1_;
     QProgressBar* gauge_;

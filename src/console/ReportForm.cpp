@@ -1,5 +1,6 @@
 #include "console/ReportForm.h"
 
+#include "console/FileDialog.h"
 #include "console/Widgets.h"
 #include "devices/SavedFile.h"
 #include "support/AddedMessages.h"
@@ -14,7 +15,10 @@
 namespace kv {
 
 TReportForm::TReportForm(QWidget* mainForm, const char* className, const QString& caption)
-    : TAuxForm(mainForm, className, caption), body_(new QVBoxLayout), buttons_(new QHBoxLayout)
+    : TAuxForm(mainForm, className, caption),
+      savePdfDialog_(new TFileDialog(this, "SavePdfDialog", "Файлы PDF|*.pdf")),
+      body_(new QVBoxLayout),
+      buttons_(new QHBoxLayout)
 {
     setModal(false);
     QPushButton* pdf = MakeDialogButton(this, "PdfBtn", "Сохранить в PDF");
@@ -62,7 +66,7 @@ bool TReportForm::SavePdf(const std::string& path)
 
 void TReportForm::PdfBtnClick()
 {
-    const auto chosen = Platform().SaveFileName("Файлы PDF|*.pdf", ProposedPdfName());
+    const auto chosen = savePdfDialog_->Save(ProposedPdfName());
     if (!chosen)
         return;
     const std::string path = EnsureExtension(*chosen, ".pdf");

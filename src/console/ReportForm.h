@@ -14,6 +14,8 @@ class QVBoxLayout;
 
 namespace kv {
 
+class TFileDialog;
+
 class TReportForm : public TAuxForm {
 public:
     // false when the file cannot be written.
@@ -35,6 +37,7 @@ protected:
 private:
     void PdfBtnClick();
 
+    TFileDialog* savePdfDialog_;
     QVBoxLayout* body_;
     QHBoxLayout* buttons_;
 };

@@ -1,5 +1,6 @@
 #include "console/WidgetWindow.h"
 
+#include "console/FileDialog.h"
 #include "console/Shape.h"
 
 #include <QAction>
@@ -132,6 +133,9 @@ std::optional<TLocalizedComponent> TWidgetWindow::Component(QObject& object)
     } else if (auto* menu = qobject_cast<QMenu*>(&object)) {
         c.kind = TComponentKind::MenuItem;
         c.setCaption = Setter<QMenu>(menu, &QMenu::setTitle);
+    } else if (auto* dialog = dynamic_cast<TFileDialog*>(&object)) {
+        c.kind = TComponentKind::OpenSaveDialog;
+        c.setFilter = [dialog](const std::string& filter) { dialog->SetFilter(filter); };
     } else if (auto* tree = qobject_cast<QTreeWidget*>(&object)) {
         c = ListView(*tree);
     } else if (auto* table = qobject_cast<QTableWidget*>(&object)) {

@@ -142,4 +142,13 @@ std::vector<std::string> TIniFile::Keys(const std::string& section) const
     return keys;
 }
 
+std::vector<std::string> TIniFile::Values(const std::string& section) const
+{
+    std::vector<std::string> values;
+    if (const TSection* found = FindSection(section))
+        for (const TEntry& entry : found->entries)
+            values.push_back(entry.value);
+    return values;
+}
+
 }  // namespace kv

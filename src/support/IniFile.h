@@ -27,6 +27,8 @@ public:
                         int64_t defaultValue) const;
     // Key names of a section in file order.
     std::vector<std::string> Keys(const std::string& section) const;
+    // The values of a section in file order, each line its own even where key names repeat.
+    std::vector<std::string> Values(const std::string& section) const;
 
 private:
     struct TEntry {

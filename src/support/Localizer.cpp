@@ -55,10 +55,8 @@ void LoadMessageTable()
         if (!Table().texts.empty())
             return;
     }
-    const TIniFile file = TIniFile::Load(LanguageFile());
-    std::vector<std::string> texts;
-    for (const std::string& key : file.Keys("strings"))
-        texts.push_back(file.ReadString("strings", key, ""));
+    // Looked up by key, a repeated key name would give every entry the first one's text.
+    std::vector<std::string> texts = TIniFile::Load(LanguageFile()).Values("strings");
 
     TMessageTable& table = Table();
     std::lock_guard guard(table.lock);

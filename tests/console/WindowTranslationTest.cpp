@@ -1,4 +1,6 @@
 #include "ConsoleFolder.h"
+#include "ConsoleTestPlatform.h"
+#include "FieldConsole.h"
 #include "console/Shape.h"
 #include "console/WidgetWindow.h"
 
@@ -8,6 +10,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -94,6 +97,40 @@ TEST(WindowTranslationTest, SpeedButtonValueWithoutCaptionSetsOnlyTheHint)
     TranslateWindow(window.localization);
     EXPECT_EQ(window.speed->toolTip(), "Previous module");
     EXPECT_EQ(window.speed->text(), "▲");
+}
+
+using ConsoleTranslationTest = FieldConsoleTest;
+
+TEST_F(ConsoleTranslationTest, EveryMessageKeepsItsOwnTextAndTheFileDialogsTakeTheirFilters)
+{
+    // Files made by numbering lines with one key name: the n-th line is still message n.
+    std::string strings = "[strings]\n";
+    for (int id = 0; id < 7; ++id)
+        strings += "s=text " + std::to_string(id) + "\n";
+    strings += "s=Launch control (version:\ns=version:\n";
+    folder.WriteFile("kvshow.lng", strings +
+                                       "[opensavedialogs]\n"
+                                       "TMainForm.OpenScenarioDialog=Show scripts|*.txt\n"
+                                       "TMainForm.SaveChannelsDialog=Channel lists|*.txt\n"
+                                       "TMemoryForm.SaveDialog=Black boxes|*.dat\n");
+    TMainForm& form = Start("[field]\nBaud=1000000\nTurnaround=0\n"
+                            "[device1]\nKind=module\nAddress=1\nVersion=46B\n");
+    EXPECT_TRUE(form.windowTitle().startsWith("Launch control (version: "))
+        << form.windowTitle().toStdString();
+    EXPECT_TRUE(Child<QLabel>(form, "LabelVer").text().startsWith("version: "));
+
+    TConsoleTestPlatform& platform = TestPlatform();
+    Register(1);
+    QTest::keyClick(form.windowHandle(), Qt::Key_F2);
+    ASSERT_FALSE(platform.filters.empty());
+    EXPECT_EQ(platform.filters.back(), "Show scripts|*.txt");
+    QTest::keyClick(form.windowHandle(), Qt::Key_F9, Qt::ControlModifier);
+    ASSERT_FALSE(platform.prompts.empty());
+    EXPECT_TRUE(platform.prompts.back().starts_with("Black boxes|*.dat|")) << platform.prompts.back();
+    EnterTestPage();
+    QTest::keyClick(form.windowHandle(), Qt::Key_F4);
+    EXPECT_TRUE(platform.prompts.back().starts_with("Channel lists|*.txt|"))
+        << platform.prompts.back();
 }
 
 }  // namespace

@@ -31,6 +31,8 @@ TEST(IniFile, KeysComeInFileOrderAndTheFirstOccurrenceWins)
         "[other]\nk=v\n[STRINGS]\nlate=4\n");
     EXPECT_EQ(ini.Keys("strings"), (std::vector<std::string>{"zeta", "alpha", "ZETA"}));
     EXPECT_EQ(ini.ReadString("strings", "Zeta", ""), "1");
+    // Read line by line, a repeated key keeps its own value.
+    EXPECT_EQ(ini.Values("strings"), (std::vector<std::string>{"1", "2", "3"}));
     EXPECT_FALSE(ini.HasKey("strings", "late"));
     EXPECT_EQ(ini.ReadString("other", "k", ""), "v");
 }
