@@ -42,7 +42,7 @@ std::unique_ptr<TAudioStream> CreateAudioStream(const std::string& fileName, TDe
         return std::make_unique<TDecodeStream>(std::move(decoder));
     if (output)
         return output(std::move(decoder));
-    auto stream = std::make_unique<TPlaybackStream>(std::move(decoder));
+    auto stream = std::make_unique<TPlaybackStream>(std::move(decoder), PulseSoundServer());
     if (!stream->HasOutput())
         return nullptr;
     return stream;

@@ -34,6 +34,9 @@ public:
     // How long from now until the first sample of the present play is heard: the output's
     // latency at the start of a play. 0 once it is heard, and while stopped.
     virtual int64_t HeardDelayUs() = 0;
+    // The sound server has not answered a call for a while: the heard position stands still
+    // or runs on a guess, and says nothing about the music.
+    virtual bool Stalled() = 0;
 
 private:
     uint16_t channels_;

@@ -39,6 +39,11 @@ int64_t TBassPlayer::HeardDelayUs()
     return stream ? stream->HeardDelayUs() : 0;
 }
 
+bool TBassPlayer::OutputStalled()
+{
+    return stream && stream->Stalled();
+}
+
 int64_t TBassPlayer::HeardMs()
 {
     return loaded && bytesPerSecond > 0 ? PositionBytes() * 1000 / bytesPerSecond : 0;

@@ -23,6 +23,8 @@ public:
     // How long after PlayFrom the first sample reaches the audience, in µs: the output's
     // latency. 0 once it is heard, when stopped and when unloaded.
     int64_t HeardDelayUs();
+    // The sound server stopped answering: the heard position is no guide to the music.
+    bool OutputStalled();
     int32_t TimeLength() const { return duration; }
 };
 

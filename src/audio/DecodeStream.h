@@ -16,6 +16,7 @@ public:
     void Stop() override {}
     bool IsActive() override { return false; }
     int64_t HeardDelayUs() override { return 0; }
+    bool Stalled() override { return false; }
 
 private:
     std::unique_ptr<TAudioDecoder> decoder_;

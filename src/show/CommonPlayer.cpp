@@ -119,6 +119,8 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     currentTime = startTime_ = clock_ = from;
     soundtrackPending_ = false;
     followMusic_ = false;
+    awaitingSound_ = false;
+    outputStalled_ = false;
     if (joinSoundtrack && soundtrack_.Loaded())
         FollowMusicFrom(from);
     if (!joinSoundtrack && soundtrack_.Loaded()) {
@@ -243,7 +245,10 @@ void TCommonPlayer::RetellTime()
 void TCommonPlayer::UpdateClock(uint32_t now)
 {
     clock_ = ClockAt(now);
-    if (followMusic_)
+    NoteOutputStall();
+    if (awaitingSound_)
+        HoldUntilHeard(now);
+    if (followMusic_ && !awaitingSound_)
         FollowMusic(now);
     currentTime = controlMode == kControlAutonomous ? std::max(clock_, 0) : clock_;
 }
@@ -265,10 +270,37 @@ void TCommonPlayer::FollowMusicFrom(int32_t position)
     heardMs_ = position;
 }
 
+void TCommonPlayer::NoteOutputStall()
+{
+    const bool stalled = soundtrack_.Loaded() && soundtrack_.OutputStalled();
+    if (stalled && !outputStalled_) {
+        WriteLog(Localize(kMsgSoundtrackStalled));
+        // The show goes on by its ticks from where it is: the music is no guide any more.
+        awaitingSound_ = false;
+        followMusic_ = false;
+    }
+    outputStalled_ = stalled;
+}
+
+void TCommonPlayer::HoldUntilHeard(uint32_t now)
+{
+    if (soundtrack_.HeardDelayUs() > 0) {
+        // The output's latency may grow after the first reading.
+        if (static_cast<int32_t>(now - startTick_) >= 0) {
+            startTick_ = now + 1;
+            clock_ = ClockAt(now);
+        }
+        return;
+    }
+    awaitingSound_ = false;
+    if (static_cast<int32_t>(now - startTick_) < 0) {
+        startTick_ = now;  // heard sooner than the first reading said
+        clock_ = ClockAt(now);
+    }
+}
+
 void TCommonPlayer::FollowMusic(uint32_t now)
 {
-    if (static_cast<int32_t>(now - startTick_) < 0)
-        return;  // its first sample is not heard yet
     if (!soundtrack_.IsPlaying()) {
         // Ended or stopped: the ticks go on from where the music was last heard.
         followMusic_ = false;
@@ -293,6 +325,7 @@ bool TCommonPlayer::PlaySoundtrackFrom(int32_t position)
     const uint32_t now = Platform().TickCount();
     startTick_ = now + static_cast<uint32_t>((delayUs + 999) / 1000) + 1;
     startTime_ = position;
+    awaitingSound_ = true;
     UpdateClock(now);
     return true;
 }

@@ -123,6 +123,10 @@ private:
     // At tempo 1000 the clock reads the music as heard: a sound card's clock runs a little
     // faster or slower than the system's, and an output that ran dry holds the music back.
     void FollowMusic(uint32_t now);
+    // Until the first sample is heard the clock stays below the music's start.
+    void HoldUntilHeard(uint32_t now);
+    // A sound server that stops answering leaves the show on its own clock; logged once.
+    void NoteOutputStall();
     void FollowMusicFrom(int32_t position);
     int32_t ClockAt(uint32_t tick) const;
     // A start point below 0 holds the soundtrack back until the clock reaches 0.
@@ -169,6 +173,9 @@ private:
     bool soundtrackPending_ = false;
     // The clock follows the music from its heard start until it stops or the tempo changes.
     bool followMusic_ = false;
+    // The music is played and its first sample not heard yet.
+    bool awaitingSound_ = false;
+    bool outputStalled_ = false;
     // The furthest the music was heard: the estimate may step back, the clock does not.
     int64_t heardMs_ = 0;
     // Past the bus's 16-bit time the broadcast would wrap to an early time: it ends, once.

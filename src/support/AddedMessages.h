@@ -103,5 +103,7 @@ inline constexpr TMessage kMsgImportNoCues{167, "В файле нет коман
 // Shots by key still waiting for a high-voltage charge when the show stopped.
 inline constexpr TMessage kMsgManualShotCancelled{168, "Ручной запуск отменён остановкой, пульт:"};
 inline constexpr TMessage kMsgStepShotCancelled{169, "Пошаговый запуск отменён остановкой, пульт:"};
+inline constexpr TMessage kMsgSoundtrackStalled{
+    170, "Вывод фонограммы остановился, шоу идёт по своим часам"};
 
 }  // namespace kv

@@ -64,6 +64,24 @@ TEST_F(PlayerHeardSound, TheClockStartsWhenTheFirstSampleIsHeard)
     EXPECT_LE(Since(start, shots[0].tick), kLatencyMs + 25);
 }
 
+TEST_F(PlayerHeardSound, TheClockStaysBelowTheStartPointWhileTheLatencyGrows)
+{
+    // The server said 80 ms as the music started, then took 250 ms to play its first sample.
+    ASSERT_TRUE(LoadSoundtrack(kLatencyMs, {.latencyChangeAtMs = 40, .laterLatencyMs = 250}));
+    show->LoadScenario("1 1 1\n1.1 1 2\n");
+    const uint32_t start = Start(1000);
+    int32_t highest = Player().currentTime;
+    Player().OnTime = [&](int32_t time) { highest = std::max(highest, time); };
+    Player().timeReportInterval = 0;
+    platform.Advance(245);
+    EXPECT_LT(highest, 1000) << "the clock reached the start point before the music was heard";
+    EXPECT_TRUE(shots.empty());
+    ASSERT_TRUE(RunUntilStopped(5000));
+    ExpectNothingAheadOfTheSound({1000, 1100});
+    EXPECT_GE(Since(start, shots[0].tick), 250);
+    EXPECT_LE(Since(start, shots[0].tick), 250 + 25);
+}
+
 TEST_F(PlayerHeardSound, MusicHeldBackToZeroIsFollowedFromItsHeardStart)
 {
     ASSERT_TRUE(LoadSoundtrack(kLatencyMs));

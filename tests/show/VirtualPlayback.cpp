@@ -12,10 +12,21 @@ TVirtualPlayback::TVirtualPlayback(std::unique_ptr<kv::TAudioDecoder> decoder, u
 {
 }
 
+int32_t TVirtualPlayback::Elapsed() const
+{
+    return static_cast<int32_t>(kv::Platform().TickCount() - playTick_);
+}
+
+int64_t TVirtualPlayback::LatencyAt(int32_t elapsed) const
+{
+    return clock_.laterLatencyMs >= 0 && elapsed >= clock_.latencyChangeAtMs ? clock_.laterLatencyMs
+                                                                             : latencyMs_;
+}
+
 int64_t TVirtualPlayback::HeardBytes() const
 {
-    const int64_t elapsed = static_cast<int32_t>(kv::Platform().TickCount() - playTick_);
-    const int64_t playedMs = std::max<int64_t>(elapsed - latencyMs_, 0);
+    const int32_t elapsed = Elapsed();
+    const int64_t playedMs = std::max<int64_t>(elapsed - LatencyAt(elapsed), 0);
     const int64_t stalledMs = std::clamp<int64_t>(playedMs - clock_.stallAtMs, 0, clock_.stallMs);
     const int64_t frame = decoder_->FrameBytes();
     const int64_t heard = (playedMs - stalledMs) * clock_.perMille * Frequency() / 1000000 * frame;
@@ -56,8 +67,8 @@ int64_t TVirtualPlayback::HeardDelayUs()
 {
     if (!playing_)
         return 0;
-    const int64_t elapsed = static_cast<int32_t>(kv::Platform().TickCount() - playTick_);
-    return std::max<int64_t>(latencyMs_ - elapsed, 0) * 1000;
+    const int32_t elapsed = Elapsed();
+    return std::max<int64_t>(LatencyAt(elapsed) - elapsed, 0) * 1000;
 }
 
 TVirtualSoundOutput::TVirtualSoundOutput(int latencyMs, TOutputClock clock)

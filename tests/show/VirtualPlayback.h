@@ -16,6 +16,10 @@ struct TOutputClock {
     // Once this much of a play was heard, the output runs dry for stallMs.
     int64_t stallAtMs = 0;
     int64_t stallMs = 0;
+    // After this much of a play (below its latency), the output's latency is another: the
+    // first sample is heard later than the first reading said.
+    int64_t latencyChangeAtMs = 0;
+    int64_t laterLatencyMs = -1;  // below 0: the latency stays
 };
 
 class TVirtualPlayback : public kv::TAudioStream {
@@ -30,9 +34,12 @@ public:
     void Stop() override;
     bool IsActive() override;
     int64_t HeardDelayUs() override;
+    bool Stalled() override { return false; }
 
 private:
     int64_t HeardBytes() const;
+    int32_t Elapsed() const;
+    int64_t LatencyAt(int32_t elapsed) const;
 
     std::unique_ptr<kv::TAudioDecoder> decoder_;
     uint32_t latencyMs_;

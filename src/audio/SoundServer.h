@@ -1,0 +1,40 @@
+#pragma once
+// The sound server as a playing stream reaches it. Any call may block for as long as the
+// server takes to answer, or for good: only a stream's feeding thread makes them.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace kv {
+
+struct TSoundFormat {
+    uint32_t rate = 44100;
+    uint16_t channels = 2;
+    bool eightBit = false;
+};
+
+// One playing stream on the server; closed when destroyed.
+class TSoundOutput {
+public:
+    virtual ~TSoundOutput() = default;
+    // How long the last sample written takes to be heard, µs; -1 when the server does not say.
+    virtual int64_t LatencyUs() = 0;
+    virtual bool Write(const uint8_t* data, size_t size) = 0;
+    // Drops what was written and not heard yet.
+    virtual void Flush() = 0;
+};
+
+class TSoundServer {
+public:
+    virtual ~TSoundServer() = default;
+    // queueUs: how much sound the stream may hold; null when the server takes no stream.
+    virtual std::unique_ptr<TSoundOutput> Open(const TSoundFormat& format, int64_t queueUs) = 0;
+    // The clock the latencies count on, µs. Safe on any thread.
+    virtual int64_t NowUs() = 0;
+};
+
+// The machine's PulseAudio server.
+std::shared_ptr<TSoundServer> PulseSoundServer();
+
+}  // namespace kv

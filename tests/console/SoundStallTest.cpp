@@ -1,0 +1,181 @@
+// Shows with a soundtrack played through a sound server of the test's own, driven by real
+// keys on a field of the test's own: a server that stops answering.
+#include "ConsoleTestPlatform.h"
+#include "FieldConsole.h"
+#include "audio/PlaybackStream.h"
+#include "audio/SoundtrackFiles.h"
+#include "audio/VirtualSoundServer.h"
+#include "field/WireFrame.h"
+#include "show/ExtPlayer.h"
+#include "support/AddedMessages.h"
+#include "support/Platform.h"
+
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <thread>
+
+namespace kv {
+namespace {
+
+constexpr int kStallMs = 3000;
+constexpr int kTickMs = 25;
+const std::string kField = "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=16\n";
+
+class SoundStallTest : public FieldConsoleTest {
+protected:
+    SoundStallTest()
+    {
+        InstallPlaybackOutput([server = server](std::unique_ptr<TAudioDecoder> decoder) {
+            return std::make_unique<TPlaybackStream>(std::move(decoder), server);
+        });
+    }
+    ~SoundStallTest() override
+    {
+        server->Release();
+        windows.reset();
+        InstallPlaybackOutput(nullptr);
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(Form().windowHandle(), key, modifiers);
+    }
+    // The field, the scenario (F2) and six seconds of music (F3), armed (F1).
+    void Prepare(const std::string& scenario)
+    {
+        Start(kField);
+        Register(1);
+        folder.WriteFile("show.txt", scenario);
+        TestPlatform().openFiles = {folder.Path() + "show.txt", sounds.Make("music.wav", 6, "")};
+        Key(Qt::Key_F2);
+        Key(Qt::Key_F3);
+        ASSERT_TRUE(Form().Player().Soundtrack().Loaded());
+        Key(Qt::Key_F1);
+    }
+    int LogCount(const std::string& line)
+    {
+        const auto log = TConsoleFolder::LogMessages(Form().RunLogFile());
+        return static_cast<int>(std::count(log.begin(), log.end(), line));
+    }
+    // Shots of channel (from 0) on the field.
+    int Shots(int channel)
+    {
+        const auto shots = Field().Shots();
+        return static_cast<int>(std::count_if(shots.begin(), shots.end(), [channel](const TShotEntry& shot) {
+            return shot.channel == channel;
+        }));
+    }
+    // When the first frame of this code left the PC after the tick, as a tick.
+    std::optional<uint32_t> SentAfter(uint32_t tick, uint8_t code, bool stopForm = false)
+    {
+        for (const TFrameEntry& frame : Field().Frames())
+            if (frame.origin == TFrameOrigin::Pc && frame.bytes.size() >= 4 &&
+                frame.bytes[0] == code && (!stopForm || (frame.bytes[3] & 0x80) == 0) &&
+                static_cast<int32_t>(FieldTick(frame.startNs) - tick) >= 0)
+                return FieldTick(frame.startNs);
+        return std::nullopt;
+    }
+
+    // The window's own event loop, which takes events the moment they come.
+    static bool RunEventsUntil(const std::function<bool()>& done, int ms)
+    {
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (done())
+                loop.quit();
+        });
+        poll.start(2);
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+        return done();
+    }
+
+    std::shared_ptr<TVirtualSoundServer> server = std::make_shared<TVirtualSoundServer>();
+    TSoundtrackFolder sounds;
+};
+
+enum class TStopBy { F6, Esc, Bus };
+
+class StalledServerStop : public SoundStallTest, public ::testing::WithParamInterface<TStopBy> {};
+
+TEST_P(StalledServerStop, TheShowGoesOnAndStopsWithinATick)
+{
+    // A cue every quarter of a second.
+    std::string scenario;
+    for (int cue = 1; cue <= 16; ++cue)
+        scenario += "0:0" + std::to_string(cue / 4) + "." +
+                    (cue % 4 == 0 ? "00" : std::to_string(cue % 4 * 25)) + "\t1\t" +
+                    std::to_string(cue) + "\n";
+    Prepare(scenario);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(Form().Player().IsRunning());
+    QTest::qWait(500);
+    server->Stall(TServerStall::Everything, kStallMs);
+    const uint32_t stalled = Platform().TickCount();
+
+    // The operator's stop a second into the stall, from outside the window's thread: the
+    // window takes it when it is free to.
+    uint32_t asked = 0;
+    std::thread operatorHand;
+    if (GetParam() == TStopBy::Bus) {
+        Field().InjectFrame(0, Field().ElapsedMs() + 1000, MakeWireFrame(0x90, 0, 6, 0, 0, 0));
+    } else {
+        const Qt::Key key = GetParam() == TStopBy::F6 ? Qt::Key_F6 : Qt::Key_Escape;
+        operatorHand = std::thread([this, key, &asked] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+            asked = Platform().TickCount();
+            QMetaObject::invokeMethod(&Form(), [this, key] { Key(key); }, Qt::QueuedConnection);
+        });
+    }
+    const bool stopped = RunEventsUntil([&] { return !Form().Player().IsRunning(); }, 1000 + kStallMs);
+    if (operatorHand.joinable())
+        operatorHand.join();
+    ASSERT_TRUE(stopped);
+    if (GetParam() == TStopBy::Bus)
+        for (const TFrameEntry& frame : Field().Frames())
+            if (frame.origin == TFrameOrigin::Field && frame.bytes[0] == 0x90)
+                asked = frame.Tick();
+    EXPECT_TRUE(server->Holding()) << "the stop came only as the server answered again";
+
+    // The show went on by its own clock meanwhile.
+    EXPECT_EQ(LogCount(kMsgSoundtrackStalled.text), 1);
+    const std::vector<TShotEntry> fired = Field().Shots();
+    const auto firedInStall = std::count_if(fired.begin(), fired.end(), [&](const TShotEntry& shot) {
+        return static_cast<int32_t>(shot.Tick() - stalled) > 0;
+    });
+    EXPECT_GE(firedInStall, 3) << "the show waited for the server";
+
+    const std::optional<uint32_t> notice = SentAfter(asked, 0x11);
+    ASSERT_TRUE(notice.has_value());
+    EXPECT_LE(static_cast<int32_t>(*notice - asked), kTickMs);
+    if (GetParam() != TStopBy::Bus) {
+        const std::optional<uint32_t> clockStop = SentAfter(asked, 0x90, true);
+        ASSERT_TRUE(clockStop.has_value());
+        EXPECT_LE(static_cast<int32_t>(*clockStop - asked), kTickMs);
+    }
+
+    // The stall ends: nothing that fell due in it fires after the stop.
+    const size_t shots = Field().Shots().size();
+    ASSERT_TRUE(RunEventsUntil([&] { return !server->Holding(); }, kStallMs));
+    QTest::qWait(300);
+    EXPECT_EQ(Field().Shots().size(), shots);
+    EXPECT_EQ(LogCount(kMsgSoundtrackStalled.text), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, StalledServerStop,
+                         ::testing::Values(TStopBy::F6, TStopBy::Esc, TStopBy::Bus),
+                         [](const auto& info) {
+                             return std::string(info.param == TStopBy::F6    ? "F6"
+                                                : info.param == TStopBy::Esc ? "Esc"
+                                                                              : "Bus");
+                         });
+
+}  // namespace
+}  // namespace kv
