@@ -90,17 +90,17 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     const auto firstAtFrom = static_cast<int32_t>(
         std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
         cues.begin());
-    if (firingMode != kFiringManual) {
-        // The start point left where the show stopped: going on from there, or joining the
-        // music that played on, the show fires nothing the stopped one fired.
-        const bool resumed = scenario && scenario == resumeScenario_ &&
-                             scenario->Revision() == resumeRevision_ &&
-                             rehearsal == resumeRehearsal_ &&
-                             currentTime == resumeTime_ && nextCue == resumeCue_ &&
-                             (joinSoundtrack || from == resumeTime_);
+    // The start point left where the show stopped: going on from there, or joining the music
+    // that played on, the show fires nothing the stopped one fired. The music goes on from
+    // the stopped show whatever start point the operator chose meanwhile.
+    const bool sameShow = scenario && scenario == resumeScenario_ &&
+                          scenario->Revision() == resumeRevision_ && rehearsal == resumeRehearsal_;
+    const bool resumed = firingMode != kFiringManual && sameShow &&
+                         (joinSoundtrack || (currentTime == resumeTime_ && nextCue == resumeCue_ &&
+                                             from == resumeTime_));
+    if (firingMode != kFiringManual)
         nextCue = resumed ? std::clamp(resumeCue_, firstAtFrom, static_cast<int32_t>(cues.size()))
                           : firstAtFrom;
-    }
     // The charges line up with the shots still to come, not with cues a resume passes over.
     const std::span<const TCue> ahead =
         firingMode != kFiringManual ? cues.subspan(static_cast<size_t>(nextCue)) : cues;
@@ -108,10 +108,13 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     // A restart cuts the show that runs: its report is kept as it stands.
     if (IsRunning())
         CloseFiringReport();
+    const std::vector<TCueRecord> stopped = resumed ? report_.Records() : std::vector<TCueRecord>();
     report_.Begin(cues, from, port_.LossCount());
     // Fired by the show this one resumes.
     for (int32_t cue = firstAtFrom; firingMode != kFiringManual && cue < nextCue; ++cue)
         report_.Missed(cue, TMissReason::BeforeStart);
+    // Cues still to come that its operator fired by hand.
+    report_.KeepShotsByHand(stopped, nextCue);
     reportPath_.clear();
     ++showNumber_;
     const uint32_t now = Platform().TickCount();
@@ -442,6 +445,14 @@ void TCommonPlayer::EndShow()
 void TCommonPlayer::HandleCue(int32_t index, bool noSend)
 {
     const TCue& cue = Cues()[static_cast<size_t>(index)];
+    // The operator fired it by hand already. Its charge entry is passed over, so that the
+    // module's later shots keep theirs.
+    if (report_.TakenByHand(index)) {
+        if (auto* highVoltage = dynamic_cast<THVControl*>(controls_.FindByAddress(cue.module));
+            highVoltage && cue.IsFiring() && cue.IsExecutable() && !noSend)
+            NextShotCharge(*highVoltage);
+        return;
+    }
     if (!cue.IsExecutable()) {
         WriteLog(Localize(kMsgSkippedCue) + " " + ShotText(cue.module, cue.channel));
         report_.Missed(index, TMissReason::OutsideTables);

@@ -24,6 +24,18 @@ TCueRecord* TFiringReport::At(int32_t cue)
     return &records_[static_cast<size_t>(cue)];
 }
 
+TCueRecord* TFiringReport::Outcome(int32_t cue)
+{
+    TCueRecord* record = At(cue);
+    return record && !record->byHand ? record : nullptr;
+}
+
+bool TFiringReport::TakenByHand(int32_t cue) const
+{
+    return cue >= 0 && static_cast<size_t>(cue) < records_.size() &&
+           records_[static_cast<size_t>(cue)].byHand;
+}
+
 void TFiringReport::Sent(int32_t cue, int result, int32_t sentAt, int lossCount)
 {
     if (result != 0) {
@@ -32,7 +44,7 @@ void TFiringReport::Sent(int32_t cue, int result, int32_t sentAt, int lossCount)
         Missed(cue, lost ? TMissReason::ConverterLost : TMissReason::NoEcho);
         return;
     }
-    if (TCueRecord* record = At(cue)) {
+    if (TCueRecord* record = Outcome(cue)) {
         record->outcome = TCueOutcome::Fired;
         record->reason = TMissReason::None;
         record->sentAt = sentAt;
@@ -51,23 +63,32 @@ int32_t TFiringReport::FiredByHand(int module, int channel, bool modulePresent, 
     const auto cue = static_cast<int32_t>(found - records_.begin());
     if (!modulePresent) {
         Missed(cue, TMissReason::ModuleAbsent);
-        return cue;
+    } else {
+        Sent(cue, result, sentAt, lossCount);
+        if (found->outcome == TCueOutcome::Fired)
+            found->outcome = TCueOutcome::ByHand;
     }
-    Sent(cue, result, sentAt, lossCount);
-    if (found->outcome == TCueOutcome::Fired)
-        found->outcome = TCueOutcome::ByHand;
+    found->byHand = true;
     return cue;
+}
+
+void TFiringReport::KeepShotsByHand(const std::vector<TCueRecord>& stopped, int32_t fromCue)
+{
+    const size_t count = std::min(stopped.size(), records_.size());
+    for (size_t cue = static_cast<size_t>(std::max(fromCue, 0)); cue < count; ++cue)
+        if (stopped[cue].byHand)
+            records_[cue] = stopped[cue];
 }
 
 void TFiringReport::Recorded(int32_t cue)
 {
-    if (TCueRecord* record = At(cue))
+    if (TCueRecord* record = Outcome(cue))
         record->outcome = TCueOutcome::Memory;
 }
 
 void TFiringReport::Missed(int32_t cue, TMissReason reason)
 {
-    if (TCueRecord* record = At(cue)) {
+    if (TCueRecord* record = Outcome(cue)) {
         record->outcome = TCueOutcome::Missed;
         record->reason = reason;
     }

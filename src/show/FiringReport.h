@@ -45,6 +45,7 @@ struct TCueRecord {
     TMissReason reason = TMissReason::None;
     int32_t sentAt = 0;  // show clock at the echo; valid when fired, also by hand
     TCheckResult check = TCheckResult::Unchecked;
+    bool byHand = false;  // a shot by hand took it: nothing the show does later changes it
 
     int32_t Lateness() const { return sentAt - cue.time; }
 };
@@ -59,6 +60,11 @@ public:
     // scenario has none.
     int32_t FiredByHand(int module, int channel, bool modulePresent, int result, int32_t sentAt,
                         int lossCount);
+    // Whether a shot by hand took the cue.
+    bool TakenByHand(int32_t cue) const;
+    // The records of a stopped show's shots by hand, from cue fromCue on: the show that goes
+    // on from it takes them over.
+    void KeepShotsByHand(const std::vector<TCueRecord>& stopped, int32_t fromCue);
     void Recorded(int32_t cue);
     void Missed(int32_t cue, TMissReason reason);
     void Checked(int32_t cue, TCheckResult result);
@@ -70,6 +76,8 @@ public:
 
 private:
     TCueRecord* At(int32_t cue);
+    // The record whose outcome may still change: none once a shot by hand took it.
+    TCueRecord* Outcome(int32_t cue);
 
     std::vector<TCueRecord> records_;
     int lossCountAtStart_ = 0;

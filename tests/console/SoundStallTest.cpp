@@ -1,5 +1,6 @@
 // Shows with a soundtrack played through a sound server of the test's own, driven by real
-// keys on a field of the test's own: a server that stops answering.
+// keys on a field of the test's own: a server that stops answering, a join of the music
+// after a stop, and shots by hand beside the automatic ones.
 #include "ConsoleTestPlatform.h"
 #include "FieldConsole.h"
 #include "audio/PlaybackStream.h"
@@ -176,6 +177,65 @@ INSTANTIATE_TEST_SUITE_P(Keys, StalledServerStop,
                                                 : info.param == TStopBy::Esc ? "Esc"
                                                                               : "Bus");
                          });
+
+// The show runs half a second ahead of the music (offset +500 ms); stopped after two cues,
+// it is started again on the music that played on, after the operator moved the start point.
+class JoinAfterMovedStartPoint : public SoundStallTest, public ::testing::WithParamInterface<Qt::Key> {};
+
+TEST_P(JoinAfterMovedStartPoint, FiresNoCueOfTheStoppedShowAgain)
+{
+    Prepare("0:00.50\t1\t1\n0:00.80\t1\t2\n0:01.50\t1\t3\n0:02.50\t1\t4\n");
+    for (int step = 0; step < 10; ++step)
+        Key(Qt::Key_Plus, Qt::KeypadModifier);
+    ASSERT_EQ(Form().Player().offset, 500);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(WaitFor([&] { return Form().Player().FiredCount() == 2; }, 3000));
+    Key(Qt::Key_F6);
+    ASSERT_FALSE(Form().Player().IsRunning());
+    ASSERT_TRUE(Form().Player().Soundtrack().IsPlaying());
+    if (GetParam() == Qt::Key_Return)
+        Key(Qt::Key_Home);  // the first cue's row, for Enter
+    Key(GetParam());
+    ASSERT_EQ(Form().Player().currentTime, GetParam() == Qt::Key_Return ? 500 : 0);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(Form().Player().IsRunning());
+    ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }, 5000));
+    for (int channel = 0; channel < 4; ++channel)
+        EXPECT_EQ(Shots(channel), 1) << "channel " << channel + 1;
+    EXPECT_EQ(LogCount("Запуск, пульт: 1, канал: 1"), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, JoinAfterMovedStartPoint, ::testing::Values(Qt::Key_F4, Qt::Key_Return),
+                         [](const auto& info) {
+                             return std::string(info.param == Qt::Key_F4 ? "F4" : "Enter");
+                         });
+
+TEST_F(SoundStallTest, ACueFiredByHandInAutomaticAndManualFiringIsNotFiredAgain)
+{
+    Prepare("0:00.50\t1\t1\n0:01.50\t1\t3\n");
+    Key(Qt::Key_F1);  // disarmed: the modes change only while idle
+    Key(Qt::Key_F1, Qt::ControlModifier);
+    Key(Qt::Key_F1, Qt::ControlModifier);
+    ASSERT_EQ(Form().Player().firingMode, kFiringBoth);
+    Key(Qt::Key_Down);  // module 1 on the firing keys
+    Key(Qt::Key_F1);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(Form().Player().IsRunning());
+    QTest::qWait(200);
+    Key(Qt::Key_3);
+    const int32_t byHandAt = Form().Player().currentTime;
+    ASSERT_EQ(LogCount("Ручной запуск, пульт: 1, канал: 3"), 1);
+    ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }, 5000));
+    EXPECT_EQ(Shots(2), 1);
+    EXPECT_EQ(Shots(0), 1);
+    EXPECT_EQ(LogCount("Запуск, пульт: 1, канал: 3"), 0);
+    const TCueRecord& record = Form().Player().FiringReport().Records()[1];
+    EXPECT_EQ(record.outcome, TCueOutcome::ByHand);
+    // The moment of the shot by hand, not of its cue at 1.5 s (the clock follows the music,
+    // so it may read a millisecond apart from the last tick's).
+    EXPECT_GE(record.sentAt, byHandAt - kTickMs);
+    EXPECT_LT(record.sentAt, byHandAt + 100);
+}
 
 }  // namespace
 }  // namespace kv

@@ -199,6 +199,59 @@ TEST_F(FiringReport, ShotsByHandTakeTheirCuesInManualFiring)
     EXPECT_TRUE(lines[2].starts_with("2,1000,1,2,fire,fired by hand,")) << lines[2];
 }
 
+TEST_F(FiringReport, ACueFiredByHandInAutomaticAndManualFiringIsNotFiredAgainWhenDue)
+{
+    for (const uint8_t control : {kv::kControlDirect, kv::kControlAutonomous}) {
+        SCOPED_TRACE(static_cast<int>(control));
+        show->field->ClearRecord();
+        Player().firingMode = kv::kFiringBoth;
+        Player().controlMode = control;
+        const uint32_t start = Start(0);
+        platform.Advance(2000);
+        // Module 2 channel 2 is due at 7 s.
+        const uint32_t pressed = platform.TickCount();
+        Player().Fire(2, 1, false, true);
+        const uint32_t fired = platform.TickCount();
+        platform.Advance(8000);
+        Player().Stop(false);
+
+        int shots = 0;
+        for (const kv::TShotEntry& shot : show->Shots())
+            shots += shot.address == 2 && shot.channel == 1 ? 1 : 0;
+        EXPECT_EQ(shots, 1);
+        EXPECT_FALSE(Logged("Запуск, пульт: 2, канал: 2")) << "the show handled it as its own";
+        const kv::TCueRecord& record = Records()[5];
+        EXPECT_EQ(record.outcome, TCueOutcome::ByHand);
+        EXPECT_GE(record.sentAt, Since(start, pressed)) << "the moment of the shot by hand";
+        EXPECT_LE(record.sentAt, Since(start, fired));
+        EXPECT_EQ(Records()[1].outcome,
+                  control == kv::kControlDirect ? TCueOutcome::Fired : TCueOutcome::Memory);
+        const std::vector<std::string> lines = CsvLines(Player().FiringReportPath());
+        ASSERT_EQ(lines.size(), 9u);
+        EXPECT_TRUE(lines[6].starts_with("6,7000,2,2,fire,fired by hand,")) << lines[6];
+    }
+}
+
+TEST_F(FiringReport, AShowGoingOnFromAStopKeepsTheShotByHandOfACueStillToCome)
+{
+    Player().firingMode = kv::kFiringBoth;
+    Start(0);
+    platform.Advance(2000);
+    Player().Fire(2, 1, false, true);  // due at 7 s
+    platform.Advance(1000);
+    Player().Stop(false);
+    Start(Player().currentTime);
+    platform.Advance(6500);
+    Player().Stop(false);
+    int shots = 0;
+    for (const kv::TShotEntry& shot : show->Shots())
+        shots += shot.address == 2 && shot.channel == 1 ? 1 : 0;
+    EXPECT_EQ(shots, 1);
+    EXPECT_EQ(Records()[5].outcome, TCueOutcome::ByHand);
+    EXPECT_LT(Records()[5].sentAt, 2100) << "the moment of the shot by hand";
+    EXPECT_EQ(Records()[6].outcome, TCueOutcome::Fired);
+}
+
 // This test once saw the cues of a module pulled from the field reported as fired from its
 // memory: a module the search did not find was never written, verified or told the time.
 TEST_F(FiringReport, AutonomousShowReportsTheCuesOfAnAbsentModuleMissed)

@@ -337,6 +337,23 @@ TEST_F(PlayerBus, ShotsByHandKeepTheirOrderBehindAChargeAndAStopDropsThem)
     EXPECT_EQ(done.back(), "1/4 dropped") << "no show, no shot by hand";
 }
 
+TEST_F(PlayerBus, AHighVoltageCueFiredByHandLeavesTheModulesLaterShotsTheirCharges)
+{
+    for (int channel = 0; channel < 4; ++channel)
+        MeasureForCharge(channel, 100 * (channel + 1));
+    show->LoadScenario("1 5 1\n2 5 2\n3 5 3\n4 5 4\n");
+    Player().firingMode = kv::kFiringBoth;
+    Start(0);
+    platform.Advance(1100);
+    Player().Fire(5, 1, false, true);  // the cue at 2 s
+    ASSERT_TRUE(RunUntilStopped(6000));
+    std::vector<int> channels;
+    for (const kv::TShotEntry& shot : show->Shots())
+        channels.push_back(shot.channel);
+    EXPECT_EQ(channels, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(show->Shots().back().chargeVolts, 400) << "the last shot took the charge before it";
+}
+
 TEST_F(PlayerBus, StartFromSoundtrackJoinsWithoutStartNotice)
 {
     Player().Fire(1, 0, true, true);

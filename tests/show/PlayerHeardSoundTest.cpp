@@ -165,20 +165,35 @@ TEST_F(PlayerHeardSound, AfterTheMusicEndsTheShowGoesOnByTheTicks)
 TEST_F(PlayerHeardSound, JoiningTheMusicBehindTheStoppedClockFiresNoCueTwice)
 {
     // With the show half a second ahead of the music, a stop and a quick restart on the
-    // music that played on would find the last half second's cues due once more.
-    ASSERT_TRUE(LoadSoundtrack(0));
-    show->LoadScenario("0.5 1 1\n0.8 1 2\n1.5 1 3\n");
-    Player().offset = 500;
-    Start(0);
-    platform.Advance(400);
-    Player().Stop(false);
-    ASSERT_EQ(show->Shots().size(), 2u);
-    ASSERT_TRUE(Player().Soundtrack().IsPlaying());
-    Player().StartFromSoundtrack();
-    ASSERT_TRUE(RunUntilStopped(5000));
-    const std::vector<kv::TShotEntry> fired = show->Shots();
-    ASSERT_EQ(fired.size(), 3u);
-    EXPECT_EQ(fired[2].channel, 2);
+    // music that played on would find the last half second's cues due once more; so did a
+    // start point moved meanwhile (F4: 0 and the first cue; Enter: a cue's row).
+    struct TStartPoint {
+        int32_t time;
+        int32_t cue;
+    };
+    for (const TStartPoint moved : {TStartPoint{-1, -1}, TStartPoint{0, 0}, TStartPoint{800, 1}}) {
+        SCOPED_TRACE(moved.time);
+        show->field->ClearRecord();
+        ASSERT_TRUE(LoadSoundtrack(0));
+        show->LoadScenario("0.5 1 1\n0.8 1 2\n1.5 1 3\n");
+        Player().offset = 500;
+        Player().currentTime = 0;
+        Player().nextCue = 0;
+        Start(0);
+        platform.Advance(400);
+        Player().Stop(false);
+        ASSERT_EQ(show->Shots().size(), 2u);
+        ASSERT_TRUE(Player().Soundtrack().IsPlaying());
+        if (moved.time >= 0) {
+            Player().currentTime = moved.time;
+            Player().nextCue = moved.cue;
+        }
+        Player().StartFromSoundtrack();
+        ASSERT_TRUE(RunUntilStopped(5000));
+        const std::vector<kv::TShotEntry> fired = show->Shots();
+        ASSERT_EQ(fired.size(), 3u);
+        EXPECT_EQ(fired[2].channel, 2);
+    }
 }
 
 TEST_F(PlayerHeardSound, WithoutLatencyOrWithoutOutputTheShowKeepsItsClock)
