@@ -14,7 +14,8 @@ namespace kv {
 template <typename T>
 void WhenModal(std::function<void(T&)> act, int timeoutMs = 15000)
 {
-    auto* poll = new QTimer;
+    // Owned by the application, so a window that never came leaves no timer behind at exit.
+    auto* poll = new QTimer(qApp);
     auto waited = std::make_shared<int>(0);
     QObject::connect(poll, &QTimer::timeout, [poll, waited, act, timeoutMs] {
         *waited += poll->interval();
