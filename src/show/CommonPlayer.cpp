@@ -26,6 +26,8 @@ namespace {
 constexpr uint8_t kStatusQuery = 0x03;
 constexpr uint8_t kClockMessage = 0x90;
 constexpr uint8_t kClockStopForm = 0x00;
+constexpr uint8_t kClockStartForm = 0x80;
+constexpr int kBusTimeUnitMs = 100;
 
 std::string ShotText(int module, int channel)
 {
@@ -563,6 +565,19 @@ int TCommonPlayer::SendFire(int module, int channel, bool manual)
     if (auto* control = dynamic_cast<TCommonControl*>(device))
         return control->FireChannel(channel);
     return 0;
+}
+
+bool TCommonPlayer::OwnTimeFrame(const TFrameRecord& message) const
+{
+    return message[0] == kClockMessage && message[3] == kClockStartForm && message[4] == 0 &&
+           message[5] == 0 &&
+           broadcast_.SentLately((message[1] * 256 + message[2]) * kBusTimeUnitMs,
+                                 Platform().TickCount());
+}
+
+void TCommonPlayer::ModulesStopped()
+{
+    broadcast_.Stopped(Platform().TickCount());
 }
 
 void TCommonPlayer::HandleMessage(const TFrameRecord& message)

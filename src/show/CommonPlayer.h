@@ -113,6 +113,12 @@ protected:
     int32_t FiredCue() const { return firedCue_; }
     // Once more beside the run log, when checks came in after the stop.
     void SaveFiringReport();
+    // A start form heard from the bus that is this station's own time, come back late from
+    // a converter.
+    bool OwnTimeFrame(const TFrameRecord& message) const;
+    // The station answered a start form with the stop form, which stops the modules' clocks:
+    // started again at or before a cue they fired, they would fire it twice.
+    void ModulesStopped();
 
     TControls& controls_;
     TPortProto& port_;

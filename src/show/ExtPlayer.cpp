@@ -94,7 +94,7 @@ void TExtPlayer::HandleMessage(const TFrameRecord& message)
 {
     TCommonPlayer::HandleMessage(message);
     if (message[5] != kStationAddress && message[0] == kClockMessage &&
-        message[3] == kClockStartForm)
+        message[3] == kClockStartForm && !OwnTimeFrame(message))
         ExternalStart(message);
 }
 
@@ -103,6 +103,7 @@ void TExtPlayer::ExternalStart(const TFrameRecord& message)
     TFrameRecord answer = message;
     answer[3] = kClockStopForm;
     port_.SendFrame(answer, -1);
+    ModulesStopped();
     if (!armed) {
         WriteLog(Localize(96, "Внешняя команда запуска - отменено"));
         return;

@@ -13,6 +13,9 @@ constexpr uint32_t kTickSlackMs = 5;
 // How long a stop takes to reach the modules on every converter: what they may fire meanwhile
 // counts as fired.
 constexpr int64_t kStopReachMs = 10;
+// An echo the converter was too slow to hand back within its wait comes some time later; a
+// master that sends the very time within this long is in step with the show anyway.
+constexpr uint32_t kLateEchoMs = 1000;
 
 }  // namespace
 
@@ -83,6 +86,9 @@ void TTimeBroadcast::Sent(const TFrame& frame, uint32_t now)
     running_ = true;
     sentTime_ = frame.time;
     sentTick_ = now;
+    while (!sentLately_.empty() && now - sentLately_.front().tick > kLateEchoMs)
+        sentLately_.pop_front();
+    sentLately_.push_back({frame.time, now});
     if (!started_)
         firstStart_ = frame.time;
     started_ = true;
@@ -96,6 +102,13 @@ void TTimeBroadcast::Stopped(uint32_t now)
     running_ = false;
     // Started again, they would fire once more every cue from that time on.
     floor_ = TenthAtOrBelow(stoodAt_) + kBusStepMs;
+}
+
+bool TTimeBroadcast::SentLately(int32_t time, uint32_t now) const
+{
+    return std::any_of(sentLately_.begin(), sentLately_.end(), [&](const TSentStart& sent) {
+        return sent.time == time && now - sent.tick <= kLateEchoMs;
+    });
 }
 
 int32_t TTimeBroadcast::PlayedTo(uint32_t now) const

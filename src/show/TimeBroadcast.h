@@ -8,6 +8,7 @@
 // time rounded down to the tenth.
 
 #include <cstdint>
+#include <deque>
 
 namespace kv {
 
@@ -46,8 +47,12 @@ public:
     // Cues before it are passed over by the modules' start: the first start of this show, or
     // the floor while that is still held back.
     int32_t FirstStart() const { return firstStart_; }
-    // Stopped from elsewhere (the show's stop, a stop heard on the bus).
+    // Stopped from elsewhere (the show's stop, a stop heard on the bus, the station's own
+    // answer to another master's start).
     void Stopped(uint32_t now);
+    // Whether a start at this time went out lately, in this show or the one before: heard
+    // from the bus, it is the station's own frame come back late from a converter.
+    bool SentLately(int32_t time, uint32_t now) const;
 
 private:
     // How far behind the show the modules must be now so that, if the show runs at its
@@ -62,6 +67,11 @@ private:
     int32_t sentTime_ = 0;
     uint32_t sentTick_ = 0;
     int32_t stoodAt_ = 0;  // while not running
+    struct TSentStart {
+        int32_t time;
+        uint32_t tick;
+    };
+    std::deque<TSentStart> sentLately_;  // oldest first
 };
 
 }  // namespace kv

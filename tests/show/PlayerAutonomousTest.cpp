@@ -5,9 +5,11 @@
 #include "show/VirtualShow.h"
 
 #include "audio/SoundtrackFiles.h"
+#include "field/WireFrame.h"
 #include "link/BusEncoding.h"
 #include "show/ShowClock.h"
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <map>
@@ -252,6 +254,70 @@ TEST_F(PlayerAutonomous, AStalledOutputHoldsTheModulesBehindTheMusic)
     EXPECT_TRUE(Twice(watch.shots).empty());
     // While the music stands, a time lasts at least two ticks.
     EXPECT_LE(show->Sent(0x90).size() - framesBefore, 3000u / 50 + 20);
+}
+
+// A converter too slow to hand back the echo of a time frame within its wait once let the echo
+// through as a frame from the bus: the station took its own time for another master's start,
+// answered it with the stop form, and the modules stood until the next time (kvfield: 146 of
+// 157 cues fired).
+TEST_F(PlayerAutonomous, ItsOwnTimeFrameComingBackLateIsNoOtherMastersStart)
+{
+    WriteShow(Every(500, 20, 100));
+    Player().SetTempo(950);
+    const auto clock = TickClock(0);
+    Start(0);
+    size_t echoed = 0;
+    const TWatch watch = Watch(clock, 6000, [&](uint32_t) {
+        const auto frames = show->Sent(0x90);
+        for (; echoed < frames.size() && Since(frames[echoed].Tick(), platform.TickCount()) >= 60;
+             ++echoed) {
+            kv::TFrameRecord heard{};
+            std::copy_n(frames[echoed].bytes.begin(), heard.size(), heard.begin());
+            Player().HandleMessage(heard);
+        }
+    });
+    Player().SetTempo(1000);
+    EXPECT_GT(echoed, 3u);
+    EXPECT_FALSE(Logged("Внешняя команда запуска - отменено"));
+    const auto frames = show->Sent(0x90);
+    const auto stop = std::find_if(frames.begin(), frames.end(),
+                                   [](const kv::TFrameEntry& frame) { return frame.bytes[3] == 0; });
+    ASSERT_NE(stop, frames.end());
+    EXPECT_EQ(stop + 1, frames.end()) << "only the show's own stop at its end";
+    EXPECT_LE(watch.worstAhead, 0);
+    EXPECT_LE(watch.worstEarly, 0);
+    EXPECT_EQ(watch.shots.size(), 100u);
+    EXPECT_TRUE(Twice(watch.shots).empty());
+}
+
+// Another master's start during the show is still refused with the stop form, which stops the
+// modules' clocks. The show once went on as if they still ran, and they stood to its end (50
+// of 100 fired); started again at or before a cue they fired, they would fire it twice.
+TEST_F(PlayerAutonomous, AnotherMastersStartIsRefusedAndTheModulesStartAgainAfterWhereTheyStood)
+{
+    WriteShow(Every(500, 20, 100));
+    Player().SetTempo(950);
+    const auto clock = TickClock(0);
+    Start(0);
+    const kv::TWireFrame otherStart = kv::MakeWireFrame(0x90, 0, 5, 0x80, 0, 0);  // 500 ms
+    const TWatch watch = Watch(clock, 6000, [&](uint32_t ms) {
+        if (ms == 1500)
+            show->field->InjectFrame(0, show->field->ElapsedMs(), otherStart);
+        if (ms == 1505) {  // on the line 3.65 ms, then to the station
+            kv::TFrameRecord heard{};
+            std::copy_n(otherStart.begin(), heard.size(), heard.begin());
+            Player().HandleMessage(heard);
+        }
+    });
+    Player().SetTempo(1000);
+    EXPECT_TRUE(Logged("Внешняя команда запуска - отменено"));
+    const auto frames = show->Sent(0x90);
+    EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [](const kv::TFrameEntry& frame) {
+        return Head(frame) == Bytes({0x90, 0, 5, 0, 0, 0});
+    })) << "the refusal";
+    EXPECT_LE(watch.worstEarly, 0);
+    EXPECT_TRUE(Twice(watch.shots).empty());
+    EXPECT_GE(watch.shots.size(), 90u) << "only the rest of the tenth where they stood is lost";
 }
 
 // A resume once started the modules' clocks at the time the show stopped, rounded down to the
