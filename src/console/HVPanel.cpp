@@ -1,6 +1,7 @@
 #include "console/HVPanel.h"
 
 #include "console/Widgets.h"
+#include "devices/HVControl.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -41,7 +42,9 @@ THVPanel::THVPanel(QWidget* parent) : QFrame(parent)
 
     seHVE = new QSpinBox(this);
     seHVE->setObjectName("seHVE");
-    seHVE->setRange(0, 255);
+    // Below the settings: a module whose setting could not be read.
+    seHVE->setRange(kHVSettingUnknown, 255);
+    seHVE->setSpecialValueText("?");
     seHVE->setValue(kDefaultSetting);
     prevPageBtn = MakeButton(this, "HVPrevPageBtn", "<<");
     nextPageBtn = MakeButton(this, "HVNextPageBtn", ">>");

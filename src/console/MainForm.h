@@ -36,6 +36,7 @@ class TLaunchPage;
 class TPortProto;
 class TRehearsal;
 class TRehearsalBanner;
+struct TScenarioWarning;
 class TTestPage;
 class TWarningForm;
 
@@ -198,6 +199,9 @@ private:
     void CheckBtnClick();
     // The module lists before a write (or verify), each answered in the present-warning window.
     bool OperatorAllowsTransfer(bool write);
+    // Modules that will not fire as the operator expects, before a start.
+    bool OperatorAllowsStart();
+    bool OperatorGoesOn(const std::vector<TScenarioWarning>& warnings);
     void RunMemoryOperation(const std::function<void()>& operation);
     void ClearMemActionExecute();
     void ReadMemLogActionExecute();

@@ -4,6 +4,7 @@
 #include "console/ExtStartForm.h"
 #include "console/TimerForm.h"
 #include "show/ExtPlayer.h"
+#include "show/ShowLaunch.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
 
@@ -15,8 +16,10 @@ void TMainForm::ExtStartActionExecute()
 {
     const int stops = remoteStops_;
     const std::optional<TStartChoice> choice = aux_.extStart->Ask(QTime::currentTime());
-    // A stop heard on the bus while the dialog was open has called the start off.
-    const bool calledOff = remoteStops_ != stops;
+    // Asked before the wait: a start by the clock or from the bus must not wait on a question.
+    const bool allowed = choice && OperatorAllowsStart();
+    // A stop heard on the bus while a window was open has called the start off.
+    const bool calledOff = !allowed || remoteStops_ != stops;
     if (choice && !calledOff && choice->byClock) {
         TimedStart(choice->time);
     } else if (choice && !calledOff) {
@@ -46,7 +49,7 @@ void TMainForm::TimedStart(const QTime& at)
     }
     // A stop heard on the bus while the question was open calls the start off.
     if (start && remoteStops_ == stops)
-        StartBtnClick();
+        StartShow(*player_);
 }
 
 }  // namespace kv

@@ -116,7 +116,10 @@ void TMainForm::ProjectBtnClick()
 
 void TMainForm::StartBtnClick()
 {
-    StartShow(*player_);
+    const int stops = remoteStops_;
+    // A stop heard on the bus while the operator read the warning calls the start off.
+    if (OperatorAllowsStart() && remoteStops_ == stops)
+        StartShow(*player_);
 }
 
 void TMainForm::StopBtnClick()

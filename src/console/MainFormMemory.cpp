@@ -49,8 +49,24 @@ void TMainForm::CheckBtnClick()
 
 bool TMainForm::OperatorAllowsTransfer(bool write)
 {
-    for (const TScenarioWarning& warning :
-         ScenarioWarnings(*controls_, projects_.Project(currentSlot_)->Cues(), write))
+    const auto cues = projects_.Project(currentSlot_)->Cues();
+    std::vector<TScenarioWarning> warnings = ScenarioWarnings(*controls_, cues, write);
+    for (TScenarioWarning& warning : ModuleStateWarnings(*controls_, cues))
+        warnings.push_back(std::move(warning));
+    return OperatorGoesOn(warnings);
+}
+
+bool TMainForm::OperatorAllowsStart()
+{
+    const bool allowed =
+        OperatorGoesOn(ModuleStateWarnings(*controls_, projects_.Project(currentSlot_)->Cues()));
+    TakeKeysBack();
+    return allowed;
+}
+
+bool TMainForm::OperatorGoesOn(const std::vector<TScenarioWarning>& warnings)
+{
+    for (const TScenarioWarning& warning : warnings)
         if (!aux_.presentWarning->Ask(warning.message, warning.modules))
             return false;
     return true;

@@ -11,8 +11,11 @@
 #include "devices/HVControl.h"
 #include "devices/MotorControl.h"
 #include "link/PortProto.h"
+#include "support/AddedMessages.h"
+#include "support/Conversions.h"
 #include "support/Localizer.h"
 #include "support/Platform.h"
+#include "support/RunLog.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -109,9 +112,17 @@ void TMainForm::HVSettingCommitted()
     // Also reached when a test starting disables the field under the operator's typing.
     if (!module || !ServiceAllowed() || value == module->hvSetting)
         return;
-    // A failed write keeps the operator's value, so the voltages shown follow the request.
-    module->hvSetting = value;
-    module->WriteHVSetting(value);
+    // "?" is no setting to send.
+    if (value != kHVSettingUnknown) {
+        // A failed write keeps the operator's value, so the voltages shown follow the request.
+        module->hvSetting = value;
+        if (module->WriteHVSetting(value) != 0) {
+            const std::string problem =
+                Localize(kMsgHVSettingNotWritten) + " " + IntToText(module->address);
+            WriteLog(problem);
+            Platform().MessageBox(problem, Localize(66, "Ошибка"), TButtons::Ok);
+        }
+    }
     FillHVPanel();
 }
 

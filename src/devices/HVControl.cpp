@@ -38,8 +38,9 @@ int THVControl::ReadHVSetting()
 {
     int value = 0;
     int check = 0;
+    // Taken for 0, a failed read looked like a setting the operator had chosen.
     if (port_.ReadConfig(address, converterIndex, attemptMode, kConfigHighVoltage, value, check))
-        return 0;
+        return kHVSettingUnknown;
     return value;
 }
 

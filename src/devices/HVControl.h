@@ -5,6 +5,9 @@
 
 namespace kv {
 
+// The setting could not be read: the charges computed from it are the least, 1 V.
+constexpr int32_t kHVSettingUnknown = -1;
+
 class THVControl : public TAutoControl {
 public:
     THVControl(TPortProto& port, int32_t address);
@@ -14,6 +17,7 @@ public:
 
     // Switches the charge off; the module is then in test mode with its boost off.
     int HighVoltageOff();
+    // kHVSettingUnknown when the module does not answer.
     int ReadHVSetting();
     int WriteHVSetting(int value);
     // The fire command carrying the charge for the module's next shot.
@@ -23,7 +27,7 @@ public:
     // setting; 0 for a channel the module does not have.
     int ChannelCharge(int channel) const;
 
-    int32_t hvSetting = 0;
+    int32_t hvSetting = kHVSettingUnknown;
     // Charge voltages in firing order, prepared and consumed by the show player.
     std::array<int32_t, kChannelSlots> chargeSequence{};
     int32_t chargeSequenceCount = 0;

@@ -1,6 +1,7 @@
 #include "devices/ScenarioChecks.h"
 
 #include "devices/Controls.h"
+#include "devices/HVControl.h"
 #include "devices/StoredCueTime.h"
 #include "support/AddedMessages.h"
 
@@ -8,31 +9,43 @@
 
 namespace kv {
 
+namespace {
+
+// Ascending, each once: the modules of the cues that pass.
+template <typename Test>
+std::vector<int> ModulesWhere(TCueView cues, Test test)
+{
+    std::set<int> marked;
+    for (size_t i = 0; i < cues.size(); ++i)
+        if (test(cues[i]))
+            marked.insert(cues[i].module);
+    return {marked.begin(), marked.end()};
+}
+
+const THVControl* HighVoltageModule(const TControls& controls, const TScenarioCue& cue)
+{
+    return cue.kind == kKindFire ? dynamic_cast<const THVControl*>(controls.FindByAddress(cue.module))
+                                 : nullptr;
+}
+
+}  // namespace
+
 std::vector<int> MissingModules(const TControls& controls, TCueView cues)
 {
-    std::set<int> missing;
-    for (size_t i = 0; i < cues.size(); ++i)
-        if (!controls.FindByAddress(cues[i].module))
-            missing.insert(cues[i].module);
-    return {missing.begin(), missing.end()};
+    return ModulesWhere(
+        cues, [&](const TScenarioCue& cue) { return !controls.FindByAddress(cue.module); });
 }
 
 std::vector<int> ModulesWithEarlyCues(const TControls& controls, TCueView cues)
 {
-    std::set<int> marked;
-    for (size_t i = 0; i < cues.size(); ++i)
-        if (cues[i].time <= 0 && controls.FindByAddress(cues[i].module))
-            marked.insert(cues[i].module);
-    return {marked.begin(), marked.end()};
+    return ModulesWhere(cues, [&](const TScenarioCue& cue) {
+        return cue.time <= 0 && controls.FindByAddress(cue.module);
+    });
 }
 
 std::vector<int> ModulesWithCuesOutsideMemory(TCueView cues)
 {
-    std::set<int> marked;
-    for (size_t i = 0; i < cues.size(); ++i)
-        if (!TimeFitsMemory(cues[i].time))
-            marked.insert(cues[i].module);
-    return {marked.begin(), marked.end()};
+    return ModulesWhere(cues, [](const TScenarioCue& cue) { return !TimeFitsMemory(cue.time); });
 }
 
 std::vector<TScenarioWarning> ScenarioWarnings(const TControls& controls, TCueView cues,
@@ -43,6 +56,40 @@ std::vector<TScenarioWarning> ScenarioWarnings(const TControls& controls, TCueVi
         found.push_back({EarlyCuesMessage(), ModulesWithEarlyCues(controls, cues)});
         found.push_back({CuesOutsideMemoryMessage(), ModulesWithCuesOutsideMemory(cues)});
     }
+    std::erase_if(found, [](const TScenarioWarning& warning) { return warning.modules.empty(); });
+    return found;
+}
+
+std::vector<int> ModulesInTestMode(const TControls& controls, TCueView cues)
+{
+    return ModulesWhere(cues, [&](const TScenarioCue& cue) {
+        const auto* module = dynamic_cast<const TCommonControl*>(controls.FindByAddress(cue.module));
+        return module && IsFiringModuleAddress(module->address) && module->modeState == 1;
+    });
+}
+
+std::vector<int> HighVoltageSettingUnknown(const TControls& controls, TCueView cues)
+{
+    return ModulesWhere(cues, [&](const TScenarioCue& cue) {
+        const THVControl* module = HighVoltageModule(controls, cue);
+        return module && module->hvSetting == kHVSettingUnknown;
+    });
+}
+
+std::vector<int> HighVoltageChannelsUnmeasured(const TControls& controls, TCueView cues)
+{
+    return ModulesWhere(cues, [&](const TScenarioCue& cue) {
+        const THVControl* module = HighVoltageModule(controls, cue);
+        return module && cue.channel < module->channelCount && module->ChannelValue(cue.channel) == 0;
+    });
+}
+
+std::vector<TScenarioWarning> ModuleStateWarnings(const TControls& controls, TCueView cues)
+{
+    std::vector<TScenarioWarning> found{
+        {Localize(kMsgModulesInTestMode), ModulesInTestMode(controls, cues)},
+        {Localize(kMsgHVSettingUnknown), HighVoltageSettingUnknown(controls, cues)},
+        {Localize(kMsgHVChannelsUnmeasured), HighVoltageChannelsUnmeasured(controls, cues)}};
     std::erase_if(found, [](const TScenarioWarning& warning) { return warning.modules.empty(); });
     return found;
 }

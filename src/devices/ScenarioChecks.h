@@ -29,6 +29,16 @@ struct TScenarioWarning {
 std::vector<TScenarioWarning> ScenarioWarnings(const TControls& controls, TCueView cues,
                                                bool write);
 
+// Registered firing modules the scenario names that are in test mode: they fire nothing.
+std::vector<int> ModulesInTestMode(const TControls& controls, TCueView cues);
+// High-voltage modules with firing cues whose energy setting could not be read.
+std::vector<int> HighVoltageSettingUnknown(const TControls& controls, TCueView cues);
+// High-voltage modules with a firing cue on a channel whose resistance was never measured: the
+// charge for it is the least, 1 V.
+std::vector<int> HighVoltageChannelsUnmeasured(const TControls& controls, TCueView cues);
+// What the modules' own state tells before a start, a write or a verify.
+std::vector<TScenarioWarning> ModuleStateWarnings(const TControls& controls, TCueView cues);
+
 // "3, 7, 12"
 std::string ModuleListText(const std::vector<int>& modules);
 std::string MissingModulesMessage();

@@ -105,5 +105,12 @@ inline constexpr TMessage kMsgManualShotCancelled{168, "Ручной запус�
 inline constexpr TMessage kMsgStepShotCancelled{169, "Пошаговый запуск отменён остановкой, пульт:"};
 inline constexpr TMessage kMsgSoundtrackStalled{
     170, "Вывод фонограммы остановился, шоу идёт по своим часам"};
+// The state of the modules before a start, a write or a verify; the high-voltage panel.
+inline constexpr TMessage kMsgModulesInTestMode{171, "Пульты в режиме теста не сработают..."};
+inline constexpr TMessage kMsgHVSettingUnknown{
+    172, "Уровень энергии заряда пультов высокого напряжения неизвестен..."};
+inline constexpr TMessage kMsgHVChannelsUnmeasured{
+    173, "Сопротивления каналов пультов высокого напряжения не измерены, заряд 1 В..."};
+inline constexpr TMessage kMsgHVSettingNotWritten{174, "Уровень энергии заряда не записан, пульт:"};
 
 }  // namespace kv

@@ -1,9 +1,14 @@
 // The service panels of the test page through the window: a high-voltage module's charge
 // voltages and setting, a motor module's moves, test and fire mode for every module, and a
-// module's new address.
+// module's new address; and the warning before a start about modules that will not fire as
+// the scenario means.
 
 #include "ConsoleTestPlatform.h"
 #include "FieldConsole.h"
+#include "ModalDriver.h"
+#include "console/ExtStartForm.h"
+#include "console/PresentWarningForm.h"
+#include "console/TimerForm.h"
 #include "devices/Controls.h"
 #include "devices/HVControl.h"
 #include "field/SimModule.h"
@@ -54,6 +59,19 @@ void WheelUp(QWidget& widget)
 
 class ServicePanelTest : public FieldConsoleTest {
 protected:
+    // Answers the present-warning windows as they come, one key each, recording each message
+    // with its modules.
+    void Answer(std::vector<Qt::Key> keys)
+    {
+        WhenModal<TPresentWarningForm>([this, keys](TPresentWarningForm& window) {
+            asked.push_back(window.Message().toStdString() + " " + window.Modules().toStdString());
+            if (keys.size() > 1)
+                Answer({keys.begin() + 1, keys.end()});
+            QTest::keyClick(&window, keys.front());
+        });
+    }
+    std::vector<std::string> asked;
+
     // The values of the energy setting writes sent since the record was cleared.
     std::vector<int> SettingWrites()
     {
@@ -290,6 +308,99 @@ TEST_F(ServicePanelTest, AChannelTestLocksTheServiceControlsUntilItEnds)
     Field().ClearRecord();
     Key(Qt::Key_F11);
     EXPECT_EQ(SentFrames(0x88).size(), 2u);
+}
+
+// Taken for 0, a setting that could not be read showed as one the operator had chosen, and
+// every charge was 1 V without a word; a failed write went unnoticed.
+TEST_F(ServicePanelTest, AnEnergySettingNotReadStaysUnknownAndAFailedWriteIsReported)
+{
+    TMainForm& form = Start("[device1]\nKind=hv\nAddress=20\nChannels=4\nHVSetting=15\n");
+    Register(20);
+    auto& module = dynamic_cast<THVControl&>(*form.Controls().FindByAddress(20));
+    ASSERT_EQ(module.hvSetting, 15);
+    EnterTestPage();
+    // The channel test reads the setting first: that answer comes garbled.
+    Child<QTimer>(form, "IdleTimer").stop();
+    Field().WithDevice(20, [](TSimDevice& device) { device.Faults().badCheckReplies = 1; });
+    ASSERT_TRUE(Click("ControlTestBtn"));
+    EXPECT_EQ(module.hvSetting, kHVSettingUnknown);
+    auto& setting = Child<QSpinBox>(form, "seHVE");
+    EXPECT_EQ(setting.text(), "?");
+    EXPECT_EQ(Text(form, "HVResist0"), "8.00") << "the channels were measured";
+    EXPECT_EQ(Text(form, "HVVolt0"), "1");
+    Field().ClearRecord();
+    setting.setFocus();
+    Child<QWidget>(form, "ControlTestBtn").setFocus();
+    EXPECT_TRUE(SentFrames(0x81).empty()) << "the unknown setting is nothing to write";
+
+    Field().WithDevice(20, [](TSimDevice& device) { device.Faults().silentFromNs = 0; });
+    setting.setFocus();
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Key(Qt::Key_1);
+    Key(Qt::Key_5);
+    Key(Qt::Key_Return);
+    const std::string problem = "Уровень энергии заряда не записан, пульт: 20";
+    EXPECT_EQ(TestPlatform().messages, std::vector<std::string>{problem});
+    const auto log = TConsoleFolder::LogMessages(form.RunLogFile());
+    EXPECT_EQ(std::count(log.begin(), log.end(), problem), 1);
+    EXPECT_EQ(module.hvSetting, 15) << "the voltages follow the operator's request";
+    EXPECT_EQ(Text(form, "HVVolt0"), "110");
+}
+
+// Before a start (and a write or verify) the operator learns of modules that will fire
+// nothing or charge with 1 V; the show still starts if the operator goes on.
+TEST_F(ServicePanelTest, TheStartWarningNamesModulesThatWillNotFireAsTheScenarioMeans)
+{
+    TMainForm& form = Start("[device1]\nKind=module\nAddress=1\nMode=test\n"
+                            "[device2]\nKind=module\nAddress=2\n"
+                            "[device3]\nKind=hv\nAddress=20\nChannels=4\n");
+    for (const int address : {1, 2, 20})
+        Register(address);
+    LoadScenario("0:00.50\t2\t1\n0:01.00\t1\t1\n0:01.50\t20\t1\n0:01.60\t20\t2\n");
+    const std::string testMode = "Пульты в режиме теста не сработают... ";
+    const std::string unmeasured =
+        "Сопротивления каналов пультов высокого напряжения не измерены, заряд 1 В... 20";
+    Key(Qt::Key_F1);
+    Answer({Qt::Key_Escape});
+    Key(Qt::Key_F5);
+    EXPECT_EQ(asked, std::vector<std::string>{testMode + "1"});
+    EXPECT_FALSE(form.Player().IsRunning());
+
+    // The timed and the external start ask before their wait.
+    asked.clear();
+    WhenModal<TExtStartForm>([](TExtStartForm& window) { QTest::keyClick(&window, Qt::Key_Return); });
+    Answer({Qt::Key_Return, Qt::Key_Escape});
+    bool waited = false;
+    WhenModal<TTimerForm>(
+        [&waited](TTimerForm& window) {
+            waited = true;
+            window.reject();
+        },
+        3000);
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_EQ(asked, (std::vector<std::string>{testMode + "1", unmeasured}));
+    EXPECT_FALSE(waited);
+    EXPECT_FALSE(form.Player().armed);
+
+    // Fire mode for every module; the operator goes on past the 1 V charges.
+    Key(Qt::Key_F12);
+    asked.clear();
+    Answer({Qt::Key_Return});
+    Key(Qt::Key_F5);
+    EXPECT_EQ(asked, std::vector<std::string>{unmeasured});
+    ASSERT_TRUE(form.Player().IsRunning());
+    ASSERT_TRUE(WaitFor([&] { return !form.Player().IsRunning(); }));
+
+    // The stop switched the high voltage off, which leaves module 20 in test mode.
+    asked.clear();
+    Answer({Qt::Key_Escape});
+    Key(Qt::Key_F5);
+    EXPECT_EQ(asked, std::vector<std::string>{testMode + "20"});
+    EXPECT_FALSE(form.Player().IsRunning());
+    asked.clear();
+    Answer({Qt::Key_Return, Qt::Key_Escape});
+    Key(Qt::Key_F9);
+    EXPECT_EQ(asked, (std::vector<std::string>{testMode + "20", unmeasured}));
 }
 
 TEST_F(ServicePanelTest, AddressChangeRefusesBadOrTakenNumbersAndOldFirmware)
