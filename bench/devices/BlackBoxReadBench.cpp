@@ -5,6 +5,8 @@
 // file's default is 2). Besides the ratio, where the time goes between two commands:
 // turnaround_ms (end of a command to the start of its reply, the module's part) and gap_ms
 // (end of a reply to the start of the next command, the program's part), means over the read.
+#include "QtBenchMain.h"
+
 #include "KvfieldProcess.h"
 
 #include "devices/Controls.h"
@@ -13,9 +15,8 @@
 #include "link/PortProto.h"
 #include "link/UsbPort.h"
 #include "support/IniFile.h"
-#include "support/QtPlatform.h"
+#include "support/Platform.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -163,12 +164,5 @@ BENCHMARK(BlackBoxReadKvfield)->Arg(2)->Arg(0)->Iterations(1)->Unit(benchmark::k
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    kv::TQtPlatform platform;
-    kv::InstallPlatform(&platform);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    kv::InstallPlatform(nullptr);
-    return 0;
+    return kv::RunQtBenchmarks(argc, argv);
 }

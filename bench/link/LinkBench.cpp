@@ -1,4 +1,6 @@
 // The frame scan's throughput and the port thread's CPU use while the bus is idle.
+#include "QtBenchMain.h"
+
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
 #include "link/FrameCheck.h"
@@ -7,9 +9,8 @@
 #include "link/Port.h"
 #include "link/ReceiveBuffer.h"
 #include "link/UsbPort.h"
-#include "support/QtPlatform.h"
+#include "support/Platform.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -194,12 +195,5 @@ BENCHMARK(TransactOnField)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    kv::TQtPlatform platform;
-    kv::InstallPlatform(&platform);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    kv::InstallPlatform(nullptr);
-    return 0;
+    return kv::RunQtBenchmarks(argc, argv);
 }

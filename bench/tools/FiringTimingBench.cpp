@@ -10,6 +10,7 @@
 // the soundtrack's start against the moment the show clock reaches 0 (needs a sound server).
 // The autonomous case at tempo 95 % reports how far the modules ever ran ahead of the show.
 
+#include "QtBenchMain.h"
 #include "ShowRig.h"
 
 #include "devices/ScenarioCue.h"
@@ -278,5 +279,5 @@ BENCHMARK(BM_AutonomousTempo95)->Iterations(1)->UseRealTime()->Unit(benchmark::k
 
 int main(int argc, char** argv)
 {
-    return kv::RunRigBenchmarks(argc, argv);
+    return kv::RunQtBenchmarks(argc, argv, kv::ReleaseRig);
 }

@@ -3,9 +3,7 @@
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
 #include "support/Platform.h"
-#include "support/QtPlatform.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <benchmark/benchmark.h>
 
@@ -108,19 +106,6 @@ TShowRig& Rig()
     if (!RigInstance())
         RigInstance() = std::make_unique<TShowRig>();
     return *RigInstance();
-}
-
-int RunRigBenchmarks(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    TQtPlatform platform;
-    InstallPlatform(&platform);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    ReleaseRig();
-    InstallPlatform(nullptr);
-    return 0;
 }
 
 void ReleaseRig()

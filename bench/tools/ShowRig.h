@@ -51,9 +51,6 @@ public:
 TShowRig& Rig();
 void ReleaseRig();
 
-// The benchmarks' main: the Qt platform the rig's real timers need, the rig released before it.
-int RunRigBenchmarks(int argc, char** argv);
-
 double Percentile(std::vector<double> values, double fraction);
 // prefix + "min_ms", "p50_ms", "p99_ms", "max_ms" of values; nothing when there are none.
 void CountSpread(benchmark::State& state, const std::string& prefix,

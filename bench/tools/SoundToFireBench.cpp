@@ -9,6 +9,7 @@
 // runs it on a PulseAudio server of its own, away from the sound of anything else.
 // KV_SOUND_TO_FIRE_CSV=file writes every cue's heard and fire moments.
 
+#include "QtBenchMain.h"
 #include "ShowRig.h"
 
 #include "support/Platform.h"
@@ -272,5 +273,5 @@ BENCHMARK(BM_SoundToFire)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond
 
 int main(int argc, char** argv)
 {
-    return kv::RunRigBenchmarks(argc, argv);
+    return kv::RunQtBenchmarks(argc, argv, kv::ReleaseRig);
 }
