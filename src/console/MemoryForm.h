@@ -34,10 +34,10 @@ private:
     void End();
 
     TMemoryOperation operation_;
-    TFileDialog* saveDialog_;
     QLabel* title_;
     QLabel* label1_;
     QProgressBar* gauge_;
+    TFileDialog* saveDialog_;
     bool busy_ = false;
 };
 

@@ -82,8 +82,9 @@ TEST_P(PlaybackStall, AStreamGoesWhileTheServerHoldsIt)
     std::unique_ptr<TPlaybackStream> stream = OpenStream();
     server->Stall(GetParam(), kStallMs);
     stream->Play();
-    if (GetParam() == TServerStall::Everything)
+    if (GetParam() == TServerStall::Everything) {
         EXPECT_GT(stream->HeardDelayUs(), 0) << "nothing can be heard before the server takes it";
+    }
     ASSERT_TRUE(WaitFor([&] { return server->Holding(); }));
     stream.reset();
     EXPECT_TRUE(server->Holding()) << "the stream waited for the server to go";

@@ -74,10 +74,10 @@ TEST_F(DebugFormTest, ShowsEachModulesClockDriftAndClosingStopsTheTest)
         QTest::mouseClick(&Child<QPushButton>(window, "TestBtn"), Qt::LeftButton);
         pollStopped = !idle.isActive();
         const uint32_t clicked = Platform().TickCount();
-        QTest::qWaitFor([&] {
+        EXPECT_TRUE(QTest::qWaitFor([&] {
             const uint32_t now = Platform().TickCount();
             return now - clicked >= 10000 && now - fieldStart >= 9000;
-        }, 30000);
+        }, 30000));
         testedMs = Platform().TickCount() - clicked;
         during = rows();
         elapsed = Child<QLabel>(window, "TimeLabel").text();

@@ -167,9 +167,10 @@ TEST_F(FieldDescription, ModelOfTheFoundInstallationIsFoundAndTestedAlike)
             EXPECT_EQ(copied.ChannelState(channel),
                       untested ? uint8_t{kChannelConnected} : module->ChannelState(channel))
                 << "channel " << channel + 1;
-            if (!untested)
+            if (!untested) {
                 EXPECT_DOUBLE_EQ(copied.ChannelValue(channel), module->ChannelValue(channel))
                     << "channel " << channel + 1;
+            }
         }
     }
 }
