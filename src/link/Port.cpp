@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <poll.h>
+#include <utility>
 #include <vector>
 
 namespace kv {
@@ -130,6 +131,7 @@ int TPort::ConverterCount()
 void TPort::Execute()
 {
     while (!terminated_) {
+        SendDueFrames();
         if (!Cycle() && !terminated_)
             WaitForWork();
     }
@@ -169,6 +171,10 @@ void TPort::WaitForWork()
     for (const int fd : sources.fds)
         probes.push_back({fd, POLLIN, 0});
     int64_t due = sources.dueSteadyNs;
+    if (const int64_t frameIn = NextDueInNs(); frameIn >= 0) {
+        const int64_t frameDue = SteadyNowNs() + frameIn;
+        due = due < 0 ? frameDue : std::min(due, frameDue);
+    }
     if (wake_.Fd() < 0) {
         const int64_t soon = SteadyNowNs() + kNoWakeEventLookAgainNs;
         due = due < 0 ? soon : std::min(due, soon);
@@ -269,18 +275,124 @@ void TPort::MoveWaitingBytesToBuffer()
     }
 }
 
-int TPort::WriteFrame(const TFrameRecord& record, int converter)
+int TPort::WriteOnLine(const TFrameRecord& record, int converter)
 {
     MoveWaitingBytesToBuffer();
     const auto wire = WireFrame(record);
     const int written = transport_->Write(wire.data(), kFrameSize, converter);
+    if (OnFrameSent)
+        OnFrameSent(record);
+    return written;
+}
+
+int TPort::WriteFrame(const TFrameRecord& record, int converter)
+{
+    const int written = WriteOnLine(record, converter);
     if (written == kFrameSize && !echoSinceMark_) {
         echoSinceMark_ = true;
         firstEchoTick_ = Platform().TickCount();
     }
-    if (OnFrameSent)
-        OnFrameSent(record);
     return written;
+}
+
+uint64_t TPort::SendAt(const TFrameRecord& record, int converter, int sendings, uint32_t dueTick)
+{
+    uint64_t ticket = 0;
+    {
+        std::lock_guard guard(timedLock_);
+        ticket = nextTicket_++;
+        const auto later = std::find_if(timed_.begin(), timed_.end(), [&](const TTimedFrame& f) {
+            return static_cast<int32_t>(f.dueTick - dueTick) > 0;
+        });
+        timed_.insert(later, {record, converter, std::max(sendings, 1), dueTick, ticket});
+    }
+    if (running_)
+        wake_.Signal();
+    else
+        ArmTimedTimer();
+    return ticket;
+}
+
+void TPort::ArmTimedTimer()
+{
+    if (NextDueInNs() == 0)
+        SendDueFrames();
+    if (!timedTimer_)
+        timedTimer_ = Platform().CreateTimer([this] {
+            timedTimer_->SetEnabled(false);
+            ArmTimedTimer();
+        });
+    const int64_t wait = NextDueInNs();
+    timedTimer_->SetEnabled(false);
+    if (wait < 0)
+        return;
+    timedTimer_->SetInterval(static_cast<uint32_t>(std::max<int64_t>((wait + 999'999) / 1'000'000, 1)));
+    timedTimer_->SetEnabled(true);
+}
+
+int64_t TPort::NextDueInNs()
+{
+    std::lock_guard guard(timedLock_);
+    if (timed_.empty())
+        return -1;
+    const int32_t ms = static_cast<int32_t>(timed_.front().dueTick - Platform().TickCount());
+    if (ms <= 0)
+        return 0;
+    // The tick begins on the whole millisecond of the monotonic clock it counts.
+    return std::max<int64_t>(int64_t{ms} * 1'000'000 - SteadyNowNs() % 1'000'000, 0);
+}
+
+void TPort::SendDueFrames()
+{
+    std::lock_guard transport(transportLock_);
+    for (;;) {
+        TTimedFrame frame;
+        {
+            std::lock_guard guard(timedLock_);
+            if (timed_.empty() ||
+                static_cast<int32_t>(Platform().TickCount() - timed_.front().dueTick) < 0)
+                return;
+            frame = timed_.front();
+            timed_.erase(timed_.begin());
+        }
+        // A command sent more than once is on the line once one sending came back.
+        TTimedResult done{frame.ticket, kLinkNotConnected, 0};
+        bool echoed = false;
+        for (int i = 0; i < frame.sendings; ++i) {
+            const int result = WriteResult(WriteOnLine(frame.record, frame.converter));
+            if (result == kLinkOk && !echoed) {
+                echoed = true;
+                done.sentTick = Platform().TickCount();
+            }
+            done.result = result;
+        }
+        if (echoed)
+            done.result = kLinkOk;
+        else
+            done.sentTick = Platform().TickCount();
+        std::lock_guard guard(timedLock_);
+        timedResults_.push_back(done);
+    }
+}
+
+std::vector<uint64_t> TPort::DropTimed()
+{
+    std::vector<uint64_t> dropped;
+    {
+        std::lock_guard guard(timedLock_);
+        for (const TTimedFrame& frame : timed_)
+            dropped.push_back(frame.ticket);
+        timed_.clear();
+    }
+    // A frame the thread is writing ends, and is counted, before this returns.
+    std::lock_guard wait(transportLock_);
+    return dropped;
+}
+
+std::vector<TTimedResult> TPort::TakeTimedResults()
+{
+    std::lock_guard guard(timedLock_);
+    return std::exchange(timedResults_, {});
 }
 
 int TPort::SendFrame(const TFrameRecord& record, int converter)

@@ -10,10 +10,12 @@
 #include "link/WakeEvent.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace kv {
 
@@ -39,6 +41,15 @@ public:
 private:
     std::atomic<bool> on_{true};
     TWakeEvent& wake_;
+};
+
+class TTimer;
+
+// A frame handed over to leave at a moment of its own, and what became of it.
+struct TTimedResult {
+    uint64_t ticket;
+    int result;          // of the last sending, as SendFrame's; 0 once any echo came back
+    uint32_t sentTick;   // when the first echo came back, else when the sendings ended
 };
 
 class TPort {
@@ -72,6 +83,15 @@ public:
 
     // Writes the frame with its echo check, no reply. 0, -1 or -2.
     int SendFrame(const TFrameRecord& record, int converter);
+    // The frame goes out sendings times in a row once the tick dueTick has begun, never
+    // before; frames due together leave in the order handed over. The port thread sends it
+    // (without the thread, a timer of the main thread). Returns its ticket.
+    uint64_t SendAt(const TFrameRecord& record, int converter, int sendings, uint32_t dueTick);
+    // Drops every frame handed over and not yet begun; one being written ends before any
+    // frame sent after this call. Returns the tickets dropped.
+    std::vector<uint64_t> DropTimed();
+    // The frames sent since the last call, in the order they went.
+    std::vector<TTimedResult> TakeTimedResults();
     // Writes and waits ReplyTimeout for a frame starting with replyCode. attemptMode -1: one
     // window; otherwise the frame goes out twice and is listened for in three windows.
     // 0, -1, -2 (write or reply failure), -3 (no reply code in time).
@@ -119,6 +139,12 @@ private:
     class TWakingLock;
 
     int WriteFrame(const TFrameRecord& record, int converter);
+    int WriteOnLine(const TFrameRecord& record, int converter);
+    // Every handed-over frame whose tick has begun.
+    void SendDueFrames();
+    // Steady nanoseconds until the first handed-over frame is due, -1 when none waits.
+    int64_t NextDueInNs();
+    void ArmTimedTimer();
     void MoveWaitingBytesToBuffer();
     int ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& source,
                     TFrameRecord& reply);
@@ -140,6 +166,18 @@ private:
     std::atomic<bool> terminated_{false};
     std::atomic<bool> running_{false};
     std::atomic<int> lossCount_{0};
+    struct TTimedFrame {
+        TFrameRecord record;
+        int converter;
+        int sendings;
+        uint32_t dueTick;
+        uint64_t ticket;
+    };
+    std::mutex timedLock_;  // the two lists below
+    std::vector<TTimedFrame> timed_;  // by due tick, then as handed over
+    std::vector<TTimedResult> timedResults_;
+    uint64_t nextTicket_ = 1;
+    std::unique_ptr<TTimer> timedTimer_;  // without the thread
     bool echoSinceMark_ = false;
     uint32_t firstEchoTick_ = 0;
     std::thread thread_;

@@ -52,6 +52,9 @@ public:
     // ---- firing, modes, high voltage, motor ----
     // Unacknowledged; chargeValue (0-16383) is the next shot's charge for high-voltage modules.
     int FireChannel(int address, int converter, int attemptMode, int channel, int chargeValue);
+    // The same command, leaving once the tick dueTick has begun; the ticket of SendAt.
+    uint64_t FireChannelAt(int address, int converter, int attemptMode, int channel,
+                           uint32_t dueTick);
     int SetCharge(int address, int converter, int attemptMode, int chargeValue);
     // mode bit 0: boost off; bit 1: firing mode (clear: test mode). Unacknowledged; 20 ms pause.
     int SetMode(int address, int converter, int attemptMode, uint8_t mode);
@@ -117,6 +120,8 @@ private:
                  TFrameRecord& reply, int window = 0);
     // Once with attempt mode -1, otherwise three times; the last sending's result.
     int SendRepeated(const TFrameRecord& record, int converter, int attemptMode);
+    // An unacknowledged command goes out once, or three times with retries.
+    static int Sendings(int attemptMode);
     // Acknowledged memory write whose echo must match what was sent.
     int WriteRecordCompared(const TFrameRecord& record, int converter, int attemptMode);
     int ReadCueRecord(int address, int converter, int attemptMode, int record,

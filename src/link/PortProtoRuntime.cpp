@@ -68,9 +68,14 @@ int TPortProto::Exchange(const TFrameRecord& record, uint8_t replyCode, int conv
     return result;
 }
 
+int TPortProto::Sendings(int attemptMode)
+{
+    return attemptMode == -1 ? 1 : 3;
+}
+
 int TPortProto::SendRepeated(const TFrameRecord& record, int converter, int attemptMode)
 {
-    const int sendings = attemptMode == -1 ? 1 : 3;
+    const int sendings = Sendings(attemptMode);
     int result = kLinkNotConnected;
     for (int i = 0; i < sendings; ++i)
         result = SendFrame(record, converter);
@@ -206,12 +211,26 @@ int TPortProto::MeasureChannel(int address, int converter, int attemptMode, int 
     return result;
 }
 
+namespace {
+
+TFrameRecord FireRecord(int address, int channel, int chargeValue)
+{
+    return {0x84, ChannelLow(channel), ChannelHigh(channel), ValueHigh(chargeValue),
+            ValueLow(chargeValue), static_cast<uint8_t>(address)};
+}
+
+}  // namespace
+
 int TPortProto::FireChannel(int address, int converter, int attemptMode, int channel,
                             int chargeValue)
 {
-    return SendRepeated({0x84, ChannelLow(channel), ChannelHigh(channel), ValueHigh(chargeValue),
-                         ValueLow(chargeValue), static_cast<uint8_t>(address)},
-                        converter, attemptMode);
+    return SendRepeated(FireRecord(address, channel, chargeValue), converter, attemptMode);
+}
+
+uint64_t TPortProto::FireChannelAt(int address, int converter, int attemptMode, int channel,
+                                   uint32_t dueTick)
+{
+    return SendAt(FireRecord(address, channel, 0), converter, Sendings(attemptMode), dueTick);
 }
 
 int TPortProto::SetCharge(int address, int converter, int attemptMode, int chargeValue)

@@ -28,6 +28,9 @@ constexpr uint8_t kClockMessage = 0x90;
 constexpr uint8_t kClockStopForm = 0x00;
 constexpr uint8_t kClockStartForm = 0x80;
 constexpr int kBusTimeUnitMs = 100;
+// Shots due before the tick after next (a tick may come a few milliseconds late) go to the
+// port at once, each to leave at its own moment.
+constexpr int32_t kLookAheadMs = TCommonPlayer::kTimerPeriodMs + 10;
 
 std::string ShotText(int module, int channel)
 {
@@ -88,6 +91,7 @@ void TCommonPlayer::Start(int32_t from)
 
 void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
 {
+    TakeBackShots();
     const std::span<const TCue> cues = Cues();
     const auto firstAtFrom = static_cast<int32_t>(
         std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
@@ -148,11 +152,16 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
         TellTheTime(now, ClockAt(now));
     if (!joinSoundtrack)
         port_.SendStartNotice(from);
+    // The shots due before the first tick leave at their moment too.
+    if (controlMode == kControlDirect && firingMode != kFiringManual)
+        HandOverDue(now, false);
     RaiseStateChange();
 }
 
 void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 {
+    // Nothing handed over leaves after this; a resume fires what was not sent.
+    TakeBackShots();
     const bool wasRunning = IsRunning();
     const uint32_t now = Platform().TickCount();
     broadcast_.Stopped(now);
@@ -216,6 +225,7 @@ void TCommonPlayer::SetTempo(int32_t value)
     }
     tempo_ = value;
     RetellTime();
+    RetimeShots();
 }
 
 void TCommonPlayer::SetOffset(int32_t value)
@@ -229,6 +239,7 @@ void TCommonPlayer::SetOffset(int32_t value)
     }
     offset = value;
     RetellTime();
+    RetimeShots();
 }
 
 bool TCommonPlayer::TellsTheTime() const
@@ -347,7 +358,7 @@ void TCommonPlayer::Tick()
         if (controlMode == kControlAutonomous)
             RunAutonomousCues(now);
         else
-            RunDirectCues();
+            RunDirectCues(now);
     }
     if (IsRunning())
         handShots_.Run();
@@ -372,13 +383,109 @@ bool TCommonPlayer::CueDue(int32_t index) const
            cues[static_cast<size_t>(index)].time <= clock_;
 }
 
-void TCommonPlayer::RunDirectCues()
+void TCommonPlayer::RunDirectCues(uint32_t now)
 {
-    // A stop from an event handler ends the tick's firing at once.
-    while (IsRunning() && CueDue(nextCue))
-        HandleCue(nextCue++, false);
-    if (IsRunning() && static_cast<size_t>(std::max(nextCue, 0)) >= Cues().size())
+    CollectShots();
+    HandOverDue(now, true);
+    CollectShots();
+    // The show ends half a second after its last shot, not after its hand-over.
+    if (IsRunning() && static_cast<size_t>(std::max(nextCue, 0)) >= Cues().size() &&
+        handedOver_.empty())
         EndShow();
+}
+
+void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
+{
+    const bool lookAhead = LooksAhead();
+    // A stop from an event handler ends the tick's firing at once.
+    while (IsRunning() && nextCue >= 0 && static_cast<size_t>(nextCue) < Cues().size()) {
+        const bool due = CueDue(nextCue);
+        if (due && onTick) {
+            HandleCue(nextCue++, false);
+            continue;
+        }
+        if (!FiresAhead(nextCue))
+            break;
+        const uint32_t dueTick = due ? now : DueTick(Cues()[static_cast<size_t>(nextCue)].time, now);
+        if (!due && (!lookAhead || static_cast<int32_t>(dueTick - now) > kLookAheadMs))
+            break;
+        HandOver(nextCue++, dueTick);
+    }
+}
+
+bool TCommonPlayer::FiresAhead(int32_t index) const
+{
+    const TCue& cue = Cues()[static_cast<size_t>(index)];
+    if (!cue.IsFiring() || !cue.IsExecutable() || report_.TakenByHand(index))
+        return false;
+    // A high-voltage module's charge for its next shot goes with each shot.
+    TCommonDevice* device = controls_.FindByAddress(cue.module);
+    return dynamic_cast<TCommonControl*>(device) && !dynamic_cast<THVControl*>(device);
+}
+
+bool TCommonPlayer::LooksAhead() const
+{
+    // The heard music may stand still at any moment: a shot handed over on its pace would then
+    // leave before its sound. Followed, it fires on the tick that hears its moment.
+    return tempo_ > 0 && !awaitingSound_ && !soundtrackPending_ && !followMusic_;
+}
+
+uint32_t TCommonPlayer::DueTick(int32_t time, uint32_t now) const
+{
+    const int64_t show = int64_t{time} - startTime_ - offset;
+    const int64_t after = show <= 0 ? 0 : (show * 1000 + tempo_ - 1) / tempo_;
+    uint32_t due = startTick_ + static_cast<uint32_t>(std::min<int64_t>(after, INT32_MAX));
+    // Rounded as the clock rounds: never a tick before it reads time.
+    for (int step = 0; step < 3 && ClockAt(due) < time; ++step)
+        ++due;
+    return static_cast<int32_t>(due - now) < 0 ? now : due;
+}
+
+void TCommonPlayer::HandOver(int32_t index, uint32_t dueTick)
+{
+    const TCue& cue = Cues()[static_cast<size_t>(index)];
+    TCommonDevice* device = controls_.FindByAddress(cue.module);
+    handedOver_.push_back({index, port_.FireChannelAt(device->address, device->converterIndex,
+                                                      device->attemptMode, cue.channel, dueTick)});
+}
+
+void TCommonPlayer::CollectShots()
+{
+    for (const TTimedResult& done : port_.TakeTimedResults()) {
+        const auto shot = std::find_if(handedOver_.begin(), handedOver_.end(),
+                                       [&](const THandedOver& h) { return h.ticket == done.ticket; });
+        if (shot == handedOver_.end())
+            continue;
+        const TCue& cue = Cues()[static_cast<size_t>(shot->cue)];
+        firingCue_ = shot->cue;
+        Fired(cue.module, cue.channel, false, false, done.result);
+        report_.Sent(shot->cue, done.result, ClockAt(done.sentTick), port_.LossCount());
+        firingCue_ = -1;
+        handedOver_.erase(shot);
+    }
+}
+
+void TCommonPlayer::TakeBackShots()
+{
+    port_.DropTimed();
+    CollectShots();
+    for (const THandedOver& shot : handedOver_)
+        nextCue = std::min(nextCue, shot.cue);
+    handedOver_.clear();
+}
+
+void TCommonPlayer::RetimeShots()
+{
+    if (!IsRunning() || busy_ || controlMode != kControlDirect || firingMode == kFiringManual)
+        return;
+    // Handed over on the old clock, a shot would leave early or late on the new one; on the
+    // new one some may be due at once.
+    TakeBackShots();
+    busy_ = true;
+    const uint32_t now = Platform().TickCount();
+    UpdateClock(now);
+    HandOverDue(now, false);
+    busy_ = false;
 }
 
 void TCommonPlayer::RunAutonomousCues(uint32_t now)
@@ -518,6 +625,12 @@ int TCommonPlayer::Fire(int module, int channel, bool noSend, bool manual)
     if (!IsFirableChannel(module, channel))
         return kResultBadChannel;
     const int result = noSend ? 0 : SendFire(module, channel, manual);
+    Fired(module, channel, manual, noSend, result);
+    return result;
+}
+
+void TCommonPlayer::Fired(int module, int channel, bool manual, bool noSend, int result)
+{
     lastFiredModule_ = module;
     lastFiredChannel_ = channel;
     lastFireTick_ = Platform().TickCount();
@@ -529,7 +642,6 @@ int TCommonPlayer::Fire(int module, int channel, bool noSend, bool manual)
     }
     if (!manual)
         WriteLog(Localize(92, "Запуск, пульт:") + " " + ShotText(module, channel));
-    return result;
 }
 
 int32_t TCommonPlayer::ClockAt(uint32_t tick) const

@@ -16,6 +16,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace kv {
 
@@ -116,6 +117,8 @@ protected:
     // A start form heard from the bus that is this station's own time, come back late from
     // a converter.
     bool OwnTimeFrame(const TFrameRecord& message) const;
+    // After every shot the show or the operator fired, sent or not (result), to record it.
+    virtual void Fired(int module, int channel, bool manual, bool noSend, int result);
     // The station answered a start form with the stop form, which stops the modules' clocks:
     // started again at or before a cue they fired, they would fire it twice.
     void ModulesStopped();
@@ -141,7 +144,23 @@ private:
     // when that moment is still to come.
     bool PlaySoundtrackFrom(int32_t position);
     bool CueDue(int32_t index) const;
-    void RunDirectCues();
+    void RunDirectCues(uint32_t now);
+    // Hands over the shots due before the next tick; onTick: fires the cues due now itself.
+    void HandOverDue(uint32_t now, bool onTick);
+    // A plain module's shot may be handed to the port ahead of its tick, to leave at the very
+    // millisecond the clock reaches it; others go on the tick that finds them due.
+    bool FiresAhead(int32_t index) const;
+    // Ahead, the clock must run at its rate until the shot: not while it waits for the music.
+    bool LooksAhead() const;
+    // The first tick at which the clock reaches time.
+    uint32_t DueTick(int32_t time, uint32_t now) const;
+    void HandOver(int32_t index, uint32_t dueTick);
+    // Records the shots the port sent since the last look.
+    void CollectShots();
+    // Takes back the shots not yet sent: the next cue is the first of them again.
+    void TakeBackShots();
+    // After the clock was moved: the shots not yet sent go again on the new clock.
+    void RetimeShots();
     void RunAutonomousCues(uint32_t now);
     // Records the cues the modules' clocks have reached, up to played.
     void PassMemoryCues(int32_t played);
@@ -193,6 +212,11 @@ private:
     int32_t lastFiredModule_ = 0;
     int32_t lastFiredChannel_ = 0;
     uint32_t lastFireTick_ = 0;
+    struct THandedOver {
+        int32_t cue;
+        uint64_t ticket;
+    };
+    std::vector<THandedOver> handedOver_;  // in the order handed over
     int32_t firingCue_ = -1;  // the show's own cue while it fires one
     int32_t firedCue_ = -1;
     int32_t showNumber_ = 0;

@@ -48,18 +48,15 @@ void TExtPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     armed = false;
 }
 
-int TExtPlayer::Fire(int module, int channel, bool noSend, bool manual)
+void TExtPlayer::Fired(int module, int channel, bool manual, bool noSend, int result)
 {
-    if (!IsFirableChannel(module, channel))
-        return kResultBadChannel;
-    const int result = TCommonPlayer::Fire(module, channel, noSend, manual);
+    TCommonPlayer::Fired(module, channel, manual, noSend, result);
     if (FiredCount() < kFiredCapacity)
         fired_.push_back({module, channel, FiredCue()});
     if (auto* control = dynamic_cast<TCommonControl*>(controls_.FindByAddress(module)))
         control->MarkFired(channel);
     if (OnFired)
         OnFired(module, channel);
-    return result;
 }
 
 void TExtPlayer::IdleWork()

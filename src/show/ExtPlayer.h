@@ -28,7 +28,6 @@ public:
     void IdleWork() override;
     void Start(int32_t from) override;
     void HandleMessage(const TFrameRecord& message) override;
-    int Fire(int module, int channel, bool noSend, bool manual) override;
 
     // Joins the soundtrack that plays already, at its position.
     void StartFromSoundtrack();
@@ -50,6 +49,7 @@ public:
 
 protected:
     void Halt(bool stopSoundtrack, bool broadcastStop) override;
+    void Fired(int module, int channel, bool manual, bool noSend, int result) override;
 
 private:
     void CheckChannel(const TFiredChannel& entry);

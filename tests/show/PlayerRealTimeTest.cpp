@@ -8,6 +8,7 @@
 #include "support/QtPlatform.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace kvtest {
@@ -109,6 +110,25 @@ TEST_F(PlayerRealTime, RemoteStopFromTheBusEndsTheShow)
     RunWhile([] { return true; }, 2000);
     ASSERT_EQ(show.Shots().size(), 1u);
     EXPECT_EQ(show.Shots()[0].channel, 0);
+}
+
+// Through the port thread: a shot it holds for its moment is dropped by a stop that comes
+// first, and whatever it had sent went before the stop frames.
+TEST_F(PlayerRealTime, AStopAfterAShotWasHandedOverSendsNothingAfterTheStopFrames)
+{
+    show.LoadScenario("0.31 1 1\n0.34 2 1\n0.37 1 2\n");
+    show.player->Start(0);
+    ASSERT_TRUE(RunWhile([this] { return show.Sent(0x84).empty(); }, 3000));
+    show.player->Stop(false);
+    RunWhile([] { return true; }, 300);
+    const std::vector<TFrameEntry> sent = show.Sent();
+    const auto stop = std::find_if(sent.begin(), sent.end(),
+                                   [](const TFrameEntry& frame) { return frame.bytes[0] == 0x90; });
+    ASSERT_NE(stop, sent.end());
+    EXPECT_TRUE(std::none_of(stop, sent.end(), [](const TFrameEntry& frame) {
+        return frame.bytes[0] == 0x84;
+    })) << "a shot after the stop frames";
+    EXPECT_EQ(show.Shots().size(), show.Sent(0x84).size());
 }
 
 TEST_F(PlayerRealTime, ArmedPlayerStartsOnAnotherStationsStartMessage)
