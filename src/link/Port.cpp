@@ -216,6 +216,9 @@ void TPort::HandleLoss()
     ++lossCount_;
     RaiseOnMainThread(OnConverterLost);
     while (!terminated_) {
+        // A shot due meanwhile fails now, as a send on the main thread would: it does not go
+        // out late, seconds after its moment, when the converter comes back.
+        SendDueFrames();
         Platform().Sleep(kReopenPauseMs);
         if (Reopen()) {
             RaiseOnMainThread(OnConverterBack);

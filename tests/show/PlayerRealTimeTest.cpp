@@ -131,6 +131,22 @@ TEST_F(PlayerRealTime, AStopAfterAShotWasHandedOverSendsNothingAfterTheStopFrame
     EXPECT_EQ(show.Shots().size(), show.Sent(0x84).size());
 }
 
+// A shot the port thread held for its moment once waited out the lost converter and went
+// out when it came back, most of a second late; it fails as a send on the main thread did.
+TEST_F(PlayerRealTime, AShotDueWhileItsConverterIsLostDoesNotFireWhenItComesBack)
+{
+    show.LoadScenario("0.31 1 1\n0.61 1 2\n");
+    const int64_t at = show.field->ElapsedMs();
+    show.field->Unplug(0, at + 450);
+    show.field->Plug(0, at + 1300);
+    show.player->Start(0);
+    ASSERT_TRUE(RunShow(5000));
+    RunWhile([] { return true; }, 1500);
+    ASSERT_EQ(show.Shots().size(), 1u);
+    EXPECT_EQ(show.Shots()[0].channel, 0);
+    EXPECT_EQ(show.player->FiringReport().Records()[1].reason, kv::TMissReason::ConverterLost);
+}
+
 TEST_F(PlayerRealTime, ArmedPlayerStartsOnAnotherStationsStartMessage)
 {
     show.LoadScenario("5.01 1 1\n5.31 2 1\n");
