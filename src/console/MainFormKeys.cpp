@@ -58,6 +58,17 @@ bool IsNavigationKey(int key)
            key == kVkUp || key == kVkDown;
 }
 
+bool IsTempoOrOffsetKey(int key)
+{
+    return key == kVkMultiply || key == kVkDivide || key == kVkAdd || key == kVkEqualPlus ||
+           key == kVkSubtract || key == kVkMinus;
+}
+
+bool IsFunctionKeyCode(int key)
+{
+    return key >= FunctionKey(1) && key <= FunctionKey(24);
+}
+
 bool NamedByLaunchTable(int key)
 {
     return std::find(kLaunchTableKeys.begin(), kLaunchTableKeys.end(), key) !=
@@ -147,15 +158,18 @@ bool TMainForm::EndsSearchOrTest(int key) const
 bool TMainForm::RefusedWithModifier(int key) const
 {
     // Held with Ctrl, Alt or Shift by a slip of the hand, or meant for an action that is off
-    // now: such a key never fires, boosts, arms, starts or changes the slot.
-    if (key == kVkInsert || key == kVkDelete)
-        return true;
-    // On the test page F1 tests the channels, with Ctrl held too.
-    if (TestPageShown())
+    // now (Shift+F8 with no remote controller): such a key may stop, move and change the
+    // tempo and offset (the main keyboard's plus is Shift+=), never fire, boost, arm, start,
+    // load, clear, write, search or switch the slot or the modules' mode.
+    if (key == FunctionKey(6) || key == kVkEscape || EndsSearchOrTest(key) ||
+        IsNavigationKey(key) || IsTempoOrOffsetKey(key))
         return false;
-    return key == FunctionKey(1) || key == kStepKey ||
-           (key == settings_.startKey && !NamedByLaunchTable(key)) ||
-           std::find(kManualKeys.begin(), kManualKeys.end(), key) != kManualKeys.end();
+    if (!TestPageShown())
+        return true;
+    // On the test page F1 tests the channels, with Ctrl held too; keys the page does not
+    // take go on to its fields (Ctrl+A in the energy setting).
+    return key != FunctionKey(1) && (IsFunctionKeyCode(key) || key == kVkTab ||
+                                     key == kVkInsert || key == kVkDelete);
 }
 
 bool TMainForm::ShortCut(const TKeyPress& press)

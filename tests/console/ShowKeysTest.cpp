@@ -324,6 +324,78 @@ TEST(ShowKeysTest, AHighVoltageStepChargesWithoutHoldingTheWindowAndKeepsTheOrde
     window.Key(Qt::Key_F6);
 }
 
+// A key held with a modifier whose action is off (Shift+F8 with no remote controller) or that
+// no action has acted as the bare key: Shift+F8 wrote the scenario into the modules, Ctrl+F2
+// emptied the slot.
+TEST(ShowKeysTest, KeysHeldWithAModifierNoActionTakesNeitherLoadClearWriteNorSwitchModes)
+{
+    TLaunchWindow window;
+    TMainForm& form = window.Form();
+    TField& field = FieldOf(form);
+    window.Register({1, 2});
+    window.LoadScenario(kThreeCues);
+    ASSERT_FALSE(window.Child<QAction>("SavePDUAction").isEnabled()) << "no remote controller";
+    window.Key(Qt::Key_F11);
+    TestPlatform().openFiles = {kSoundtrack};
+    TestPlatform().filters.clear();
+    field.ClearRecord();
+    for (const Qt::KeyboardModifiers modifier : kEachModifier) {
+        window.Key(Qt::Key_F2, modifier);
+        window.Key(Qt::Key_F3, modifier);
+        window.Key(Qt::Key_F12, modifier);
+    }
+    // Ctrl+F8, Ctrl+F9 and Ctrl+F10 are the erase's, the black box's and the rehearsal's.
+    for (const Qt::KeyboardModifiers modifier : {Qt::ShiftModifier, Qt::AltModifier}) {
+        window.Key(Qt::Key_F10, modifier);
+        window.Key(Qt::Key_F8, modifier);
+        window.Key(Qt::Key_F9, modifier);
+    }
+    EXPECT_EQ(form.Projects().Project(0)->Count(), 3) << "the slot emptied";
+    EXPECT_TRUE(TestPlatform().filters.empty()) << "a file dialog opened";
+    EXPECT_FALSE(window.Child<QPushButton>("SearchBtn").isChecked()) << "a search started";
+    const std::vector<TSent> sent = SentByConsole(field);
+    EXPECT_TRUE(std::none_of(sent.begin(), sent.end(), [](const TSent& frame) {
+        return frame.code == 0x91 || frame.code == 0x88;
+    })) << "a scenario write, a verify or a mode command went out";
+    for (const std::string& line : window.Log())
+        EXPECT_FALSE(line.starts_with("Запись сценария") || line.starts_with("Проверка сценария"))
+            << line;
+
+    // The keys themselves still act.
+    window.Key(Qt::Key_F2);
+    EXPECT_EQ(form.Projects().Project(0)->Count(), 0);
+}
+
+// The start warning before a show whose high-voltage module charges with 1 V: the start key
+// (here Space) pressed again or held must not be the answer that goes on.
+TEST(ShowKeysTest, TheStartKeyPressedAgainOrHeldDoesNotGoPastTheStartWarning)
+{
+    TLaunchWindow window("[keys]\nStartBtn=32\n");
+    TMainForm& form = window.Form();
+    window.Register({1, 2, 20});
+    window.LoadScenario(kHighVoltageStep);
+    window.Key(Qt::Key_F1);
+    bool asked = false, stillAsking = false;
+    WhenModal<TPresentWarningForm>([&](TPresentWarningForm& warning) {
+        asked = true;
+        QWindow* handle = warning.windowHandle();
+        for (int repeat = 0; repeat < 3; ++repeat) {
+            qt_handleKeyEvent(handle, QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ", true);
+            qt_handleKeyEvent(handle, QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " ", true);
+        }
+        QTest::keyClick(handle, Qt::Key_Space);
+        QTest::keyClick(handle, Qt::Key_Space);
+        stillAsking = warning.isVisible();
+        if (stillAsking)
+            QTest::keyClick(handle, Qt::Key_Escape);
+    });
+    window.Key(Qt::Key_Space);
+    ASSERT_TRUE(asked);
+    EXPECT_TRUE(stillAsking);
+    EXPECT_FALSE(form.Player().IsRunning());
+    EXPECT_EQ(window.LogCount("Запуск проекта"), 0);
+}
+
 enum class TStopBy { F6, Esc, Bus };
 
 TEST(ShowKeysTest, AStopDuringTheChargeActsWithinATickAndNothingOfTheStepFiresAfter)
