@@ -5,6 +5,7 @@
 #include "devices/Controls.h"
 #include "link/PortProto.h"
 #include "support/AddedMessages.h"
+#include "support/Localizer.h"
 #include "support/Platform.h"
 
 #include <QHBoxLayout>
@@ -105,7 +106,19 @@ void TDebugForm::TestBtnClick()
         return;
     if (SetPolling)
         SetPolling(false);
-    for (const TCommonControl* module : FiringModules())
+    // The clock start reaches every module: one in fire mode would fire the show written into
+    // its memory, and the test cue an hour on.
+    const std::vector<TCommonControl*> modules = FiringModules();
+    for (TCommonControl* module : modules)
+        if (module->SetTestMode(true) != 0) {
+            Platform().MessageBox(Localize(kMsgDebugTestNoTestMode) + " " +
+                                      std::to_string(module->address),
+                                  Localize(66, "Ошибка"), TButtons::Ok);
+            if (SetPolling)
+                SetPolling(true);
+            return;
+        }
+    for (const TCommonControl* module : modules)
         port_.WriteCue(module->address, module->converterIndex, kTestCueMs, 0);
     port_.SendClock(0, true);
     startTick_ = Platform().TickCount();

@@ -83,7 +83,8 @@ inline constexpr TMessage kMsgUntestedInScenario{150, ", не проверено
 inline constexpr TMessage kMsgRehearsalReport{151, "РЕПЕТИЦИЯ на модели установки, не пуск:"};
 // The debug window's test.
 inline constexpr TMessage kMsgDebugTestWrites{
-    152, "Тест записывает команду в память всех пультов и запускает часы пультов. Продолжить?"};
+    152, "Тест переводит пульты в режим теста, записывает команду в память всех пультов и "
+         "запускает часы пультов. Продолжить?"};
 // Writing the remote controller with firing modules registered.
 inline constexpr TMessage kMsgWriteControllerAnyway{153, "Записать сценарий в ПДУ(Р)?"};
 inline constexpr TMessage kMsgImportBadTime{154, "неверное время"};
@@ -112,5 +113,7 @@ inline constexpr TMessage kMsgHVSettingUnknown{
 inline constexpr TMessage kMsgHVChannelsUnmeasured{
     173, "Сопротивления каналов пультов высокого напряжения не измерены, заряд 1 В..."};
 inline constexpr TMessage kMsgHVSettingNotWritten{174, "Уровень энергии заряда не записан, пульт:"};
+// The debug window's test, refused.
+inline constexpr TMessage kMsgDebugTestNoTestMode{175, "Пульт не переведён в режим теста, тест не начат:"};
 
 }  // namespace kv

@@ -1,12 +1,14 @@
 // The debug window: module clocks against the PC's on a field whose clocks drift.
 #include "FieldConsole.h"
 #include "ConsoleTestTools.h"
+#include "field/SimModule.h"
 #include "field/WireFrame.h"
 #include "show/ExtPlayer.h"
 #include "ModalDriver.h"
 #include "console/ConsoleWindows.h"
 #include "console/DebugForm.h"
 #include "console/MainForm.h"
+#include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "link/PortProto.h"
 #include "support/Platform.h"
@@ -191,14 +193,47 @@ TEST_F(DebugFormTest, TestAsksFirstAndKeepsThePollOffThroughAStopHeardOnTheBus)
     });
     QTest::keyClick(form.windowHandle(), Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
 
-    EXPECT_EQ(asked, std::vector<std::string>{"Тест записывает команду в память всех пультов и "
-                                              "запускает часы пультов. Продолжить?"});
+    // The question names the test mode too: the test now leaves the modules in it.
+    EXPECT_EQ(asked, std::vector<std::string>{"Тест переводит пульты в режим теста, записывает "
+                                              "команду в память всех пультов и запускает часы "
+                                              "пультов. Продолжить?"});
     EXPECT_EQ(writesAfterNo, 0u) << "No wrote into the modules";
     EXPECT_EQ(clocksAfterNo, 0u) << "No started the modules' clocks";
     EXPECT_EQ(writes, 2u);
     EXPECT_TRUE(pollOffAfterStop);
     EXPECT_EQ(queriesDuringTest, 0u) << "status queries among the test's clock queries";
     EXPECT_TRUE(idle.isActive()) << "closing brings the poll back";
+}
+
+// The test starts the modules' clocks at 0: in fire mode they fired the show written into
+// their memory, cue by cue, while the operator watched the clocks.
+TEST_F(DebugFormTest, TheTestFiresNothingOfAShowWrittenIntoTheModules)
+{
+    TMainForm& form = Open(kTwoModules, "0:00.30\t1\t1\n0:00.60\t2\t1\n0:01.20\t1\t2\n", {1, 2});
+    Key(Qt::Key_F8);
+    ASSERT_TRUE(Logged("Запись сценария в пульты... Успешно"));
+    Field().ClearRecord();
+    platform.yesNo = TAnswer::Yes;
+    int clock = 0;
+    WhenModal<TDebugForm>([&](TDebugForm& window) {
+        QTest::mouseClick(&Child<QPushButton>(window, "TestBtn"), Qt::LeftButton);
+        QTest::qWait(2000);  // past the last cue's time
+        char kind = 0;
+        form.Port().QueryClock(2, 0, -1, clock, kind);
+        QTest::mouseClick(&Child<QPushButton>(window, "CloseBtn"), Qt::LeftButton);
+    });
+    QTest::keyClick(form.windowHandle(), Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_GE(clock, 1500) << "the modules' clocks ran";
+    EXPECT_TRUE(Field().Shots().empty()) << "the written show fired";
+    for (const int address : {1, 2}) {
+        bool fireMode = true;
+        Field().WithDevice(address, [&](TSimDevice& device) {
+            fireMode = dynamic_cast<TSimModule&>(device).FireMode();
+        });
+        EXPECT_FALSE(fireMode) << address;
+        EXPECT_EQ(dynamic_cast<TCommonControl&>(*form.Controls().FindByAddress(address)).modeState, 1)
+            << "the start warning names it";
+    }
 }
 
 TEST_F(DebugFormTest, RowsFollowTheirModulesWhenTheRegistryChanges)
