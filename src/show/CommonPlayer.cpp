@@ -11,6 +11,7 @@
 #include "show/MotorCue.h"
 #include "show/ProjectList.h"
 #include "show/ShowClock.h"
+#include "show/TimecodeChase.h"
 #include "link/BusEncoding.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
@@ -86,6 +87,18 @@ std::span<const TCue> TCommonPlayer::Cues() const
 
 void TCommonPlayer::Start(int32_t from)
 {
+    if (chase_)
+        chase_->StopFollowing();
+    chase_ = nullptr;
+    BeginShow(from, false);
+}
+
+void TCommonPlayer::StartChased(int32_t from, TTimecodeChase& chase)
+{
+    if (chase_ && chase_ != &chase)
+        chase_->StopFollowing();
+    chase_ = &chase;
+    chase.Follow(from - offset, Platform().TickCount());
     BeginShow(from, false);
 }
 
@@ -130,9 +143,13 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     followMusic_ = false;
     awaitingSound_ = false;
     outputStalled_ = false;
-    if (joinSoundtrack && soundtrack_.Loaded())
+    timecodeLost_ = false;
+    const bool music = soundtrack_.Loaded() && !chase_;
+    if (joinSoundtrack && music)
         FollowMusicFrom(from);
-    if (!joinSoundtrack && soundtrack_.Loaded()) {
+    if (chase_ && soundtrack_.Loaded() && soundtrack_.IsPlaying())
+        soundtrack_.StopPlaying();
+    if (!joinSoundtrack && music) {
         // Started at once, the music would run ahead of the show by the start point.
         soundtrackPending_ = from < 0;
         if (!soundtrackPending_)
@@ -180,6 +197,9 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
         if (auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i)))
             module->HighVoltageOff();
     handShots_.Drop();
+    if (chase_)
+        chase_->StopFollowing();
+    chase_ = nullptr;
     if (wasRunning) {
         CloseFiringReport();
         resumeScenario_ = scenario;
@@ -260,6 +280,8 @@ void TCommonPlayer::RetellTime()
 
 void TCommonPlayer::UpdateClock(uint32_t now)
 {
+    if (chase_)
+        FollowTimecode(now);
     clock_ = ClockAt(now);
     NoteOutputStall();
     if (awaitingSound_)
@@ -267,6 +289,40 @@ void TCommonPlayer::UpdateClock(uint32_t now)
     if (followMusic_ && !awaitingSound_)
         FollowMusic(now);
     currentTime = controlMode == kControlAutonomous ? std::max(clock_, 0) : clock_;
+}
+
+void TCommonPlayer::FollowTimecode(uint32_t now)
+{
+    const TTimecodeChase::TLook look = chase_->Look(now);
+    if (look.state == TTimecodeChase::TState::Lost) {
+        // The clock stands where the timecode left it until the tick stops the show.
+        timecodeLost_ = true;
+        startTick_ = now;
+        return;
+    }
+    if (look.jumped)
+        PassOverJump(look.time + offset, now);
+    startTick_ = now;
+    startTime_ = look.time;
+}
+
+void TCommonPlayer::PassOverJump(int32_t to, uint32_t now)
+{
+    if (firingMode == kFiringManual)
+        return;
+    const bool autonomous = controlMode == kControlAutonomous;
+    if (autonomous) {
+        // A running module clock set forward would fire every cue on the way at once.
+        broadcast_.Stopped(now);
+        PassMemoryCues(broadcast_.PlayedTo(now));
+        port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false);
+    }
+    const std::span<const TCue> cues = Cues();
+    while (nextCue >= 0 && static_cast<size_t>(nextCue) < cues.size() &&
+           cues[static_cast<size_t>(nextCue)].time <= to)
+        report_.Missed(nextCue++, TMissReason::TimecodeJump);
+    if (autonomous)
+        broadcast_.Begin(TenthAfterCuesBefore(nextCue));
 }
 
 void TCommonPlayer::StartPendingSoundtrack()
@@ -353,6 +409,12 @@ void TCommonPlayer::Tick()
     busy_ = true;
     const uint32_t now = Platform().TickCount();
     UpdateClock(now);
+    if (timecodeLost_) {
+        WriteLog(Localize(kMsgTimecodeStopped));
+        Stop(true);
+        busy_ = false;
+        return;
+    }
     StartPendingSoundtrack();
     if (firingMode != kFiringManual) {
         if (controlMode == kControlAutonomous)
@@ -530,7 +592,8 @@ void TCommonPlayer::TellTheTime(uint32_t now, int32_t showTime)
     if (beyondBusTime_)
         return;
     const TTimeBroadcast::TFrame frame =
-        broadcast_.Next({showTime, now, tempo_, followMusic_}, timeBroadcastInterval);
+        broadcast_.Next({showTime, now, chase_ ? 1000 : tempo_, followMusic_ || chase_},
+                        timeBroadcastInterval);
     if (frame.action == TTimeBroadcast::TAction::None)
         return;
     if (frame.time > kLastBusTimeMs) {
@@ -646,7 +709,8 @@ void TCommonPlayer::Fired(int module, int channel, bool manual, bool noSend, int
 
 int32_t TCommonPlayer::ClockAt(uint32_t tick) const
 {
-    return ScenarioClock(startTick_, tick, tempo_, startTime_, offset);
+    // The timecode sets the pace; the tempo is the show's own clock's.
+    return ScenarioClock(startTick_, tick, chase_ ? 1000 : tempo_, startTime_, offset);
 }
 
 void TCommonPlayer::FireByHand(int module, int channel, THandShots::TDone done)

@@ -23,6 +23,7 @@ namespace kv {
 class TControls;
 class TPortProto;
 class TProjectList;
+class TTimecodeChase;
 class TTimer;
 
 enum TFiringMode : uint8_t { kFiringAutomatic = 0, kFiringManual = 1, kFiringBoth = 2 };
@@ -50,6 +51,10 @@ public:
     void UnloadSoundtrack();
     // Also restarts a running show at from.
     virtual void Start(int32_t from);
+    // Starts as Start does, the clock following the timecode from from on: the chase must be
+    // locked on timecode at or past from. No soundtrack plays: the desk plays the music.
+    void StartChased(int32_t from, TTimecodeChase& chase);
+    bool Chased() const { return chase_ != nullptr; }
     // Tells the other stations and the modules to stop too.
     void Stop(bool stopSoundtrack) { Halt(stopSoundtrack, true); }
     // Every frame from the bus, after the registry has seen it.
@@ -129,6 +134,10 @@ protected:
 
 private:
     void UpdateClock(uint32_t now);
+    void FollowTimecode(uint32_t now);
+    // The cues a jump of the timecode passed over up to to are missed, not fired in a burst;
+    // the modules' clocks stand while they are passed over.
+    void PassOverJump(int32_t to, uint32_t now);
     // At tempo 1000 the clock reads the music as heard: a sound card's clock runs a little
     // faster or slower than the system's, and an output that ran dry holds the music back.
     void FollowMusic(uint32_t now);
@@ -201,6 +210,8 @@ private:
     // The music is played and its first sample not heard yet.
     bool awaitingSound_ = false;
     bool outputStalled_ = false;
+    TTimecodeChase* chase_ = nullptr;  // the clock follows it
+    bool timecodeLost_ = false;
     // The furthest the music was heard: the estimate may step back, the clock does not.
     int64_t heardMs_ = 0;
     // Past the bus's 16-bit time the broadcast would wrap to an early time: it ends, once.

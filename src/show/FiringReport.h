@@ -27,6 +27,7 @@ enum class TMissReason : uint8_t {
     OutsideTables,  // module or channel the bus cannot carry
     BeforeStart,    // before the start point
     StoppedBefore,  // the show stopped before its time
+    TimecodeJump,   // the timecode jumped forward over it
 };
 
 // The post-fire check; a channel state (0-3) once measured.

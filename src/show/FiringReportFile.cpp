@@ -29,7 +29,7 @@ constexpr std::array<std::pair<TCueOutcome, std::string_view>, 5> kOutcomes{{
     {TCueOutcome::Memory, "memory"},
     {TCueOutcome::Missed, "missed"},
 }};
-constexpr std::array<std::pair<TMissReason, std::string_view>, 7> kReasons{{
+constexpr std::array<std::pair<TMissReason, std::string_view>, 8> kReasons{{
     {TMissReason::None, ""},
     {TMissReason::ModuleAbsent, "module absent"},
     {TMissReason::ConverterLost, "converter lost"},
@@ -37,6 +37,7 @@ constexpr std::array<std::pair<TMissReason, std::string_view>, 7> kReasons{{
     {TMissReason::OutsideTables, "outside the tables"},
     {TMissReason::BeforeStart, "before the start point"},
     {TMissReason::StoppedBefore, "stopped before"},
+    {TMissReason::TimecodeJump, "timecode jump"},
 }};
 constexpr std::array<std::pair<TCheckResult, std::string_view>, 6> kChecks{{
     {TCheckResult::Unchecked, ""},

@@ -100,6 +100,7 @@ std::string MissReasonText(TMissReason reason)
     case TMissReason::OutsideTables: return Localize(kMsgOutsideTables);
     case TMissReason::BeforeStart: return Localize(kMsgBeforeStartPoint);
     case TMissReason::StoppedBefore: return Localize(kMsgStoppedBefore);
+    case TMissReason::TimecodeJump: return Localize(kMsgTimecodeJump);
     default: return {};
     }
 }

@@ -2,6 +2,7 @@
 
 #include "show/ExtPlayer.h"
 #include "show/ProjectList.h"
+#include "show/TimecodeChase.h"
 #include "support/Conversions.h"
 #include "support/AddedMessages.h"
 #include "support/Localizer.h"
@@ -74,6 +75,16 @@ void StartShowExternally(TExtPlayer& player, int32_t from)
     LogStartBlock(player);
     player.Start(from);
     WriteLog(Localize(44, "Точка запуска:") + " " + ClockText(from, 0));
+}
+
+void StartShowOnTimecode(TExtPlayer& player, TTimecodeChase& chase)
+{
+    LogStartBlock(player);
+    const int32_t from = player.currentTime;
+    player.StartChased(from, chase);
+    WriteLog(Localize(44, "Точка запуска:") + " " + ClockText(from, 0));
+    WriteLog(Localize(kMsgTimecodeStart) + " " + FormatTimecode(chase.Label(), chase.DropFrame()) +
+             " (" + TimecodeRateName(chase.Rate()) + ")");
 }
 
 void LogShowStop()

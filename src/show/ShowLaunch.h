@@ -8,12 +8,16 @@
 namespace kv {
 
 class TExtPlayer;
+class TTimecodeChase;
 
 // Logs the start block and starts the player: joining the soundtrack where it plays already,
 // otherwise from the start point (the player's current time).
 void StartShow(TExtPlayer& player);
 // The start block of an external start from the bus, then the start at from (ms).
 void StartShowExternally(TExtPlayer& player, int32_t from);
+// The start block, the start at the start point with the clock following the timecode, and a
+// line naming the timecode heard.
+void StartShowOnTimecode(TExtPlayer& player, TTimecodeChase& chase);
 // "Остановка проекта"
 void LogShowStop();
 // "Получена внешняя команда остановки"

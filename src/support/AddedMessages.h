@@ -116,4 +116,18 @@ inline constexpr TMessage kMsgHVSettingNotWritten{174, "Уровень энер�
 // The debug window's test, refused.
 inline constexpr TMessage kMsgDebugTestNoTestMode{175, "Пульт не переведён в режим теста, тест не начат:"};
 
+// The timecode chase.
+inline constexpr TMessage kMsgTimecodeLocked{171, "Таймкод захвачен:"};
+inline constexpr TMessage kMsgTimecodeRate{172, "Частота таймкода, кадров в секунду:"};
+inline constexpr TMessage kMsgTimecodeWrongRate{173, "Таймкод не той частоты, что задана; слышно:"};
+inline constexpr TMessage kMsgTimecodeLost{174, "Таймкод потерян после"};
+inline constexpr TMessage kMsgTimecodeFreewheel{175, "Шоу идёт по своим часам, мс:"};
+inline constexpr TMessage kMsgTimecodeStopped{176, "Таймкод не вернулся, шоу остановлено"};
+inline constexpr TMessage kMsgTimecodeJump{177, "timecode jump"};
+inline constexpr TMessage kMsgTimecodeBack{178, "Таймкод назад, часы шоу ждут его на"};
+inline constexpr TMessage kMsgTimecodeArmed{179, "Ожидание таймкода, слот:"};
+inline constexpr TMessage kMsgTimecodeStart{180, "Запуск по таймкоду"};
+inline constexpr TMessage kMsgTimecodeDisarmed{181, "Ожидание таймкода снято"};
+inline constexpr TMessage kMsgTimecodeNoCapture{182, "Нет входа таймкода:"};
+
 }  // namespace kv

@@ -1,0 +1,231 @@
+#include "show/TimecodeChase.h"
+
+#include "support/AddedMessages.h"
+#include "support/RunLog.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace kv {
+
+namespace {
+
+// Frames' length may stray this far from the rate's (a desk's varispeed, a sound card's
+// clock); 24 and 25 frames lie 4 % apart.
+constexpr double kLengthTolerance = 0.018;
+// Frame periods without a frame of the lock's rate before the signal counts as lost.
+constexpr int kLossPeriods = 5;
+
+int32_t PeriodMs(TTimecodeRate rate)
+{
+    return static_cast<int32_t>(FramePeriodUs(rate) / 1000);
+}
+
+std::string RateText(TTimecodeRate rate)
+{
+    return TimecodeRateName(rate);
+}
+
+}  // namespace
+
+TTimecodeChase::TTimecodeChase(TTimecodeInput& input, const TTimecodeSettings& settings)
+    : input_(input), settings_(settings)
+{
+}
+
+void TTimecodeChase::Poll(uint32_t now)
+{
+    for (const TTimecodeFrame& frame : input_.Take())
+        Take(frame, now);
+    CheckLoss(now);
+    while (!heardTicks_.empty() && now - heardTicks_.front() >= 1000)
+        heardTicks_.pop_front();
+}
+
+TTimecodeRate TTimecodeChase::RateOf(const TTimecodeFrame& frame)
+{
+    TTimecodeRate heard = TTimecodeRate::Auto;
+    if (frame.dropFrame) {
+        heard = TTimecodeRate::Fps2997Drop;
+    } else {
+        for (const TTimecodeRate rate :
+             {TTimecodeRate::Fps24, TTimecodeRate::Fps25, TTimecodeRate::Fps30})
+            if (std::abs(frame.lengthUs / static_cast<double>(FramePeriodUs(rate)) - 1.0) <
+                kLengthTolerance)
+                heard = rate;
+    }
+    if (heard == TTimecodeRate::Fps2997Drop &&
+        std::abs(frame.lengthUs / static_cast<double>(FramePeriodUs(heard)) - 1.0) >=
+            kLengthTolerance)
+        heard = TTimecodeRate::Auto;
+    if (heard == TTimecodeRate::Auto || settings_.rate == TTimecodeRate::Auto ||
+        heard == settings_.rate)
+        return heard;
+    if (!wrongRateLogged_) {
+        WriteLog(Localize(kMsgTimecodeWrongRate) + " " + RateText(heard) + " (" +
+                 RateText(settings_.rate) + ")");
+        wrongRateLogged_ = true;
+    }
+    return TTimecodeRate::Auto;
+}
+
+bool TTimecodeChase::Continues(const TTrack& track, int64_t index, uint32_t startTick,
+                               TTimecodeRate rate) const
+{
+    if (track.frames == 0 || rate != track.rate)
+        return false;
+    const double steps = static_cast<double>(static_cast<int32_t>(startTick - track.startTick)) *
+                         1000.0 / static_cast<double>(FramePeriodUs(rate));
+    const auto frames = static_cast<int64_t>(std::llround(steps));
+    return frames >= 1 && index == track.index + frames;
+}
+
+void TTimecodeChase::Take(const TTimecodeFrame& frame, uint32_t now)
+{
+    const TTimecodeRate rate = RateOf(frame);
+    if (rate == TTimecodeRate::Auto || !ValidLabel(frame.label, rate))
+        return;
+    heardTicks_.push_back(now);
+    if (state_ != TState::Searching && rate == rate_)
+        signalTick_ = now;
+    // Backwards the timecode only says where the desk is going back to: the clock holds.
+    if (frame.reverse) {
+        candidate_.frames = 0;
+        return;
+    }
+    const int64_t index = FrameIndex(frame.label, rate);
+    if (state_ == TState::Locked && Continues(track_, index, frame.startTick, rate)) {
+        track_ = {index, frame.startTick, now, track_.frames + 1, rate, track_.firstIndex,
+                  track_.firstTick};
+        candidate_ = track_;
+        return;
+    }
+    if (Continues(candidate_, index, frame.startTick, rate))
+        candidate_ = {index, frame.startTick, now, candidate_.frames + 1, rate,
+                      candidate_.firstIndex, candidate_.firstTick};
+    else
+        candidate_ = {index, frame.startTick, now, 1, rate, index, frame.startTick};
+    if (candidate_.frames >= settings_.lockFrames)
+        Lock(now);
+}
+
+void TTimecodeChase::Lock(uint32_t now)
+{
+    const bool newTrack = state_ == TState::Locked;
+    if (newTrack && candidate_.rate == track_.rate) {
+        // Where the old track would have been when the new one began.
+        const int32_t old = ShowMs(track_.index, rate_) +
+                            static_cast<int32_t>(candidate_.firstTick - track_.startTick);
+        trackJump_ = ShowMs(candidate_.firstIndex, rate_) - old;
+    }
+    track_ = candidate_;
+    rate_ = track_.rate;
+    signalTick_ = now;
+    state_ = TState::Locked;
+    if (rate_ != loggedRate_) {
+        WriteLog(Localize(kMsgTimecodeRate) + " " + RateText(rate_));
+        loggedRate_ = rate_;
+    }
+    if (!newTrack)
+        WriteLog(Localize(kMsgTimecodeLocked) + " " + FormatTimecode(Label(), DropFrame()));
+    if (following_ && *Heard(now) < shown_) {
+        WriteLog(Localize(kMsgTimecodeBack) + " " + FormatTimecode(LabelOfShowMs(shown_), DropFrame()) +
+                 " (" + FormatTimecode(Label(), DropFrame()) + ")");
+    }
+}
+
+void TTimecodeChase::CheckLoss(uint32_t now)
+{
+    if (state_ == TState::Locked &&
+        static_cast<int32_t>(now - signalTick_) > kLossPeriods * PeriodMs(rate_)) {
+        WriteLog(Localize(kMsgTimecodeLost) + " " + FormatTimecode(Label(), DropFrame()));
+        if (!following_) {
+            state_ = TState::Searching;
+        } else if (settings_.onLoss == TTimecodeLoss::Freewheel && settings_.freewheelMs > 0) {
+            state_ = TState::Freewheel;
+            freewheelTick_ = now;
+            freewheelFrom_ = shown_;
+            WriteLog(Localize(kMsgTimecodeFreewheel) + " " + std::to_string(settings_.freewheelMs));
+        } else {
+            state_ = TState::Lost;
+        }
+    }
+    if (state_ == TState::Freewheel &&
+        static_cast<int32_t>(now - freewheelTick_) > settings_.freewheelMs)
+        state_ = TState::Lost;
+}
+
+int32_t TTimecodeChase::ShowMs(int64_t index, TTimecodeRate rate) const
+{
+    return static_cast<int32_t>(FrameStartMs(index, rate) -
+                                FrameStartMs(FrameIndex(settings_.zero, rate), rate));
+}
+
+TTimecodeLabel TTimecodeChase::LabelOfShowMs(int32_t ms) const
+{
+    const int64_t zero = FrameStartMs(FrameIndex(settings_.zero, rate_), rate_);
+    return LabelAt(std::max<int64_t>(FrameAtMs(zero + ms, rate_), 0), rate_);
+}
+
+std::optional<int32_t> TTimecodeChase::Heard(uint32_t now) const
+{
+    if (state_ != TState::Locked)
+        return std::nullopt;
+    const int32_t begin = ShowMs(track_.index, rate_);
+    const int32_t end = ShowMs(track_.index + 1, rate_);
+    // The next frame's first moment is not heard until that frame is.
+    return begin + std::clamp(static_cast<int32_t>(now - track_.startTick), 0, end - begin - 1);
+}
+
+TTimecodeLabel TTimecodeChase::Label() const
+{
+    return LabelAt(track_.index, rate_);
+}
+
+int TTimecodeChase::Quality(uint32_t now) const
+{
+    const int64_t period = FramePeriodUs(rate_);
+    if (period == 0)
+        return 0;
+    const auto heard = std::count_if(heardTicks_.begin(), heardTicks_.end(),
+                                     [now](uint32_t tick) { return now - tick < 1000; });
+    return static_cast<int>(std::min<int64_t>(100, heard * period / 10000));
+}
+
+void TTimecodeChase::Follow(int32_t from, uint32_t now)
+{
+    following_ = true;
+    shown_ = from;
+    trackJump_.reset();
+    Poll(now);
+}
+
+TTimecodeChase::TLook TTimecodeChase::Look(uint32_t now)
+{
+    Poll(now);
+    TLook look;
+    look.state = state_;
+    if (following_ && state_ == TState::Locked) {
+        const int32_t target = *Heard(now);
+        // A new track is measured by its own step; otherwise the clock's way to the timecode
+        // is the step (a return after a drop-out, a start far past the start point).
+        const bool beyond = trackJump_ ? *trackJump_ > settings_.jumpLimitMs
+                                       : target > shown_ + settings_.jumpLimitMs;
+        trackJump_.reset();
+        if (beyond && target > shown_) {
+            look.jumped = true;
+            look.jumpFrom = shown_;
+            WriteLog(Localize(kMsgTimecodeJump) + " " +
+                     FormatTimecode(LabelOfShowMs(shown_), DropFrame()) + " -> " +
+                     FormatTimecode(Label(), DropFrame()));
+        }
+        shown_ = std::max(shown_, target);
+    } else if (following_ && state_ == TState::Freewheel) {
+        shown_ = std::max(shown_, freewheelFrom_ + static_cast<int32_t>(now - freewheelTick_));
+    }
+    look.time = shown_;
+    return look;
+}
+
+}  // namespace kv

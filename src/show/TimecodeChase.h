@@ -1,0 +1,93 @@
+#pragma once
+// Follows the sound desk's timecode: locks after a run of consecutive frames, tells the rate,
+// and gives the show a clock that never runs ahead of the timecode and never steps back. A
+// jump back holds the clock until the timecode catches up; a jump forward beyond the limit
+// is reported so that the show passes over the cues in between; a lost signal freewheels on
+// the show's own clock for a set time, or ends the following at once. Main thread only.
+
+#include "show/Timecode.h"
+#include "show/TimecodeInput.h"
+#include "show/TimecodeSettings.h"
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+
+namespace kv {
+
+class TTimecodeChase {
+public:
+    enum class TState : uint8_t { Searching, Locked, Freewheel, Lost };
+    struct TLook {
+        TState state = TState::Searching;
+        int32_t time = 0;  // show ms: the timecode less its zero
+        // A jump forward beyond the limit since the last look: the clock left jumpFrom.
+        bool jumped = false;
+        int32_t jumpFrom = 0;
+    };
+
+    TTimecodeChase(TTimecodeInput& input, const TTimecodeSettings& settings);
+
+    // Takes the frames heard so far; a lock, a loss or a new track may follow.
+    void Poll(uint32_t now);
+    TState State() const { return state_; }
+    // The show time the timecode gives now, while locked; never past the end of the last
+    // frame heard: the desk may have stopped or jumped right after it.
+    std::optional<int32_t> Heard(uint32_t now) const;
+    // The last label heard in the lock.
+    TTimecodeLabel Label() const;
+    bool DropFrame() const { return rate_ == TTimecodeRate::Fps2997Drop; }
+    TTimecodeRate Rate() const { return rate_; }
+    // Frames decoded in the last second against frames expected, in percent (0-100).
+    int Quality(uint32_t now) const;
+
+    // The show follows from show time from on (a show started before the timecode reached
+    // it holds at from).
+    void Follow(int32_t from, uint32_t now);
+    bool Following() const { return following_; }
+    void StopFollowing() { following_ = false; }
+    // Polls, then moves the show clock by the rules.
+    TLook Look(uint32_t now);
+
+private:
+    struct TTrack {
+        int64_t index = 0;       // of its last frame
+        uint32_t startTick = 0;  // of its last frame
+        uint32_t seenTick = 0;   // when its last frame was taken
+        int frames = 0;          // heard in a row
+        TTimecodeRate rate = TTimecodeRate::Auto;
+        int64_t firstIndex = 0;  // of its first frame
+        uint32_t firstTick = 0;
+    };
+
+    void Take(const TTimecodeFrame& frame, uint32_t now);
+    // The rate the frame has, or Auto when it has none the settings allow.
+    TTimecodeRate RateOf(const TTimecodeFrame& frame);
+    // Whether the frame goes on from the track: its number and its start agree.
+    bool Continues(const TTrack& track, int64_t index, uint32_t startTick,
+                   TTimecodeRate rate) const;
+    void Lock(uint32_t now);
+    void CheckLoss(uint32_t now);
+    int32_t ShowMs(int64_t index, TTimecodeRate rate) const;
+    TTimecodeLabel LabelOfShowMs(int32_t ms) const;
+
+    TTimecodeInput& input_;
+    TTimecodeSettings settings_;
+    TState state_ = TState::Searching;
+    TTimecodeRate rate_ = TTimecodeRate::Auto;
+    TTimecodeRate loggedRate_ = TTimecodeRate::Auto;
+    bool wrongRateLogged_ = false;
+    TTrack track_;
+    TTrack candidate_;
+    // When a frame of the lock's rate was last heard: the signal is there.
+    uint32_t signalTick_ = 0;
+    std::deque<uint32_t> heardTicks_;  // of the last second's frames
+    bool following_ = false;
+    int32_t shown_ = 0;  // the show clock given last
+    // How far a new track lies ahead of the old one, measured when it took over.
+    std::optional<int32_t> trackJump_;
+    uint32_t freewheelTick_ = 0;
+    int32_t freewheelFrom_ = 0;
+};
+
+}  // namespace kv

@@ -1,0 +1,31 @@
+#pragma once
+// The [timecode] section of kvshow.ini: where the sound desk's timecode comes in, which rate
+// it has, which label is show time 0, what a lost signal does to a running show, and how
+// many frames in a row make a lock.
+
+#include "show/Timecode.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kv {
+
+class TIniFile;
+
+enum class TTimecodeLoss : uint8_t { Freewheel, Stop };
+
+struct TTimecodeSettings {
+    std::string source;  // a PulseAudio source; empty: the server's default
+    TTimecodeRate rate = TTimecodeRate::Auto;
+    TTimecodeLabel zero;  // the label of show time 0
+    TTimecodeLoss onLoss = TTimecodeLoss::Freewheel;
+    int32_t freewheelMs = 3000;
+    int32_t lockFrames = 10;
+    // A jump forward by more passes over the cues in between; a smaller one fires them.
+    int32_t jumpLimitMs = 250;
+};
+
+// Values out of range or unreadable keep the default.
+TTimecodeSettings ReadTimecodeSettings(const TIniFile& ini);
+
+}  // namespace kv

@@ -1,0 +1,85 @@
+#pragma once
+// Linear timecode made with libltc's encoder, as a sound desk would play it, and a virtual
+// capture that hands it to the timecode input as virtual time passes. Every frame played
+// is kept with the tick it began at, so a test can tell when a show time was played.
+
+#include "show/Timecode.h"
+#include "show/TimecodeInput.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct LTCEncoder;
+
+namespace kv {
+class TTimer;
+}
+
+namespace kvtest {
+
+class TLtcSignal {
+public:
+    static constexpr int kRate = 48000;
+
+    // zero: the label of show time 0, to tell played show times.
+    TLtcSignal(kv::TTimecodeRate rate, kv::TTimecodeLabel zero = {});
+    ~TLtcSignal();
+    // The next frames begin at this label.
+    void Cue(const kv::TTimecodeLabel& label);
+    void CueShowMs(int32_t ms);
+    void Play(int frames);
+    // Frames played backwards from the cued label down.
+    void PlayReversed(int frames);
+    void Silence(int32_t ms);
+    // Amplitude of the frames played from now on (libltc's default is -3 dBFS).
+    void SetVolume(double dbfs) { volume_ = dbfs; }
+    // Noise of this peak amplitude over everything played from now on.
+    void SetNoise(float peak) { noise_ = peak; }
+    int64_t Samples() const { return static_cast<int64_t>(samples_.size()); }
+    const std::vector<float>& Data() const { return samples_; }
+
+    // When the desk first played show time ms going forwards, in ms from the stream's start;
+    // -1 when it never did.
+    int64_t PlayedAt(int32_t ms) const;
+
+private:
+    struct TPlayed {
+        int64_t firstSample;
+        int64_t showMs;   // where the frame begins
+        int64_t lengthUs;
+    };
+    void Append(const float* data, size_t count);
+    std::vector<float> Encode(int64_t index);
+
+    kv::TTimecodeRate rate_;
+    // One encoder throughout: it carries the signal's level and the rounding of the frames'
+    // lengths from frame to frame.
+    LTCEncoder* encoder_;
+    int64_t zeroMs_;
+    int64_t next_ = 0;  // frame index
+    double volume_ = -3;
+    float noise_ = 0;
+    uint32_t noiseState_ = 12345;
+    std::vector<float> samples_;
+    std::vector<TPlayed> played_;
+};
+
+// Feeds the signal to the input every few ms of virtual time from the tick it was created.
+class TVirtualCapture {
+public:
+    TVirtualCapture(const TLtcSignal& signal, kv::TTimecodeInput& input, uint32_t blockMs = 10);
+    ~TVirtualCapture();
+    uint32_t StartTick() const { return start_; }
+
+private:
+    void Feed();
+
+    const TLtcSignal& signal_;
+    kv::TTimecodeInput& input_;
+    uint32_t start_;
+    int64_t written_ = 0;
+    std::unique_ptr<kv::TTimer> timer_;
+};
+
+}  // namespace kvtest

@@ -1,0 +1,264 @@
+// A show that chases encoded timecode on virtual time: it starts when the timecode reaches
+// the start point and fires each cue once, never before the desk played its time, through
+// drop-outs, jumps both ways and timecode played backwards.
+#include "show/LtcSignal.h"
+#include "show/TimecodeArm.h"
+#include "show/TimecodeChase.h"
+#include "show/VirtualShow.h"
+
+#include "devices/ScenarioCue.h"
+
+#include <map>
+
+namespace kvtest {
+namespace {
+
+using kv::TTimecodeRate;
+
+constexpr kv::TTimecodeLabel kZero{1, 0, 0, 0};
+constexpr int kCues = 32;
+constexpr int32_t kFirstCue = 500;
+constexpr int32_t kCueStep = 300;
+
+int32_t CueTime(int cue)
+{
+    return kFirstCue + kCueStep * cue;
+}
+
+class PlayerTimecode : public VirtualShow {
+protected:
+    void SetUp() override
+    {
+        show->AddModule(Module(1));
+        show->AddModule(Module(2));
+        show->Connect();
+        std::string text;
+        for (int i = 0; i < kCues; ++i)
+            text += std::to_string(CueTime(i) / 1000.0) + " " + std::to_string(1 + i / 16) + " " +
+                    std::to_string(1 + i % 16) + "\n";
+        show->LoadScenario(text);
+        settings.zero = kZero;
+    }
+    // Armed at start point 0; the signal plays from its start now.
+    void Run(const TLtcSignal& signal, uint32_t ms)
+    {
+        arm.reset();
+        capture.reset();
+        chase.reset();
+        input = std::make_unique<kv::TTimecodeInput>();
+        chase = std::make_unique<kv::TTimecodeChase>(*input, settings);
+        capture = std::make_unique<TVirtualCapture>(signal, *input);
+        arm = std::make_unique<kv::TTimecodeArm>(*chase, [] { return 0; },
+                                                 [this] { Player().StartChased(0, *chase); });
+        arm->Arm();
+        platform.Advance(ms);
+    }
+    // Each shot with the moment its cue's time was played, both from the signal's start.
+    struct TShot {
+        int cue;
+        int64_t at;
+        int64_t played;
+    };
+    std::vector<TShot> ShotsOnce(const TLtcSignal& signal)
+    {
+        std::vector<TShot> shots;
+        std::map<int, int> times;
+        for (const kv::TShotEntry& shot : show->Shots()) {
+            const int cue = (shot.address - 1) * 16 + shot.channel;
+            EXPECT_EQ(++times[cue], 1) << "cue " << cue << " fired twice";
+            shots.push_back({cue, Since(capture->StartTick(), shot.Tick()),
+                             signal.PlayedAt(CueTime(cue))});
+        }
+        return shots;
+    }
+    void ExpectOnTime(const std::vector<TShot>& shots)
+    {
+        for (const TShot& shot : shots) {
+            EXPECT_GE(shot.played, 0) << "cue " << shot.cue << " was never played";
+            EXPECT_GE(shot.at, shot.played) << "cue " << shot.cue << " early";
+            EXPECT_LE(shot.at, shot.played + 2 * 40 + 10 + 25 + 5) << "cue " << shot.cue << " late";
+        }
+    }
+    kv::TMissReason Reason(int cue)
+    {
+        return Player().FiringReport().Records()[static_cast<size_t>(cue)].reason;
+    }
+    int Count(const std::string& start)
+    {
+        return static_cast<int>(std::count_if(platform.debugLines.begin(), platform.debugLines.end(),
+                                              [&](const std::string& line) { return line.rfind(start, 0) == 0; }));
+    }
+
+    std::unique_ptr<kv::TTimecodeInput> input;
+    kv::TTimecodeSettings settings;
+    std::unique_ptr<kv::TTimecodeChase> chase;
+    std::unique_ptr<TVirtualCapture> capture;
+    std::unique_ptr<kv::TTimecodeArm> arm;
+};
+
+TEST_F(PlayerTimecode, StartsAtTheStartPointAndFiresEveryCueOnceOnTime)
+{
+    for (const TTimecodeRate rate : {TTimecodeRate::Fps25, TTimecodeRate::Fps2997Drop}) {
+        SCOPED_TRACE(kv::TimecodeRateName(rate));
+        show->field->ClearRecord();
+        TLtcSignal signal(rate, kZero);
+        signal.CueShowMs(-2000);
+        signal.Play(rate == TTimecodeRate::Fps25 ? 350 : 420);
+        Run(signal, 1990);
+        EXPECT_FALSE(Player().IsRunning()) << "started before the start point";
+        platform.Advance(11000);
+        const std::vector<TShot> shots = ShotsOnce(signal);
+        EXPECT_EQ(shots.size(), static_cast<size_t>(kCues));
+        ExpectOnTime(shots);
+        EXPECT_FALSE(Player().IsRunning());
+    }
+}
+
+TEST_F(PlayerTimecode, ADropOutFreewheelsThenTheTimecodeTakesOverAgain)
+{
+    TLtcSignal signal(TTimecodeRate::Fps25, kZero);
+    signal.CueShowMs(-1000);
+    signal.Play(100);  // to 3 s
+    signal.Silence(1000);
+    signal.CueShowMs(4000);
+    signal.Play(200);
+    Run(signal, 14000);
+    const std::vector<TShot> shots = ShotsOnce(signal);
+    EXPECT_EQ(shots.size(), static_cast<size_t>(kCues));
+    for (const TShot& shot : shots) {
+        // The desk played on through the silence: its time ran with the wall clock.
+        const int64_t played = 1000 + CueTime(shot.cue);
+        EXPECT_GE(shot.at, played) << "cue " << shot.cue << " early";
+    }
+    EXPECT_EQ(Count("Таймкод потерян после 01:00:02:2"), 1);
+    EXPECT_EQ(Count("Шоу идёт по своим часам, мс: 3000"), 1);
+    EXPECT_EQ(Count("timecode jump"), 0);
+}
+
+TEST_F(PlayerTimecode, ALossBeyondTheFreewheelOrWithStopAtOnceStopsTheShow)
+{
+    for (const auto loss : {kv::TTimecodeLoss::Freewheel, kv::TTimecodeLoss::Stop}) {
+        show->field->ClearRecord();
+        platform.debugLines.clear();
+        settings.onLoss = loss;
+        settings.freewheelMs = 1000;
+        TLtcSignal signal(TTimecodeRate::Fps25, kZero);
+        signal.CueShowMs(-1000);
+        signal.Play(75);  // to 2 s
+        signal.Silence(3000);
+        signal.CueShowMs(5000);
+        signal.Play(200);
+        Run(signal, 3000);
+        const uint32_t lost = platform.TickCount();
+        EXPECT_TRUE(platform.AdvanceUntil([this] { return !Player().IsRunning(); }, 10000, 1));
+        const int32_t stoppedAfter = Since(lost, platform.TickCount());
+        const int32_t expected = loss == kv::TTimecodeLoss::Stop ? 200 : 200 + 1000;
+        EXPECT_GE(stoppedAfter, expected - 50);
+        EXPECT_LE(stoppedAfter, expected + 50);
+        platform.Advance(10000);
+        const std::vector<TShot> shots = ShotsOnce(signal);
+        const int64_t freewheelEnd = 3000 + expected + 25;
+        for (const TShot& shot : shots)
+            EXPECT_LE(shot.at, freewheelEnd) << "cue " << shot.cue << " fired after the stop";
+        EXPECT_FALSE(Player().IsRunning()) << "the returning timecode started nothing";
+        EXPECT_EQ(Count("Таймкод не вернулся, шоу остановлено"), 1);
+        EXPECT_EQ(Count("Шоу идёт по своим часам"), loss == kv::TTimecodeLoss::Stop ? 0 : 1);
+    }
+}
+
+TEST_F(PlayerTimecode, AJumpForwardBeyondTheLimitPassesOverTheCuesInBetween)
+{
+    for (const uint8_t control : {kv::kControlDirect, kv::kControlAutonomous}) {
+        SCOPED_TRACE(control == kv::kControlDirect ? "direct" : "from the modules' memory");
+        Player().controlMode = control;
+        if (control == kv::kControlAutonomous)
+            ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
+        show->field->ClearRecord();
+        platform.debugLines.clear();
+        TLtcSignal signal(TTimecodeRate::Fps25, kZero);
+        signal.CueShowMs(-1000);
+        signal.Play(75);  // to 2 s
+        signal.CueShowMs(6000);
+        signal.Play(150);
+        Run(signal, 12000);
+        const std::vector<TShot> shots = ShotsOnce(signal);
+        if (control == kv::kControlDirect)
+            ExpectOnTime(shots);
+        int passed = 0;
+        for (int cue = 0; cue < kCues; ++cue) {
+            const auto shot = std::find_if(shots.begin(), shots.end(), [cue](const TShot& s) { return s.cue == cue; });
+            if (shot != shots.end())
+                EXPECT_GE(shot->at, shot->played) << "cue " << cue << " early";
+            if (CueTime(cue) >= 2000 && CueTime(cue) <= 6000) {
+                EXPECT_EQ(shot, shots.end()) << "cue " << cue << " fired in a burst";
+                EXPECT_EQ(Reason(cue), kv::TMissReason::TimecodeJump) << "cue " << cue;
+                ++passed;
+            } else if (CueTime(cue) > 6000 + settings.lockFrames * 40 + 80) {
+                // Played while the new timecode was not yet trusted, the others may go either way.
+                EXPECT_NE(shot, shots.end()) << "cue " << cue;
+            }
+        }
+        EXPECT_EQ(passed, 14);
+        EXPECT_EQ(Count("timecode jump 01:00:01:24 -> 01:00:06:"), 1);
+    }
+}
+
+TEST_F(PlayerTimecode, AJumpWithinTheLimitFiresTheCuesInBetweenOnTheNewTime)
+{
+    settings.jumpLimitMs = 1000;
+    TLtcSignal signal(TTimecodeRate::Fps25, kZero);
+    signal.CueShowMs(-1000);
+    signal.Play(75);  // to 2 s
+    signal.CueShowMs(2800);
+    signal.Play(200);
+    Run(signal, 12000);
+    std::vector<TShot> shots = ShotsOnce(signal);
+    EXPECT_EQ(shots.size(), static_cast<size_t>(kCues));
+    // The desk skipped them at 3 s into its stream, or played them while the new timecode
+    // was not yet trusted: they come no sooner.
+    const int32_t trusted = 2800 + settings.lockFrames * 40 + 80;
+    const auto skipped = std::partition(shots.begin(), shots.end(), [trusted](const TShot& shot) {
+        return CueTime(shot.cue) < 2000 || CueTime(shot.cue) > trusted;
+    });
+    EXPECT_EQ(shots.end() - skipped, 5);
+    for (auto shot = skipped; shot != shots.end(); ++shot)
+        EXPECT_GE(shot->at, 3000) << "cue " << shot->cue;
+    shots.erase(skipped, shots.end());
+    ExpectOnTime(shots);
+    EXPECT_EQ(Count("timecode jump"), 0);
+}
+
+TEST_F(PlayerTimecode, AJumpBackOrTimecodeBackwardsHoldsTheClockAndFiresNothingTwice)
+{
+    for (const bool backwards : {false, true}) {
+        SCOPED_TRACE(backwards ? "backwards" : "jump back");
+        show->field->ClearRecord();
+        platform.debugLines.clear();
+        TLtcSignal signal(TTimecodeRate::Fps25, kZero);
+        signal.CueShowMs(-1000);
+        signal.Play(125);  // to 4 s
+        if (backwards)
+            signal.PlayReversed(75);  // back to 1 s
+        else
+            signal.CueShowMs(1000);
+        signal.Play(250);
+        std::vector<int32_t> clock;
+        Player().OnTime = [&](int32_t time) {
+            if (Player().IsRunning())
+                clock.push_back(time);
+        };
+        Run(signal, 19000);
+        EXPECT_TRUE(std::is_sorted(clock.begin(), clock.end())) << "the clock stepped back";
+        EXPECT_GT(clock.size(), 100u);
+        const std::vector<TShot> shots = ShotsOnce(signal);
+        EXPECT_EQ(shots.size(), static_cast<size_t>(kCues));
+        // Cues past 4 s were played only once the timecode came round again.
+        ExpectOnTime(shots);
+        EXPECT_EQ(Count("Таймкод назад, часы шоу ждут его на"), 1);
+        EXPECT_EQ(Count("timecode jump"), 0);
+        EXPECT_EQ(Count("Таймкод потерян"), 0) << "the signal never went away";
+    }
+}
+
+}  // namespace
+}  // namespace kvtest

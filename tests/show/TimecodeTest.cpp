@@ -1,0 +1,215 @@
+// Timecode labels and the chase of encoded timecode, on virtual time.
+#include "show/LtcSignal.h"
+#include "show/TimecodeArm.h"
+#include "show/TimecodeChase.h"
+#include "support/IniFile.h"
+#include "support/VirtualPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace kvtest {
+namespace {
+
+using kv::TTimecodeLabel;
+using kv::TTimecodeRate;
+using State = kv::TTimecodeChase::TState;
+
+TEST(TimecodeLabels, DropFrameSkipsTwoNumbersEachMinuteButEveryTenth)
+{
+    const TTimecodeRate df = TTimecodeRate::Fps2997Drop;
+    const int64_t last = kv::FrameIndex({0, 0, 59, 29}, df);
+    EXPECT_EQ(kv::LabelAt(last + 1, df), (TTimecodeLabel{0, 1, 0, 2}));
+    EXPECT_EQ(kv::LabelAt(kv::FrameIndex({0, 9, 59, 29}, df) + 1, df), (TTimecodeLabel{0, 10, 0, 0}));
+    EXPECT_EQ(kv::FrameIndex({1, 0, 0, 0}, df), 107892) << "108 numbers an hour dropped";
+    EXPECT_FALSE(kv::ValidLabel({0, 1, 0, 1}, df));
+    EXPECT_TRUE(kv::ValidLabel({0, 10, 0, 1}, df));
+    for (const TTimecodeRate rate : {TTimecodeRate::Fps24, TTimecodeRate::Fps25, df, TTimecodeRate::Fps30})
+        for (const int64_t index : {int64_t{0}, int64_t{1799}, int64_t{1800}, int64_t{17982}, int64_t{2589407}})
+            EXPECT_EQ(kv::FrameIndex(kv::LabelAt(index, rate), rate), index);
+    // An hour of drop-frame is 3.6 s short of an hour of labels: it keeps to the wall clock.
+    EXPECT_EQ(kv::FrameStartMs(kv::FrameIndex({1, 0, 0, 0}, df), df), 3599996);
+    EXPECT_EQ(kv::FrameAtMs(kv::FrameStartMs(1234, df), df), 1233) << "begins a fraction later";
+    EXPECT_EQ(kv::FrameAtMs(kv::FrameStartMs(1234, df) + 1, df), 1234);
+}
+
+TEST(TimecodeLabels, TextsAndSettings)
+{
+    EXPECT_EQ(kv::ParseTimecode("01:02:03:04"), (TTimecodeLabel{1, 2, 3, 4}));
+    EXPECT_EQ(kv::ParseTimecode("01:00:00;02"), (TTimecodeLabel{1, 0, 0, 2}));
+    EXPECT_FALSE(kv::ParseTimecode("24:00:00:00"));
+    EXPECT_FALSE(kv::ParseTimecode("01:00:00:00x"));
+    EXPECT_FALSE(kv::ParseTimecode("1:0:0"));
+    EXPECT_EQ(kv::FormatTimecode({1, 0, 0, 2}, true), "01:00:00;02");
+    EXPECT_EQ(kv::ParseTimecodeRate(" 29.97DF"), TTimecodeRate::Fps2997Drop);
+    EXPECT_FALSE(kv::ParseTimecodeRate("29"));
+
+    const kv::TTimecodeSettings set = kv::ReadTimecodeSettings(kv::TIniFile::Parse(
+        "[timecode]\nSource=desk.monitor\nRate=25\nZero=10:00:00:00\nOnLoss=Stop\n"
+        "FreewheelMs=1500\nLockFrames=1\nJumpLimitMs=400\n"));
+    EXPECT_EQ(set.source, "desk.monitor");
+    EXPECT_EQ(set.rate, TTimecodeRate::Fps25);
+    EXPECT_EQ(set.zero, (TTimecodeLabel{10, 0, 0, 0}));
+    EXPECT_EQ(set.onLoss, kv::TTimecodeLoss::Stop);
+    EXPECT_EQ(set.freewheelMs, 1500);
+    EXPECT_EQ(set.lockFrames, 10) << "a lock on one frame would take any noise";
+    EXPECT_EQ(set.jumpLimitMs, 400);
+}
+
+// The chase alone: the signal as the capture delivers it in 10 ms blocks.
+class Chase : public ::testing::Test {
+protected:
+    Chase() { kv::InstallPlatform(&platform); }
+    ~Chase() override { kv::InstallPlatform(nullptr); }
+
+    void Begin(TLtcSignal& signal)
+    {
+        capture.reset();
+        chase.reset();
+        input = std::make_unique<kv::TTimecodeInput>();
+        chase = std::make_unique<kv::TTimecodeChase>(*input, settings);
+        capture = std::make_unique<TVirtualCapture>(signal, *input);
+    }
+    // Polls every 5 ms for ms; counts the looks at which the chase gave a time ahead of what
+    // was played, and the greatest lag behind it.
+    void Watch(const TLtcSignal& signal, uint32_t ms)
+    {
+        for (uint32_t t = 0; t < ms; t += 5) {
+            platform.Advance(5);
+            const uint32_t now = platform.TickCount();
+            chase->Poll(now);
+            const auto heard = chase->Heard(now);
+            if (!heard)
+                continue;
+            const int64_t played = signal.PlayedAt(*heard);
+            if (played < 0 || played > Elapsed())
+                ++ahead;
+            else
+                worstLag = std::max<int64_t>(worstLag, Elapsed() - played);
+        }
+    }
+    // Since the signal started.
+    int64_t Elapsed() { return static_cast<uint32_t>(platform.TickCount() - capture->StartTick()); }
+    int Logged(const std::string& start)
+    {
+        return static_cast<int>(std::count_if(platform.debugLines.begin(), platform.debugLines.end(),
+                                              [&](const std::string& line) { return line.rfind(start, 0) == 0; }));
+    }
+
+    kv::TVirtualPlatform platform{0xFFFFFFFFu - 700};
+    std::unique_ptr<kv::TTimecodeInput> input;
+    kv::TTimecodeSettings settings;
+    std::unique_ptr<kv::TTimecodeChase> chase;
+    std::unique_ptr<TVirtualCapture> capture;
+    int ahead = 0;
+    int64_t worstLag = 0;
+};
+
+TEST_F(Chase, LocksOnEveryRateAfterTheSetFramesAndNeverRunsAhead)
+{
+    struct TCase {
+        TTimecodeRate rate;
+        const char* name;
+    };
+    for (const TCase& c : {TCase{TTimecodeRate::Fps24, "24"}, TCase{TTimecodeRate::Fps25, "25"},
+                           TCase{TTimecodeRate::Fps2997Drop, "29.97 drop-frame"},
+                           TCase{TTimecodeRate::Fps30, "30"}}) {
+        SCOPED_TRACE(c.name);
+        platform.debugLines.clear();
+        ahead = 0;
+        worstLag = 0;
+        settings.zero = {1, 0, 0, 0};
+        TLtcSignal signal(c.rate, settings.zero);
+        signal.Play(300);
+        Begin(signal);
+        const int64_t period = kv::FramePeriodUs(c.rate) / 1000;
+        platform.Advance(static_cast<uint32_t>(period * (settings.lockFrames - 1)));
+        chase->Poll(platform.TickCount());
+        EXPECT_EQ(chase->State(), State::Searching) << "locked before the set frames";
+        Watch(signal, 4000);
+        EXPECT_EQ(chase->State(), State::Locked);
+        EXPECT_EQ(chase->Rate(), c.rate);
+        EXPECT_EQ(ahead, 0);
+        EXPECT_LE(worstLag, 2 * period + 10) << "a frame is known only once it has passed";
+        EXPECT_EQ(Logged(std::string("Частота таймкода, кадров в секунду: ") + c.name), 1);
+        EXPECT_EQ(Logged("Таймкод захвачен: 01:00:00"), 1);
+        EXPECT_GE(chase->Quality(platform.TickCount()), 95);
+        Watch(signal, 14000 - 4000);
+        EXPECT_FALSE(chase->Heard(platform.TickCount())) << "lost when the signal ended";
+        EXPECT_EQ(Logged("Таймкод потерян после"), 1);
+        EXPECT_EQ(chase->Quality(platform.TickCount()), 0);
+    }
+}
+
+TEST_F(Chase, DropFrameNumberingAcrossAMinuteIsNoJump)
+{
+    settings.zero = {0, 0, 58, 0};
+    TLtcSignal signal(TTimecodeRate::Fps2997Drop, settings.zero);
+    signal.Cue({0, 0, 59, 0});
+    signal.Play(90);
+    Begin(signal);
+    platform.Advance(500);
+    chase->Poll(platform.TickCount());
+    ASSERT_TRUE(chase->Heard(platform.TickCount()));
+    chase->Follow(*chase->Heard(platform.TickCount()), platform.TickCount());
+    for (int i = 0; i < 300; ++i) {
+        platform.Advance(5);
+        const auto look = chase->Look(platform.TickCount());
+        EXPECT_FALSE(look.jumped);
+        if (chase->State() == State::Locked) {
+            EXPECT_LE(signal.PlayedAt(look.time), Elapsed());
+        }
+    }
+    EXPECT_EQ(chase->Label().minutes, 1) << "past 00:01:00;02, which follows 00:00:59;29";
+    EXPECT_EQ(Logged("Таймкод назад"), 0);
+}
+
+TEST_F(Chase, AWrongRateNeverLocksAndIsLoggedOnce)
+{
+    settings.rate = TTimecodeRate::Fps30;
+    TLtcSignal signal(TTimecodeRate::Fps25);
+    signal.Play(200);
+    Begin(signal);
+    Watch(signal, 6000);
+    EXPECT_EQ(chase->State(), State::Searching);
+    EXPECT_EQ(Logged("Таймкод не той частоты, что задана; слышно: 25 (30)"), 1);
+}
+
+TEST_F(Chase, ANoisyOrQuietSignalLocksAndNoiseAloneNever)
+{
+    for (const auto& [volume, noise, locks] :
+         {std::tuple{-3.0, 0.3f, true}, std::tuple{-30.0, 0.0f, true}, std::tuple{-80.0, 0.5f, false}}) {
+        SCOPED_TRACE(volume);
+        ahead = 0;
+        TLtcSignal signal(TTimecodeRate::Fps25);
+        signal.SetVolume(volume);
+        signal.SetNoise(noise);
+        signal.Play(150);
+        Begin(signal);
+        Watch(signal, 3000);
+        EXPECT_EQ(chase->State() == State::Locked, locks);
+        EXPECT_EQ(ahead, 0);
+    }
+}
+
+TEST_F(Chase, ArmedStartComesOnceWhenTheTimecodeReachesTheStartPoint)
+{
+    settings.zero = {10, 0, 0, 0};
+    TLtcSignal signal(TTimecodeRate::Fps25, settings.zero);
+    signal.CueShowMs(-3000);
+    signal.Play(250);
+    Begin(signal);
+    std::vector<int64_t> starts;
+    kv::TTimecodeArm arm(*chase, [] { return 2000; }, [&] { starts.push_back(Elapsed()); });
+    arm.Arm();
+    platform.Advance(9000);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_FALSE(arm.Armed());
+    const int64_t played = signal.PlayedAt(2000);
+    EXPECT_GE(starts[0], played) << "started early";
+    EXPECT_LE(starts[0], played + 2 * 40 + 10 + kv::TTimecodeArm::kPollMs);
+}
+
+}  // namespace
+}  // namespace kvtest
