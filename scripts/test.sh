@@ -34,7 +34,7 @@ ctest --test-dir build-sanitize --output-on-failure --no-tests=error -j "$jobs"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKV_FUZZ=ON -DKV_SANITIZE=ON -DKV_TESTS=OFF -DKV_BENCH=OFF -DKV_CONSOLE=OFF
 cmake --build build-fuzz -j "$jobs" --target fuzz_frame_scan fuzz_scenario_load \
-    fuzz_ini_reader fuzz_reply_decode fuzz_show_import
+    fuzz_ini_reader fuzz_reply_decode fuzz_show_import fuzz_timecode_decode
 fuzz() {
     local scratch status=0
     scratch=$(mktemp -d)
@@ -53,7 +53,7 @@ finish_first() {
     names=("${names[@]:1}")
 }
 for target in frame_scan:frames scenario_load:scenario ini_reader:ini reply_decode:replies \
-    show_import:import; do
+    show_import:import timecode_decode:timecode; do
     (( ${#running[@]} < jobs )) || finish_first
     fuzz "${target%%:*}" "${target##*:}" &
     running+=($!)

@@ -9,6 +9,7 @@
 // runs it on a PulseAudio server of its own, away from the sound of anything else.
 // KV_SOUND_TO_FIRE_CSV=file writes every cue's heard and fire moments.
 
+#include "MonitorRecorder.h"
 #include "QtBenchMain.h"
 #include "ShowRig.h"
 
@@ -17,18 +18,12 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
+#include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <csignal>
-#include <ctime>
-#include <limits>
 #include <numbers>
 #include <thread>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace kv {
@@ -39,13 +34,6 @@ constexpr double kClickHz = 2500;
 constexpr int kClickSamples = kRate / 100;  // 10 ms
 constexpr int kCues = 240;
 constexpr int64_t kMatchNs = 75000000;
-
-int64_t MonotonicNs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
 
 // Cues 150-250 ms apart, each on its own channel, modules in turn.
 std::vector<TPlannedCue> ClickCues()
@@ -76,76 +64,6 @@ std::string ClickTrack(const std::vector<TPlannedCue>& cues)
     WriteWav(path, kRate, samples);
     return path;
 }
-
-// The default sink's monitor, mono, with the monotonic moment of every sample. Each block is
-// stamped when parec hands it over; a sample was there no later than any block that ends
-// after it, less the samples between. Taken over the next second only, so that samples the
-// server dropped under load shift the times from there on, not before.
-class TMonitorRecorder {
-public:
-    TMonitorRecorder()
-    {
-        int ends[2];
-        if (pipe(ends) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(ends[1], STDOUT_FILENO);
-            close(ends[0]);
-            close(ends[1]);
-            execlp("parec", "parec", "-d", "@DEFAULT_MONITOR@", "--raw", "--format=s16le",
-                   "--rate=44100", "--channels=1", "--latency-msec=5", nullptr);
-            _exit(127);
-        }
-        close(ends[1]);
-        fd_ = ends[0];
-        reader_ = std::thread([this] {
-            std::vector<int16_t> block(1024);
-            for (;;) {
-                const ssize_t got = read(fd_, block.data(), block.size() * 2);
-                if (got <= 0)
-                    break;
-                const int64_t now = MonotonicNs();
-                samples_.insert(samples_.end(), block.begin(), block.begin() + got / 2);
-                blockEnds_.push_back({samples_.size(), now});
-            }
-        });
-    }
-    ~TMonitorRecorder() { Stop(); }
-    bool Started() const { return pid_ > 0; }
-    void Stop()
-    {
-        if (pid_ <= 0)
-            return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-        reader_.join();
-        close(fd_);
-        pid_ = -1;
-    }
-    const std::vector<int16_t>& Samples() const { return samples_; }
-    int64_t SampleNs(size_t index) const
-    {
-        auto block = std::lower_bound(blockEnds_.begin(), blockEnds_.end(),
-                                      std::pair<size_t, int64_t>{index, 0});
-        int64_t latest = std::numeric_limits<int64_t>::max();
-        for (; block != blockEnds_.end() && block->first < index + kRate / 20; ++block)
-            latest = std::min(latest, block->second - SpanNs(block->first - index));
-        return latest;
-    }
-
-private:
-    static int64_t SpanNs(size_t samples)
-    {
-        return static_cast<int64_t>(samples) * 1000000000 / kRate;
-    }
-
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    std::thread reader_;
-    std::vector<int16_t> samples_;
-    std::vector<std::pair<size_t, int64_t>> blockEnds_;  // samples so far, moment
-};
 
 // Whether the 10 ms from here are mostly the click's pitch (Goertzel against the whole energy).
 bool ClickAt(const std::vector<int16_t>& samples, size_t at)
@@ -211,7 +129,7 @@ void BM_SoundToFire(benchmark::State& state)
         state.SkipWithError("no sound output: start a PulseAudio server with a null sink");
         return;
     }
-    TMonitorRecorder recording;
+    TMonitorRecorder recording(kRate);
     if (!recording.Started()) {
         state.SkipWithError("parec did not start");
         return;

@@ -20,6 +20,8 @@
 #include "field/TransportChoice.h"
 #include "link/PortProto.h"
 #include "show/ExtPlayer.h"
+#include "show/TimecodeArm.h"
+#include "show/TimecodeReceiver.h"
 #include "support/Conversions.h"
 #include "support/Localizer.h"
 #include "support/LogNaming.h"
@@ -99,6 +101,8 @@ void TMainForm::BuildWindow()
     debugAction_ = AddAction("DebugAction", "Отладка", QKeySequence("Ctrl+Alt+D"));
     exitAction_ = AddAction("ExitAction", "Выход", QKeySequence("Ctrl+Alt+X"));
     rehearsalAction_ = AddAction("RehearsalAction", "Репетиция", QKeySequence("Ctrl+F10"));
+    timecodeAction_ =
+        AddAction("TimecodeAction", "Запуск по таймкоду", QKeySequence("Shift+F5"));
     connect(exitAction_, &QAction::triggered, this, &QWidget::close);
     AddReportMenu();
 
@@ -174,6 +178,7 @@ void TMainForm::WireEvents()
     port_->OnConverterBack = [this] { ConverterBack(); };
     WireDevicePanels();
     WireRehearsal();
+    WireTimecode();
 }
 
 void TMainForm::showEvent(QShowEvent* event)

@@ -38,6 +38,8 @@ class TRehearsal;
 class TRehearsalBanner;
 struct TScenarioWarning;
 class TTestPage;
+class TTimecodeArm;
+class TTimecodeReceiver;
 class TWarningForm;
 
 enum TLaunchState : uint8_t { kLaunchIdle = 0, kLaunchReady = 1, kLaunchRunning = 2 };
@@ -212,6 +214,14 @@ private:
     // Not beside a show, the music, a search, a channel test or a memory operation.
     bool DebugAllowed();
     void DebugActionExecute();
+    // Timecode start (MainFormTimecode.cpp)
+    void WireTimecode();
+    bool TimecodeArmAllowed() const;
+    void TimecodeActionExecute();
+    void DisarmTimecode();
+    void TimecodeReached();
+    void UpdateTimecodeAction();
+    void ShowTimecode();
     void TakeKeysBack();
     // Rehearsal on a model of the installation found (MainFormRehearsal.cpp)
     void WireRehearsal();
@@ -261,6 +271,11 @@ private:
     int remoteStops_ = 0;
     std::unique_ptr<TChannelTest> channelTest_;
     std::unique_ptr<TRehearsal> rehearsal_;
+    std::unique_ptr<TTimecodeReceiver> timecode_;
+    std::unique_ptr<TTimecodeArm> timecodeArm_;
+    int timecodeStops_ = 0;  // remote stops when the wait was armed
+    QLabel* timecodeLabel_ = nullptr;
+    QTimer* timecodeTimer_ = nullptr;
 
     TDeviceColumn* devices_ = nullptr;
     QStackedWidget* pages_ = nullptr;
@@ -294,6 +309,7 @@ private:
     QAction* rehearsalAction_ = nullptr;
     QAction* firingReportAction_ = nullptr;
     QAction* continuityAction_ = nullptr;
+    QAction* timecodeAction_ = nullptr;
 };
 
 }  // namespace kv

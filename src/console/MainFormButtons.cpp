@@ -91,6 +91,7 @@ void TMainForm::ActionListUpdate()
     powerDownGlobal_->setEnabled(powerUpGlobal_->isEnabled());
     debugAction_->setEnabled(true);
     rehearsalAction_->setEnabled(free && !player_->IsRunning() && launchState_ != kLaunchRunning);
+    UpdateTimecodeAction();
 }
 
 void TMainForm::UpdateIndicators()

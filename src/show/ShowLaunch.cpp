@@ -81,6 +81,8 @@ void StartShowOnTimecode(TExtPlayer& player, TTimecodeChase& chase)
 {
     LogStartBlock(player);
     const int32_t from = player.currentTime;
+    // The checks of the last show's shots end with it, as at any start.
+    player.ClearFired();
     player.StartChased(from, chase);
     WriteLog(Localize(44, "Точка запуска:") + " " + ClockText(from, 0));
     WriteLog(Localize(kMsgTimecodeStart) + " " + FormatTimecode(chase.Label(), chase.DropFrame()) +

@@ -125,9 +125,10 @@ inline constexpr TMessage kMsgTimecodeFreewheel{175, "Шоу идёт по св�
 inline constexpr TMessage kMsgTimecodeStopped{176, "Таймкод не вернулся, шоу остановлено"};
 inline constexpr TMessage kMsgTimecodeJump{177, "timecode jump"};
 inline constexpr TMessage kMsgTimecodeBack{178, "Таймкод назад, часы шоу ждут его на"};
-inline constexpr TMessage kMsgTimecodeArmed{179, "Ожидание таймкода, слот:"};
+inline constexpr TMessage kMsgTimecodeArmed{179, "Ожидание таймкода, источник:"};
 inline constexpr TMessage kMsgTimecodeStart{180, "Запуск по таймкоду"};
 inline constexpr TMessage kMsgTimecodeDisarmed{181, "Ожидание таймкода снято"};
 inline constexpr TMessage kMsgTimecodeNoCapture{182, "Нет входа таймкода:"};
+inline constexpr TMessage kMsgTimecodeIndicator{183, "Таймкод:"};
 
 }  // namespace kv

@@ -20,7 +20,7 @@ const std::map<std::string, std::set<std::string>>& CommandOptions()
         {"search", {"--addresses"}},
         {"show",
          {"--addresses", "--from", "--tempo", "--offset", "--control", "--soundtrack", "--trace",
-          "--report"}},
+          "--report", "--timecode", "--tc-zero", "--fps"}},
         {"write", {"--addresses", "--remote"}},
         {"verify", {"--addresses", "--remote"}},
         {"erase", {"--addresses"}},
@@ -84,9 +84,17 @@ bool StoreOption(TCtlArguments& arguments, const std::string& option, const std:
         arguments.format = ScriptFormatByName(value);
         if (!arguments.format)
             return false;
+    } else if (option == "--timecode") {
+        arguments.timecode = value;
+    } else if (option == "--tc-zero") {
+        arguments.timecodeZero = ParseTimecode(value);
+        if (!arguments.timecodeZero)
+            return false;
     } else if (option == "--fps") {
+        // The import's frame rate, or the show's timecode rate.
+        arguments.timecodeRate = ParseTimecodeRate(value);
         arguments.fps = TextToReal(value);
-        if (!(arguments.fps > 0 && arguments.fps <= 1000))
+        if (!arguments.timecodeRate && !(arguments.fps > 0 && arguments.fps <= 1000))
             return false;
     } else if (option == "--control") {
         if (value != "direct" && value != "autonomous")
@@ -242,7 +250,8 @@ std::string CtlUsage()
            "  search [--addresses LIST]\n"
            "  show FILE [--addresses LIST] [--from MS] [--tempo PERMILLE] [--offset MS]\n"
            "       [--control direct|autonomous] [--soundtrack AUDIO] [--trace FILE]\n"
-           "       [--report CSV]\n"
+           "       [--report CSV] [--timecode SOURCE [--tc-zero HH:MM:SS:FF]\n"
+           "       [--fps auto|24|25|29.97df|30]]\n"
            "  write FILE [--remote] [--addresses LIST]\n"
            "  verify FILE [--remote] [--addresses LIST]\n"
            "  erase [--addresses LIST]\n"
@@ -260,6 +269,9 @@ std::string CtlUsage()
            "check after it, or why it was missed\n"
            "report: the figures of such a file: lateness median, 99th percentile and worst, "
            "shots early, missed cues by reason\n"
+           "show --timecode: armed, the show starts when the timecode from the PulseAudio "
+           "source reaches the start point and follows it; the [timecode] settings give "
+           "the rest\n"
            "test --scenario: then the channels the scenario fires that will not fire, per module; "
            "status 1 when there are any\n"
            "import: a design program's show script into a scenario; each refused row on stderr as "

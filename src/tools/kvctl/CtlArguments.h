@@ -2,6 +2,7 @@
 // kvctl's command line: global options, the command and its arguments and options.
 
 #include "show/ScriptFormat.h"
+#include "show/Timecode.h"
 
 #include <cstdint>
 #include <optional>
@@ -30,6 +31,10 @@ struct TCtlArguments {
     std::optional<TScriptFormat> format;
     int32_t railSize = 0;
     double fps = 0;
+    // show: the timecode's source, the label of show time 0 and the rate.
+    std::string timecode;
+    std::optional<TTimecodeLabel> timecodeZero;
+    std::optional<TTimecodeRate> timecodeRate;
     bool partial = false;
 };
 

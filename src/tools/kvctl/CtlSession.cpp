@@ -36,8 +36,10 @@ TCtlSession::~TCtlSession()
 bool TCtlSession::Open(const std::string& portSetting, const std::string& settingsFile,
                        std::string& problem)
 {
-    thresholds_ = ReadConnectThresholds(
-        TIniFile::Load(settingsFile.empty() ? AppFolder() + "kvshow.ini" : settingsFile));
+    const TIniFile ini =
+        TIniFile::Load(settingsFile.empty() ? AppFolder() + "kvshow.ini" : settingsFile);
+    thresholds_ = ReadConnectThresholds(ini);
+    timecode_ = ReadTimecodeSettings(ini);
     auto transport = MakeTransport(portSetting, &problem, [](const std::string& text) {
         std::fprintf(stderr, "kvctl: %s\n", text.c_str());
     });

@@ -4,6 +4,7 @@
 
 #include "devices/CommonControl.h"
 #include "link/PortProto.h"
+#include "show/TimecodeSettings.h"
 
 #include <cstdio>
 #include <memory>
@@ -38,6 +39,7 @@ public:
     TControls& Controls() { return *controls_; }
     TExtPlayer& Player() { return *player_; }
     const TConnectThresholds& Thresholds() const { return thresholds_; }
+    const TTimecodeSettings& Timecode() const { return timecode_; }
 
     // What other stations' status queries are told: 0 idle, 1 ready, 2 running.
     int launchState = 0;
@@ -46,6 +48,7 @@ private:
     void TraceFrame(char direction, const TFrameRecord& frame);
 
     TConnectThresholds thresholds_;
+    TTimecodeSettings timecode_;
     std::unique_ptr<TPortProto> port_;
     std::unique_ptr<TControls> controls_;
     std::unique_ptr<TExtPlayer> player_;

@@ -1,6 +1,7 @@
 // show: a show run as the console runs it in automatic firing, until it stops by itself or
 // the operator stops it; then the fired channels not yet checked are checked, and the firing
-// report is written when asked for.
+// report is written when asked for. With a timecode source the show waits, armed, for the
+// timecode to reach the start point, and follows it.
 
 #include "tools/kvctl/Commands.h"
 
@@ -10,6 +11,9 @@
 #include "show/FiringReportFile.h"
 #include "show/ProjectList.h"
 #include "show/ShowLaunch.h"
+#include "show/TimecodeArm.h"
+#include "show/TimecodeReceiver.h"
+#include "support/AddedMessages.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"
 #include "tools/kvctl/CtlPlatform.h"
@@ -69,6 +73,23 @@ void CheckRemaining(TCtlSession& session)
     }
 }
 
+std::unique_ptr<TTimecodeReceiver> OpenTimecode(const TCtlSession& session,
+                                                const TCtlArguments& arguments)
+{
+    TTimecodeSettings settings = session.Timecode();
+    settings.source = arguments.timecode;
+    if (arguments.timecodeZero)
+        settings.zero = *arguments.timecodeZero;
+    if (arguments.timecodeRate)
+        settings.rate = *arguments.timecodeRate;
+    auto receiver = std::make_unique<TTimecodeReceiver>(settings);
+    std::string error;
+    if (receiver->Open(error))
+        return receiver;
+    WriteLog(Localize(kMsgTimecodeNoCapture) + " " + settings.source + ": " + error);
+    return nullptr;
+}
+
 }  // namespace
 
 int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform)
@@ -94,21 +115,40 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     player.SetTempo(arguments.tempo);
     player.offset = arguments.offset;
     player.currentTime = arguments.from;
+    std::unique_ptr<TTimecodeReceiver> timecode;
+    if (!arguments.timecode.empty() && !(timecode = OpenTimecode(session, arguments)))
+        return 1;
 
     QEventLoop loop;
     TEnd end = TEnd::Running;
     WirePlayer(session, end, loop);
+    std::unique_ptr<TTimecodeArm> arm;
     const auto watch = Platform().CreateTimer([&] {
         if (Interrupted() && player.IsRunning()) {
             end = TEnd::Operator;
             player.Stop(false);
+        } else if (Interrupted() && arm && arm->Armed()) {
+            arm->Disarm();
+            WriteLog(Localize(kMsgTimecodeDisarmed));
+            end = TEnd::Operator;
+            loop.quit();
         }
     });
     watch->SetInterval(kInterruptPollMs);
     watch->SetEnabled(true);
-    StartShow(player);
-    if (player.IsRunning())
+    if (timecode) {
+        arm = std::make_unique<TTimecodeArm>(
+            timecode->Chase(), [&player] { return player.currentTime - player.offset; },
+            [&player, &timecode] { StartShowOnTimecode(player, timecode->Chase()); });
+        arm->Arm();
+        WriteLog(Localize(kMsgTimecodeArmed) + " " + arguments.timecode);
+    } else {
+        StartShow(player);
+    }
+    if (player.IsRunning() || (arm && arm->Armed()))
         loop.exec();
+    if (arm)
+        arm->Disarm();
     watch->SetEnabled(false);
     CheckRemaining(session);
     player.UnloadSoundtrack();

@@ -1,0 +1,197 @@
+// Timecode to fire: a sound desk's timecode, encoded with libltc, played into the default
+// PulseAudio sink (a null sink); the chase reads the sink's monitor and the show on the
+// simulated field starts on it and follows it. The monitor is recorded with parec as well and
+// its timecode decoded afresh, so that the moment the sink played each show time is known
+// apart from the chase. For every cue fired, its first fire frame's first bit against the
+// moment its time was played. Counters: p50/p99/max of fire minus played (ms); "early", cues
+// fired before their time was played (the bar: none; p99 at most 30 ms); "passed", cues a
+// jump passed over; "missing", cues neither fired nor passed over. Cases: 25 fps and 29.97
+// drop-frame; 25 fps with 2 s of silence in the middle (the show freewheels); 25 fps with a
+// jump forward of 5 s. Run on a PulseAudio server with nothing else playing.
+
+#include "MonitorRecorder.h"
+#include "QtBenchMain.h"
+#include "ShowRig.h"
+
+#include "show/DeskPlayback.h"
+#include "show/TimecodeArm.h"
+#include "show/TimecodeReceiver.h"
+#include "support/Platform.h"
+
+#include <benchmark/benchmark.h>
+#include <ltc.h>
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <map>
+
+namespace kv {
+namespace {
+
+constexpr uint32_t kRate = 48000;
+constexpr int kCues = 240;
+constexpr TTimecodeLabel kZero{10, 0, 0, 0};
+constexpr int32_t kBreakMs = 25000;  // where the silence or the jump comes
+constexpr int32_t kSilenceMs = 2000;
+constexpr int32_t kJumpMs = 5000;
+
+enum TVariant { kPlain, kSilence, kJump };
+
+// Cues 150-250 ms apart, each on its own channel, modules in turn.
+std::vector<TPlannedCue> TimecodeCues()
+{
+    std::vector<TPlannedCue> cues;
+    uint32_t seed = 2997;
+    int32_t time = 1000;
+    for (int i = 0; i < kCues; ++i) {
+        cues.push_back({time, i % kRigModules + 1, i / kRigModules % kRigChannels});
+        seed = seed * 1103515245u + 12345u;
+        time += 150 + static_cast<int32_t>(seed >> 8) % 101;
+    }
+    return cues;
+}
+
+void PlayDesk(kvtest::TLtcSignal& signal, TTimecodeRate rate, TVariant variant, int32_t endMs)
+{
+    const auto frames = [rate](int32_t ms) {
+        return static_cast<int>(ms * int64_t{1000} / (FramePeriodUs(rate)));
+    };
+    signal.CueShowMs(-3000);
+    if (variant == kPlain) {
+        signal.Play(frames(endMs + 3000));
+        return;
+    }
+    signal.Play(frames(kBreakMs + 3000));
+    if (variant == kSilence) {
+        signal.Silence(kSilenceMs);
+        signal.CueShowMs(kBreakMs + kSilenceMs);  // the desk played on meanwhile
+        signal.Play(frames(endMs - kBreakMs - kSilenceMs));
+    } else {
+        signal.CueShowMs(kBreakMs + kJumpMs);
+        signal.Play(frames(endMs - kBreakMs - kJumpMs));
+    }
+}
+
+// Every frame the recording holds: its show time and the moment its first bit was played.
+std::map<int32_t, int64_t> PlayedFrames(const TMonitorRecorder& recording, TTimecodeRate rate)
+{
+    std::map<int32_t, int64_t> played;
+    LTCDecoder* decoder = ltc_decoder_create(kRate / 25, 64);
+    const std::vector<int16_t>& samples = recording.Samples();
+    const int64_t zero = FrameStartMs(FrameIndex(kZero, rate), rate);
+    for (size_t at = 0; at < samples.size(); at += 4096) {
+        const size_t count = std::min<size_t>(4096, samples.size() - at);
+        ltc_decoder_write_s16(decoder, const_cast<short*>(samples.data() + at), count,
+                              static_cast<ltc_off_t>(at));
+        LTCFrameExt frame;
+        while (ltc_decoder_read(decoder, &frame) == 1) {
+            SMPTETimecode time;
+            ltc_frame_to_time(&time, &frame.ltc, 0);
+            const TTimecodeLabel label{time.hours, time.mins, time.secs, time.frame};
+            if (frame.reverse || !ValidLabel(label, rate))
+                continue;
+            const auto ms =
+                static_cast<int32_t>(FrameStartMs(FrameIndex(label, rate), rate) - zero);
+            played.emplace(ms, recording.SampleNs(static_cast<size_t>(frame.off_start)));
+        }
+    }
+    ltc_decoder_free(decoder);
+    return played;
+}
+
+void BM_TimecodeToFire(benchmark::State& state)
+{
+    const auto rate = static_cast<TTimecodeRate>(state.range(0));
+    const auto variant = static_cast<TVariant>(state.range(1));
+    const std::vector<TPlannedCue> cues = TimecodeCues();
+    TShowRig& rig = Rig();
+    rig.SetAttemptMode(-1);
+    rig.Load(cues);
+    TTimecodeSettings settings;
+    settings.source = "@DEFAULT_MONITOR@";
+    settings.zero = kZero;
+    settings.rate = rate;
+    TTimecodeReceiver receiver(settings);
+    std::string error;
+    if (!receiver.Open(error)) {
+        state.SkipWithError(("no capture: " + error).c_str());
+        return;
+    }
+    TMonitorRecorder recording(kRate);
+    kvtest::TLtcSignal signal(rate, kZero);
+    PlayDesk(signal, rate, variant, cues.back().time + 2000);
+    QEventLoop loop;
+    rig.player->OnStateChange = [&] {
+        if (!rig.player->IsRunning())
+            loop.quit();
+    };
+    TTimecodeArm arm(receiver.Chase(), [] { return 0; },
+                     [&] { rig.player->StartChased(0, receiver.Chase()); });
+    rig.field->ClearRecord();
+    for (auto _ : state) {
+        kvtest::TDeskPlayback desk(signal);
+        if (!desk.Playing() || !recording.Started()) {
+            state.SkipWithError("no sound output: start a PulseAudio server with a null sink");
+            return;
+        }
+        arm.Arm();
+        QTimer::singleShot(cues.back().time + 20000, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    recording.Stop();
+
+    const auto frames = FirstFireFrames(*rig.field);
+    const std::map<int32_t, int64_t> played = PlayedFrames(recording, rate);
+    const int64_t periodNs = FramePeriodUs(rate) * 1000;
+    std::vector<double> late;
+    int early = 0;
+    int passed = 0;
+    int missing = 0;
+    for (size_t i = 0; i < cues.size(); ++i) {
+        const TPlannedCue& cue = cues[i];
+        const auto fired = frames.find({cue.module, cue.channel});
+        // The frame holding the cue's time, as it was played first.
+        auto frame = played.upper_bound(cue.time);
+        const bool heard = frame != played.begin() &&
+                           (cue.time - (--frame)->first) * int64_t{1000000} < periodNs;
+        if (fired == frames.end()) {
+            const auto& records = rig.player->FiringReport().Records();
+            if (i < records.size() && records[i].reason == TMissReason::TimecodeJump)
+                ++passed;
+            else
+                ++missing;
+            continue;
+        }
+        // A cue fired in a silence has no moment of its own: the desk's timecode ran on.
+        if (!heard)
+            continue;
+        const int64_t at = frame->second + (cue.time - frame->first) * int64_t{1000000};
+        const double ms = static_cast<double>(fired->second.startNs - at) / 1e6;
+        late.push_back(ms);
+        early += ms < 0;
+    }
+    state.counters["cues"] = static_cast<double>(cues.size());
+    state.counters["early"] = early;
+    state.counters["passed"] = passed;
+    state.counters["missing"] = missing;
+    CountSpread(state, "", late);
+}
+BENCHMARK(BM_TimecodeToFire)
+    ->ArgNames({"rate", "variant"})
+    ->Args({static_cast<int>(TTimecodeRate::Fps25), kPlain})
+    ->Args({static_cast<int>(TTimecodeRate::Fps2997Drop), kPlain})
+    ->Args({static_cast<int>(TTimecodeRate::Fps25), kSilence})
+    ->Args({static_cast<int>(TTimecodeRate::Fps25), kJump})
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+
+}  // namespace
+}  // namespace kv
+
+int main(int argc, char** argv)
+{
+    return kv::RunQtBenchmarks(argc, argv, kv::ReleaseRig);
+}

@@ -1,0 +1,110 @@
+// The timecode start through the window: Shift+F5 arms it, the sound desk's timecode played
+// into the null sink starts the show at the start point, and the launch page shows the lock.
+#include "LaunchWindow.h"
+
+#include "audio/SoundtrackFiles.h"
+#include "show/DeskPlayback.h"
+#include "show/ExtPlayer.h"
+
+#include <QAction>
+#include <QLabel>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace kv {
+namespace {
+
+const std::string kSettings =
+    "[timecode]\nSource=nullsink.monitor\nZero=01:00:00:00\nRate=29.97df\n";
+
+std::vector<std::string> From(const std::vector<std::string>& log, const std::string& line)
+{
+    const auto start = std::find(log.begin(), log.end(), line);
+    return {start, log.end()};
+}
+
+class TimecodeStartTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!AudioServerReachable()) {
+            if (std::getenv("KV_NO_AUDIO") != nullptr)
+                GTEST_SKIP() << "KV_NO_AUDIO is set: no sound on this machine";
+            FAIL() << "No audio server answers. Start one with a null sink as scripts/test.sh does.";
+        }
+    }
+};
+
+TEST_F(TimecodeStartTest, ArmedByKeyTheShowStartsOnTheTimecodeAndFollowsIt)
+{
+    TLaunchWindow window(kSettings);
+    TMainForm& form = window.Form();
+    window.Register({1, 2});
+    window.LoadScenario("0:00.30\t1\t3\n0:00.30\t2\t3\n0:01.00\t1\t4\n");
+    QAction& arm = window.Child<QAction>("TimecodeAction");
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    EXPECT_FALSE(arm.isChecked()) << "armed before the console was ready";
+    window.Key(Qt::Key_F1);
+    ASSERT_EQ(form.LaunchState(), kLaunchReady);
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(arm.isChecked());
+    EXPECT_EQ(window.LogCount("Ожидание таймкода, источник: nullsink.monitor"), 1);
+
+    kvtest::TLtcSignal signal(TTimecodeRate::Fps2997Drop, {1, 0, 0, 0});
+    signal.CueShowMs(-2500);
+    signal.Play(150);
+    kvtest::TDeskPlayback desk(signal);
+    ASSERT_TRUE(desk.Playing());
+    const QLabel& indicator = window.Child<QLabel>("TimecodeLabel");
+    ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return indicator.text().startsWith("Таймкод: 00:59:5"); }, 4000))
+        << indicator.text().toStdString();
+    EXPECT_TRUE(indicator.text().contains(" 29.97 drop-frame ")) << indicator.text().toStdString();
+    EXPECT_FALSE(form.Player().IsRunning()) << "started before the start point";
+    ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return form.Player().IsRunning(); }, 4000));
+    EXPECT_TRUE(form.Player().Chased());
+    EXPECT_FALSE(arm.isChecked());
+    ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return !form.Player().IsRunning(); }, 5000));
+
+    const std::vector<std::string> log = From(window.Log(), "Запуск проекта");
+    ASSERT_GE(log.size(), 9u);
+    EXPECT_EQ(log[4], "Точка запуска: 0:00:00");
+    EXPECT_TRUE(log[5].starts_with("Запуск по таймкоду 01:00:00;")) << log[5];
+    EXPECT_TRUE(log[5].ends_with(" (29.97 drop-frame)")) << log[5];
+    for (const char* shot : {"Запуск, пульт: 1, канал: 3", "Запуск, пульт: 2, канал: 3",
+                             "Запуск, пульт: 1, канал: 4"})
+        EXPECT_EQ(std::count(log.begin(), log.end(), shot), 1) << shot;
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Остановка проекта"), 1);
+}
+
+TEST_F(TimecodeStartTest, TheConsoleDisarmedOrTheKeyAgainEndsTheWait)
+{
+    TLaunchWindow window(kSettings);
+    TMainForm& form = window.Form();
+    window.Register({1});
+    window.LoadScenario("0:00.30\t1\t3\n");
+    QAction& arm = window.Child<QAction>("TimecodeAction");
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(arm.isChecked());
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    EXPECT_FALSE(arm.isChecked());
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(arm.isChecked());
+    window.Key(Qt::Key_F1);  // the console no longer ready
+    EXPECT_FALSE(arm.isChecked());
+    EXPECT_EQ(window.LogCount("Ожидание таймкода снято"), 2);
+
+    // The desk rolls now: nothing may start.
+    kvtest::TLtcSignal signal(TTimecodeRate::Fps25, {1, 0, 0, 0});
+    signal.CueShowMs(-1000);
+    signal.Play(75);
+    kvtest::TDeskPlayback desk(signal);
+    TLaunchWindow::WaitFor([&] { return desk.Done(); }, 5000);
+    EXPECT_FALSE(form.Player().IsRunning());
+    EXPECT_EQ(window.LogCount("Запуск проекта"), 0);
+}
+
+}  // namespace
+}  // namespace kv

@@ -1,0 +1,97 @@
+// kvctl show --timecode against the simulated field, the timecode played by a desk into the
+// sound server's null sink and captured from its monitor, in real time.
+#include "KvctlRun.h"
+
+#include "audio/SoundtrackFiles.h"
+#include "show/DeskPlayback.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace kv::test {
+namespace {
+
+const std::string kField = "--port=sim:" KV_TOOLS_TEST_DIR "/kvctl-field.ini";
+const std::string kShow = KV_TOOLS_TEST_DIR "/kvctl-show.txt";
+const std::string kAddresses = "--addresses=0-3,20";
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& start)
+{
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.starts_with(start); });
+}
+
+class KvctlTimecode : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!AudioServerReachable()) {
+            if (std::getenv("KV_NO_AUDIO") != nullptr)
+                GTEST_SKIP() << "KV_NO_AUDIO is set: no sound on this machine";
+            FAIL() << "No audio server answers. Start one with a null sink as scripts/test.sh does.";
+        }
+    }
+};
+
+TEST_F(KvctlTimecode, StartsWhenTheTimecodeReachesTheStartPointAndFiresEachCueOnce)
+{
+    // The desk rolls 8 s before show time 0 (10:00:00:00), while kvctl searches the bus, and
+    // plays on past the show's end.
+    kvtest::TLtcSignal signal(TTimecodeRate::Fps25, {10, 0, 0, 0});
+    signal.CueShowMs(-8000);
+    signal.Play(325);
+    kvtest::TDeskPlayback desk(signal);
+    ASSERT_TRUE(desk.Playing());
+    const auto result = RunKvctl({kField, "show", kShow, kAddresses, "--timecode",
+                                  "nullsink.monitor", "--tc-zero", "10:00:00:00", "--fps", "25"});
+    EXPECT_EQ(result.status, 0) << result.err << result.out;
+    const std::vector<std::string> lines = Lines(result.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "Ожидание таймкода, источник: nullsink.monitor");
+    EXPECT_TRUE(HasLine(lines, "Таймкод захвачен: 09:59:5"));
+    const auto start = std::find(lines.begin(), lines.end(), "Запуск проекта");
+    ASSERT_NE(start, lines.end()) << result.out;
+    const auto named = std::find_if(start, lines.end(), [](const std::string& line) {
+        return line.starts_with("Запуск по таймкоду 10:00:00:");
+    });
+    ASSERT_NE(named, lines.end()) << result.out;
+    EXPECT_TRUE(named->ends_with(" (25)")) << *named;
+    EXPECT_EQ(*(named - 1), "Точка запуска: 0:00:00");
+    std::vector<std::string> fired;
+    std::copy_if(named, lines.end(), std::back_inserter(fired),
+                 [](const std::string& line) { return line.starts_with("Запуск, пульт:"); });
+    EXPECT_EQ(fired, (std::vector<std::string>{
+                         "Запуск, пульт: 1, канал: 1", "Запуск, пульт: 2, канал: 1",
+                         "Запуск, пульт: 1, канал: 2", "Запуск, пульт: 20, канал: 1",
+                         "Запуск, пульт: 2, канал: 2"}));
+    EXPECT_TRUE(HasLine(lines, "Остановка проекта"));
+}
+
+TEST_F(KvctlTimecode, WithoutTimecodeTheOperatorsStopDisarmsAndNothingFires)
+{
+    const auto results = RunKvctlTogether(
+        {{{kField, "show", kShow, kAddresses, "--timecode", "nullsink.monitor"},
+          "",
+          "Ожидание таймкода"}});
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].status, 1);
+    const std::vector<std::string> lines = Lines(results[0].out);
+    EXPECT_TRUE(HasLine(lines, "Ожидание таймкода снято")) << results[0].out;
+    EXPECT_FALSE(HasLine(lines, "Запуск")) << results[0].out;
+}
+
+TEST_F(KvctlTimecode, ASourceThatDoesNotOpenOrABadOptionIsRefused)
+{
+    auto result = RunKvctl({kField, "show", kShow, kAddresses, "--timecode", "no-such-source"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(HasLine(Lines(result.out), "Нет входа таймкода: no-such-source:")) << result.out;
+    for (const char* bad : {"--tc-zero=25:00:00:00", "--fps=abc"}) {
+        result = RunKvctl({kField, "show", kShow, "--timecode", "x", bad});
+        EXPECT_EQ(result.status, 2) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace kv::test
