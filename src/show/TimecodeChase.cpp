@@ -113,7 +113,10 @@ void TTimecodeChase::Take(const TTimecodeFrame& frame, uint32_t now)
 void TTimecodeChase::Lock(uint32_t now)
 {
     const bool newTrack = state_ == TState::Locked;
-    if (newTrack && candidate_.rate == track_.rate) {
+    // Back from a freewheel the clock lags by the loss's detection: the step is the desk's,
+    // measured against its old track, not the clock's.
+    const bool returning = state_ == TState::Freewheel;
+    if ((newTrack || returning) && candidate_.rate == track_.rate) {
         // Where the old track would have been when the new one began.
         const int32_t old = ShowMs(track_.index, rate_) +
                             static_cast<int32_t>(candidate_.firstTick - track_.startTick);

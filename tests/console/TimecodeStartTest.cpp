@@ -2,6 +2,8 @@
 // into the null sink starts the show at the start point, and the launch page shows the lock.
 #include "LaunchWindow.h"
 
+#include "ConsoleTestTools.h"
+
 #include "audio/SoundtrackFiles.h"
 #include "show/DeskPlayback.h"
 #include "show/ExtPlayer.h"
@@ -65,6 +67,8 @@ TEST_F(TimecodeStartTest, ArmedByKeyTheShowStartsOnTheTimecodeAndFollowsIt)
     ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return form.Player().IsRunning(); }, 4000));
     EXPECT_TRUE(form.Player().Chased());
     EXPECT_FALSE(arm.isChecked());
+    TLaunchWindow::WaitFor([] { return false; }, 300);  // the indicator's next look
+    Snapshot(form, "console-timecode");
     ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return !form.Player().IsRunning(); }, 5000));
 
     const std::vector<std::string> log = From(window.Log(), "Запуск проекта");
