@@ -487,9 +487,10 @@ bool TCommonPlayer::FiresAhead(int32_t index) const
 
 bool TCommonPlayer::LooksAhead() const
 {
-    // The heard music may stand still at any moment: a shot handed over on its pace would then
-    // leave before its sound. Followed, it fires on the tick that hears its moment.
-    return tempo_ > 0 && !awaitingSound_ && !soundtrackPending_ && !followMusic_;
+    // The heard music, or the desk's timecode, may stand still at any moment: a shot handed
+    // over on its pace would then leave before its moment. Followed, it fires on the tick that
+    // hears its moment.
+    return tempo_ > 0 && !awaitingSound_ && !soundtrackPending_ && !followMusic_ && !chase_;
 }
 
 uint32_t TCommonPlayer::DueTick(int32_t time, uint32_t now) const
