@@ -30,7 +30,8 @@ QStringList MissedRow(int number, const TCueRecord& record)
     const QString channel = cue.kind == kKindFire ? QString::number(cue.channel + 1)
                                                   : QString(MotorLetter(cue.kind));
     return {QString::number(number), Seconds(cue.time), QString::number(cue.module), channel,
-            QString::fromStdString(MissReasonText(record.reason))};
+            QString::fromStdString(MissReasonText(record.reason)),
+            QString::fromStdString(record.effect), QString::fromStdString(record.position)};
 }
 
 QString Cells(const QTreeWidgetItem& row)
@@ -54,9 +55,9 @@ TFiringReportForm::TFiringReportForm(QWidget* mainForm)
 {
     missed_->setObjectName("MissedList");
     missed_->setRootIsDecorated(false);
-    missed_->setHeaderLabels({"№", "Время, с", "Пульт", "Канал", "Причина"});
+    missed_->setHeaderLabels({"№", "Время, с", "Пульт", "Канал", "Причина", "Эффект", "Позиция"});
     int column = 0;
-    for (const int width : {36, 64, 46, 46})
+    for (const int width : {36, 64, 46, 46, 150, 150})
         missed_->setColumnWidth(column++, width);
     figures_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);

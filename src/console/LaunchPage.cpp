@@ -26,12 +26,15 @@ TLaunchPage::TLaunchPage(QWidget* parent)
 {
     setObjectName("LaunchPanel");
     cueList->setObjectName("CueList");
-    cueList->setHeaderLabels({"Время", "Пульт", "Канал", "Комментарии"});
+    // New columns go last: a language file names the columns in order.
+    cueList->setHeaderLabels({"Время", "Пульт", "Канал", "Комментарии", "Эффект", "Позиция"});
     cueList->setRootIsDecorated(false);
     cueList->setUniformRowHeights(true);
     cueList->setSelectionMode(QAbstractItemView::SingleSelection);
     cueList->header()->setStretchLastSection(true);
-    cueList->setColumnWidth(0, 110);
+    int index = 0;
+    for (const int width : {110, 50, 50, 180, 200})
+        cueList->setColumnWidth(index++, width);
 
     auto* buttons = new QHBoxLayout;
     projectBtn = MakeButton(this, "ProjectBtn", "<F2> Сценарий");

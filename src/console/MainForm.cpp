@@ -105,6 +105,7 @@ void TMainForm::BuildWindow()
         AddAction("TimecodeAction", "Запуск по таймкоду", QKeySequence("Shift+F5"));
     connect(exitAction_, &QAction::triggered, this, &QWidget::close);
     AddReportMenu();
+    AddImportMenu();
 
     idleTimer_ = AddTimer("IdleTimer", 500);
     errFlashTimer_ = AddTimer("ErrFlashTimer", 700);

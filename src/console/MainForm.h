@@ -109,6 +109,8 @@ private:
     void ChangeOffset(int delta);
     void KeepSoundtrackInSlot();
     void ShowCueListOrKeyboard();
+    // After the current slot's cues were loaded, unloaded or imported.
+    void ScenarioReplaced();
     bool TestPageShown() const;
     bool ScenarioEmpty() const;
 
@@ -229,6 +231,10 @@ private:
     void BeginRehearsal();
     void EndRehearsal();
     void RehearsalChanged();
+    // Show scripts of design programs (MainFormImport.cpp)
+    void AddImportMenu();
+    bool ImportAllowed() const;
+    void ImportActionExecute();
     // Report windows (MainFormReports.cpp)
     void AddReportMenu();
     void WireReports();
@@ -310,6 +316,7 @@ private:
     QAction* firingReportAction_ = nullptr;
     QAction* continuityAction_ = nullptr;
     QAction* timecodeAction_ = nullptr;
+    QAction* importAction_ = nullptr;
 };
 
 }  // namespace kv

@@ -105,6 +105,11 @@ void TMainForm::ProjectBtnClick()
     } else if (const auto file = openScenarioDialog_->Open()) {
         scenario.Load(*file);
     }
+    ScenarioReplaced();
+}
+
+void TMainForm::ScenarioReplaced()
+{
     ShowProject();
     UpdateButtons();
     RefreshManualKeys();

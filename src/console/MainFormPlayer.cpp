@@ -48,9 +48,13 @@ void TMainForm::ShowProject()
     for (const TCue& cue : scenario.Cues()) {
         const QString channel = cue.IsMotor() ? QString::fromStdString(MotorWord(cue.kind))
                                               : QString::number(cue.channel + 1);
+        // An imported cue's note holds its effect data, shown in their own columns.
+        const std::string note = cue.effectTime ? std::string() : cue.note;
         rows << new QTreeWidgetItem(QStringList{QString::fromStdString(cue.timeText),
                                                 QString::number(cue.module), channel,
-                                                QString::fromStdString(cue.note)});
+                                                QString::fromStdString(note),
+                                                QString::fromStdString(cue.effect),
+                                                QString::fromStdString(cue.position)});
     }
     launch_->cueList->addTopLevelItems(rows);
     scenario.MarkUsedChannels(*controls_);

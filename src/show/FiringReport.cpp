@@ -10,6 +10,8 @@ void TFiringReport::Begin(std::span<const TCue> cues, int32_t from, int lossCoun
     records_.assign(cues.size(), {});
     for (size_t i = 0; i < cues.size(); ++i) {
         records_[i].cue = cues[i];
+        records_[i].effect = cues[i].effect;
+        records_[i].position = cues[i].position;
         if (cues[i].time < from) {
             records_[i].outcome = TCueOutcome::Missed;
             records_[i].reason = TMissReason::BeforeStart;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace kv {
@@ -47,6 +48,8 @@ struct TCueRecord {
     int32_t sentAt = 0;  // show clock at the echo; valid when fired, also by hand
     TCheckResult check = TCheckResult::Unchecked;
     bool byHand = false;  // a shot by hand took it: nothing the show does later changes it
+    std::string effect;  // of an imported cue, for the paperwork
+    std::string position;
 
     int32_t Lateness() const { return sentAt - cue.time; }
 };

@@ -1,6 +1,7 @@
 #include "show/FiringReportFile.h"
 
 #include "devices/SavedFile.h"
+#include "show/CsvReader.h"
 #include "support/AddedMessages.h"
 #include "support/Conversions.h"
 
@@ -15,9 +16,11 @@ namespace kv {
 
 namespace {
 
-constexpr std::string_view kHeader =
+constexpr std::string_view kTenColumns =
     "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason";
-constexpr size_t kFields = 10;
+constexpr std::string_view kHeader =
+    "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason,effect,position";
+constexpr size_t kTenColumnCount = 10;
 constexpr std::string_view kFireKind = "fire";
 constexpr std::string_view kRehearsalEnd = "-rehearsal.csv";
 
@@ -84,16 +87,14 @@ std::optional<int32_t> KindOf(std::string_view text)
     return std::nullopt;
 }
 
-std::vector<std::string_view> SplitFields(std::string_view line)
+std::string Cell(const std::string& text)
 {
-    std::vector<std::string_view> fields;
-    for (size_t start = 0;;) {
-        const size_t comma = line.find(',', start);
-        fields.push_back(line.substr(start, comma - start));
-        if (comma == std::string_view::npos)
-            return fields;
-        start = comma + 1;
-    }
+    if (text.find_first_of(",\"") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
 }
 
 std::optional<int32_t> Number(std::string_view text)
@@ -110,10 +111,13 @@ bool HasMoment(TCueOutcome outcome)
 }
 
 // A line as the writer makes it, and nothing else: a report is evidence after an incident.
-std::optional<TCueRecord> ParseLine(std::string_view line, int number)
+std::optional<TCueRecord> ParseLine(std::string_view line, int number, size_t fields)
 {
-    const std::vector<std::string_view> f = SplitFields(line);
-    if (f.size() != kFields || Number(f[0]) != number)
+    const std::vector<TCsvRow> rows = ReadCsv(line, ',');
+    if (rows.size() != 1)
+        return std::nullopt;
+    const std::vector<std::string>& f = rows[0].fields;
+    if (f.size() != fields || Number(f[0]) != number)
         return std::nullopt;
     TCueRecord record;
     const auto time = Number(f[1]);
@@ -149,6 +153,10 @@ std::optional<TCueRecord> ParseLine(std::string_view line, int number)
     }
     if ((*outcome == TCueOutcome::Missed) != (*reason != TMissReason::None))
         return std::nullopt;
+    if (fields > kTenColumnCount) {
+        record.effect = f[10];
+        record.position = f[11];
+    }
     return record;
 }
 
@@ -170,7 +178,7 @@ bool WriteFiringReport(const TFiringReport& report, const std::string& path)
         else
             file << ',';
         file << ',' << TextOf(kChecks, record.check) << ',' << TextOf(kReasons, record.reason)
-             << "\r\n";
+             << ',' << Cell(record.effect) << ',' << Cell(record.position) << "\r\n";
     }
     // Rewritten as the checks come in: a failed rewrite keeps the last whole report.
     return SaveFileBytes(path, file.str()).empty();
@@ -184,15 +192,19 @@ std::string ReadFiringReport(const std::string& path, std::vector<TCueRecord>& r
         return Localize(kMsgFileNotOpened) + " " + path;
     std::string line;
     int number = 0;
+    size_t fields = 0;
     while (std::getline(file, line)) {
         if (line.ends_with('\r'))
             line.pop_back();
-        if (number == 0 && line != kHeader) {
-            records.clear();
-            return Localize(kMsgNotFiringReport) + " " + path;
+        if (number == 0) {
+            fields = line == kHeader       ? kTenColumnCount + 2
+                     : line == kTenColumns ? kTenColumnCount
+                                           : 0;
+            if (fields == 0)
+                return Localize(kMsgNotFiringReport) + " " + path;
         }
         if (number > 0) {
-            const auto record = ParseLine(line, number);
+            const auto record = ParseLine(line, number, fields);
             if (!record) {
                 records.clear();
                 return Localize(kMsgBadReportLine) + " " + std::to_string(number + 1) + ": " +

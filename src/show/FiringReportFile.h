@@ -1,5 +1,7 @@
 #pragma once
-// The firing report as a file: UTF-8 CSV, one header line, a line per cue in scenario order.
+// The firing report as a file: UTF-8 CSV, one header line, a line per cue in scenario order;
+// the effect and position cells are quoted when they hold a comma or a quote. Files of the
+// ten columns before them still read.
 // Written beside the run log when a show stops, and read back for the report window, so a
 // report of an earlier show opens as well as the last one.
 

@@ -1,5 +1,7 @@
 #include "show/ScenarioFile.h"
 
+#include "devices/SavedFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -37,17 +39,7 @@ std::string ReadScenarioFile(const std::string& path, std::string& bytes)
 
 std::string WriteScenarioFile(const std::string& path, const std::string& text)
 {
-    errno = 0;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
-                                                         &std::fclose);
-    if (!file)
-        return SystemError(path, errno != 0 ? errno : EACCES);
-    const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    const int error = errno;
-    // A full disk may show only when the buffer is flushed.
-    if (std::fclose(file.release()) != 0 || !written)
-        return SystemError(path, errno != 0 ? errno : error != 0 ? error : EIO);
-    return {};
+    return SaveFileBytes(path, text);
 }
 
 }  // namespace kv

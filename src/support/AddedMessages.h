@@ -115,6 +115,10 @@ inline constexpr TMessage kMsgHVChannelsUnmeasured{
 inline constexpr TMessage kMsgHVSettingNotWritten{174, "Уровень энергии заряда не записан, пульт:"};
 // The debug window's test, refused.
 inline constexpr TMessage kMsgDebugTestNoTestMode{175, "Пульт не переведён в режим теста, тест не начат:"};
+inline constexpr TMessage kMsgImportFormat{176, "Формат:"};
+inline constexpr TMessage kMsgImportCues{177, "команд:"};
+inline constexpr TMessage kMsgImportRefused{178, "отклонено строк:"};
+inline constexpr TMessage kMsgImportLoaded{179, "Импорт сценария:"};
 
 // The timecode chase.
 inline constexpr TMessage kMsgTimecodeLocked{171, "Таймкод захвачен:"};

@@ -253,7 +253,7 @@ TEST_F(MainFormTest, LanguageFileTranslatesCaptionsActionsAndColumnsAtFirstShow)
                      "[labels]\nTMainForm.DCLabel=Battery\n"
                      "[actions]\nTMainForm.ExitAction=Quit|Leave the program\n"
                      "TMainForm.DebugAction=Debug\n"
-                     "[listviews]\nTMainForm.CueList=Time|Module|Channel|Notes|Surplus\n"
+                     "[listviews]\nTMainForm.CueList=Time|Module|Channel|Notes|Effect|Position|Surplus\n"
                      "[menuitems]\nTMainForm.ReportsMenu=Reports\nTMainForm.ServiceMenu=Service\n");
     auto windows = Start();
     TMainForm& form = windows->Main();
@@ -271,7 +271,9 @@ TEST_F(MainFormTest, LanguageFileTranslatesCaptionsActionsAndColumnsAtFirstShow)
     QTreeWidgetItem* header = Child<QTreeWidget>(form, "CueList").headerItem();
     EXPECT_EQ(header->text(0), "Time");
     EXPECT_EQ(header->text(3), "Notes");
-    EXPECT_EQ(Child<QTreeWidget>(form, "CueList").columnCount(), 4);
+    // The effect and position of imported cues follow the columns the original file names.
+    EXPECT_EQ(header->text(5), "Position");
+    EXPECT_EQ(Child<QTreeWidget>(form, "CueList").columnCount(), 6);
     EXPECT_EQ(Child<QWidget>(form, "TWarningForm").windowTitle(), "Warning");
     EXPECT_EQ(Child<QMenu>(form, "ReportsMenu").title(), "Reports");
     EXPECT_EQ(Child<QMenu>(form, "ServiceMenu").title(), "Service");

@@ -41,6 +41,22 @@ std::string FileStart(const std::string& path, size_t bytes)
 
 using TTexts = std::vector<std::string>;
 
+// The report line's cells of these columns, joined by ",".
+std::string Cells(const std::string& line, std::initializer_list<size_t> columns)
+{
+    std::vector<std::string> cells(1);
+    for (const char c : line) {
+        if (c == ',')
+            cells.emplace_back();
+        else
+            cells.back().push_back(c);
+    }
+    std::string joined;
+    for (const size_t column : columns)
+        joined += (joined.empty() ? "" : ",") + (column < cells.size() ? cells[column] : "?");
+    return joined;
+}
+
 int PdfPages(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -138,8 +154,8 @@ TEST_F(ReportWindowsTest, AfterAShowTheReportAppearsWithoutTakingTheKeysAndPrint
     TTexts checks;
     for (std::string line; std::getline(file, line);)
         if (line.find(",fired,") != std::string::npos)
-            checks.push_back(line.substr(0, line.find(',')) + line.substr(line.rfind(',', line.size() - 3)));
-    EXPECT_EQ(checks, (TTexts{"1,open,\r", "3,no answer,\r", "5,open,\r"}));
+            checks.push_back(Cells(line, {0, 8}));
+    EXPECT_EQ(checks, (TTexts{"1,open", "3,no answer", "5,open"}));
 
     // Ctrl+F6 brings it forward; Ctrl+P prints it; Esc gives the keys back.
     Key(Qt::Key_F6, Qt::ControlModifier);

@@ -120,15 +120,16 @@ TEST_F(FiringReport, EveryCueWithItsMomentCheckOrReasonBesideTheRunLog)
 
     const std::vector<std::string> lines = CsvLines(show->folder.Path() + "run-show1.csv");
     ASSERT_EQ(lines.size(), 9u);
-    EXPECT_EQ(lines[0], "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason");
-    EXPECT_EQ(lines[1], "1,500,1,1,fire,missed,,,,before the start point");
+    // The effect and position of imported cues follow; these cues have none.
+    EXPECT_EQ(lines[0], "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason,effect,position");
+    EXPECT_EQ(lines[1], "1,500,1,1,fire,missed,,,,before the start point,,");
     EXPECT_EQ(lines[2], "2,1000,1,2,fire,fired," + std::to_string(records[1].sentAt) + "," +
-                            std::to_string(records[1].Lateness()) + ",open,");
-    EXPECT_EQ(lines[3], "3,1000,3,1,fire,missed,,,,module absent");
-    EXPECT_EQ(lines[6], "6,7000,2,2,fire,missed,,,no answer,converter lost");
+                            std::to_string(records[1].Lateness()) + ",open,,,");
+    EXPECT_EQ(lines[3], "3,1000,3,1,fire,missed,,,,module absent,,");
+    EXPECT_EQ(lines[6], "6,7000,2,2,fire,missed,,,no answer,converter lost,,");
     EXPECT_TRUE(lines[7].starts_with("7,9000,1,3,fire,fired,")) << lines[7];
-    EXPECT_TRUE(lines[7].ends_with(",open,")) << "checked after the stop: " << lines[7];
-    EXPECT_EQ(lines[8], "8,20000,1,4,fire,missed,,,,stopped before");
+    EXPECT_TRUE(lines[7].ends_with(",open,,,")) << "checked after the stop: " << lines[7];
+    EXPECT_EQ(lines[8], "8,20000,1,4,fire,missed,,,,stopped before,,");
 }
 
 TEST_F(FiringReport, ReadBackFromItsFileWithTheFiguresOfTheShow)
@@ -288,7 +289,7 @@ TEST_F(FiringReport, ARestartKeepsTheReportOfTheShowItCut)
     const std::vector<std::string> lines = CsvLines(show->folder.Path() + "run-show1.csv");
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_TRUE(lines[2].starts_with("2,1000,1,2,fire,fired,")) << lines[2];
-    EXPECT_EQ(lines[4], "4,3000,2,1,fire,missed,,,,stopped before");
+    EXPECT_EQ(lines[4], "4,3000,2,1,fire,missed,,,,stopped before,,");
     EXPECT_EQ(Records()[3].reason, TMissReason::BeforeStart) << "the new show begins after it";
 }
 

@@ -1,4 +1,5 @@
 // The figures of a firing report file, and the files the reader will not take for one.
+#include "show/FiringReport.h"
 #include "show/FiringReportFile.h"
 #include "show/FiringSummary.h"
 #include "support/TempFolder.h"
@@ -116,6 +117,47 @@ TEST(FiringSummary, ReaderRefusesWhatTheWriterNeverWrites)
     EXPECT_EQ(read("", false), "Файл не является отчётом о пуске: " + folder.Path() + "bad.csv");
     EXPECT_EQ(kv::ReadFiringReport(folder.Path() + "none.csv", records),
               "Файл не открывается: " + folder.Path() + "none.csv");
+}
+
+TEST(FiringSummary, EffectAndPositionReadBackAsWrittenAndOlderReportsStillRead)
+{
+    TTempFolder folder;
+    std::vector<kv::TCue> cues(3);
+    cues[0].time = 1000;
+    cues[0].effect = "Peony 3\", red, \"big\"";
+    cues[0].position = "Front, left";
+    cues[1].time = 2000;
+    cues[1].effect = "Comet";
+    cues[2].time = 3000;
+    kv::TFiringReport report;
+    report.Begin(cues, 0, 0);
+    report.Missed(1, kv::TMissReason::NoEcho);
+    report.End();
+    const std::string path = folder.Path() + "show.csv";
+    ASSERT_TRUE(kv::WriteFiringReport(report, path));
+    std::vector<kv::TCueRecord> records;
+    ASSERT_EQ(kv::ReadFiringReport(path, records), "");
+    ASSERT_EQ(records.size(), 3u);
+    for (size_t i = 0; i < cues.size(); ++i) {
+        EXPECT_EQ(records[i].effect, cues[i].effect);
+        EXPECT_EQ(records[i].position, cues[i].position);
+    }
+    EXPECT_EQ(records[1].reason, kv::TMissReason::NoEcho);
+
+    // A report of the ten columns before effect and position: read, with neither.
+    ASSERT_EQ(kv::ReadFiringReport(folder.Write("old.csv", kHeader + FiredLine(1, 1000, 12)), records),
+              "");
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].effect, "");
+    // Under the new header every line has both cells.
+    const std::string header =
+        "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason,effect,position\r\n";
+    EXPECT_NE(kv::ReadFiringReport(folder.Write("short.csv", header + FiredLine(1, 1000, 12)), records),
+              "");
+    EXPECT_NE(kv::ReadFiringReport(
+                  folder.Write("open.csv", header + "1,1000,1,1,fire,missed,,,,no echo,\"a,b\r\n"),
+                  records),
+              "");
 }
 
 }  // namespace

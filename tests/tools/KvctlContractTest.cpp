@@ -310,12 +310,13 @@ TEST(KvctlShow, ReportHoldsEveryCueAndAFileThatCannotBeWrittenFails)
         lines.push_back(line.substr(0, line.find('\r')));
     }
     ASSERT_EQ(lines.size(), 6u) << ReadWholeFile(report);
-    EXPECT_EQ(lines[0], "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason");
-    EXPECT_EQ(lines[1], "1,500,1,1,fire,missed,,,,before the start point");
-    EXPECT_EQ(lines[2], "2,500,2,1,fire,missed,,,,before the start point");
+    // The effect and position of imported cues follow; these cues have none.
+    EXPECT_EQ(lines[0], "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason,effect,position");
+    EXPECT_EQ(lines[1], "1,500,1,1,fire,missed,,,,before the start point,,");
+    EXPECT_EQ(lines[2], "2,500,2,1,fire,missed,,,,before the start point,,");
     for (const auto& [line, head, check] :
-         {std::tuple{lines[3], "3,1000,1,2,fire,fired,", ",open,"},
-          std::tuple{lines[4], "4,1200,20,1,fire,fired,", ",connected,"}}) {
+         {std::tuple{lines[3], "3,1000,1,2,fire,fired,", ",open,,,"},
+          std::tuple{lines[4], "4,1200,20,1,fire,fired,", ",connected,,,"}}) {
         ASSERT_TRUE(line.starts_with(head)) << line;
         EXPECT_TRUE(line.ends_with(check)) << line;
         // sent_ms and lateness_ms agree with the cue's time, and nothing went out early.
@@ -327,7 +328,7 @@ TEST(KvctlShow, ReportHoldsEveryCueAndAFileThatCannotBeWrittenFails)
         EXPECT_EQ(sent - lateness, std::stoi(line.substr(2))) << line;
         EXPECT_GE(lateness, 0) << line;
     }
-    EXPECT_EQ(lines[5], "5,2000,2,2,fire,missed,,,,module absent");
+    EXPECT_EQ(lines[5], "5,2000,2,2,fire,missed,,,,module absent,,");
     // The figures of the file, as the report window shows them.
     auto result = RunKvctl({"report", report});
     EXPECT_EQ(result.status, 0) << result.err;
