@@ -7,6 +7,7 @@ class TDebugForm;
 class TContinuityForm;
 class TExtStartForm;
 class TFiringReportForm;
+class TGoNoGoForm;
 class TMemoryForm;
 class TPresentWarningForm;
 class TTimerForm;
@@ -19,6 +20,7 @@ struct TAuxForms {
     TDebugForm* debug = nullptr;
     TFiringReportForm* firingReport = nullptr;
     TContinuityForm* continuity = nullptr;
+    TGoNoGoForm* goNoGo = nullptr;
 };
 
 }  // namespace kv

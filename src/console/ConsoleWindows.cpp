@@ -4,6 +4,7 @@
 #include "console/DebugForm.h"
 #include "console/ExtStartForm.h"
 #include "console/FiringReportForm.h"
+#include "console/GoNoGoForm.h"
 #include "console/MainForm.h"
 #include "console/MemoryForm.h"
 #include "console/PresentWarningForm.h"
@@ -26,9 +27,11 @@ TConsoleWindows::TConsoleWindows(const std::string& appFolder)
     forms.debug = new TDebugForm(main, main->Controls(), main->Port());
     forms.firingReport = new TFiringReportForm(main);
     forms.continuity = new TContinuityForm(main);
+    forms.goNoGo = new TGoNoGoForm(main);
     main_->SetAuxForms(forms);
     others_ = {warning,     forms.memory, forms.presentWarning, forms.extStart,
-               forms.timer, forms.debug,  forms.firingReport,   forms.continuity};
+               forms.timer, forms.debug,  forms.firingReport,   forms.continuity,
+               forms.goNoGo};
 }
 
 TConsoleWindows::~TConsoleWindows() = default;

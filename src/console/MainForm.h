@@ -36,6 +36,7 @@ class TLaunchPage;
 class TPortProto;
 class TRehearsal;
 class TRehearsalBanner;
+struct TGoFinding;
 struct TScenarioWarning;
 class TTestPage;
 class TTimecodeArm;
@@ -235,6 +236,12 @@ private:
     void AddImportMenu();
     bool ImportAllowed() const;
     void ImportActionExecute();
+    // Positions of the show locked out (MainFormLockout.cpp)
+    void LockoutActionExecute();
+    void MarkLockedCues();
+    // The go/no-go check (MainFormGoNoGo.cpp)
+    std::vector<TGoFinding> GoNoGoFindings();
+    void GoNoGoActionExecute();
     // Report windows (MainFormReports.cpp)
     void AddReportMenu();
     void WireReports();
@@ -317,6 +324,8 @@ private:
     QAction* continuityAction_ = nullptr;
     QAction* timecodeAction_ = nullptr;
     QAction* importAction_ = nullptr;
+    QAction* lockoutAction_ = nullptr;
+    QAction* goNoGoAction_ = nullptr;
 };
 
 }  // namespace kv

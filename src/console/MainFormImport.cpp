@@ -34,6 +34,16 @@ void TMainForm::AddImportMenu()
     menu->setObjectName("ScenarioMenu");
     menu->addAction(importAction_);
     connect(importAction_, &QAction::triggered, this, [this] { ImportActionExecute(); });
+    lockoutAction_ = AddAction("LockoutAction", "Блокировка позиций...", QKeySequence("Ctrl+L"));
+    // Always enabled: refused, Ctrl+L would reach the console as the firing key L.
+    lockoutAction_->setEnabled(true);
+    menu->addAction(lockoutAction_);
+    connect(lockoutAction_, &QAction::triggered, this, [this] { LockoutActionExecute(); });
+    goNoGoAction_ = AddAction("GoNoGoAction", "Готовность к шоу...", QKeySequence("Ctrl+G"));
+    // Always enabled: refused, Ctrl+G would reach the console as the firing key G.
+    goNoGoAction_->setEnabled(true);
+    menu->addAction(goNoGoAction_);
+    connect(goNoGoAction_, &QAction::triggered, this, [this] { GoNoGoActionExecute(); });
 }
 
 bool TMainForm::ImportAllowed() const

@@ -294,10 +294,11 @@ bool TMainForm::ManualFireKey(int key)
     if (channel >= module.channelCount)
         return true;
     const int address = module.address;
-    player_->FireByHand(address, channel, [address, channel](bool fired) {
+    player_->FireByHand(address, channel, [this, address, channel](bool fired) {
+        const TMessage refused =
+            player_->ChannelLockedOut(address, channel) ? kMsgLockedOutShot : kMsgManualShotCancelled;
         WriteLog(fired ? ShotLine(12, "Ручной запуск, пульт:", address, channel)
-                       : ShotLine(kMsgManualShotCancelled.id, kMsgManualShotCancelled.text,
-                                  address, channel));
+                       : ShotLine(refused.id, refused.text, address, channel));
     });
     return true;
 }
@@ -325,6 +326,8 @@ bool TMainForm::StepFireKey(int key)
                      MotorWord(cue.kind));
             continue;
         }
+        if (player_->PassLockedCue(index))
+            continue;
         // Refused by the player, it must not read as fired in the show's record.
         if (!cue.IsExecutable()) {
             WriteLog(ShotLine(kMsgSkippedCue.id, kMsgSkippedCue.text, cue.module, cue.channel));
@@ -337,9 +340,11 @@ bool TMainForm::StepFireKey(int key)
                 WriteLog(ShotLine(14, "Пошаговый запуск, пульт:", module, channel));
                 return;
             }
-            WriteLog(ShotLine(kMsgStepShotCancelled.id, kMsgStepShotCancelled.text, module,
-                              channel));
-            // Not fired, it is the cue still to fire.
+            const TMessage refused = player_->ChannelLockedOut(module, channel)
+                                         ? kMsgLockedOutShot
+                                         : kMsgStepShotCancelled;
+            WriteLog(ShotLine(refused.id, refused.text, module, channel));
+            // Not fired, it is the cue still to fire (the next step passes it if locked).
             player_->nextCue = std::min(player_->nextCue, index);
         });
     }

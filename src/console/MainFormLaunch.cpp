@@ -14,6 +14,7 @@
 #include "show/ShowLaunch.h"
 #include "support/Conversions.h"
 #include "support/Localizer.h"
+#include "support/AddedMessages.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"
 
@@ -159,6 +160,13 @@ void TMainForm::ModeActionExecute()
 
 void TMainForm::ControlActionExecute()
 {
+    // The modules would fire the locked positions from their memory.
+    if (player_->controlMode == kControlDirect && !player_->LockedPositions().empty()) {
+        Platform().MessageBox(Localize(kMsgUnlockBeforeAutonomous), Localize(91, "Ошибка"),
+                              TButtons::Ok);
+        TakeKeysBack();
+        return;
+    }
     player_->controlMode =
         player_->controlMode == kControlDirect ? kControlAutonomous : kControlDirect;
     UpdateIndicators();

@@ -57,6 +57,7 @@ void TMainForm::ShowProject()
                                                 QString::fromStdString(cue.position)});
     }
     launch_->cueList->addTopLevelItems(rows);
+    MarkLockedCues();
     scenario.MarkUsedChannels(*controls_);
     // The test page shows which channels the scenario uses.
     if (TestPageShown())

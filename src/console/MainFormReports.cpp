@@ -5,6 +5,7 @@
 
 #include "console/ContinuityForm.h"
 #include "console/FiringReportForm.h"
+#include "console/GoNoGoForm.h"
 #include "devices/ContinuityReport.h"
 #include "show/ExtPlayer.h"
 #include "support/AddedMessages.h"
@@ -36,7 +37,7 @@ void TMainForm::WireReports()
 {
     connect(firingReportAction_, &QAction::triggered, this, [this] { FiringReportActionExecute(); });
     connect(continuityAction_, &QAction::triggered, this, [this] { ContinuityActionExecute(); });
-    for (QDialog* form : std::initializer_list<QDialog*>{aux_.firingReport, aux_.continuity})
+    for (QDialog* form : std::initializer_list<QDialog*>{aux_.firingReport, aux_.continuity, aux_.goNoGo})
         connect(form, &QDialog::finished, this, [this] { TakeKeysBack(); });
 }
 
@@ -94,7 +95,8 @@ bool TMainForm::CloseReports()
     // While a show runs Esc is its stop and nothing else.
     if (!aux_.firingReport || player_->IsRunning())
         return false;
-    const bool shown = aux_.firingReport->isVisible() || aux_.continuity->isVisible();
+    const bool shown = aux_.firingReport->isVisible() || aux_.continuity->isVisible() ||
+                       aux_.goNoGo->isVisible();
     HideReports();
     return shown;
 }
@@ -103,9 +105,11 @@ void TMainForm::HideReports()
 {
     if (!aux_.firingReport)
         return;
-    const bool hadKeys = aux_.firingReport->isActiveWindow() || aux_.continuity->isActiveWindow();
+    const bool hadKeys = aux_.firingReport->isActiveWindow() ||
+                         aux_.continuity->isActiveWindow() || aux_.goNoGo->isActiveWindow();
     aux_.firingReport->hide();
     aux_.continuity->hide();
+    aux_.goNoGo->hide();
     if (hadKeys)
         TakeKeysBack();
 }

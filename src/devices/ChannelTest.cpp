@@ -3,6 +3,7 @@
 #include "devices/Controls.h"
 #include "devices/HVControl.h"
 #include "support/Localizer.h"
+#include "support/Platform.h"
 #include "support/RunLog.h"
 
 #include <algorithm>
@@ -26,6 +27,7 @@ bool TChannelTest::TestModule(TCommonControl& module)
         if (OnChannel)
             OnChannel(module, channel);
     }
+    module.channelsTestedAt = Platform().TickCount();
     WriteLog(ChannelTestLogLine(module));
     return !stopRequested;
 }

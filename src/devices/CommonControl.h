@@ -5,6 +5,7 @@
 #include "devices/CommonDevice.h"
 
 #include <array>
+#include <optional>
 
 namespace kv {
 
@@ -73,6 +74,11 @@ public:
     double temperature = 0;
     int32_t pollCount = 1;
     int32_t pollOkCount = 1;
+    // The tick count when the channel test last measured the module.
+    std::optional<uint32_t> channelsTestedAt;
+    // What this run last wrote into the module's memory or found there by a verify (a
+    // ModuleMemoryFingerprint); nullopt while unknown.
+    std::optional<uint64_t> memoryFingerprint;
 
 protected:
     void UpdateLinkQuality();

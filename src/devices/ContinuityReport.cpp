@@ -125,8 +125,9 @@ std::string ContinuityFindingText(TContinuityFinding finding)
     }
 }
 
-// Kind by kind, worst first: "неподключен: 3-5; короткое замыкание: 7 (0.4 Ом)".
-std::string FindingList(std::vector<TChannelFinding> findings)
+}  // namespace
+
+std::string ChannelFindingsText(std::vector<TChannelFinding> findings)
 {
     std::stable_sort(findings.begin(), findings.end(),
                      [](const auto& a, const auto& b) { return a.finding < b.finding; });
@@ -150,7 +151,6 @@ std::string FindingList(std::vector<TChannelFinding> findings)
     return text;
 }
 
-}  // namespace
 
 int TModuleContinuity::ShowStoppers() const
 {
@@ -236,12 +236,12 @@ std::vector<TContinuityLine> ContinuityModuleLines(const TModuleContinuity& modu
 {
     std::vector<TContinuityLine> lines;
     if (!module.notReady.empty())
-        lines.push_back({Localize(kMsgNotReadyChannels), FindingList(module.notReady),
+        lines.push_back({Localize(kMsgNotReadyChannels), ChannelFindingsText(module.notReady),
                          module.ShowStoppers() > 0});
     if (!module.connectedUnused.empty())
         lines.push_back({Localize(kMsgConnectedUnused), ChannelList(module.connectedUnused), false});
     if (!module.faultsUnused.empty())
-        lines.push_back({Localize(kMsgFaultsUnused), FindingList(module.faultsUnused), false});
+        lines.push_back({Localize(kMsgFaultsUnused), ChannelFindingsText(module.faultsUnused), false});
     return lines;
 }
 

@@ -56,6 +56,9 @@ struct TContinuityReport {
 // "Каналов сценария, которые не сработают: 2", and the untested ones when there are any.
 std::string ContinuitySummary(const TContinuityReport& report);
 
+// Kind by kind, worst first: "неподключен: 3-5; короткое замыкание: 7 (0.4 Ом)".
+std::string ChannelFindingsText(std::vector<TChannelFinding> findings);
+
 // The registered firing modules and the modules the scenario's firing cues name.
 TContinuityReport BuildContinuityReport(const TControls& controls, TCueView cues,
                                         const TConnectThresholds& thresholds);

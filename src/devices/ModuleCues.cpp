@@ -4,6 +4,8 @@
 #include "devices/StoredCueTime.h"
 
 #include <algorithm>
+#include <array>
+#include <vector>
 
 namespace kv {
 
@@ -51,6 +53,25 @@ int32_t ControllerChannel(const TScenarioCue& cue)
 {
     // Channel field 0 on the bus: no channel the controller could fire.
     return IsMotorKind(cue.kind) ? -1 : cue.channel;
+}
+
+uint64_t ModuleMemoryFingerprint(TCueView cues, const TCommonControl& module)
+{
+    std::vector<std::array<int32_t, 5>> records;
+    for (size_t i = 0; i < cues.size(); ++i)
+        if (BelongsToModule(cues[i], module))
+            records.push_back({cues[i].time, cues[i].channel, cues[i].kind, cues[i].parameter1,
+                               cues[i].parameter2});
+    // Equal cues in another order are the same memory.
+    std::sort(records.begin(), records.end());
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const auto& record : records)
+        for (const int32_t value : record)
+            for (int byte = 0; byte < 4; ++byte) {
+                hash ^= static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * byte));
+                hash *= 1099511628211ull;
+            }
+    return hash;
 }
 
 }  // namespace kv

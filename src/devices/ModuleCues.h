@@ -4,6 +4,7 @@
 #include "devices/ScenarioCue.h"
 #include "devices/StoredCueTime.h"
 
+#include <cstdint>
 #include <string>
 
 namespace kv {
@@ -20,6 +21,9 @@ uint8_t MotorByte(int32_t value);
 // A motor cue read back (letter and parameters as the module gives them) against the cue.
 bool MotorCueMatches(const TScenarioCue& cue, int32_t readTime, const std::string& letter,
                      int readParameter1, int readParameter2);
+
+// The module's share of the cues, order aside: equal for the memory a write of either leaves.
+uint64_t ModuleMemoryFingerprint(TCueView cues, const TCommonControl& module);
 
 // The remote controller keeps every cue for a bus address; a motor cue carries no channel.
 bool BelongsToController(const TScenarioCue& cue);

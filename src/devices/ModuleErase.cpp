@@ -26,7 +26,7 @@ int TModuleTransfer::EraseScenario()
     const int result = EachModule([this](TCommonControl& module, int index) {
         if (const int identified = module.Identify())
             return identified;
-        return EraseModule(module, index);
+        return NoteMemory(module, EraseModule(module, index), TCueView());
     });
     return FinishTransfer(progress_, result, aborted_);
 }

@@ -65,9 +65,18 @@ int TModuleTransfer::WriteScenario(TCueView cues)
     SortCues(cues);
     const int result = EachModule([this](TCommonControl& module, int index) {
         module.Identify();  // refreshes the channel count the padding needs
-        return WriteModule(module, index);
+        return NoteMemory(module, WriteModule(module, index), cues_);
     });
     return FinishTransfer(progress_, result, aborted_);
+}
+
+int TModuleTransfer::NoteMemory(TCommonControl& module, int result, TCueView cues) const
+{
+    // Half written or aborted, the memory holds nothing the console can name.
+    module.memoryFingerprint.reset();
+    if (result == 0 && !aborted_)
+        module.memoryFingerprint = ModuleMemoryFingerprint(cues, module);
+    return result;
 }
 
 int TModuleTransfer::VerifyScenario(TCueView cues)
@@ -75,7 +84,7 @@ int TModuleTransfer::VerifyScenario(TCueView cues)
     SortCues(cues);
     const int result = EachModule([this](TCommonControl& module, int index) {
         module.Identify();
-        return VerifyModule(module, index);
+        return NoteMemory(module, VerifyModule(module, index), cues_);
     });
     return FinishTransfer(progress_, result, aborted_);
 }

@@ -32,6 +32,8 @@ private:
     int EachCue(TCommonControl& module, int index, const TCueStep& step);
     void Progress(int percent, int index, int channel, int address);
     void SortCues(TCueView cues);
+    // Keeps on the module what its memory now holds; gives result back.
+    int NoteMemory(TCommonControl& module, int result, TCueView cues) const;
 
     // Whether every cue of the module has a time its memory can hold.
     bool TimesFit(const TCommonControl& module) const;

@@ -49,7 +49,13 @@ TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
     : controls_(controls),
       port_(port),
       handShots_([this](int module, int channel) { return ChargeByHand(module, channel); },
-                 [this](int module, int channel) { Fire(module, channel, false, true); },
+                 [this](int module, int channel) {
+                     // Locked out while its charge came up.
+                     if (ChannelLockedOut(module, channel))
+                         return false;
+                     Fire(module, channel, false, true);
+                     return true;
+                 },
                  kManualChargePauseMs),
       timer_(Platform().CreateTimer([this] { Tick(); }))
 {
@@ -478,7 +484,9 @@ void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
 bool TCommonPlayer::FiresAhead(int32_t index) const
 {
     const TCue& cue = Cues()[static_cast<size_t>(index)];
-    if (!cue.IsFiring() || !cue.IsExecutable() || report_.TakenByHand(index))
+    // A locked position's cue is passed over on its tick.
+    if (!cue.IsFiring() || !cue.IsExecutable() || report_.TakenByHand(index) ||
+        lockout_.Locked(scenario, cue.position))
         return false;
     // A high-voltage module's charge for its next shot goes with each shot.
     TCommonDevice* device = controls_.FindByAddress(cue.module);
@@ -621,9 +629,13 @@ void TCommonPlayer::HandleCue(int32_t index, bool noSend)
     // The operator fired it by hand already. Its charge entry is passed over, so that the
     // module's later shots keep theirs.
     if (report_.TakenByHand(index)) {
-        if (auto* highVoltage = dynamic_cast<THVControl*>(controls_.FindByAddress(cue.module));
-            highVoltage && cue.IsFiring() && cue.IsExecutable() && !noSend)
-            NextShotCharge(*highVoltage);
+        if (!noSend)
+            PassShotCharge(cue);
+        return;
+    }
+    // In autonomous control no lockout is taken: the modules fire from memory.
+    if (!noSend && PassLockedCue(index)) {
+        PassShotCharge(cue);
         return;
     }
     if (!cue.IsExecutable()) {
@@ -651,6 +663,55 @@ void TCommonPlayer::HandleCue(int32_t index, bool noSend)
         report_.Sent(index, result, ClockAt(sentTick), port_.LossCount());
     }
     firingCue_ = -1;
+}
+
+void TCommonPlayer::PassShotCharge(const TCue& cue)
+{
+    if (auto* highVoltage = dynamic_cast<THVControl*>(controls_.FindByAddress(cue.module));
+        highVoltage && cue.IsFiring() && cue.IsExecutable())
+        NextShotCharge(*highVoltage);
+}
+
+bool TCommonPlayer::LockPosition(const std::string& position, bool locked)
+{
+    const std::span<const TCue> cues = Cues();
+    const bool named = std::any_of(cues.begin(), cues.end(),
+                                   [&](const TCue& cue) { return cue.position == position; });
+    if (!scenario || position.empty() || !named || controlMode == kControlAutonomous)
+        return false;
+    lockout_.Set(*scenario, position, locked);
+    // A shot handed to the port ahead of its moment is taken back unless still allowed.
+    RetimeShots();
+    return true;
+}
+
+bool TCommonPlayer::PositionLocked(const std::string& position) const
+{
+    return lockout_.Locked(scenario, position);
+}
+
+std::vector<std::string> TCommonPlayer::LockedPositions() const
+{
+    return lockout_.LockedPositions(scenario);
+}
+
+bool TCommonPlayer::ChannelLockedOut(int module, int channel) const
+{
+    return lockout_.ChannelLocked(scenario, module, channel);
+}
+
+bool TCommonPlayer::PassLockedCue(int32_t index)
+{
+    const std::span<const TCue> cues = Cues();
+    if (index < 0 || static_cast<size_t>(index) >= cues.size())
+        return false;
+    const TCue& cue = cues[static_cast<size_t>(index)];
+    if (!lockout_.Locked(scenario, cue.position))
+        return false;
+    WriteLog(Localize(kMsgLockedOutCue) + " " +
+             (cue.IsMotor() ? std::to_string(cue.module) : ShotText(cue.module, cue.channel)));
+    report_.Missed(index, TMissReason::PositionLockedOut);
+    return true;
 }
 
 bool TCommonPlayer::CueModulePresent(const TCue& cue) const
@@ -716,7 +777,7 @@ int32_t TCommonPlayer::ClockAt(uint32_t tick) const
 
 void TCommonPlayer::FireByHand(int module, int channel, THandShots::TDone done)
 {
-    if (!IsRunning()) {
+    if (!IsRunning() || ChannelLockedOut(module, channel)) {
         if (done)
             done(false);
         return;

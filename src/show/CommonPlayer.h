@@ -9,6 +9,7 @@
 #include "show/Cue.h"
 #include "show/FiringReport.h"
 #include "show/HandShots.h"
+#include "show/PositionLockout.h"
 #include "show/TimeBroadcast.h"
 
 #include <cstdint>
@@ -69,6 +70,17 @@ public:
     // shot asked for while the show is stopped.
     void FireByHand(int module, int channel, THandShots::TDone done);
     bool HandShotsWaiting() const { return handShots_.Waiting(); }
+    // The operator's lockout of a position of the current scenario. Refused (false) in
+    // autonomous control, where the modules fire from their own memory, and for a position
+    // the scenario does not name.
+    bool LockPosition(const std::string& position, bool locked);
+    bool PositionLocked(const std::string& position) const;
+    std::vector<std::string> LockedPositions() const;
+    // A cue of a locked position fires the channel: no shot by key may.
+    bool ChannelLockedOut(int module, int channel) const;
+    // The step key's cue of a locked position is passed over, logged and recorded; true
+    // when it was one.
+    bool PassLockedCue(int32_t index);
     bool IsRunning() const;
     // A running clock goes on from its present value at the new rate.
     void SetTempo(int32_t value);
@@ -181,6 +193,8 @@ private:
     void EndShow();
     // noSend: autonomous control, where motor cues are passed over.
     void HandleCue(int32_t index, bool noSend);
+    // A cue the show passes over keeps the high-voltage charges of the later ones in line.
+    void PassShotCharge(const TCue& cue);
     // A module that can take the cue's command is registered at its address.
     bool CueModulePresent(const TCue& cue) const;
     int SendCue(const TCue& cue, uint32_t& sentTick);
@@ -233,6 +247,7 @@ private:
     int32_t showNumber_ = 0;
     std::string reportPath_;
     THandShots handShots_;
+    TPositionLockout lockout_;
     TBassPlayer soundtrack_;
     // Last, so that it goes first and no tick reaches a half-destroyed player.
     std::unique_ptr<TTimer> timer_;

@@ -29,6 +29,7 @@ enum class TMissReason : uint8_t {
     BeforeStart,    // before the start point
     StoppedBefore,  // the show stopped before its time
     TimecodeJump,   // the timecode jumped forward over it
+    PositionLockedOut,  // the operator locked its position out
 };
 
 // The post-fire check; a channel state (0-3) once measured.

@@ -101,6 +101,7 @@ std::string MissReasonText(TMissReason reason)
     case TMissReason::BeforeStart: return Localize(kMsgBeforeStartPoint);
     case TMissReason::StoppedBefore: return Localize(kMsgStoppedBefore);
     case TMissReason::TimecodeJump: return Localize(kMsgTimecodeJump);
+    case TMissReason::PositionLockedOut: return Localize(kMsgPositionLockedOut);
     default: return {};
     }
 }

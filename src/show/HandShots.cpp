@@ -7,7 +7,7 @@
 namespace kv {
 
 THandShots::THandShots(std::function<bool(int module, int channel)> charge,
-                       std::function<void(int module, int channel)> fire, uint32_t chargeMs)
+                       std::function<bool(int module, int channel)> fire, uint32_t chargeMs)
     : charge_(std::move(charge)), fire_(std::move(fire)), chargeMs_(chargeMs)
 {
 }
@@ -43,9 +43,9 @@ void THandShots::Run()
             break;
         TShot shot = std::move(shots_.front());
         shots_.pop_front();
-        fire_(shot.module, shot.channel);
+        const bool fired = fire_(shot.module, shot.channel);
         if (shot.done)
-            shot.done(true);
+            shot.done(fired);
     }
     running_ = false;
 }

@@ -11,11 +11,12 @@ namespace kv {
 
 class THandShots {
 public:
-    // fired false: a stop came first.
+    // fired false: a stop came first, or the fire step refused the shot.
     using TDone = std::function<void(bool fired)>;
     // charge: sends the charge a shot needs before it fires; false when it needs none.
+    // fire: false when the shot may not fire after all.
     THandShots(std::function<bool(int module, int channel)> charge,
-               std::function<void(int module, int channel)> fire, uint32_t chargeMs);
+               std::function<bool(int module, int channel)> fire, uint32_t chargeMs);
 
     // Fires at once what needs no wait.
     void Add(int module, int channel, TDone done);
@@ -35,7 +36,7 @@ private:
     };
 
     std::function<bool(int, int)> charge_;
-    std::function<void(int, int)> fire_;
+    std::function<bool(int, int)> fire_;
     uint32_t chargeMs_;
     std::deque<TShot> shots_;
     bool running_ = false;

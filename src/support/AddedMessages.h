@@ -115,11 +115,6 @@ inline constexpr TMessage kMsgHVChannelsUnmeasured{
 inline constexpr TMessage kMsgHVSettingNotWritten{174, "Уровень энергии заряда не записан, пульт:"};
 // The debug window's test, refused.
 inline constexpr TMessage kMsgDebugTestNoTestMode{175, "Пульт не переведён в режим теста, тест не начат:"};
-inline constexpr TMessage kMsgImportFormat{176, "Формат:"};
-inline constexpr TMessage kMsgImportCues{177, "команд:"};
-inline constexpr TMessage kMsgImportRefused{178, "отклонено строк:"};
-inline constexpr TMessage kMsgImportLoaded{179, "Импорт сценария:"};
-
 // The timecode chase.
 inline constexpr TMessage kMsgTimecodeLocked{171, "Таймкод захвачен:"};
 inline constexpr TMessage kMsgTimecodeRate{172, "Частота таймкода, кадров в секунду:"};
@@ -134,5 +129,60 @@ inline constexpr TMessage kMsgTimecodeStart{180, "Запуск по таймко
 inline constexpr TMessage kMsgTimecodeDisarmed{181, "Ожидание таймкода снято"};
 inline constexpr TMessage kMsgTimecodeNoCapture{182, "Нет входа таймкода:"};
 inline constexpr TMessage kMsgTimecodeIndicator{183, "Таймкод:"};
+// The show-script import, the position lockout and the go/no-go check.
+inline constexpr TMessage kMsgImportFormat{184, "Формат:"};
+inline constexpr TMessage kMsgImportCues{185, "команд:"};
+inline constexpr TMessage kMsgImportRefused{186, "отклонено строк:"};
+inline constexpr TMessage kMsgImportLoaded{187, "Импорт сценария:"};
+// The lockout of an imported show's positions.
+inline constexpr TMessage kMsgPositionLocked{188, "Позиция заблокирована:"};
+inline constexpr TMessage kMsgPositionUnlocked{189, "Позиция разблокирована:"};
+inline constexpr TMessage kMsgLockedOutCue{190, "Команда заблокированной позиции не выполнена, пульт:"};
+inline constexpr TMessage kMsgPositionLockedOut{191, "позиция заблокирована"};
+inline constexpr TMessage kMsgLockoutAutonomous{
+    192, "В автономном режиме модули стреляют из своей памяти: позицию заблокировать нельзя."};
+inline constexpr TMessage kMsgLockoutNoPositions{193, "В сценарии нет позиций."};
+inline constexpr TMessage kMsgLockedPositions{194, "Заблокировано позиций:"};
+inline constexpr TMessage kMsgUnlockBeforeAutonomous{
+    195, "Заблокированы позиции, а в автономном режиме модули стреляют из своей памяти: снимите "
+         "блокировку, прежде чем переходить в автономный режим."};
+inline constexpr TMessage kMsgLockedOutShot{196, "Ручной запуск отклонён, позиция заблокирована, пульт:"};
+// The go/no-go check before a show.
+inline constexpr TMessage kMsgGoModulesMissing{197, "Модули сценария не найдены на шине:"};
+inline constexpr TMessage kMsgGoModulesTodo{
+    198, "Найдите их поиском (F10): проверьте питание, линию и адрес."};
+inline constexpr TMessage kMsgGoChannels{199, "Каналы сценария, пульт"};
+inline constexpr TMessage kMsgGoTestAge{200, "проверка, минут назад:"};
+inline constexpr TMessage kMsgGoChannelsTodo{
+    201, "Проверьте воспламенители и линии, повторите тест каналов."};
+inline constexpr TMessage kMsgGoUntestedTodo{202, "Проверьте каналы (Tab, тест каналов)."};
+inline constexpr TMessage kMsgGoTestMode{203, "Модули в режиме теста:"};
+inline constexpr TMessage kMsgGoTestModeTodo{204, "Переведите их в режим пуска (F12)."};
+inline constexpr TMessage kMsgGoChargeUnknown{205, "Энергия заряда не известна, пульты:"};
+inline constexpr TMessage kMsgGoChargeOneVolt{206, "Каналы не измерены, заряд 1 В, пульты:"};
+inline constexpr TMessage kMsgGoChargeTodo{
+    207, "Проверьте каналы и задайте энергию заряда на панели высокого напряжения."};
+inline constexpr TMessage kMsgGoConverterLost{208, "Преобразователь USB-RS485 потерян."};
+inline constexpr TMessage kMsgGoNoConverter{209, "Нет ни одного преобразователя USB-RS485."};
+inline constexpr TMessage kMsgGoConverterGone{
+    210, "Модули отвечали через преобразователь, которого больше нет:"};
+inline constexpr TMessage kMsgGoConverterTodo{211, "Подключите преобразователь и повторите поиск (F10)."};
+inline constexpr TMessage kMsgGoMemoryStale{
+    212, "Память модулей не содержит этот сценарий (не записан или не проверен):"};
+inline constexpr TMessage kMsgGoMemoryTodo{213, "Запишите сценарий (F8) и проверьте его (F9)."};
+inline constexpr TMessage kMsgGoNoSoundtrack{214, "Фонограмма не загружена."};
+inline constexpr TMessage kMsgGoShortSoundtrack{215, "Фонограмма короче шоу:"};
+inline constexpr TMessage kMsgGoSoundtrackTodo{216, "Загрузите фонограмму шоу (F3)."};
+inline constexpr TMessage kMsgGoBeforeZero{217, "Команд до 0:"};
+inline constexpr TMessage kMsgGoBeforeZeroTodo{
+    218, "Запуск с 0 их пропустит: поставьте точку начала на первую команду (F4) или сдвиньте "
+         "сценарий."};
+inline constexpr TMessage kMsgGoLevelNoGo{219, "СТОП"};
+inline constexpr TMessage kMsgGoLevelCaution{220, "Внимание"};
+inline constexpr TMessage kMsgGoAllClear{221, "Замечаний нет: шоу готово."};
+inline constexpr TMessage kMsgGoSummaryNoGo{222, "Шоу не готово: устраните замечания «СТОП»."};
+inline constexpr TMessage kMsgGoSummaryCaution{223, "Есть замечания: решите, начинать ли шоу."};
+inline constexpr TMessage kMsgGoPdfName{224, "готовность к шоу"};
+inline constexpr TMessage kMsgGoShown{225, "Проверка готовности к шоу, замечаний «СТОП»:"};
 
 }  // namespace kv

@@ -59,7 +59,8 @@ TEST_F(MainFormTest, StartsOnTheDemoFieldWithBannerCaptionsAndWindowsInOrder)
     EXPECT_EQ(windows->ClassNames(),
               (std::vector<std::string>{"TMainForm", "TWarningForm", "TMemoryForm",
                                         "TPresentWarningForm", "TExtStartForm", "TTimerForm",
-                                        "TDebugForm", "TFiringReportForm", "TContinuityForm"}));
+                                        "TDebugForm", "TFiringReportForm", "TContinuityForm",
+                                        "TGoNoGoForm"}));
     EXPECT_EQ(form.windowTitle(), "Управление запуском");
     EXPECT_FALSE(Child<QTimer>(form, "IdleTimer").isActive());
 

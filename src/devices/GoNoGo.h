@@ -1,0 +1,41 @@
+#pragma once
+// The go/no-go check before a show: the show as designed against the installation as the
+// console last found it, worst first, each finding with what to do about it.
+
+#include "devices/CommonControl.h"
+#include "devices/ScenarioCue.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+class TControls;
+
+struct TGoNoGoFacts {
+    TCueView cues;
+    TConnectThresholds thresholds;
+    int converterCount = 0;
+    bool converterLost = false;
+    bool autonomous = false;
+    bool soundtrackLoaded = false;
+    int64_t soundtrackMs = 0;
+    uint32_t now = 0;  // the tick count, for the channel tests' age
+};
+
+enum class TGoLevel : uint8_t {
+    NoGo,     // the show would miss cues or fire what it should not
+    Caution,  // the operator decides
+};
+
+struct TGoFinding {
+    TGoLevel level = TGoLevel::NoGo;
+    std::string found;
+    std::string todo;
+};
+
+// Nothing found: the show may go.
+std::vector<TGoFinding> CheckGoNoGo(const TControls& controls, const TGoNoGoFacts& facts);
+
+}  // namespace kv

@@ -1,0 +1,141 @@
+// The go/no-go check before a show: the show against the installation as found, worst first.
+#include "DeviceFieldFixture.h"
+
+#include "devices/ChannelTest.h"
+#include "devices/GoNoGo.h"
+#include "devices/HVControl.h"
+
+namespace kv::test {
+namespace {
+
+TScenarioCue Fire(int module, int channel, int32_t time = 1000)
+{
+    return {.time = time, .module = module, .channel = channel - 1};
+}
+
+std::vector<std::string> Found(const std::vector<TGoFinding>& findings, TGoLevel level)
+{
+    std::vector<std::string> lines;
+    for (const TGoFinding& finding : findings)
+        if (finding.level == level)
+            lines.push_back(finding.found);
+    return lines;
+}
+
+class GoNoGo : public DeviceFieldFixture {
+protected:
+    void SetUp() override
+    {
+        // Four channels would make them high-voltage modules.
+        AddModule({.address = 1, .channels = 8, .channelOhms = {8, kOpenOhms, 8, 8, 8, 8, 8, 8}});
+        AddModule({.address = 2, .channels = 8, .channelOhms = std::vector<double>(8, 8.0),
+                   .fireMode = false});
+        AddModule({.kind = TModuleKind::HighVoltage, .address = 5, .channels = 4,
+                   .channelOhms = {8, 8, 8, 8}});
+        Connect();
+        for (const int address : {1, 2, 5})
+            registry->AddOrRefresh(address, 0);
+        facts.converterCount = 1;
+        facts.soundtrackLoaded = true;
+        facts.soundtrackMs = 600000;
+    }
+    std::vector<TGoFinding> Check(const std::vector<TScenarioCue>& cues)
+    {
+        facts.cues = cues;
+        facts.now = platform.TickCount();
+        return CheckGoNoGo(*registry, facts);
+    }
+    void TestChannels(int address)
+    {
+        TChannelTest(*registry).TestModule(*Module(address));
+    }
+    TCommonControl* Module(int address)
+    {
+        return dynamic_cast<TCommonControl*>(registry->FindByAddress(address));
+    }
+
+    TGoNoGoFacts facts;
+};
+
+TEST_F(GoNoGo, TheInstallationAsFoundWorstFirstEachLineWithWhatToDo)
+{
+    TestChannels(1);
+    TestChannels(5);
+    platform.Advance(12 * 60000);
+    Module(2)->Poll();  // its status says test mode
+    facts.soundtrackMs = 500;
+    const std::vector<TScenarioCue> cues{Fire(1, 1), Fire(1, 2), Fire(2, 1), Fire(3, 1),
+                                         Fire(1, 3, -500), Fire(5, 1)};
+    const std::vector<TGoFinding> findings = Check(cues);
+    EXPECT_EQ(Found(findings, TGoLevel::NoGo),
+              (std::vector<std::string>{
+                  "Модули сценария не найдены на шине: 3",
+                  "Каналы сценария, пульт 1: неподключен: 2 (проверка, минут назад: 12)",
+                  "Модули в режиме теста: 2"}));
+    EXPECT_EQ(Found(findings, TGoLevel::Caution),
+              (std::vector<std::string>{"Каналы сценария, пульт 2: не проверен: 1",
+                                        "Фонограмма короче шоу: 0:00 < 0:01", "Команд до 0: 1"}));
+    ASSERT_FALSE(findings.empty());
+    EXPECT_EQ(findings.front().level, TGoLevel::NoGo) << "worst first";
+    for (const TGoFinding& finding : findings)
+        EXPECT_FALSE(finding.todo.empty()) << finding.found;
+    EXPECT_EQ(findings.front().todo, "Найдите их поиском (F10): проверьте питание, линию и адрес.");
+
+    facts.soundtrackLoaded = false;
+    EXPECT_EQ(Found(Check({Fire(1, 1)}), TGoLevel::Caution),
+              (std::vector<std::string>{"Фонограмма не загружена."}));
+    facts.soundtrackLoaded = true;
+    facts.soundtrackMs = 600000;
+    EXPECT_TRUE(Check({Fire(1, 1), Fire(1, 3), Fire(5, 2)}).empty()) << "nothing in the way";
+}
+
+TEST_F(GoNoGo, HighVoltageChargesAndConverters)
+{
+    TestChannels(1);
+    auto& highVoltage = dynamic_cast<THVControl&>(*Module(5));
+    highVoltage.hvSetting = kHVSettingUnknown;
+    facts.converterLost = true;
+    EXPECT_EQ(Found(Check({Fire(1, 1), Fire(5, 1)}), TGoLevel::NoGo),
+              (std::vector<std::string>{"Энергия заряда не известна, пульты: 5",
+                                        "Каналы не измерены, заряд 1 В, пульты: 5",
+                                        "Преобразователь USB-RS485 потерян."}));
+    facts.converterLost = false;
+    Module(1)->converterIndex = 1;  // the second converter, gone since
+    EXPECT_EQ(Found(Check({Fire(1, 1)}), TGoLevel::NoGo),
+              (std::vector<std::string>{
+                  "Модули отвечали через преобразователь, которого больше нет: 1"}));
+    facts.converterCount = 0;
+    EXPECT_EQ(Found(Check({Fire(1, 1)}), TGoLevel::NoGo),
+              (std::vector<std::string>{"Нет ни одного преобразователя USB-RS485."}));
+}
+
+TEST_F(GoNoGo, InAutonomousControlEveryModulesMemoryMustHoldThisScenario)
+{
+    for (const int address : {1, 2, 5})
+        TestChannels(address);
+    Module(2)->SetTestMode(false);
+    facts.autonomous = true;
+    const std::vector<TScenarioCue> show{Fire(1, 1), Fire(1, 3, 2000)};
+    const std::string stale = "Память модулей не содержит этот сценарий (не записан или не проверен): ";
+    EXPECT_EQ(Found(Check(show), TGoLevel::NoGo), (std::vector<std::string>{stale + "1, 2, 5"}))
+        << "never written in this run";
+    ASSERT_EQ(registry->WriteScenario(show), 0);
+    EXPECT_TRUE(Check(show).empty());
+    // The same cues in another order are the same memory.
+    EXPECT_TRUE(Check({Fire(1, 3, 2000), Fire(1, 1)}).empty());
+
+    // Another show: module 1's memory holds the old one; 2 and 5 hold none, as it needs.
+    const std::vector<TScenarioCue> other{Fire(1, 1), Fire(1, 3, 2500)};
+    EXPECT_EQ(Found(Check(other), TGoLevel::NoGo), (std::vector<std::string>{stale + "1"}));
+    EXPECT_NE(registry->VerifyScenario(other), 0);
+    EXPECT_EQ(Found(Check(show), TGoLevel::NoGo), (std::vector<std::string>{stale + "1"}))
+        << "a failed verify leaves nothing known";
+    ASSERT_EQ(registry->VerifyScenario(show), 0);
+    EXPECT_TRUE(Check(show).empty()) << "a verify that passes tells it again";
+    ASSERT_EQ(registry->EraseScenario(), 0);
+    EXPECT_EQ(Found(Check(show), TGoLevel::NoGo), (std::vector<std::string>{stale + "1"}));
+    EXPECT_TRUE(Check({}).empty()) << "erased, every memory holds the empty show";
+}
+
+}  // namespace
+}  // namespace kv::test
