@@ -116,11 +116,11 @@ inline constexpr TMessage kMsgHVSettingNotWritten{174, "Уровень энер�
 // The debug window's test, refused.
 inline constexpr TMessage kMsgDebugTestNoTestMode{175, "Пульт не переведён в режим теста, тест не начат:"};
 // The timecode chase.
-inline constexpr TMessage kMsgTimecodeLocked{171, "Таймкод захвачен:"};
-inline constexpr TMessage kMsgTimecodeRate{172, "Частота таймкода, кадров в секунду:"};
-inline constexpr TMessage kMsgTimecodeWrongRate{173, "Таймкод не той частоты, что задана; слышно:"};
-inline constexpr TMessage kMsgTimecodeLost{174, "Таймкод потерян после"};
-inline constexpr TMessage kMsgTimecodeFreewheel{175, "Шоу идёт по своим часам, мс:"};
+inline constexpr TMessage kMsgTimecodeLocked{226, "Таймкод захвачен:"};
+inline constexpr TMessage kMsgTimecodeRate{227, "Частота таймкода, кадров в секунду:"};
+inline constexpr TMessage kMsgTimecodeWrongRate{228, "Таймкод не той частоты, что задана; слышно:"};
+inline constexpr TMessage kMsgTimecodeLost{229, "Таймкод потерян после"};
+inline constexpr TMessage kMsgTimecodeFreewheel{230, "Шоу идёт по своим часам, мс:"};
 inline constexpr TMessage kMsgTimecodeStopped{176, "Таймкод не вернулся, шоу остановлено"};
 inline constexpr TMessage kMsgTimecodeJump{177, "timecode jump"};
 inline constexpr TMessage kMsgTimecodeBack{178, "Таймкод назад, часы шоу ждут его на"};
