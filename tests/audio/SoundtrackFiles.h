@@ -36,5 +36,8 @@ int64_t BestMatch(const std::vector<int16_t>& reference, const int16_t* piece, s
 
 // Whether an audio server answers (pactl info).
 bool AudioServerReachable();
+// For a test's SetUp or start: when none answers, skips the test if KV_NO_AUDIO is set and
+// fails it otherwise, and returns false for the caller to return at once.
+bool RequireAudioServer();
 
 }  // namespace kv

@@ -62,12 +62,8 @@ class SoundtrackPlayback : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!AudioServerReachable()) {
-            if (std::getenv("KV_NO_AUDIO") != nullptr)
-                GTEST_SKIP() << "KV_NO_AUDIO is set: no sound on this machine";
-            FAIL() << "No audio server answers. Start one with a null sink as scripts/test.sh "
-                      "does, or set KV_NO_AUDIO=1 on a machine without sound.";
-        }
+        if (!RequireAudioServer())
+            return;
         source = ToSamples(DecodeWithFfmpeg(folder.Make("source.wav", 6, ""), "s16le"));
     }
 

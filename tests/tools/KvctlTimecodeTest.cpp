@@ -27,11 +27,8 @@ class KvctlTimecode : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!AudioServerReachable()) {
-            if (std::getenv("KV_NO_AUDIO") != nullptr)
-                GTEST_SKIP() << "KV_NO_AUDIO is set: no sound on this machine";
-            FAIL() << "No audio server answers. Start one with a null sink as scripts/test.sh does.";
-        }
+        if (!RequireAudioServer())
+            return;
     }
 };
 
