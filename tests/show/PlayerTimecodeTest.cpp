@@ -174,8 +174,9 @@ TEST_F(PlayerTimecode, AJumpForwardBeyondTheLimitPassesOverTheCuesInBetween)
     for (const uint8_t control : {kv::kControlDirect, kv::kControlAutonomous}) {
         SCOPED_TRACE(control == kv::kControlDirect ? "direct" : "from the modules' memory");
         Player().controlMode = control;
-        if (control == kv::kControlAutonomous)
+        if (control == kv::kControlAutonomous) {
             ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
+        }
         show->field->ClearRecord();
         platform.debugLines.clear();
         TLtcSignal signal(TTimecodeRate::Fps25, kZero);
@@ -190,8 +191,9 @@ TEST_F(PlayerTimecode, AJumpForwardBeyondTheLimitPassesOverTheCuesInBetween)
         int passed = 0;
         for (int cue = 0; cue < kCues; ++cue) {
             const auto shot = std::find_if(shots.begin(), shots.end(), [cue](const TShot& s) { return s.cue == cue; });
-            if (shot != shots.end())
+            if (shot != shots.end()) {
                 EXPECT_GE(shot->at, shot->played) << "cue " << cue << " early";
+            }
             if (CueTime(cue) >= 2000 && CueTime(cue) <= 6000) {
                 EXPECT_EQ(shot, shots.end()) << "cue " << cue << " fired in a burst";
                 EXPECT_EQ(Reason(cue), kv::TMissReason::TimecodeJump) << "cue " << cue;
