@@ -1,5 +1,5 @@
 #pragma once
-#include "console/ConsolePlatform.h"
+#include "console/app/ConsolePlatform.h"
 
 #include <deque>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "ConsoleTestTools.h"
 
-#include "console/DebugForm.h"
+#include "console/dialogs/DebugForm.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -2,9 +2,9 @@
 // the bus search, the converter's loss and return, and the boost of all modules.
 
 #include "FieldConsole.h"
-#include "console/Colors.h"
-#include "console/DeviceRowText.h"
-#include "console/Shape.h"
+#include "console/widgets/Colors.h"
+#include "console/panels/DeviceRowText.h"
+#include "console/widgets/Shape.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "field/SimDevice.h"

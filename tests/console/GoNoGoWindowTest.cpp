@@ -1,8 +1,8 @@
 // The go/no-go window through the console's keys, on a field with a module missing, a channel
 // open, a module in test mode and module memory that does not hold the show.
 #include "ConsoleTestTools.h"
-#include "console/GoNoGoForm.h"
-#include "console/MainForm.h"
+#include "console/reports/GoNoGoForm.h"
+#include "console/mainwindow/MainForm.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "show/ExtPlayer.h"

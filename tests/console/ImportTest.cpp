@@ -2,8 +2,8 @@
 // word, the imported show on the simulated field, and the paperwork after it.
 #include "ConsoleTestTools.h"
 #include "ModalDriver.h"
-#include "console/ImportForm.h"
-#include "console/MainForm.h"
+#include "console/dialogs/ImportForm.h"
+#include "console/mainwindow/MainForm.h"
 #include "field/FieldRecord.h"
 #include "show/ExtPlayer.h"
 

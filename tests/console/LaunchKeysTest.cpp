@@ -3,8 +3,8 @@
 
 #include "ConsoleTestPlatform.h"
 #include "audio/AudioLibrary.h"
-#include "console/Colors.h"
-#include "console/Shape.h"
+#include "console/widgets/Colors.h"
+#include "console/widgets/Shape.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "show/ExtPlayer.h"

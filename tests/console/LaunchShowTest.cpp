@@ -4,7 +4,7 @@
 #include "ConsoleTestPlatform.h"
 #include "ConsoleTestTools.h"
 #include "audio/AudioLibrary.h"
-#include "console/Colors.h"
+#include "console/widgets/Colors.h"
 #include "show/ExtPlayer.h"
 #include "support/Conversions.h"
 

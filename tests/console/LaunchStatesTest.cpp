@@ -5,9 +5,9 @@
 #include "ConsoleTestPlatform.h"
 #include "ModalDriver.h"
 #include "audio/AudioLibrary.h"
-#include "console/Colors.h"
-#include "console/PresentWarningForm.h"
-#include "console/Shape.h"
+#include "console/widgets/Colors.h"
+#include "console/dialogs/PresentWarningForm.h"
+#include "console/widgets/Shape.h"
 #include "devices/Controls.h"
 #include "show/ExtPlayer.h"
 

@@ -4,8 +4,8 @@
 
 #include "ConsoleFolder.h"
 #include "WindowProbe.h"
-#include "console/ConsoleWindows.h"
-#include "console/MainForm.h"
+#include "console/mainwindow/ConsoleWindows.h"
+#include "console/mainwindow/MainForm.h"
 
 #include <QWidget>
 #include <Qt>

@@ -3,9 +3,9 @@
 // lockout window; autonomous control refuses.
 #include "ConsoleTestTools.h"
 #include "ModalDriver.h"
-#include "console/ImportForm.h"
-#include "console/LockoutForm.h"
-#include "console/MainForm.h"
+#include "console/dialogs/ImportForm.h"
+#include "console/dialogs/LockoutForm.h"
+#include "console/mainwindow/MainForm.h"
 #include "field/FieldRecord.h"
 #include "show/ExtPlayer.h"
 

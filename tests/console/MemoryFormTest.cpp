@@ -1,9 +1,9 @@
 // The memory operations through the main window's keys: progress, abort, erase, the remote
 // controller and the black-box file, on a small simulated field.
 #include "ConsoleTestTools.h"
-#include "console/ConsoleWindows.h"
-#include "console/MainForm.h"
-#include "console/MemoryForm.h"
+#include "console/mainwindow/ConsoleWindows.h"
+#include "console/mainwindow/MainForm.h"
+#include "console/dialogs/MemoryForm.h"
 #include "devices/BlackBoxRecord.h"
 #include "devices/Controls.h"
 #include "field/SimRemote.h"

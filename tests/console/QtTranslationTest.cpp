@@ -1,8 +1,8 @@
 // Qt's own dialogs in the console's language: the buttons of a question and of the file
 // dialog, opened the way the console opens them and answered from inside, as the operator would.
 #include "ModalDriver.h"
-#include "console/ConsolePlatform.h"
-#include "console/QtTranslation.h"
+#include "console/app/ConsolePlatform.h"
+#include "console/app/QtTranslation.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>

@@ -1,5 +1,5 @@
-#include "console/ConsoleSettings.h"
-#include "console/FileFilter.h"
+#include "console/app/ConsoleSettings.h"
+#include "console/dialogs/FileFilter.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "ConsoleTestPlatform.h"
 #include "ModalDriver.h"
 #include "audio/AudioLibrary.h"
-#include "console/PresentWarningForm.h"
+#include "console/dialogs/PresentWarningForm.h"
 #include "field/Field.h"
 #include "field/FieldPort.h"
 #include "field/WireFrame.h"

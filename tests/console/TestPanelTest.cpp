@@ -3,7 +3,7 @@
 
 #include "ConsoleTestPlatform.h"
 #include "FieldConsole.h"
-#include "console/Colors.h"
+#include "console/widgets/Colors.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "show/ExtPlayer.h"

@@ -1,4 +1,4 @@
-#include "console/VirtualKeys.h"
+#include "console/mainwindow/VirtualKeys.h"
 
 #include <QKeyEvent>
 #include <gtest/gtest.h>

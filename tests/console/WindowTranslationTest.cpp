@@ -1,8 +1,8 @@
 #include "ConsoleFolder.h"
 #include "ConsoleTestPlatform.h"
 #include "FieldConsole.h"
-#include "console/Shape.h"
-#include "console/WidgetWindow.h"
+#include "console/widgets/Shape.h"
+#include "console/app/WidgetWindow.h"
 
 #include <QAction>
 #include <QGroupBox>

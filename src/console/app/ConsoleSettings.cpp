@@ -1,0 +1,16 @@
+#include "console/app/ConsoleSettings.h"
+
+#include "devices/ConnectThresholds.h"
+
+namespace kv {
+
+TConsoleSettings ReadConsoleSettings(const TIniFile& ini)
+{
+    TConsoleSettings settings;
+    settings.startKey = static_cast<int>(ini.ReadInteger("keys", "StartBtn", kKeyF5));
+    settings.thresholds = ReadConnectThresholds(ini);
+    settings.port = ini.ReadString("link", "Port", "auto");
+    return settings;
+}
+
+}  // namespace kv

@@ -1,0 +1,26 @@
+#include "console/app/VolumeMixer.h"
+
+#include "support/AddedMessages.h"
+#include "support/RunLog.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace kv {
+
+namespace {
+
+constexpr char kMixer[] = "pavucontrol";
+
+}  // namespace
+
+bool OpenVolumeMixer()
+{
+    const QString program = QStandardPaths::findExecutable(kMixer);
+    if (!program.isEmpty() && QProcess::startDetached(program, {}))
+        return true;
+    WriteLog(Localize(kMsgNoVolumeMixer) + " " + kMixer);
+    return false;
+}
+
+}  // namespace kv

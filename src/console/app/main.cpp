@@ -1,0 +1,31 @@
+// The console: the operator's window on the firing system.
+#include "console/app/ConsolePlatform.h"
+#include "console/mainwindow/ConsoleWindows.h"
+#include "console/mainwindow/MainForm.h"
+#include "console/app/QtTranslation.h"
+#include "support/Conversions.h"
+#include "support/Localizer.h"
+
+#include <QApplication>
+#include <QScreen>
+
+int main(int argc, char** argv)
+{
+    kv::SetLanguageFile(kv::AppFolder() + "kvshow.lng");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Korvane");
+    const kv::TQtTranslation qtTexts(kv::ConsoleLanguage(kv::LanguageFile()));
+    kv::TConsolePlatform platform;
+    kv::InstallPlatform(&platform);
+    int result = 0;
+    {
+        kv::TConsoleWindows windows(kv::AppFolder());
+        // Without a window manager (a bare X server in the field van, Xvfb) maximising does
+        // nothing, so the window takes the screen's free area itself first.
+        windows.Main().setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+        windows.Main().showMaximized();
+        result = QApplication::exec();
+    }
+    kv::InstallPlatform(nullptr);
+    return result;
+}

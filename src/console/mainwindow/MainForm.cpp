@@ -1,0 +1,251 @@
+#include "console/mainwindow/MainForm.h"
+
+#include "console/widgets/Colors.h"
+#include "console/panels/DeviceColumn.h"
+#include "console/panels/HVPanel.h"
+#include "console/panels/IndicatorStrip.h"
+#include "console/panels/LaunchPage.h"
+#include "console/panels/PowerIndicator.h"
+#include "console/mainwindow/Rehearsal.h"
+#include "console/panels/RehearsalBanner.h"
+#include "console/widgets/Shape.h"
+#include "console/panels/SlotStrip.h"
+#include "console/panels/TestPage.h"
+#include "console/panels/TimePanel.h"
+#include "console/dialogs/WarningForm.h"
+#include "console/widgets/Widgets.h"
+#include "audio/AudioLibrary.h"
+#include "devices/ChannelTest.h"
+#include "devices/Controls.h"
+#include "field/TransportChoice.h"
+#include "link/PortProto.h"
+#include "show/ExtPlayer.h"
+#include "show/TimecodeArm.h"
+#include "show/TimecodeReceiver.h"
+#include "support/Conversions.h"
+#include "support/Localizer.h"
+#include "support/LogNaming.h"
+#include "support/RunLog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+#include <QTimer>
+
+namespace kv {
+
+namespace {
+
+const std::string kBannerLine(45, '-');
+const std::string kClosingLine(44, '-');
+constexpr int kReplyTimeoutMs = 70;
+
+}  // namespace
+
+TMainForm::TMainForm(const std::string& appFolder)
+{
+    setWindowTitle("Управление запуском");
+    BuildWindow();
+    FormCreate(appFolder);
+    qApp->installEventFilter(this);
+}
+
+TMainForm::~TMainForm()
+{
+    qApp->removeEventFilter(this);
+    // The field loses the focus as the window goes: that is no operator's commit.
+    test_->hvPanel->seHVE->disconnect(this);
+    // No frame may reach the registry or the player while they go.
+    port_->Stop();
+}
+
+void TMainForm::BuildWindow()
+{
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    devices_ = new TDeviceColumn(central);
+    pages_ = new QStackedWidget(central);
+    launch_ = new TLaunchPage(pages_);
+    test_ = new TTestPage(pages_);
+    pages_->addWidget(launch_);
+    pages_->addWidget(test_);
+    labelVer_ = MakeLabel(devices_, "LabelVer", "");
+    labelVer_->setWordWrap(true);
+    devices_->layout()->addWidget(labelVer_);
+    auto* column = new QVBoxLayout(central);
+    rehearsalBanner_ = new TRehearsalBanner(central);
+    column->addWidget(rehearsalBanner_);
+    auto* row = new QHBoxLayout;
+    column->addLayout(row, 1);
+    row->addWidget(devices_);
+    row->addWidget(pages_, 1);
+
+    // Set up disabled: they come alive with their handlers.
+    controlAction_ = AddAction("ControlAction", "Прямое упр. / Автономный", QKeySequence("Shift+F1"));
+    modeAction_ = AddAction("ModeAction", "Автомат / Ручной", QKeySequence("Ctrl+F1"));
+    extStartAction_ = AddAction("ExtStartAction", "Запуск", QKeySequence("Ctrl+F5"));
+    clearMemAction_ = AddAction("ClearMemAction", "Удаление сценария", QKeySequence("Ctrl+F8"));
+    readMemLogAction_ =
+        AddAction("ReadMemLogAction", "Чтение черного ящика", QKeySequence("Ctrl+F9"));
+    savePduAction_ = AddAction("SavePDUAction", "Запись в ПДУ(Р)", QKeySequence("Shift+F8"));
+    checkPduAction_ = AddAction("CheckPDUAction", "Проверка в ПДУ(Р)", QKeySequence("Shift+F9"));
+    powerUpGlobal_ = AddAction("PowerUpGlobal", "Форсирование включить", QKeySequence("Ctrl+Ins"));
+    powerDownGlobal_ =
+        AddAction("PowerDownGlobal", "Форсирование выключить", QKeySequence("Ctrl+Del"));
+    debugAction_ = AddAction("DebugAction", "Отладка", QKeySequence("Ctrl+Alt+D"));
+    exitAction_ = AddAction("ExitAction", "Выход", QKeySequence("Ctrl+Alt+X"));
+    rehearsalAction_ = AddAction("RehearsalAction", "Репетиция", QKeySequence("Ctrl+F10"));
+    timecodeAction_ =
+        AddAction("TimecodeAction", "Запуск по таймкоду", QKeySequence("Shift+F5"));
+    connect(exitAction_, &QAction::triggered, this, &QWidget::close);
+    AddReportMenu();
+    AddImportMenu();
+
+    idleTimer_ = AddTimer("IdleTimer", 500);
+    errFlashTimer_ = AddTimer("ErrFlashTimer", 700);
+    soundTimer_ = AddTimer("SoundTimer", 200);
+    pcPowerTimer_ = AddTimer("PCPowerTimer", 5000);
+    connect(soundTimer_, &QTimer::timeout, this, [this] { SoundTimerTimer(); });
+    connect(pcPowerTimer_, &QTimer::timeout, this, [this] { PCPowerTimerTimer(); });
+    ConnectLaunchControls();
+}
+
+QAction* TMainForm::AddAction(const char* name, const QString& caption, const QKeySequence& keys)
+{
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    action->setEnabled(false);
+    addAction(action);
+    return action;
+}
+
+QTimer* TMainForm::AddTimer(const char* name, int intervalMs)
+{
+    auto* timer = new QTimer(this);
+    timer->setObjectName(name);
+    timer->setInterval(intervalMs);
+    return timer;
+}
+
+void TMainForm::FormCreate(const std::string& appFolder)
+{
+    SetLogLevel(1);
+    runLogFile_ = StartRunLog(appFolder, LocalTimeNow());
+    ini_ = TIniFile::Load(appFolder + "kvshow.ini");
+    settings_ = ReadConsoleSettings(ini_);
+    WriteLog(kBannerLine);
+    WriteLog(Localize(0, " ") + AppVersionText());
+    WriteLog(kBannerLine);
+
+    std::string problem;
+    port_ = std::make_unique<TPortProto>(MakeTransport(settings_.port, &problem));
+    if (!problem.empty())
+        WriteLog(problem);
+    controls_ = std::make_unique<TControls>(*port_);
+    player_ = std::make_unique<TExtPlayer>(*controls_, *port_);
+    player_->scenario = projects_.Project(currentSlot_);
+    player_->thresholds = settings_.thresholds;
+    player_->LaunchState = [this] { return static_cast<int>(launchState_); };
+    WireEvents();
+    if (AudioAvailable())
+        soundTimer_->start();
+    else
+        WriteLog(Localize(1, "Ошибка инициализации аудио-устройства"));
+
+    port_->ReplyTimeout = kReplyTimeoutMs;
+    port_->Start();
+    launch_->indicators->rs485Label->setText(ConverterText());
+}
+
+void TMainForm::WireEvents()
+{
+    player_->OnTime = [this](int32_t time) { ShowTime(time); };
+    player_->OnStateChange = [this] { PlayerStateChanged(); };
+    player_->OnRemoteStop = [this] { RemoteStopReceived(); };
+    player_->OnChecked = [this](int module, int channel) { ChannelChecked(module, channel); };
+    player_->OnFired = [this](int module, int channel) { ChannelFired(module, channel); };
+    port_->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
+        FrameReceived(frame, converter);
+    };
+    port_->OnConverterLost = [this] { ConverterLost(); };
+    port_->OnConverterBack = [this] { ConverterBack(); };
+    WireDevicePanels();
+    WireRehearsal();
+    WireTimecode();
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TMainForm::FormShow()
+{
+    TranslateAll();
+    const std::string version = AppVersionText();
+    setWindowTitle(QString::fromStdString(
+        Localize(7, "Управление запуском (версия:") + " " + version + ")"));
+    labelVer_->setText(QString::fromStdString(Localize(8, "версия:") + " " + version + " " +
+                                              Localize(9, "(расширенная специальная)")));
+    if (!searching_)
+        idleTimer_->start();
+    errFlashTimer_->start();
+    UpdateButtons();
+    ShowProject();
+    if (settings_.startKey == kKeySpace)
+        launch_->startBtn->setText("<SPACE> Старт");
+    pcPowerTimer_->start();
+    PCPowerTimerTimer();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (player_->IsRunning()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TMainForm::FormClose()
+{
+    // The log must not leave the last shots looking as if fired on the real bus.
+    if (rehearsal_->Active())
+        EndRehearsal();
+    WriteLog(kClosingLine);
+    WriteLog(Localize(60, "Выход из программы"));
+    WriteLog(kClosingLine);
+}
+
+void TMainForm::FrameReceived(const TFrameRecord& frame, int converter)
+{
+    controls_->HandleUnsolicitedFrame(frame, converter);
+    player_->HandleMessage(frame);
+}
+
+void TMainForm::PCPowerTimerTimer()
+{
+    TPowerStatus status;
+    const bool known = Platform().PowerStatus(status);
+    batteryPercent_ = launch_->indicators->power->Show(known ? &status : nullptr);
+}
+
+QString TMainForm::ConverterText() const
+{
+    return "RS485: " + QString::number(port_->ConverterCount());
+}
+
+}  // namespace kv

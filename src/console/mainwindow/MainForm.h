@@ -1,0 +1,331 @@
+#pragma once
+// The main window: it names the run log, reads kvshow.ini, owns the port object, the device
+// registry, the eight project slots and the show player, ties their events to the display,
+// and refuses to close while a show runs.
+
+#include "console/mainwindow/AuxForms.h"
+#include "console/app/ConsoleSettings.h"
+#include "console/app/WidgetWindow.h"
+#include "link/FrameRecord.h"
+#include "show/Projects.h"
+#include "support/IniFile.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QKeyEvent;
+class QLabel;
+class QStackedWidget;
+class QTime;
+class QTimer;
+
+namespace kv {
+
+class TChannelTest;
+class TCommonControl;
+class TCommonDevice;
+class TControls;
+class TDeviceColumn;
+class TExtPlayer;
+class TFileDialog;
+class TLaunchPage;
+class TPortProto;
+class TRehearsal;
+class TRehearsalBanner;
+struct TGoFinding;
+struct TScenarioWarning;
+class TTestPage;
+class TTimecodeArm;
+class TTimecodeReceiver;
+class TWarningForm;
+
+enum TLaunchState : uint8_t { kLaunchIdle = 0, kLaunchReady = 1, kLaunchRunning = 2 };
+
+class TMainForm : public QMainWindow {
+public:
+    // appFolder holds kvshow.ini and logs/ (the program's folder, with a trailing "/").
+    explicit TMainForm(const std::string& appFolder);
+    ~TMainForm() override;
+
+    // The warning window exists only after the main window; it is handed over once made.
+    void SetWarningForm(TWarningForm* warning) { warning_ = warning; }
+    void SetAuxForms(const TAuxForms& forms);
+
+    const TConsoleSettings& Settings() const { return settings_; }
+    const std::string& RunLogFile() const { return runLogFile_; }
+    int LaunchState() const { return launchState_; }
+    int BatteryPercent() const { return batteryPercent_; }
+    TExtPlayer& Player() { return *player_; }
+    TProjects& Projects() { return projects_; }
+    TPortProto& Port() { return *port_; }
+    TControls& Controls() { return *controls_; }
+    TLaunchPage& Launch() { return *launch_; }
+    int CurrentSlot() const { return currentSlot_; }
+    int ManualIndex() const { return manualIndex_; }
+    int ManualPage() const { return manualPage_; }
+    // Runs the PC power display now, as its timer does every 5 s.
+    void PCPowerTimerTimer();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // The operator's keys, ahead of the focused control.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct TSlotRecord {
+        std::string soundtrackFile;
+        int32_t soundtrackLength = 0;
+        uint8_t launchState = kLaunchIdle;
+        uint8_t firingMode = 0;
+        uint8_t controlMode = 0;
+    };
+
+    void BuildWindow();
+    QAction* AddAction(const char* name, const QString& caption, const QKeySequence& keys);
+    QTimer* AddTimer(const char* name, int intervalMs);
+    void FormCreate(const std::string& appFolder);
+    void WireEvents();
+    void FormShow();
+    void FormClose();
+
+    // Launch page (MainFormLaunch.cpp)
+    void ConnectLaunchControls();
+    void SoundBtnClick();
+    void ProjectBtnClick();
+    void StartBtnClick();
+    void StopBtnClick();
+    void BeginBtnClick();
+    void ModeActionExecute();
+    void ControlActionExecute();
+    void TestBtnClick();
+    void SwitchSlot(int slot);
+    void SetStartPoint();
+    void ToggleArming();
+    void ChangeTempo(int delta);
+    void ChangeOffset(int delta);
+    void KeepSoundtrackInSlot();
+    void ShowCueListOrKeyboard();
+    // After the current slot's cues were loaded, unloaded or imported.
+    void ScenarioReplaced();
+    bool TestPageShown() const;
+    bool ScenarioEmpty() const;
+
+    // Enabling (MainFormButtons.cpp)
+    bool StopAllowed();
+    // The commands that switch every module's mode or boost.
+    bool ModeCommandsAllowed() const;
+    void UpdateButtons();
+    void ActionListUpdate();
+    void UpdateIndicators();
+
+    // Player events and clocks (MainFormPlayer.cpp)
+    void ShowProject();
+    void ShowTime(int32_t time);
+    void PlayerStateChanged();
+    void RemoteStopReceived();
+    void ChannelFired(int module, int channel);
+    void ChannelChecked(int module, int channel);
+
+    // Keyboard (MainFormKeys.cpp)
+    struct TKeyPress {
+        int key = 0;
+        bool modified = false;  // with Ctrl, Alt, Shift or Meta
+        bool autoRepeat = false;
+    };
+    // Keys the console's handler takes before any action does.
+    bool KeptFromActions(const QKeyEvent& key) const;
+    bool OwnKeyRefused(const QKeyEvent& key) const;
+    bool RefusedWithModifier(int key) const;
+    bool StopsShow(int key) const;
+    bool EndsSearchOrTest(int key) const;
+    bool ShortCut(const TKeyPress& press);
+    bool GeneralKey(int key);
+    bool TestPageKey(int key);
+    bool ManualFireKey(int key);
+    bool StepFireKey(int key);
+    bool LaunchPageKey(int key);
+    bool MoveCueRow(int step);
+
+    // Manual firing keyboard (MainFormManual.cpp)
+    bool ManualModuleValid() const;
+    TCommonControl* ManualModule() const;
+    void RefreshManualKeys();
+    void ShowManualKey(int key, bool fromEvent);
+    void ManualArrowKey(int key);
+    // Logged also when no command could go out.
+    void SetModuleBoost(TCommonControl& module, bool off);
+    void FrameReceived(const TFrameRecord& frame, int converter);
+    void SoundTimerTimer();
+    QString ConverterText() const;
+
+    // Device column and poll (MainFormDevices.cpp)
+    void WireDevicePanels();
+    void ResumeIdlePoll();
+    void RebuildDeviceList();
+    int RowOf(const TCommonDevice& device) const;
+    int IndexOf(const TCommonDevice& device) const;
+    void IdleTimerTimer();
+    void ShowPolledDevice(const TCommonDevice& device);
+    void ErrFlashTimerTimer();
+    void ConverterLost();
+    void ConverterBack();
+    void ForEachFiringModule(const std::function<void(TCommonControl&)>& action);
+    void SetBoostAll(bool off);
+    void SetTestModeAll(bool on);
+    // Bus search (MainFormSearch.cpp)
+    void SearchBtnClick(bool start);
+    void SearchProgress(int percent, int address);
+    // Test page (MainFormTest.cpp)
+    void WireTestPage();
+    TCommonControl* SelectedModule() const;
+    void MoveSelection(int step);
+    void RedrawTestPanel();
+    void ShowDetails();
+    void RunChannelTest(bool all);
+    void SaveChannels();
+    void UpdateTestPageButtons();
+    // Service panels (MainFormService.cpp)
+    void WireServicePanels();
+    void FillHVPanel();
+    // The setting goes to the module once the operator has finished typing or turning it.
+    void HVSettingCommitted();
+    bool ServiceAllowed() const;
+    void EnableServiceControls();
+    void ChargeChannel(int row);
+    void ChangeIdBtnClick();
+    // Auxiliary windows (MainFormAuxForms.cpp, MainFormMemory.cpp, MainFormExtStart.cpp)
+    void WireAuxForms();
+    void SaveBtnClick();
+    void CheckBtnClick();
+    // The module lists before a write (or verify), each answered in the present-warning window.
+    bool OperatorAllowsTransfer(bool write);
+    // Modules that will not fire as the operator expects, before a start.
+    bool OperatorAllowsStart();
+    bool OperatorGoesOn(const std::vector<TScenarioWarning>& warnings);
+    void RunMemoryOperation(const std::function<void()>& operation);
+    void ClearMemActionExecute();
+    void ReadMemLogActionExecute();
+    void SavePDUActionExecute();
+    void CheckPDUActionExecute();
+    void ExtStartActionExecute();
+    void TimedStart(const QTime& at);
+    // Not beside a show, the music, a search, a channel test or a memory operation.
+    bool DebugAllowed();
+    void DebugActionExecute();
+    // Timecode start (MainFormTimecode.cpp)
+    void WireTimecode();
+    bool TimecodeArmAllowed() const;
+    void TimecodeActionExecute();
+    void DisarmTimecode();
+    void TimecodeReached();
+    void UpdateTimecodeAction();
+    void ShowTimecode();
+    void TakeKeysBack();
+    // Rehearsal on a model of the installation found (MainFormRehearsal.cpp)
+    void WireRehearsal();
+    void RehearsalActionExecute();
+    void BeginRehearsal();
+    void EndRehearsal();
+    void RehearsalChanged();
+    // Show scripts of design programs (MainFormImport.cpp)
+    void AddImportMenu();
+    bool ImportAllowed() const;
+    void ImportActionExecute();
+    // Positions of the show locked out (MainFormLockout.cpp)
+    void LockoutActionExecute();
+    void MarkLockedCues();
+    // The go/no-go check (MainFormGoNoGo.cpp)
+    std::vector<TGoFinding> GoNoGoFindings();
+    void GoNoGoActionExecute();
+    // Report windows (MainFormReports.cpp)
+    void AddReportMenu();
+    void WireReports();
+    void FiringReportActionExecute();
+    void ContinuityActionExecute();
+    // After a stop, beside the main window, which keeps the keys.
+    void ShowReportAfterStop();
+    // Visible reports follow the checks, the channel test, the search and the scenario.
+    void RefreshReports();
+    void HideReports();
+    // Esc on the console when no show runs; true when one was shown.
+    bool CloseReports();
+
+    TWidgetWindow localization_{*this, "TMainForm"};
+    TIniFile ini_;
+    TConsoleSettings settings_;
+    std::string runLogFile_;
+
+    std::unique_ptr<TPortProto> port_;
+    std::unique_ptr<TControls> controls_;
+    TProjects projects_;
+    int currentSlot_ = 0;
+    std::array<TSlotRecord, TProjects::kSlotCount> slotRecords_;
+    std::unique_ptr<TExtPlayer> player_;
+
+    uint8_t launchState_ = kLaunchIdle;
+    bool searching_ = false;
+    bool testRunning_ = false;
+    bool converterFault_ = false;
+    bool shown_ = false;
+    int flashPhase_ = 0;
+    int batteryPercent_ = 100;
+    int pollIndex_ = 0;
+    int manualIndex_ = -1;
+    int manualPage_ = 0;
+    int selectedIndex_ = -1;
+    // From the first question before a memory operation to its report.
+    bool memoryOperation_ = false;
+    // Stops heard on the bus, so that a start prepared meanwhile is called off.
+    int remoteStops_ = 0;
+    std::unique_ptr<TChannelTest> channelTest_;
+    std::unique_ptr<TRehearsal> rehearsal_;
+    std::unique_ptr<TTimecodeReceiver> timecode_;
+    std::unique_ptr<TTimecodeArm> timecodeArm_;
+    int timecodeStops_ = 0;  // remote stops when the wait was armed
+    QLabel* timecodeLabel_ = nullptr;
+    QTimer* timecodeTimer_ = nullptr;
+
+    TDeviceColumn* devices_ = nullptr;
+    QStackedWidget* pages_ = nullptr;
+    TLaunchPage* launch_ = nullptr;
+    TTestPage* test_ = nullptr;
+    QLabel* labelVer_ = nullptr;
+    TWarningForm* warning_ = nullptr;
+    TAuxForms aux_;
+    TRehearsalBanner* rehearsalBanner_ = nullptr;
+
+    // The file dialogs, their filters from the language file.
+    TFileDialog* openScenarioDialog_ = nullptr;
+    TFileDialog* openSoundDialog_ = nullptr;
+    TFileDialog* saveChannelsDialog_ = nullptr;
+
+    QTimer* idleTimer_ = nullptr;
+    QTimer* errFlashTimer_ = nullptr;
+    QTimer* soundTimer_ = nullptr;
+    QTimer* pcPowerTimer_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QAction* controlAction_ = nullptr;
+    QAction* modeAction_ = nullptr;
+    QAction* extStartAction_ = nullptr;
+    QAction* clearMemAction_ = nullptr;
+    QAction* readMemLogAction_ = nullptr;
+    QAction* savePduAction_ = nullptr;
+    QAction* checkPduAction_ = nullptr;
+    QAction* powerUpGlobal_ = nullptr;
+    QAction* powerDownGlobal_ = nullptr;
+    QAction* debugAction_ = nullptr;
+    QAction* rehearsalAction_ = nullptr;
+    QAction* firingReportAction_ = nullptr;
+    QAction* continuityAction_ = nullptr;
+    QAction* timecodeAction_ = nullptr;
+    QAction* importAction_ = nullptr;
+    QAction* lockoutAction_ = nullptr;
+    QAction* goNoGoAction_ = nullptr;
+};
+
+}  // namespace kv

@@ -1,0 +1,112 @@
+// Which buttons and actions the operator may use now, and the mode indicators.
+#include "console/mainwindow/MainForm.h"
+
+#include "console/panels/DeviceColumn.h"
+#include "console/panels/IndicatorStrip.h"
+#include "console/panels/LaunchPage.h"
+#include "devices/Controls.h"
+#include "show/ExtPlayer.h"
+#include "support/Localizer.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace kv {
+
+bool TMainForm::TestPageShown() const
+{
+    return devices_->testBtn->isChecked();
+}
+
+bool TMainForm::ScenarioEmpty() const
+{
+    return projects_.Project(currentSlot_)->Count() == 0;
+}
+
+bool TMainForm::ModeCommandsAllowed() const
+{
+    return !testRunning_ && !player_->IsRunning() && launchState_ != kLaunchRunning;
+}
+
+bool TMainForm::StopAllowed()
+{
+    TBassPlayer& soundtrack = player_->Soundtrack();
+    return !TestPageShown() && !searching_ && !testRunning_ &&
+           (player_->IsRunning() || (soundtrack.Loaded() && soundtrack.IsPlaying()));
+}
+
+void TMainForm::UpdateButtons()
+{
+    const bool running = player_->IsRunning();
+    const bool launchPage = !TestPageShown();
+    const bool free = !searching_ && !testRunning_;
+    const bool stoppedHere = launchPage && free && !running;
+    const bool hasScenario = !ScenarioEmpty();
+    TLaunchPage& page = *launch_;
+
+    devices_->testBtn->setEnabled(!testRunning_ && !running && launchState_ == kLaunchIdle);
+    devices_->searchBtn->setEnabled(devices_->testBtn->isEnabled());
+    // A mode command in a show would silence or arm modules under it; in a channel test it
+    // changes what is being measured.
+    devices_->testModeBtn->setEnabled(ModeCommandsAllowed());
+    devices_->fireModeBtn->setEnabled(ModeCommandsAllowed());
+    page.soundBtn->setEnabled(stoppedHere && launchState_ == kLaunchIdle);
+    page.projectBtn->setEnabled(page.soundBtn->isEnabled());
+    page.beginBtn->setEnabled(stoppedHere && launchState_ != kLaunchRunning && hasScenario);
+    page.startBtn->setEnabled(stoppedHere && launchState_ == kLaunchReady &&
+                              (hasScenario || player_->firingMode == kFiringManual));
+    page.stopBtn->setEnabled(StopAllowed());
+    page.saveBtn->setEnabled(stoppedHere && hasScenario && launchState_ != kLaunchRunning &&
+                             controls_->FiringModuleCount() > 0);
+    page.checkBtn->setEnabled(page.saveBtn->isEnabled());
+
+    UpdateTestPageButtons();
+
+    if (launchPage && page.cueList->isVisible())
+        page.cueList->setFocus();
+    ActionListUpdate();
+    UpdateIndicators();
+}
+
+void TMainForm::ActionListUpdate()
+{
+    const bool launchPage = !TestPageShown();
+    const bool free = !searching_ && !testRunning_;
+    const bool idle = launchState_ == kLaunchIdle;
+    const bool memoryAllowed = launchPage && free && !player_->IsRunning() &&
+                               launchState_ != kLaunchRunning;
+    const bool firingModules = controls_->FiringModuleCount() > 0;
+
+    controlAction_->setEnabled(launchPage && free && idle);
+    modeAction_->setEnabled(controlAction_->isEnabled());
+    exitAction_->setEnabled(free && idle);
+    extStartAction_->setEnabled(launch_->startBtn->isEnabled());
+    clearMemAction_->setEnabled(memoryAllowed && firingModules);
+    readMemLogAction_->setEnabled(clearMemAction_->isEnabled());
+    savePduAction_->setEnabled(memoryAllowed && controls_->HasRemoteControl());
+    checkPduAction_->setEnabled(savePduAction_->isEnabled());
+    powerUpGlobal_->setEnabled(firingModules && ModeCommandsAllowed());
+    powerDownGlobal_->setEnabled(powerUpGlobal_->isEnabled());
+    debugAction_->setEnabled(true);
+    rehearsalAction_->setEnabled(free && !player_->IsRunning() && launchState_ != kLaunchRunning);
+    UpdateTimecodeAction();
+}
+
+void TMainForm::UpdateIndicators()
+{
+    TIndicatorStrip& strip = *launch_->indicators;
+    strip.wait.label->setText(QString::fromStdString(
+        searching_ ? Localize(24, "Поиск...") : Localize(25, "Ожидание")));
+    const bool shown = !searching_ && !testRunning_;
+    const uint8_t firing = player_->firingMode;
+    strip.workAuto.SetLit(shown && firing != kFiringManual);
+    strip.workManual.SetLit(shown && firing != kFiringAutomatic);
+    strip.wait.SetLit(shown && launchState_ == kLaunchIdle);
+    strip.work.SetLit(shown && launchState_ != kLaunchIdle);
+    strip.direct.SetLit(shown && player_->controlMode == kControlDirect);
+    strip.autonomous.SetLit(shown && player_->controlMode == kControlAutonomous);
+}
+
+}  // namespace kv

@@ -1,0 +1,55 @@
+// The start at a time of day or on an external start command (Ctrl+F5).
+#include "console/mainwindow/MainForm.h"
+
+#include "console/dialogs/ExtStartForm.h"
+#include "console/dialogs/TimerForm.h"
+#include "show/ExtPlayer.h"
+#include "show/ShowLaunch.h"
+#include "support/AddedMessages.h"
+#include "support/Platform.h"
+
+#include <QTime>
+
+namespace kv {
+
+void TMainForm::ExtStartActionExecute()
+{
+    const int stops = remoteStops_;
+    const std::optional<TStartChoice> choice = aux_.extStart->Ask(QTime::currentTime());
+    // Asked before the wait: a start by the clock or from the bus must not wait on a question.
+    const bool allowed = choice && OperatorAllowsStart();
+    // A stop heard on the bus while a window was open has called the start off.
+    const bool calledOff = !allowed || remoteStops_ != stops;
+    if (choice && !calledOff && choice->byClock) {
+        TimedStart(choice->time);
+    } else if (choice && !calledOff) {
+        player_->armed = true;
+        // The start disarms the player: a show over before the window looks again has still
+        // been started.
+        aux_.timer->CountUp(Localize(71, "Ожидание команды запуска..."),
+                            [this] { return player_->IsRunning() || !player_->armed; });
+        player_->armed = false;
+    }
+    TakeKeysBack();
+}
+
+void TMainForm::TimedStart(const QTime& at)
+{
+    const int stops = remoteStops_;
+    // Only the times of day count: 00:05 chosen at 23:55 lies in the past.
+    const int64_t ahead = QTime::currentTime().msecsTo(at);
+    bool start = false;
+    if (ahead <= 0) {
+        // A start at once must be the operator's decision, not a slip of the picker.
+        start = Platform().MessageBox(Localize(kMsgStartTimePassed),
+                                      Localize(59, "Подтверждение"),
+                                      TButtons::YesNo) == TAnswer::Yes;
+    } else {
+        start = aux_.timer->CountDown(Localize(70, "Время до запуска:"), ahead);
+    }
+    // A stop heard on the bus while the question was open calls the start off.
+    if (start && remoteStops_ == stops)
+        StartShow(*player_);
+}
+
+}  // namespace kv

@@ -1,0 +1,259 @@
+// The launch page's buttons and actions: scenario and soundtrack of the slot, arming, start,
+// stop, start point, modes, tempo and offset.
+#include "console/mainwindow/MainForm.h"
+
+#include "console/panels/DeviceColumn.h"
+#include "console/dialogs/FileDialog.h"
+#include "console/panels/LaunchPage.h"
+#include "console/panels/ManualKeyboard.h"
+#include "console/panels/TestPage.h"
+#include "console/panels/TimePanel.h"
+#include "console/app/VolumeMixer.h"
+#include "devices/Controls.h"
+#include "show/ExtPlayer.h"
+#include "show/ShowLaunch.h"
+#include "support/Conversions.h"
+#include "support/Localizer.h"
+#include "support/AddedMessages.h"
+#include "support/Platform.h"
+#include "support/RunLog.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTreeWidget>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace kv {
+
+namespace {
+
+constexpr double kSoundSpeed = 330;  // m/s, for the offset as a distance
+
+QString TempoLabel(int32_t tempo)
+{
+    if (tempo == 1000)
+        return "100%";
+    const int32_t deviation = std::abs(tempo - 1000);
+    return QString(tempo < 1000 ? "-" : "+") + QString::number(deviation / 10) + "." +
+           QString::number(deviation % 10) + "%";
+}
+
+}  // namespace
+
+void TMainForm::ConnectLaunchControls()
+{
+    TLaunchPage& page = *launch_;
+    openScenarioDialog_ = new TFileDialog(this, "OpenScenarioDialog", "Текстовые файлы|*.txt");
+    openSoundDialog_ =
+        new TFileDialog(this, "OpenSoundDialog", "Аудиофайлы|*.wav; *.mp3; *.wma; *.ogg");
+    connect(page.projectBtn, &QPushButton::clicked, this, [this] { ProjectBtnClick(); });
+    connect(page.soundBtn, &QPushButton::clicked, this, [this] { SoundBtnClick(); });
+    connect(page.beginBtn, &QPushButton::clicked, this, [this] { BeginBtnClick(); });
+    connect(page.startBtn, &QPushButton::clicked, this, [this] { StartBtnClick(); });
+    connect(page.stopBtn, &QPushButton::clicked, this, [this] { StopBtnClick(); });
+    connect(devices_->testBtn, &QPushButton::clicked, this, [this] { TestBtnClick(); });
+    connect(test_->soundTestBtn, &QPushButton::clicked, this, [this] {
+        TBassPlayer& soundtrack = player_->Soundtrack();
+        if (!soundtrack.Loaded())
+            return;
+        if (soundtrack.IsPlaying())
+            soundtrack.StopPlaying();
+        else
+            soundtrack.PlayFrom(0);
+    });
+    connect(test_->soundVolBtn, &QPushButton::clicked, this, [] { OpenVolumeMixer(); });
+    connect(modeAction_, &QAction::triggered, this, [this] { ModeActionExecute(); });
+    connect(controlAction_, &QAction::triggered, this, [this] { ControlActionExecute(); });
+}
+
+void TMainForm::KeepSoundtrackInSlot()
+{
+    TSlotRecord& record = slotRecords_[static_cast<size_t>(currentSlot_)];
+    TBassPlayer& soundtrack = player_->Soundtrack();
+    if (soundtrack.Loaded()) {
+        record.soundtrackFile = soundtrack.FileName();
+        record.soundtrackLength = soundtrack.TimeLength();
+        launch_->timePanel->soundName->setText(QString::fromStdString(
+            std::filesystem::path(record.soundtrackFile).filename().string()));
+    } else {
+        record.soundtrackFile.clear();
+        record.soundtrackLength = 0;
+        launch_->timePanel->soundName->clear();
+    }
+}
+
+void TMainForm::SoundBtnClick()
+{
+    if (player_->Soundtrack().Loaded()) {
+        player_->UnloadSoundtrack();
+    } else if (const auto file = openSoundDialog_->Open()) {
+        player_->LoadSoundtrack(*file);
+    }
+    KeepSoundtrackInSlot();
+    UpdateButtons();
+    ShowProject();
+}
+
+void TMainForm::ProjectBtnClick()
+{
+    TProjectList& scenario = *projects_.Project(currentSlot_);
+    if (scenario.Count() > 0) {
+        scenario.Clear();
+    } else if (const auto file = openScenarioDialog_->Open()) {
+        scenario.Load(*file);
+    }
+    ScenarioReplaced();
+}
+
+void TMainForm::ScenarioReplaced()
+{
+    ShowProject();
+    UpdateButtons();
+    RefreshManualKeys();
+    player_->currentTime = 0;
+    // A cue index of the old list means nothing in the new one.
+    player_->nextCue = 0;
+    ShowTime(0);
+}
+
+void TMainForm::StartBtnClick()
+{
+    const int stops = remoteStops_;
+    // A stop heard on the bus while the operator read the warning calls the start off.
+    if (OperatorAllowsStart() && remoteStops_ == stops)
+        StartShow(*player_);
+}
+
+void TMainForm::StopBtnClick()
+{
+    player_->Stop(!player_->IsRunning());
+}
+
+void TMainForm::BeginBtnClick()
+{
+    player_->currentTime = 0;
+    player_->nextCue = 0;
+    ShowTime(0);
+    TBassPlayer& soundtrack = player_->Soundtrack();
+    if (soundtrack.Loaded() && !soundtrack.IsPlaying())
+        soundtrack.Seek(0);
+}
+
+void TMainForm::ShowCueListOrKeyboard()
+{
+    const bool manual = player_->firingMode != kFiringAutomatic;
+    launch_->cueList->setVisible(!manual);
+    launch_->manualKeys->setVisible(manual);
+}
+
+void TMainForm::ModeActionExecute()
+{
+    player_->firingMode = static_cast<uint8_t>((player_->firingMode + 1) % 3);
+    ShowCueListOrKeyboard();
+    RefreshManualKeys();
+    UpdateButtons();
+}
+
+void TMainForm::ControlActionExecute()
+{
+    // The modules would fire the locked positions from their memory.
+    if (player_->controlMode == kControlDirect && !player_->LockedPositions().empty()) {
+        Platform().MessageBox(Localize(kMsgUnlockBeforeAutonomous), Localize(91, "Ошибка"),
+                              TButtons::Ok);
+        TakeKeysBack();
+        return;
+    }
+    player_->controlMode =
+        player_->controlMode == kControlDirect ? kControlAutonomous : kControlDirect;
+    UpdateIndicators();
+}
+
+void TMainForm::TestBtnClick()
+{
+    if (devices_->testBtn->isChecked()) {
+        pages_->setCurrentWidget(test_);
+        selectedIndex_ = controls_->FirstFiringModuleIndex();
+        RedrawTestPanel();
+    } else {
+        pages_->setCurrentWidget(launch_);
+        RefreshManualKeys();
+        TBassPlayer& soundtrack = player_->Soundtrack();
+        if (soundtrack.Loaded() && soundtrack.IsPlaying())
+            soundtrack.StopPlaying();
+    }
+    UpdateButtons();
+}
+
+void TMainForm::SwitchSlot(int slot)
+{
+    TSlotRecord& old = slotRecords_[static_cast<size_t>(currentSlot_)];
+    old.launchState = kLaunchIdle;
+    old.firingMode = player_->firingMode;
+    old.controlMode = player_->controlMode;
+
+    currentSlot_ = slot;
+    const TSlotRecord& record = slotRecords_[static_cast<size_t>(slot)];
+    launchState_ = record.launchState;
+    player_->firingMode = record.firingMode;
+    player_->controlMode = record.controlMode;
+    player_->scenario = projects_.Project(slot);
+    player_->UnloadSoundtrack();
+    if (record.soundtrackLength > 0)
+        player_->LoadSoundtrack(record.soundtrackFile);
+    KeepSoundtrackInSlot();
+
+    ShowProject();
+    UpdateButtons();
+    ShowCueListOrKeyboard();
+    RefreshManualKeys();
+    player_->currentTime = 0;
+    player_->nextCue = 0;
+    ShowTime(0);
+}
+
+void TMainForm::SetStartPoint()
+{
+    const QTreeWidget& list = *launch_->cueList;
+    const int row = list.currentItem() ? list.indexOfTopLevelItem(list.currentItem()) : -1;
+    const TProjectList& scenario = *projects_.Project(currentSlot_);
+    if (row < 0 || row >= scenario.Count())
+        return;
+    const int32_t start = scenario.Cue(row).time;
+    player_->currentTime = start;
+    player_->nextCue = row;
+    ShowTime(start);
+    TBassPlayer& soundtrack = player_->Soundtrack();
+    // The music of a cue before the show's zero starts at its beginning.
+    if (soundtrack.Loaded() && !soundtrack.IsPlaying())
+        soundtrack.Seek(std::max(start, 0));
+    WriteLog(Localize(18, "Установка точки начала:") + " " + IntToText(start) + " ms");
+}
+
+void TMainForm::ToggleArming()
+{
+    launchState_ = launchState_ == kLaunchIdle ? kLaunchReady : kLaunchIdle;
+    UpdateButtons();
+}
+
+void TMainForm::ChangeTempo(int delta)
+{
+    player_->SetTempo(player_->Tempo() + delta);
+    launch_->timePanel->tempo->setText(TempoLabel(player_->Tempo()));
+    WriteLog(Localize(15, "Изменение темпа:") + " " + TempoLogText(player_->Tempo()) + "%");
+}
+
+void TMainForm::ChangeOffset(int delta)
+{
+    player_->SetOffset(player_->offset + delta);
+    const int32_t offset = player_->offset;
+    launch_->timePanel->offset->setText(QString::number(offset) + " мс");
+    const int64_t metres = std::abs(RoundHalfAway(offset / 1000.0 * kSoundSpeed));
+    launch_->timePanel->distance->setText("~" + QString::number(metres) + " м");
+    WriteLog(Localize(16, "Изменение смещения:") + " " + IntToText(offset) + " ms");
+}
+
+}  // namespace kv

@@ -1,0 +1,38 @@
+// Positions of the show locked out (Ctrl+L, the "Сценарий" menu): their cues still to come are
+// passed over; the cue list strikes them out.
+#include "console/mainwindow/MainForm.h"
+
+#include "console/panels/LaunchPage.h"
+#include "console/dialogs/LockoutForm.h"
+#include "show/ExtPlayer.h"
+#include "show/ProjectList.h"
+
+#include <QFont>
+#include <QTreeWidget>
+
+namespace kv {
+
+void TMainForm::LockoutActionExecute()
+{
+    // Also while the show runs: the window's own keys stop it.
+    TLockoutForm window(this, *player_, [this] { StopBtnClick(); }, [this] { MarkLockedCues(); });
+    window.Ask();
+    TakeKeysBack();
+}
+
+void TMainForm::MarkLockedCues()
+{
+    const TProjectList& scenario = *projects_.Project(currentSlot_);
+    QTreeWidget& list = *launch_->cueList;
+    for (int row = 0; row < list.topLevelItemCount() && row < scenario.Count(); ++row) {
+        QTreeWidgetItem& item = *list.topLevelItem(row);
+        const bool locked = player_->PositionLocked(scenario.Cue(row).position);
+        for (int column = 0; column < list.columnCount(); ++column) {
+            QFont font = item.font(column);
+            font.setStrikeOut(locked);
+            item.setFont(column, font);
+        }
+    }
+}
+
+}  // namespace kv

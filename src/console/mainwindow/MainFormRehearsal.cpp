@@ -1,0 +1,91 @@
+// Rehearsal (Ctrl+F10): the bus switched to a model of the installation the last search
+// found, and back to the real converters.
+#include "console/mainwindow/MainForm.h"
+
+#include "console/panels/IndicatorStrip.h"
+#include "console/panels/LaunchPage.h"
+#include "console/mainwindow/Rehearsal.h"
+#include "console/panels/RehearsalBanner.h"
+#include "devices/Controls.h"
+#include "link/PortProto.h"
+#include "show/ExtPlayer.h"
+#include "support/AddedMessages.h"
+#include "support/Conversions.h"
+#include "support/Localizer.h"
+#include "support/Platform.h"
+#include "support/RunLog.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace kv {
+
+void TMainForm::WireRehearsal()
+{
+    rehearsal_ = std::make_unique<TRehearsal>(*port_, *controls_);
+    rehearsalAction_->setCheckable(true);
+    QMenu* menu = menuBar()->addMenu("Сервис");
+    menu->setObjectName("ServiceMenu");
+    menu->addAction(rehearsalAction_);
+    connect(rehearsalAction_, &QAction::triggered, this, [this] { RehearsalActionExecute(); });
+}
+
+void TMainForm::RehearsalActionExecute()
+{
+    // The bus must not change under a show, whatever let the key through.
+    if (!player_->IsRunning()) {
+        if (rehearsal_->Active())
+            EndRehearsal();
+        else
+            BeginRehearsal();
+    }
+    rehearsalAction_->setChecked(rehearsal_->Active());
+    TakeKeysBack();
+}
+
+void TMainForm::BeginRehearsal()
+{
+    const std::string caption = Localize(66, "Ошибка");
+    if (controls_->Count() == 0) {
+        Platform().MessageBox(Localize(kMsgRehearsalNoDevices), caption, TButtons::Ok);
+        return;
+    }
+    // A real igniter's check must be answered by the real bus, not by the model.
+    if (player_->HasUnchecked()) {
+        Platform().MessageBox(Localize(kMsgRehearsalChecksPending), caption, TButtons::Ok);
+        return;
+    }
+    std::string problem;
+    if (rehearsal_->Begin(settings_.thresholds, problem) != 0) {
+        const std::string text = Localize(kMsgRehearsalNoModel) + " " + problem;
+        WriteLog(text);
+        Platform().MessageBox(text, caption, TButtons::Ok);
+        return;
+    }
+    player_->rehearsal = true;
+    WriteLog(Localize(kMsgRehearsalBegin) + " " + IntToText(controls_->Count()));
+    RehearsalChanged();
+}
+
+void TMainForm::EndRehearsal()
+{
+    rehearsal_->End();
+    player_->rehearsal = false;
+    // The model's shots burnt no real igniter: none of them is checked on the real bus.
+    player_->ClearFired();
+    WriteLog(Localize(kMsgRehearsalEnd));
+    RehearsalChanged();
+}
+
+void TMainForm::RehearsalChanged()
+{
+    rehearsalBanner_->ShowRehearsal(rehearsal_->Active());
+    launch_->indicators->rs485Label->setText(ConverterText());
+    RebuildDeviceList();
+    RefreshManualKeys();
+    UpdateButtons();
+}
+
+}  // namespace kv

@@ -1,0 +1,125 @@
+// The timecode start (Shift+F5): armed, the show starts as by the start key once the sound
+// desk's locked timecode reaches the start point, and then follows it; the lock indicator
+// on the launch page.
+#include "console/mainwindow/MainForm.h"
+
+#include "console/panels/LaunchPage.h"
+#include "show/ExtPlayer.h"
+#include "show/ShowLaunch.h"
+#include "show/TimecodeArm.h"
+#include "show/TimecodeReceiver.h"
+#include "support/AddedMessages.h"
+#include "support/Platform.h"
+#include "support/RunLog.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace kv {
+
+namespace {
+
+constexpr int kIndicatorMs = 200;
+
+}  // namespace
+
+void TMainForm::WireTimecode()
+{
+    timecode_ = std::make_unique<TTimecodeReceiver>(ReadTimecodeSettings(ini_));
+    timecodeArm_ = std::make_unique<TTimecodeArm>(
+        timecode_->Chase(), [this] { return player_->currentTime - player_->offset; },
+        [this] { TimecodeReached(); });
+    timecodeAction_->setCheckable(true);
+    QMenu* menu = menuBar()->addMenu("Таймкод");
+    menu->setObjectName("TimecodeMenu");
+    menu->addAction(timecodeAction_);
+    connect(timecodeAction_, &QAction::triggered, this, [this] { TimecodeActionExecute(); });
+    timecodeLabel_ = new QLabel(launch_);
+    timecodeLabel_->setObjectName("TimecodeLabel");
+    timecodeLabel_->setVisible(false);
+    if (auto* column = qobject_cast<QVBoxLayout*>(launch_->layout()))
+        column->insertWidget(1, timecodeLabel_);
+    timecodeTimer_ = AddTimer("TimecodeTimer", kIndicatorMs);
+    connect(timecodeTimer_, &QTimer::timeout, this, [this] { ShowTimecode(); });
+}
+
+bool TMainForm::TimecodeArmAllowed() const
+{
+    return launch_->startBtn->isEnabled() && !player_->IsRunning();
+}
+
+void TMainForm::TimecodeActionExecute()
+{
+    if (timecodeArm_->Armed()) {
+        DisarmTimecode();
+    } else if (TimecodeArmAllowed()) {
+        const std::string source = timecode_->Settings().source;
+        std::string error;
+        if (!timecode_->Open(error)) {
+            const std::string text = Localize(kMsgTimecodeNoCapture) + " " + source + ": " + error;
+            WriteLog(text);
+            Platform().MessageBox(text, Localize(66, "Ошибка"), TButtons::Ok);
+        } else {
+            timecodeStops_ = remoteStops_;
+            timecodeArm_->Arm();
+            WriteLog(Localize(kMsgTimecodeArmed) + " " + source);
+            timecodeLabel_->setVisible(true);
+            timecodeTimer_->start();
+            ShowTimecode();
+        }
+    }
+    timecodeAction_->setChecked(timecodeArm_->Armed());
+    UpdateButtons();
+    TakeKeysBack();
+}
+
+void TMainForm::DisarmTimecode()
+{
+    timecodeArm_->Disarm();
+    timecodeAction_->setChecked(false);
+    WriteLog(Localize(kMsgTimecodeDisarmed));
+}
+
+void TMainForm::TimecodeReached()
+{
+    // The console disarmed, a stop heard on the bus or a start by key meanwhile: no start.
+    if (!TimecodeArmAllowed() || remoteStops_ != timecodeStops_)
+        WriteLog(Localize(kMsgTimecodeDisarmed));
+    else
+        StartShowOnTimecode(*player_, timecode_->Chase());
+    timecodeAction_->setChecked(false);
+    UpdateButtons();
+}
+
+void TMainForm::UpdateTimecodeAction()
+{
+    if (!timecodeArm_)
+        return;
+    // The start the wait is for is no longer there: the wait ends with it.
+    if (timecodeArm_->Armed() && (!TimecodeArmAllowed() || remoteStops_ != timecodeStops_))
+        DisarmTimecode();
+    timecodeAction_->setEnabled(timecodeArm_->Armed() || TimecodeArmAllowed());
+}
+
+void TMainForm::ShowTimecode()
+{
+    UpdateTimecodeAction();
+    const uint32_t now = Platform().TickCount();
+    const bool locked = timecode_->Chase().State() == TTimecodeChase::TState::Locked;
+    timecodeLabel_->setText(QString::fromStdString(Localize(kMsgTimecodeIndicator) + " " +
+                                                   timecode_->IndicatorText(now)));
+    timecodeLabel_->setStyleSheet(locked ? "color: #008000; font-weight: bold;"
+                                         : "color: #c00000; font-weight: bold;");
+    // The capture goes on while a show follows it, and ends with the wait or the show.
+    if (!timecodeArm_->Armed() && !player_->Chased()) {
+        timecodeTimer_->stop();
+        timecode_->Close();
+    }
+}
+
+}  // namespace kv

@@ -1,0 +1,25 @@
+#include "console/panels/RehearsalBanner.h"
+
+#include "support/AddedMessages.h"
+
+namespace kv {
+
+TRehearsalBanner::TRehearsalBanner(QWidget* parent) : QLabel(parent)
+{
+    setObjectName("RehearsalBanner");
+    setAlignment(Qt::AlignCenter);
+    setWordWrap(true);
+    // Black on yellow, as on a warning sign: red and green already mean fault and fire mode.
+    setStyleSheet("QLabel { background: #ffd800; color: black; font-weight: bold;"
+                  " font-size: 16px; padding: 6px; border: 3px solid black; }");
+    hide();
+}
+
+void TRehearsalBanner::ShowRehearsal(bool on)
+{
+    if (on)
+        setText(QString::fromStdString(Localize(kMsgRehearsalBanner)));
+    setVisible(on);
+}
+
+}  // namespace kv

@@ -1,0 +1,81 @@
+#include "console/reports/GoNoGoForm.h"
+
+#include "console/widgets/Colors.h"
+#include "console/widgets/Widgets.h"
+#include "devices/GoNoGo.h"
+#include "support/AddedMessages.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace kv {
+
+namespace {
+
+std::string LevelText(TGoLevel level)
+{
+    return Localize(level == TGoLevel::NoGo ? kMsgGoLevelNoGo : kMsgGoLevelCaution);
+}
+
+}  // namespace
+
+TGoNoGoForm::TGoNoGoForm(QWidget* mainForm)
+    : TReportForm(mainForm, "TGoNoGoForm", "Готовность к шоу"),
+      summary_(MakeLabel(this, "SummaryLabel", {})),
+      list_(new QTreeWidget(this))
+{
+    QFont bold = summary_->font();
+    bold.setBold(true);
+    summary_->setFont(bold);
+    list_->setObjectName("FindingList");
+    list_->setRootIsDecorated(false);
+    list_->setWordWrap(true);
+    list_->setHeaderLabels({"", "Что найдено", "Что сделать"});
+    list_->setColumnWidth(0, 80);
+    list_->setColumnWidth(1, 420);
+    list_->header()->setStretchLastSection(true);
+    Body().addWidget(summary_);
+    Body().addWidget(list_, 1);
+    resize(960, 520);
+}
+
+void TGoNoGoForm::ShowFindings(const std::vector<TGoFinding>& findings, bool activate)
+{
+    const bool noGo = !findings.empty() && findings.front().level == TGoLevel::NoGo;
+    const std::string summary = Localize(findings.empty() ? kMsgGoAllClear
+                                         : noGo          ? kMsgGoSummaryNoGo
+                                                         : kMsgGoSummaryCaution);
+    summary_->setText(QString::fromStdString(summary));
+    summary_->setStyleSheet(noGo ? "color: red" : "");
+    list_->clear();
+    lines_ = {summary};
+    for (const TGoFinding& finding : findings) {
+        const std::string level = LevelText(finding.level);
+        auto* item = new QTreeWidgetItem(list_, {QString::fromStdString(level),
+                                                 QString::fromStdString(finding.found),
+                                                 QString::fromStdString(finding.todo)});
+        if (finding.level == TGoLevel::NoGo)
+            for (const int column : {0, 1})
+                item->setForeground(column, kRed);
+        lines_.push_back(level + ": " + finding.found + " — " + finding.todo);
+    }
+    Present(activate);
+}
+
+TReportPage TGoNoGoForm::Page() const
+{
+    TReportPage page;
+    page.title = windowTitle();
+    for (const std::string& line : lines_)
+        (page.lines.isEmpty() ? page.lines : page.after) << QString::fromStdString(line);
+    return page;
+}
+
+std::string TGoNoGoForm::ProposedPdfName() const
+{
+    return Localize(kMsgGoPdfName) + ".pdf";
+}
+
+}  // namespace kv
