@@ -79,6 +79,11 @@ public:
     // What this run last wrote into the module's memory or found there by a verify (a
     // ModuleMemoryFingerprint); nullopt while unknown.
     std::optional<uint64_t> memoryFingerprint;
+    // A motor module's moves as this run knows them: at least and at most so many (no upper
+    // bound while nullopt). Its writes fill the list from the start and empty nothing, so
+    // moves a longer earlier scenario left stay behind the new ones.
+    int motorMovesAtLeast = 0;
+    std::optional<int> motorMovesAtMost;
 
 protected:
     void UpdateLinkQuality();

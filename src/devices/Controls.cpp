@@ -148,6 +148,11 @@ int TControls::VerifyScenario(TCueView cues)
     return TModuleTransfer(port_, *this, OnProgress).VerifyScenario(cues);
 }
 
+int TControls::VerifyEachModule(TCueView cues)
+{
+    return TModuleTransfer(port_, *this, OnProgress).VerifyEachModule(cues);
+}
+
 int TControls::EraseScenario()
 {
     return TModuleTransfer(port_, *this, OnProgress).EraseScenario();

@@ -53,6 +53,8 @@ public:
 
     int WriteScenario(TCueView cues);
     int VerifyScenario(TCueView cues);
+    // Goes on past a module that differs or fails: what each module holds is then known.
+    int VerifyEachModule(TCueView cues);
     int EraseScenario();
     // buffer: FiringModuleCount records of the black box layout, complete or not.
     int ReadBlackBox(std::vector<uint8_t>& buffer);

@@ -17,7 +17,8 @@ constexpr uint32_t kMsPerMinute = 60000;
 
 // The kinds of finding, worst first; within a level the lines keep this order.
 enum TBucket {
-    kMissing, kChannels, kTestMode, kCharge, kConverters, kMemory, kUntested, kSoundtrack,
+    kMissing, kChannels, kTestMode, kCharge, kConverters, kMemory, kMotorMoves, kUntested,
+    kSoundtrack,
     kBeforeZero, kBucketCount
 };
 
@@ -117,6 +118,27 @@ void CheckMemory(TFindings& findings, const TControls& controls, TCueView cues)
                      kMsgGoMemoryTodo);
 }
 
+void CheckMotorMoves(TFindings& findings, const TControls& controls, TCueView cues)
+{
+    // A move left from a longer earlier scenario would turn the motor in this show or after it.
+    std::vector<int> holding, unknown;
+    for (int i = 0; i < controls.Count(); ++i) {
+        const auto* module = dynamic_cast<const TCommonControl*>(controls.DeviceAt(i));
+        if (!module || !IsFiringModuleAddress(module->address) || !KeepsMoves(*module))
+            continue;
+        const int moves = ModuleCueCount(cues, *module);
+        if (module->motorMovesAtMost && *module->motorMovesAtMost <= moves)
+            continue;
+        (module->motorMovesAtLeast > moves ? holding : unknown).push_back(module->address);
+    }
+    if (!holding.empty())
+        findings.Add(kMotorMoves, TGoLevel::NoGo, kMsgGoMotorMoves, ModuleListText(holding),
+                     kMsgGoMotorMovesTodo);
+    if (!unknown.empty())
+        findings.Add(kMotorMoves, TGoLevel::NoGo, kMsgGoMotorMovesUnknown, ModuleListText(unknown),
+                     kMsgGoMotorMovesUnknownTodo);
+}
+
 void CheckSoundtrack(TFindings& findings, const TGoNoGoFacts& facts)
 {
     int32_t end = 0;
@@ -150,8 +172,10 @@ std::vector<TGoFinding> CheckGoNoGo(const TControls& controls, const TGoNoGoFact
         findings.Add(kCharge, TGoLevel::NoGo, kMsgGoChargeOneVolt, ModuleListText(oneVolt),
                      kMsgGoChargeTodo);
     CheckConverters(findings, controls, facts);
-    if (facts.autonomous)
+    if (facts.autonomous) {
         CheckMemory(findings, controls, cues);
+        CheckMotorMoves(findings, controls, cues);
+    }
     CheckSoundtrack(findings, facts);
     size_t beforeZero = 0;
     for (size_t i = 0; i < cues.size(); ++i)
@@ -160,6 +184,28 @@ std::vector<TGoFinding> CheckGoNoGo(const TControls& controls, const TGoNoGoFact
         findings.Add(kBeforeZero, TGoLevel::Caution, kMsgGoBeforeZero, std::to_string(beforeZero),
                      kMsgGoBeforeZeroTodo);
     return findings.Sorted();
+}
+
+bool IsNoGo(const std::vector<TGoFinding>& findings)
+{
+    return !findings.empty() && findings.front().level == TGoLevel::NoGo;
+}
+
+std::string GoNoGoSummary(const std::vector<TGoFinding>& findings)
+{
+    return Localize(findings.empty()    ? kMsgGoAllClear
+                    : IsNoGo(findings) ? kMsgGoSummaryNoGo
+                                       : kMsgGoSummaryCaution);
+}
+
+std::string GoLevelText(TGoLevel level)
+{
+    return Localize(level == TGoLevel::NoGo ? kMsgGoLevelNoGo : kMsgGoLevelCaution);
+}
+
+std::string GoFindingLine(const TGoFinding& finding)
+{
+    return GoLevelText(finding.level) + ": " + finding.found + " — " + finding.todo;
 }
 
 }  // namespace kv

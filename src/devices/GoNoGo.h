@@ -38,4 +38,12 @@ struct TGoFinding {
 // Nothing found: the show may go.
 std::vector<TGoFinding> CheckGoNoGo(const TControls& controls, const TGoNoGoFacts& facts);
 
+// Worst first, so the first line tells.
+bool IsNoGo(const std::vector<TGoFinding>& findings);
+// The headline over the lines: all clear, no-go or the operator's decision.
+std::string GoNoGoSummary(const std::vector<TGoFinding>& findings);
+std::string GoLevelText(TGoLevel level);
+// As printed: "СТОП: Модули в режиме теста: 2 — Переведите их в режим пуска (F12)."
+std::string GoFindingLine(const TGoFinding& finding);
+
 }  // namespace kv

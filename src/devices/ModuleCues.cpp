@@ -1,6 +1,7 @@
 #include "devices/ModuleCues.h"
 
 #include "devices/CommonControl.h"
+#include "devices/Firmware.h"
 #include "devices/StoredCueTime.h"
 
 #include <algorithm>
@@ -19,6 +20,19 @@ bool BelongsToModule(const TScenarioCue& cue, const TCommonControl& module)
         return false;
     return module.deviceType == kMotorModuleType ? IsMotorKind(cue.kind)
                                                  : IsWritableFiringCue(cue);
+}
+
+bool KeepsMoves(const TCommonControl& module)
+{
+    return module.deviceType == kMotorModuleType && module.version >= kVersionAckedWrites;
+}
+
+int ModuleCueCount(TCueView cues, const TCommonControl& module)
+{
+    int count = 0;
+    for (size_t i = 0; i < cues.size(); ++i)
+        count += BelongsToModule(cues[i], module) ? 1 : 0;
+    return count;
 }
 
 bool FitsModuleMemory(int32_t channel)

@@ -22,6 +22,10 @@ uint8_t MotorByte(int32_t value);
 bool MotorCueMatches(const TScenarioCue& cue, int32_t readTime, const std::string& letter,
                      int readParameter1, int readParameter2);
 
+// A motor module whose firmware keeps moves in its memory.
+bool KeepsMoves(const TCommonControl& module);
+int ModuleCueCount(TCueView cues, const TCommonControl& module);
+
 // The module's share of the cues, order aside: equal for the memory a write of either leaves.
 uint64_t ModuleMemoryFingerprint(TCueView cues, const TCommonControl& module);
 

@@ -26,7 +26,12 @@ int TModuleTransfer::EraseScenario()
     const int result = EachModule([this](TCommonControl& module, int index) {
         if (const int identified = module.Identify())
             return identified;
-        return NoteMemory(module, EraseModule(module, index), TCueView());
+        const int result = EraseModule(module, index);
+        // Failed, the erase may have emptied the list or not.
+        module.motorMovesAtLeast = 0;
+        if (result == 0 && !aborted_)
+            module.motorMovesAtMost = 0;
+        return NoteMemory(module, result, TCueView());
     });
     return FinishTransfer(progress_, result, aborted_);
 }

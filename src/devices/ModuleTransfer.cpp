@@ -81,12 +81,26 @@ int TModuleTransfer::NoteMemory(TCommonControl& module, int result, TCueView cue
 
 int TModuleTransfer::VerifyScenario(TCueView cues)
 {
+    return Verify(cues, false);
+}
+
+int TModuleTransfer::VerifyEachModule(TCueView cues)
+{
+    return Verify(cues, true);
+}
+
+int TModuleTransfer::Verify(TCueView cues, bool eachModule)
+{
     SortCues(cues);
-    const int result = EachModule([this](TCommonControl& module, int index) {
+    int firstFailure = 0;
+    EachModule([&](TCommonControl& module, int index) {
         module.Identify();
-        return NoteMemory(module, VerifyModule(module, index), cues_);
+        const int result = NoteMemory(module, VerifyModule(module, index), cues_);
+        if (firstFailure == 0)
+            firstFailure = result;
+        return eachModule ? 0 : result;
     });
-    return FinishTransfer(progress_, result, aborted_);
+    return FinishTransfer(progress_, firstFailure, aborted_);
 }
 
 }  // namespace kv

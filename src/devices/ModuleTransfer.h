@@ -21,6 +21,8 @@ public:
 
     int WriteScenario(TCueView cues);
     int VerifyScenario(TCueView cues);
+    // Every module's memory read back, whatever the others hold: the first failure, after all.
+    int VerifyEachModule(TCueView cues);
     int EraseScenario();
     int ReadBlackBox(std::vector<uint8_t>& buffer);
 
@@ -39,6 +41,9 @@ private:
     bool TimesFit(const TCommonControl& module) const;
     int WriteModule(TCommonControl& module, int index);
     int VerifyModule(TCommonControl& module, int index);
+    int Verify(TCueView cues, bool eachModule);
+    // After a verify of a motor module's moves: whether its list goes on past them.
+    void ReadMovesPast(TCommonControl& module, int moves);
     // Empties what a module must not keep from an earlier scenario.
     void PadRecords(TCommonControl& module, int firstRecord);
     void PadChannels(TCommonControl& module, const std::vector<bool>& written);

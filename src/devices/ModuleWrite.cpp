@@ -8,6 +8,8 @@
 #include "devices/StoredCueTime.h"
 #include "link/PortProto.h"
 
+#include <algorithm>
+
 namespace kv {
 
 namespace {
@@ -31,13 +33,20 @@ int TModuleTransfer::WriteModule(TCommonControl& module, int index)
     const int converter = module.converterIndex;
     const int attempts = module.attemptMode;
     if (module.deviceType == kMotorModuleType) {
-        return EachCue(module, index, [&](const TScenarioCue& cue) {
+        const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
             if (module.version < kVersionAckedWrites)
                 return kResultNotSupported;
             return port_.WriteMotorCue(address, converter, attempts, cue.time,
                                        MotorSubCode(cue.kind), MotorByte(MotorSpeed(cue)),
                                        MotorByte(MotorDuration(cue)));
         });
+        // Half written or whole, nothing lies past the longer of the old list and the new.
+        const int moves = ModuleCueCount(cues_, module);
+        if (module.motorMovesAtMost)
+            module.motorMovesAtMost = std::max(*module.motorMovesAtMost, moves);
+        if (result == 0 && !aborted_)
+            module.motorMovesAtLeast = std::max(module.motorMovesAtLeast, moves);
+        return result;
     }
     if (module.version >= kVersionRecordMemory) {
         const bool fine = module.version >= kVersionAckedWrites;
@@ -86,6 +95,25 @@ void TModuleTransfer::PadChannels(TCommonControl& module, const std::vector<bool
             port_.WriteCue(module.address, module.converterIndex, kEmptyCueTime, channel);
 }
 
+void TModuleTransfer::ReadMovesPast(TCommonControl& module, int moves)
+{
+    module.motorMovesAtLeast = std::max(module.motorMovesAtLeast, moves);
+    if (!KeepsMoves(module))
+        return;
+    // A move's first record carries its time; the list ends at the first empty one.
+    int time = 0;
+    int channel = 0;
+    if (port_.ReadCue(module.address, module.converterIndex, module.attemptMode, 3 * moves, true,
+                      time, channel) != 0)
+        return;
+    if (time >= kEmptyCueTime) {
+        module.motorMovesAtLeast = moves;
+        module.motorMovesAtMost = moves;
+    } else {
+        module.motorMovesAtLeast = std::max(module.motorMovesAtLeast, moves + 1);
+    }
+}
+
 int TModuleTransfer::VerifyModule(TCommonControl& module, int index)
 {
     // Reduced to the memory's 16 bits, such a time would compare equal to a wrong one.
@@ -96,7 +124,7 @@ int TModuleTransfer::VerifyModule(TCommonControl& module, int index)
     const int attempts = module.attemptMode;
     int record = 0;
     if (module.deviceType == kMotorModuleType) {
-        return EachCue(module, index, [&](const TScenarioCue& cue) {
+        const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
             if (module.version < kVersionAckedWrites)
                 return kResultNotSupported;
             int time = 0;
@@ -109,6 +137,9 @@ int TModuleTransfer::VerifyModule(TCommonControl& module, int index)
             return MotorCueMatches(cue, time, letter, parameter1, parameter2) ? 0
                                                                               : kResultMismatch;
         });
+        if (result == 0 && !aborted_)
+            ReadMovesPast(module, record);
+        return result;
     }
     const bool byRecord = module.version >= kVersionRecordMemory;
     const bool fine = module.version >= kVersionAckedWrites;

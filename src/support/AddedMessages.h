@@ -184,5 +184,13 @@ inline constexpr TMessage kMsgGoSummaryNoGo{222, "Шоу не готово: ус
 inline constexpr TMessage kMsgGoSummaryCaution{223, "Есть замечания: решите, начинать ли шоу."};
 inline constexpr TMessage kMsgGoPdfName{224, "готовность к шоу"};
 inline constexpr TMessage kMsgGoShown{225, "Проверка готовности к шоу, замечаний «СТОП»:"};
+inline constexpr TMessage kMsgGoMotorMoves{231, "Моторные модули хранят движения после конца сценария:"};
+inline constexpr TMessage kMsgGoMotorMovesTodo{
+    232, "Удалите сценарий в пультах (Ctrl+F8), затем запишите его (F8) и проверьте (F9)."};
+inline constexpr TMessage kMsgGoMotorMovesUnknown{
+    233, "Моторные модули, которые могут хранить движения после конца сценария (память не "
+         "удалялась и не проверялась):"};
+inline constexpr TMessage kMsgGoMotorMovesUnknownTodo{
+    234, "Проверьте сценарий в пультах (F9) или удалите его (Ctrl+F8) и запишите снова (F8)."};
 
 }  // namespace kv

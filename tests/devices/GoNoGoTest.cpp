@@ -2,6 +2,7 @@
 #include "DeviceFieldFixture.h"
 
 #include "devices/ChannelTest.h"
+#include "devices/DeviceResults.h"
 #include "devices/GoNoGo.h"
 #include "devices/HVControl.h"
 
@@ -11,6 +12,11 @@ namespace {
 TScenarioCue Fire(int module, int channel, int32_t time = 1000)
 {
     return {.time = time, .module = module, .channel = channel - 1};
+}
+
+TScenarioCue Move(int module, int32_t time)
+{
+    return {.time = time, .module = module, .kind = kKindLeft, .parameter1 = 100};
 }
 
 std::vector<std::string> Found(const std::vector<TGoFinding>& findings, TGoLevel level)
@@ -135,6 +141,91 @@ TEST_F(GoNoGo, InAutonomousControlEveryModulesMemoryMustHoldThisScenario)
     ASSERT_EQ(registry->EraseScenario(), 0);
     EXPECT_EQ(Found(Check(show), TGoLevel::NoGo), (std::vector<std::string>{stale + "1"}));
     EXPECT_TRUE(Check({}).empty()) << "erased, every memory holds the empty show";
+}
+
+
+// The motor module's writes fill its list from the start and empty nothing: a shorter show
+// written over a longer one leaves the longer one's last moves behind it, played in a
+// stand-alone show as if they were this one's.
+TEST_F(GoNoGo, InAutonomousControlNoMotorModuleHoldsMovesPastTheScenario)
+{
+    AddModule({.kind = TModuleKind::Motor, .address = 6, .channels = 4});
+    AddModule({.kind = TModuleKind::Motor, .address = 7, .version = 0x160, .channels = 4});
+    for (const int address : {6, 7})
+        registry->AddOrRefresh(address, 0);
+    const auto motorLines = [this](const std::vector<TScenarioCue>& cues) {
+        std::vector<std::string> lines;
+        for (const std::string& line : Found(Check(cues), TGoLevel::NoGo))
+            if (line.starts_with("Моторные"))
+                lines.push_back(line);
+        return lines;
+    };
+    using TLines = std::vector<std::string>;
+    const std::string holds = "Моторные модули хранят движения после конца сценария: ";
+    const std::string mayHold = "Моторные модули, которые могут хранить движения после конца "
+                                "сценария (память не удалялась и не проверялась): ";
+    const std::vector<TScenarioCue> longShow{Fire(1, 1), Move(6, 1000), Move(6, 2000),
+                                             Move(6, 3000)};
+    const std::vector<TScenarioCue> shortShow{Fire(1, 1), Move(6, 1500)};
+
+    EXPECT_TRUE(motorLines(longShow).empty()) << "direct control moves the motor from the PC";
+    facts.autonomous = true;
+    EXPECT_EQ(motorLines(longShow), TLines{mayHold + "6"})
+        << "nothing known of its memory; module 7's firmware keeps no moves";
+    ASSERT_EQ(registry->WriteScenario(longShow), 0);
+    EXPECT_EQ(motorLines(longShow), TLines{mayHold + "6"}) << "the write says nothing past it";
+    ASSERT_EQ(registry->VerifyScenario(longShow), 0);
+    EXPECT_TRUE(motorLines(longShow).empty()) << "the verify found the list ending there";
+
+    ASSERT_EQ(registry->WriteScenario(shortShow), 0);
+    EXPECT_EQ(motorLines(shortShow), TLines{holds + "6"});
+    EXPECT_EQ(motorLines({Fire(1, 1)}), TLines{holds + "6"}) << "a show without moves for it";
+    EXPECT_EQ(registry->VerifyScenario(shortShow), 0) << "its moves are the show's";
+    EXPECT_EQ(motorLines(shortShow), TLines{holds + "6"});
+    const auto leftover = SimModuleAt(6).Memory().Read(4);
+    ASSERT_TRUE(leftover.has_value());
+    EXPECT_EQ((*leftover)[0] * 256 + (*leftover)[1], 20) << "the old move at 2 s is still there";
+
+    // A new run knows nothing of the earlier writes; its verify reads the record past the
+    // show's moves and finds the old one.
+    registry = std::make_unique<TControls>(*port);
+    for (const int address : {1, 2, 5, 6, 7})
+        registry->AddOrRefresh(address, 0);
+    EXPECT_EQ(motorLines(shortShow), TLines{mayHold + "6"});
+    ASSERT_EQ(registry->VerifyScenario(shortShow), 0);
+    EXPECT_EQ(motorLines(shortShow), TLines{holds + "6"});
+
+    ASSERT_EQ(registry->EraseScenario(), 0);
+    EXPECT_TRUE(motorLines(shortShow).empty()) << "erased, the list is empty";
+    ASSERT_EQ(registry->WriteScenario(shortShow), 0);
+    EXPECT_TRUE(motorLines(shortShow).empty()) << "written after the erase, it ends with the show";
+    EXPECT_EQ(motorLines({}), TLines{holds + "6"});
+    for (const TGoFinding& finding : Check(shortShow))
+        EXPECT_FALSE(finding.found.starts_with("Память")) << finding.found;
+}
+
+TEST_F(GoNoGo, AVerifyOfEachModuleTellsEveryMemoryPastOneThatDiffers)
+{
+    facts.autonomous = true;
+    const auto staleLines = [this](const std::vector<TScenarioCue>& cues) {
+        std::vector<std::string> lines;
+        for (const std::string& line : Found(Check(cues), TGoLevel::NoGo))
+            if (line.starts_with("Память"))
+                lines.push_back(line);
+        return lines;
+    };
+    const std::string stale = "Память модулей не содержит этот сценарий (не записан или не проверен): ";
+    const std::vector<TScenarioCue> show{Fire(1, 1), Fire(5, 2)};
+    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(1, 3), Fire(5, 2)}), 0);
+    // A new run: nothing known of any memory.
+    registry = std::make_unique<TControls>(*port);
+    for (const int address : {1, 2, 5})
+        registry->AddOrRefresh(address, 0);
+    EXPECT_EQ(registry->VerifyScenario(show), kResultMismatch);
+    EXPECT_EQ(staleLines(show), (std::vector<std::string>{stale + "1, 2, 5"}))
+        << "the verify ended at module 1";
+    EXPECT_EQ(registry->VerifyEachModule(show), kResultMismatch);
+    EXPECT_EQ(staleLines(show), (std::vector<std::string>{stale + "1"}));
 }
 
 }  // namespace
