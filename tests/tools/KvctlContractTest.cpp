@@ -636,5 +636,67 @@ TEST(KvctlReaddress, RefusesWhatWouldPutTwoModulesOnOneAddress)
     EXPECT_EQ(result.out, "1\t9\n");
 }
 
+TEST(KvctlGoNoGo, PrintsWhatStandsInTheShowsWayWorstFirstAndFailsOnAStop)
+{
+    // Module 1 with channel 3 open, module 2 in test mode, a motor module; module 9 absent.
+    const std::string port = "--port=sim:" +
+        TempFile("kvctl-gonogo.ini", "[device1]\nKind=module\nAddress=1\nChannels=8\nOpen=3\n"
+                                     "[device2]\nKind=module\nAddress=2\nChannels=8\nMode=test\n"
+                                     "[device3]\nKind=motor\nAddress=6\n");
+    const std::string bad =
+        TempFile("kvctl-gonogo-bad.txt", "0:00.50\t1\t3\n0:01.00\t2\t1\n0:01.50\t9\t1\n");
+    const std::string ready =
+        TempFile("kvctl-gonogo-ready.txt", "0:00.50\t1\t1\n0:01.00\t1\t2\n0:01.50\t6\t#L#100\n");
+    const std::string addresses = "--addresses=1-9";
+    const auto results = RunKvctlTogether(
+        {{{port, "gonogo", bad, addresses}},
+         {{port, "gonogo", ready, addresses}},
+         {{port, "gonogo", ready, addresses, "--control=autonomous"}},
+         {{port, "gonogo", ScratchFolder() + "no-such-show.txt", addresses}}});
+    const std::string soundtrack = "Внимание: Фонограмма не загружена. — Загрузите фонограмму шоу (F3).";
+    auto result = results[0];
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(Lines(result.out),
+              (std::vector<std::string>{
+                  "Шоу не готово: устраните замечания «СТОП».",
+                  "СТОП: Модули сценария не найдены на шине: 9 — Найдите их поиском (F10): "
+                  "проверьте питание, линию и адрес.",
+                  "СТОП: Каналы сценария, пульт 1: неподключен: 3 (проверка, минут назад: 0) — "
+                  "Проверьте воспламенители и линии, повторите тест каналов.",
+                  "СТОП: Модули в режиме теста: 2 — Переведите их в режим пуска (F12).",
+                  soundtrack}));
+
+    result = results[1];
+    EXPECT_EQ(result.status, 0) << "only the operator's decisions";
+    EXPECT_EQ(Lines(result.out),
+              (std::vector<std::string>{"Есть замечания: решите, начинать ли шоу.", soundtrack}));
+
+    // A fresh run verifies every module: 2 holds the nothing it should, though 1 before it
+    // differs; the motor module's empty list could not be read as its move.
+    result = results[2];
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(Lines(result.out),
+              (std::vector<std::string>{
+                  "Шоу не готово: устраните замечания «СТОП».",
+                  "СТОП: Память модулей не содержит этот сценарий (не записан или не проверен): "
+                  "1, 6 — Запишите сценарий (F8) и проверьте его (F9).",
+                  "СТОП: Моторные модули, которые могут хранить движения после конца сценария "
+                  "(память не удалялась и не проверялась): 6 — Проверьте сценарий в пультах (F9) "
+                  "или удалите его (Ctrl+F8) и запишите снова (F8).",
+                  soundtrack}));
+
+    EXPECT_EQ(results[3].status, 1);
+    EXPECT_TRUE(results[3].out.empty());
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"gonogo"}, {"gonogo", ready, bad}, {"gonogo", ready, "--control=sideways"},
+             {"gonogo", ready, "--remote"}}) {
+        result = RunKvctl(args);
+        EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
+        EXPECT_TRUE(result.out.empty());
+        EXPECT_TRUE(Contains(result.err, "usage: kvctl")) << result.err;
+    }
+}
+
 }  // namespace
 }  // namespace kv::test

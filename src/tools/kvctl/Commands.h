@@ -18,6 +18,8 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
 int RunMemory(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
 int RunTest(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
 int RunReaddress(TCtlSession& session, const TCtlArguments& arguments);
+// 0 go, 1 no-go (or the check could not be made).
+int RunGoNoGo(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
 
 // Loads the scenario; false when the load reported an error to the operator.
 bool LoadScenario(const std::string& path, TProjectList& list, TCtlPlatform& platform);

@@ -29,6 +29,7 @@ const std::map<std::string, std::set<std::string>>& CommandOptions()
         {"readdress", {"--addresses"}},
         {"report", {}},
         {"import", {"--out", "--format", "--rail-size", "--fps", "--partial"}},
+        {"gonogo", {"--addresses", "--control", "--soundtrack"}},
     };
     return options;
 }
@@ -39,7 +40,7 @@ const std::map<std::string, std::pair<size_t, size_t>>& PositionalCounts()
         {"frame", {6, 6}},  {"scenario", {1, 1}}, {"search", {0, 0}},   {"show", {1, 1}},
         {"write", {1, 1}},  {"verify", {1, 1}},   {"erase", {0, 0}},    {"blackbox", {1, 1}},
         {"test", {0, 256}}, {"readdress", {2, 2}}, {"report", {1, 1}},
-        {"import", {1, 1}},
+        {"import", {1, 1}}, {"gonogo", {1, 1}},
     };
     return counts;
 }
@@ -261,6 +262,7 @@ std::string CtlUsage()
            "  report CSV\n"
            "  import SCRIPT --out SCENARIO [--format interchange|rail|frames|plain]\n"
            "       [--rail-size N] [--fps F] [--partial]\n"
+           "  gonogo FILE [--control direct|autonomous] [--soundtrack AUDIO] [--addresses LIST]\n"
            "LIST: numbers and ranges, e.g. 0-20,240-255 (255: the station round); default "
            "240-254,255,0-239\n"
            "--trace lines: ms since the show command began, TAB, > sent or < received, TAB, "
@@ -278,7 +280,11 @@ std::string CtlUsage()
            "\"line N: reason\"; status 1 and nothing written when a row is refused, unless "
            "--partial. --rail-size: channels of a rail, needed for rails past the first; --fps: "
            "the frame rate of the frames layout. plain: times in seconds, H:MM:SS.xx, or "
-           "milliseconds when the column's name ends in ms\n";
+           "milliseconds when the column's name ends in ms\n"
+           "gonogo: the search, a channel test of the modules the scenario fires and, in "
+           "autonomous control, a verify of every module's memory; then what stands in the "
+           "show's way, worst first, each line with what to do. Status 0: go (\"Внимание\" "
+           "lines are the operator's decision), 1: a \"СТОП\" line\n";
 }
 
 }  // namespace kv

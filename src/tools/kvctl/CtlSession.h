@@ -43,6 +43,8 @@ public:
 
     // What other stations' status queries are told: 0 idle, 1 ready, 2 running.
     int launchState = 0;
+    // A converter went away and has not come back.
+    bool converterLost = false;
 
 private:
     void TraceFrame(char direction, const TFrameRecord& frame);

@@ -30,6 +30,8 @@ int RunOnBus(const kv::TCtlArguments& arguments, kv::TCtlPlatform& platform)
         return kv::RunTest(session, arguments, platform);
     if (command == "readdress")
         return kv::RunReaddress(session, arguments);
+    if (command == "gonogo")
+        return kv::RunGoNoGo(session, arguments, platform);
     return kv::RunMemory(session, arguments, platform);
 }
 
