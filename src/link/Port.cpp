@@ -348,6 +348,11 @@ int64_t TPort::NextDueInNs()
 void TPort::SendDueFrames()
 {
     std::lock_guard transport(transportLock_);
+    SendDueFramesLocked();
+}
+
+void TPort::SendDueFramesLocked()
+{
     for (;;) {
         TTimedFrame frame;
         {
@@ -401,6 +406,7 @@ std::vector<TTimedResult> TPort::TakeTimedResults()
 int TPort::SendFrame(const TFrameRecord& record, int converter)
 {
     TWakingLock guard(*this);
+    SendDueFramesLocked();
     return WriteResult(WriteFrame(record, converter));
 }
 
@@ -451,6 +457,7 @@ int TPort::Transact(const TFrameRecord& record, uint8_t replyCode, int converter
                     int attemptMode, TFrameRecord& reply)
 {
     TWakingLock guard(*this);
+    SendDueFramesLocked();
     const int written = WriteFrame(record, converter);
     if (written != kFrameSize)
         return WriteResult(written);
@@ -471,6 +478,7 @@ int TPort::TransactAny(const TFrameRecord& record, uint8_t replyCode, int& conve
                        TFrameRecord& reply)
 {
     TWakingLock guard(*this);
+    SendDueFramesLocked();
     converter = -1;
     const int written = WriteFrame(record, -1);
     if (written != kFrameSize)

@@ -84,8 +84,9 @@ public:
     // Writes the frame with its echo check, no reply. 0, -1 or -2.
     int SendFrame(const TFrameRecord& record, int converter);
     // The frame goes out sendings times in a row once the tick dueTick has begun, never
-    // before; frames due together leave in the order handed over. The port thread sends it
-    // (without the thread, a timer of the main thread). Returns its ticket.
+    // before; frames due together leave in the order handed over, and before any frame sent
+    // or exchanged once they are due. The port thread sends it (without the thread, a timer
+    // of the main thread). Returns its ticket.
     uint64_t SendAt(const TFrameRecord& record, int converter, int sendings, uint32_t dueTick);
     // Drops every frame handed over and not yet begun; one being written ends before any
     // frame sent after this call. Returns the tickets dropped.
@@ -142,6 +143,8 @@ private:
     int WriteOnLine(const TFrameRecord& record, int converter);
     // Every handed-over frame whose tick has begun.
     void SendDueFrames();
+    // The same with the transport lock held: a frame sent now never overtakes one already due.
+    void SendDueFramesLocked();
     // Steady nanoseconds until the first handed-over frame is due, -1 when none waits.
     int64_t NextDueInNs();
     void ArmTimedTimer();

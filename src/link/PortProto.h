@@ -54,7 +54,7 @@ public:
     int FireChannel(int address, int converter, int attemptMode, int channel, int chargeValue);
     // The same command, leaving once the tick dueTick has begun; the ticket of SendAt.
     uint64_t FireChannelAt(int address, int converter, int attemptMode, int channel,
-                           uint32_t dueTick);
+                           int chargeValue, uint32_t dueTick);
     int SetCharge(int address, int converter, int attemptMode, int chargeValue);
     // mode bit 0: boost off; bit 1: firing mode (clear: test mode). Unacknowledged; 20 ms pause.
     int SetMode(int address, int converter, int attemptMode, uint8_t mode);

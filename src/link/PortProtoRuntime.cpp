@@ -228,9 +228,10 @@ int TPortProto::FireChannel(int address, int converter, int attemptMode, int cha
 }
 
 uint64_t TPortProto::FireChannelAt(int address, int converter, int attemptMode, int channel,
-                                   uint32_t dueTick)
+                                   int chargeValue, uint32_t dueTick)
 {
-    return SendAt(FireRecord(address, channel, 0), converter, Sendings(attemptMode), dueTick);
+    return SendAt(FireRecord(address, channel, chargeValue), converter, Sendings(attemptMode),
+                  dueTick);
 }
 
 int TPortProto::SetCharge(int address, int converter, int attemptMode, int chargeValue)

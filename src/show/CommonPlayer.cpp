@@ -57,7 +57,8 @@ TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
                      return true;
                  },
                  kManualChargePauseMs),
-      timer_(Platform().CreateTimer([this] { Tick(); }))
+      timer_(Platform().CreateTimer([this] { Tick(); })),
+      cueTimer_(Platform().CreateTimer([this] { CueMoment(); }))
 {
     timer_->SetInterval(kTimerPeriodMs);
 }
@@ -178,6 +179,7 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     // The shots due before the first tick leave at their moment too.
     if (controlMode == kControlDirect && firingMode != kFiringManual)
         HandOverDue(now, false);
+    ArmCueTimer();
     RaiseStateChange();
 }
 
@@ -185,6 +187,7 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 {
     // Nothing handed over leaves after this; a resume fires what was not sent.
     TakeBackShots();
+    cueTimer_->SetEnabled(false);
     const bool wasRunning = IsRunning();
     const uint32_t now = Platform().TickCount();
     broadcast_.Stopped(now);
@@ -453,13 +456,58 @@ bool TCommonPlayer::CueDue(int32_t index) const
 
 void TCommonPlayer::RunDirectCues(uint32_t now)
 {
-    CollectShots();
-    HandOverDue(now, true);
-    CollectShots();
+    FireDueCues(now);
     // The show ends half a second after its last shot, not after its hand-over.
     if (IsRunning() && static_cast<size_t>(std::max(nextCue, 0)) >= Cues().size() &&
         handedOver_.empty())
         EndShow();
+}
+
+void TCommonPlayer::FireDueCues(uint32_t now)
+{
+    CollectShots();
+    HandOverDue(now, true);
+    CollectShots();
+    ArmCueTimer();
+}
+
+bool TCommonPlayer::TimesCues() const
+{
+    // Before the music's start point the clock jumps back when the music starts; a timecode
+    // sets a pace of its own.
+    return IsRunning() && controlMode == kControlDirect && firingMode != kFiringManual &&
+           tempo_ > 0 && !soundtrackPending_ && !chase_;
+}
+
+void TCommonPlayer::ArmCueTimer()
+{
+    cueTimer_->SetEnabled(false);
+    if (!TimesCues() || nextCue < 0 || static_cast<size_t>(nextCue) >= Cues().size())
+        return;
+    // Shots sent on this thread since the clock was read took their time on the line.
+    const uint32_t now = Platform().TickCount();
+    const auto wait = static_cast<int32_t>(
+        DueTick(Cues()[static_cast<size_t>(nextCue)].time, now) - now);
+    if (wait > kLookAheadMs)
+        return;
+    cueTimer_->SetInterval(static_cast<uint32_t>(std::max(wait, 1)));
+    cueTimer_->SetEnabled(true);
+}
+
+void TCommonPlayer::CueMoment()
+{
+    cueTimer_->SetEnabled(false);
+    // A tick under way handles the cue itself and arms the timer again.
+    if (busy_ || !TimesCues())
+        return;
+    busy_ = true;
+    // The clock read afresh: followed, the music may have stood still since the last reading,
+    // and the cue then waits for it.
+    const uint32_t now = Platform().TickCount();
+    UpdateClock(now);
+    // The end of the show is left to the tick, which reports the time it ends at.
+    FireDueCues(now);
+    busy_ = false;
 }
 
 void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
@@ -484,20 +532,18 @@ void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
 bool TCommonPlayer::FiresAhead(int32_t index) const
 {
     const TCue& cue = Cues()[static_cast<size_t>(index)];
-    // A locked position's cue is passed over on its tick.
+    // A locked position's cue is passed over at its moment.
     if (!cue.IsFiring() || !cue.IsExecutable() || report_.TakenByHand(index) ||
         lockout_.Locked(scenario, cue.position))
         return false;
-    // A high-voltage module's charge for its next shot goes with each shot.
-    TCommonDevice* device = controls_.FindByAddress(cue.module);
-    return dynamic_cast<TCommonControl*>(device) && !dynamic_cast<THVControl*>(device);
+    return dynamic_cast<TCommonControl*>(controls_.FindByAddress(cue.module)) != nullptr;
 }
 
 bool TCommonPlayer::LooksAhead() const
 {
     // The heard music, or the desk's timecode, may stand still at any moment: a shot handed
-    // over on its pace would then leave before its moment. Followed, it fires on the tick that
-    // hears its moment.
+    // over on its pace would then leave before its moment. Followed, it fires once a reading
+    // of the clock reaches its moment.
     return tempo_ > 0 && !awaitingSound_ && !soundtrackPending_ && !followMusic_ && !chase_;
 }
 
@@ -516,8 +562,13 @@ void TCommonPlayer::HandOver(int32_t index, uint32_t dueTick)
 {
     const TCue& cue = Cues()[static_cast<size_t>(index)];
     TCommonDevice* device = controls_.FindByAddress(cue.module);
-    handedOver_.push_back({index, port_.FireChannelAt(device->address, device->converterIndex,
-                                                      device->attemptMode, cue.channel, dueTick)});
+    // A high-voltage shot carries the charge of the module's next one, taken in scenario
+    // order as the hand-over goes.
+    auto* highVoltage = dynamic_cast<THVControl*>(device);
+    const int charge = highVoltage ? NextShotCharge(*highVoltage) : 0;
+    handedOver_.push_back({index, highVoltage ? highVoltage->address : -1,
+                           port_.FireChannelAt(device->address, device->converterIndex,
+                                               device->attemptMode, cue.channel, charge, dueTick)});
 }
 
 void TCommonPlayer::CollectShots()
@@ -540,8 +591,12 @@ void TCommonPlayer::TakeBackShots()
 {
     port_.DropTimed();
     CollectShots();
-    for (const THandedOver& shot : handedOver_)
+    for (const THandedOver& shot : handedOver_) {
         nextCue = std::min(nextCue, shot.cue);
+        // Handed over again, the shot takes the same charge entry.
+        if (auto* highVoltage = dynamic_cast<THVControl*>(controls_.FindByAddress(shot.charged)))
+            --highVoltage->chargeSequenceCursor;
+    }
     handedOver_.clear();
 }
 
@@ -556,6 +611,7 @@ void TCommonPlayer::RetimeShots()
     const uint32_t now = Platform().TickCount();
     UpdateClock(now);
     HandOverDue(now, false);
+    ArmCueTimer();
     busy_ = false;
 }
 

@@ -166,11 +166,19 @@ private:
     bool PlaySoundtrackFrom(int32_t position);
     bool CueDue(int32_t index) const;
     void RunDirectCues(uint32_t now);
+    // The shots due by the clock read at now, and those handed over ahead; arms the cue timer.
+    void FireDueCues(uint32_t now);
     // Hands over the shots due before the next tick; onTick: fires the cues due now itself.
     void HandOverDue(uint32_t now, bool onTick);
-    // A plain module's shot may be handed to the port ahead of its tick, to leave at the very
-    // millisecond the clock reaches it; others go on the tick that finds them due.
+    // A firing module's shot may be handed to the port ahead of its tick, to leave at the
+    // very millisecond the clock reaches it; the others wait for the cue timer or the tick.
     bool FiresAhead(int32_t index) const;
+    // The cue timer fires the next cue at its moment, between two ticks: the cues that are
+    // not handed over ahead, and every cue while the clock follows or awaits the music.
+    bool TimesCues() const;
+    void ArmCueTimer();
+    // The cue timer: the cues due by a fresh reading of the clock, as on a tick.
+    void CueMoment();
     // Ahead, the clock must run at its rate until the shot: not while it waits for the music.
     bool LooksAhead() const;
     // The first tick at which the clock reaches time.
@@ -239,6 +247,7 @@ private:
     uint32_t lastFireTick_ = 0;
     struct THandedOver {
         int32_t cue;
+        int charged;  // the high-voltage module whose charge entry it carries; -1: none
         uint64_t ticket;
     };
     std::vector<THandedOver> handedOver_;  // in the order handed over
@@ -249,8 +258,9 @@ private:
     THandShots handShots_;
     TPositionLockout lockout_;
     TBassPlayer soundtrack_;
-    // Last, so that it goes first and no tick reaches a half-destroyed player.
+    // Last, so that they go first and no tick reaches a half-destroyed player.
     std::unique_ptr<TTimer> timer_;
+    std::unique_ptr<TTimer> cueTimer_;  // one-shot
 };
 
 }  // namespace kv

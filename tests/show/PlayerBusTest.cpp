@@ -193,8 +193,10 @@ TEST_F(PlayerBus, ShotsCarryTheChargeOfTheFollowingShot)
         MeasureForCharge(channel, 100 * (channel + 1));
     show->LoadScenario("0.5 5 9\n1 5 1\n2 1 1\n2 5 2\n3 5 3\n");
     Start(1000);
+    // The shot at the start point now leaves at once too, after the charge (it waited for
+    // the first tick).
     const auto charges = show->Sent(0x84);
-    ASSERT_EQ(charges.size(), 1u);
+    ASSERT_GE(charges.size(), 1u);
     EXPECT_EQ(Head(charges[0]), Bytes({0x84, 0, 0, 0x80, 100 + 0x80, 5})) << "the first charge at once";
     ASSERT_TRUE(RunUntilStopped(4000));
 
