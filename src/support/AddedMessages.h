@@ -192,5 +192,7 @@ inline constexpr TMessage kMsgGoMotorMovesUnknown{
          "удалялась и не проверялась):"};
 inline constexpr TMessage kMsgGoMotorMovesUnknownTodo{
     234, "Проверьте сценарий в пультах (F9) или удалите его (Ctrl+F8) и запишите снова (F8)."};
+inline constexpr TMessage kMsgGoStartHeld{
+    235, "Запуск отложен: закройте окно готовности к шоу и нажмите запуск снова."};
 
 }  // namespace kv

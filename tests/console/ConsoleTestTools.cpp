@@ -25,9 +25,9 @@ AuxConsoleTest::~AuxConsoleTest()
 }
 
 TMainForm& AuxConsoleTest::Open(const std::string& field, const std::string& scenario,
-                                std::initializer_list<int> addresses)
+                                std::initializer_list<int> addresses, const std::string& settings)
 {
-    Start(field);
+    Start(field, settings);
     for (const int address : addresses)
         Register(address);
     folder.WriteFile("show.txt", scenario);

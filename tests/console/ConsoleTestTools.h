@@ -17,7 +17,7 @@ protected:
 
     // The console on this field with these devices registered and the scenario loaded.
     TMainForm& Open(const std::string& field, const std::string& scenario,
-                    std::initializer_list<int> addresses);
+                    std::initializer_list<int> addresses, const std::string& settings = {});
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     bool Logged(const std::string& message);
 

@@ -1,19 +1,29 @@
 // The go/no-go window through the console's keys, on a field with a module missing, a channel
 // open, a module in test mode and module memory that does not hold the show.
 #include "ConsoleTestTools.h"
+#include "ModalDriver.h"
+#include "console/dialogs/ExtStartForm.h"
+#include "console/dialogs/TimerForm.h"
 #include "console/reports/GoNoGoForm.h"
 #include "console/mainwindow/MainForm.h"
+#include "field/Field.h"
+#include "field/WireFrame.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "show/ExtPlayer.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QRadioButton>
+#include <QTimeEdit>
+#include <QWindow>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace kv {
@@ -104,6 +114,153 @@ TEST_F(GoNoGoWindowTest, NotWhileTheShowRunsAndPutAwayWhenItStarts)
     EXPECT_FALSE(window.isVisible()) << "the window with the keys must stay the one that stops";
     Key(Qt::Key_Escape);
     EXPECT_FALSE(form.Player().IsRunning());
+}
+
+// Module 3 is not on the bus: a "СТОП" line, and no question before the start.
+const std::string kGatedShow = "0:00.10\t1\t1\n0:09\t3\t1\n";
+const std::string kGated = "[show]\nGoNoGoBeforeStart=1\n";
+const std::string kHeld = "Запуск отложен: закройте окно готовности к шоу и нажмите запуск снова.";
+
+// A key held down on this window: its press, the keyboard's repeats, its release.
+void Hold(QWindow* window, Qt::Key key)
+{
+    QTest::keyPress(window, key);
+    for (int repeat = 0; repeat < 5; ++repeat) {
+        qt_handleKeyEvent(window, QEvent::KeyRelease, key, Qt::NoModifier, {}, true);
+        qt_handleKeyEvent(window, QEvent::KeyPress, key, Qt::NoModifier, {}, true);
+    }
+    QTest::keyRelease(window, key);
+}
+
+class GoNoGoBeforeStartTest : public GoNoGoWindowTest {
+protected:
+    int Count(const std::string& message)
+    {
+        const auto messages = TConsoleFolder::LogMessages(Form().RunLogFile());
+        return static_cast<int>(std::count(messages.begin(), messages.end(), message));
+    }
+    void StopShow()
+    {
+        Key(Qt::Key_Escape);
+        ASSERT_FALSE(Form().Player().IsRunning());
+        ASSERT_EQ(Form().LaunchState(), kLaunchReady);
+    }
+};
+
+// The space bar as the start key: the key most likely to close the window too.
+TEST_F(GoNoGoBeforeStartTest, TheStartKeyShowsItFirstAndOnlyAPressAfterClosingItStarts)
+{
+    TMainForm& form = Open(kField, kGatedShow, {1}, kGated + "[keys]\nStartBtn=32\n");
+    auto& window = Child<TGoNoGoForm>(form, "TGoNoGoForm");
+    auto& close = Child<QPushButton>(window, "CloseBtn");
+    Key(Qt::Key_F1);
+    int starts = 0;
+    // Closed by Esc, by the space bar on "Закрыть", by a click on it.
+    for (const Qt::Key closing : {Qt::Key_Escape, Qt::Key_Space, Qt::Key_unknown}) {
+        SCOPED_TRACE(closing);
+        Hold(form.windowHandle(), Qt::Key_Space);
+        ASSERT_TRUE(ActiveIs(window));
+        EXPECT_EQ(Column(Child<QTreeWidget>(window, "FindingList"), 1)[0],
+                  "Модули сценария не найдены на шине: 3");
+        EXPECT_FALSE(form.Player().IsRunning());
+        // Held or pressed again in the window, the start key does nothing there; nor Enter.
+        Hold(window.windowHandle(), Qt::Key_Space);
+        Hold(window.windowHandle(), Qt::Key_F5);
+        QTest::keyClick(window.windowHandle(), Qt::Key_Return);
+        close.setFocus();
+        QTest::keyClick(window.windowHandle(), Qt::Key_Return);
+        EXPECT_TRUE(window.isVisible());
+        // Open still, the window is read again, whichever window has the keys.
+        form.activateWindow();
+        ASSERT_TRUE(ActiveIs(form));
+        Key(Qt::Key_Space);
+        ASSERT_TRUE(ActiveIs(window));
+        EXPECT_FALSE(form.Player().IsRunning());
+
+        if (closing == Qt::Key_unknown) {
+            QTest::mouseClick(&close, Qt::LeftButton);
+        } else {
+            close.setFocus();
+            QTest::keyClick(window.windowHandle(), closing);
+        }
+        ASSERT_TRUE(ActiveIs(form));
+        EXPECT_FALSE(window.isVisible());
+        QTest::qWait(200);
+        EXPECT_FALSE(form.Player().IsRunning()) << "the key that closed it started the show";
+        EXPECT_EQ(Count("Запуск проекта"), starts);
+
+        Key(Qt::Key_Space);
+        ASSERT_TRUE(form.Player().IsRunning());
+        EXPECT_EQ(Count("Запуск проекта"), ++starts);
+        StopShow();
+    }
+    EXPECT_EQ(Count(kHeld), 6) << "each round: the first press and the one with it open";
+}
+
+TEST_F(GoNoGoBeforeStartTest, AStopHeardOnTheBusWhileItIsOpenAsksForAnotherReading)
+{
+    TMainForm& form = Open(kField, kGatedShow, {1}, kGated);
+    auto& window = Child<TGoNoGoForm>(form, "TGoNoGoForm");
+    Key(Qt::Key_F1);
+    Hold(form.windowHandle(), Qt::Key_F5);
+    ASSERT_TRUE(ActiveIs(window));
+    Field().InjectFrame(0, Field().ElapsedMs() + 1, MakeWireFrame(0x90, 0, 0, 0, 0, 0));
+    ASSERT_TRUE(WaitFor([&] { return Logged("Получена внешняя команда остановки"); }));
+    QTest::mouseClick(&Child<QPushButton>(window, "CloseBtn"), Qt::LeftButton);
+    ASSERT_FALSE(window.isVisible());
+    form.activateWindow();
+    Key(Qt::Key_Escape);  // the red warning's acknowledgement
+    ASSERT_EQ(form.LaunchState(), kLaunchReady);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(ActiveIs(window)) << "read before the stop: shown again";
+    EXPECT_FALSE(form.Player().IsRunning());
+    QTest::keyClick(window.windowHandle(), Qt::Key_Escape);
+    ASSERT_TRUE(ActiveIs(form));
+    Key(Qt::Key_F5);
+    EXPECT_TRUE(form.Player().IsRunning());
+    StopShow();
+    Key(Qt::Key_F5);
+    EXPECT_TRUE(ActiveIs(window)) << "a start uses the reading up";
+    EXPECT_FALSE(form.Player().IsRunning());
+}
+
+TEST_F(GoNoGoBeforeStartTest, TheTimedStartAndTheTimecodeWaitShowItFirstToo)
+{
+    const QTime now = QTime::currentTime();
+    if (now > QTime(23, 57) || now < QTime(0, 3))
+        GTEST_SKIP() << "a start 90 s ahead would fall on the other side of midnight";
+    TMainForm& form = Open(kField, kGatedShow, {1}, kGated);
+    auto& window = Child<TGoNoGoForm>(form, "TGoNoGoForm");
+    Key(Qt::Key_F1);
+    bool asked = false;
+    const auto startIn90s = [&asked](int timeoutMs) {
+        WhenModal<TExtStartForm>([&asked](TExtStartForm& start) {
+            asked = true;
+            QTest::mouseClick(&Child<QRadioButton>(start, "ClockRadio"), Qt::LeftButton);
+            Child<QTimeEdit>(start, "TimePicker").setTime(QTime::currentTime().addSecs(90));
+            QTest::mouseClick(&Child<QPushButton>(start, "StartBtn"), Qt::LeftButton);
+        }, timeoutMs);
+    };
+    startIn90s(1500);
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    ASSERT_TRUE(ActiveIs(window));
+    QTest::qWait(1600);
+    EXPECT_FALSE(asked) << "the start's own window waits until the check is read";
+    form.activateWindow();
+    Key(Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(ActiveIs(window)) << "open still: the timecode wait is held too";
+    EXPECT_FALSE(Logged("Ожидание таймкода, источник:"));
+    EXPECT_FALSE(Child<QAction>(form, "TimecodeAction").isChecked());
+
+    QTest::keyClick(window.windowHandle(), Qt::Key_Escape);
+    ASSERT_TRUE(ActiveIs(form));
+    startIn90s(15000);
+    WhenModal<TTimerForm>([this](TTimerForm&) { platform.tickShift += 90000; });
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(form.Player().IsRunning()) << "read and closed, the start by the clock goes";
+    EXPECT_EQ(Count(kHeld), 2);
+    StopShow();
 }
 
 }  // namespace

@@ -5,11 +5,14 @@
 #include "ConsoleTestTools.h"
 
 #include "audio/SoundtrackFiles.h"
+#include "console/reports/GoNoGoForm.h"
 #include "show/DeskPlayback.h"
 #include "show/ExtPlayer.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -105,6 +108,44 @@ TEST_F(TimecodeStartTest, TheConsoleDisarmedOrTheKeyAgainEndsTheWait)
     TLaunchWindow::WaitFor([&] { return desk.Done(); }, 5000);
     EXPECT_FALSE(form.Player().IsRunning());
     EXPECT_EQ(window.LogCount("Запуск проекта"), 0);
+}
+
+// The go/no-go window before the start: the wait is armed only after it was read, and a
+// start by the timecode while the operator has it open again puts it away: the console, which
+// stops the show, has the keys.
+TEST_F(TimecodeStartTest, WithTheCheckBeforeTheStartTheWaitIsArmedOnlyOnceItWasRead)
+{
+    TLaunchWindow window(kSettings + "[show]\nGoNoGoBeforeStart=1\n");
+    TMainForm& form = window.Form();
+    window.Register({1});
+    window.LoadScenario("0:00.30\t1\t3\n0:00.40\t9\t1\n");  // module 9 is not on the bus
+    QAction& arm = window.Child<QAction>("TimecodeAction");
+    auto& check = window.Child<TGoNoGoForm>("TGoNoGoForm");
+    const auto active = [](QWidget& shown) {
+        return TLaunchWindow::WaitFor([&] { return QApplication::activeWindow() == &shown; }, 3000);
+    };
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(active(check));
+    EXPECT_FALSE(arm.isChecked());
+    QTest::keyClick(check.windowHandle(), Qt::Key_Escape);
+    ASSERT_TRUE(active(form));
+    EXPECT_EQ(window.LogCount("Ожидание таймкода, источник: nullsink.monitor"), 0);
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(arm.isChecked());
+
+    window.Key(Qt::Key_G, Qt::ControlModifier);
+    ASSERT_TRUE(active(check));
+    kvtest::TLtcSignal signal(TTimecodeRate::Fps2997Drop, {1, 0, 0, 0});
+    signal.CueShowMs(-2500);
+    signal.Play(150);
+    kvtest::TDeskPlayback desk(signal);
+    ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return form.Player().IsRunning(); }, 8000));
+    EXPECT_FALSE(check.isVisible());
+    ASSERT_TRUE(active(form));
+    window.Key(Qt::Key_Escape);
+    EXPECT_FALSE(form.Player().IsRunning());
+    EXPECT_EQ(window.LogCount("Запуск проекта"), 1);
 }
 
 }  // namespace

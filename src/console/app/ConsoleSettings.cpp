@@ -10,6 +10,7 @@ TConsoleSettings ReadConsoleSettings(const TIniFile& ini)
     settings.startKey = static_cast<int>(ini.ReadInteger("keys", "StartBtn", kKeyF5));
     settings.thresholds = ReadConnectThresholds(ini);
     settings.port = ini.ReadString("link", "Port", "auto");
+    settings.goNoGoBeforeStart = ini.ReadInteger("show", "GoNoGoBeforeStart", 0) != 0;
     return settings;
 }
 

@@ -15,6 +15,7 @@ struct TConsoleSettings {
     int startKey = kKeyF5;  // Windows virtual key code
     TConnectThresholds thresholds;
     std::string port = "auto";  // [link] Port: "auto", device paths, or sim:FILE
+    bool goNoGoBeforeStart = false;  // [show] GoNoGoBeforeStart
 };
 
 // Missing file, section or key: the defaults; a threshold that is no number reads as 0.

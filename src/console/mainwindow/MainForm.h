@@ -6,6 +6,7 @@
 #include "console/mainwindow/AuxForms.h"
 #include "console/app/ConsoleSettings.h"
 #include "console/app/WidgetWindow.h"
+#include "console/mainwindow/GoNoGoGate.h"
 #include "link/FrameRecord.h"
 #include "show/Projects.h"
 #include "support/IniFile.h"
@@ -242,6 +243,10 @@ private:
     // The go/no-go check (MainFormGoNoGo.cpp)
     std::vector<TGoFinding> GoNoGoFindings();
     void GoNoGoActionExecute();
+    void ShowGoNoGo(const std::vector<TGoFinding>& findings);
+    // Before every start the operator sets going: false while the window has lines the
+    // operator has not closed it on (it comes up; the start is off).
+    bool GoNoGoLetsStart();
     // Report windows (MainFormReports.cpp)
     void AddReportMenu();
     void WireReports();
@@ -287,6 +292,7 @@ private:
     std::unique_ptr<TTimecodeReceiver> timecode_;
     std::unique_ptr<TTimecodeArm> timecodeArm_;
     int timecodeStops_ = 0;  // remote stops when the wait was armed
+    TGoNoGoGate goNoGoGate_;
     QLabel* timecodeLabel_ = nullptr;
     QTimer* timecodeTimer_ = nullptr;
 

@@ -14,6 +14,9 @@ namespace kv {
 
 void TMainForm::ExtStartActionExecute()
 {
+    // Its window keeps the keys until the operator closes it.
+    if (!GoNoGoLetsStart())
+        return;
     const int stops = remoteStops_;
     const std::optional<TStartChoice> choice = aux_.extStart->Ask(QTime::currentTime());
     // Asked before the wait: a start by the clock or from the bus must not wait on a question.

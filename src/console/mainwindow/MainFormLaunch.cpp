@@ -122,6 +122,8 @@ void TMainForm::ScenarioReplaced()
 
 void TMainForm::StartBtnClick()
 {
+    if (!GoNoGoLetsStart())
+        return;
     const int stops = remoteStops_;
     // A stop heard on the bus while the operator read the warning calls the start off.
     if (OperatorAllowsStart() && remoteStops_ == stops)

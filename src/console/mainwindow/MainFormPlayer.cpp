@@ -109,6 +109,8 @@ void TMainForm::PlayerStateChanged()
     if (running) {
         idleTimer_->stop();
         launchState_ = kLaunchRunning;
+        // A start by the bus or the clock uses up what the operator read, too.
+        goNoGoGate_.Forget();
         HideReports();
     } else {
         // A stop heard on the bus must not restart the poll under a search or a channel test.

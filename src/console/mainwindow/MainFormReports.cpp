@@ -39,6 +39,7 @@ void TMainForm::WireReports()
     connect(continuityAction_, &QAction::triggered, this, [this] { ContinuityActionExecute(); });
     for (QDialog* form : std::initializer_list<QDialog*>{aux_.firingReport, aux_.continuity, aux_.goNoGo})
         connect(form, &QDialog::finished, this, [this] { TakeKeysBack(); });
+    connect(aux_.goNoGo, &QDialog::finished, this, [this] { goNoGoGate_.Closed(); });
 }
 
 void TMainForm::FiringReportActionExecute()
@@ -97,6 +98,8 @@ bool TMainForm::CloseReports()
         return false;
     const bool shown = aux_.firingReport->isVisible() || aux_.continuity->isVisible() ||
                        aux_.goNoGo->isVisible();
+    if (aux_.goNoGo->isVisible())
+        goNoGoGate_.Closed();
     HideReports();
     return shown;
 }

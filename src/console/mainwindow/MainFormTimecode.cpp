@@ -58,6 +58,10 @@ void TMainForm::TimecodeActionExecute()
     if (timecodeArm_->Armed()) {
         DisarmTimecode();
     } else if (TimecodeArmAllowed()) {
+        if (!GoNoGoLetsStart()) {
+            timecodeAction_->setChecked(false);
+            return;
+        }
         const std::string source = timecode_->Settings().source;
         std::string error;
         if (!timecode_->Open(error)) {

@@ -12,15 +12,6 @@
 
 namespace kv {
 
-namespace {
-
-std::string LevelText(TGoLevel level)
-{
-    return Localize(level == TGoLevel::NoGo ? kMsgGoLevelNoGo : kMsgGoLevelCaution);
-}
-
-}  // namespace
-
 TGoNoGoForm::TGoNoGoForm(QWidget* mainForm)
     : TReportForm(mainForm, "TGoNoGoForm", "Готовность к шоу"),
       summary_(MakeLabel(this, "SummaryLabel", {})),
@@ -43,24 +34,24 @@ TGoNoGoForm::TGoNoGoForm(QWidget* mainForm)
 
 void TGoNoGoForm::ShowFindings(const std::vector<TGoFinding>& findings, bool activate)
 {
-    const bool noGo = !findings.empty() && findings.front().level == TGoLevel::NoGo;
-    const std::string summary = Localize(findings.empty() ? kMsgGoAllClear
-                                         : noGo          ? kMsgGoSummaryNoGo
-                                                         : kMsgGoSummaryCaution);
+    const bool noGo = IsNoGo(findings);
+    const std::string summary = GoNoGoSummary(findings);
     summary_->setText(QString::fromStdString(summary));
     summary_->setStyleSheet(noGo ? "color: red" : "");
     list_->clear();
     lines_ = {summary};
     for (const TGoFinding& finding : findings) {
-        const std::string level = LevelText(finding.level);
+        const std::string level = GoLevelText(finding.level);
         auto* item = new QTreeWidgetItem(list_, {QString::fromStdString(level),
                                                  QString::fromStdString(finding.found),
                                                  QString::fromStdString(finding.todo)});
         if (finding.level == TGoLevel::NoGo)
             for (const int column : {0, 1})
                 item->setForeground(column, kRed);
-        lines_.push_back(level + ": " + finding.found + " — " + finding.todo);
+        lines_.push_back(GoFindingLine(finding));
     }
+    // Shown by the start key, the window must not have that key close it on a button.
+    list_->setFocus();
     Present(activate);
 }
 
