@@ -2,6 +2,7 @@
 
 #include <pulse/simple.h>
 
+#include <atomic>
 #include <chrono>
 
 namespace kv {
@@ -30,7 +31,8 @@ private:
 
 class TPulseServer : public TSoundServer {
 public:
-    std::unique_ptr<TSoundOutput> Open(const TSoundFormat& format, int64_t queueUs) override
+    std::unique_ptr<TSoundOutput> Open(const TSoundFormat& format, int64_t queueUs,
+                                       const TSoundTarget& target) override
     {
         pa_sample_spec sample{};
         sample.format = format.eightBit ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
@@ -44,8 +46,16 @@ public:
         buffer.prebuf = static_cast<uint32_t>(pa_frame_size(&sample));
         buffer.minreq = static_cast<uint32_t>(-1);
         buffer.fragsize = static_cast<uint32_t>(-1);
-        pa_simple* stream = pa_simple_new(nullptr, "Korvane", PA_STREAM_PLAYBACK, nullptr,
-                                          "soundtrack", &sample, nullptr, &buffer, nullptr);
+        // The server mixes the channels that share a position into that one alone.
+        pa_channel_map side{};
+        side.channels = sample.channels;
+        for (uint8_t i = 0; i < sample.channels && i < PA_CHANNELS_MAX; ++i)
+            side.map[i] = target.side == TSoundSide::Left ? PA_CHANNEL_POSITION_FRONT_LEFT
+                                                          : PA_CHANNEL_POSITION_FRONT_RIGHT;
+        pa_simple* stream = pa_simple_new(
+            nullptr, "Korvane", PA_STREAM_PLAYBACK,
+            target.sink.empty() ? nullptr : target.sink.c_str(), target.name.c_str(), &sample,
+            target.side == TSoundSide::Both ? nullptr : &side, &buffer, nullptr);
         if (stream == nullptr)
             return nullptr;
         return std::make_unique<TPulseOutput>(stream);
@@ -58,7 +68,19 @@ public:
     }
 };
 
+std::atomic<TSoundSide> soundtrackSide{TSoundSide::Both};
+
 }  // namespace
+
+void SetSoundtrackSide(TSoundSide side)
+{
+    soundtrackSide = side;
+}
+
+TSoundSide SoundtrackSide()
+{
+    return soundtrackSide;
+}
 
 std::shared_ptr<TSoundServer> PulseSoundServer()
 {

@@ -66,7 +66,7 @@ void TSoundFeeder::Run()
 void TSoundFeeder::Probe()
 {
     BeginCall();
-    const bool output = server_->Open(format_, 2 * kLeadUs) != nullptr;
+    const bool output = server_->Open(format_, 2 * kLeadUs, {{}, SoundtrackSide(), "soundtrack"}) != nullptr;
     EndCall();
     std::lock_guard lock(mutex_);
     probe_ = output ? TProbe::Output : TProbe::NoOutput;
@@ -81,7 +81,7 @@ void TSoundFeeder::StartOutput(uint64_t ask, int64_t from)
     }
     BeginCall();
     // Room for twice the lead, so that a write never waits for room.
-    output_ = server_->Open(format_, 2 * kLeadUs);
+    output_ = server_->Open(format_, 2 * kLeadUs, {{}, SoundtrackSide(), "soundtrack"});
     EndCall();
     if (!output_) {
         Finish(ask, from);

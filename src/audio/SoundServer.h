@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace kv {
 
@@ -13,6 +14,21 @@ struct TSoundFormat {
     uint16_t channels = 2;
     bool eightBit = false;
 };
+
+// The sink's channels a stream is heard on: every channel of the stream goes to that one.
+enum class TSoundSide : uint8_t { Both, Left, Right };
+
+// Where a stream plays, and what the server shows it as.
+struct TSoundTarget {
+    std::string sink;  // empty: the server's default
+    TSoundSide side = TSoundSide::Both;
+    std::string name = "soundtrack";
+};
+
+// The side the soundtracks opened from now on are heard on: Left while the timecode goes
+// out on the right channel of their sink. Any thread.
+void SetSoundtrackSide(TSoundSide side);
+TSoundSide SoundtrackSide();
 
 // One playing stream on the server; closed when destroyed.
 class TSoundOutput {
@@ -29,7 +45,8 @@ class TSoundServer {
 public:
     virtual ~TSoundServer() = default;
     // queueUs: how much sound the stream may hold; null when the server takes no stream.
-    virtual std::unique_ptr<TSoundOutput> Open(const TSoundFormat& format, int64_t queueUs) = 0;
+    virtual std::unique_ptr<TSoundOutput> Open(const TSoundFormat& format, int64_t queueUs,
+                                               const TSoundTarget& target) = 0;
     // The clock the latencies count on, µs. Safe on any thread.
     virtual int64_t NowUs() = 0;
 };

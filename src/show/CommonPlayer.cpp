@@ -87,6 +87,13 @@ bool TCommonPlayer::IsRunning() const
     return timer_->Enabled();
 }
 
+TShowClockLook TCommonPlayer::ClockLook(uint32_t now) const
+{
+    if (!IsRunning())
+        return {currentTime, now, 0, false};
+    return {ClockAt(now), now, chase_ ? 1000 : tempo_, followMusic_ || awaitingSound_ || chase_};
+}
+
 std::span<const TCue> TCommonPlayer::Cues() const
 {
     return scenario ? scenario->Cues() : std::span<const TCue>();

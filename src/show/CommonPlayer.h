@@ -82,6 +82,9 @@ public:
     // when it was one.
     bool PassLockedCue(int32_t index);
     bool IsRunning() const;
+    // The show clock at that tick, for what follows it from elsewhere (the timecode sent);
+    // while stopped, the start point, standing.
+    TShowClockLook ClockLook(uint32_t now) const;
     // A running clock goes on from its present value at the new rate.
     void SetTempo(int32_t value);
     int32_t Tempo() const { return tempo_; }

@@ -18,6 +18,13 @@ int32_t ReadBounded(const TIniFile& ini, const char* key, int32_t fallback, int3
     return value < low || value > high ? fallback : static_cast<int32_t>(value);
 }
 
+std::string Lowered(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
 }  // namespace
 
 TTimecodeSettings ReadTimecodeSettings(const TIniFile& ini)
@@ -28,14 +35,24 @@ TTimecodeSettings ReadTimecodeSettings(const TIniFile& ini)
         settings.rate = *rate;
     if (const auto zero = ParseTimecode(ini.ReadString(kSection, "Zero", "00:00:00:00")))
         settings.zero = *zero;
-    std::string loss = ini.ReadString(kSection, "OnLoss", "freewheel");
-    std::transform(loss.begin(), loss.end(), loss.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (loss == "stop")
+    if (Lowered(ini.ReadString(kSection, "OnLoss", "freewheel")) == "stop")
         settings.onLoss = TTimecodeLoss::Stop;
     settings.freewheelMs = ReadBounded(ini, "FreewheelMs", settings.freewheelMs, 0, 600000);
     settings.lockFrames = ReadBounded(ini, "LockFrames", settings.lockFrames, 2, 250);
     settings.jumpLimitMs = ReadBounded(ini, "JumpLimitMs", settings.jumpLimitMs, 0, 3600000);
+    TTimecodeOutputSettings& output = settings.output;
+    output.target.sink = ini.ReadString(kSection, "Output", "");
+    // The soundtrack plays on the server's default sink.
+    if (Lowered(output.target.sink) == "soundtrack") {
+        output.target.sink.clear();
+        output.target.side = TSoundSide::Right;
+    }
+    const auto rate = ParseTimecodeRate(ini.ReadString(kSection, "OutputRate", "25"));
+    if (rate && *rate != TTimecodeRate::Auto)
+        output.rate = *rate;
+    if (const auto zero = ParseTimecode(ini.ReadString(kSection, "OutputZero", "00:00:00:00")))
+        output.zero = *zero;
+    output.on = ini.ReadInteger(kSection, "OutputOn", 0) != 0;
     return settings;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The [timecode] section of kvshow.ini: where the sound desk's timecode comes in, which rate
-// it has, which label is show time 0, what a lost signal does to a running show, and how
-// many frames in a row make a lock.
+// it has, which label is show time 0, what a lost signal does to a running show, how many
+// frames in a row make a lock; and the timecode the console sends of its own show clock.
 
+#include "audio/SoundServer.h"
 #include "show/Timecode.h"
 
 #include <cstdint>
@@ -14,6 +15,15 @@ class TIniFile;
 
 enum class TTimecodeLoss : uint8_t { Freewheel, Stop };
 
+// The timecode sent of the show's own clock.
+struct TTimecodeOutputSettings {
+    // A sink, or the right channel of the soundtrack's.
+    TSoundTarget target{{}, TSoundSide::Both, "timecode"};
+    TTimecodeRate rate = TTimecodeRate::Fps25;
+    TTimecodeLabel zero;  // the label of show time 0
+    bool on = false;      // sent from the program's start
+};
+
 struct TTimecodeSettings {
     std::string source;  // a PulseAudio source; empty: the server's default
     TTimecodeRate rate = TTimecodeRate::Auto;
@@ -23,6 +33,7 @@ struct TTimecodeSettings {
     int32_t lockFrames = 10;
     // A jump forward by more passes over the cues in between; a smaller one fires them.
     int32_t jumpLimitMs = 250;
+    TTimecodeOutputSettings output;
 };
 
 // Values out of range or unreadable keep the default.

@@ -79,7 +79,8 @@ TVirtualSoundServer::TVirtualSoundServer(std::function<int64_t()> nowUs, int64_t
 {
 }
 
-std::unique_ptr<TSoundOutput> TVirtualSoundServer::Open(const TSoundFormat& format, int64_t)
+std::unique_ptr<TSoundOutput> TVirtualSoundServer::Open(const TSoundFormat& format, int64_t,
+                                                        const TSoundTarget&)
 {
     Call(TServerStall::Everything);
     std::lock_guard lock(mutex_);

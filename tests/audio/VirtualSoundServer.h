@@ -28,7 +28,8 @@ public:
     // nowUs: the server's clock; the system's steady clock when empty.
     explicit TVirtualSoundServer(std::function<int64_t()> nowUs = {}, int64_t latencyUs = 20000);
 
-    std::unique_ptr<TSoundOutput> Open(const TSoundFormat& format, int64_t queueUs) override;
+    std::unique_ptr<TSoundOutput> Open(const TSoundFormat& format, int64_t queueUs,
+                                       const TSoundTarget& target) override;
     int64_t NowUs() override;
 
     // From now on calls of that kind block for forMs on the server's clock (and no longer

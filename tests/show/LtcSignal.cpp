@@ -2,43 +2,20 @@
 
 #include "support/Platform.h"
 
-#include <ltc.h>
-
 #include <algorithm>
 #include <cmath>
 
 namespace kvtest {
 
-namespace {
-
-double Fps(kv::TTimecodeRate rate)
-{
-    return rate == kv::TTimecodeRate::Fps2997Drop ? 30000.0 / 1001 : kv::LabelFps(rate);
-}
-
-LTC_TV_STANDARD Standard(kv::TTimecodeRate rate)
-{
-    switch (rate) {
-    case kv::TTimecodeRate::Fps24: return LTC_TV_FILM_24;
-    case kv::TTimecodeRate::Fps25: return LTC_TV_625_50;
-    default: return LTC_TV_525_60;
-    }
-}
-
-}  // namespace
-
 TLtcSignal::TLtcSignal(kv::TTimecodeRate rate, kv::TTimecodeLabel zero)
     : rate_(rate),
-      encoder_(ltc_encoder_create(kRate, Fps(rate), Standard(rate), 0)),
+      encoder_(rate, kRate),
       zeroMs_(kv::FrameStartMs(kv::FrameIndex(zero, rate), rate))
 {
     Cue(zero);
 }
 
-TLtcSignal::~TLtcSignal()
-{
-    ltc_encoder_free(encoder_);
-}
+TLtcSignal::~TLtcSignal() = default;
 
 void TLtcSignal::Cue(const kv::TTimecodeLabel& label)
 {
@@ -52,21 +29,8 @@ void TLtcSignal::CueShowMs(int32_t ms)
 
 std::vector<float> TLtcSignal::Encode(int64_t index)
 {
-    ltc_encoder_set_volume(encoder_, volume_);
-    const kv::TTimecodeLabel label = kv::LabelAt(index, rate_);
-    SMPTETimecode time{};
-    time.hours = static_cast<unsigned char>(label.hours);
-    time.mins = static_cast<unsigned char>(label.minutes);
-    time.secs = static_cast<unsigned char>(label.seconds);
-    time.frame = static_cast<unsigned char>(label.frames);
-    ltc_encoder_set_timecode(encoder_, &time);
-    ltc_encoder_encode_frame(encoder_);
-    ltcsnd_sample_t* buffer = nullptr;
-    const int count = ltc_encoder_get_bufferptr(encoder_, &buffer, 1);
-    std::vector<float> frame(static_cast<size_t>(std::max(count, 0)));
-    for (size_t i = 0; i < frame.size(); ++i)
-        frame[i] = (static_cast<float>(buffer[i]) - 128.0f) / 127.0f;
-    return frame;
+    encoder_.SetVolume(volume_);
+    return encoder_.Frame(kv::LabelAt(index, rate_));
 }
 
 void TLtcSignal::Append(const float* data, size_t count)

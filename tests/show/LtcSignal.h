@@ -3,14 +3,13 @@
 // capture that hands it to the timecode input as virtual time passes. Every frame played
 // is kept with the tick it began at, so a test can tell when a show time was played.
 
+#include "show/LtcEncoder.h"
 #include "show/Timecode.h"
 #include "show/TimecodeInput.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-struct LTCEncoder;
 
 namespace kv {
 class TTimer;
@@ -55,7 +54,7 @@ private:
     kv::TTimecodeRate rate_;
     // One encoder throughout: it carries the signal's level and the rounding of the frames'
     // lengths from frame to frame.
-    LTCEncoder* encoder_;
+    kv::TLtcEncoder encoder_;
     int64_t zeroMs_;
     int64_t next_ = 0;  // frame index
     double volume_ = -3;

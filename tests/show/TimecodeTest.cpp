@@ -55,6 +55,23 @@ TEST(TimecodeLabels, TextsAndSettings)
     EXPECT_EQ(set.freewheelMs, 1500);
     EXPECT_EQ(set.lockFrames, 10) << "a lock on one frame would take any noise";
     EXPECT_EQ(set.jumpLimitMs, 400);
+    EXPECT_FALSE(set.output.on);
+    EXPECT_EQ(set.output.rate, TTimecodeRate::Fps25);
+
+    const kv::TTimecodeOutputSettings out =
+        kv::ReadTimecodeSettings(kv::TIniFile::Parse("[timecode]\nOutput=Soundtrack\nOutputOn=1\n"
+                                                     "OutputRate=29.97df\nOutputZero=09:59:50;00\n"))
+            .output;
+    EXPECT_TRUE(out.on);
+    EXPECT_EQ(out.target.sink, "") << "the soundtrack's sink is the default one";
+    EXPECT_EQ(out.target.side, kv::TSoundSide::Right);
+    EXPECT_EQ(out.rate, TTimecodeRate::Fps2997Drop);
+    EXPECT_EQ(out.zero, (TTimecodeLabel{9, 59, 50, 0}));
+    const kv::TTimecodeOutputSettings sink = kv::ReadTimecodeSettings(kv::TIniFile::Parse(
+        "[timecode]\nOutput=lights\nOutputRate=auto\n")).output;
+    EXPECT_EQ(sink.target.sink, "lights");
+    EXPECT_EQ(sink.target.side, kv::TSoundSide::Both);
+    EXPECT_EQ(sink.rate, TTimecodeRate::Fps25) << "a rate to send must be one";
 }
 
 // The chase alone: the signal as the capture delivers it in 10 ms blocks.
