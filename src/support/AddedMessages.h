@@ -194,5 +194,8 @@ inline constexpr TMessage kMsgGoMotorMovesUnknownTodo{
     234, "Проверьте сценарий в пультах (F9) или удалите его (Ctrl+F8) и запишите снова (F8)."};
 inline constexpr TMessage kMsgGoStartHeld{
     235, "Запуск отложен: закройте окно готовности к шоу и нажмите запуск снова."};
+inline constexpr TMessage kMsgTimecodeOutOn{236, "Передача таймкода включена:"};
+inline constexpr TMessage kMsgTimecodeOutOff{237, "Передача таймкода выключена"};
+inline constexpr TMessage kMsgTimecodeOutFailed{238, "Передача таймкода не удалась:"};
 
 }  // namespace kv

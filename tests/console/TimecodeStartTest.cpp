@@ -1,5 +1,7 @@
 // The timecode start through the window: Shift+F5 arms it, the sound desk's timecode played
 // into the null sink starts the show at the start point, and the launch page shows the lock.
+// The timecode output: Ctrl+T during a show sends its clock to the null sink, whose monitor
+// the project's own chase decodes.
 #include "LaunchWindow.h"
 
 #include "ConsoleTestTools.h"
@@ -8,6 +10,9 @@
 #include "console/reports/GoNoGoForm.h"
 #include "show/DeskPlayback.h"
 #include "show/ExtPlayer.h"
+#include "show/TimecodeOutput.h"
+#include "show/TimecodeReceiver.h"
+#include "support/Platform.h"
 
 #include <QAction>
 #include <QApplication>
@@ -146,6 +151,69 @@ TEST_F(TimecodeStartTest, WithTheCheckBeforeTheStartTheWaitIsArmedOnlyOnceItWasR
     window.Key(Qt::Key_Escape);
     EXPECT_FALSE(form.Player().IsRunning());
     EXPECT_EQ(window.LogCount("Запуск проекта"), 1);
+}
+
+}  // namespace
+}  // namespace kv
+
+namespace kv {
+namespace {
+
+TEST_F(TimecodeStartTest, CtrlTDuringAShowSendsItsClockToTheSinkAndItStandsWithTheStop)
+{
+    TLaunchWindow window("[timecode]\nOutput=nullsink\nOutputRate=25\nOutputZero=10:00:00:00\n");
+    TMainForm& form = window.Form();
+    window.Register({1});
+    window.LoadScenario("0:01.00\t1\t3\n0:09.00\t1\t4\n");
+    TTimecodeSettings desk;
+    desk.source = "nullsink.monitor";
+    desk.zero = {10, 0, 0, 0};
+    TTimecodeReceiver receiver(desk);
+    std::string error;
+    ASSERT_TRUE(receiver.Open(error)) << error;
+    TTimecodeChase& chase = receiver.Chase();
+    QAction& send = window.Child<QAction>("TimecodeOutAction");
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F5);
+    ASSERT_TRUE(form.Player().IsRunning());
+    window.Key(Qt::Key_T, Qt::ControlModifier);
+    ASSERT_TRUE(send.isChecked());
+    EXPECT_EQ(window.LogCount("Передача таймкода включена: nullsink, 25, 10:00:00:00"), 1);
+
+    const auto heard = [&] {
+        chase.Poll(Platform().TickCount());
+        return chase.Heard(Platform().TickCount());
+    };
+    ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return heard().has_value(); }, 3000)) << "no lock";
+    int ahead = 0;
+    int far = 0;
+    for (int i = 0; i < 40; ++i) {
+        TLaunchWindow::WaitFor([] { return false; }, 25);
+        const int32_t time = heard().value_or(-100000);
+        const int32_t clock = form.Player().ClockLook(Platform().TickCount()).time;
+        // Two frames, the sink's and the capture's latency readings, and the window's ticks.
+        ahead += time > clock + TTimecodeOutput::kDropAheadMs;
+        far += time < clock - 250;
+    }
+    EXPECT_EQ(ahead, 0);
+    EXPECT_EQ(far, 0);
+    EXPECT_EQ(chase.Rate(), TTimecodeRate::Fps25);
+
+    window.Key(Qt::Key_F6);
+    ASSERT_FALSE(form.Player().IsRunning());
+    const int32_t stoppedAt = form.Player().currentTime;
+    TLaunchWindow::WaitFor([] { return false; }, 500);
+    const int32_t standing = heard().value_or(-100000);
+    TLaunchWindow::WaitFor([] { return false; }, 400);
+    EXPECT_EQ(heard().value_or(-100000), standing) << "the timecode ran on after the stop";
+    // The stop leaves the clock of the show's last tick; the frame under way then is heard
+    // through, and the chase takes it to its end.
+    EXPECT_LE(standing, stoppedAt + 25 + 40 + TTimecodeOutput::kDropAheadMs);
+    EXPECT_GE(standing, stoppedAt - 250);
+
+    window.Key(Qt::Key_T, Qt::ControlModifier);
+    EXPECT_FALSE(send.isChecked());
+    EXPECT_EQ(window.LogCount("Передача таймкода выключена"), 1);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "link/PortProto.h"
 #include "show/ExtPlayer.h"
 #include "show/TimecodeArm.h"
+#include "show/TimecodeOutput.h"
 #include "show/TimecodeReceiver.h"
 #include "support/Conversions.h"
 #include "support/Localizer.h"

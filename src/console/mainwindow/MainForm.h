@@ -41,6 +41,7 @@ struct TGoFinding;
 struct TScenarioWarning;
 class TTestPage;
 class TTimecodeArm;
+class TTimecodeOutput;
 class TTimecodeReceiver;
 class TWarningForm;
 
@@ -226,6 +227,11 @@ private:
     void TimecodeReached();
     void UpdateTimecodeAction();
     void ShowTimecode();
+    // The timecode sent of the show clock (Ctrl+T)
+    void TimecodeOutActionExecute();
+    void StartTimecodeOutput();
+    void StopTimecodeOutput();
+    void WatchTimecodeOutput();
     void TakeKeysBack();
     // Rehearsal on a model of the installation found (MainFormRehearsal.cpp)
     void WireRehearsal();
@@ -295,6 +301,9 @@ private:
     TGoNoGoGate goNoGoGate_;
     QLabel* timecodeLabel_ = nullptr;
     QTimer* timecodeTimer_ = nullptr;
+    std::unique_ptr<TTimecodeOutput> timecodeOut_;
+    QAction* timecodeOutAction_ = nullptr;
+    QTimer* timecodeOutTimer_ = nullptr;
 
     TDeviceColumn* devices_ = nullptr;
     QStackedWidget* pages_ = nullptr;

@@ -1,12 +1,15 @@
 // The timecode start (Shift+F5): armed, the show starts as by the start key once the sound
 // desk's locked timecode reaches the start point, and then follows it; the lock indicator
-// on the launch page.
+// on the launch page. The timecode output (Ctrl+T): the show clock sent as timecode for a
+// sound or lighting desk to chase.
 #include "console/mainwindow/MainForm.h"
 
 #include "console/panels/LaunchPage.h"
 #include "show/ExtPlayer.h"
 #include "show/ShowLaunch.h"
+#include "audio/SoundServer.h"
 #include "show/TimecodeArm.h"
+#include "show/TimecodeOutput.h"
 #include "show/TimecodeReceiver.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
@@ -25,6 +28,14 @@ namespace kv {
 namespace {
 
 constexpr int kIndicatorMs = 200;
+constexpr int kOutputWatchMs = 500;
+
+std::string OutputName(const TTimecodeOutputSettings& settings)
+{
+    if (settings.target.side == TSoundSide::Right)
+        return "soundtrack";
+    return settings.target.sink.empty() ? "@DEFAULT_SINK@" : settings.target.sink;
+}
 
 }  // namespace
 
@@ -46,6 +57,65 @@ void TMainForm::WireTimecode()
         column->insertWidget(1, timecodeLabel_);
     timecodeTimer_ = AddTimer("TimecodeTimer", kIndicatorMs);
     connect(timecodeTimer_, &QTimer::timeout, this, [this] { ShowTimecode(); });
+
+    const TTimecodeSettings settings = timecode_->Settings();
+    timecodeOut_ = std::make_unique<TTimecodeOutput>(
+        settings.output, PulseSoundServer(), [this](uint32_t now, bool& running) {
+            running = player_->IsRunning();
+            return player_->ClockLook(now);
+        });
+    timecodeOutAction_ = AddAction("TimecodeOutAction", "Передача таймкода", QKeySequence("Ctrl+T"));
+    timecodeOutAction_->setCheckable(true);
+    // It fires nothing: on or off at any time, in a show too.
+    timecodeOutAction_->setEnabled(true);
+    menu->addAction(timecodeOutAction_);
+    connect(timecodeOutAction_, &QAction::triggered, this, [this] { TimecodeOutActionExecute(); });
+    timecodeOutTimer_ = AddTimer("TimecodeOutTimer", kOutputWatchMs);
+    connect(timecodeOutTimer_, &QTimer::timeout, this, [this] { WatchTimecodeOutput(); });
+    if (settings.output.on)
+        StartTimecodeOutput();
+}
+
+void TMainForm::TimecodeOutActionExecute()
+{
+    if (timecodeOut_->Running())
+        StopTimecodeOutput();
+    else
+        StartTimecodeOutput();
+    TakeKeysBack();
+}
+
+void TMainForm::StartTimecodeOutput()
+{
+    const TTimecodeOutputSettings& settings = timecodeOut_->Settings();
+    timecodeOut_->Start();
+    timecodeOutTimer_->start();
+    timecodeOutAction_->setChecked(true);
+    WriteLog(Localize(kMsgTimecodeOutOn) + " " + OutputName(settings) + ", " +
+             TimecodeRateName(settings.rate) + ", " +
+             FormatTimecode(settings.zero, settings.rate == TTimecodeRate::Fps2997Drop));
+}
+
+void TMainForm::StopTimecodeOutput()
+{
+    timecodeOut_->Stop();
+    timecodeOutTimer_->stop();
+    timecodeOutAction_->setChecked(false);
+    WriteLog(Localize(kMsgTimecodeOutOff));
+}
+
+void TMainForm::WatchTimecodeOutput()
+{
+    if (!timecodeOut_->Failed())
+        return;
+    // The sink is gone or never was: said once, and the action shows it off. No message box
+    // during a show: it would take the stop key.
+    const std::string text =
+        Localize(kMsgTimecodeOutFailed) + " " + OutputName(timecodeOut_->Settings());
+    WriteLog(text);
+    StopTimecodeOutput();
+    if (!player_->IsRunning())
+        Platform().MessageBox(text, Localize(66, "Ошибка"), TButtons::Ok);
 }
 
 bool TMainForm::TimecodeArmAllowed() const
