@@ -1,14 +1,18 @@
 // kvctl show --timecode against the simulated field, the timecode played by a desk into the
-// sound server's null sink and captured from its monitor, in real time.
+// sound server's null sink and captured from its monitor, in real time; kvctl show --tc-out
+// sending the show clock to the null sink, decoded from its monitor.
 #include "KvctlRun.h"
 
 #include "audio/SoundtrackFiles.h"
+#include "audio/PulseCapture.h"
 #include "show/DeskPlayback.h"
+#include "show/TimecodeInput.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 
 namespace kv::test {
 namespace {
@@ -64,6 +68,37 @@ TEST_F(KvctlTimecode, StartsWhenTheTimecodeReachesTheStartPointAndFiresEachCueOn
                          "Запуск, пульт: 1, канал: 2", "Запуск, пульт: 20, канал: 1",
                          "Запуск, пульт: 2, канал: 2"}));
     EXPECT_TRUE(HasLine(lines, "Остановка проекта"));
+}
+
+TEST_F(KvctlTimecode, TcOutSendsTheShowClockFromTheStartPointToTheEnd)
+{
+    kv::TTimecodeInput input(48000);
+    std::set<int> seconds;  // whole seconds of the frames heard
+    std::mutex mutex;
+    kv::TPulseCapture capture("nullsink.monitor", 48000, [&](const float* samples, size_t count,
+                                                             uint32_t endTick) {
+        input.Write(samples, count, endTick);
+        const std::lock_guard lock(mutex);
+        for (const kv::TTimecodeFrame& frame : input.Take())
+            if (!frame.reverse && frame.label.hours == 0 && frame.label.minutes == 0)
+                seconds.insert(frame.label.seconds * 100 + frame.label.frames);
+    });
+    std::string error;
+    ASSERT_TRUE(capture.Start(error)) << error;
+    const auto result =
+        RunKvctl({kField, "show", kShow, kAddresses, "--tc-out", "nullsink"});
+    capture.Stop();
+    EXPECT_EQ(result.status, 0) << result.err << result.out;
+    EXPECT_TRUE(HasLine(Lines(result.out), "Передача таймкода включена: nullsink, 25, 00:00:00:00"))
+        << result.out;
+    const std::lock_guard lock(mutex);
+    // The start point's frame while the bus is searched, then every frame of the show to its
+    // end 0.5 s after the last cue at 2 s, and no further.
+    EXPECT_TRUE(seconds.count(0)) << "the start point not sent";
+    for (int frame = 0; frame < 25; ++frame)
+        EXPECT_TRUE(seconds.count(100 + frame)) << "00:00:01:" << frame << " not heard";
+    EXPECT_TRUE(seconds.count(210)) << "the show's end not sent";
+    EXPECT_LT(*seconds.rbegin(), 300) << "sent past the show's end";
 }
 
 TEST_F(KvctlTimecode, WithoutTimecodeTheOperatorsStopDisarmsAndNothingFires)

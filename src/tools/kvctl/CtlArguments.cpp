@@ -20,7 +20,7 @@ const std::map<std::string, std::set<std::string>>& CommandOptions()
         {"search", {"--addresses"}},
         {"show",
          {"--addresses", "--from", "--tempo", "--offset", "--control", "--soundtrack", "--trace",
-          "--report", "--timecode", "--tc-zero", "--fps"}},
+          "--report", "--timecode", "--tc-zero", "--fps", "--tc-out"}},
         {"write", {"--addresses", "--remote"}},
         {"verify", {"--addresses", "--remote"}},
         {"erase", {"--addresses"}},
@@ -87,6 +87,8 @@ bool StoreOption(TCtlArguments& arguments, const std::string& option, const std:
             return false;
     } else if (option == "--timecode") {
         arguments.timecode = value;
+    } else if (option == "--tc-out") {
+        arguments.timecodeOut = value;
     } else if (option == "--tc-zero") {
         arguments.timecodeZero = ParseTimecode(value);
         if (!arguments.timecodeZero)
@@ -252,7 +254,7 @@ std::string CtlUsage()
            "  show FILE [--addresses LIST] [--from MS] [--tempo PERMILLE] [--offset MS]\n"
            "       [--control direct|autonomous] [--soundtrack AUDIO] [--trace FILE]\n"
            "       [--report CSV] [--timecode SOURCE [--tc-zero HH:MM:SS:FF]\n"
-           "       [--fps auto|24|25|29.97df|30]]\n"
+           "       [--fps auto|24|25|29.97df|30]] [--tc-out SINK|soundtrack]\n"
            "  write FILE [--remote] [--addresses LIST]\n"
            "  verify FILE [--remote] [--addresses LIST]\n"
            "  erase [--addresses LIST]\n"
@@ -274,6 +276,8 @@ std::string CtlUsage()
            "show --timecode: armed, the show starts when the timecode from the PulseAudio "
            "source reaches the start point and follows it; the [timecode] settings give "
            "the rest\n"
+           "show --tc-out: the show clock sent as timecode to the PulseAudio sink, or the right "
+           "channel of the soundtrack's, at the [timecode] OutputRate and OutputZero\n"
            "test --scenario: then the channels the scenario fires that will not fire, per module; "
            "status 1 when there are any\n"
            "import: a design program's show script into a scenario; each refused row on stderr as "

@@ -35,6 +35,9 @@ struct TCtlArguments {
     std::string timecode;
     std::optional<TTimecodeLabel> timecodeZero;
     std::optional<TTimecodeRate> timecodeRate;
+    // show: the sink the show clock is sent to as timecode ("soundtrack": the right channel
+    // of the soundtrack's).
+    std::string timecodeOut;
     bool partial = false;
 };
 

@@ -12,6 +12,7 @@
 #include "show/ProjectList.h"
 #include "show/ShowLaunch.h"
 #include "show/TimecodeArm.h"
+#include "show/TimecodeOutput.h"
 #include "show/TimecodeReceiver.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
@@ -90,6 +91,27 @@ std::unique_ptr<TTimecodeReceiver> OpenTimecode(const TCtlSession& session,
     return nullptr;
 }
 
+// The show clock sent as timecode, from before the start (the start point's frame) on.
+std::unique_ptr<TTimecodeOutput> SendTimecode(const TCtlSession& session, const std::string& sink,
+                                              TExtPlayer& player)
+{
+    TTimecodeOutputSettings settings = session.Timecode().output;
+    settings.target.sink = sink;
+    if (sink == "soundtrack") {
+        settings.target.sink.clear();
+        settings.target.side = TSoundSide::Right;
+    }
+    auto output = std::make_unique<TTimecodeOutput>(
+        settings, PulseSoundServer(), [&player](uint32_t now, bool& running) {
+            running = player.IsRunning();
+            return player.ClockLook(now);
+        });
+    output->Start();
+    WriteLog(Localize(kMsgTimecodeOutOn) + " " + sink + ", " + TimecodeRateName(settings.rate) +
+             ", " + FormatTimecode(settings.zero, settings.rate == TTimecodeRate::Fps2997Drop));
+    return output;
+}
+
 }  // namespace
 
 int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform)
@@ -118,6 +140,9 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     std::unique_ptr<TTimecodeReceiver> timecode;
     if (!arguments.timecode.empty() && !(timecode = OpenTimecode(session, arguments)))
         return 1;
+    std::unique_ptr<TTimecodeOutput> output;
+    if (!arguments.timecodeOut.empty())
+        output = SendTimecode(session, arguments.timecodeOut, player);
 
     QEventLoop loop;
     TEnd end = TEnd::Running;
@@ -150,13 +175,17 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     if (arm)
         arm->Disarm();
     watch->SetEnabled(false);
+    const bool outputFailed = output && output->Failed();
+    if (outputFailed)
+        WriteLog(Localize(kMsgTimecodeOutFailed) + " " + arguments.timecodeOut);
+    output.reset();
     CheckRemaining(session);
     player.UnloadSoundtrack();
     if (!arguments.report.empty() && !WriteFiringReport(player.FiringReport(), arguments.report)) {
         std::fprintf(stderr, "cannot write %s\n", arguments.report.c_str());
         return 1;
     }
-    return end == TEnd::Finished ? 0 : 1;
+    return end == TEnd::Finished && !outputFailed ? 0 : 1;
 }
 
 }  // namespace kv
