@@ -15,8 +15,12 @@ namespace kv {
 int64_t MonotonicNs();
 
 // Each block is stamped when parec hands it over; a sample was there no later than any block
-// that ends after it, less the samples between. Taken over the next 50 ms only, so that
-// samples the server dropped under load shift the times from there on, not before.
+// that ends after it, less the samples between counted at the pace the sink really played (a
+// null sink runs a few hundred ppm off the system clock). Taken over the next 2 s: a parec
+// held up by a loaded machine hands its blocks over late and in a burst, and only a block
+// after the burst tells when they were there (over 50 ms, such stalls of 0.6 s made shots on
+// time look up to 0.5 s early). Samples the server dropped only make the blocks after them
+// tell a later moment, which the least of them leaves out.
 class TMonitorRecorder {
 public:
     explicit TMonitorRecorder(uint32_t rate);
@@ -25,14 +29,19 @@ public:
     void Stop();
     const std::vector<int16_t>& Samples() const { return samples_; }
     int64_t SampleNs(size_t index) const;
+    // How much faster than the system clock the sink played, from the blocks handed over
+    // soonest at the recording's start and end.
+    double FastPpm() const;
 
 private:
     int64_t SpanNs(size_t samples) const
     {
-        return static_cast<int64_t>(samples) * 1000000000 / rate_;
+        return static_cast<int64_t>(static_cast<double>(samples) * nsPerSample_);
     }
+    void MeasurePace();
 
     uint32_t rate_;
+    double nsPerSample_;
     pid_t pid_ = -1;
     int fd_ = -1;
     std::thread reader_;
