@@ -88,6 +88,9 @@ public:
     // or exchanged once they are due. The port thread sends it (without the thread, a timer
     // of the main thread). Returns its ticket.
     uint64_t SendAt(const TFrameRecord& record, int converter, int sendings, uint32_t dueTick);
+    // Every handed-over frame whose tick has begun, on the calling thread if the port thread
+    // has not sent it yet.
+    void SendDueFrames();
     // Drops every frame handed over and not yet begun; one being written ends before any
     // frame sent after this call. Returns the tickets dropped.
     std::vector<uint64_t> DropTimed();
@@ -141,8 +144,6 @@ private:
 
     int WriteFrame(const TFrameRecord& record, int converter);
     int WriteOnLine(const TFrameRecord& record, int converter);
-    // Every handed-over frame whose tick has begun.
-    void SendDueFrames();
     // The same with the transport lock held: a frame sent now never overtakes one already due.
     void SendDueFramesLocked();
     // Steady nanoseconds until the first handed-over frame is due, -1 when none waits.

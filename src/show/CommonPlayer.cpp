@@ -524,6 +524,12 @@ void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
     while (IsRunning() && nextCue >= 0 && static_cast<size_t>(nextCue) < Cues().size()) {
         const bool due = CueDue(nextCue);
         if (due && onTick) {
+            // The shots before it in the scenario are due too: sent and recorded first, they
+            // are not taken back and handed over again behind it by a key pressed meanwhile.
+            if (!handedOver_.empty()) {
+                port_.SendDueFrames();
+                CollectShots();
+            }
             HandleCue(nextCue++, false);
             continue;
         }

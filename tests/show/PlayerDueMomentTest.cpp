@@ -8,6 +8,7 @@
 #include "field/FieldRecord.h"
 #include "show/ShowClock.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 
@@ -312,6 +313,35 @@ TEST_F(PlayerDueMoment, HighVoltageShotsLeaveAtTheirMillisecondCarryingTheNextCh
         if (shot.address == 5)
             used.push_back(shot.chargeVolts);
     EXPECT_EQ(used, (std::vector<int>{100, 200, 300}));
+}
+
+// A cue passed over at the same millisecond as a shot handed over before it: a key pressed
+// just after must not take that shot back (it would go again behind the passed cue, with the
+// next entry's charge, and the passed cue would be passed twice).
+TEST_F(PlayerDueMoment, AKeyPressedAsAPassedCueComesTakesNoEarlierShotBack)
+{
+    MeasureCharges();
+    show->LoadScenario("1.013\t5\t1\n1.013\t5\t2\t|1.013|Left|Comet\n2\t5\t3\n");
+    ASSERT_TRUE(Player().LockPosition("Left", true));
+    // Made after the player's timers and before the port's: it runs between the two.
+    const std::unique_ptr<kv::TTimer> key = platform.CreateTimer([&] {
+        key->SetEnabled(false);
+        Player().SetOffset(-20);
+    });
+    Start(0);
+    const uint32_t start = ClockStart(0);
+    key->SetInterval(static_cast<uint32_t>(Since(platform.TickCount(), start + 1013)));
+    key->SetEnabled(true);
+    ASSERT_TRUE(RunUntilStopped(5000));
+    const std::string passed = "Команда заблокированной позиции не выполнена, пульт: 5, канал: 2";
+    EXPECT_EQ(std::count(platform.debugLines.begin(), platform.debugLines.end(), passed), 1);
+    std::vector<TFireFrame> shots;
+    for (const TFireFrame& frame : FireFrames())
+        if (frame.channel >= 0)
+            shots.push_back(frame);
+    ASSERT_EQ(shots.size(), 2u);
+    EXPECT_EQ(Since(start, shots[0].tick), 1013);
+    EXPECT_EQ(CarriedCharges(), (std::vector<int>{200, 1}));
 }
 
 // A motor command waits for its reply, so the main thread sends it at its moment; a shot
