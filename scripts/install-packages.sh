@@ -10,7 +10,7 @@ set -euo pipefail
 # dialogs and message box buttons in Russian), xauth, which xvfb-run needs, and Qt OpenGL's
 # development files, which Qt Charts' CMake package needs. scripts/check-install-list.sh,
 # run by the test command, fails when a build uses a package this list does not reach.
-build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-charts-dev
+build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev
        libqt6opengl6-dev qt6-qpa-plugins qt6-translations-l10n libavformat-dev libavcodec-dev
        libswresample-dev libpulse-dev libltc-dev fonts-dejavu-core pulseaudio-utils)
 test=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth ffmpeg sox socat clang libclang-rt-14-dev)

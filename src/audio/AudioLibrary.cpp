@@ -1,11 +1,13 @@
 #include "audio/AudioLibrary.h"
 
-#include <QAudioDevice>
-#include <QMediaDevices>
+#include "audio/SoundServer.h"
 
 namespace kv {
 
 namespace {
+
+// A server that takes the connection but does not answer holds the start this long at most.
+constexpr int kProbeWaitMs = 2000;
 
 int liveObjects = 0;
 bool available = false;
@@ -15,7 +17,7 @@ bool available = false;
 void AcquireAudioLibrary()
 {
     if (liveObjects++ == 0)
-        available = !QMediaDevices::defaultAudioOutput().isNull();
+        available = PulseOutputPresent(kProbeWaitMs);
 }
 
 void ReleaseAudioLibrary()

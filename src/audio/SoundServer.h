@@ -54,4 +54,8 @@ public:
 // The machine's PulseAudio server.
 std::shared_ptr<TSoundServer> PulseSoundServer();
 
+// Whether the PulseAudio server answers within waitMs and has a default output. Blocks the
+// calling thread for at most waitMs.
+bool PulseOutputPresent(int waitMs);
+
 }  // namespace kv
