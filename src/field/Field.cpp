@@ -284,15 +284,22 @@ void TField::ClearRecord()
     shots_.clear();
 }
 
-int64_t TField::Transmit(int converter, const uint8_t* bytes, int count, TEcho echo)
+int64_t TField::Transmit(int converter, const uint8_t* bytes, int count, TEcho echo,
+                         std::vector<uint8_t>* waiting)
 {
     std::lock_guard lock(mutex_);
     const int64_t now = Now();
     TSimConverter* line = Converter(converter);
     if (!line || !line->PluggedAt(now))
         return -1;
-    if (echo == TEcho::Consumed)
+    if (echo == TEcho::Consumed) {
+        if (waiting) {
+            uint8_t arrived[256];
+            for (int got; (got = line->Take(now, arrived, sizeof arrived)) > 0;)
+                waiting->insert(waiting->end(), arrived, arrived + got);
+        }
         line->PurgeArrived(now);  // a write empties the converter's receive queue first
+    }
     for (int i = 0; i < count; ++i) {
         const int64_t end = now + LineNs(i + 1);
         if (echo == TEcho::Returned)

@@ -58,8 +58,11 @@ public:
     void ClearRecord();
 
     // The transport side. Transmit returns when the last byte's echo is back, or -1 when
-    // the converter is out.
-    int64_t Transmit(int converter, const uint8_t* bytes, int count, TEcho echo);
+    // the converter is out. With a consumed echo the converter's receive queue is emptied
+    // first, into *waiting when given: taken in the same step, so no byte that arrives
+    // between a look at the queue and the write is lost.
+    int64_t Transmit(int converter, const uint8_t* bytes, int count, TEcho echo,
+                     std::vector<uint8_t>* waiting = nullptr);
     bool BadEcho(int converter);
     bool PluggedNow(int converter);
     bool OutSince(int converter, int64_t sinceNs);

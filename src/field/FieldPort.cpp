@@ -119,11 +119,9 @@ int TFieldPort::WriteOne(const uint8_t* buffer, int count, int index)
     const int converter = bound_[static_cast<size_t>(index)];
     if (Lost(index))
         return -2;
-    std::vector<uint8_t>& held = held_[static_cast<size_t>(index)];
-    uint8_t bytes[256];
-    for (int got; (got = field_->Take(converter, bytes, sizeof bytes)) > 0;)
-        held.insert(held.end(), bytes, bytes + got);
-    const int64_t echoed = field_->Transmit(converter, buffer, count, TField::TEcho::Consumed);
+    // What waits is held for the next read, as the serial transport holds it before its purge.
+    const int64_t echoed = field_->Transmit(converter, buffer, count, TField::TEcho::Consumed,
+                                            &held_[static_cast<size_t>(index)]);
     if (echoed < 0)
         return -2;
     field_->Clock().SleepUntilNs(echoed);

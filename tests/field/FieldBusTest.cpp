@@ -1,9 +1,12 @@
 // Bus timing, autonomous play from memory, the other masters and stations, and faults.
 #include "FieldRig.h"
 
+#include "field/FieldFile.h"
 #include "field/SimRemote.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace kv {
 namespace {
@@ -162,6 +165,49 @@ TEST(FieldBus, AFrameWaitingWhenTheProgramWritesIsKeptForItsNextRead)
     rig.platform.Sleep(20);  // the whole frame has arrived on converter 1
     rig.Send(Frame(0x11, 0, 0x7B, 42, 0, 255), -1);
     EXPECT_EQ(rig.Gather(20, 1), stop);
+}
+
+// Field time that moves on at every look, as a loaded machine lets it move between two calls.
+class TSteppingClock : public TFieldClock {
+public:
+    int64_t NowNs() override { return now_ += 300'000; }
+    void SleepUntilNs(int64_t ns) override { now_ = std::max(now_, ns); }
+    int64_t SteadyNsAt(int64_t ns) override { return ns; }
+
+private:
+    int64_t now_ = 0;
+};
+
+// Another master's stops keep coming while the program writes frame after frame: every byte
+// reaches the program, none is lost to a write's purge however late the write comes.
+TEST(FieldBus, BytesArrivingAsTheProgramWritesAreAllKept)
+{
+    auto field = std::make_shared<TField>(std::make_shared<TSteppingClock>());
+    std::string problem;
+    ASSERT_EQ(BuildField(TIniFile::Parse("[device1]\nKind=module\nAddress=5\n"), *field, problem), 0);
+    TFieldPort port(field);
+    ASSERT_TRUE(port.Open());
+    const TBytes stop = Frame(0x90, 0, 0x7B, 0, 0, 0);
+    TBytes sent;
+    for (int i = 0; i < 20; ++i) {
+        field->InjectFrame(0, field->ElapsedMs() + 1 + 4 * i,
+                           {stop[0], stop[1], stop[2], stop[3], stop[4], stop[5], stop[6]});
+        sent = Join(sent, stop);
+    }
+    const TBytes query = Frame(0x8F, 1, 2, 3, 4, 200);  // nobody answers
+    TBytes got;
+    uint8_t buffer[64];
+    int converter = -1;
+    const auto readAll = [&] {
+        for (int n; (n = port.ReadAny(buffer, sizeof buffer, converter)) > 0;)
+            got.insert(got.end(), buffer, buffer + n);
+    };
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_EQ(port.Write(query.data(), 7, 0), 7);
+        readAll();
+    }
+    readAll();
+    EXPECT_EQ(got, sent);
 }
 
 TEST(FieldBus, FaultsOnDemand)
