@@ -137,17 +137,24 @@ std::string ToneFile(int seconds)
     return path;
 }
 
+// An autonomous show plays from the modules' memory: the cues go there first.
+bool WrittenToMemory(benchmark::State& state, TShowRig& rig, const std::vector<TPlannedCue>& cues)
+{
+    rig.SetAttemptMode(-1);
+    rig.Load(cues);
+    if (rig.controls->WriteScenario(TCueView(rig.scenario.Cues())) == 0)
+        return true;
+    state.SkipWithError("the scenario did not go into the modules' memory");
+    return false;
+}
+
 void BM_AutonomousFromMinus3s(benchmark::State& state)
 {
     constexpr int32_t kFrom = -3000;
     TShowRig& rig = Rig();
-    rig.SetAttemptMode(-1);
     const std::vector<TPlannedCue> cues = SpreadCues(100, 20, 20000);
-    rig.Load(cues);
-    if (rig.controls->WriteScenario(TCueView(rig.scenario.Cues())) != 0) {
-        state.SkipWithError("the scenario did not go into the modules' memory");
+    if (!WrittenToMemory(state, rig, cues))
         return;
-    }
     TExtPlayer& player = *rig.player;
     player.controlMode = kControlAutonomous;
     const bool sound = player.LoadSoundtrack(ToneFile(40));
@@ -214,13 +221,9 @@ void BM_AutonomousTempo95(benchmark::State& state)
 {
     constexpr int32_t kTempo = 950;
     TShowRig& rig = Rig();
-    rig.SetAttemptMode(-1);
     const std::vector<TPlannedCue> cues = SpreadCues(100, 20, 20000);
-    rig.Load(cues);
-    if (rig.controls->WriteScenario(TCueView(rig.scenario.Cues())) != 0) {
-        state.SkipWithError("the scenario did not go into the modules' memory");
+    if (!WrittenToMemory(state, rig, cues))
         return;
-    }
     rig.player->controlMode = kControlAutonomous;
     uint32_t start = 0;
     for (auto _ : state)

@@ -49,7 +49,7 @@ std::string NoteText(std::string_view cell)
 
 TRowMapping::TRowMapping(TScriptFormat format, const std::vector<std::string>& header,
                          const TImportOptions& options)
-    : format_(format), options_(options)
+    : options_(options)
 {
     const TScriptColumns columns(header);
     const auto find = [&](std::string_view name) { return columns.Find({&name, 1}); };

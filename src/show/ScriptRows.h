@@ -43,7 +43,6 @@ private:
     bool MapTimes(const TCsvRow& row, TScriptRow& out, std::string& reason) const;
     bool MapAddress(const TCsvRow& row, TScriptRow& out, std::string& reason) const;
 
-    TScriptFormat format_;
     TImportOptions options_;
     std::string problem_;
     int rowType_ = -1;
