@@ -50,6 +50,14 @@ bool AuxConsoleTest::Logged(const std::string& message)
     return std::find(messages.begin(), messages.end(), message) != messages.end();
 }
 
+std::string AuxConsoleTest::LogText()
+{
+    std::string text;
+    for (const std::string& message : TConsoleFolder::LogMessages(Form().RunLogFile()))
+        text += message + "\n";
+    return text;
+}
+
 bool DebugWindowOpens(QWidget& mainWindow)
 {
     bool opened = false;

@@ -20,6 +20,8 @@ protected:
                     std::initializer_list<int> addresses, const std::string& settings = {});
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     bool Logged(const std::string& message);
+    // The run log's messages, one a line, for a failure's report.
+    std::string LogText();
 
     TConsoleTestPlatform& platform;
 };

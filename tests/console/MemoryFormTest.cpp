@@ -128,8 +128,8 @@ TEST_F(MemoryFormTest, AStopHeardOnTheBusLeavesThePollOffUntilTheWriteIsOver)
     watch.stop();
 
     ASSERT_TRUE(stopped);
-    EXPECT_TRUE(Logged("Получена внешняя команда остановки"));
-    EXPECT_TRUE(Logged("Запись сценария в пульты... Успешно"));
+    EXPECT_TRUE(Logged("Получена внешняя команда остановки")) << LogText();
+    EXPECT_TRUE(Logged("Запись сценария в пульты... Успешно")) << LogText();
     // No status query of the poll between the first cue write and the last.
     const std::vector<TFrameEntry> frames = Field().Frames();
     const auto isCode = [](uint8_t code) {
