@@ -533,10 +533,11 @@ void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
             HandleCue(nextCue++, false);
             continue;
         }
-        if (!FiresAhead(nextCue))
+        // Without a look ahead (a tempo of 0 among the reasons) no due moment is reckoned.
+        if (!FiresAhead(nextCue) || (!due && !lookAhead))
             break;
         const uint32_t dueTick = due ? now : DueTick(Cues()[static_cast<size_t>(nextCue)].time, now);
-        if (!due && (!lookAhead || static_cast<int32_t>(dueTick - now) > kLookAheadMs))
+        if (static_cast<int32_t>(dueTick - now) > kLookAheadMs)
             break;
         HandOver(nextCue++, dueTick);
     }

@@ -365,5 +365,22 @@ TEST_F(PlayerDueMoment, AMotorCueLeavesAtItsMillisecondAfterTheShotBeforeIt)
     EXPECT_EQ(frames[3].bytes[5], 2);
 }
 
+// The tempo key steps by one per mille: stepped down to 0 the clock stands. The show must
+// stand with it, firing nothing further and still stopping, not end the console (the hand-over
+// ahead divided by the tempo).
+TEST_F(PlayerDueMoment, AtTempoZeroTheShowStandsAndStillStops)
+{
+    show->LoadScenario("1 1 1\n2 2 1\n");
+    Start(0);
+    platform.Advance(1010);
+    ASSERT_EQ(FireFrames().size(), 1u);
+    Player().SetTempo(0);
+    platform.Advance(1500);
+    EXPECT_TRUE(Player().IsRunning());
+    EXPECT_EQ(FireFrames().size(), 1u);
+    Player().Stop(false);
+    EXPECT_FALSE(Player().IsRunning());
+}
+
 }  // namespace
-}  // namespace kvtest
+}  // namespace kv
