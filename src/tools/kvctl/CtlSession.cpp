@@ -1,5 +1,6 @@
 #include "tools/kvctl/CtlSession.h"
 
+#include "devices/ChannelTest.h"
 #include "devices/ConnectThresholds.h"
 #include "devices/Controls.h"
 #include "field/TransportChoice.h"
@@ -114,6 +115,17 @@ void TCtlSession::TraceFrame(char direction, const TFrameRecord& frame)
     std::fprintf(trace_, "%u\t%c\t%02X %02X %02X %02X %02X %02X\n",
                  Platform().TickCount() - traceStart_, direction, frame[0], frame[1], frame[2],
                  frame[3], frame[4], frame[5]);
+}
+
+void TCtlSession::Prepare(TChannelTest& test, TProgressLine& progress) const
+{
+    test.thresholds = thresholds_;
+    test.OnChannel = [&test, &progress](TCommonControl& module, int channel) {
+        progress.Show("test " + std::to_string(module.address) + ": " +
+                      std::to_string(channel + 1) + "/" + std::to_string(module.channelCount));
+        Platform().ProcessMessages();
+        test.stopRequested = Interrupted();
+    };
 }
 
 }  // namespace kv

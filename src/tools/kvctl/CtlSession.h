@@ -13,7 +13,9 @@
 
 namespace kv {
 
+class TChannelTest;
 class TControls;
+class TProgressLine;
 class TExtPlayer;
 
 class TCtlSession {
@@ -39,6 +41,8 @@ public:
     TControls& Controls() { return *controls_; }
     TExtPlayer& Player() { return *player_; }
     const TConnectThresholds& Thresholds() const { return thresholds_; }
+    // The test on this session's thresholds, each channel shown on progress, Ctrl+C stopping it.
+    void Prepare(TChannelTest& test, TProgressLine& progress) const;
     const TTimecodeSettings& Timecode() const { return timecode_; }
 
     // What other stations' status queries are told: 0 idle, 1 ready, 2 running.

@@ -32,14 +32,8 @@ bool TestScenarioModules(TCtlSession& session, TCueView cues)
         if (cues[i].kind == kKindFire)
             fired.insert(cues[i].module);
     TChannelTest test(controls);
-    test.thresholds = session.Thresholds();
     TProgressLine progress;
-    test.OnChannel = [&](TCommonControl& module, int channel) {
-        progress.Show("test " + std::to_string(module.address) + ": " +
-                      std::to_string(channel + 1) + "/" + std::to_string(module.channelCount));
-        Platform().ProcessMessages();
-        test.stopRequested = Interrupted();
-    };
+    session.Prepare(test, progress);
     for (int index = 0; index < controls.Count(); ++index) {
         auto* module = dynamic_cast<TCommonControl*>(controls.DeviceAt(index));
         if (module && IsFiringModuleAddress(module->address) && fired.contains(module->address) &&

@@ -43,14 +43,8 @@ int RunTest(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     session.Search(arguments.addresses);
     TControls& controls = session.Controls();
     TChannelTest test(controls);
-    test.thresholds = session.Thresholds();
     TProgressLine progress;
-    test.OnChannel = [&](TCommonControl& module, int channel) {
-        progress.Show("test " + std::to_string(module.address) + ": " +
-                      std::to_string(channel + 1) + "/" + std::to_string(module.channelCount));
-        Platform().ProcessMessages();
-        test.stopRequested = Interrupted();
-    };
+    session.Prepare(test, progress);
     bool completed = true;
     // Each module's run-log line is the result line.
     platform.EchoLog(true);
