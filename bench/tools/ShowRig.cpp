@@ -113,6 +113,18 @@ void ReleaseRig()
     RigInstance().reset();
 }
 
+std::vector<TPlannedCue> SteppedCues(int count, uint32_t seed, int steps, int stepMs)
+{
+    std::vector<TPlannedCue> cues;
+    int32_t time = 1000;
+    for (int i = 0; i < count; ++i) {
+        cues.push_back({time, i % kRigModules + 1, i / kRigModules % kRigChannels});
+        seed = seed * 1103515245u + 12345u;
+        time += 150 + static_cast<int32_t>(seed >> 8) % steps * stepMs;
+    }
+    return cues;
+}
+
 double Percentile(std::vector<double> values, double fraction)
 {
     std::sort(values.begin(), values.end());

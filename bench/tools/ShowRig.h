@@ -51,6 +51,10 @@ public:
 TShowRig& Rig();
 void ReleaseRig();
 
+// count cues from 1000 ms, 150 ms plus a pseudo-random step of 0 to (steps - 1) x stepMs
+// apart (the same for a seed), each on its own channel, modules in turn.
+std::vector<TPlannedCue> SteppedCues(int count, uint32_t seed, int steps, int stepMs);
+
 double Percentile(std::vector<double> values, double fraction);
 // prefix + "min_ms", "p50_ms", "p99_ms", "max_ms" of values; nothing when there are none.
 void CountSpread(benchmark::State& state, const std::string& prefix,

@@ -38,15 +38,7 @@ constexpr int64_t kMatchNs = 75000000;
 // Cues 150-250 ms apart, each on its own channel, modules in turn.
 std::vector<TPlannedCue> ClickCues()
 {
-    std::vector<TPlannedCue> cues;
-    uint32_t seed = 4242;
-    int32_t time = 1000;
-    for (int i = 0; i < kCues; ++i) {
-        cues.push_back({time, i % kRigModules + 1, i / kRigModules % kRigChannels});
-        seed = seed * 1103515245u + 12345u;
-        time += 150 + static_cast<int32_t>(seed >> 8) % 11 * 10;
-    }
-    return cues;
+    return SteppedCues(kCues, 4242, 11, 10);
 }
 
 // Silence with a burst at every cue time, starting at full swing (a cosine) so that its first

@@ -44,15 +44,7 @@ enum TVariant { kPlain, kSilence, kJump };
 // Cues 150-250 ms apart, each on its own channel, modules in turn.
 std::vector<TPlannedCue> TimecodeCues()
 {
-    std::vector<TPlannedCue> cues;
-    uint32_t seed = 2997;
-    int32_t time = 1000;
-    for (int i = 0; i < kCues; ++i) {
-        cues.push_back({time, i % kRigModules + 1, i / kRigModules % kRigChannels});
-        seed = seed * 1103515245u + 12345u;
-        time += 150 + static_cast<int32_t>(seed >> 8) % 101;
-    }
-    return cues;
+    return SteppedCues(kCues, 2997, 101, 1);
 }
 
 void PlayDesk(kvtest::TLtcSignal& signal, TTimecodeRate rate, TVariant variant, int32_t endMs)

@@ -1,14 +1,11 @@
 #include "console/reports/ContinuityForm.h"
 
 #include "console/widgets/Colors.h"
-#include "console/widgets/Widgets.h"
 #include "devices/ContinuityReport.h"
 #include "support/AddedMessages.h"
 
-#include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 namespace kv {
 
@@ -22,20 +19,11 @@ QString Text(const std::string& text)
 }  // namespace
 
 TContinuityForm::TContinuityForm(QWidget* mainForm)
-    : TReportForm(mainForm, "TContinuityForm", "Отчёт о проверке каналов"),
-      summary_(MakeLabel(this, "SummaryLabel", {})),
-      list_(new QTreeWidget(this))
+    : TSummaryListForm(mainForm, "TContinuityForm", "Отчёт о проверке каналов")
 {
-    QFont bold = summary_->font();
-    bold.setBold(true);
-    summary_->setFont(bold);
     list_->setObjectName("ContinuityList");
     list_->setHeaderLabels({"Пульт", "Каналы"});
     list_->setColumnWidth(0, 300);
-    list_->setWordWrap(true);
-    list_->header()->setStretchLastSection(true);
-    Body().addWidget(summary_);
-    Body().addWidget(list_, 1);
     resize(860, 520);
 }
 
@@ -61,15 +49,6 @@ void TContinuityForm::ShowReport(const TContinuityReport& report, bool activate)
     list_->expandAll();
     lines_ = ContinuityReportLines(report);
     Present(activate);
-}
-
-TReportPage TContinuityForm::Page() const
-{
-    TReportPage page;
-    page.title = windowTitle();
-    for (const std::string& line : lines_)
-        (page.lines.isEmpty() ? page.lines : page.after) << Text(line);
-    return page;
 }
 
 std::string TContinuityForm::ProposedPdfName() const

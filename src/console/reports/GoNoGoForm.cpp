@@ -1,34 +1,22 @@
 #include "console/reports/GoNoGoForm.h"
 
 #include "console/widgets/Colors.h"
-#include "console/widgets/Widgets.h"
 #include "devices/GoNoGo.h"
 #include "support/AddedMessages.h"
 
-#include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 namespace kv {
 
 TGoNoGoForm::TGoNoGoForm(QWidget* mainForm)
-    : TReportForm(mainForm, "TGoNoGoForm", "Готовность к шоу"),
-      summary_(MakeLabel(this, "SummaryLabel", {})),
-      list_(new QTreeWidget(this))
+    : TSummaryListForm(mainForm, "TGoNoGoForm", "Готовность к шоу")
 {
-    QFont bold = summary_->font();
-    bold.setBold(true);
-    summary_->setFont(bold);
     list_->setObjectName("FindingList");
     list_->setRootIsDecorated(false);
-    list_->setWordWrap(true);
     list_->setHeaderLabels({"", "Что найдено", "Что сделать"});
     list_->setColumnWidth(0, 80);
     list_->setColumnWidth(1, 420);
-    list_->header()->setStretchLastSection(true);
-    Body().addWidget(summary_);
-    Body().addWidget(list_, 1);
     resize(960, 520);
 }
 
@@ -53,15 +41,6 @@ void TGoNoGoForm::ShowFindings(const std::vector<TGoFinding>& findings, bool act
     // Shown by the start key, the window must not have that key close it on a button.
     list_->setFocus();
     Present(activate);
-}
-
-TReportPage TGoNoGoForm::Page() const
-{
-    TReportPage page;
-    page.title = windowTitle();
-    for (const std::string& line : lines_)
-        (page.lines.isEmpty() ? page.lines : page.after) << QString::fromStdString(line);
-    return page;
 }
 
 std::string TGoNoGoForm::ProposedPdfName() const
