@@ -197,5 +197,8 @@ inline constexpr TMessage kMsgGoStartHeld{
 inline constexpr TMessage kMsgTimecodeOutOn{236, "Передача таймкода включена:"};
 inline constexpr TMessage kMsgTimecodeOutOff{237, "Передача таймкода выключена"};
 inline constexpr TMessage kMsgTimecodeOutFailed{238, "Передача таймкода не удалась:"};
+inline constexpr TMessage kMsgStartCalledOff{239, "Запуск отменён: остановка до начала шоу"};
+inline constexpr TMessage kMsgShotsNotSent{
+    240, "Команды запуска не ушли на линию (преобразователь потерян или нет эха):"};
 
 }  // namespace kv

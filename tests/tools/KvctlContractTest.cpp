@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <tuple>
@@ -405,6 +408,81 @@ TEST(KvctlShow, RemoteStopAndOperatorStopEndTheShowEarly)
     result = results[1];
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(AfterStartBlock(Lines(result.out), block), shotAndCheck);
+}
+
+TEST(KvctlShow, EveryEndingSignalStopsTheShowAsCtrlCDoes)
+{
+    // A kill or a closed terminal used to end kvctl on the spot: no stop frames, the high
+    // voltage left on, the modules' clocks running in autonomous control.
+    const std::string longShow = TempFile("kvctl-signals.txt", "0:01.00\t1\t1\n0:30.00\t1\t2\n");
+    const std::string check = "Тест канала, пульт: 1, канал: 1";
+    const auto results = RunKvctlTogether(
+        {{{kField, "show", longShow, "--addresses=1"}, "", check, SIGTERM},
+         {{kField, "show", longShow, "--addresses=1"}, "", check, SIGHUP}});
+    const auto block = StartBlock("0:00:30", "100.0", "0", "0:00:00");
+    for (const auto& result : results) {
+        EXPECT_EQ(result.status, 1) << "ended by the signal itself";
+        EXPECT_EQ(AfterStartBlock(Lines(result.out), block),
+                  (std::vector<std::string>{
+                      "Запуск, пульт: 1, канал: 1",
+                      "Тест канала, пульт: 1, канал: 1, состояние: неподключен",
+                      "Остановка проекта"}));
+    }
+}
+
+TEST(KvctlShow, AReaderThatGoesAwayDoesNotKillTheShow)
+{
+    // kvctl show | head: the next log line after head left used to kill kvctl (SIGPIPE)
+    // in the middle of the show, before any stop frame.
+    const std::string command = "bash -c '\"" KVCTL_PATH "\" " + kField + " show " + kShow +
+                                " --addresses=1,2,20 | head -n 6 >/dev/null; exit ${PIPESTATUS[0]}'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << command;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "141: killed by the closed pipe";
+}
+
+TEST(KvctlShow, AStopDuringTheSearchStartsNothing)
+{
+    // The search of many addresses takes seconds. A stop heard on the bus in it, or the
+    // operator's Ctrl+C, used to let the show start once the search was over.
+    const std::string field = TempFile(
+        "kvctl-early-stop.ini",
+        "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=8\n"
+        "[event1]\nAt=500\nType=clock-stop\nTime=0\n");
+    const std::string traces[] = {ScratchFolder() + "kvctl-early-stop.txt",
+                                  ScratchFolder() + "kvctl-early-ctrl-c.txt"};
+    TKvctlCall ctrlC{{kField, "show", kShow, "--addresses=1-40", "--trace", traces[1]}};
+    ctrlC.interruptAfterMs = 1500;
+    const auto results = RunKvctlTogether(
+        {{{"--port=sim:" + field, "show", kShow, "--addresses=1-30", "--trace", traces[0]}}, ctrlC});
+    for (size_t i = 0; i < 2; ++i) {
+        const auto& result = results[i];
+        EXPECT_EQ(result.status, 1) << i;
+        const auto lines = Lines(result.out);
+        ASSERT_FALSE(lines.empty()) << i;
+        EXPECT_EQ(lines.back(), "Запуск отменён: остановка до начала шоу") << result.out;
+        EXPECT_EQ(result.out.find("Запуск проекта"), std::string::npos) << result.out;
+        EXPECT_EQ(ReadWholeFile(traces[i]).find(">\t84 "), std::string::npos)
+            << "a fire frame went out";
+    }
+    EXPECT_NE(results[0].out.find("Получена внешняя команда остановки"), std::string::npos);
+}
+
+TEST(KvctlShow, ShotsThePortCouldNotSendFailTheShow)
+{
+    // The converter goes away after the search, before the only cue: the show used to end
+    // with status 0 as if it had fired.
+    const std::string show = TempFile("kvctl-unplug.txt", "0:03.00\t1\t1\n");
+    const std::string field =
+        TempFile("kvctl-unplug.ini",
+                 "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=8\n"
+                 "[event1]\nAt=2000\nType=unplug\n");
+    const auto result = RunKvctl({"--port=sim:" + field, "show", show, "--addresses=1"});
+    EXPECT_EQ(result.status, 1) << result.out;
+    EXPECT_NE(result.out.find("Команды запуска не ушли на линию (преобразователь потерян или нет "
+                              "эха): 1"),
+              std::string::npos)
+        << result.out;
 }
 
 TEST(KvctlMemory, ChecksAskFirstAndEndOfInputCancels)

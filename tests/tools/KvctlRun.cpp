@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +21,8 @@ struct TChild {
     int out = -1;
     int err = -1;
     std::string interruptOn;
+    int interruptSignal = SIGINT;
+    std::chrono::steady_clock::time_point interruptAt = std::chrono::steady_clock::time_point::max();
 };
 
 // Every pipe end is close-on-exec, so a child holds none of its siblings' pipes open.
@@ -51,15 +55,38 @@ TChild Launch(const TKvctlCall& call)
     child.out = out[0];
     child.err = err[0];
     child.interruptOn = call.interruptOnOutput;
+    child.interruptSignal = call.interruptSignal;
+    if (call.interruptAfterMs >= 0)
+        child.interruptAt =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(call.interruptAfterMs);
     return child;
 }
 
-void Interrupt(TChild& child, const std::string& out)
+void Interrupt(TChild& child, const std::string& output)
 {
-    if (child.pid <= 0 || child.interruptOn.empty() || out.find(child.interruptOn) == std::string::npos)
+    if (child.pid <= 0 || child.interruptOn.empty() ||
+        output.find(child.interruptOn) == std::string::npos)
         return;
-    kill(child.pid, SIGINT);
+    kill(child.pid, child.interruptSignal);
     child.interruptOn.clear();
+}
+
+// The timed signals that are due; how long until the next, for poll (-1: none).
+int InterruptByTime(std::vector<TChild>& children)
+{
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    auto next = steady_clock::time_point::max();
+    for (TChild& child : children) {
+        if (child.pid > 0 && child.interruptAt <= now) {
+            kill(child.pid, child.interruptSignal);
+            child.interruptAt = steady_clock::time_point::max();
+        }
+        next = std::min(next, child.interruptAt);
+    }
+    if (next == steady_clock::time_point::max())
+        return -1;
+    return static_cast<int>(duration_cast<milliseconds>(next - now).count()) + 1;
 }
 
 }  // namespace
@@ -81,7 +108,7 @@ std::vector<TKvctlResult> RunKvctlTogether(const std::vector<TKvctlCall>& calls)
     }
     size_t open = fds.size();
     while (open > 0) {
-        if (poll(fds.data(), fds.size(), -1) <= 0)
+        if (poll(fds.data(), fds.size(), InterruptByTime(children)) <= 0)
             continue;
         for (size_t i = 0; i < fds.size(); ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
@@ -92,7 +119,7 @@ std::vector<TKvctlResult> RunKvctlTogether(const std::vector<TKvctlCall>& calls)
             const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
             if (n > 0) {
                 sink.append(buffer, static_cast<size_t>(n));
-                Interrupt(children[owners[i]], result.out);
+                Interrupt(children[owners[i]], sink);
             } else {
                 close(fds[i].fd);
                 fds[i].fd = -1;

@@ -1,6 +1,7 @@
 #pragma once
 // kvctl as a subprocess: its arguments, what it reads on stdin, and what it leaves.
 
+#include <csignal>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,16 +16,20 @@ struct TKvctlResult {
 
 struct TKvctlCall {
     TKvctlCall(std::vector<std::string> arguments, std::string input = {},
-               std::string interruptOn = {})
+               std::string interruptOn = {}, int interruptWith = SIGINT)
         : args(std::move(arguments)), stdinText(std::move(input)),
-          interruptOnOutput(std::move(interruptOn))
+          interruptOnOutput(std::move(interruptOn)), interruptSignal(interruptWith)
     {
     }
     std::vector<std::string> args;
     std::string stdinText;  // what kvctl reads, then its end
-    // Not empty: the operator's Ctrl+C once stdout shows this text, as an operator who
-    // watches the output would press it, however slow the machine.
+    // Not empty: the operator's Ctrl+C once stdout or stderr shows this text, as an operator
+    // who watches the output would press it, however slow the machine.
     std::string interruptOnOutput;
+    // Ctrl+C, or the end a closed terminal (SIGHUP) or a kill (SIGTERM) brings.
+    int interruptSignal;
+    // Not negative: the signal this long after the start instead, while kvctl shows nothing.
+    int interruptAfterMs = -1;
 };
 
 TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& stdinText = {});

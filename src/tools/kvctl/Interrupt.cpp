@@ -23,7 +23,12 @@ void CatchInterrupt()
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;
-    sigaction(SIGINT, &action, nullptr);
+    // A killed or hung-up kvctl would leave the show running in the modules' clocks and the
+    // high voltage on: every ending signal stops it as Ctrl+C does.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    // A reader that went away (kvctl | tee, Ctrl+C) must not kill it before its stop frames.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 bool Interrupted()

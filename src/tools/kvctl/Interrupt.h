@@ -1,5 +1,6 @@
 #pragma once
-// SIGINT as the operator's stop: the running command notices it at its next step.
+// SIGINT, SIGTERM and SIGHUP as the operator's stop: the running command notices it at its
+// next step.
 
 namespace kv {
 

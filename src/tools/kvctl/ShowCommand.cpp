@@ -9,6 +9,7 @@
 #include "devices/Controls.h"
 #include "show/ExtPlayer.h"
 #include "show/FiringReportFile.h"
+#include "show/FiringSummary.h"
 #include "show/ProjectList.h"
 #include "show/ShowLaunch.h"
 #include "show/TimecodeArm.h"
@@ -112,6 +113,13 @@ std::unique_ptr<TTimecodeOutput> SendTimecode(const TCtlSession& session, const 
     return output;
 }
 
+// Shots whose frame did not go out: the port failed the show, which must not end as a success.
+int FramesNotSent(const TExtPlayer& player)
+{
+    const TFiringSummary summary = SummarizeFiring(player.FiringReport().Records());
+    return summary.MissedBy(TMissReason::ConverterLost) + summary.MissedBy(TMissReason::NoEcho);
+}
+
 }  // namespace
 
 int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform)
@@ -128,6 +136,12 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     TExtPlayer& player = session.Player();
     if (!arguments.soundtrack.empty())
         player.LoadSoundtrack(arguments.soundtrack);
+    // A stop heard on the bus while the search runs is meant for this show too.
+    bool stopHeard = false;
+    player.OnRemoteStop = [&stopHeard] {
+        stopHeard = true;
+        LogRemoteStop();
+    };
     session.Search(arguments.addresses);
     list.MarkUsedChannels(session.Controls());
 
@@ -144,19 +158,27 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     if (!arguments.timecodeOut.empty())
         output = SendTimecode(session, arguments.timecodeOut, player);
 
+    if (Interrupted() || stopHeard) {
+        WriteLog(Localize(kMsgStartCalledOff));
+        return 1;
+    }
+
     QEventLoop loop;
     TEnd end = TEnd::Running;
     WirePlayer(session, end, loop);
     std::unique_ptr<TTimecodeArm> arm;
+    const auto disarm = [&] {
+        arm->Disarm();
+        WriteLog(Localize(kMsgTimecodeDisarmed));
+        end = TEnd::Operator;
+        loop.quit();
+    };
     const auto watch = Platform().CreateTimer([&] {
         if (Interrupted() && player.IsRunning()) {
             end = TEnd::Operator;
             player.Stop(false);
         } else if (Interrupted() && arm && arm->Armed()) {
-            arm->Disarm();
-            WriteLog(Localize(kMsgTimecodeDisarmed));
-            end = TEnd::Operator;
-            loop.quit();
+            disarm();
         }
     });
     watch->SetInterval(kInterruptPollMs);
@@ -164,7 +186,13 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     if (timecode) {
         arm = std::make_unique<TTimecodeArm>(
             timecode->Chase(), [&player] { return player.currentTime - player.offset; },
-            [&player, &timecode] { StartShowOnTimecode(player, timecode->Chase()); });
+            [&] {
+                // The arm looks more often than the watch: a Ctrl+C it has not seen yet.
+                if (Interrupted())
+                    disarm();
+                else
+                    StartShowOnTimecode(player, timecode->Chase());
+            });
         arm->Arm();
         WriteLog(Localize(kMsgTimecodeArmed) + " " + arguments.timecode);
     } else {
@@ -185,7 +213,10 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         std::fprintf(stderr, "cannot write %s\n", arguments.report.c_str());
         return 1;
     }
-    return end == TEnd::Finished && !outputFailed ? 0 : 1;
+    const int notSent = FramesNotSent(player);
+    if (notSent > 0)
+        WriteLog(Localize(kMsgShotsNotSent) + " " + std::to_string(notSent));
+    return end == TEnd::Finished && !outputFailed && notSent == 0 ? 0 : 1;
 }
 
 }  // namespace kv
