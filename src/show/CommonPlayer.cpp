@@ -32,6 +32,11 @@ constexpr int kBusTimeUnitMs = 100;
 // Shots due before the tick after next (a tick may come a few milliseconds late) go to the
 // port at once, each to leave at its own moment.
 constexpr int32_t kLookAheadMs = TCommonPlayer::kTimerPeriodMs + 10;
+// A followed output's heard position runs at most 1/50 faster than the system clock (the
+// feeder's own bound on catching up), and reads up to 2 ms past the clock's whole
+// milliseconds.
+constexpr int64_t kFastestOutputShare = 50;
+constexpr int64_t kHeardRoundingMs = 2;
 
 std::string ShotText(int module, int channel)
 {
@@ -394,7 +399,14 @@ void TCommonPlayer::FollowMusic(uint32_t now)
         followMusic_ = false;
         return;
     }
-    heardMs_ = std::max(heardMs_, soundtrack_.HeardMs());
+    // A reading further ahead of the clock's own pace since the last one than the output's
+    // fastest pace and the two whole milliseconds allow (a misread latency, say) is no guide:
+    // the clock goes on at its pace, not in a jump that fires the cues on the way at once.
+    const int64_t since = std::max(static_cast<int32_t>(now - startTick_), 0);
+    const int64_t paced = ClockAt(now) - offset;
+    const int64_t reading = soundtrack_.HeardMs();
+    const bool likely = reading <= paced + since / kFastestOutputShare + kHeardRoundingMs;
+    heardMs_ = std::max(heardMs_, likely ? reading : paced);
     startTick_ = now;
     startTime_ = static_cast<int32_t>(heardMs_);
     clock_ = ClockAt(now);

@@ -260,6 +260,28 @@ TEST_F(PlayerDueMoment, AStallOfTheMusicBetweenTwoReadingsHoldsTheShot)
     }
 }
 
+// Readings of the music 300 ms too far for 30 ms (a misread latency): the clock once took
+// them and fired every cue of those 300 ms at once, up to 290 ms before its sound. It goes on
+// at its own pace through them, and each shot leaves when its sound is heard.
+TEST_F(PlayerDueMoment, ASpellOfReadingsAheadOfTheMusicFiresNoCueAheadOfItsSound)
+{
+    kv::TSoundtrackFolder folder;
+    TVirtualSoundOutput output(80, {.misreadAtMs = 1000, .misreadForMs = 30, .misreadAheadMs = 300});
+    ASSERT_TRUE(Player().LoadSoundtrack(folder.Make("track.wav", 3, "")));
+    const std::vector<int32_t> times = {1010, 1029, 1100, 1250, 1290, 1400};
+    show->LoadScenario(Scenario(times, 2));
+    const uint32_t start = Start(0);
+    ASSERT_TRUE(RunUntilStopped(5000));
+    const std::vector<TFireFrame> frames = FireFrames();
+    ASSERT_EQ(frames.size(), times.size());
+    for (size_t i = 0; i < times.size(); ++i) {
+        SCOPED_TRACE(times[i]);
+        // The sound of times[i] is heard 80 ms (the latency) after it in the music.
+        EXPECT_GE(Since(start, frames[i].tick), 80 + times[i]) << "ahead of its sound";
+        EXPECT_LE(Since(start, frames[i].tick), 80 + times[i] + 1);
+    }
+}
+
 // A stop while a cue waits for its sound: nothing leaves after the stop frames, and the
 // resume fires the cue once.
 TEST_F(PlayerDueMoment, AStopWhileACueAwaitsItsSoundSendsNothingAfterTheStopFrames)

@@ -28,8 +28,13 @@ int64_t TVirtualPlayback::HeardBytes() const
     const int32_t elapsed = Elapsed();
     const int64_t playedMs = std::max<int64_t>(elapsed - LatencyAt(elapsed), 0);
     const int64_t stalledMs = std::clamp<int64_t>(playedMs - clock_.stallAtMs, 0, clock_.stallMs);
+    const int64_t misreadMs = playedMs >= clock_.misreadAtMs &&
+                                      playedMs < clock_.misreadAtMs + clock_.misreadForMs
+                                  ? clock_.misreadAheadMs
+                                  : 0;
     const int64_t frame = decoder_->FrameBytes();
-    const int64_t heard = (playedMs - stalledMs) * clock_.perMille * Frequency() / 1000000 * frame;
+    const int64_t heard =
+        (playedMs - stalledMs + misreadMs) * clock_.perMille * Frequency() / 1000000 * frame;
     return std::min(position_ + heard, LengthBytes());
 }
 

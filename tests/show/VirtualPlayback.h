@@ -20,6 +20,11 @@ struct TOutputClock {
     // first sample is heard later than the first reading said.
     int64_t latencyChangeAtMs = 0;
     int64_t laterLatencyMs = -1;  // below 0: the latency stays
+    // Once this much of a play was heard, the position reads misreadAheadMs too far for
+    // misreadForMs, as after a misread latency.
+    int64_t misreadAtMs = 0;
+    int64_t misreadForMs = 0;
+    int64_t misreadAheadMs = 0;
 };
 
 class TVirtualPlayback : public kv::TAudioStream {
