@@ -39,7 +39,8 @@ void TExtPlayer::Start(int32_t from)
 void TExtPlayer::StartFromSoundtrack()
 {
     ClearFired();
-    BeginShow(static_cast<int32_t>(Soundtrack().TimePosition()), true);
+    // Whole milliseconds heard: rounded to the nearest, a cue at the next one went at once.
+    BeginShow(static_cast<int32_t>(Soundtrack().HeardMs()), true);
 }
 
 void TExtPlayer::Halt(bool stopSoundtrack, bool broadcastStop)

@@ -282,6 +282,27 @@ TEST_F(PlayerDueMoment, ASpellOfReadingsAheadOfTheMusicFiresNoCueAheadOfItsSound
     }
 }
 
+// The show joined the music at its position to the nearest millisecond, up to half a
+// millisecond past what was heard: a cue at that millisecond left at once, before its sound.
+TEST_F(PlayerDueMoment, JoiningTheMusicFiresNoCueAheadOfItsSound)
+{
+    kv::TSoundtrackFolder folder;
+    TVirtualSoundOutput output(0);
+    ASSERT_TRUE(Player().LoadSoundtrack(folder.Make("track.wav", 3, "")));
+    show->LoadScenario("1.001 1 1\n");
+    const uint32_t played = platform.TickCount();
+    Player().Soundtrack().PlayFrom(0);
+    platform.Advance(1001);
+    ASSERT_EQ(Player().Soundtrack().TimePosition(), 1001) << "1000.998 ms heard";
+    Player().StartFromSoundtrack();
+    ASSERT_TRUE(RunUntilStopped(3000));
+    const std::vector<TFireFrame> frames = FireFrames();
+    ASSERT_EQ(frames.size(), 1u);
+    // 1001 ms of music is heard within the 1002nd millisecond of the play (44.1 samples each).
+    EXPECT_GE(Since(played, frames[0].tick), 1002) << "ahead of its sound";
+    EXPECT_LE(Since(played, frames[0].tick), 1003);
+}
+
 // A stop while a cue waits for its sound: nothing leaves after the stop frames, and the
 // resume fires the cue once.
 TEST_F(PlayerDueMoment, AStopWhileACueAwaitsItsSoundSendsNothingAfterTheStopFrames)
