@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -19,6 +20,8 @@ namespace {
 
 constexpr int kReadTimeoutMs = 20;
 constexpr uint32_t kEchoWaitMs = 50;
+// The bus idle before a command: counted from the last byte the converter carried, so a
+// shot after a quiet line leaves at its moment instead of 2 ms after it.
 constexpr uint32_t kPauseBeforeWriteMs = 2;
 constexpr size_t kHeldLimit = 65536;
 
@@ -126,6 +129,7 @@ bool TUSBPort::Open()
     if (paths_.empty())
         ReportTaken();
     held_.assign(fds_.size(), {});
+    lastActivity_.assign(fds_.size(), Platform().TickCount());
     for (int fd : fds_)
         tcflush(fd, TCIOFLUSH);
     for (int fd : fds_)
@@ -182,6 +186,7 @@ void TUSBPort::Close()
         ::close(fd);
     fds_.clear();
     held_.clear();
+    lastActivity_.clear();
     converters_.clear();
     connected_ = false;
 }
@@ -277,7 +282,10 @@ int TUSBPort::ReadDevice(int converter, uint8_t* buffer, int count)
 {
     const ssize_t got = ::read(fds_[static_cast<size_t>(converter)], buffer,
                                static_cast<size_t>(count));
-    return got > 0 ? static_cast<int>(got) : 0;
+    if (got <= 0)
+        return 0;
+    lastActivity_[static_cast<size_t>(converter)] = Platform().TickCount();
+    return static_cast<int>(got);
 }
 
 int TUSBPort::TakeHeld(int converter, uint8_t* buffer, int count)
@@ -351,6 +359,8 @@ int TUSBPort::WriteTo(int converter, const uint8_t* buffer, int count)
             break;
         written += static_cast<int>(n);
     }
+    // On the line now, whether or not its echo comes back.
+    lastActivity_[static_cast<size_t>(converter)] = Platform().TickCount();
     return written;
 }
 
@@ -368,16 +378,34 @@ int TUSBPort::WriteWithEcho(int converter, const uint8_t* buffer, int count)
     return got == count && (count == 0 || echo[0] == buffer[0]) ? count : -2;
 }
 
+uint32_t TUSBPort::PauseBeforeWrite(int first, int last)
+{
+    const uint32_t now = Platform().TickCount();
+    uint32_t quiet = std::numeric_limits<uint32_t>::max();
+    for (int i = first; i <= last; ++i) {
+        // Bytes waiting came at a moment not known: as good as now.
+        const bool waiting = Waiting(fds_[static_cast<size_t>(i)]) > 0;
+        quiet = std::min(quiet, waiting ? 0 : now - lastActivity_[static_cast<size_t>(i)]);
+    }
+    // Whole ticks: a byte in the tick before last may have ended just under 2 ms ago.
+    return quiet > kPauseBeforeWriteMs ? 0 : std::min(kPauseBeforeWriteMs + 1 - quiet, kPauseBeforeWriteMs);
+}
+
 int TUSBPort::Write(const uint8_t* buffer, int count, int converter)
 {
     int converters = 0;
+    uint32_t pause = 0;
     {
         std::lock_guard guard(lock_);
         if (!connected_)
             return -1;
         converters = static_cast<int>(fds_.size());
+        if (converter < converters)
+            pause = converter >= 0 ? PauseBeforeWrite(converter, converter)
+                                   : PauseBeforeWrite(0, converters - 1);
     }
-    Platform().Sleep(kPauseBeforeWriteMs);
+    if (pause > 0)
+        Platform().Sleep(pause);
     if (converter >= converters)
         return -2;
     if (converter >= 0)

@@ -49,6 +49,8 @@ private:
     void HoldWaiting(int converter);
     int WriteTo(int converter, const uint8_t* buffer, int count);
     int WriteWithEcho(int converter, const uint8_t* buffer, int count);
+    // What is left of the bus's idle time before a command on converters first..last.
+    uint32_t PauseBeforeWrite(int first, int last);
     bool ConverterLost(int converter);
     // The device opened and set up as a terminal, or -1 with the problem reported.
     int OpenConverter(const ConverterInfo& info);
@@ -66,6 +68,7 @@ private:
     // What a converter had received when a write purged its queue: kept for the next reads,
     // so the purge discards nothing that arrived (a remote stop among it).
     std::vector<std::vector<uint8_t>> held_;
+    std::vector<uint32_t> lastActivity_;  // tick of the last byte read, the echo among them
 };
 
 }  // namespace kv

@@ -159,6 +159,76 @@ TEST(UsbPortOverPty, AFrameThatArrivesWhileAnotherConverterEchoesSurvivesThePurg
     port.Close();
 }
 
+// A tick that moves only when the test or a sleep moves it; the sleeps asked for, kept.
+class TStillClock : public TQtPlatform {
+public:
+    TStillClock() : previous_(&Platform()) { InstallPlatform(this); }
+    ~TStillClock() override { InstallPlatform(previous_); }
+    uint32_t TickCount() override { return tick_; }
+    void Sleep(uint32_t ms) override
+    {
+        slept_ += ms;
+        tick_ += ms;
+    }
+    void Advance(uint32_t ms) { tick_ += ms; }
+    uint32_t TakeSlept() { return slept_.exchange(0); }
+
+private:
+    TPlatform* previous_;
+    std::atomic<uint32_t> tick_{1000};
+    std::atomic<uint32_t> slept_{0};
+};
+
+// The bus is idle 2 ms before every command. That pause once came after the decision to send,
+// however long the line had been quiet: every shot, the ones at their millisecond too, left
+// 2 ms late. It counts from the last byte on the line now, whole ticks taken at their worst.
+TEST(UsbPortOverPty, TheIdleTimeBeforeACommandCountsFromTheLastByteOnTheLine)
+{
+    const fs::path link = TempLink("idle");
+    TPtyConverter converter(link);
+    converter.Plug();
+    TStillClock clock;
+    TUSBPort port(16, link.string());
+    ASSERT_TRUE(port.Open());
+    std::vector<uint8_t> shot = {0x84, 0x01, 0x00, 0x00, 0x00, 0x05};
+    shot.push_back(FrameCheck(shot.data(), shot.size()));
+    const auto pauseOfAWrite = [&] {
+        clock.TakeSlept();
+        EXPECT_EQ(port.Write(shot.data(), 7, 0), 7);
+        return clock.TakeSlept();
+    };
+
+    clock.Advance(10);
+    EXPECT_EQ(pauseOfAWrite(), 0u) << "the line quiet since the open";
+    EXPECT_EQ(pauseOfAWrite(), 2u) << "right after the last echo";
+    clock.Advance(1);
+    EXPECT_EQ(pauseOfAWrite(), 2u) << "its echo may have ended at the end of the last tick";
+    clock.Advance(2);
+    EXPECT_EQ(pauseOfAWrite(), 1u);
+    clock.Advance(3);
+    EXPECT_EQ(pauseOfAWrite(), 0u);
+    EXPECT_EQ(port.Write(shot.data(), 7, -1), 7);
+    clock.Advance(3);
+    clock.TakeSlept();
+    EXPECT_EQ(port.Write(shot.data(), 7, -1), 7);
+    EXPECT_EQ(clock.TakeSlept(), 0u) << "to every converter after a quiet line";
+
+    // A frame from the bus: read, the line carried it then; waiting, at a moment the
+    // transport cannot tell.
+    const auto frameFromTheBus = [&] {
+        converter.Send({0x70, 'O', 'k', 0, 16, 9});
+        ASSERT_TRUE(WaitFor([&] { return port.BytesAvailable() >= 7; }, 2000));
+        clock.Advance(10);
+    };
+    frameFromTheBus();
+    std::vector<uint8_t> heard(7);
+    EXPECT_EQ(port.Read(heard.data(), 7, 0), 7);
+    EXPECT_EQ(pauseOfAWrite(), 2u) << "a frame from the bus read this tick";
+    frameFromTheBus();
+    EXPECT_EQ(pauseOfAWrite(), 2u) << "a frame from the bus waiting";
+    port.Close();
+}
+
 // This test once saw a named device that did not open counted as a converter: every read then
 // reported a loss, the port reopened ten times a second and no frame from the bus got through.
 TEST(UsbPortOverPty, DevicesThatDoNotOpenAreLeftOutAndReportedOnce)
