@@ -200,5 +200,7 @@ inline constexpr TMessage kMsgTimecodeOutFailed{238, "Передача тайм�
 inline constexpr TMessage kMsgStartCalledOff{239, "Запуск отменён: остановка до начала шоу"};
 inline constexpr TMessage kMsgShotsNotSent{
     240, "Команды запуска не ушли на линию (преобразователь потерян или нет эха):"};
+inline constexpr TMessage kMsgTimecodeUnderDialog{
+    241, "Таймкод дошёл до точки начала при открытом окне: запуск отменён, ожидание снято"};
 
 }  // namespace kv

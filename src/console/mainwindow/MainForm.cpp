@@ -60,6 +60,8 @@ TMainForm::TMainForm(const std::string& appFolder)
 TMainForm::~TMainForm()
 {
     qApp->removeEventFilter(this);
+    // Stopping the port pumps messages: the wait must not start a show in the window's end.
+    timecodeArm_->Disarm();
     // The field loses the focus as the window goes: that is no operator's commit.
     test_->hvPanel->seHVE->disconnect(this);
     // No frame may reach the registry or the player while they go.
@@ -223,6 +225,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::FormClose()
 {
+    EndWait();
     // The log must not leave the last shots looking as if fired on the real bus.
     if (rehearsal_->Active())
         EndRehearsal();

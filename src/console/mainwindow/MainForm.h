@@ -121,6 +121,8 @@ private:
     bool StopAllowed();
     // The commands that switch every module's mode or boost.
     bool ModeCommandsAllowed() const;
+    // What the start key needs, a timecode wait aside.
+    bool StartAllowed() const;
     void UpdateButtons();
     void ActionListUpdate();
     void UpdateIndicators();
@@ -222,8 +224,15 @@ private:
     // Timecode start (MainFormTimecode.cpp)
     void WireTimecode();
     bool TimecodeArmAllowed() const;
+    // Armed: the timecode may start the show at any moment.
+    bool StartAwaited() const;
     void TimecodeActionExecute();
+    void ArmTimecode();
     void DisarmTimecode();
+    // The operator's stop, or a change of what the wait waits for; true when a wait ended.
+    bool EndWait();
+    // True when the wait ended because the start it waited for is no longer there.
+    bool EndOutlivedWait();
     void TimecodeReached();
     void UpdateTimecodeAction();
     void ShowTimecode();

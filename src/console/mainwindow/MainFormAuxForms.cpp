@@ -43,8 +43,9 @@ bool TMainForm::DebugAllowed()
 {
     // Its test writes into every module's memory and starts the modules' clocks.
     TBassPlayer& soundtrack = player_->Soundtrack();
-    return !player_->IsRunning() && launchState_ != kLaunchRunning && !searching_ &&
-           !testRunning_ && !memoryOperation_ && !(soundtrack.Loaded() && soundtrack.IsPlaying());
+    return !player_->IsRunning() && !StartAwaited() && launchState_ != kLaunchRunning &&
+           !searching_ && !testRunning_ && !memoryOperation_ &&
+           !(soundtrack.Loaded() && soundtrack.IsPlaying());
 }
 
 void TMainForm::DebugActionExecute()

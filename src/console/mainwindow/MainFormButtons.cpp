@@ -27,7 +27,15 @@ bool TMainForm::ScenarioEmpty() const
 
 bool TMainForm::ModeCommandsAllowed() const
 {
-    return !testRunning_ && !player_->IsRunning() && launchState_ != kLaunchRunning;
+    return !testRunning_ && !player_->IsRunning() && launchState_ != kLaunchRunning &&
+           !StartAwaited();
+}
+
+bool TMainForm::StartAllowed() const
+{
+    return !TestPageShown() && !searching_ && !testRunning_ && !player_->IsRunning() &&
+           launchState_ == kLaunchReady &&
+           (!ScenarioEmpty() || player_->firingMode == kFiringManual);
 }
 
 bool TMainForm::StopAllowed()
@@ -39,7 +47,10 @@ bool TMainForm::StopAllowed()
 
 void TMainForm::UpdateButtons()
 {
+    EndOutlivedWait();
     const bool running = player_->IsRunning();
+    // Armed, the timecode may start the show at any moment: what a show refuses is refused.
+    const bool awaited = StartAwaited();
     const bool launchPage = !TestPageShown();
     const bool free = !searching_ && !testRunning_;
     const bool stoppedHere = launchPage && free && !running;
@@ -55,11 +66,10 @@ void TMainForm::UpdateButtons()
     page.soundBtn->setEnabled(stoppedHere && launchState_ == kLaunchIdle);
     page.projectBtn->setEnabled(page.soundBtn->isEnabled());
     page.beginBtn->setEnabled(stoppedHere && launchState_ != kLaunchRunning && hasScenario);
-    page.startBtn->setEnabled(stoppedHere && launchState_ == kLaunchReady &&
-                              (hasScenario || player_->firingMode == kFiringManual));
+    page.startBtn->setEnabled(StartAllowed() && !awaited);
     page.stopBtn->setEnabled(StopAllowed());
-    page.saveBtn->setEnabled(stoppedHere && hasScenario && launchState_ != kLaunchRunning &&
-                             controls_->FiringModuleCount() > 0);
+    page.saveBtn->setEnabled(stoppedHere && !awaited && hasScenario &&
+                             launchState_ != kLaunchRunning && controls_->FiringModuleCount() > 0);
     page.checkBtn->setEnabled(page.saveBtn->isEnabled());
 
     UpdateTestPageButtons();
@@ -75,8 +85,8 @@ void TMainForm::ActionListUpdate()
     const bool launchPage = !TestPageShown();
     const bool free = !searching_ && !testRunning_;
     const bool idle = launchState_ == kLaunchIdle;
-    const bool memoryAllowed = launchPage && free && !player_->IsRunning() &&
-                               launchState_ != kLaunchRunning;
+    const bool showAhead = player_->IsRunning() || StartAwaited();
+    const bool memoryAllowed = launchPage && free && !showAhead && launchState_ != kLaunchRunning;
     const bool firingModules = controls_->FiringModuleCount() > 0;
 
     controlAction_->setEnabled(launchPage && free && idle);
@@ -90,7 +100,7 @@ void TMainForm::ActionListUpdate()
     powerUpGlobal_->setEnabled(firingModules && ModeCommandsAllowed());
     powerDownGlobal_->setEnabled(powerUpGlobal_->isEnabled());
     debugAction_->setEnabled(true);
-    rehearsalAction_->setEnabled(free && !player_->IsRunning() && launchState_ != kLaunchRunning);
+    rehearsalAction_->setEnabled(free && !showAhead && launchState_ != kLaunchRunning);
     UpdateTimecodeAction();
 }
 

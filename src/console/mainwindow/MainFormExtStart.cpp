@@ -50,8 +50,9 @@ void TMainForm::TimedStart(const QTime& at)
     } else {
         start = aux_.timer->CountDown(Localize(70, "Время до запуска:"), ahead);
     }
-    // A stop heard on the bus while the question was open calls the start off.
-    if (start && remoteStops_ == stops)
+    // A stop heard on the bus while the question was open calls the start off; a show started
+    // meanwhile is not started again.
+    if (start && remoteStops_ == stops && !player_->IsRunning())
         StartShow(*player_);
 }
 

@@ -419,8 +419,12 @@ bool TMainForm::LaunchPageKey(int key)
         return Press(*page.soundBtn);
     case FunctionKey(4):
         return Press(*page.beginBtn);
-    case FunctionKey(6):
-        return Press(*page.stopBtn);
+    case FunctionKey(6): {
+        // The stop key ends the timecode wait as Esc does: a stop reflex must not leave a show
+        // that starts itself.
+        const bool waitEnded = EndWait();
+        return Press(*page.stopBtn) || waitEnded;
+    }
     case FunctionKey(8):
         return Press(*page.saveBtn);
     case FunctionKey(9):

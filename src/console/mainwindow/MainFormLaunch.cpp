@@ -125,8 +125,9 @@ void TMainForm::StartBtnClick()
     if (!GoNoGoLetsStart())
         return;
     const int stops = remoteStops_;
-    // A stop heard on the bus while the operator read the warning calls the start off.
-    if (OperatorAllowsStart() && remoteStops_ == stops)
+    // A stop heard on the bus while the operator read the warning calls the start off; a
+    // show started meanwhile is not started again.
+    if (OperatorAllowsStart() && remoteStops_ == stops && !player_->IsRunning())
         StartShow(*player_);
 }
 
@@ -137,6 +138,8 @@ void TMainForm::StopBtnClick()
 
 void TMainForm::BeginBtnClick()
 {
+    // The timecode wait would start the show from the new point at once.
+    EndWait();
     player_->currentTime = 0;
     player_->nextCue = 0;
     ShowTime(0);
@@ -224,6 +227,7 @@ void TMainForm::SetStartPoint()
     const TProjectList& scenario = *projects_.Project(currentSlot_);
     if (row < 0 || row >= scenario.Count())
         return;
+    EndWait();
     const int32_t start = scenario.Cue(row).time;
     player_->currentTime = start;
     player_->nextCue = row;
@@ -250,6 +254,8 @@ void TMainForm::ChangeTempo(int delta)
 
 void TMainForm::ChangeOffset(int delta)
 {
+    // The offset moves the timecode the wait starts at.
+    EndWait();
     player_->SetOffset(player_->offset + delta);
     const int32_t offset = player_->offset;
     launch_->timePanel->offset->setText(QString::number(offset) + " мс");

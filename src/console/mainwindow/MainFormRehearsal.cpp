@@ -34,8 +34,9 @@ void TMainForm::WireRehearsal()
 
 void TMainForm::RehearsalActionExecute()
 {
-    // The bus must not change under a show, whatever let the key through.
-    if (!player_->IsRunning()) {
+    // The bus must not change under a show, nor under a wait that may start one, whatever
+    // let the key through.
+    if (!player_->IsRunning() && !StartAwaited()) {
         if (rehearsal_->Active())
             EndRehearsal();
         else
@@ -71,6 +72,8 @@ void TMainForm::BeginRehearsal()
 
 void TMainForm::EndRehearsal()
 {
+    // A wait armed for the model must not start a show on the real bus.
+    EndWait();
     rehearsal_->End();
     player_->rehearsal = false;
     // The model's shots burnt no real igniter: none of them is checked on the real bus.

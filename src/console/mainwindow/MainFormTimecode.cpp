@@ -16,6 +16,7 @@
 #include "support/RunLog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -120,7 +121,12 @@ void TMainForm::WatchTimecodeOutput()
 
 bool TMainForm::TimecodeArmAllowed() const
 {
-    return launch_->startBtn->isEnabled() && !player_->IsRunning();
+    return StartAllowed() && !memoryOperation_;
+}
+
+bool TMainForm::StartAwaited() const
+{
+    return timecodeArm_ && timecodeArm_->Armed();
 }
 
 void TMainForm::TimecodeActionExecute()
@@ -132,24 +138,33 @@ void TMainForm::TimecodeActionExecute()
             timecodeAction_->setChecked(false);
             return;
         }
-        const std::string source = timecode_->Settings().source;
-        std::string error;
-        if (!timecode_->Open(error)) {
-            const std::string text = Localize(kMsgTimecodeNoCapture) + " " + source + ": " + error;
-            WriteLog(text);
-            Platform().MessageBox(text, Localize(66, "Ошибка"), TButtons::Ok);
-        } else {
-            timecodeStops_ = remoteStops_;
-            timecodeArm_->Arm();
-            WriteLog(Localize(kMsgTimecodeArmed) + " " + source);
-            timecodeLabel_->setVisible(true);
-            timecodeTimer_->start();
-            ShowTimecode();
-        }
+        const int stops = remoteStops_;
+        // The start key's questions, answered before the wait: a start by the timecode must
+        // not wait on a question.
+        if (OperatorAllowsStart() && remoteStops_ == stops && TimecodeArmAllowed())
+            ArmTimecode();
     }
     timecodeAction_->setChecked(timecodeArm_->Armed());
     UpdateButtons();
     TakeKeysBack();
+}
+
+void TMainForm::ArmTimecode()
+{
+    const std::string source = timecode_->Settings().source;
+    std::string error;
+    if (!timecode_->Open(error)) {
+        const std::string text = Localize(kMsgTimecodeNoCapture) + " " + source + ": " + error;
+        WriteLog(text);
+        Platform().MessageBox(text, Localize(66, "Ошибка"), TButtons::Ok);
+        return;
+    }
+    timecodeStops_ = remoteStops_;
+    timecodeArm_->Arm();
+    WriteLog(Localize(kMsgTimecodeArmed) + " " + source);
+    timecodeLabel_->setVisible(true);
+    timecodeTimer_->start();
+    ShowTimecode();
 }
 
 void TMainForm::DisarmTimecode()
@@ -159,13 +174,36 @@ void TMainForm::DisarmTimecode()
     WriteLog(Localize(kMsgTimecodeDisarmed));
 }
 
+bool TMainForm::EndWait()
+{
+    if (!StartAwaited())
+        return false;
+    DisarmTimecode();
+    UpdateButtons();
+    return true;
+}
+
+bool TMainForm::EndOutlivedWait()
+{
+    if (!StartAwaited() || (TimecodeArmAllowed() && remoteStops_ == timecodeStops_))
+        return false;
+    DisarmTimecode();
+    return true;
+}
+
 void TMainForm::TimecodeReached()
 {
-    // The console disarmed, a stop heard on the bus or a start by key meanwhile: no start.
-    if (!TimecodeArmAllowed() || remoteStops_ != timecodeStops_)
+    if (QApplication::activeModalWidget() || memoryOperation_) {
+        // Under a dialog the stop key would not reach the console, and what the dialog does
+        // (a memory write, a timed start, the start warning's "Продолжить") would run beside
+        // the show.
+        WriteLog(Localize(kMsgTimecodeUnderDialog));
+    } else if (!TimecodeArmAllowed() || remoteStops_ != timecodeStops_) {
+        // The console disarmed, a stop heard on the bus or a start by key meanwhile.
         WriteLog(Localize(kMsgTimecodeDisarmed));
-    else
+    } else {
         StartShowOnTimecode(*player_, timecode_->Chase());
+    }
     timecodeAction_->setChecked(false);
     UpdateButtons();
 }
@@ -174,14 +212,13 @@ void TMainForm::UpdateTimecodeAction()
 {
     if (!timecodeArm_)
         return;
-    // The start the wait is for is no longer there: the wait ends with it.
-    if (timecodeArm_->Armed() && (!TimecodeArmAllowed() || remoteStops_ != timecodeStops_))
-        DisarmTimecode();
-    timecodeAction_->setEnabled(timecodeArm_->Armed() || TimecodeArmAllowed());
+    timecodeAction_->setEnabled(StartAwaited() || TimecodeArmAllowed());
 }
 
 void TMainForm::ShowTimecode()
 {
+    if (EndOutlivedWait())
+        UpdateButtons();
     UpdateTimecodeAction();
     const uint32_t now = Platform().TickCount();
     const bool locked = timecode_->Chase().State() == TTimecodeChase::TState::Locked;

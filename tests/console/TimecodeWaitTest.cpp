@@ -1,0 +1,267 @@
+// The timecode wait through the window: armed, the console refuses what it refuses under a
+// show, asks the start warnings' questions first, starts nothing under a dialog, and every way
+// the operator leaves the wait (the stop key, a new start point or offset, closing) ends it.
+// The sound desk's timecode is played into the null sink.
+#include "LaunchWindow.h"
+
+#include "ConsoleTestPlatform.h"
+#include "ModalDriver.h"
+#include "audio/SoundtrackFiles.h"
+#include "console/dialogs/LockoutForm.h"
+#include "console/dialogs/PresentWarningForm.h"
+#include "field/Field.h"
+#include "field/FieldPort.h"
+#include "link/PortProto.h"
+#include "show/DeskPlayback.h"
+#include "show/ExtPlayer.h"
+#include "support/AddedMessages.h"
+#include "support/Localizer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace kv {
+namespace {
+
+const std::string kSettings =
+    "[timecode]\nSource=nullsink.monitor\nZero=01:00:00:00\nRate=25\n";
+const std::string kArmed = "Ожидание таймкода, источник: nullsink.monitor";
+const std::string kDisarmed = "Ожидание таймкода снято";
+
+// The desk rolls from a second before show time 0 for three seconds.
+class TDeskRolling {
+public:
+    TDeskRolling() : signal_(TTimecodeRate::Fps25, {1, 0, 0, 0})
+    {
+        signal_.CueShowMs(-1000);
+        signal_.Play(75);
+        desk_ = std::make_unique<kvtest::TDeskPlayback>(signal_);
+    }
+    bool Done() const { return desk_->Done(); }
+
+private:
+    kvtest::TLtcSignal signal_;
+    std::unique_ptr<kvtest::TDeskPlayback> desk_;
+};
+
+int LinesStarting(const std::vector<std::string>& log, const std::string& start)
+{
+    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& line) {
+        return line.starts_with(start);
+    }));
+}
+
+// Every modal window that comes up while it lives is named and answered with this key.
+class TDialogAnswers {
+public:
+    explicit TDialogAnswers(Qt::Key key)
+    {
+        QObject::connect(&poll_, &QTimer::timeout, [this, key] {
+            QWidget* window = QApplication::activeModalWidget();
+            if (busy_ || !window || !window->isVisible())
+                return;
+            busy_ = true;
+            seen.push_back(window->objectName().toStdString());
+            QTest::keyClick(window, key);
+            busy_ = false;
+        });
+        poll_.start(10);
+    }
+    std::vector<std::string> seen;
+
+private:
+    QTimer poll_;
+    bool busy_ = false;
+};
+
+TField& FieldOf(TMainForm& form)
+{
+    return dynamic_cast<TFieldPort&>(form.Port().Transport()).Field();
+}
+
+int ModeCommands(TField& field)
+{
+    const auto frames = field.Frames();
+    return static_cast<int>(std::count_if(frames.begin(), frames.end(), [](const auto& entry) {
+        return entry.origin == TFrameOrigin::Pc && !entry.bytes.empty() && entry.bytes[0] == 0x88;
+    }));
+}
+
+class TimecodeWaitTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!RequireAudioServer())
+            return;
+    }
+};
+
+// In a rehearsal, so that the wait also shows it cannot leave the model for the real bus.
+TEST_F(TimecodeWaitTest, ArmedTheConsoleRefusesWhatAShowRefusesAndTheTimecodeStartsOnce)
+{
+    TLaunchWindow window(kSettings);
+    TMainForm& form = window.Form();
+    window.Register({1, 2});
+    window.LoadScenario("0:00.30\t1\t3\n0:00.60\t2\t3\n");
+    QAction& arm = window.Child<QAction>("TimecodeAction");
+    QAction& rehearsal = window.Child<QAction>("RehearsalAction");
+    window.Key(Qt::Key_F10, Qt::ControlModifier);
+    ASSERT_TRUE(rehearsal.isChecked());
+    TField& model = FieldOf(form);
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(arm.isChecked());
+    model.ClearRecord();
+    TestPlatform().messages.clear();
+    TestPlatform().prompts.clear();
+
+    {
+        TDialogAnswers answers(Qt::Key_Escape);
+        // Write, verify, erase, black box, controller write and verify, timed start, debug
+        // window, the modules' modes and boost, the rehearsal switch, and the start key.
+        const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+            {Qt::Key_F8, Qt::NoModifier},       {Qt::Key_F9, Qt::NoModifier},
+            {Qt::Key_F8, Qt::ControlModifier},  {Qt::Key_F9, Qt::ControlModifier},
+            {Qt::Key_F8, Qt::ShiftModifier},    {Qt::Key_F9, Qt::ShiftModifier},
+            {Qt::Key_F5, Qt::ControlModifier},  {Qt::Key_D, Qt::ControlModifier | Qt::AltModifier},
+            {Qt::Key_F11, Qt::NoModifier},      {Qt::Key_F12, Qt::NoModifier},
+            {Qt::Key_Insert, Qt::ControlModifier}, {Qt::Key_F10, Qt::ControlModifier},
+            {Qt::Key_F5, Qt::NoModifier}};
+        for (const auto& [key, modifiers] : keys)
+            window.Key(key, modifiers);
+        TLaunchWindow::WaitFor([] { return false; }, 100);
+        std::string seen;
+        for (const std::string& name : answers.seen)
+            seen += name + " ";
+        EXPECT_TRUE(answers.seen.empty()) << seen;
+    }
+    EXPECT_TRUE(TestPlatform().messages.empty()) << TestPlatform().messages.front();
+    EXPECT_TRUE(TestPlatform().prompts.empty()) << TestPlatform().prompts.front();
+    ASSERT_TRUE(rehearsal.isChecked()) << "the bus left the model under the wait";
+    EXPECT_EQ(ModeCommands(model), 0);
+    EXPECT_TRUE(arm.isChecked());
+    EXPECT_FALSE(form.Player().IsRunning()) << "started by key under the wait";
+
+    TDeskRolling desk;
+    ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return form.Player().IsRunning(); }, 6000));
+    ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return !form.Player().IsRunning(); }, 5000));
+    EXPECT_EQ(window.LogCount("Запуск проекта"), 1);
+    EXPECT_EQ(window.LogCount(Localize(kMsgRehearsalShow)), 1);
+    EXPECT_EQ(LinesStarting(window.Log(), "Запуск по таймкоду 01:00:00:"), 1);
+}
+
+// The lockout window is open to the operator during the wait, as during a show.
+TEST_F(TimecodeWaitTest, TheTimecodeComingDueUnderADialogStartsNothingAndEndsTheWait)
+{
+    TLaunchWindow window(kSettings);
+    TMainForm& form = window.Form();
+    window.Register({1});
+    window.LoadScenario("0:00.30\t1\t3\n");
+    QAction& arm = window.Child<QAction>("TimecodeAction");
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(arm.isChecked());
+
+    TDeskRolling desk;
+    bool waitEnded = false, startedUnder = true;
+    WhenModal<TLockoutForm>([&](TLockoutForm& lockout) {
+        waitEnded = TLaunchWindow::WaitFor([&] { return !arm.isChecked(); }, 6000);
+        startedUnder = form.Player().IsRunning();
+        QTest::keyClick(&lockout, Qt::Key_Escape);
+    });
+    window.Key(Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(waitEnded);
+    EXPECT_FALSE(startedUnder);
+    TLaunchWindow::WaitFor([&] { return desk.Done(); }, 5000);
+    EXPECT_FALSE(form.Player().IsRunning());
+    EXPECT_EQ(window.LogCount("Запуск проекта"), 0);
+    EXPECT_EQ(window.LogCount(Localize(kMsgTimecodeUnderDialog)), 1);
+}
+
+// Module 20 charges its channels with 1 V: nobody measured them.
+TEST_F(TimecodeWaitTest, ArmingAsksTheStartWarningsFirstAndCancelArmsNothing)
+{
+    TLaunchWindow window(kSettings);
+    window.Register({1, 20});
+    window.LoadScenario("0:00.30\t1\t3\n0:00.60\t20\t1\n");
+    QAction& arm = window.Child<QAction>("TimecodeAction");
+    window.Key(Qt::Key_F1);
+    std::string named;
+    WhenModal<TPresentWarningForm>([&](TPresentWarningForm& warning) {
+        named = warning.Modules().toStdString();
+        QTest::keyClick(&warning, Qt::Key_Escape);
+    });
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    EXPECT_EQ(named, "20");
+    EXPECT_FALSE(arm.isChecked());
+    EXPECT_EQ(window.LogCount(kArmed), 0);
+
+    {
+        TDialogAnswers answers(Qt::Key_Return);
+        window.Key(Qt::Key_F5, Qt::ShiftModifier);
+        EXPECT_FALSE(answers.seen.empty());
+    }
+    EXPECT_TRUE(arm.isChecked());
+    EXPECT_EQ(window.LogCount(kArmed), 1);
+}
+
+// F6, F4, Enter on an earlier cue, the offset keys, and closing the window. The desk rolls
+// only after the window is closed: nothing may start.
+TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)
+{
+    TLaunchWindow window(kSettings);
+    TMainForm& form = window.Form();
+    window.Register({1});
+    window.LoadScenario("0:00.30\t1\t3\n0:01.00\t1\t4\n0:02.00\t1\t5\n");
+    QAction& arm = window.Child<QAction>("TimecodeAction");
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_PageDown);
+    window.Key(Qt::Key_PageDown);
+    window.Key(Qt::Key_Return);
+    ASSERT_EQ(form.Player().currentTime, 2000);
+
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"F6", [&] { window.Key(Qt::Key_F6); }},
+        {"Enter on an earlier cue",
+         [&] {
+             window.Key(Qt::Key_PageUp);
+             window.Key(Qt::Key_Return);
+         }},
+        {"F4", [&] { window.Key(Qt::Key_F4); }},
+        {"offset", [&] { window.Key(Qt::Key_Plus, Qt::KeypadModifier); }},
+    };
+    for (const auto& [name, leave] : ways) {
+        if (!arm.isChecked())
+            window.Key(Qt::Key_F5, Qt::ShiftModifier);
+        ASSERT_TRUE(arm.isChecked()) << name;
+        leave();
+        EXPECT_FALSE(arm.isChecked()) << name;
+    }
+    EXPECT_EQ(window.LogCount(kDisarmed), 4);
+    EXPECT_EQ(form.LaunchState(), kLaunchReady);
+    EXPECT_EQ(form.Player().currentTime, 0);
+    EXPECT_EQ(form.Player().offset, 50);
+
+    if (!arm.isChecked())
+        window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(arm.isChecked());
+    ASSERT_TRUE(form.close());
+    EXPECT_FALSE(arm.isChecked());
+    const std::vector<std::string> log = window.Log();
+    const auto exit = std::find(log.begin(), log.end(), "Выход из программы");
+    EXPECT_EQ(std::count(log.begin(), exit, kDisarmed), 5);
+
+    TDeskRolling desk;
+    TLaunchWindow::WaitFor([&] { return desk.Done(); }, 5000);
+    EXPECT_FALSE(form.Player().IsRunning());
+    EXPECT_EQ(window.LogCount("Запуск проекта"), 0);
+}
+
+}  // namespace
+}  // namespace kv
