@@ -211,8 +211,8 @@ TEST_F(TimecodeWaitTest, ArmingAsksTheStartWarningsFirstAndCancelArmsNothing)
     EXPECT_EQ(window.LogCount(kArmed), 1);
 }
 
-// F6, F4, Enter on an earlier cue, the offset keys, and closing the window. The desk rolls
-// only after the window is closed: nothing may start.
+// F6, F4, Enter on an earlier cue, the offset keys, F6 in the lockout window, and closing the
+// window. The desk rolls only after the window is closed: nothing may start.
 TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)
 {
     TLaunchWindow window(kSettings);
@@ -235,6 +235,14 @@ TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)
          }},
         {"F4", [&] { window.Key(Qt::Key_F4); }},
         {"offset", [&] { window.Key(Qt::Key_Plus, Qt::KeypadModifier); }},
+        {"F6 in the lockout window",
+         [&] {
+             WhenModal<TLockoutForm>([](TLockoutForm& lockout) {
+                 QTest::keyClick(lockout.windowHandle(), Qt::Key_F6);
+                 QTest::keyClick(lockout.windowHandle(), Qt::Key_Escape);
+             });
+             window.Key(Qt::Key_L, Qt::ControlModifier);
+         }},
     };
     for (const auto& [name, leave] : ways) {
         if (!arm.isChecked())
@@ -243,7 +251,7 @@ TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)
         leave();
         EXPECT_FALSE(arm.isChecked()) << name;
     }
-    EXPECT_EQ(window.LogCount(kDisarmed), 4);
+    EXPECT_EQ(window.LogCount(kDisarmed), 5);
     EXPECT_EQ(form.LaunchState(), kLaunchReady);
     EXPECT_EQ(form.Player().currentTime, 0);
     EXPECT_EQ(form.Player().offset, 50);
@@ -255,7 +263,7 @@ TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)
     EXPECT_FALSE(arm.isChecked());
     const std::vector<std::string> log = window.Log();
     const auto exit = std::find(log.begin(), log.end(), "Выход из программы");
-    EXPECT_EQ(std::count(log.begin(), exit, kDisarmed), 5);
+    EXPECT_EQ(std::count(log.begin(), exit, kDisarmed), 6);
 
     TDeskRolling desk;
     TLaunchWindow::WaitFor([&] { return desk.Done(); }, 5000);

@@ -76,8 +76,9 @@ bool TLockoutForm::StopKey(int key)
 {
     if (key != kVkEscape && key != FunctionKey(6))
         return false;
-    // A stop is never refused, whatever else the window is doing.
-    if (player_.IsRunning())
+    // A stop is never refused, whatever else the window is doing; F6 is the console's stop key
+    // with nothing running too (it ends a wait for the timecode).
+    if (player_.IsRunning() || key == FunctionKey(6))
         stop_();
     if (key == kVkEscape)
         reject();

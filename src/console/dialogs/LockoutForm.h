@@ -17,7 +17,8 @@ class TCommonPlayer;
 
 class TLockoutForm : public TAuxForm {
 public:
-    // stop: the console's stop; changed: after each switch that held.
+    // stop: the console's stop, on F6 and, in a show, Esc; changed: after each switch that
+    // held.
     TLockoutForm(QWidget* mainForm, TCommonPlayer& player, std::function<void()> stop,
                  std::function<void()> changed);
 

@@ -15,7 +15,13 @@ namespace kv {
 void TMainForm::LockoutActionExecute()
 {
     // Also while the show runs: the window's own keys stop it.
-    TLockoutForm window(this, *player_, [this] { StopBtnClick(); }, [this] { MarkLockedCues(); });
+    const auto stop = [this] {
+        if (player_->IsRunning())
+            StopBtnClick();
+        else
+            EndWait();
+    };
+    TLockoutForm window(this, *player_, stop, [this] { MarkLockedCues(); });
     window.Ask();
     TakeKeysBack();
 }
