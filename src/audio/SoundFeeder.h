@@ -91,6 +91,7 @@ private:
     // The feeding thread's alone.
     std::unique_ptr<TSoundOutput> output_;
     uint64_t applied_ = 0;
+    int64_t heardReadUs_ = 0;  // when the heard moment was last read
     bool decodedAll_ = false;
     std::vector<uint8_t> chunk_;
 };

@@ -32,10 +32,10 @@ constexpr int kBusTimeUnitMs = 100;
 // Shots due before the tick after next (a tick may come a few milliseconds late) go to the
 // port at once, each to leave at its own moment.
 constexpr int32_t kLookAheadMs = TCommonPlayer::kTimerPeriodMs + 10;
-// A followed output's heard position runs at most 1/50 faster than the system clock (the
-// feeder's own bound on catching up), and reads up to 2 ms past the clock's whole
+// A followed output's heard position runs at most 1000 ppm faster than the system clock
+// (the feeder's own bound on catching up), and reads up to 2 ms past the clock's whole
 // milliseconds.
-constexpr int64_t kFastestOutputShare = 50;
+constexpr int64_t kFastestOutputShare = 1000;
 constexpr int64_t kHeardRoundingMs = 2;
 
 std::string ShotText(int module, int channel)

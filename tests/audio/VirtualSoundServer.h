@@ -6,6 +6,7 @@
 
 #include "audio/SoundServer.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -41,12 +42,15 @@ public:
     bool Holding();
     // Streams open now.
     int OpenOutputs();
+    // From now on latency queries say byUs less than the truth (below 0: more), as a
+    // misread does.
+    void UnderstateLatency(int64_t byUs) { understatedUs_ = byUs; }
 
     // For the outputs: blocks a call of that kind while the stall lasts.
     void Call(TServerStall kind);
     bool Draining();
     void Closed();
-    int64_t LatencyUs() const { return latencyUs_; }
+    int64_t LatencyUs() const { return latencyUs_ - understatedUs_; }
 
 private:
     bool StallOver() const;
@@ -61,6 +65,7 @@ private:
     std::chrono::steady_clock::time_point stallEndReal_;
     int holding_ = 0;
     int open_ = 0;
+    std::atomic<int64_t> understatedUs_{0};
 };
 
 }  // namespace kv
