@@ -202,5 +202,6 @@ inline constexpr TMessage kMsgShotsNotSent{
     240, "Команды запуска не ушли на линию (преобразователь потерян или нет эха):"};
 inline constexpr TMessage kMsgTimecodeUnderDialog{
     241, "Таймкод дошёл до точки начала при открытом окне: запуск отменён, ожидание снято"};
+inline constexpr TMessage kMsgEndedBySignal{242, "Программа завершается по сигналу системы:"};
 
 }  // namespace kv

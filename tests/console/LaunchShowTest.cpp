@@ -4,6 +4,7 @@
 #include "ConsoleTestPlatform.h"
 #include "ConsoleTestTools.h"
 #include "audio/AudioLibrary.h"
+#include "console/app/EndSignals.h"
 #include "console/widgets/Colors.h"
 #include "show/ExtPlayer.h"
 #include "support/Conversions.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 
 namespace kv {
 namespace {
@@ -148,6 +150,31 @@ TEST(LaunchShowTest, StopKeyStopsTheShowFirstAndTheMusicSecondAndStartJoinsPlayi
     EXPECT_FALSE(window.Child<QWidget>("StopBtn").isEnabled());
     window.Key(Qt::Key_F6);
     EXPECT_EQ(window.Log().back(), "Остановка проекта ( X 2 )");
+}
+
+TEST(LaunchShowTest, ASignalThatEndsTheProgramStopsTheShowFirst)
+{
+    // A kill, a closed session or Ctrl+C in the console's terminal used to end it in the
+    // middle of a show: no stop frame, the high voltage left on.
+    TLaunchWindow window;
+    TMainForm& form = window.Form();
+    const TEndSignals endSignals([&form](int signal) { form.EndBySignal(signal); });
+    window.Register({1});
+    window.LoadScenario("0:00.20\t1\t3\n0:05.00\t1\t4\n");
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F5);
+    ASSERT_TRUE(form.Player().IsRunning());
+    const std::string shot = "Запуск, пульт: 1, канал: 3";
+    ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return window.LogCount(shot) == 1; }, 3000));
+    std::raise(SIGTERM);
+    ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return !form.isVisible(); }, 3000));
+    EXPECT_FALSE(form.Player().IsRunning());
+    const std::vector<std::string> log = From(window.Log(), shot);
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 3),
+              (std::vector<std::string>{shot, "Программа завершается по сигналу системы: SIGTERM",
+                                        "Остановка проекта"}));
+    EXPECT_EQ(window.LogCount("Выход из программы"), 1);
 }
 
 TEST(LaunchShowTest, SoundtrackTestOnTheTestPagePlaysAndStopsByMouseAndByKey)

@@ -1,5 +1,6 @@
 // The console: the operator's window on the firing system.
 #include "console/app/ConsolePlatform.h"
+#include "console/app/EndSignals.h"
 #include "console/mainwindow/ConsoleWindows.h"
 #include "console/mainwindow/MainForm.h"
 #include "console/app/QtTranslation.h"
@@ -24,6 +25,8 @@ int main(int argc, char** argv)
         // nothing, so the window takes the screen's free area itself first.
         windows.Main().setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
         windows.Main().showMaximized();
+        const kv::TEndSignals endSignals(
+            [&windows](int signal) { windows.Main().EndBySignal(signal); });
         result = QApplication::exec();
     }
     kv::InstallPlatform(nullptr);

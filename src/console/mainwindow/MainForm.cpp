@@ -23,6 +23,7 @@
 #include "show/TimecodeArm.h"
 #include "show/TimecodeOutput.h"
 #include "show/TimecodeReceiver.h"
+#include "support/AddedMessages.h"
 #include "support/Conversions.h"
 #include "support/Localizer.h"
 #include "support/LogNaming.h"
@@ -38,6 +39,8 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <QTimer>
+
+#include <cstring>
 
 namespace kv {
 
@@ -232,6 +235,17 @@ void TMainForm::FormClose()
     WriteLog(kClosingLine);
     WriteLog(Localize(60, "Выход из программы"));
     WriteLog(kClosingLine);
+}
+
+void TMainForm::EndBySignal(int signal)
+{
+    const char* name = sigabbrev_np(signal);
+    WriteLog(Localize(kMsgEndedBySignal) + " SIG" + (name ? name : std::to_string(signal)));
+    // Nobody is left at the window to press the stop key: the show and its music stop now.
+    if (player_->IsRunning())
+        player_->Stop(true);
+    close();
+    QApplication::quit();
 }
 
 void TMainForm::FrameReceived(const TFrameRecord& frame, int converter)

@@ -71,6 +71,8 @@ public:
     int ManualPage() const { return manualPage_; }
     // Runs the PC power display now, as its timer does every 5 s.
     void PCPowerTimerTimer();
+    // The system ends the program (signal: its number): a running show stops first.
+    void EndBySignal(int signal);
 
 protected:
     void showEvent(QShowEvent* event) override;
