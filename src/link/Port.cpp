@@ -419,7 +419,7 @@ int TPort::ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& so
     };
     source = converter;
     bool codeCame = false;
-    do {
+    const auto lookForCode = [&] {
         uint8_t byte = 0;
         const int got = (anySource || source == -1) ? transport_->ReadAny(&byte, 1, source)
                                                     : transport_->Read(&byte, 1, source);
@@ -429,17 +429,32 @@ int TPort::ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& so
             else
                 KeepStrayBytes(&byte, 1, source);
         }
+        return got > 0;
+    };
+    do {
+        lookForCode();
     } while (!codeCame && inWindow());
+    // The window bounds the wait, not what counts: a machine that held this thread back past
+    // its end must not fail a reply that came in time. What came meanwhile is looked at once.
+    for (int waiting = codeCame ? 0 : transport_->BytesAvailable(); !codeCame && waiting > 0;
+         --waiting)
+        if (!lookForCode())
+            break;
     if (!codeCame)
         return kLinkNoReply;
 
     std::array<uint8_t, kFrameSize> frame{replyCode};
     int got = 1;
     const int restFrom = anySource ? source : converter;
-    while (got < kFrameSize && inWindow()) {
+    while (got < kFrameSize) {
+        const bool open = inWindow();
+        if (!open && transport_->BytesAvailable() <= 0)
+            break;
         const int n = transport_->Read(frame.data() + got, kFrameSize - got, restFrom);
         if (n > 0)
             got += n;
+        else if (!open)
+            break;
     }
     if (got != kFrameSize || FrameCheck(frame.data(), 6) != frame[6]) {
         // The code may have been a byte of another device's frame, a remote stop say: the

@@ -42,7 +42,8 @@ private:
     // Waits up to the read time-out for the first converter of the range that has data.
     // withHeld: bytes held back by a purge count as data.
     int WaitForData(int first, int last, bool withHeld = true);
-    int ReadEcho(int converter, uint8_t* buffer, int count);
+    // wait: up to the read time-out; otherwise only what is already there.
+    int ReadEcho(int converter, uint8_t* buffer, int count, bool wait);
     int ReadFrom(int converter, uint8_t* buffer, int count);
     int ReadDevice(int converter, uint8_t* buffer, int count);
     int TakeHeld(int converter, uint8_t* buffer, int count);

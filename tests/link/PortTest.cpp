@@ -154,6 +154,51 @@ TEST_F(Transaction, AReplyInTheThirdWindowIsAccepted)
     EXPECT_EQ(reply[0], 0x7A);
 }
 
+// Under heavy load the system may hold the program back for longer than a window; a reply that
+// came meanwhile is in hand, and failing it broke off black-box reads on a working line.
+class HeldBackReader : public LinkFixture {
+protected:
+    // The reply comes replyAfterMs after the command; the first read of the window is held
+    // back 200 ms.
+    int ReadWithHoldBack(uint32_t replyAfterMs, TFrameRecord& reply)
+    {
+        Answer(0x94, {answer.begin(), answer.end()}, replyAfterMs);
+        bus->HoldBackNextRead(200);
+        return port->Transact({0x94, 4, 0, 0, 0, 5}, 0x6B, 0, -1, reply);
+    }
+    const TFrameRecord answer{0x6B, 1, 2, 3, 4, 5};
+};
+
+TEST_F(HeldBackReader, RightAfterTheReplysCodeTheReplyIsAccepted)
+{
+    TFrameRecord reply{};
+    EXPECT_EQ(ReadWithHoldBack(0, reply), kLinkOk);
+    EXPECT_EQ(reply, answer);
+}
+
+TEST_F(HeldBackReader, BeforeTheReplyCameTheReplyIsAccepted)
+{
+    TFrameRecord reply{};
+    EXPECT_EQ(ReadWithHoldBack(5, reply), kLinkOk);
+    EXPECT_EQ(reply, answer);
+    EXPECT_EQ(bus->Writes().size(), 1u);
+}
+
+TEST_F(HeldBackReader, StillFailsASilentOrCutShortReplyWithoutWaitingOn)
+{
+    TFrameRecord reply{};
+    bus->HoldBackNextRead(200);
+    EXPECT_EQ(port->Transact({0x94, 4, 0, 0, 0, 5}, 0x6B, 0, -1, reply), kLinkNoReply);
+
+    bus->onWrite = [&](int converter, const std::vector<uint8_t>&) {
+        bus->Deliver(converter, {0x6B, 1, 2}, 0);
+    };
+    bus->HoldBackNextRead(200);
+    const uint32_t start = platform.TickCount();
+    EXPECT_EQ(port->Transact({0x94, 4, 0, 0, 0, 5}, 0x6B, 0, -1, reply), kLinkWriteFailed);
+    EXPECT_LE(platform.TickCount() - start, 205u) << "waited on after the window";
+}
+
 TEST_F(Transaction, AReplyWithABadCheckOrCutShortFails)
 {
     TFrameRecord reply{};

@@ -6,6 +6,7 @@
 #include "support/Platform.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kv::test {
 
@@ -59,6 +60,23 @@ void TScriptedPort::SetBadEcho(int converter, bool bad)
 {
     std::lock_guard guard(mutex_);
     badEcho_[static_cast<size_t>(converter)] = bad;
+}
+
+void TScriptedPort::HoldBackNextRead(uint32_t ms)
+{
+    std::lock_guard guard(mutex_);
+    holdBack_ = ms;
+}
+
+int TScriptedPort::HeldBack(int got)
+{
+    uint32_t ms = 0;
+    {
+        std::lock_guard guard(mutex_);
+        ms = std::exchange(holdBack_, 0);
+    }
+    Platform().Sleep(ms);
+    return got;
 }
 
 void TScriptedPort::MoveDueBytes()
@@ -146,10 +164,10 @@ int TScriptedPort::Read(uint8_t* buffer, int count, int converter)
             return -1;
         MoveDueBytes();
         if (!incoming_[static_cast<size_t>(converter)].empty())
-            return Take(converter, buffer, count);
+            return HeldBack(Take(converter, buffer, count));
     }
     Platform().Sleep(kEmptyReadMs);
-    return 0;
+    return HeldBack(0);
 }
 
 int TScriptedPort::ReadAny(uint8_t* buffer, int count, int& converter)
@@ -162,11 +180,11 @@ int TScriptedPort::ReadAny(uint8_t* buffer, int count, int& converter)
         const int source = FirstWithData();
         if (source >= 0) {
             converter = source;
-            return Take(source, buffer, count);
+            return HeldBack(Take(source, buffer, count));
         }
     }
     Platform().Sleep(kEmptyReadMs);
-    return 0;
+    return HeldBack(0);
 }
 
 int TScriptedPort::Write(const uint8_t* buffer, int count, int converter)

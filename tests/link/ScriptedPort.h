@@ -37,6 +37,9 @@ public:
     void FailOpens(int count);  // the next count opens find no converter
     void SetLost(bool lost);                // BytesAvailable fails until reopened
     void SetBadEcho(int converter, bool bad);
+    // The machine holds the reader back: the next read lets ms pass after its look, whether
+    // it found bytes or not.
+    void HoldBackNextRead(uint32_t ms);
 
     bool Open() override;
     void Close() override;
@@ -58,6 +61,7 @@ private:
     void MoveDueBytes();
     int Take(int converter, uint8_t* buffer, int count);
     int FirstWithData();
+    int HeldBack(int got);
 
     std::recursive_mutex mutex_;
     std::vector<std::deque<uint8_t>> incoming_;
@@ -68,6 +72,7 @@ private:
     int failOpens_ = 0;
     bool lost_ = false;
     int opens_ = 0;
+    uint32_t holdBack_ = 0;
 };
 
 }  // namespace kv::test

@@ -13,10 +13,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -226,6 +228,66 @@ TEST(UsbPortOverPty, TheIdleTimeBeforeACommandCountsFromTheLastByteOnTheLine)
     EXPECT_EQ(pauseOfAWrite(), 2u) << "a frame from the bus read this tick";
     frameFromTheBus();
     EXPECT_EQ(pauseOfAWrite(), 2u) << "a frame from the bus waiting";
+    port.Close();
+}
+
+// A machine that holds the program back: once armed, every look at the clock waits (200 ms at most)
+// until the terminal holds a whole frame for the program, and then finds another 100 ms gone.
+class THeldBackClock : public TQtPlatform {
+public:
+    explicit THeldBackClock(const fs::path& terminal)
+        : previous_(&Platform()),
+          fd_(::open(terminal.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC))
+    {
+        InstallPlatform(this);
+    }
+    ~THeldBackClock() override
+    {
+        InstallPlatform(previous_);
+        ::close(fd_);
+    }
+    uint32_t TickCount() override
+    {
+        if (!armed)
+            return TQtPlatform::TickCount();
+        int waiting = 0;
+        for (int round = 0; round < 100 && waiting < 7; ++round) {
+            if (ioctl(fd_, FIONREAD, &waiting) != 0)
+                break;
+            if (waiting < 7)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        gone_ += 100;
+        return TQtPlatform::TickCount() + gone_;
+    }
+    bool armed = false;
+
+private:
+    TPlatform* previous_;
+    int fd_;
+    uint32_t gone_ = 0;
+};
+
+TEST(UsbPortOverPty, AnEchoThatCameWhileTheProgramWasHeldBackCounts)
+{
+    const fs::path link = TempLink("held");
+    TPtyConverter converter(link);
+    converter.Plug();
+    TUSBPort port(16, link.string());
+    ASSERT_TRUE(port.Open());
+    THeldBackClock clock(link);
+    std::vector<uint8_t> frame = {0x94, 0x04, 0x00, 0x00, 0x00, 0x05};
+    frame.push_back(FrameCheck(frame.data(), frame.size()));
+    // A frame from the bus waits when the program writes, so that no look at the clock ahead
+    // of the write waits for one; the write keeps it for the next read.
+    converter.Send({0x70, 'O', 'k', 0, 16, 9});
+    ASSERT_TRUE(WaitFor([&] { return port.BytesAvailable() >= 7; }, 2000));
+    clock.armed = true;
+    EXPECT_EQ(port.Write(frame.data(), 7, 0), 7);
+    clock.armed = false;
+    std::vector<uint8_t> kept(7);
+    EXPECT_EQ(port.Read(kept.data(), 7, 0), 7);
+    EXPECT_EQ(kept[0], 0x70);
     port.Close();
 }
 
