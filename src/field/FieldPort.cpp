@@ -149,7 +149,12 @@ void TFieldPort::WakeSources(TWakeSources& sources)
     int changeFd = -1;
     const int64_t next = field_->Watch(changeFd);
     sources.fds.push_back(changeFd);
-    if (std::any_of(held_.begin(), held_.end(), [](const auto& held) { return !held.empty(); }))
+    // The next moment counts only bytes still on their way; those already come (since the
+    // thread's read step) or held back by a purge turn no descriptor readable either.
+    const bool waiting =
+        std::any_of(held_.begin(), held_.end(), [](const auto& held) { return !held.empty(); }) ||
+        std::any_of(bound_.begin(), bound_.end(), [&](int line) { return field_->Arrived(line) > 0; });
+    if (waiting)
         sources.dueSteadyNs = 0;
     else if (next != kNeverNs)
         sources.dueSteadyNs = field_->Clock().SteadyNsAt(next);

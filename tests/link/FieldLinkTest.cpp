@@ -108,5 +108,20 @@ TEST_F(FieldLink, AConverterPulledOutIsLostAndComesBack)
     EXPECT_EQ(version, 0x46B);
 }
 
+// The port thread sleeps on what the transport gives it. Bytes that reached the PC side after
+// its last look are neither a readable descriptor nor still to come: slept past, a remote stop
+// among them would wait for whatever woke the thread next.
+TEST_F(FieldLink, BytesThatCameSinceTheLastLookWakeTheSleeperAtOnce)
+{
+    TWakeSources before;
+    port->Transport().WakeSources(before);
+    EXPECT_NE(before.dueSteadyNs, 0) << "nothing has come yet";
+    field->InjectNoise(1, field->ElapsedMs() + 5, {0x13, 0x37});
+    platform.Advance(20);
+    TWakeSources sources;
+    port->Transport().WakeSources(sources);
+    EXPECT_EQ(sources.dueSteadyNs, 0);
+}
+
 }  // namespace
 }  // namespace kv
