@@ -71,8 +71,9 @@ public:
     void Purge(int converter);
     // The next moment anything can happen (kNeverNs when nothing is due).
     int64_t NextActivityNs();
-    // For the one port thread that sleeps on the field: the next moment anything can happen,
-    // and changeFd, which turns readable when anything new is set going (looking clears it).
+    // For the one thread that sleeps on the field (a port thread, or kvfield's terminals): the
+    // next moment anything can happen, and changeFd, which turns readable when anything new is
+    // set going (looking clears it).
     int64_t Watch(int& changeFd);
 
 private:

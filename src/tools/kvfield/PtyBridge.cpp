@@ -1,6 +1,8 @@
 #include "PtyBridge.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -10,6 +12,20 @@
 #include <unistd.h>
 
 namespace kv {
+
+namespace {
+
+// A stop signal that comes between the look at the flag and the sleep waits this long.
+constexpr int64_t kLongestSleepNs = 100'000'000;
+
+int64_t SteadyNowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
 
 TPtyBridge::TPtyBridge(TField& field) : field_(field)
 {
@@ -64,6 +80,14 @@ void TPtyBridge::Pump()
     }
 }
 
+bool TPtyBridge::BytesWaiting()
+{
+    for (size_t i = 0; i < masters_.size(); ++i)
+        if (field_.Arrived(static_cast<int>(i)) > 0)
+            return true;
+    return false;
+}
+
 void TPtyBridge::LogRecord()
 {
     const auto frames = field_.Frames(framesLogged_);
@@ -76,13 +100,26 @@ void TPtyBridge::LogRecord()
     shotsLogged_ += shots.size();
 }
 
+// Sleeps until the program writes, the field sets something going, or the next byte's moment
+// on the line: each byte reaches the terminal when its last bit would, not at a poll's tick.
 void TPtyBridge::Run(const std::atomic<bool>& stop)
 {
     std::vector<pollfd> watched;
     for (const int fd : masters_)
         watched.push_back({fd, POLLIN, 0});
+    watched.push_back({-1, POLLIN, 0});
     while (!stop) {
-        poll(watched.data(), watched.size(), 1);
+        const int64_t next = field_.Watch(watched.back().fd);
+        // The next moment counts only bytes still on their way: one that came since the last
+        // pump is handed over now (slept past, it waited for the program's next write).
+        int64_t wait = kLongestSleepNs;
+        if (BytesWaiting())
+            wait = 0;
+        else if (next != kNeverNs)
+            wait = std::clamp<int64_t>(field_.Clock().SteadyNsAt(next) - SteadyNowNs(), 0, wait);
+        const timespec timeout{static_cast<time_t>(wait / 1'000'000'000),
+                               static_cast<long>(wait % 1'000'000'000)};
+        ppoll(watched.data(), watched.size(), &timeout, nullptr);
         Pump();
         LogRecord();
     }

@@ -26,6 +26,8 @@ public:
 
 private:
     void Pump();
+    // Bytes that reached the PC side of a line and are not on the terminal yet.
+    bool BytesWaiting();
     void LogRecord();
 
     TField& field_;
