@@ -70,6 +70,8 @@ public:
         return status;
     }
 
+    pid_t Pid() const { return pid_; }
+
     std::vector<std::string> paths;  // one terminal per converter, in converter order
     int err = -1;                    // its field record, with keepRecord
 
