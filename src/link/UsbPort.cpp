@@ -308,11 +308,11 @@ void TUSBPort::HoldWaiting(int converter)
         held.erase(held.begin(), held.end() - kHeldLimit);
 }
 
+// Without waiting, a plain read of what the terminal gives, not a look at its count first.
 int TUSBPort::ReadEcho(int converter, uint8_t* buffer, int count, bool wait)
 {
     std::lock_guard guard(lock_);
-    if (wait ? WaitForData(converter, converter, false) < 0
-             : Waiting(fds_[static_cast<size_t>(converter)]) <= 0)
+    if (wait && WaitForData(converter, converter, false) < 0)
         return 0;
     return ReadDevice(converter, buffer, count);
 }

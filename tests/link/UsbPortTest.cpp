@@ -250,12 +250,13 @@ public:
     {
         if (!armed)
             return TQtPlatform::TickCount();
+        // A look at the terminal moves what the kernel holds for it into its queue.
         int waiting = 0;
         for (int round = 0; round < 100 && waiting < 7; ++round) {
+            pollfd probe{fd_, POLLIN, 0};
+            ::poll(&probe, 1, 2);
             if (ioctl(fd_, FIONREAD, &waiting) != 0)
                 break;
-            if (waiting < 7)
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         gone_ += 100;
         return TQtPlatform::TickCount() + gone_;
