@@ -37,6 +37,7 @@ constexpr int32_t kLookAheadMs = TCommonPlayer::kTimerPeriodMs + 10;
 // milliseconds.
 constexpr int64_t kFastestOutputShare = 1000;
 constexpr int64_t kHeardRoundingMs = 2;
+constexpr int32_t kTimecodeRecheckMs = 2;
 
 std::string ShotText(int module, int channel)
 {
@@ -163,6 +164,7 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     awaitingSound_ = false;
     outputStalled_ = false;
     timecodeLost_ = false;
+    timecodeAhead_ = 0;
     const bool music = soundtrack_.Loaded() && !chase_;
     if (joinSoundtrack && music)
         FollowMusicFrom(from);
@@ -319,8 +321,10 @@ void TCommonPlayer::FollowTimecode(uint32_t now)
         // The clock stands where the timecode left it until the tick stops the show.
         timecodeLost_ = true;
         startTick_ = now;
+        timecodeAhead_ = 0;
         return;
     }
+    timecodeAhead_ = look.ahead;
     if (look.jumped)
         PassOverJump(look.time + offset, now);
     startTick_ = now;
@@ -492,10 +496,9 @@ void TCommonPlayer::FireDueCues(uint32_t now)
 
 bool TCommonPlayer::TimesCues() const
 {
-    // Before the music's start point the clock jumps back when the music starts; a timecode
-    // sets a pace of its own.
+    // Before the music's start point the clock jumps back when the music starts.
     return IsRunning() && controlMode == kControlDirect && firingMode != kFiringManual &&
-           tempo_ > 0 && !soundtrackPending_ && !chase_;
+           tempo_ > 0 && !soundtrackPending_;
 }
 
 void TCommonPlayer::ArmCueTimer()
@@ -505,8 +508,11 @@ void TCommonPlayer::ArmCueTimer()
         return;
     // Shots sent on this thread since the clock was read took their time on the line.
     const uint32_t now = Platform().TickCount();
-    const auto wait = static_cast<int32_t>(
-        DueTick(Cues()[static_cast<size_t>(nextCue)].time, now) - now);
+    auto wait = static_cast<int32_t>(DueTick(Cues()[static_cast<size_t>(nextCue)].time, now) - now);
+    // The timecode's clock moves only as the capture brings the signal, or stands after a jump
+    // back: the cue is looked for from when the signal could bring it, then every few ms.
+    if (chase_)
+        wait = std::max(wait - timecodeAhead_, std::min(wait, kTimecodeRecheckMs));
     if (wait > kLookAheadMs)
         return;
     cueTimer_->SetInterval(static_cast<uint32_t>(std::max(wait, 1)));
@@ -520,8 +526,8 @@ void TCommonPlayer::CueMoment()
     if (busy_ || !TimesCues())
         return;
     busy_ = true;
-    // The clock read afresh: followed, the music may have stood still since the last reading,
-    // and the cue then waits for it.
+    // The clock read afresh: followed, the music or the timecode may have stood still since
+    // the last reading, and the cue then waits for it.
     const uint32_t now = Platform().TickCount();
     UpdateClock(now);
     // The end of the show is left to the tick, which reports the time it ends at.

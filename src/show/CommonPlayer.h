@@ -177,7 +177,8 @@ private:
     // very millisecond the clock reaches it; the others wait for the cue timer or the tick.
     bool FiresAhead(int32_t index) const;
     // The cue timer fires the next cue at its moment, between two ticks: the cues that are
-    // not handed over ahead, and every cue while the clock follows or awaits the music.
+    // not handed over ahead, and every cue while the clock follows or awaits the music or
+    // follows the timecode.
     bool TimesCues() const;
     void ArmCueTimer();
     // The cue timer: the cues due by a fresh reading of the clock, as on a tick.
@@ -237,6 +238,9 @@ private:
     bool outputStalled_ = false;
     TTimecodeChase* chase_ = nullptr;  // the clock follows it
     bool timecodeLost_ = false;
+    // How far past the clock the timecode was at the last reading, counting the signal not
+    // yet captured.
+    int32_t timecodeAhead_ = 0;
     // The furthest the music was heard: the estimate may step back, the clock does not.
     int64_t heardMs_ = 0;
     // Past the bus's 16-bit time the broadcast would wrap to an early time: it ends, once.

@@ -36,8 +36,10 @@ TTimecodeChase::TTimecodeChase(TTimecodeInput& input, const TTimecodeSettings& s
 
 void TTimecodeChase::Poll(uint32_t now)
 {
-    for (const TTimecodeFrame& frame : input_.Take())
+    int64_t runUs = 0;
+    for (const TTimecodeFrame& frame : input_.Take(runUs))
         Take(frame, now);
+    runUs_ = runOnTrack_ ? runUs : 0;
     CheckLoss(now);
     while (!heardTicks_.empty() && now - heardTicks_.front() >= 1000)
         heardTicks_.pop_front();
@@ -83,6 +85,7 @@ bool TTimecodeChase::Continues(const TTrack& track, int64_t index, uint32_t star
 
 void TTimecodeChase::Take(const TTimecodeFrame& frame, uint32_t now)
 {
+    runOnTrack_ = false;
     const TTimecodeRate rate = RateOf(frame);
     if (rate == TTimecodeRate::Auto || !ValidLabel(frame.label, rate))
         return;
@@ -99,6 +102,7 @@ void TTimecodeChase::Take(const TTimecodeFrame& frame, uint32_t now)
         track_ = {index, frame.startTick, now, track_.frames + 1, rate, track_.firstIndex,
                   track_.firstTick};
         candidate_ = track_;
+        runOnTrack_ = true;
         return;
     }
     if (Continues(candidate_, index, frame.startTick, rate))
@@ -123,6 +127,7 @@ void TTimecodeChase::Lock(uint32_t now)
         trackJump_ = ShowMs(candidate_.firstIndex, rate_) - old;
     }
     track_ = candidate_;
+    runOnTrack_ = true;
     rate_ = track_.rate;
     signalTick_ = now;
     state_ = TState::Locked;
@@ -176,9 +181,18 @@ std::optional<int32_t> TTimecodeChase::Heard(uint32_t now) const
     if (state_ != TState::Locked)
         return std::nullopt;
     const int32_t begin = ShowMs(track_.index, rate_);
-    const int32_t end = ShowMs(track_.index + 1, rate_);
-    // The next frame's first moment is not heard until that frame is.
-    return begin + std::clamp(static_cast<int32_t>(now - track_.startTick), 0, end - begin - 1);
+    // The next frame's first moment is not heard until that frame is, unless the signal
+    // after this one was; nor the moment after the next frame's end until a frame is decoded.
+    int32_t last = ShowMs(track_.index + 1, rate_) - begin - 1;
+    if (TrustsRun())
+        last = std::max(last, static_cast<int32_t>(std::min<int64_t>(
+                                  runUs_ / 1000, ShowMs(track_.index + 2, rate_) - begin - 1)));
+    return begin + std::clamp(static_cast<int32_t>(now - track_.startTick), 0, last);
+}
+
+bool TTimecodeChase::TrustsRun() const
+{
+    return settings_.onLoss == TTimecodeLoss::Freewheel && settings_.freewheelMs > 0;
 }
 
 TTimecodeLabel TTimecodeChase::Label() const
@@ -224,6 +238,8 @@ TTimecodeChase::TLook TTimecodeChase::Look(uint32_t now)
                      FormatTimecode(Label(), DropFrame()));
         }
         shown_ = std::max(shown_, target);
+        look.ahead = ShowMs(track_.index, rate_) + static_cast<int32_t>(now - track_.startTick) -
+                     shown_;
     } else if (following_ && state_ == TState::Freewheel) {
         shown_ = std::max(shown_, freewheelFrom_ + static_cast<int32_t>(now - freewheelTick_));
     }

@@ -24,6 +24,10 @@ public:
         // A jump forward beyond the limit since the last look: the clock left jumpFrom.
         bool jumped = false;
         int32_t jumpFrom = 0;
+        // How far past time the timecode would be, had the signal up to now been captured:
+        // the clock stands until the capture brings it there. Below 0 while the clock waits
+        // for the timecode after a jump back.
+        int32_t ahead = 0;
     };
 
     TTimecodeChase(TTimecodeInput& input, const TTimecodeSettings& settings);
@@ -31,8 +35,10 @@ public:
     // Takes the frames heard so far; a lock, a loss or a new track may follow.
     void Poll(uint32_t now);
     TState State() const { return state_; }
-    // The show time the timecode gives now, while locked; never past the end of the last
-    // frame heard: the desk may have stopped or jumped right after it.
+    // The show time the timecode gives now, while locked. With OnLoss=stop never past the end
+    // of the last frame decoded: the desk may have stopped or jumped right after it. With a
+    // freewheel, which trusts the signal to go on anyway, on over the signal captured since
+    // that keeps its bit pace, up to the end of the frame after it.
     std::optional<int32_t> Heard(uint32_t now) const;
     // The last label heard in the lock.
     TTimecodeLabel Label() const;
@@ -68,6 +74,7 @@ private:
                    TTimecodeRate rate) const;
     void Lock(uint32_t now);
     void CheckLoss(uint32_t now);
+    bool TrustsRun() const;
     int32_t ShowMs(int64_t index, TTimecodeRate rate) const;
     TTimecodeLabel LabelOfShowMs(int32_t ms) const;
 
@@ -79,6 +86,10 @@ private:
     bool wrongRateLogged_ = false;
     TTrack track_;
     TTrack candidate_;
+    // The last frame decoded is the track's: the signal heard after it goes on from the track.
+    bool runOnTrack_ = false;
+    // How long after the start of the track's last frame the signal went on at its pace.
+    int64_t runUs_ = 0;
     // When a frame of the lock's rate was last heard: the signal is there.
     uint32_t signalTick_ = 0;
     std::deque<uint32_t> heardTicks_;  // of the last second's frames

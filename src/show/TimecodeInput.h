@@ -3,6 +3,7 @@
 // which it began. The capture writes from its own thread; the chase takes the frames on the
 // main thread.
 
+#include "show/BiphaseRun.h"
 #include "show/Timecode.h"
 
 #include <cstddef>
@@ -39,13 +40,20 @@ public:
     void Write(const float* samples, size_t count, uint32_t endTick);
     // The frames decoded since the last call, oldest first.
     std::vector<TTimecodeFrame> Take();
+    // As Take; runUs: how long after the start of the last frame decoded (taken now or
+    // before) the signal was heard to go on at that frame's bit pace, 0 while not past its
+    // end. The frames and the run are of one moment.
+    std::vector<TTimecodeFrame> Take(int64_t& runUs);
 
 private:
     int sampleRate_;
     std::unique_ptr<LTCDecoder, void (*)(LTCDecoder*)> decoder_;
     int64_t position_ = 0;  // samples written so far
+    TBiphaseRun run_;
+    int64_t lastStart_ = 0;  // the last frame's first sample
     std::mutex mutex_;
     std::vector<TTimecodeFrame> frames_;
+    int64_t runUs_ = 0;
 };
 
 }  // namespace kv

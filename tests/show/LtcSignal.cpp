@@ -67,6 +67,26 @@ void TLtcSignal::PlayReversed(int frames)
     next_ -= frames;
 }
 
+void TLtcSignal::PlayCut(double part)
+{
+    const std::vector<float> frame = Encode(next_);
+    const auto count = static_cast<size_t>(static_cast<double>(frame.size()) * part);
+    played_.push_back({Samples(), kv::FrameStartMs(next_, rate_) - zeroMs_,
+                       static_cast<int64_t>(count) * 1000000 / kRate});
+    Append(frame.data(), count);
+    ++next_;
+}
+
+void TLtcSignal::PlayBitPace(int32_t ms)
+{
+    const double halfBit = static_cast<double>(kv::FramePeriodUs(rate_)) * kRate / 1e6 / 160;
+    const auto peak = static_cast<float>(std::pow(10.0, volume_ / 20));
+    std::vector<float> edges(static_cast<size_t>(ms) * kRate / 1000);
+    for (size_t i = 0; i < edges.size(); ++i)
+        edges[i] = static_cast<int64_t>(static_cast<double>(i) / halfBit) % 2 ? peak : -peak;
+    Append(edges.data(), edges.size());
+}
+
 void TLtcSignal::Silence(int32_t ms)
 {
     Append(nullptr, static_cast<size_t>(ms) * kRate / 1000);

@@ -31,6 +31,10 @@ public:
     // Frames played backwards from the cued label down.
     void PlayReversed(int frames);
     void Silence(int32_t ms);
+    // The first part of the next frame, cut off there (the rest never played).
+    void PlayCut(double part);
+    // Edges at the frames' bit pace, a half bit apart, that make up no frame.
+    void PlayBitPace(int32_t ms);
     // Amplitude of the frames played from now on (libltc's default is -3 dBFS).
     void SetVolume(double dbfs) { volume_ = dbfs; }
     // Noise of this peak amplitude over everything played from now on.

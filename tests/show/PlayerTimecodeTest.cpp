@@ -9,6 +9,8 @@
 #include "devices/ScenarioCue.h"
 
 #include <map>
+#include <string>
+#include <utility>
 
 namespace kvtest {
 namespace {
@@ -71,12 +73,16 @@ protected:
         }
         return shots;
     }
+    // Late by the lag the setting leaves, the fire frame's first bit at most 5 ms after the
+    // clock reached the cue: with a freewheel the capture's 10 ms block and the millisecond
+    // begun; with OnLoss=stop the frame under way besides, the clock not passing its end.
     void ExpectOnTime(const std::vector<TShot>& shots)
     {
+        const int64_t lag = settings.onLoss == kv::TTimecodeLoss::Freewheel ? 10 + 1 : 40 + 10 + 1;
         for (const TShot& shot : shots) {
             EXPECT_GE(shot.played, 0) << "cue " << shot.cue << " was never played";
             EXPECT_GE(shot.at, shot.played) << "cue " << shot.cue << " early";
-            EXPECT_LE(shot.at, shot.played + 2 * 40 + 10 + 25 + 5) << "cue " << shot.cue << " late";
+            EXPECT_LE(shot.at, shot.played + lag + 5) << "cue " << shot.cue << " late";
         }
     }
     kv::TMissReason Reason(int cue)
@@ -98,8 +104,11 @@ protected:
 
 TEST_F(PlayerTimecode, StartsAtTheStartPointAndFiresEveryCueOnceOnTime)
 {
-    for (const TTimecodeRate rate : {TTimecodeRate::Fps25, TTimecodeRate::Fps2997Drop}) {
-        SCOPED_TRACE(kv::TimecodeRateName(rate));
+    for (const auto& [rate, loss] : {std::pair{TTimecodeRate::Fps25, kv::TTimecodeLoss::Freewheel},
+                                     std::pair{TTimecodeRate::Fps2997Drop, kv::TTimecodeLoss::Freewheel},
+                                     std::pair{TTimecodeRate::Fps25, kv::TTimecodeLoss::Stop}}) {
+        SCOPED_TRACE(kv::TimecodeRateName(rate) + (loss == kv::TTimecodeLoss::Stop ? ", stop" : ""));
+        settings.onLoss = loss;
         show->field->ClearRecord();
         TLtcSignal signal(rate, kZero);
         signal.CueShowMs(-2000);
@@ -172,39 +181,57 @@ TEST_F(PlayerTimecode, ALossBeyondTheFreewheelOrWithStopAtOnceStopsTheShow)
 TEST_F(PlayerTimecode, AJumpForwardBeyondTheLimitPassesOverTheCuesInBetween)
 {
     for (const uint8_t control : {kv::kControlDirect, kv::kControlAutonomous}) {
-        SCOPED_TRACE(control == kv::kControlDirect ? "direct" : "from the modules' memory");
-        Player().controlMode = control;
-        if (control == kv::kControlAutonomous) {
-            ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
-        }
-        show->field->ClearRecord();
-        platform.debugLines.clear();
-        TLtcSignal signal(TTimecodeRate::Fps25, kZero);
-        signal.CueShowMs(-1000);
-        signal.Play(75);  // to 2 s
-        signal.CueShowMs(6000);
-        signal.Play(150);
-        Run(signal, 12000);
-        const std::vector<TShot> shots = ShotsOnce(signal);
-        if (control == kv::kControlDirect)
-            ExpectOnTime(shots);
-        int passed = 0;
-        for (int cue = 0; cue < kCues; ++cue) {
-            const auto shot = std::find_if(shots.begin(), shots.end(), [cue](const TShot& s) { return s.cue == cue; });
-            if (shot != shots.end()) {
-                EXPECT_GE(shot->at, shot->played) << "cue " << cue << " early";
+        for (const kv::TTimecodeLoss loss : {kv::TTimecodeLoss::Freewheel, kv::TTimecodeLoss::Stop}) {
+            const bool stop = loss == kv::TTimecodeLoss::Stop;
+            SCOPED_TRACE(std::string(control == kv::kControlDirect ? "direct" : "from the modules' memory") +
+                         (stop ? ", stop" : ", freewheel"));
+            settings.onLoss = loss;
+            Player().controlMode = control;
+            if (control == kv::kControlAutonomous) {
+                ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
             }
-            if (CueTime(cue) >= 2000 && CueTime(cue) <= 6000) {
-                EXPECT_EQ(shot, shots.end()) << "cue " << cue << " fired in a burst";
-                EXPECT_EQ(Reason(cue), kv::TMissReason::TimecodeJump) << "cue " << cue;
-                ++passed;
-            } else if (CueTime(cue) > 6000 + settings.lockFrames * 40 + 80) {
-                // Played while the new timecode was not yet trusted, the others may go either way.
-                EXPECT_NE(shot, shots.end()) << "cue " << cue;
+            show->field->ClearRecord();
+            platform.debugLines.clear();
+            TLtcSignal signal(TTimecodeRate::Fps25, kZero);
+            signal.CueShowMs(-1000);
+            signal.Play(75);  // to 2 s
+            signal.CueShowMs(6000);
+            signal.Play(150);
+            Run(signal, 12000);
+            std::vector<TShot> shots = ShotsOnce(signal);
+            // With a freewheel the clock runs on over the new timecode's first frame before it
+            // is decoded, as over the frame the old one would have gone on with: the cue of 2 s
+            // in that frame may fire, once.
+            const auto inTheFrameAfter = std::find_if(shots.begin(), shots.end(), [](const TShot& shot) {
+                return CueTime(shot.cue) == 2000;
+            });
+            const bool firedAfter = inTheFrameAfter != shots.end();
+            EXPECT_FALSE(stop && firedAfter);
+            if (firedAfter)
+                shots.erase(inTheFrameAfter);
+            if (control == kv::kControlDirect)
+                ExpectOnTime(shots);
+            int passed = 0;
+            for (int cue = 0; cue < kCues; ++cue) {
+                const auto shot = std::find_if(shots.begin(), shots.end(), [cue](const TShot& s) { return s.cue == cue; });
+                if (shot != shots.end()) {
+                    EXPECT_GE(shot->at, shot->played) << "cue " << cue << " early";
+                }
+                if (CueTime(cue) >= 2000 + (firedAfter ? 40 : 0) && CueTime(cue) <= 6000) {
+                    EXPECT_EQ(shot, shots.end()) << "cue " << cue << " fired in a burst";
+                    EXPECT_EQ(Reason(cue), kv::TMissReason::TimecodeJump) << "cue " << cue;
+                    ++passed;
+                } else if (CueTime(cue) > 6000 + settings.lockFrames * 40 + 80) {
+                    // Played while the new timecode was not yet trusted, the others may go either way.
+                    EXPECT_NE(shot, shots.end()) << "cue " << cue;
+                }
             }
+            EXPECT_EQ(passed + firedAfter, 14);
+            // Where the clock stood when the jump was trusted.
+            EXPECT_EQ(Count(std::string("timecode jump ") + (stop ? "01:00:01:24" : "01:00:02:00") +
+                            " -> 01:00:06:"),
+                      1);
         }
-        EXPECT_EQ(passed, 14);
-        EXPECT_EQ(Count("timecode jump 01:00:01:24 -> 01:00:06:"), 1);
     }
 }
 
@@ -235,15 +262,20 @@ TEST_F(PlayerTimecode, AJumpWithinTheLimitFiresTheCuesInBetweenOnTheNewTime)
 
 TEST_F(PlayerTimecode, AJumpBackOrTimecodeBackwardsHoldsTheClockAndFiresNothingTwice)
 {
-    for (const bool backwards : {false, true}) {
-        SCOPED_TRACE(backwards ? "backwards" : "jump back");
+    for (const auto& [backwards, loss] : {std::pair{false, kv::TTimecodeLoss::Freewheel},
+                                          std::pair{true, kv::TTimecodeLoss::Freewheel},
+                                          std::pair{false, kv::TTimecodeLoss::Stop},
+                                          std::pair{true, kv::TTimecodeLoss::Stop}}) {
+        SCOPED_TRACE(std::string(backwards ? "backwards" : "jump back") +
+                     (loss == kv::TTimecodeLoss::Stop ? ", stop" : ", freewheel"));
+        settings.onLoss = loss;
         show->field->ClearRecord();
         platform.debugLines.clear();
         TLtcSignal signal(TTimecodeRate::Fps25, kZero);
         signal.CueShowMs(-1000);
-        signal.Play(125);  // to 4 s
+        signal.Play(127);  // to 4.08 s, the cue of 4.1 s in the frame after
         if (backwards)
-            signal.PlayReversed(75);  // back to 1 s
+            signal.PlayReversed(77);  // back to 1 s
         else
             signal.CueShowMs(1000);
         signal.Play(250);
@@ -255,9 +287,19 @@ TEST_F(PlayerTimecode, AJumpBackOrTimecodeBackwardsHoldsTheClockAndFiresNothingT
         Run(signal, 19000);
         EXPECT_TRUE(std::is_sorted(clock.begin(), clock.end())) << "the clock stepped back";
         EXPECT_GT(clock.size(), 100u);
-        const std::vector<TShot> shots = ShotsOnce(signal);
+        std::vector<TShot> shots = ShotsOnce(signal);
         EXPECT_EQ(shots.size(), static_cast<size_t>(kCues));
-        // Cues past 4 s were played only once the timecode came round again.
+        // With a freewheel the clock trusts the signal heard after the last frame to go on:
+        // the desk going back right at 4.08 s may get the cue of 4.1 s fired in the frame it
+        // did not play; once, and not again when it plays it.
+        const auto inTheFrameAfter = std::find_if(shots.begin(), shots.end(), [](const TShot& shot) {
+            return CueTime(shot.cue) == 4100;
+        });
+        ASSERT_NE(inTheFrameAfter, shots.end());
+        EXPECT_GE(inTheFrameAfter->at, 5080) << "before the desk played up to 4.08 s";
+        if (loss == kv::TTimecodeLoss::Freewheel)
+            shots.erase(inTheFrameAfter);
+        // Cues past 4.08 s were played only once the timecode came round again.
         ExpectOnTime(shots);
         EXPECT_EQ(Count("Таймкод назад, часы шоу ждут его на"), 1);
         EXPECT_EQ(Count("timecode jump"), 0);

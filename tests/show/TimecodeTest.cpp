@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <string>
 
 namespace kvtest {
 namespace {
@@ -89,7 +91,8 @@ protected:
         capture = std::make_unique<TVirtualCapture>(signal, *input);
     }
     // Polls every 5 ms for ms; counts the looks at which the chase gave a time ahead of what
-    // was played, and the greatest lag behind it.
+    // was played, and the greatest lag behind it; and the looks past the end of the last frame
+    // decoded, and past the end of the frame after it.
     void Watch(const TLtcSignal& signal, uint32_t ms)
     {
         for (uint32_t t = 0; t < ms; t += 5) {
@@ -99,12 +102,24 @@ protected:
             const auto heard = chase->Heard(now);
             if (!heard)
                 continue;
+            maxHeard = std::max(maxHeard, *heard);
+            const TTimecodeRate rate = chase->Rate();
+            const int64_t zero = kv::FrameStartMs(kv::FrameIndex(settings.zero, rate), rate);
+            const int64_t last = kv::FrameIndex(chase->Label(), rate);
+            pastLast += *heard >= kv::FrameStartMs(last + 1, rate) - zero;
+            pastNext += *heard >= kv::FrameStartMs(last + 2, rate) - zero;
             const int64_t played = signal.PlayedAt(*heard);
             if (played < 0 || played > Elapsed())
                 ++ahead;
             else
                 worstLag = std::max<int64_t>(worstLag, Elapsed() - played);
         }
+    }
+    void ResetWatch()
+    {
+        ahead = pastLast = pastNext = 0;
+        worstLag = 0;
+        maxHeard = INT32_MIN;
     }
     // Since the signal started.
     int64_t Elapsed() { return static_cast<uint32_t>(platform.TickCount() - capture->StartTick()); }
@@ -121,7 +136,20 @@ protected:
     std::unique_ptr<TVirtualCapture> capture;
     int ahead = 0;
     int64_t worstLag = 0;
+    int pastLast = 0;
+    int pastNext = 0;
+    int32_t maxHeard = INT32_MIN;
 };
+
+struct TLossCase {
+    kv::TTimecodeLoss onLoss;
+    int32_t freewheelMs;
+    const char* name;
+    bool runsOn;  // past the last frame decoded, over the signal heard after it
+};
+constexpr TLossCase kLossCases[] = {{kv::TTimecodeLoss::Freewheel, 3000, "freewheel", true},
+                                    {kv::TTimecodeLoss::Stop, 3000, "stop", false},
+                                    {kv::TTimecodeLoss::Freewheel, 0, "freewheel 0 ms", false}};
 
 TEST_F(Chase, LocksOnEveryRateAfterTheSetFramesAndNeverRunsAhead)
 {
@@ -156,6 +184,70 @@ TEST_F(Chase, LocksOnEveryRateAfterTheSetFramesAndNeverRunsAhead)
         EXPECT_FALSE(chase->Heard(platform.TickCount())) << "lost when the signal ended";
         EXPECT_EQ(Logged("Таймкод потерян после"), 1);
         EXPECT_EQ(chase->Quality(platform.TickCount()), 0);
+    }
+}
+
+TEST_F(Chase, RunsOnOverTheSignalHeardAfterTheLastFrameOnlyWhenItMayFreewheel)
+{
+    settings.zero = {1, 0, 0, 0};
+    for (const TTimecodeRate rate : {TTimecodeRate::Fps25, TTimecodeRate::Fps2997Drop}) {
+        for (const TLossCase& loss : kLossCases) {
+            SCOPED_TRACE(kv::TimecodeRateName(rate) + ", " + loss.name);
+            settings.onLoss = loss.onLoss;
+            settings.freewheelMs = loss.freewheelMs;
+            ResetWatch();
+            TLtcSignal signal(rate, settings.zero);
+            signal.Play(300);
+            Begin(signal);
+            platform.Advance(1000);
+            Watch(signal, 7000);
+            EXPECT_EQ(ahead, 0);
+            EXPECT_EQ(pastNext, 0);
+            if (loss.runsOn) {
+                EXPECT_GT(pastLast, 0);
+                // Behind by the capture's 10 ms block at most, and the millisecond begun.
+                EXPECT_LE(worstLag, 11);
+            } else {
+                EXPECT_EQ(pastLast, 0);
+                EXPECT_GE(worstLag, kv::FramePeriodUs(rate) / 1000);
+            }
+        }
+    }
+}
+
+TEST_F(Chase, StopsWhereTheSignalBreaksOffAndNeverPassesTheFrameAfterTheLastDecoded)
+{
+    settings.zero = {1, 0, 0, 0};
+    enum class TEnd { Cut, Silence, EdgesWithoutFrames };
+    for (const TLossCase& loss : kLossCases) {
+        for (const TEnd end : {TEnd::Cut, TEnd::Silence, TEnd::EdgesWithoutFrames}) {
+            SCOPED_TRACE(std::string(loss.name) + ", end " + std::to_string(static_cast<int>(end)));
+            settings.onLoss = loss.onLoss;
+            settings.freewheelMs = loss.freewheelMs;
+            ResetWatch();
+            TLtcSignal signal(TTimecodeRate::Fps25, settings.zero);
+            signal.Play(100);  // to 4 s
+            if (end == TEnd::Cut)
+                signal.PlayCut(0.5);  // to 4.02 s
+            else if (end == TEnd::EdgesWithoutFrames)
+                signal.PlayBitPace(1000);
+            signal.Silence(1000);
+            Begin(signal);
+            Watch(signal, 5000);
+            EXPECT_EQ(chase->State(), State::Searching) << "the loss was not noticed";
+            if (!loss.runsOn) {
+                EXPECT_LE(maxHeard, 3999) << "past the last whole frame";
+                continue;
+            }
+            if (end == TEnd::EdgesWithoutFrames) {
+                EXPECT_EQ(maxHeard, 4039) << "the end of the frame after the last decoded";
+                continue;
+            }
+            EXPECT_EQ(ahead, 0);
+            if (end == TEnd::Cut) {
+                EXPECT_GE(maxHeard, 4015) << "the cut frame's heard part not followed";
+            }
+        }
     }
 }
 
