@@ -6,10 +6,12 @@
 #include "support/Conversions.h"
 #include "support/AddedMessages.h"
 #include "support/Localizer.h"
+#include "support/Platform.h"
 #include "support/RunLog.h"
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 namespace kv {
 
@@ -85,8 +87,11 @@ void StartShowOnTimecode(TExtPlayer& player, TTimecodeChase& chase)
     player.ClearFired();
     player.StartChased(from, chase);
     WriteLog(Localize(44, "Точка запуска:") + " " + ClockText(from, 0));
-    WriteLog(Localize(kMsgTimecodeStart) + " " + FormatTimecode(chase.Label(), chase.DropFrame()) +
-             " (" + TimecodeRateName(chase.Rate()) + ")");
+    // The frame the show started in: heard in part past the last one decoded, with a freewheel.
+    const std::optional<int32_t> heard = chase.Heard(Platform().TickCount());
+    const TTimecodeLabel label = heard ? chase.LabelOfShowMs(*heard) : chase.Label();
+    WriteLog(Localize(kMsgTimecodeStart) + " " + FormatTimecode(label, chase.DropFrame()) + " (" +
+             TimecodeRateName(chase.Rate()) + ")");
 }
 
 void LogShowStop()

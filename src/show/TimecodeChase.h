@@ -42,6 +42,8 @@ public:
     std::optional<int32_t> Heard(uint32_t now) const;
     // The last label heard in the lock.
     TTimecodeLabel Label() const;
+    // The label of the frame that holds show time ms, at the lock's rate.
+    TTimecodeLabel LabelOfShowMs(int32_t ms) const;
     bool DropFrame() const { return rate_ == TTimecodeRate::Fps2997Drop; }
     TTimecodeRate Rate() const { return rate_; }
     // Frames decoded in the last second against frames expected, in percent (0-100).
@@ -76,7 +78,6 @@ private:
     void CheckLoss(uint32_t now);
     bool TrustsRun() const;
     int32_t ShowMs(int64_t index, TTimecodeRate rate) const;
-    TTimecodeLabel LabelOfShowMs(int32_t ms) const;
 
     TTimecodeInput& input_;
     TTimecodeSettings settings_;
