@@ -27,6 +27,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 
 namespace kv {
@@ -107,6 +108,7 @@ void BM_TimecodeToFire(benchmark::State& state)
     settings.source = "@DEFAULT_MONITOR@";
     settings.zero = kZero;
     settings.rate = rate;
+    settings.withinFrame = std::getenv("KV_BENCH_WITHIN_FRAME") != nullptr;
     TTimecodeReceiver receiver(settings);
     std::string error;
     if (!receiver.Open(error)) {

@@ -192,7 +192,8 @@ std::optional<int32_t> TTimecodeChase::Heard(uint32_t now) const
 
 bool TTimecodeChase::TrustsRun() const
 {
-    return settings_.onLoss == TTimecodeLoss::Freewheel && settings_.freewheelMs > 0;
+    return settings_.withinFrame && settings_.onLoss == TTimecodeLoss::Freewheel &&
+           settings_.freewheelMs > 0;
 }
 
 TTimecodeLabel TTimecodeChase::Label() const

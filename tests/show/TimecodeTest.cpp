@@ -55,6 +55,9 @@ TEST(TimecodeLabels, TextsAndSettings)
     EXPECT_EQ(set.zero, (TTimecodeLabel{10, 0, 0, 0}));
     EXPECT_EQ(set.onLoss, kv::TTimecodeLoss::Stop);
     EXPECT_EQ(set.freewheelMs, 1500);
+    EXPECT_FALSE(set.withinFrame) << "a monitor source may be ahead of its sink";
+    EXPECT_TRUE(kv::ReadTimecodeSettings(kv::TIniFile::Parse("[timecode]\nWithinFrame=1\n"))
+                    .withinFrame);
     EXPECT_EQ(set.lockFrames, 10) << "a lock on one frame would take any noise";
     EXPECT_EQ(set.jumpLimitMs, 400);
     EXPECT_FALSE(set.output.on);
@@ -144,12 +147,16 @@ protected:
 struct TLossCase {
     kv::TTimecodeLoss onLoss;
     int32_t freewheelMs;
+    bool withinFrame;
     const char* name;
     bool runsOn;  // past the last frame decoded, over the signal heard after it
 };
-constexpr TLossCase kLossCases[] = {{kv::TTimecodeLoss::Freewheel, 3000, "freewheel", true},
-                                    {kv::TTimecodeLoss::Stop, 3000, "stop", false},
-                                    {kv::TTimecodeLoss::Freewheel, 0, "freewheel 0 ms", false}};
+constexpr TLossCase kLossCases[] = {
+    {kv::TTimecodeLoss::Freewheel, 3000, true, "freewheel within the frame", true},
+    {kv::TTimecodeLoss::Stop, 3000, true, "stop", false},
+    {kv::TTimecodeLoss::Freewheel, 0, true, "freewheel 0 ms", false},
+    // The default: a monitor source may be ahead of what its sink played.
+    {kv::TTimecodeLoss::Freewheel, 3000, false, "freewheel", false}};
 
 TEST_F(Chase, LocksOnEveryRateAfterTheSetFramesAndNeverRunsAhead)
 {
@@ -195,6 +202,7 @@ TEST_F(Chase, RunsOnOverTheSignalHeardAfterTheLastFrameOnlyWhenItMayFreewheel)
             SCOPED_TRACE(kv::TimecodeRateName(rate) + ", " + loss.name);
             settings.onLoss = loss.onLoss;
             settings.freewheelMs = loss.freewheelMs;
+            settings.withinFrame = loss.withinFrame;
             ResetWatch();
             TLtcSignal signal(rate, settings.zero);
             signal.Play(300);
@@ -224,6 +232,7 @@ TEST_F(Chase, StopsWhereTheSignalBreaksOffAndNeverPassesTheFrameAfterTheLastDeco
             SCOPED_TRACE(std::string(loss.name) + ", end " + std::to_string(static_cast<int>(end)));
             settings.onLoss = loss.onLoss;
             settings.freewheelMs = loss.freewheelMs;
+            settings.withinFrame = loss.withinFrame;
             ResetWatch();
             TLtcSignal signal(TTimecodeRate::Fps25, settings.zero);
             signal.Play(100);  // to 4 s
