@@ -44,9 +44,10 @@ private:
     int Verify(TCueView cues, bool eachModule);
     // After a verify of a motor module's moves: whether its list goes on past them.
     void ReadMovesPast(TCommonControl& module, int moves);
-    // Empties what a module must not keep from an earlier scenario.
-    void PadRecords(TCommonControl& module, int firstRecord);
-    void PadChannels(TCommonControl& module, const std::vector<bool>& written);
+    // Empties what a module must not keep from an earlier scenario (EmptySlots), or checks
+    // that it is empty; the first failing exchange ends either.
+    int Pad(TCommonControl& module, const std::vector<int>& slots);
+    int VerifyEmpty(TCommonControl& module, const std::vector<int>& slots);
     int EraseModule(TCommonControl& module, int index);
     int ReadModuleLog(TCommonControl& module, int index, uint8_t* record);
 

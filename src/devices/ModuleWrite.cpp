@@ -13,8 +13,28 @@
 namespace kv {
 
 namespace {
+
 constexpr uint8_t kMotorModuleType = 4;
+
+// What a scenario leaves empty in a module: the records past its cues, or, with one time per
+// channel, every channel without a cue. Whatever an earlier show left there fires in a
+// stand-alone show as if it were this one's.
+std::vector<int> EmptySlots(const TCommonControl& module, int records,
+                            const std::vector<bool>& channelsUsed)
+{
+    std::vector<int> slots;
+    if (module.version >= kVersionRecordMemory) {
+        for (int record = records; record < module.channelCount; ++record)
+            slots.push_back(record);
+        return slots;
+    }
+    for (int channel = 0; channel < module.channelCount && FitsModuleMemory(channel); ++channel)
+        if (!channelsUsed[static_cast<size_t>(channel)])
+            slots.push_back(channel);
+    return slots;
 }
+
+}  // namespace
 
 bool TModuleTransfer::TimesFit(const TCommonControl& module) const
 {
@@ -48,51 +68,49 @@ int TModuleTransfer::WriteModule(TCommonControl& module, int index)
             module.motorMovesAtLeast = std::max(module.motorMovesAtLeast, moves);
         return result;
     }
-    if (module.version >= kVersionRecordMemory) {
-        const bool fine = module.version >= kVersionAckedWrites;
-        int records = 0;
-        const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
-            if (!FitsModuleMemory(cue.channel))
-                return kResultNotSupported;  // stored, it would read as another channel
-            ++records;
-            return fine ? port_.WriteCueFine(address, converter, attempts, cue.time, cue.channel)
-                        : port_.WriteCue(address, converter, cue.time, cue.channel);
-        });
-        if (result == 0 && !aborted_)
-            PadRecords(module, records);
-        return result;
-    }
-    std::vector<bool> written(static_cast<size_t>(kChannelSlots), false);
+    const bool fine = module.version >= kVersionAckedWrites;
+    const bool byRecord = module.version >= kVersionRecordMemory;
+    int records = 0;
+    std::vector<bool> channelsUsed(static_cast<size_t>(kChannelSlots), false);
     const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
         if (!FitsModuleMemory(cue.channel))
-            return kResultNotSupported;
-        written[static_cast<size_t>(cue.channel)] = true;
-        return port_.WriteCue(address, converter, cue.time, cue.channel);
+            return kResultNotSupported;  // stored, it would read as another channel
+        ++records;
+        channelsUsed[static_cast<size_t>(cue.channel)] = true;
+        return fine ? port_.WriteCueFine(address, converter, attempts, cue.time, cue.channel)
+                    : port_.WriteCue(address, converter, cue.time, cue.channel);
     });
-    if (result == 0 && !aborted_)
-        PadChannels(module, written);
-    return result;
+    if (result != 0 || aborted_)
+        return result;
+    return Pad(module, EmptySlots(module, byRecord ? records : 0, channelsUsed));
 }
 
-void TModuleTransfer::PadRecords(TCommonControl& module, int firstRecord)
+int TModuleTransfer::Pad(TCommonControl& module, const std::vector<int>& slots)
+{
+    // A padding write that failed leaves the old show's record behind: no success.
+    const bool fine = module.version >= kVersionAckedWrites;
+    for (const int slot : slots)
+        if (const int result =
+                fine ? port_.WriteCueFine(module.address, module.converterIndex,
+                                          module.attemptMode, kEmptyCueTime, slot)
+                     : port_.WriteCue(module.address, module.converterIndex, kEmptyCueTime, slot))
+            return result;
+    return 0;
+}
+
+int TModuleTransfer::VerifyEmpty(TCommonControl& module, const std::vector<int>& slots)
 {
     const bool fine = module.version >= kVersionAckedWrites;
-    for (int record = firstRecord; record < module.channelCount; ++record) {
-        if (fine)
-            port_.WriteCueFine(module.address, module.converterIndex, module.attemptMode,
-                               kEmptyCueTime, record);
-        else
-            port_.WriteCue(module.address, module.converterIndex, kEmptyCueTime, record);
+    for (const int slot : slots) {
+        int time = 0;
+        int channel = 0;
+        if (const int result = port_.ReadCue(module.address, module.converterIndex,
+                                             module.attemptMode, slot, fine, time, channel))
+            return result;
+        if (time < kEmptyCueTime)
+            return kResultMismatch;
     }
-}
-
-void TModuleTransfer::PadChannels(TCommonControl& module, const std::vector<bool>& written)
-{
-    // Every channel without a cue, gaps included: a time left from an earlier scenario would
-    // fire that channel in the next stand-alone show.
-    for (int channel = 0; channel < module.channelCount && FitsModuleMemory(channel); ++channel)
-        if (!written[static_cast<size_t>(channel)])
-            port_.WriteCue(module.address, module.converterIndex, kEmptyCueTime, channel);
+    return 0;
 }
 
 void TModuleTransfer::ReadMovesPast(TCommonControl& module, int moves)
@@ -144,16 +162,23 @@ int TModuleTransfer::VerifyModule(TCommonControl& module, int index)
     const bool byRecord = module.version >= kVersionRecordMemory;
     const bool fine = module.version >= kVersionAckedWrites;
     const TTimeSteps steps = fine ? TTimeSteps::Steps2ms : TTimeSteps::Steps10ms;
-    return EachCue(module, index, [&](const TScenarioCue& cue) {
+    std::vector<bool> channelsUsed(static_cast<size_t>(kChannelSlots), false);
+    const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
         int time = 0;
         int channel = 0;
         const int where = byRecord ? record++ : cue.channel;
+        if (FitsModuleMemory(cue.channel))
+            channelsUsed[static_cast<size_t>(cue.channel)] = true;
         if (const int result =
                 port_.ReadCue(address, converter, attempts, where, fine, time, channel))
             return result;
         const bool channelMatches = !byRecord || channel == cue.channel;
         return channelMatches && time == StoredCueTime(cue.time, steps) ? 0 : kResultMismatch;
     });
+    if (result != 0 || aborted_)
+        return result;
+    // The module fires every time it holds, not only the scenario's.
+    return VerifyEmpty(module, EmptySlots(module, byRecord ? record : 0, channelsUsed));
 }
 
 }  // namespace kv

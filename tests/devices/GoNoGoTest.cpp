@@ -6,6 +6,8 @@
 #include "devices/GoNoGo.h"
 #include "devices/HVControl.h"
 
+#include <algorithm>
+
 namespace kv::test {
 namespace {
 
@@ -202,6 +204,76 @@ TEST_F(GoNoGo, InAutonomousControlNoMotorModuleHoldsMovesPastTheScenario)
     EXPECT_EQ(motorLines({}), TLines{holds + "6"});
     for (const TGoFinding& finding : Check(shortShow))
         EXPECT_FALSE(finding.found.starts_with("Память")) << finding.found;
+}
+
+// Every firing module plays what its memory holds when the show clock runs: a verify that
+// read only the scenario's own records once called a module holding yesterday's show, or the
+// cues the operator had since deleted, ready for a stand-alone show.
+TEST_F(GoNoGo, AVerifyReadsTheRecordsTheScenarioLeavesEmpty)
+{
+    AddModule({.address = 7, .version = 0x147, .channels = 8});  // one time per channel
+    registry->AddOrRefresh(7, 0);
+    facts.autonomous = true;
+    const auto staleLines = [this](const std::vector<TScenarioCue>& cues) {
+        std::vector<std::string> lines;
+        for (const std::string& line : Found(Check(cues), TGoLevel::NoGo))
+            if (line.starts_with("Память"))
+                lines.push_back(line);
+        return lines;
+    };
+    const std::string stale = "Память модулей не содержит этот сценарий (не записан или не проверен): ";
+    const auto newRun = [this] {
+        registry = std::make_unique<TControls>(*port);
+        for (const int address : {1, 2, 5, 7})
+            registry->AddOrRefresh(address, 0);
+    };
+    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(1, 1), Fire(2, 1), Fire(2, 2, 3000),
+                                                  Fire(7, 1), Fire(7, 5, 3000)}),
+              0);
+
+    // The last cues of modules 2 and 7 deleted; only F9 run.
+    newRun();
+    const std::vector<TScenarioCue> shorter{Fire(1, 1), Fire(2, 1), Fire(7, 1)};
+    EXPECT_EQ(registry->VerifyScenario(shorter), kResultMismatch);
+    EXPECT_EQ(registry->VerifyEachModule(shorter), kResultMismatch);
+    EXPECT_EQ(staleLines(shorter), (std::vector<std::string>{stale + "2, 7"}));
+
+    // Spare modules without a cue today, holding yesterday's show.
+    newRun();
+    const std::vector<TScenarioCue> today{Fire(1, 1)};
+    EXPECT_EQ(registry->VerifyEachModule(today), kResultMismatch);
+    EXPECT_EQ(staleLines(today), (std::vector<std::string>{stale + "2, 7"}));
+
+    // Written, the rest is empty and the same verify passes.
+    ASSERT_EQ(registry->WriteScenario(today), 0);
+    newRun();
+    EXPECT_EQ(registry->VerifyEachModule(today), 0);
+    EXPECT_TRUE(staleLines(today).empty());
+}
+
+// The padding empties what an earlier, longer show left past the new one's records: when a
+// padding write goes unanswered the write must not pass for done.
+TEST_F(GoNoGo, AWriteWhosePaddingFailsLeavesTheMemoryUnknown)
+{
+    AddModule({.address = 7, .channels = 16, .records = 16});
+    registry->AddOrRefresh(7, 0);
+    facts.autonomous = true;
+    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(7, 1), Fire(7, 2, 2000),
+                                                  Fire(7, 3, 3000)}),
+              0);
+    ASSERT_TRUE(Module(7)->memoryFingerprint.has_value());
+    // Silent from the progress step after its one cue: every padding write goes unanswered.
+    registry->OnProgress = [this](int, int, bool&, int, int address) {
+        if (address == 7)
+            SimModuleAt(7).Faults().silentFromNs = 0;
+    };
+    const std::vector<TScenarioCue> shorter{Fire(7, 1)};
+    EXPECT_EQ(registry->WriteScenario(shorter), kLinkNoReply);
+    EXPECT_FALSE(Module(7)->memoryFingerprint.has_value());
+    const std::vector<std::string> lines = Found(Check(shorter), TGoLevel::NoGo);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Память модулей не содержит этот сценарий (не записан или не проверен): 7"),
+              lines.end());
 }
 
 TEST_F(GoNoGo, AVerifyOfEachModuleTellsEveryMemoryPastOneThatDiffers)
