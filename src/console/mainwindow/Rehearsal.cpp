@@ -2,6 +2,7 @@
 
 #include "devices/Controls.h"
 #include "devices/FieldDescription.h"
+#include "devices/HVControl.h"
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
 #include "link/PortProto.h"
@@ -22,8 +23,16 @@ int TRehearsal::Begin(const TConnectThresholds& thresholds, std::string& problem
         return -1;
     saved_.clear();
     for (int i = 0; i < controls_.Count(); ++i)
-        if (const auto* module = dynamic_cast<const TCommonControl*>(controls_.DeviceAt(i)))
-            saved_[module->address] = module->ChannelResults();
+        if (const auto* module = dynamic_cast<const TCommonControl*>(controls_.DeviceAt(i))) {
+            TRealModule& real = saved_[module->address];
+            real.channels = module->ChannelResults();
+            real.channelsTestedAt = module->channelsTestedAt;
+            real.memoryFingerprint = module->memoryFingerprint;
+            real.motorMovesAtLeast = module->motorMovesAtLeast;
+            real.motorMovesAtMost = module->motorMovesAtMost;
+            if (const auto* highVoltage = dynamic_cast<const THVControl*>(module))
+                real.hvSetting = highVoltage->hvSetting;
+        }
     real_ = port_.SwapTransport(std::make_unique<TFieldPort>(std::move(field)));
     return 0;
 }
@@ -33,10 +42,20 @@ void TRehearsal::End()
     if (!Active())
         return;
     port_.SwapTransport(std::move(real_));
-    // The model's shots burnt no real igniter and its tests measured none.
-    for (const auto& [address, results] : saved_)
-        if (auto* module = dynamic_cast<TCommonControl*>(controls_.FindByAddress(address)))
-            module->RestoreChannelResults(results);
+    // The model's shots burnt no real igniter and its tests measured none; a write went into
+    // the model's memory, not a real module's, and a charge setting into the model's module.
+    for (const auto& [address, real] : saved_) {
+        auto* module = dynamic_cast<TCommonControl*>(controls_.FindByAddress(address));
+        if (!module)
+            continue;
+        module->RestoreChannelResults(real.channels);
+        module->channelsTestedAt = real.channelsTestedAt;
+        module->memoryFingerprint = real.memoryFingerprint;
+        module->motorMovesAtLeast = real.motorMovesAtLeast;
+        module->motorMovesAtMost = real.motorMovesAtMost;
+        if (auto* highVoltage = dynamic_cast<THVControl*>(module); highVoltage && real.hvSetting)
+            highVoltage->hvSetting = *real.hvSetting;
+    }
     saved_.clear();
 }
 

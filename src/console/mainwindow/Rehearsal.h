@@ -1,12 +1,13 @@
 #pragma once
 // The bus switched to a simulated field built from what the last search and channel test
 // found, and back. Meanwhile the real converters are closed and held aside, out of the
-// port's reach, and the real modules' channel results are put back when it ends.
+// port's reach, and what the console knew of the real modules is put back when it ends.
 
 #include "devices/CommonControl.h"
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kv {
@@ -29,10 +30,20 @@ public:
     void End();
 
 private:
+    // What the model's tests, shots, writes and settings change on a module's registry entry.
+    struct TRealModule {
+        TCommonControl::TChannelResults channels;
+        std::optional<uint32_t> channelsTestedAt;
+        std::optional<uint64_t> memoryFingerprint;
+        int motorMovesAtLeast = 0;
+        std::optional<int> motorMovesAtMost;
+        std::optional<int32_t> hvSetting;
+    };
+
     TPortProto& port_;
     TControls& controls_;
     std::unique_ptr<TCommonPort> real_;
-    std::map<int, TCommonControl::TChannelResults> saved_;  // by module address
+    std::map<int, TRealModule> saved_;  // by module address
 };
 
 }  // namespace kv
