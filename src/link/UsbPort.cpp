@@ -258,12 +258,12 @@ int TUSBPort::WaitForData(int first, int last, bool withHeld)
     for (int i = first; i <= last; ++i)
         probes.push_back({fds_[static_cast<size_t>(i)], POLLIN, 0});
     const uint32_t start = Platform().TickCount();
-    if (!probes.empty())
-        ::poll(probes.data(), probes.size(), kReadTimeoutMs);
+    const int woken = probes.empty() ? -1 : ::poll(probes.data(), probes.size(), kReadTimeoutMs);
     found = firstWithData();
-    // A hung-up device wakes poll at once; keep the read's pace so callers do not spin.
+    // A hung-up device wakes poll at once; keep the read's pace so callers do not spin. A poll
+    // that ran out has kept it already.
     const uint32_t spent = Platform().TickCount() - start;
-    if (found < 0 && spent < static_cast<uint32_t>(kReadTimeoutMs))
+    if (found < 0 && woken != 0 && spent < static_cast<uint32_t>(kReadTimeoutMs))
         Platform().Sleep(static_cast<uint32_t>(kReadTimeoutMs) - spent);
     return found;
 }
