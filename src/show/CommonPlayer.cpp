@@ -802,6 +802,11 @@ bool TCommonPlayer::PassLockedCue(int32_t index)
     return true;
 }
 
+void TCommonPlayer::PassLockedShot(int32_t index)
+{
+    report_.Missed(index, TMissReason::PositionLockedOut);
+}
+
 bool TCommonPlayer::CueModulePresent(const TCue& cue) const
 {
     TCommonDevice* device = controls_.FindByAddress(cue.module);

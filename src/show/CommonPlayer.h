@@ -81,6 +81,8 @@ public:
     // The step key's cue of a locked position is passed over, logged and recorded; true
     // when it was one.
     bool PassLockedCue(int32_t index);
+    // The step key's shot of that cue refused, its channel locked out: recorded so.
+    void PassLockedShot(int32_t index);
     bool IsRunning() const;
     // The show clock at that tick, for what follows it from elsewhere (the timecode sent);
     // while stopped, the start point, standing.

@@ -1,10 +1,11 @@
 // Positions of an imported show locked out through the console's keys while the show runs on
 // the simulated field: Ctrl+L, the list of the show's positions, Space; the stop keys from the
-// lockout window; autonomous control refuses.
+// lockout window; autonomous control refuses; the step key on a locked channel.
 #include "ConsoleTestTools.h"
 #include "ModalDriver.h"
 #include "console/dialogs/ImportForm.h"
 #include "console/dialogs/LockoutForm.h"
+#include "console/dialogs/PresentWarningForm.h"
 #include "console/mainwindow/MainForm.h"
 #include "field/FieldRecord.h"
 #include "show/ExtPlayer.h"
@@ -16,8 +17,15 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <set>
+#include <thread>
 
 namespace kv {
 namespace {
@@ -32,6 +40,38 @@ const std::string kScript = "Module ID,Rail,Channel,Time,Sequence,DMX Value,Ramp
                             "1,1,2,3000,,,,,Right,,Peony,\r\n"
                             "1,1,3,4000,,,,,Left,,Comet,\r\n"
                             "1,1,4,6000,,,,,Right,,Peony,\r\n";
+
+// A key that never returns ends the test program with a failure instead of holding ctest
+// until its time-out.
+class THangGuard {
+public:
+    explicit THangGuard(std::chrono::seconds limit)
+        : watch_([this, limit] {
+              std::unique_lock lock(mutex_);
+              if (!disarmed_.wait_for(lock, limit, [this] { return done_; })) {
+                  std::fprintf(stderr, "the console hung: no return within %lld s\n",
+                               static_cast<long long>(limit.count()));
+                  std::_Exit(3);
+              }
+          })
+    {
+    }
+    ~THangGuard()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        disarmed_.notify_one();
+        watch_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable disarmed_;
+    bool done_ = false;
+    std::thread watch_;
+};
 
 std::vector<std::string> Items(const QListWidget& list)
 {
@@ -75,6 +115,28 @@ protected:
         ASSERT_EQ(found.size(), 1);
         list.setCurrentItem(found.front());
         QTest::keyClick(&list, Qt::Key_Space);
+    }
+    // Locks or unlocks the position through Ctrl+L.
+    void Toggle(const char* position)
+    {
+        ASSERT_TRUE(Lockout([&](TLockoutForm& window) {
+            Switch(window, position);
+            QTest::mouseClick(&Child<QPushButton>(window, "CloseBtn"), Qt::LeftButton);
+        }));
+    }
+    int LogCount(const std::string& message)
+    {
+        const auto messages = TConsoleFolder::LogMessages(Form().RunLogFile());
+        return static_cast<int>(std::count(messages.begin(), messages.end(), message));
+    }
+    // Manual firing mode, armed and started.
+    void StartManual()
+    {
+        Key(Qt::Key_F1, Qt::ControlModifier);
+        ASSERT_EQ(Form().Player().firingMode, kFiringManual);
+        Key(Qt::Key_F1);
+        Key(Qt::Key_F5);
+        ASSERT_TRUE(Form().Player().IsRunning());
     }
     std::set<int> FiredChannels()
     {
@@ -180,6 +242,90 @@ TEST_F(LockoutTest, AutonomousControlRefusesTheLockoutAndALockoutRefusesAutonomo
     EXPECT_EQ(form.Player().controlMode, kControlDirect);
     ASSERT_EQ(platform.messages.size(), shown + 1);
     EXPECT_TRUE(platform.messages.back().starts_with("Заблокированы позиции")) << platform.messages.back();
+}
+
+// Two positions on one channel (an import refuses that, a scenario file need not): Left's
+// cue locks the channel for every shot by key, Right's cue on it too. The step key on Right's
+// cue once took that cue again and again without end.
+const std::string kSharedChannel = "0:00.30\t1\t1\t|0:00.30|Left|Comet\n"
+                                   "0:03\t1\t1\t|0:03|Right|Peony\n"
+                                   "0:04\t1\t2\t|0:04|Right|Peony\n";
+
+TEST_F(LockoutTest, TheStepKeyOnALockedChannelRefusesTheShotAndStepsOn)
+{
+    const THangGuard guard(std::chrono::seconds(60));
+    TMainForm& form = Open(kField, kSharedChannel, {1});
+    StartManual();
+    Field().ClearRecord();
+    Toggle("Left");
+    ASSERT_TRUE(form.Player().PositionLocked("Left"));
+
+    Key(Qt::Key_F7);  // Left's own cue, passed over
+    EXPECT_EQ(form.Player().nextCue, 1);
+    Key(Qt::Key_F7);  // Right's cue on Left's channel: refused, and the step goes on
+    EXPECT_EQ(form.Player().nextCue, 2);
+    EXPECT_EQ(LogCount("Ручной запуск отклонён, позиция заблокирована, пульт: 1, канал: 1"), 1)
+        << LogText();
+    EXPECT_TRUE(form.Player().IsRunning());
+    Key(Qt::Key_F7);
+    EXPECT_EQ(LogCount("Пошаговый запуск, пульт: 1, канал: 2"), 1) << LogText();
+    std::vector<std::pair<int, int>> shots;
+    for (const TShotEntry& shot : Field().Shots())
+        shots.emplace_back(shot.address, shot.channel + 1);
+    EXPECT_EQ(shots, (std::vector<std::pair<int, int>>{{1, 2}}));
+
+    Key(Qt::Key_F6);
+    EXPECT_FALSE(form.Player().IsRunning());
+    const auto& records = form.Player().FiringReport().Records();
+    ASSERT_EQ(records.size(), 3u);
+    for (const int cue : {0, 1})
+        EXPECT_EQ(records[static_cast<size_t>(cue)].reason, TMissReason::PositionLockedOut) << cue;
+    EXPECT_EQ(records[2].outcome, TCueOutcome::ByHand);
+}
+
+// A high-voltage step shot charges for 2 s; the channel locked meanwhile, it is refused at its
+// moment. The step stays taken: the next key once went back to it, refused it at once and took
+// it again without end, and would have fired the step's other shot a second time.
+const std::string kHighVoltageField = kField + "[device2]\nKind=hv\nAddress=20\nChannels=4\n";
+const std::string kHighVoltageStep = "0:01\t20\t1\t|0:01|Right|Comet\n"
+                                     "0:01\t1\t3\t|0:01|Right|Comet\n"
+                                     "0:03\t20\t1\t|0:03|Left|Peony\n"
+                                     "0:04\t1\t4\t|0:04|Right|Peony\n";
+
+TEST_F(LockoutTest, AHighVoltageStepShotLockedOutWhileItChargesIsNotTakenAgain)
+{
+    const THangGuard guard(std::chrono::seconds(60));
+    TMainForm& form = Open(kHighVoltageField, kHighVoltageStep, {1, 20});
+    WhenModal<TPresentWarningForm>(
+        [](TPresentWarningForm& warning) { QTest::keyClick(&warning, Qt::Key_Return); });
+    StartManual();
+    Field().ClearRecord();
+
+    Key(Qt::Key_F7);
+    EXPECT_EQ(form.Player().nextCue, 2);
+    ASSERT_TRUE(form.Player().HandShotsWaiting()) << "module 20 charges";
+    Toggle("Left");
+    ASSERT_TRUE(WaitFor([&] { return !form.Player().HandShotsWaiting(); }, 5000));
+    EXPECT_EQ(LogCount("Ручной запуск отклонён, позиция заблокирована, пульт: 20, канал: 1"), 1)
+        << LogText();
+    EXPECT_EQ(LogCount("Пошаговый запуск, пульт: 1, канал: 3"), 1) << "the shot behind it";
+    EXPECT_EQ(form.Player().nextCue, 2) << "the step stays taken";
+
+    Key(Qt::Key_F7);  // Left's cue, passed over
+    Key(Qt::Key_F7);
+    std::vector<std::pair<int, int>> shots;
+    for (const TShotEntry& shot : Field().Shots())
+        shots.emplace_back(shot.address, shot.channel + 1);
+    EXPECT_EQ(shots, (std::vector<std::pair<int, int>>{{1, 3}, {1, 4}}));
+    EXPECT_TRUE(form.Player().IsRunning());
+    Key(Qt::Key_F6);
+    EXPECT_FALSE(form.Player().IsRunning());
+    const auto& records = form.Player().FiringReport().Records();
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0].reason, TMissReason::PositionLockedOut);
+    EXPECT_EQ(records[1].outcome, TCueOutcome::ByHand);
+    EXPECT_EQ(records[2].reason, TMissReason::PositionLockedOut);
+    EXPECT_EQ(records[3].outcome, TCueOutcome::ByHand);
 }
 
 }  // namespace

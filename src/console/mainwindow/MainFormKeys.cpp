@@ -312,12 +312,17 @@ bool TMainForm::StepFireKey(int key)
     // The last step still charges a high-voltage module: one step at a time.
     if (player_->HandShotsWaiting())
         return true;
-    int32_t& next = player_->nextCue;
-    if (next < 0 || next >= scenario.Count())
+    const int32_t first = player_->nextCue;
+    if (first < 0 || first >= scenario.Count())
         return true;
-    const int32_t time = scenario.Cue(next).time;
-    while (next < scenario.Count() && scenario.Cue(next).time == time) {
-        const int32_t index = next++;
+    const int32_t time = scenario.Cue(first).time;
+    int32_t end = first;
+    while (end < scenario.Count() && scenario.Cue(end).time == time)
+        ++end;
+    // The step is taken before its shots: a shot refused at once, or later while the show runs,
+    // does not take it again; only a stop gives a shot back.
+    player_->nextCue = end;
+    for (int32_t index = first; index < end; ++index) {
         const TCue& cue = scenario.Cue(index);
         // A motor cue names no igniter: firing its channel would set off a charge the
         // scenario never asked for. Logged, so the log does not read as if the motor moved.
@@ -344,12 +349,17 @@ bool TMainForm::StepFireKey(int key)
                                          ? kMsgLockedOutShot
                                          : kMsgStepShotCancelled;
             WriteLog(ShotLine(refused.id, refused.text, module, channel));
-            // Not fired, it is the cue still to fire (the next step passes it if locked).
+            // Refused while the show runs: a locked position fires its channel.
+            if (player_->IsRunning()) {
+                player_->PassLockedShot(index);
+                return;
+            }
+            // Dropped by a stop, it is the cue still to fire.
             player_->nextCue = std::min(player_->nextCue, index);
         });
     }
     QTreeWidget& list = *launch_->cueList;
-    if (QTreeWidgetItem* row = list.topLevelItem(next)) {
+    if (QTreeWidgetItem* row = list.topLevelItem(player_->nextCue)) {
         list.setCurrentItem(row);
         list.setFocus();
         list.scrollToItem(row);
