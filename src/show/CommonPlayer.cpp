@@ -59,7 +59,7 @@ TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
                      // Locked out while its charge came up.
                      if (ChannelLockedOut(module, channel))
                          return false;
-                     Fire(module, channel, false, true);
+                     FireHandShot(module, channel);
                      return true;
                  },
                  kManualChargePauseMs),
@@ -876,6 +876,26 @@ void TCommonPlayer::FireByHand(int module, int channel, THandShots::TDone done)
         return;
     }
     handShots_.Add(module, channel, std::move(done));
+}
+
+void TCommonPlayer::FireHandShot(int module, int channel)
+{
+    const std::span<const TCue> cues = Cues();
+    const bool waiting =
+        std::any_of(handedOver_.begin(), handedOver_.end(), [&](const THandedOver& shot) {
+            const TCue& cue = cues[static_cast<size_t>(shot.cue)];
+            return cue.module == module && cue.channel == channel;
+        });
+    if (!waiting) {
+        Fire(module, channel, false, true);
+        return;
+    }
+    // The show's frame for the channel waits at the port for its moment and would follow the
+    // key's: taken back first, its cue is the key's and passed over; the others go again.
+    TakeBackShots();
+    Fire(module, channel, false, true);
+    HandOverDue(Platform().TickCount(), false);
+    ArmCueTimer();
 }
 
 bool TCommonPlayer::ChargeByHand(int module, int channel)

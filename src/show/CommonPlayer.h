@@ -213,6 +213,8 @@ private:
     bool CueModulePresent(const TCue& cue) const;
     int SendCue(const TCue& cue, uint32_t& sentTick);
     int SendFire(int module, int channel, bool manual);
+    // The shot by hand's turn to fire has come.
+    void FireHandShot(int module, int channel);
     // False when the module needs no charge before a shot by hand.
     bool ChargeByHand(int module, int channel);
     bool IdleAllowed() const;

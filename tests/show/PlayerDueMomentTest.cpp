@@ -387,6 +387,34 @@ TEST_F(PlayerDueMoment, AKeyPressedAsAPassedCueComesTakesNoEarlierShotBack)
     EXPECT_EQ(CarriedCharges(), (std::vector<int>{200, 1}));
 }
 
+// In automatic and manual firing a key on a channel whose shot waits at the port for its
+// moment: the key's shot takes that cue, and the waiting frame went out after it as well (two
+// fire commands). The other shot waiting beside it still leaves at its millisecond.
+TEST_F(PlayerDueMoment, AKeyOnAShotHandedOverAheadFiresTheChannelOnce)
+{
+    show->LoadScenario("1 1 1\n1.01 2 1\n2 1 2\n");
+    Player().firingMode = kv::kFiringBoth;
+    const uint32_t start = Start(0);
+    platform.Advance(990);
+    ASSERT_TRUE(FireFrames().empty());
+    std::vector<bool> done;
+    Player().FireByHand(2, 0, [&](bool fired) { done.push_back(fired); });
+    EXPECT_EQ(done, std::vector<bool>{true});
+    ASSERT_TRUE(RunUntilStopped(5000));
+
+    const std::vector<TFireFrame> frames = FireFrames();
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(std::make_pair(frames[0].module, frames[0].channel), std::make_pair(2, 0));
+    EXPECT_LT(Since(start, frames[0].tick), 1000) << "the key's shot at once";
+    EXPECT_EQ(std::make_pair(frames[1].module, frames[1].channel), std::make_pair(1, 0));
+    EXPECT_EQ(Since(start, frames[1].tick), 1000);
+    EXPECT_EQ(Since(start, frames[2].tick), 2000);
+    const auto& records = Player().FiringReport().Records();
+    EXPECT_EQ(records[0].outcome, kv::TCueOutcome::Fired);
+    EXPECT_EQ(records[1].outcome, kv::TCueOutcome::ByHand);
+    EXPECT_FALSE(Logged("Запуск, пульт: 2, канал: 1")) << "the show's own line for it";
+}
+
 // A motor command waits for its reply, so the main thread sends it at its moment; a shot
 // before it in the scenario, due at the same millisecond, still goes first.
 TEST_F(PlayerDueMoment, AMotorCueLeavesAtItsMillisecondAfterTheShotBeforeIt)
