@@ -110,6 +110,12 @@ int TCommonControl::CountChannelsInState(uint8_t state) const
     return static_cast<int>(std::count(channelState_.begin(), channelState_.begin() + used, state));
 }
 
+void TCommonControl::ForgetMemory()
+{
+    memoryFingerprint.reset();
+    motorMovesAtMost.reset();
+}
+
 void TCommonControl::ClearScenarioMarks()
 {
     channelInScenario_.fill(false);

@@ -84,6 +84,9 @@ public:
     // moves a longer earlier scenario left stay behind the new ones.
     int motorMovesAtLeast = 0;
     std::optional<int> motorMovesAtMost;
+    // After a write into its memory that was no scenario write of this module (the debug
+    // window's test cue, a controller's cue frames heard on the line): nothing known of it.
+    void ForgetMemory();
 
 protected:
     void UpdateLinkQuality();

@@ -1,6 +1,7 @@
 #include "devices/MemoryOperation.h"
 
 #include "devices/BlackBoxFile.h"
+#include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "devices/DeviceResults.h"
 #include "devices/Firmware.h"
@@ -105,6 +106,12 @@ int TMemoryOperation::WriteRemote(TCueView cues)
         // stay out of write mode and let the write look well while nothing was stored.
         return Report(erased);
     }
+    // The controller's cue frames go out addressed to the cues' modules, and a firing module
+    // on the line may store them: none of their memories is known after this.
+    for (int i = 0; i < controls_.Count(); ++i)
+        if (auto* module = dynamic_cast<TCommonControl*>(controls_.DeviceAt(i));
+            module && IsFiringModuleAddress(module->address))
+            module->ForgetMemory();
     const int result = Report(controller->WriteScenario(cues));
     if (result == 0) {
         if (oldFirmware)

@@ -1,11 +1,13 @@
 #include "ConsoleTestTools.h"
 
 #include "console/dialogs/DebugForm.h"
+#include "console/reports/GoNoGoForm.h"
 
 #include <QApplication>
 #include <QPixmap>
 #include <QTimer>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <cstdlib>
@@ -48,6 +50,20 @@ bool AuxConsoleTest::Logged(const std::string& message)
 {
     const auto messages = TConsoleFolder::LogMessages(Form().RunLogFile());
     return std::find(messages.begin(), messages.end(), message) != messages.end();
+}
+
+std::vector<std::string> AuxConsoleTest::GoNoGoFindings()
+{
+    Key(Qt::Key_G, Qt::ControlModifier);
+    auto& window = Child<TGoNoGoForm>(Form(), "TGoNoGoForm");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 3000));
+    const auto& list = Child<QTreeWidget>(window, "FindingList");
+    std::vector<std::string> lines;
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        lines.push_back(list.topLevelItem(i)->text(1).toStdString());
+    QTest::keyClick(window.windowHandle(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &Form(); }, 3000));
+    return lines;
 }
 
 std::string AuxConsoleTest::LogText()

@@ -7,6 +7,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace kv {
 
@@ -20,6 +21,8 @@ protected:
                     std::initializer_list<int> addresses, const std::string& settings = {});
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     bool Logged(const std::string& message);
+    // The go/no-go window's findings as Ctrl+G shows them; the window is closed again.
+    std::vector<std::string> GoNoGoFindings();
     // The run log's messages, one a line, for a failure's report.
     std::string LogText();
 

@@ -22,6 +22,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace kv {
@@ -206,12 +207,21 @@ TEST_F(DebugFormTest, TestAsksFirstAndKeepsThePollOffThroughAStopHeardOnTheBus)
 }
 
 // The test starts the modules' clocks at 0: in fire mode they fired the show written into
-// their memory, cue by cue, while the operator watched the clocks.
+// their memory, cue by cue, while the operator watched the clocks. Its cue replaces the show's
+// first record: the memory no longer holds the show.
 TEST_F(DebugFormTest, TheTestFiresNothingOfAShowWrittenIntoTheModules)
 {
     TMainForm& form = Open(kTwoModules, "0:00.30\t1\t1\n0:00.60\t2\t1\n0:01.20\t1\t2\n", {1, 2});
+    Key(Qt::Key_F1, Qt::ShiftModifier);
     Key(Qt::Key_F8);
     ASSERT_TRUE(Logged("Запись сценария в пульты... Успешно"));
+    const std::string stale =
+        "Память модулей не содержит этот сценарий (не записан или не проверен): 1, 2";
+    const auto memoryLine = [&] {
+        const std::vector<std::string> lines = GoNoGoFindings();
+        return std::find(lines.begin(), lines.end(), stale) != lines.end();
+    };
+    ASSERT_FALSE(memoryLine());
     Field().ClearRecord();
     platform.yesNo = TAnswer::Yes;
     int clock = 0;
@@ -234,6 +244,8 @@ TEST_F(DebugFormTest, TheTestFiresNothingOfAShowWrittenIntoTheModules)
         EXPECT_EQ(dynamic_cast<TCommonControl&>(*form.Controls().FindByAddress(address)).modeState, 1)
             << "the start warning names it";
     }
+    // The test cue took the place of the show's first record in each module.
+    EXPECT_TRUE(memoryLine());
 }
 
 TEST_F(DebugFormTest, RowsFollowTheirModulesWhenTheRegistryChanges)

@@ -116,33 +116,48 @@ TEST_F(GoNoGoWindowTest, NotWhileTheShowRunsAndPutAwayWhenItStarts)
     EXPECT_FALSE(form.Player().IsRunning());
 }
 
+const std::string kStaleMemory =
+    "Память модулей не содержит этот сценарий (не записан или не проверен): 1, 2";
+
+bool Lists(const TTexts& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
 // A write during a rehearsal goes into the model's memory: the real modules hold nothing of it.
 TEST_F(GoNoGoWindowTest, AWriteIntoTheRehearsalsModelLeavesTheRealMemoryUnknown)
 {
     TMainForm& form = Open("[device1]\nKind=module\nAddress=1\nChannels=8\n"
                            "[device2]\nKind=module\nAddress=2\nChannels=8\n",
                            "0:01\t1\t1\n0:02\t2\t1\n", {1, 2});
-    auto& window = Child<TGoNoGoForm>(form, "TGoNoGoForm");
-    const std::string stale =
-        "Память модулей не содержит этот сценарий (не записан или не проверен): 1, 2";
-    const auto memoryLineShown = [&] {
-        Key(Qt::Key_G, Qt::ControlModifier);
-        EXPECT_TRUE(ActiveIs(window));
-        const TTexts lines = Column(Child<QTreeWidget>(window, "FindingList"), 1);
-        QTest::keyClick(window.windowHandle(), Qt::Key_Escape);
-        EXPECT_TRUE(ActiveIs(form));
-        return std::find(lines.begin(), lines.end(), stale) != lines.end();
-    };
     Key(Qt::Key_F10, Qt::ControlModifier);
     ASSERT_TRUE(Child<QLabel>(form, "RehearsalBanner").isVisible());
     Key(Qt::Key_F1, Qt::ShiftModifier);
     ASSERT_EQ(form.Player().controlMode, kControlAutonomous);
     Key(Qt::Key_F8);
     ASSERT_TRUE(Logged("Запись сценария в пульты... Успешно")) << LogText();
-    EXPECT_FALSE(memoryLineShown()) << "the model holds the show";
+    EXPECT_FALSE(Lists(GoNoGoFindings(), kStaleMemory)) << "the model holds the show";
     Key(Qt::Key_F10, Qt::ControlModifier);
     ASSERT_FALSE(Child<QLabel>(form, "RehearsalBanner").isVisible());
-    EXPECT_TRUE(memoryLineShown()) << "the real modules were never written";
+    EXPECT_TRUE(Lists(GoNoGoFindings(), kStaleMemory)) << "the real modules were never written";
+}
+
+// The controller's cue frames are addressed to the cues' modules, which may store them.
+TEST_F(GoNoGoWindowTest, AControllerWriteLeavesTheModulesMemoryUnknown)
+{
+    TMainForm& form = Open("[device1]\nKind=module\nAddress=1\nChannels=8\n"
+                           "[device2]\nKind=module\nAddress=2\nChannels=8\n"
+                           "[device3]\nKind=remote\nAddress=0\nEraseMs=300\n",
+                           "0:01\t1\t1\n0:02\t2\t1\n", {0, 1, 2});
+    Key(Qt::Key_F1, Qt::ShiftModifier);
+    ASSERT_EQ(form.Player().controlMode, kControlAutonomous);
+    Key(Qt::Key_F8);
+    ASSERT_TRUE(Logged("Запись сценария в пульты... Успешно")) << LogText();
+    ASSERT_FALSE(Lists(GoNoGoFindings(), kStaleMemory));
+    platform.yesNo = TAnswer::Yes;  // written although the modules are on the line
+    Key(Qt::Key_F8, Qt::ShiftModifier);
+    ASSERT_TRUE(Logged("Запись сценария в ПДУ(Р)... Успешно")) << LogText();
+    EXPECT_TRUE(Lists(GoNoGoFindings(), kStaleMemory));
 }
 
 // Module 3 is not on the bus: a "СТОП" line, and no question before the start.

@@ -558,7 +558,8 @@ TEST(KvctlMemory, RemoteControllerOfOldFirmwareIsToldEachStep)
         {{{port, "write", kShow, "--remote", "--addresses=0"}},
          {{port, "write", kShow, "--remote", "--addresses=0"}, "y\ny\n"},
          {{kField, "write", kShow, "--remote", "--addresses=0,1"}},
-         {{port, "--yes", "verify", kShow, "--remote", "--addresses=5"}}});
+         {{port, "--yes", "verify", kShow, "--remote", "--addresses=5"}},
+         {{kField, "--yes", "write", kShow, "--remote", "--addresses=0,1"}}});
     auto result = results[0];
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(Contains(result.err, "Переведите ПДУР в режим записи и нажмите <ОК>."));
@@ -570,8 +571,15 @@ TEST(KvctlMemory, RemoteControllerOfOldFirmwareIsToldEachStep)
     EXPECT_FALSE(Contains(result.err, "Необходимо выключить подключенные пульты."));
     EXPECT_EQ(result.out, "Запись сценария в ПДУ(Р)... Успешно\n");
 
-    // Newer firmware: erased first, no instructions; the modules on the bus are mentioned.
+    // Modules on the bus would store the controller's cue frames: it once only said so and
+    // wrote on. Now it asks as the console does, and without an answer writes nothing.
     result = results[2];
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_TRUE(Contains(result.err, "Необходимо выключить подключенные пульты.\n"
+                                     "Записать сценарий в ПДУ(Р)?"));
+    EXPECT_EQ(result.out, "");
+    // Newer firmware: erased first, no instructions.
+    result = results[4];
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(Contains(result.err, "Необходимо выключить подключенные пульты."));
     EXPECT_FALSE(Contains(result.err, "Переведите ПДУР"));

@@ -118,8 +118,11 @@ void TDebugForm::TestBtnClick()
                 SetPolling(true);
             return;
         }
-    for (const TCommonControl* module : modules)
+    for (TCommonControl* module : modules) {
+        // In place of the first record of the show it held, answered or not.
+        module->ForgetMemory();
         port_.WriteCue(module->address, module->converterIndex, kTestCueMs, 0);
+    }
     port_.SendClock(0, true);
     startTick_ = Platform().TickCount();
     timer_->start();

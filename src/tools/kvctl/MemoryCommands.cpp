@@ -7,6 +7,7 @@
 #include "devices/MemoryOperation.h"
 #include "devices/ScenarioChecks.h"
 #include "show/ProjectList.h"
+#include "support/AddedMessages.h"
 #include "support/Localizer.h"
 #include "support/Platform.h"
 #include "tools/kvctl/CtlPlatform.h"
@@ -76,9 +77,13 @@ int RunMemory(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform
     TControls& controls = session.Controls();
     if (withScenario && !arguments.remote && !ChecksPass(controls, list.Cues(), command == "write"))
         return 1;
-    if (command == "write" && arguments.remote && controls.FiringModuleCount() > 0)
-        Platform().MessageBox(Localize(69, "Необходимо выключить подключенные пульты."),
-                              Localize(66, "Ошибка"), TButtons::Ok);
+    // Modules still on the line would take the controller's cue writes into their own memory:
+    // the console's question, answered only by the operator or --yes.
+    if (command == "write" && arguments.remote && controls.FiringModuleCount() > 0 &&
+        Platform().MessageBox(Localize(69, "Необходимо выключить подключенные пульты.") + "\n" +
+                                  Localize(kMsgWriteControllerAnyway),
+                              Localize(68, "Предупреждение"), TButtons::YesNo) != TAnswer::Yes)
+        return 1;
     if (command == "erase" && !TMemoryOperation::ConfirmErase())
         return 1;
     return RunOperation(session, arguments, list);
