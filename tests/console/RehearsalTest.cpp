@@ -4,6 +4,7 @@
 
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
+#include "devices/HVControl.h"
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
 #include "link/PortProto.h"
@@ -12,6 +13,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
 #include <algorithm>
@@ -163,6 +165,32 @@ TEST_F(Rehearsal, ShowRunsOnTheModelWhileTheRealConvertersAreClosed)
     ASSERT_TRUE(WaitFor([&] { return real.Writes() > writesAtStart; }));
     EXPECT_NE(Form().Controls().AddOrRefresh(9, 0), nullptr);
     EXPECT_EQ(Module(9).lastResult, 0);
+}
+
+// The charges of a real show's high-voltage shots follow the setting the console keeps: one
+// typed on the model's module must not stay on the real module's entry.
+TEST_F(Rehearsal, AHighVoltageSettingTypedOnTheModelIsNotTheRealModulesAfterwards)
+{
+    Start("[device1]\nKind=hv\nAddress=20\nChannels=4\nHVSetting=15\n");
+    Register(20);
+    auto& module = dynamic_cast<THVControl&>(*Form().Controls().FindByAddress(20));
+    ASSERT_EQ(module.hvSetting, 15);
+    RehearsalKey();
+    ASSERT_TRUE(BannerShown());
+    EnterTestPage();
+    auto& setting = Child<QSpinBox>(Form(), "seHVE");
+    setting.setFocus();
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Key(Qt::Key_2);
+    Key(Qt::Key_0);
+    Key(Qt::Key_Return);
+    ASSERT_EQ(module.hvSetting, 20) << "written into the model";
+    Key(Qt::Key_Tab);
+    RehearsalKey();
+    ASSERT_FALSE(BannerShown());
+    EnterTestPage();
+    EXPECT_EQ(setting.value(), 15);
+    EXPECT_EQ(module.hvSetting, 15);
 }
 
 // Refused, the rehearsal key is no F10 with Ctrl held: a running search goes on.
