@@ -109,12 +109,13 @@ TAnswer TQtPlatform::MessageBox(const std::string& text, const std::string& capt
         return TAnswer::Ok;
     if (assumeYes)
         return TAnswer::Yes;
-    std::cerr << "[y/n] " << std::flush;
+    // Only a "y" goes on: a stray Enter must not erase a memory or start a show that will not
+    // fire whole, as the console's buttons default to "No".
+    std::cerr << "[y/N] " << std::flush;
     const auto answer = ReadAnswerLine();
-    if (!answer)
+    if (!answer || answer->empty())
         return TAnswer::No;
-    return (answer->empty() || (*answer)[0] == 'y' || (*answer)[0] == 'Y') ? TAnswer::Yes
-                                                                           : TAnswer::No;
+    return ((*answer)[0] == 'y' || (*answer)[0] == 'Y') ? TAnswer::Yes : TAnswer::No;
 }
 
 std::optional<std::string> TQtPlatform::InputBox(const std::string& caption,

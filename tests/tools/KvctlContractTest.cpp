@@ -492,8 +492,9 @@ TEST(KvctlMemory, ChecksAskFirstAndEndOfInputCancels)
     // A time no module memory holds.
     const std::string late = TempFile("kvctl-late.txt", "0:01.00\t2\t1\n1:50:00.00\t1\t2\n");
     const auto results = RunKvctlTogether({{{kField, "write", scenario, kAddresses}},
-                                           {{kField, "write", scenario, kAddresses}, "y\n\n"},
+                                           {{kField, "write", scenario, kAddresses}, "y\ny\n"},
                                            {{kField, "write", scenario, kAddresses}, "y\nn\n"},
+                                           {{kField, "write", scenario, kAddresses}, "y\n\n"},
                                            {{kField, "--yes", "verify", kShow, kAddresses}},
                                            {{kField, "erase", kAddresses}},
                                            {{kField, "--yes", "write", late, kAddresses}}});
@@ -514,19 +515,24 @@ TEST(KvctlMemory, ChecksAskFirstAndEndOfInputCancels)
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(result.out.empty());
 
-    // A verification asks about missing modules only.
+    // An empty answer once went on (a stray Enter wrote); it is "No" now, as in the console.
     result = results[3];
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.out.empty()) << result.out;
+
+    // A verification asks about missing modules only.
+    result = results[4];
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "Проверка сценария в пультах... Несовпадение сценария в пультах.\n");
     EXPECT_FALSE(Contains(result.err, "некорректно"));
 
-    result = results[4];
+    result = results[5];
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(Contains(result.err, "Вы действительно хотите удалить сценарий во всех пультах?"));
     EXPECT_TRUE(result.out.empty());
 
     // A time no module memory holds is named before the write, and the write refuses it.
-    result = results[5];
+    result = results[6];
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(Contains(result.err,
                          "В сценарии есть команды, время которых не помещается в память пультов...\n1\n"))
