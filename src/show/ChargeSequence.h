@@ -4,7 +4,9 @@
 
 #include "show/Cue.h"
 
+#include <functional>
 #include <span>
+#include <vector>
 
 namespace kv {
 
@@ -12,14 +14,28 @@ class TControls;
 class THVControl;
 class TPortProto;
 
-// Empties every high-voltage module's sequence, then appends the channel charge of each
-// firing cue from `from` on, in list order, and sends each module its first charge at once.
-// A module's sequence stops growing when its table is full.
-void PrepareChargeSequences(TControls& controls, TPortProto& port, std::span<const TCue> cues,
-                            int32_t from);
+// A cue without a place in its module's sequence.
+constexpr int32_t kNoChargeEntry = -1;
+// Told to a module whose sequence is used up.
+constexpr int kChargeUsedUp = 1;
 
-// Moves the cursor past the shot being fired and gives the charge for the next one; 1 once
-// the sequence is used up.
-int NextShotCharge(THVControl& module);
+// Empties every high-voltage module's sequence, then appends the channel charge of each
+// firing cue from `from` on, in list order, but those the operator fired by hand already,
+// and sends each module its first charge at once. A module's sequence stops growing when its
+// table is full; its later cues take the place past the table. Returns each cue's place.
+std::vector<int32_t> PrepareChargeSequences(TControls& controls, TPortProto& port,
+                                            std::span<const TCue> cues, int32_t from,
+                                            const std::function<bool(size_t cue)>& takenByHand);
+
+// The show's shot at that place: the cursor passes it. Gives the charge for the next one.
+int PassChargeEntry(THVControl& module, int32_t entry);
+
+// The charge the module's next shot in the sequence needs; usedUp when none is left.
+int ChargeAtCursor(const THVControl& module, int usedUp);
+
+// A cue the operator fired by hand leaves the sequence: the module's later cues (those of
+// cues in `entries` whose module this is) move up one place.
+void RemoveChargeEntry(THVControl& module, std::span<const TCue> cues, std::span<int32_t> entries,
+                       int32_t entry);
 
 }  // namespace kv

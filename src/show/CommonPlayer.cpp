@@ -140,14 +140,18 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     if (firingMode != kFiringManual)
         nextCue = resumed ? std::clamp(resumeCue_, firstAtFrom, static_cast<int32_t>(cues.size()))
                           : firstAtFrom;
-    // The charges line up with the shots still to come, not with cues a resume passes over.
-    const std::span<const TCue> ahead =
-        firingMode != kFiringManual ? cues.subspan(static_cast<size_t>(nextCue)) : cues;
-    PrepareChargeSequences(controls_, port_, ahead, from);
+    const std::vector<TCueRecord> stopped = resumed ? report_.Records() : std::vector<TCueRecord>();
+    // The charges line up with the shots still to come, not with cues a resume passes over
+    // nor with those its operator fired by hand.
+    const size_t first = firingMode != kFiringManual ? static_cast<size_t>(nextCue) : 0;
+    const std::vector<int32_t> ahead = PrepareChargeSequences(
+        controls_, port_, cues.subspan(first), from,
+        [&](size_t cue) { return first + cue < stopped.size() && stopped[first + cue].byHand; });
+    chargeEntries_.assign(first, kNoChargeEntry);
+    chargeEntries_.insert(chargeEntries_.end(), ahead.begin(), ahead.end());
     // A restart cuts the show that runs: its report is kept as it stands.
     if (IsRunning())
         CloseFiringReport();
-    const std::vector<TCueRecord> stopped = resumed ? report_.Records() : std::vector<TCueRecord>();
     report_.Begin(cues, from, port_.LossCount());
     // Fired by the show this one resumes.
     for (int32_t cue = firstAtFrom; firingMode != kFiringManual && cue < nextCue; ++cue)
@@ -344,8 +348,10 @@ void TCommonPlayer::PassOverJump(int32_t to, uint32_t now)
     }
     const std::span<const TCue> cues = Cues();
     while (nextCue >= 0 && static_cast<size_t>(nextCue) < cues.size() &&
-           cues[static_cast<size_t>(nextCue)].time <= to)
+           cues[static_cast<size_t>(nextCue)].time <= to) {
+        PassShotCharge(nextCue);
         report_.Missed(nextCue++, TMissReason::TimecodeJump);
+    }
     if (autonomous)
         broadcast_.Begin(TenthAfterCuesBefore(nextCue));
 }
@@ -597,7 +603,7 @@ void TCommonPlayer::HandOver(int32_t index, uint32_t dueTick)
     // A high-voltage shot carries the charge of the module's next one, taken in scenario
     // order as the hand-over goes.
     auto* highVoltage = dynamic_cast<THVControl*>(device);
-    const int charge = highVoltage ? NextShotCharge(*highVoltage) : 0;
+    const int charge = highVoltage ? ShowShotCharge(*highVoltage, index) : 0;
     handedOver_.push_back({index, highVoltage ? highVoltage->address : -1,
                            port_.FireChannelAt(device->address, device->converterIndex,
                                                device->attemptMode, cue.channel, charge, dueTick)});
@@ -626,8 +632,10 @@ void TCommonPlayer::TakeBackShots()
     for (const THandedOver& shot : handedOver_) {
         nextCue = std::min(nextCue, shot.cue);
         // Handed over again, the shot takes the same charge entry.
-        if (auto* highVoltage = dynamic_cast<THVControl*>(controls_.FindByAddress(shot.charged)))
-            --highVoltage->chargeSequenceCursor;
+        auto* highVoltage = dynamic_cast<THVControl*>(controls_.FindByAddress(shot.charged));
+        if (highVoltage && ChargeEntry(shot.cue) != kNoChargeEntry)
+            highVoltage->chargeSequenceCursor =
+                std::min(highVoltage->chargeSequenceCursor, ChargeEntry(shot.cue));
     }
     handedOver_.clear();
 }
@@ -714,16 +722,12 @@ void TCommonPlayer::EndShow()
 void TCommonPlayer::HandleCue(int32_t index, bool noSend)
 {
     const TCue& cue = Cues()[static_cast<size_t>(index)];
-    // The operator fired it by hand already. Its charge entry is passed over, so that the
-    // module's later shots keep theirs.
-    if (report_.TakenByHand(index)) {
-        if (!noSend)
-            PassShotCharge(cue);
+    // The operator fired it by hand already; its charge left the sequence then.
+    if (report_.TakenByHand(index))
         return;
-    }
     // In autonomous control no lockout is taken: the modules fire from memory.
     if (!noSend && PassLockedCue(index)) {
-        PassShotCharge(cue);
+        PassShotCharge(index);
         return;
     }
     if (!cue.IsExecutable()) {
@@ -753,11 +757,64 @@ void TCommonPlayer::HandleCue(int32_t index, bool noSend)
     firingCue_ = -1;
 }
 
-void TCommonPlayer::PassShotCharge(const TCue& cue)
+void TCommonPlayer::PassShotCharge(int32_t index)
 {
-    if (auto* highVoltage = dynamic_cast<THVControl*>(controls_.FindByAddress(cue.module));
-        highVoltage && cue.IsFiring() && cue.IsExecutable())
-        NextShotCharge(*highVoltage);
+    const int32_t entry = ChargeEntry(index);
+    if (entry == kNoChargeEntry)
+        return;
+    if (auto* highVoltage = dynamic_cast<THVControl*>(
+            controls_.FindByAddress(Cues()[static_cast<size_t>(index)].module)))
+        PassChargeEntry(*highVoltage, entry);
+}
+
+int32_t TCommonPlayer::ChargeEntry(int32_t index) const
+{
+    return index >= 0 && static_cast<size_t>(index) < chargeEntries_.size()
+               ? chargeEntries_[static_cast<size_t>(index)]
+               : kNoChargeEntry;
+}
+
+int TCommonPlayer::ShowShotCharge(THVControl& module, int32_t index)
+{
+    const int32_t entry = ChargeEntry(index);
+    // A cue with no place in the sequence leaves the module charged for the next that has.
+    return entry == kNoChargeEntry ? ChargeAtCursor(module, kChargeUsedUp)
+                                   : PassChargeEntry(module, entry);
+}
+
+bool TCommonPlayer::ShowKeepsCharges() const
+{
+    return IsRunning() && controlMode == kControlDirect && firingMode == kFiringBoth;
+}
+
+int TCommonPlayer::HandShotCharge(THVControl& module, int channel)
+{
+    if (!ShowKeepsCharges())
+        return 0;
+    // The show's cue the shot takes is passed over by the show: no shot is told its charge.
+    const int32_t taken = report_.PendingShot(module.address, channel);
+    if (taken >= 0)
+        RemoveChargeEntry(module, Cues(), chargeEntries_, ChargeEntry(taken));
+    // With no show shot to come, nothing is left charged.
+    return ChargeAtCursor(module, 0);
+}
+
+bool TCommonPlayer::ShowShotsNear(int module) const
+{
+    if (!ShowKeepsCharges())
+        return false;
+    if (std::any_of(handedOver_.begin(), handedOver_.end(),
+                    [module](const THandedOver& shot) { return shot.charged == module; }))
+        return true;
+    // Until the first tick after the charge time, and the look ahead of that tick.
+    const int32_t until = ClockAt(Platform().TickCount() + kManualChargePauseMs + kTimerPeriodMs +
+                                  static_cast<uint32_t>(kLookAheadMs));
+    const std::span<const TCue> cues = Cues();
+    for (auto index = static_cast<size_t>(std::max(nextCue, 0));
+         index < cues.size() && cues[index].time <= until; ++index)
+        if (cues[index].module == module && ChargeEntry(static_cast<int32_t>(index)) != kNoChargeEntry)
+            return true;
+    return false;
 }
 
 bool TCommonPlayer::LockPosition(const std::string& position, bool locked)
@@ -881,10 +938,11 @@ void TCommonPlayer::FireByHand(int module, int channel, THandShots::TDone done)
 void TCommonPlayer::FireHandShot(int module, int channel)
 {
     const std::span<const TCue> cues = Cues();
+    // A high-voltage module's frames handed over carry charges that the key's shot changes.
     const bool waiting =
         std::any_of(handedOver_.begin(), handedOver_.end(), [&](const THandedOver& shot) {
             const TCue& cue = cues[static_cast<size_t>(shot.cue)];
-            return cue.module == module && cue.channel == channel;
+            return cue.module == module && (cue.channel == channel || shot.charged == module);
         });
     if (!waiting) {
         Fire(module, channel, false, true);
@@ -898,21 +956,26 @@ void TCommonPlayer::FireHandShot(int module, int channel)
     ArmCueTimer();
 }
 
-bool TCommonPlayer::ChargeByHand(int module, int channel)
+THandShots::TCharge TCommonPlayer::ChargeByHand(int module, int channel)
 {
     auto* highVoltage = dynamic_cast<THVControl*>(controls_.FindByAddress(module));
     if (!highVoltage || !IsFirableChannel(module, channel))
-        return false;
+        return THandShots::TCharge::None;
+    // The module holds one charge: a show shot of it while the key's charge comes up would
+    // fire with the key's. The key's shot waits for its charge time clear of the show's.
+    if (ShowShotsNear(module))
+        return THandShots::TCharge::Later;
     port_.SetCharge(highVoltage->address, highVoltage->converterIndex, highVoltage->attemptMode,
                     highVoltage->ChannelCharge(channel));
-    return true;
+    return THandShots::TCharge::Sent;
 }
 
 int TCommonPlayer::SendFire(int module, int channel, bool manual)
 {
     TCommonDevice* device = controls_.FindByAddress(module);
     if (auto* highVoltage = dynamic_cast<THVControl*>(device))
-        return highVoltage->FireWithCharge(channel, manual ? 0 : NextShotCharge(*highVoltage));
+        return highVoltage->FireWithCharge(channel, manual ? HandShotCharge(*highVoltage, channel)
+                                                          : ShowShotCharge(*highVoltage, firingCue_));
     if (auto* control = dynamic_cast<TCommonControl*>(device))
         return control->FireChannel(channel);
     return 0;

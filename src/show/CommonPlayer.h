@@ -22,6 +22,7 @@
 namespace kv {
 
 class TControls;
+class THVControl;
 class TPortProto;
 class TProjectList;
 class TTimecodeChase;
@@ -60,12 +61,14 @@ public:
     void Stop(bool stopSoundtrack) { Halt(stopSoundtrack, true); }
     // Every frame from the bus, after the registry has seen it.
     virtual void HandleMessage(const TFrameRecord& message);
-    // manual: the operator's key (a high-voltage module fires with no charge to follow; its
-    // own charge is FireByHand's); noSend: record only. A channel outside the tables is
+    // manual: the operator's key (a high-voltage module's own charge is FireByHand's; the
+    // charge to follow is the one its next show shot needs while the show fires cues
+    // directly, none otherwise); noSend: record only. A channel outside the tables is
     // refused with -1 and nothing else happens.
     virtual int Fire(int module, int channel, bool noSend, bool manual);
     // The operator's shot by key while the show runs: fired at once, or, on a high-voltage
-    // module, charged now and fired by the tick once charged. Shots keep the order of the
+    // module, charged and fired by the tick once charged; charged only once no show shot of
+    // the module is due before it fires. Shots keep the order of the
     // keys; a stop drops the ones still waiting, and done(false) tells each, as it does a
     // shot asked for while the show is stopped.
     void FireByHand(int module, int channel, THandShots::TDone done);
@@ -208,15 +211,24 @@ private:
     // noSend: autonomous control, where motor cues are passed over.
     void HandleCue(int32_t index, bool noSend);
     // A cue the show passes over keeps the high-voltage charges of the later ones in line.
-    void PassShotCharge(const TCue& cue);
+    void PassShotCharge(int32_t index);
+    // The cue's place in its high-voltage module's charge sequence.
+    int32_t ChargeEntry(int32_t index) const;
+    // The show's shot of the cue passes its place; gives the charge for the module's next.
+    int ShowShotCharge(THVControl& module, int32_t index);
+    // Both the show and the operator fire the module: a shot by key leaves it charged for
+    // the show's next shot.
+    bool ShowKeepsCharges() const;
+    int HandShotCharge(THVControl& module, int channel);
+    // A show shot of the module leaves before a shot by key charged now would fire.
+    bool ShowShotsNear(int module) const;
     // A module that can take the cue's command is registered at its address.
     bool CueModulePresent(const TCue& cue) const;
     int SendCue(const TCue& cue, uint32_t& sentTick);
     int SendFire(int module, int channel, bool manual);
     // The shot by hand's turn to fire has come.
     void FireHandShot(int module, int channel);
-    // False when the module needs no charge before a shot by hand.
-    bool ChargeByHand(int module, int channel);
+    THandShots::TCharge ChargeByHand(int module, int channel);
     bool IdleAllowed() const;
     void RaiseStateChange();
     // Whatever was not reached is stopped before; written beside the run log.
@@ -262,6 +274,7 @@ private:
         uint64_t ticket;
     };
     std::vector<THandedOver> handedOver_;  // in the order handed over
+    std::vector<int32_t> chargeEntries_;  // of each cue
     int32_t firingCue_ = -1;  // the show's own cue while it fires one
     int32_t firedCue_ = -1;
     int32_t showNumber_ = 0;

@@ -53,16 +53,22 @@ void TFiringReport::Sent(int32_t cue, int result, int32_t sentAt, int lossCount)
     }
 }
 
-int32_t TFiringReport::FiredByHand(int module, int channel, bool modulePresent, int result,
-                                   int32_t sentAt, int lossCount)
+int32_t TFiringReport::PendingShot(int module, int channel) const
 {
     const auto found = std::find_if(records_.begin(), records_.end(), [&](const TCueRecord& r) {
         return r.outcome == TCueOutcome::Pending && r.cue.kind == kKindFire &&
                r.cue.module == module && r.cue.channel == channel;
     });
-    if (found == records_.end())
+    return found == records_.end() ? -1 : static_cast<int32_t>(found - records_.begin());
+}
+
+int32_t TFiringReport::FiredByHand(int module, int channel, bool modulePresent, int result,
+                                   int32_t sentAt, int lossCount)
+{
+    const int32_t cue = PendingShot(module, channel);
+    if (cue < 0)
         return -1;
-    const auto cue = static_cast<int32_t>(found - records_.begin());
+    TCueRecord* found = At(cue);
     if (!modulePresent) {
         Missed(cue, TMissReason::ModuleAbsent);
     } else {

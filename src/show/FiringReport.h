@@ -65,6 +65,8 @@ public:
     // scenario has none.
     int32_t FiredByHand(int module, int channel, bool modulePresent, int result, int32_t sentAt,
                         int lossCount);
+    // The cue a shot by hand on that channel would take; -1: none.
+    int32_t PendingShot(int module, int channel) const;
     // Whether a shot by hand took the cue.
     bool TakenByHand(int32_t cue) const;
     // The records of a stopped show's shots by hand, from cue fromCue on: the show that goes

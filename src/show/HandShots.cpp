@@ -6,7 +6,7 @@
 
 namespace kv {
 
-THandShots::THandShots(std::function<bool(int module, int channel)> charge,
+THandShots::THandShots(std::function<TCharge(int module, int channel)> charge,
                        std::function<bool(int module, int channel)> fire, uint32_t chargeMs)
     : charge_(std::move(charge)), fire_(std::move(fire)), chargeMs_(chargeMs)
 {
@@ -30,7 +30,13 @@ void THandShots::Run()
             next.charged = true;
             const int module = next.module;
             const int channel = next.channel;
-            if (charge_(module, channel)) {
+            const TCharge charge = charge_(module, channel);
+            if (charge == TCharge::Later) {
+                if (!shots_.empty())
+                    shots_.front().charged = false;
+                break;
+            }
+            if (charge == TCharge::Sent) {
                 // Counted from the module's answer, as the wait after it always was.
                 if (!shots_.empty())
                     shots_.front().chargedAt = Platform().TickCount();

@@ -13,9 +13,11 @@ class THandShots {
 public:
     // fired false: a stop came first, or the fire step refused the shot.
     using TDone = std::function<void(bool fired)>;
-    // charge: sends the charge a shot needs before it fires; false when it needs none.
+    // None: the shot needs no charge; Later: not yet, asked again at the next Run.
+    enum class TCharge { None, Sent, Later };
+    // charge: sends the charge a shot needs before it fires.
     // fire: false when the shot may not fire after all.
-    THandShots(std::function<bool(int module, int channel)> charge,
+    THandShots(std::function<TCharge(int module, int channel)> charge,
                std::function<bool(int module, int channel)> fire, uint32_t chargeMs);
 
     // Fires at once what needs no wait.
@@ -35,7 +37,7 @@ private:
         uint32_t chargedAt = 0;
     };
 
-    std::function<bool(int, int)> charge_;
+    std::function<TCharge(int, int)> charge_;
     std::function<bool(int, int)> fire_;
     uint32_t chargeMs_;
     std::deque<TShot> shots_;

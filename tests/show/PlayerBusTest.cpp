@@ -31,6 +31,31 @@ protected:
         ASSERT_EQ(HighVoltage().ClassifyChannel(channel, volts * volts / 10.0, {}), 0);
     }
 
+    // Channel c charges to 50 (c + 1) V.
+    void MeasureCharges(int channels)
+    {
+        for (int channel = 0; channel < channels; ++channel)
+            MeasureForCharge(channel, 50 * (channel + 1));
+    }
+    // The high-voltage module's shots: channel from 1 and the charge it fired with.
+    std::vector<std::pair<int, int>> HighVoltageShots()
+    {
+        std::vector<std::pair<int, int>> shots;
+        for (const kv::TShotEntry& shot : show->Shots())
+            if (shot.address == 5)
+                shots.emplace_back(shot.channel + 1, shot.chargeVolts);
+        return shots;
+    }
+    // The set-charge frames to the high-voltage module: tick and volts.
+    std::vector<std::pair<uint32_t, int>> ChargesSet()
+    {
+        std::vector<std::pair<uint32_t, int>> set;
+        for (const kv::TFrameEntry& frame : show->Sent(0x84))
+            if (frame.bytes[5] == 5 && frame.bytes[1] == 0 && frame.bytes[2] == 0)
+                set.emplace_back(frame.Tick(), (frame.bytes[3] & 0x7F) * 128 + (frame.bytes[4] & 0x7F));
+        return set;
+    }
+
     std::vector<std::string> events;
 };
 
@@ -339,21 +364,85 @@ TEST_F(PlayerBus, ShotsByHandKeepTheirOrderBehindAChargeAndAStopDropsThem)
     EXPECT_EQ(done.back(), "1/4 dropped") << "no show, no shot by hand";
 }
 
+// The shot by hand once told the module no charge to follow: the show's next shot on it
+// fired uncharged, its product left live in the field.
 TEST_F(PlayerBus, AHighVoltageCueFiredByHandLeavesTheModulesLaterShotsTheirCharges)
 {
-    for (int channel = 0; channel < 4; ++channel)
-        MeasureForCharge(channel, 100 * (channel + 1));
+    MeasureCharges(4);
     show->LoadScenario("1 5 1\n2 5 2\n3 5 3\n4 5 4\n");
     Player().firingMode = kv::kFiringBoth;
     Start(0);
     platform.Advance(1100);
     Player().Fire(5, 1, false, true);  // the cue at 2 s
     ASSERT_TRUE(RunUntilStopped(6000));
-    std::vector<int> channels;
-    for (const kv::TShotEntry& shot : show->Shots())
-        channels.push_back(shot.channel);
-    EXPECT_EQ(channels, (std::vector<int>{0, 1, 2, 3}));
-    EXPECT_EQ(show->Shots().back().chargeVolts, 400) << "the last shot took the charge before it";
+    EXPECT_EQ(HighVoltageShots(),
+              (std::vector<std::pair<int, int>>{{1, 50}, {2, 100}, {3, 150}, {4, 200}}));
+}
+
+// Charged by the key while a show shot of the module came, the show shot fired with the
+// key's charge; the key's shot then told the show's next shot no charge. Taking a cue
+// further on, the shots before it told the module its charge, the entry after them.
+TEST_F(PlayerBus, AKeyDuringTheShowChargesClearOfTheShowsShotsAndKeepsTheirCharges)
+{
+    MeasureCharges(6);
+    show->LoadScenario("1 5 1\n2 5 2\n5 5 3\n8 5 4\n9 5 5\n10 5 6\n");
+    Player().firingMode = kv::kFiringBoth;
+    const uint32_t start = Start(0);
+    platform.Advance(1100);
+    std::vector<bool> done;
+    Player().FireByHand(5, 3, [&](bool fired) { done.push_back(fired); });  // the cue at 8 s
+    ASSERT_TRUE(RunUntilStopped(12000));
+    EXPECT_EQ(done, std::vector<bool>{true});
+    EXPECT_EQ(HighVoltageShots(), (std::vector<std::pair<int, int>>{
+                                      {1, 50}, {2, 100}, {4, 200}, {3, 150}, {5, 250}, {6, 300}}));
+    // The first charge at the start, then the key's once the shot at 2 s had gone.
+    const auto set = ChargesSet();
+    ASSERT_EQ(set.size(), 2u);
+    EXPECT_EQ(set[1].second, 200);
+    const auto shots = show->Shots();
+    ASSERT_EQ(shots.size(), 6u);
+    EXPECT_GT(Since(shots[1].Tick(), set[1].first), 0) << "charged before the show's shot";
+    EXPECT_GE(Since(set[1].first, shots[2].Tick()), 2000);
+    EXPECT_LT(Since(start, shots[2].Tick()), 5000) << "clear of the shot at 5 s";
+}
+
+TEST_F(PlayerBus, AResumedShowLeavesOutTheCuesFiredByHandFromItsCharges)
+{
+    MeasureCharges(3);
+    show->LoadScenario("1 5 1\n2 5 2\n3 5 3\n");
+    Player().firingMode = kv::kFiringBoth;
+    Start(0);
+    platform.Advance(100);
+    Player().Fire(5, 0, false, true);  // the cue at 1 s
+    platform.Advance(400);
+    Player().Stop(false);
+    ASSERT_EQ(HighVoltage().SetTestMode(false), 0);
+    show->field->ClearRecord();
+    Start(Player().currentTime);
+    const auto set = ChargesSet();
+    ASSERT_EQ(set.size(), 1u);
+    EXPECT_EQ(set[0].second, 100) << "the first shot still to come is the cue at 2 s";
+    ASSERT_TRUE(RunUntilStopped(4000));
+    EXPECT_EQ(HighVoltageShots(), (std::vector<std::pair<int, int>>{{2, 100}, {3, 150}}));
+}
+
+TEST_F(PlayerBus, AKeyWaitingForAGapInTheShowsShotsIsDroppedByAStop)
+{
+    MeasureCharges(3);
+    show->LoadScenario("1 5 1\n2 5 2\n3 5 3\n");
+    Player().firingMode = kv::kFiringBoth;
+    Start(0);
+    platform.Advance(1100);
+    std::vector<bool> done;
+    Player().FireByHand(5, 2, [&](bool fired) { done.push_back(fired); });
+    platform.Advance(1400);
+    EXPECT_TRUE(Player().HandShotsWaiting());
+    EXPECT_EQ(ChargesSet().size(), 1u) << "charged with the show's shots to come within 2 s";
+    Player().Stop(false);
+    EXPECT_EQ(done, std::vector<bool>{false});
+    show->field->ClearRecord();
+    platform.Advance(5000);
+    EXPECT_TRUE(show->Sent(0x84).empty());
 }
 
 TEST_F(PlayerBus, StartFromSoundtrackJoinsWithoutStartNotice)
