@@ -3,19 +3,18 @@
 #include "support/Platform.h"
 
 #include <pulse/error.h>
-#include <pulse/simple.h>
-
-#include <algorithm>
-#include <array>
-#include <vector>
+#include <pulse/thread-mainloop.h>
+#include <pulse/context.h>
+#include <pulse/stream.h>
 
 namespace kv {
 
 namespace {
 
-// Latency readings kept: the least of them is taken. A latency read too high would date the
-// samples too early and put the timecode's clock ahead; one read too low only makes it late.
-constexpr size_t kLatencyWindow = 50;
+void Wake(void* loop)
+{
+    pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+}
 
 }  // namespace
 
@@ -32,10 +31,54 @@ TPulseCapture::~TPulseCapture()
 bool TPulseCapture::Start(std::string& error)
 {
     Stop();
+    loop_ = pa_threaded_mainloop_new();
+    if (!loop_ || pa_threaded_mainloop_start(loop_) < 0) {
+        error = pa_strerror(PA_ERR_INTERNAL);
+        Stop();
+        return false;
+    }
+    pa_threaded_mainloop_lock(loop_);
+    const bool opened = Open(error);
+    pa_threaded_mainloop_unlock(loop_);
+    if (!opened)
+        Stop();
+    return opened;
+}
+
+bool TPulseCapture::Open(std::string& error)
+{
+    context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Korvane");
+    if (!context_) {
+        error = pa_strerror(PA_ERR_INTERNAL);
+        return false;
+    }
+    pa_context_set_state_callback(
+        context_, [](pa_context*, void* loop) { Wake(loop); }, loop_);
+    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) {
+        error = pa_strerror(pa_context_errno(context_));
+        return false;
+    }
+    for (pa_context_state_t state; (state = pa_context_get_state(context_)) != PA_CONTEXT_READY;) {
+        if (!PA_CONTEXT_IS_GOOD(state)) {
+            error = pa_strerror(pa_context_errno(context_));
+            return false;
+        }
+        pa_threaded_mainloop_wait(loop_);
+    }
     pa_sample_spec sample{};
     sample.format = PA_SAMPLE_FLOAT32NE;
     sample.rate = static_cast<uint32_t>(sampleRate_);
     sample.channels = 1;
+    stream_ = pa_stream_new(context_, "timecode", &sample, nullptr);
+    if (!stream_) {
+        error = pa_strerror(pa_context_errno(context_));
+        return false;
+    }
+    pa_stream_set_state_callback(
+        stream_, [](pa_stream*, void* loop) { Wake(loop); }, loop_);
+    pa_stream_set_read_callback(
+        stream_, [](pa_stream*, size_t, void* self) { static_cast<TPulseCapture*>(self)->Read(); },
+        this);
     pa_buffer_attr buffer{};
     buffer.maxlength = static_cast<uint32_t>(-1);
     buffer.tlength = static_cast<uint32_t>(-1);
@@ -43,45 +86,78 @@ bool TPulseCapture::Start(std::string& error)
     buffer.minreq = static_cast<uint32_t>(-1);
     // The default fragment is about 2 s: the timecode would come in that late.
     buffer.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kBlockMs * 1000, &sample));
-    int code = 0;
-    stream_ = pa_simple_new(nullptr, "Korvane", PA_STREAM_RECORD,
-                            source_.empty() ? nullptr : source_.c_str(), "timecode", &sample,
-                            nullptr, &buffer, &code);
-    if (!stream_) {
-        error = pa_strerror(code);
+    const auto flags = static_cast<pa_stream_flags_t>(
+        PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
+    if (pa_stream_connect_record(stream_, source_.empty() ? nullptr : source_.c_str(), &buffer,
+                                 flags) < 0) {
+        error = pa_strerror(pa_context_errno(context_));
         return false;
     }
-    stop_ = false;
-    thread_ = std::thread([this] { Run(); });
+    for (pa_stream_state_t state; (state = pa_stream_get_state(stream_)) != PA_STREAM_READY;) {
+        if (!PA_STREAM_IS_GOOD(state)) {
+            error = pa_strerror(pa_context_errno(context_));
+            return false;
+        }
+        pa_threaded_mainloop_wait(loop_);
+    }
     return true;
 }
 
 void TPulseCapture::Stop()
 {
-    stop_ = true;
-    if (thread_.joinable())
-        thread_.join();
-    if (stream_)
-        pa_simple_free(stream_);
+    if (!loop_)
+        return;
+    pa_threaded_mainloop_lock(loop_);
+    if (stream_) {
+        pa_stream_set_read_callback(stream_, nullptr, nullptr);
+        pa_stream_disconnect(stream_);
+        pa_stream_unref(stream_);
+    }
+    if (context_) {
+        pa_context_disconnect(context_);
+        pa_context_unref(context_);
+    }
     stream_ = nullptr;
+    context_ = nullptr;
+    pa_threaded_mainloop_unlock(loop_);
+    pa_threaded_mainloop_stop(loop_);
+    pa_threaded_mainloop_free(loop_);
+    loop_ = nullptr;
+    pending_.clear();
+    dating_ = {};
 }
 
-void TPulseCapture::Run()
+void TPulseCapture::Read()
 {
-    std::vector<float> block(static_cast<size_t>(sampleRate_ * kBlockMs / 1000));
-    std::array<uint32_t, kLatencyWindow> latencies{};
-    size_t readings = 0;
-    while (!stop_) {
-        if (pa_simple_read(stream_, block.data(), block.size() * sizeof(float), nullptr) < 0)
-            break;
+    const auto block = static_cast<size_t>(sampleRate_ * kBlockMs / 1000);
+    const void* data = nullptr;
+    size_t bytes = 0;
+    while (pa_stream_peek(stream_, &data, &bytes) == 0 && bytes > 0) {
         const uint32_t now = Platform().TickCount();
-        const pa_usec_t latency = pa_simple_get_latency(stream_, nullptr);
-        if (latency != static_cast<pa_usec_t>(-1))
-            latencies[readings++ % kLatencyWindow] = static_cast<uint32_t>(latency / 1000);
-        const size_t kept = std::min(readings, kLatencyWindow);
-        const uint32_t least =
-            kept == 0 ? 0 : *std::min_element(latencies.begin(), latencies.begin() + kept);
-        sink_(block.data(), block.size(), now - least);
+        const size_t count = bytes / sizeof(float);
+        // A hole the server left keeps its place, silent.
+        const auto* samples = static_cast<const float*>(data);
+        if (samples)
+            pending_.insert(pending_.end(), samples, samples + count);
+        else
+            pending_.resize(pending_.size() + count, 0.0f);
+        pa_stream_drop(stream_);
+        // Read after the drop: the latency of the sample after what came in.
+        pa_usec_t usec = 0;
+        int negative = 0;
+        const bool known = pa_stream_get_latency(stream_, &usec, &negative) == 0;
+        const auto latency = static_cast<int64_t>(usec) * (negative ? -1 : 1);
+        size_t done = 0;
+        for (; pending_.size() - done >= block; done += block) {
+            if (known) {
+                const auto after = static_cast<int64_t>(pending_.size() - done - block);
+                dating_.Read(latency + after * 1000000 / sampleRate_);
+            }
+            // Before the server's first timing there is nothing to date the samples by.
+            if (const std::optional<uint32_t> end = dating_.EndTick(now))
+                sink_(pending_.data() + done, block, *end);
+        }
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(done));
     }
 }
 

@@ -2,14 +2,17 @@
 // Records mono samples from a PulseAudio source on a thread of its own and hands each block,
 // with the tick at which the sample after it was captured, to a sink (on that thread).
 
-#include <atomic>
+#include "audio/CaptureDating.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <thread>
+#include <vector>
 
-struct pa_simple;
+struct pa_context;
+struct pa_stream;
+struct pa_threaded_mainloop;
 
 namespace kv {
 
@@ -28,17 +31,20 @@ public:
     // source does not open.
     bool Start(std::string& error);
     void Stop();
-    bool Running() const { return thread_.joinable(); }
+    bool Running() const { return loop_ != nullptr; }
 
 private:
-    void Run();
+    bool Open(std::string& error);
+    void Read();
 
     std::string source_;
     int sampleRate_;
     TSink sink_;
-    pa_simple* stream_ = nullptr;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    pa_threaded_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+    pa_stream* stream_ = nullptr;
+    std::vector<float> pending_;  // come in, not yet handed over as a whole block
+    TCaptureDating dating_;
 };
 
 }  // namespace kv

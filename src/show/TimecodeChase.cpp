@@ -187,7 +187,9 @@ std::optional<int32_t> TTimecodeChase::Heard(uint32_t now) const
     if (TrustsRun())
         last = std::max(last, static_cast<int32_t>(std::min<int64_t>(
                                   runUs_ / 1000, ShowMs(track_.index + 2, rate_) - begin - 1)));
-    return begin + std::clamp(static_cast<int32_t>(now - track_.startTick), 0, last);
+    // A frame dated after now (a monitor hands samples over before its sink plays them) is
+    // not begun yet: the clock reads before it.
+    return begin + std::min(static_cast<int32_t>(now - track_.startTick), last);
 }
 
 bool TTimecodeChase::TrustsRun() const

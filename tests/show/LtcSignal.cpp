@@ -101,10 +101,11 @@ int64_t TLtcSignal::PlayedAt(int32_t ms) const
 }
 
 TVirtualCapture::TVirtualCapture(const TLtcSignal& signal, kv::TTimecodeInput& input,
-                                 uint32_t blockMs)
+                                 uint32_t blockMs, uint32_t earlyMs)
     : signal_(signal),
       input_(input),
       start_(kv::Platform().TickCount()),
+      earlyMs_(earlyMs),
       timer_(kv::Platform().CreateTimer([this] { Feed(); }))
 {
     timer_->SetInterval(blockMs);
@@ -116,8 +117,8 @@ TVirtualCapture::~TVirtualCapture() = default;
 void TVirtualCapture::Feed()
 {
     const uint32_t now = kv::Platform().TickCount();
-    const int64_t due = std::min<int64_t>(int64_t{now - start_} * TLtcSignal::kRate / 1000,
-                                          signal_.Samples());
+    const int64_t due = std::min<int64_t>(
+        int64_t{now - start_ + earlyMs_} * TLtcSignal::kRate / 1000, signal_.Samples());
     if (due <= written_)
         return;
     const uint32_t endTick = start_ + static_cast<uint32_t>(due * 1000 / TLtcSignal::kRate);

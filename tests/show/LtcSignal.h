@@ -69,9 +69,12 @@ private:
 };
 
 // Feeds the signal to the input every few ms of virtual time from the tick it was created.
+// earlyMs: the samples come in so long before they are played, as a sink's monitor hands
+// them over, and are dated when played.
 class TVirtualCapture {
 public:
-    TVirtualCapture(const TLtcSignal& signal, kv::TTimecodeInput& input, uint32_t blockMs = 10);
+    TVirtualCapture(const TLtcSignal& signal, kv::TTimecodeInput& input, uint32_t blockMs = 10,
+                    uint32_t earlyMs = 0);
     ~TVirtualCapture();
     uint32_t StartTick() const { return start_; }
 
@@ -81,6 +84,7 @@ private:
     const TLtcSignal& signal_;
     kv::TTimecodeInput& input_;
     uint32_t start_;
+    uint32_t earlyMs_;
     int64_t written_ = 0;
     std::unique_ptr<kv::TTimer> timer_;
 };

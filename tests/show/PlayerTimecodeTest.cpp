@@ -51,7 +51,7 @@ protected:
         chase.reset();
         input = std::make_unique<kv::TTimecodeInput>();
         chase = std::make_unique<kv::TTimecodeChase>(*input, settings);
-        capture = std::make_unique<TVirtualCapture>(signal, *input);
+        capture = std::make_unique<TVirtualCapture>(signal, *input, 10, earlyMs);
         arm = std::make_unique<kv::TTimecodeArm>(*chase, [] { return 0; },
                                                  [this] { Player().StartChased(0, *chase); });
         arm->Arm();
@@ -102,6 +102,7 @@ protected:
     std::unique_ptr<kv::TTimecodeChase> chase;
     std::unique_ptr<TVirtualCapture> capture;
     std::unique_ptr<kv::TTimecodeArm> arm;
+    uint32_t earlyMs = 0;  // the capture's signal comes in so long before it is played
 };
 
 TEST_F(PlayerTimecode, StartsAtTheStartPointAndFiresEveryCueOnceOnTime)
@@ -122,6 +123,25 @@ TEST_F(PlayerTimecode, StartsAtTheStartPointAndFiresEveryCueOnceOnTime)
         EXPECT_EQ(shots.size(), static_cast<size_t>(kCues));
         ExpectOnTime(shots);
         EXPECT_FALSE(Player().IsRunning());
+    }
+}
+
+TEST_F(PlayerTimecode, ASignalHandedOverBeforeItIsPlayedFiresNoCueBeforeItsTime)
+{
+    // A sink's monitor ahead of what the sink plays by 100 ms, two frames and a half: the
+    // frame last decoded has not begun.
+    earlyMs = 100;
+    for (const bool withinFrame : {true, false}) {
+        SCOPED_TRACE(withinFrame ? "within the frame" : "to the last frame's end");
+        settings.withinFrame = withinFrame;
+        show->field->ClearRecord();
+        TLtcSignal signal(TTimecodeRate::Fps25, kZero);
+        signal.CueShowMs(-2000);
+        signal.Play(350);
+        Run(signal, 13000);
+        const std::vector<TShot> shots = ShotsOnce(signal);
+        EXPECT_EQ(shots.size(), static_cast<size_t>(kCues));
+        ExpectOnTime(shots);
     }
 }
 

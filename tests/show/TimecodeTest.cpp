@@ -85,13 +85,13 @@ protected:
     Chase() { kv::InstallPlatform(&platform); }
     ~Chase() override { kv::InstallPlatform(nullptr); }
 
-    void Begin(TLtcSignal& signal)
+    void Begin(TLtcSignal& signal, uint32_t earlyMs = 0)
     {
         capture.reset();
         chase.reset();
         input = std::make_unique<kv::TTimecodeInput>();
         chase = std::make_unique<kv::TTimecodeChase>(*input, settings);
-        capture = std::make_unique<TVirtualCapture>(signal, *input);
+        capture = std::make_unique<TVirtualCapture>(signal, *input, 10, earlyMs);
     }
     // Polls every 5 ms for ms; counts the looks at which the chase gave a time ahead of what
     // was played, and the greatest lag behind it; and the looks past the end of the last frame
@@ -256,6 +256,31 @@ TEST_F(Chase, StopsWhereTheSignalBreaksOffAndNeverPassesTheFrameAfterTheLastDeco
             if (end == TEnd::Cut) {
                 EXPECT_GE(maxHeard, 4015) << "the cut frame's heard part not followed";
             }
+        }
+    }
+}
+
+TEST_F(Chase, AFrameHandedOverBeforeItIsPlayedHoldsTheClockUntilItBegins)
+{
+    // A sink's monitor hands the signal over as much as the sink's latency before it plays
+    // it, dated when played: here each frame is whole 20 ms before its first bit is played.
+    settings.zero = {1, 0, 0, 0};
+    for (const TTimecodeRate rate : {TTimecodeRate::Fps25, TTimecodeRate::Fps2997Drop}) {
+        for (const TLossCase& loss : kLossCases) {
+            SCOPED_TRACE(kv::TimecodeRateName(rate) + ", " + loss.name);
+            settings.onLoss = loss.onLoss;
+            settings.freewheelMs = loss.freewheelMs;
+            settings.withinFrame = loss.withinFrame;
+            ResetWatch();
+            TLtcSignal signal(rate, settings.zero);
+            signal.Play(300);
+            const int64_t period = kv::FramePeriodUs(rate) / 1000;
+            Begin(signal, static_cast<uint32_t>(period + 20));
+            platform.Advance(1000);
+            Watch(signal, 7000);
+            EXPECT_EQ(chase->State(), State::Locked);
+            EXPECT_EQ(ahead, 0);
+            EXPECT_LE(worstLag, 2) << "the frames are known before they are played";
         }
     }
 }

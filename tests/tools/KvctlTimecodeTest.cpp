@@ -92,6 +92,7 @@ TEST_F(KvctlTimecode, TcOutSendsTheShowClockFromTheStartPointToTheEnd)
     EXPECT_TRUE(HasLine(Lines(result.out), "Передача таймкода включена: nullsink, 25, 00:00:00:00"))
         << result.out;
     const std::lock_guard lock(mutex);
+    ASSERT_FALSE(seconds.empty()) << "no timecode heard from the sink";
     // The start point's frame while the bus is searched, then every frame of the show to its
     // end 0.5 s after the last cue at 2 s, and no further.
     EXPECT_TRUE(seconds.count(0)) << "the start point not sent";
