@@ -118,7 +118,9 @@ std::vector<TPlannedCue> SteppedCues(int count, uint32_t seed, int steps, int st
     std::vector<TPlannedCue> cues;
     int32_t time = 1000;
     for (int i = 0; i < count; ++i) {
-        cues.push_back({time, i % kRigModules + 1, i / kRigModules % kRigChannels});
+        // A scenario keeps centiseconds: a cue planned at 41 579 ms would fire at 41 570 ms
+        // and be measured against the later moment.
+        cues.push_back({time / 10 * 10, i % kRigModules + 1, i / kRigModules % kRigChannels});
         seed = seed * 1103515245u + 12345u;
         time += 150 + static_cast<int32_t>(seed >> 8) % steps * stepMs;
     }

@@ -52,7 +52,8 @@ TShowRig& Rig();
 void ReleaseRig();
 
 // count cues from 1000 ms, 150 ms plus a pseudo-random step of 0 to (steps - 1) x stepMs
-// apart (the same for a seed), each on its own channel, modules in turn.
+// apart (the same for a seed), each on its own channel, modules in turn. Their times are
+// whole centiseconds, as a scenario holds them.
 std::vector<TPlannedCue> SteppedCues(int count, uint32_t seed, int steps, int stepMs);
 
 double Percentile(std::vector<double> values, double fraction);

@@ -108,7 +108,8 @@ void BM_TimecodeToFire(benchmark::State& state)
     settings.source = "@DEFAULT_MONITOR@";
     settings.zero = kZero;
     settings.rate = rate;
-    settings.withinFrame = std::getenv("KV_BENCH_WITHIN_FRAME") != nullptr;
+    if (const char* within = std::getenv("KV_BENCH_WITHIN_FRAME"))
+        settings.withinFrame = std::atoi(within) != 0;
     TTimecodeReceiver receiver(settings);
     std::string error;
     if (!receiver.Open(error)) {
