@@ -38,7 +38,8 @@ TTimecodeSettings ReadTimecodeSettings(const TIniFile& ini)
     if (Lowered(ini.ReadString(kSection, "OnLoss", "freewheel")) == "stop")
         settings.onLoss = TTimecodeLoss::Stop;
     settings.freewheelMs = ReadBounded(ini, "FreewheelMs", settings.freewheelMs, 0, 600000);
-    settings.withinFrame = ini.ReadInteger(kSection, "WithinFrame", 0) != 0;
+    settings.withinFrame =
+        ini.ReadInteger(kSection, "WithinFrame", settings.withinFrame ? 1 : 0) != 0;
     settings.lockFrames = ReadBounded(ini, "LockFrames", settings.lockFrames, 2, 250);
     settings.jumpLimitMs = ReadBounded(ini, "JumpLimitMs", settings.jumpLimitMs, 0, 3600000);
     TTimecodeOutputSettings& output = settings.output;

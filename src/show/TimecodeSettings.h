@@ -30,10 +30,9 @@ struct TTimecodeSettings {
     TTimecodeLabel zero;  // the label of show time 0
     TTimecodeLoss onLoss = TTimecodeLoss::Freewheel;
     int32_t freewheelMs = 3000;
-    // With a freewheel, the clock may run on over the signal heard after the last whole frame.
-    // Off by default: a sink's monitor hands its samples over before the sink plays them, and
-    // over a monitor shots then came up to 4.5 ms before their timecode was played.
-    bool withinFrame = false;
+    // With a freewheel, the clock runs on over the signal heard after the last whole frame
+    // (off: it keeps to that frame's end, up to a frame behind the desk).
+    bool withinFrame = true;
     int32_t lockFrames = 10;
     // A jump forward by more passes over the cues in between; a smaller one fires them.
     int32_t jumpLimitMs = 250;

@@ -40,8 +40,6 @@ protected:
                     std::to_string(1 + i % 16) + "\n";
         show->LoadScenario(text);
         settings.zero = kZero;
-        // What a freewheel allows is followed here; the chase's tests hold the default.
-        settings.withinFrame = true;
     }
     // Armed at start point 0; the signal plays from its start now.
     void Run(const TLtcSignal& signal, uint32_t ms)
