@@ -213,18 +213,46 @@ int TPort::ReadStep()
 
 void TPort::HandleLoss()
 {
-    ++lossCount_;
+    {
+        std::lock_guard guard(downLock_);
+        down_ = true;
+        downTick_ = Platform().TickCount();
+        ++lossCount_;
+    }
     RaiseOnMainThread(OnConverterLost);
     while (!terminated_) {
-        // A shot due meanwhile fails now, as a send on the main thread would: it does not go
-        // out late, seconds after its moment, when the converter comes back.
+        // A shot due meanwhile fails now, as a send on the main thread would.
         SendDueFrames();
         Platform().Sleep(kReopenPauseMs);
-        if (Reopen()) {
+        if (ReopenAfterLoss()) {
             RaiseOnMainThread(OnConverterBack);
             return;
         }
     }
+}
+
+bool TPort::ReopenAfterLoss()
+{
+    TWakingLock guard(*this);
+    connected_ = transport_->Reopen();
+    if (!connected_)
+        return false;
+    {
+        std::lock_guard downGuard(downLock_);
+        down_ = false;
+        upTick_ = Platform().TickCount();
+    }
+    // Due during the pause or the reopening: out now, they would go late, in a burst.
+    SendDueFramesLocked();
+    return true;
+}
+
+bool TPort::DownAt(uint32_t tick) const
+{
+    std::lock_guard guard(downLock_);
+    if (lossCount_ == 0 || static_cast<int32_t>(tick - downTick_) < 0)
+        return false;
+    return down_ || static_cast<int32_t>(tick - upTick_) < 0;
 }
 
 void TPort::DispatchFrames()
@@ -366,7 +394,8 @@ void TPort::SendDueFramesLocked()
         // A command sent more than once is on the line once one sending came back.
         TTimedResult done{frame.ticket, kLinkNotConnected, 0};
         bool echoed = false;
-        for (int i = 0; i < frame.sendings; ++i) {
+        const int sendings = DownAt(frame.dueTick) ? 0 : frame.sendings;
+        for (int i = 0; i < sendings; ++i) {
             const int result = WriteResult(WriteOnLine(frame.record, frame.converter));
             if (result == kLinkOk && !echoed) {
                 echoed = true;

@@ -109,6 +109,9 @@ public:
     int StationId() const { return stationId_; }
     // How often a converter was lost since the port was made.
     int LossCount() const { return lossCount_; }
+    // Whether the converters were lost at that tick: from the loss being noticed until they
+    // were open again (the last loss only). A frame due then never goes out late.
+    bool DownAt(uint32_t tick) const;
     // A command may go out several times; the first echo is when the device had it.
     void MarkEchoes() { echoSinceMark_ = false; }
     // False when no frame written since MarkEchoes came back from the line.
@@ -155,6 +158,8 @@ private:
     void KeepStrayBytes(const uint8_t* bytes, int count, int converter);
     int ReadStep();
     void HandleLoss();
+    // Reopens after a loss; the frames due meanwhile fail before any frame can go out.
+    bool ReopenAfterLoss();
     void DispatchFrames();
     void RaiseOnMainThread(const std::function<void()>& event);
     void WaitForWork();
@@ -170,6 +175,10 @@ private:
     std::atomic<bool> terminated_{false};
     std::atomic<bool> running_{false};
     std::atomic<int> lossCount_{0};
+    mutable std::mutex downLock_;  // the three below
+    bool down_ = false;
+    uint32_t downTick_ = 0;
+    uint32_t upTick_ = 0;
     struct TTimedFrame {
         TFrameRecord record;
         int converter;

@@ -125,6 +125,7 @@ void TCommonPlayer::StartChased(int32_t from, TTimecodeChase& chase)
 void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
 {
     TakeBackShots();
+    stopOwed_ = false;
     const std::span<const TCue> cues = Cues();
     const auto firstAtFrom = static_cast<int32_t>(
         std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
@@ -216,7 +217,7 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     timer_->SetEnabled(false);
     soundtrackPending_ = false;
     if (broadcastStop)
-        port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false);
+        stopOwed_ = port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false) != 0;
     port_.SendStopNotice(currentTime);
     if (stopSoundtrack && soundtrack_.Loaded() && soundtrack_.IsPlaying())
         soundtrack_.StopPlaying();
@@ -236,6 +237,14 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
         resumeCue_ = nextCue;
     }
     RaiseStateChange();
+}
+
+void TCommonPlayer::ConverterBack()
+{
+    if (!stopOwed_ || IsRunning())
+        return;
+    stopOwed_ = port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false) != 0;
+    WriteLog(Localize(kMsgStopSentAgain));
 }
 
 void TCommonPlayer::CloseFiringReport()
@@ -585,6 +594,16 @@ bool TCommonPlayer::LooksAhead() const
     return tempo_ > 0 && !awaitingSound_ && !soundtrackPending_ && !followMusic_ && !chase_;
 }
 
+uint32_t TCommonPlayer::ReachedTick(int32_t time) const
+{
+    const int32_t pace = chase_ ? 1000 : tempo_;
+    if (pace <= 0)
+        return Platform().TickCount();
+    const int64_t show = int64_t{time} - startTime_ - offset;
+    const int64_t after = std::clamp<int64_t>(show * 1000 / pace, INT32_MIN, INT32_MAX);
+    return startTick_ + static_cast<uint32_t>(static_cast<int32_t>(after));
+}
+
 uint32_t TCommonPlayer::DueTick(int32_t time, uint32_t now) const
 {
     const int64_t show = int64_t{time} - startTime_ - offset;
@@ -749,6 +768,12 @@ void TCommonPlayer::HandleCue(int32_t index, bool noSend)
         if (!cue.IsMotor())
             Fire(cue.module, cue.channel, false, false);
         report_.Missed(index, TMissReason::ModuleAbsent);
+    } else if (port_.DownAt(ReachedTick(cue.time))) {
+        // Due while the converter was lost: sent now, it would go late, in a burst with the
+        // others due meanwhile. It fails as a send to the lost converter did.
+        if (!cue.IsMotor())
+            Fired(cue.module, cue.channel, false, false, kLinkNotConnected);
+        report_.Missed(index, TMissReason::ConverterLost);
     } else {
         uint32_t sentTick = 0;
         const int result = SendCue(cue, sentTick);

@@ -59,6 +59,9 @@ public:
     bool Chased() const { return chase_ != nullptr; }
     // Tells the other stations and the modules to stop too.
     void Stop(bool stopSoundtrack) { Halt(stopSoundtrack, true); }
+    // The converter is back: a stop that could not go out goes now, unless a show started
+    // since. Modules playing their memory would otherwise play on after the stop.
+    void ConverterBack();
     // Every frame from the bus, after the registry has seen it.
     virtual void HandleMessage(const TFrameRecord& message);
     // manual: the operator's key (a high-voltage module's own charge is FireByHand's; the
@@ -192,6 +195,8 @@ private:
     bool LooksAhead() const;
     // The first tick at which the clock reaches time.
     uint32_t DueTick(int32_t time, uint32_t now) const;
+    // The tick at which the clock reached time, on its present pace; in the past too.
+    uint32_t ReachedTick(int32_t time) const;
     void HandOver(int32_t index, uint32_t dueTick);
     // Records the shots the port sent since the last look.
     void CollectShots();
@@ -242,6 +247,7 @@ private:
     int32_t resumeTime_ = 0;
     int32_t resumeCue_ = 0;
     bool busy_ = false;
+    bool stopOwed_ = false;  // the last stop did not go out
     int32_t tempo_ = 1000;
     int32_t startTime_ = 0;
     // The clock before the autonomous floor at 0: memory cues and broadcasts wait for it.

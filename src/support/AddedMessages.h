@@ -203,5 +203,19 @@ inline constexpr TMessage kMsgShotsNotSent{
 inline constexpr TMessage kMsgTimecodeUnderDialog{
     241, "Таймкод дошёл до точки начала при открытом окне: запуск отменён, ожидание снято"};
 inline constexpr TMessage kMsgEndedBySignal{242, "Программа завершается по сигналу системы:"};
+// A lost converter and the waits for a start, the show that runs.
+inline constexpr TMessage kMsgWaitEndedConverterLost{
+    243, "Ожидание запуска снято: преобразователь потерян. Подключите его и начните снова."};
+inline constexpr TMessage kMsgNoWaitWithoutConverter{
+    244, "Преобразователь потерян: ожидание запуска не начато. Подключите его и начните снова."};
+inline constexpr TMessage kMsgStartCalledOffConverterLost{
+    245, "Запуск отменён: преобразователь потерян до начала шоу"};
+inline constexpr TMessage kMsgShowOnWithoutConverter{
+    246, "Шоу продолжается без преобразователя: команды до его возврата пропускаются"};
+inline constexpr TMessage kMsgAutonomousShowWithoutConverter{
+    247, "Шоу продолжается без преобразователя: модули играют из памяти, остановка до них не "
+         "дойдёт до его возврата"};
+inline constexpr TMessage kMsgStopSentAgain{
+    248, "Преобразователь вернулся: команда остановки отправлена снова"};
 
 }  // namespace kv
