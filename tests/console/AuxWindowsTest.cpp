@@ -13,6 +13,8 @@
 #include "devices/Controls.h"
 #include "field/WireFrame.h"
 #include "show/ExtPlayer.h"
+#include "support/AddedMessages.h"
+#include "support/Localizer.h"
 #include "support/Platform.h"
 
 #include <QAction>
@@ -28,6 +30,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 namespace kv {
 namespace {
@@ -361,6 +364,110 @@ TEST_F(AuxWindowsTest, AnEmergencyStopFromTheBusEndsAWaitForTheStart)
     EXPECT_FALSE(stillWaiting) << "still waiting, disarmed, for a start that no longer comes";
     EXPECT_FALSE(form.Player().armed);
     EXPECT_EQ(form.LaunchState(), kLaunchReady);
+}
+
+// Started onto a dead bus, a show would fire its later cues when the converter came back, at
+// a moment nobody chose: a loss ends every wait for the start, and none begins without it.
+TEST_F(AuxWindowsTest, ALostConverterEndsEveryWaitForTheStartAndNoneBeginsWithoutIt)
+{
+    const QTime now = QTime::currentTime();
+    if (now > QTime(23, 57) || now < QTime(0, 3))
+        GTEST_SKIP() << "a start 90 s ahead would fall on the other side of midnight";
+    TMainForm& form = Start("0:05.00\t1\t1\n");
+    Arm();
+    const std::string ended = Localize(kMsgWaitEndedConverterLost);
+    const auto converterBack = [&](int times) {
+        Field().Plug(0, Field().ElapsedMs());
+        return QTest::qWaitFor([&] {
+            const auto log = TConsoleFolder::LogMessages(form.RunLogFile());
+            return std::count(log.begin(), log.end(), "Преобразователь подключен") == times;
+        }, 5000);
+    };
+
+    // The countdown: its time comes while the converter is still lost.
+    ChooseClockStart(90);
+    bool closedByLoss = false;
+    WhenModal<TTimerForm>([&](TTimerForm& window) {
+        Field().Unplug(0, Field().ElapsedMs());
+        closedByLoss = QTest::qWaitFor([&] { return !window.isVisible(); }, 5000);
+        platform.tickShift += 90000;
+        QTest::qWait(300);
+    });
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_TRUE(closedByLoss);
+    EXPECT_TRUE(Logged(ended)) << LogText();
+    EXPECT_FALSE(form.Player().IsRunning()) << "started onto the dead bus";
+    if (form.Player().IsRunning())
+        form.Player().Stop(true);
+
+    // Without the converter no wait begins.
+    const auto chooseExternal = [] {
+        WhenModal<TExtStartForm>([](TExtStartForm& window) {
+            QTest::mouseClick(&Child<QRadioButton>(window, "ExternalRadio"), Qt::LeftButton);
+            QTest::mouseClick(&Child<QPushButton>(window, "StartBtn"), Qt::LeftButton);
+        });
+    };
+    chooseExternal();
+    // Set once the key is handled: the waiting window of the next wait is not this one's.
+    auto waited = std::make_shared<bool>(false);
+    auto handled = std::make_shared<bool>(false);
+    WhenModal<TTimerForm>([waited, handled](TTimerForm& window) {
+        if (*handled)
+            return;
+        *waited = true;
+        QTest::mouseClick(&Child<QPushButton>(window, "CancelBtn"), Qt::LeftButton);
+    }, 3000);
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    *handled = true;
+    EXPECT_FALSE(*waited);
+    EXPECT_FALSE(form.Player().armed);
+    ASSERT_FALSE(platform.messages.empty());
+    EXPECT_EQ(platform.messages.back(), Localize(kMsgNoWaitWithoutConverter));
+    ASSERT_TRUE(converterBack(1));
+
+    // The external start: lost while armed, back, and then the start message comes.
+    chooseExternal();
+    bool armed = false;
+    closedByLoss = false;
+    WhenModal<TTimerForm>([&](TTimerForm& window) {
+        armed = form.Player().armed;
+        Field().Unplug(0, Field().ElapsedMs());
+        closedByLoss = QTest::qWaitFor([&] { return !window.isVisible(); }, 5000);
+        ASSERT_TRUE(converterBack(2));
+        Field().InjectFrame(0, Field().ElapsedMs(), MakeWireFrame(0x90, 0, 0, 0x80, 0, 0));
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return Logged("Внешняя команда запуска - отменено") || form.Player().IsRunning();
+        }, 5000));
+    });
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_TRUE(armed);
+    EXPECT_TRUE(closedByLoss);
+    EXPECT_FALSE(form.Player().armed);
+    EXPECT_TRUE(Logged("Внешняя команда запуска - отменено")) << LogText();
+    EXPECT_FALSE(form.Player().IsRunning());
+    EXPECT_FALSE(Logged("Запуск проекта")) << LogText();
+    if (form.Player().IsRunning())
+        form.Player().Stop(true);
+}
+
+// Modules playing a show from memory hear the stop only once the converter is back.
+TEST_F(AuxWindowsTest, TheStopKeyPressedWhileTheConverterIsLostStopsTheBusOnceItIsBack)
+{
+    TMainForm& form = Start("0:30.00\t1\t1\n");
+    form.Player().Start(0);
+    ASSERT_TRUE(form.Player().IsRunning());
+    Field().Unplug(0, Field().ElapsedMs());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Logged("Ошибка преобразователя"); }, 5000));
+    EXPECT_TRUE(Logged(Localize(kMsgShowOnWithoutConverter))) << LogText();
+    Key(Qt::Key_F6);
+    ASSERT_FALSE(form.Player().IsRunning());
+    Field().ClearRecord();
+    Field().Plug(0, Field().ElapsedMs());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Logged("Преобразователь подключен"); }, 5000));
+    const auto stops = SentFrames(0x90);
+    ASSERT_EQ(stops.size(), 1u) << LogText();
+    EXPECT_EQ(stops[0][3], 0) << "not the stop form";
+    EXPECT_TRUE(Logged(Localize(kMsgStopSentAgain))) << LogText();
 }
 
 TEST_F(AuxWindowsTest, EachWindowTakesTheLanguageFileUnderItsOwnClassNameOnly)

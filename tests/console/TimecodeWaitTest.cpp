@@ -211,6 +211,39 @@ TEST_F(TimecodeWaitTest, ArmingAsksTheStartWarningsFirstAndCancelArmsNothing)
     EXPECT_EQ(window.LogCount(kArmed), 1);
 }
 
+// The desk reaches the start point while the converter is lost, which is back before the
+// second cue: armed still, the show would have started onto the dead bus and fired it.
+TEST_F(TimecodeWaitTest, ALostConverterEndsTheWaitAndNoneIsArmedWithoutIt)
+{
+    TLaunchWindow window(kSettings);
+    TMainForm& form = window.Form();
+    window.Register({1});
+    window.LoadScenario("0:00.30\t1\t3\n0:01.50\t1\t4\n");
+    QAction& arm = window.Child<QAction>("TimecodeAction");
+    TField& field = FieldOf(form);
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(arm.isChecked());
+    field.Unplug(0, field.ElapsedMs());
+    EXPECT_TRUE(TLaunchWindow::WaitFor([&] { return !arm.isChecked(); }, 5000));
+    EXPECT_EQ(window.LogCount(Localize(kMsgWaitEndedConverterLost)), 1);
+
+    TestPlatform().messages.clear();
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    EXPECT_FALSE(arm.isChecked());
+    EXPECT_EQ(TestPlatform().messages,
+              std::vector<std::string>{Localize(kMsgNoWaitWithoutConverter)});
+    EXPECT_EQ(window.LogCount(kArmed), 1);
+
+    TDeskRolling desk;
+    TLaunchWindow::WaitFor([] { return false; }, 1500);
+    field.Plug(0, field.ElapsedMs());
+    TLaunchWindow::WaitFor([&] { return desk.Done(); }, 5000);
+    EXPECT_FALSE(form.Player().IsRunning());
+    EXPECT_EQ(window.LogCount("Запуск проекта"), 0);
+    EXPECT_TRUE(field.Shots().empty()) << "fired on the converter's return";
+}
+
 // F6, F4, Enter on an earlier cue, the offset keys, F6 in the lockout window, and closing the
 // window. The desk rolls only after the window is closed: nothing may start.
 TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <set>
 
 namespace kv::test {
@@ -113,6 +114,33 @@ TEST_F(KvctlTimecode, WithoutTimecodeTheOperatorsStopDisarmsAndNothingFires)
     const std::vector<std::string> lines = Lines(results[0].out);
     EXPECT_TRUE(HasLine(lines, "Ожидание таймкода снято")) << results[0].out;
     EXPECT_FALSE(HasLine(lines, "Запуск")) << results[0].out;
+}
+
+TEST_F(KvctlTimecode, AConverterLostDuringTheWaitEndsItAndNothingStartsOnTheTimecode)
+{
+    // The desk reaches show time 0 after 3 s, while the converter is lost (1.5 s to 4 s):
+    // armed still, kvctl started the show onto the dead bus and fired the second cue once
+    // the converter was back.
+    const std::string folder = ScratchFolder();
+    const std::string show = folder + "kvctl-lost.txt";
+    const std::string field = folder + "kvctl-lost.ini";
+    std::ofstream(show) << "0:00.50\t1\t1\n0:02.00\t1\t2\n";
+    std::ofstream(field) << "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=8\n"
+                            "[event1]\nAt=1500\nType=unplug\n[event2]\nAt=4000\nType=plug\n";
+    kvtest::TLtcSignal signal(TTimecodeRate::Fps25, {10, 0, 0, 0});
+    signal.CueShowMs(-3000);
+    signal.Play(150);
+    kvtest::TDeskPlayback desk(signal);
+    ASSERT_TRUE(desk.Playing());
+    const std::string trace = folder + "kvctl-lost-trace.txt";
+    const auto result =
+        RunKvctl({"--port=sim:" + field, "show", show, "--addresses=1", "--timecode",
+                  "nullsink.monitor", "--tc-zero", "10:00:00:00", "--fps", "25", "--trace", trace});
+    EXPECT_EQ(result.status, 1) << result.out;
+    const std::vector<std::string> lines = Lines(result.out);
+    EXPECT_TRUE(HasLine(lines, "Ожидание запуска снято: преобразователь потерян.")) << result.out;
+    EXPECT_FALSE(HasLine(lines, "Запуск")) << result.out;
+    EXPECT_EQ(ReadWholeFile(trace).find(">\t84 "), std::string::npos) << "a fire frame went out";
 }
 
 TEST_F(KvctlTimecode, ASourceThatDoesNotOpenOrABadOptionIsRefused)

@@ -220,6 +220,9 @@ private:
     void CheckPDUActionExecute();
     void ExtStartActionExecute();
     void TimedStart(const QTime& at);
+    // Without the converter a wait for a start is not begun, and a lost one ends every wait.
+    bool ConverterLetsWait();
+    void EndStartWaits();
     // Not beside a show, the music, a search, a channel test or a memory operation.
     bool DebugAllowed();
     void DebugActionExecute();

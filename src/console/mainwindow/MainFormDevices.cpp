@@ -17,6 +17,7 @@
 #include "devices/Controls.h"
 #include "link/PortProto.h"
 #include "show/ExtPlayer.h"
+#include "support/AddedMessages.h"
 #include "support/Localizer.h"
 #include "support/RunLog.h"
 
@@ -139,6 +140,12 @@ void TMainForm::ConverterLost()
     converterFault_ = true;
     launch_->indicators->rs485Label->setText("RS485: 0");
     WriteLog(Localize(19, "Ошибка преобразователя"));
+    // Whether the show goes on is the operator's call: the stop key stops it.
+    if (player_->IsRunning())
+        WriteLog(Localize(player_->controlMode == kControlAutonomous
+                              ? kMsgAutonomousShowWithoutConverter
+                              : kMsgShowOnWithoutConverter));
+    EndStartWaits();
 }
 
 void TMainForm::ConverterBack()
@@ -150,6 +157,7 @@ void TMainForm::ConverterBack()
     SetTextColor(*launch_->indicators->rs485Label, kBlack);
     if (warning_ && warning_->isVisible())
         warning_->hide();
+    player_->ConverterBack();
 }
 
 void TMainForm::ForEachFiringModule(const std::function<void(TCommonControl&)>& action)

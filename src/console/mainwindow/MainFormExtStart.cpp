@@ -3,11 +3,14 @@
 
 #include "console/dialogs/ExtStartForm.h"
 #include "console/dialogs/TimerForm.h"
+#include "show/TimecodeArm.h"
 #include "show/ExtPlayer.h"
 #include "show/ShowLaunch.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
+#include "support/RunLog.h"
 
+#include <QAction>
 #include <QTime>
 
 namespace kv {
@@ -22,7 +25,7 @@ void TMainForm::ExtStartActionExecute()
     // Asked before the wait: a start by the clock or from the bus must not wait on a question.
     const bool allowed = choice && OperatorAllowsStart();
     // A stop heard on the bus while a window was open has called the start off.
-    const bool calledOff = !allowed || remoteStops_ != stops;
+    const bool calledOff = !allowed || remoteStops_ != stops || !ConverterLetsWait();
     if (choice && !calledOff && choice->byClock) {
         TimedStart(choice->time);
     } else if (choice && !calledOff) {
@@ -54,6 +57,40 @@ void TMainForm::TimedStart(const QTime& at)
     // meanwhile is not started again.
     if (start && remoteStops_ == stops && !player_->IsRunning())
         StartShow(*player_);
+}
+
+bool TMainForm::ConverterLetsWait()
+{
+    if (!converterFault_)
+        return true;
+    const std::string text = Localize(kMsgNoWaitWithoutConverter);
+    WriteLog(text);
+    Platform().MessageBox(text, Localize(66, "Ошибка"), TButtons::Ok);
+    return false;
+}
+
+void TMainForm::EndStartWaits()
+{
+    // Started onto a dead bus, the show would fire its later cues once the converter is back,
+    // at a moment nobody chose.
+    bool ended = false;
+    if (aux_.timer && aux_.timer->isVisible()) {
+        aux_.timer->reject();
+        ended = true;
+    }
+    if (player_->armed) {
+        player_->armed = false;
+        ended = true;
+    }
+    if (StartAwaited()) {
+        timecodeArm_->Disarm();
+        timecodeAction_->setChecked(false);
+        ended = true;
+    }
+    if (!ended)
+        return;
+    WriteLog(Localize(kMsgWaitEndedConverterLost));
+    UpdateButtons();
 }
 
 }  // namespace kv

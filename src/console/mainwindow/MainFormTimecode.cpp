@@ -141,7 +141,8 @@ void TMainForm::TimecodeActionExecute()
         const int stops = remoteStops_;
         // The start key's questions, answered before the wait: a start by the timecode must
         // not wait on a question.
-        if (OperatorAllowsStart() && remoteStops_ == stops && TimecodeArmAllowed())
+        if (OperatorAllowsStart() && remoteStops_ == stops && TimecodeArmAllowed() &&
+            ConverterLetsWait())
             ArmTimecode();
     }
     timecodeAction_->setChecked(timecodeArm_->Armed());

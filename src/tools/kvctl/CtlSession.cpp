@@ -55,8 +55,16 @@ bool TCtlSession::Open(const std::string& portSetting, const std::string& settin
         controls_->HandleUnsolicitedFrame(frame, converter);
         player_->HandleMessage(frame);
     };
-    port_->OnConverterLost = [this] { converterLost = true; };
-    port_->OnConverterBack = [this] { converterLost = false; };
+    port_->OnConverterLost = [this] {
+        converterLost = true;
+        ++lossesHeard;
+        if (OnConverterLost)
+            OnConverterLost();
+    };
+    port_->OnConverterBack = [this] {
+        converterLost = false;
+        player_->ConverterBack();
+    };
     port_->OnFrame = [this](const TFrameRecord& frame) { TraceFrame('<', frame); };
     port_->OnFrameSent = [this](const TFrameRecord& frame) { TraceFrame('>', frame); };
     port_->ReplyTimeout = TPort::kDefaultReplyTimeout;

@@ -7,6 +7,7 @@
 #include "show/TimecodeSettings.h"
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,10 @@ public:
     int launchState = 0;
     // A converter went away and has not come back.
     bool converterLost = false;
+    // Converter losses heard since the session opened.
+    int lossesHeard = 0;
+    // Raised after a loss is heard.
+    std::function<void()> OnConverterLost;
 
 private:
     void TraceFrame(char direction, const TFrameRecord& frame);

@@ -32,7 +32,7 @@ namespace {
 
 constexpr uint32_t kInterruptPollMs = 25;
 
-enum class TEnd { Running, Finished, RemoteStop, Operator };
+enum class TEnd { Running, Finished, RemoteStop, Operator, ConverterLost };
 
 void WirePlayer(TCtlSession& session, TEnd& end, QEventLoop& loop)
 {
@@ -126,6 +126,9 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
 {
     platform.EchoLog(true);
     session.launchState = 1;
+    // A loss before the start leaves the search in doubt, and a start onto a dead bus would
+    // fire the later cues whenever the converter came back.
+    const int losses = session.lossesHeard;
     TProjectList list;
     if (!LoadScenario(arguments.positional[0], list, platform))
         return 1;
@@ -162,6 +165,10 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         WriteLog(Localize(kMsgStartCalledOff));
         return 1;
     }
+    if (session.converterLost || session.lossesHeard != losses) {
+        WriteLog(Localize(kMsgStartCalledOffConverterLost));
+        return 1;
+    }
 
     QEventLoop loop;
     TEnd end = TEnd::Running;
@@ -183,6 +190,18 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     });
     watch->SetInterval(kInterruptPollMs);
     watch->SetEnabled(true);
+    session.OnConverterLost = [&] {
+        if (arm && arm->Armed()) {
+            arm->Disarm();
+            WriteLog(Localize(kMsgWaitEndedConverterLost));
+            end = TEnd::ConverterLost;
+            loop.quit();
+        } else if (player.IsRunning()) {
+            WriteLog(Localize(player.controlMode == kControlAutonomous
+                                  ? kMsgAutonomousShowWithoutConverter
+                                  : kMsgShowOnWithoutConverter));
+        }
+    };
     if (timecode) {
         arm = std::make_unique<TTimecodeArm>(
             timecode->Chase(), [&player] { return player.currentTime - player.offset; },
@@ -202,6 +221,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         loop.exec();
     if (arm)
         arm->Disarm();
+    session.OnConverterLost = nullptr;
     watch->SetEnabled(false);
     const bool outputFailed = output && output->Failed();
     if (outputFailed)
