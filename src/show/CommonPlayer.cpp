@@ -216,8 +216,12 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
         PassMemoryCues(broadcast_.PlayedTo(now));
     timer_->SetEnabled(false);
     soundtrackPending_ = false;
-    if (broadcastStop)
-        stopOwed_ = port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false) != 0;
+    // Owed only for a show, or a stop still owed: an idle station's late stop would stop
+    // the other stations' show.
+    if (broadcastStop) {
+        const bool sent = port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false) == 0;
+        stopOwed_ = !sent && (wasRunning || stopOwed_);
+    }
     port_.SendStopNotice(currentTime);
     if (stopSoundtrack && soundtrack_.Loaded() && soundtrack_.IsPlaying())
         soundtrack_.StopPlaying();

@@ -123,9 +123,17 @@ TEST_F(PlayerLostConverter, AStopThatCouldNotGoOutGoesWhenTheConverterIsBack)
     EXPECT_TRUE(show->Shots().empty()) << "the modules played on after the stop";
     EXPECT_TRUE(Logged(kv::Localize(kv::kMsgStopSentAgain)));
 
-    // Back once more, with nothing owed: nothing more goes out.
+    // Back once more, with nothing owed: nothing more goes out. Nor after a stop pressed
+    // while no show ran: late, it would stop another station's show.
     Player().ConverterBack();
     EXPECT_EQ(show->Sent(0x90).size(), clocks.size());
+    show->field->Unplug(0, show->field->ElapsedMs());
+    Player().Stop(false);
+    const size_t idleStops = show->Sent(0x90).size();
+    show->field->Plug(0, show->field->ElapsedMs() + 50);
+    show->port->Cycle();
+    EXPECT_EQ(show->port->LossCount(), 2);
+    EXPECT_EQ(show->Sent(0x90).size(), idleStops) << "an idle station's stop went late";
 }
 
 }  // namespace
