@@ -485,26 +485,6 @@ TEST(KvctlShow, ShotsThePortCouldNotSendFailTheShow)
         << result.out;
 }
 
-TEST(KvctlShow, AConverterLostBeforeTheStartCallsItOff)
-{
-    // Lost from 1.5 s, during the search of the absent addresses after module 1, and back
-    // before the cues: started, the show fired them once the converter came back.
-    const std::string show = TempFile("kvctl-lost.txt", "0:03.00\t1\t1\n0:04.00\t1\t2\n");
-    const std::string field =
-        TempFile("kvctl-lost.ini",
-                 "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=8\n"
-                 "[event1]\nAt=1500\nType=unplug\n[event2]\nAt=2000\nType=plug\n");
-    const std::string trace = ScratchFolder() + "kvctl-lost-trace.txt";
-    const auto result =
-        RunKvctl({"--port=sim:" + field, "show", show, "--addresses=1-60", "--trace", trace});
-    EXPECT_EQ(result.status, 1) << result.out;
-    const auto lines = Lines(result.out);
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back(), "Запуск отменён: преобразователь потерян до начала шоу") << result.out;
-    EXPECT_EQ(result.out.find("Запуск проекта"), std::string::npos) << result.out;
-    EXPECT_EQ(ReadWholeFile(trace).find(">\t84 "), std::string::npos) << "a fire frame went out";
-}
-
 TEST(KvctlMemory, ChecksAskFirstAndEndOfInputCancels)
 {
     const std::string scenario =
