@@ -30,6 +30,8 @@ std::vector<std::string> Found(const std::vector<TGoFinding>& findings, TGoLevel
     return lines;
 }
 
+const std::string stale = "Память модулей не содержит этот сценарий (не записан или не проверен): ";
+
 class GoNoGo : public DeviceFieldFixture {
 protected:
     void SetUp() override
@@ -60,6 +62,15 @@ protected:
     TCommonControl* Module(int address)
     {
         return dynamic_cast<TCommonControl*>(registry->FindByAddress(address));
+    }
+    // The no-go memory lines alone.
+    std::vector<std::string> StaleLines(const std::vector<TScenarioCue>& cues)
+    {
+        std::vector<std::string> lines;
+        for (const std::string& line : Found(Check(cues), TGoLevel::NoGo))
+            if (line.starts_with("Память"))
+                lines.push_back(line);
+        return lines;
     }
 
     TGoNoGoFacts facts;
@@ -124,7 +135,6 @@ TEST_F(GoNoGo, InAutonomousControlEveryModulesMemoryMustHoldThisScenario)
     Module(2)->SetTestMode(false);
     facts.autonomous = true;
     const std::vector<TScenarioCue> show{Fire(1, 1), Fire(1, 3, 2000)};
-    const std::string stale = "Память модулей не содержит этот сценарий (не записан или не проверен): ";
     EXPECT_EQ(Found(Check(show), TGoLevel::NoGo), (std::vector<std::string>{stale + "1, 2, 5"}))
         << "never written in this run";
     ASSERT_EQ(registry->WriteScenario(show), 0);
@@ -214,14 +224,6 @@ TEST_F(GoNoGo, AVerifyReadsTheRecordsTheScenarioLeavesEmpty)
     AddModule({.address = 7, .version = 0x147, .channels = 8});  // one time per channel
     registry->AddOrRefresh(7, 0);
     facts.autonomous = true;
-    const auto staleLines = [this](const std::vector<TScenarioCue>& cues) {
-        std::vector<std::string> lines;
-        for (const std::string& line : Found(Check(cues), TGoLevel::NoGo))
-            if (line.starts_with("Память"))
-                lines.push_back(line);
-        return lines;
-    };
-    const std::string stale = "Память модулей не содержит этот сценарий (не записан или не проверен): ";
     const auto newRun = [this] {
         registry = std::make_unique<TControls>(*port);
         for (const int address : {1, 2, 5, 7})
@@ -236,19 +238,19 @@ TEST_F(GoNoGo, AVerifyReadsTheRecordsTheScenarioLeavesEmpty)
     const std::vector<TScenarioCue> shorter{Fire(1, 1), Fire(2, 1), Fire(7, 1)};
     EXPECT_EQ(registry->VerifyScenario(shorter), kResultMismatch);
     EXPECT_EQ(registry->VerifyEachModule(shorter), kResultMismatch);
-    EXPECT_EQ(staleLines(shorter), (std::vector<std::string>{stale + "2, 7"}));
+    EXPECT_EQ(StaleLines(shorter), (std::vector<std::string>{stale + "2, 7"}));
 
     // Spare modules without a cue today, holding yesterday's show.
     newRun();
     const std::vector<TScenarioCue> today{Fire(1, 1)};
     EXPECT_EQ(registry->VerifyEachModule(today), kResultMismatch);
-    EXPECT_EQ(staleLines(today), (std::vector<std::string>{stale + "2, 7"}));
+    EXPECT_EQ(StaleLines(today), (std::vector<std::string>{stale + "2, 7"}));
 
     // Written, the rest is empty and the same verify passes.
     ASSERT_EQ(registry->WriteScenario(today), 0);
     newRun();
     EXPECT_EQ(registry->VerifyEachModule(today), 0);
-    EXPECT_TRUE(staleLines(today).empty());
+    EXPECT_TRUE(StaleLines(today).empty());
 }
 
 // The padding empties what an earlier, longer show left past the new one's records: when a
@@ -279,14 +281,6 @@ TEST_F(GoNoGo, AWriteWhosePaddingFailsLeavesTheMemoryUnknown)
 TEST_F(GoNoGo, AVerifyOfEachModuleTellsEveryMemoryPastOneThatDiffers)
 {
     facts.autonomous = true;
-    const auto staleLines = [this](const std::vector<TScenarioCue>& cues) {
-        std::vector<std::string> lines;
-        for (const std::string& line : Found(Check(cues), TGoLevel::NoGo))
-            if (line.starts_with("Память"))
-                lines.push_back(line);
-        return lines;
-    };
-    const std::string stale = "Память модулей не содержит этот сценарий (не записан или не проверен): ";
     const std::vector<TScenarioCue> show{Fire(1, 1), Fire(5, 2)};
     ASSERT_EQ(registry->WriteScenario(std::vector{Fire(1, 3), Fire(5, 2)}), 0);
     // A new run: nothing known of any memory.
@@ -294,10 +288,10 @@ TEST_F(GoNoGo, AVerifyOfEachModuleTellsEveryMemoryPastOneThatDiffers)
     for (const int address : {1, 2, 5})
         registry->AddOrRefresh(address, 0);
     EXPECT_EQ(registry->VerifyScenario(show), kResultMismatch);
-    EXPECT_EQ(staleLines(show), (std::vector<std::string>{stale + "1, 2, 5"}))
+    EXPECT_EQ(StaleLines(show), (std::vector<std::string>{stale + "1, 2, 5"}))
         << "the verify ended at module 1";
     EXPECT_EQ(registry->VerifyEachModule(show), kResultMismatch);
-    EXPECT_EQ(staleLines(show), (std::vector<std::string>{stale + "1"}));
+    EXPECT_EQ(StaleLines(show), (std::vector<std::string>{stale + "1"}));
 }
 
 }  // namespace
