@@ -82,6 +82,20 @@ TEST(TimecodeLabels, TextsAndSettings)
     EXPECT_EQ(sink.rate, TTimecodeRate::Fps25) << "a rate to send must be one";
 }
 
+struct TLossCase {
+    kv::TTimecodeLoss onLoss;
+    int32_t freewheelMs;
+    bool withinFrame;
+    const char* name;
+    bool runsOn;  // past the last frame decoded, over the signal heard after it
+};
+constexpr TLossCase kLossCases[] = {
+    // The default.
+    {kv::TTimecodeLoss::Freewheel, 3000, true, "freewheel within the frame", true},
+    {kv::TTimecodeLoss::Stop, 3000, true, "stop", false},
+    {kv::TTimecodeLoss::Freewheel, 0, true, "freewheel 0 ms", false},
+    {kv::TTimecodeLoss::Freewheel, 3000, false, "freewheel to the frame's end", false}};
+
 // The chase alone: the signal as the capture delivers it in 10 ms blocks.
 class Chase : public ::testing::Test {
 protected:
@@ -127,6 +141,14 @@ protected:
         worstLag = 0;
         maxHeard = INT32_MIN;
     }
+    // A run of its own under this behaviour on loss.
+    void Use(const TLossCase& loss)
+    {
+        settings.onLoss = loss.onLoss;
+        settings.freewheelMs = loss.freewheelMs;
+        settings.withinFrame = loss.withinFrame;
+        ResetWatch();
+    }
     // Since the signal started.
     int64_t Elapsed() { return static_cast<uint32_t>(platform.TickCount() - capture->StartTick()); }
     int Logged(const std::string& start)
@@ -147,19 +169,6 @@ protected:
     int32_t maxHeard = INT32_MIN;
 };
 
-struct TLossCase {
-    kv::TTimecodeLoss onLoss;
-    int32_t freewheelMs;
-    bool withinFrame;
-    const char* name;
-    bool runsOn;  // past the last frame decoded, over the signal heard after it
-};
-constexpr TLossCase kLossCases[] = {
-    // The default.
-    {kv::TTimecodeLoss::Freewheel, 3000, true, "freewheel within the frame", true},
-    {kv::TTimecodeLoss::Stop, 3000, true, "stop", false},
-    {kv::TTimecodeLoss::Freewheel, 0, true, "freewheel 0 ms", false},
-    {kv::TTimecodeLoss::Freewheel, 3000, false, "freewheel to the frame's end", false}};
 
 TEST_F(Chase, LocksOnEveryRateAfterTheSetFramesAndNeverRunsAhead)
 {
@@ -203,10 +212,7 @@ TEST_F(Chase, RunsOnOverTheSignalHeardAfterTheLastFrameOnlyWhenItMayFreewheel)
     for (const TTimecodeRate rate : {TTimecodeRate::Fps25, TTimecodeRate::Fps2997Drop}) {
         for (const TLossCase& loss : kLossCases) {
             SCOPED_TRACE(kv::TimecodeRateName(rate) + ", " + loss.name);
-            settings.onLoss = loss.onLoss;
-            settings.freewheelMs = loss.freewheelMs;
-            settings.withinFrame = loss.withinFrame;
-            ResetWatch();
+            Use(loss);
             TLtcSignal signal(rate, settings.zero);
             signal.Play(300);
             Begin(signal);
@@ -233,10 +239,7 @@ TEST_F(Chase, StopsWhereTheSignalBreaksOffAndNeverPassesTheFrameAfterTheLastDeco
     for (const TLossCase& loss : kLossCases) {
         for (const TEnd end : {TEnd::Cut, TEnd::Silence, TEnd::EdgesWithoutFrames}) {
             SCOPED_TRACE(std::string(loss.name) + ", end " + std::to_string(static_cast<int>(end)));
-            settings.onLoss = loss.onLoss;
-            settings.freewheelMs = loss.freewheelMs;
-            settings.withinFrame = loss.withinFrame;
-            ResetWatch();
+            Use(loss);
             TLtcSignal signal(TTimecodeRate::Fps25, settings.zero);
             signal.Play(100);  // to 4 s
             if (end == TEnd::Cut)
@@ -271,10 +274,7 @@ TEST_F(Chase, AFrameHandedOverBeforeItIsPlayedHoldsTheClockUntilItBegins)
     for (const TTimecodeRate rate : {TTimecodeRate::Fps25, TTimecodeRate::Fps2997Drop}) {
         for (const TLossCase& loss : kLossCases) {
             SCOPED_TRACE(kv::TimecodeRateName(rate) + ", " + loss.name);
-            settings.onLoss = loss.onLoss;
-            settings.freewheelMs = loss.freewheelMs;
-            settings.withinFrame = loss.withinFrame;
-            ResetWatch();
+            Use(loss);
             TLtcSignal signal(rate, settings.zero);
             signal.Play(300);
             const int64_t period = kv::FramePeriodUs(rate) / 1000;
