@@ -59,7 +59,7 @@ std::optional<int64_t> WholeSeconds(std::string_view text)
 
 }  // namespace
 
-int32_t ParseCueTime(std::string_view text)
+std::optional<int32_t> ParseCueTime(std::string_view text)
 {
     const size_t dot = text.find('.');
     const std::string_view whole = text.substr(0, dot);
@@ -67,24 +67,19 @@ int32_t ParseCueTime(std::string_view text)
         dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
 
     const auto seconds = WholeSeconds(whole);
-    if (!seconds)
-        return 0;
+    // "12,5" or "12.5s" read in part would be a cue at another moment than the one written.
+    if (!seconds || !std::all_of(fraction.begin(), fraction.end(), IsDigit))
+        return std::nullopt;
     int64_t fractionMs = 0;
     int64_t weight = 100;
-    for (size_t i = 0; i < fraction.size() && weight > 0; ++i, weight /= 10) {
-        if (!IsDigit(fraction[i])) {
-            if (i == 0)
-                return 0;
-            break;
-        }
+    for (size_t i = 0; i < fraction.size() && weight > 0; ++i, weight /= 10)
         fractionMs += (fraction[i] - '0') * weight;
-    }
     // -5.5 is five and a half seconds before zero, not four and a half.
     const bool negative = !whole.empty() && whole.front() == '-';
     const int64_t ms = *seconds * 1000 + (negative ? -fractionMs : fractionMs);
-    // A time beyond 32 bits would wrap into an early cue; it reads as unreadable instead.
+    // A time beyond 32 bits would wrap into an early cue.
     if (ms < std::numeric_limits<int32_t>::min() || ms > std::numeric_limits<int32_t>::max())
-        return 0;
+        return std::nullopt;
     return static_cast<int32_t>(ms);
 }
 

@@ -23,11 +23,11 @@ void ReadEffectNote(TCue& cue)
         timeEnd == std::string_view::npos ? timeEnd : note.find('|', timeEnd + 1);
     if (positionEnd == std::string_view::npos)
         return;
-    const std::string_view time = note.substr(0, timeEnd);
-    // ParseCueTime reads anything; a note of other words must not become an effect time of 0.
-    if (time.empty() || time.find_first_not_of("-0123456789:.") != std::string_view::npos)
+    // A note of other words is only a note.
+    const std::optional<int32_t> effectTime = ParseCueTime(note.substr(0, timeEnd));
+    if (!effectTime)
         return;
-    cue.effectTime = ParseCueTime(time);
+    cue.effectTime = effectTime;
     cue.position = std::string(note.substr(timeEnd + 1, positionEnd - timeEnd - 1));
     cue.effect = std::string(note.substr(positionEnd + 1));
 }

@@ -55,8 +55,12 @@ bool ParseMotorCommand(std::string_view action, TCue& cue)
     cue.parameter1 = kFullSpeed;
     if (cue.kind == kKindRotateLeft || cue.kind == kKindRotateRight) {
         cue.parameter2 = kFullSpeed;
-        if (items.Count() > 1)
-            cue.parameter1 = ParseCueTime(items.Get(1)) / 100;  // tenths of a second
+        if (items.Count() > 1) {
+            const std::optional<int32_t> duration = ParseCueTime(items.Get(1));
+            if (!duration)
+                return false;
+            cue.parameter1 = *duration / 100;  // tenths of a second
+        }
         return items.Count() < 3 || ParseSpeed(items.Get(2), cue.parameter2);
     }
     cue.parameter2 = 0;

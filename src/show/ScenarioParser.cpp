@@ -6,6 +6,7 @@
 #include "show/ScenarioFields.h"
 
 #include <limits>
+#include <optional>
 
 namespace kv {
 
@@ -43,7 +44,10 @@ std::string_view NextLine(std::string_view& text)
 bool ParseCueLine(std::string_view line, TCue& cue)
 {
     const std::string_view timeField = NextField(line);
-    cue.time = ParseCueTime(timeField);
+    const std::optional<int32_t> time = ParseCueTime(timeField);
+    if (!time)
+        return false;
+    cue.time = *time;
     cue.timeText = CutToCharacters(timeField, kTimeTextLength);
     if (!ParseDecimalInt(NextField(line), cue.module))
         return false;

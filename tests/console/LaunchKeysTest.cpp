@@ -89,6 +89,26 @@ TEST(LaunchKeysTest, ArmingDecidesWhichButtonsAndKeysWork)
     EXPECT_FALSE(window.Child<QAction>("SavePDUAction").isEnabled()) << "no remote controller";
 }
 
+// A time written with a decimal comma once loaded as a cue at 0, shown as "12,5" in the
+// list: the show's first tick fired it.
+TEST(LaunchKeysTest, AScenarioWithAnUnreadableCueTimeIsRefusedWithItsLine)
+{
+    TLaunchWindow window;
+    TMainForm& form = window.Form();
+    window.Register({3});
+    TestPlatform().messages.clear();
+    window.LoadScenario("12,5 3 1\n");
+    EXPECT_EQ(TestPlatform().messages,
+              std::vector<std::string>{"Ошибка загрузки сценария (строка: 1)."});
+    EXPECT_EQ(form.Projects().Project(0)->Count(), 0);
+    ASSERT_EQ(window.Child<QTreeWidget>("CueList").topLevelItemCount(), 0);
+    window.Key(Qt::Key_F1);
+    EXPECT_FALSE(Enabled(window, "StartBtn"));
+    window.Key(Qt::Key_F5);
+    EXPECT_FALSE(form.Player().IsRunning());
+    EXPECT_EQ(form.Player().FiredCount(), 0);
+}
+
 TEST(LaunchKeysTest, ModeActionsCycleTheModesOnlyWhileIdle)
 {
     TLaunchWindow window;

@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 
 namespace kv {
 namespace {
 
 struct TTimeCase {
     const char* text;
-    int32_t ms;
+    std::optional<int32_t> ms;
 };
 
 void ExpectTimes(std::initializer_list<TTimeCase> cases)
@@ -42,26 +43,35 @@ TEST(CueTime, ClockForms)
                  {"00:00:00", 0}});
 }
 
-TEST(CueTime, UnreadableGivesZero)
+// These once read as 0 or as a part of the text, and so became cues at another moment than
+// the one written (at the show's start, most of them): a text that is not wholly a time is
+// no time at all.
+TEST(CueTime, UnreadableIsNoTime)
 {
-    ExpectTimes({{"1:75", 0},
-                 {"24:00:00", 0},
-                 {"60:00", 0},
-                 {"1:2:3:4", 0},
-                 {"1::30", 0},
-                 {"1:", 0},
-                 {"-1:30", 0},
-                 {".5", 0},
-                 {"", 0},
-                 {"abc", 0},
-                 {"12a", 0},
-                 {"12.x", 0},
-                 {"99999999999", 0}});
+    ExpectTimes({{"1:75", std::nullopt},
+                 {"75:30", std::nullopt},
+                 {"24:00:00", std::nullopt},
+                 {"60:00", std::nullopt},
+                 {"1:2:3:4", std::nullopt},
+                 {"1::30", std::nullopt},
+                 {"1:", std::nullopt},
+                 {"-1:30", std::nullopt},
+                 {".5", std::nullopt},
+                 {"", std::nullopt},
+                 {"abc", std::nullopt},
+                 {"12a", std::nullopt},
+                 {"12.x", std::nullopt},
+                 {"99999999999", std::nullopt}});
 }
 
-TEST(CueTime, NonDigitEndsTheFraction)
+TEST(CueTime, DecimalCommaAndStrayCharactersAreNoTime)
 {
-    ExpectTimes({{"12.5x", 12500}, {"12.05.3", 12050}, {"1:30.7s", 90700}});
+    ExpectTimes({{"12,5", std::nullopt},
+                 {"\u2212" "5", std::nullopt},  // a Unicode minus, as word processors write it
+                 {"12.5x", std::nullopt},
+                 {"12.05.3", std::nullopt},
+                 {"1:30.7s", std::nullopt},
+                 {"12.3456x", std::nullopt}});
 }
 
 TEST(CueTime, NegativeTimesCountTheFractionBackwards)
@@ -72,8 +82,9 @@ TEST(CueTime, NegativeTimesCountTheFractionBackwards)
 TEST(CueTime, MillisecondsBeyondThirtyTwoBitsDoNotWrap)
 {
     // One second more would pass 2^31 - 1 ms; a wrapped value would be an early cue.
-    ExpectTimes({{"2147483.647", 2147483647}, {"2147483.648", 0}, {"2147484", 0},
-                 {"-2147483.648", std::numeric_limits<int32_t>::min()}, {"-2147484", 0}});
+    ExpectTimes({{"2147483.647", 2147483647}, {"2147483.648", std::nullopt},
+                 {"2147484", std::nullopt}, {"-2147483.648", std::numeric_limits<int32_t>::min()},
+                 {"-2147484", std::nullopt}});
 }
 
 }  // namespace

@@ -316,6 +316,23 @@ TEST_F(PlayerClock, EmptyScenarioStopsAtOnceDirectOrAtHalfASecondAutonomous)
     EXPECT_EQ(Player().currentTime, 500);
 }
 
+TEST_F(PlayerClock, AScenarioWithAnUnreadableCueTimeIsNotLoadedAndFiresNothingAtTheStart)
+{
+    // A decimal comma, minutes or seconds out of range, a Unicode minus.
+    for (const std::string time : {"12,5", "75:30", "1:75", "\u2212" "5"}) {
+        platform.shownMessages.clear();
+        show->LoadScenario("20 1 2\n" + time + " 1 1\n");
+        EXPECT_EQ(show->scenario.Count(), 0) << time;
+        EXPECT_EQ(platform.shownMessages.size(), 1u) << time;
+        for (const auto& message : platform.shownMessages)
+            EXPECT_EQ(message.text, "Ошибка загрузки сценария (строка: 2).");
+        Start(0);
+        platform.Advance(25);
+        EXPECT_TRUE(show->Shots().empty()) << time;
+        Player().Stop(true);
+    }
+}
+
 TEST_F(PlayerClock, ManualModeFiresNothingByItselfAndStepsFromWhereTheConsoleLeftIt)
 {
     show->LoadScenario("0 1 1\n1 1 2\n");
