@@ -62,6 +62,11 @@ void TCommonControl::Poll()
     if (version >= kVersionModeBit)
         modeState = result == 0 ? static_cast<uint8_t>(flag) : 2;
     Record(result);
+    if (result == kLinkNoReply) {
+        wentSilent = true;
+        ForgetMemory();
+        motorMovesAtLeast = 0;
+    }
     if (version >= kVersionTemperature)
         port_.QueryTemperature(address, converterIndex, attemptMode, temperature);
     UpdateLinkQuality();

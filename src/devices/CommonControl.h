@@ -87,6 +87,9 @@ public:
     // After a write into its memory that was no scenario write of this module (the debug
     // window's test cue, a controller's cue frames heard on the line): nothing known of it.
     void ForgetMemory();
+    // A poll went unanswered: another module may have been put in at this address since.
+    // What was known of the memory goes at once; the next search reads it as a new module.
+    bool wentSilent = false;
 
 protected:
     void UpdateLinkQuality();

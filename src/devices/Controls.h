@@ -26,7 +26,8 @@ public:
     TControls& operator=(const TControls&) = delete;
 
     // Registers or refreshes the device answering at this address; none for addresses no
-    // device kind uses, or a firing module whose identification failed.
+    // device kind uses, or a firing module whose identification failed. A firing module that
+    // went silent or answers differently is registered anew: nothing known of it carries over.
     TCommonDevice* AddOrRefresh(int address, int converter);
     TSoftControl* AddOrRefreshStation(int stationId, int converter);
 
@@ -69,6 +70,9 @@ private:
     std::unique_ptr<TCommonDevice> CreateByAddress(int address, int converter);
     // Takes the converter it answered on, reads the device again and reports the change.
     void Reread(TCommonDevice& device, int converter, uint32_t pauseMs);
+    // Rereads a registered device; false when a firing module went silent since it was
+    // found or now answers as another module would (a spare set to the same address).
+    bool RefreshedAsTheSameModule(TCommonDevice& device, int converter);
     void RemoveAt(int index);
     void ProbeAddress();
     void StationRound();

@@ -12,6 +12,8 @@
 #include "link/PortProto.h"
 #include "support/Platform.h"
 
+#include <optional>
+
 namespace kv {
 
 namespace {
@@ -23,6 +25,23 @@ constexpr uint8_t kProbeBus = 2;
 constexpr uint8_t kAnnouncementCode = 0x70;
 constexpr uint8_t kStationSearchCode = 0x01;
 constexpr uint8_t kStationAnswerCode = 0x02;
+
+// What a firing module's answers tell of which module it is; modules have no serial number.
+struct TModuleIdentity {
+    int32_t version;
+    char kindLetter;
+    int32_t channelCount;
+    bool operator==(const TModuleIdentity&) const = default;
+};
+
+std::optional<TModuleIdentity> IdentityOf(const TCommonDevice& device)
+{
+    const auto* module = dynamic_cast<const TCommonControl*>(&device);
+    if (!module || !IsFiringModuleAddress(device.address))
+        return std::nullopt;
+    return TModuleIdentity{module->version, module->kindLetter, module->channelCount};
+}
+
 }  // namespace
 
 std::unique_ptr<TCommonDevice> TControls::CreateByAddress(int address, int converter)
@@ -54,17 +73,32 @@ std::unique_ptr<TCommonDevice> TControls::CreateByAddress(int address, int conve
 
 TCommonDevice* TControls::AddOrRefresh(int address, int converter)
 {
-    TCommonDevice* device = FindByAddress(address);
-    if (!device) {
-        std::unique_ptr<TCommonDevice> created = CreateByAddress(address, converter);
-        if (!created)
-            return nullptr;
-        device = created.get();
-        devices_.push_back(std::move(created));
-        Platform().Sleep(kAddPauseMs);
+    if (TCommonDevice* known = FindByAddress(address)) {
+        if (RefreshedAsTheSameModule(*known, converter))
+            return known;
+        // Its memory, channels, class and attempt mode were those of the module it replaced.
+        RemoveAt(IndexOf(known));
+        if (OnChange)
+            OnChange(address);
     }
+    std::unique_ptr<TCommonDevice> created = CreateByAddress(address, converter);
+    if (!created)
+        return nullptr;
+    TCommonDevice* device = created.get();
+    devices_.push_back(std::move(created));
+    Platform().Sleep(kAddPauseMs);
     Reread(*device, converter, kAddPauseMs);
     return device;
+}
+
+bool TControls::RefreshedAsTheSameModule(TCommonDevice& device, int converter)
+{
+    const auto* module = dynamic_cast<const TCommonControl*>(&device);
+    if (module && module->wentSilent)
+        return false;
+    const std::optional<TModuleIdentity> before = IdentityOf(device);
+    Reread(device, converter, kAddPauseMs);
+    return IdentityOf(device) == before;
 }
 
 TSoftControl* TControls::AddOrRefreshStation(int stationId, int converter)

@@ -7,9 +7,11 @@
 #include "console/reports/GoNoGoForm.h"
 #include "console/mainwindow/MainForm.h"
 #include "field/Field.h"
+#include "field/SimModule.h"
 #include "field/WireFrame.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
+#include "devices/HVControl.h"
 #include "show/ExtPlayer.h"
 
 #include <QAction>
@@ -158,6 +160,75 @@ TEST_F(GoNoGoWindowTest, AControllerWriteLeavesTheModulesMemoryUnknown)
     Key(Qt::Key_F8, Qt::ShiftModifier);
     ASSERT_TRUE(Logged("Запись сценария в ПДУ(Р)... Успешно")) << LogText();
     EXPECT_TRUE(Lists(GoNoGoFindings(), kStaleMemory));
+}
+
+// A module changed on site for a spare set to its address, after the show was written into
+// the modules and verified.
+class SpareModuleTest : public GoNoGoWindowTest {
+protected:
+    TMainForm& Verified()
+    {
+        TMainForm& form = Open("[device1]\nKind=module\nAddress=1\nChannels=8\n"
+                               "[device2]\nKind=module\nAddress=2\nChannels=8\n",
+                               "0:01\t1\t1\n0:02\t2\t1\n", {1, 2});
+        Key(Qt::Key_F1, Qt::ShiftModifier);
+        EXPECT_EQ(form.Player().controlMode, kControlAutonomous);
+        Key(Qt::Key_F8);
+        Key(Qt::Key_F9);
+        EXPECT_TRUE(Logged("Проверка сценария в пультах... Успешно")) << LogText();
+        for (const std::string& line : GoNoGoFindings())
+            EXPECT_FALSE(line.starts_with("Память")) << line;
+        return form;
+    }
+    void TakeOut()
+    {
+        Field().WithDevice(2, [](TSimDevice& device) { device.Faults().silentFromNs = 0; });
+    }
+    void PutIn(const TModuleSetup& spare)
+    {
+        Field().AddDevice(std::make_unique<TSimModule>(spare));
+    }
+    // The search key held until the round has passed module 2.
+    void Search()
+    {
+        Key(Qt::Key_F10);
+        ASSERT_TRUE(Child<QPushButton>(Form(), "SearchBtn").isChecked());
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                const int address = Child<QLabel>(Form(), "SearchIdLabel").text().toInt();
+                return address >= 3 && address < 200;
+            },
+            20000));
+        Key(Qt::Key_F10);
+        ASSERT_FALSE(Child<QPushButton>(Form(), "SearchBtn").isChecked());
+    }
+
+    const std::string kSpareMemory =
+        "Память модулей не содержит этот сценарий (не записан или не проверен): 2";
+};
+
+TEST_F(SpareModuleTest, ASpareOfAnotherKindFoundBySearchHoldsNothingOfThisShow)
+{
+    TMainForm& form = Verified();
+    TakeOut();
+    PutIn({.kind = TModuleKind::HighVoltage, .address = 2, .channels = 4});
+    Search();
+    EXPECT_TRUE(Lists(GoNoGoFindings(), kSpareMemory));
+    EXPECT_NE(dynamic_cast<THVControl*>(form.Controls().FindByAddress(2)), nullptr);
+}
+
+// No serial number tells two modules of a make apart: the poll that went unanswered does.
+TEST_F(SpareModuleTest, ASpareAlikePutInWhileThePollRanHoldsNothingOfThisShow)
+{
+    TMainForm& form = Verified();
+    SpeedUpTimers();
+    TakeOut();
+    ASSERT_TRUE(WaitFor([&] { return form.Controls().FindByAddress(2)->lastResult != 0; }));
+    PutIn({.address = 2, .channels = 8});
+    ASSERT_TRUE(WaitFor([&] { return form.Controls().FindByAddress(2)->lastResult == 0; }));
+    EXPECT_TRUE(Lists(GoNoGoFindings(), kSpareMemory)) << "before any search";
+    Search();
+    EXPECT_TRUE(Lists(GoNoGoFindings(), kSpareMemory));
 }
 
 // Module 3 is not on the bus: a "СТОП" line, and no question before the start.

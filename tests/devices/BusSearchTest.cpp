@@ -2,6 +2,9 @@
 
 #include "DeviceFieldFixture.h"
 
+#include "devices/ChannelTest.h"
+#include "devices/ModuleCues.h"
+
 #include "devices/AutoControl.h"
 #include "devices/HVControl.h"
 #include "devices/MotorControl.h"
@@ -77,21 +80,122 @@ TEST_F(BusSearch, AddressesWithoutADeviceKindRegisterNothing)
     EXPECT_TRUE(changes.empty());
 }
 
+// What the operator found out about a module must not vanish with every search.
 TEST_F(BusSearch, SecondAnswerRefreshesTheSameDevice)
 {
     field->SetConverterCount(2);
     AddModule({.address = 9, .converter = 1, .channels = 8, .trailer = 0});
     Connect();
-    TCommonDevice* first = registry->AddOrRefresh(9, 1);
+    auto* first = dynamic_cast<TCommonControl*>(registry->AddOrRefresh(9, 1));
     ASSERT_NE(first, nullptr);
+    const std::vector<TScenarioCue> show{{.time = 1000, .module = 9, .channel = 0}};
+    ASSERT_EQ(registry->WriteScenario(show), 0);
+    ASSERT_TRUE(TChannelTest(*registry).TestModule(*first));
     first->attemptMode = 5;
     first->converterIndex = 0;
+    changes.clear();
     TCommonDevice* again = registry->AddOrRefresh(9, 1);
     EXPECT_EQ(again, first);
     EXPECT_EQ(again->converterIndex, 1);
     EXPECT_EQ(again->attemptMode, 5) << "an existing device keeps its attempt mode";
+    EXPECT_EQ(first->memoryFingerprint, ModuleMemoryFingerprint(show, *first));
+    EXPECT_TRUE(first->channelsTestedAt.has_value());
+    EXPECT_EQ(first->ChannelState(0), kChannelConnected);
     EXPECT_EQ(registry->Count(), 1);
-    EXPECT_EQ(changes, (std::vector<int>{9, 9}));
+    EXPECT_EQ(changes, (std::vector<int>{9}));
+}
+
+class ModuleSwap : public BusSearch {
+protected:
+    // Module 9 found, the show written into it and its channels tested.
+    TCommonControl& Prepared()
+    {
+        auto* module = dynamic_cast<TCommonControl*>(registry->AddOrRefresh(9, 0));
+        EXPECT_NE(module, nullptr);
+        EXPECT_EQ(registry->WriteScenario(show), 0);
+        EXPECT_TRUE(TChannelTest(*registry).TestModule(*module));
+        EXPECT_TRUE(module->memoryFingerprint.has_value());
+        return *module;
+    }
+    // Nothing known of the module at 9 but what it answered.
+    static void ExpectNothingCarriedOver(const TCommonControl& module)
+    {
+        EXPECT_FALSE(module.memoryFingerprint.has_value());
+        EXPECT_FALSE(module.channelsTestedAt.has_value());
+        EXPECT_EQ(module.motorMovesAtLeast, 0);
+        EXPECT_FALSE(module.motorMovesAtMost.has_value());
+        for (int channel = 0; channel < module.channelCount; ++channel) {
+            EXPECT_EQ(module.ChannelState(channel), kChannelUntested) << channel;
+            EXPECT_EQ(module.ChannelValue(channel), 0) << channel;
+        }
+    }
+
+    const std::vector<TScenarioCue> show{{.time = 1000, .module = 9, .channel = 0},
+                                         {.time = 2000, .module = 9, .channel = 1}};
+};
+
+TEST_F(ModuleSwap, ASpareOfAnotherKindIsRegisteredAsWhatItIs)
+{
+    TSimModule& old = AddModule({.address = 9, .channels = 8});
+    Connect();
+    Prepared();
+    old.Faults().silentFromNs = 0;
+    AddModule({.kind = TModuleKind::HighVoltage, .address = 9, .channels = 4, .trailer = 0,
+               .channelOhms = {8, 8, 8, 8}});
+    changes.clear();
+
+    registry->searchAddress = 9;
+    registry->SearchTick();
+    auto* spare = dynamic_cast<THVControl*>(registry->FindByAddress(9));
+    ASSERT_NE(spare, nullptr) << "a high-voltage module: set-charge, charges, switched off";
+    EXPECT_EQ(spare->channelCount, 4);
+    EXPECT_EQ(spare->attemptMode, 0) << "the spare's trailer";
+    ExpectNothingCarriedOver(*spare);
+    EXPECT_EQ(registry->Count(), 1);
+    EXPECT_EQ(changes.back(), 9);
+}
+
+TEST_F(ModuleSwap, AModuleThatMissedAPollIsFoundAsNewThoughItAnswersAlike)
+{
+    TSimModule& old = AddModule({.address = 9, .channels = 8});
+    Connect();
+    TCommonControl& module = Prepared();
+    // Unplugged while the console polls; a spare of the same make takes its place.
+    old.Faults().silentFromNs = 0;
+    module.Poll();
+    EXPECT_NE(module.lastResult, 0);
+    EXPECT_FALSE(module.memoryFingerprint.has_value()) << "at once, before any search";
+    AddModule({.address = 9, .channels = 8});
+
+    registry->searchAddress = 9;
+    registry->SearchTick();
+    auto* spare = dynamic_cast<TCommonControl*>(registry->FindByAddress(9));
+    ASSERT_NE(spare, nullptr);
+    EXPECT_EQ(spare->channelCount, 8);
+    EXPECT_EQ(spare->lastResult, 0);
+    ExpectNothingCarriedOver(*spare);
+    EXPECT_EQ(registry->Count(), 1);
+}
+
+TEST_F(ModuleSwap, AnotherFirmwareLetterOrChannelCountIsAnotherModule)
+{
+    TSimModule* inPlace = &AddModule({.address = 9, .channels = 8});
+    Connect();
+    // Each spare differs from the one before it in one more answer.
+    for (const TModuleSetup& spare :
+         {TModuleSetup{.address = 9, .version = 0x46B, .channels = 8},
+          TModuleSetup{.address = 9, .version = 0x46B, .channels = 8, .kindLetter = 'S'},
+          TModuleSetup{.address = 9, .version = 0x46B, .channels = 16, .kindLetter = 'S'}}) {
+        SCOPED_TRACE(testing::Message() << spare.channels << spare.kindLetter);
+        Prepared();
+        inPlace->Faults().silentFromNs = 0;
+        inPlace = &AddModule(spare);
+        auto* found = dynamic_cast<TCommonControl*>(registry->AddOrRefresh(9, 0));
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(found->version, 0x46B);
+        EXPECT_EQ(found->channelCount, spare.channels);
+        ExpectNothingCarriedOver(*found);
+    }
 }
 
 TEST_F(BusSearch, SearchRoundFindsEveryKindAndRemovesWhatFellSilent)
