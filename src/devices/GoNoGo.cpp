@@ -17,7 +17,7 @@ constexpr uint32_t kMsPerMinute = 60000;
 
 // The kinds of finding, worst first; within a level the lines keep this order.
 enum TBucket {
-    kMissing, kChannels, kTestMode, kCharge, kConverters, kMemory, kMotorMoves, kUntested,
+    kMissing, kSilent, kChannels, kTestMode, kCharge, kConverters, kMemory, kMotorMoves, kUntested,
     kSoundtrack,
     kBeforeZero, kBucketCount
 };
@@ -161,6 +161,9 @@ std::vector<TGoFinding> CheckGoNoGo(const TControls& controls, const TGoNoGoFact
     if (const std::vector<int> missing = MissingModules(controls, cues); !missing.empty())
         findings.Add(kMissing, TGoLevel::NoGo, kMsgGoModulesMissing, ModuleListText(missing),
                      kMsgGoModulesTodo);
+    if (const std::vector<int> silent = ModulesSilentSinceFound(controls, cues); !silent.empty())
+        findings.Add(kSilent, TGoLevel::NoGo, kMsgGoModulesSilent, ModuleListText(silent),
+                     kMsgGoModulesSilentTodo);
     CheckChannels(findings, controls, facts);
     if (const std::vector<int> testMode = ModulesInTestMode(controls, cues); !testMode.empty())
         findings.Add(kTestMode, TGoLevel::NoGo, kMsgGoTestMode, ModuleListText(testMode),

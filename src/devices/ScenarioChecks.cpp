@@ -68,6 +68,14 @@ std::vector<int> ModulesInTestMode(const TControls& controls, TCueView cues)
     });
 }
 
+std::vector<int> ModulesSilentSinceFound(const TControls& controls, TCueView cues)
+{
+    return ModulesWhere(cues, [&](const TScenarioCue& cue) {
+        const auto* module = dynamic_cast<const TCommonControl*>(controls.FindByAddress(cue.module));
+        return module && IsFiringModuleAddress(module->address) && module->wentSilent;
+    });
+}
+
 std::vector<int> HighVoltageSettingUnknown(const TControls& controls, TCueView cues)
 {
     return ModulesWhere(cues, [&](const TScenarioCue& cue) {

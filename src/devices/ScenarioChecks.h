@@ -31,6 +31,9 @@ std::vector<TScenarioWarning> ScenarioWarnings(const TControls& controls, TCueVi
 
 // Registered firing modules the scenario names that are in test mode: they fire nothing.
 std::vector<int> ModulesInTestMode(const TControls& controls, TCueView cues);
+// Registered firing modules the scenario names that missed a poll since the search found them:
+// a spare may answer there now, and what the channel test found was the other module's.
+std::vector<int> ModulesSilentSinceFound(const TControls& controls, TCueView cues);
 // High-voltage modules with firing cues whose energy setting could not be read.
 std::vector<int> HighVoltageSettingUnknown(const TControls& controls, TCueView cues);
 // High-voltage modules with a firing cue on a channel whose resistance was never measured: the

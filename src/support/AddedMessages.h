@@ -217,5 +217,10 @@ inline constexpr TMessage kMsgAutonomousShowWithoutConverter{
          "дойдёт до его возврата"};
 inline constexpr TMessage kMsgStopSentAgain{
     248, "Преобразователь вернулся: команда остановки отправлена снова"};
+// A module that missed a poll may have been swapped for a spare set to its address.
+inline constexpr TMessage kMsgGoModulesSilent{
+    249, "Модули не ответили на опрос после поиска (их могли заменить):"};
+inline constexpr TMessage kMsgGoModulesSilentTodo{
+    250, "Повторите поиск (F10), затем проверьте каналы и сценарий в пультах."};
 
 }  // namespace kv

@@ -128,6 +128,32 @@ TEST_F(GoNoGo, HighVoltageChargesAndConverters)
               (std::vector<std::string>{"Нет ни одного преобразователя USB-RS485."}));
 }
 
+// A spare may answer where a module missed a poll: its channels were never tested.
+TEST_F(GoNoGo, AModuleThatMissedAPollIsNoGoUntilASearchReadsItAgain)
+{
+    TestChannels(1);
+    TestChannels(5);
+    const std::vector<TScenarioCue> cues{Fire(1, 1), Fire(5, 1)};
+    ASSERT_TRUE(Check(cues).empty());
+    field->WithDevice(1, [](TSimDevice& device) { device.Faults().silentFromNs = 0; });
+    Module(1)->Poll();
+    Module(5)->Poll();
+    field->WithDevice(1, [](TSimDevice& device) { device.Faults().silentFromNs = kNeverNs; });
+    const std::vector<TGoFinding> findings = Check(cues);
+    ASSERT_FALSE(findings.empty());
+    EXPECT_EQ(findings.front().found,
+              "Модули не ответили на опрос после поиска (их могли заменить): 1");
+    EXPECT_EQ(findings.front().todo,
+              "Повторите поиск (F10), затем проверьте каналы и сценарий в пультах.");
+    EXPECT_EQ(Found(Check({Fire(5, 1)}), TGoLevel::NoGo), std::vector<std::string>{})
+        << "a module the show does not use";
+
+    registry->AddOrRefresh(1, 0);
+    EXPECT_EQ(Found(Check(cues), TGoLevel::NoGo), std::vector<std::string>{});
+    EXPECT_EQ(Found(Check(cues), TGoLevel::Caution),
+              std::vector<std::string>{"Каналы сценария, пульт 1: не проверен: 1"});
+}
+
 TEST_F(GoNoGo, InAutonomousControlEveryModulesMemoryMustHoldThisScenario)
 {
     for (const int address : {1, 2, 5})
