@@ -7,6 +7,7 @@
 #include "devices/HVControl.h"
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
+#include "field/SimDevice.h"
 #include "link/PortProto.h"
 #include "show/ExtPlayer.h"
 #include "support/AddedMessages.h"
@@ -220,6 +221,43 @@ TEST_F(Rehearsal, ClosingTheProgramEndsTheRehearsalInTheLog)
     const auto exit = std::find(messages.begin(), messages.end(), "Выход из программы");
     ASSERT_NE(end, messages.end());
     EXPECT_LT(end, exit);
+}
+
+// A module that missed a real poll may be a spare now: a search in the model, which makes new
+// entries of such modules, must not let the next real search keep the old module's results.
+TEST_F(Rehearsal, AModuleThatMissedARealPollIsReadAnewByTheNextRealSearch)
+{
+    Start(kField);
+    Register(5);
+    Register(9);
+    EnterTestPage();
+    Key(Qt::Key_F1);  // module 5's channels
+    ASSERT_EQ(Module(5).ChannelState(2), kChannelOpen);
+    Key(Qt::Key_Tab);
+    SpeedUpTimers();
+    Field().WithDevice(5, [](TSimDevice& device) { device.Faults().silentFromNs = 0; });
+    ASSERT_TRUE(WaitFor([&] { return Module(5).lastResult != 0; }));
+    Field().WithDevice(5, [](TSimDevice& device) { device.Faults().silentFromNs = kNeverNs; });
+    const auto searchPastModule5 = [&] {
+        Key(Qt::Key_F10);
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                const int address = Child<QLabel>(Form(), "SearchIdLabel").text().toInt();
+                return address > 5 && address < 200;
+            },
+            20000));
+        Key(Qt::Key_F10);
+        ASSERT_FALSE(Child<QPushButton>(Form(), "SearchBtn").isChecked());
+    };
+
+    RehearsalKey();
+    ASSERT_TRUE(BannerShown());
+    searchPastModule5();
+    RehearsalKey();
+    ASSERT_FALSE(BannerShown());
+    searchPastModule5();
+    EXPECT_EQ(Module(5).ChannelState(2), kChannelUntested);
+    EXPECT_FALSE(Module(5).channelsTestedAt.has_value());
 }
 
 }  // namespace

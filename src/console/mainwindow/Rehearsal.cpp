@@ -30,6 +30,7 @@ int TRehearsal::Begin(const TConnectThresholds& thresholds, std::string& problem
             real.memoryFingerprint = module->memoryFingerprint;
             real.motorMovesAtLeast = module->motorMovesAtLeast;
             real.motorMovesAtMost = module->motorMovesAtMost;
+            real.wentSilent = module->wentSilent;
             if (const auto* highVoltage = dynamic_cast<const THVControl*>(module))
                 real.hvSetting = highVoltage->hvSetting;
         }
@@ -53,6 +54,8 @@ void TRehearsal::End()
         module->memoryFingerprint = real.memoryFingerprint;
         module->motorMovesAtLeast = real.motorMovesAtLeast;
         module->motorMovesAtMost = real.motorMovesAtMost;
+        // A search in the model made new entries of those that missed a real poll.
+        module->wentSilent = real.wentSilent;
         if (auto* highVoltage = dynamic_cast<THVControl*>(module); highVoltage && real.hvSetting)
             highVoltage->hvSetting = *real.hvSetting;
     }

@@ -38,6 +38,7 @@ private:
         int motorMovesAtLeast = 0;
         std::optional<int> motorMovesAtMost;
         std::optional<int32_t> hvSetting;
+        bool wentSilent = false;
     };
 
     TPortProto& port_;
