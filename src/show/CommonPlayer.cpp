@@ -131,8 +131,8 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
         std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
         cues.begin());
     // The start point left where the show stopped: going on from there, or joining the music
-    // that played on, the show fires nothing the stopped one fired. The music goes on from
-    // the stopped show whatever start point the operator chose meanwhile.
+    // that played on, the show fires nothing the stopped one fired. Music that plays on is
+    // the stopped show's: the console stops it when the operator chooses a start point.
     const bool sameShow = scenario && scenario == resumeScenario_ &&
                           scenario->Revision() == resumeRevision_ && rehearsal == resumeRehearsal_;
     const bool resumed = firingMode != kFiringManual && sameShow &&

@@ -15,6 +15,7 @@
 #include <QMetaObject>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWindow>
 
 #include <algorithm>
@@ -179,10 +180,10 @@ INSTANTIATE_TEST_SUITE_P(Keys, StalledServerStop,
                          });
 
 // The show runs half a second ahead of the music (offset +500 ms); stopped after two cues,
-// it is started again on the music that played on, after the operator moved the start point.
-class JoinAfterMovedStartPoint : public SoundStallTest, public ::testing::WithParamInterface<Qt::Key> {};
-
-TEST_P(JoinAfterMovedStartPoint, FiresNoCueOfTheStoppedShowAgain)
+// it is started again on the music that played on. The test once moved the start point
+// back (F4, Enter) before the start and expected the join all the same; a start point
+// chosen while the music plays on now stops it (StartPointChosenWhileTheMusicPlaysOn).
+TEST_F(SoundStallTest, AJoinOfTheMusicAfterAStopFiresNoCueOfTheStoppedShowAgain)
 {
     Prepare("0:00.50\t1\t1\n0:00.80\t1\t2\n0:01.50\t1\t3\n0:02.50\t1\t4\n");
     for (int step = 0; step < 10; ++step)
@@ -193,10 +194,6 @@ TEST_P(JoinAfterMovedStartPoint, FiresNoCueOfTheStoppedShowAgain)
     Key(Qt::Key_F6);
     ASSERT_FALSE(Form().Player().IsRunning());
     ASSERT_TRUE(Form().Player().Soundtrack().IsPlaying());
-    if (GetParam() == Qt::Key_Return)
-        Key(Qt::Key_Home);  // the first cue's row, for Enter
-    Key(GetParam());
-    ASSERT_EQ(Form().Player().currentTime, GetParam() == Qt::Key_Return ? 500 : 0);
     Key(Qt::Key_F5);
     ASSERT_TRUE(Form().Player().IsRunning());
     ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }, 5000));
@@ -205,10 +202,72 @@ TEST_P(JoinAfterMovedStartPoint, FiresNoCueOfTheStoppedShowAgain)
     EXPECT_EQ(LogCount("Запуск, пульт: 1, канал: 1"), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, JoinAfterMovedStartPoint, ::testing::Values(Qt::Key_F4, Qt::Key_Return),
-                         [](const auto& info) {
+// Stopped at 1.5 s, the music playing on; the operator chooses a start point and starts.
+// The start once joined the music where it was and fired every cue from there, the 3 s cue
+// of a section skipped (perhaps for safety) included, while the screen and the log showed
+// the chosen start point.
+class StartPointChosenWhileTheMusicPlaysOn : public SoundStallTest,
+                                             public ::testing::WithParamInterface<Qt::Key> {};
+
+TEST_P(StartPointChosenWhileTheMusicPlaysOn, StopsTheMusicAndTheShowStartsThere)
+{
+    const bool toTheLastCue = GetParam() == Qt::Key_Return;
+    Prepare("0:01\t1\t1\n0:03\t1\t2\n0:05\t1\t3\n");
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(WaitFor([&] { return Form().Player().currentTime >= 1500; }, 3000));
+    Key(Qt::Key_F6);
+    ASSERT_FALSE(Form().Player().IsRunning());
+    ASSERT_TRUE(Form().Player().Soundtrack().IsPlaying());
+    if (toTheLastCue) {
+        Key(Qt::Key_PageDown);
+        const auto& list = Child<QTreeWidget>(Form(), "CueList");
+        ASSERT_EQ(list.indexOfTopLevelItem(list.currentItem()), 2) << "the 5 s cue's row";
+    }
+    Key(GetParam());
+    EXPECT_EQ(Form().Player().currentTime, toTheLastCue ? 5000 : 0);
+    EXPECT_FALSE(Form().Player().Soundtrack().IsPlaying());
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(Form().Player().IsRunning());
+    EXPECT_EQ(LogCount("Точка запуска: по фонограмме"), 0);
+    // The first show started at 0 as well.
+    EXPECT_EQ(LogCount(toTheLastCue ? "Точка запуска: 0:00:05" : "Точка запуска: 0:00:00"),
+              toTheLastCue ? 1 : 2);
+    ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }, 8000));
+    // Back at the beginning the first cue fires again, as it does after a stop without music.
+    EXPECT_EQ(Shots(0), toTheLastCue ? 1 : 2);
+    EXPECT_EQ(Shots(1), toTheLastCue ? 0 : 1) << "the 3 s cue";
+    EXPECT_EQ(Shots(2), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, StartPointChosenWhileTheMusicPlaysOn,
+                         ::testing::Values(Qt::Key_Return, Qt::Key_F4), [](const auto& info) {
                              return std::string(info.param == Qt::Key_F4 ? "F4" : "Enter");
                          });
+
+// Another scenario loaded while the music of the stopped show plays on: the start once
+// joined the music and fired the new scenario from the music's position.
+TEST_F(SoundStallTest, AScenarioLoadedWhileTheMusicPlaysOnStartsFromItsBeginning)
+{
+    Prepare("0:01\t1\t1\n0:03\t1\t2\n");
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(WaitFor([&] { return Form().Player().currentTime >= 1500; }, 3000));
+    Key(Qt::Key_F6);
+    ASSERT_TRUE(Form().Player().Soundtrack().IsPlaying());
+    Key(Qt::Key_Escape);  // idle: the scenario key works again
+    Key(Qt::Key_F2);      // empties the slot
+    folder.WriteFile("other.txt", "0:02\t1\t5\n");
+    TestPlatform().openFiles = {folder.Path() + "other.txt"};
+    Key(Qt::Key_F2);
+    ASSERT_EQ(Form().Projects().Project(0)->Count(), 1);
+    EXPECT_FALSE(Form().Player().Soundtrack().IsPlaying());
+    Key(Qt::Key_F1);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(Form().Player().IsRunning());
+    EXPECT_EQ(LogCount("Точка запуска: 0:00:00"), 2) << "the first show's and this one's";
+    EXPECT_EQ(LogCount("Точка запуска: по фонограмме"), 0);
+    Key(Qt::Key_F6);
+    Key(Qt::Key_F6);
+}
 
 TEST_F(SoundStallTest, ACueFiredByHandInAutomaticAndManualFiringIsNotFiredAgain)
 {

@@ -109,6 +109,7 @@ private:
     void TestBtnClick();
     void SwitchSlot(int slot);
     void SetStartPoint();
+    void SoundtrackToStartPoint(int32_t start);
     void ToggleArming();
     void ChangeTempo(int delta);
     void ChangeOffset(int delta);

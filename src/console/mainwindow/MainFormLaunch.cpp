@@ -118,6 +118,7 @@ void TMainForm::ScenarioReplaced()
     // A cue index of the old list means nothing in the new one.
     player_->nextCue = 0;
     ShowTime(0);
+    SoundtrackToStartPoint(0);
 }
 
 void TMainForm::StartBtnClick()
@@ -143,9 +144,23 @@ void TMainForm::BeginBtnClick()
     player_->currentTime = 0;
     player_->nextCue = 0;
     ShowTime(0);
+    SoundtrackToStartPoint(0);
+}
+
+void TMainForm::SoundtrackToStartPoint(int32_t start)
+{
     TBassPlayer& soundtrack = player_->Soundtrack();
-    if (soundtrack.Loaded() && !soundtrack.IsPlaying())
-        soundtrack.Seek(0);
+    if (!soundtrack.Loaded())
+        return;
+    // Music playing on after a stop would carry the next start from where it is, past the
+    // start point just chosen: a section skipped for safety would fire.
+    const bool playing = soundtrack.IsPlaying();
+    if (playing)
+        soundtrack.StopPlaying();
+    // The music of a cue before the show's zero starts at its beginning.
+    soundtrack.Seek(std::max(start, 0));
+    if (playing)
+        UpdateButtons();
 }
 
 void TMainForm::ShowCueListOrKeyboard()
@@ -232,10 +247,7 @@ void TMainForm::SetStartPoint()
     player_->currentTime = start;
     player_->nextCue = row;
     ShowTime(start);
-    TBassPlayer& soundtrack = player_->Soundtrack();
-    // The music of a cue before the show's zero starts at its beginning.
-    if (soundtrack.Loaded() && !soundtrack.IsPlaying())
-        soundtrack.Seek(std::max(start, 0));
+    SoundtrackToStartPoint(start);
     WriteLog(Localize(18, "Установка точки начала:") + " " + IntToText(start) + " ms");
 }
 
