@@ -791,9 +791,16 @@ void TCommonPlayer::PassShotCharge(int32_t index)
     const int32_t entry = ChargeEntry(index);
     if (entry == kNoChargeEntry)
         return;
-    if (auto* highVoltage = dynamic_cast<THVControl*>(
-            controls_.FindByAddress(Cues()[static_cast<size_t>(index)].module)))
-        PassChargeEntry(*highVoltage, entry);
+    auto* highVoltage = dynamic_cast<THVControl*>(
+        controls_.FindByAddress(Cues()[static_cast<size_t>(index)].module));
+    if (!highVoltage)
+        return;
+    PassChargeEntry(*highVoltage, entry);
+    // The module still holds the passed cue's charge. The module's shots before it have left
+    // the port. A key's charged shot carries the sequence's next charge itself.
+    if (controlMode == kControlDirect && !handShots_.Charged(highVoltage->address))
+        port_.SetCharge(highVoltage->address, highVoltage->converterIndex, highVoltage->attemptMode,
+                        ChargeAtCursor(*highVoltage, kChargeUsedUp));
 }
 
 int32_t TCommonPlayer::ChargeEntry(int32_t index) const

@@ -27,6 +27,11 @@ public:
     // Every shot still waiting is told that it did not fire.
     void Drop();
     bool Waiting() const { return !shots_.empty(); }
+    // A shot of the module is charged and waits to fire.
+    bool Charged(int module) const
+    {
+        return !shots_.empty() && shots_.front().charged && shots_.front().module == module;
+    }
 
 private:
     struct TShot {

@@ -445,6 +445,31 @@ TEST_F(PlayerBus, AKeyWaitingForAGapInTheShowsShotsIsDroppedByAStop)
     EXPECT_TRUE(show->Sent(0x84).empty());
 }
 
+// A cue passed over moved the charge sequence on but told the module nothing: it held the
+// passed cue's charge, and its next shot fired with that channel's voltage.
+TEST_F(PlayerBus, AHighVoltageCueOnALockedPositionLeavesTheNextShotItsOwnCharge)
+{
+    MeasureCharges(4);
+    show->LoadScenario("0:01\t5\t1\t|0:01|A|Comet\n"
+                       "0:02\t5\t2\t|0:02|B|Comet\n"
+                       "0:05\t5\t3\t|0:05|A|Comet\n"
+                       "0:06\t5\t4\t|0:06|B|Comet\n");
+    Player().scenario = &show->scenario;
+    Player().firingMode = kv::kFiringBoth;
+    Start(0);
+    platform.Advance(1500);
+    ASSERT_TRUE(Player().LockPosition("B", true));
+    ASSERT_TRUE(RunUntilStopped(8000));
+    EXPECT_EQ(HighVoltageShots(), (std::vector<std::pair<int, int>>{{1, 50}, {3, 150}}));
+    // The charge for channel 3 is set once channel 1 has gone, never before it.
+    const auto shots = show->Shots();
+    const auto set = ChargesSet();
+    ASSERT_FALSE(shots.empty());
+    ASSERT_GE(set.size(), 2u);
+    EXPECT_EQ(set[1].second, 150);
+    EXPECT_GT(Since(shots[0].Tick(), set[1].first), 0);
+}
+
 TEST_F(PlayerBus, StartFromSoundtrackJoinsWithoutStartNotice)
 {
     Player().Fire(1, 0, true, true);
