@@ -6,6 +6,7 @@
 #include "show/TimecodeChase.h"
 #include "show/VirtualShow.h"
 
+#include "devices/HVControl.h"
 #include "devices/ScenarioCue.h"
 
 #include <map>
@@ -325,6 +326,41 @@ TEST_F(PlayerTimecode, AJumpBackOrTimecodeBackwardsHoldsTheClockAndFiresNothingT
         EXPECT_EQ(Count("timecode jump"), 0);
         EXPECT_EQ(Count("Таймкод потерян"), 0) << "the signal never went away";
     }
+}
+
+
+class PlayerTimecodeCharge : public PlayerTimecode {
+protected:
+    void SetUp() override
+    {
+        show->AddModule(Module(5, kv::TModuleKind::HighVoltage));
+        show->Connect();
+        show->LoadScenario("1 5 1\n3 5 2\n8 5 3\n");
+        settings.zero = kZero;
+        // Channel c charges to 50 (c + 1) V: at setting 1, volts² / 100 ohms (read × 10).
+        auto& module = show->Device<kv::THVControl>(5);
+        module.hvSetting = 1;
+        for (int channel = 0; channel < 3; ++channel) {
+            const int volts = 50 * (channel + 1);
+            ASSERT_EQ(module.ClassifyChannel(channel, volts * volts / 10.0, {}), 0);
+        }
+    }
+};
+
+// The cue a jump passed over left its charge in the module: the next shot fired with it.
+TEST_F(PlayerTimecodeCharge, AHighVoltageCueAJumpPassesOverLeavesTheNextShotItsOwnCharge)
+{
+    TLtcSignal signal(TTimecodeRate::Fps25, kZero);
+    signal.CueShowMs(-1000);
+    signal.Play(75);  // to 2 s
+    signal.CueShowMs(5000);
+    signal.Play(150);
+    Run(signal, 10000);
+    std::vector<std::pair<int, int>> shots;
+    for (const kv::TShotEntry& shot : show->Shots())
+        shots.emplace_back(shot.channel + 1, shot.chargeVolts);
+    EXPECT_EQ(shots, (std::vector<std::pair<int, int>>{{1, 50}, {3, 150}}));
+    EXPECT_EQ(Reason(1), kv::TMissReason::TimecodeJump);
 }
 
 }  // namespace
