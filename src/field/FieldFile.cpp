@@ -123,6 +123,7 @@ void ReadFaults(TSectionReader& r, TSimDevice& device, TField& field)
     }
     faults.badCheckReplies = static_cast<int>(r.Whole("BadCheck", 0, 0, 1'000'000));
     faults.shortReplies = static_cast<int>(r.Whole("ShortReply", 0, 0, 1'000'000));
+    faults.missedStops = static_cast<int>(r.Whole("MissedStops", 0, 0, 1'000'000));
     for (const int ms : r.Parsed("Announce", std::vector<int>{}, ParseNumberList))
         field.Announce(device.Address(), ms);
 }

@@ -136,10 +136,7 @@ int TFieldPort::Write(const uint8_t* buffer, int count, int converter)
         return -2;
     if (converter >= 0)
         return WriteOne(buffer, count, converter);
-    int result = -2;
-    for (int i = 0; i < DeviceCount(); ++i)
-        result = WriteOne(buffer, count, i);  // the last converter's result stands
-    return result;
+    return WriteToEach(DeviceCount(), count, [&](int i) { return WriteOne(buffer, count, i); });
 }
 
 void TFieldPort::WakeSources(TWakeSources& sources)

@@ -30,6 +30,7 @@ struct TDeviceFaults {
     int64_t silentUntilNs = kNeverNs;
     int badCheckReplies = 0;  // the next n answers carry a wrong check byte
     int shortReplies = 0;     // the next n answers stop after four bytes
+    int missedStops = 0;      // a module misses the next n stop forms of the clock message
     bool SilentAt(int64_t ns) const { return ns >= silentFromNs && ns < silentUntilNs; }
 };
 

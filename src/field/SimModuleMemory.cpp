@@ -95,6 +95,8 @@ void TSimModule::ClockMessage(const TWireFrame& f, TBusContext& bus)
             blackBox_.Log(TBlackBoxEvent::ClockStarted, 0, showMs);
         }
         clock_.Start(bus.NowNs(), showMs);
+    } else if (f[3] == 0 && Faults().missedStops > 0) {
+        --Faults().missedStops;
     } else if (f[3] == 0 && clock_.Running()) {
         clock_.Stop(bus.NowNs());
         blackBox_.Log(TBlackBoxEvent::ClockStopped, 0, clock_.ShowMsAt(bus.NowNs()));

@@ -3,6 +3,7 @@
 // real converters, pseudo-terminals or the simulated field are behind it.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace kv {
@@ -37,5 +38,9 @@ public:
     // Called by the port thread, under the transport lock, before it sleeps; adds to sources.
     virtual void WakeSources(TWakeSources& sources) = 0;
 };
+
+// A write to every converter: count only when each one took it. A frame one converter
+// missed has not reached the devices on its line, whatever the others did.
+int WriteToEach(int converters, int count, const std::function<int(int converter)>& writeOne);
 
 }  // namespace kv

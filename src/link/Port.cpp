@@ -525,9 +525,11 @@ int TPort::TransactAny(const TFrameRecord& record, uint8_t replyCode, int& conve
     SendDueFramesLocked();
     converter = -1;
     const int written = WriteFrame(record, -1);
-    if (written != kFrameSize)
-        return WriteResult(written);
-    return ReplyWindow(replyCode, -1, true, converter, reply);
+    if (WriteResult(written) == kLinkNotConnected)
+        return kLinkNotConnected;
+    // A write that failed on one converter went out on the others: a device there answers.
+    const int result = ReplyWindow(replyCode, -1, true, converter, reply);
+    return result == kLinkOk || written == kFrameSize ? result : WriteResult(written);
 }
 
 int TPort::ReadDirect(uint8_t* buffer, int count, int& converter)

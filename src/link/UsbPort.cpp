@@ -366,7 +366,7 @@ int TUSBPort::WriteTo(int converter, const uint8_t* buffer, int count)
 }
 
 // The converter hands back every byte it puts on the bus; the write counts only once the
-// echo is in. Only the first byte is compared.
+// echo is in, whole: a frame damaged after its first byte is not what the devices heard.
 int TUSBPort::WriteWithEcho(int converter, const uint8_t* buffer, int count)
 {
     if (WriteTo(converter, buffer, count) != count)
@@ -382,7 +382,7 @@ int TUSBPort::WriteWithEcho(int converter, const uint8_t* buffer, int count)
         if (!open)
             break;
     }
-    return got == count && (count == 0 || echo[0] == buffer[0]) ? count : -2;
+    return got == count && std::equal(echo.begin(), echo.end(), buffer) ? count : -2;
 }
 
 uint32_t TUSBPort::PauseBeforeWrite(int first, int last)
@@ -417,10 +417,8 @@ int TUSBPort::Write(const uint8_t* buffer, int count, int converter)
         return -2;
     if (converter >= 0)
         return WriteWithEcho(converter, buffer, count);
-    int result = -2;
-    for (int i = 0; i < converters; ++i)
-        result = WriteWithEcho(i, buffer, count);
-    return result;
+    return WriteToEach(converters, count,
+                       [&](int i) { return WriteWithEcho(i, buffer, count); });
 }
 
 }  // namespace kv

@@ -125,7 +125,7 @@ void TCommonPlayer::StartChased(int32_t from, TTimecodeChase& chase)
 void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
 {
     TakeBackShots();
-    stopOwed_ = false;
+    stops_.Forget();
     const std::span<const TCue> cues = Cues();
     const auto firstAtFrom = static_cast<int32_t>(
         std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
@@ -186,7 +186,7 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     timer_->SetEnabled(true);
     // A restart: the modules' clocks stand first, so that the new start plays from its time.
     if (broadcast_.Running()) {
-        port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false);
+        stops_.SendBeforeStart(currentTime);
         broadcast_.Stopped(now);
     }
     broadcast_.Begin(TenthAfterCuesBefore(nextCue));
@@ -209,6 +209,7 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     cueTimer_->SetEnabled(false);
     const bool wasRunning = IsRunning();
     const uint32_t now = Platform().TickCount();
+    const int32_t memoryLeft = MemoryLeftMs(now);
     broadcast_.Stopped(now);
     // What the modules fired since the last tick counts as handled: a resume must not start
     // their clocks at or before it.
@@ -216,12 +217,8 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
         PassMemoryCues(broadcast_.PlayedTo(now));
     timer_->SetEnabled(false);
     soundtrackPending_ = false;
-    // Owed only for a show, or a stop still owed: an idle station's late stop would stop
-    // the other stations' show.
-    if (broadcastStop) {
-        const bool sent = port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false) == 0;
-        stopOwed_ = !sent && (wasRunning || stopOwed_);
-    }
+    if (broadcastStop)
+        stops_.Send(currentTime, memoryLeft, wasRunning);
     port_.SendStopNotice(currentTime);
     if (stopSoundtrack && soundtrack_.Loaded() && soundtrack_.IsPlaying())
         soundtrack_.StopPlaying();
@@ -245,10 +242,21 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 
 void TCommonPlayer::ConverterBack()
 {
-    if (!stopOwed_ || IsRunning())
+    if (!stops_.Owed() || IsRunning())
         return;
-    stopOwed_ = port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false) != 0;
+    stops_.SendOwed();
     WriteLog(Localize(kMsgStopSentAgain));
+}
+
+int32_t TCommonPlayer::MemoryLeftMs(uint32_t now) const
+{
+    const std::span<const TCue> cues = Cues();
+    if (!broadcast_.Running() || cues.empty())
+        return -1;
+    const auto last = std::max_element(cues.begin(), cues.end(), [](const TCue& a, const TCue& b) {
+        return a.time < b.time;
+    });
+    return std::max(last->time - broadcast_.PlayedTo(now), 0);
 }
 
 void TCommonPlayer::CloseFiringReport()
@@ -357,7 +365,7 @@ void TCommonPlayer::PassOverJump(int32_t to, uint32_t now)
         // A running module clock set forward would fire every cue on the way at once.
         broadcast_.Stopped(now);
         PassMemoryCues(broadcast_.PlayedTo(now));
-        port_.SendClock(std::clamp(currentTime, 0, kLastBusTimeMs), false);
+        stops_.SendBeforeStart(currentTime);
     }
     const std::span<const TCue> cues = Cues();
     while (nextCue >= 0 && static_cast<size_t>(nextCue) < cues.size() &&
@@ -1041,6 +1049,10 @@ void TCommonPlayer::HandleMessage(const TFrameRecord& message)
         return;
     }
     if (message[0] == kClockMessage && message[3] == kClockStopForm) {
+        // Sent several times so that no module misses it, or this station's own come back
+        // late: obeyed once, unless a show started since.
+        if (!stops_.Heard(message, Platform().TickCount()) && !IsRunning())
+            return;
         Halt(false, false);
         if (OnRemoteStop)
             OnRemoteStop();

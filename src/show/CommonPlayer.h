@@ -10,6 +10,7 @@
 #include "show/FiringReport.h"
 #include "show/HandShots.h"
 #include "show/PositionLockout.h"
+#include "show/StopBroadcast.h"
 #include "show/TimeBroadcast.h"
 
 #include <cstdint>
@@ -210,6 +211,8 @@ private:
     void TellTheTime(uint32_t now, int32_t showTime);
     bool TellsTheTime() const;
     void RetellTime();
+    // How long the modules may still play their memory, -1 when they do not play it.
+    int32_t MemoryLeftMs(uint32_t now) const;
     // Where the modules' clocks may start so as to fire none of the cues before index.
     int32_t TenthAfterCuesBefore(int32_t index) const;
     void EndShow();
@@ -247,7 +250,6 @@ private:
     int32_t resumeTime_ = 0;
     int32_t resumeCue_ = 0;
     bool busy_ = false;
-    bool stopOwed_ = false;  // the last stop did not go out
     int32_t tempo_ = 1000;
     int32_t startTime_ = 0;
     // The clock before the autonomous floor at 0: memory cues and broadcasts wait for it.
@@ -287,6 +289,7 @@ private:
     std::string reportPath_;
     THandShots handShots_;
     TPositionLockout lockout_;
+    TStopBroadcast stops_{port_};
     TBassPlayer soundtrack_;
     // Last, so that they go first and no tick reaches a half-destroyed player.
     std::unique_ptr<TTimer> timer_;

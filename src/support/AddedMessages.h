@@ -222,5 +222,10 @@ inline constexpr TMessage kMsgGoModulesSilent{
     249, "Модули не ответили на опрос после поиска (их могли заменить):"};
 inline constexpr TMessage kMsgGoModulesSilentTodo{
     250, "Повторите поиск (F10), затем проверьте каналы и сценарий в пультах."};
+// A stop a converter did not take.
+inline constexpr TMessage kMsgStopNotTaken{
+    251, "Команду остановки принял не каждый преобразователь: она повторяется"};
+inline constexpr TMessage kMsgStopTakenOnRepeat{
+    252, "Команда остановки принята каждым преобразователем после повтора"};
 
 }  // namespace kv

@@ -65,6 +65,24 @@ TEST_F(FieldLink, SearchProbeFindsEachModuleOnItsConverter)
     EXPECT_EQ(port->QueryVersionAny(50, converter, version), kLinkNoReply);
 }
 
+// A converter that gives no good echo fails every broadcast, which once counted as sent when
+// the last converter's echo was good; the search probe still listens for the answers.
+TEST_F(FieldLink, AConverterWithoutAGoodEchoFailsABroadcastAndTheProbeStillHearsTheModules)
+{
+    field->SetBadEcho(0, true);
+    EXPECT_EQ(port->SendClock(12300, false), kLinkWriteFailed);
+    int converter = -1;
+    int version = 0;
+    ASSERT_EQ(port->QueryVersionAny(7, converter, version), kLinkOk);
+    EXPECT_EQ(converter, 1);
+    ASSERT_EQ(port->QueryVersionAny(3, converter, version), kLinkOk)
+        << "the frame was on its line, only its echo was bad";
+    EXPECT_EQ(converter, 0);
+    EXPECT_EQ(port->QueryVersionAny(50, converter, version), kLinkWriteFailed);
+    field->SetBadEcho(0, false);
+    EXPECT_EQ(port->SendClock(12300, false), kLinkOk);
+}
+
 TEST_F(FieldLink, IdentificationAndTrailerOfAModule)
 {
     int count = 0;

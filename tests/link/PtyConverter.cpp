@@ -71,9 +71,12 @@ void TPtyConverter::Serve()
             const std::vector<uint8_t> frame(pending.begin(), pending.begin() + 7);
             pending.erase(pending.begin(), pending.begin() + 7);
             std::this_thread::sleep_for(std::chrono::milliseconds(echoDelayMs_));
-            {
+            std::vector<uint8_t> echo = frame;
+            if (echo_ == TEcho::DamagedTail)
+                echo.back() ^= 0x5A;
+            if (echo_ != TEcho::None) {
                 std::lock_guard guard(writeLock_);
-                (void)!::write(master_, frame.data(), frame.size());
+                (void)!::write(master_, echo.data(), echo.size());
             }
             if (frame[0] == 0x85 && frame[5] == 5)
                 Send({0x7A, 0x81, 0xF4, 0x30, 0xD4, 0x05});

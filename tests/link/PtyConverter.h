@@ -16,6 +16,9 @@ namespace kv::test {
 // as module 5. The device appears at link while plugged in.
 class TPtyConverter {
 public:
+    // What comes back of a frame: all of it, nothing, or the frame with its last byte damaged.
+    enum class TEcho { Whole, None, DamagedTail };
+
     explicit TPtyConverter(std::filesystem::path link, int echoDelayMs = 0);
     ~TPtyConverter();
 
@@ -24,12 +27,14 @@ public:
     void Unplug();
     // A frame from the bus: record with its check byte.
     void Send(std::vector<uint8_t> record);
+    void SetEcho(TEcho echo) { echo_ = echo; }
 
 private:
     void Serve();
 
     std::filesystem::path link_;
     const int echoDelayMs_;
+    std::atomic<TEcho> echo_{TEcho::Whole};
     int master_ = -1;
     int slave_ = -1;
     std::atomic<bool> stop_{false};

@@ -161,6 +161,35 @@ TEST(UsbPortOverPty, AFrameThatArrivesWhileAnotherConverterEchoesSurvivesThePurg
     port.Close();
 }
 
+// A broadcast once reported what the last converter did: with the first converter's echo
+// missing, or a frame damaged after its first byte, a stop that a line never carried counted
+// as sent, and no one sent it again.
+TEST(UsbPortOverPty, ABroadcastSucceedsOnlyWhenEveryConverterEchoedTheWholeFrame)
+{
+    const fs::path firstLink = TempLink("first");
+    const fs::path secondLink = TempLink("second");
+    TPtyConverter first(firstLink);
+    TPtyConverter second(secondLink);
+    first.Plug();
+    second.Plug();
+    TUSBPort port(16, firstLink.string() + "," + secondLink.string());
+    ASSERT_TRUE(port.Open());
+    std::vector<uint8_t> stop = {0x90, 0x00, 0x7B, 0x00, 0x00, 0x00};
+    stop.push_back(FrameCheck(stop.data(), stop.size()));
+
+    EXPECT_EQ(port.Write(stop.data(), 7, -1), 7);
+    first.SetEcho(TPtyConverter::TEcho::None);
+    EXPECT_EQ(port.Write(stop.data(), 7, -1), -2) << "the first converter gave no echo";
+    EXPECT_EQ(port.Write(stop.data(), 7, 1), 7);
+    first.SetEcho(TPtyConverter::TEcho::Whole);
+    second.SetEcho(TPtyConverter::TEcho::DamagedTail);
+    EXPECT_EQ(port.Write(stop.data(), 7, 1), -2) << "the echo differs after its first byte";
+    EXPECT_EQ(port.Write(stop.data(), 7, -1), -2);
+    second.SetEcho(TPtyConverter::TEcho::Whole);
+    EXPECT_EQ(port.Write(stop.data(), 7, -1), 7);
+    port.Close();
+}
+
 // A tick that moves only when the test or a sleep moves it; the sleeps asked for, kept.
 class TStillClock : public TQtPlatform {
 public:

@@ -3,6 +3,7 @@
 #include "show/VirtualShow.h"
 
 #include "devices/HVControl.h"
+#include "show/StopBroadcast.h"
 
 #include <algorithm>
 
@@ -150,6 +151,46 @@ TEST_F(PlayerBus, TwoStationsOnOneBusStopOnceEach)
     EXPECT_EQ(events.back(), "remote stop");
     ASSERT_EQ(other.Sent(0x90).size(), 1u);
     EXPECT_EQ(Head(other.Sent(0x90)[0]), Bytes({0x90, 0, 0, 0, 0, 0}));
+}
+
+// An autonomous show's stop goes out several times so that no module misses it. Another
+// station obeys it once: it once answered each with its stop notice and reported each as a
+// remote stop; and this station's own stop come back late from a converter is no remote stop.
+TEST_F(PlayerBus, AStopSentSeveralTimesIsOneStopToAnotherStationAndNoneToItself)
+{
+    TShowField other(std::make_shared<kv::TPlatformFieldClock>());
+    other.AddModule(Module(2));
+    other.Connect();
+    int remoteStopsThere = 0;
+    other.player->OnRemoteStop = [&] { ++remoteStopsThere; };
+    show->LoadScenario("10 1 1\n");
+    other.LoadScenario("10 2 1\n");
+    Player().controlMode = kv::kControlAutonomous;
+    Start(0);
+    other.player->Start(0);
+    platform.Advance(1000);
+    show->field->ClearRecord();
+    other.field->ClearRecord();
+    Player().Stop(false);
+    const std::vector<kv::TFrameEntry> stops = show->Sent(0x90);
+    ASSERT_FALSE(stops.empty());
+    EXPECT_EQ(stops.size(), static_cast<size_t>(kv::TStopBroadcast::kSendings));
+    TFrameRecord stop{};
+    std::copy_n(stops[0].bytes.begin(), stop.size(), stop.begin());
+    EXPECT_EQ(stop[3], 0) << "not the stop form";
+    for (const kv::TFrameEntry& sent : stops)
+        EXPECT_EQ(Head(sent), Head(stops[0])) << "the same stop each time";
+    // The other station, and this one from a converter that hands it back late, hear each.
+    for (int sending = 0; sending < kv::TStopBroadcast::kSendings; ++sending) {
+        other.player->HandleMessage(stop);
+        platform.Advance(5);
+        Player().HandleMessage(stop);
+    }
+    EXPECT_FALSE(other.player->IsRunning());
+    EXPECT_EQ(remoteStopsThere, 1);
+    EXPECT_EQ(other.Sent(0x11).size(), 1u) << "a stop notice for each stop heard";
+    EXPECT_EQ(std::count(events.begin(), events.end(), "remote stop"), 0);
+    EXPECT_EQ(show->Sent(0x11).size(), 1u);
 }
 
 TEST_F(PlayerBus, ExternalStartWhenArmedAnsweredEitherWay)

@@ -262,7 +262,12 @@ TEST_F(PlayerClock, AutonomousModulesKeepToTheClockAfterAStartPointAndAnOffsetOf
         EXPECT_GE(Since(start, shots[i].Tick()), due[i]) << "early: shot " << i;
         EXPECT_LT(Since(start, shots[i].Tick()), due[i] + 30) << "late: shot " << i;
     }
-    EXPECT_LE(show->Sent(0x90).size(), 9u) << "the time goes out about once a second";
+    // The stop at the end, sent several times, is not counted.
+    const auto clocks = show->Sent(0x90);
+    EXPECT_LE(std::count_if(clocks.begin(), clocks.end(),
+                            [](const kv::TFrameEntry& frame) { return frame.bytes[3] == 0x80; }),
+              8)
+        << "the time goes out about once a second";
 }
 
 // This test once saw one cue recorded per tick: a finale went mostly unlogged and unchecked
@@ -292,7 +297,10 @@ TEST_F(PlayerClock, AutonomousBroadcastEndsOnceTheTimeNoLongerFitsTheBus)
     std::vector<std::vector<uint8_t>> clocks;
     for (const kv::TFrameEntry& frame : show->Sent(0x90))
         clocks.push_back(Head(frame));
+    // The stop goes out several times, so that no module misses it.
     EXPECT_EQ(clocks, (std::vector<std::vector<uint8_t>>{{0x90, 0xFF, 0xFA, 0x80, 0, 0},
+                                                        {0x90, 0xFF, 0xFF, 0, 0, 0},
+                                                        {0x90, 0xFF, 0xFF, 0, 0, 0},
                                                         {0x90, 0xFF, 0xFF, 0, 0, 0}}))
         << "no wrapped, early time; the stop held at the last time the bus can carry";
     EXPECT_EQ(std::count(platform.debugLines.begin(), platform.debugLines.end(),
