@@ -30,6 +30,12 @@ namespace {
 const std::string kSoundtrack = std::string(KV_SHARE_DIR) + "/sample-soundtrack.ogg";
 const std::string kThreeCues = "0:00.00\t1\t1\n0:10.00\t1\t2\n0:20.00\t2\t1\n";
 const TFrameRecord kRemoteStop{0x90, 0, 0, 0, 0, 0};
+// The same stop heard again within a second is one stop (it is sent several times so that no
+// module misses it): each further stop here is another one.
+TFrameRecord RemoteStopAt(uint8_t tenths)
+{
+    return {0x90, 0, tenths, 0, 0, 0};
+}
 constexpr Qt::KeyboardModifiers kEachModifier[] = {Qt::ControlModifier, Qt::AltModifier,
                                                    Qt::ShiftModifier};
 
@@ -82,12 +88,12 @@ TEST(ShowKeysTest, TheKeyThatClosesTheRedWarningDoesNothingElse)
     // Also when the warning itself has the keyboard, and also a key an action would take.
     window.Key(Qt::Key_Escape);
     ASSERT_EQ(form.LaunchState(), kLaunchIdle);
-    form.Player().HandleMessage(kRemoteStop);
+    form.Player().HandleMessage(RemoteStopAt(1));
     ASSERT_TRUE(warning.isVisible());
     QTest::keyClick(warning.windowHandle(), Qt::Key_F1);
     EXPECT_FALSE(warning.isVisible());
     EXPECT_EQ(form.LaunchState(), kLaunchIdle);
-    form.Player().HandleMessage(kRemoteStop);
+    form.Player().HandleMessage(RemoteStopAt(2));
     window.Key(Qt::Key_F1, Qt::ControlModifier);
     EXPECT_FALSE(warning.isVisible());
     EXPECT_EQ(form.Player().firingMode, kFiringAutomatic);
@@ -98,7 +104,7 @@ TEST(ShowKeysTest, TheKeyThatClosesTheRedWarningDoesNothingElse)
 
     // A show started by mouse under the warning: the stop key still stops it.
     window.Key(Qt::Key_F1);
-    form.Player().HandleMessage(kRemoteStop);
+    form.Player().HandleMessage(RemoteStopAt(3));
     ASSERT_TRUE(warning.isVisible());
     QTest::mouseClick(&window.Child<QPushButton>("StartBtn"), Qt::LeftButton);
     ASSERT_TRUE(form.Player().IsRunning());
