@@ -9,6 +9,7 @@
 #include "support/Platform.h"
 #include "support/RunLog.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -88,8 +89,11 @@ void StartShowOnTimecode(TExtPlayer& player, TTimecodeChase& chase)
     player.StartChased(from, chase);
     WriteLog(Localize(44, "Точка запуска:") + " " + ClockText(from, 0));
     // The frame the show started in: heard in part past the last one decoded, with a freewheel.
+    // Never before the start point: a frame decoded since the start was reached may be dated a
+    // few milliseconds later and read the moment as the frame before.
     const std::optional<int32_t> heard = chase.Heard(Platform().TickCount());
-    const TTimecodeLabel label = heard ? chase.LabelOfShowMs(*heard) : chase.Label();
+    const TTimecodeLabel label =
+        heard ? chase.LabelOfShowMs(std::max(*heard, from - player.offset)) : chase.Label();
     WriteLog(Localize(kMsgTimecodeStart) + " " + FormatTimecode(label, chase.DropFrame()) + " (" +
              TimecodeRateName(chase.Rate()) + ")");
 }

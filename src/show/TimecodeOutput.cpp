@@ -40,6 +40,7 @@ struct TTimecodeOutput::TShared {
     bool quit = false;
     bool done = false;
     std::atomic<bool> failed{false};
+    std::atomic<bool> sent{false};
 };
 
 void TTimecodeOutput::TShared::Run(std::shared_ptr<TSoundServer> server, TSoundTarget target)
@@ -55,7 +56,9 @@ void TTimecodeOutput::TShared::Run(std::shared_ptr<TSoundServer> server, TSoundT
                 break;
         }
         bool writeFailed = false;
-        if (!SendTimecodeFrame(*output, generator, writeFailed) && !writeFailed && Quitting())
+        if (SendTimecodeFrame(*output, generator, writeFailed))
+            sent = true;
+        else if (!writeFailed && Quitting())
             break;
         failed = writeFailed;
     }
@@ -141,6 +144,11 @@ bool TTimecodeOutput::Running() const
 bool TTimecodeOutput::Failed() const
 {
     return shared_ && shared_->failed;
+}
+
+bool TTimecodeOutput::Sending() const
+{
+    return shared_ && shared_->sent;
 }
 
 TTimecodeLabel TTimecodeOutput::Label() const

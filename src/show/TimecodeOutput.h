@@ -44,6 +44,8 @@ public:
     bool Running() const;
     // The server refused the stream or a write: nothing is sent.
     bool Failed() const;
+    // A frame has reached the server since the start.
+    bool Sending() const;
     // The label sent last.
     TTimecodeLabel Label() const;
 

@@ -11,9 +11,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <set>
+#include <thread>
 
 namespace kv::test {
 namespace {
@@ -76,8 +79,10 @@ TEST_F(KvctlTimecode, TcOutSendsTheShowClockFromTheStartPointToTheEnd)
     kv::TTimecodeInput input(48000);
     std::set<int> seconds;  // whole seconds of the frames heard
     std::mutex mutex;
+    std::atomic<bool> recording{false};
     kv::TPulseCapture capture("nullsink.monitor", 48000, [&](const float* samples, size_t count,
                                                              uint32_t endTick) {
+        recording = true;
         input.Write(samples, count, endTick);
         const std::lock_guard lock(mutex);
         for (const kv::TTimecodeFrame& frame : input.Take())
@@ -86,6 +91,11 @@ TEST_F(KvctlTimecode, TcOutSendsTheShowClockFromTheStartPointToTheEnd)
     });
     std::string error;
     ASSERT_TRUE(capture.Start(error)) << error;
+    // The stream opens before the server hands over its first samples: what kvctl sends at
+    // once would be missed on a loaded machine.
+    for (int waited = 0; !recording && waited < 3000; waited += 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(recording) << "the monitor records nothing";
     const auto result =
         RunKvctl({kField, "show", kShow, kAddresses, "--tc-out", "nullsink"});
     capture.Stop();

@@ -31,6 +31,9 @@ namespace kv {
 namespace {
 
 constexpr uint32_t kInterruptPollMs = 25;
+// How long the start waits for the timecode output's stream; past it the show starts anyway.
+constexpr uint32_t kTimecodeOutOpenMs = 3000;
+constexpr uint32_t kTimecodeOutPollMs = 5;
 
 enum class TEnd { Running, Finished, RemoteStop, Operator, ConverterLost };
 
@@ -93,7 +96,7 @@ std::unique_ptr<TTimecodeReceiver> OpenTimecode(const TCtlSession& session,
 }
 
 // The show clock sent as timecode, from before the start (the start point's frame) on.
-std::unique_ptr<TTimecodeOutput> SendTimecode(const TCtlSession& session, const std::string& sink,
+std::unique_ptr<TTimecodeOutput> SendTimecode(TCtlSession& session, const std::string& sink,
                                               TExtPlayer& player)
 {
     TTimecodeOutputSettings settings = session.Timecode().output;
@@ -108,6 +111,12 @@ std::unique_ptr<TTimecodeOutput> SendTimecode(const TCtlSession& session, const 
             return player.ClockLook(now);
         });
     output->Start();
+    // The desk hears the start point before the show leaves it: a stream that opens late (a
+    // loaded machine, a sink that holds new streams back) began its timecode past it.
+    const uint32_t opening = Platform().TickCount();
+    while (!output->Sending() && !output->Failed() &&
+           Platform().TickCount() - opening < kTimecodeOutOpenMs)
+        session.Wait(kTimecodeOutPollMs);
     WriteLog(Localize(kMsgTimecodeOutOn) + " " + sink + ", " + TimecodeRateName(settings.rate) +
              ", " + FormatTimecode(settings.zero, settings.rate == TTimecodeRate::Fps2997Drop));
     return output;
