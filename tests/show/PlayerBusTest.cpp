@@ -24,6 +24,19 @@ protected:
         Player().OnRemoteStop = [this] { events.push_back("remote stop"); };
     }
     kv::THVControl& HighVoltage() { return show->Device<kv::THVControl>(5); }
+    // Both stations run a show of their own for a second; then this one stops, its bus record
+    // and the other's cleared just before.
+    void RunBothThenStop(TShowField& other)
+    {
+        show->LoadScenario("10 1 1\n");
+        other.LoadScenario("10 2 1\n");
+        Start(0);
+        other.player->Start(0);
+        platform.Advance(1000);
+        show->field->ClearRecord();
+        other.field->ClearRecord();
+        Player().Stop(false);
+    }
     // A channel's charge follows its measured resistance: at setting 1, volts² / 100 ohms
     // (the module reads ohms × 10).
     void MeasureForCharge(int channel, int volts)
@@ -105,14 +118,7 @@ TEST_F(PlayerBus, TwoStationsOnOneBusStopOnceEach)
     TShowField other(std::make_shared<kv::TPlatformFieldClock>());
     other.AddModule(Module(2));
     other.Connect();
-    show->LoadScenario("10 1 1\n");
-    other.LoadScenario("10 2 1\n");
-    Start(0);
-    other.player->Start(0);
-    platform.Advance(1000);
-    show->field->ClearRecord();
-    other.field->ClearRecord();
-    Player().Stop(false);
+    RunBothThenStop(other);
 
     // What one station puts on the bus the other hears, until the bus is quiet.
     size_t heardThere = 0;
@@ -163,15 +169,8 @@ TEST_F(PlayerBus, AStopSentSeveralTimesIsOneStopToAnotherStationAndNoneToItself)
     other.Connect();
     int remoteStopsThere = 0;
     other.player->OnRemoteStop = [&] { ++remoteStopsThere; };
-    show->LoadScenario("10 1 1\n");
-    other.LoadScenario("10 2 1\n");
     Player().controlMode = kv::kControlAutonomous;
-    Start(0);
-    other.player->Start(0);
-    platform.Advance(1000);
-    show->field->ClearRecord();
-    other.field->ClearRecord();
-    Player().Stop(false);
+    RunBothThenStop(other);
     const std::vector<kv::TFrameEntry> stops = show->Sent(0x90);
     ASSERT_FALSE(stops.empty());
     EXPECT_EQ(stops.size(), static_cast<size_t>(kv::TStopBroadcast::kSendings));
