@@ -63,6 +63,10 @@ public:
     // The converter is back: a stop that could not go out goes now, unless a show started
     // since. Modules playing their memory would otherwise play on after the stop.
     void ConverterBack();
+    // The last show's stop did not reach every converter: the modules may play on from
+    // their memory. Repeating while they may.
+    bool StopOwed() const { return stops_.Owed(); }
+    bool StopRepeating() const { return stops_.Repeating(); }
     // Every frame from the bus, after the registry has seen it.
     virtual void HandleMessage(const TFrameRecord& message);
     // manual: the operator's key (a high-voltage module's own charge is FireByHand's; the

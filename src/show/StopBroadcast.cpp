@@ -70,6 +70,11 @@ void TStopBroadcast::SendBeforeStart(int32_t time)
     SendTimes(kSendings);
 }
 
+bool TStopBroadcast::Repeating() const
+{
+    return owed_ && retry_->Enabled();
+}
+
 bool TStopBroadcast::SendOwed()
 {
     owed_ = owed_ && !SendTimes(sendings_);

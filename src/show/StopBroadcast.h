@@ -35,6 +35,8 @@ public:
     // The modules' clocks stand for a new start: every sending, nothing owed.
     void SendBeforeStart(int32_t time);
     bool Owed() const { return owed_; }
+    // Owed, and going out again while the modules may still play their memory.
+    bool Repeating() const;
 
     // The owed stop once more, as it went first; true when it went out.
     bool SendOwed();

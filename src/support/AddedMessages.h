@@ -227,5 +227,14 @@ inline constexpr TMessage kMsgStopNotTaken{
     251, "Команду остановки принял не каждый преобразователь: она повторяется"};
 inline constexpr TMessage kMsgStopTakenOnRepeat{
     252, "Команда остановки принята каждым преобразователем после повтора"};
+// The program leaves while its stop is still owed.
+inline constexpr TMessage kMsgStopOwedWait{
+    253, "Команда остановки повторяется, пока модули могут играть из памяти: выход, когда её "
+         "примет каждый преобразователь (Ctrl+C — выйти сразу)"};
+inline constexpr TMessage kMsgStopNotDelivered{
+    254, "Команда остановки не доставлена: её принял не каждый преобразователь"};
+inline constexpr TMessage kMsgExitWithStopOwed{
+    255, "Команда остановки не доставлена: её принял не каждый преобразователь. Всё равно выйти "
+         "из программы?"};
 
 }  // namespace kv

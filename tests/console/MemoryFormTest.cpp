@@ -9,8 +9,10 @@
 #include "field/SimRemote.h"
 #include "field/WireFrame.h"
 #include "show/ExtPlayer.h"
+#include "support/AddedMessages.h"
 #include "support/Conversions.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -238,6 +240,42 @@ TEST_F(MemoryFormTest, AutonomousShowFromTheKeysFiresTheModulesMemoryUntilTheSto
     EXPECT_EQ(resumed[3].channel, 1);
     for (const TShotEntry& shot : resumed)
         EXPECT_EQ(shot.shot, 1) << "module " << shot.address << ", channel " << shot.channel + 1;
+}
+
+// A stop the converter did not take leaves the modules playing on from their memory, and its
+// repeats end with the program: Ctrl+Alt+X used to close the console on them at once.
+TEST_F(MemoryFormTest, AnExitWhileTheStopIsNotTakenAsksFirstAndTheRepeatsGoOn)
+{
+    AuxConsoleTest::Open(kField, "0:00.30\t1\t1\n0:00.60\t2\t1\n0:06.00\t2\t2\n", {1, 2});
+    Key(Qt::Key_F8);
+    ASSERT_TRUE(Logged("Запись сценария в пульты... Успешно"));
+    Key(Qt::Key_F1, Qt::ShiftModifier);
+    ASSERT_EQ(Form().Player().controlMode, kControlAutonomous);
+    Key(Qt::Key_F1);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(Form().Player().IsRunning());
+    ASSERT_TRUE(WaitFor([&] { return Field().Shots().size() == 2; }, 5000));
+    Field().SetBadEcho(0, true);
+    Key(Qt::Key_F6);
+    ASSERT_FALSE(Form().Player().IsRunning());
+    ASSERT_TRUE(Logged(Localize(kMsgStopNotTaken))) << LogText();
+    Key(Qt::Key_F1);  // disarmed: the exit key is allowed
+    ASSERT_TRUE(Child<QAction>(Form(), "ExitAction").isEnabled());
+
+    platform.messages.clear();
+    Key(Qt::Key_X, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(platform.messages, std::vector<std::string>{Localize(kMsgExitWithStopOwed)});
+    EXPECT_TRUE(Form().isVisible());
+    EXPECT_FALSE(Logged("Выход из программы"));
+
+    Field().SetBadEcho(0, false);
+    EXPECT_TRUE(WaitFor([&] { return Logged(Localize(kMsgStopTakenOnRepeat)); }, 3000))
+        << LogText();
+    platform.messages.clear();
+    Key(Qt::Key_X, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_FALSE(Form().isVisible());
+    EXPECT_TRUE(Logged("Выход из программы"));
 }
 
 TEST_F(MemoryFormTest, BlackBoxGoesToTheChosenFileAfterTheFormatNumber)

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -483,6 +484,64 @@ TEST(KvctlShow, ShotsThePortCouldNotSendFailTheShow)
                               "эха): 1"),
               std::string::npos)
         << result.out;
+}
+
+// Ctrl+C in an autonomous show while the converter is lost: the stop does not go out and
+// the modules play on from their memory. kvctl used to exit at once, and the stop it owed
+// went out never. It stays while the stop is repeated: until the converter is back, the
+// modules' memory has run out, or a second Ctrl+C; a stop never taken fails the run.
+TEST(KvctlShow, AStopNotTakenKeepsKvctlUntilItGoesOrTheModulesMemoryRunsOut)
+{
+    const std::string module = "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=8\n";
+    const std::string unplug = "[event1]\nAt=4000\nType=unplug\n";
+    const std::string fields[] = {
+        TempFile("kvctl-owed-back.ini", module + unplug + "[event2]\nAt=8000\nType=plug\n"),
+        TempFile("kvctl-owed-gone.ini", module + unplug)};
+    const std::string longShow = TempFile("kvctl-owed-long.txt", "0:01.00\t1\t1\n0:40.00\t1\t2\n");
+    const std::string shortShow = TempFile("kvctl-owed-short.txt", "0:01.00\t1\t1\n0:07.00\t1\t2\n");
+    const std::string trace = ScratchFolder() + "kvctl-owed-back.txt";
+    const std::string lost = "Шоу продолжается без преобразователя";
+    const std::string waiting = "Команда остановки повторяется, пока модули могут играть из памяти";
+    const std::string notDelivered =
+        "Команда остановки не доставлена: её принял не каждый преобразователь";
+    TKvctlCall secondCtrlC{{"--port=sim:" + fields[1], "show", longShow, "--addresses=1",
+                            "--control=autonomous"},
+                           "",
+                           lost};
+    secondCtrlC.interruptAgainOnOutput = waiting;
+    const auto started = std::chrono::steady_clock::now();
+    const auto results = RunKvctlTogether(
+        {{{"--port=sim:" + fields[0], "show", longShow, "--addresses=1", "--control=autonomous",
+           "--trace", trace},
+          "",
+          lost},
+         {{"--port=sim:" + fields[1], "show", shortShow, "--addresses=1", "--control=autonomous"},
+          "",
+          lost},
+         secondCtrlC});
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(25))
+        << "the second Ctrl+C did not end the wait";
+
+    // The converter came back: the stop went, and to the line.
+    EXPECT_EQ(results[0].status, 1) << "stopped by the operator";
+    EXPECT_TRUE(Contains(results[0].out, waiting)) << results[0].out;
+    EXPECT_TRUE(Contains(results[0].out, "Преобразователь вернулся: команда остановки отправлена снова"))
+        << results[0].out;
+    EXPECT_FALSE(Contains(results[0].out, notDelivered)) << results[0].out;
+    const auto lines = Lines(ReadWholeFile(trace));
+    const auto stop = std::find_if(lines.rbegin(), lines.rend(), [](const std::string& line) {
+        const std::string rest = line.substr(line.find('\t') + 1);
+        return rest.starts_with(">\t90 ") && rest.substr(11, 2) == "00";
+    });
+    ASSERT_NE(stop, lines.rend()) << "no stop frame went out";
+    EXPECT_GE(std::stoi(*stop), 7500) << "the last went before the converter was back: " << *stop;
+
+    // Never back: the wait ends with the modules' memory, or at the second Ctrl+C.
+    for (size_t i : {1, 2}) {
+        EXPECT_EQ(results[i].status, 1) << i;
+        EXPECT_TRUE(Contains(results[i].out, waiting)) << results[i].out;
+        EXPECT_TRUE(Contains(results[i].out, notDelivered)) << results[i].out;
+    }
 }
 
 TEST(KvctlMemory, ChecksAskFirstAndEndOfInputCancels)

@@ -21,6 +21,7 @@ struct TChild {
     int out = -1;
     int err = -1;
     std::string interruptOn;
+    std::string interruptAgainOn;
     int interruptSignal = SIGINT;
     std::chrono::steady_clock::time_point interruptAt = std::chrono::steady_clock::time_point::max();
 };
@@ -55,6 +56,7 @@ TChild Launch(const TKvctlCall& call)
     child.out = out[0];
     child.err = err[0];
     child.interruptOn = call.interruptOnOutput;
+    child.interruptAgainOn = call.interruptAgainOnOutput;
     child.interruptSignal = call.interruptSignal;
     if (call.interruptAfterMs >= 0)
         child.interruptAt =
@@ -68,7 +70,8 @@ void Interrupt(TChild& child, const std::string& output)
         output.find(child.interruptOn) == std::string::npos)
         return;
     kill(child.pid, child.interruptSignal);
-    child.interruptOn.clear();
+    child.interruptOn = std::move(child.interruptAgainOn);
+    child.interruptAgainOn.clear();
 }
 
 // The timed signals that are due; how long until the next, for poll (-1: none).

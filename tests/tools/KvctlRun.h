@@ -26,6 +26,8 @@ struct TKvctlCall {
     // Not empty: the operator's Ctrl+C once stdout or stderr shows this text, as an operator
     // who watches the output would press it, however slow the machine.
     std::string interruptOnOutput;
+    // Not empty: a second one, once the output shows this text after the first.
+    std::string interruptAgainOnOutput;
     // Ctrl+C, or the end a closed terminal (SIGHUP) or a kill (SIGTERM) brings.
     int interruptSignal;
     // Not negative: the signal this long after the start instead, while kvctl shows nothing.

@@ -27,6 +27,7 @@
 #include "support/Conversions.h"
 #include "support/Localizer.h"
 #include "support/LogNaming.h"
+#include "support/Platform.h"
 #include "support/RunLog.h"
 
 #include <QAction>
@@ -222,6 +223,14 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // The repeats of a stop not taken end with the program, and the modules play on from
+    // their memory. A signal leaves nobody to answer.
+    if (player_->StopOwed() && !endingBySignal_ &&
+        Platform().MessageBox(Localize(kMsgExitWithStopOwed), Localize(59, "Подтверждение"),
+                              TButtons::YesNo) != TAnswer::Yes) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }
@@ -241,6 +250,7 @@ void TMainForm::EndBySignal(int signal)
 {
     const char* name = sigabbrev_np(signal);
     WriteLog(Localize(kMsgEndedBySignal) + " SIG" + (name ? name : std::to_string(signal)));
+    endingBySignal_ = true;
     // Nobody is left at the window to press the stop key: the show and its music stop now.
     if (player_->IsRunning())
         player_->Stop(true);

@@ -298,6 +298,7 @@ private:
     bool testRunning_ = false;
     bool converterFault_ = false;
     bool shown_ = false;
+    bool endingBySignal_ = false;
     int flashPhase_ = 0;
     int batteryPercent_ = 100;
     int pollIndex_ = 0;

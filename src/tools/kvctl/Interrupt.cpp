@@ -7,11 +7,11 @@ namespace kv {
 
 namespace {
 
-std::atomic<bool> interrupted{false};
+std::atomic<int> interrupts{0};
 
 void OnInterrupt(int)
 {
-    interrupted = true;
+    ++interrupts;
 }
 
 }  // namespace
@@ -33,7 +33,12 @@ void CatchInterrupt()
 
 bool Interrupted()
 {
-    return interrupted;
+    return interrupts > 0;
+}
+
+int Interrupts()
+{
+    return interrupts;
 }
 
 }  // namespace kv

@@ -6,5 +6,7 @@ namespace kv {
 
 void CatchInterrupt();
 bool Interrupted();
+// How many came: a wait that follows the stop ends on the next.
+int Interrupts();
 
 }  // namespace kv

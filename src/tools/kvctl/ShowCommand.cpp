@@ -68,6 +68,25 @@ void WirePlayer(TCtlSession& session, TEnd& end, QEventLoop& loop)
     };
 }
 
+// A stop the converters did not take goes again while the modules may play on from their
+// memory: kvctl ends with its session, so it stays for that unless the operator stops again.
+// False when it is still owed.
+bool DeliverOwedStop(TCtlSession& session)
+{
+    TExtPlayer& player = session.Player();
+    if (player.StopRepeating()) {
+        // Counted before the line: a Ctrl+C that follows the line ends the wait.
+        const int interrupts = Interrupts();
+        WriteLog(Localize(kMsgStopOwedWait));
+        while (player.StopRepeating() && Interrupts() == interrupts)
+            session.Wait(kInterruptPollMs);
+    }
+    if (!player.StopOwed())
+        return true;
+    WriteLog(Localize(kMsgStopNotDelivered));
+    return false;
+}
+
 // The console's idle timer goes on checking after the show; kvctl does so before it exits.
 void CheckRemaining(TCtlSession& session)
 {
@@ -236,6 +255,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     if (outputFailed)
         WriteLog(Localize(kMsgTimecodeOutFailed) + " " + arguments.timecodeOut);
     output.reset();
+    const bool stopDelivered = DeliverOwedStop(session);
     CheckRemaining(session);
     player.UnloadSoundtrack();
     if (!arguments.report.empty() && !WriteFiringReport(player.FiringReport(), arguments.report)) {
@@ -245,7 +265,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     const int notSent = FramesNotSent(player);
     if (notSent > 0)
         WriteLog(Localize(kMsgShotsNotSent) + " " + std::to_string(notSent));
-    return end == TEnd::Finished && !outputFailed && notSent == 0 ? 0 : 1;
+    return end == TEnd::Finished && !outputFailed && notSent == 0 && stopDelivered ? 0 : 1;
 }
 
 }  // namespace kv
