@@ -414,12 +414,19 @@ TEST(KvctlShow, RemoteStopAndOperatorStopEndTheShowEarly)
 TEST(KvctlShow, EveryEndingSignalStopsTheShowAsCtrlCDoes)
 {
     // A kill or a closed terminal used to end kvctl on the spot: no stop frames, the high
-    // voltage left on, the modules' clocks running in autonomous control.
-    const std::string longShow = TempFile("kvctl-signals.txt", "0:01.00\t1\t1\n0:30.00\t1\t2\n");
+    // voltage left on, the modules' clocks running in autonomous control. Ctrl+\ did the
+    // same; Ctrl+Z stopped kvctl with the show clock running on, and fg, five seconds later,
+    // fired the cue at 4 s at once.
+    const std::string longShow =
+        TempFile("kvctl-signals.txt", "0:01.00\t1\t1\n0:04.00\t1\t2\n0:30.00\t1\t3\n");
     const std::string check = "Тест канала, пульт: 1, канал: 1";
+    TKvctlCall suspend{{kField, "show", longShow, "--addresses=1"}, "", check, SIGTSTP};
+    suspend.continueAfterMs = 5000;
     const auto results = RunKvctlTogether(
         {{{kField, "show", longShow, "--addresses=1"}, "", check, SIGTERM},
-         {{kField, "show", longShow, "--addresses=1"}, "", check, SIGHUP}});
+         {{kField, "show", longShow, "--addresses=1"}, "", check, SIGHUP},
+         {{kField, "show", longShow, "--addresses=1"}, "", check, SIGQUIT},
+         suspend});
     const auto block = StartBlock("0:00:30", "100.0", "0", "0:00:00");
     for (const auto& result : results) {
         EXPECT_EQ(result.status, 1) << "ended by the signal itself";

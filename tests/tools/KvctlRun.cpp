@@ -24,7 +24,17 @@ struct TChild {
     std::string interruptAgainOn;
     int interruptSignal = SIGINT;
     std::chrono::steady_clock::time_point interruptAt = std::chrono::steady_clock::time_point::max();
+    int continueAfterMs = -1;
+    std::chrono::steady_clock::time_point continueAt = std::chrono::steady_clock::time_point::max();
 };
+
+void Signal(TChild& child)
+{
+    kill(child.pid, child.interruptSignal);
+    if (child.continueAfterMs >= 0)
+        child.continueAt =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(child.continueAfterMs);
+}
 
 // Every pipe end is close-on-exec, so a child holds none of its siblings' pipes open.
 TChild Launch(const TKvctlCall& call)
@@ -58,6 +68,7 @@ TChild Launch(const TKvctlCall& call)
     child.interruptOn = call.interruptOnOutput;
     child.interruptAgainOn = call.interruptAgainOnOutput;
     child.interruptSignal = call.interruptSignal;
+    child.continueAfterMs = call.continueAfterMs;
     if (call.interruptAfterMs >= 0)
         child.interruptAt =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(call.interruptAfterMs);
@@ -69,12 +80,12 @@ void Interrupt(TChild& child, const std::string& output)
     if (child.pid <= 0 || child.interruptOn.empty() ||
         output.find(child.interruptOn) == std::string::npos)
         return;
-    kill(child.pid, child.interruptSignal);
+    Signal(child);
     child.interruptOn = std::move(child.interruptAgainOn);
     child.interruptAgainOn.clear();
 }
 
-// The timed signals that are due; how long until the next, for poll (-1: none).
+// The timed signals and SIGCONTs that are due; how long until the next, for poll (-1: none).
 int InterruptByTime(std::vector<TChild>& children)
 {
     using namespace std::chrono;
@@ -82,10 +93,14 @@ int InterruptByTime(std::vector<TChild>& children)
     auto next = steady_clock::time_point::max();
     for (TChild& child : children) {
         if (child.pid > 0 && child.interruptAt <= now) {
-            kill(child.pid, child.interruptSignal);
+            Signal(child);
             child.interruptAt = steady_clock::time_point::max();
         }
-        next = std::min(next, child.interruptAt);
+        if (child.pid > 0 && child.continueAt <= now) {
+            kill(child.pid, SIGCONT);
+            child.continueAt = steady_clock::time_point::max();
+        }
+        next = std::min({next, child.interruptAt, child.continueAt});
     }
     if (next == steady_clock::time_point::max())
         return -1;

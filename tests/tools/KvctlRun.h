@@ -32,6 +32,8 @@ struct TKvctlCall {
     int interruptSignal;
     // Not negative: the signal this long after the start instead, while kvctl shows nothing.
     int interruptAfterMs = -1;
+    // Not negative: SIGCONT this long after the signal, as fg after Ctrl+Z.
+    int continueAfterMs = -1;
 };
 
 TKvctlResult RunKvctl(const std::vector<std::string>& args, const std::string& stdinText = {});

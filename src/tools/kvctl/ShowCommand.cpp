@@ -153,6 +153,7 @@ int FramesNotSent(const TExtPlayer& player)
 int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform)
 {
     platform.EchoLog(true);
+    CatchSuspendAndQuit();
     session.launchState = 1;
     // A loss before the start leaves the search in doubt, and a start onto a dead bus would
     // fire the later cues whenever the converter came back.
