@@ -236,5 +236,9 @@ inline constexpr TMessage kMsgStopNotDelivered{
 inline constexpr TMessage kMsgExitWithStopOwed{
     255, "Команда остановки не доставлена: её принял не каждый преобразователь. Всё равно выйти "
          "из программы?"};
+// kvctl's show failed by cues it did not fire, or called off before the start.
+inline constexpr TMessage kMsgStartCalledOffSoundtrack{
+    256, "Запуск отменён: фонограмма не загружена"};
+inline constexpr TMessage kMsgCuesNotFired{257, "Команды сценария не выполнены:"};
 
 }  // namespace kv

@@ -141,11 +141,27 @@ std::unique_ptr<TTimecodeOutput> SendTimecode(TCtlSession& session, const std::s
     return output;
 }
 
-// Shots whose frame did not go out: the port failed the show, which must not end as a success.
-int FramesNotSent(const TExtPlayer& player)
+// Cues the show was to fire and did not, each reason logged: a show that left them must not
+// end as a success. Those before the start point were never the show's, and a stop has its
+// own status.
+int CuesNotFired(const TExtPlayer& player)
 {
     const TFiringSummary summary = SummarizeFiring(player.FiringReport().Records());
-    return summary.MissedBy(TMissReason::ConverterLost) + summary.MissedBy(TMissReason::NoEcho);
+    // The frames the port could not send.
+    const int notSent =
+        summary.MissedBy(TMissReason::ConverterLost) + summary.MissedBy(TMissReason::NoEcho);
+    if (notSent > 0)
+        WriteLog(Localize(kMsgShotsNotSent) + " " + std::to_string(notSent));
+    int notFired = notSent;
+    for (const TMissReason reason :
+         {TMissReason::ModuleAbsent, TMissReason::OutsideTables, TMissReason::TimecodeJump}) {
+        const int missed = summary.MissedBy(reason);
+        if (missed > 0)
+            WriteLog(Localize(kMsgCuesNotFired) + " " + std::to_string(missed) + " (" +
+                     MissReasonText(reason) + ")");
+        notFired += missed;
+    }
+    return notFired;
 }
 
 }  // namespace
@@ -166,8 +182,11 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         return 1;
     }
     TExtPlayer& player = session.Player();
-    if (!arguments.soundtrack.empty())
-        player.LoadSoundtrack(arguments.soundtrack);
+    // A show meant to its music does not go without it.
+    if (!arguments.soundtrack.empty() && !player.LoadSoundtrack(arguments.soundtrack)) {
+        WriteLog(Localize(kMsgStartCalledOffSoundtrack) + ": " + arguments.soundtrack);
+        return 1;
+    }
     // A stop heard on the bus while the search runs is meant for this show too.
     bool stopHeard = false;
     player.OnRemoteStop = [&stopHeard] {
@@ -263,10 +282,8 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         std::fprintf(stderr, "cannot write %s\n", arguments.report.c_str());
         return 1;
     }
-    const int notSent = FramesNotSent(player);
-    if (notSent > 0)
-        WriteLog(Localize(kMsgShotsNotSent) + " " + std::to_string(notSent));
-    return end == TEnd::Finished && !outputFailed && notSent == 0 && stopDelivered ? 0 : 1;
+    const int notFired = CuesNotFired(player);
+    return end == TEnd::Finished && !outputFailed && notFired == 0 && stopDelivered ? 0 : 1;
 }
 
 }  // namespace kv
