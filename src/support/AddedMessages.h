@@ -240,5 +240,7 @@ inline constexpr TMessage kMsgExitWithStopOwed{
 inline constexpr TMessage kMsgStartCalledOffSoundtrack{
     256, "Запуск отменён: фонограмма не загружена"};
 inline constexpr TMessage kMsgCuesNotFired{257, "Команды сценария не выполнены:"};
+inline constexpr TMessage kMsgStartCalledOffWarning{
+    258, "Запуск отменён: предупреждение перед запуском не принято"};
 
 }  // namespace kv

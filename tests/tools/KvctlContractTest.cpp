@@ -230,8 +230,27 @@ TEST(KvctlSearch, ListsTheDevicesByAddressWithTheirStation)
 
 TEST(KvctlShow, FiresTheShowLogsEveryLineAndTracesTheBus)
 {
+    // Module 20's channels were never measured: its cue goes at 1 V only once the operator
+    // has gone on from the console's question. The show once started without it.
     const std::string trace = ScratchFolder() + "kvctl-trace.txt";
-    const auto result = RunKvctl({kField, "show", kShow, kAddresses, "--trace", trace});
+    const std::string refusedTrace = ScratchFolder() + "kvctl-trace-refused.txt";
+    const auto results =
+        RunKvctlTogether({{{kField, "show", kShow, kAddresses, "--trace", trace}, "y\n"},
+                          {{kField, "show", kShow, kAddresses, "--trace", refusedTrace}}});
+    const std::string question =
+        "Предупреждение: Сопротивления каналов пультов высокого напряжения не измерены, заряд 1 "
+        "В...\n20\n[y/N] ";
+    for (const auto& asked : results)
+        EXPECT_TRUE(Contains(asked.err, question)) << asked.err;
+    EXPECT_EQ(results[1].status, 1);
+    const auto refused = Lines(results[1].out);
+    ASSERT_FALSE(refused.empty());
+    EXPECT_EQ(refused.back(), "Запуск отменён: предупреждение перед запуском не принято");
+    EXPECT_FALSE(Contains(results[1].out, "Запуск проекта")) << results[1].out;
+    EXPECT_EQ(ReadWholeFile(refusedTrace).find(">\t84 "), std::string::npos)
+        << "a fire frame went out";
+
+    const auto& result = results[0];
     EXPECT_EQ(result.status, 0) << result.err;
     const auto lines =
         AfterStartBlock(Lines(result.out), StartBlock("0:00:02", "100.0", "0", "0:00:00"));
@@ -289,8 +308,8 @@ TEST(KvctlShow, TellsOtherStationsReadyThenRunning)
 TEST(KvctlShow, StartPointTempoAndOffsetDecideWhatFires)
 {
     // From 1000 ms the cues at 500 ms are never fired; offset and tempo only shift the rest.
-    const auto result = RunKvctl({kField, "show", kShow, kAddresses, "--from", "1000", "--tempo",
-                                  "1005", "--offset", "-300"});
+    const auto result = RunKvctl({kField, "--yes", "show", kShow, kAddresses, "--from", "1000",
+                                  "--tempo", "1005", "--offset", "-300"});
     EXPECT_EQ(result.status, 0) << result.err;
     const auto lines =
         AfterStartBlock(Lines(result.out), StartBlock("0:00:02", "100.5", "-300", "0:00:01"));
@@ -305,7 +324,8 @@ TEST(KvctlShow, ReportHoldsEveryCueAndAFileThatCannotBeWrittenFails)
     // Module 2 is left out of the search: its cue has no module to go to.
     const std::string report = ScratchFolder() + "kvctl-report.csv";
     const auto results = RunKvctlTogether(
-        {{{kField, "show", kShow, "--addresses=1,20", "--from", "1000", "--report", report}},
+        {{{kField, "--yes", "show", kShow, "--addresses=1,20", "--from", "1000", "--report",
+           report}},
          {{kField, "show", kShow, "--addresses=1", "--report",
            ScratchFolder() + "no-such-folder/report.csv"}}});
     // The cue of the module left out failed the show; it once ended with status 0.
@@ -447,7 +467,7 @@ TEST(KvctlShow, AReaderThatGoesAwayDoesNotKillTheShow)
 {
     // kvctl show | head: the next log line after head left used to kill kvctl (SIGPIPE)
     // in the middle of the show, before any stop frame.
-    const std::string command = "bash -c '\"" KVCTL_PATH "\" " + kField + " show " + kShow +
+    const std::string command = "bash -c '\"" KVCTL_PATH "\" " + kField + " --yes show " + kShow +
                                 " --addresses=1,2,20 | head -n 6 >/dev/null; exit ${PIPESTATUS[0]}'";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << command;

@@ -49,7 +49,7 @@ TEST_F(KvctlTimecode, StartsWhenTheTimecodeReachesTheStartPointAndFiresEachCueOn
     signal.Play(325);
     kvtest::TDeskPlayback desk(signal);
     ASSERT_TRUE(desk.Playing());
-    const auto result = RunKvctl({kField, "show", kShow, kAddresses, "--timecode",
+    const auto result = RunKvctl({kField, "--yes", "show", kShow, kAddresses, "--timecode",
                                   "nullsink.monitor", "--tc-zero", "10:00:00:00", "--fps", "25"});
     EXPECT_EQ(result.status, 0) << result.err << result.out;
     const std::vector<std::string> lines = Lines(result.out);
@@ -97,7 +97,7 @@ TEST_F(KvctlTimecode, TcOutSendsTheShowClockFromTheStartPointToTheEnd)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(recording) << "the monitor records nothing";
     const auto result =
-        RunKvctl({kField, "show", kShow, kAddresses, "--tc-out", "nullsink"});
+        RunKvctl({kField, "--yes", "show", kShow, kAddresses, "--tc-out", "nullsink"});
     capture.Stop();
     EXPECT_EQ(result.status, 0) << result.err << result.out;
     EXPECT_TRUE(HasLine(Lines(result.out), "Передача таймкода включена: nullsink, 25, 00:00:00:00"))
@@ -116,7 +116,7 @@ TEST_F(KvctlTimecode, TcOutSendsTheShowClockFromTheStartPointToTheEnd)
 TEST_F(KvctlTimecode, WithoutTimecodeTheOperatorsStopDisarmsAndNothingFires)
 {
     const auto results = RunKvctlTogether(
-        {{{kField, "show", kShow, kAddresses, "--timecode", "nullsink.monitor"},
+        {{{kField, "--yes", "show", kShow, kAddresses, "--timecode", "nullsink.monitor"},
           "",
           "Ожидание таймкода"}});
     ASSERT_EQ(results.size(), 1u);
@@ -155,7 +155,8 @@ TEST_F(KvctlTimecode, AConverterLostDuringTheWaitEndsItAndNothingStartsOnTheTime
 
 TEST_F(KvctlTimecode, ASourceThatDoesNotOpenOrABadOptionIsRefused)
 {
-    auto result = RunKvctl({kField, "show", kShow, kAddresses, "--timecode", "no-such-source"});
+    auto result =
+        RunKvctl({kField, "--yes", "show", kShow, kAddresses, "--timecode", "no-such-source"});
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(HasLine(Lines(result.out), "Нет входа таймкода: no-such-source:")) << result.out;
     for (const char* bad : {"--tc-zero=25:00:00:00", "--fps=abc"}) {

@@ -3,11 +3,14 @@
 
 #include "tools/kvctl/CtlArguments.h"
 
+#include <vector>
+
 namespace kv {
 
 class TCtlPlatform;
 class TCtlSession;
 class TProjectList;
+struct TScenarioWarning;
 
 int RunFrame(const TCtlArguments& arguments);
 int RunScenario(const TCtlArguments& arguments, TCtlPlatform& platform);
@@ -23,5 +26,8 @@ int RunGoNoGo(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform
 
 // Loads the scenario; false when the load reported an error to the operator.
 bool LoadScenario(const std::string& path, TProjectList& list, TCtlPlatform& platform);
+// The console's warning window for each, with its modules: false at the first the operator
+// does not go on from.
+bool WarningsAccepted(const std::vector<TScenarioWarning>& warnings);
 
 }  // namespace kv

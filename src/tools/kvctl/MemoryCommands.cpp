@@ -21,16 +21,6 @@ namespace kv {
 
 namespace {
 
-// The present-warning window for each: the message, the modules, and "Продолжить" or "Отмена".
-bool ChecksPass(const TControls& controls, TCueView cues, bool write)
-{
-    for (const TScenarioWarning& warning : ScenarioWarnings(controls, cues, write))
-        if (Platform().MessageBox(warning.message + "\n" + ModuleListText(warning.modules),
-                                  Localize(68, "Предупреждение"), TButtons::YesNo) != TAnswer::Yes)
-            return false;
-    return true;
-}
-
 int RunOperation(TCtlSession& session, const TCtlArguments& arguments, const TProjectList& list)
 {
     TControls& controls = session.Controls();
@@ -64,6 +54,16 @@ int RunOperation(TCtlSession& session, const TCtlArguments& arguments, const TPr
 
 }  // namespace
 
+// The present-warning window: the message, the modules, and "Продолжить" or "Отмена".
+bool WarningsAccepted(const std::vector<TScenarioWarning>& warnings)
+{
+    for (const TScenarioWarning& warning : warnings)
+        if (Platform().MessageBox(warning.message + "\n" + ModuleListText(warning.modules),
+                                  Localize(68, "Предупреждение"), TButtons::YesNo) != TAnswer::Yes)
+            return false;
+    return true;
+}
+
 int RunMemory(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform)
 {
     const std::string& command = arguments.command;
@@ -75,7 +75,8 @@ int RunMemory(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform
         platform.saveFileName = arguments.positional[0];
     session.Search(arguments.addresses);
     TControls& controls = session.Controls();
-    if (withScenario && !arguments.remote && !ChecksPass(controls, list.Cues(), command == "write"))
+    if (withScenario && !arguments.remote &&
+        !WarningsAccepted(ScenarioWarnings(controls, list.Cues(), command == "write")))
         return 1;
     // Modules still on the line would take the controller's cue writes into their own memory:
     // the console's question, answered only by the operator or --yes.

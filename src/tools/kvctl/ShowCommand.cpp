@@ -7,6 +7,7 @@
 
 #include "devices/CheckedChannel.h"
 #include "devices/Controls.h"
+#include "devices/ScenarioChecks.h"
 #include "show/ExtPlayer.h"
 #include "show/FiringReportFile.h"
 #include "show/FiringSummary.h"
@@ -195,6 +196,14 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     };
     session.Search(arguments.addresses);
     list.MarkUsedChannels(session.Controls());
+    // The console's questions before a start: modules in test mode fire nothing, and a
+    // high-voltage channel never measured is charged to the least, 1 V. A show already
+    // stopped is called off below without them.
+    if (!Interrupted() && !stopHeard &&
+        !WarningsAccepted(ModuleStateWarnings(session.Controls(), list.Cues()))) {
+        WriteLog(Localize(kMsgStartCalledOffWarning));
+        return 1;
+    }
 
     player.scenario = &list;
     player.firingMode = kFiringAutomatic;
