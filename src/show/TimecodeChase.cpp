@@ -173,7 +173,12 @@ int32_t TTimecodeChase::ShowMs(int64_t index, TTimecodeRate rate) const
 TTimecodeLabel TTimecodeChase::LabelOfShowMs(int32_t ms) const
 {
     const int64_t zero = FrameStartMs(FrameIndex(settings_.zero, rate_), rate_);
-    return LabelAt(std::max<int64_t>(FrameAtMs(zero + ms, rate_), 0), rate_);
+    int64_t index = FrameAtMs(zero + ms, rate_);
+    // The chase dates frames by their start rounded down to the millisecond, so a frame that
+    // begins a fraction into ms has begun at ms here.
+    if (FrameStartMs(index + 1, rate_) <= zero + ms)
+        ++index;
+    return LabelAt(std::max<int64_t>(index, 0), rate_);
 }
 
 std::optional<int32_t> TTimecodeChase::Heard(uint32_t now) const

@@ -206,6 +206,32 @@ TEST_F(Chase, LocksOnEveryRateAfterTheSetFramesAndNeverRunsAhead)
     }
 }
 
+// The start line and the jump lines name the frame a show moment falls in, as the chase dates it.
+TEST_F(Chase, AShowMomentIsNamedByTheFrameTheChaseDatesItIn)
+{
+    settings.zero = {1, 0, 0, 0};
+    for (const TTimecodeRate rate : {TTimecodeRate::Fps24, TTimecodeRate::Fps25,
+                                     TTimecodeRate::Fps2997Drop, TTimecodeRate::Fps30}) {
+        SCOPED_TRACE(kv::TimecodeRateName(rate));
+        TLtcSignal signal(rate, settings.zero);
+        signal.Play(100);
+        Begin(signal);
+        Watch(signal, 1500);
+        ASSERT_EQ(chase->State(), State::Locked);
+        const int64_t zero = kv::FrameIndex(settings.zero, rate);
+        const bool drop = rate == TTimecodeRate::Fps2997Drop;
+        const auto Named = [&](int32_t ms) { return kv::FormatTimecode(chase->LabelOfShowMs(ms), drop); };
+        for (const int64_t frame : {int64_t{0}, int64_t{1}, int64_t{2}, int64_t{29}, int64_t{1799},
+                                    int64_t{1800}, int64_t{17982}}) {
+            const auto ms = static_cast<int32_t>(kv::FrameStartMs(zero + frame, rate) -
+                                                 kv::FrameStartMs(zero, rate));
+            EXPECT_EQ(Named(ms), kv::FormatTimecode(kv::LabelAt(zero + frame, rate), drop));
+            if (frame > 0)
+                EXPECT_EQ(Named(ms - 1), kv::FormatTimecode(kv::LabelAt(zero + frame - 1, rate), drop));
+        }
+    }
+}
+
 TEST_F(Chase, RunsOnOverTheSignalHeardAfterTheLastFrameOnlyWhenItMayFreewheel)
 {
     settings.zero = {1, 0, 0, 0};
