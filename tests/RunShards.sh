@@ -14,10 +14,19 @@ for ((index = 0; index < shards; ++index)); do
     GTEST_TOTAL_SHARDS=$shards GTEST_SHARD_INDEX=$index "$program" "$@" >"$outputs/$index" 2>&1 &
     pids+=($!)
 done
+# A failing shard's output is shown whole and first, the others by their last line: a log cut
+# short in its middle (as CI shows it) still holds the failure.
 status=0
+failed=()
 for ((index = 0; index < shards; ++index)); do
-    wait "${pids[index]}" || status=1
-    echo "--- shard $((index + 1)) of $shards"
+    wait "${pids[index]}" || { status=1; failed+=("$index"); }
+done
+for index in "${failed[@]}"; do
+    echo "--- shard $((index + 1)) of $shards: failed"
     cat "$outputs/$index"
+done
+for ((index = 0; index < shards; ++index)); do
+    [[ " ${failed[*]} " == *" $index "* ]] && continue
+    echo "--- shard $((index + 1)) of $shards: $(tail -n 1 "$outputs/$index")"
 done
 exit $status
