@@ -48,6 +48,9 @@ bool TPresentWarningForm::Ask(const std::string& message, const std::vector<int>
     modules_->setPlainText(QString::fromStdString(ModuleListText(modules)));
     message_->setText(QString::fromStdString(message));
     CentreOnOwner();
+    // Enter goes on and Space (a start key) answers nothing, whichever button the last answer
+    // left the focus on: on Cancel, Enter cancelled; on a button, Space pressed it.
+    modules_->setFocus();
     return exec() == QDialog::Accepted;
 }
 
