@@ -1,6 +1,7 @@
 // Widget tests: a QApplication on the offscreen platform and the console platform, with the
 // power status and the operator's answers under the test's control.
 #include "ConsoleTestPlatform.h"
+#include "ModalDriver.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -13,6 +14,14 @@ TConsoleTestPlatform& TestPlatform()
     return platform;
 }
 
+namespace {
+
+class TModalActionsDropper : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override { DropModalActions(); }
+};
+
+}  // namespace
+
 }  // namespace kv
 
 int main(int argc, char** argv)
@@ -20,6 +29,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     kv::InstallPlatform(&kv::TestPlatform());
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new kv::TModalActionsDropper);
     const int result = RUN_ALL_TESTS();
     kv::InstallPlatform(nullptr);
     return result;

@@ -71,6 +71,22 @@ bool FieldConsoleTest::WaitFor(const std::function<bool()>& condition, int ms)
     return QTest::qWaitFor(condition, ms);
 }
 
+namespace {
+
+class TTimerEventSink : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Timer; }
+};
+
+}  // namespace
+
+void FieldConsoleTest::HoldIdlePoll()
+{
+    auto& poll = Child<QTimer>(Form(), "IdleTimer");
+    poll.installEventFilter(new TTimerEventSink(&poll));
+}
+
 void FieldConsoleTest::SpeedUpTimers()
 {
     Child<QTimer>(Form(), "IdleTimer").setInterval(kFastPollMs);

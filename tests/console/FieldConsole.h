@@ -30,6 +30,8 @@ protected:
     bool Click(const char* name);
     // Runs the window's events until the condition holds; false on time-out.
     static bool WaitFor(const std::function<bool()>& condition, int ms = 5000);
+    // From now on the idle poll does not run, though the console starts its timer again.
+    void HoldIdlePoll();
     // The poll and the blink sped up, so that a test needs not wait their real periods.
     void SpeedUpTimers();
     QString RowText(int row);
