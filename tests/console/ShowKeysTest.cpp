@@ -6,6 +6,7 @@
 #include "ConsoleTestPlatform.h"
 #include "ModalDriver.h"
 #include "audio/AudioLibrary.h"
+#include "console/app/EndSignals.h"
 #include "console/dialogs/PresentWarningForm.h"
 #include "field/Field.h"
 #include "field/FieldPort.h"
@@ -22,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <iostream>
 
 namespace kv {
@@ -462,6 +464,29 @@ TEST(ShowKeysTest, AStopDuringTheChargeActsWithinATickAndNothingOfTheStepFiresAf
         const auto& list = window.Child<QTreeWidget>("CueList");
         EXPECT_EQ(list.indexOfTopLevelItem(list.currentItem()), 1);
     }
+}
+
+// A signal that ends the console leaves nobody to answer the exit question of a stop not taken:
+// the window closes without it.
+TEST(ShowKeysTest, AStopNotTakenAsksNothingWhenASignalEndsTheProgram)
+{
+    TLaunchWindow window;
+    TMainForm& form = window.Form();
+    const TEndSignals endSignals([&form](int signal) { form.EndBySignal(signal); });
+    TField& field = FieldOf(form);
+    window.Register({1});
+    window.LoadScenario("0:00.20\t1\t3\n0:05.00\t1\t4\n");
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F5);
+    ASSERT_TRUE(form.Player().IsRunning());
+    for (int converter = 0; converter < field.ConverterCount(); ++converter)
+        field.SetBadEcho(converter, true);
+    TestPlatform().messages.clear();
+    std::raise(SIGTERM);
+    EXPECT_TRUE(TLaunchWindow::WaitFor([&] { return !form.isVisible(); }, 3000));
+    EXPECT_TRUE(form.Player().StopOwed());
+    EXPECT_EQ(TestPlatform().messages, std::vector<std::string>{});
+    EXPECT_EQ(window.LogCount("Выход из программы"), 1);
 }
 
 }  // namespace
