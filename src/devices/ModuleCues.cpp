@@ -27,6 +27,13 @@ bool KeepsMoves(const TCommonControl& module)
     return module.deviceType == kMotorModuleType && module.version >= kVersionAckedWrites;
 }
 
+TTimeSteps MemorySteps(const TCommonControl& module)
+{
+    if (module.deviceType == kMotorModuleType)
+        return TTimeSteps::Steps100ms;
+    return module.version >= kVersionAckedWrites ? TTimeSteps::Steps2ms : TTimeSteps::Steps10ms;
+}
+
 int ModuleCueCount(TCueView cues, const TCommonControl& module)
 {
     int count = 0;

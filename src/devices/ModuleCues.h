@@ -24,6 +24,8 @@ bool MotorCueMatches(const TScenarioCue& cue, int32_t readTime, const std::strin
 
 // A motor module whose firmware keeps moves in its memory.
 bool KeepsMoves(const TCommonControl& module);
+// The steps in which the module's memory keeps its cues' times.
+TTimeSteps MemorySteps(const TCommonControl& module);
 int ModuleCueCount(TCueView cues, const TCommonControl& module);
 
 // The module's share of the cues, order aside: equal for the memory a write of either leaves.

@@ -56,7 +56,8 @@ int TModuleTransfer::WriteModule(TCommonControl& module, int index)
         const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
             if (module.version < kVersionAckedWrites)
                 return kResultNotSupported;
-            return port_.WriteMotorCue(address, converter, attempts, cue.time,
+            return port_.WriteMotorCue(address, converter, attempts,
+                                       StoredCueTime(cue.time, MemorySteps(module)),
                                        MotorSubCode(cue.kind), MotorByte(MotorSpeed(cue)),
                                        MotorByte(MotorDuration(cue)));
         });
@@ -77,8 +78,9 @@ int TModuleTransfer::WriteModule(TCommonControl& module, int index)
             return kResultNotSupported;  // stored, it would read as another channel
         ++records;
         channelsUsed[static_cast<size_t>(cue.channel)] = true;
-        return fine ? port_.WriteCueFine(address, converter, attempts, cue.time, cue.channel)
-                    : port_.WriteCue(address, converter, cue.time, cue.channel);
+        const int32_t time = StoredCueTime(cue.time, MemorySteps(module));
+        return fine ? port_.WriteCueFine(address, converter, attempts, time, cue.channel)
+                    : port_.WriteCue(address, converter, time, cue.channel);
     });
     if (result != 0 || aborted_)
         return result;
@@ -161,7 +163,6 @@ int TModuleTransfer::VerifyModule(TCommonControl& module, int index)
     }
     const bool byRecord = module.version >= kVersionRecordMemory;
     const bool fine = module.version >= kVersionAckedWrites;
-    const TTimeSteps steps = fine ? TTimeSteps::Steps2ms : TTimeSteps::Steps10ms;
     std::vector<bool> channelsUsed(static_cast<size_t>(kChannelSlots), false);
     const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
         int time = 0;
@@ -173,7 +174,8 @@ int TModuleTransfer::VerifyModule(TCommonControl& module, int index)
                 port_.ReadCue(address, converter, attempts, where, fine, time, channel))
             return result;
         const bool channelMatches = !byRecord || channel == cue.channel;
-        return channelMatches && time == StoredCueTime(cue.time, steps) ? 0 : kResultMismatch;
+        const bool timeMatches = time == StoredCueTime(cue.time, MemorySteps(module));
+        return channelMatches && timeMatches ? 0 : kResultMismatch;
     });
     if (result != 0 || aborted_)
         return result;

@@ -31,8 +31,9 @@ int TRemoteControl::WriteScenario(TCueView cues)
         if (!BelongsToController(cue))
             continue;
         const int channel = ControllerChannel(cue);
-        if (const int result = port_.WriteControllerCue(converterIndex, attemptMode, cue.module,
-                                                        cue.time, channel))
+        if (const int result = port_.WriteControllerCue(
+                converterIndex, attemptMode, cue.module,
+                StoredCueTime(cue.time, TTimeSteps::Steps10ms), channel))
             return result;
         aborted = RaiseProgress(OnProgress, Percent(i, count), static_cast<int>(i), channel + 1,
                                 cue.module);

@@ -16,8 +16,8 @@ class TControls;
 std::vector<int> MissingModules(const TControls& controls, TCueView cues);
 // Registered devices with a cue at 0 ms or earlier, ascending, each once.
 std::vector<int> ModulesWithEarlyCues(const TControls& controls, TCueView cues);
-// Every module with a cue below 0 or at or after the empty time (1:49:13.5), ascending, each
-// once: the write refuses such a module, the remote controller such a scenario.
+// Every module with a cue below 0 or past the last time memory keeps (1:49:13.4), ascending,
+// each once: the write refuses such a module, the remote controller such a scenario.
 std::vector<int> ModulesWithCuesOutsideMemory(TCueView cues);
 
 struct TScenarioWarning {

@@ -4,6 +4,7 @@
 #include "devices/Controls.h"
 #include "devices/DeviceResults.h"
 #include "devices/HVControl.h"
+#include "devices/ModuleCues.h"
 #include "devices/MotorControl.h"
 #include "link/PortProto.h"
 #include "show/ChargeSequence.h"
@@ -698,13 +699,14 @@ void TCommonPlayer::RunAutonomousCues(uint32_t now)
 void TCommonPlayer::PassMemoryCues(int32_t played)
 {
     // The modules fire from their memory: the shots are only recorded, each as the modules'
-    // clocks reach it, every one of them.
+    // clocks reach its time, every one of them. Memory keeps it at that time or a little
+    // later: a stop in between counts it as fired, and nothing fires it again.
     const std::span<const TCue> cues = Cues();
     while (IsRunning() && nextCue >= 0 && static_cast<size_t>(nextCue) < cues.size()) {
-        const int32_t time = cues[static_cast<size_t>(nextCue)].time;
-        if (time < broadcast_.FirstStart() && time <= clock_)
+        const TCue& cue = cues[static_cast<size_t>(nextCue)];
+        if (cue.time <= clock_ && MemoryTime(cue) < broadcast_.FirstStart())
             report_.Missed(nextCue++, TMissReason::BeforeStart);  // the modules start after it
-        else if (time <= played)
+        else if (cue.time <= played)
             HandleCue(nextCue++, true);
         else
             break;
@@ -717,10 +719,17 @@ int32_t TCommonPlayer::TenthAfterCuesBefore(int32_t index) const
         std::clamp(index, 0, static_cast<int32_t>(Cues().size()))));
     if (cues.empty())
         return 0;
-    const auto latest = std::max_element(cues.begin(), cues.end(), [](const TCue& a, const TCue& b) {
-        return a.time < b.time;
-    });
-    return TenthAtOrBelow(latest->time) + 100;
+    // Kept rounded up, a cue may lie in memory on the very tenth after its time.
+    int32_t latest = INT32_MIN;
+    for (const TCue& cue : cues)
+        latest = std::max(latest, MemoryTime(cue));
+    return TenthAtOrBelow(latest) + 100;
+}
+
+int32_t TCommonPlayer::MemoryTime(const TCue& cue) const
+{
+    const auto* module = dynamic_cast<const TCommonControl*>(controls_.FindByAddress(cue.module));
+    return StoredCueTime(cue.time, module ? MemorySteps(*module) : TTimeSteps::Steps100ms);
 }
 
 void TCommonPlayer::TellTheTime(uint32_t now, int32_t showTime)

@@ -219,6 +219,8 @@ private:
     int32_t MemoryLeftMs(uint32_t now) const;
     // Where the modules' clocks may start so as to fire none of the cues before index.
     int32_t TenthAfterCuesBefore(int32_t index) const;
+    // The time the cue's module keeps it at in memory; one not registered may keep the coarsest.
+    int32_t MemoryTime(const TCue& cue) const;
     void EndShow();
     // noSend: autonomous control, where motor cues are passed over.
     void HandleCue(int32_t index, bool noSend);

@@ -6,26 +6,36 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace kv {
 namespace {
 
-TEST(StoredCueTime, ReducesToTheStepsTheWriteEncodes)
+// This test once pinned times rounded down to the steps: a module fired its memory up to 9 ms
+// early (a motor 99 ms) and the verification, rounding alike, passed it.
+TEST(StoredCueTime, RoundsUpToTheStepsTheWriteEncodes)
 {
-    EXPECT_EQ(StoredCueTime(12345, TTimeSteps::Steps10ms), 12340);
-    EXPECT_EQ(StoredCueTime(12345, TTimeSteps::Steps2ms), 12344);
-    EXPECT_EQ(StoredCueTime(12349, TTimeSteps::Steps2ms), 12348);
-    EXPECT_EQ(StoredCueTime(12345, TTimeSteps::Steps100ms), 12300);
-    EXPECT_EQ(StoredCueTime(0, TTimeSteps::Steps2ms), 0);
+    EXPECT_EQ(StoredCueTime(12345, TTimeSteps::Steps10ms), 12350);
+    EXPECT_EQ(StoredCueTime(12345, TTimeSteps::Steps2ms), 12346);
+    EXPECT_EQ(StoredCueTime(12399, TTimeSteps::Steps2ms), 12400) << "into the next count";
+    EXPECT_EQ(StoredCueTime(12301, TTimeSteps::Steps100ms), 12400);
+    EXPECT_EQ(StoredCueTime(12340, TTimeSteps::Steps10ms), 12340) << "on the step, kept";
     EXPECT_EQ(StoredCueTime(12998, TTimeSteps::Steps2ms), 12998);
+    EXPECT_EQ(StoredCueTime(0, TTimeSteps::Steps100ms), 0);
+    EXPECT_EQ(StoredCueTime(-150, TTimeSteps::Steps100ms), -100) << "not before it below 0";
+    EXPECT_EQ(StoredCueTime(INT32_MAX, TTimeSteps::Steps100ms), INT32_MAX);
 }
 
 // This test once pinned the 16-bit wrap (6 553 657 ms compared as 56 ms), which let a cue
 // written 108 minutes early pass verification. Such times are now never written or compared.
-TEST(StoredCueTime, OnlyTimesBelowTheEmptyTimeFitMemory)
+// It also let 6 553 499 ms fit, kept as 6 553 498: rounded up it is the empty time.
+TEST(StoredCueTime, OnlyTimesKeptBelowTheEmptyTimeFitMemory)
 {
     EXPECT_TRUE(TimeFitsMemory(0));
-    EXPECT_TRUE(TimeFitsMemory(6553499));
-    EXPECT_EQ(StoredCueTime(6553499, TTimeSteps::Steps2ms), 6553498);
+    EXPECT_TRUE(TimeFitsMemory(6553400));
+    EXPECT_EQ(StoredCueTime(6553400, TTimeSteps::Steps100ms), 6553400);
+    EXPECT_FALSE(TimeFitsMemory(6553401)) << "a motor keeps it as the empty time";
+    EXPECT_FALSE(TimeFitsMemory(6553499));
     EXPECT_FALSE(TimeFitsMemory(6553500)) << "reads as an unused record";
     EXPECT_FALSE(TimeFitsMemory(6553657));
     EXPECT_FALSE(TimeFitsMemory(-1));

@@ -52,9 +52,10 @@ TEST_F(ScenarioTransfer, EachFirmwareGenerationTakesAndVerifiesOddTimes)
         Fire(9999, 4, 6), Fire(9999, 5, 6), Fire(500, 9, 0)};
 
     ASSERT_EQ(registry->WriteScenario(cues), 0);
-    EXPECT_EQ(HeldCues(3), (TCues{{9998, 1}, {12344, 0}}));
-    EXPECT_EQ(HeldCues(4), (TCues{{9990, 6}, {12340, 0}}));
-    EXPECT_EQ(HeldCues(5), (TCues{{9990, 6}, {12340, 0}}));
+    // These once held 9998, 12344 and 9990, 12340: rounded down, fired early.
+    EXPECT_EQ(HeldCues(3), (TCues{{10000, 1}, {12346, 0}}));
+    EXPECT_EQ(HeldCues(4), (TCues{{10000, 6}, {12350, 0}}));
+    EXPECT_EQ(HeldCues(5), (TCues{{10000, 6}, {12350, 0}}));
     EXPECT_EQ(SentFrames(0x91).size(), 3u * 8u) << "two cues and six padding records each";
     EXPECT_EQ(progress.back().percent, 100);
     EXPECT_EQ(progress.back().index, -1);
@@ -71,6 +72,36 @@ TEST_F(ScenarioTransfer, EachFirmwareGenerationTakesAndVerifiesOddTimes)
     EXPECT_EQ(progress[4].address, 5);
     EXPECT_EQ(progress[4].channel, 7);
     EXPECT_EQ(progress[5].percent, 95);  // (14 + 6) / 21
+}
+
+// Memory once kept each time rounded down to its steps: a stand-alone show fired shots up to
+// 9 ms and moves up to 99 ms early, and the verification, rounding alike, passed them.
+TEST_F(ScenarioTransfer, NoMemoryKeepsACueBeforeItsTimeAndASalvoKeepsOneTime)
+{
+    AddModule({.address = 3, .version = 0x36B, .channels = 8});  // 2 ms steps
+    AddModule({.address = 4, .version = 0x150, .channels = 8});  // 10 ms steps
+    AddModule({.kind = TModuleKind::Motor, .address = 6, .version = 0x165, .channels = 2});
+    Connect();
+    for (int address : {3, 4, 6})
+        registry->AddOrRefresh(address, 0);
+    const std::vector<TScenarioCue> cues = {
+        Fire(12345, 3, 0), Fire(12345, 3, 1), Fire(12399, 3, 2), Fire(12398, 3, 3),
+        Fire(12345, 4, 0), Fire(12345, 4, 1), Fire(12391, 4, 2), Fire(12340, 4, 3),
+        Motor(12301, 6, kKindLeft, 90, 0), Motor(12500, 6, kKindRight, 90, 0)};
+    ASSERT_EQ(registry->WriteScenario(cues), 0);
+    EXPECT_EQ(HeldCues(3), (TCues{{12346, 0}, {12346, 1}, {12398, 3}, {12400, 2}}));
+    EXPECT_EQ(HeldCues(4), (TCues{{12340, 3}, {12350, 0}, {12350, 1}, {12400, 2}}));
+    std::vector<int> moveTenths;
+    for (const TFrameEntry& write : SentFrames(0x91))
+        if (write.bytes[5] == 6)
+            moveTenths.push_back(write.bytes[1] * 256 + write.bytes[2]);
+    EXPECT_EQ(moveTenths, (std::vector<int>{124, 124, 124, 125, 125, 125}));
+    EXPECT_EQ(registry->VerifyScenario(cues), 0);
+
+    // Kept by an older version, rounded down: no longer this scenario's memory.
+    ASSERT_EQ(port->WriteCueFine(3, 0, -1, 12344, 0), 0);
+    ASSERT_EQ(HeldCues(3).front(), (std::pair<int64_t, int>{12344, 0}));
+    EXPECT_EQ(registry->VerifyScenario(cues), kResultMismatch);
 }
 
 TEST_F(ScenarioTransfer, VerifyFindsADifferentScenario)
@@ -154,7 +185,8 @@ TEST_F(ScenarioTransfer, CueTimesNoMemoryCanHoldAreRefusedNeverWrapped)
                 count += write.bytes[5] == address;
             return count;
         };
-        for (const int32_t time : {6600000, 6553500, 6553599, -100}) {
+        // Rounded up, 6 553 401 to 6 553 499 would be kept as the empty time in some form.
+        for (const int32_t time : {6600000, 6553500, 6553599, 6553499, 6553401, -100}) {
             field->ClearRecord();
             EXPECT_EQ(registry->WriteScenario(cues(time)), kResultTimeOutsideMemory)
                 << address << " at " << time;
@@ -163,8 +195,10 @@ TEST_F(ScenarioTransfer, CueTimesNoMemoryCanHoldAreRefusedNeverWrapped)
         ASSERT_EQ(registry->WriteScenario(cues(46400)), 0);
         EXPECT_EQ(registry->VerifyScenario(cues(6600000)), kResultTimeOutsideMemory)
             << address << ": never counted as verified";
-        EXPECT_EQ(registry->VerifyScenario(cues(6553499)), kResultMismatch)
+        EXPECT_EQ(registry->VerifyScenario(cues(6553400)), kResultMismatch)
             << "the last time that fits is compared as it is";
+        ASSERT_EQ(registry->WriteScenario(cues(6553400)), 0);
+        EXPECT_EQ(registry->VerifyScenario(cues(6553400)), 0) << address;
     }
     EXPECT_EQ(MemoryStatusText(kResultTimeOutsideMemory),
               "Время команды вне диапазона памяти пульта.");
@@ -361,7 +395,8 @@ TEST_F(ScenarioTransfer, RemoteControllerKeepsTheWholeScenario)
     EXPECT_EQ(steps[1].channel, 1);
     EXPECT_EQ(steps[1].address, 7);
 
-    EXPECT_EQ(remote.VerifyScenario(cues), 0) << "12,345 ms reads back as 12,340";
+    EXPECT_EQ(writes[0].bytes[4] >> 4, 5) << "12,345 ms kept as 12,350, not as 12,340";
+    EXPECT_EQ(remote.VerifyScenario(cues), 0);
     auto changed = cues;
     changed[1].module = 8;
     EXPECT_EQ(remote.VerifyScenario(changed), kLinkWriteFailed);

@@ -29,15 +29,20 @@ struct TWatch {
     int64_t worstAhead = INT64_MIN;  // modules' clock - show clock, the most it ever was
     int64_t worstEarly = INT64_MIN;  // cue time - show clock at a memory shot
     int64_t worstLate = INT64_MIN;   // show clock - cue time at a memory shot
+    int64_t worstEarlyOnModule = INT64_MIN;  // cue time - the firing module's own clock
     std::vector<TChannel> shots;     // in firing order
 };
 
 class PlayerAutonomous : public VirtualShow {
 protected:
+    // firmware: the modules', which sets the steps their memory keeps times in.
+    explicit PlayerAutonomous(int firmware = kv::TModuleSetup{}.version) : firmware_(firmware) {}
+
     void SetUp() override
     {
         for (int address = 1; address <= kModules; ++address) {
             kv::TModuleSetup setup = Module(address);
+            setup.version = firmware_;
             setup.channels = kChannels;
             setup.channelOhms.assign(kChannels, 10.0);
             show->AddModule(setup);
@@ -84,6 +89,11 @@ protected:
                 const int64_t cue = cueTimes.at(channel);
                 watch.worstEarly = std::max(watch.worstEarly, cue - showMs);
                 watch.worstLate = std::max(watch.worstLate, showMs - cue);
+                show->field->WithDevice(channel.first, [&](kv::TSimDevice& device) {
+                    const kv::TModuleClock& clock = dynamic_cast<kv::TSimModule&>(device).Clock();
+                    watch.worstEarlyOnModule =
+                        std::max(watch.worstEarlyOnModule, cue - clock.ShowMsAt(shots[seen].ns));
+                });
             }
         };
         for (uint32_t ms = 1; ms <= limitMs && Player().IsRunning(); ++ms) {
@@ -138,7 +148,36 @@ protected:
         return twice;
     }
 
+    // Times off the memory's steps, one into the next tenth, and a salvo of two channels on
+    // each module: each fires once, never before its module's own clock reaches it, and the
+    // salvo at one moment.
+    void FireTimesOffTheSteps()
+    {
+        WriteShow({1003, 1003, 1003, 1003, 1049, 1091, 1099, 1207, 1999, 2001, 2555, 2555});
+        const auto clock = TickClock(0);
+        Start(0);
+        const TWatch watch = Watch(clock, 5000);
+        EXPECT_LE(watch.worstEarlyOnModule, 0);
+        EXPECT_LE(watch.worstAhead, 0);
+        EXPECT_LE(watch.worstEarly, 0);
+        EXPECT_EQ(watch.shots.size(), cueTimes.size());
+        EXPECT_TRUE(Twice(watch.shots).empty());
+        std::set<int64_t> salvo;
+        for (const kv::TShotEntry& shot : show->Shots())
+            if (cueTimes.at({shot.address, shot.channel}) == 1003)
+                salvo.insert(shot.ns);
+        EXPECT_EQ(salvo.size(), 1u);
+    }
+
     std::map<TChannel, int32_t> cueTimes;
+
+private:
+    int firmware_;
+};
+
+class PlayerAutonomousPlainMemory : public PlayerAutonomous {
+protected:
+    PlayerAutonomousPlainMemory() : PlayerAutonomous(0x150) {}  // times in 10 ms steps
 };
 
 // These shows once ran the modules ahead of the show: they run at real speed and were told
@@ -356,6 +395,46 @@ TEST_F(PlayerAutonomous, F5AfterAStopOrAfterTheEndFiresNoMemoryCueTwice)
     watch = Watch(TickClock(1670), 3000);
     EXPECT_TRUE(watch.shots.empty()) << "the finale again";
     EXPECT_EQ(show->Shots().size(), fired.size());
+}
+
+// Memory once kept times rounded down to its steps: a module fired a cue at 1003 ms as its own
+// clock read 1002 (1000 with 10 ms steps), before the show could have reached it.
+TEST_F(PlayerAutonomous, TimesOffTheFineStepsFireNoEarlierAndSalvosAsOne)
+{
+    FireTimesOffTheSteps();
+}
+
+TEST_F(PlayerAutonomousPlainMemory, TimesOffThe10MsStepsFireNoEarlierAndSalvosAsOne)
+{
+    FireTimesOffTheSteps();
+}
+
+// Kept rounded up, a cue 1 ms before a tenth lies in memory on that tenth: the modules must
+// start after it, and a start on it fires it, which the report must count.
+TEST_F(PlayerAutonomous, ACueKeptOnTheNextTenthStaysBeforeTheStartPointOrFiresAtTheStart)
+{
+    WriteShow({4899, 5000, 5010, 5500});
+    Player().offset = -300;  // the modules start once the show reaches the tenth allowed
+    Player().currentTime = 5000;
+    auto clock = TickClock(5000);
+    Start(5000);
+    TWatch watch = Watch(clock, 3000);
+    EXPECT_LE(watch.worstEarlyOnModule, 0);
+    EXPECT_EQ(watch.shots, (std::vector<TChannel>{{2, 0}, {1, 1}, {2, 1}}))
+        << "not the one at 4899";
+    const auto frames = show->Sent(0x90);
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(Head(frames[0]), Bytes({0x90, 0, 50, 0x80, 0, 0})) << "5000 ms, after 4900";
+
+    WriteShow({4850, 4899, 5000, 5500});
+    Player().currentTime = 4899;
+    clock = TickClock(4899);
+    Start(4899);
+    watch = Watch(clock, 3000);
+    EXPECT_LE(watch.worstEarlyOnModule, 0);
+    EXPECT_EQ(watch.shots, (std::vector<TChannel>{{2, 0}, {1, 1}, {2, 1}}));
+    EXPECT_EQ(ReportedMemoryShots(), std::set<TChannel>(watch.shots.begin(), watch.shots.end()))
+        << "the cue at 4899 fired as the modules started at 4900";
 }
 
 }  // namespace
