@@ -98,7 +98,7 @@ private:
 
 }  // namespace
 
-char GuessDelimiter(std::string_view text)
+std::array<char, 3> DelimitersByCount(std::string_view text)
 {
     constexpr std::array<char, 3> kCandidates = {',', ';', '\t'};
     std::array<size_t, 3> counts{};
@@ -113,8 +113,10 @@ char GuessDelimiter(std::string_view text)
         for (size_t i = 0; i < kCandidates.size(); ++i)
             counts[i] += !quoted && c == kCandidates[i];
     }
-    const auto most = std::max_element(counts.begin(), counts.end());
-    return kCandidates[static_cast<size_t>(most - counts.begin())];
+    std::array<size_t, 3> order = {0, 1, 2};
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return counts[a] > counts[b]; });
+    return {kCandidates[order[0]], kCandidates[order[1]], kCandidates[order[2]]};
 }
 
 std::vector<TCsvRow> ReadCsv(std::string_view text, char delimiter)

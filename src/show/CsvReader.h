@@ -3,6 +3,7 @@
 // CR, LF or CR LF between rows; a field in double quotes may hold the delimiter, a line end
 // and doubled quotes.
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -15,8 +16,8 @@ struct TCsvRow {
     std::vector<std::string> fields;
 };
 
-// Of comma, semicolon and tab, the one found most often outside quotes in the first lines.
-char GuessDelimiter(std::string_view text);
+// Comma, semicolon and tab, the one found most often outside quotes in the first lines first.
+std::array<char, 3> DelimitersByCount(std::string_view text);
 // Rows whose fields are all blank are left out; the line numbers still count them.
 std::vector<TCsvRow> ReadCsv(std::string_view text, char delimiter);
 

@@ -25,6 +25,15 @@ std::string Refusal(const TMessage& message, std::string_view value)
     return Localize(message) + ": \"" + std::string(value) + "\"";
 }
 
+// Fields up to the last that is not blank: spreadsheets pad rows with empty ones.
+size_t FilledWidth(const std::vector<std::string>& fields)
+{
+    size_t width = fields.size();
+    while (width > 0 && TrimBlanks(fields[width - 1]).empty())
+        --width;
+    return width;
+}
+
 // A column named in milliseconds ("Time (ms)", "PFT") counts in them.
 TTimeUnit UnitOf(const TScriptColumns& columns, int column)
 {
@@ -49,7 +58,7 @@ std::string NoteText(std::string_view cell)
 
 TRowMapping::TRowMapping(TScriptFormat format, const std::vector<std::string>& header,
                          const TImportOptions& options)
-    : options_(options)
+    : options_(options), columns_(FilledWidth(header))
 {
     const TScriptColumns columns(header);
     const auto find = [&](std::string_view name) { return columns.Find({&name, 1}); };
@@ -118,6 +127,13 @@ bool TRowMapping::Map(const TCsvRow& row, TScriptRow& out, std::string& reason) 
 {
     out = TScriptRow{};
     out.line = row.line;
+    // A field more than the header names shifts the columns, as a decimal comma in a comma
+    // file does: "1,5,2,3" under "Time,Module,Pin" would fire module 5 instead of 2.
+    if (const size_t width = FilledWidth(row.fields); width > columns_) {
+        reason = Localize(kMsgImportExtraFields) + ": " + std::to_string(width) + " > " +
+                 std::to_string(columns_);
+        return false;
+    }
     if (rowType_ >= 0 && Cell(row, rowType_) != kDataRow) {
         reason = Refusal(kMsgImportRowType, Cell(row, rowType_));
         return false;

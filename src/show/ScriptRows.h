@@ -45,6 +45,7 @@ private:
 
     TImportOptions options_;
     std::string problem_;
+    size_t columns_ = 0;  // the header's, up to its last named one
     int rowType_ = -1;
     int ignition_ = -1;
     int effect_ = -1;

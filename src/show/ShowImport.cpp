@@ -12,8 +12,16 @@ TImportResult ImportShowScript(std::string_view bytes, const TImportOptions& opt
 {
     TImportResult result;
     const std::string text = DecodeScriptText(bytes);
-    const std::vector<TCsvRow> rows = ReadCsv(text, GuessDelimiter(text));
-    const auto header = FindScriptHeader(rows, options.format);
+    // The delimiter is the one the header is written with: decimal commas in the rows may
+    // outnumber it.
+    std::vector<TCsvRow> rows;
+    std::optional<TScriptHeader> header;
+    for (const char delimiter : DelimitersByCount(text)) {
+        rows = ReadCsv(text, delimiter);
+        header = FindScriptHeader(rows, options.format);
+        if (header)
+            break;
+    }
     if (!header) {
         result.problem = Localize(kMsgImportUnknownFormat);
         return result;

@@ -242,5 +242,8 @@ inline constexpr TMessage kMsgStartCalledOffSoundtrack{
 inline constexpr TMessage kMsgCuesNotFired{257, "Команды сценария не выполнены:"};
 inline constexpr TMessage kMsgStartCalledOffWarning{
     258, "Запуск отменён: предупреждение перед запуском не принято"};
+// Show-script rows that cannot be read as written.
+inline constexpr TMessage kMsgImportExtraFields{
+    259, "полей в строке больше, чем столбцов в заголовке (запятая в числе?)"};
 
 }  // namespace kv

@@ -322,6 +322,18 @@ TEST(ShowImportRows, EveryBadRowIsRefusedWithItsLineAndReason)
     EXPECT_EQ(Reason(result, 13), Reason(result, 11));
 }
 
+TEST(ShowImportRows, AFieldBeyondTheHeaderShiftsTheColumnsSoTheRowIsRefused)
+{
+    // Line 2 was meant as 1.5 s, module 2, pin 3; the padding of lines 1 and 3 is no field.
+    const TImportResult result = Import("Time,Module,Pin,,\r\n"
+                                        "1,5,2,3\r\n"
+                                        "2,4,1,,\r\n"
+                                        "3,4,2\r\n");
+    ExpectCues(result, {{2000, 2000, 4, 1, "", ""}, {3000, 3000, 4, 2, "", ""}});
+    EXPECT_EQ(RefusedLines(result), (std::vector<size_t>{2}));
+    EXPECT_TRUE(StartsWith(Reason(result, 2), kMsgImportExtraFields)) << Reason(result, 2);
+}
+
 TEST(ShowImportRows, RowsOfOneIgnitionBecomeOneCueWithTheEarliestEffect)
 {
     const TImportResult result = Import(Script({{"Ignition", "Module", "Pin", "Prefire", "Effect",
@@ -363,6 +375,15 @@ TEST(ShowImportText, EveryDelimiterAndLineEndWithQuotedFields)
 TEST(ShowImportText, SemicolonFilesMayWriteADecimalComma)
 {
     ExpectCues(Import("Time;Module;Pin\n12,25;3;4\n"), {{12250, 12250, 3, 4, "", ""}});
+    // The header tells the delimiter even where decimal commas outnumber the semicolons.
+    std::string script = "FIRING_HEADER_ROW;Ignition Event Time;Coordinates;Prefire Delay;"
+                         "Module Address;Pin Address\n";
+    for (const char* pin : {"1", "2", "3"})
+        script += "FIRING_DATA_ROW;12,5;1,5 2,25 0,75 90,5 10,5 0,5;0,5;3;" + std::string(pin) +
+                  "\n";
+    ExpectCues(Import(script), {{12500, 13000, 3, 1, "", ""},
+                                {12500, 13000, 3, 2, "", ""},
+                                {12500, 13000, 3, 3, "", ""}});
 }
 
 TEST(ShowImportText, EveryEncodingGivesTheSameCues)
