@@ -12,6 +12,8 @@ namespace {
 namespace names = script_columns;
 
 constexpr std::string_view kDataRow = "FIRING_DATA_ROW";
+// Shells lift in seconds: a longer prefire is milliseconds read as seconds.
+constexpr int32_t kPrefireLimit = 30'000;
 
 std::string_view Cell(const TCsvRow& row, int column)
 {
@@ -23,6 +25,15 @@ std::string_view Cell(const TCsvRow& row, int column)
 std::string Refusal(const TMessage& message, std::string_view value)
 {
     return Localize(message) + ": \"" + std::string(value) + "\"";
+}
+
+// A time not read; a fraction where milliseconds are counted is most likely seconds.
+std::string TimeRefusal(const TMessage& message, TTimeUnit unit, std::string_view cell)
+{
+    const bool fraction = unit == TTimeUnit::Milliseconds &&
+                          cell.find(':') == std::string_view::npos &&
+                          cell.find_first_of(".,") != std::string_view::npos;
+    return Refusal(fraction ? kMsgImportFractionalMs : message, cell);
 }
 
 // Fields up to the last that is not blank: spreadsheets pad rows with empty ones.
@@ -123,7 +134,7 @@ void TRowMapping::Need(int column, std::string_view name)
         problem_ = Localize(kMsgImportNoColumn) + " " + std::string(name) + ".";
 }
 
-bool TRowMapping::Map(const TCsvRow& row, TScriptRow& out, std::string& reason) const
+TRowVerdict TRowMapping::Map(const TCsvRow& row, TScriptRow& out, std::string& reason) const
 {
     out = TScriptRow{};
     out.line = row.line;
@@ -132,22 +143,25 @@ bool TRowMapping::Map(const TCsvRow& row, TScriptRow& out, std::string& reason) 
     if (const size_t width = FilledWidth(row.fields); width > columns_) {
         reason = Localize(kMsgImportExtraFields) + ": " + std::to_string(width) + " > " +
                  std::to_string(columns_);
-        return false;
+        return TRowVerdict::Refused;
     }
     if (rowType_ >= 0 && Cell(row, rowType_) != kDataRow) {
         reason = Refusal(kMsgImportRowType, Cell(row, rowType_));
-        return false;
+        return TRowVerdict::Refused;
     }
-    if (!MapTimes(row, out, reason) || !MapAddress(row, out, reason))
-        return false;
+    if (const TRowVerdict times = MapTimes(row, out, reason); times != TRowVerdict::Taken)
+        return times;
+    if (!MapAddress(row, out, reason))
+        return TRowVerdict::Refused;
     for (const int column : effectNames_)
         if (out.effectName.empty())
             out.effectName = NoteText(Cell(row, column));
     out.position = NoteText(Cell(row, position_));
-    return true;
+    return TRowVerdict::Taken;
 }
 
-bool TRowMapping::MapTimes(const TCsvRow& row, TScriptRow& out, std::string& reason) const
+TRowVerdict TRowMapping::MapTimes(const TCsvRow& row, TScriptRow& out,
+                                  std::string& reason) const
 {
     int32_t prefire = 0;
     for (const int column : {prefire_, deviceDelay_}) {
@@ -155,8 +169,14 @@ bool TRowMapping::MapTimes(const TCsvRow& row, TScriptRow& out, std::string& rea
             continue;
         const auto delay = ParseScriptTime(Cell(row, column), prefireUnit_);
         if (!delay) {
-            reason = Refusal(kMsgImportBadPrefire, Cell(row, column));
-            return false;
+            reason = TimeRefusal(kMsgImportBadPrefire, prefireUnit_, Cell(row, column));
+            return TRowVerdict::Refused;
+        }
+        // Milliseconds read as seconds: minutes early in this row, seconds early in others.
+        if (column == prefire_ && *delay > kPrefireLimit) {
+            reason = Localize(kMsgImportPrefireUnit) + " " + std::to_string(row.line) + ": \"" +
+                     std::string(Cell(row, column)) + "\"";
+            return TRowVerdict::UnitInDoubt;
         }
         prefire += *delay;
     }
@@ -170,7 +190,7 @@ bool TRowMapping::MapTimes(const TCsvRow& row, TScriptRow& out, std::string& rea
                                                     std::string(Cell(row, minutes_)) + ":" +
                                                     std::string(Cell(row, seconds_)) + ":" +
                                                     std::string(Cell(row, frames_)));
-            return false;
+            return TRowVerdict::Refused;
         }
     }
     const auto read = [&](int column, TTimeUnit unit, std::optional<int32_t>& time) {
@@ -178,16 +198,16 @@ bool TRowMapping::MapTimes(const TCsvRow& row, TScriptRow& out, std::string& rea
             return true;
         time = ParseScriptTime(Cell(row, column), unit);
         if (!time)
-            reason = Refusal(kMsgImportBadTime, Cell(row, column));
+            reason = TimeRefusal(kMsgImportBadTime, unit, Cell(row, column));
         return time.has_value();
     };
     if (!read(ignition_, ignitionUnit_, ignition) || !read(effect_, effectUnit_, effect))
-        return false;
+        return TRowVerdict::Refused;
     // A script keeps one moment and the prefire between them; the ignition may fall before
     // the show's zero.
     out.ignition = ignition ? *ignition : *effect - prefire;
     out.effect = effect ? *effect : *ignition + prefire;
-    return true;
+    return TRowVerdict::Taken;
 }
 
 bool TRowMapping::MapAddress(const TCsvRow& row, TScriptRow& out, std::string& reason) const

@@ -29,18 +29,24 @@ struct TScriptRow {
     std::string position;
 };
 
+enum class TRowVerdict {
+    Taken,
+    Refused,      // the reason says why
+    UnitInDoubt,  // a time so far out that its column's unit, and every row's time, is in doubt
+};
+
 class TRowMapping {
 public:
     TRowMapping(TScriptFormat format, const std::vector<std::string>& header,
                 const TImportOptions& options);
     // Not empty when the header lacks what the layout needs; no row maps then.
     const std::string& Problem() const { return problem_; }
-    // False with the reason when the row is refused.
-    bool Map(const TCsvRow& row, TScriptRow& out, std::string& reason) const;
+    // With the reason when the row is not taken.
+    TRowVerdict Map(const TCsvRow& row, TScriptRow& out, std::string& reason) const;
 
 private:
     void Need(int column, std::string_view name);
-    bool MapTimes(const TCsvRow& row, TScriptRow& out, std::string& reason) const;
+    TRowVerdict MapTimes(const TCsvRow& row, TScriptRow& out, std::string& reason) const;
     bool MapAddress(const TCsvRow& row, TScriptRow& out, std::string& reason) const;
 
     TImportOptions options_;

@@ -100,12 +100,9 @@ std::optional<int32_t> ParseScriptTime(std::string_view text, TTimeUnit unit)
     text = TrimBlanks(text);
     if (text.find(':') != std::string_view::npos)
         return WithinADay(ClockMs(text));
-    const auto thousandths = DecimalThousandths(text);
-    if (!thousandths)
-        return std::nullopt;
-    if (unit == TTimeUnit::Seconds)
-        return WithinADay(thousandths);
-    return WithinADay((*thousandths + 500) / 1000);
+    if (unit == TTimeUnit::Milliseconds)
+        return WithinADay(Whole(text));
+    return WithinADay(DecimalThousandths(text));
 }
 
 std::optional<int32_t> FrameTime(std::string_view hours, std::string_view minutes,

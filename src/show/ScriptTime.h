@@ -14,8 +14,9 @@ enum class TTimeUnit { Seconds, Milliseconds };
 constexpr int32_t kScriptTimeLimit = 24 * 3600 * 1000;
 
 // Milliseconds of a time that is not negative and under a day: H:MM:SS.xx and M:SS.xx
-// whatever the unit; otherwise a number of the unit, "." or "," before its fraction, rounded to
-// the millisecond. nullopt for anything else, an empty text too.
+// whatever the unit; otherwise a number of the unit: seconds with "." or "," before their
+// fraction, rounded to the millisecond, or whole milliseconds. nullopt for anything else, an
+// empty text too.
 std::optional<int32_t> ParseScriptTime(std::string_view text, TTimeUnit unit);
 // Hours, minutes, seconds and frames at fps frames a second; frames must be fewer than fps.
 std::optional<int32_t> FrameTime(std::string_view hours, std::string_view minutes,

@@ -40,10 +40,19 @@ TImportResult ImportShowScript(std::string_view bytes, const TImportOptions& opt
             continue;
         TScriptRow row;
         std::string reason;
-        if (mapping.Map(rows[index], row, reason))
+        switch (mapping.Map(rows[index], row, reason)) {
+        case TRowVerdict::Taken:
             taken.push_back(std::move(row));
-        else
+            break;
+        case TRowVerdict::Refused:
             result.refused.push_back({rows[index].line, std::move(reason)});
+            break;
+        case TRowVerdict::UnitInDoubt:
+            // Rows the doubt does not show in are no safer: nothing is taken.
+            result.problem = std::move(reason);
+            result.refused.clear();
+            return result;
+        }
     }
     result.cues = MergeScriptRows(taken, result.refused);
     std::stable_sort(result.refused.begin(), result.refused.end(),

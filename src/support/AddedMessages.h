@@ -245,5 +245,11 @@ inline constexpr TMessage kMsgStartCalledOffWarning{
 // Show-script rows that cannot be read as written.
 inline constexpr TMessage kMsgImportExtraFields{
     259, "полей в строке больше, чем столбцов в заголовке (запятая в числе?)"};
+inline constexpr TMessage kMsgImportFractionalMs{
+    260, "дробное число в столбце миллисекунд (может быть, это секунды?)"};
+inline constexpr TMessage kMsgImportPrefireUnit{
+    261, "Предзапуск больше 30 с: проверьте единицы его столбца (секунды или миллисекунды; "
+         "столбец в миллисекундах назовите, например, \"Prefire (ms)\"). Ни одна строка не "
+         "принята. Строка"};
 
 }  // namespace kv

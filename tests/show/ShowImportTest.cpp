@@ -249,10 +249,13 @@ TEST(ShowImportFormats, PlainTimesInSecondsMillisecondsOrClockAndPrefireEitherWa
                             {"0:12.5", "0x10", "2", "750", "Center"}}));
     ExpectCues(result, {{12500, 13250, 16, 2, "", "Center"}});
 
+    // "2500.6" was once rounded to 2501: a fraction under milliseconds is now refused, as it
+    // most likely counts seconds.
     result = Import(Script({{"Time (ms)", "Module No", "Pin", "Name", "Pos"},
                             {"2500", "4", "8", "Comet", "Right"},
                             {"2500.6", "4", "9", "Comet", "Right"}}));
-    ExpectCues(result, {{2500, 2500, 4, 8, "Comet", "Right"}, {2501, 2501, 4, 9, "Comet", "Right"}});
+    ExpectCues(result, {{2500, 2500, 4, 8, "Comet", "Right"}});
+    EXPECT_EQ(RefusedLines(result), (std::vector<size_t>{3}));
 
     // Both moments given: both kept as written.
     result = Import(Script({{"Launch Time", "Effect Time", "Module", "Pin"}, {"1", "3.5", "2", "2"}}));
@@ -332,6 +335,46 @@ TEST(ShowImportRows, AFieldBeyondTheHeaderShiftsTheColumnsSoTheRowIsRefused)
     ExpectCues(result, {{2000, 2000, 4, 1, "", ""}, {3000, 3000, 4, 2, "", ""}});
     EXPECT_EQ(RefusedLines(result), (std::vector<size_t>{2}));
     EXPECT_TRUE(StartsWith(Reason(result, 2), kMsgImportExtraFields)) << Reason(result, 2);
+}
+
+TEST(ShowImportRows, AMillisecondColumnTakesNoFraction)
+{
+    // Seconds under a millisecond name, and a thousands separator, would fire at once.
+    const TImportResult result = Import(Script({{"Time (ms)", "Module", "Pin", "PFT"},
+                                                {"12.5", "1", "1", ""},
+                                                {"1,200", "1", "2", ""},
+                                                {"3000", "1", "3", "0.5"},
+                                                {"3000", "1", "4", "500"},
+                                                {"0:03.5", "1", "5", ""}}));
+    ExpectCues(result, {{2500, 3000, 1, 4, "", ""}, {3500, 3500, 1, 5, "", ""}});
+    EXPECT_EQ(RefusedLines(result), (std::vector<size_t>{2, 3, 4}));
+    EXPECT_EQ(Reason(result, 2), Localize(kMsgImportFractionalMs) + ": \"12.5\"");
+    EXPECT_EQ(Reason(result, 3), Localize(kMsgImportFractionalMs) + ": \"1,200\"");
+    EXPECT_EQ(Reason(result, 4), Localize(kMsgImportFractionalMs) + ": \"0.5\"");
+}
+
+TEST(ShowImportRows, APrefireOfMinutesPutsTheUnitInDoubtAndNothingIsTaken)
+{
+    // Milliseconds under a plain "Prefire": line 3 would ignite 20 minutes early, line 2 25 s.
+    TImportResult result = Import(Script({{"Time", "Module", "Pin", "Prefire"},
+                                          {"1500", "1", "1", "25"},
+                                          {"1500", "1", "2", "1200"},
+                                          {"bad", "1", "3", ""}}));
+    EXPECT_EQ(result.problem, Localize(kMsgImportPrefireUnit) + " 3: \"1200\"");
+    EXPECT_TRUE(result.cues.empty());
+    EXPECT_TRUE(result.refused.empty());
+
+    // A shell's lift time is no doubt, whatever the layout counts it in.
+    result = Import(Script({{"Time", "Module", "Pin", "Prefire"}, {"40", "1", "1", "30"}}));
+    ExpectCues(result, {{10000, 40000, 1, 1, "", ""}});
+    const std::vector<std::vector<std::string>> frames = {
+        {"Cue", "HH", "MM", "SS", "FF", "PFT", "ADDR"},
+        {"1", "00", "01", "00", "00", "30000", "011"},
+        {"2", "00", "01", "00", "00", "30001", "012"}};
+    result = Import(Script(frames), FrameRate(25));
+    EXPECT_EQ(result.problem, Localize(kMsgImportPrefireUnit) + " 3: \"30001\"");
+    result = Import(Script({frames[0], frames[1]}), FrameRate(25));
+    ExpectCues(result, {{30000, 60000, 1, 2, "", ""}});
 }
 
 TEST(ShowImportRows, RowsOfOneIgnitionBecomeOneCueWithTheEarliestEffect)
