@@ -16,7 +16,8 @@ using kv::fuzz::Require;
 
 namespace {
 
-// The first byte picks the options, so the corpus reaches every layout and rail size.
+// The first byte picks the options, so the corpus reaches every layout, rail size and frame
+// count.
 kv::TImportOptions Options(uint8_t choice)
 {
     constexpr kv::TScriptFormat kFormats[] = {kv::TScriptFormat::Interchange,
@@ -27,6 +28,7 @@ kv::TImportOptions Options(uint8_t choice)
         options.format = kFormats[choice & 3];
     options.railSize = (choice >> 3 & 3) * 8;
     options.fps = (choice & 0x20) ? 29.97 : (choice & 0x40) ? 30 : 0;
+    options.dropFrame = (choice & 0x80) != 0;
     return options;
 }
 

@@ -106,7 +106,7 @@ TRowMapping::TRowMapping(TScriptFormat format, const std::vector<std::string>& h
         prefireUnit_ = TTimeUnit::Milliseconds;
         hexAddress_ = find("addr");
         effectNames_ = {find("eventdescription"), find("effectdescription")};
-        if (!(options.fps > 0))
+        if (!(options.fps > 0) && !options.dropFrame)
             problem_ = Localize(kMsgImportNoFrameRate);
         break;
     case TScriptFormat::Plain:
@@ -184,7 +184,7 @@ TRowVerdict TRowMapping::MapTimes(const TCsvRow& row, TScriptRow& out,
     std::optional<int32_t> effect;
     if (frames_ >= 0) {
         effect = FrameTime(Cell(row, hours_), Cell(row, minutes_), Cell(row, seconds_),
-                           Cell(row, frames_), options_.fps);
+                           Cell(row, frames_), options_.fps, options_.dropFrame);
         if (!effect) {
             reason = Refusal(kMsgImportBadTime, std::string(Cell(row, hours_)) + ":" +
                                                     std::string(Cell(row, minutes_)) + ":" +

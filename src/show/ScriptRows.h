@@ -17,6 +17,7 @@ struct TImportOptions {
     std::optional<TScriptFormat> format;  // none: told by the header
     int32_t railSize = 0;                 // channels a rail holds; 0: not confirmed
     double fps = 0;                       // frames a second of the frames layout
+    bool dropFrame = false;               // its labels are 29.97 drop-frame; fps is not read
 };
 
 struct TScriptRow {

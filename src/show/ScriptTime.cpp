@@ -1,5 +1,6 @@
 #include "show/ScriptTime.h"
 
+#include "show/Timecode.h"
 #include "support/Conversions.h"
 
 #include <algorithm>
@@ -106,16 +107,28 @@ std::optional<int32_t> ParseScriptTime(std::string_view text, TTimeUnit unit)
 }
 
 std::optional<int32_t> FrameTime(std::string_view hours, std::string_view minutes,
-                                 std::string_view seconds, std::string_view frames, double fps)
+                                 std::string_view seconds, std::string_view frames, double fps,
+                                 bool dropFrame)
 {
     const auto h = Whole(TrimBlanks(hours));
     const auto m = Whole(TrimBlanks(minutes));
     const auto s = Whole(TrimBlanks(seconds));
     const auto f = Whole(TrimBlanks(frames));
-    if (!h || !m || !s || !f || *m >= 60 || *s >= 60 || !(fps > 0) || *f >= fps)
+    if (!h || !m || !s || !f)
         return std::nullopt;
-    const auto frameMs = static_cast<int64_t>(std::llround(static_cast<double>(*f) * 1000 / fps));
-    return WithinADay(((*h * 60 + *m) * 60 + *s) * 1000 + frameMs);
+    if (dropFrame) {
+        const TTimecodeLabel label{static_cast<int>(*h), static_cast<int>(*m),
+                                   static_cast<int>(*s), static_cast<int>(*f)};
+        if (!ValidLabel(label, TTimecodeRate::Fps2997Drop))
+            return std::nullopt;
+        return WithinADay(std::llround(
+            static_cast<double>(FrameIndex(label, TTimecodeRate::Fps2997Drop)) * 1001 / 30));
+    }
+    if (*m >= 60 || *s >= 60 || !(fps > 0) || *f >= fps)
+        return std::nullopt;
+    const auto perLabelSecond = static_cast<int64_t>(std::ceil(fps));
+    const int64_t frame = ((*h * 60 + *m) * 60 + *s) * perLabelSecond + *f;
+    return WithinADay(std::llround(static_cast<double>(frame) * 1000 / fps));
 }
 
 std::string ScenarioTimeText(int32_t ms)

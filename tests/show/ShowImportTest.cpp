@@ -236,6 +236,27 @@ TEST(ShowImportFormats, FramesGiveTheEffectTimeAndTheIgnitionComesThePrefireBefo
     EXPECT_TRUE(result.cues.empty());
 }
 
+TEST(ShowImportFormats, FramesAt2997CountNonDropUnlessTheLabelsAreSaidToDrop)
+{
+    const std::string script = Script({{"Cue", "HH", "MM", "SS", "FF", "PFT", "ADDR"},
+                                       {"1", "00", "30", "00", "00", "0", "011"},
+                                       {"2", "00", "01", "00", "00", "0", "012"},
+                                       {"3", "00", "01", "00", "02", "0", "013"}});
+    // A non-drop label second lasts 1.001 s: 00:30:00:00 is frame 54000, 1801.8 s in.
+    TImportResult result = Import(script, FrameRate(29.97));
+    ExpectCues(result, {{60060, 60060, 1, 3, "", ""},
+                        {60127, 60127, 1, 4, "", ""},
+                        {1801802, 1801802, 1, 2, "", ""}});
+
+    // Drop-frame labels keep to the clock and skip 00:01:00;00 and ;01.
+    TImportOptions dropFrame;
+    dropFrame.dropFrame = true;
+    result = Import(script, dropFrame);
+    ExpectCues(result, {{60060, 60060, 1, 4, "", ""}, {1799998, 1799998, 1, 2, "", ""}});
+    EXPECT_EQ(RefusedLines(result), (std::vector<size_t>{3}));
+    EXPECT_TRUE(StartsWith(Reason(result, 3), kMsgImportBadTime));
+}
+
 TEST(ShowImportFormats, PlainTimesInSecondsMillisecondsOrClockAndPrefireEitherWay)
 {
     // The time column is the effect time unless it is named for the ignition.

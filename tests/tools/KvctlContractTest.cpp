@@ -165,6 +165,15 @@ TEST(KvctlImport, LayoutRailSizeAndFrameRateComeFromTheOptions)
     result = RunKvctl({"import", frames, "--out=" + scenario, "--fps", "25"});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(ReadWholeFile(scenario), "0:10.100\t10\t4\t|0:10.600|P1|Salute\r\n");
+    // 29.97 labels count non-drop unless named drop-frame.
+    const std::string ntsc = TempFile("import-ntsc.csv", "Cue,HH,MM,SS,FF,PFT,ADDR\r\n"
+                                                         "1,0,30,0,0,0,$011\r\n");
+    result = RunKvctl({"import", ntsc, "--out", scenario, "--fps", "29.97"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadWholeFile(scenario), "30:01.802\t1\t2\t|30:01.802||\r\n");
+    result = RunKvctl({"import", ntsc, "--out", scenario, "--fps", "29.97df"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadWholeFile(scenario), "29:59.998\t1\t2\t|29:59.998||\r\n");
 
     const std::string rails = TempFile("import-rails.csv",
                                        "Module ID,Rail,Channel,Time\r\n7,3,2,1500\r\n");

@@ -97,6 +97,9 @@ bool StoreOption(TCtlArguments& arguments, const std::string& option, const std:
         // The import's frame rate, or the show's timecode rate.
         arguments.timecodeRate = ParseTimecodeRate(value);
         arguments.fps = TextToReal(value);
+        // An import's 29.97 labels count non-drop unless named drop-frame.
+        arguments.dropFrame =
+            arguments.timecodeRate == TTimecodeRate::Fps2997Drop && !(arguments.fps > 0);
         if (!arguments.timecodeRate && !(arguments.fps > 0 && arguments.fps <= 1000))
             return false;
     } else if (option == "--control") {
@@ -263,7 +266,7 @@ std::string CtlUsage()
            "  readdress OLD NEW [--addresses LIST]\n"
            "  report CSV\n"
            "  import SCRIPT --out SCENARIO [--format interchange|rail|frames|plain]\n"
-           "       [--rail-size N] [--fps F] [--partial]\n"
+           "       [--rail-size N] [--fps F|29.97df] [--partial]\n"
            "  gonogo FILE [--control direct|autonomous] [--soundtrack AUDIO] [--addresses LIST]\n"
            "LIST: numbers and ranges, e.g. 0-20,240-255 (255: the station round); default "
            "240-254,255,0-239\n"
@@ -283,8 +286,9 @@ std::string CtlUsage()
            "import: a design program's show script into a scenario; each refused row on stderr as "
            "\"line N: reason\"; status 1 and nothing written when a row is refused, unless "
            "--partial. --rail-size: channels of a rail, needed for rails past the first; --fps: "
-           "the frame rate of the frames layout. plain: times in seconds, H:MM:SS.xx, or "
-           "milliseconds when the column's name ends in ms\n"
+           "the frame rate of the frames layout (29.97 labels count non-drop, 29.97df "
+           "drop-frame). plain: times in seconds, H:MM:SS.xx, or whole milliseconds when the "
+           "column's name ends in ms\n"
            "gonogo: the search, a channel test of the modules the scenario fires and, in "
            "autonomous control, a verify of every module's memory; then what stands in the "
            "show's way, worst first, each line with what to do. Status 0: go (\"Внимание\" "

@@ -31,6 +31,7 @@ struct TCtlArguments {
     std::optional<TScriptFormat> format;
     int32_t railSize = 0;
     double fps = 0;
+    bool dropFrame = false;  // import: the frames' labels are 29.97 drop-frame
     // show: the timecode's source, the label of show time 0 and the rate.
     std::string timecode;
     std::optional<TTimecodeLabel> timecodeZero;

@@ -16,8 +16,11 @@ int RunImport(const TCtlArguments& arguments)
         std::fprintf(stderr, "kvctl: %s\n", error.c_str());
         return 1;
     }
-    const TImportResult result = ImportShowScript(
-        bytes, {.format = arguments.format, .railSize = arguments.railSize, .fps = arguments.fps});
+    const TImportResult result =
+        ImportShowScript(bytes, {.format = arguments.format,
+                                 .railSize = arguments.railSize,
+                                 .fps = arguments.fps,
+                                 .dropFrame = arguments.dropFrame});
     if (!result.problem.empty()) {
         std::fprintf(stderr, "kvctl: %s: %s\n", path.c_str(), result.problem.c_str());
         return 1;
