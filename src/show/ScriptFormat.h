@@ -61,8 +61,9 @@ inline constexpr std::string_view kEffectTime[] = {
 inline constexpr std::string_view kModule[] = {"module", "moduleaddress", "moduleid",
                                                "modulenumber", "moduleno"};
 inline constexpr std::string_view kRail[] = {"rail", "slat", "slataddress", "railaddress"};
+// Not "cue": scripts number their cues in it, which as channels would fire other pins.
 inline constexpr std::string_view kPin[] = {"pin", "pinaddress", "channel", "channelnumber",
-                                            "pinnumber", "cue"};
+                                            "pinnumber"};
 inline constexpr std::string_view kPrefire[] = {"prefire", "prefiredelay", "prefirems",
                                                 "prefiretime", "pft", "pftms"};
 inline constexpr std::string_view kEffectName[] = {

@@ -299,6 +299,10 @@ TEST(ShowImportFormats, MissingColumnsAndEmptyFilesSayWhat)
 {
     EXPECT_EQ(Import(Script({{"Time", "Module", "Effect"}, {"1", "2", "x"}})).problem,
               Localize(kMsgImportUnknownFormat));
+    // A cue number is no channel: read as one it fires another pin than the script's.
+    EXPECT_EQ(Import(Script({{"Cue", "Time", "Module", "Description"}, {"7", "1.5", "2", "x"}}))
+                  .problem,
+              Localize(kMsgImportUnknownFormat));
     EXPECT_EQ(Import("").problem, Localize(kMsgImportUnknownFormat));
     const TImportResult result = Import(Script({{"FIRING_HEADER_ROW", "Ignition Event Time",
                                                  "Module Address", "Effect Name"},
