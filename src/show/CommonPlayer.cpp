@@ -151,6 +151,7 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
         [&](size_t cue) { return first + cue < stopped.size() && stopped[first + cue].byHand; });
     chargeEntries_.assign(first, kNoChargeEntry);
     chargeEntries_.insert(chargeEntries_.end(), ahead.begin(), ahead.end());
+    RestoreMotors(0);
     // A restart cuts the show that runs: its report is kept as it stands.
     if (IsRunning())
         CloseFiringReport();
@@ -369,6 +370,7 @@ void TCommonPlayer::PassOverJump(int32_t to, uint32_t now)
         stops_.SendBeforeStart(currentTime);
     }
     const std::span<const TCue> cues = Cues();
+    const int32_t passedFrom = nextCue;
     while (nextCue >= 0 && static_cast<size_t>(nextCue) < cues.size() &&
            cues[static_cast<size_t>(nextCue)].time <= to) {
         PassShotCharge(nextCue);
@@ -376,6 +378,8 @@ void TCommonPlayer::PassOverJump(int32_t to, uint32_t now)
     }
     if (autonomous)
         broadcast_.Begin(TenthAfterCuesBefore(nextCue));
+    else
+        RestoreMotors(passedFrom);
 }
 
 void TCommonPlayer::StartPendingSoundtrack()
@@ -818,6 +822,26 @@ void TCommonPlayer::PassShotCharge(int32_t index)
     if (controlMode == kControlDirect && !handShots_.Charged(highVoltage->address))
         port_.SetCharge(highVoltage->address, highVoltage->converterIndex, highVoltage->attemptMode,
                         ChargeAtCursor(*highVoltage, kChargeUsedUp));
+}
+
+void TCommonPlayer::RestoreMotors(int32_t passedFrom)
+{
+    // In autonomous control the modules play their own memory.
+    if (controlMode != kControlDirect || firingMode == kFiringManual)
+        return;
+    const std::span<const TCue> cues = Cues();
+    const std::span<const TCue> passed =
+        cues.first(static_cast<size_t>(std::clamp(nextCue, 0, static_cast<int32_t>(cues.size()))));
+    std::vector<int> modules;
+    for (auto index = static_cast<size_t>(std::max(passedFrom, 0)); index < passed.size(); ++index)
+        if (passed[index].IsMotor() &&
+            std::find(modules.begin(), modules.end(), passed[index].module) == modules.end())
+            modules.push_back(passed[index].module);
+    // A locked position's motor cue is passed over at its moment too.
+    for (const int module : modules)
+        RestoreMotorPosition(controls_, passed, module, [this](const TCue& cue) {
+            return !lockout_.Locked(scenario, cue.position);
+        });
 }
 
 int32_t TCommonPlayer::ChargeEntry(int32_t index) const

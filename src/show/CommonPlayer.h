@@ -226,6 +226,9 @@ private:
     void HandleCue(int32_t index, bool noSend);
     // A cue the show passes over keeps the high-voltage charges of the later ones in line.
     void PassShotCharge(int32_t index);
+    // The motor modules with a motor cue from passedFrom up to the next cue are turned to
+    // where the show has them now, before any of their shots.
+    void RestoreMotors(int32_t passedFrom);
     // The cue's place in its high-voltage module's charge sequence.
     int32_t ChargeEntry(int32_t index) const;
     // The show's shot of the cue passes its place; gives the charge for the module's next.

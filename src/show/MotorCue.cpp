@@ -3,8 +3,19 @@
 #include "devices/Controls.h"
 #include "devices/MotorControl.h"
 #include "devices/ScenarioCue.h"
+#include "support/AddedMessages.h"
+#include "support/RunLog.h"
+
+#include <algorithm>
+#include <string>
 
 namespace kv {
+
+namespace {
+
+constexpr int kFullSpeed = 255;
+
+}  // namespace
 
 int RunMotorCue(TControls& controls, const TScenarioCue& cue)
 {
@@ -26,6 +37,30 @@ int RunMotorCue(TControls& controls, const TScenarioCue& cue)
     default:
         return 0;
     }
+}
+
+void RestoreMotorPosition(TControls& controls, std::span<const TCue> cues, int module,
+                          const std::function<bool(const TCue&)>& counts)
+{
+    if (!dynamic_cast<TMotorControl*>(controls.FindByAddress(module)))
+        return;
+    const auto last = std::find_if(cues.rbegin(), cues.rend(), [&](const TCue& cue) {
+        return cue.module == module && cue.IsMotor() && counts(cue);
+    });
+    if (last == cues.rend())
+        return;
+    const std::string which = " " + std::to_string(module);
+    // How far a rotation turned the launcher depends on where it began and on the motor.
+    if (last->kind == kKindRotateLeft || last->kind == kKindRotateRight) {
+        WriteLog(Localize(kMsgMotorPositionUnknown) + which);
+        return;
+    }
+    TScenarioCue turn = *last;
+    turn.parameter1 = kFullSpeed;
+    if (RunMotorCue(controls, turn) != 0)
+        WriteLog(Localize(kMsgMotorPositionNotTaken) + which);
+    else
+        WriteLog(Localize(kMsgMotorPositionSet) + which + " (" + MotorLetter(turn.kind) + ")");
 }
 
 }  // namespace kv

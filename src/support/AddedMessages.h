@@ -252,4 +252,12 @@ inline constexpr TMessage kMsgImportPrefireUnit{
          "столбец в миллисекундах назовите, например, \"Prefire (ms)\"). Ни одна строка не "
          "принята. Строка"};
 
+// A motor module put where the show has it after a start point or a timecode jump.
+inline constexpr TMessage kMsgMotorPositionSet{262, "Мотор поставлен в положение шоу, пульт:"};
+inline constexpr TMessage kMsgMotorPositionNotTaken{
+    263, "Мотор не принял положение шоу, его выстрелы могут уйти под другим углом; пульт:"};
+inline constexpr TMessage kMsgMotorPositionUnknown{
+    264, "Положение мотора после вращения неизвестно, его выстрелы могут уйти под другим углом; "
+         "пульт:"};
+
 }  // namespace kv

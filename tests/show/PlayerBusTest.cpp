@@ -252,6 +252,61 @@ TEST_F(PlayerBus, MotorValuesBeyondAByteAreHeldAtItsEndsAsInTheModulesMemory)
     EXPECT_EQ(Head(moves[1]), Bytes({0x8C, 0x94, 0, 0, 0, 3}));
 }
 
+// Started past its motor cues, a show left the launcher where it stood: the module's later
+// shots went at another angle. Its last turn before the start point goes first now.
+TEST_F(PlayerBus, AStartPointTurnsEachMotorWhereTheShowHasItBeforeItsShots)
+{
+    show->LoadScenario("1 3 #L#50\n2 3 #R#50\n3 3 #LT#2#50\n4 3 #C#50\n6 3 1\n");
+    Start(2500);
+    ASSERT_TRUE(RunUntilStopped(5000));
+    const auto moves = show->Sent(0x8C);
+    ASSERT_EQ(moves.size(), 3u);
+    EXPECT_EQ(Head(moves[0]), Bytes({0x8C, 0x92, 255, 0, 0, 3})) << "the turn at 2 s, full speed";
+    EXPECT_EQ(Head(moves[1]), Bytes({0x8C, 0x81, 127, 20, 0, 3}));
+    EXPECT_EQ(Head(moves[2]), Bytes({0x8C, 0x98, 127, 0, 0, 3}));
+    ASSERT_EQ(show->Shots().size(), 1u);
+    EXPECT_GT(Since(moves[0].Tick(), show->Shots()[0].Tick()), 0);
+    EXPECT_TRUE(Logged("Мотор поставлен в положение шоу, пульт: 3 (R)"));
+
+    // A rotation turned the launcher by an angle the console does not know: not guessed.
+    show->field->ClearRecord();
+    Start(3500);
+    Player().Stop(false);
+    EXPECT_TRUE(show->Sent(0x8C).empty());
+    EXPECT_TRUE(Logged("Положение мотора после вращения неизвестно, его выстрелы могут уйти под "
+                       "другим углом; пульт: 3"));
+    // Before its first motor cue the show has no position for it.
+    Start(500);
+    Player().Stop(false);
+    EXPECT_TRUE(show->Sent(0x8C).empty());
+}
+
+// A motor module that does not take the turn is logged; a locked position's motor cue is
+// passed over, at its moment as at a start point.
+TEST_F(PlayerBus, AMotorTurnAtTheStartPointNotTakenIsLoggedAndALockedOneIsNotSent)
+{
+    kv::TModuleSetup deaf = Module(4);
+    deaf.kindLetter = 'P';  // registered as a motor module, deaf to motor commands
+    show->AddModule(deaf);
+    ASSERT_NE(show->registry->AddOrRefresh(4, 0), nullptr);
+    show->LoadScenario("0:01\t4\t#L\t|0:01|A|Turn\n"
+                       "0:01\t3\t#L\t|0:01|A|Turn\n"
+                       "0:02\t3\t#R\t|0:02|B|Turn\n"
+                       "0:05\t3\t1\t|0:05|A|Comet\n");
+    Player().scenario = &show->scenario;
+    ASSERT_TRUE(Player().LockPosition("B", true));
+    show->field->ClearRecord();
+    Start(3000);
+    Player().Stop(false);
+    EXPECT_TRUE(Logged("Мотор не принял положение шоу, его выстрелы могут уйти под другим углом; "
+                       "пульт: 4"));
+    std::vector<std::vector<uint8_t>> toModule3;
+    for (const kv::TFrameEntry& move : show->Sent(0x8C))
+        if (move.bytes[5] == 3)
+            toModule3.push_back(Head(move));
+    EXPECT_EQ(toModule3, (std::vector<std::vector<uint8_t>>{Bytes({0x8C, 0x94, 255, 0, 0, 3})}));
+}
+
 TEST_F(PlayerBus, ShotsCarryTheChargeOfTheFollowingShot)
 {
     for (int channel = 0; channel < 3; ++channel)

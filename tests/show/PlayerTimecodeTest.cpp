@@ -363,5 +363,35 @@ TEST_F(PlayerTimecodeCharge, AHighVoltageCueAJumpPassesOverLeavesTheNextShotItsO
     EXPECT_EQ(Reason(1), kv::TMissReason::TimecodeJump);
 }
 
+class PlayerTimecodeMotor : public PlayerTimecode {
+protected:
+    void SetUp() override
+    {
+        show->AddModule(Module(3, kv::TModuleKind::Motor));
+        show->Connect();
+        show->LoadScenario("1 3 #L#50\n3 3 #R#50\n8 3 1\n");
+        settings.zero = kZero;
+    }
+};
+
+// The motor cue a jump passed over left the launcher at the angle before it: the module's
+// next shot went that way.
+TEST_F(PlayerTimecodeMotor, AJumpPastAMotorCueTurnsTheMotorWhereTheShowHasItBeforeItsShot)
+{
+    TLtcSignal signal(TTimecodeRate::Fps25, kZero);
+    signal.CueShowMs(-1000);
+    signal.Play(75);  // to 2 s
+    signal.CueShowMs(5000);
+    signal.Play(150);
+    Run(signal, 10000);
+    const auto moves = show->Sent(0x8C);
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(Head(moves[0]), Bytes({0x8C, 0x94, 127, 0, 0, 3}));
+    EXPECT_EQ(Head(moves[1]), Bytes({0x8C, 0x92, 255, 0, 0, 3})) << "the cue at 3 s, at full speed";
+    ASSERT_EQ(show->Shots().size(), 1u);
+    EXPECT_GT(Since(moves[1].Tick(), show->Shots()[0].Tick()), 0);
+    EXPECT_EQ(Reason(1), kv::TMissReason::TimecodeJump);
+}
+
 }  // namespace
 }  // namespace kvtest
