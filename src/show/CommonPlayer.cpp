@@ -244,10 +244,32 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 
 void TCommonPlayer::ConverterBack()
 {
-    if (!stops_.Owed() || IsRunning())
+    if (IsRunning()) {
+        RechargeAfterLoss();
+        return;
+    }
+    if (!stops_.Owed())
         return;
     stops_.SendOwed();
     WriteLog(Localize(kMsgStopSentAgain));
+}
+
+void TCommonPlayer::RechargeAfterLoss()
+{
+    if (busy_ || controlMode != kControlDirect || firingMode == kFiringManual)
+        return;
+    // A show shot lost with the converter never told its module the next shot's charge: the
+    // module holds the lost shot's. The shots handed over carry charges past the cursor.
+    TakeBackShots();
+    for (int i = 0; i < controls_.Count(); ++i) {
+        auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i));
+        if (module && module->chargeSequenceCount > 0 && !handShots_.Charged(module->address))
+            port_.SetCharge(module->address, module->converterIndex, module->attemptMode,
+                            ChargeAtCursor(*module, kChargeUsedUp));
+    }
+    // Handed over again as on a tick: one due while the converter was lost is missed, not
+    // sent late.
+    CueMoment();
 }
 
 int32_t TCommonPlayer::MemoryLeftMs(uint32_t now) const
@@ -799,6 +821,8 @@ void TCommonPlayer::HandleCue(int32_t index, bool noSend)
         if (!cue.IsMotor())
             Fired(cue.module, cue.channel, false, false, kLinkNotConnected);
         report_.Missed(index, TMissReason::ConverterLost);
+        // Told now if the converter is back already, else once it is.
+        PassShotCharge(index);
     } else {
         uint32_t sentTick = 0;
         const int result = SendCue(cue, sentTick);

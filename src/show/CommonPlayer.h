@@ -61,7 +61,8 @@ public:
     // Tells the other stations and the modules to stop too.
     void Stop(bool stopSoundtrack) { Halt(stopSoundtrack, true); }
     // The converter is back: a stop that could not go out goes now, unless a show started
-    // since. Modules playing their memory would otherwise play on after the stop.
+    // since. Modules playing their memory would otherwise play on after the stop. A show
+    // that runs on charges its high-voltage modules for their next shots.
     void ConverterBack();
     // The last show's stop did not reach every converter: the modules may play on from
     // their memory. Repeating while they may.
@@ -161,6 +162,8 @@ protected:
     TFiringReport report_;
 
 private:
+    // Each high-voltage module of the show is told the charge of its next shot again.
+    void RechargeAfterLoss();
     void UpdateClock(uint32_t now);
     void FollowTimecode(uint32_t now);
     // The cues a jump of the timecode passed over up to to are missed, not fired in a burst;

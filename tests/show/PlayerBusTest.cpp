@@ -44,13 +44,7 @@ protected:
         HighVoltage().hvSetting = 1;
         ASSERT_EQ(HighVoltage().ClassifyChannel(channel, volts * volts / 10.0, {}), 0);
     }
-
-    // Channel c charges to 50 (c + 1) V.
-    void MeasureCharges(int channels)
-    {
-        for (int channel = 0; channel < channels; ++channel)
-            MeasureForCharge(channel, 50 * (channel + 1));
-    }
+    void MeasureCharges(int channels) { kvtest::MeasureCharges(HighVoltage(), channels); }
     // The high-voltage module's shots: channel from 1 and the charge it fired with.
     std::vector<std::pair<int, int>> HighVoltageShots()
     {

@@ -36,6 +36,7 @@ protected:
     {
         show->AddModule(Module(1));
         show->AddModule(Module(3, kv::TModuleKind::Motor));
+        show->AddModule(Module(5, kv::TModuleKind::HighVoltage));
         show->Connect();
         Player().OnIdle = [] {};
     }
@@ -44,13 +45,14 @@ protected:
     // waits for it, as it waits for a reopening that holds the port.
     uint32_t RunShowThatLosesTheConverter()
     {
+        const int losses = show->port->LossCount();
         const uint32_t startTick = Start(0);
         platform.Advance(990);
         const int64_t at = show->field->ElapsedMs();
         show->field->Unplug(0, at);
         show->field->Plug(0, at + 50);
         show->port->Cycle();
-        EXPECT_EQ(show->port->LossCount(), 1);
+        EXPECT_EQ(show->port->LossCount(), losses + 1);
         EXPECT_TRUE(RunUntilStopped(3000));
         return startTick;
     }
@@ -96,6 +98,28 @@ TEST_F(PlayerLostConverter, AMotorCueDueWhileItWasLostIsNotDrivenOnTheReturn)
                                     [](const kv::TCueRecord& r) { return r.cue.module == 3; });
     ASSERT_NE(motor, Records().end());
     EXPECT_EQ(motor->reason, TMissReason::ConverterLost);
+}
+
+// A high-voltage shot lost with the converter never told its module the next shot's charge:
+// the module's next shot fired with the lost one's.
+TEST_F(PlayerLostConverter, AHighVoltageShotLostWithItLeavesTheModulesNextShotItsOwnCharge)
+{
+    kv::THVControl& module = show->Device<kv::THVControl>(5);
+    MeasureCharges(module, 3);
+    show->port->OnConverterBack = [this] { Player().ConverterBack(); };
+    // Handed to the port ahead and failed there; found due by the first tick after the return.
+    for (const std::string lost : {"1.00", "1.05"}) {
+        SCOPED_TRACE(lost);
+        ASSERT_EQ(module.SetTestMode(false), 0) << "a stop switches its high voltage off";
+        show->LoadScenario("0.5 5 1\n" + lost + " 5 2\n1.5 5 3\n");
+        show->field->ClearRecord();
+        RunShowThatLosesTheConverter();
+        std::vector<std::pair<int, int>> shots;
+        for (const kv::TShotEntry& shot : show->Shots())
+            shots.emplace_back(shot.channel + 1, shot.chargeVolts);
+        EXPECT_EQ(shots, (std::vector<std::pair<int, int>>{{1, 50}, {3, 150}}));
+        EXPECT_EQ(Records()[1].reason, TMissReason::ConverterLost);
+    }
 }
 
 // Autonomous control: the modules play their memory on their own clocks, and a stop given

@@ -4,6 +4,8 @@
 
 #include "show/ShowField.h"
 
+#include "devices/HVControl.h"
+
 #include "field/FieldClock.h"
 #include "support/VirtualPlatform.h"
 
@@ -58,6 +60,17 @@ inline kv::TModuleSetup Module(int address, kv::TModuleKind kind = kv::TModuleKi
     setup.kind = kind;
     setup.channelOhms.assign(16, 10.0);
     return setup;
+}
+
+// A high-voltage module's channel c charges to 50 (c + 1) V: at setting 1, volts² / 100 ohms
+// (the module reads ohms × 10).
+inline void MeasureCharges(kv::THVControl& module, int channels)
+{
+    module.hvSetting = 1;
+    for (int channel = 0; channel < channels; ++channel) {
+        const int volts = 50 * (channel + 1);
+        ASSERT_EQ(module.ClassifyChannel(channel, volts * volts / 10.0, {}), 0);
+    }
 }
 
 }  // namespace kvtest
