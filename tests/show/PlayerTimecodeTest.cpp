@@ -329,26 +329,29 @@ TEST_F(PlayerTimecode, AJumpBackOrTimecodeBackwardsHoldsTheClockAndFiresNothingT
 }
 
 
-class PlayerTimecodeCharge : public PlayerTimecode {
+// A jump of the timecode from 2 s to 5 s of the show passes over the cues between.
+class PlayerTimecodeJumpOver : public PlayerTimecode {
 protected:
     void SetUp() override
     {
+        show->AddModule(Module(3, kv::TModuleKind::Motor));
         show->AddModule(Module(5, kv::TModuleKind::HighVoltage));
         show->Connect();
-        show->LoadScenario("1 5 1\n3 5 2\n8 5 3\n");
         settings.zero = kZero;
         MeasureCharges(show->Device<kv::THVControl>(5), 3);
+        signal.CueShowMs(-1000);
+        signal.Play(75);
+        signal.CueShowMs(5000);
+        signal.Play(150);
     }
+
+    TLtcSignal signal{TTimecodeRate::Fps25, kZero};
 };
 
 // The cue a jump passed over left its charge in the module: the next shot fired with it.
-TEST_F(PlayerTimecodeCharge, AHighVoltageCueAJumpPassesOverLeavesTheNextShotItsOwnCharge)
+TEST_F(PlayerTimecodeJumpOver, AHighVoltageCueAJumpPassesOverLeavesTheNextShotItsOwnCharge)
 {
-    TLtcSignal signal(TTimecodeRate::Fps25, kZero);
-    signal.CueShowMs(-1000);
-    signal.Play(75);  // to 2 s
-    signal.CueShowMs(5000);
-    signal.Play(150);
+    show->LoadScenario("1 5 1\n3 5 2\n8 5 3\n");
     Run(signal, 10000);
     std::vector<std::pair<int, int>> shots;
     for (const kv::TShotEntry& shot : show->Shots())
@@ -357,31 +360,16 @@ TEST_F(PlayerTimecodeCharge, AHighVoltageCueAJumpPassesOverLeavesTheNextShotItsO
     EXPECT_EQ(Reason(1), kv::TMissReason::TimecodeJump);
 }
 
-class PlayerTimecodeMotor : public PlayerTimecode {
-protected:
-    void SetUp() override
-    {
-        show->AddModule(Module(3, kv::TModuleKind::Motor));
-        show->Connect();
-        show->LoadScenario("1 3 #L#50\n3 3 #R#50\n8 3 1\n");
-        settings.zero = kZero;
-    }
-};
-
 // The motor cue a jump passed over left the launcher at the angle before it: the module's
 // next shot went that way.
-TEST_F(PlayerTimecodeMotor, AJumpPastAMotorCueTurnsTheMotorWhereTheShowHasItBeforeItsShot)
+TEST_F(PlayerTimecodeJumpOver, AJumpPastAMotorCueTurnsTheMotorWhereTheShowHasItBeforeItsShot)
 {
-    TLtcSignal signal(TTimecodeRate::Fps25, kZero);
-    signal.CueShowMs(-1000);
-    signal.Play(75);  // to 2 s
-    signal.CueShowMs(5000);
-    signal.Play(150);
+    show->LoadScenario("1 3 #L#50\n3 3 #R#50\n8 3 1\n");
     Run(signal, 10000);
     const auto moves = show->Sent(0x8C);
     ASSERT_EQ(moves.size(), 2u);
     EXPECT_EQ(Head(moves[0]), Bytes({0x8C, 0x94, 127, 0, 0, 3}));
-    EXPECT_EQ(Head(moves[1]), Bytes({0x8C, 0x92, 255, 0, 0, 3})) << "the cue at 3 s, at full speed";
+    EXPECT_EQ(Head(moves[1]), Bytes({0x8C, 0x92, 255, 0, 0, 3})) << "the cue at 3 s, full speed";
     ASSERT_EQ(show->Shots().size(), 1u);
     EXPECT_GT(Since(moves[1].Tick(), show->Shots()[0].Tick()), 0);
     EXPECT_EQ(Reason(1), kv::TMissReason::TimecodeJump);
