@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <fcntl.h>
 #include <poll.h>
@@ -80,6 +81,15 @@ int OpenDevice(const std::string& path)
     return fd;
 }
 
+// A converter found again: by its serial number where it has one (its device name may change
+// when it is plugged back), otherwise by its device name.
+bool SameConverter(const ConverterInfo& found, const ConverterInfo& known)
+{
+    if (!found.serialNumber.empty() && !known.serialNumber.empty())
+        return found.serialNumber == known.serialNumber;
+    return found.path == known.path;
+}
+
 // Modem lines: pseudo-terminals refuse them, which is harmless.
 void SetDtrClearRts(int fd)
 {
@@ -113,13 +123,27 @@ TUSBPort::~TUSBPort()
 bool TUSBPort::Open()
 {
     std::lock_guard guard(lock_);
-    converters_.clear();
-    const std::vector<ConverterInfo> found = paths_.empty()
-                                                 ? EnumerateConverters(maxConverters_, roots_)
-                                                 : ListedConverters(paths_, maxConverters_);
-    // Counted as connected, a converter that did not open made every read report a loss and
-    // the port reopen ten times a second, so that nothing from the bus got through.
+    std::vector<ConverterInfo> found = paths_.empty()
+                                           ? EnumerateConverters(maxConverters_, roots_)
+                                           : ListedConverters(paths_, maxConverters_);
+    // Every device keeps the index of the converter it answered on: a converter opened before
+    // keeps its place, absent or not, so that no frame meant for one bus segment goes out on
+    // another. Counted as lost, an absent converter made every read report a loss and the
+    // port reopen ten times a second, so that nothing from the bus got through.
+    fds_.assign(converters_.size(), -1);
+    for (size_t slot = 0; slot < converters_.size(); ++slot) {
+        const auto same = std::find_if(found.begin(), found.end(), [&](const ConverterInfo& info) {
+            return SameConverter(info, converters_[slot]);
+        });
+        if (same == found.end())
+            continue;
+        converters_[slot] = *same;
+        fds_[slot] = OpenConverter(*same);
+        found.erase(same);
+    }
     for (const ConverterInfo& info : found) {
+        if (static_cast<int>(converters_.size()) >= maxConverters_)
+            break;
         const int fd = OpenConverter(info);
         if (fd < 0)
             continue;
@@ -131,14 +155,14 @@ bool TUSBPort::Open()
     held_.assign(fds_.size(), {});
     lastActivity_.assign(fds_.size(), Platform().TickCount());
     for (int fd : fds_)
-        tcflush(fd, TCIOFLUSH);
+        if (fd >= 0)
+            tcflush(fd, TCIOFLUSH);
     for (int fd : fds_)
-        SetDtrClearRts(fd);
-    connected_ = !converters_.empty();
-    if (!connected_) {
-        converters_.clear();
+        if (fd >= 0)
+            SetDtrClearRts(fd);
+    connected_ = std::any_of(fds_.begin(), fds_.end(), [](int fd) { return fd >= 0; });
+    if (!connected_)
         fds_.clear();
-    }
     return connected_;
 }
 
@@ -167,7 +191,10 @@ void TUSBPort::ReportTaken()
 {
     std::vector<std::string> taken;
     std::string text;
-    for (const ConverterInfo& info : converters_) {
+    for (size_t slot = 0; slot < converters_.size(); ++slot) {
+        if (fds_[slot] < 0)
+            continue;
+        const ConverterInfo& info = converters_[slot];
         taken.push_back(info.path);
         text += (text.empty() ? " " : ", ") + info.path + " (" + info.driver + ")";
     }
@@ -183,11 +210,11 @@ void TUSBPort::Close()
     if (!connected_)
         return;
     for (int fd : fds_)
-        ::close(fd);
+        if (fd >= 0)
+            ::close(fd);
     fds_.clear();
     held_.clear();
     lastActivity_.clear();
-    converters_.clear();
     connected_ = false;
 }
 
@@ -200,18 +227,21 @@ bool TUSBPort::Reopen()
 int TUSBPort::DeviceCount()
 {
     std::lock_guard guard(lock_);
-    return static_cast<int>(converters_.size());
+    return static_cast<int>(fds_.size());
 }
 
 std::vector<ConverterInfo> TUSBPort::Converters()
 {
     std::lock_guard guard(lock_);
-    return converters_;
+    return connected_ ? converters_ : std::vector<ConverterInfo>();
 }
 
 bool TUSBPort::ConverterLost(int converter)
 {
     const int fd = fds_[static_cast<size_t>(converter)];
+    // Absent since the last opening: its loss was told then.
+    if (fd < 0)
+        return false;
     if (Waiting(fd) < 0)
         return true;
     pollfd probe{fd, POLLIN, 0};
@@ -227,7 +257,7 @@ int TUSBPort::BytesAvailable()
     for (int i = 0; i < static_cast<int>(fds_.size()); ++i) {
         if (ConverterLost(i))
             return -1;
-        total += Waiting(fds_[static_cast<size_t>(i)]) +
+        total += std::max(Waiting(fds_[static_cast<size_t>(i)]), 0) +
                  static_cast<int>(held_[static_cast<size_t>(i)].size());
     }
     return total;
@@ -236,7 +266,8 @@ int TUSBPort::BytesAvailable()
 void TUSBPort::WakeSources(TWakeSources& sources)
 {
     std::lock_guard guard(lock_);
-    sources.fds.insert(sources.fds.end(), fds_.begin(), fds_.end());
+    std::copy_if(fds_.begin(), fds_.end(), std::back_inserter(sources.fds),
+                 [](int fd) { return fd >= 0; });
     // Bytes a purge held back turn no descriptor readable.
     if (std::any_of(held_.begin(), held_.end(), [](const auto& held) { return !held.empty(); }))
         sources.dueSteadyNs = 0;
@@ -351,6 +382,8 @@ int TUSBPort::WriteTo(int converter, const uint8_t* buffer, int count)
 {
     std::lock_guard guard(lock_);
     const int fd = fds_[static_cast<size_t>(converter)];
+    if (fd < 0)
+        return -1;
     HoldWaiting(converter);
     tcflush(fd, TCIOFLUSH);
     int written = 0;

@@ -1,7 +1,8 @@
 #pragma once
 // The converters as the kernel's serial devices (termios): every USB-to-serial bridge found,
 // or exactly the device paths the settings name. A device that will not open as a terminal is
-// left out and reported once with the system's reason; the others work.
+// left out and reported once with the system's reason; the others work. A converter keeps its
+// index from its first opening on: one absent at a reopening leaves its place empty.
 
 #include "link/CommonPort.h"
 #include "link/UsbDevices.h"
@@ -32,7 +33,7 @@ public:
     // The converters' descriptors; a hung-up converter wakes the sleeper as well.
     void WakeSources(TWakeSources& sources) override;
 
-    // The converters of the last Open, in converter-index order.
+    // The converters at their indices, absent ones too; none while not connected.
     std::vector<ConverterInfo> Converters();
 
     // Told, besides the run log, of every device that newly fails to open (port thread too).

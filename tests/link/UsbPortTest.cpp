@@ -129,6 +129,48 @@ TEST(UsbPortOverPty, CommandsFramesLossAndReturn)
     converter.Unplug();
 }
 
+// Each device keeps the converter index it answered on. The port reopened after a loss once
+// numbered the converters that opened again from 0: with the first of two gone, the second
+// became converter 0, so its modules' frames failed and the lost converter's went to it.
+TEST(UsbPortOverPty, AConverterKeepsItsIndexWhenAnotherIsLost)
+{
+    const fs::path firstLink = TempLink("first");
+    const fs::path secondLink = TempLink("second");
+    TPtyConverter first(firstLink);
+    TPtyConverter second(secondLink);
+    first.Plug();
+    second.Plug();
+    TPortProto port(std::make_unique<TUSBPort>(16, firstLink.string() + "," + secondLink.string()));
+    std::atomic<int> back{0};
+    std::mutex framesLock;
+    std::vector<int> fromConverters;
+    port.OnConverterBack = [&] { ++back; };
+    port.OnFrameFrom = [&](const TFrameRecord&, int c) {
+        std::lock_guard guard(framesLock);
+        fromConverters.push_back(c);
+    };
+    ASSERT_TRUE(port.Start());
+    ASSERT_EQ(port.ConverterCount(), 2);
+
+    first.Unplug();
+    ASSERT_TRUE(WaitFor([&] { return back == 1; }, 2000));
+    EXPECT_EQ(port.ConverterCount(), 2) << "the lost converter keeps its place";
+    double a = 0;
+    double b = 0;
+    int flag = 0;
+    EXPECT_EQ(port.QueryStatus(5, 1, -1, false, a, b, flag), kLinkOk);
+    EXPECT_NE(port.QueryStatus(5, 0, -1, false, a, b, flag), kLinkOk)
+        << "nothing sent for the lost converter reaches another";
+    second.Send({0x70, 'O', 'k', 0, 16, 9});
+    ASSERT_TRUE(WaitFor([&] {
+        std::lock_guard guard(framesLock);
+        return !fromConverters.empty();
+    }, 2000));
+    EXPECT_EQ(fromConverters.front(), 1);
+    port.Stop();
+    second.Unplug();
+}
+
 TEST(UsbPortOverPty, AFrameThatArrivesWhileAnotherConverterEchoesSurvivesThePurge)
 {
     const fs::path slowLink = TempLink("slow");
@@ -391,6 +433,30 @@ TEST(UsbPortOverPty, AutoTakesTheBridgeChipsOnlyAndSaysWhich)
     ASSERT_TRUE(port.Open());
     EXPECT_EQ(log.Count("Выбраны преобразователи: " + tree.Node("ttyUSB0").string() + " (ftdi_sio)"),
               1);
+    port.Close();
+}
+
+// Plugged back, converters may come under each other's device names: each is known again by
+// its serial number and keeps the index its devices answered on.
+TEST(UsbPortOverPty, AutoKnowsAConverterAgainByItsSerialNumber)
+{
+    TDeviceTree tree;
+    tree.AddUsbTty("ttyUSB0", "0403", "FT0", "RS485", "ftdi_sio", true);
+    tree.AddUsbTty("ttyUSB1", "0403", "FT1", "RS485", "ftdi_sio", true);
+    TPtyConverter first(tree.Node("ttyUSB0"));
+    TPtyConverter second(tree.Node("ttyUSB1"));
+    first.Plug();
+    second.Plug();
+    TUSBPort port(16, "auto", tree.roots);
+    ASSERT_TRUE(port.Open());
+    ASSERT_EQ(port.Converters()[0].serialNumber, "FT0");
+
+    std::ofstream(tree.root / "sys/devices/usb1/1-ttyUSB0/serial") << "FT1\n";
+    std::ofstream(tree.root / "sys/devices/usb1/1-ttyUSB1/serial") << "FT0\n";
+    ASSERT_TRUE(port.Reopen());
+    ASSERT_EQ(port.DeviceCount(), 2);
+    EXPECT_EQ(port.Converters()[0].path, tree.Node("ttyUSB1").string());
+    EXPECT_EQ(port.Converters()[1].path, tree.Node("ttyUSB0").string());
     port.Close();
 }
 
