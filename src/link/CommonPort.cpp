@@ -1,6 +1,15 @@
 #include "link/CommonPort.h"
 
+#include <chrono>
+
 namespace kv {
+
+int64_t SteadyNowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 int WriteToEach(int converters, int count, const std::function<int(int converter)>& writeOne)
 {

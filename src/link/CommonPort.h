@@ -17,6 +17,9 @@ struct TWakeSources {
     int64_t dueSteadyNs = -1;
 };
 
+// The steady clock the port thread wakes on.
+int64_t SteadyNowNs();
+
 class TCommonPort {
 public:
     virtual ~TCommonPort() = default;
@@ -37,6 +40,9 @@ public:
     virtual int Write(const uint8_t* buffer, int count, int converter) = 0;
     // Called by the port thread, under the transport lock, before it sleeps; adds to sources.
     virtual void WakeSources(TWakeSources& sources) = 0;
+    // Opens, in their places, converters absent since the last opening that are there again;
+    // true when one came back. Called by the port thread under the transport lock.
+    virtual bool TakeBackAbsent() { return false; }
 };
 
 // A write to every converter: count only when each one took it. A frame one converter

@@ -36,13 +36,6 @@ int WriteResult(int written)
     return written == 0 ? kLinkNotConnected : written;
 }
 
-int64_t SteadyNowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 }  // namespace
 
 class TPort::TWakingLock {
@@ -143,6 +136,8 @@ bool TPort::Cycle()
     const int waiting = ReadStep();
     if (waiting == -1)
         HandleLoss();
+    else if (AbsentConverterBack())
+        RaiseOnMainThread(OnConverterBack);
     else if (waiting > 0)
         Platform().Sleep(kCyclePauseMs);
     bool complete = false;
@@ -245,6 +240,12 @@ bool TPort::ReopenAfterLoss()
     // Due during the pause or the reopening: out now, they would go late, in a burst.
     SendDueFramesLocked();
     return true;
+}
+
+bool TPort::AbsentConverterBack()
+{
+    std::lock_guard guard(transportLock_);
+    return connected_ && transport_->TakeBackAbsent();
 }
 
 bool TPort::DownAt(uint32_t tick) const

@@ -160,6 +160,8 @@ private:
     void HandleLoss();
     // Reopens after a loss; the frames due meanwhile fail before any frame can go out.
     bool ReopenAfterLoss();
+    // One of several converters, absent since the port was reopened, is back.
+    bool AbsentConverterBack();
     void DispatchFrames();
     void RaiseOnMainThread(const std::function<void()>& event);
     void WaitForWork();

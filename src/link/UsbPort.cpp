@@ -81,6 +81,8 @@ int OpenDevice(const std::string& path)
     return fd;
 }
 
+constexpr int64_t kAbsentLookNs = 1'000'000'000;
+
 // A converter found again: by its serial number where it has one (its device name may change
 // when it is plugged back), otherwise by its device name.
 bool SameConverter(const ConverterInfo& found, const ConverterInfo& known)
@@ -123,24 +125,13 @@ TUSBPort::~TUSBPort()
 bool TUSBPort::Open()
 {
     std::lock_guard guard(lock_);
-    std::vector<ConverterInfo> found = paths_.empty()
-                                           ? EnumerateConverters(maxConverters_, roots_)
-                                           : ListedConverters(paths_, maxConverters_);
+    std::vector<ConverterInfo> found = Present();
     // Every device keeps the index of the converter it answered on: a converter opened before
     // keeps its place, absent or not, so that no frame meant for one bus segment goes out on
     // another. Counted as lost, an absent converter made every read report a loss and the
     // port reopen ten times a second, so that nothing from the bus got through.
     fds_.assign(converters_.size(), -1);
-    for (size_t slot = 0; slot < converters_.size(); ++slot) {
-        const auto same = std::find_if(found.begin(), found.end(), [&](const ConverterInfo& info) {
-            return SameConverter(info, converters_[slot]);
-        });
-        if (same == found.end())
-            continue;
-        converters_[slot] = *same;
-        fds_[slot] = OpenConverter(*same);
-        found.erase(same);
-    }
+    OpenInPlace(found);
     for (const ConverterInfo& info : found) {
         if (static_cast<int>(converters_.size()) >= maxConverters_)
             break;
@@ -164,6 +155,53 @@ bool TUSBPort::Open()
     if (!connected_)
         fds_.clear();
     return connected_;
+}
+
+std::vector<ConverterInfo> TUSBPort::Present() const
+{
+    return paths_.empty() ? EnumerateConverters(maxConverters_, roots_)
+                          : ListedConverters(paths_, maxConverters_);
+}
+
+std::vector<size_t> TUSBPort::OpenInPlace(std::vector<ConverterInfo>& found)
+{
+    std::vector<size_t> opened;
+    for (size_t slot = 0; slot < converters_.size(); ++slot) {
+        if (fds_[slot] >= 0)
+            continue;
+        const auto same = std::find_if(found.begin(), found.end(), [&](const ConverterInfo& info) {
+            return SameConverter(info, converters_[slot]);
+        });
+        if (same == found.end())
+            continue;
+        converters_[slot] = *same;
+        fds_[slot] = OpenConverter(*same);
+        found.erase(same);
+        if (fds_[slot] >= 0)
+            opened.push_back(slot);
+    }
+    return opened;
+}
+
+bool TUSBPort::TakeBackAbsent()
+{
+    std::lock_guard guard(lock_);
+    const int64_t now = SteadyNowNs();
+    if (!connected_ || now < nextAbsentLookNs_ ||
+        std::all_of(fds_.begin(), fds_.end(), [](int fd) { return fd >= 0; }))
+        return false;
+    nextAbsentLookNs_ = now + kAbsentLookNs;
+    std::vector<ConverterInfo> found = Present();
+    const std::vector<size_t> opened = OpenInPlace(found);
+    for (const size_t slot : opened) {
+        held_[slot].clear();
+        lastActivity_[slot] = Platform().TickCount();
+        tcflush(fds_[slot], TCIOFLUSH);
+        SetDtrClearRts(fds_[slot]);
+    }
+    if (paths_.empty() && !opened.empty())
+        ReportTaken();
+    return !opened.empty();
 }
 
 int TUSBPort::OpenConverter(const ConverterInfo& info)
@@ -268,6 +306,8 @@ void TUSBPort::WakeSources(TWakeSources& sources)
     std::lock_guard guard(lock_);
     std::copy_if(fds_.begin(), fds_.end(), std::back_inserter(sources.fds),
                  [](int fd) { return fd >= 0; });
+    if (std::any_of(fds_.begin(), fds_.end(), [](int fd) { return fd < 0; }))
+        sources.dueSteadyNs = nextAbsentLookNs_;
     // Bytes a purge held back turn no descriptor readable.
     if (std::any_of(held_.begin(), held_.end(), [](const auto& held) { return !held.empty(); }))
         sources.dueSteadyNs = 0;

@@ -32,6 +32,8 @@ public:
     int Write(const uint8_t* buffer, int count, int converter) override;
     // The converters' descriptors; a hung-up converter wakes the sleeper as well.
     void WakeSources(TWakeSources& sources) override;
+    // Looks for them once a second.
+    bool TakeBackAbsent() override;
 
     // The converters at their indices, absent ones too; none while not connected.
     std::vector<ConverterInfo> Converters();
@@ -54,6 +56,10 @@ private:
     // What is left of the bus's idle time before a command on converters first..last.
     uint32_t PauseBeforeWrite(int first, int last);
     bool ConverterLost(int converter);
+    std::vector<ConverterInfo> Present() const;
+    // Opens the absent converters found again, each in its place, and takes them out of
+    // found; gives their places.
+    std::vector<size_t> OpenInPlace(std::vector<ConverterInfo>& found);
     // The device opened and set up as a terminal, or -1 with the problem reported.
     int OpenConverter(const ConverterInfo& info);
     void ReportTaken();
@@ -71,6 +77,7 @@ private:
     // so the purge discards nothing that arrived (a remote stop among it).
     std::vector<std::vector<uint8_t>> held_;
     std::vector<uint32_t> lastActivity_;  // tick of the last byte read, the echo among them
+    int64_t nextAbsentLookNs_ = 0;  // steady clock
 };
 
 }  // namespace kv

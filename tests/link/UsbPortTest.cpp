@@ -131,7 +131,8 @@ TEST(UsbPortOverPty, CommandsFramesLossAndReturn)
 
 // Each device keeps the converter index it answered on. The port reopened after a loss once
 // numbered the converters that opened again from 0: with the first of two gone, the second
-// became converter 0, so its modules' frames failed and the lost converter's went to it.
+// became converter 0, so its modules' frames failed and the lost converter's went to it; and
+// the lost one was never taken again while the other stayed.
 TEST(UsbPortOverPty, AConverterKeepsItsIndexWhenAnotherIsLost)
 {
     const fs::path firstLink = TempLink("first");
@@ -167,7 +168,13 @@ TEST(UsbPortOverPty, AConverterKeepsItsIndexWhenAnotherIsLost)
         return !fromConverters.empty();
     }, 2000));
     EXPECT_EQ(fromConverters.front(), 1);
+
+    first.Plug();
+    ASSERT_TRUE(WaitFor([&] { return back == 2; }, 3000)) << "taken back in its place";
+    EXPECT_EQ(port.QueryStatus(5, 0, -1, false, a, b, flag), kLinkOk);
+    EXPECT_EQ(port.QueryStatus(5, 1, -1, false, a, b, flag), kLinkOk);
     port.Stop();
+    first.Unplug();
     second.Unplug();
 }
 
