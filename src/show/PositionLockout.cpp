@@ -18,9 +18,22 @@ std::vector<std::string> TPositionLockout::Positions(std::span<const TCue> cues)
     return positions;
 }
 
-bool TPositionLockout::Holds(const TProjectList* scenario) const
+const std::set<std::string>* TPositionLockout::Held(const TProjectList* scenario) const
 {
-    return scenario && scenario == scenario_ && scenario->Revision() == revision_;
+    const auto found = scenario ? lockouts_.find(scenario) : lockouts_.end();
+    if (found == lockouts_.end())
+        return nullptr;
+    if (found->second.revision == scenario->Revision())
+        return &found->second.positions;
+    const std::set<std::string>& dropped = found->second.positions;
+    if (!dropped.empty()) {
+        std::string names;
+        for (const std::string& position : dropped)
+            names += (names.empty() ? "" : ", ") + position;
+        WriteLog(Localize(kMsgLockoutCleared) + " " + names);
+    }
+    lockouts_.erase(found);
+    return nullptr;
 }
 
 void TPositionLockout::Set(const TProjectList& scenario, const std::string& position,
@@ -28,34 +41,36 @@ void TPositionLockout::Set(const TProjectList& scenario, const std::string& posi
 {
     if (position.empty())
         return;
-    if (!Holds(&scenario)) {
-        positions_.clear();
-        scenario_ = &scenario;
-        revision_ = scenario.Revision();
-    }
-    const bool changed = locked ? positions_.insert(position).second : positions_.erase(position) > 0;
+    Held(&scenario);
+    TScenarioLockout& lockout = lockouts_[&scenario];
+    lockout.revision = scenario.Revision();
+    std::set<std::string>& positions = lockout.positions;
+    const bool changed = locked ? positions.insert(position).second : positions.erase(position) > 0;
     if (changed)
         WriteLog(Localize(locked ? kMsgPositionLocked : kMsgPositionUnlocked) + " " + position);
 }
 
 bool TPositionLockout::Locked(const TProjectList* scenario, const std::string& position) const
 {
-    return Holds(scenario) && positions_.contains(position);
+    const std::set<std::string>* positions = Held(scenario);
+    return positions && positions->contains(position);
 }
 
 std::vector<std::string> TPositionLockout::LockedPositions(const TProjectList* scenario) const
 {
-    return Holds(scenario) ? std::vector<std::string>(positions_.begin(), positions_.end())
-                           : std::vector<std::string>();
+    const std::set<std::string>* positions = Held(scenario);
+    return positions ? std::vector<std::string>(positions->begin(), positions->end())
+                     : std::vector<std::string>();
 }
 
 bool TPositionLockout::ChannelLocked(const TProjectList* scenario, int module, int channel) const
 {
-    if (!Holds(scenario) || positions_.empty())
+    const std::set<std::string>* positions = Held(scenario);
+    if (!positions || positions->empty())
         return false;
     return std::any_of(scenario->Cues().begin(), scenario->Cues().end(), [&](const TCue& cue) {
         return cue.IsFiring() && cue.module == module && cue.channel == channel &&
-               positions_.contains(cue.position);
+               positions->contains(cue.position);
     });
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 // Positions of an imported show that the operator has locked out: their cues still to come
-// are passed over, and a shot by key on one of their channels is refused. A lockout holds
-// for the scenario it was set on, as that scenario stands: another or a reloaded one starts
-// with none.
+// are passed over, and a shot by key on one of their channels is refused. Each scenario (each
+// of the console's slots) keeps its own lockout, as that scenario stands: reloaded, cleared or
+// replaced, it starts with none, and the lockout it loses is logged.
 
 #include "show/Cue.h"
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <span>
 #include <string>
@@ -30,11 +31,16 @@ public:
     bool ChannelLocked(const TProjectList* scenario, int module, int channel) const;
 
 private:
-    bool Holds(const TProjectList* scenario) const;
+    struct TScenarioLockout {
+        uint32_t revision = 0;
+        std::set<std::string> positions;
+    };
 
-    const TProjectList* scenario_ = nullptr;
-    uint32_t revision_ = 0;
-    std::set<std::string> positions_;
+    // The scenario's locked positions; null for none. One set on the scenario as it stood
+    // before a change is dropped here, logged.
+    const std::set<std::string>* Held(const TProjectList* scenario) const;
+
+    mutable std::map<const TProjectList*, TScenarioLockout> lockouts_;
 };
 
 }  // namespace kv

@@ -260,4 +260,8 @@ inline constexpr TMessage kMsgMotorPositionUnknown{
     264, "Положение мотора после вращения неизвестно, его выстрелы могут уйти под другим углом; "
          "пульт:"};
 
+// A slot's scenario reloaded, cleared or replaced: its positions locked out no longer hold.
+inline constexpr TMessage kMsgLockoutCleared{
+    271, "Блокировка позиций снята: сценарий загружен заново или заменён:"};
+
 }  // namespace kv

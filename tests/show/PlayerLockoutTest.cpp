@@ -122,5 +122,32 @@ TEST_F(PlayerLockout, AutonomousControlRefusesALockout)
     EXPECT_FALSE(Player().ChannelLockedOut(1, 0));
 }
 
+// The console's eight slots share the player: a lockout set in one slot cleared another's.
+TEST_F(PlayerLockout, EachScenarioKeepsItsOwnLockoutAndAClearedOneIsLogged)
+{
+    kv::TProjectList other;
+    other.Assign({show->scenario.Cues().begin(), show->scenario.Cues().end()}, "other");
+    ASSERT_TRUE(Player().LockPosition("Left", true));
+    Player().scenario = &other;
+    EXPECT_TRUE(Player().LockedPositions().empty()) << "another scenario starts with none";
+    ASSERT_TRUE(Player().LockPosition("Right", true));
+    Player().scenario = &show->scenario;
+    EXPECT_EQ(Player().LockedPositions(), (std::vector<std::string>{"Left"}));
+    Start(0);
+    ASSERT_TRUE(RunUntilStopped(6000));
+    EXPECT_EQ(Fired(), (TShots{{1, 2}, {1, 4}}));
+    Player().scenario = &other;
+    EXPECT_EQ(Player().LockedPositions(), (std::vector<std::string>{"Right"}));
+    EXPECT_TRUE(Player().ChannelLockedOut(1, 1));
+
+    // Loaded again, a scenario's lockout no longer holds, and the log says so.
+    Player().scenario = &show->scenario;
+    show->LoadScenario(kShow);
+    EXPECT_FALSE(Player().PositionLocked("Left"));
+    EXPECT_TRUE(Logged("Блокировка позиций снята: сценарий загружен заново или заменён: Left"));
+    Player().scenario = &other;
+    EXPECT_EQ(Player().LockedPositions(), (std::vector<std::string>{"Right"}));
+}
+
 }  // namespace
 }  // namespace kvtest
