@@ -96,7 +96,9 @@ void CheckConverters(TFindings& findings, const TControls& controls, const TGoNo
     std::set<int> beyond;
     for (size_t i = 0; i < facts.cues.size(); ++i)
         if (const TCommonDevice* device = controls.FindByAddress(facts.cues[i].module);
-            device && device->converterIndex >= facts.converterCount)
+            device && (device->converterIndex >= facts.converterCount ||
+                       std::ranges::find(facts.absentConverters, device->converterIndex) !=
+                           facts.absentConverters.end()))
             beyond.insert(device->address);
     if (!beyond.empty())
         findings.Add(kConverters, TGoLevel::NoGo, kMsgGoConverterGone,

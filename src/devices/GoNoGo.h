@@ -17,6 +17,7 @@ struct TGoNoGoFacts {
     TCueView cues;
     TConnectThresholds thresholds;
     int converterCount = 0;
+    std::vector<int> absentConverters;  // lost beside others that are open
     bool converterLost = false;
     bool autonomous = false;
     bool soundtrackLoaded = false;

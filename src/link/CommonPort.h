@@ -43,6 +43,8 @@ public:
     // Opens, in their places, converters absent since the last opening that are there again;
     // true when one came back. Called by the port thread under the transport lock.
     virtual bool TakeBackAbsent() { return false; }
+    // The converters of the list that are not open now: lost beside others that are.
+    virtual std::vector<int> AbsentConverters() { return {}; }
 };
 
 // A write to every converter: count only when each one took it. A frame one converter

@@ -115,6 +115,12 @@ std::unique_ptr<TCommonPort> TPort::SwapTransport(std::unique_ptr<TCommonPort> n
     return next;
 }
 
+std::vector<int> TPort::AbsentConverters()
+{
+    std::lock_guard guard(transportLock_);
+    return connected_ ? transport_->AbsentConverters() : std::vector<int>();
+}
+
 int TPort::ConverterCount()
 {
     std::lock_guard guard(transportLock_);

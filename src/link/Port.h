@@ -72,6 +72,8 @@ public:
     void Stop();
     bool Reopen();
     int ConverterCount();
+    // Lost beside others that are open: their devices cannot be reached.
+    std::vector<int> AbsentConverters();
     // Closes the transport and puts next in its place, opened; bytes not yet parsed are
     // dropped, as they came from the other bus. Returns the old one, closed.
     std::unique_ptr<TCommonPort> SwapTransport(std::unique_ptr<TCommonPort> next);

@@ -204,6 +204,16 @@ bool TUSBPort::TakeBackAbsent()
     return !opened.empty();
 }
 
+std::vector<int> TUSBPort::AbsentConverters()
+{
+    std::lock_guard guard(lock_);
+    std::vector<int> absent;
+    for (size_t slot = 0; slot < fds_.size(); ++slot)
+        if (fds_[slot] < 0)
+            absent.push_back(static_cast<int>(slot));
+    return absent;
+}
+
 int TUSBPort::OpenConverter(const ConverterInfo& info)
 {
     const int fd = OpenDevice(info.path);

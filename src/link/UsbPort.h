@@ -34,6 +34,7 @@ public:
     void WakeSources(TWakeSources& sources) override;
     // Looks for them once a second.
     bool TakeBackAbsent() override;
+    std::vector<int> AbsentConverters() override;
 
     // The converters at their indices, absent ones too; none while not connected.
     std::vector<ConverterInfo> Converters();

@@ -123,6 +123,11 @@ TEST_F(GoNoGo, HighVoltageChargesAndConverters)
     EXPECT_EQ(Found(Check({Fire(1, 1)}), TGoLevel::NoGo),
               (std::vector<std::string>{
                   "Модули отвечали через преобразователь, которого больше нет: 1"}));
+    facts.converterCount = 2;
+    facts.absentConverters = {1};  // lost beside the first, which is open
+    EXPECT_EQ(Found(Check({Fire(1, 1)}), TGoLevel::NoGo),
+              (std::vector<std::string>{
+                  "Модули отвечали через преобразователь, которого больше нет: 1"}));
     facts.converterCount = 0;
     EXPECT_EQ(Found(Check({Fire(1, 1)}), TGoLevel::NoGo),
               (std::vector<std::string>{"Нет ни одного преобразователя USB-RS485."}));

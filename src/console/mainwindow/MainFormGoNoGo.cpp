@@ -35,6 +35,7 @@ std::vector<TGoFinding> TMainForm::GoNoGoFindings()
     facts.cues = projects_.Project(currentSlot_)->Cues();
     facts.thresholds = settings_.thresholds;
     facts.converterCount = port_->ConverterCount();
+    facts.absentConverters = port_->AbsentConverters();
     facts.converterLost = converterFault_;
     facts.autonomous = player_->controlMode == kControlAutonomous;
     TBassPlayer& soundtrack = player_->Soundtrack();

@@ -78,6 +78,7 @@ int RunGoNoGo(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform
     facts.cues = list.Cues();
     facts.thresholds = session.Thresholds();
     facts.converterCount = session.Port().ConverterCount();
+    facts.absentConverters = session.Port().AbsentConverters();
     facts.converterLost = session.converterLost;
     facts.autonomous = arguments.autonomous;
     TBassPlayer& soundtrack = player.Soundtrack();
