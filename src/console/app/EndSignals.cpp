@@ -12,7 +12,9 @@ namespace kv {
 
 namespace {
 
-constexpr std::array kSignals{SIGTERM, SIGHUP, SIGINT};
+// Ctrl+Z would freeze a show whose cues then all go at once on fg, and Ctrl+\ leave the
+// modules playing with the high voltage on: both end the program as a kill does.
+constexpr std::array kSignals{SIGTERM, SIGHUP, SIGINT, SIGTSTP, SIGQUIT};
 // The handler may only write: the main thread reads the other end.
 int pipeEnds[2] = {-1, -1};
 

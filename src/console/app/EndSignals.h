@@ -1,7 +1,7 @@
 #pragma once
-// The signals that end the program from outside (a kill, a closed session, Ctrl+C in the
-// terminal that started it), taken on the main thread so that a show still running is
-// stopped with its stop frames before the program goes.
+// The signals that end the program from outside (a kill, a closed session, Ctrl+C, Ctrl+Z or
+// Ctrl+\ in the terminal that started it), taken on the main thread so that a show still
+// running is stopped with its stop frames before the program goes.
 
 #include <QObject>
 
