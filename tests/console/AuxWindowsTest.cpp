@@ -367,8 +367,49 @@ TEST_F(AuxWindowsTest, AnEmergencyStopFromTheBusEndsAWaitForTheStart)
     EXPECT_EQ(form.LaunchState(), kLaunchReady);
 }
 
+// F6 is the console's stop key in its waiting window too: a stop reflex there once left the
+// wait running, and another master's start or the countdown's end started the show.
+TEST_F(AuxWindowsTest, F6InTheWaitingWindowCallsTheStartOff)
+{
+    const QTime now = QTime::currentTime();
+    if (now > QTime(23, 57) || now < QTime(0, 3))
+        GTEST_SKIP() << "a start 90 s ahead would fall on the other side of midnight";
+    TMainForm& form = Start("0:00.00\t1\t1\n0:00.10\t1\t2\n0:00.20\t2\t1\n", kMasterField);
+    Arm();
+    // F6 in the waiting window, then the start that would have ended the wait comes.
+    const auto stopWhileWaiting = [&](const std::function<void()>& startComes) {
+        bool closedByKey = false;
+        WhenModal<TTimerForm>([&](TTimerForm& window) {
+            QTest::keyClick(window.windowHandle(), Qt::Key_F6);
+            closedByKey = QTest::qWaitFor([&] { return !window.isVisible(); }, 1000);
+            startComes();
+            if (window.isVisible() && !form.Player().IsRunning())
+                QTest::mouseClick(&Child<QPushButton>(window, "CancelBtn"), Qt::LeftButton);
+        });
+        Key(Qt::Key_F5, Qt::ControlModifier);
+        return closedByKey;
+    };
+
+    WhenModal<TExtStartForm>([](TExtStartForm& window) { QTest::keyClick(&window, Qt::Key_Return); });
+    EXPECT_TRUE(stopWhileWaiting([&] {
+        // The master on the bus starts at 6 s and at 9 s.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Field().ElapsedMs() > 9500; }, 15000));
+    }));
+    EXPECT_FALSE(form.Player().armed);
+    ChooseClockStart(90);
+    EXPECT_TRUE(stopWhileWaiting([&] {
+        platform.tickShift += 90000;
+        QTest::qWait(300);
+    }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.Player().IsRunning(); }, 3000));
+    EXPECT_FALSE(Logged("Запуск проекта")) << LogText();
+    EXPECT_TRUE(Field().Shots().empty());
+    EXPECT_EQ(form.LaunchState(), kLaunchReady);
+}
+
 // Started onto a dead bus, a show would fire its later cues when the converter came back, at
-// a moment nobody chose: a loss ends every wait for the start, and none begins without it.
+// a moment nobody chose: a loss ends every wait for the start, and neither a wait nor a show
+// begins without it.
 TEST_F(AuxWindowsTest, ALostConverterEndsEveryWaitForTheStartAndNoneBeginsWithoutIt)
 {
     const QTime now = QTime::currentTime();
@@ -424,6 +465,13 @@ TEST_F(AuxWindowsTest, ALostConverterEndsEveryWaitForTheStartAndNoneBeginsWithou
     EXPECT_FALSE(form.Player().armed);
     ASSERT_FALSE(platform.messages.empty());
     EXPECT_EQ(platform.messages.back(), Localize(kMsgNoWaitWithoutConverter));
+    // Nor does the start key start the show.
+    Key(Qt::Key_F5);
+    EXPECT_FALSE(form.Player().IsRunning()) << "started onto the dead bus";
+    EXPECT_EQ(platform.messages.back(), Localize(kMsgStartCalledOffConverterLost));
+    EXPECT_TRUE(Logged(Localize(kMsgStartCalledOffConverterLost)));
+    if (form.Player().IsRunning())
+        form.Player().Stop(true);
     ASSERT_TRUE(converterBack(1));
 
     // The external start: lost while armed, back, and then the start message comes.
@@ -447,6 +495,23 @@ TEST_F(AuxWindowsTest, ALostConverterEndsEveryWaitForTheStartAndNoneBeginsWithou
     EXPECT_TRUE(Logged("Внешняя команда запуска - отменено")) << LogText();
     EXPECT_FALSE(form.Player().IsRunning());
     EXPECT_FALSE(Logged("Запуск проекта")) << LogText();
+    if (form.Player().IsRunning())
+        form.Player().Stop(true);
+
+    // A start by a time already passed: the converter goes while the operator is asked.
+    platform.yesNo = TAnswer::Yes;
+    platform.whileAsked = [&] {
+        Field().Unplug(0, Field().ElapsedMs());
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            const auto log = TConsoleFolder::LogMessages(form.RunLogFile());
+            return std::count(log.begin(), log.end(), "Ошибка преобразователя") == 3;
+        }, 5000));
+    };
+    ChooseClockStart(-60);
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    platform.whileAsked = nullptr;
+    EXPECT_FALSE(form.Player().IsRunning()) << "started onto the dead bus";
+    EXPECT_TRUE(Logged(Localize(kMsgStartCalledOffConverterLost))) << LogText();
     if (form.Player().IsRunning())
         form.Player().Stop(true);
 }

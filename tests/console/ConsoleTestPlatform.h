@@ -2,6 +2,7 @@
 #include "console/app/ConsolePlatform.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@ public:
     TAnswer MessageBox(const std::string& text, const std::string&, TButtons buttons) override
     {
         messages.push_back(text);
+        if (buttons == TButtons::YesNo && whileAsked)
+            whileAsked();
         return buttons == TButtons::YesNo ? yesNo : TAnswer::Ok;
     }
     // Shifts the tick counter, so that a wait of minutes passes at once.
@@ -61,6 +64,8 @@ public:
     std::deque<std::string> inputs;
     std::optional<std::string> saveName;
     TAnswer yesNo = TAnswer::No;
+    // What happens while a question is open, before it is answered.
+    std::function<void()> whileAsked;
     uint32_t tickShift = 0;
 };
 

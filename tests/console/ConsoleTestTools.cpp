@@ -17,6 +17,7 @@ namespace kv {
 AuxConsoleTest::AuxConsoleTest() : platform(TestPlatform())
 {
     platform.yesNo = TAnswer::No;
+    platform.whileAsked = nullptr;
     platform.tickShift = 0;
     platform.openFiles.clear();
 }

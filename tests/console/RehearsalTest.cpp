@@ -168,6 +168,37 @@ TEST_F(Rehearsal, ShowRunsOnTheModelWhileTheRealConvertersAreClosed)
     EXPECT_EQ(Module(9).lastResult, 0);
 }
 
+// Armed for one bus, the start key pressed by habit after the switch fired the show on the
+// other: after a rehearsal, on the real converters from the rehearsal's last cue, unasked.
+TEST_F(Rehearsal, SwitchingTheBusEitherWayDisarms)
+{
+    TRecordingTransport& real = StartOnRealConverters();
+    Register(5);
+    Register(9);
+    LoadScenario(kScenario);
+    Key(Qt::Key_F1);
+    RehearsalKey();
+    ASSERT_TRUE(BannerShown());
+    EXPECT_EQ(Form().LaunchState(), kLaunchIdle);
+    Key(Qt::Key_F5);
+    EXPECT_FALSE(Form().Player().IsRunning()) << "started on the model, armed for the real bus";
+    ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }));
+
+    // Armed on the model (Esc first disarms, should the switch have left it armed).
+    Key(Qt::Key_Escape);
+    Key(Qt::Key_F1);
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(Form().Player().IsRunning());
+    ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }));
+    RehearsalKey();
+    ASSERT_FALSE(BannerShown());
+    EXPECT_EQ(Form().LaunchState(), kLaunchIdle);
+    Key(Qt::Key_F5);
+    EXPECT_FALSE(Form().Player().IsRunning()) << "started on the real bus, armed on the model";
+    WaitFor([&] { return !Form().Player().IsRunning(); });
+    EXPECT_TRUE(real.Field().Shots().empty());
+}
+
 // The charges of a real show's high-voltage shots follow the setting the console keeps: one
 // typed on the model's module must not stay on the real module's entry.
 TEST_F(Rehearsal, AHighVoltageSettingTypedOnTheModelIsNotTheRealModulesAfterwards)

@@ -85,6 +85,11 @@ TField& FieldOf(TMainForm& form)
     return dynamic_cast<TFieldPort&>(form.Port().Transport()).Field();
 }
 
+bool Active(QWidget& window)
+{
+    return TLaunchWindow::WaitFor([&] { return QApplication::activeWindow() == &window; }, 3000);
+}
+
 int ModeCommands(TField& field)
 {
     const auto frames = field.Frames();
@@ -244,8 +249,8 @@ TEST_F(TimecodeWaitTest, ALostConverterEndsTheWaitAndNoneIsArmedWithoutIt)
     EXPECT_TRUE(field.Shots().empty()) << "fired on the converter's return";
 }
 
-// F6, F4, Enter on an earlier cue, the offset keys, F6 in the lockout window, and closing the
-// window. The desk rolls only after the window is closed: nothing may start.
+// F6, F4, Enter on an earlier cue, the offset keys, F6 in the lockout and the go/no-go windows,
+// and closing the window. The desk rolls only after the window is closed: nothing may start.
 TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)
 {
     TLaunchWindow window(kSettings);
@@ -276,6 +281,15 @@ TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)
              });
              window.Key(Qt::Key_L, Qt::ControlModifier);
          }},
+        {"F6 in the go/no-go window",
+         [&] {
+             window.Key(Qt::Key_G, Qt::ControlModifier);
+             auto& goNoGo = window.Child<QWidget>("TGoNoGoForm");
+             ASSERT_TRUE(Active(goNoGo));
+             QTest::keyClick(goNoGo.windowHandle(), Qt::Key_F6);
+             QTest::keyClick(goNoGo.windowHandle(), Qt::Key_Escape);
+             ASSERT_TRUE(Active(form));
+         }},
     };
     for (const auto& [name, leave] : ways) {
         if (!arm.isChecked())
@@ -284,7 +298,7 @@ TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)
         leave();
         EXPECT_FALSE(arm.isChecked()) << name;
     }
-    EXPECT_EQ(window.LogCount(kDisarmed), 5);
+    EXPECT_EQ(window.LogCount(kDisarmed), 6);
     EXPECT_EQ(form.LaunchState(), kLaunchReady);
     EXPECT_EQ(form.Player().currentTime, 0);
     EXPECT_EQ(form.Player().offset, 50);
@@ -296,7 +310,7 @@ TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)
     EXPECT_FALSE(arm.isChecked());
     const std::vector<std::string> log = window.Log();
     const auto exit = std::find(log.begin(), log.end(), "Выход из программы");
-    EXPECT_EQ(std::count(log.begin(), exit, kDisarmed), 6);
+    EXPECT_EQ(std::count(log.begin(), exit, kDisarmed), 7);
 
     TDeskRolling desk;
     TLaunchWindow::WaitFor([&] { return desk.Done(); }, 5000);

@@ -1,25 +1,22 @@
 #include "console/dialogs/LockoutForm.h"
 
 #include "console/dialogs/DialogButtons.h"
-#include "console/mainwindow/VirtualKeys.h"
 #include "console/widgets/Widgets.h"
 #include "show/CommonPlayer.h"
 #include "show/PositionLockout.h"
 #include "show/ProjectList.h"
 #include "support/AddedMessages.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QVBoxLayout>
-#include <QWindow>
 
 namespace kv {
 
-TLockoutForm::TLockoutForm(QWidget* mainForm, TCommonPlayer& player, std::function<void()> stop,
+TLockoutForm::TLockoutForm(QWidget* mainForm, TCommonPlayer& player,
                            std::function<void()> changed)
     : TAuxForm(mainForm, "TLockoutForm", "Блокировка позиций"), player_(player),
-      stop_(std::move(stop)), changed_(std::move(changed))
+      changed_(std::move(changed))
 {
     list_ = new QListWidget(this);
     list_->setObjectName("PositionList");
@@ -47,42 +44,6 @@ void TLockoutForm::Ask()
 {
     CentreOnOwner();
     exec();
-}
-
-void TLockoutForm::showEvent(QShowEvent* event)
-{
-    TAuxForm::showEvent(event);
-    // Taken where the window receives the key, before the list sees it.
-    if (QWindow* window = windowHandle())
-        window->installEventFilter(this);
-}
-
-bool TLockoutForm::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == windowHandle() && event->type() == QEvent::KeyPress &&
-        StopKey(VirtualKey(static_cast<const QKeyEvent&>(*event))))
-        return true;
-    return TAuxForm::eventFilter(watched, event);
-}
-
-void TLockoutForm::keyPressEvent(QKeyEvent* event)
-{
-    // A key sent to a control of the window, past the window itself.
-    if (!StopKey(VirtualKey(*event)))
-        TAuxForm::keyPressEvent(event);
-}
-
-bool TLockoutForm::StopKey(int key)
-{
-    if (key != kVkEscape && key != FunctionKey(6))
-        return false;
-    // A stop is never refused, whatever else the window is doing; F6 is the console's stop key
-    // with nothing running too (it ends a wait for the timecode).
-    if (player_.IsRunning() || key == FunctionKey(6))
-        stop_();
-    if (key == kVkEscape)
-        reject();
-    return true;
 }
 
 void TLockoutForm::Switch(QListWidgetItem& item)

@@ -149,6 +149,9 @@ private:
     bool OwnKeyRefused(const QKeyEvent& key) const;
     bool RefusedWithModifier(int key) const;
     bool StopsShow(int key) const;
+    // In every other window of the console F6 is its stop key, and Esc while a show runs;
+    // true when the key was taken.
+    bool StopKeyElsewhere(const QKeyEvent& key);
     bool EndsSearchOrTest(int key) const;
     bool ShortCut(const TKeyPress& press);
     bool GeneralKey(int key);
@@ -223,7 +226,11 @@ private:
     void TimedStart(const QTime& at);
     // Without the converter a wait for a start is not begun, and a lost one ends every wait.
     bool ConverterLetsWait();
-    void EndStartWaits();
+    // Started onto a dead bus, the show would fire its later cues once the converter is back,
+    // at a moment nobody chose.
+    bool ConverterLetsStart();
+    // The countdown, the external start's wait and the timecode's; true when one ended.
+    bool EndStartWaits();
     // Not beside a show, the music, a search, a channel test or a memory operation.
     bool DebugAllowed();
     void DebugActionExecute();

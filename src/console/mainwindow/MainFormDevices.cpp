@@ -145,7 +145,12 @@ void TMainForm::ConverterLost()
         WriteLog(Localize(player_->controlMode == kControlAutonomous
                               ? kMsgAutonomousShowWithoutConverter
                               : kMsgShowOnWithoutConverter));
-    EndStartWaits();
+    // Started onto a dead bus, the show would fire its later cues once the converter is back,
+    // at a moment nobody chose.
+    if (EndStartWaits()) {
+        WriteLog(Localize(kMsgWaitEndedConverterLost));
+        UpdateButtons();
+    }
 }
 
 void TMainForm::ConverterBack()

@@ -3,17 +3,28 @@
 
 #include "console/dialogs/ExtStartForm.h"
 #include "console/dialogs/TimerForm.h"
-#include "show/TimecodeArm.h"
 #include "show/ExtPlayer.h"
 #include "show/ShowLaunch.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"
 
-#include <QAction>
 #include <QTime>
 
 namespace kv {
+
+namespace {
+
+// Logged and told; false, for the caller to return.
+bool Refuse(const TMessage& why)
+{
+    const std::string text = Localize(why);
+    WriteLog(text);
+    Platform().MessageBox(text, Localize(66, "Ошибка"), TButtons::Ok);
+    return false;
+}
+
+}  // namespace
 
 void TMainForm::ExtStartActionExecute()
 {
@@ -50,6 +61,8 @@ void TMainForm::TimedStart(const QTime& at)
         start = Platform().MessageBox(Localize(kMsgStartTimePassed),
                                       Localize(59, "Подтверждение"),
                                       TButtons::YesNo) == TAnswer::Yes;
+        // The converter may have gone while the question was open.
+        start = start && ConverterLetsStart();
     } else {
         start = aux_.timer->CountDown(Localize(70, "Время до запуска:"), ahead);
     }
@@ -61,36 +74,28 @@ void TMainForm::TimedStart(const QTime& at)
 
 bool TMainForm::ConverterLetsWait()
 {
-    if (!converterFault_)
-        return true;
-    const std::string text = Localize(kMsgNoWaitWithoutConverter);
-    WriteLog(text);
-    Platform().MessageBox(text, Localize(66, "Ошибка"), TButtons::Ok);
-    return false;
+    return !converterFault_ || Refuse(kMsgNoWaitWithoutConverter);
 }
 
-void TMainForm::EndStartWaits()
+bool TMainForm::ConverterLetsStart()
 {
-    // Started onto a dead bus, the show would fire its later cues once the converter is back,
-    // at a moment nobody chose.
-    bool ended = false;
+    return !converterFault_ || Refuse(kMsgStartCalledOffConverterLost);
+}
+
+bool TMainForm::EndStartWaits()
+{
+    bool ended = EndWait();
     if (aux_.timer && aux_.timer->isVisible()) {
         aux_.timer->reject();
         ended = true;
     }
+    // Cleared at once: a start message dispatched before the wait's window returns must
+    // find the player no longer armed.
     if (player_->armed) {
         player_->armed = false;
         ended = true;
     }
-    if (StartAwaited()) {
-        timecodeArm_->Disarm();
-        timecodeAction_->setChecked(false);
-        ended = true;
-    }
-    if (!ended)
-        return;
-    WriteLog(Localize(kMsgWaitEndedConverterLost));
-    UpdateButtons();
+    return ended;
 }
 
 }  // namespace kv

@@ -105,6 +105,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         watched == windowHandle() ||
         (warning_ && warning_->isVisible() && watched == warning_->windowHandle());
     const QEvent::Type type = event->type();
+    if (!ownWindow && type == QEvent::KeyPress && watched->isWindowType() &&
+        StopKeyElsewhere(static_cast<const QKeyEvent&>(*event)))
+        return true;
     if (ownWindow && (type == QEvent::ShortcutOverride || type == QEvent::KeyPress)) {
         const auto& key = static_cast<const QKeyEvent&>(*event);
         if (type == QEvent::ShortcutOverride) {
@@ -141,6 +144,26 @@ bool TMainForm::OwnKeyRefused(const QKeyEvent& key) const
     for (const QAction* action : {rehearsalAction_, powerUpGlobal_, powerDownGlobal_})
         if (!action->isEnabled() && action->shortcut() == pressed)
             return true;
+    return false;
+}
+
+bool TMainForm::StopKeyElsewhere(const QKeyEvent& key)
+{
+    // A stop reflex in a report, a question or the waiting window must neither be lost nor
+    // leave a start that comes by itself.
+    const int code = VirtualKey(key);
+    if (code == FunctionKey(6)) {
+        // Held, it stops the show once, not the music after it as a second press does.
+        if (key.isAutoRepeat() && !player_->IsRunning())
+            return true;
+        EndStartWaits();
+        if (player_->IsRunning() || StopAllowed())
+            StopBtnClick();
+        return true;
+    }
+    // Esc goes on to close the window, as it always has.
+    if (code == kVkEscape && player_->IsRunning())
+        StopBtnClick();
     return false;
 }
 

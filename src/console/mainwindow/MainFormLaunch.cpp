@@ -123,12 +123,13 @@ void TMainForm::ScenarioReplaced()
 
 void TMainForm::StartBtnClick()
 {
-    if (!GoNoGoLetsStart())
+    if (!ConverterLetsStart() || !GoNoGoLetsStart())
         return;
     const int stops = remoteStops_;
     // A stop heard on the bus while the operator read the warning calls the start off; a
-    // show started meanwhile is not started again.
-    if (OperatorAllowsStart() && remoteStops_ == stops && !player_->IsRunning())
+    // show started meanwhile is not started again; nor is one whose converter went meanwhile.
+    if (OperatorAllowsStart() && remoteStops_ == stops && !player_->IsRunning() &&
+        ConverterLetsStart())
         StartShow(*player_);
 }
 

@@ -14,14 +14,8 @@ namespace kv {
 
 void TMainForm::LockoutActionExecute()
 {
-    // Also while the show runs: the window's own keys stop it.
-    const auto stop = [this] {
-        if (player_->IsRunning())
-            StopBtnClick();
-        else
-            EndWait();
-    };
-    TLockoutForm window(this, *player_, stop, [this] { MarkLockedCues(); });
+    // Also while the show runs: the console's stop keys work in every window of it.
+    TLockoutForm window(this, *player_, [this] { MarkLockedCues(); });
     window.Ask();
     TakeKeysBack();
 }

@@ -36,7 +36,7 @@ void TMainForm::RehearsalActionExecute()
 {
     // The bus must not change under a show, nor under a wait that may start one, whatever
     // let the key through.
-    if (!player_->IsRunning() && !StartAwaited()) {
+    if (!player_->IsRunning() && !StartAwaited() && launchState_ != kLaunchRunning) {
         if (rehearsal_->Active())
             EndRehearsal();
         else
@@ -84,6 +84,12 @@ void TMainForm::EndRehearsal()
 
 void TMainForm::RehearsalChanged()
 {
+    // Armed for the other bus: the start key pressed by habit after the switch would fire the
+    // show there, from where the last one stopped.
+    launchState_ = kLaunchIdle;
+    // Music the last show left playing would carry the next start, on the other bus, from
+    // where it has got to.
+    SoundtrackToStartPoint(player_->currentTime);
     rehearsalBanner_->ShowRehearsal(rehearsal_->Active());
     launch_->indicators->rs485Label->setText(ConverterText());
     RebuildDeviceList();
