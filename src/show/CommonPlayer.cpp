@@ -131,23 +131,32 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     const auto firstAtFrom = static_cast<int32_t>(
         std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
         cues.begin());
-    // The start point left where the show stopped: going on from there, or joining the music
-    // that played on, the show fires nothing the stopped one fired. Music that plays on is
-    // the stopped show's: the console stops it when the operator chooses a start point.
+    // The start point left where the show stopped, or put on the time of the first cue it had
+    // not handled (Enter on the cue the list shows next, or on a later one of a salvo the stop
+    // cut): going on from there, on a start by key or from the bus, or joining the music that
+    // played on, the show fires nothing the stopped one fired. Music that plays on is the
+    // stopped show's: the console stops it when the operator chooses a start point.
     const bool sameShow = scenario && scenario == resumeScenario_ &&
                           scenario->Revision() == resumeRevision_ && rehearsal == resumeRehearsal_;
-    const bool resumed = firingMode != kFiringManual && sameShow &&
-                         (joinSoundtrack || (currentTime == resumeTime_ && nextCue == resumeCue_ &&
-                                             from == resumeTime_));
+    const auto size = static_cast<int32_t>(cues.size());
+    const bool onCueLeft = resumeCue_ >= 0 && resumeCue_ < size && nextCue >= resumeCue_ &&
+                           currentTime == cues[static_cast<size_t>(resumeCue_)].time;
+    const bool leftOff = (nextCue == resumeCue_ && currentTime == resumeTime_) || onCueLeft;
+    const bool resumed = firingMode != kFiringManual && sameShow && (joinSoundtrack || leftOff);
+    // From that start point a direct show also sends the shots the stop took back, late: the
+    // port sent none of them. The modules' clocks, the music that played on and another
+    // master's start go on from their own time.
+    const bool takenBackToo =
+        resumed && !joinSoundtrack && from == currentTime && controlMode == kControlDirect;
     if (firingMode != kFiringManual)
-        nextCue = resumed ? std::clamp(resumeCue_, firstAtFrom, static_cast<int32_t>(cues.size()))
+        nextCue = resumed ? std::clamp(resumeCue_, takenBackToo ? 0 : firstAtFrom, size)
                           : firstAtFrom;
     const std::vector<TCueRecord> stopped = resumed ? report_.Records() : std::vector<TCueRecord>();
-    // The charges line up with the shots still to come, not with cues a resume passes over
-    // nor with those its operator fired by hand.
+    // The charges line up with the shots still to come, those taken back among them, not with
+    // cues a resume passes over nor with those its operator fired by hand.
     const size_t first = firingMode != kFiringManual ? static_cast<size_t>(nextCue) : 0;
     const std::vector<int32_t> ahead = PrepareChargeSequences(
-        controls_, port_, cues.subspan(first), from,
+        controls_, port_, cues.subspan(first), takenBackToo ? INT32_MIN : from,
         [&](size_t cue) { return first + cue < stopped.size() && stopped[first + cue].byHand; });
     chargeEntries_.assign(first, kNoChargeEntry);
     chargeEntries_.insert(chargeEntries_.end(), ahead.begin(), ahead.end());

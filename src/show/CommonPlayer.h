@@ -52,7 +52,9 @@ public:
     // Reports a file that does not open to the operator.
     bool LoadSoundtrack(const std::string& file);
     void UnloadSoundtrack();
-    // Also restarts a running show at from.
+    // Also restarts a running show at from. With the start point left where the last show
+    // stopped (or on the time of the first cue it had not handled), the show goes on after
+    // the cues that show handled, another master's start at another time too.
     virtual void Start(int32_t from);
     // Starts as Start does, the clock following the timecode from from on: the chase must be
     // locked on timecode at or past from. No soundtrack plays: the desk plays the music.

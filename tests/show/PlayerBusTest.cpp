@@ -217,6 +217,28 @@ TEST_F(PlayerBus, ExternalStartWhenArmedAnsweredEitherWay)
     EXPECT_FALSE(Player().armed);
 }
 
+// Another master's start after this station's stop, at a tenth below where it stopped, once
+// fired every cue between that tenth and the stop a second time.
+TEST_F(PlayerBus, AnotherMastersStartAtOrBelowTheStopGoesOnAfterTheCuesFired)
+{
+    show->LoadScenario("0.5 1 1\n1 1 2\n1.5 1 3\n2.5 1 4\n");
+    for (const uint8_t tenth : {0, 10, 17}) {
+        SCOPED_TRACE(static_cast<int>(tenth));
+        show->field->ClearRecord();
+        Start(0);
+        platform.Advance(1700);
+        Player().Stop(false);
+        Player().armed = true;
+        Player().HandleMessage(TFrameRecord{0x90, 0, tenth, 0x80, 0, 0});
+        ASSERT_TRUE(Player().IsRunning());
+        ASSERT_TRUE(RunUntilStopped(4000));
+        std::vector<int> channels;
+        for (const kv::TShotEntry& shot : show->Shots())
+            channels.push_back(shot.channel + 1);
+        EXPECT_EQ(channels, (std::vector<int>{1, 2, 3, 4}));
+    }
+}
+
 TEST_F(PlayerBus, MotorCuesGoToTheMotorModuleInDirectControlOnly)
 {
     show->LoadScenario("1 3 #C#50\n1 3 #LT#2.5#50\n1 1 #R\n");

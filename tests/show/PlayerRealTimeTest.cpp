@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <map>
 #include <gtest/gtest.h>
 
 namespace kvtest {
@@ -158,6 +159,68 @@ TEST_F(PlayerRealTime, ArmedPlayerStartsOnAnotherStationsStartMessage)
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(Head(sent[0]), Bytes({0x90, 0, 50, 0, 0, 0})) << "answered first";
     ExpectShotsOnTime(LatestStartTick(0x10) - 5000, kv::TShotSource::Command);
+}
+
+// A salvo of 60 cues on four modules over two converters, then three shots of a
+// high-voltage module, all at 0.3 s: the port thread sends it for about a quarter second.
+class PlayerRealTimeSalvo : public PlayerRealTime {
+protected:
+    static constexpr int kSalvo = 63;
+
+    void SetUp() override
+    {
+        show.field->SetConverterCount(2);
+        std::string text;
+        for (int address = 1; address <= 4; ++address) {
+            kv::TModuleSetup setup = Module(address);
+            setup.converter = address > 2 ? 1 : 0;
+            show.AddModule(setup);
+            for (int channel = 1; channel <= 15; ++channel)
+                text += "0.3 " + std::to_string(address) + " " + std::to_string(channel) + "\n";
+        }
+        show.AddModule(Module(5, kv::TModuleKind::HighVoltage));
+        show.Connect(true);
+        show.LoadScenario(text + "0.3 5 1\n0.3 5 2\n0.3 5 3\n");
+        MeasureCharges(show.Device<kv::THVControl>(5), 3);
+    }
+};
+
+// A stop while the port sends a salvo takes its unsent tail back. The start key with the
+// start point left at the stop once passed that tail over as before the start point, its
+// charges with it, when a tick had read the clock past the salvo; Enter on the cue the list
+// shows next, then the start key, once fired the shots that went before the stop again.
+// Either way the tail now goes, late, each high-voltage shot with its own charge.
+TEST_F(PlayerRealTimeSalvo, AStartAfterAStopInTheSalvoSendsItsTailOnceAndNothingThatWent)
+{
+    kv::TExtPlayer& player = *show.player;
+    for (const bool enterOnNextCue : {false, true}) {
+        SCOPED_TRACE(enterOnNextCue ? "Enter on the next cue" : "start point left at the stop");
+        show.field->ClearRecord();
+        ASSERT_EQ(show.Device<kv::THVControl>(5).SetTestMode(false), 0) << "high voltage on";
+        player.currentTime = 0;
+        player.nextCue = 0;
+        player.Start(0);
+        ASSERT_TRUE(RunWhile([this] { return show.Shots().size() < 12; }, 3000));
+        player.Stop(false);
+        ASSERT_LT(show.Shots().size(), static_cast<size_t>(kSalvo - 3)) << "the salvo was not cut";
+        ASSERT_GT(player.currentTime, 300) << "no tick read the clock past the salvo";
+        if (enterOnNextCue)
+            player.currentTime = show.scenario.Cue(player.nextCue).time;
+        ASSERT_EQ(show.Device<kv::THVControl>(5).SetTestMode(false), 0);
+        player.Start(player.currentTime);
+        ASSERT_TRUE(RunShow(5000));
+
+        std::map<std::pair<int, int>, int> shots;
+        for (const TShotEntry& shot : show.Shots()) {
+            ++shots[{shot.address, shot.channel}];
+            if (shot.address == 5) {
+                EXPECT_EQ(shot.chargeVolts, 50 * (shot.channel + 1)) << "channel " << shot.channel + 1;
+            }
+        }
+        EXPECT_EQ(shots.size(), static_cast<size_t>(kSalvo)) << "a shot was lost";
+        for (const auto& [shot, count] : shots)
+            EXPECT_EQ(count, 1) << "module " << shot.first << " channel " << shot.second + 1;
+    }
 }
 
 }  // namespace

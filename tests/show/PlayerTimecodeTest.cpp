@@ -53,6 +53,7 @@ protected:
         capture = std::make_unique<TVirtualCapture>(signal, *input, 10, earlyMs);
         arm = std::make_unique<kv::TTimecodeArm>(*chase, [] { return 0; },
                                                  [this] { Player().StartChased(0, *chase); });
+        SetStartPoint(0);
         arm->Arm();
         platform.Advance(ms);
     }

@@ -4,12 +4,15 @@
 // field clock the test chose.
 
 #include "devices/Controls.h"
+#include "devices/HVControl.h"
 #include "field/Field.h"
 #include "field/SimModule.h"
 #include "link/PortProto.h"
 #include "show/ExtPlayer.h"
 #include "show/ProjectList.h"
 #include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -49,6 +52,26 @@ public:
 private:
     std::vector<std::pair<int, int>> modules_;  // address, converter
 };
+
+inline kv::TModuleSetup Module(int address, kv::TModuleKind kind = kv::TModuleKind::Ordinary)
+{
+    kv::TModuleSetup setup;
+    setup.address = address;
+    setup.kind = kind;
+    setup.channelOhms.assign(16, 10.0);
+    return setup;
+}
+
+// A high-voltage module's channel c charges to 50 (c + 1) V: at setting 1, volts² / 100 ohms
+// (the module reads ohms × 10).
+inline void MeasureCharges(kv::THVControl& module, int channels)
+{
+    module.hvSetting = 1;
+    for (int channel = 0; channel < channels; ++channel) {
+        const int volts = 50 * (channel + 1);
+        ASSERT_EQ(module.ClassifyChannel(channel, volts * volts / 10.0, {}), 0);
+    }
+}
 
 std::vector<uint8_t> Bytes(std::initializer_list<int> values);
 // The frame without its check byte.

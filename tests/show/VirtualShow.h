@@ -4,8 +4,6 @@
 
 #include "show/ShowField.h"
 
-#include "devices/HVControl.h"
-
 #include "field/FieldClock.h"
 #include "support/VirtualPlatform.h"
 
@@ -31,12 +29,25 @@ protected:
     }
 
     kv::TExtPlayer& Player() { return *show->player; }
-    // The tick the clock counts from (no high-voltage module charges before it).
+    // The tick the clock counts from (no high-voltage module charges before it). The start
+    // point is set first, as the console's keys set it; Start(Player().currentTime) goes on
+    // from where the last show stopped, as the start key does.
     uint32_t Start(int32_t from)
     {
+        if (from != Player().currentTime)
+            SetStartPoint(from);
         const uint32_t tick = platform.TickCount();
         Player().Start(from);
         return tick;
+    }
+    // On the first cue at or after from.
+    void SetStartPoint(int32_t from)
+    {
+        const auto cues = show->scenario.Cues();
+        Player().currentTime = from;
+        Player().nextCue = static_cast<int32_t>(
+            std::find_if(cues.begin(), cues.end(), [from](const kv::TCue& cue) { return cue.time >= from; }) -
+            cues.begin());
     }
     bool RunUntilStopped(uint32_t limitMs)
     {
@@ -52,25 +63,5 @@ protected:
     kv::TVirtualPlatform platform{kStartTick};
     std::unique_ptr<TShowField> show;
 };
-
-inline kv::TModuleSetup Module(int address, kv::TModuleKind kind = kv::TModuleKind::Ordinary)
-{
-    kv::TModuleSetup setup;
-    setup.address = address;
-    setup.kind = kind;
-    setup.channelOhms.assign(16, 10.0);
-    return setup;
-}
-
-// A high-voltage module's channel c charges to 50 (c + 1) V: at setting 1, volts² / 100 ohms
-// (the module reads ohms × 10).
-inline void MeasureCharges(kv::THVControl& module, int channels)
-{
-    module.hvSetting = 1;
-    for (int channel = 0; channel < channels; ++channel) {
-        const int volts = 50 * (channel + 1);
-        ASSERT_EQ(module.ClassifyChannel(channel, volts * volts / 10.0, {}), 0);
-    }
-}
 
 }  // namespace kvtest
