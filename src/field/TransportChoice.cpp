@@ -13,10 +13,15 @@ constexpr std::string_view kSimPrefix = "sim:";
 
 }  // namespace
 
+bool SimulatedField(const std::string& portSetting)
+{
+    return portSetting.starts_with(kSimPrefix);
+}
+
 std::unique_ptr<TCommonPort> MakeTransport(const std::string& portSetting, std::string* problem,
                                            std::function<void(const std::string& text)> onOpenProblem)
 {
-    if (!portSetting.starts_with(kSimPrefix)) {
+    if (!SimulatedField(portSetting)) {
         auto port = std::make_unique<TUSBPort>(kMaxConverters, portSetting);
         port->OnOpenProblem = std::move(onOpenProblem);
         return port;

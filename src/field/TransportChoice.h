@@ -10,6 +10,10 @@
 
 namespace kv {
 
+// Shows on a simulated field are rehearsals: never a real show's record in the log or the
+// reports.
+bool SimulatedField(const std::string& portSetting);
+
 // A field file that cannot be used gives a transport with no converters (it never
 // connects) and the reason in problem. onOpenProblem hears of every converter that will not
 // open (it is logged in any case).

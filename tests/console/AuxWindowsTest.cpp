@@ -245,12 +245,13 @@ TEST_F(AuxWindowsTest, ExternalStartWaitsArmedAndACancelledWaitDisarms)
     EXPECT_TRUE(form.Player().IsRunning());
     EXPECT_FALSE(form.Player().armed);
     EXPECT_TRUE(Logged("Внешняя команда запуска, время: 0"));
-    // The same start block as the start key's.
+    // The same start block as the start key's, a rehearsal's on the simulated field.
     const auto log = TConsoleFolder::LogMessages(form.RunLogFile());
     const auto block = std::find(log.begin(), log.end(), "Запуск проекта");
-    ASSERT_GE(log.end() - block, 6);
-    EXPECT_EQ(std::vector<std::string>(block, block + 6),
-              (std::vector<std::string>{"Запуск проекта", "Проект: 0:00:05",
+    ASSERT_GE(log.end() - block, 7);
+    EXPECT_EQ(std::vector<std::string>(block, block + 7),
+              (std::vector<std::string>{"Запуск проекта", Localize(kMsgRehearsalShow),
+                                        "Проект: 0:00:05",
                                         "Режимы: автомат, прямое управление",
                                         "Темп: 100.0%, смещение: 0 ms", "Точка запуска: 0:00:00",
                                         "Внешняя команда запуска, время: 0"}));

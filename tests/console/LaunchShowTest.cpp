@@ -7,6 +7,7 @@
 #include "console/app/EndSignals.h"
 #include "console/widgets/Colors.h"
 #include "show/ExtPlayer.h"
+#include "support/AddedMessages.h"
 #include "support/Conversions.h"
 
 #include <QFrame>
@@ -55,6 +56,8 @@ TEST(LaunchShowTest, ShowStartedByKeysFiresEveryCueAndChecksTheShotsInTheQuietGa
 
     const std::vector<std::string> expected{
         "Запуск проекта",
+        // The simulated field: a rehearsal, never a real show's record.
+        Localize(kMsgRehearsalShow),
         "Проект: 0:00:03",
         "Режимы: автомат, прямое управление",
         "Темп: 100.0%, смещение: 0 ms",
@@ -120,7 +123,8 @@ TEST(LaunchShowTest, StopKeyStopsTheShowFirstAndTheMusicSecondAndStartJoinsPlayi
     window.Key(Qt::Key_F5);
     ASSERT_TRUE(form.Player().IsRunning());
     EXPECT_EQ(From(window.Log(), "Запуск проекта"),
-              (std::vector<std::string>{"Запуск проекта", "Проект: 0:00:30",
+              (std::vector<std::string>{"Запуск проекта", Localize(kMsgRehearsalShow),
+                                        "Проект: 0:00:30",
                                         "Фонограмма: sample-soundtrack.ogg [0:01:40]",
                                         "Режимы: автомат, прямое управление",
                                         "Темп: 100.0%, смещение: 0 ms",

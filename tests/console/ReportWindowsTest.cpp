@@ -132,6 +132,7 @@ TEST_F(ReportWindowsTest, AfterAShowTheReportAppearsWithoutTakingTheKeysAndPrint
     EXPECT_EQ(form.LaunchState(), kLaunchIdle);
     const std::string csv = form.Player().FiringReportPath();
     EXPECT_EQ(report.Path(), csv);
+    EXPECT_TRUE(csv.ends_with("-rehearsal.csv")) << "a simulated field's show as a real one's";
     // The checks of the last shots come in after the stop, and the window follows the file.
     ASSERT_TRUE(WaitFor([&] { return !form.Player().HasUnchecked(); }, 5000));
 

@@ -33,11 +33,14 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-// The block the console logs when a show starts in automatic firing and direct control.
+// The block the console logs when a show starts in automatic firing and direct control; on
+// the simulated field every show is a rehearsal, never a real show's record.
 std::vector<std::string> StartBlock(const std::string& length, const std::string& tempo,
                                     const std::string& offset, const std::string& from)
 {
-    return {"Запуск проекта", "Проект: " + length, "Режимы: автомат, прямое управление",
+    return {"Запуск проекта",
+            "Репетиция: пуск на модели найденной установки, реальная шина отключена",
+            "Проект: " + length, "Режимы: автомат, прямое управление",
             "Темп: " + tempo + "%, смещение: " + offset + " ms", "Точка запуска: " + from};
 }
 

@@ -160,6 +160,7 @@ void TMainForm::FormCreate(const std::string& appFolder)
     player_ = std::make_unique<TExtPlayer>(*controls_, *port_);
     player_->scenario = projects_.Project(currentSlot_);
     player_->thresholds = settings_.thresholds;
+    player_->rehearsal = SimulatedField(settings_.port);
     player_->LaunchState = [this] { return static_cast<int>(launchState_); };
     WireEvents();
     if (AudioAvailable())

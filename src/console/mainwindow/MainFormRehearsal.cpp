@@ -7,6 +7,7 @@
 #include "console/mainwindow/Rehearsal.h"
 #include "console/panels/RehearsalBanner.h"
 #include "devices/Controls.h"
+#include "field/TransportChoice.h"
 #include "link/PortProto.h"
 #include "show/ExtPlayer.h"
 #include "support/AddedMessages.h"
@@ -75,7 +76,7 @@ void TMainForm::EndRehearsal()
     // A wait armed for the model must not start a show on the real bus.
     EndWait();
     rehearsal_->End();
-    player_->rehearsal = false;
+    player_->rehearsal = SimulatedField(settings_.port);
     // The model's shots burnt no real igniter: none of them is checked on the real bus.
     player_->ClearFired();
     WriteLog(Localize(kMsgRehearsalEnd));

@@ -50,6 +50,7 @@ bool TCtlSession::Open(const std::string& portSetting, const std::string& settin
     controls_ = std::make_unique<TControls>(*port_);
     player_ = std::make_unique<TExtPlayer>(*controls_, *port_);
     player_->thresholds = thresholds_;
+    player_->rehearsal = SimulatedField(portSetting);
     player_->LaunchState = [this] { return launchState; };
     port_->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
         controls_->HandleUnsolicitedFrame(frame, converter);
