@@ -1119,7 +1119,10 @@ void TCommonPlayer::HandleMessage(const TFrameRecord& message)
         // late: obeyed once, unless a show started since.
         if (!stops_.Heard(message, Platform().TickCount()) && !IsRunning())
             return;
-        Halt(false, false);
+        // Heard on one converter's line: this show's modules on the others play on from
+        // memory. Passed on once, as the broadcast ends with it; the station that sent it
+        // hears it again as no news.
+        Halt(false, broadcast_.Running());
         if (OnRemoteStop)
             OnRemoteStop();
     }

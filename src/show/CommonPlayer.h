@@ -141,8 +141,8 @@ protected:
     // joinSoundtrack: the soundtrack plays already and the show joins it where it is, so it
     // is not repositioned and no start notice goes out.
     void BeginShow(int32_t from, bool joinSoundtrack);
-    // broadcastStop false: a stop heard from the bus, which every station heard already;
-    // passed on, two stations would stop each other without end.
+    // broadcastStop false: a stop heard from the bus that no module of this show still plays
+    // from memory; passed on, two stations would stop each other without end.
     virtual void Halt(bool stopSoundtrack, bool broadcastStop);
     std::span<const TCue> Cues() const;
     uint32_t LastFireTick() const { return lastFireTick_; }

@@ -1,0 +1,32 @@
+// Sequences the safety property once found breaking a rule, replayed as plain tests. Run with
+// KV_SAFETY_TRACE set to see the field's record of a failing one.
+#include "show/SafetyCase.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+namespace kvtest {
+namespace {
+
+class ShowSafetyCase : public ::testing::Test {
+protected:
+    static void Holds(const TSafetyCase& safetyCase)
+    {
+        std::ostringstream trace;
+        const std::string broken = RunSafetyCase(safetyCase, std::getenv("KV_SAFETY_TRACE") ? &trace : nullptr);
+        EXPECT_EQ(broken, "") << trace.str();
+    }
+};
+
+// Autonomous control, modules on two converters: another station's stop, heard on the first
+// converter's line only, left the modules on the second playing their memory.
+TEST_F(ShowSafetyCase, AStopHeardOnOneLineStopsTheModulesOnTheOthers)
+{
+    Holds(TSafetyCase{true, 0, {{2000, 2, 0, 0}},
+                      {{TSafetyKind::Start, 0, 0, false}, {TSafetyKind::HeardStop, 500, 0, false}}});
+}
+
+}  // namespace
+}  // namespace kvtest
