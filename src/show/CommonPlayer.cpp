@@ -174,7 +174,10 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     ++showNumber_;
     const uint32_t now = Platform().TickCount();
     startTick_ = lastIdleWork_ = lastTimeReport_ = now;
-    currentTime = startTime_ = clock_ = from;
+    currentTime = startTime_ = from;
+    // Offset included: at from alone, a cue at the start point went at once, before its
+    // moment by a negative offset.
+    clock_ = ClockAt(now);
     soundtrackPending_ = false;
     followMusic_ = false;
     awaitingSound_ = false;

@@ -28,5 +28,12 @@ TEST_F(ShowSafetyCase, AStopHeardOnOneLineStopsTheModulesOnTheOthers)
                       {{TSafetyKind::Start, 0, 0, false}, {TSafetyKind::HeardStop, 500, 0, false}}});
 }
 
+// A cue at the start point fired at once, before its moment by the offset set below 0.
+TEST_F(ShowSafetyCase, ACueAtTheStartPointWaitsForANegativeOffset)
+{
+    Holds(TSafetyCase{false, 2, {{0, 1, 1, 0}},
+                      {{TSafetyKind::Offset, 0, 0, false}, {TSafetyKind::Start, 0, 0, false}}});
+}
+
 }  // namespace
 }  // namespace kvtest
