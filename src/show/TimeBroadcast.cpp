@@ -30,6 +30,7 @@ void TTimeBroadcast::Begin(int32_t floor)
     running_ = false;
     started_ = false;
     floor_ = firstStart_ = std::max(floor, 0);
+    furthest_ = INT32_MIN;
 }
 
 int32_t TTimeBroadcast::Margin(const TShowClockLook& look, uint32_t lookMs) const
@@ -83,6 +84,8 @@ void TTimeBroadcast::Sent(const TFrame& frame, uint32_t now)
     }
     if (frame.action != TAction::Start)
         return;
+    if (running_)
+        furthest_ = std::max(furthest_, PlayedTo(now));
     running_ = true;
     sentTime_ = frame.time;
     sentTick_ = now;
@@ -100,8 +103,9 @@ void TTimeBroadcast::Stopped(uint32_t now)
         return;
     stoodAt_ = static_cast<int32_t>(std::min<int64_t>(PlayedTo(now) + kStopReachMs, INT32_MAX));
     running_ = false;
-    // Started again, they would fire once more every cue from that time on.
-    floor_ = TenthAtOrBelow(stoodAt_) + kBusStepMs;
+    // Started again, they would fire once more every cue from that time on; set back while
+    // running, they fired nothing twice, but they had played further.
+    floor_ = TenthAtOrBelow(std::max(stoodAt_, furthest_)) + kBusStepMs;
 }
 
 bool TTimeBroadcast::SentLately(int32_t time, uint32_t now) const

@@ -67,6 +67,9 @@ private:
     int32_t sentTime_ = 0;
     uint32_t sentTick_ = 0;
     int32_t stoodAt_ = 0;  // while not running
+    // The furthest they played before being set back: started again from standing, they
+    // would fire once more every cue from their new time on.
+    int32_t furthest_ = INT32_MIN;
     struct TSentStart {
         int32_t time;
         uint32_t tick;

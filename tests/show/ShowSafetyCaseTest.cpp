@@ -35,5 +35,16 @@ TEST_F(ShowSafetyCase, ACueAtTheStartPointWaitsForANegativeOffset)
                       {{TSafetyKind::Offset, 0, 0, false}, {TSafetyKind::Start, 0, 0, false}}});
 }
 
+// Autonomous control: the offset set back moved the modules' running clocks back; stopped then
+// by the answer to another master's start, they were started again at the tenth after where
+// they stood, not after where they had played to, and fired the cue at 99 ms once more.
+TEST_F(ShowSafetyCase, ModulesSetBackAndStoppedStartAgainAfterAllTheyPlayed)
+{
+    Holds(TSafetyCase{true, 0, {{59, 1, 1, 0}, {40, 1, 1, 0}},
+                      {{TSafetyKind::Start, 0, 0, false},
+                       {TSafetyKind::Offset, 184, 0, false},
+                       {TSafetyKind::OtherStart, 0, 1, false}}});
+}
+
 }  // namespace
 }  // namespace kvtest
