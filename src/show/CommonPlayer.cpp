@@ -148,9 +148,13 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     // master's start go on from their own time.
     const bool takenBackToo =
         resumed && !joinSoundtrack && from == currentTime && controlMode == kControlDirect;
+    // Enter on a cue of a salvo starts from that cue, not from the salvo's first.
+    const bool onChosenCue = from == currentTime && nextCue > firstAtFrom && nextCue < size &&
+                             cues[static_cast<size_t>(nextCue)].time == from;
     if (firingMode != kFiringManual)
-        nextCue = resumed ? std::clamp(resumeCue_, takenBackToo ? 0 : firstAtFrom, size)
-                          : firstAtFrom;
+        nextCue = resumed       ? std::clamp(resumeCue_, takenBackToo ? 0 : firstAtFrom, size)
+                  : onChosenCue ? nextCue
+                                : firstAtFrom;
     const std::vector<TCueRecord> stopped = resumed ? report_.Records() : std::vector<TCueRecord>();
     // The charges line up with the shots still to come, those taken back among them, not with
     // cues a resume passes over nor with those its operator fired by hand.

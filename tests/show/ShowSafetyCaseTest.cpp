@@ -46,5 +46,15 @@ TEST_F(ShowSafetyCase, ModulesSetBackAndStoppedStartAgainAfterAllTheyPlayed)
                        {TSafetyKind::OtherStart, 0, 1, false}}});
 }
 
+// A salvo of four fired, the show ended; Enter on the salvo's second cue and the start key
+// fired the first cue again.
+TEST_F(ShowSafetyCase, EnterOnACueOfAFiredSalvoStartsFromThatCue)
+{
+    Holds(TSafetyCase{false, 2, {{0, 4, 0, 0}},
+                      {{TSafetyKind::Start, 0, 0, false},
+                       {TSafetyKind::EnterCue, 1, 1, false},
+                       {TSafetyKind::Start, 0, 0, false}}});
+}
+
 }  // namespace
 }  // namespace kvtest
