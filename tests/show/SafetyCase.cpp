@@ -370,12 +370,8 @@ private:
     {
         const bool starts = armed && !Player().IsRunning();
         Player().armed = starts;
-        if (starts) {
+        if (starts)
             Begins(tenth * 100);
-            // Still open: a start from the bus at a tenth below where the show stopped fires
-            // the cues between once more; held for now as a start point at that tenth.
-            record_.startPoints.push_back({Now(), slot_, INT32_MAX, tenth * 100, false});
-        }
         Player().HandleMessage(kv::TFrameRecord{0x90, 0, static_cast<uint8_t>(tenth), 0x80, 0, 0});
         Player().armed = false;
     }

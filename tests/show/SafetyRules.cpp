@@ -94,10 +94,6 @@ private:
                 return false;
             if (point.row < 0 || point.slot != cue.slot)
                 return true;
-            // Still open: a start from any cue of a salvo fires the salvo's cues before it
-            // again, the highlighted cue after a stop in the salvo among them.
-            if (point.time == cue.time)
-                return true;
             return point.time < cue.time || (point.row <= cue.index && !point.highlighted);
         });
     }
