@@ -9,6 +9,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace kv {
 
@@ -58,6 +59,9 @@ public:
     int SetCharge(int address, int converter, int attemptMode, int chargeValue);
     // mode bit 0: boost off; bit 1: firing mode (clear: test mode). Unacknowledged; 20 ms pause.
     int SetMode(int address, int converter, int attemptMode, uint8_t mode);
+    // Once to each address on every converter, one pause after the last: it reaches modules
+    // no search found. The last failure, or 0.
+    int SetModeEach(const std::vector<int>& addresses, uint8_t mode);
     int HighVoltageOff(int address, int converter, int attemptMode);
     // duration in units of 100 ms (rotations only).
     int MoveMotor(int address, int converter, int attemptMode, uint8_t subCode, uint8_t speed,

@@ -251,6 +251,16 @@ int TPortProto::SetMode(int address, int converter, int attemptMode, uint8_t mod
     return result;
 }
 
+int TPortProto::SetModeEach(const std::vector<int>& addresses, uint8_t mode)
+{
+    int result = 0;
+    for (const int address : addresses)
+        if (const int sent = SendFrame({0x88, mode, 0, 0, 0, static_cast<uint8_t>(address)}, -1))
+            result = sent;
+    Platform().Sleep(kModePauseMs);
+    return result;
+}
+
 int TPortProto::HighVoltageOff(int address, int converter, int attemptMode)
 {
     TFrameRecord reply{};

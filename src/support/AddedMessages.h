@@ -264,4 +264,9 @@ inline constexpr TMessage kMsgMotorPositionUnknown{
 inline constexpr TMessage kMsgLockoutCleared{
     271, "Блокировка позиций снята: сценарий загружен заново или заменён:"};
 
+// The debug window's clock start would start another station waiting for a start from the bus.
+inline constexpr TMessage kMsgDebugTestOtherStation{
+    272, "Тест не начат: на шине другая станция управления, запуск часов пультов запустил бы её "
+         "шоу. Отключите её от шины."};
+
 }  // namespace kv

@@ -248,6 +248,40 @@ TEST_F(DebugFormTest, TheTestFiresNothingOfAShowWrittenIntoTheModules)
     EXPECT_TRUE(memoryLine());
 }
 
+// No command starts one module's clock alone: the test's clock start reached a module the
+// search missed, in fire mode, which played the show in its memory; and it would start the show
+// of another station waiting for a start from the bus.
+TEST_F(DebugFormTest, AModuleTheSearchMissedFiresNothingAndAnotherStationRefusesTheTest)
+{
+    TMainForm& form = Start(kTwoModules + "[device3]\nKind=module\nAddress=3\nVersion=46B\n"
+                                          "[device4]\nKind=station\nStationId=77\n");
+    Register(1);
+    Register(2);
+    ASSERT_EQ(form.Port().WriteCue(3, 0, 300, 0), 0);
+    platform.yesNo = TAnswer::Yes;
+    WhenModal<TDebugForm>([&](TDebugForm& window) {
+        QTest::mouseClick(&Child<QPushButton>(window, "TestBtn"), Qt::LeftButton);
+        QTest::qWait(1000);  // past module 3's cue
+        QTest::mouseClick(&Child<QPushButton>(window, "CloseBtn"), Qt::LeftButton);
+    });
+    QTest::keyClick(form.windowHandle(), Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_FALSE(SentFrames(0x90).empty()) << "the test ran";
+    EXPECT_TRUE(Field().Shots().empty()) << "module 3 fired";
+
+    ASSERT_NE(form.Controls().AddOrRefreshStation(77, 0), nullptr);
+    Field().ClearRecord();
+    platform.messages.clear();
+    WhenModal<TDebugForm>([&](TDebugForm& window) {
+        QTest::mouseClick(&Child<QPushButton>(window, "TestBtn"), Qt::LeftButton);
+        QTest::mouseClick(&Child<QPushButton>(window, "CloseBtn"), Qt::LeftButton);
+    });
+    QTest::keyClick(form.windowHandle(), Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(SentFrames(0x90).empty()) << "the clocks started beside another station";
+    EXPECT_EQ(platform.messages, (std::vector<std::string>{
+                                     "Тест не начат: на шине другая станция управления, запуск "
+                                     "часов пультов запустил бы её шоу. Отключите её от шины."}));
+}
+
 TEST_F(DebugFormTest, RowsFollowTheirModulesWhenTheRegistryChanges)
 {
     // Module 1 joins while the window is open and goes before the others in the registry.

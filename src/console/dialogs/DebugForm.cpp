@@ -19,6 +19,12 @@
 
 namespace kv {
 
+namespace {
+
+constexpr uint8_t kTestModeBoostOn = 0;
+
+}  // namespace
+
 TDebugForm::TDebugForm(QWidget* mainForm, TControls& controls, TPortProto& port)
     : TAuxForm(mainForm, "TDebugForm", "Отладка"),
       controls_(controls),
@@ -100,6 +106,13 @@ bool TDebugForm::TestRunning() const
 
 void TDebugForm::TestBtnClick()
 {
+    // The clock start reaches the whole bus: a station waiting for a start from the bus would
+    // start its show.
+    if (controls_.StationCount() > 0) {
+        Platform().MessageBox(Localize(kMsgDebugTestOtherStation), Localize(66, "Ошибка"),
+                              TButtons::Ok);
+        return;
+    }
     // The cue it writes replaces a module's first scenario record.
     if (Platform().MessageBox(Localize(kMsgDebugTestWrites), Localize(59, "Подтверждение"),
                               TButtons::YesNo) != TAnswer::Yes)
@@ -107,7 +120,14 @@ void TDebugForm::TestBtnClick()
     if (SetPolling)
         SetPolling(false);
     // The clock start reaches every module: one in fire mode would fire the show written into
-    // its memory, and the test cue an hour on.
+    // its memory, and the test cue an hour on. No command starts one module's clock alone, so
+    // every address no module was found at goes to test mode too, in case the search missed
+    // one; the modules found go each with its own boost.
+    std::vector<int> unfound;
+    for (int address = 0; address < kStationAddress; ++address)
+        if (IsFiringModuleAddress(address) && !controls_.FindByAddress(address))
+            unfound.push_back(address);
+    port_.SetModeEach(unfound, kTestModeBoostOn);
     const std::vector<TCommonControl*> modules = FiringModules();
     for (TCommonControl* module : modules)
         if (module->SetTestMode(true) != 0) {
