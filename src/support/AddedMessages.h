@@ -260,6 +260,15 @@ inline constexpr TMessage kMsgMotorPositionUnknown{
     264, "Положение мотора после вращения неизвестно, его выстрелы могут уйти под другим углом; "
          "пульт:"};
 
+// The hold-to-fire key ([show] DeadMan): its state on the launch page, and what it ends.
+inline constexpr TMessage kMsgDeadManHeld{265, "Ключ удержания: нажат"};
+inline constexpr TMessage kMsgDeadManReleased{266, "Ключ удержания: отпущен"};
+inline constexpr TMessage kMsgDeadManOff{267, "Ключ удержания: выключен"};
+inline constexpr TMessage kMsgDeadManNotHeld{268, "Запуск отменён: ключ удержания не нажат"};
+inline constexpr TMessage kMsgDeadManStop{269, "Ключ удержания отпущен: остановка"};
+inline constexpr TMessage kMsgDeadManWaitEnded{
+    270, "Ожидание запуска снято: ключ удержания отпущен"};
+
 // A slot's scenario reloaded, cleared or replaced: its positions locked out no longer hold.
 inline constexpr TMessage kMsgLockoutCleared{
     271, "Блокировка позиций снята: сценарий загружен заново или заменён:"};

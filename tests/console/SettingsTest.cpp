@@ -39,6 +39,10 @@ TEST(ConsoleSettingsTest, StartKeyAndPort)
     EXPECT_EQ(Read("[keys]\nStartBtn=F5\n").startKey, 116);
     EXPECT_EQ(Read("[keys]\nStartBtn=99999999999\n").startKey, 116);
     EXPECT_EQ(Read("[link]\nPort=/dev/ttyUSB0,/dev/ttyUSB1\n").port, "/dev/ttyUSB0,/dev/ttyUSB1");
+    // The hold-to-fire key: off unless a key code is given.
+    EXPECT_EQ(Read("").deadManKey, 0);
+    EXPECT_EQ(Read("[show]\nDeadMan=\n").deadManKey, 0);
+    EXPECT_EQ(Read("[show]\nDeadMan=124\n").deadManKey, 124);
 }
 
 TEST(FileFilterTest, DescriptionAndPatternPairsBecomeQtFilters)

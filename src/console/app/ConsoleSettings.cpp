@@ -11,6 +11,7 @@ TConsoleSettings ReadConsoleSettings(const TIniFile& ini)
     settings.thresholds = ReadConnectThresholds(ini);
     settings.port = ini.ReadString("link", "Port", "auto");
     settings.goNoGoBeforeStart = ini.ReadInteger("show", "GoNoGoBeforeStart", 0) != 0;
+    settings.deadManKey = static_cast<int>(ini.ReadInteger("show", "DeadMan", 0));
     return settings;
 }
 

@@ -16,6 +16,7 @@ struct TConsoleSettings {
     TConnectThresholds thresholds;
     std::string port = "auto";  // [link] Port: "auto", device paths, or sim:FILE
     bool goNoGoBeforeStart = false;  // [show] GoNoGoBeforeStart
+    int deadManKey = 0;  // [show] DeadMan: the hold-to-fire key's virtual key code; 0 is off
 };
 
 // Missing file, section or key: the defaults; a threshold that is no number reads as 0.

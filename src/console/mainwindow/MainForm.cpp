@@ -59,6 +59,8 @@ TMainForm::TMainForm(const std::string& appFolder)
     BuildWindow();
     FormCreate(appFolder);
     qApp->installEventFilter(this);
+    // After the window's own filter: the switch sees its key first.
+    WireDeadMan();
 }
 
 TMainForm::~TMainForm()

@@ -30,6 +30,7 @@ class TChannelTest;
 class TCommonControl;
 class TCommonDevice;
 class TControls;
+class TDeadManSwitch;
 class TDeviceColumn;
 class TExtPlayer;
 class TFileDialog;
@@ -268,6 +269,12 @@ private:
     // Positions of the show locked out (MainFormLockout.cpp)
     void LockoutActionExecute();
     void MarkLockedCues();
+    // The hold-to-fire key (MainFormDeadMan.cpp)
+    void WireDeadMan();
+    void ShowDeadMan();
+    void DeadManChanged();
+    // Off, or held; logged when not.
+    bool DeadManLetsStart();
     // The go/no-go check (MainFormGoNoGo.cpp)
     std::vector<TGoFinding> GoNoGoFindings();
     void GoNoGoActionExecute();
@@ -322,6 +329,8 @@ private:
     std::unique_ptr<TTimecodeArm> timecodeArm_;
     int timecodeStops_ = 0;  // remote stops when the wait was armed
     TGoNoGoGate goNoGoGate_;
+    TDeadManSwitch* deadMan_ = nullptr;
+    QLabel* deadManLabel_ = nullptr;
     QLabel* timecodeLabel_ = nullptr;
     QTimer* timecodeTimer_ = nullptr;
     std::unique_ptr<TTimecodeOutput> timecodeOut_;

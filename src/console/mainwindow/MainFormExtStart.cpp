@@ -29,14 +29,15 @@ bool Refuse(const TMessage& why)
 void TMainForm::ExtStartActionExecute()
 {
     // Its window keeps the keys until the operator closes it.
-    if (!GoNoGoLetsStart())
+    if (!DeadManLetsStart() || !GoNoGoLetsStart())
         return;
     const int stops = remoteStops_;
     const std::optional<TStartChoice> choice = aux_.extStart->Ask(QTime::currentTime());
     // Asked before the wait: a start by the clock or from the bus must not wait on a question.
     const bool allowed = choice && OperatorAllowsStart();
     // A stop heard on the bus while a window was open has called the start off.
-    const bool calledOff = !allowed || remoteStops_ != stops || !ConverterLetsWait();
+    const bool calledOff =
+        !allowed || remoteStops_ != stops || !DeadManLetsStart() || !ConverterLetsWait();
     if (choice && !calledOff && choice->byClock) {
         TimedStart(choice->time);
     } else if (choice && !calledOff) {
@@ -68,7 +69,7 @@ void TMainForm::TimedStart(const QTime& at)
     }
     // A stop heard on the bus while the question was open calls the start off; a show started
     // meanwhile is not started again.
-    if (start && remoteStops_ == stops && !player_->IsRunning())
+    if (start && remoteStops_ == stops && !player_->IsRunning() && DeadManLetsStart())
         StartShow(*player_);
 }
 

@@ -123,13 +123,14 @@ void TMainForm::ScenarioReplaced()
 
 void TMainForm::StartBtnClick()
 {
-    if (!ConverterLetsStart() || !GoNoGoLetsStart())
+    if (!DeadManLetsStart() || !ConverterLetsStart() || !GoNoGoLetsStart())
         return;
     const int stops = remoteStops_;
     // A stop heard on the bus while the operator read the warning calls the start off; a
-    // show started meanwhile is not started again; nor is one whose converter went meanwhile.
+    // show started meanwhile is not started again; nor is one whose converter went or whose
+    // hold-to-fire key was let go meanwhile.
     if (OperatorAllowsStart() && remoteStops_ == stops && !player_->IsRunning() &&
-        ConverterLetsStart())
+        ConverterLetsStart() && DeadManLetsStart())
         StartShow(*player_);
 }
 

@@ -134,7 +134,7 @@ void TMainForm::TimecodeActionExecute()
     if (timecodeArm_->Armed()) {
         DisarmTimecode();
     } else if (TimecodeArmAllowed()) {
-        if (!GoNoGoLetsStart()) {
+        if (!DeadManLetsStart() || !GoNoGoLetsStart()) {
             timecodeAction_->setChecked(false);
             return;
         }
@@ -142,7 +142,7 @@ void TMainForm::TimecodeActionExecute()
         // The start key's questions, answered before the wait: a start by the timecode must
         // not wait on a question.
         if (OperatorAllowsStart() && remoteStops_ == stops && TimecodeArmAllowed() &&
-            ConverterLetsWait())
+            DeadManLetsStart() && ConverterLetsWait())
             ArmTimecode();
     }
     timecodeAction_->setChecked(timecodeArm_->Armed());
@@ -202,7 +202,7 @@ void TMainForm::TimecodeReached()
     } else if (!TimecodeArmAllowed() || remoteStops_ != timecodeStops_) {
         // The console disarmed, a stop heard on the bus or a start by key meanwhile.
         WriteLog(Localize(kMsgTimecodeDisarmed));
-    } else {
+    } else if (DeadManLetsStart()) {
         StartShowOnTimecode(*player_, timecode_->Chase());
     }
     timecodeAction_->setChecked(false);

@@ -1,0 +1,61 @@
+// The hold-to-fire key ([show] DeadMan): a show starts, and a wait for a start begins, only
+// while it is held; its release stops the show as the stop key does and ends every wait.
+#include "console/mainwindow/MainForm.h"
+
+#include "console/mainwindow/DeadManSwitch.h"
+#include "console/panels/LaunchPage.h"
+#include "show/ExtPlayer.h"
+#include "support/AddedMessages.h"
+#include "support/RunLog.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace kv {
+
+void TMainForm::WireDeadMan()
+{
+    deadMan_ = new TDeadManSwitch(this, settings_.deadManKey, [this] { DeadManChanged(); });
+    deadManLabel_ = new QLabel(launch_);
+    deadManLabel_->setObjectName("DeadManLabel");
+    if (auto* column = qobject_cast<QVBoxLayout*>(launch_->layout()))
+        column->insertWidget(1, deadManLabel_);
+    ShowDeadMan();
+}
+
+void TMainForm::ShowDeadMan()
+{
+    const bool held = deadMan_->Held();
+    const TMessage& state =
+        !deadMan_->On() ? kMsgDeadManOff : held ? kMsgDeadManHeld : kMsgDeadManReleased;
+    deadManLabel_->setText(QString::fromStdString(Localize(state)));
+    deadManLabel_->setStyleSheet(!deadMan_->On() ? "color: #606060;"
+                                 : held          ? "color: #008000; font-weight: bold;"
+                                                 : "color: #c00000; font-weight: bold;");
+}
+
+void TMainForm::DeadManChanged()
+{
+    ShowDeadMan();
+    if (deadMan_->Held())
+        return;
+    // Within the tick: the stop goes out before the player's timer may fire again.
+    if (player_->IsRunning()) {
+        WriteLog(Localize(kMsgDeadManStop));
+        StopBtnClick();
+    }
+    if (EndStartWaits()) {
+        WriteLog(Localize(kMsgDeadManWaitEnded));
+        UpdateButtons();
+    }
+}
+
+bool TMainForm::DeadManLetsStart()
+{
+    if (!deadMan_->On() || deadMan_->Held())
+        return true;
+    WriteLog(Localize(kMsgDeadManNotHeld));
+    return false;
+}
+
+}  // namespace kv
