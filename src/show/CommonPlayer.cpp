@@ -177,7 +177,7 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     reportPath_.clear();
     ++showNumber_;
     const uint32_t now = Platform().TickCount();
-    startTick_ = lastIdleWork_ = lastTimeReport_ = now;
+    startTick_ = beganTick_ = lastIdleWork_ = lastTimeReport_ = now;
     currentTime = startTime_ = from;
     // Offset included: at from alone, a cue at the start point went at once, before its
     // moment by a negative offset.
@@ -611,14 +611,15 @@ void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
     // A stop from an event handler ends the tick's firing at once.
     while (IsRunning() && nextCue >= 0 && static_cast<size_t>(nextCue) < Cues().size()) {
         const bool due = CueDue(nextCue);
-        if (due && onTick) {
+        const bool late = due && TooLate(nextCue, now);
+        if (due && (onTick || late)) {
             // The shots before it in the scenario are due too: sent and recorded first, they
             // are not taken back and handed over again behind it by a key pressed meanwhile.
             if (!handedOver_.empty()) {
                 port_.SendDueFrames();
                 CollectShots();
             }
-            HandleCue(nextCue++, false);
+            HandleCue(nextCue++, false, late);
             continue;
         }
         // Without a look ahead (a tempo of 0 among the reasons) no due moment is reckoned.
@@ -801,7 +802,16 @@ void TCommonPlayer::EndShow()
         currentTime = resumeTime_ = Cues().back().time;
 }
 
-void TCommonPlayer::HandleCue(int32_t index, bool noSend)
+bool TCommonPlayer::TooLate(int32_t index, uint32_t now) const
+{
+    if (maxLateMs <= 0)
+        return false;
+    const uint32_t reached = ReachedTick(Cues()[static_cast<size_t>(index)].time);
+    const uint32_t since = static_cast<int32_t>(reached - beganTick_) < 0 ? beganTick_ : reached;
+    return static_cast<int32_t>(now - since) > maxLateMs;
+}
+
+void TCommonPlayer::HandleCue(int32_t index, bool noSend, bool late)
 {
     const TCue& cue = Cues()[static_cast<size_t>(index)];
     // The operator fired it by hand already; its charge left the sequence then.
@@ -839,6 +849,14 @@ void TCommonPlayer::HandleCue(int32_t index, bool noSend)
         report_.Missed(index, TMissReason::ConverterLost);
         // Told now if the converter is back already, else once it is.
         PassShotCharge(index);
+    } else if (late) {
+        // Sent now, it would go in a burst with the others due while the show was held up.
+        WriteLog(Localize(kMsgLateCuePassed) + " " +
+                 (cue.IsMotor() ? std::to_string(cue.module) : ShotText(cue.module, cue.channel)));
+        report_.Missed(index, TMissReason::TooLate);
+        PassShotCharge(index);
+        // The launcher still goes where the show has it, before the module's next shot.
+        RestoreMotors(index);
     } else {
         uint32_t sentTick = 0;
         const int result = SendCue(cue, sentTick);

@@ -40,6 +40,7 @@ public:
     static constexpr uint32_t kTimerPeriodMs = 25;
     static constexpr uint32_t kEndPauseMs = 500;
     static constexpr uint32_t kManualChargePauseMs = 2000;
+    static constexpr int32_t kDefaultMaxLateMs = 1000;
 
     // The platform must be installed: the timer comes from it.
     TCommonPlayer(TControls& controls, TPortProto& port);
@@ -123,6 +124,9 @@ public:
     int32_t currentTime = 0;
     // The first cue not yet handled; the step key and the cue list move it.
     int32_t nextCue = 0;
+    // A cue later than this when its turn comes (the main thread held up) is passed over,
+    // not sent in a burst with the others due meanwhile; 0: no limit.
+    int32_t maxLateMs = kDefaultMaxLateMs;  // [show] MaxLateMs
     int32_t timeReportInterval = 100;
     int32_t idleInterval = 1000;
     int32_t timeBroadcastInterval = 1000;
@@ -227,8 +231,10 @@ private:
     // The time the cue's module keeps it at in memory; one not registered may keep the coarsest.
     int32_t MemoryTime(const TCue& cue) const;
     void EndShow();
-    // noSend: autonomous control, where motor cues are passed over.
-    void HandleCue(int32_t index, bool noSend);
+    // noSend: autonomous control, where motor cues are passed over. late: TooLate, passed over.
+    void HandleCue(int32_t index, bool noSend, bool late = false);
+    // Later than maxLateMs past its moment at now; a cue the start sends late counts from it.
+    bool TooLate(int32_t index, uint32_t now) const;
     // A cue the show passes over keeps the high-voltage charges of the later ones in line.
     void PassShotCharge(int32_t index);
     // The motor modules with a motor cue from passedFrom up to the next cue are turned to
@@ -284,6 +290,7 @@ private:
     // Past the bus's 16-bit time the broadcast would wrap to an early time: it ends, once.
     bool beyondBusTime_ = false;
     uint32_t startTick_ = 0;
+    uint32_t beganTick_ = 0;  // of the show's start
     uint32_t lastTimeReport_ = 0;
     uint32_t lastIdleWork_ = 0;
     TTimeBroadcast broadcast_{kTimerPeriodMs};

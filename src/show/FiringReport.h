@@ -30,6 +30,7 @@ enum class TMissReason : uint8_t {
     StoppedBefore,  // the show stopped before its time
     TimecodeJump,   // the timecode jumped forward over it
     PositionLockedOut,  // the operator locked its position out
+    TooLate,        // later than the show allows when its turn came (a held-up main thread)
 };
 
 // The post-fire check; a channel state (0-3) once measured.

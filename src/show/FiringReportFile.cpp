@@ -32,7 +32,7 @@ constexpr std::array<std::pair<TCueOutcome, std::string_view>, 5> kOutcomes{{
     {TCueOutcome::Memory, "memory"},
     {TCueOutcome::Missed, "missed"},
 }};
-constexpr std::array<std::pair<TMissReason, std::string_view>, 9> kReasons{{
+constexpr std::array<std::pair<TMissReason, std::string_view>, 10> kReasons{{
     {TMissReason::None, ""},
     {TMissReason::ModuleAbsent, "module absent"},
     {TMissReason::ConverterLost, "converter lost"},
@@ -42,6 +42,7 @@ constexpr std::array<std::pair<TMissReason, std::string_view>, 9> kReasons{{
     {TMissReason::StoppedBefore, "stopped before"},
     {TMissReason::TimecodeJump, "timecode jump"},
     {TMissReason::PositionLockedOut, "position locked out"},
+    {TMissReason::TooLate, "too late"},
 }};
 constexpr std::array<std::pair<TCheckResult, std::string_view>, 6> kChecks{{
     {TCheckResult::Unchecked, ""},

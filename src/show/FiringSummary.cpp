@@ -102,6 +102,7 @@ std::string MissReasonText(TMissReason reason)
     case TMissReason::StoppedBefore: return Localize(kMsgStoppedBefore);
     case TMissReason::TimecodeJump: return Localize(kMsgTimecodeJump);
     case TMissReason::PositionLockedOut: return Localize(kMsgPositionLockedOut);
+    case TMissReason::TooLate: return Localize(kMsgTooLate);
     default: return {};
     }
 }

@@ -13,7 +13,7 @@
 
 namespace kv {
 
-constexpr size_t kMissReasonCount = static_cast<size_t>(TMissReason::PositionLockedOut) + 1;
+constexpr size_t kMissReasonCount = static_cast<size_t>(TMissReason::TooLate) + 1;
 constexpr size_t kCheckResultCount = 6;
 
 struct TFiringSummary {

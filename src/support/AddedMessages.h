@@ -278,4 +278,9 @@ inline constexpr TMessage kMsgDebugTestOtherStation{
     272, "Тест не начат: на шине другая станция управления, запуск часов пультов запустил бы её "
          "шоу. Отключите её от шины."};
 
+// A cue passed over, later than [show] MaxLateMs when its turn came.
+inline constexpr TMessage kMsgLateCuePassed{
+    273, "Команда сценария пропущена: опоздала больше допустимого ([show] MaxLateMs), пульт:"};
+inline constexpr TMessage kMsgTooLate{274, "опоздала больше допустимого"};
+
 }  // namespace kv

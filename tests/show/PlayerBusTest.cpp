@@ -16,10 +16,7 @@ class PlayerBus : public VirtualShow {
 protected:
     void SetUp() override
     {
-        show->AddModule(Module(1));
-        show->AddModule(Module(3, kv::TModuleKind::Motor));
-        show->AddModule(Module(5, kv::TModuleKind::HighVoltage));
-        show->Connect();
+        ConnectMixedField();
         Player().OnStateChange = [this] { events.push_back(Player().IsRunning() ? "start" : "stop"); };
         Player().OnRemoteStop = [this] { events.push_back("remote stop"); };
     }

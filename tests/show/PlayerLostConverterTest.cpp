@@ -34,10 +34,7 @@ class PlayerLostConverter : public VirtualShow {
 protected:
     void SetUp() override
     {
-        show->AddModule(Module(1));
-        show->AddModule(Module(3, kv::TModuleKind::Motor));
-        show->AddModule(Module(5, kv::TModuleKind::HighVoltage));
-        show->Connect();
+        ConnectMixedField();
         Player().OnIdle = [] {};
     }
     // The converter is pulled out at 990 ms of the show and plugged in 50 ms later; the port

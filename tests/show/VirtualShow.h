@@ -40,6 +40,14 @@ protected:
         Player().Start(from);
         return tick;
     }
+    // A firing module 1, a motor module 3 and a high-voltage module 5, connected.
+    void ConnectMixedField()
+    {
+        show->AddModule(Module(1));
+        show->AddModule(Module(3, kv::TModuleKind::Motor));
+        show->AddModule(Module(5, kv::TModuleKind::HighVoltage));
+        show->Connect();
+    }
     // On the first cue at or after from.
     void SetStartPoint(int32_t from)
     {

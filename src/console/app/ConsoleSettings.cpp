@@ -1,6 +1,7 @@
 #include "console/app/ConsoleSettings.h"
 
 #include "devices/ConnectThresholds.h"
+#include "show/CommonPlayer.h"
 
 namespace kv {
 
@@ -12,6 +13,8 @@ TConsoleSettings ReadConsoleSettings(const TIniFile& ini)
     settings.port = ini.ReadString("link", "Port", "auto");
     settings.goNoGoBeforeStart = ini.ReadInteger("show", "GoNoGoBeforeStart", 0) != 0;
     settings.deadManKey = static_cast<int>(ini.ReadInteger("show", "DeadMan", 0));
+    settings.maxLateMs = static_cast<int32_t>(
+        ini.ReadInteger("show", "MaxLateMs", TCommonPlayer::kDefaultMaxLateMs));
     return settings;
 }
 

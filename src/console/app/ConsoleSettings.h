@@ -17,6 +17,7 @@ struct TConsoleSettings {
     std::string port = "auto";  // [link] Port: "auto", device paths, or sim:FILE
     bool goNoGoBeforeStart = false;  // [show] GoNoGoBeforeStart
     int deadManKey = 0;  // [show] DeadMan: the hold-to-fire key's virtual key code; 0 is off
+    int32_t maxLateMs = 0;           // [show] MaxLateMs
 };
 
 // Missing file, section or key: the defaults; a threshold that is no number reads as 0.

@@ -163,6 +163,7 @@ void TMainForm::FormCreate(const std::string& appFolder)
     player_->scenario = projects_.Project(currentSlot_);
     player_->thresholds = settings_.thresholds;
     player_->rehearsal = SimulatedField(settings_.port);
+    player_->maxLateMs = settings_.maxLateMs;
     player_->LaunchState = [this] { return static_cast<int>(launchState_); };
     WireEvents();
     if (AudioAvailable())

@@ -51,6 +51,8 @@ bool TCtlSession::Open(const std::string& portSetting, const std::string& settin
     player_ = std::make_unique<TExtPlayer>(*controls_, *port_);
     player_->thresholds = thresholds_;
     player_->rehearsal = SimulatedField(portSetting);
+    player_->maxLateMs =
+        static_cast<int32_t>(ini.ReadInteger("show", "MaxLateMs", TCommonPlayer::kDefaultMaxLateMs));
     player_->LaunchState = [this] { return launchState; };
     port_->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
         controls_->HandleUnsolicitedFrame(frame, converter);

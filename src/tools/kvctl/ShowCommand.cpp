@@ -155,7 +155,8 @@ int CuesNotFired(const TExtPlayer& player)
         WriteLog(Localize(kMsgShotsNotSent) + " " + std::to_string(notSent));
     int notFired = notSent;
     for (const TMissReason reason :
-         {TMissReason::ModuleAbsent, TMissReason::OutsideTables, TMissReason::TimecodeJump}) {
+         {TMissReason::ModuleAbsent, TMissReason::OutsideTables, TMissReason::TimecodeJump,
+          TMissReason::TooLate}) {
         const int missed = summary.MissedBy(reason);
         if (missed > 0)
             WriteLog(Localize(kMsgCuesNotFired) + " " + std::to_string(missed) + " (" +
