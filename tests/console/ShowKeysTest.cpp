@@ -410,6 +410,30 @@ TEST(ShowKeysTest, TheStartKeyPressedAgainOrHeldDoesNotGoPastTheStartWarning)
     EXPECT_EQ(window.LogCount("Запуск проекта"), 0);
 }
 
+// F6 in the start warning is a stop: it answers the warning no, so that the Enter pressed next
+// by habit does not start the show.
+TEST(ShowKeysTest, F6InTheStartWarningCallsTheStartOff)
+{
+    TLaunchWindow window;
+    TMainForm& form = window.Form();
+    window.Register({1, 2, 20});
+    window.LoadScenario(kHighVoltageStep);
+    window.Key(Qt::Key_F1);
+    bool asked = false, closed = false;
+    WhenModal<TPresentWarningForm>([&](TPresentWarningForm& warning) {
+        asked = true;
+        QTest::keyClick(warning.windowHandle(), Qt::Key_F6);
+        closed = !warning.isVisible();
+        if (!closed)
+            QTest::keyClick(warning.windowHandle(), Qt::Key_Return);
+    });
+    window.Key(Qt::Key_F5);
+    ASSERT_TRUE(asked);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(form.Player().IsRunning());
+    EXPECT_EQ(window.LogCount("Запуск проекта"), 0);
+}
+
 enum class TStopBy { F6, Esc, Bus };
 
 TEST(ShowKeysTest, AStopDuringTheChargeActsWithinATickAndNothingOfTheStepFiresAfter)

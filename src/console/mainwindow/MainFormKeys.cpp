@@ -8,6 +8,8 @@
 #include "console/mainwindow/MotorWord.h"
 #include "console/panels/TestPage.h"
 #include "console/mainwindow/VirtualKeys.h"
+#include "console/dialogs/ExtStartForm.h"
+#include "console/dialogs/PresentWarningForm.h"
 #include "console/dialogs/WarningForm.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
@@ -18,8 +20,10 @@
 #include "support/RunLog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QWindow>
@@ -147,6 +151,20 @@ bool TMainForm::OwnKeyRefused(const QKeyEvent& key) const
     return false;
 }
 
+namespace {
+
+// A question open under the stop key is answered no: the start or the write it asks about must
+// not follow the Enter pressed next by habit.
+void RefuseOpenQuestion()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (qobject_cast<QMessageBox*>(modal) || dynamic_cast<TPresentWarningForm*>(modal) ||
+        dynamic_cast<TExtStartForm*>(modal))
+        static_cast<QDialog*>(modal)->reject();
+}
+
+}  // namespace
+
 bool TMainForm::StopKeyElsewhere(const QKeyEvent& key)
 {
     // A stop reflex in a report, a question or the waiting window must neither be lost nor
@@ -157,6 +175,7 @@ bool TMainForm::StopKeyElsewhere(const QKeyEvent& key)
         if (key.isAutoRepeat() && !player_->IsRunning())
             return true;
         EndStartWaits();
+        RefuseOpenQuestion();
         if (player_->IsRunning() || StopAllowed())
             StopBtnClick();
         return true;
