@@ -148,9 +148,11 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     // master's start go on from their own time.
     const bool takenBackToo =
         resumed && !joinSoundtrack && from == currentTime && controlMode == kControlDirect;
-    // Enter on a cue of a salvo starts from that cue, not from the salvo's first.
-    const bool onChosenCue = from == currentTime && nextCue > firstAtFrom && nextCue < size &&
-                             cues[static_cast<size_t>(nextCue)].time == from;
+    // Enter on a cue of a salvo starts from that cue, not from the salvo's first; so does
+    // another master's start in the tenth that holds it, the bus's time being in tenths.
+    const bool onChosenCue = from <= currentTime && currentTime - from < 100 &&
+                             nextCue > firstAtFrom && nextCue < size &&
+                             cues[static_cast<size_t>(nextCue)].time == currentTime;
     if (firingMode != kFiringManual)
         nextCue = resumed       ? std::clamp(resumeCue_, takenBackToo ? 0 : firstAtFrom, size)
                   : onChosenCue ? nextCue

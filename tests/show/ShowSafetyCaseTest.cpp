@@ -56,5 +56,15 @@ TEST_F(ShowSafetyCase, EnterOnACueOfAFiredSalvoStartsFromThatCue)
                        {TSafetyKind::Start, 0, 0, false}}});
 }
 
+// The same after the show ended, then another master's start at the tenth that holds the start
+// point, below it by a millisecond: the salvo's first cue fired again.
+TEST_F(ShowSafetyCase, AStartFromTheBusInTheTenthOfTheChosenCueStartsFromThatCue)
+{
+    Holds(TSafetyCase{false, 0, {{1, 4, 1, 0}},
+                      {{TSafetyKind::Start, 0, 0, false},
+                       {TSafetyKind::EnterCue, 1, 1, false},
+                       {TSafetyKind::OtherStart, 0, 0, true}}});
+}
+
 }  // namespace
 }  // namespace kvtest
