@@ -41,6 +41,11 @@ public:
     static constexpr uint32_t kEndPauseMs = 500;
     static constexpr uint32_t kManualChargePauseMs = 2000;
     static constexpr int32_t kDefaultMaxLateMs = 1000;
+    // What a show may be started with from the command line: a tempo given in per cent (100)
+    // or an offset in seconds read as milliseconds would move the whole show.
+    static constexpr int32_t kMinStartTempo = 500;
+    static constexpr int32_t kMaxStartTempo = 2000;
+    static constexpr int32_t kMaxStartOffsetMs = 600'000;
 
     // The platform must be installed: the timer comes from it.
     TCommonPlayer(TControls& controls, TPortProto& port);

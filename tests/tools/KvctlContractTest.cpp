@@ -72,7 +72,11 @@ TEST(KvctlUsage, FrameGivesTheWireBytesAndBadInputGivesUsage)
              {"scenario", "a.txt", "--remote"},
              {"search", "--from", "5"},
              {"readdress", "1"},
-             {"show", "a.txt", "--control", "sideways"}}) {
+             {"show", "a.txt", "--control", "sideways"},
+             // Per cent for per mille, seconds for milliseconds: refused, not played.
+             {"show", "a.txt", "--tempo", "100"},
+             {"show", "a.txt", "--tempo", "2001"},
+             {"show", "a.txt", "--offset", "-600001"}}) {
         result = RunKvctl(args);
         EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
         EXPECT_TRUE(result.out.empty());

@@ -1,7 +1,9 @@
 #include "tools/kvctl/CtlArguments.h"
 
+#include "show/CommonPlayer.h"
 #include "support/Conversions.h"
 
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -117,15 +119,20 @@ bool StoreOption(TCtlArguments& arguments, const std::string& option, const std:
             return false;
         if (option == "--from")
             arguments.from = *number;
-        else if (option == "--tempo")
+        else if (option == "--tempo") {
+            if (*number < TCommonPlayer::kMinStartTempo || *number > TCommonPlayer::kMaxStartTempo)
+                return false;
             arguments.tempo = *number;
+        }
         else if (option == "--rail-size") {
             if (*number < 1 || *number > 512)
                 return false;
             arguments.railSize = *number;
         }
-        else
+        else if (std::abs(*number) <= TCommonPlayer::kMaxStartOffsetMs)
             arguments.offset = *number;
+        else
+            return false;
     }
     return true;
 }
@@ -254,10 +261,11 @@ std::string CtlUsage()
            "  frame B0 B1 B2 B3 B4 B5\n"
            "  scenario FILE\n"
            "  search [--addresses LIST]\n"
-           "  show FILE [--addresses LIST] [--from MS] [--tempo PERMILLE] [--offset MS]\n"
-           "       [--control direct|autonomous] [--soundtrack AUDIO] [--trace FILE]\n"
-           "       [--report CSV] [--timecode SOURCE [--tc-zero HH:MM:SS:FF]\n"
+           "  show FILE [--addresses LIST] [--from MS] [--tempo PERMILLE]\n"
+           "       [--offset MS] [--control direct|autonomous] [--soundtrack AUDIO]\n"
+           "       [--trace FILE] [--report CSV] [--timecode SOURCE [--tc-zero HH:MM:SS:FF]\n"
            "       [--fps auto|24|25|29.97df|30]] [--tc-out SINK|soundtrack]\n"
+           "       (tempo 500-2000 per mille, 1000 = 100 %; offset at most 600000 ms either way)\n"
            "  write FILE [--remote] [--addresses LIST]\n"
            "  verify FILE [--remote] [--addresses LIST]\n"
            "  erase [--addresses LIST]\n"
