@@ -45,6 +45,11 @@ int VersionOf(const TFrameRecord& reply)
     return HexDigitValue(reply[2]) * 256 + HexDigitValue(reply[3]) * 16 + HexDigitValue(reply[4]);
 }
 
+TFrameRecord ModeFrame(int address, uint8_t mode)
+{
+    return {0x88, mode, 0, 0, 0, static_cast<uint8_t>(address)};
+}
+
 int ChannelCountOf(const TFrameRecord& reply)
 {
     return reply[1] == 'O' && reply[2] == 'k' ? BigEndian(reply[3], reply[4]) : 0;
@@ -245,8 +250,7 @@ int TPortProto::SetCharge(int address, int converter, int attemptMode, int charg
 
 int TPortProto::SetMode(int address, int converter, int attemptMode, uint8_t mode)
 {
-    const int result =
-        SendRepeated({0x88, mode, 0, 0, 0, static_cast<uint8_t>(address)}, converter, attemptMode);
+    const int result = SendRepeated(ModeFrame(address, mode), converter, attemptMode);
     Platform().Sleep(kModePauseMs);
     return result;
 }
@@ -255,7 +259,7 @@ int TPortProto::SetModeEach(const std::vector<int>& addresses, uint8_t mode)
 {
     int result = 0;
     for (const int address : addresses)
-        if (const int sent = SendFrame({0x88, mode, 0, 0, 0, static_cast<uint8_t>(address)}, -1))
+        if (const int sent = SendFrame(ModeFrame(address, mode), -1))
             result = sent;
     Platform().Sleep(kModePauseMs);
     return result;

@@ -21,7 +21,7 @@ namespace kv {
 
 namespace {
 
-constexpr uint8_t kTestModeBoostOn = 0;
+constexpr uint8_t kTestModeNoBoost = 0;
 
 }  // namespace
 
@@ -127,7 +127,7 @@ void TDebugForm::TestBtnClick()
     for (int address = 0; address < kStationAddress; ++address)
         if (IsFiringModuleAddress(address) && !controls_.FindByAddress(address))
             unfound.push_back(address);
-    port_.SetModeEach(unfound, kTestModeBoostOn);
+    port_.SetModeEach(unfound, kTestModeNoBoost);
     const std::vector<TCommonControl*> modules = FiringModules();
     for (TCommonControl* module : modules)
         if (module->SetTestMode(true) != 0) {
