@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <tuple>
@@ -61,27 +62,75 @@ TEST(KvctlUsage, FrameGivesTheWireBytesAndBadInputGivesUsage)
     result = RunKvctl({"frame", "0x90", "0X00", "00", "80", "0", "0"});
     EXPECT_EQ(result.out, "90 00 00 80 00 00 D3\n");
 
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"frame", "85", "0", "0", "0", "0", "100"},
-             {"frame", "85"},
-             {},
-             {"launch"},
-             {"search", "--addresses", "5-2"},
-             {"search", "--addresses", "256"},
-             {"search", "--addresses"},
-             {"scenario", "a.txt", "--remote"},
-             {"search", "--from", "5"},
-             {"readdress", "1"},
-             {"show", "a.txt", "--control", "sideways"},
+    // The reason, the command's own usage line and where its help is; a value out of range
+    // is refused with the range.
+    for (const auto& [args, command, reason] :
+         std::vector<std::tuple<std::vector<std::string>, std::string, std::string>>{
+             {{"frame", "85", "0", "0", "0", "0", "100"}, "frame", "100"},
+             {{"frame", "85"}, "frame", ""},
+             {{}, "", ""},
+             {{"launch"}, "", "unknown command launch"},
+             {{"--", "search"}, "", ""},
+             {{"search", "--addresses", "5-2"}, "search", "0 to 255"},
+             {{"search", "--addresses", "256"}, "search", "0 to 255"},
+             {{"search", "--addresses"}, "search", ""},
+             {{"scenario", "a.txt", "--remote"}, "scenario", "--remote"},
+             {{"search", "--from", "5"}, "search", "--from"},
+             {{"readdress", "1"}, "readdress", ""},
+             {{"readdress", "1", "2", "3"}, "readdress", ""},
+             {{"test", "1", "256"}, "test", "0 to 255"},
+             {{"show", "a.txt", "--control", "sideways"}, "show", "sideways"},
+             {{"show", "a.txt", "--yes=maybe"}, "show", "--yes"},
              // Per cent for per mille, seconds for milliseconds: refused, not played.
-             {"show", "a.txt", "--tempo", "100"},
-             {"show", "a.txt", "--tempo", "2001"},
-             {"show", "a.txt", "--offset", "-600001"}}) {
+             {{"show", "a.txt", "--tempo", "100"}, "show", "500 to 2000 per mille, or 50% to 200%"},
+             {{"show", "a.txt", "--tempo", "2001"}, "show", "500 to 2000"},
+             {{"show", "a.txt", "--tempo", "201%"}, "show", "50% to 200%"},
+             {{"show", "a.txt", "--from", "-1"}, "show", "0 to 2147483647"},
+             {{"show", "a.txt", "--offset", "-600001"}, "show", "-600000 to 600000"},
+             {{"show", "a.txt", "--tc-out-fps", "auto"}, "show", "auto"},
+             {{"show", "a.txt", "b.txt"}, "show", ""},
+             {{"show", "a.txt", "--scenario", "b.txt"}, "show", ""}}) {
         result = RunKvctl(args);
         EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
         EXPECT_TRUE(result.out.empty());
-        EXPECT_TRUE(Contains(result.err, "usage: kvctl")) << result.err;
+        const std::string name = command.empty() ? "kvctl" : "kvctl " + command;
+        const auto lines = Lines(result.err);
+        ASSERT_EQ(lines.size(), 3u) << result.err;
+        EXPECT_TRUE(lines[0].starts_with("kvctl: ") && Contains(lines[0], reason)) << lines[0];
+        EXPECT_TRUE(lines[1].starts_with("usage: " + name + " [OPTIONS]")) << lines[1];
+        EXPECT_EQ(lines[2], "see " + name + " --help");
     }
+}
+
+TEST(KvctlUsage, EveryCommandHasItsHelpAndTheVersionSaysWhereFilesAre)
+{
+    auto result = RunKvctl({"--help"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(result.err.empty());
+    EXPECT_TRUE(Contains(result.out, "usage: kvctl [OPTIONS] COMMAND\n")) << result.out;
+    for (const std::string code : {"  0  done", "  1  the operation failed", "  2  usage",
+                                   "  3  the field could not be reached"})
+        EXPECT_TRUE(Contains(result.out, "\n" + code)) << code;
+    EXPECT_EQ(RunKvctl({"-h"}).out, result.out);
+    EXPECT_EQ(RunKvctl({"help"}).out, result.out);
+    const std::vector<std::string> commands = {"frame",  "scenario", "report", "import", "search",
+                                               "show",   "write",    "verify", "erase",  "blackbox",
+                                               "test",   "readdress", "gonogo"};
+    for (const std::string& command : commands) {
+        EXPECT_TRUE(Contains(result.out, "\n  " + command + " ")) << command;
+        const auto own = RunKvctl({command, "--help"});
+        EXPECT_EQ(own.status, 0) << command;
+        EXPECT_TRUE(Contains(own.out, "usage: kvctl " + command + " [OPTIONS]")) << own.out;
+        EXPECT_EQ(RunKvctl({"help", command}).out, own.out) << command;
+    }
+    result = RunKvctl({"--version"});
+    EXPECT_EQ(result.status, 0);
+    const auto lines = Lines(result.out);
+    ASSERT_EQ(lines.size(), 4u) << result.out;
+    EXPECT_TRUE(lines[0].starts_with("kvctl ")) << lines[0];
+    EXPECT_TRUE(lines[1].starts_with("build: ")) << lines[1];
+    EXPECT_TRUE(lines[2].starts_with("settings: /") && Contains(lines[2], "kvshow.ini")) << lines[2];
+    EXPECT_TRUE(lines[3].starts_with("logs: /")) << lines[3];
 }
 
 TEST(KvctlScenario, ListsTheSortedCuesOrReportsTheBadLine)
@@ -99,7 +148,7 @@ TEST(KvctlScenario, ListsTheSortedCuesOrReportsTheBadLine)
     result = RunKvctl({"scenario", bad});
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(result.out.empty());
-    EXPECT_TRUE(Contains(result.err, "Ошибка загрузки сценария (строка: 3).")) << result.err;
+    EXPECT_EQ(result.err, bad + ":3: Ошибка загрузки сценария (строка: 3).\n");
 
     result = RunKvctl({"scenario", ScratchFolder() + "no-such-scenario.txt"});
     EXPECT_EQ(result.status, 1);
@@ -139,12 +188,13 @@ TEST(KvctlImport, RefusedRowsGoToStderrAndNothingIsWrittenUnlessPartial)
     auto result = RunKvctl({"import", script, "--out", scenario});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
+    // FILE:LINE: as every bad input file is told (it was "line N:", without the file).
     EXPECT_EQ(Lines(result.err),
               (std::vector<std::string>{
-                  "line 2: канал модуля срабатывает в разные моменты, строки: 2, 5",
-                  "line 3: неверное время: \"later\"",
-                  "line 4: неверный номер модуля (1-239): \"300\"",
-                  "line 5: канал модуля срабатывает в разные моменты, строки: 2, 5"}));
+                  script + ":2: канал модуля срабатывает в разные моменты, строки: 2, 5",
+                  script + ":3: неверное время: \"later\"",
+                  script + ":4: неверный номер модуля (1-239): \"300\"",
+                  script + ":5: канал модуля срабатывает в разные моменты, строки: 2, 5"}));
     EXPECT_FALSE(std::ifstream(scenario).good());
 
     // Nothing left to write is a failure even when partial.
@@ -156,7 +206,7 @@ TEST(KvctlImport, RefusedRowsGoToStderrAndNothingIsWrittenUnlessPartial)
     const std::string mixed = TempFile("import-mixed.csv", "Time,Module,Pin\n1,1,1\nlater,1,2\n");
     result = RunKvctl({"import", mixed, "--out", scenario, "--partial"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "line 3: неверное время: \"later\"\n");
+    EXPECT_EQ(result.err, mixed + ":3: неверное время: \"later\"\n");
     EXPECT_EQ(ReadWholeFile(scenario), "0:01.000\t1\t1\t|0:01.000||\r\n");
 }
 
@@ -324,15 +374,21 @@ TEST(KvctlShow, TellsOtherStationsReadyThenRunning)
 TEST(KvctlShow, StartPointTempoAndOffsetDecideWhatFires)
 {
     // From 1000 ms the cues at 500 ms are never fired; offset and tempo only shift the rest.
-    const auto result = RunKvctl({kField, "--yes", "show", kShow, kAddresses, "--from", "1000",
-                                  "--tempo", "1005", "--offset", "-300"});
-    EXPECT_EQ(result.status, 0) << result.err;
-    const auto lines =
-        AfterStartBlock(Lines(result.out), StartBlock("0:00:02", "100.5", "-300", "0:00:01"));
-    ASSERT_GE(lines.size(), 4u) << result.out;
-    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4),
-              (std::vector<std::string>{"Запуск, пульт: 1, канал: 2", "Запуск, пульт: 20, канал: 1",
-                                        "Запуск, пульт: 2, канал: 2", "Остановка проекта"}));
+    // The tempo in per mille or, as the console shows it, in per cent.
+    for (const auto& result : RunKvctlTogether(
+             {{{kField, "--yes", "show", kShow, kAddresses, "--from", "1000", "--tempo", "1005",
+                "--offset", "-300"}},
+              {{kField, "--yes", "show", kShow, kAddresses, "--from", "1000", "--tempo=100.5%",
+                "--offset", "-300"}}})) {
+        EXPECT_EQ(result.status, 0) << result.err;
+        const auto lines =
+            AfterStartBlock(Lines(result.out), StartBlock("0:00:02", "100.5", "-300", "0:00:01"));
+        ASSERT_GE(lines.size(), 4u) << result.out;
+        EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4),
+                  (std::vector<std::string>{"Запуск, пульт: 1, канал: 2",
+                                            "Запуск, пульт: 20, канал: 1",
+                                            "Запуск, пульт: 2, канал: 2", "Остановка проекта"}));
+    }
 }
 
 TEST(KvctlShow, ReportHoldsEveryCueAndAFileThatCannotBeWrittenFails)
@@ -527,7 +583,8 @@ TEST(KvctlShow, ShotsThePortCouldNotSendFailTheShow)
                  "[device1]\nKind=module\nAddress=1\nVersion=46B\nChannels=8\n"
                  "[event1]\nAt=2000\nType=unplug\n");
     const auto result = RunKvctl({"--port=sim:" + field, "show", show, "--addresses=1"});
-    EXPECT_EQ(result.status, 1) << result.out;
+    // Every converter lost and never back: the field could not be reached (it was 1).
+    EXPECT_EQ(result.status, 3) << result.out;
     EXPECT_NE(result.out.find("Команды запуска не ушли на линию (преобразователь потерян или нет "
                               "эха): 1"),
               std::string::npos)
@@ -598,9 +655,10 @@ TEST(KvctlShow, AStopNotTakenKeepsKvctlUntilItGoesOrTheModulesMemoryRunsOut)
     ASSERT_NE(stop, lines.rend()) << "no stop frame went out";
     EXPECT_GE(std::stoi(*stop), 7500) << "the last went before the converter was back: " << *stop;
 
-    // Never back: the wait ends with the modules' memory, or at the second Ctrl+C.
+    // Never back: the wait ends with the modules' memory, or at the second Ctrl+C; the field
+    // could not be reached any more (the status was 1).
     for (size_t i : {1, 2}) {
-        EXPECT_EQ(results[i].status, 1) << i;
+        EXPECT_EQ(results[i].status, 3) << i;
         EXPECT_TRUE(Contains(results[i].out, waiting)) << results[i].out;
         EXPECT_TRUE(Contains(results[i].out, notDelivered)) << results[i].out;
     }
@@ -617,7 +675,8 @@ TEST(KvctlMemory, ChecksAskFirstAndEndOfInputCancels)
                                            {{kField, "write", scenario, kAddresses}, "y\nn\n"},
                                            {{kField, "write", scenario, kAddresses}, "y\n\n"},
                                            {{kField, "--yes", "verify", kShow, kAddresses}},
-                                           {{kField, "erase", kAddresses}},
+                                           // --yes=no once answered yes and erased.
+                                           {{kField, "--yes=no", "erase", kAddresses}},
                                            {{kField, "--yes", "write", late, kAddresses}}});
     auto result = results[0];
     EXPECT_EQ(result.status, 1);
@@ -805,15 +864,33 @@ TEST(KvctlTest, ThresholdsComeFromTheSettingsFile)
     EXPECT_EQ(Lines(result.out)[0], "Тест каналов, пульт: 1, каналов: 8, подключено: 0");
 }
 
-TEST(KvctlSearch, NoConverterFindsNothing)
+TEST(KvctlExitStatus, NoConverterIsThreeNotAnEmptyAnswer)
 {
+    // A search, test or check on no bus ended with status 0 and nothing found, so
+    // "kvctl test && kvctl show" went on; it is status 3 now, before any command runs.
     const std::string path = ScratchFolder() + "no-such-tty";
-    const auto result = RunKvctl({"--port", path, "search", "--addresses=0-5,255"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_TRUE(result.out.empty());
+    const std::string show = TempFile("kvctl-nofield.txt", "0:01.00\t1\t1\n");
+    std::vector<TKvctlCall> calls;
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"search", "--addresses=0-5,255"}, {"test"}, {"gonogo", show},
+          {"--yes", "show", show}}) {
+        std::vector<std::string> args = {"--port", path};
+        args.insert(args.end(), command.begin(), command.end());
+        calls.push_back({args});
+    }
+    // Only where no converter is plugged in: auto would find it.
+    const bool anyConverter = std::filesystem::exists("/dev/serial/by-id");
+    if (!anyConverter)
+        for (const std::string command : {"search", "test"})
+            calls.push_back({{"--port", "auto", command}});
     const std::string told = "kvctl: Преобразователь не открыт: " + path + ": No such file or directory\n";
-    EXPECT_TRUE(Contains(result.err, told)) << result.err;
-    EXPECT_EQ(result.err.find(told), result.err.rfind(told)) << "once, though the port reopens";
+    for (const auto& result : RunKvctlTogether(calls)) {
+        EXPECT_EQ(result.status, 3) << result.err;
+        EXPECT_TRUE(result.out.empty()) << result.out;
+        EXPECT_TRUE(Contains(result.err, "kvctl: Ошибка преобразователя\n")) << result.err;
+        EXPECT_EQ(result.err.find(told), result.err.rfind(told)) << "once, though the port reopens";
+    }
+    EXPECT_TRUE(Contains(RunKvctl(calls[0].args).err, told));
 }
 
 TEST(KvctlReaddress, RefusesWhatWouldPutTwoModulesOnOneAddress)

@@ -1,5 +1,5 @@
 #pragma once
-// kvctl's commands. Each returns the exit status: 0 success, 1 failure.
+// kvctl's commands. Each returns the exit status (kExitDone, kExitFailed, ...).
 
 #include "tools/kvctl/CtlArguments.h"
 
@@ -13,7 +13,7 @@ class TProjectList;
 struct TScenarioWarning;
 
 int RunFrame(const TCtlArguments& arguments);
-int RunScenario(const TCtlArguments& arguments, TCtlPlatform& platform);
+int RunScenario(const TCtlArguments& arguments);
 int RunReport(const TCtlArguments& arguments);
 int RunImport(const TCtlArguments& arguments);
 int RunSearch(TCtlSession& session, const TCtlArguments& arguments);
@@ -22,10 +22,11 @@ int RunMemory(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform
 int RunTest(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
 int RunReaddress(TCtlSession& session, const TCtlArguments& arguments);
 // 0 go, 1 no-go (or the check could not be made).
-int RunGoNoGo(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
+int RunGoNoGo(TCtlSession& session, const TCtlArguments& arguments);
 
-// Loads the scenario; false when the load reported an error to the operator.
-bool LoadScenario(const std::string& path, TProjectList& list, TCtlPlatform& platform);
+// Loads the scenario; false when it cannot be read or a line is bad, told on stderr (a bad
+// line as FILE:LINE: reason).
+bool LoadScenario(const std::string& path, TProjectList& list);
 // The console's warning window for each, with its modules: false at the first the operator
 // does not go on from.
 bool WarningsAccepted(const std::vector<TScenarioWarning>& warnings);

@@ -11,13 +11,25 @@
 
 namespace kv {
 
+// The exit statuses scripts rely on.
+inline constexpr int kExitDone = 0;     // done, or go
+inline constexpr int kExitFailed = 1;   // the operation failed, no-go, a bad input file
+inline constexpr int kExitUsage = 2;    // the command line is wrong
+inline constexpr int kExitNoField = 3;  // no converter opened or found, or every one lost
+
 struct TCtlArguments {
     std::string port = "auto";
     std::string settings;  // empty: kvshow.ini beside the program
     bool yes = false;
     std::string command;
-    std::vector<std::string> positional;  // after the command
-    std::vector<int> addresses;           // the probe order
+    std::vector<int> addresses;  // the probe order
+    std::string scenario;        // the scenario file a command reads
+    std::string input;           // report: the CSV; import: the script
+    std::string out;             // the file a command writes
+    std::vector<int> frameBytes;  // frame: the six bytes given
+    std::vector<int> modules;  // test: the modules tested, all when empty
+    int oldAddress = 0;        // readdress
+    std::string newAddress;    // readdress: as typed, checked as the console checks it
     int32_t from = 0;
     int32_t tempo = 1000;
     int32_t offset = 0;
@@ -25,9 +37,7 @@ struct TCtlArguments {
     bool remote = false;
     std::string soundtrack;
     std::string trace;
-    std::string report;    // the show's firing report, CSV
-    std::string scenario;  // test: the continuity report against it
-    std::string out;       // import: the scenario file written
+    std::string report;  // the show's firing report, CSV
     std::optional<TScriptFormat> format;
     int32_t railSize = 0;
     double fps = 0;
@@ -37,14 +47,23 @@ struct TCtlArguments {
     std::optional<TTimecodeLabel> timecodeZero;
     std::optional<TTimecodeRate> timecodeRate;
     // show: the sink the show clock is sent to as timecode ("soundtrack": the right channel
-    // of the soundtrack's).
+    // of the soundtrack's), its rate and the label of show time 0.
     std::string timecodeOut;
+    std::optional<TTimecodeRate> timecodeOutRate;
+    std::optional<TTimecodeLabel> timecodeOutZero;
     bool partial = false;
 };
 
-// nullopt for a usage error, with the reason.
-std::optional<TCtlArguments> ParseCtlArguments(const std::vector<std::string>& args,
-                                               std::string& problem);
+// What the command line asks: the arguments, or the status to exit with after the text
+// (help or version on stdout, a usage error on stderr).
+struct TCtlCommandLine {
+    std::optional<TCtlArguments> arguments;
+    int status = kExitDone;
+    std::string out;
+    std::string err;
+};
+
+TCtlCommandLine ParseCtlCommandLine(const std::vector<std::string>& args);
 // "0-20,240-255": numbers and ranges 0-255, in the order given; nullopt when malformed.
 std::optional<std::vector<int>> ParseAddressList(const std::string& text);
 // One full search round in the search's own order: 240-254, 255, 0-239.
@@ -53,6 +72,7 @@ std::vector<int> SearchRoundAddresses();
 std::optional<int> ParseAddress(const std::string& text);
 // A byte in hexadecimal, "0x" optional.
 std::optional<uint8_t> ParseHexByte(const std::string& text);
-std::string CtlUsage();
+// The settings file this run reads.
+std::string CtlSettingsFile(const TCtlArguments& arguments);
 
 }  // namespace kv

@@ -10,7 +10,6 @@ TAnswer TCtlPlatform::MessageBox(const std::string& text, const std::string& cap
     if (buttons != TButtons::Ok)
         return TQtPlatform::MessageBox(text, caption, buttons);
     // A message needs no answer: the text alone, so scripts can match it.
-    ++messageCount;
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
     return TAnswer::Ok;

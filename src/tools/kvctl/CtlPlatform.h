@@ -19,8 +19,6 @@ public:
                                             const std::string& proposedName) override;
     void DebugOutput(const std::string& line) override;
 
-    // Messages shown so far: a load that reports nothing succeeded.
-    int messageCount = 0;
     // The answer to the next save dialog, instead of asking.
     std::optional<std::string> saveFileName;
     // Every run-log message also goes to stdout, one per line.

@@ -7,7 +7,8 @@
 #include "tools/kvctl/Interrupt.h"
 #include "tools/kvctl/ProgressLine.h"
 #include "show/ExtPlayer.h"
-#include "support/Conversions.h"
+#include "support/Localizer.h"
+#include "tools/kvctl/CtlArguments.h"
 #include "support/IniFile.h"
 #include "support/Platform.h"
 
@@ -34,18 +35,17 @@ TCtlSession::~TCtlSession()
         std::fclose(trace_);
 }
 
-bool TCtlSession::Open(const std::string& portSetting, const std::string& settingsFile,
-                       std::string& problem)
+int TCtlSession::Open(const std::string& portSetting, const std::string& settingsFile,
+                      std::string& problem)
 {
-    const TIniFile ini =
-        TIniFile::Load(settingsFile.empty() ? AppFolder() + "kvshow.ini" : settingsFile);
+    const TIniFile ini = TIniFile::Load(settingsFile);
     thresholds_ = ReadConnectThresholds(ini);
     timecode_ = ReadTimecodeSettings(ini);
     auto transport = MakeTransport(portSetting, &problem, [](const std::string& text) {
         std::fprintf(stderr, "kvctl: %s\n", text.c_str());
     });
     if (!problem.empty())
-        return false;
+        return kExitFailed;
     port_ = std::make_unique<TPortProto>(std::move(transport));
     controls_ = std::make_unique<TControls>(*port_);
     player_ = std::make_unique<TExtPlayer>(*controls_, *port_);
@@ -71,8 +71,10 @@ bool TCtlSession::Open(const std::string& portSetting, const std::string& settin
     port_->OnFrame = [this](const TFrameRecord& frame) { TraceFrame('<', frame); };
     port_->OnFrameSent = [this](const TFrameRecord& frame) { TraceFrame('>', frame); };
     port_->ReplyTimeout = TPort::kDefaultReplyTimeout;
-    port_->Start();
-    return true;
+    if (port_->Start())
+        return kExitDone;
+    problem = Localize(19, "Ошибка преобразователя");
+    return kExitNoField;
 }
 
 void TCtlSession::Search(const std::vector<int>& addresses)

@@ -26,10 +26,13 @@ public:
     TCtlSession(const TCtlSession&) = delete;
     TCtlSession& operator=(const TCtlSession&) = delete;
 
-    // Reads the settings and starts the port; false with the reason when the transport
-    // cannot be what was asked for.
-    bool Open(const std::string& portSetting, const std::string& settingsFile,
-              std::string& problem);
+    // Reads the settings and starts the port: kExitDone, or with the reason kExitFailed when
+    // the transport cannot be what was asked for (a field file it cannot use), kExitNoField
+    // when no converter opened.
+    int Open(const std::string& portSetting, const std::string& settingsFile,
+             std::string& problem);
+    // A converter is open now.
+    bool Reached() const { return !converterLost; }
     // Probes each address as one step of the bus search does, with announcements and
     // station answers accepted meanwhile; then sorts the registry by address.
     void Search(const std::vector<int>& addresses);

@@ -1,5 +1,5 @@
 // The commands that need no bus: a frame's wire bytes, a scenario's cues, a firing report's
-// figures.
+// figures; and the scenario load every command shares.
 
 #include "tools/kvctl/Commands.h"
 
@@ -8,41 +8,48 @@
 #include "show/FiringReportFile.h"
 #include "show/FiringSummary.h"
 #include "show/ProjectList.h"
-#include "tools/kvctl/CtlPlatform.h"
+#include "show/ScenarioFile.h"
+#include "show/ScenarioParser.h"
+#include "support/Localizer.h"
+#include "support/TextEncoding.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace kv {
 
 int RunFrame(const TCtlArguments& arguments)
 {
     uint8_t wire[kFrameSize];
-    for (size_t i = 0; i < 6; ++i) {
-        const auto byte = ParseHexByte(arguments.positional[i]);
-        if (!byte) {
-            std::fprintf(stderr, "not a hex byte: %s\n%s", arguments.positional[i].c_str(),
-                         CtlUsage().c_str());
-            return 2;
-        }
-        wire[i] = *byte;
-    }
+    for (size_t i = 0; i < 6; ++i)
+        wire[i] = static_cast<uint8_t>(arguments.frameBytes.at(i));
     wire[6] = FrameCheck(wire, 6);
     std::printf("%02X %02X %02X %02X %02X %02X %02X\n", wire[0], wire[1], wire[2], wire[3],
                 wire[4], wire[5], wire[6]);
     return 0;
 }
 
-bool LoadScenario(const std::string& path, TProjectList& list, TCtlPlatform& platform)
+bool LoadScenario(const std::string& path, TProjectList& list)
 {
-    const int reported = platform.messageCount;
-    list.Load(path);
-    return platform.messageCount == reported;
+    std::string bytes;
+    if (const std::string error = ReadScenarioFile(path, bytes); !error.empty()) {
+        std::fprintf(stderr, "kvctl: %s\n", error.c_str());
+        return false;
+    }
+    std::vector<TCue> cues;
+    if (const size_t badLine = ParseScenarioText(DecodeText(bytes), cues); badLine != 0) {
+        std::fprintf(stderr, "%s:%zu: %s %zu).\n", path.c_str(), badLine,
+                     Localize(94, "Ошибка загрузки сценария (строка:").c_str(), badLine);
+        return false;
+    }
+    list.Assign(std::move(cues), std::filesystem::path(path).filename().string());
+    return true;
 }
 
-int RunScenario(const TCtlArguments& arguments, TCtlPlatform& platform)
+int RunScenario(const TCtlArguments& arguments)
 {
     TProjectList list;
-    if (!LoadScenario(arguments.positional[0], list, platform))
+    if (!LoadScenario(arguments.scenario, list))
         return 1;
     for (const TCue& cue : list.Cues())
         std::printf("%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\n", cue.time, cue.module, cue.channel,
@@ -54,7 +61,7 @@ int RunScenario(const TCtlArguments& arguments, TCtlPlatform& platform)
 int RunReport(const TCtlArguments& arguments)
 {
     std::vector<TCueRecord> records;
-    const std::string problem = ReadFiringReport(arguments.positional[0], records);
+    const std::string problem = ReadFiringReport(arguments.input, records);
     if (!problem.empty()) {
         std::fprintf(stderr, "%s\n", problem.c_str());
         return 1;

@@ -11,7 +11,6 @@
 #include "show/ExtPlayer.h"
 #include "show/ProjectList.h"
 #include "support/Platform.h"
-#include "tools/kvctl/CtlPlatform.h"
 #include "tools/kvctl/CtlSession.h"
 #include "tools/kvctl/Interrupt.h"
 #include "tools/kvctl/ProgressLine.h"
@@ -59,10 +58,10 @@ bool VerifyMemories(TControls& controls, TCueView cues)
 
 }  // namespace
 
-int RunGoNoGo(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform)
+int RunGoNoGo(TCtlSession& session, const TCtlArguments& arguments)
 {
     TProjectList list;
-    if (!LoadScenario(arguments.positional[0], list, platform))
+    if (!LoadScenario(arguments.scenario, list))
         return 1;
     TExtPlayer& player = session.Player();
     if (!arguments.soundtrack.empty())

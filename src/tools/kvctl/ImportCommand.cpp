@@ -10,7 +10,7 @@ namespace kv {
 
 int RunImport(const TCtlArguments& arguments)
 {
-    const std::string& path = arguments.positional[0];
+    const std::string& path = arguments.input;
     std::string bytes;
     if (const std::string error = ReadScenarioFile(path, bytes); !error.empty()) {
         std::fprintf(stderr, "kvctl: %s\n", error.c_str());
@@ -26,7 +26,7 @@ int RunImport(const TCtlArguments& arguments)
         return 1;
     }
     for (const TImportRefusal& refusal : result.refused)
-        std::fprintf(stderr, "line %zu: %s\n", refusal.line, refusal.reason.c_str());
+        std::fprintf(stderr, "%s:%zu: %s\n", path.c_str(), refusal.line, refusal.reason.c_str());
     // A show with holes in it is written only when the operator asked for it.
     if ((!result.refused.empty() && !arguments.partial) || result.cues.empty())
         return 1;

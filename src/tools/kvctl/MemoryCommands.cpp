@@ -69,10 +69,10 @@ int RunMemory(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform
     const std::string& command = arguments.command;
     const bool withScenario = command == "write" || command == "verify";
     TProjectList list;
-    if (withScenario && !LoadScenario(arguments.positional[0], list, platform))
+    if (withScenario && !LoadScenario(arguments.scenario, list))
         return 1;
     if (command == "blackbox")
-        platform.saveFileName = arguments.positional[0];
+        platform.saveFileName = arguments.out;
     session.Search(arguments.addresses);
     TControls& controls = session.Controls();
     if (withScenario && !arguments.remote &&

@@ -12,24 +12,19 @@ namespace kv {
 
 int RunReaddress(TCtlSession& session, const TCtlArguments& arguments)
 {
-    const auto old = ParseAddress(arguments.positional[0]);
-    if (!old) {
-        std::fprintf(stderr, "not a bus address: %s\n%s", arguments.positional[0].c_str(),
-                     CtlUsage().c_str());
-        return 2;
-    }
+    const int old = arguments.oldAddress;
     session.Search(arguments.addresses);
     TControls& controls = session.Controls();
-    TCommonDevice* module = controls.FindByAddress(*old);
-    if (!module || !IsFiringModuleAddress(*old)) {
-        std::fprintf(stderr, "no firing module at %d\n", *old);
+    TCommonDevice* module = controls.FindByAddress(old);
+    if (!module || !IsFiringModuleAddress(old)) {
+        std::fprintf(stderr, "no firing module at %d\n", old);
         return 1;
     }
     if (!CanChangeAddress(*module))
         return 1;
-    if (ChangeModuleAddress(controls, session.Port(), *module, arguments.positional[1]) != 0)
+    if (ChangeModuleAddress(controls, session.Port(), *module, arguments.newAddress) != 0)
         return 1;
-    std::printf("%d\t%d\n", *old, module->address);
+    std::printf("%d\t%d\n", old, module->address);
     return 0;
 }
 

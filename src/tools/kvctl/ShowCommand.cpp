@@ -116,10 +116,15 @@ std::unique_ptr<TTimecodeReceiver> OpenTimecode(const TCtlSession& session,
 }
 
 // The show clock sent as timecode, from before the start (the start point's frame) on.
-std::unique_ptr<TTimecodeOutput> SendTimecode(TCtlSession& session, const std::string& sink,
+std::unique_ptr<TTimecodeOutput> SendTimecode(TCtlSession& session, const TCtlArguments& arguments,
                                               TExtPlayer& player)
 {
+    const std::string& sink = arguments.timecodeOut;
     TTimecodeOutputSettings settings = session.Timecode().output;
+    if (arguments.timecodeOutRate)
+        settings.rate = *arguments.timecodeOutRate;
+    if (arguments.timecodeOutZero)
+        settings.zero = *arguments.timecodeOutZero;
     settings.target.sink = sink;
     if (sink == "soundtrack") {
         settings.target.sink.clear();
@@ -177,7 +182,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     // fire the later cues whenever the converter came back.
     const int losses = session.lossesHeard;
     TProjectList list;
-    if (!LoadScenario(arguments.positional[0], list, platform))
+    if (!LoadScenario(arguments.scenario, list))
         return 1;
     if (!arguments.trace.empty() && !session.StartTrace(arguments.trace)) {
         std::fprintf(stderr, "cannot write %s\n", arguments.trace.c_str());
@@ -217,7 +222,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         return 1;
     std::unique_ptr<TTimecodeOutput> output;
     if (!arguments.timecodeOut.empty())
-        output = SendTimecode(session, arguments.timecodeOut, player);
+        output = SendTimecode(session, arguments, player);
 
     if (Interrupted() || stopHeard) {
         WriteLog(Localize(kMsgStartCalledOff));

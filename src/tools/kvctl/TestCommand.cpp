@@ -31,15 +31,7 @@ TCommonControl* FiringModule(TControls& controls, int address)
 
 int RunTest(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform)
 {
-    std::vector<int> wanted;
-    for (const std::string& text : arguments.positional) {
-        const auto address = ParseAddress(text);
-        if (!address) {
-            std::fprintf(stderr, "not a bus address: %s\n%s", text.c_str(), CtlUsage().c_str());
-            return 2;
-        }
-        wanted.push_back(*address);
-    }
+    const std::vector<int>& wanted = arguments.modules;
     session.Search(arguments.addresses);
     TControls& controls = session.Controls();
     TChannelTest test(controls);
@@ -70,7 +62,7 @@ int RunTest(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     if (arguments.scenario.empty())
         return 0;
     TProjectList scenario;
-    if (!LoadScenario(arguments.scenario, scenario, platform))
+    if (!LoadScenario(arguments.scenario, scenario))
         return 1;
     const TContinuityReport report =
         BuildContinuityReport(controls, scenario.Cues(), test.thresholds);

@@ -1,6 +1,7 @@
 // kvctl: the engine from the command line. Results go to stdout, messages, questions and
 // progress to stderr; the interface is parsed by other tools and stays as it is.
 #include "support/Conversions.h"
+#include "support/Localizer.h"
 #include "support/LogNaming.h"
 #include "tools/kvctl/Commands.h"
 #include "tools/kvctl/CtlPlatform.h"
@@ -13,14 +14,9 @@
 
 namespace {
 
-int RunOnBus(const kv::TCtlArguments& arguments, kv::TCtlPlatform& platform)
+int RunCommand(kv::TCtlSession& session, const kv::TCtlArguments& arguments,
+               kv::TCtlPlatform& platform)
 {
-    kv::TCtlSession session;
-    std::string problem;
-    if (!session.Open(arguments.port, arguments.settings, problem)) {
-        std::fprintf(stderr, "kvctl: %s\n", problem.c_str());
-        return 1;
-    }
     const std::string& command = arguments.command;
     if (command == "search")
         return kv::RunSearch(session, arguments);
@@ -31,36 +27,56 @@ int RunOnBus(const kv::TCtlArguments& arguments, kv::TCtlPlatform& platform)
     if (command == "readdress")
         return kv::RunReaddress(session, arguments);
     if (command == "gonogo")
-        return kv::RunGoNoGo(session, arguments, platform);
+        return kv::RunGoNoGo(session, arguments);
     return kv::RunMemory(session, arguments, platform);
+}
+
+int RunOnBus(const kv::TCtlArguments& arguments, kv::TCtlPlatform& platform)
+{
+    kv::TCtlSession session;
+    std::string problem;
+    if (const int status = session.Open(arguments.port, kv::CtlSettingsFile(arguments), problem);
+        status != kv::kExitDone) {
+        std::fprintf(stderr, "kvctl: %s\n", problem.c_str());
+        return status;
+    }
+    const int status = RunCommand(session, arguments, platform);
+    // Nothing found or done on a bus that was never there is not an answer a script may
+    // take for one.
+    if (!session.Reached()) {
+        std::fprintf(stderr, "kvctl: %s\n", kv::Localize(19, "Ошибка преобразователя").c_str());
+        return kv::kExitNoField;
+    }
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    std::string problem;
-    const auto arguments = kv::ParseCtlArguments(args, problem);
-    if (!arguments) {
-        std::fprintf(stderr, "kvctl: %s\n%s", problem.c_str(), kv::CtlUsage().c_str());
-        return 2;
-    }
-    if (arguments->command == "frame")
-        return kv::RunFrame(*arguments);
-    if (arguments->command == "report")
-        return kv::RunReport(*arguments);
-    if (arguments->command == "import")
-        return kv::RunImport(*arguments);
+    const kv::TCtlCommandLine line =
+        kv::ParseCtlCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    std::fputs(line.out.c_str(), stdout);
+    std::fputs(line.err.c_str(), stderr);
+    if (!line.arguments)
+        return line.status;
+    const kv::TCtlArguments& arguments = *line.arguments;
+    if (arguments.command == "frame")
+        return kv::RunFrame(arguments);
+    if (arguments.command == "report")
+        return kv::RunReport(arguments);
+    if (arguments.command == "import")
+        return kv::RunImport(arguments);
+    if (arguments.command == "scenario")
+        return kv::RunScenario(arguments);
 
     QCoreApplication app(argc, argv);
     kv::TCtlPlatform platform;
-    platform.assumeYes = arguments->yes;
+    platform.assumeYes = arguments.yes;
     kv::InstallPlatform(&platform);
     kv::StartRunLog(kv::AppFolder(), kv::LocalTimeNow());
     kv::CatchInterrupt();
-    const int status = arguments->command == "scenario" ? kv::RunScenario(*arguments, platform)
-                                                        : RunOnBus(*arguments, platform);
+    const int status = RunOnBus(arguments, platform);
     std::fflush(stdout);
     kv::InstallPlatform(nullptr);
     return status;

@@ -3,6 +3,9 @@
 #include "PtyBridge.h"
 
 #include "field/FieldFile.h"
+#include "support/Conversions.h"
+
+#include <CLI/CLI.hpp>
 
 #include <atomic>
 #include <csignal>
@@ -21,12 +24,23 @@ void RequestStop(int)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kvfield FILE\n");
+    CLI::App app("kvfield: the simulated field on pseudo-terminals, one per converter; their "
+                 "paths on stdout, one a line, the field's record on stderr. Ctrl+C ends it.",
+                 "kvfield");
+    app.set_help_flag("-h,--help", "this help");
+    app.set_version_flag("--version", "kvfield " + kv::AppVersionText(), "the version");
+    std::string file;
+    app.add_option("FILE", file, "the field description (share/README-field.md)")->required();
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& success) {
+        return app.exit(success);
+    } catch (const CLI::ParseError& error) {
+        std::fprintf(stderr, "kvfield: %s\nusage: kvfield FILE\nsee kvfield --help\n", error.what());
         return 2;
     }
     std::string problem;
-    const auto field = kv::LoadField(argv[1], problem);
+    const auto field = kv::LoadField(file, problem);
     if (!field) {
         std::fprintf(stderr, "kvfield: %s\n", problem.c_str());
         return 1;
