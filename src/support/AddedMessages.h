@@ -283,4 +283,7 @@ inline constexpr TMessage kMsgLateCuePassed{
     273, "Команда сценария пропущена: опоздала больше допустимого ([show] MaxLateMs), пульт:"};
 inline constexpr TMessage kMsgTooLate{274, "опоздала больше допустимого"};
 
+// The start button's caption with the space bar as the start key.
+inline constexpr TMessage kMsgSpaceStart{275, "<SPACE> Старт"};
+
 }  // namespace kv

@@ -29,6 +29,7 @@ using TTextSetter = std::function<void(const std::string&)>;
 struct TLocalizedComponent {
     std::string name;
     TComponentKind kind = TComponentKind::Other;
+    std::string text;  // as it stands, in its section's value form ("hint|caption" and so on)
     TTextSetter setCaption;
     TTextSetter setHint;
     TTextSetter setFilter;    // file dialogs
@@ -42,6 +43,7 @@ public:
     // The T-prefixed class name, as "TMainForm".
     virtual std::string ClassName() const = 0;
     virtual void SetCaption(const std::string& caption) = 0;
+    virtual std::string CaptionText() const { return {}; }
     // In the window's component order.
     virtual std::vector<TLocalizedComponent> Components() = 0;
 };

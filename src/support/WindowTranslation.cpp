@@ -13,42 +13,12 @@ namespace kv {
 namespace {
 
 // Windows live on the main thread only, so the list needs no lock.
-std::vector<TLocalizedWindow*>& RegisteredWindows()
+std::vector<TLocalizedWindow*>& WindowList()
 {
     static std::vector<TLocalizedWindow*> windows;
     return windows;
 }
 
-const char* SectionOf(TComponentKind kind)
-{
-    switch (kind) {
-    case TComponentKind::MenuItem:
-        return "menuitems";
-    case TComponentKind::Shape:
-        return "shapes";
-    case TComponentKind::OpenSaveDialog:
-        return "opensavedialogs";
-    case TComponentKind::TabSheet:
-        return "tabsheets";
-    case TComponentKind::Label:
-        return "labels";
-    case TComponentKind::Button:
-        return "buttons";
-    case TComponentKind::RadioButton:
-        return "radiobuttons";
-    case TComponentKind::SpeedButton:
-        return "speedbuttons";
-    case TComponentKind::GroupBox:
-        return "groupboxes";
-    case TComponentKind::Action:
-        return "actions";
-    case TComponentKind::ListView:
-        return "listviews";
-    case TComponentKind::Other:
-        break;
-    }
-    return nullptr;
-}
 
 void Call(const TTextSetter& setter, const std::string& text)
 {
@@ -95,15 +65,51 @@ void Apply(const TLocalizedComponent& component, const std::string& value)
 
 }  // namespace
 
+const char* SectionOf(TComponentKind kind)
+{
+    switch (kind) {
+    case TComponentKind::MenuItem:
+        return "menuitems";
+    case TComponentKind::Shape:
+        return "shapes";
+    case TComponentKind::OpenSaveDialog:
+        return "opensavedialogs";
+    case TComponentKind::TabSheet:
+        return "tabsheets";
+    case TComponentKind::Label:
+        return "labels";
+    case TComponentKind::Button:
+        return "buttons";
+    case TComponentKind::RadioButton:
+        return "radiobuttons";
+    case TComponentKind::SpeedButton:
+        return "speedbuttons";
+    case TComponentKind::GroupBox:
+        return "groupboxes";
+    case TComponentKind::Action:
+        return "actions";
+    case TComponentKind::ListView:
+        return "listviews";
+    case TComponentKind::Other:
+        break;
+    }
+    return nullptr;
+}
+
 TLocalizer::TLocalizer(TLocalizedWindow& owner) : owner_(owner)
 {
-    RegisteredWindows().push_back(&owner_);
+    WindowList().push_back(&owner_);
 }
 
 TLocalizer::~TLocalizer()
 {
-    auto& windows = RegisteredWindows();
+    auto& windows = WindowList();
     windows.erase(std::find(windows.begin(), windows.end(), &owner_));
+}
+
+const std::vector<TLocalizedWindow*>& RegisteredWindows()
+{
+    return WindowList();
 }
 
 void TranslateAll()

@@ -4,6 +4,7 @@
 #include "support/LocalizedWindow.h"
 
 #include <string>
+#include <vector>
 
 namespace kv {
 
@@ -20,6 +21,12 @@ public:
 private:
     TLocalizedWindow& owner_;
 };
+
+// The language file's section for a kind of component; none for Other.
+const char* SectionOf(TComponentKind kind);
+
+// The windows that carry a TLocalizer, in the order they were made.
+const std::vector<TLocalizedWindow*>& RegisteredWindows();
 
 // Loads the message table when it is empty, then translates every registered window.
 void TranslateAll();

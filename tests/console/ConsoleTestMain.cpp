@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace kv {
 
 TConsoleTestPlatform& TestPlatform()
@@ -26,6 +28,8 @@ class TModalActionsDropper : public ::testing::EmptyTestEventListener {
 
 int main(int argc, char** argv)
 {
+    // The windows' texts are asserted in Russian, whatever language the machine speaks.
+    setenv("LC_ALL", "C.UTF-8", 1);
     QApplication app(argc, argv);
     kv::InstallPlatform(&kv::TestPlatform());
     ::testing::InitGoogleTest(&argc, argv);

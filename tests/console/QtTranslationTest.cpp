@@ -42,7 +42,8 @@ TEST(QtTranslationTest, QtDialogsSpeakRussianWithTheConsole)
         GTEST_SKIP() << "Qt's Russian translation is not installed (Debian package "
                         "qt6-translations-l10n): no " << (folder + "/qtbase_ru.qm").toStdString();
     QTemporaryDir appFolder;
-    const QLocale language = ConsoleLanguage((appFolder.path() + "/kvshow.lng").toStdString());
+    const QLocale language =
+        QtLanguage(ChooseLanguage(appFolder.path().toStdString() + "/", "", "C.UTF-8"));
     EXPECT_EQ(language.language(), QLocale::Russian) << "no language file: the texts are Russian";
     const TQtTranslation translation(language);
     ASSERT_TRUE(translation.Loaded());

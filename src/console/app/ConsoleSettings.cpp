@@ -15,6 +15,8 @@ TConsoleSettings ReadConsoleSettings(const TIniFile& ini)
     settings.deadManKey = static_cast<int>(ini.ReadInteger("show", "DeadMan", 0));
     settings.maxLateMs = static_cast<int32_t>(
         ini.ReadInteger("show", "MaxLateMs", TCommonPlayer::kDefaultMaxLateMs));
+    settings.palette = ini.ReadString("console", "Palette", "day");
+    settings.language = ini.ReadString("console", "Language", "");
     return settings;
 }
 

@@ -18,6 +18,8 @@ struct TConsoleSettings {
     bool goNoGoBeforeStart = false;  // [show] GoNoGoBeforeStart
     int deadManKey = 0;  // [show] DeadMan: the hold-to-fire key's virtual key code; 0 is off
     int32_t maxLateMs = 0;           // [show] MaxLateMs
+    std::string palette;   // [console] Palette: "day" or "night"
+    std::string language;  // [console] Language: "ru", "en", a file, or empty for the system's
 };
 
 // Missing file, section or key: the defaults; a threshold that is no number reads as 0.

@@ -1,16 +1,15 @@
 #include "console/app/QtTranslation.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QLibraryInfo>
 
 namespace kv {
 
-QLocale ConsoleLanguage(const std::string& languageFile)
+QLocale QtLanguage(const TLanguageChoice& choice)
 {
-    if (QFileInfo::exists(QString::fromStdString(languageFile)))
+    if (choice.qtLocale.empty())
         return QLocale::system();
-    return QLocale(QLocale::Russian, QLocale::Russia);
+    return QLocale(QString::fromStdString(choice.qtLocale));
 }
 
 QString TQtTranslation::DefaultFolder()

@@ -6,13 +6,13 @@
 #include <QString>
 #include <QTranslator>
 
-#include <string>
+#include "support/LanguageChoice.h"
 
 namespace kv {
 
-// Russian, as every built-in text, unless a language file gives the texts: its language is
-// not named in it, so Qt then follows the system's.
-QLocale ConsoleLanguage(const std::string& languageFile);
+// The language chosen; a language file of one's own names none, so Qt then follows the
+// system's.
+QLocale QtLanguage(const TLanguageChoice& choice);
 
 // Installed into the application while it lives; make it after the application.
 class TQtTranslation {

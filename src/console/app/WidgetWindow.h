@@ -20,6 +20,7 @@ public:
 
     std::string ClassName() const override { return className_; }
     void SetCaption(const std::string& caption) override;
+    std::string CaptionText() const override;
     std::vector<TLocalizedComponent> Components() override;
 
 private:

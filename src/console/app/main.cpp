@@ -3,19 +3,15 @@
 #include "console/app/EndSignals.h"
 #include "console/mainwindow/ConsoleWindows.h"
 #include "console/mainwindow/MainForm.h"
-#include "console/app/QtTranslation.h"
 #include "support/Conversions.h"
-#include "support/Localizer.h"
 
 #include <QApplication>
 #include <QScreen>
 
 int main(int argc, char** argv)
 {
-    kv::SetLanguageFile(kv::AppFolder() + "kvshow.lng");
     QApplication app(argc, argv);
     QApplication::setApplicationName("Korvane");
-    const kv::TQtTranslation qtTexts(kv::ConsoleLanguage(kv::LanguageFile()));
     kv::TConsolePlatform platform;
     kv::InstallPlatform(&platform);
     int result = 0;

@@ -6,6 +6,8 @@
 #include "console/panels/IndicatorStrip.h"
 #include "console/panels/LaunchPage.h"
 #include "console/panels/PowerIndicator.h"
+#include "console/app/QtTranslation.h"
+#include "console/app/ViewState.h"
 #include "console/mainwindow/Rehearsal.h"
 #include "console/panels/RehearsalBanner.h"
 #include "console/widgets/Shape.h"
@@ -25,6 +27,7 @@
 #include "show/TimecodeReceiver.h"
 #include "support/AddedMessages.h"
 #include "support/Conversions.h"
+#include "support/LanguageChoice.h"
 #include "support/Localizer.h"
 #include "support/LogNaming.h"
 #include "support/Platform.h"
@@ -150,6 +153,10 @@ void TMainForm::FormCreate(const std::string& appFolder)
     runLogFile_ = StartRunLog(appFolder, LocalTimeNow());
     ini_ = TIniFile::Load(appFolder + "kvshow.ini");
     settings_ = ReadConsoleSettings(ini_);
+    const TLanguageChoice language =
+        ChooseLanguage(appFolder, settings_.language, MessagesLocale());
+    SetLanguageFile(language.file);
+    qtTexts_ = std::make_unique<TQtTranslation>(QtLanguage(language));
     WriteLog(kBannerLine);
     WriteLog(Localize(0, " ") + AppVersionText());
     WriteLog(kBannerLine);
@@ -165,6 +172,7 @@ void TMainForm::FormCreate(const std::string& appFolder)
     player_->rehearsal = SimulatedField(settings_.port);
     player_->maxLateMs = settings_.maxLateMs;
     player_->LaunchState = [this] { return static_cast<int>(launchState_); };
+    viewState_ = std::make_unique<TViewState>(appFolder + "kvshow.state");
     WireEvents();
     if (AudioAvailable())
         soundTimer_->start();
@@ -190,6 +198,7 @@ void TMainForm::WireEvents()
     port_->OnConverterBack = [this] { ConverterBack(); };
     WireDevicePanels();
     WireRehearsal();
+    WirePalette();
     WireTimecode();
 }
 
@@ -216,7 +225,7 @@ void TMainForm::FormShow()
     UpdateButtons();
     ShowProject();
     if (settings_.startKey == kKeySpace)
-        launch_->startBtn->setText("<SPACE> Старт");
+        launch_->startBtn->setText(QString::fromStdString(Localize(kMsgSpaceStart)));
     pcPowerTimer_->start();
     PCPowerTimerTimer();
 }

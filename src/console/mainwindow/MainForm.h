@@ -36,6 +36,9 @@ class TExtPlayer;
 class TFileDialog;
 class TLaunchPage;
 class TPortProto;
+class TQtTranslation;
+class TViewState;
+enum class TPaletteKind;
 class TRehearsal;
 class TRehearsalBanner;
 struct TGoFinding;
@@ -258,6 +261,9 @@ private:
     void TakeKeysBack();
     // Rehearsal on a model of the installation found (MainFormRehearsal.cpp)
     void WireRehearsal();
+    // The day and night palettes (MainFormPalette.cpp)
+    void WirePalette();
+    void ShowConsolePalette(TPaletteKind kind);
     void RehearsalActionExecute();
     void BeginRehearsal();
     void EndRehearsal();
@@ -297,6 +303,9 @@ private:
 
     TWidgetWindow localization_{*this, "TMainForm"};
     TIniFile ini_;
+    std::unique_ptr<TQtTranslation> qtTexts_;
+    std::unique_ptr<TViewState> viewState_;
+    QAction* nightAction_ = nullptr;
     TConsoleSettings settings_;
     std::string runLogFile_;
 

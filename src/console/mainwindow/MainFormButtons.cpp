@@ -101,6 +101,8 @@ void TMainForm::ActionListUpdate()
     powerDownGlobal_->setEnabled(powerUpGlobal_->isEnabled());
     debugAction_->setEnabled(true);
     rehearsalAction_->setEnabled(free && !showAhead && launchState_ != kLaunchRunning);
+    // A whole repaint stalls the main thread, which fires the cues.
+    nightAction_->setEnabled(!showAhead && launchState_ != kLaunchRunning);
     UpdateTimecodeAction();
 }
 

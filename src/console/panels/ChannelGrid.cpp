@@ -1,6 +1,7 @@
 #include "console/panels/ChannelGrid.h"
 
 #include "console/widgets/Colors.h"
+#include "console/widgets/Palette.h"
 #include "devices/CommonControl.h"
 #include "devices/Firmware.h"
 
@@ -75,7 +76,7 @@ void DrawCell(QPainter& painter, const TCommonControl& module, int channel)
     const uint8_t state = module.ChannelState(channel);
     const TCellColors colors = CellColors(state);
     painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(colors.fill);
+    painter.setBrush(LampPaint(colors.fill));
     painter.drawRect(cell.adjusted(0, 0, -1, -1));
     if (module.ChannelInScenario(channel)) {
         if (state == kChannelOpen) {
@@ -126,7 +127,7 @@ void TChannelGrid::Redraw()
 QImage TChannelGrid::Render() const
 {
     QImage image(size(), QImage::Format_RGB32);
-    image.fill(Qt::white);
+    image.fill(LampPaint(Qt::white));
     if (!module_)
         return image;
     QPainter painter(&image);

@@ -1,6 +1,8 @@
 #include "console/panels/DeviceRows.h"
 
 #include "console/panels/DeviceRowText.h"
+#include "console/widgets/Colors.h"
+#include "console/widgets/Palette.h"
 
 #include <QFontDatabase>
 #include <QLabel>
@@ -16,10 +18,8 @@ constexpr int kRowFontPixels = 12;
 void Paint(QLabel& row, const QString& text, const TRowColors& colors)
 {
     row.setText(text);
-    QPalette palette = row.palette();
-    palette.setColor(QPalette::Window, colors.background);
-    palette.setColor(QPalette::WindowText, colors.text);
-    row.setPalette(palette);
+    PaintBackground(row, colors.background);
+    SetTextColor(row, colors.text);
 }
 
 bool Exists(const std::vector<QLabel*>& rows, int row)

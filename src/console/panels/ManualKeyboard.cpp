@@ -1,6 +1,7 @@
 #include "console/panels/ManualKeyboard.h"
 
 #include "console/widgets/Colors.h"
+#include "console/widgets/Palette.h"
 #include "console/widgets/Widgets.h"
 
 #include <QGridLayout>
@@ -18,13 +19,6 @@ const QColor kFiredLetter{63, 63, 63};
 const QColor kBlue{0, 0, 255};
 const QColor kWhite{255, 255, 255};
 constexpr int kKeysPerRow = 10;
-
-void Paint(QWidget& cell, const QColor& colour)
-{
-    QPalette palette = cell.palette();
-    palette.setColor(QPalette::Window, colour);
-    cell.setPalette(palette);
-}
 
 }  // namespace
 
@@ -47,7 +41,7 @@ TManualKeyboard::TManualKeyboard(QWidget* parent) : QFrame(parent)
         cells[i]->setFrameShape(QFrame::Box);
         cells[i]->setMinimumSize(40, 30);
         cells[i]->setAutoFillBackground(true);
-        Paint(*cells[i], kEmptyCell);
+        PaintBackground(*cells[i], kEmptyCell);
         auto* inside = new QVBoxLayout(cells[i]);
         inside->setContentsMargins(0, 0, 0, 0);
         channels[i] = MakeLabel(cells[i], "LKey" + n, "");
@@ -73,7 +67,7 @@ TManualKeyboard::TManualKeyboard(QWidget* parent) : QFrame(parent)
 void TManualKeyboard::ShowChannel(int key, int channel, uint8_t state, bool fired)
 {
     static const std::array<QColor, 4> kCells{NeutralColor(), kGreen, kBlue, kRed};
-    Paint(*cells[key], state < kCells.size() ? kCells[state] : kCells[0]);
+    PaintBackground(*cells[key], state < kCells.size() ? kCells[state] : kCells[0]);
     channels[key]->setText(QString::number(channel + 1));
     SetTextColor(*channels[key], state >= 2 ? kWhite : kBlack);
     SetTextColor(*letters[key], fired ? kFiredLetter : kBlack);
@@ -81,7 +75,7 @@ void TManualKeyboard::ShowChannel(int key, int channel, uint8_t state, bool fire
 
 void TManualKeyboard::ShowBlank(int key, bool dimmed)
 {
-    Paint(*cells[key], dimmed ? kEmptyLetter : kEmptyCell);
+    PaintBackground(*cells[key], dimmed ? kEmptyLetter : kEmptyCell);
     channels[key]->clear();
     SetTextColor(*letters[key], kEmptyLetter);
 }

@@ -2,6 +2,7 @@
 
 #include "console/panels/ChannelGrid.h"
 #include "console/widgets/Colors.h"
+#include "console/widgets/Palette.h"
 #include "console/panels/HVPanel.h"
 #include "console/panels/MotorPanel.h"
 #include "console/widgets/Widgets.h"
@@ -31,9 +32,7 @@ QWidget* MakeGridPanel(QWidget* parent, TChannelGrid*& grid)
         swatch->setFixedSize(24, 14);
         swatch->setAutoFillBackground(true);
         swatch->setFrameShape(QFrame::Box);
-        QPalette palette = swatch->palette();
-        palette.setColor(QPalette::Window, color);
-        swatch->setPalette(palette);
+        PaintBackground(*swatch, color);
         legend->addWidget(swatch);
         legend->addWidget(MakeLabel(panel, name + "Caption", caption));
     };

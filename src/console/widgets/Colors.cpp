@@ -16,13 +16,6 @@ QColor NormalTextColor()
     return QApplication::palette().color(QPalette::WindowText);
 }
 
-void SetTextColor(QLabel& label, const QColor& color)
-{
-    QPalette palette = label.palette();
-    palette.setColor(QPalette::WindowText, color);
-    label.setPalette(palette);
-}
-
 QColor TextColor(const QLabel& label)
 {
     return label.palette().color(QPalette::WindowText);

@@ -15,6 +15,7 @@ inline const QColor kNavy{0, 0, 128};
 // The toolkit's button face and window text colours.
 QColor NeutralColor();
 QColor NormalTextColor();
+// The day colour given; at night black and navy show dimmed (Palette.cpp).
 void SetTextColor(QLabel& label, const QColor& color);
 QColor TextColor(const QLabel& label);
 

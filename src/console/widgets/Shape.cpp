@@ -1,6 +1,7 @@
 #include "console/widgets/Shape.h"
 
 #include "console/widgets/Colors.h"
+#include "console/widgets/Palette.h"
 
 #include <QPainter>
 
@@ -22,11 +23,29 @@ void TShape::SetColor(const QColor& color)
 
 void TShape::paintEvent(QPaintEvent*)
 {
+    // Told apart without colour too (dimmed at night, or for an eye that mixes red and
+    // green): green is a ticked circle, red a crossed square, anything else a plain circle.
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(color_);
-    painter.drawEllipse(rect().adjusted(1, 1, -2, -2));
+    const QColor outline = ShownPalette() == TPaletteKind::Night ? QColor(110, 110, 100) : Qt::black;
+    painter.setPen(QPen(outline, 1));
+    painter.setBrush(LampPaint(color_));
+    const QRectF face = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
+    const QPointF c = face.center();
+    const qreal r = face.width() / 2;
+    if (color_ == kRed) {
+        painter.drawRect(face);
+        painter.setPen(QPen(outline, 2));
+        painter.drawLine(c + QPointF(-r / 2, -r / 2), c + QPointF(r / 2, r / 2));
+        painter.drawLine(c + QPointF(-r / 2, r / 2), c + QPointF(r / 2, -r / 2));
+        return;
+    }
+    painter.drawEllipse(face);
+    if (color_ == kGreen) {
+        painter.setPen(QPen(outline, 2));
+        painter.drawPolyline(QPolygonF{c + QPointF(-r / 2, 0), c + QPointF(-r / 8, r / 2.5),
+                                       c + QPointF(r / 2, -r / 2.5)});
+    }
 }
 
 }  // namespace kv
