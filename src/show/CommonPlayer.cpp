@@ -136,12 +136,12 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     // cut): going on from there, on a start by key or from the bus, or joining the music that
     // played on, the show fires nothing the stopped one fired. Music that plays on is the
     // stopped show's: the console stops it when the operator chooses a start point.
-    const bool sameShow = scenario && scenario == resumeScenario_ &&
-                          scenario->Revision() == resumeRevision_ && rehearsal == resumeRehearsal_;
+    const bool sameShow = scenario && scenario == resume_.scenario &&
+                          scenario->Revision() == resume_.revision && rehearsal == resume_.rehearsal;
     const auto size = static_cast<int32_t>(cues.size());
-    const bool onCueLeft = resumeCue_ >= 0 && resumeCue_ < size && nextCue >= resumeCue_ &&
-                           currentTime == cues[static_cast<size_t>(resumeCue_)].time;
-    const bool leftOff = (nextCue == resumeCue_ && currentTime == resumeTime_) || onCueLeft;
+    const bool onCueLeft = resume_.cue >= 0 && resume_.cue < size && nextCue >= resume_.cue &&
+                           currentTime == cues[static_cast<size_t>(resume_.cue)].time;
+    const bool leftOff = (nextCue == resume_.cue && currentTime == resume_.time) || onCueLeft;
     const bool resumed = firingMode != kFiringManual && sameShow && (joinSoundtrack || leftOff);
     // From that start point a direct show also sends the shots the stop took back, late: the
     // port sent none of them. The modules' clocks, the music that played on and another
@@ -154,7 +154,7 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
                              nextCue > firstAtFrom && nextCue < size &&
                              cues[static_cast<size_t>(nextCue)].time == currentTime;
     if (firingMode != kFiringManual)
-        nextCue = resumed       ? std::clamp(resumeCue_, takenBackToo ? 0 : firstAtFrom, size)
+        nextCue = resumed       ? std::clamp(resume_.cue, takenBackToo ? 0 : firstAtFrom, size)
                   : onChosenCue ? nextCue
                                 : firstAtFrom;
     const std::vector<TCueRecord> stopped = resumed ? report_.Records() : std::vector<TCueRecord>();
@@ -251,13 +251,31 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     chase_ = nullptr;
     if (wasRunning) {
         CloseFiringReport();
-        resumeScenario_ = scenario;
-        resumeRehearsal_ = rehearsal;
-        resumeRevision_ = scenario ? scenario->Revision() : 0;
-        resumeTime_ = currentTime;
-        resumeCue_ = nextCue;
+        resume_ = {scenario, rehearsal, scenario ? scenario->Revision() : 0, currentTime, nextCue};
     }
     RaiseStateChange();
+}
+
+void TCommonPlayer::EnterModelBus()
+{
+    if (!realBus_)
+        realBus_ = TBusPlace{scenario, scenario ? scenario->Revision() : 0, currentTime, nextCue, resume_};
+    resume_ = {};
+    rehearsal = true;
+}
+
+void TCommonPlayer::LeaveModelBus(bool simulated)
+{
+    if (realBus_) {
+        // A scenario loaded or switched to meanwhile has the start point the console gave it.
+        if (scenario && realBus_->scenario == scenario && realBus_->revision == scenario->Revision()) {
+            currentTime = realBus_->currentTime;
+            nextCue = realBus_->nextCue;
+        }
+        resume_ = realBus_->resume;
+        realBus_.reset();
+    }
+    rehearsal = simulated;
 }
 
 void TCommonPlayer::ConverterBack()
@@ -801,7 +819,7 @@ void TCommonPlayer::EndShow()
     Platform().Sleep(kEndPauseMs);
     Stop(false);
     if (!Cues().empty())
-        currentTime = resumeTime_ = Cues().back().time;
+        currentTime = resume_.time = Cues().back().time;
 }
 
 bool TCommonPlayer::TooLate(int32_t index, uint32_t now) const

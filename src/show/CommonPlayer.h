@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -138,6 +139,12 @@ public:
     // Set by the console while the bus is a model of the installation: the log and the
     // report's file name say so.
     bool rehearsal = false;
+    // The console put a model of the field on the bus, or the real field back. A rehearsal
+    // begins where the real show stands; the real bus then goes on from where its own last
+    // show left it, start point and handled cues, whatever the model fired. simulated: the
+    // real field is a simulated one, whose shows are rehearsals too.
+    void EnterModelBus();
+    void LeaveModelBus(bool simulated);
 
     // The console's launch state (0 idle, 1 ready, 2 running) for the status answer.
     std::function<int()> LaunchState;
@@ -269,11 +276,23 @@ private:
 
     // Where the last show stopped and the first cue it had not handled: while the console
     // leaves the start point there, a new show goes on after that cue and fires none twice.
-    const TProjectList* resumeScenario_ = nullptr;
-    bool resumeRehearsal_ = false;  // what a model fired is still to fire on the real bus
-    uint32_t resumeRevision_ = 0;
-    int32_t resumeTime_ = 0;
-    int32_t resumeCue_ = 0;
+    struct TResumePoint {
+        const TProjectList* scenario = nullptr;
+        bool rehearsal = false;  // what a model fired is still to fire on the real bus
+        uint32_t revision = 0;
+        int32_t time = 0;
+        int32_t cue = 0;
+    };
+    TResumePoint resume_;
+    // The real bus's start point and resume point, kept while a model of the field is on it.
+    struct TBusPlace {
+        const TProjectList* scenario = nullptr;
+        uint32_t revision = 0;
+        int32_t currentTime = 0;
+        int32_t nextCue = 0;
+        TResumePoint resume;
+    };
+    std::optional<TBusPlace> realBus_;
     bool busy_ = false;
     int32_t tempo_ = 1000;
     int32_t startTime_ = 0;

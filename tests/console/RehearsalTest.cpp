@@ -199,6 +199,34 @@ TEST_F(Rehearsal, SwitchingTheBusEitherWayDisarms)
     EXPECT_TRUE(real.Field().Shots().empty());
 }
 
+// A show played to its end, then a rehearsal from there and the real bus again: the rehearsal
+// starts where the real show stands, and the real bus goes on from its own show, whatever the
+// model fired.
+TEST_F(Rehearsal, TheRealBusGoesOnFromItsOwnShowAfterARehearsal)
+{
+    TRecordingTransport& real = StartOnRealConverters();
+    Register(5);
+    Register(9);
+    SpeedUpTimers();
+    LoadScenario(kScenario);
+    const auto showOnce = [&] {
+        Key(Qt::Key_F1);
+        Key(Qt::Key_F5);
+        ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }));
+        ASSERT_TRUE(WaitFor([&] { return !Form().Player().HasUnchecked(); }));
+    };
+    showOnce();
+    ASSERT_EQ(real.Field().Shots().size(), 3u);
+    RehearsalKey();
+    ASSERT_TRUE(BannerShown());
+    showOnce();
+    EXPECT_EQ(Field().Shots().size(), 1u) << "the model goes on from where the real show stands";
+    RehearsalKey();
+    ASSERT_FALSE(BannerShown());
+    showOnce();
+    EXPECT_EQ(real.Field().Shots().size(), 3u);
+}
+
 // The charges of a real show's high-voltage shots follow the setting the console keeps: one
 // typed on the model's module must not stay on the real module's entry.
 TEST_F(Rehearsal, AHighVoltageSettingTypedOnTheModelIsNotTheRealModulesAfterwards)

@@ -3,6 +3,7 @@
 #include "support/Platform.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace kvtest {
@@ -90,6 +91,22 @@ void TLtcSignal::PlayBitPace(int32_t ms)
 void TLtcSignal::Silence(int32_t ms)
 {
     Append(nullptr, static_cast<size_t>(ms) * kRate / 1000);
+}
+
+int32_t TLtcSignal::ReachedBy(int64_t ms, int32_t runOnMs) const
+{
+    int64_t reached = INT32_MIN;
+    for (const TPlayed& frame : played_) {
+        const int64_t since = ms - frame.firstSample * 1000 / kRate;
+        if (since >= 0)
+            reached = std::max(reached, frame.showMs + std::min(since, frame.lengthUs / 1000 + 1 + runOnMs));
+    }
+    return static_cast<int32_t>(reached);
+}
+
+int32_t TLtcSignal::NextShowMs() const
+{
+    return static_cast<int32_t>(kv::FrameStartMs(next_, rate_) - zeroMs_);
 }
 
 int64_t TLtcSignal::PlayedAt(int32_t ms) const

@@ -45,6 +45,13 @@ public:
     // When the desk first played show time ms going forwards, in ms from the stream's start;
     // -1 when it never did.
     int64_t PlayedAt(int32_t ms) const;
+    // The furthest show time the desk had played by ms from the stream's start, a frame's end
+    // taken as reached runOnMs after its end (what a freewheel may run on); INT32_MIN before
+    // the first frame.
+    int32_t ReachedBy(int64_t ms, int32_t runOnMs) const;
+    // Where the next frame played begins, in show ms.
+    int32_t NextShowMs() const;
+    int64_t LengthMs() const { return Samples() * 1000 / kRate; }
 
 private:
     struct TPlayed {

@@ -1,12 +1,18 @@
 #include "show/SafetyCase.h"
 
+#include "show/LtcSignal.h"
 #include "show/SafetyRules.h"
 #include "show/ShowField.h"
+#include "show/VirtualPlayback.h"
 
+#include "audio/SoundtrackFiles.h"
 #include "devices/HVControl.h"
 #include "field/FieldClock.h"
+#include "field/Rehearsal.h"
 #include "field/WireFrame.h"
 #include "show/ShowLaunch.h"
+#include "show/TimecodeArm.h"
+#include "show/TimecodeChase.h"
 #include "support/VirtualPlatform.h"
 
 #include <algorithm>
@@ -31,6 +37,18 @@ constexpr int kMaxOffsetMs = 1000;
 constexpr int kSampleMs = 50;
 const std::array<std::string, 3> kPositions{"", "Left", "Right"};
 const std::array<std::string, 3> kMotorMoves{"#L#50", "#R#50", "#C#50"};
+constexpr int kSoundLatencyMs = 30;
+constexpr kv::TTimecodeLabel kDeskZero{1, 0, 0, 0};
+constexpr int32_t kDeskCuedAtMs = -1500;
+constexpr int32_t kDeskFrameMs = 40;
+
+// Made once: ffmpeg for every case would cost more than the case.
+const std::string& SoundtrackFile()
+{
+    static kv::TSoundtrackFolder folder;
+    static const std::string file = folder.Make("safety.wav", 40, "", 8000);
+    return file;
+}
 
 std::string Seconds(int32_t ms)
 {
@@ -93,6 +111,7 @@ public:
         }
         AddModule(kMotor, kv::TModuleKind::Motor, 0, 16);
         show_->Connect();
+        rehearsal_ = std::make_unique<kv::TRehearsal>(*show_->port, *show_->registry, clock_);
         for (const int address : kHighVoltage) {
             auto& module = show_->Device<kv::THVControl>(address);
             module.hvSetting = 1;
@@ -134,11 +153,22 @@ public:
         };
         if (case_.autonomous)
             written_ = show_->registry->WriteScenario(kv::TCueView(show_->scenario.Cues()));
+        if (case_.media == kMediaSoundtrack) {
+            TOutputClock clock;
+            clock.stalls = stalls_;
+            output_ = std::make_unique<TVirtualSoundOutput>(kSoundLatencyMs, clock);
+            Player().LoadSoundtrack(SoundtrackFile());
+        }
+        if (case_.media == kMediaTimecode)
+            StartDesk();
         show_->field->ClearRecord();
     }
     ~TSafetyRun()
     {
+        arm_.reset();
+        capture_.reset();
         show_.reset();
+        output_.reset();
         kv::InstallPlatform(nullptr);
     }
 
@@ -154,6 +184,7 @@ public:
             Stopped();
         }
         Pass(3000);
+        EndRehearsalRecord();
         CloseReport();
         if (trace)
             Trace(*trace);
@@ -196,6 +227,7 @@ private:
     {
         while (ms > 0) {
             const int32_t step = std::min(ms, kSampleMs);
+            FeedDesk(step);
             platform_.Advance(static_cast<uint32_t>(step));
             ms -= step;
             Receive();
@@ -249,16 +281,27 @@ private:
     // A show begins from `from`: the one before ends here. A stop leaves the high-voltage
     // modules in test mode; the operator puts them back in firing mode, as the start warning
     // asks.
-    void Begins(int32_t from)
+    enum class TBegin { Key, Bus, Timecode };
+    void Begins(int32_t from, TBegin how)
     {
         for (const int address : kHighVoltage)
             show_->Device<kv::THVControl>(address).SetTestMode(false);
+        // Music playing on since the last show carries a start by key: the show joins it there.
+        if (how == TBegin::Key && MusicPlays())
+            from = static_cast<int32_t>(Player().Soundtrack().HeardMs());
         Stopped();
         CloseReport();
         TShowWindow window;
         window.start = Now();
         window.slot = slot_;
+        window.rehearsal = rehearsal_->Active();
         window.clock.push_back({Now(), from, Player().Tempo(), Player().offset});
+        if (how == TBegin::Timecode)
+            window.desk = [this](uint32_t tick) {
+                // A freewheel runs on past the last frame for its time, and a frame besides.
+                return desk_->ReachedBy(static_cast<int32_t>(tick - capture_->StartTick()),
+                                        deskSettings_.freewheelMs + kDeskFrameMs);
+            };
         record_.windows.push_back(window);
     }
     // at: when the key was pressed; the shots it brings due take their time on the line.
@@ -282,6 +325,7 @@ private:
         const int32_t time = Scenario().Cues()[static_cast<size_t>(row)].time;
         Player().currentTime = time;
         Player().nextCue = row;
+        MusicToStartPoint();
         record_.startPoints.push_back({Now(), slot_, row, time, highlighted});
     }
     void Apply(const TSafetyEvent& event)
@@ -292,10 +336,16 @@ private:
         case TSafetyKind::Start:
             if (Player().IsRunning())
                 return;
-            Begins(Player().currentTime);
+            if (arm_) {
+                // The console's timecode wait: the show starts when the desk reaches the start point.
+                arm_->Arm();
+                return;
+            }
+            Begins(Player().currentTime, TBegin::Key);
             kv::StartShow(Player());
             return;
         case TSafetyKind::Stop:
+            EndWait();
             Player().Stop(!Player().IsRunning());
             Stopped();
             return;
@@ -304,6 +354,7 @@ private:
                 return;
             Player().currentTime = 0;
             Player().nextCue = 0;
+            MusicToStartPoint();
             record_.startPoints.push_back({Now(), slot_, 0, 0, false});
             return;
         case TSafetyKind::EnterHighlighted:
@@ -317,6 +368,8 @@ private:
             ClockChanged(at);
             return;
         case TSafetyKind::Offset:
+            // The offset moves the timecode the wait starts at: the console ends the wait.
+            EndWait();
             Player().SetOffset(std::clamp(Player().offset + 50 * (value % 9 - 4), -kMaxOffsetMs, kMaxOffsetMs));
             ClockChanged(at);
             return;
@@ -334,6 +387,11 @@ private:
             return;
         }
         case TSafetyKind::HeardStop:
+            // The real bus is aside in a rehearsal.
+            if (rehearsal_->Active())
+                return;
+            // A stop heard calls the console's wait off.
+            EndWait();
             // Another station on the first converter's line: its modules hear it too.
             show_->field->InjectFrame(0, show_->field->ElapsedMs() + 1, kv::MakeWireFrame(0x90, 0, 10, 0, 0, 0));
             platform_.Advance(3);
@@ -341,7 +399,8 @@ private:
             Stopped();
             return;
         case TSafetyKind::OtherStart:
-            OtherStart(value % 100, event.armed);
+            if (!rehearsal_->Active())
+                OtherStart(value % 100, event.armed && !(arm_ && arm_->Armed()));
             return;
         case TSafetyKind::ConverterLost: {
             const int64_t at = show_->field->ElapsedMs();
@@ -351,6 +410,7 @@ private:
             return;
         }
         case TSafetyKind::Hold:
+            FeedDesk(value % 3001);
             platform_.Sleep(static_cast<uint32_t>(value % 3001));
             return;
         case TSafetyKind::SwitchSlot:
@@ -361,9 +421,108 @@ private:
             Player().scenario = slots_[static_cast<size_t>(slot_)];
             Player().currentTime = 0;
             Player().nextCue = 0;
+            MusicToStartPoint();
             record_.startPoints.push_back({Now(), slot_, -1, 0, false});
             return;
+        case TSafetyKind::SoundStall:
+            if (output_)
+                stalls_->stalls.push_back({Now(), static_cast<uint32_t>(value % 3001), value % 2 == 1});
+            return;
+        case TSafetyKind::TimecodeJump:
+            if (desk_)
+                desk_->CueShowMs(std::max(desk_->NextShowMs() + value % 4001 - 2000, kDeskCuedAtMs));
+            return;
+        case TSafetyKind::TimecodeDropOut:
+            if (desk_ && deskPlaying_) {
+                deskPlaying_ = false;
+                droppedAt_ = Now();
+            }
+            return;
+        case TSafetyKind::TimecodeReturn:
+            if (desk_ && !deskPlaying_) {
+                if (value % 2 == 0)
+                    desk_->CueShowMs(desk_->NextShowMs() + static_cast<int32_t>(Now() - droppedAt_));
+                deskPlaying_ = true;
+            }
+            return;
+        case TSafetyKind::Rehearsal:
+            SwitchRehearsal();
+            return;
         }
+    }
+    // The desk plays from the case's start, cued before the show's zero.
+    void StartDesk()
+    {
+        deskSettings_.zero = kDeskZero;
+        desk_ = std::make_unique<TLtcSignal>(kv::TTimecodeRate::Fps25, kDeskZero);
+        desk_->CueShowMs(kDeskCuedAtMs);
+        input_ = std::make_unique<kv::TTimecodeInput>();
+        chase_ = std::make_unique<kv::TTimecodeChase>(*input_, deskSettings_);
+        capture_ = std::make_unique<TVirtualCapture>(*desk_, *input_, 10);
+        arm_ = std::make_unique<kv::TTimecodeArm>(
+            *chase_, [this] { return Player().currentTime - Player().offset; },
+            [this] {
+                Begins(Player().currentTime, TBegin::Timecode);
+                kv::StartShowOnTimecode(Player(), *chase_);
+            });
+    }
+    // The signal goes a little ahead of what the capture takes in the next aheadMs.
+    void FeedDesk(int32_t aheadMs)
+    {
+        if (!desk_)
+            return;
+        const int64_t due = static_cast<int32_t>(Now() - capture_->StartTick()) + aheadMs + 2 * kDeskFrameMs;
+        while (desk_->LengthMs() < due) {
+            if (deskPlaying_)
+                desk_->Play(1);
+            else
+                desk_->Silence(kDeskFrameMs);
+        }
+    }
+    bool MusicPlays() { return Player().Soundtrack().Loaded() && Player().Soundtrack().IsPlaying(); }
+    // As the console does with a new start point: music playing on would carry the next start
+    // from where it has got to.
+    void MusicToStartPoint()
+    {
+        if (!Player().Soundtrack().Loaded())
+            return;
+        if (MusicPlays())
+            Player().Soundtrack().StopPlaying();
+        Player().Soundtrack().Seek(std::max(Player().currentTime, 0));
+    }
+    void EndWait()
+    {
+        if (arm_)
+            arm_->Disarm();
+    }
+    // As the console's switch: refused under a show or a wait; a rehearsal ended leaves none
+    // of the model's shots to be checked on the real bus.
+    void SwitchRehearsal()
+    {
+        if (Player().IsRunning() || (arm_ && arm_->Armed()))
+            return;
+        if (rehearsal_->Active()) {
+            EndRehearsalRecord();
+            rehearsal_->End();
+            Player().LeaveModelBus(false);
+            Player().ClearFired();
+            MusicToStartPoint();
+            return;
+        }
+        std::string problem;
+        if (Player().HasUnchecked() || rehearsal_->Begin(kv::TConnectThresholds{}, problem) != 0)
+            return;
+        Player().EnterModelBus();
+        MusicToStartPoint();
+        record_.rehearsals.push_back({Now(), Now()});
+        realFramesBefore_ = show_->field->Frames().size();
+    }
+    void EndRehearsalRecord()
+    {
+        if (!rehearsal_->Active())
+            return;
+        record_.rehearsals.back().second = Now();
+        record_.realFramesInRehearsal += show_->field->Frames().size() - realFramesBefore_;
     }
     // The console arms the player only while its wait runs, never under a show.
     void OtherStart(int32_t tenth, bool armed)
@@ -371,7 +530,7 @@ private:
         const bool starts = armed && !Player().IsRunning();
         Player().armed = starts;
         if (starts)
-            Begins(tenth * 100);
+            Begins(tenth * 100, TBegin::Bus);
         Player().HandleMessage(kv::TFrameRecord{0x90, 0, static_cast<uint8_t>(tenth), 0x80, 0, 0});
         Player().armed = false;
     }
@@ -386,14 +545,27 @@ private:
     std::vector<TChannel> handChannels_;
     TSafetyRecord record_;
     int written_ = 0;
+    std::unique_ptr<kv::TRehearsal> rehearsal_;
+    size_t realFramesBefore_ = 0;
+    std::shared_ptr<TOutputStalls> stalls_ = std::make_shared<TOutputStalls>();
+    std::unique_ptr<TVirtualSoundOutput> output_;
+    kv::TTimecodeSettings deskSettings_;
+    std::unique_ptr<TLtcSignal> desk_;
+    std::unique_ptr<kv::TTimecodeInput> input_;
+    std::unique_ptr<kv::TTimecodeChase> chase_;
+    std::unique_ptr<TVirtualCapture> capture_;
+    std::unique_ptr<kv::TTimecodeArm> arm_;
+    bool deskPlaying_ = true;
+    uint32_t droppedAt_ = 0;
 };
 
 const char* KindName(TSafetyKind kind)
 {
-    static constexpr std::array<const char*, 15> kNames{
+    static constexpr std::array<const char*, 20> kNames{
         "Start", "Stop", "StartAtBegin", "EnterHighlighted", "EnterCue", "Tempo", "Offset",
         "Lock", "Unlock", "HandShot", "HeardStop", "OtherStart", "ConverterLost", "Hold",
-        "SwitchSlot"};
+        "SwitchSlot", "SoundStall", "TimecodeJump", "TimecodeDropOut", "TimecodeReturn",
+        "Rehearsal"};
     return kNames[static_cast<size_t>(kind)];
 }
 
@@ -415,7 +587,7 @@ void showValue(const TSafetyCase& safetyCase, std::ostream& os)
     for (const TSafetyEvent& event : safetyCase.events)
         os << "\n     {TSafetyKind::" << KindName(event.kind) << ", " << event.afterMs << ", "
            << event.value << ", " << (event.armed ? "true" : "false") << "},";
-    os << "}}";
+    os << "},\n    " << safetyCase.media << "}";
 }
 
 }  // namespace kvtest

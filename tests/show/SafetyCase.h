@@ -26,7 +26,16 @@ enum class TSafetyKind : uint8_t {
     ConverterLost,     // converter value % 2 pulled out, back 60 ms later
     Hold,              // the main thread held for value % 3001 ms: no tick runs
     SwitchSlot,        // the other scenario slot
+    SoundStall,        // the soundtrack's output plays nothing for value % 3001 ms; odd value:
+                       // the sound server answers nothing meanwhile
+    TimecodeJump,      // the desk's timecode jumps by value % 4001 - 2000 ms
+    TimecodeDropOut,   // the desk's signal is gone
+    TimecodeReturn,    // and back: where the desk's clock ran on to; odd value: where it left off
+    Rehearsal,         // the rehearsal switch (menu "Сервис")
 };
+
+// What the show plays along with.
+enum TSafetyMedia : int32_t { kMediaNone = 0, kMediaSoundtrack = 1, kMediaTimecode = 2 };
 
 struct TSafetyEvent {
     TSafetyKind kind = TSafetyKind::Start;
@@ -48,6 +57,7 @@ struct TSafetyCase {
     int32_t firingMode = 0;  // kv::TFiringMode
     std::vector<TSafetyGroup> groups;
     std::vector<TSafetyEvent> events;
+    int32_t media = kMediaNone;  // with timecode the start key arms the wait for the desk
 };
 
 // Runs the case on a fresh field; empty when every rule held, else what broke. With a trace,

@@ -32,6 +32,8 @@ public:
     {
         for (const std::string& fault : record_.clockFaults)
             Fault(fault);
+        if (record_.realFramesInRehearsal > 0)
+            Fault(std::to_string(record_.realFramesInRehearsal) + " frames reached the real bus in a rehearsal");
         for (const kv::TShotEntry& shot : shots_)
             CheckShot(shot);
         CheckRepeats();
@@ -54,6 +56,12 @@ private:
                 found = &window;
         return found;
     }
+    bool InRehearsal(uint32_t tick) const
+    {
+        return std::any_of(record_.rehearsals.begin(), record_.rehearsals.end(), [tick](const auto& span) {
+            return Since(span.first, tick) >= 0 && Since(tick, span.second) >= 0;
+        });
+    }
     bool AskedByHand(const kv::TShotEntry& shot, uint32_t from) const
     {
         return std::any_of(record_.handShots.begin(), record_.handShots.end(), [&](const auto& asked) {
@@ -64,6 +72,8 @@ private:
     void CheckShot(const kv::TShotEntry& shot)
     {
         const TShowWindow* window = WindowOf(shot.Tick());
+        if (InRehearsal(shot.Tick()))
+            Fault("fired on the real bus in a rehearsal: " + Shot(shot));
         if (!window) {
             Fault("fired before any start: " + Shot(shot));
             return;
@@ -141,7 +151,8 @@ private:
                 Fault(cue + "has no outcome");
                 continue;
             }
-            if (record.cue.kind != kv::kKindFire)
+            // A rehearsal's shots went to the model, not to the field recorded here.
+            if (record.cue.kind != kv::kKindFire || window.rehearsal)
                 continue;
             const bool reportedFired = record.outcome != kv::TCueOutcome::Missed;
             const TChannel channel{record.cue.module, record.cue.channel};
@@ -181,7 +192,12 @@ int32_t TShowWindow::ReachedBy(uint32_t now) const
     int32_t reached = INT32_MIN;
     for (size_t i = 0; i < clock.size() && Since(clock[i].tick, now) >= 0; ++i) {
         const bool last = i + 1 == clock.size() || Since(clock[i + 1].tick, now) < 0;
-        reached = std::max(reached, clock[i].At(last ? now : clock[i + 1].tick));
+        const uint32_t end = last ? now : clock[i + 1].tick;
+        const int32_t played = desk ? desk(end) : 0;
+        if (!desk)
+            reached = std::max(reached, clock[i].At(end));
+        else if (played != INT32_MIN)
+            reached = std::max(reached, played + clock[i].offset);
     }
     return reached;
 }

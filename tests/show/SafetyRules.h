@@ -6,6 +6,7 @@
 #include "show/FiringReport.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -35,7 +36,12 @@ struct TShowWindow {
     uint32_t end = 0;  // a stop, or the next start
     bool open = true;
     int slot = 0;
+    // Played on the model of the field: its shots are not on the real field's record.
+    bool rehearsal = false;
     std::vector<TClockPiece> clock;
+    // A show that follows the desk's timecode: the furthest show time the desk played by a
+    // tick, its tempo not counted (the pieces give the offset).
+    std::function<int32_t(uint32_t)> desk;
     std::vector<kv::TCueRecord> report;  // the report as the next start or the end found it
     // The highest the clock read up to now.
     int32_t ReachedBy(uint32_t now) const;
@@ -59,6 +65,8 @@ struct TSafetyRecord {
     std::vector<std::pair<uint32_t, TChannel>> handShots;  // asked for
     std::vector<int> highVoltage;  // module addresses
     std::vector<std::string> clockFaults;  // module clocks seen ahead of the show's
+    std::vector<std::pair<uint32_t, uint32_t>> rehearsals;  // ticks the bus was a model, from, to
+    size_t realFramesInRehearsal = 0;  // frames the real field took meanwhile
 };
 
 // Empty when every rule held.

@@ -7,8 +7,23 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace kvtest {
+
+// Stretches of ticks in which the output plays nothing: it ran dry, or the sound server
+// stopped answering (silent), as a test decides while the play runs.
+struct TOutputStalls {
+    struct TStall {
+        uint32_t tick = 0;
+        uint32_t ms = 0;
+        bool silent = false;
+    };
+    std::vector<TStall> stalls;
+    // Ms of [from, now] spent in a stall.
+    int64_t StalledWithin(uint32_t from, uint32_t now) const;
+    bool SilentAt(uint32_t now) const;
+};
 
 // How the output's clock runs against the tick counter.
 struct TOutputClock {
@@ -25,6 +40,7 @@ struct TOutputClock {
     int64_t misreadAtMs = 0;
     int64_t misreadForMs = 0;
     int64_t misreadAheadMs = 0;
+    std::shared_ptr<const TOutputStalls> stalls;
 };
 
 class TVirtualPlayback : public kv::TAudioStream {
@@ -39,7 +55,7 @@ public:
     void Stop() override;
     bool IsActive() override;
     int64_t HeardDelayUs() override;
-    bool Stalled() override { return false; }
+    bool Stalled() override;
 
 private:
     int64_t HeardBytes() const;

@@ -4,9 +4,9 @@
 
 #include "console/panels/IndicatorStrip.h"
 #include "console/panels/LaunchPage.h"
-#include "console/mainwindow/Rehearsal.h"
 #include "console/panels/RehearsalBanner.h"
 #include "devices/Controls.h"
+#include "field/Rehearsal.h"
 #include "field/TransportChoice.h"
 #include "link/PortProto.h"
 #include "show/ExtPlayer.h"
@@ -66,7 +66,7 @@ void TMainForm::BeginRehearsal()
         Platform().MessageBox(text, caption, TButtons::Ok);
         return;
     }
-    player_->rehearsal = true;
+    player_->EnterModelBus();
     WriteLog(Localize(kMsgRehearsalBegin) + " " + IntToText(controls_->Count()));
     RehearsalChanged();
 }
@@ -76,7 +76,7 @@ void TMainForm::EndRehearsal()
     // A wait armed for the model must not start a show on the real bus.
     EndWait();
     rehearsal_->End();
-    player_->rehearsal = SimulatedField(settings_.port);
+    player_->LeaveModelBus(SimulatedField(settings_.port));
     // The model's shots burnt no real igniter: none of them is checked on the real bus.
     player_->ClearFired();
     WriteLog(Localize(kMsgRehearsalEnd));
@@ -91,6 +91,7 @@ void TMainForm::RehearsalChanged()
     // Music the last show left playing would carry the next start, on the other bus, from
     // where it has got to.
     SoundtrackToStartPoint(player_->currentTime);
+    ShowTime(player_->currentTime);
     rehearsalBanner_->ShowRehearsal(rehearsal_->Active());
     launch_->indicators->rs485Label->setText(ConverterText());
     RebuildDeviceList();

@@ -1,4 +1,4 @@
-#include "console/mainwindow/Rehearsal.h"
+#include "field/Rehearsal.h"
 
 #include "devices/Controls.h"
 #include "devices/FieldDescription.h"
@@ -18,7 +18,7 @@ int TRehearsal::Begin(const TConnectThresholds& thresholds, std::string& problem
         return 0;
     const std::string description =
         DescribeFoundField(controls_, port_.ConverterCount(), thresholds);
-    auto field = std::make_shared<TField>();
+    auto field = std::make_shared<TField>(clock_);
     if (BuildField(TIniFile::Parse(description), *field, problem) != 0)
         return -1;
     saved_.clear();

@@ -4,6 +4,7 @@
 // port's reach, and what the console knew of the real modules is put back when it ends.
 
 #include "devices/CommonControl.h"
+#include "field/FieldClock.h"
 
 #include <map>
 #include <memory>
@@ -18,7 +19,12 @@ class TPortProto;
 
 class TRehearsal {
 public:
-    TRehearsal(TPortProto& port, TControls& controls) : port_(port), controls_(controls) {}
+    // clock: the model's line time (tests on virtual time give the platform's).
+    TRehearsal(TPortProto& port, TControls& controls,
+               std::shared_ptr<TFieldClock> clock = std::make_shared<TSteadyFieldClock>())
+        : port_(port), controls_(controls), clock_(std::move(clock))
+    {
+    }
     ~TRehearsal();
     TRehearsal(const TRehearsal&) = delete;
     TRehearsal& operator=(const TRehearsal&) = delete;
@@ -43,6 +49,7 @@ private:
 
     TPortProto& port_;
     TControls& controls_;
+    std::shared_ptr<TFieldClock> clock_;
     std::unique_ptr<TCommonPort> real_;
     std::map<int, TRealModule> saved_;  // by module address
 };
