@@ -1,5 +1,6 @@
 #include "console/dialogs/DebugForm.h"
 
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
@@ -43,7 +44,7 @@ TDebugForm::TDebugForm(QWidget* mainForm, TControls& controls, TPortProto& port)
         {"ID", "Каналов", "Версия", "Напряжение, в", "Связь, %", "Синх., мс"});
     int column = 0;
     for (const int width : {50, 70, 70, 110, 80})
-        list_->setColumnWidth(column++, width);
+        list_->setColumnWidth(column++, Scaled(width));
     elapsed_ = MakeLabel(page, "TimeLabel", "00:00:00");
     auto* test = MakeDialogButton(page, "TestBtn", "Тест");
     auto* stop = MakeDialogButton(page, "StopBtn", "Стоп");
@@ -65,7 +66,7 @@ TDebugForm::TDebugForm(QWidget* mainForm, TControls& controls, TPortProto& port)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs, 1);
     layout->addLayout(closeRow);
-    resize(560, 400);
+    resize(Scaled(560), Scaled(400));
 
     timer_->setObjectName("Timer");
     timer_->setInterval(kStepMs);

@@ -1,5 +1,6 @@
 #include "console/dialogs/DialogButtons.h"
 
+#include "console/widgets/Fonts.h"
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -12,7 +13,7 @@ QPushButton* DialogButton(QDialog& dialog, const char* name, const QString& text
 {
     auto* button = new QPushButton(text, &dialog);
     button->setObjectName(name);
-    button->setMinimumWidth(90);
+    button->setMinimumWidth(Scaled(90));
     return button;
 }
 

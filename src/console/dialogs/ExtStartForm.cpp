@@ -1,6 +1,7 @@
 #include "console/dialogs/ExtStartForm.h"
 
 #include "console/dialogs/DialogButtons.h"
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 
 #include <QGridLayout>
@@ -35,7 +36,7 @@ TExtStartForm::TExtStartForm(QWidget* mainForm)
     layout->addWidget(group);
     // Its own StartBtn: the language file finds it under TExtStartForm only.
     layout->addLayout(AddDialogButtons(*this, "StartBtn", "Запуск", "CancelBtn", "Отмена"));
-    setFixedSize(sizeHint().expandedTo(QSize(320, 0)));
+    setMinimumWidth(Scaled(320));
 }
 
 std::optional<TStartChoice> TExtStartForm::Ask(const QTime& now)

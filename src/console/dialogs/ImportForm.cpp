@@ -1,6 +1,7 @@
 #include "console/dialogs/ImportForm.h"
 
 #include "console/dialogs/DialogButtons.h"
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 #include "show/ScenarioFile.h"
 #include "show/ScenarioWriter.h"
@@ -78,9 +79,9 @@ TImportForm::TImportForm(QWidget* mainForm, std::string path, std::string bytes)
                      {"Время запуска", "Время эффекта", "Пульт", "Канал", "Эффект", "Позиция"});
     int column = 0;
     for (const int width : {100, 100, 50, 50, 240})
-        cues_->setColumnWidth(column++, width);
+        cues_->setColumnWidth(column++, Scaled(width));
     refused_ = MakeList(this, "RefusedList", {"Строка", "Причина"});
-    refused_->setColumnWidth(0, 60);
+    refused_->setColumnWidth(0, Scaled(60));
 
     save_ = MakeDialogButton(this, "SaveBtn", "Сохранить...");
     connect(save_, &QPushButton::clicked, this, [this] { SaveScenario(); });
@@ -103,7 +104,7 @@ TImportForm::TImportForm(QWidget* mainForm, std::string path, std::string bytes)
     connect(format_, &QComboBox::currentIndexChanged, this, [this] { Read(); });
     connect(railSize_, &QSpinBox::valueChanged, this, [this] { Read(); });
     connect(fps_, &QDoubleSpinBox::valueChanged, this, [this] { Read(); });
-    resize(860, 600);
+    resize(Scaled(860), Scaled(600));
     Read();
 }
 

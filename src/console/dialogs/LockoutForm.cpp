@@ -1,6 +1,7 @@
 #include "console/dialogs/LockoutForm.h"
 
 #include "console/dialogs/DialogButtons.h"
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 #include "show/CommonPlayer.h"
 #include "show/PositionLockout.h"
@@ -36,7 +37,7 @@ TLockoutForm::TLockoutForm(QWidget* mainForm, TCommonPlayer& player,
     layout->addWidget(state_);
     layout->addWidget(list_, 1);
     layout->addLayout(AddDialogButtons(*this, nullptr, {}, "CloseBtn", "Закрыть"));
-    resize(360, 420);
+    resize(Scaled(360), Scaled(420));
     ShowState();
 }
 

@@ -1,8 +1,9 @@
 #include "console/dialogs/MemoryForm.h"
 
-#include "console/widgets/Colors.h"
 #include "console/dialogs/DialogButtons.h"
 #include "console/dialogs/FileDialog.h"
+#include "console/widgets/Colors.h"
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 #include "support/Platform.h"
 
@@ -14,14 +15,9 @@ namespace kv {
 
 namespace {
 
-QFont Verdana(const QFont& base, int pixels)
+QFont TitleFont(double points)
 {
-    QFont font = base;
-    font.setFamilies({"Verdana", "DejaVu Sans"});
-    font.setBold(true);
-    if (pixels > 0)
-        font.setPixelSize(pixels);
-    return font;
+    return ConsoleFont(points, true);
 }
 
 }  // namespace
@@ -37,7 +33,7 @@ TMemoryForm::TMemoryForm(QWidget* mainForm, TControls& controls)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowStaysOnTopHint);
     setWindowModality(Qt::ApplicationModal);
-    setFixedSize(383, 148);
+    setMinimumSize(Scaled(383), Scaled(148));
 
     auto* header = new QWidget(this);
     header->setObjectName("HeaderPanel");
@@ -46,10 +42,10 @@ TMemoryForm::TMemoryForm(QWidget* mainForm, TControls& controls)
     white.setColor(QPalette::Window, Qt::white);
     header->setPalette(white);
     title_ = MakeLabel(header, "TextLabel", {});
-    title_->setFont(Verdana(title_->font(), 16));
+    title_->setFont(TitleFont(12));
     (new QVBoxLayout(header))->addWidget(title_);
 
-    label1_->setFont(Verdana(label1_->font(), 0));
+    label1_->setFont(TitleFont(9));
     gauge_->setObjectName("Gauge");
     gauge_->setTextVisible(false);
     QPalette navy = gauge_->palette();

@@ -1,6 +1,7 @@
 #include "console/dialogs/PresentWarningForm.h"
 
 #include "console/dialogs/DialogButtons.h"
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 #include "devices/ScenarioChecks.h"
 
@@ -39,7 +40,7 @@ TPresentWarningForm::TPresentWarningForm(QWidget* mainForm)
     layout->addLayout(top);
     layout->addWidget(group, 1);
     layout->addLayout(AddDialogButtons(*this, "ContinueBtn", "Продолжить", "CancelBtn", "Отмена"));
-    setFixedSize(400, 260);
+    setMinimumSize(Scaled(400), Scaled(260));
 }
 
 bool TPresentWarningForm::Ask(const std::string& message, const std::vector<int>& modules)

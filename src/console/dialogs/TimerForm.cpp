@@ -1,7 +1,8 @@
 #include "console/dialogs/TimerForm.h"
 
-#include "console/widgets/Colors.h"
 #include "console/dialogs/DialogButtons.h"
+#include "console/widgets/Colors.h"
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 #include "support/Conversions.h"
 #include "support/Platform.h"
@@ -26,17 +27,14 @@ TTimerForm::TTimerForm(QWidget* mainForm)
       clock_(MakeLabel(this, "ClockLabel", kClearedClock)),
       timer_(new QTimer(this))
 {
-    QFont big = clock_->font();
-    big.setBold(true);
-    big.setPixelSize(67);
-    clock_->setFont(big);
+    clock_->setFont(ConsoleFont(50, true));
     clock_->setAlignment(Qt::AlignCenter);
     SetTextColor(*clock_, kNavy);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(topLine_);
     layout->addWidget(clock_, 1);
     layout->addLayout(AddDialogButtons(*this, nullptr, {}, "CancelBtn", "Отмена"));
-    setFixedSize(420, 200);
+    setMinimumSize(Scaled(420), Scaled(200));
     timer_->setObjectName("Timer");
     timer_->setInterval(kStepMs);
     connect(timer_, &QTimer::timeout, this, [this] { Step(); });

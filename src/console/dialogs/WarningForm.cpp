@@ -1,5 +1,6 @@
 #include "console/dialogs/WarningForm.h"
 
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 
 #include <QKeyEvent>
@@ -16,16 +17,15 @@ TWarningForm::TWarningForm(QWidget* mainForm)
 {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setFixedSize(486, 95);
+    // As wide as ever; as high as its text needs.
+    setFixedWidth(Scaled(486));
+    setMinimumHeight(Scaled(95));
     setAutoFillBackground(true);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Qt::red);
     palette.setColor(QPalette::WindowText, Qt::white);
     setPalette(palette);
-    QFont bold = text_->font();
-    bold.setBold(true);
-    bold.setPixelSize(20);
-    text_->setFont(bold);
+    text_->setFont(ConsoleFont(15, true));
     text_->setAlignment(Qt::AlignCenter);
     text_->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
@@ -38,6 +38,7 @@ TWarningForm::TWarningForm(QWidget* mainForm)
 void TWarningForm::ShowWarning(const std::string& text)
 {
     text_->setText(QString::fromStdString(text));
+    adjustSize();
     timer_->start();
     CentreOnOwner();
     QWidget* main = parentWidget();

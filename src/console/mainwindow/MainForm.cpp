@@ -1,21 +1,22 @@
 #include "console/mainwindow/MainForm.h"
 
-#include "console/widgets/Colors.h"
+#include "audio/AudioLibrary.h"
+#include "console/app/QtTranslation.h"
+#include "console/app/ViewState.h"
+#include "console/dialogs/WarningForm.h"
 #include "console/panels/DeviceColumn.h"
 #include "console/panels/HVPanel.h"
 #include "console/panels/IndicatorStrip.h"
 #include "console/panels/LaunchPage.h"
 #include "console/panels/PowerIndicator.h"
-#include "console/app/QtTranslation.h"
-#include "console/app/ViewState.h"
 #include "console/panels/RehearsalBanner.h"
-#include "console/widgets/Shape.h"
 #include "console/panels/SlotStrip.h"
 #include "console/panels/TestPage.h"
 #include "console/panels/TimePanel.h"
-#include "console/dialogs/WarningForm.h"
+#include "console/widgets/Colors.h"
+#include "console/widgets/Fonts.h"
+#include "console/widgets/Shape.h"
 #include "console/widgets/Widgets.h"
-#include "audio/AudioLibrary.h"
 #include "devices/ChannelTest.h"
 #include "devices/Controls.h"
 #include "field/Rehearsal.h"
@@ -58,6 +59,10 @@ constexpr int kReplyTimeoutMs = 70;
 
 TMainForm::TMainForm(const std::string& appFolder)
 {
+    // Fonts and sizes follow the scale: read before any control is made.
+    ini_ = TIniFile::Load(appFolder + "kvshow.ini");
+    settings_ = ReadConsoleSettings(ini_);
+    SetConsoleScale(static_cast<int>(ini_.ReadInteger("console", "Scale", kMinScalePercent)));
     setWindowTitle("Управление запуском");
     BuildWindow();
     FormCreate(appFolder);
@@ -151,8 +156,6 @@ void TMainForm::FormCreate(const std::string& appFolder)
 {
     SetLogLevel(1);
     runLogFile_ = StartRunLog(appFolder, LocalTimeNow());
-    ini_ = TIniFile::Load(appFolder + "kvshow.ini");
-    settings_ = ReadConsoleSettings(ini_);
     const TLanguageChoice language =
         ChooseLanguage(appFolder, settings_.language, MessagesLocale());
     SetLanguageFile(language.file);

@@ -4,6 +4,7 @@
 
 #include "console/mainwindow/DeadManSwitch.h"
 #include "console/panels/LaunchPage.h"
+#include "console/widgets/Fonts.h"
 #include "show/ExtPlayer.h"
 #include "support/AddedMessages.h"
 #include "support/RunLog.h"
@@ -18,6 +19,8 @@ void TMainForm::WireDeadMan()
     deadMan_ = new TDeadManSwitch(this, settings_.deadManKey, [this] { DeadManChanged(); });
     deadManLabel_ = new QLabel(launch_);
     deadManLabel_->setObjectName("DeadManLabel");
+    // A style sheet of its own would leave it the default font, not the console's scale.
+    deadManLabel_->setFont(ConsoleFont(9));
     if (auto* column = qobject_cast<QVBoxLayout*>(launch_->layout()))
         column->insertWidget(1, deadManLabel_);
     ShowDeadMan();

@@ -1,6 +1,7 @@
 #include "console/panels/ChannelGrid.h"
 
 #include "console/widgets/Colors.h"
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Palette.h"
 #include "devices/CommonControl.h"
 #include "devices/Firmware.h"
@@ -16,10 +17,10 @@ namespace kv {
 namespace {
 
 constexpr int kColumns = 16;
-constexpr int kCellWidth = 32;
-constexpr int kCellHeight = 24;
-constexpr int kNumberPixels = 11;      // 8 points on the operators' 96 dpi screens
-constexpr int kResistancePixels = 9;   // 7 points
+constexpr int kBaseCellWidth = 32;
+constexpr int kBaseCellHeight = 24;
+constexpr double kNumberPoints = 8;
+constexpr double kResistancePoints = 7;
 
 struct TCellColors {
     QColor fill;
@@ -52,12 +53,14 @@ int Rows(int channels)
     return (channels + kColumns - 1) / kColumns;
 }
 
-QFont CellFont(int pixels, bool bold)
+int CellWidth()
 {
-    QFont font("Arial");
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
+    return Scaled(kBaseCellWidth);
+}
+
+int CellHeight()
+{
+    return Scaled(kBaseCellHeight);
 }
 
 // Text whose top left corner is at (x, y), x the cell's centre less half the text's width.
@@ -69,10 +72,10 @@ void TextAt(QPainter& painter, int centreX, int y, const QString& text)
 
 void DrawCell(QPainter& painter, const TCommonControl& module, int channel)
 {
-    const int x = kCellWidth * (channel % kColumns);
-    const int y = kCellHeight * (channel / kColumns);
+    const int x = CellWidth() * (channel % kColumns);
+    const int y = CellHeight() * (channel / kColumns);
     // The cell covers (x + 2, y + 2) up to, not including, (x + 32, y + 24).
-    const QRect cell(x + 2, y + 2, kCellWidth - 2, kCellHeight - 2);
+    const QRect cell(x + 2, y + 2, CellWidth() - 2, CellHeight() - 2);
     const uint8_t state = module.ChannelState(channel);
     const TCellColors colors = CellColors(state);
     painter.setPen(QPen(Qt::black, 1));
@@ -92,14 +95,14 @@ void DrawCell(QPainter& painter, const TCommonControl& module, int channel)
     const QString number = QString::number(channel + 1);
     const int centreX = x + 17;
     if (module.version < kVersionResistance) {
-        painter.setFont(CellFont(kNumberPixels, false));
+        painter.setFont(ConsoleFont(kNumberPoints, false));
         const QFontMetrics metrics(painter.font());
         TextAt(painter, centreX, y + 11 - metrics.height() / 2, number);
         return;
     }
-    painter.setFont(CellFont(kNumberPixels, true));
+    painter.setFont(ConsoleFont(kNumberPoints, true));
     TextAt(painter, centreX, y + 1, number);
-    painter.setFont(CellFont(kResistancePixels, false));
+    painter.setFont(ConsoleFont(kResistancePoints, false));
     TextAt(painter, centreX, y + 12, QString::number(module.ChannelValue(channel), 'f', 1));
 }
 
@@ -115,7 +118,7 @@ void TChannelGrid::SetModule(const TCommonControl* module)
 {
     module_ = module;
     const int channels = module ? std::clamp(module->channelCount, 0, kChannelSlots) : 0;
-    setFixedSize(kColumns * kCellWidth + 2, std::max(1, Rows(channels)) * kCellHeight + 2);
+    setFixedSize(kColumns * CellWidth() + 2, std::max(1, Rows(channels)) * CellHeight() + 2);
     update();
 }
 

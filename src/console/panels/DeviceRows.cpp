@@ -2,6 +2,7 @@
 
 #include "console/panels/DeviceRowText.h"
 #include "console/widgets/Colors.h"
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Palette.h"
 
 #include <QFontDatabase>
@@ -13,7 +14,7 @@ namespace kv {
 namespace {
 
 constexpr int kRowHeight = 15;
-constexpr int kRowFontPixels = 12;
+constexpr double kRowFontPoints = 9;
 
 void Paint(QLabel& row, const QString& text, const TRowColors& colors)
 {
@@ -39,9 +40,7 @@ TDeviceRows::TDeviceRows(QWidget* parent) : QWidget(parent), layout_(new QVBoxLa
 
 QFont TDeviceRows::RowFont()
 {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPixelSize(kRowFontPixels);
-    return font;
+    return ConsoleFixedFont(kRowFontPoints);
 }
 
 void TDeviceRows::Clear()
@@ -56,7 +55,7 @@ void TDeviceRows::AddRow(const QString& text, const TRowColors& colors)
     auto* row = new QLabel(this);
     row->setObjectName("DeviceRow" + QString::number(rows_.size()));
     row->setFont(RowFont());
-    row->setFixedHeight(kRowHeight);
+    row->setFixedHeight(Scaled(kRowHeight));
     row->setFrameShape(QFrame::Box);
     row->setLineWidth(1);
     row->setAutoFillBackground(true);

@@ -5,6 +5,7 @@
 #include "console/panels/SearchPanel.h"
 #include "console/panels/SlotStrip.h"
 #include "console/panels/TimePanel.h"
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 
 #include <QHBoxLayout>
@@ -33,8 +34,8 @@ TLaunchPage::TLaunchPage(QWidget* parent)
     cueList->setSelectionMode(QAbstractItemView::SingleSelection);
     cueList->header()->setStretchLastSection(true);
     int index = 0;
-    for (const int width : {110, 50, 50, 180, 200})
-        cueList->setColumnWidth(index++, width);
+    for (const int width : {110, 64, 64, 180, 200})
+        cueList->setColumnWidth(index++, Scaled(width));
 
     auto* buttons = new QHBoxLayout;
     projectBtn = MakeButton(this, "ProjectBtn", "<F2> Сценарий");

@@ -1,6 +1,7 @@
 #include "console/panels/PowerIndicator.h"
 
 #include "console/widgets/Colors.h"
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Shape.h"
 #include "console/widgets/Widgets.h"
 
@@ -29,7 +30,7 @@ TPowerIndicator::TPowerIndicator(QWidget* parent)
     gauge->setObjectName("PowerProgressor");
     gauge->setRange(0, 100);
     gauge->setTextVisible(false);
-    gauge->setFixedHeight(10);
+    gauge->setFixedHeight(Scaled(10));
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(MakeLabel(this, "PowerCaption", "Питание ПК"), 0, 0, 1, 3, Qt::AlignHCenter);

@@ -1,5 +1,6 @@
 #include "console/panels/RehearsalBanner.h"
 
+#include "console/widgets/Fonts.h"
 #include "support/AddedMessages.h"
 
 namespace kv {
@@ -10,8 +11,9 @@ TRehearsalBanner::TRehearsalBanner(QWidget* parent) : QLabel(parent)
     setAlignment(Qt::AlignCenter);
     setWordWrap(true);
     // Black on yellow, as on a warning sign: red and green already mean fault and fire mode.
-    setStyleSheet("QLabel { background: #ffd800; color: black; font-weight: bold;"
-                  " font-size: 16px; padding: 6px; border: 3px solid black; }");
+    setStyleSheet(QString("QLabel { background: #ffd800; color: black; font-weight: bold;"
+                          " font-size: %1pt; padding: 6px; border: 3px solid black; }")
+                      .arg(ConsoleFont(12).pointSizeF()));
     hide();
 }
 

@@ -1,10 +1,11 @@
 #include "console/panels/TestPage.h"
 
 #include "console/panels/ChannelGrid.h"
-#include "console/widgets/Colors.h"
-#include "console/widgets/Palette.h"
 #include "console/panels/HVPanel.h"
 #include "console/panels/MotorPanel.h"
+#include "console/widgets/Colors.h"
+#include "console/widgets/Fonts.h"
+#include "console/widgets/Palette.h"
 #include "console/widgets/Widgets.h"
 
 #include <QGridLayout>
@@ -29,7 +30,7 @@ QWidget* MakeGridPanel(QWidget* parent, TChannelGrid*& grid)
     auto* legend = new QHBoxLayout;
     const auto entry = [&](const QString& name, const QColor& color, const QString& caption) {
         auto* swatch = MakeLabel(panel, name + "Swatch", "");
-        swatch->setFixedSize(24, 14);
+        swatch->setFixedSize(Scaled(24), Scaled(14));
         swatch->setAutoFillBackground(true);
         swatch->setFrameShape(QFrame::Box);
         PaintBackground(*swatch, color);

@@ -1,5 +1,6 @@
 #include "console/panels/TimePanel.h"
 
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 
 #include <QFont>
@@ -25,10 +26,7 @@ TTimePanel::TTimePanel(QWidget* parent) : QFrame(parent)
     grid->addWidget(soundName, 1, 0, 1, 3);
 
     time = MakeLabel(this, "TimeLabel", kZeroClock);
-    QFont big = time->font();
-    big.setPixelSize(44);
-    big.setBold(true);
-    time->setFont(big);
+    time->setFont(ConsoleFont(33, true));
     grid->addWidget(time, 2, 0, 1, 2, Qt::AlignCenter);
 
     scenarioRest = AddFigure(*grid, 3, "ScenarioRest", "До конца сценария:", kZeroClock);

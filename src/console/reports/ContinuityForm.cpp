@@ -1,6 +1,7 @@
 #include "console/reports/ContinuityForm.h"
 
 #include "console/widgets/Colors.h"
+#include "console/widgets/Fonts.h"
 #include "devices/ContinuityReport.h"
 #include "support/AddedMessages.h"
 
@@ -23,8 +24,8 @@ TContinuityForm::TContinuityForm(QWidget* mainForm)
 {
     list_->setObjectName("ContinuityList");
     list_->setHeaderLabels({"Пульт", "Каналы"});
-    list_->setColumnWidth(0, 300);
-    resize(860, 520);
+    list_->setColumnWidth(0, Scaled(300));
+    resize(Scaled(860), Scaled(520));
 }
 
 void TContinuityForm::ShowReport(const TContinuityReport& report, bool activate)

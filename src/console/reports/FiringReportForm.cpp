@@ -2,6 +2,7 @@
 
 #include "console/dialogs/FileDialog.h"
 #include "console/reports/LatenessChart.h"
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 #include "show/FiringReportFile.h"
 #include "show/FiringSummary.h"
@@ -57,8 +58,8 @@ TFiringReportForm::TFiringReportForm(QWidget* mainForm)
     missed_->setRootIsDecorated(false);
     missed_->setHeaderLabels({"№", "Время, с", "Пульт", "Канал", "Причина", "Эффект", "Позиция"});
     int column = 0;
-    for (const int width : {36, 64, 46, 46, 150, 150})
-        missed_->setColumnWidth(column++, width);
+    for (const int width : {36, 64, 64, 64, 150, 150})
+        missed_->setColumnWidth(column++, Scaled(width));
     figures_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -75,7 +76,7 @@ TFiringReportForm::TFiringReportForm(QWidget* mainForm)
     QPushButton* open = MakeDialogButton(this, "OpenBtn", "Открыть...");
     connect(open, &QPushButton::clicked, this, [this] { ShowChosenReport(); });
     AddButton(open);
-    resize(1040, 600);
+    resize(Scaled(1040), Scaled(600));
 }
 
 bool TFiringReportForm::ShowReport(const std::string& path, bool activate)

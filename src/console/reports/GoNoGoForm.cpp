@@ -1,6 +1,7 @@
 #include "console/reports/GoNoGoForm.h"
 
 #include "console/widgets/Colors.h"
+#include "console/widgets/Fonts.h"
 #include "devices/GoNoGo.h"
 #include "support/AddedMessages.h"
 
@@ -15,9 +16,9 @@ TGoNoGoForm::TGoNoGoForm(QWidget* mainForm)
     list_->setObjectName("FindingList");
     list_->setRootIsDecorated(false);
     list_->setHeaderLabels({"", "Что найдено", "Что сделать"});
-    list_->setColumnWidth(0, 80);
-    list_->setColumnWidth(1, 420);
-    resize(960, 520);
+    list_->setColumnWidth(0, Scaled(80));
+    list_->setColumnWidth(1, Scaled(420));
+    resize(Scaled(960), Scaled(520));
 }
 
 void TGoNoGoForm::ShowFindings(const std::vector<TGoFinding>& findings, bool activate)

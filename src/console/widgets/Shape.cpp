@@ -1,6 +1,7 @@
 #include "console/widgets/Shape.h"
 
 #include "console/widgets/Colors.h"
+#include "console/widgets/Fonts.h"
 #include "console/widgets/Palette.h"
 
 #include <QPainter>
@@ -10,7 +11,8 @@ namespace kv {
 TShape::TShape(const QString& name, QWidget* parent) : QWidget(parent), color_(NeutralColor())
 {
     setObjectName(name);
-    setFixedSize(sizeHint());
+    // The hint is its size at 100 %.
+    setFixedSize(Scaled(sizeHint().width()), Scaled(sizeHint().height()));
 }
 
 void TShape::SetColor(const QColor& color)
