@@ -4,6 +4,7 @@
 #include "console/app/QtTranslation.h"
 #include "console/app/ViewState.h"
 #include "console/dialogs/WarningForm.h"
+#include "console/mainwindow/KeyReference.h"
 #include "console/panels/DeviceColumn.h"
 #include "console/panels/HVPanel.h"
 #include "console/panels/IndicatorStrip.h"
@@ -203,6 +204,10 @@ void TMainForm::WireEvents()
     WireRehearsal();
     WirePalette();
     WireTimecode();
+    // The last menu, as "Справка" stands in every program.
+    AddKeyReference(*this, [this] {
+        return player_->IsRunning() || StartAwaited() || launchState_ == kLaunchRunning;
+    });
 }
 
 void TMainForm::showEvent(QShowEvent* event)
