@@ -74,10 +74,6 @@ std::optional<T> ValueOf(const std::array<std::pair<T, std::string_view>, N>& ta
     return std::nullopt;
 }
 
-std::string_view KindText(int32_t kind)
-{
-    return IsMotorKind(kind) ? std::string_view(MotorLetter(kind)) : kFireKind;
-}
 
 std::optional<int32_t> KindOf(std::string_view text)
 {
@@ -164,6 +160,21 @@ std::optional<TCueRecord> ParseLine(std::string_view line, int number, size_t fi
 
 }  // namespace
 
+std::string_view CueKindName(int32_t kind)
+{
+    return IsMotorKind(kind) ? std::string_view(MotorLetter(kind)) : kFireKind;
+}
+
+std::string_view MissReasonName(TMissReason reason)
+{
+    return TextOf(kReasons, reason);
+}
+
+std::string_view CheckResultName(TCheckResult check)
+{
+    return TextOf(kChecks, check);
+}
+
 bool WriteFiringReport(const TFiringReport& report, const std::string& path)
 {
     std::ostringstream file;
@@ -174,7 +185,7 @@ bool WriteFiringReport(const TFiringReport& report, const std::string& path)
         file << ++number << ',' << cue.time << ',' << cue.module << ',';
         if (cue.kind == kKindFire)
             file << cue.channel + 1;
-        file << ',' << KindText(cue.kind) << ',' << TextOf(kOutcomes, record.outcome) << ',';
+        file << ',' << CueKindName(cue.kind) << ',' << TextOf(kOutcomes, record.outcome) << ',';
         if (HasMoment(record.outcome))
             file << record.sentAt << ',' << record.Lateness();
         else

@@ -8,9 +8,16 @@
 #include "show/FiringReport.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kv {
+
+// The words of the report's kind, reason and check columns: "fire", "module absent",
+// "connected"; empty for no reason and no check.
+std::string_view CueKindName(int32_t kind);
+std::string_view MissReasonName(TMissReason reason);
+std::string_view CheckResultName(TCheckResult check);
 
 // false when it cannot be written.
 bool WriteFiringReport(const TFiringReport& report, const std::string& path);

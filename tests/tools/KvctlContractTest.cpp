@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -133,6 +134,41 @@ TEST(KvctlUsage, EveryCommandHasItsHelpAndTheVersionSaysWhereFilesAre)
     EXPECT_TRUE(lines[3].starts_with("logs: /")) << lines[3];
 }
 
+// The reference operators read is held to what kvctl takes: a command or option added,
+// renamed or dropped on one side only fails here.
+TEST(KvctlUsage, TheDocsNameEveryCommandAndOptionOfTheHelpAndNoOther)
+{
+    const auto options = [](const std::string& text) {
+        std::set<std::string> names;
+        for (size_t at = text.find("--"); at != std::string::npos; at = text.find("--", at + 2)) {
+            size_t end = at + 2;
+            while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) ||
+                                         text[end] == '-'))
+                ++end;
+            if (end > at + 2 && std::isalpha(static_cast<unsigned char>(text[at + 2])))
+                names.insert(text.substr(at, end - at));
+            at = end - 2;
+        }
+        return names;
+    };
+    const std::string docs = ReadWholeFile(KV_TOOLS_TEST_DIR "/../../docs/kvctl.md");
+    ASSERT_FALSE(docs.empty());
+    const std::string help = RunKvctl({"--help"}).out;
+    std::string helps = help;
+    const auto listed = help.find("Commands:\n");
+    ASSERT_NE(listed, std::string::npos) << help;
+    for (const std::string& line : Lines(help.substr(listed))) {
+        if (!line.starts_with("  ") || line.size() < 3 || line[2] == ' ')
+            continue;
+        const std::string command = line.substr(2, line.find(' ', 2) - 2);
+        if (command == "help")
+            continue;
+        EXPECT_TRUE(Contains(docs, "kvctl " + command + " ")) << command << " not in the docs";
+        helps += RunKvctl({command, "--help"}).out;
+    }
+    EXPECT_EQ(options(docs), options(helps));
+}
+
 TEST(KvctlScenario, ListsTheSortedCuesOrReportsTheBadLine)
 {
     const std::string good =
@@ -143,6 +179,7 @@ TEST(KvctlScenario, ListsTheSortedCuesOrReportsTheBadLine)
               (std::vector<std::string>{"1500\t7\t3\t0\t0\t0\t0:01.50\t",
                                         "1500\t2\t0\t0\t0\t0\t0:01.50\t",
                                         "2000\t1\t2\t0\t0\t0\t0:02.00\tlate"}));
+    EXPECT_EQ(RunKvctl({"scenario", "--scenario", good}).out, result.out) << "the alias";
 
     const std::string bad = TempFile("kvctl-bad.txt", "0:01\t1\t1\n\n0:02\t1\tnine\n");
     result = RunKvctl({"scenario", bad});
@@ -664,6 +701,62 @@ TEST(KvctlShow, AStopNotTakenKeepsKvctlUntilItGoesOrTheModulesMemoryRunsOut)
     }
 }
 
+TEST(KvctlShow, LockedPositionsArePassedOverAndAnUnknownOneStartsNothing)
+{
+    const std::string show = TempFile("kvctl-positions.txt", "0:00.50\t1\t1\t|0:00.50|Front|A\r\n"
+                                                             "0:01.00\t2\t1\t|0:01.00|Back|B\r\n");
+    const std::string report = ScratchFolder() + "kvctl-locked.csv";
+    std::vector<std::string> traces;
+    std::vector<TKvctlCall> calls;
+    for (const auto& options : std::vector<std::vector<std::string>>{
+             {"--lock", "Back", "--report", report}, {"--lock", "Bakc"},
+             {"--lock", "Back", "--control=autonomous"}}) {
+        traces.push_back(ScratchFolder() + "kvctl-locked-" + std::to_string(traces.size()));
+        std::vector<std::string> args = {kField, "show", show, "--addresses=1,2", "--trace",
+                                         traces.back()};
+        args.insert(args.end(), options.begin(), options.end());
+        calls.push_back({args});
+    }
+    const auto results = RunKvctlTogether(calls);
+    EXPECT_EQ(results[0].status, 0) << results[0].out;
+    EXPECT_TRUE(Contains(results[0].out, "Позиция заблокирована: Back\n")) << results[0].out;
+    const auto lines = Lines(ReadWholeFile(report));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[1].starts_with("1,500,1,1,fire,fired,")) << lines[1];
+    EXPECT_TRUE(lines[2].starts_with("2,1000,2,1,fire,missed,,,,position locked out,")) << lines[2];
+    int fired = 0;  // the fire frame names its module in its last byte
+    for (const std::string& line : Lines(ReadWholeFile(traces[0])))
+        if (Contains(line, ">\t84 ")) {
+            EXPECT_TRUE(line.ends_with(" 01")) << line;
+            ++fired;
+        }
+    EXPECT_GT(fired, 0);
+    // A typo must not leave the position it meant to fire; autonomous modules fire what
+    // their memory holds, so nothing can be locked out there. Refused before the bus.
+    EXPECT_EQ(results[1].status, 2);
+    EXPECT_EQ(results[1].err, "kvctl: --lock: Bakc is not a position of " + show + "\n");
+    EXPECT_EQ(results[2].status, 2);
+    EXPECT_TRUE(Contains(results[2].err, "позицию заблокировать нельзя")) << results[2].err;
+    for (size_t i : {1, 2}) {
+        EXPECT_TRUE(results[i].out.empty()) << results[i].out;
+        EXPECT_TRUE(ReadWholeFile(traces[i]).empty()) << "the bus was touched";
+    }
+}
+
+TEST(KvctlLog, PrintsARunLogInUtf8)
+{
+    const std::string cp1251 = TempFile("kvctl-cp1251.log", "\xc7\xe0\xef\xf3\xf1\xea 1\r\n");
+    const std::string utf8 = TempFile("kvctl-utf8.log", "Запуск 2\r\n");
+    for (const auto& [file, text] : {std::pair{cp1251, "Запуск 1\r\n"}, std::pair{utf8, "Запуск 2\r\n"}}) {
+        const auto result = RunKvctl({"log", file});
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out, text);
+    }
+    const auto result = RunKvctl({"log", ScratchFolder() + "no-such.log"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "no-such.log")) << result.err;
+}
+
 TEST(KvctlMemory, ChecksAskFirstAndEndOfInputCancels)
 {
     const std::string scenario =
@@ -789,7 +882,7 @@ TEST(KvctlMemory, BlackBoxFileTakesTheDatExtension)
     const std::string named = ScratchFolder() + "kvctl-box";
     const std::string lower = ScratchFolder() + "kvctl-box2.dat";
     const auto results = RunKvctlTogether({{{port, "blackbox", named, "--addresses=1,2,0"}},
-                                           {{port, "blackbox", lower, "--addresses=1"}}});
+                                           {{port, "blackbox", "--out", lower, "--addresses=1"}}});
     const auto& result = results[0];
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "Чтение показаний \"черного ящика\"... Успешно\n");

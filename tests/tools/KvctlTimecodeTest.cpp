@@ -49,8 +49,10 @@ TEST_F(KvctlTimecode, StartsWhenTheTimecodeReachesTheStartPointAndFiresEachCueOn
     signal.Play(325);
     kvtest::TDeskPlayback desk(signal);
     ASSERT_TRUE(desk.Playing());
-    const auto result = RunKvctl({kField, "--yes", "show", kShow, kAddresses, "--timecode",
-                                  "nullsink.monitor", "--tc-zero", "10:00:00:00", "--fps", "25"});
+    // The options' names grouped by direction; the old names are kept (the test below).
+    const auto result = RunKvctl({kField, "--yes", "show", kShow, kAddresses, "--tc-in",
+                                  "nullsink.monitor", "--tc-in-zero", "10:00:00:00", "--tc-in-fps",
+                                  "25"});
     EXPECT_EQ(result.status, 0) << result.err << result.out;
     const std::vector<std::string> lines = Lines(result.out);
     ASSERT_FALSE(lines.empty());
@@ -86,7 +88,7 @@ TEST_F(KvctlTimecode, TcOutSendsTheShowClockFromTheStartPointToTheEnd)
         input.Write(samples, count, endTick);
         const std::lock_guard lock(mutex);
         for (const kv::TTimecodeFrame& frame : input.Take())
-            if (!frame.reverse && frame.label.hours == 0 && frame.label.minutes == 0)
+            if (!frame.reverse && frame.label.hours == 0 && frame.label.minutes == 10)
                 seconds.insert(frame.label.seconds * 100 + frame.label.frames);
     });
     std::string error;
@@ -97,10 +99,12 @@ TEST_F(KvctlTimecode, TcOutSendsTheShowClockFromTheStartPointToTheEnd)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(recording) << "the monitor records nothing";
     const auto result =
-        RunKvctl({kField, "--yes", "show", kShow, kAddresses, "--tc-out", "nullsink"});
+        RunKvctl({kField, "--yes", "show", kShow, kAddresses, "--tc-out", "nullsink",
+                  "--tc-out-zero", "00:10:00:00", "--tc-out-fps", "25"});
     capture.Stop();
     EXPECT_EQ(result.status, 0) << result.err << result.out;
-    EXPECT_TRUE(HasLine(Lines(result.out), "Передача таймкода включена: nullsink, 25, 00:00:00:00"))
+    // Show time 0 sent as the label asked for, not the settings' (--tc-zero never applied).
+    EXPECT_TRUE(HasLine(Lines(result.out), "Передача таймкода включена: nullsink, 25, 00:10:00:00"))
         << result.out;
     const std::lock_guard lock(mutex);
     ASSERT_FALSE(seconds.empty()) << "no timecode heard from the sink";

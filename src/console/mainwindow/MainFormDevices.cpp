@@ -15,6 +15,7 @@
 #include "console/dialogs/WarningForm.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
+#include "devices/FiringModes.h"
 #include "link/PortProto.h"
 #include "show/ExtPlayer.h"
 #include "support/AddedMessages.h"
@@ -180,7 +181,7 @@ void TMainForm::SetBoostAll(bool off)
 
 void TMainForm::SetTestModeAll(bool on)
 {
-    ForEachFiringModule([on](TCommonControl& module) { module.SetTestMode(on); });
+    SetFiringModulesTestMode(*controls_, on);
 }
 
 }  // namespace kv

@@ -15,12 +15,15 @@ struct TScenarioWarning;
 int RunFrame(const TCtlArguments& arguments);
 int RunScenario(const TCtlArguments& arguments);
 int RunReport(const TCtlArguments& arguments);
+int RunLog(const TCtlArguments& arguments);
 int RunImport(const TCtlArguments& arguments);
 int RunSearch(TCtlSession& session, const TCtlArguments& arguments);
 int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
 int RunMemory(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
 int RunTest(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
 int RunReaddress(TCtlSession& session, const TCtlArguments& arguments);
+int RunMode(TCtlSession& session, const TCtlArguments& arguments);
+int RunHighVoltage(TCtlSession& session, const TCtlArguments& arguments);
 // 0 go, 1 no-go (or the check could not be made).
 int RunGoNoGo(TCtlSession& session, const TCtlArguments& arguments);
 

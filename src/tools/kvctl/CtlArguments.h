@@ -29,6 +29,10 @@ struct TCtlArguments {
     std::vector<int> frameBytes;  // frame: the six bytes given
     std::vector<int> modules;  // test: the modules tested, all when empty
     int oldAddress = 0;        // readdress
+    int address = 0;           // hv: the module
+    std::optional<int> energy;  // hv: the charge energy setting written
+    bool testMode = false;      // mode: test mode, or fire mode
+    std::vector<std::string> lockedPositions;  // show: positions whose cues are passed over
     std::string newAddress;    // readdress: as typed, checked as the console checks it
     int32_t from = 0;
     int32_t tempo = 1000;
@@ -52,6 +56,7 @@ struct TCtlArguments {
     std::optional<TTimecodeRate> timecodeOutRate;
     std::optional<TTimecodeLabel> timecodeOutZero;
     bool partial = false;
+    bool json = false;  // one object on stdout for scripts, not the lines for people
 };
 
 // What the command line asks: the arguments, or the status to exit with after the text

@@ -138,16 +138,21 @@ public:
             ->transform(HexByte());
         auto* scenario = Command("scenario", "a scenario's cues, one a line, sorted by time");
         ScenarioFile(*scenario);
+        Json(*scenario);
         auto* report = Command("report", "the figures of a firing report: lateness, shots "
                                          "early, missed cues by reason");
         report->add_option("CSV", a_.input, "the firing report a show wrote")->required();
+        Json(*report);
         Import();
+        auto* log = Command("log", "a run log, printed in UTF-8");
+        log->add_option("FILE", a_.input, "the run log")->required();
     }
 
     void OnBus()
     {
         auto* search = Command("search", "the devices found, one a line, in address order");
         Addresses(*search);
+        Json(*search);
         Show();
         for (const auto& [name, help] :
              {std::pair{"write", "write the scenario into the modules' memory (F8)"},
@@ -170,6 +175,20 @@ public:
         readdress->add_option("NEW", a_.newAddress, "its new address, 1 to 239")->required();
         Addresses(*readdress);
         GoNoGo();
+        auto* mode = Command("mode", "every firing module found to fire mode (F12) or test "
+                                     "mode (F11)");
+        mode->add_option_function<std::string>(
+                "MODE", [this](const std::string& text) { a_.testMode = text == "test"; },
+                "fire or test")
+            ->required()
+            ->check(CLI::IsMember({"fire", "test"}));
+        Addresses(*mode);
+        auto* hv = Command("hv", "read a high-voltage module's charge energy setting, or set it");
+        hv->add_option("ADDR", a_.address, "the module")->required()->transform(Address());
+        hv->add_option("--energy", a_.energy, "the setting written, then read back")
+            ->type_name("N")
+            ->transform(WholeIn(0, 255));
+        Addresses(*hv);
     }
 
     void Help()
@@ -213,6 +232,11 @@ private:
             ->check(CLI::IsMember({"direct", "autonomous"}));
     }
 
+    void Json(CLI::App& command)
+    {
+        command.add_flag("--json", a_.json, "print one JSON object for scripts (docs/kvctl.md)");
+    }
+
     void Soundtrack(CLI::App& command)
     {
         command.add_option("--soundtrack", a_.soundtrack, "the show's soundtrack")
@@ -228,6 +252,7 @@ private:
                          "then the channels of this scenario that will not fire")
             ->type_name("FILE");
         Addresses(*test);
+        Json(*test);
     }
 
     void GoNoGo()
@@ -237,6 +262,7 @@ private:
         Control(*gonogo);
         Soundtrack(*gonogo);
         Addresses(*gonogo);
+        Json(*gonogo);
     }
 
     void Import()
@@ -273,6 +299,7 @@ private:
                 },
                 "a frame rate above 0 up to 1000, or 29.97df"));
         import->add_flag("--partial", a_.partial, "write the rows taken though some are refused");
+        Json(*import);
     }
 
     void Show()
@@ -297,7 +324,11 @@ private:
             ->type_name("FILE");
         show->add_option("--report", a_.report, "the firing report, also written here")
             ->type_name("CSV");
+        show->add_option("--lock", a_.lockedPositions,
+                         "positions locked out: their cues are passed over (Ctrl+L)")
+            ->type_name("POSITION...");
         Timecode(*show);
+        Json(*show);
     }
 
     void Timecode(CLI::App& show)

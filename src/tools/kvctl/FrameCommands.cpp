@@ -1,6 +1,7 @@
 // The commands that need no bus: a frame's wire bytes, a scenario's cues, a firing report's
-// figures; and the scenario load every command shares.
+// figures, a run log in UTF-8; and the scenario load every command shares.
 
+#include "tools/kvctl/JsonOutput.h"
 #include "tools/kvctl/Commands.h"
 
 #include "link/FrameCheck.h"
@@ -51,11 +52,27 @@ int RunScenario(const TCtlArguments& arguments)
     TProjectList list;
     if (!LoadScenario(arguments.scenario, list))
         return 1;
+    if (arguments.json) {
+        PrintJson({{"cues", CuesJson(list.Cues())}});
+        return kExitDone;
+    }
     for (const TCue& cue : list.Cues())
         std::printf("%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\n", cue.time, cue.module, cue.channel,
                     cue.kind, cue.parameter1, cue.parameter2, cue.timeText.c_str(),
                     cue.note.c_str());
     return 0;
+}
+
+int RunLog(const TCtlArguments& arguments)
+{
+    std::string bytes;
+    if (const std::string error = ReadScenarioFile(arguments.input, bytes); !error.empty()) {
+        std::fprintf(stderr, "kvctl: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    // Run logs are written in Windows-1251 for the operators' tools.
+    std::fputs(DecodeText(bytes).c_str(), stdout);
+    return kExitDone;
 }
 
 int RunReport(const TCtlArguments& arguments)
@@ -66,8 +83,12 @@ int RunReport(const TCtlArguments& arguments)
         std::fprintf(stderr, "%s\n", problem.c_str());
         return 1;
     }
-    for (const std::string& line : FiringSummaryLines(SummarizeFiring(records)))
-        std::printf("%s\n", line.c_str());
+    const TFiringSummary summary = SummarizeFiring(records);
+    if (arguments.json)
+        PrintJson(SummaryJson(summary));
+    else
+        for (const std::string& line : FiringSummaryLines(summary))
+            std::printf("%s\n", line.c_str());
     return 0;
 }
 

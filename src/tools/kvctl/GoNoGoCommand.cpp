@@ -2,6 +2,7 @@
 // search, a channel test of the modules the scenario fires, and in autonomous control a
 // verify of every module's memory; then the headline and the lines, worst first.
 
+#include "tools/kvctl/JsonOutput.h"
 #include "tools/kvctl/Commands.h"
 
 #include "devices/ChannelTest.h"
@@ -85,9 +86,13 @@ int RunGoNoGo(TCtlSession& session, const TCtlArguments& arguments)
     facts.soundtrackMs = soundtrack.Loaded() ? soundtrack.TimeLength() : 0;
     facts.now = Platform().TickCount();
     const std::vector<TGoFinding> findings = CheckGoNoGo(controls, facts);
-    std::printf("%s\n", GoNoGoSummary(findings).c_str());
-    for (const TGoFinding& finding : findings)
-        std::printf("%s\n", GoFindingLine(finding).c_str());
+    if (arguments.json) {
+        PrintJson(GoNoGoJson(findings));
+    } else {
+        std::printf("%s\n", GoNoGoSummary(findings).c_str());
+        for (const TGoFinding& finding : findings)
+            std::printf("%s\n", GoFindingLine(finding).c_str());
+    }
     player.UnloadSoundtrack();
     return IsNoGo(findings) ? 1 : 0;
 }

@@ -2,6 +2,7 @@
 #include "show/ScenarioFile.h"
 #include "show/ScenarioWriter.h"
 #include "show/ShowImport.h"
+#include "tools/kvctl/JsonOutput.h"
 #include "tools/kvctl/Commands.h"
 
 #include <cstdio>
@@ -27,15 +28,23 @@ int RunImport(const TCtlArguments& arguments)
     }
     for (const TImportRefusal& refusal : result.refused)
         std::fprintf(stderr, "%s:%zu: %s\n", path.c_str(), refusal.line, refusal.reason.c_str());
+    const std::string format(ScriptFormatName(result.format));
     // A show with holes in it is written only when the operator asked for it.
-    if ((!result.refused.empty() && !arguments.partial) || result.cues.empty())
+    const bool write = (result.refused.empty() || arguments.partial) && !result.cues.empty();
+    if (arguments.json)
+        PrintJson({{"format", QString::fromStdString(format)},
+                   {"cues", CuesJson(result.cues)},
+                   {"refused", RefusalsJson(result.refused)},
+                   {"written", write}});
+    if (!write)
         return 1;
     if (const std::string error = WriteScenarioFile(arguments.out, FiringScenarioText(result.cues));
         !error.empty()) {
         std::fprintf(stderr, "kvctl: %s\n", error.c_str());
         return 1;
     }
-    const std::string format(ScriptFormatName(result.format));
+    if (arguments.json)
+        return 0;
     std::printf("%s: %zu cues, %zu rows refused\n", format.c_str(), result.cues.size(),
                 result.refused.size());
     return 0;

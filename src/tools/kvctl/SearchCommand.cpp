@@ -1,5 +1,6 @@
 // search: one line per registered device, in address order.
 
+#include "tools/kvctl/JsonOutput.h"
 #include "tools/kvctl/Commands.h"
 
 #include "devices/CommonControl.h"
@@ -30,8 +31,14 @@ int RunSearch(TCtlSession& session, const TCtlArguments& arguments)
 {
     session.Search(arguments.addresses);
     const TControls& controls = session.Controls();
+    QJsonArray devices;
     for (int index = 0; index < controls.Count(); ++index)
-        PrintDevice(*controls.DeviceAt(index));
+        if (arguments.json)
+            devices.append(DeviceJson(*controls.DeviceAt(index)));
+        else
+            PrintDevice(*controls.DeviceAt(index));
+    if (arguments.json)
+        PrintJson({{"devices", devices}});
     return 0;
 }
 

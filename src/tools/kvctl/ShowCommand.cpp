@@ -3,6 +3,7 @@
 // report is written when asked for. With a timecode source the show waits, armed, for the
 // timecode to reach the start point, and follows it.
 
+#include "tools/kvctl/JsonOutput.h"
 #include "tools/kvctl/Commands.h"
 
 #include "devices/CheckedChannel.h"
@@ -11,6 +12,7 @@
 #include "show/ExtPlayer.h"
 #include "show/FiringReportFile.h"
 #include "show/FiringSummary.h"
+#include "show/PositionLockout.h"
 #include "show/ProjectList.h"
 #include "show/ShowLaunch.h"
 #include "show/TimecodeArm.h"
@@ -25,6 +27,7 @@
 
 #include <QEventLoop>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kv {
@@ -171,11 +174,30 @@ int CuesNotFired(const TExtPlayer& player)
     return notFired;
 }
 
+// A position mistyped would fire what the operator meant to lock out: nothing starts.
+int CheckLockout(const TCtlArguments& arguments, const TProjectList& list)
+{
+    if (arguments.lockedPositions.empty())
+        return kExitDone;
+    if (arguments.autonomous) {
+        std::fprintf(stderr, "kvctl: %s\n", Localize(kMsgLockoutAutonomous).c_str());
+        return kExitUsage;
+    }
+    const std::vector<std::string> named = TPositionLockout::Positions(list.Cues());
+    for (const std::string& position : arguments.lockedPositions)
+        if (std::find(named.begin(), named.end(), position) == named.end()) {
+            std::fprintf(stderr, "kvctl: --lock: %s is not a position of %s\n", position.c_str(),
+                         arguments.scenario.c_str());
+            return kExitUsage;
+        }
+    return kExitDone;
+}
+
 }  // namespace
 
 int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform)
 {
-    platform.EchoLog(true);
+    platform.EchoLog(!arguments.json);
     CatchSuspendAndQuit();
     session.launchState = 1;
     // A loss before the start leaves the search in doubt, and a start onto a dead bus would
@@ -184,6 +206,8 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     TProjectList list;
     if (!LoadScenario(arguments.scenario, list))
         return 1;
+    if (const int status = CheckLockout(arguments, list); status != kExitDone)
+        return status;
     if (!arguments.trace.empty() && !session.StartTrace(arguments.trace)) {
         std::fprintf(stderr, "cannot write %s\n", arguments.trace.c_str());
         return 1;
@@ -214,6 +238,9 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     player.scenario = &list;
     player.firingMode = kFiringAutomatic;
     player.controlMode = arguments.autonomous ? kControlAutonomous : kControlDirect;
+    for (const std::string& position : arguments.lockedPositions)
+        if (!player.LockPosition(position, true))
+            return kExitFailed;
     player.SetTempo(arguments.tempo);
     player.offset = arguments.offset;
     player.currentTime = arguments.from;
@@ -298,7 +325,13 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         return 1;
     }
     const int notFired = CuesNotFired(player);
-    return end == TEnd::Finished && !outputFailed && notFired == 0 && stopDelivered ? 0 : 1;
+    const bool done = end == TEnd::Finished && !outputFailed && notFired == 0 && stopDelivered;
+    if (arguments.json)
+        PrintJson({{"completed", done},
+                   {"stopped", end == TEnd::Operator || end == TEnd::RemoteStop},
+                   {"stop_delivered", stopDelivered},
+                   {"firing", SummaryJson(SummarizeFiring(player.FiringReport().Records()))}});
+    return done ? 0 : 1;
 }
 
 }  // namespace kv

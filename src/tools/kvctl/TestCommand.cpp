@@ -1,6 +1,7 @@
 // test: the channel test of the given firing modules (all when none), then the list of
 // connected channels, and with a scenario its continuity report.
 
+#include "tools/kvctl/JsonOutput.h"
 #include "tools/kvctl/Commands.h"
 
 #include "devices/ChannelTest.h"
@@ -39,7 +40,7 @@ int RunTest(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     session.Prepare(test, progress);
     bool completed = true;
     // Each module's run-log line is the result line.
-    platform.EchoLog(true);
+    platform.EchoLog(!arguments.json);
     if (wanted.empty()) {
         completed = test.TestAll();
     } else {
@@ -55,19 +56,26 @@ int RunTest(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         }
     }
     platform.EchoLog(false);
-    for (const std::string& line : ConnectedChannelsLines(controls))
-        std::printf("%s\n", line.c_str());
-    if (!completed || Interrupted())
-        return 1;
-    if (arguments.scenario.empty())
-        return 0;
+    QJsonObject json{{"modules", ConnectedChannelsJson(controls)}};
+    if (!arguments.json)
+        for (const std::string& line : ConnectedChannelsLines(controls))
+            std::printf("%s\n", line.c_str());
+    const bool done = completed && !Interrupted();
+    json["completed"] = done;
     TProjectList scenario;
-    if (!LoadScenario(arguments.scenario, scenario))
-        return 1;
+    if (!done || arguments.scenario.empty() || !LoadScenario(arguments.scenario, scenario)) {
+        if (arguments.json)
+            PrintJson(json);
+        return done && arguments.scenario.empty() ? 0 : 1;
+    }
     const TContinuityReport report =
         BuildContinuityReport(controls, scenario.Cues(), test.thresholds);
-    for (const std::string& line : ContinuityReportLines(report))
-        std::printf("%s\n", line.c_str());
+    json["continuity"] = ContinuityJson(report);
+    if (arguments.json)
+        PrintJson(json);
+    else
+        for (const std::string& line : ContinuityReportLines(report))
+            std::printf("%s\n", line.c_str());
     // A script must not go on to fire a show with channels that will not fire.
     return report.ShowStoppers() == 0 ? 0 : 1;
 }

@@ -26,6 +26,10 @@ int RunCommand(kv::TCtlSession& session, const kv::TCtlArguments& arguments,
         return kv::RunTest(session, arguments, platform);
     if (command == "readdress")
         return kv::RunReaddress(session, arguments);
+    if (command == "mode")
+        return kv::RunMode(session, arguments);
+    if (command == "hv")
+        return kv::RunHighVoltage(session, arguments);
     if (command == "gonogo")
         return kv::RunGoNoGo(session, arguments);
     return kv::RunMemory(session, arguments, platform);
@@ -69,6 +73,8 @@ int main(int argc, char** argv)
         return kv::RunImport(arguments);
     if (arguments.command == "scenario")
         return kv::RunScenario(arguments);
+    if (arguments.command == "log")
+        return kv::RunLog(arguments);
 
     QCoreApplication app(argc, argv);
     kv::TCtlPlatform platform;
