@@ -151,14 +151,18 @@ TEST(KvctlUsage, TheDocsNameEveryCommandAndOptionOfTheHelpAndNoOther)
         }
         return names;
     };
-    const std::string docs = ReadWholeFile(KV_TOOLS_TEST_DIR "/../../docs/kvctl.md");
+    // From the usage on: the build's own commands come before it.
+    const std::string page = ReadWholeFile(KV_TOOLS_TEST_DIR "/../../docs/kvctl.md");
+    const std::string docs = page.substr(std::min(page.find("\n```\nkvctl ["), page.size()));
     ASSERT_FALSE(docs.empty());
     const std::string help = RunKvctl({"--help"}).out;
     std::string helps = help;
     const auto listed = help.find("Commands:\n");
     ASSERT_NE(listed, std::string::npos) << help;
-    for (const std::string& line : Lines(help.substr(listed))) {
-        if (!line.starts_with("  ") || line.size() < 3 || line[2] == ' ')
+    for (const std::string& line : Lines(help.substr(listed + 10))) {
+        if (line.empty())
+            break;
+        if (line.size() < 3 || line[2] == ' ')
             continue;
         const std::string command = line.substr(2, line.find(' ', 2) - 2);
         if (command == "help")
@@ -167,6 +171,28 @@ TEST(KvctlUsage, TheDocsNameEveryCommandAndOptionOfTheHelpAndNoOther)
         helps += RunKvctl({command, "--help"}).out;
     }
     EXPECT_EQ(options(docs), options(helps));
+}
+
+TEST(KvctlUsage, BashCompletesCommandsAndOptionsFromTheHelp)
+{
+    const auto complete = [](const std::string& words) {
+        const std::string script = TempFile(
+            "complete.sh", "source " KV_TOOLS_TEST_DIR "/../../share/completion/kvctl.bash\n"
+                           "COMP_WORDS=(" KVCTL_PATH " " + words + ")\n"
+                           "COMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n_kvctl\necho \"${COMPREPLY[*]}\"\n");
+        std::string out;
+        if (std::FILE* pipe = popen(("bash " + script).c_str(), "r")) {
+            char buffer[4096];
+            while (const size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+                out.append(buffer, n);
+            pclose(pipe);
+        }
+        return out;
+    };
+    EXPECT_EQ(complete("se"), "search\n");
+    EXPECT_EQ(complete("--port sim:field.ini --yes sh"), "show\n");
+    EXPECT_EQ(complete("show a.txt --tc-out"), "--tc-out --tc-out-fps --tc-out-zero\n");
+    EXPECT_EQ(complete("mode f"), "fire\n");
 }
 
 TEST(KvctlScenario, ListsTheSortedCuesOrReportsTheBadLine)

@@ -202,7 +202,9 @@ public:
 private:
     CLI::App* Command(const std::string& name, const std::string& help)
     {
-        return app_.add_subcommand(name, help);
+        CLI::App* command = app_.add_subcommand(name, help);
+        command->group("Commands");
+        return command;
     }
 
     void ScenarioFile(CLI::App& command)
@@ -410,7 +412,6 @@ TCtlCommandLine ParseCtlCommandLine(const std::vector<std::string>& args)
     formatter->label("Usage", "usage");
     formatter->label("SUBCOMMAND", "COMMAND");
     formatter->label("SUBCOMMANDS", "COMMANDS");
-    formatter->label("Subcommands", "Commands");
     formatter->column_width(34);
     app.formatter(formatter);
     // Global options after the command too, as scripts write them.
