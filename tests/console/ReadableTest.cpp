@@ -1,7 +1,6 @@
 // Every window readable in each language and at the smallest and largest scale: no label's
 // text wider than the label, drawn on the offscreen platform.
 #include "ConsoleTestPlatform.h"
-#include "ConsoleTestTools.h"
 #include "LaunchWindow.h"
 #include "console/dialogs/WarningForm.h"
 #include "console/widgets/Fonts.h"
@@ -61,8 +60,9 @@ public:
 
 TEST(ReadableTest, NoLabelIsCutInEitherLanguageAtOneOrTwiceTheSize)
 {
-    for (const char* language : {"ru", "en"}) {
-        for (const int scale : {100, 200}) {
+    // Every case at 100 % first: a larger font once set leaves some sizes behind in the process.
+    for (const int scale : {100, 200}) {
+        for (const char* language : {"ru", "en"}) {
             SCOPED_TRACE(std::string(language) + " at " + std::to_string(scale) + " %");
             TLaunchWindow window("[console]\nLanguage=" + std::string(language) +
                                  "\nScale=" + std::to_string(scale) + "\n");
@@ -74,7 +74,6 @@ TEST(ReadableTest, NoLabelIsCutInEitherLanguageAtOneOrTwiceTheSize)
             int checked = 0;
             EXPECT_EQ(CutLabels(form, &checked), std::vector<std::string>{}) << "launch page";
             EXPECT_GT(checked, 20);  // the labels are found
-            Snapshot(form, ("readable-" + std::string(language) + "-" + std::to_string(scale)).c_str());
             window.Key(Qt::Key_Tab);
             QTest::qWait(50);
             EXPECT_EQ(CutLabels(form), std::vector<std::string>{}) << "test page";
