@@ -6,6 +6,8 @@
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -69,6 +71,31 @@ TEST(QtTranslationTest, WithoutTheTranslationFileQtStaysEnglishAndQuestionsStill
     EXPECT_FALSE(translation.Loaded());
     const TQuestionButtons buttons = AskAndAnswer(QMessageBox::Yes, TAnswer::Yes);
     EXPECT_EQ(buttons.yes, "&Yes");
+}
+
+TEST(QtTranslationTest, FileDialogsOpenInTheFolderLastUsed)
+{
+    QTemporaryDir folder;
+    const QString file = folder.path() + "/show.txt";
+    QFile(file).open(QIODevice::WriteOnly);
+    WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+        dialog.selectFile(file);
+        static_cast<QDialog&>(dialog).accept();  // as the Open button does
+    });
+    ASSERT_EQ(TConsolePlatform().OpenFileName("Текстовые файлы|*.txt"), file.toStdString());
+    QString openedIn, savedIn;
+    WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+        openedIn = dialog.directory().absolutePath();
+        dialog.reject();
+    });
+    TConsolePlatform().OpenFileName("Аудиофайлы|*.ogg");
+    WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+        savedIn = dialog.directory().absolutePath();
+        dialog.reject();
+    });
+    TConsolePlatform().SaveFileName("Файлы PDF|*.pdf", "report.pdf");
+    EXPECT_EQ(openedIn, QDir(folder.path()).absolutePath());
+    EXPECT_EQ(savedIn, QDir(folder.path()).absolutePath());
 }
 
 }  // namespace

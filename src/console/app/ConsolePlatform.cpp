@@ -3,7 +3,9 @@
 #include "console/dialogs/FileFilter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -33,10 +35,18 @@ private:
     QPointer<QWidget> asker_;
 };
 
+// The folder of the file last opened or saved: the next dialog opens there.
+QString& LastFolder()
+{
+    static QString folder;
+    return folder;
+}
+
 std::optional<std::string> Chosen(const QString& path)
 {
     if (path.isEmpty())
         return std::nullopt;
+    LastFolder() = QFileInfo(path).absolutePath();
     return path.toStdString();
 }
 
@@ -74,7 +84,7 @@ std::optional<std::string> TConsolePlatform::InputBox(const std::string& caption
 std::optional<std::string> TConsolePlatform::OpenFileName(const std::string& filter)
 {
     const TKeysComeBack keys;
-    return Chosen(QFileDialog::getOpenFileName(keys.Asker(), {}, {},
+    return Chosen(QFileDialog::getOpenFileName(keys.Asker(), {}, LastFolder(),
                                                QtFileFilter(filter)));
 }
 
@@ -83,8 +93,11 @@ std::optional<std::string> TConsolePlatform::SaveFileName(const std::string& fil
 {
     // Qt asks before overwriting unless told not to.
     const TKeysComeBack keys;
-    return Chosen(QFileDialog::getSaveFileName(keys.Asker(), {},
-                                               Text(proposedName), QtFileFilter(filter)));
+    const QString proposed = LastFolder().isEmpty()
+                                 ? Text(proposedName)
+                                 : QDir(LastFolder()).filePath(Text(proposedName));
+    return Chosen(QFileDialog::getSaveFileName(keys.Asker(), {}, proposed,
+                                               QtFileFilter(filter)));
 }
 
 }  // namespace kv
