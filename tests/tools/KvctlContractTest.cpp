@@ -212,6 +212,10 @@ TEST(KvctlScenario, ListsTheSortedCuesOrReportsTheBadLine)
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(result.out.empty());
     EXPECT_EQ(result.err, bad + ":3: Ошибка загрузки сценария (строка: 3).\n");
+    // In the console's language when its settings name one.
+    const std::string english = TempFile("kvctl-en.ini", "[console]\nLanguage=en\n");
+    result = RunKvctl({"--settings", english, "scenario", bad});
+    EXPECT_EQ(result.err, bad + ":3: The scenario failed to load (line: 3).\n");
 
     result = RunKvctl({"scenario", ScratchFolder() + "no-such-scenario.txt"});
     EXPECT_EQ(result.status, 1);

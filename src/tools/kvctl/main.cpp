@@ -1,6 +1,8 @@
 // kvctl: the engine from the command line. Results go to stdout, messages, questions and
 // progress to stderr; the interface is parsed by other tools and stays as it is.
 #include "support/Conversions.h"
+#include "support/IniFile.h"
+#include "support/LanguageChoice.h"
 #include "support/Localizer.h"
 #include "support/LogNaming.h"
 #include "tools/kvctl/Commands.h"
@@ -54,6 +56,16 @@ int RunOnBus(const kv::TCtlArguments& arguments, kv::TCtlPlatform& platform)
     return status;
 }
 
+// The console's language as its settings name it; not the system's, which would change
+// what scripts parse under another LANG. Russian when none is named.
+void UseConsoleLanguage(const kv::TCtlArguments& arguments)
+{
+    const kv::TIniFile ini = kv::TIniFile::Load(kv::CtlSettingsFile(arguments));
+    kv::SetLanguageFile(
+        kv::ChooseLanguage(kv::AppFolder(), ini.ReadString("console", "Language", ""), "").file);
+    kv::LoadMessageTable();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -65,6 +77,7 @@ int main(int argc, char** argv)
     if (!line.arguments)
         return line.status;
     const kv::TCtlArguments& arguments = *line.arguments;
+    UseConsoleLanguage(arguments);
     if (arguments.command == "frame")
         return kv::RunFrame(arguments);
     if (arguments.command == "report")
