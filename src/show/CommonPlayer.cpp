@@ -234,7 +234,7 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     // What the modules fired since the last tick counts as handled: a resume must not start
     // their clocks at or before it.
     if (wasRunning && controlMode == kControlAutonomous && firingMode != kFiringManual)
-        PassMemoryCues(broadcast_.PlayedTo(now));
+        PassMemoryCues(broadcast_.SurelyPlayedTo(now), broadcast_.PlayedTo(now));
     timer_->SetEnabled(false);
     soundtrackPending_ = false;
     if (broadcastStop)
@@ -424,7 +424,7 @@ void TCommonPlayer::PassOverJump(int32_t to, uint32_t now)
     if (autonomous) {
         // A running module clock set forward would fire every cue on the way at once.
         broadcast_.Stopped(now);
-        PassMemoryCues(broadcast_.PlayedTo(now));
+        PassMemoryCues(broadcast_.SurelyPlayedTo(now), broadcast_.PlayedTo(now), TMissReason::TimecodeJump);
         stops_.SendBeforeStart(currentTime);
     }
     const std::span<const TCue> cues = Cues();
@@ -753,27 +753,41 @@ void TCommonPlayer::RetimeShots()
 void TCommonPlayer::RunAutonomousCues(uint32_t now)
 {
     TellTheTime(now, ClockAt(now));
-    PassMemoryCues(broadcast_.PlayedTo(now));
+    PassMemoryCues(broadcast_.SurelyPlayedTo(now));
     const int32_t duration = scenario ? scenario->Duration() : 0;
     if (static_cast<int64_t>(clock_) >= static_cast<int64_t>(duration) + kEndPauseMs)
         EndShow();
 }
 
-void TCommonPlayer::PassMemoryCues(int32_t played)
+void TCommonPlayer::PassMemoryCues(int32_t surely, int32_t mayHave, TMissReason uncertain)
 {
     // The modules fire from their memory: the shots are only recorded, each as the modules'
-    // clocks reach its time, every one of them. Memory keeps it at that time or a little
-    // later: a stop in between counts it as fired, and nothing fires it again.
+    // clocks surely reached its time, every one of them. A stop before then reports it
+    // missed, though it may have fired; nothing fires it again (the modules' next start is
+    // above where they may have played).
     const std::span<const TCue> cues = Cues();
     while (IsRunning() && nextCue >= 0 && static_cast<size_t>(nextCue) < cues.size()) {
         const TCue& cue = cues[static_cast<size_t>(nextCue)];
-        if (cue.time <= clock_ && MemoryTime(cue) < broadcast_.FirstStart())
-            report_.Missed(nextCue++, TMissReason::BeforeStart);  // the modules start after it
-        else if (cue.time <= played)
+        // Passed over by the modules' start from standing above it (the show clock, or the
+        // modules surely, past it); what they fired before a stop was recorded at the stop.
+        if ((cue.time <= clock_ || cue.time <= surely) && MemoryTime(cue) < broadcast_.StartedFrom())
+            report_.Missed(nextCue++, PassedByStart());
+        else if (cue.time <= surely)
             HandleCue(nextCue++, true);
+        else if (cue.time <= mayHave)
+            report_.Missed(nextCue++, uncertain);
         else
             break;
     }
+}
+
+TMissReason TCommonPlayer::PassedByStart() const
+{
+    // The modules start after it: at the start point, or again after they were stopped, which
+    // in a show on timecode is the timecode's doing.
+    if (!broadcast_.Restarted())
+        return TMissReason::BeforeStart;
+    return chase_ ? TMissReason::TimecodeJump : TMissReason::StoppedBefore;
 }
 
 int32_t TCommonPlayer::TenthAfterCuesBefore(int32_t index) const
@@ -812,6 +826,10 @@ void TCommonPlayer::TellTheTime(uint32_t now, int32_t showTime)
     }
     port_.SendClock(frame.time, frame.action == TTimeBroadcast::TAction::Start);
     broadcast_.Sent(frame, now);
+    // Stood until the show is back: what they fired up to here is recorded before their start
+    // again passes over the rest.
+    if (frame.action == TTimeBroadcast::TAction::Stop && firingMode != kFiringManual)
+        PassMemoryCues(broadcast_.SurelyPlayedTo(now), broadcast_.PlayedTo(now));
 }
 
 void TCommonPlayer::EndShow()
@@ -1146,7 +1164,11 @@ bool TCommonPlayer::OwnTimeFrame(const TFrameRecord& message) const
 
 void TCommonPlayer::ModulesStopped()
 {
-    broadcast_.Stopped(Platform().TickCount());
+    const uint32_t now = Platform().TickCount();
+    broadcast_.Stopped(now);
+    // What they fired up to here is recorded; their start again passes over the rest below it.
+    if (IsRunning() && controlMode == kControlAutonomous && firingMode != kFiringManual)
+        PassMemoryCues(broadcast_.SurelyPlayedTo(now), broadcast_.PlayedTo(now));
 }
 
 void TCommonPlayer::HandleMessage(const TFrameRecord& message)

@@ -13,6 +13,7 @@
 #include "show/StopBroadcast.h"
 #include "show/TimeBroadcast.h"
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -232,7 +233,12 @@ private:
     void RetimeShots();
     void RunAutonomousCues(uint32_t now);
     // Records the cues the modules' clocks have reached, up to played.
-    void PassMemoryCues(int32_t played);
+    // surely: how far the modules surely played (recorded as fired from memory); mayHave:
+    // how far they may have (handled, never fired again, reported missed for that reason).
+    // Why a memory cue the modules' start passed over was not fired.
+    TMissReason PassedByStart() const;
+    void PassMemoryCues(int32_t surely, int32_t mayHave = INT32_MIN,
+                        TMissReason uncertain = TMissReason::StoppedBefore);
     void TellTheTime(uint32_t now, int32_t showTime);
     bool TellsTheTime() const;
     void RetellTime();

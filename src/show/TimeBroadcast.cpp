@@ -13,6 +13,9 @@ constexpr uint32_t kTickSlackMs = 5;
 // How long a stop takes to reach the modules on every converter: what they may fire meanwhile
 // counts as fired.
 constexpr int64_t kStopReachMs = 10;
+// How long after it is sent a time reaches the modules at most (a USB converter's latency
+// included).
+constexpr int64_t kTimeReachMs = 20;
 // An echo the converter was too slow to hand back within its wait comes some time later; a
 // master that sends the very time within this long is in step with the show anyway.
 constexpr uint32_t kLateEchoMs = 1000;
@@ -29,8 +32,9 @@ void TTimeBroadcast::Begin(int32_t floor)
 {
     running_ = false;
     started_ = false;
-    floor_ = firstStart_ = std::max(floor, 0);
-    furthest_ = INT32_MIN;
+    floor_ = startedFrom_ = std::max(floor, 0);
+    restarted_ = false;
+    furthest_ = surelyFurthest_ = surelyStoodAt_ = INT32_MIN;
 }
 
 int32_t TTimeBroadcast::Margin(const TShowClockLook& look, uint32_t lookMs) const
@@ -84,16 +88,18 @@ void TTimeBroadcast::Sent(const TFrame& frame, uint32_t now)
     }
     if (frame.action != TAction::Start)
         return;
-    if (running_)
+    if (running_) {
         furthest_ = std::max(furthest_, PlayedTo(now));
+        surelyFurthest_ = SurelyPlayedTo(now);
+    } else {
+        startedFrom_ = frame.time;
+    }
     running_ = true;
     sentTime_ = frame.time;
     sentTick_ = now;
     while (!sentLately_.empty() && now - sentLately_.front().tick > kLateEchoMs)
         sentLately_.pop_front();
     sentLately_.push_back({frame.time, now});
-    if (!started_)
-        firstStart_ = frame.time;
     started_ = true;
 }
 
@@ -101,11 +107,13 @@ void TTimeBroadcast::Stopped(uint32_t now)
 {
     if (!running_)
         return;
+    surelyStoodAt_ = SurelyPlayedTo(now);
     stoodAt_ = static_cast<int32_t>(std::min<int64_t>(PlayedTo(now) + kStopReachMs, INT32_MAX));
     running_ = false;
     // Started again, they would fire once more every cue from that time on; set back while
     // running, they fired nothing twice, but they had played further.
     floor_ = TenthAtOrBelow(std::max(stoodAt_, furthest_)) + kBusStepMs;
+    restarted_ = true;
 }
 
 bool TTimeBroadcast::SentLately(int32_t time, uint32_t now) const
@@ -121,6 +129,14 @@ int32_t TTimeBroadcast::PlayedTo(uint32_t now) const
         return static_cast<int32_t>(
             std::min<int64_t>(int64_t{sentTime_} + static_cast<uint32_t>(now - sentTick_), INT32_MAX));
     return started_ ? stoodAt_ : INT32_MIN;
+}
+
+int32_t TTimeBroadcast::SurelyPlayedTo(uint32_t now) const
+{
+    if (!running_)
+        return started_ ? surelyStoodAt_ : INT32_MIN;
+    const int64_t reached = int64_t{sentTime_} + static_cast<uint32_t>(now - sentTick_) - kTimeReachMs;
+    return std::max(surelyFurthest_, static_cast<int32_t>(std::clamp<int64_t>(reached, INT32_MIN, INT32_MAX)));
 }
 
 }  // namespace kv

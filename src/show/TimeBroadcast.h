@@ -44,9 +44,17 @@ public:
     // where they stopped, the stop's way to them included; below the floor before this show
     // started them.
     int32_t PlayedTo(uint32_t now) const;
-    // Cues before it are passed over by the modules' start: the first start of this show, or
-    // the floor while that is still held back.
-    int32_t FirstStart() const { return firstStart_; }
+    // How far they have surely played, for the firing report: a frame reaches them some time
+    // after it is sent, and a stop may come before they reach the time PlayedTo reckons. A
+    // cue is reported fired from memory only once below this; one between the two may have
+    // fired or not, and is reported missed, so that nobody takes an unfired item for fired.
+    // Set back while running they fire nothing twice: what they surely fired before stays.
+    int32_t SurelyPlayedTo(uint32_t now) const;
+    // Cues before it are passed over by the modules' start from standing: the first start of
+    // this show (the floor while it is held back), or the start after they were stopped in it.
+    int32_t StartedFrom() const { return startedFrom_; }
+    // They were stopped in this show and started again (or are to be).
+    bool Restarted() const { return restarted_; }
     // Stopped from elsewhere (the show's stop, a stop heard on the bus, the station's own
     // answer to another master's start).
     void Stopped(uint32_t now);
@@ -63,13 +71,16 @@ private:
     bool running_ = false;
     bool started_ = false;  // by this show
     int32_t floor_ = 0;
-    int32_t firstStart_ = 0;
+    int32_t startedFrom_ = 0;
+    bool restarted_ = false;
     int32_t sentTime_ = 0;
     uint32_t sentTick_ = 0;
     int32_t stoodAt_ = 0;  // while not running
     // The furthest they played before being set back: started again from standing, they
     // would fire once more every cue from their new time on.
     int32_t furthest_ = INT32_MIN;
+    int32_t surelyFurthest_ = INT32_MIN;
+    int32_t surelyStoodAt_ = INT32_MIN;
     struct TSentStart {
         int32_t time;
         uint32_t tick;

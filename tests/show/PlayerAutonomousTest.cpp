@@ -376,9 +376,13 @@ TEST_F(PlayerAutonomous, F5AfterAStopOrAfterTheEndFiresNoMemoryCueTwice)
     });
     ASSERT_FALSE(Player().IsRunning());
     fired = watch.shots;
+    // The report counts as fired what the modules surely fired before the stop; a cue in the
+    // stop's last few milliseconds may have fired or not and is reported missed, so that an
+    // unfired item is never taken for fired (it once counted cues the stop came before).
     const std::set<TChannel> firstReport = ReportedMemoryShots();
-    EXPECT_EQ(firstReport, std::set<TChannel>(fired.begin(), fired.end()))
-        << "the report counts what the modules fired before the stop";
+    const std::set<TChannel> firedBefore(fired.begin(), fired.end());
+    EXPECT_TRUE(std::includes(firedBefore.begin(), firedBefore.end(), firstReport.begin(), firstReport.end()));
+    EXPECT_LE(firedBefore.size() - firstReport.size(), 2u) << "only the stop's last 20 ms are in doubt";
 
     const int32_t resumeAt = Player().currentTime;
     Start(resumeAt);

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <optional>
 #include <sstream>
 
 namespace kvtest {
@@ -186,9 +187,31 @@ public:
         Pass(3000);
         EndRehearsalRecord();
         CloseReport();
+        NoteClockStops();
         if (trace)
             Trace(*trace);
         return CheckSafetyRules(record_, show_->Shots());
+    }
+    // The frames that stop the modules' clocks or set them back: what a module fired just
+    // before may be reported either way.
+    void NoteClockStops()
+    {
+        std::optional<std::pair<int64_t, uint32_t>> running;  // ms sent, tick
+        for (const kv::TFrameEntry& frame : show_->field->Frames()) {
+            if (frame.origin != kv::TFrameOrigin::Pc || frame.bytes.size() < 4 ||
+                (frame.bytes[0] != 0x90 && frame.bytes[0] != 0x11))
+                continue;
+            const int64_t ms = (frame.bytes[1] * 256 + frame.bytes[2]) * int64_t{100};
+            const bool start = frame.bytes[0] == 0x90 && (frame.bytes[3] & 0x80) != 0;
+            // A time more than a tenth below where the clocks had run to sets them back.
+            const bool setBack = start && running &&
+                                 ms + 100 < running->first + static_cast<int32_t>(frame.Tick() - running->second);
+            if (!start || setBack)
+                record_.clockStops.push_back(frame.Tick());
+            running.reset();
+            if (start)
+                running = std::pair{ms, frame.Tick()};
+        }
     }
     void Trace(std::ostream& os)
     {

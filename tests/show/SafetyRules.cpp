@@ -9,6 +9,8 @@ namespace {
 
 // A fire frame on the line when the stop came still ends after it.
 constexpr int32_t kFrameOnLineMs = 3;
+// How late the modules may hear the show's time.
+constexpr int32_t kTimeReachMs = 25;
 // A high-voltage shot by key waits for its charge.
 constexpr int32_t kHandShotChargeMs = 2600;
 
@@ -133,6 +135,21 @@ private:
                    (byHand || !AskedByHand(shot, window.start - 1));
         });
     }
+    bool MayHaveFired(const TShowWindow& window, const kv::TCueRecord& record, TChannel channel) const
+    {
+        return std::all_of(shots_.begin(), shots_.end(), [&](const kv::TShotEntry& shot) {
+            if (TChannel{shot.address, shot.channel} != channel || Since(window.start, shot.Tick()) < 0 ||
+                (!window.open && Since(window.end, shot.Tick()) > kFrameOnLineMs))
+                return true;
+            // The frame that stopped them was on its way as the module fired, or just after.
+            const bool beforeStop = std::any_of(record_.clockStops.begin(), record_.clockStops.end(), [&](uint32_t stop) {
+                return Since(shot.Tick(), stop) <= kTimeReachMs && Since(stop, shot.Tick()) <= kFrameOnLineMs;
+            });
+            return shot.source == kv::TShotSource::Memory &&
+                   (record.reason == kv::TMissReason::TimecodeJump ||
+                    (record.reason == kv::TMissReason::StoppedBefore && beforeStop));
+        });
+    }
     void CheckReport(const TShowWindow& window)
     {
         const std::string show = "show from tick +" + std::to_string(window.start) + ": ";
@@ -159,14 +176,13 @@ private:
             // A shot by key in the show a resume went on from stays in the report.
             const uint32_t from = record.outcome == kv::TCueOutcome::ByHand ? record_.windows.front().start
                                                                             : window.start;
-            // Still open for cues recorded as fired from memory: a stop counts those within
-            // its way to the modules as fired, and a start again after the modules were set
-            // back or stopped passes over cues it records as fired.
-            if (reportedFired && record.outcome != kv::TCueOutcome::Memory &&
-                !FiredWithin(window, from, channel, true))
+            if (reportedFired && !FiredWithin(window, from, channel, true))
                 Fault(cue + "reported fired, no shot on the field");
-            // A key may fire the channel of a cue the show passed over.
-            if (!reportedFired && FiredWithin(window, window.start, channel, false))
+            // A key may fire the channel of a cue the show passed over. The modules' clocks are
+            // known within a frame's way to them: a memory shot just before a stop or a timecode
+            // jump may be reported missed, never the other way round.
+            if (!reportedFired && FiredWithin(window, window.start, channel, false) &&
+                !MayHaveFired(window, record, channel))
                 Fault(cue + "fired on the field, reported missed (reason " +
                       std::to_string(static_cast<int>(record.reason)) + ")");
         }

@@ -82,5 +82,53 @@ TEST_F(ShowSafetyCase, AfterARehearsalTheRealBusGoesOnFromItsOwnShow)
                        {TSafetyKind::Start, 0, 0, false}}});
 }
 
+// Autonomous, on the desk's timecode: the modules fired a cue from memory, the desk jumped back
+// two seconds, the modules' clocks were set back to wait for it, and the show was stopped:
+// the report called the cue fired before the set-back "stopped before its time".
+TEST_F(ShowSafetyCase, ACueFiredFromMemoryBeforeASetBackStaysFiredInTheReport)
+{
+    Holds(TSafetyCase{true, 0, {{16, 1, 0, 0}, {35, 1, 0, 0}},
+                      {{TSafetyKind::Start, 43, 0, false},
+                       {TSafetyKind::Tempo, 341, 0, false},
+                       {TSafetyKind::Offset, 319, 226, false},
+                       {TSafetyKind::Start, 26, 0, false},
+                       {TSafetyKind::Stop, 346, 0, false},
+                       {TSafetyKind::Stop, 67, 0, false},
+                       {TSafetyKind::Start, 248, 0, false},
+                       {TSafetyKind::TimecodeJump, 59, 0, false},
+                       {TSafetyKind::Lock, 6, 0, false},
+                       {TSafetyKind::Stop, 292, 0, false}},
+                      kMediaTimecode});
+}
+
+// Autonomous: the station's answer to another master's start stopped the modules at about
+// 5 ms; the report called the cue at 15 ms fired from memory, which no module fired.
+TEST_F(ShowSafetyCase, ACueTheModulesMayNotHaveReachedIsNeverReportedFired)
+{
+    Holds(TSafetyCase{true, 0, {{15, 1, 0, 0}},
+                      {{TSafetyKind::Start, 0, 0, false}, {TSafetyKind::OtherStart, 0, 1, false}}});
+}
+
+// Autonomous: the modules fired a cue from memory while the main thread was held; the
+// station's answer to another master's start then stopped them, and the report called the
+// cue stopped before its time.
+TEST_F(ShowSafetyCase, ACueFiredBeforeTheModulesWereStoppedStaysFired)
+{
+    Holds(TSafetyCase{true, 2, {{31, 1, 1, 0}},
+                      {{TSafetyKind::Start, 0, 0, false}, {TSafetyKind::Hold, 34, 11, false},
+                       {TSafetyKind::OtherStart, 0, 1, false}}});
+}
+
+// Autonomous, on timecode with the offset at +300 ms: the modules started from standing at
+// 200 ms, then were set back; the report called the cue at 100 ms, which they had started
+// above, fired from memory.
+TEST_F(ShowSafetyCase, ACueTheModulesStartedAboveIsNeverReportedFired)
+{
+    Holds(TSafetyCase{true, 0, {{44, 1, 1, 0}, {56, 1, 0, 0}},
+                      {{TSafetyKind::Offset, 0, 16, false}, {TSafetyKind::Offset, 0, 160, false},
+                       {TSafetyKind::Start, 40, 0, false}},
+                      kMediaTimecode});
+}
+
 }  // namespace
 }  // namespace kvtest
