@@ -8,12 +8,13 @@ set -euo pipefail
 # qt6-qpa-plugins (the xcb platform plugin kvshow opens its window with, only recommended by
 # Qt's libraries), the fonts the console draws Cyrillic with, Qt's own translations (its file
 # dialogs and message box buttons in Russian), xauth, which xvfb-run needs, and Qt OpenGL's
-# development files, which Qt Charts' CMake package needs. scripts/check-install-list.sh,
+# development files, which Qt Charts' CMake package needs; dpkg-dev, whose dpkg-shlibdeps
+# computes the Debian package's Depends. scripts/check-install-list.sh,
 # run by the test command, fails when a build uses a package this list does not reach.
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev
        libqt6opengl6-dev qt6-qpa-plugins qt6-translations-l10n libavformat-dev libavcodec-dev
        libswresample-dev libpulse-dev libltc-dev libcli11-dev fonts-dejavu-core pulseaudio-utils)
-test=(libgtest-dev libgmock-dev librapidcheck-dev libbenchmark-dev xvfb xauth ffmpeg sox socat clang libclang-rt-14-dev)
+test=(dpkg-dev libgtest-dev libgmock-dev librapidcheck-dev libbenchmark-dev xvfb xauth ffmpeg sox socat clang libclang-rt-14-dev)
 
 listing=""
 if [ "${1:-}" = list ]; then

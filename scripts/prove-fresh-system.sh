@@ -4,10 +4,19 @@
 # open on a virtual screen, then it is closed) and then the test command. Prints the packages,
 # download size, disk use and time of each. For a release, or when the install list changes.
 #
+# With --package DEB it proves the Debian package instead: `apt install ./DEB` on the fresh
+# system, then, as an ordinary user in dialout, a show on the demo field with kvctl (its log and
+# firing report must be under the user's state folder) and the console's window.
+#
 # Needs root, debootstrap, git, Xvfb and xwininfo here, and Debian's mirror on the network.
-# Usage: prove-fresh-system.sh [FOLDER]   (the new system's folder, default /var/tmp/korvane-fresh;
-# it must not exist; it is kept afterwards for a look inside)
+# Usage: prove-fresh-system.sh [--package DEB] [FOLDER]   (the new system's folder, default
+# /var/tmp/korvane-fresh; it must not exist; it is kept afterwards for a look inside)
 set -euo pipefail
+package=""
+if [ "${1:-}" = --package ]; then
+    package=$(realpath "$2")
+    shift 2
+fi
 root=${1:-/var/tmp/korvane-fresh}
 mirror=${KV_MIRROR:-http://deb.debian.org/debian}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -66,18 +75,40 @@ bind /sys /sys
 bind /dev /dev
 bind /dev/pts /dev/pts
 inside apt-get update -qq
-git clone --quiet "$source_dir" "$root/root/korvane"
 echo "fresh system: Debian 12 minbase, $(packages) packages, $(disk) MB, made in $(($(seconds) - started)) s"
 
-# The run command, its window on a virtual screen of this machine.
+# The window, on a virtual screen of this machine.
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 until [ -S "/tmp/.X11-unix/X${display#:}" ]; do sleep 0.2; done
 bind /tmp/.X11-unix /tmp/.X11-unix
 read -r p0 d0 k0 < <(echo "$(packages) $(downloaded) $(disk)")
 started=$(seconds)
-inside env DISPLAY="$display" bash -c 'cd /root/korvane && bash scripts/run-console.sh' \
-    >"$root/root/run-console.log" 2>&1 &
+if [ -n "$package" ]; then
+    cp "$package" "$root/tmp/"
+    inside env DEBIAN_FRONTEND=noninteractive bash -c "cd /tmp && apt install -y ./${package##*/}" \
+        >"$root/root/package-install.log" 2>&1 </dev/null
+    figures "apt install of ${package##*/} ($(du -k "$package" | cut -f1) KiB)" "$p0" "$d0" "$k0" \
+        "$(($(seconds) - started))"
+    inside useradd --create-home --groups dialout pyro
+    as_operator() { inside su - pyro -c "$*"; }
+    as_operator 'kvctl --version'
+    started=$(seconds)
+    show_status=0
+    as_operator 'kvctl --port sim:/usr/share/korvane/demo-field.ini --yes show \
+        /usr/share/korvane/sample-scenario.txt' >"$root/root/package-show.log" 2>&1 || show_status=$?
+    tail -3 "$root/root/package-show.log"
+    echo "fresh system: kvctl show on the demo field as pyro (groups: $(as_operator id -Gn))," \
+        "exit status $show_status in $(($(seconds) - started)) s; its record:"
+    ls -l "$root/home/pyro/.local/state/korvane/logs/"
+    ls "$root/home/pyro/.local/state/korvane/logs/"*-show1*.csv >/dev/null || exit 1
+    started=$(seconds)
+    inside su - pyro -c "DISPLAY=$display kvshow" >"$root/root/package-console.log" 2>&1 &
+else
+    git clone --quiet "$source_dir" "$root/root/korvane"
+    inside env DISPLAY="$display" bash -c 'cd /root/korvane && bash scripts/run-console.sh' \
+        >"$root/root/run-console.log" 2>&1 &
+fi
 console=$!
 # Qt also makes a 1x1 window with the program's name: wait for one of a real size.
 window() {
@@ -97,6 +128,11 @@ done
 run_time=$(($(seconds) - started))
 echo "fresh system: the console's window is open:"
 window
+if [ -n "$package" ]; then
+    echo "fresh system: the console from the package opened its window in $run_time s;" \
+        "its settings: $(ls "$root/home/pyro/.config/korvane/")"
+    exit $show_status
+fi
 figures "run command (install, build, window open)" "$p0" "$d0" "$k0" "$run_time"
 stop_inside
 wait "$console" 2>/dev/null || true

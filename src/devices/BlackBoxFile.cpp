@@ -5,6 +5,7 @@
 #include "devices/SavedFile.h"
 #include "support/Localizer.h"
 #include "support/Conversions.h"
+#include "support/FilePlaces.h"
 
 #include <algorithm>
 
@@ -12,7 +13,7 @@ namespace kv {
 
 std::string ProposedBlackBoxFileName()
 {
-    return ShortDateText(LocalTimeNow()) + ".dat";
+    return RecordsFolder() + ShortDateText(LocalTimeNow()) + ".dat";
 }
 
 std::string BlackBoxFileName(const std::string& chosen)

@@ -9,7 +9,7 @@ namespace kv {
 
 constexpr int32_t kBlackBoxFileFormat = 1;
 
-// Today's date in the short format, with ".dat".
+// Today's date in the short format, with ".dat", in the records folder.
 std::string ProposedBlackBoxFileName();
 // The operator's name with ".DAT" unless it already ends in ".dat" in any case.
 std::string BlackBoxFileName(const std::string& chosen);

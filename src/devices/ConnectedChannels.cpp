@@ -4,6 +4,7 @@
 #include "devices/Controls.h"
 #include "devices/SavedFile.h"
 #include "support/Conversions.h"
+#include "support/FilePlaces.h"
 #include "support/Localizer.h"
 #include "support/TextEncoding.h"
 
@@ -31,7 +32,7 @@ std::vector<std::string> ConnectedChannelsLines(const TControls& controls)
 
 std::string ProposedChannelsFileName()
 {
-    return Localize(54, "подключенные каналы");
+    return RecordsFolder() + Localize(54, "подключенные каналы");
 }
 
 std::string ChannelsFileName(const std::string& chosen)

@@ -219,6 +219,8 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     if (controlMode == kControlDirect && firingMode != kFiringManual)
         HandOverDue(now, false);
     ArmCueTimer();
+    lastSync_ = now;
+    SyncLog();
     RaiseStateChange();
 }
 
@@ -322,15 +324,35 @@ int32_t TCommonPlayer::MemoryLeftMs(uint32_t now) const
 void TCommonPlayer::CloseFiringReport()
 {
     report_.End();
-    reportPath_ =
-        LogFileEnabled() ? FiringReportPathBeside(LogFileName(), showNumber_, rehearsal) : "";
+    // Beside the log even when its lines could not be written: the report is the record
+    // that is left then.
+    reportPath_ = FiringReportPathBeside(LogFileName(), showNumber_, rehearsal);
     SaveFiringReport();
+    SyncLog();
 }
 
 void TCommonPlayer::SaveFiringReport()
 {
-    if (!reportPath_.empty() && !WriteFiringReport(report_, reportPath_))
+    if (reportPath_.empty() || WriteReport())
+        return;
+    WriteLog(Localize(kMsgReportNotWritten) + " " + reportPath_);
+    // The log goes on in its second folder when its own failed: the report follows it.
+    const std::string log = LogFileName();
+    const std::string moved = log.substr(0, log.find_last_of('/') + 1) +
+                              reportPath_.substr(reportPath_.find_last_of('/') + 1);
+    if (moved == reportPath_)
+        return;
+    reportPath_ = moved;
+    if (!WriteReport())
         WriteLog(Localize(kMsgReportNotWritten) + " " + reportPath_);
+}
+
+bool TCommonPlayer::WriteReport()
+{
+    if (!WriteFiringReport(report_, reportPath_))
+        return false;
+    Platform().SyncFile(reportPath_, [](int) {});
+    return true;
 }
 
 void TCommonPlayer::RaiseStateChange()
@@ -546,6 +568,11 @@ void TCommonPlayer::Tick()
     }
     if (IsRunning())
         handShots_.Run();
+    // The record of a show reaches the disk every second: a power cut loses a second at most.
+    if (IsRunning() && IntervalPassed(lastSync_, now, kSyncIntervalMs)) {
+        lastSync_ = now;
+        SyncLog();
+    }
     if (OnTime && (IntervalPassed(lastTimeReport_, Platform().TickCount(), timeReportInterval) ||
                    !IsRunning())) {
         lastTimeReport_ = Platform().TickCount();

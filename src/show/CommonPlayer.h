@@ -167,6 +167,7 @@ protected:
     int32_t FiredCue() const { return firedCue_; }
     // Once more beside the run log, when checks came in after the stop.
     void SaveFiringReport();
+    bool WriteReport();
     // A start form heard from the bus that is this station's own time, come back late from
     // a converter.
     bool OwnTimeFrame(const TFrameRecord& message) const;
@@ -323,6 +324,8 @@ private:
     uint32_t beganTick_ = 0;  // of the show's start
     uint32_t lastTimeReport_ = 0;
     uint32_t lastIdleWork_ = 0;
+    uint32_t lastSync_ = 0;
+    static constexpr int32_t kSyncIntervalMs = 1000;
     TTimeBroadcast broadcast_{kTimerPeriodMs};
     int32_t lastFiredModule_ = 0;
     int32_t lastFiredChannel_ = 0;

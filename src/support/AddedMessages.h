@@ -286,4 +286,14 @@ inline constexpr TMessage kMsgTooLate{274, "опоздала больше доп
 // The start button's caption with the space bar as the start key.
 inline constexpr TMessage kMsgSpaceStart{275, "<SPACE> Старт"};
 
+// Where the settings were read from and where the record of the run goes.
+inline constexpr TMessage kMsgSettingsPlace{276, "Настройки:"};
+inline constexpr TMessage kMsgRecordsPlace{277, "Журналы и отчёты:"};
+
+// A run log line that could not be written: the window says so until the program ends.
+inline constexpr TMessage kMsgLogNotWritten{278, "Ошибка записи журнала:"};
+inline constexpr TMessage kMsgLogLinesKept{
+    279, "Журнал не записывается, строки хранятся в памяти и записываются повторно; строк:"};
+inline constexpr TMessage kMsgLogGoesOn{280, "Журнал продолжен в файле:"};
+
 }  // namespace kv

@@ -1,6 +1,7 @@
 #include "support/LanguageChoice.h"
 
 #include "support/Conversions.h"
+#include "support/FilePlaces.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -25,7 +26,10 @@ bool Exists(const std::string& path)
 
 std::string ShippedLanguageFolder()
 {
-    return AppFolder() + "lang/";
+    // The build puts a copy beside the program; an install keeps it with the other data.
+    const std::string beside = AppFolder() + "lang/";
+    std::error_code error;
+    return std::filesystem::is_directory(beside, error) ? beside : DataFolder(AppFolder()) + "lang/";
 }
 
 std::string MessagesLocale()

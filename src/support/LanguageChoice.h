@@ -1,6 +1,6 @@
 #pragma once
 // Which language file the console reads: the operator's choice in kvshow.ini, else a
-// kvshow.lng of one's own beside the program, else the system's language.
+// kvshow.lng of one's own beside the settings, else the system's language.
 
 #include <string>
 

@@ -1,37 +1,17 @@
 #include "support/LogNaming.h"
 
 #include "support/Conversions.h"
+#include "support/FilePlaces.h"
 #include "support/RunLog.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 
 namespace kv {
-
-namespace {
-
-std::string UserStateFolder()
-{
-    // Relative paths in XDG variables are to be ignored.
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state && state[0] == '/')
-        return state;
-    const char* home = std::getenv("HOME");
-    if (!home || home[0] != '/') {
-        const passwd* user = getpwuid(getuid());
-        home = user ? user->pw_dir : nullptr;
-    }
-    if (!home || home[0] != '/')
-        return {};
-    return std::string(home) + "/.local/state";
-}
-
-}  // namespace
 
 std::string ClaimLogFile(const std::string& folder, const std::tm& date)
 {
@@ -39,7 +19,7 @@ std::string ClaimLogFile(const std::string& folder, const std::tm& date)
     std::filesystem::create_directories(folder, error);
     if (error)
         return {};
-    const std::string prefix = folder + ShortDateText(date) + "_";
+    const std::string prefix = folder + LogDateText(date) + "_";
     for (int number = 0; number < 100000; ++number) {
         const std::string path = prefix + IntToText(number) + ".log";
         const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -53,21 +33,27 @@ std::string ClaimLogFile(const std::string& folder, const std::tm& date)
     return {};
 }
 
-std::vector<std::string> LogFolders(const std::string& appFolder)
+std::string LogDateText(const std::tm& date)
 {
-    std::vector<std::string> folders{appFolder + "logs/"};
-    const std::string state = UserStateFolder();
-    if (!state.empty())
-        folders.push_back(state + "/korvane/logs/");
-    return folders;
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.tm_year + 1900, date.tm_mon + 1,
+                  date.tm_mday);
+    return text;
 }
 
-std::string StartRunLog(const std::string& appFolder, const std::tm& date)
+std::string StartRunLog(const TFilePlaces& places, const std::tm& date)
 {
-    for (const std::string& folder : LogFolders(appFolder)) {
-        const std::string path = ClaimLogFile(folder, date);
+    for (const std::string& folder : {places.stateFolder, places.secondFolder}) {
+        if (folder.empty())
+            continue;
+        const std::string path = ClaimLogFile(folder + "logs/", date);
         if (!path.empty()) {
             SetLogFileName(path);
+            const std::string second = places.secondFolder;
+            if (folder == second || second.empty())
+                SetLogSecondFile({});
+            else
+                SetLogSecondFile([second, date] { return ClaimLogFile(second + "logs/", date); });
             return path;
         }
     }

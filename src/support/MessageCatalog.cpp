@@ -152,6 +152,8 @@ const std::vector<TMessage>& MessageCatalog()
             kMsgMotorPositionUnknown, kMsgDeadManHeld, kMsgDeadManReleased, kMsgDeadManOff,
             kMsgDeadManNotHeld, kMsgDeadManStop, kMsgDeadManWaitEnded, kMsgLockoutCleared,
             kMsgDebugTestOtherStation, kMsgLateCuePassed, kMsgTooLate, kMsgSpaceStart,
+            kMsgSettingsPlace, kMsgRecordsPlace, kMsgLogNotWritten, kMsgLogLinesKept,
+            kMsgLogGoesOn,
         };
         // AddedMessages.h keeps related texts together, not in id order.
         std::stable_sort(messages.begin(), messages.end(),

@@ -62,7 +62,13 @@ public:
     virtual void DebugOutput(const std::string& line) = 0;
     // Uniform in [0, range); range 0 gives 0. Seeded once per process.
     virtual uint32_t Random(uint32_t range) = 0;
+    // Brings the file's data and its folder entry to the disk; done(0 or the error), on any
+    // thread. This one does it at once; the real platforms do it off the show's thread.
+    virtual void SyncFile(const std::string& path, const std::function<void(int error)>& done);
 };
+
+// fsync of the file and of its folder; 0 or the error.
+int SyncFileNow(const std::string& path);
 
 // The process-wide platform. The program (console, kvctl) or the test installs one before
 // anything else runs; it is not owned.

@@ -64,6 +64,7 @@ TQtPlatform::TQtPlatform()
       random_(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count())),
       debugOutput_(std::getenv("KORVANE_DEBUG_OUTPUT") != nullptr)
 {
+    syncThread_.setMaxThreadCount(1);
 }
 
 uint32_t TQtPlatform::TickCount()
@@ -154,6 +155,19 @@ void TQtPlatform::DebugOutput(const std::string& line)
 {
     if (debugOutput_)
         std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+void TQtPlatform::SyncFile(const std::string& path, const std::function<void(int error)>& done)
+{
+    // One sync running and one waiting cover every line written before the request.
+    if (syncsQueued_.fetch_add(1) >= 2) {
+        --syncsQueued_;
+        return;
+    }
+    syncThread_.start([this, path, done] {
+        done(SyncFileNow(path));
+        --syncsQueued_;
+    });
 }
 
 uint32_t TQtPlatform::Random(uint32_t range)

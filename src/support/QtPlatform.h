@@ -4,6 +4,9 @@
 
 #include "support/Platform.h"
 
+#include <QThreadPool>
+
+#include <atomic>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -32,6 +35,8 @@ public:
     bool PowerStatus(TPowerStatus& status) override;
     void DebugOutput(const std::string& line) override;
     uint32_t Random(uint32_t range) override;
+    // On a thread of its own: a slow disk never holds up the show's clock.
+    void SyncFile(const std::string& path, const std::function<void(int error)>& done) override;
 
     // Answer every Yes/No question with Yes without asking (kvctl --yes).
     bool assumeYes = false;
@@ -41,6 +46,8 @@ private:
     std::mutex randomMutex_;
     std::mt19937 random_;
     bool debugOutput_;
+    std::atomic<int> syncsQueued_{0};
+    QThreadPool syncThread_;  // after the count: its end waits for the sync it runs
 };
 
 // Milliseconds of the system's monotonic clock, truncated to 32 bits: the tick counter of the

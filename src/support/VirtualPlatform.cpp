@@ -216,6 +216,16 @@ void TVirtualPlatform::DebugOutput(const std::string& line)
     debugLines.push_back(line);
 }
 
+void TVirtualPlatform::SyncFile(const std::string& path,
+                                const std::function<void(int error)>& done)
+{
+    {
+        std::lock_guard lock(debugMutex_);
+        syncs.push_back({path, TickCount()});
+    }
+    TPlatform::SyncFile(path, done);
+}
+
 uint32_t TVirtualPlatform::Random(uint32_t range)
 {
     return range == 0 ? 0 : randomValue % range;

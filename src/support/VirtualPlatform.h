@@ -51,6 +51,7 @@ public:
     bool PowerStatus(TPowerStatus& status) override;
     void DebugOutput(const std::string& line) override;
     uint32_t Random(uint32_t range) override;
+    void SyncFile(const std::string& path, const std::function<void(int error)>& done) override;
 
     // Scripted operator: answers are taken in order; with none left a message box answers
     // Ok or No, an input box or file dialog is cancelled.
@@ -59,6 +60,11 @@ public:
     std::deque<std::optional<std::string>> fileNames;
     std::vector<TShownMessage> shownMessages;
     std::vector<std::string> debugLines;  // filled from any thread: read once they are done
+    struct TSync {
+        std::string path;
+        uint32_t at;  // TickCount
+    };
+    std::vector<TSync> syncs;  // the files synced, done at once
     std::optional<TPowerStatus> power;  // empty: cannot be read
     // Random(range) gives randomValue % range, so tests pick the "random" pause.
     uint32_t randomValue = 0;

@@ -2,6 +2,7 @@
 
 #include "support/Conversions.h"
 #include "support/Localizer.h"
+#include "support/LogNaming.h"
 #include "support/TextEncoding.h"
 
 #include <cstdlib>
@@ -65,7 +66,7 @@ std::vector<std::string> TConsoleFolder::LogMessages(const std::string& path)
 
 std::string TConsoleFolder::LogName(int number) const
 {
-    return path_ + "logs/" + ShortDateText(LocalTimeNow()) + "_" + IntToText(number) + ".log";
+    return path_ + "logs/" + LogDateText(LocalTimeNow()) + "_" + IntToText(number) + ".log";
 }
 
 }  // namespace kv

@@ -39,7 +39,7 @@ TMainForm& FieldConsoleTest::Start(const std::string& fieldText, const std::stri
     folder.WriteFile("field.ini", fieldText);
     folder.WriteFile("kvshow.ini",
                      "[link]\nPort=sim:" + folder.Path() + "field.ini\n" + settings);
-    windows = std::make_unique<TConsoleWindows>(folder.Path());
+    windows = std::make_unique<TConsoleWindows>(PlacesIn(folder.Path()));
     Form().show();
     // The actions' shortcuts reach only the active window.
     Form().activateWindow();

@@ -39,7 +39,7 @@ TEST(LanguageTest, EveryShippedLanguageGivesEveryMessageAndEveryWindowText)
 {
     TConsoleFolder folder;
     folder.WriteSettings();
-    const TConsoleWindows windows(folder.Path());
+    const TConsoleWindows windows(PlacesIn(folder.Path()));
     const std::vector<TTranslatableText> texts = WindowTexts();
     ASSERT_GT(texts.size(), 100u) << "the windows' texts are found";
     const std::vector<std::string> languages = ShippedLanguages();

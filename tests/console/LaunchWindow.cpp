@@ -16,7 +16,7 @@ namespace kv {
 TLaunchWindow::TLaunchWindow(const std::string& settings)
 {
     folder_.WriteSettings(settings);
-    windows_ = std::make_unique<TConsoleWindows>(folder_.Path());
+    windows_ = std::make_unique<TConsoleWindows>(PlacesIn(folder_.Path()));
     TMainForm& form = Form();
     form.resize(1280, 760);
     form.show();

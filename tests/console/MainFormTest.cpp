@@ -38,7 +38,7 @@ protected:
     std::unique_ptr<TConsoleWindows> Start(const std::string& settings = {})
     {
         folder.WriteSettings(settings);
-        return std::make_unique<TConsoleWindows>(folder.Path());
+        return std::make_unique<TConsoleWindows>(PlacesIn(folder.Path()));
     }
 
     TConsoleFolder folder;
@@ -67,8 +67,11 @@ TEST_F(MainFormTest, StartsOnTheDemoFieldWithBannerCaptionsAndWindowsInOrder)
     form.show();
     const QString version = QString::fromStdString(AppVersionText());
     EXPECT_EQ(form.windowTitle(), "Управление запуском (версия: " + version + ")");
+    // The version, then where the settings came from and where the record goes.
+    const QString where = QString::fromStdString("\nНастройки: " + folder.Path() +
+                                                 "kvshow.ini\nЖурналы и отчёты: " + folder.Path());
     EXPECT_EQ(Child<QLabel>(form, "LabelVer").text(),
-              "версия: " + version + " (расширенная специальная)");
+              "версия: " + version + " (расширенная специальная)" + where);
     EXPECT_TRUE(Child<QTimer>(form, "IdleTimer").isActive());
     EXPECT_TRUE(Child<QTimer>(form, "PCPowerTimer").isActive());
     EXPECT_EQ(Child<QTimer>(form, "PCPowerTimer").interval(), 5000);
@@ -263,7 +266,8 @@ TEST_F(MainFormTest, LanguageFileTranslatesCaptionsActionsAndColumnsAtFirstShow)
     form.show();
     const QString version = QString::fromStdString(AppVersionText());
     EXPECT_EQ(form.windowTitle(), "Launch control (version: " + version + ")");
-    EXPECT_EQ(Child<QLabel>(form, "LabelVer").text(), "version: " + version + " (special)");
+    EXPECT_TRUE(Child<QLabel>(form, "LabelVer").text().startsWith("version: " + version +
+                                                                  " (special)\n"));
     EXPECT_EQ(Child<QPushButton>(form, "StartBtn").text(), "Start");
     EXPECT_EQ(Child<QLabel>(form, "DCLabel").text(), "Battery");
     EXPECT_EQ(Child<QAction>(form, "ExitAction").text(), "Quit");

@@ -11,6 +11,7 @@
 #include "show/ExtPlayer.h"
 #include "support/AddedMessages.h"
 #include "support/Conversions.h"
+#include "support/FilePlaces.h"
 
 #include <QAction>
 #include <QApplication>
@@ -283,7 +284,8 @@ TEST_F(MemoryFormTest, BlackBoxGoesToTheChosenFileAfterTheFormatNumber)
     Open(kFastField);
     platform.saveName = folder.Path() + "after-show";
     Key(Qt::Key_F9, Qt::ControlModifier);
-    EXPECT_EQ(platform.prompts.back(), "Файлы данных|*.dat|" + ShortDateText(LocalTimeNow()) + ".dat");
+    EXPECT_EQ(platform.prompts.back(),
+              "Файлы данных|*.dat|" + RecordsFolder() + ShortDateText(LocalTimeNow()) + ".dat");
     EXPECT_TRUE(Logged("Чтение показаний \"черного ящика\"... Успешно"));
     const std::string bytes = FileBytes(folder.Path() + "after-show.DAT");
     ASSERT_EQ(bytes.size(), 4u + 2 * 31901);

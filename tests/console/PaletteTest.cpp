@@ -38,7 +38,7 @@ TEST(PaletteTest, CtrlNSwitchesToNightAndTheNextStartKeepsIt)
         // A restart in the same folder starts at night.
         EXPECT_EQ(TConsoleFolder::LogLines(window.Folder().Path() + "kvshow.state"),
                   (std::vector<std::string>{"[console]", "Palette=night"}));
-        TConsoleWindows again(window.Folder().Path());
+        TConsoleWindows again(PlacesIn(window.Folder().Path()));
         EXPECT_EQ(ShownPalette(), TPaletteKind::Night);
         EXPECT_TRUE(Child<QAction>(again.Main(), "NightAction").isChecked());
     }

@@ -145,7 +145,9 @@ Open=5
     TConsoleTestPlatform& platform = TestPlatform();
     platform.saveName = folder.Path() + "list.dat";
     QTest::keyClick(form.windowHandle(), Qt::Key_F4);
-    EXPECT_EQ(platform.prompts.back(), "Текстовые файлы|*.txt|подключенные каналы");
+    // The dialog starts in the record's folder, not where the console was started.
+    EXPECT_EQ(platform.prompts.back(),
+              "Текстовые файлы|*.txt|" + folder.Path() + "подключенные каналы");
     std::string text = "Пульт, ID=2\r\nПодключенных каналов: 28\r\nКанал № 2\r\n";
     for (int channel = 6; channel <= 32; ++channel)
         text += "Канал № " + std::to_string(channel) + "\r\n";

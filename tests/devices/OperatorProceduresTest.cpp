@@ -13,6 +13,7 @@
 #include "devices/MemoryTexts.h"
 #include "devices/SavedFile.h"
 #include "devices/ScenarioChecks.h"
+#include "support/FilePlaces.h"
 #include "field/SimModule.h"
 
 #include <cstdio>
@@ -185,7 +186,10 @@ TEST_F(OperatorProcedures, ConnectedChannelsFileIsWindows1251WithCrLf)
                                         "Подключенных каналов: 0", "", ""}));
     EXPECT_EQ(ChannelsFileName("list.Txt"), "list.Txt");
     EXPECT_EQ(ChannelsFileName("list.dat"), "list.dat.txt");
-    EXPECT_EQ(ProposedChannelsFileName(), "подключенные каналы");
+    // The save dialog starts in the records folder, not wherever the program was started.
+    SetRecordsFolder("/records/");
+    EXPECT_EQ(ProposedChannelsFileName(), "/records/подключенные каналы");
+    SetRecordsFolder({});
 
     const std::string path = testing::TempDir() + "channels.txt";
     ASSERT_TRUE(WriteConnectedChannelsFile(path, *registry).empty());

@@ -4,7 +4,10 @@
 #include "show/FiringReportFile.h"
 #include "show/FiringSummary.h"
 
+#include "support/RunLog.h"
+
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 namespace kvtest {
@@ -291,6 +294,38 @@ TEST_F(FiringReport, ARestartKeepsTheReportOfTheShowItCut)
     EXPECT_TRUE(lines[2].starts_with("2,1000,1,2,fire,fired,")) << lines[2];
     EXPECT_EQ(lines[4], "4,3000,2,1,fire,missed,,,,stopped before,,");
     EXPECT_EQ(Records()[3].reason, TMissReason::BeforeStart) << "the new show begins after it";
+}
+
+// The run log's folder fails before the show: its record goes on in the second folder, the
+// report beside it, and both are brought to the disk at the start, every second and the stop.
+TEST_F(FiringReport, TheRecordIsSyncedEverySecondAndTheReportWrittenWhenTheLogFolderFails)
+{
+    const std::string blocked = show->folder.Write("plain", "a file, not a folder") + "/run.log";
+    const std::string second = show->folder.Path() + "second/run.log";
+    std::filesystem::create_directories(show->folder.Path() + "second");
+    kv::SetLogFileName(blocked);
+    kv::SetLogSecondFile([second] { return second; });
+    kv::WriteLog("Запуск проекта");
+    const uint32_t startTick = Start(0);
+    platform.Advance(3500);
+    Player().Stop(false);
+    const uint32_t stopTick = platform.TickCount();
+    kv::SetLogSecondFile({});
+
+    EXPECT_EQ(Player().FiringReportPath(), show->folder.Path() + "second/run-show1.csv");
+    EXPECT_EQ(CsvLines(Player().FiringReportPath()).size(), 9u);
+    std::vector<uint32_t> logSyncs;
+    for (const auto& sync : platform.syncs)
+        if (sync.path == second)
+            logSyncs.push_back(sync.at);
+    ASSERT_GE(logSyncs.size(), 5u);
+    EXPECT_LT(Since(startTick, logSyncs.front()), 25) << "at the start";
+    EXPECT_EQ(logSyncs.back(), stopTick);
+    for (size_t i = 1; i < logSyncs.size(); ++i)
+        EXPECT_LE(Since(logSyncs[i - 1], logSyncs[i]), 1000 + 25) << "sync " << i;
+    EXPECT_TRUE(std::any_of(platform.syncs.begin(), platform.syncs.end(), [&](const auto& sync) {
+        return sync.path == Player().FiringReportPath();
+    }));
 }
 
 }  // namespace

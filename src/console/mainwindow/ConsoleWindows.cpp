@@ -13,8 +13,8 @@
 
 namespace kv {
 
-TConsoleWindows::TConsoleWindows(const std::string& appFolder)
-    : main_(std::make_unique<TMainForm>(appFolder))
+TConsoleWindows::TConsoleWindows(const TFilePlaces& places)
+    : main_(std::make_unique<TMainForm>(places))
 {
     TMainForm* main = main_.get();
     auto* warning = new TWarningForm(main);

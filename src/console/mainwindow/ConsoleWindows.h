@@ -3,6 +3,8 @@
 // window first, then the warning, memory, present-warning, external-start, timer and debug
 // windows and the two report windows, which belong to it.
 
+#include "support/FilePlaces.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,7 +16,7 @@ class TMainForm;
 
 class TConsoleWindows {
 public:
-    explicit TConsoleWindows(const std::string& appFolder);
+    explicit TConsoleWindows(const TFilePlaces& places);
     ~TConsoleWindows();
 
     TMainForm& Main() { return *main_; }

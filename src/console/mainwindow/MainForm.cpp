@@ -10,6 +10,7 @@
 #include "console/panels/IndicatorStrip.h"
 #include "console/panels/LaunchPage.h"
 #include "console/panels/PowerIndicator.h"
+#include "console/panels/LogTroubleNotice.h"
 #include "console/panels/RehearsalBanner.h"
 #include "console/panels/SlotStrip.h"
 #include "console/panels/TestPage.h"
@@ -58,15 +59,15 @@ constexpr int kReplyTimeoutMs = 70;
 
 }  // namespace
 
-TMainForm::TMainForm(const std::string& appFolder)
+TMainForm::TMainForm(const TFilePlaces& places) : places_(places)
 {
     // Fonts and sizes follow the scale: read before any control is made.
-    ini_ = TIniFile::Load(appFolder + "kvshow.ini");
+    ini_ = TIniFile::Load(places_.settingsFile);
     settings_ = ReadConsoleSettings(ini_);
     SetConsoleScale(static_cast<int>(ini_.ReadInteger("console", "Scale", kMinScalePercent)));
     setWindowTitle("Управление запуском");
     BuildWindow();
-    FormCreate(appFolder);
+    FormCreate();
     qApp->installEventFilter(this);
     // After the window's own filter: the switch sees its key first.
     WireDeadMan();
@@ -99,6 +100,7 @@ void TMainForm::BuildWindow()
     auto* column = new QVBoxLayout(central);
     rehearsalBanner_ = new TRehearsalBanner(central);
     column->addWidget(rehearsalBanner_);
+    column->addWidget(new TLogTroubleNotice(central));
     auto* row = new QHBoxLayout;
     column->addLayout(row, 1);
     row->addWidget(devices_);
@@ -153,12 +155,13 @@ QTimer* TMainForm::AddTimer(const char* name, int intervalMs)
     return timer;
 }
 
-void TMainForm::FormCreate(const std::string& appFolder)
+void TMainForm::FormCreate()
 {
     SetLogLevel(1);
-    runLogFile_ = StartRunLog(appFolder, LocalTimeNow());
+    SetRecordsFolder(places_.stateFolder);
+    runLogFile_ = StartRunLog(places_, LocalTimeNow());
     const TLanguageChoice language =
-        ChooseLanguage(appFolder, settings_.language, MessagesLocale());
+        ChooseLanguage(SettingsFolder(places_), settings_.language, MessagesLocale());
     SetLanguageFile(language.file);
     qtTexts_ = std::make_unique<TQtTranslation>(QtLanguage(language));
     WriteLog(kBannerLine);
@@ -176,7 +179,7 @@ void TMainForm::FormCreate(const std::string& appFolder)
     player_->rehearsal = SimulatedField(settings_.port);
     player_->maxLateMs = settings_.maxLateMs;
     player_->LaunchState = [this] { return static_cast<int>(launchState_); };
-    viewState_ = std::make_unique<TViewState>(appFolder + "kvshow.state");
+    viewState_ = std::make_unique<TViewState>(places_.stateFolder + "kvshow.state");
     WireEvents();
     if (AudioAvailable())
         soundTimer_->start();
@@ -225,8 +228,10 @@ void TMainForm::FormShow()
     const std::string version = AppVersionText();
     setWindowTitle(QString::fromStdString(
         Localize(7, "Управление запуском (версия:") + " " + version + ")"));
-    labelVer_->setText(QString::fromStdString(Localize(8, "версия:") + " " + version + " " +
-                                              Localize(9, "(расширенная специальная)")));
+    labelVer_->setText(QString::fromStdString(
+        Localize(8, "версия:") + " " + version + " " + Localize(9, "(расширенная специальная)") +
+        "\n" + Localize(kMsgSettingsPlace) + " " + places_.settingsFile + "\n" +
+        Localize(kMsgRecordsPlace) + " " + RecordsFolder()));
     if (!searching_)
         idleTimer_->start();
     errFlashTimer_->start();

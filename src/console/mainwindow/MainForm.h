@@ -9,6 +9,7 @@
 #include "console/mainwindow/GoNoGoGate.h"
 #include "link/FrameRecord.h"
 #include "show/Projects.h"
+#include "support/FilePlaces.h"
 #include "support/IniFile.h"
 
 #include <QMainWindow>
@@ -53,8 +54,7 @@ enum TLaunchState : uint8_t { kLaunchIdle = 0, kLaunchReady = 1, kLaunchRunning 
 
 class TMainForm : public QMainWindow {
 public:
-    // appFolder holds kvshow.ini and logs/ (the program's folder, with a trailing "/").
-    explicit TMainForm(const std::string& appFolder);
+    explicit TMainForm(const TFilePlaces& places);
     ~TMainForm() override;
 
     // The warning window exists only after the main window; it is handed over once made.
@@ -63,6 +63,7 @@ public:
 
     const TConsoleSettings& Settings() const { return settings_; }
     const std::string& RunLogFile() const { return runLogFile_; }
+    const TFilePlaces& Places() const { return places_; }
     int LaunchState() const { return launchState_; }
     int BatteryPercent() const { return batteryPercent_; }
     TExtPlayer& Player() { return *player_; }
@@ -96,7 +97,7 @@ private:
     void BuildWindow();
     QAction* AddAction(const char* name, const QString& caption, const QKeySequence& keys);
     QTimer* AddTimer(const char* name, int intervalMs);
-    void FormCreate(const std::string& appFolder);
+    void FormCreate();
     void WireEvents();
     void FormShow();
     void FormClose();
@@ -307,6 +308,7 @@ private:
     std::unique_ptr<TViewState> viewState_;
     QAction* nightAction_ = nullptr;
     TConsoleSettings settings_;
+    TFilePlaces places_;
     std::string runLogFile_;
 
     std::unique_ptr<TPortProto> port_;

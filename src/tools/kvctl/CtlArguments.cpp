@@ -1,6 +1,7 @@
 #include "tools/kvctl/CtlArguments.h"
 
 #include "support/Conversions.h"
+#include "support/FilePlaces.h"
 
 namespace kv {
 
@@ -65,7 +66,7 @@ std::optional<uint8_t> ParseHexByte(const std::string& text)
 
 std::string CtlSettingsFile(const TCtlArguments& arguments)
 {
-    return arguments.settings.empty() ? AppFolder() + "kvshow.ini" : arguments.settings;
+    return FindFilePlaces(AppFolder(), arguments.settings).settingsFile;
 }
 
 }  // namespace kv

@@ -19,7 +19,7 @@ inline constexpr int kExitNoField = 3;  // no converter opened or found, or ever
 
 struct TCtlArguments {
     std::string port = "auto";
-    std::string settings;  // empty: kvshow.ini beside the program
+    std::string settings;  // empty: beside the program, else the user's (FindFilePlaces)
     bool yes = false;
     std::string command;
     std::vector<int> addresses;  // the probe order

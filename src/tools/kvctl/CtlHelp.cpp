@@ -1,7 +1,7 @@
 #include "tools/kvctl/CtlHelp.h"
 
 #include "support/Conversions.h"
-#include "support/LogNaming.h"
+#include "support/FilePlaces.h"
 #include "tools/kvctl/CtlArguments.h"
 
 #include <QtGlobal>
@@ -13,10 +13,9 @@ std::string CtlVersionText()
     std::string text = "kvctl " + AppVersionText() + "\nbuild: " KV_BUILD_TYPE ", compiler " __VERSION__
                        ", Qt " QT_VERSION_STR "\nsettings: " +
                        CtlSettingsFile({}) + " (--settings FILE reads another)\nlogs: ";
-    const std::vector<std::string> folders = LogFolders(AppFolder());
-    for (size_t i = 0; i < folders.size(); ++i)
-        text += (i == 0 ? "" : ", or when that cannot be written ") + folders[i];
-    return text;
+    const TFilePlaces places = FindFilePlaces(AppFolder(), {});
+    return text + places.stateFolder + "logs/, or when that cannot be written " +
+           places.secondFolder + "logs/";
 }
 
 std::string CtlHelpFooter()

@@ -1,10 +1,12 @@
 // kvctl: the engine from the command line. Results go to stdout, messages, questions and
 // progress to stderr; the interface is parsed by other tools and stays as it is.
 #include "support/Conversions.h"
+#include "support/FilePlaces.h"
 #include "support/IniFile.h"
 #include "support/LanguageChoice.h"
 #include "support/Localizer.h"
 #include "support/LogNaming.h"
+#include "support/RunLog.h"
 #include "tools/kvctl/Commands.h"
 #include "tools/kvctl/CtlPlatform.h"
 #include "tools/kvctl/CtlSession.h"
@@ -12,6 +14,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -60,9 +63,11 @@ int RunOnBus(const kv::TCtlArguments& arguments, kv::TCtlPlatform& platform)
 // what scripts parse under another LANG. Russian when none is named.
 void UseConsoleLanguage(const kv::TCtlArguments& arguments)
 {
-    const kv::TIniFile ini = kv::TIniFile::Load(kv::CtlSettingsFile(arguments));
-    kv::SetLanguageFile(
-        kv::ChooseLanguage(kv::AppFolder(), ini.ReadString("console", "Language", ""), "").file);
+    const kv::TFilePlaces places = kv::FindFilePlaces(kv::AppFolder(), arguments.settings);
+    const kv::TIniFile ini = kv::TIniFile::Load(places.settingsFile);
+    kv::SetLanguageFile(kv::ChooseLanguage(kv::SettingsFolder(places),
+                                           ini.ReadString("console", "Language", ""), "")
+                            .file);
     kv::LoadMessageTable();
 }
 
@@ -93,7 +98,15 @@ int main(int argc, char** argv)
     kv::TCtlPlatform platform;
     platform.assumeYes = arguments.yes;
     kv::InstallPlatform(&platform);
-    kv::StartRunLog(kv::AppFolder(), kv::LocalTimeNow());
+    const kv::TFilePlaces places = kv::FindFilePlaces(kv::AppFolder(), arguments.settings);
+    kv::SetRecordsFolder(places.stateFolder);
+    kv::StartRunLog(places, kv::LocalTimeNow());
+    kv::SetLogTroubleHandler([] {
+        const kv::TLogTrouble trouble = kv::LogTrouble();
+        std::fprintf(stderr, "kvctl: run log not written: %s (%s); lines go to %s%s\n",
+                     trouble.failedFile.c_str(), trouble.reason.c_str(), trouble.file.c_str(),
+                     trouble.failing ? ", kept in memory for now" : "");
+    });
     kv::CatchInterrupt();
     const int status = RunOnBus(arguments, platform);
     std::fflush(stdout);

@@ -1,0 +1,45 @@
+# What `cmake --install` puts where, and the Debian package made of it (cpack -G DEB):
+# korvane_<version>_amd64.deb with the three programs, their data, the menu entry, the man
+# pages and the converters' udev rule. The programs find their data at ../share/korvane
+# beside their bin/ folder, so the install prefix is free.
+include(GNUInstallDirs)
+
+set(KV_PROGRAMS kvctl kvfield)
+if(KV_CONSOLE)
+    list(PREPEND KV_PROGRAMS kvshow)
+endif()
+install(TARGETS ${KV_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES share/demo-field.ini share/kvshow.ini.in share/sample-scenario.txt
+              share/sample-soundtrack.ogg share/README-field.md share/SOUNDTRACK-LICENSE.md
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/korvane)
+install(DIRECTORY share/lang/ DESTINATION ${CMAKE_INSTALL_DATADIR}/korvane/lang)
+install(FILES share/korvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES share/korvane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES share/man/kvshow.1 share/man/kvctl.1 share/man/kvfield.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvane)
+install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvane/docs)
+# udev reads /usr/lib/udev/rules.d (the package's prefix) as well as /lib/udev/rules.d.
+install(FILES share/60-korvane-converters.rules DESTINATION lib/udev/rules.d)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME korvane)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_CONTACT "Korvane maintainers <korvane@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "operator console of an electronic fireworks firing system")
+set(CPACK_PACKAGE_DESCRIPTION "Korvane finds the devices on an RS485 firing bus, tests every \
+igniter, writes a show into the modules' memory and fires it in step with its soundtrack or a \
+sound desk's timecode. kvshow is the console window, kvctl the same engine from the command \
+line, kvfield a simulated field on pseudo-terminals.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded at run time, so no library dependency names them: the window's platform plugin and
+# the fonts its Cyrillic texts are drawn with.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The programs without their debugging information: a fifth of the size.
+set(CPACK_STRIP_FILES ON)
+include(CPack)
