@@ -2,6 +2,7 @@
 // text in Russian as a comment above its empty key. Usage: kvlang [FILE] (else the output).
 #include "console/app/ConsolePlatform.h"
 #include "console/mainwindow/ConsoleWindows.h"
+#include "support/FilePlaces.h"
 #include "support/LanguageTemplate.h"
 
 #include <QApplication>
@@ -25,7 +26,7 @@ int main(int argc, char** argv)
                                        << "[console]\nLanguage=ru\n";
     std::string text;
     {
-        const kv::TConsoleWindows windows(path);
+        const kv::TConsoleWindows windows(kv::PlacesIn(path));
         text = kv::LanguageTemplate();
     }
     kv::InstallPlatform(nullptr);
