@@ -76,13 +76,15 @@ TEST(QtTranslationTest, WithoutTheTranslationFileQtStaysEnglishAndQuestionsStill
 TEST(QtTranslationTest, FileDialogsOpenInTheFolderLastUsed)
 {
     QTemporaryDir folder;
-    const QString file = folder.path() + "/show.txt";
-    QFile(file).open(QIODevice::WriteOnly);
+    const QString file = folder.path() + "/report.pdf";
+    // A file chosen to save in a folder: no file of the folder needs reading first (an
+    // existing file, chosen in an open dialog, waits for the dialog's own listing).
     WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+        dialog.setDirectory(folder.path());
         dialog.selectFile(file);
-        static_cast<QDialog&>(dialog).accept();  // as the Open button does
+        static_cast<QDialog&>(dialog).done(QDialog::Accepted);  // as the Save button does
     });
-    ASSERT_EQ(TConsolePlatform().OpenFileName("Текстовые файлы|*.txt"), file.toStdString());
+    ASSERT_EQ(TConsolePlatform().SaveFileName("Файлы PDF|*.pdf", "report.pdf"), file.toStdString());
     QString openedIn, savedIn;
     WhenModal<QFileDialog>([&](QFileDialog& dialog) {
         openedIn = dialog.directory().absolutePath();
