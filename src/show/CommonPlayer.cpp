@@ -236,7 +236,7 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     // What the modules fired since the last tick counts as handled: a resume must not start
     // their clocks at or before it.
     if (wasRunning && controlMode == kControlAutonomous && firingMode != kFiringManual)
-        PassMemoryCues(broadcast_.SurelyPlayedTo(now), broadcast_.PlayedTo(now));
+        PassMemoryCuesAtStop(now, TMissReason::StoppedBefore);
     timer_->SetEnabled(false);
     soundtrackPending_ = false;
     if (broadcastStop)
@@ -446,7 +446,7 @@ void TCommonPlayer::PassOverJump(int32_t to, uint32_t now)
     if (autonomous) {
         // A running module clock set forward would fire every cue on the way at once.
         broadcast_.Stopped(now);
-        PassMemoryCues(broadcast_.SurelyPlayedTo(now), broadcast_.PlayedTo(now), TMissReason::TimecodeJump);
+        PassMemoryCuesAtStop(now, TMissReason::TimecodeJump);
         stops_.SendBeforeStart(currentTime);
     }
     const std::span<const TCue> cues = Cues();
@@ -786,6 +786,11 @@ void TCommonPlayer::RunAutonomousCues(uint32_t now)
         EndShow();
 }
 
+void TCommonPlayer::PassMemoryCuesAtStop(uint32_t now, TMissReason uncertain)
+{
+    PassMemoryCues(broadcast_.SurelyPlayedTo(now), broadcast_.PlayedTo(now), uncertain);
+}
+
 void TCommonPlayer::PassMemoryCues(int32_t surely, int32_t mayHave, TMissReason uncertain)
 {
     // The modules fire from their memory: the shots are only recorded, each as the modules'
@@ -856,7 +861,7 @@ void TCommonPlayer::TellTheTime(uint32_t now, int32_t showTime)
     // Stood until the show is back: what they fired up to here is recorded before their start
     // again passes over the rest.
     if (frame.action == TTimeBroadcast::TAction::Stop && firingMode != kFiringManual)
-        PassMemoryCues(broadcast_.SurelyPlayedTo(now), broadcast_.PlayedTo(now));
+        PassMemoryCuesAtStop(now, TMissReason::StoppedBefore);
 }
 
 void TCommonPlayer::EndShow()
@@ -1195,7 +1200,7 @@ void TCommonPlayer::ModulesStopped()
     broadcast_.Stopped(now);
     // What they fired up to here is recorded; their start again passes over the rest below it.
     if (IsRunning() && controlMode == kControlAutonomous && firingMode != kFiringManual)
-        PassMemoryCues(broadcast_.SurelyPlayedTo(now), broadcast_.PlayedTo(now));
+        PassMemoryCuesAtStop(now, TMissReason::StoppedBefore);
 }
 
 void TCommonPlayer::HandleMessage(const TFrameRecord& message)

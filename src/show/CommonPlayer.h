@@ -240,6 +240,9 @@ private:
     TMissReason PassedByStart() const;
     void PassMemoryCues(int32_t surely, int32_t mayHave = INT32_MIN,
                         TMissReason uncertain = TMissReason::StoppedBefore);
+    // Their clocks stopped or set forward at now: the cues they may have reached since are
+    // handled, those in doubt missed for that reason.
+    void PassMemoryCuesAtStop(uint32_t now, TMissReason uncertain);
     void TellTheTime(uint32_t now, int32_t showTime);
     bool TellsTheTime() const;
     void RetellTime();
