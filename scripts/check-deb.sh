@@ -36,7 +36,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version), not $version"
 [ "$(field Architecture)" = amd64 ] || fail "Architecture: $(field Architecture)"
 depends=$(field Depends)
-for package in libqt6core6 libqt6widgets6 libqt6charts6 libavcodec59 libpulse0 libc6 \
+for package in libqt6core6 libqt6widgets6 libqt6charts6 libavcodec59 libpulse0 libarchive13 libc6 \
     qt6-qpa-plugins fonts-dejavu-core; do
     grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done

@@ -13,7 +13,7 @@ set -euo pipefail
 # run by the test command, fails when a build uses a package this list does not reach.
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev
        libqt6opengl6-dev qt6-qpa-plugins qt6-translations-l10n libavformat-dev libavcodec-dev
-       libswresample-dev libpulse-dev libltc-dev libcli11-dev fonts-dejavu-core pulseaudio-utils)
+       libswresample-dev libpulse-dev libltc-dev libarchive-dev libcli11-dev fonts-dejavu-core pulseaudio-utils)
 test=(dpkg-dev libgtest-dev libgmock-dev librapidcheck-dev libbenchmark-dev xvfb xauth ffmpeg sox socat clang libclang-rt-14-dev)
 
 listing=""

@@ -3,6 +3,7 @@
 #include "devices/Controls.h"
 #include "show/ScenarioFile.h"
 #include "show/ScenarioParser.h"
+#include "show/ScenarioWriter.h"
 #include "support/Localizer.h"
 #include "support/Platform.h"
 #include "support/TextEncoding.h"
@@ -37,6 +38,7 @@ void TProjectList::Load(const std::string& path)
     }
     SortByTime();
     name_ = std::filesystem::path(path).filename().string();
+    source_ = std::move(bytes);
 }
 
 void TProjectList::Clear()
@@ -44,15 +46,17 @@ void TProjectList::Clear()
     cues_.clear();
     cues_.shrink_to_fit();
     name_.clear();
+    source_.clear();
     ++revision_;
 }
 
-void TProjectList::Assign(std::vector<TCue> cues, const std::string& name)
+void TProjectList::Assign(std::vector<TCue> cues, const std::string& name, std::string source)
 {
     Clear();
     cues_ = std::move(cues);
     SortByTime();
     name_ = name;
+    source_ = source.empty() ? FiringScenarioText(cues_) : std::move(source);
 }
 
 int32_t TProjectList::Duration() const

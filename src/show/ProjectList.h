@@ -23,8 +23,9 @@ public:
     // reported to the operator and leaves the list empty.
     void Load(const std::string& path);
     void Clear();
-    // Replaces the list with cues that were read elsewhere (an imported show), as a load would.
-    void Assign(std::vector<TCue> cues, const std::string& name);
+    // Replaces the list with cues that were read elsewhere (an imported show, a package), as
+    // a load would. source: the scenario file's bytes; empty: written from the firing cues.
+    void Assign(std::vector<TCue> cues, const std::string& name, std::string source = {});
 
     int Count() const { return static_cast<int>(cues_.size()); }
     // index 0 .. Count() - 1
@@ -37,6 +38,8 @@ public:
     void SortByTime();
     // The loaded file's name without its folder, empty when nothing is loaded.
     const std::string& Name() const { return name_; }
+    // The bytes the cues were read from, for a show package; empty when nothing is loaded.
+    const std::string& Source() const { return source_; }
     // Changes whenever the cues may have: a show stopped on other cues does not resume.
     uint32_t Revision() const { return revision_; }
     // Marks on the registered firing modules the channels this scenario fires, and only
@@ -46,6 +49,7 @@ public:
 private:
     std::vector<TCue> cues_;
     std::string name_;
+    std::string source_;
     uint32_t revision_ = 0;
 };
 

@@ -296,4 +296,19 @@ inline constexpr TMessage kMsgLogLinesKept{
     279, "Журнал не записывается, строки хранятся в памяти и записываются повторно; строк:"};
 inline constexpr TMessage kMsgLogGoesOn{280, "Журнал продолжен в файле:"};
 
+// Show packages: a part missing or damaged refuses the whole package.
+inline constexpr TMessage kMsgPackageUnreadable{281, "Пакет шоу не читается:"};
+inline constexpr TMessage kMsgPackagePartMissing{282, "Пакет шоу отклонён: нет части"};
+inline constexpr TMessage kMsgPackagePartDamaged{
+    283, "Пакет шоу отклонён: контрольная сумма не сходится, часть"};
+inline constexpr TMessage kMsgPackageLoaded{284, "Пакет шоу загружен:"};
+inline constexpr TMessage kMsgPackageSaved{285, "Шоу сохранено:"};
+
+// The slots' files brought back at start-up.
+inline constexpr TMessage kMsgSlotFileGone{286, "Файл слота не найден, слот оставлен пустым:"};
+inline constexpr TMessage kMsgSlotFileChanged{
+    287, "Файл слота изменён после прошлого запуска. Загрузить его таким, как он есть сейчас?"};
+inline constexpr TMessage kMsgSlotRestored{288, "Слот восстановлен:"};
+inline constexpr TMessage kMsgSlotNotRestored{289, "Слот оставлен пустым:"};
+
 }  // namespace kv

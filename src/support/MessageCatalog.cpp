@@ -153,7 +153,9 @@ const std::vector<TMessage>& MessageCatalog()
             kMsgDeadManNotHeld, kMsgDeadManStop, kMsgDeadManWaitEnded, kMsgLockoutCleared,
             kMsgDebugTestOtherStation, kMsgLateCuePassed, kMsgTooLate, kMsgSpaceStart,
             kMsgSettingsPlace, kMsgRecordsPlace, kMsgLogNotWritten, kMsgLogLinesKept,
-            kMsgLogGoesOn,
+            kMsgLogGoesOn, kMsgPackageUnreadable, kMsgPackagePartMissing,
+            kMsgPackagePartDamaged, kMsgPackageLoaded, kMsgPackageSaved, kMsgSlotFileGone,
+            kMsgSlotFileChanged, kMsgSlotRestored, kMsgSlotNotRestored,
         };
         // AddedMessages.h keeps related texts together, not in id order.
         std::stable_sort(messages.begin(), messages.end(),

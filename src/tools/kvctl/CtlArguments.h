@@ -26,6 +26,7 @@ struct TCtlArguments {
     std::string scenario;        // the scenario file a command reads
     std::string input;           // report: the CSV; import: the script
     std::string out;             // the file a command writes
+    std::string package;         // the show package the scenario came from
     std::vector<int> frameBytes;  // frame: the six bytes given
     std::vector<int> modules;  // test: the modules tested, all when empty
     int oldAddress = 0;        // readdress
@@ -35,8 +36,9 @@ struct TCtlArguments {
     std::vector<std::string> lockedPositions;  // show: positions whose cues are passed over
     std::string newAddress;    // readdress: as typed, checked as the console checks it
     int32_t from = 0;
-    int32_t tempo = 1000;
-    int32_t offset = 0;
+    // Unset: a package's, else 1000 and 0.
+    std::optional<int32_t> tempo;
+    std::optional<int32_t> offset;
     bool autonomous = false;
     bool remote = false;
     std::string soundtrack;

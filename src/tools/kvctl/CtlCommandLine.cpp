@@ -154,6 +154,7 @@ public:
         Addresses(*search);
         Json(*search);
         Show();
+        Pack();
         for (const auto& [name, help] :
              {std::pair{"write", "write the scenario into the modules' memory (F8)"},
               std::pair{"verify", "compare the modules' memory with the scenario (F9)"}}) {
@@ -209,7 +210,8 @@ private:
 
     void ScenarioFile(CLI::App& command)
     {
-        command.add_option("FILE,--scenario", a_.scenario, "the scenario file")->required();
+        command.add_option("FILE,--scenario", a_.scenario, "the scenario file, or a show package (.kvshow)")
+            ->required();
     }
 
     void Addresses(CLI::App& command)
@@ -237,6 +239,38 @@ private:
     void Json(CLI::App& command)
     {
         command.add_flag("--json", a_.json, "print one JSON object for scripts (docs/kvctl.md)");
+    }
+
+    void TempoAndOffset(CLI::App& command)
+    {
+        command.add_option("--tempo", a_.tempo, "the tempo: per mille (1000 = 100 %) or per cent "
+                                                "with % (default: the package's, else 1000)")
+            ->type_name("PERMILLE|PERCENT%")
+            ->transform(Tempo());
+        command.add_option("--offset", a_.offset, "the offset, ms (default: the package's, else 0)")
+            ->type_name("MS")
+            ->transform(WholeIn(-TCommonPlayer::kMaxStartOffsetMs, TCommonPlayer::kMaxStartOffsetMs));
+    }
+
+    void Lock(CLI::App& command)
+    {
+        command.add_option("--lock", a_.lockedPositions,
+                           "positions locked out: their cues are passed over (Ctrl+L)")
+            ->type_name("POSITION...");
+    }
+
+    void Pack()
+    {
+        auto* pack = Command("pack", "a show package: the scenario, its soundtrack and the "
+                                     "show's settings in one .kvshow file, each part checksummed");
+        pack->add_option("SCENARIO", a_.scenario, "the scenario file")->required();
+        Soundtrack(*pack);
+        pack->add_option("--out", a_.out, "the package written")
+            ->required()
+            ->type_name("SHOW.kvshow");
+        TempoAndOffset(*pack);
+        Lock(*pack);
+        TimecodeIn(*pack);
     }
 
     void Soundtrack(CLI::App& command)
@@ -313,59 +347,63 @@ private:
         show->add_option("--from", a_.from, "the start point, ms of show time")
             ->type_name("MS")
             ->transform(WholeIn(0, std::numeric_limits<int32_t>::max()));
-        show->add_option("--tempo", a_.tempo, "the tempo: per mille (1000 = 100 %) or per cent "
-                                              "with %")
-            ->type_name("PERMILLE|PERCENT%")
-            ->transform(Tempo());
-        show->add_option("--offset", a_.offset, "the offset, ms")
-            ->type_name("MS")
-            ->transform(WholeIn(-TCommonPlayer::kMaxStartOffsetMs, TCommonPlayer::kMaxStartOffsetMs));
+        TempoAndOffset(*show);
         Control(*show);
         Soundtrack(*show);
         show->add_option("--trace", a_.trace, "every frame sent and received, to this file")
             ->type_name("FILE");
         show->add_option("--report", a_.report, "the firing report, also written here")
             ->type_name("CSV");
-        show->add_option("--lock", a_.lockedPositions,
-                         "positions locked out: their cues are passed over (Ctrl+L)")
-            ->type_name("POSITION...");
+        Lock(*show);
         Timecode(*show);
         Json(*show);
     }
 
+    static std::function<void(const std::string&)> SetRate(std::optional<TTimecodeRate>& target)
+    {
+        return [&target](const std::string& text) { target = ParseTimecodeRate(text); };
+    }
+
+    static std::function<void(const std::string&)> SetLabel(std::optional<TTimecodeLabel>& target)
+    {
+        return [&target](const std::string& text) { target = ParseTimecode(text); };
+    }
+
+    static CLI::Validator LabelCheck()
+    {
+        return Parsed([](const std::string& text) { return ParseTimecode(text).has_value(); },
+                      "a timecode label HH:MM:SS:FF");
+    }
+
+    // The desk's timecode: its rate and the label of show time 0.
+    void TimecodeIn(CLI::App& command)
+    {
+        command.add_option_function<std::string>("--tc-in-fps,--fps", SetRate(a_.timecodeRate),
+                                                 "the incoming timecode's rate (default: the "
+                                                 "package's, else [timecode] Rate)")
+            ->type_name("auto|24|25|29.97df|30")
+            ->check(Parsed(
+                [](const std::string& text) { return ParseTimecodeRate(text).has_value(); },
+                "a timecode rate (auto, 24, 25, 29.97df, 30)"));
+        command.add_option_function<std::string>("--tc-in-zero,--tc-zero", SetLabel(a_.timecodeZero),
+                                                 "the incoming label of show time 0 (default: "
+                                                 "the package's, else [timecode] Zero)")
+            ->type_name("HH:MM:SS:FF")
+            ->check(LabelCheck());
+    }
+
     void Timecode(CLI::App& show)
     {
-        const auto rate = [](std::optional<TTimecodeRate>& target) {
-            return [&target](const std::string& text) { target = ParseTimecodeRate(text); };
-        };
-        const auto label = [](std::optional<TTimecodeLabel>& target) {
-            return [&target](const std::string& text) { target = ParseTimecode(text); };
-        };
-        const auto rateCheck = Parsed(
-            [](const std::string& text) { return ParseTimecodeRate(text).has_value(); },
-            "a timecode rate (auto, 24, 25, 29.97df, 30)");
-        const auto labelCheck = Parsed(
-            [](const std::string& text) { return ParseTimecode(text).has_value(); },
-            "a timecode label HH:MM:SS:FF");
         show.add_option("--tc-in,--timecode", a_.timecode,
                         "wait, armed, for the timecode on this PulseAudio source to reach the "
                         "start point, then follow it")
             ->type_name("SOURCE");
-        show.add_option_function<std::string>("--tc-in-fps,--fps", rate(a_.timecodeRate),
-                                              "the incoming timecode's rate (default: [timecode] "
-                                              "Rate)")
-            ->type_name("auto|24|25|29.97df|30")
-            ->check(rateCheck);
-        show.add_option_function<std::string>("--tc-in-zero,--tc-zero", label(a_.timecodeZero),
-                                              "the incoming label of show time 0 (default: "
-                                              "[timecode] Zero)")
-            ->type_name("HH:MM:SS:FF")
-            ->check(labelCheck);
+        TimecodeIn(show);
         show.add_option("--tc-out", a_.timecodeOut,
                         "send the show clock as timecode to this PulseAudio sink (soundtrack: "
                         "the right channel of the soundtrack's)")
             ->type_name("SINK|soundtrack");
-        show.add_option_function<std::string>("--tc-out-fps", rate(a_.timecodeOutRate),
+        show.add_option_function<std::string>("--tc-out-fps", SetRate(a_.timecodeOutRate),
                                               "the timecode sent's rate (default: [timecode] "
                                               "OutputRate)")
             ->type_name("24|25|29.97df|30")
@@ -375,11 +413,11 @@ private:
                     return parsed && *parsed != TTimecodeRate::Auto;
                 },
                 "a timecode rate (24, 25, 29.97df, 30)"));
-        show.add_option_function<std::string>("--tc-out-zero", label(a_.timecodeOutZero),
+        show.add_option_function<std::string>("--tc-out-zero", SetLabel(a_.timecodeOutZero),
                                               "the label sent for show time 0 (default: "
                                               "[timecode] OutputZero)")
             ->type_name("HH:MM:SS:FF")
-            ->check(labelCheck);
+            ->check(LabelCheck());
     }
 
     CLI::App& app_;

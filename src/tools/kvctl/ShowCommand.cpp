@@ -183,6 +183,13 @@ int CheckLockout(const TCtlArguments& arguments, const TProjectList& list)
         std::fprintf(stderr, "kvctl: %s\n", Localize(kMsgLockoutAutonomous).c_str());
         return kExitUsage;
     }
+    return CheckPositionsNamed(arguments, list);
+}
+
+}  // namespace
+
+int CheckPositionsNamed(const TCtlArguments& arguments, const TProjectList& list)
+{
     const std::vector<std::string> named = TPositionLockout::Positions(list.Cues());
     for (const std::string& position : arguments.lockedPositions)
         if (std::find(named.begin(), named.end(), position) == named.end()) {
@@ -192,8 +199,6 @@ int CheckLockout(const TCtlArguments& arguments, const TProjectList& list)
         }
     return kExitDone;
 }
-
-}  // namespace
 
 int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform)
 {
@@ -241,8 +246,8 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     for (const std::string& position : arguments.lockedPositions)
         if (!player.LockPosition(position, true))
             return kExitFailed;
-    player.SetTempo(arguments.tempo);
-    player.offset = arguments.offset;
+    player.SetTempo(arguments.tempo.value_or(1000));
+    player.offset = arguments.offset.value_or(0);
     player.currentTime = arguments.from;
     std::unique_ptr<TTimecodeReceiver> timecode;
     if (!arguments.timecode.empty() && !(timecode = OpenTimecode(session, arguments)))

@@ -81,8 +81,12 @@ int main(int argc, char** argv)
     std::fputs(line.err.c_str(), stderr);
     if (!line.arguments)
         return line.status;
-    const kv::TCtlArguments& arguments = *line.arguments;
+    kv::TCtlArguments arguments = *line.arguments;
     UseConsoleLanguage(arguments);
+    const kv::TFilePlaces places = kv::FindFilePlaces(kv::AppFolder(), arguments.settings);
+    if (const int status = kv::OpenPackageArguments(arguments, places.stateFolder);
+        status != kv::kExitDone)
+        return status;
     if (arguments.command == "frame")
         return kv::RunFrame(arguments);
     if (arguments.command == "report")
@@ -93,12 +97,13 @@ int main(int argc, char** argv)
         return kv::RunScenario(arguments);
     if (arguments.command == "log")
         return kv::RunLog(arguments);
+    if (arguments.command == "pack")
+        return kv::RunPack(arguments);
 
     QCoreApplication app(argc, argv);
     kv::TCtlPlatform platform;
     platform.assumeYes = arguments.yes;
     kv::InstallPlatform(&platform);
-    const kv::TFilePlaces places = kv::FindFilePlaces(kv::AppFolder(), arguments.settings);
     kv::SetRecordsFolder(places.stateFolder);
     kv::StartRunLog(places, kv::LocalTimeNow());
     kv::SetLogTroubleHandler([] {
