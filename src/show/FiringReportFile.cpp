@@ -197,15 +197,20 @@ bool WriteFiringReport(const TFiringReport& report, const std::string& path)
     return SaveFileBytes(path, file.str()).empty();
 }
 
-std::string ReadFiringReport(const std::string& path, std::vector<TCueRecord>& records)
+std::string ReadFiringReport(const std::string& path, std::vector<TCueRecord>& records,
+                             size_t* faultLine)
 {
     records.clear();
+    size_t unused = 0;
+    size_t& fault = faultLine ? *faultLine : unused;
+    fault = 0;
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return Localize(kMsgFileNotOpened) + " " + path;
     std::string line;
     int number = 0;
     size_t fields = 0;
+    fault = 1;
     while (std::getline(file, line)) {
         if (line.ends_with('\r'))
             line.pop_back();
@@ -220,6 +225,7 @@ std::string ReadFiringReport(const std::string& path, std::vector<TCueRecord>& r
             const auto record = ParseLine(line, number, fields);
             if (!record) {
                 records.clear();
+                fault = static_cast<size_t>(number) + 1;
                 return Localize(kMsgBadReportLine) + " " + std::to_string(number + 1) + ": " +
                        path;
             }
@@ -229,6 +235,7 @@ std::string ReadFiringReport(const std::string& path, std::vector<TCueRecord>& r
     }
     if (number == 0)
         return Localize(kMsgNotFiringReport) + " " + path;
+    fault = 0;
     return {};
 }
 

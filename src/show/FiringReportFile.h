@@ -22,7 +22,9 @@ std::string_view CheckResultName(TCheckResult check);
 // false when it cannot be written.
 bool WriteFiringReport(const TFiringReport& report, const std::string& path);
 // Empty on success, else what is wrong with the file, with the line. records is replaced.
-std::string ReadFiringReport(const std::string& path, std::vector<TCueRecord>& records);
+// faultLine, when given, gets the line at fault: 1 the header, 0 when the file did not open.
+std::string ReadFiringReport(const std::string& path, std::vector<TCueRecord>& records,
+                             size_t* faultLine = nullptr);
 // logs/2026-12-08_0.log, show 2: logs/2026-12-08_0-show2.csv; a rehearsal's report ends in
 // -rehearsal.csv, so that it is never taken for a show's paperwork.
 std::string FiringReportPathBeside(const std::string& logFile, int show, bool rehearsal);

@@ -311,4 +311,8 @@ inline constexpr TMessage kMsgSlotFileChanged{
 inline constexpr TMessage kMsgSlotRestored{288, "Слот восстановлен:"};
 inline constexpr TMessage kMsgSlotNotRestored{289, "Слот оставлен пустым:"};
 
+// A firing report file's fault, told after its FILE:LINE.
+inline constexpr TMessage kMsgReportNoHeader{290, "Нет заголовка отчёта о пуске"};
+inline constexpr TMessage kMsgReportLineUnreadable{291, "Строка отчёта о пуске не читается"};
+
 }  // namespace kv

@@ -156,6 +156,7 @@ const std::vector<TMessage>& MessageCatalog()
             kMsgLogGoesOn, kMsgPackageUnreadable, kMsgPackagePartMissing,
             kMsgPackagePartDamaged, kMsgPackageLoaded, kMsgPackageSaved, kMsgSlotFileGone,
             kMsgSlotFileChanged, kMsgSlotRestored, kMsgSlotNotRestored,
+            kMsgReportNoHeader, kMsgReportLineUnreadable,
         };
         // AddedMessages.h keeps related texts together, not in id order.
         std::stable_sort(messages.begin(), messages.end(),

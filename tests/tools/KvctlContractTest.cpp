@@ -516,6 +516,27 @@ TEST(KvctlShow, ReportHoldsEveryCueAndAFileThatCannotBeWrittenFails)
     EXPECT_TRUE(Contains(result.err, "Файл не открывается:")) << result.err;
 }
 
+// A bad report is named with its line, as a bad scenario or show script is.
+TEST(KvctlReport, ABadFileIsToldAsFileLineReason)
+{
+    const std::string header =
+        "cue,time_ms,module,channel,kind,outcome,sent_ms,lateness_ms,check,reason,effect,position\n";
+    const std::string good = "1,1000,1,1,fire,fired,1012,12,connected,,,\n";
+    for (const auto& [name, text, reason] :
+         std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"kvctl-bad-line.csv", header + good + "2,2000,1,1,fire,exploded,,,,,,\n",
+              ":3: Строка отчёта о пуске не читается\n"},
+             {"kvctl-no-header.csv", "cue,time\n" + good, ":1: Нет заголовка отчёта о пуске\n"},
+             {"kvctl-empty.csv", "", ":1: Нет заголовка отчёта о пуске\n"}}) {
+        const std::string path = TempFile(name, text);
+        const auto result = RunKvctl({"report", path});
+        EXPECT_EQ(result.status, 1) << name;
+        EXPECT_TRUE(result.out.empty()) << name;
+        EXPECT_EQ(result.err, path + reason);
+    }
+    EXPECT_EQ(RunKvctl({"report", TempFile("kvctl-good.csv", header + good)}).status, 0);
+}
+
 TEST(KvctlShow, AutonomousControlBroadcastsTheTimeAndFiresNothing)
 {
     const std::string trace = ScratchFolder() + "kvctl-autonomous.txt";

@@ -11,7 +11,7 @@
 #include "show/ProjectList.h"
 #include "show/ScenarioFile.h"
 #include "show/ScenarioParser.h"
-#include "support/Localizer.h"
+#include "support/AddedMessages.h"
 #include "support/TextEncoding.h"
 
 #include <cstdio>
@@ -78,11 +78,15 @@ int RunLog(const TCtlArguments& arguments)
 int RunReport(const TCtlArguments& arguments)
 {
     std::vector<TCueRecord> records;
-    const std::string problem = ReadFiringReport(arguments.input, records);
-    if (!problem.empty()) {
-        std::fprintf(stderr, "%s\n", problem.c_str());
-        return 1;
-    }
+    size_t line = 0;
+    const std::string problem = ReadFiringReport(arguments.input, records, &line);
+    if (!problem.empty() && line == 0)
+        std::fprintf(stderr, "kvctl: %s\n", problem.c_str());
+    else if (!problem.empty())
+        std::fprintf(stderr, "%s:%zu: %s\n", arguments.input.c_str(), line,
+                     Localize(line == 1 ? kMsgReportNoHeader : kMsgReportLineUnreadable).c_str());
+    if (!problem.empty())
+        return kExitFailed;
     const TFiringSummary summary = SummarizeFiring(records);
     if (arguments.json)
         PrintJson(SummaryJson(summary));
