@@ -106,8 +106,10 @@ TEST(LanguageTest, TheConsoleSpeaksTheLanguageOfTheSettingsElseOfTheSystem)
         window.Register({1, 2});
         window.LoadScenario("0:00.20\t1\t3\tfirst\n0:01.00\t2\t3\tsecond\n");
         ASSERT_EQ(TestPlatform().filters.size(), 1u);
-        EXPECT_EQ(TestPlatform().filters[0],
-                  c.english ? "Text files|*.txt" : "Текстовые файлы|*.txt");
+        // Show packages are offered beside the scenarios.
+        EXPECT_EQ(TestPlatform().filters[0], c.english
+                                                 ? "Text files|*.txt|Show packages|*.kvshow"
+                                                 : "Текстовые файлы|*.txt|Пакеты шоу|*.kvshow");
         if (c.english && c.settings[0])
             Snapshot(form, "console-english");
         if (qtRussian)

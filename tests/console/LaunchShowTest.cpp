@@ -40,7 +40,8 @@ TEST(LaunchShowTest, ShowStartedByKeysFiresEveryCueAndChecksTheShotsInTheQuietGa
     window.Register({1, 2});
     window.LoadScenario("0:00.20\t1\t3\tfirst\n0:00.20\t2\t3\tsame moment\n"
                         "0:03.50\t1\t4\tafter a long gap\n");
-    EXPECT_EQ(TestPlatform().filters.back(), "Текстовые файлы|*.txt");
+    // The scenario filter first; show packages are offered beside it.
+    EXPECT_EQ(TestPlatform().filters.back(), "Текстовые файлы|*.txt|Пакеты шоу|*.kvshow");
     ASSERT_EQ(form.Projects().Project(0)->Count(), 3);
 
     window.Key(Qt::Key_F1);

@@ -2,6 +2,7 @@
 
 #include "audio/AudioLibrary.h"
 #include "console/app/QtTranslation.h"
+#include "console/app/SlotMemory.h"
 #include "console/app/ViewState.h"
 #include "console/dialogs/WarningForm.h"
 #include "console/mainwindow/KeyReference.h"
@@ -180,6 +181,7 @@ void TMainForm::FormCreate()
     player_->maxLateMs = settings_.maxLateMs;
     player_->LaunchState = [this] { return static_cast<int>(launchState_); };
     viewState_ = std::make_unique<TViewState>(places_.stateFolder + "kvshow.state");
+    slotMemory_ = std::make_unique<TSlotMemory>(*viewState_);
     WireEvents();
     if (AudioAvailable())
         soundTimer_->start();
@@ -241,6 +243,7 @@ void TMainForm::FormShow()
         launch_->startBtn->setText(QString::fromStdString(Localize(kMsgSpaceStart)));
     pcPowerTimer_->start();
     PCPowerTimerTimer();
+    RestoreSlots();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

@@ -21,6 +21,7 @@
 class QAction;
 class QKeyEvent;
 class QLabel;
+class QMenu;
 class QStackedWidget;
 class QTime;
 class QTimer;
@@ -39,6 +40,8 @@ class TLaunchPage;
 class TPortProto;
 class TQtTranslation;
 class TViewState;
+class TSlotMemory;
+struct TKeptFile;
 enum class TPaletteKind;
 class TRehearsal;
 class TRehearsalBanner;
@@ -87,6 +90,9 @@ protected:
 
 private:
     struct TSlotRecord {
+        // The scenario or show package loaded from a file, kept across restarts; empty
+        // for none or an imported show.
+        std::string scenarioFile;
         std::string soundtrackFile;
         int32_t soundtrackLength = 0;
         uint8_t launchState = kLaunchIdle;
@@ -269,6 +275,17 @@ private:
     void BeginRehearsal();
     void EndRehearsal();
     void RehearsalChanged();
+    // Show packages (MainFormShow.cpp)
+    void AddSaveShowAction(QMenu& menu);
+    // A scenario or a show package into the current slot, as F2 loads it.
+    void OpenScenarioFile(const std::string& file);
+    void LoadShowPackage(const std::string& file);
+    void SaveShowActionExecute();
+    // The slots across restarts (MainFormSlots.cpp)
+    void KeepSlotFiles();
+    // A file changed since is asked about; one gone is added to gone.
+    bool KeptFileUsable(const TKeptFile& kept, std::string& gone);
+    void RestoreSlots();
     // Show scripts of design programs (MainFormImport.cpp)
     void AddImportMenu();
     bool ImportAllowed() const;
@@ -306,6 +323,7 @@ private:
     TIniFile ini_;
     std::unique_ptr<TQtTranslation> qtTexts_;
     std::unique_ptr<TViewState> viewState_;
+    std::unique_ptr<TSlotMemory> slotMemory_;
     QAction* nightAction_ = nullptr;
     TConsoleSettings settings_;
     TFilePlaces places_;
@@ -361,6 +379,7 @@ private:
     TFileDialog* openScenarioDialog_ = nullptr;
     TFileDialog* openSoundDialog_ = nullptr;
     TFileDialog* saveChannelsDialog_ = nullptr;
+    TFileDialog* saveShowDialog_ = nullptr;
 
     QTimer* idleTimer_ = nullptr;
     QTimer* errFlashTimer_ = nullptr;
@@ -384,6 +403,7 @@ private:
     QAction* importAction_ = nullptr;
     QAction* lockoutAction_ = nullptr;
     QAction* goNoGoAction_ = nullptr;
+    QAction* saveShowAction_ = nullptr;
 };
 
 }  // namespace kv

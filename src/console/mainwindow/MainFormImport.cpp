@@ -44,6 +44,7 @@ void TMainForm::AddImportMenu()
     goNoGoAction_->setEnabled(true);
     menu->addAction(goNoGoAction_);
     connect(goNoGoAction_, &QAction::triggered, this, [this] { GoNoGoActionExecute(); });
+    AddSaveShowAction(*menu);
 }
 
 bool TMainForm::ImportAllowed() const
@@ -76,6 +77,9 @@ void TMainForm::ImportActionExecute()
         return;
     const std::string name = std::filesystem::path(*file).filename().string();
     projects_.Project(currentSlot_)->Assign(accepted->cues, name);
+    // No file to bring back after a restart.
+    slotRecords_[static_cast<size_t>(currentSlot_)].scenarioFile.clear();
+    KeepSlotFiles();
     WriteLog(Localize(kMsgImportLoaded) + " " + name + ", " + Localize(kMsgImportCues) + " " +
              std::to_string(accepted->cues.size()) + ", " + Localize(kMsgImportRefused) + " " +
              std::to_string(accepted->refused.size()));

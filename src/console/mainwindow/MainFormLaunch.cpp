@@ -47,7 +47,8 @@ QString TempoLabel(int32_t tempo)
 void TMainForm::ConnectLaunchControls()
 {
     TLaunchPage& page = *launch_;
-    openScenarioDialog_ = new TFileDialog(this, "OpenScenarioDialog", "Текстовые файлы|*.txt");
+    openScenarioDialog_ = new TFileDialog(this, "OpenScenarioDialog",
+                                          "Текстовые файлы|*.txt|Пакеты шоу|*.kvshow");
     openSoundDialog_ =
         new TFileDialog(this, "OpenSoundDialog", "Аудиофайлы|*.wav; *.mp3; *.wma; *.ogg");
     connect(page.projectBtn, &QPushButton::clicked, this, [this] { ProjectBtnClick(); });
@@ -94,6 +95,7 @@ void TMainForm::SoundBtnClick()
         player_->LoadSoundtrack(*file);
     }
     KeepSoundtrackInSlot();
+    KeepSlotFiles();
     UpdateButtons();
     ShowProject();
 }
@@ -101,12 +103,18 @@ void TMainForm::SoundBtnClick()
 void TMainForm::ProjectBtnClick()
 {
     TProjectList& scenario = *projects_.Project(currentSlot_);
+    std::optional<std::string> file;
     if (scenario.Count() > 0) {
         scenario.Clear();
-    } else if (const auto file = openScenarioDialog_->Open()) {
-        scenario.Load(*file);
+        slotRecords_[static_cast<size_t>(currentSlot_)].scenarioFile.clear();
+    } else {
+        file = openScenarioDialog_->Open();
     }
-    ScenarioReplaced();
+    if (file)
+        OpenScenarioFile(*file);
+    else
+        ScenarioReplaced();
+    KeepSlotFiles();
 }
 
 void TMainForm::ScenarioReplaced()
