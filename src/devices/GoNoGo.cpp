@@ -178,6 +178,9 @@ std::vector<TGoFinding> CheckGoNoGo(const TControls& controls, const TGoNoGoFact
                      kMsgGoChargeTodo);
     CheckConverters(findings, controls, facts);
     if (facts.autonomous) {
+        if (const auto untold = HighVoltageChargesInTurn(controls, cues, facts.from); !untold.empty())
+            findings.Add(kCharge, TGoLevel::NoGo, kMsgChargesInTurn, ModuleListText(untold),
+                         kMsgChargesInTurnTodo);
         CheckMemory(findings, controls, cues);
         CheckMotorMoves(findings, controls, cues);
     }

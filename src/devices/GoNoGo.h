@@ -5,6 +5,7 @@
 #include "devices/CommonControl.h"
 #include "devices/ScenarioCue.h"
 
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ struct TGoNoGoFacts {
     std::vector<int> absentConverters;  // lost beside others that are open
     bool converterLost = false;
     bool autonomous = false;
+    int32_t from = INT32_MIN;  // the start point: the cues before it are not played
     bool soundtrackLoaded = false;
     int64_t soundtrackMs = 0;
     uint32_t now = 0;  // the tick count, for the channel tests' age

@@ -5,6 +5,7 @@
 #include "devices/StoredCueTime.h"
 #include "support/AddedMessages.h"
 
+#include <map>
 #include <set>
 
 namespace kv {
@@ -89,6 +90,18 @@ std::vector<int> HighVoltageChannelsUnmeasured(const TControls& controls, TCueVi
     return ModulesWhere(cues, [&](const TScenarioCue& cue) {
         const THVControl* module = HighVoltageModule(controls, cue);
         return module && cue.channel < module->channelCount && module->ChannelValue(cue.channel) == 0;
+    });
+}
+
+std::vector<int> HighVoltageChargesInTurn(const TControls& controls, TCueView cues, int32_t from)
+{
+    std::map<int, int> firstCharge;
+    return ModulesWhere(cues, [&](const TScenarioCue& cue) {
+        const THVControl* module = HighVoltageModule(controls, cue);
+        if (!module || cue.time < from || !IsWritableFiringCue(cue))
+            return false;
+        const int volts = module->ChannelCharge(cue.channel);
+        return firstCharge.try_emplace(cue.module, volts).first->second != volts;
     });
 }
 

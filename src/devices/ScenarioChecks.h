@@ -5,6 +5,7 @@
 
 #include "devices/ScenarioCue.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ std::vector<int> HighVoltageSettingUnknown(const TControls& controls, TCueView c
 // High-voltage modules with a firing cue on a channel whose resistance was never measured: the
 // charge for it is the least, 1 V.
 std::vector<int> HighVoltageChannelsUnmeasured(const TControls& controls, TCueView cues);
+// High-voltage modules whose firing cues at or after from need more than one charge. Their
+// memory holds no charges: played from it, every shot goes with the first one's.
+std::vector<int> HighVoltageChargesInTurn(const TControls& controls, TCueView cues, int32_t from);
 // What the modules' own state tells before a start, a write or a verify.
 std::vector<TScenarioWarning> ModuleStateWarnings(const TControls& controls, TCueView cues);
 

@@ -6,6 +6,7 @@
 #include "devices/HVControl.h"
 #include "devices/ModuleCues.h"
 #include "devices/MotorControl.h"
+#include "devices/ScenarioChecks.h"
 #include "link/PortProto.h"
 #include "show/ChargeSequence.h"
 #include "show/FiringReportFile.h"
@@ -104,6 +105,13 @@ TShowClockLook TCommonPlayer::ClockLook(uint32_t now) const
 std::span<const TCue> TCommonPlayer::Cues() const
 {
     return scenario ? scenario->Cues() : std::span<const TCue>();
+}
+
+std::vector<int> TCommonPlayer::ChargesUntold(int32_t from) const
+{
+    if (controlMode != kControlAutonomous || firingMode == kFiringManual)
+        return {};
+    return HighVoltageChargesInTurn(controls_, TCueView(Cues()), from);
 }
 
 void TCommonPlayer::Start(int32_t from)

@@ -92,6 +92,9 @@ public:
     // shot asked for while the show is stopped.
     void FireByHand(int module, int channel, THandShots::TDone done);
     bool HandShotsWaiting() const { return handShots_.Waiting(); }
+    // High-voltage modules that a show from `from` would fire with another shot's charge: in
+    // autonomous control they fire from memory, which holds none. Empty otherwise.
+    std::vector<int> ChargesUntold(int32_t from) const;
     // The operator's lockout of a position of the current scenario. Refused (false) in
     // autonomous control, where the modules fire from their own memory, and for a position
     // the scenario does not name.

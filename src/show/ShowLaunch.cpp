@@ -1,5 +1,6 @@
 #include "show/ShowLaunch.h"
 
+#include "devices/ScenarioChecks.h"
 #include "show/ExtPlayer.h"
 #include "show/ProjectList.h"
 #include "show/TimecodeChase.h"
@@ -56,34 +57,61 @@ void LogStartBlock(TExtPlayer& player)
              Localize(42, "смещение:") + " " + IntToText(player.offset) + " ms");
 }
 
+bool Refused(const TExtPlayer& player, int32_t from)
+{
+    const std::string why = StartRefusal(player, from);
+    if (!why.empty())
+        WriteLog(why);
+    return !why.empty();
+}
+
 }  // namespace
 
-void StartShow(TExtPlayer& player)
+std::string StartRefusal(const TExtPlayer& player, int32_t from)
 {
-    LogStartBlock(player);
+    const std::vector<int> untold = player.ChargesUntold(from);
+    if (untold.empty())
+        return {};
+    return Localize(kMsgStartRefused) + " " + Localize(kMsgChargesInTurn) + " " +
+           ModuleListText(untold) + ". " + Localize(kMsgChargesInTurnTodo);
+}
+
+bool StartShow(TExtPlayer& player)
+{
     TBassPlayer& soundtrack = player.Soundtrack();
-    if (soundtrack.Loaded() && soundtrack.IsPlaying()) {
+    const bool joinMusic = soundtrack.Loaded() && soundtrack.IsPlaying();
+    const int32_t from =
+        joinMusic ? static_cast<int32_t>(soundtrack.HeardMs()) : player.currentTime;
+    if (Refused(player, from))
+        return false;
+    LogStartBlock(player);
+    if (joinMusic) {
         WriteLog(Localize(43, "Точка запуска: по фонограмме") + " " +
                  ClockText(soundtrack.TimePosition(), 0));
         player.StartFromSoundtrack();
-        return;
+        return true;
     }
-    const int32_t from = player.currentTime;
     player.Start(from);
     WriteLog(Localize(44, "Точка запуска:") + " " + ClockText(from, 0));
+    return true;
 }
 
-void StartShowExternally(TExtPlayer& player, int32_t from)
+bool StartShowExternally(TExtPlayer& player, int32_t from)
 {
+    if (Refused(player, from))
+        return false;
     LogStartBlock(player);
     player.Start(from);
     WriteLog(Localize(44, "Точка запуска:") + " " + ClockText(from, 0));
+    return true;
 }
 
-void StartShowOnTimecode(TExtPlayer& player, TTimecodeChase& chase)
+bool StartShowOnTimecode(TExtPlayer& player, TTimecodeChase& chase)
 {
-    LogStartBlock(player);
     const int32_t from = player.currentTime;
+    if (Refused(player, from))
+        return false;
+    LogStartBlock(player);
     // The checks of the last show's shots end with it, as at any start.
     player.ClearFired();
     player.StartChased(from, chase);
@@ -96,6 +124,7 @@ void StartShowOnTimecode(TExtPlayer& player, TTimecodeChase& chase)
         heard ? chase.LabelOfShowMs(std::max(*heard, from - player.offset)) : chase.Label();
     WriteLog(Localize(kMsgTimecodeStart) + " " + FormatTimecode(label, chase.DropFrame()) + " (" +
              TimecodeRateName(chase.Rate()) + ")");
+    return true;
 }
 
 void LogShowStop()

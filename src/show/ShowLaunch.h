@@ -10,14 +10,17 @@ namespace kv {
 class TExtPlayer;
 class TTimecodeChase;
 
+// Empty, or why a show from `from` (ms) must not start at all: "Запуск отменён: ...". Each start
+// below refuses so, logged, whichever way it came (key, clock, bus, timecode).
+std::string StartRefusal(const TExtPlayer& player, int32_t from);
 // Logs the start block and starts the player: joining the soundtrack where it plays already,
-// otherwise from the start point (the player's current time).
-void StartShow(TExtPlayer& player);
+// otherwise from the start point (the player's current time). False: refused.
+bool StartShow(TExtPlayer& player);
 // The start block of an external start from the bus, then the start at from (ms).
-void StartShowExternally(TExtPlayer& player, int32_t from);
+bool StartShowExternally(TExtPlayer& player, int32_t from);
 // The start block, the start at the start point with the clock following the timecode, and a
 // line naming the timecode heard.
-void StartShowOnTimecode(TExtPlayer& player, TTimecodeChase& chase);
+bool StartShowOnTimecode(TExtPlayer& player, TTimecodeChase& chase);
 // "Остановка проекта"
 void LogShowStop();
 // "Получена внешняя команда остановки"

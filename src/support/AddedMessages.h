@@ -315,4 +315,12 @@ inline constexpr TMessage kMsgSlotNotRestored{289, "Слот оставлен п
 inline constexpr TMessage kMsgReportNoHeader{290, "Нет заголовка отчёта о пуске"};
 inline constexpr TMessage kMsgReportLineUnreadable{291, "Строка отчёта о пуске не читается"};
 
+// In autonomous control the modules fire from memory, which holds no charges.
+inline constexpr TMessage kMsgChargesInTurn{
+    292, "Высоковольтные пульты с разными зарядами выстрелов: в автономном управлении каждый "
+         "выстрел из памяти получит заряд первого, пульты:"};
+inline constexpr TMessage kMsgChargesInTurnTodo{
+    293, "Запускайте эти пульты в прямом управлении."};
+inline constexpr TMessage kMsgStartRefused{294, "Запуск отменён:"};
+
 }  // namespace kv

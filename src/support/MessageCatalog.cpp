@@ -157,6 +157,7 @@ const std::vector<TMessage>& MessageCatalog()
             kMsgPackagePartDamaged, kMsgPackageLoaded, kMsgPackageSaved, kMsgSlotFileGone,
             kMsgSlotFileChanged, kMsgSlotRestored, kMsgSlotNotRestored,
             kMsgReportNoHeader, kMsgReportLineUnreadable,
+            kMsgChargesInTurn, kMsgChargesInTurnTodo, kMsgStartRefused,
         };
         // AddedMessages.h keeps related texts together, not in id order.
         std::stable_sort(messages.begin(), messages.end(),

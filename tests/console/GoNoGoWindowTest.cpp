@@ -118,6 +118,43 @@ TEST_F(GoNoGoWindowTest, NotWhileTheShowRunsAndPutAwayWhenItStarts)
     EXPECT_FALSE(form.Player().IsRunning());
 }
 
+// Played from memory, every shot of a high-voltage module goes with its first shot's charge:
+// a show whose shots need two starts by no key, and the go/no-go says why.
+TEST_F(GoNoGoWindowTest, AnAutonomousShowWhoseHighVoltageShotsNeedTwoChargesStartsByNoKey)
+{
+    TMainForm& form = Open("[field]\nConverters=1\n"
+                           "[device1]\nKind=hv\nAddress=20\nChannels=4\nResistances=2:12\n",
+                           "0:01\t20\t1\n0:02\t20\t2\n", {20});
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_F2);  // the channels measured: 8 and 12 ohms need two charges
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_F1, Qt::ShiftModifier);
+    ASSERT_EQ(form.Player().controlMode, kControlAutonomous);
+    const std::string refusal =
+        "Запуск отменён: Высоковольтные пульты с разными зарядами выстрелов: в автономном "
+        "управлении каждый выстрел из памяти получит заряд первого, пульты: 20. Запускайте эти "
+        "пульты в прямом управлении.";
+    Key(Qt::Key_F1);
+    Key(Qt::Key_F5);
+    EXPECT_FALSE(form.Player().IsRunning());
+    ASSERT_FALSE(platform.messages.empty());
+    EXPECT_EQ(platform.messages.back(), refusal);
+    bool waitOpened = false;
+    WhenModal<TExtStartForm>([&](TExtStartForm& window) {
+        waitOpened = true;
+        window.reject();
+    }, 1000);
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_FALSE(waitOpened) << "a wait for a start that must not come";
+    EXPECT_TRUE(Logged(refusal + " ( X 2 )")) << LogText();
+    EXPECT_TRUE(Field().Shots().empty());
+    const TTexts found = GoNoGoFindings();
+    EXPECT_NE(std::find(found.begin(), found.end(),
+                        "Высоковольтные пульты с разными зарядами выстрелов: в автономном "
+                        "управлении каждый выстрел из памяти получит заряд первого, пульты: 20"),
+              found.end());
+}
+
 const std::string kStaleMemory =
     "Память модулей не содержит этот сценарий (не записан или не проверен): 1, 2";
 

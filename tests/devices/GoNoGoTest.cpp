@@ -134,6 +134,33 @@ TEST_F(GoNoGo, HighVoltageChargesAndConverters)
 }
 
 // A spare may answer where a module missed a poll: its channels were never tested.
+// Played from memory, every shot of a high-voltage module goes with the first one's charge.
+TEST_F(GoNoGo, InAutonomousControlAHighVoltageModuleMayNeedOneChargeOnly)
+{
+    TestChannels(5);
+    dynamic_cast<THVControl&>(*Module(5)).ClassifyChannel(1, 12.0, {});
+    const auto chargeLines = [&](const std::vector<TScenarioCue>& cues) {
+        std::vector<std::string> lines;
+        for (const std::string& line : Found(Check(cues), TGoLevel::NoGo))
+            if (line.starts_with("Высоковольтные"))
+                lines.push_back(line);
+        return lines;
+    };
+    const std::vector<TScenarioCue> two{Fire(5, 1, 1000), Fire(5, 2, 2000), Fire(5, 3, 3000)};
+    facts.autonomous = true;
+    EXPECT_EQ(chargeLines(two), (std::vector<std::string>{
+                                    "Высоковольтные пульты с разными зарядами выстрелов: в "
+                                    "автономном управлении каждый выстрел из памяти получит "
+                                    "заряд первого, пульты: 5"}));
+    EXPECT_TRUE(chargeLines({Fire(5, 1, 1000), Fire(5, 3, 2000)}).empty()) << "one charge";
+    facts.from = 1500;
+    EXPECT_TRUE(chargeLines({Fire(5, 2, 1000), Fire(5, 1, 2000), Fire(5, 3, 3000)}).empty())
+        << "the shot before the start point is not played";
+    facts.from = INT32_MIN;
+    facts.autonomous = false;
+    EXPECT_TRUE(chargeLines(two).empty()) << "in direct control each shot tells the next charge";
+}
+
 TEST_F(GoNoGo, AModuleThatMissedAPollIsNoGoUntilASearchReadsItAgain)
 {
     TestChannels(1);

@@ -116,14 +116,15 @@ public:
         for (const int address : kHighVoltage) {
             auto& module = show_->Device<kv::THVControl>(address);
             module.hvSetting = 1;
+            // From memory a module fires every shot with the charge it holds: autonomous
+            // shows of the first module, all one charge, play; those of the second, a charge
+            // a channel, must not start.
+            const bool oneCharge = case_.autonomous && address == kHighVoltage[0];
             for (int channel = 0; channel < kHighVoltageChannels; ++channel) {
-                const int volts = 50 * (channel + 1);
+                const int volts = oneCharge ? 100 : 50 * (channel + 1);
                 module.ClassifyChannel(channel, volts * volts / 10.0, {});
+                record_.charges[{address, channel}] = volts;
             }
-            // Still open: from memory a module fires every shot with the charge it holds,
-            // the first shot's; nothing tells it the next one.
-            if (!case_.autonomous)
-                record_.highVoltage.push_back(address);
         }
         show_->LoadScenario(ScenarioText(case_.groups));
         other_.Load(show_->folder.Write("other.txt", kOtherSlot));
@@ -327,6 +328,8 @@ private:
             };
         record_.windows.push_back(window);
     }
+    // A start refused began no show (none ran: each start waits for the last show's end).
+    void Refused() { record_.windows.pop_back(); }
     // at: when the key was pressed; the shots it brings due take their time on the line.
     void ClockChanged(uint32_t at)
     {
@@ -365,7 +368,8 @@ private:
                 return;
             }
             Begins(Player().currentTime, TBegin::Key);
-            kv::StartShow(Player());
+            if (!kv::StartShow(Player()))
+                Refused();
             return;
         case TSafetyKind::Stop:
             EndWait();
@@ -486,7 +490,8 @@ private:
             *chase_, [this] { return Player().currentTime - Player().offset; },
             [this] {
                 Begins(Player().currentTime, TBegin::Timecode);
-                kv::StartShowOnTimecode(Player(), *chase_);
+                if (!kv::StartShowOnTimecode(Player(), *chase_))
+                    Refused();
             });
     }
     // The signal goes a little ahead of what the capture takes in the next aheadMs.
@@ -555,6 +560,8 @@ private:
         if (starts)
             Begins(tenth * 100, TBegin::Bus);
         Player().HandleMessage(kv::TFrameRecord{0x90, 0, static_cast<uint8_t>(tenth), 0x80, 0, 0});
+        if (starts && !Player().IsRunning())
+            Refused();
         Player().armed = false;
     }
 

@@ -84,11 +84,10 @@ private:
             Fault("fired after a stop (at tick +" + std::to_string(window->end) + "): " + Shot(shot));
             return;
         }
-        if (std::find(record_.highVoltage.begin(), record_.highVoltage.end(), shot.address) !=
-                record_.highVoltage.end() &&
-            shot.chargeVolts != 50 * (shot.channel + 1))
+        if (const auto charge = record_.charges.find({shot.address, shot.channel});
+            charge != record_.charges.end() && shot.chargeVolts != charge->second)
             Fault("fired with " + std::to_string(shot.chargeVolts) + " V, its charge " +
-                  std::to_string(50 * (shot.channel + 1)) + " V: " + Shot(shot));
+                  std::to_string(charge->second) + " V: " + Shot(shot));
         const auto cue = record_.cues.find({shot.address, shot.channel});
         if (cue == record_.cues.end() || cue->second.slot != window->slot ||
             AskedByHand(shot, window->start - 1))

@@ -63,7 +63,7 @@ struct TSafetyRecord {
     std::vector<TShowWindow> windows;
     std::vector<TStartPoint> startPoints;
     std::vector<std::pair<uint32_t, TChannel>> handShots;  // asked for
-    std::vector<int> highVoltage;  // module addresses
+    std::map<TChannel, int> charges;  // of the high-voltage channels, volts
     std::vector<std::string> clockFaults;  // module clocks seen ahead of the show's
     std::vector<uint32_t> clockStops;  // frames on the bus that stop or set back the modules' clocks
     std::vector<std::pair<uint32_t, uint32_t>> rehearsals;  // ticks the bus was a model, from, to

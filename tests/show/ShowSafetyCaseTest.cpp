@@ -30,6 +30,13 @@ TEST_F(ShowSafetyCase, AStopHeardOnOneLineStopsTheModulesOnTheOthers)
                       {{TSafetyKind::Start, 0, 0, false}, {TSafetyKind::HeardStop, 500, 0, false}}});
 }
 
+// Autonomous control: the second high-voltage module's shots need two charges, its memory holds
+// none; its second shot went with the first one's charge.
+TEST_F(ShowSafetyCase, AnAutonomousShowWhoseHighVoltageShotsNeedTwoChargesDoesNotStart)
+{
+    Holds(TSafetyCase{true, 2, {{0, 4, 1, 0}}, {{TSafetyKind::Start, 0, 0, false}}});
+}
+
 // A cue at the start point fired at once, before its moment by the offset set below 0.
 TEST_F(ShowSafetyCase, ACueAtTheStartPointWaitsForANegativeOffset)
 {

@@ -240,6 +240,8 @@ private:
     // Started onto a dead bus, the show would fire its later cues once the converter is back,
     // at a moment nobody chose.
     bool ConverterLetsStart();
+    // A show the modules would fire with wrong charges starts by no key nor wait.
+    bool ChargesLetStart();
     // The countdown, the external start's wait and the timecode's; true when one ended.
     bool EndStartWaits();
     // Not beside a show, the music, a search, a channel test or a memory operation.

@@ -16,9 +16,8 @@ namespace kv {
 namespace {
 
 // Logged and told; false, for the caller to return.
-bool Refuse(const TMessage& why)
+bool Refuse(const std::string& text)
 {
-    const std::string text = Localize(why);
     WriteLog(text);
     Platform().MessageBox(text, Localize(66, "Ошибка"), TButtons::Ok);
     return false;
@@ -29,7 +28,7 @@ bool Refuse(const TMessage& why)
 void TMainForm::ExtStartActionExecute()
 {
     // Its window keeps the keys until the operator closes it.
-    if (!DeadManLetsStart() || !GoNoGoLetsStart())
+    if (!DeadManLetsStart() || !ChargesLetStart() || !GoNoGoLetsStart())
         return;
     const int stops = remoteStops_;
     const std::optional<TStartChoice> choice = aux_.extStart->Ask(QTime::currentTime());
@@ -75,12 +74,18 @@ void TMainForm::TimedStart(const QTime& at)
 
 bool TMainForm::ConverterLetsWait()
 {
-    return !converterFault_ || Refuse(kMsgNoWaitWithoutConverter);
+    return !converterFault_ || Refuse(Localize(kMsgNoWaitWithoutConverter));
 }
 
 bool TMainForm::ConverterLetsStart()
 {
-    return !converterFault_ || Refuse(kMsgStartCalledOffConverterLost);
+    return !converterFault_ || Refuse(Localize(kMsgStartCalledOffConverterLost));
+}
+
+bool TMainForm::ChargesLetStart()
+{
+    const std::string why = StartRefusal(*player_, player_->currentTime);
+    return why.empty() || Refuse(why);
 }
 
 bool TMainForm::EndStartWaits()

@@ -131,7 +131,7 @@ void TMainForm::ScenarioReplaced()
 
 void TMainForm::StartBtnClick()
 {
-    if (!DeadManLetsStart() || !ConverterLetsStart() || !GoNoGoLetsStart())
+    if (!DeadManLetsStart() || !ConverterLetsStart() || !ChargesLetStart() || !GoNoGoLetsStart())
         return;
     const int stops = remoteStops_;
     // A stop heard on the bus while the operator read the warning calls the start off; a

@@ -134,7 +134,7 @@ void TMainForm::TimecodeActionExecute()
     if (timecodeArm_->Armed()) {
         DisarmTimecode();
     } else if (TimecodeArmAllowed()) {
-        if (!DeadManLetsStart() || !GoNoGoLetsStart()) {
+        if (!DeadManLetsStart() || !ChargesLetStart() || !GoNoGoLetsStart()) {
             timecodeAction_->setChecked(false);
             return;
         }

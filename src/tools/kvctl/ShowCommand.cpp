@@ -264,6 +264,10 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         WriteLog(Localize(kMsgStartCalledOffConverterLost));
         return 1;
     }
+    if (const std::string why = StartRefusal(player, player.currentTime); !why.empty()) {
+        WriteLog(why);
+        return kExitFailed;
+    }
 
     QEventLoop loop;
     TEnd end = TEnd::Running;
