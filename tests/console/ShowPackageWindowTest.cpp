@@ -100,6 +100,17 @@ TEST(ShowPackageWindowTest, F2LoadsAPackageWholeADamagedOneChangesNothingAndCtrl
     EXPECT_EQ(form.Projects().Project(1)->Count(), 0);
     EXPECT_FALSE(player.Soundtrack().Loaded());
     EXPECT_EQ(player.Tempo(), 950);
+
+    // In autonomous control the modules would fire the package's locked positions from
+    // their memory: refused whole.
+    window.Key(Qt::Key_F1, Qt::ShiftModifier);
+    ASSERT_EQ(player.controlMode, kControlAutonomous);
+    ASSERT_EQ(WriteShowPackage(package, Package()), "");
+    TestPlatform().openFiles = {package};
+    window.Key(Qt::Key_F2);
+    EXPECT_TRUE(Said("позицию заблокировать нельзя")) << TestPlatform().messages.back();
+    EXPECT_EQ(form.Projects().Project(1)->Count(), 0);
+    EXPECT_FALSE(player.Soundtrack().Loaded());
 }
 
 TEST(ShowPackageWindowTest, SlotsComeBackAfterARestartAndAChangedOrLostFileIsTold)
