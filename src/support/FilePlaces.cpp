@@ -150,8 +150,9 @@ bool MakeDefaultSettings(const TFilePlaces& places, const std::string& dataFolde
     if (const size_t at = defaults.find(field); at != std::string::npos)
         defaults.replace(at, field.size(), dataFolder + "demo-field.ini");
     fs::create_directories(fs::path(places.settingsFile).parent_path(), error);
-    // Beside its name first, then renamed: a settings file is never seen half written.
-    const std::string part = places.settingsFile + ".part";
+    // Beside its name first, then renamed: a settings file is never seen half written, also
+    // when two programs start at once and both make it.
+    const std::string part = places.settingsFile + ".part" + std::to_string(getpid());
     {
         std::ofstream out(part, std::ios::binary);
         out << defaults;
