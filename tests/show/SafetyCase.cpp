@@ -197,6 +197,7 @@ public:
     // before may be reported either way.
     void NoteClockStops()
     {
+        constexpr int32_t kSetBackMs = 5;  // past a frame's way on the line
         std::optional<std::pair<int64_t, uint32_t>> running;  // ms sent, tick
         for (const kv::TFrameEntry& frame : show_->field->Frames()) {
             if (frame.origin != kv::TFrameOrigin::Pc || frame.bytes.size() < 4 ||
@@ -204,9 +205,12 @@ public:
                 continue;
             const int64_t ms = (frame.bytes[1] * 256 + frame.bytes[2]) * int64_t{100};
             const bool start = frame.bytes[0] == 0x90 && (frame.bytes[3] & 0x80) != 0;
-            // A time more than a tenth below where the clocks had run to sets them back.
+            // A time below where the clocks had run to sets them back: the report's doubt runs
+            // up to the furthest they reached, also when the set-back was a few milliseconds
+            // (a tenth was once required, and a cue fired 18 ms before a 50 ms set-back and
+            // reported in doubt counted as a wrong report).
             const bool setBack = start && running &&
-                                 ms + 100 < running->first + static_cast<int32_t>(frame.Tick() - running->second);
+                                 ms + kSetBackMs < running->first + static_cast<int32_t>(frame.Tick() - running->second);
             if (!start || setBack)
                 record_.clockStops.push_back(frame.Tick());
             running.reset();

@@ -37,6 +37,28 @@ TEST_F(ShowSafetyCase, AnAutonomousShowWhoseHighVoltageShotsNeedTwoChargesDoesNo
     Holds(TSafetyCase{true, 2, {{0, 4, 1, 0}}, {{TSafetyKind::Start, 0, 0, false}}});
 }
 
+// Autonomous control on timecode: a time frame set the modules back 50 ms, 18 ms after they
+// fired a cue from memory; the stop came 26 ms after the shot. The report gave the cue as in
+// doubt (missed), as it should: the rules took only set-backs of more than a tenth for one.
+TEST_F(ShowSafetyCase, ACueFiredJustBeforeASmallSetBackMayBeReportedInDoubt)
+{
+    Holds(TSafetyCase{true, 0,
+    {{31, 1, 1, 0}, },
+    {
+     {TSafetyKind::TimecodeJump, 1, 0, false},
+     {TSafetyKind::Tempo, 243, 0, false},
+     {TSafetyKind::Start, 107, 0, false},
+     {TSafetyKind::Start, 355, 0, false},
+     {TSafetyKind::Start, 64, 0, false},
+     {TSafetyKind::StartAtBegin, 243, 0, false},
+     {TSafetyKind::OtherStart, 157, 0, false},
+     {TSafetyKind::Lock, 274, 0, false},
+     {TSafetyKind::TimecodeDropOut, 149, 0, false},
+     {TSafetyKind::Offset, 117, 0, false},
+     {TSafetyKind::Stop, 0, 0, false},},
+    2});
+}
+
 // A cue at the start point fired at once, before its moment by the offset set below 0.
 TEST_F(ShowSafetyCase, ACueAtTheStartPointWaitsForANegativeOffset)
 {
