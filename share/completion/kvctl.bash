@@ -24,7 +24,8 @@ _kvctl()
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$(grep -o -- '--[a-z][a-z0-9-]*' <<<"$help" | sort -u)" -- "$cur"))
     elif [ -z "$command" ]; then
-        COMPREPLY=($(compgen -W "$(sed -n '/^Commands:/,/^$/s/^  \([a-z]*\) .*/\1/p' <<<"$help")" -- "$cur"))
+        # A command's line in the help in any language: two spaces, its name, the text.
+        COMPREPLY=($(compgen -W "$(sed -n 's/^  \([a-z][a-z]*\)  .*/\1/p' <<<"$help")" -- "$cur"))
     elif [ "$command" = mode ]; then
         COMPREPLY=($(compgen -W "fire test" -- "$cur"))
     else

@@ -323,4 +323,165 @@ inline constexpr TMessage kMsgChargesInTurnTodo{
     293, "Запускайте эти пульты в прямом управлении."};
 inline constexpr TMessage kMsgStartRefused{294, "Запуск отменён:"};
 
+// kvctl's and kvfield's command lines: the help's headings, the usage errors and where help is.
+// %1, %2, %3 stand for the names and values filled in.
+inline constexpr TMessage kMsgCliUsage{295, "использование"};
+inline constexpr TMessage kMsgCliOptions{296, "Параметры"};
+inline constexpr TMessage kMsgCliPositionals{297, "Аргументы"};
+inline constexpr TMessage kMsgCliCommands{298, "Команды"};
+inline constexpr TMessage kMsgCliRequiredMark{299, "ОБЯЗАТЕЛЕН"};
+inline constexpr TMessage kMsgCliSee{300, "справка:"};
+inline constexpr TMessage kMsgCliThisHelp{301, "эта справка"};
+inline constexpr TMessage kMsgCliUnknownCommand{302, "неизвестная команда"};
+inline constexpr TMessage kMsgCliNoSuchCommand{303, "нет команды"};
+inline constexpr TMessage kMsgCliCommandRequired{304, "не указана команда"};
+inline constexpr TMessage kMsgCliArgumentRequired{305, "%1: не указан"};
+inline constexpr TMessage kMsgCliNotExpected{306, "лишние аргументы: %1"};
+inline constexpr TMessage kMsgCliValueMissing{307, "%1: нет значения"};
+inline constexpr TMessage kMsgCliValueCount{308, "%1: нужно значений: %2, дано: %3"};
+inline constexpr TMessage kMsgCliValueRefused{309, "%1: значение не подходит: %2"};
+inline constexpr TMessage kMsgCliExcludes{310, "%1 несовместим с %2"};
+inline constexpr TMessage kMsgCliRequires{311, "%1 требует %2"};
+inline constexpr TMessage kMsgCliWrongLine{312, "ошибка в командной строке:"};
+inline constexpr TMessage kMsgCliRange{313, "от %1 до %2"};
+inline constexpr TMessage kMsgCliOutside{314, "%1 вне диапазона %2"};
+inline constexpr TMessage kMsgCliNotOneOf{315, "%1 не из списка: %2"};
+inline constexpr TMessage kMsgCliNotWholeNumber{316, "не целое число:"};
+inline constexpr TMessage kMsgCliTempoRange{317, "%1 промилле или от %2% до %3%"};
+inline constexpr TMessage kMsgCliNotTempo{318, "не темп:"};
+inline constexpr TMessage kMsgCliNotAddress{319, "не адрес на шине (от 0 до 255):"};
+inline constexpr TMessage kMsgCliNotHexByte{320, "не байт в шестнадцатеричной записи:"};
+inline constexpr TMessage kMsgCliNotAddressList{
+    321, "не список адресов и диапазонов от 0 до 255, как 0-20,240-255:"};
+inline constexpr TMessage kMsgCliNotFrameRate{
+    322, "не частота кадров (больше 0 до 1000) и не 29.97df:"};
+inline constexpr TMessage kMsgCliNotTimecodeLabel{323, "не метка таймкода HH:MM:SS:FF:"};
+inline constexpr TMessage kMsgCliNotTimecodeRate{324, "не частота таймкода (%1):"};
+
+// kvctl --help: what kvctl is, its options and commands.
+inline constexpr TMessage kMsgCtlAbout{
+    325, "kvctl: механизм пульта из командной строки, для сценариев оболочки."};
+inline constexpr TMessage kMsgCtlVersionHelp{326, "версия, сборка и где настройки и журналы"};
+inline constexpr TMessage kMsgCtlPortHelp{
+    327, "auto: все найденные преобразователи USB-RS485; PATH[,PATH...]: эти устройства в этом порядке; sim:FILE: модель установки, описанная в FILE"};
+inline constexpr TMessage kMsgCtlSettingsHelp{
+    328, "файл настроек (по умолчанию kvshow.ini рядом с программой)"};
+inline constexpr TMessage kMsgCtlYesHelp{329, "отвечать «да» на все вопросы"};
+inline constexpr TMessage kMsgCtlFrameHelp{
+    330, "семь байтов кадра на линии: шесть данных и контрольный"};
+inline constexpr TMessage kMsgCtlFrameBytesHelp{
+    331, "шесть байтов в шестнадцатеричной записи, 0x не обязателен"};
+inline constexpr TMessage kMsgCtlScenarioHelp{
+    332, "команды сценария, по одной в строке, по времени"};
+inline constexpr TMessage kMsgCtlReportHelp{
+    333, "итоги отчёта о пуске: опоздания, выстрелы раньше времени, пропуски по причинам"};
+inline constexpr TMessage kMsgCtlReportFileHelp{334, "отчёт о пуске, записанный при шоу"};
+inline constexpr TMessage kMsgCtlLogHelp{335, "журнал работы в UTF-8"};
+inline constexpr TMessage kMsgCtlLogFileHelp{336, "журнал работы"};
+inline constexpr TMessage kMsgCtlSearchHelp{
+    337, "найденные устройства, по одному в строке, по адресам"};
+inline constexpr TMessage kMsgCtlWriteHelp{338, "записать сценарий в память пультов (F8)"};
+inline constexpr TMessage kMsgCtlVerifyHelp{339, "сравнить память пультов со сценарием (F9)"};
+inline constexpr TMessage kMsgCtlRemoteHelp{340, "память ПДУ(Р) (Shift+F8, Shift+F9)"};
+inline constexpr TMessage kMsgCtlEraseHelp{341, "удалить сценарий во всех пультах (Ctrl+F8)"};
+inline constexpr TMessage kMsgCtlBlackBoxHelp{
+    342, "прочитать «чёрный ящик» каждого пульта (Ctrl+F9)"};
+inline constexpr TMessage kMsgCtlBlackBoxFileHelp{343, "записываемый файл, .DAT добавляется"};
+inline constexpr TMessage kMsgCtlReaddressHelp{344, "дать пульту с номером OLD номер NEW"};
+inline constexpr TMessage kMsgCtlOldAddressHelp{345, "его номер сейчас"};
+inline constexpr TMessage kMsgCtlNewAddressHelp{346, "его новый номер, от 1 до 239"};
+inline constexpr TMessage kMsgCtlModeHelp{
+    347, "все найденные пульты в режим пуска (F12) или теста (F11)"};
+inline constexpr TMessage kMsgCtlModeValueHelp{348, "fire (пуск) или test (тест)"};
+inline constexpr TMessage kMsgCtlHVHelp{
+    349, "прочитать или задать уставку энергии заряда высоковольтного пульта"};
+inline constexpr TMessage kMsgCtlHVModuleHelp{350, "пульт"};
+inline constexpr TMessage kMsgCtlEnergyHelp{351, "записываемая уставка, затем прочитанная обратно"};
+inline constexpr TMessage kMsgCtlHelpHelp{352, "эта справка или справка команды"};
+inline constexpr TMessage kMsgCtlHelpTopicHelp{353, "команда"};
+inline constexpr TMessage kMsgCtlScenarioFileHelp{354, "файл сценария или пакет шоу (.kvshow)"};
+inline constexpr TMessage kMsgCtlAddressesHelp{
+    355, "адреса на шине и диапазоны, опрашиваемые в этом порядке (по умолчанию один круг поиска, 240-254,255,0-239)"};
+inline constexpr TMessage kMsgCtlControlHelp{
+    356, "direct: пульт ПК выдаёт каждую команду; autonomous: пульты стреляют по своей памяти"};
+inline constexpr TMessage kMsgCtlJsonHelp{
+    357, "один объект JSON для сценариев оболочки (docs/kvctl.md)"};
+inline constexpr TMessage kMsgCtlTempoHelp{
+    358, "темп: в промилле (1000 = 100 %) или в процентах со знаком % (по умолчанию из пакета, иначе 1000)"};
+inline constexpr TMessage kMsgCtlOffsetHelp{359, "смещение, мс (по умолчанию из пакета, иначе 0)"};
+inline constexpr TMessage kMsgCtlLockHelp{
+    360, "заблокированные позиции: их команды пропускаются (Ctrl+L)"};
+inline constexpr TMessage kMsgCtlPackHelp{
+    361, "пакет шоу: сценарий, фонограмма и настройки шоу в одном файле .kvshow, каждая часть с контрольной суммой"};
+inline constexpr TMessage kMsgCtlPackScenarioHelp{362, "файл сценария"};
+inline constexpr TMessage kMsgCtlPackOutHelp{363, "записываемый пакет"};
+inline constexpr TMessage kMsgCtlSoundtrackHelp{364, "фонограмма шоу"};
+inline constexpr TMessage kMsgCtlTestHelp{
+    365, "тест каналов указанных пультов (всех, если не указаны), затем список подключенных каналов"};
+inline constexpr TMessage kMsgCtlTestModulesHelp{366, "проверяемые пульты"};
+inline constexpr TMessage kMsgCtlTestScenarioHelp{
+    367, "затем каналы этого сценария, которые не выстрелят"};
+inline constexpr TMessage kMsgCtlGoNoGoHelp{368, "что мешает шоу, самое важное первым"};
+inline constexpr TMessage kMsgCtlImportHelp{
+    369, "сценарий шоу программы проектирования в файл сценария"};
+inline constexpr TMessage kMsgCtlScriptHelp{370, "сценарий шоу"};
+inline constexpr TMessage kMsgCtlScenarioOutHelp{371, "записываемый файл сценария"};
+inline constexpr TMessage kMsgCtlFormatHelp{372, "формат сценария шоу (по умолчанию распознаётся)"};
+inline constexpr TMessage kMsgCtlRailSizeHelp{373, "каналов в рейке"};
+inline constexpr TMessage kMsgCtlFpsHelp{
+    374, "частота кадров формата frames; метки 29.97 считаются без пропуска кадров, 29.97df с пропуском"};
+inline constexpr TMessage kMsgCtlPartialHelp{
+    375, "записать принятые строки, даже если часть отклонена"};
+inline constexpr TMessage kMsgCtlShowHelp{
+    376, "отстрелять шоу, как автоматический пуск пульта, до конца или остановки"};
+inline constexpr TMessage kMsgCtlFromHelp{377, "точка запуска, мс времени шоу"};
+inline constexpr TMessage kMsgCtlTraceHelp{378, "все отправленные и принятые кадры, в этот файл"};
+inline constexpr TMessage kMsgCtlReportOutHelp{379, "отчёт о пуске, также записываемый сюда"};
+inline constexpr TMessage kMsgCtlTcInFpsHelp{
+    380, "частота входящего таймкода (по умолчанию из пакета, иначе [timecode] Rate)"};
+inline constexpr TMessage kMsgCtlTcInZeroHelp{
+    381, "входящая метка времени шоу 0 (по умолчанию из пакета, иначе [timecode] Zero)"};
+inline constexpr TMessage kMsgCtlTcInHelp{
+    382, "ждать во взведённом состоянии, пока таймкод с этого источника PulseAudio не дойдёт до точки запуска, затем следовать ему"};
+inline constexpr TMessage kMsgCtlTcOutHelp{
+    383, "выдавать время шоу таймкодом в этот приёмник PulseAudio (soundtrack: в правый канал фонограммы)"};
+inline constexpr TMessage kMsgCtlTcOutFpsHelp{
+    384, "частота выдаваемого таймкода (по умолчанию [timecode] OutputRate)"};
+inline constexpr TMessage kMsgCtlTcOutZeroHelp{
+    385, "метка, выдаваемая для времени шоу 0 (по умолчанию [timecode] OutputZero)"};
+
+// kvctl --help: the exit statuses, each after its number.
+inline constexpr TMessage kMsgCtlExitStatus{386, "Код завершения:"};
+inline constexpr TMessage kMsgCtlExitDone{387, "выполнено; gonogo: готово к шоу"};
+inline constexpr TMessage kMsgCtlExitFailed{
+    388, "операция не удалась, отклонена, получен ответ «нет» или она остановлена; gonogo: не готово или проверка невозможна; ошибка во входном файле (FILE:LINE: причина в stderr)"};
+inline constexpr TMessage kMsgCtlExitUsage{389, "ошибка в командной строке"};
+inline constexpr TMessage kMsgCtlExitNoField{
+    390, "установка недоступна: преобразователь не открыт или не найден, или потеряны все преобразователи"};
+inline constexpr TMessage kMsgCtlQuestions{
+    391, "Вопросы задаются в stderr, ответы читаются из stdin: продолжает только y."};
+inline constexpr TMessage kMsgCtlCommandHelpHint{
+    392, "kvctl COMMAND --help: аргументы и параметры команды."};
+
+// kvctl --version
+inline constexpr TMessage kMsgCtlBuild{393, "сборка:"};
+inline constexpr TMessage kMsgCtlCompiler{394, "компилятор"};
+inline constexpr TMessage kMsgCtlOtherSettings{395, "(другой файл: --settings FILE)"};
+inline constexpr TMessage kMsgCtlLogsElsewhere{396, "или, если туда нельзя писать,"};
+
+// kvctl's own errors.
+inline constexpr TMessage kMsgCtlModeNotTaken{397, "%1: режим %2 не принят"};
+inline constexpr TMessage kMsgCtlNoFiringModule{398, "пульты не найдены"};
+inline constexpr TMessage kMsgCtlNoFiringModuleAt{399, "нет пульта с номером"};
+inline constexpr TMessage kMsgCtlNoHVModuleAt{400, "нет высоковольтного пульта с номером"};
+inline constexpr TMessage kMsgCtlNotWritten{401, "файл не записывается:"};
+inline constexpr TMessage kMsgCtlNotAPosition{402, "%1: %2 — нет такой позиции в %3"};
+inline constexpr TMessage kMsgCtlLogInMemory{403, "строки пока хранятся в памяти"};
+
+// kvfield --help
+inline constexpr TMessage kMsgFieldAbout{
+    404, "kvfield: модель установки на псевдотерминалах, по одному на преобразователь; их пути в stdout, по одному в строке, протокол установки в stderr. Выход: Ctrl+C."};
+inline constexpr TMessage kMsgFieldVersionHelp{405, "версия"};
+inline constexpr TMessage kMsgFieldFileHelp{406, "описание установки (share/README-field.md)"};
+
 }  // namespace kv

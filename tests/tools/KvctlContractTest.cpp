@@ -30,6 +30,13 @@ std::string TempFile(const std::string& name, const std::string& text)
     return path;
 }
 
+// Settings that name English: the texts of the docs and of the cases below.
+std::vector<std::string> InEnglish(std::vector<std::string> args)
+{
+    args.insert(args.begin(), {"--settings", TempFile("kvctl-en.ini", "[console]\nLanguage=en\n")});
+    return args;
+}
+
 bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
@@ -91,7 +98,7 @@ TEST(KvctlUsage, FrameGivesTheWireBytesAndBadInputGivesUsage)
              {{"show", "a.txt", "--tc-out-fps", "auto"}, "show", "auto"},
              {{"show", "a.txt", "b.txt"}, "show", ""},
              {{"show", "a.txt", "--scenario", "b.txt"}, "show", ""}}) {
-        result = RunKvctl(args);
+        result = RunKvctl(InEnglish(args));
         EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
         EXPECT_TRUE(result.out.empty());
         const std::string name = command.empty() ? "kvctl" : "kvctl " + command;
@@ -105,33 +112,34 @@ TEST(KvctlUsage, FrameGivesTheWireBytesAndBadInputGivesUsage)
 
 TEST(KvctlUsage, EveryCommandHasItsHelpAndTheVersionSaysWhereFilesAre)
 {
-    auto result = RunKvctl({"--help"});
+    auto result = RunKvctl(InEnglish({"--help"}));
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.err.empty());
     EXPECT_TRUE(Contains(result.out, "usage: kvctl [OPTIONS] COMMAND\n")) << result.out;
     for (const std::string code : {"  0  done", "  1  the operation failed", "  2  usage",
                                    "  3  the field could not be reached"})
         EXPECT_TRUE(Contains(result.out, "\n" + code)) << code;
-    EXPECT_EQ(RunKvctl({"-h"}).out, result.out);
-    EXPECT_EQ(RunKvctl({"help"}).out, result.out);
+    EXPECT_EQ(RunKvctl(InEnglish({"-h"})).out, result.out);
+    EXPECT_EQ(RunKvctl(InEnglish({"help"})).out, result.out);
     const std::vector<std::string> commands = {"frame",  "scenario", "report", "import", "search",
                                                "show",   "write",    "verify", "erase",  "blackbox",
                                                "test",   "readdress", "gonogo"};
     for (const std::string& command : commands) {
         EXPECT_TRUE(Contains(result.out, "\n  " + command + " ")) << command;
-        const auto own = RunKvctl({command, "--help"});
+        const auto own = RunKvctl(InEnglish({command, "--help"}));
         EXPECT_EQ(own.status, 0) << command;
         EXPECT_TRUE(Contains(own.out, "usage: kvctl " + command + " [OPTIONS]")) << own.out;
-        EXPECT_EQ(RunKvctl({"help", command}).out, own.out) << command;
+        EXPECT_EQ(RunKvctl(InEnglish({"help", command})).out, own.out) << command;
     }
-    result = RunKvctl({"--version"});
+    result = RunKvctl(InEnglish({"--version"}));
     EXPECT_EQ(result.status, 0);
     const auto lines = Lines(result.out);
     ASSERT_EQ(lines.size(), 4u) << result.out;
     EXPECT_TRUE(lines[0].starts_with("kvctl ")) << lines[0];
     EXPECT_TRUE(lines[1].starts_with("build: ")) << lines[1];
-    EXPECT_TRUE(lines[2].starts_with("settings: /") && Contains(lines[2], "kvshow.ini")) << lines[2];
-    EXPECT_TRUE(lines[3].starts_with("logs: /")) << lines[3];
+    // The places in the console's own words for them, as its about box names them.
+    EXPECT_TRUE(lines[2].starts_with("Settings: /") && Contains(lines[2], "kvshow.ini")) << lines[2];
+    EXPECT_TRUE(lines[3].starts_with("Logs and reports: /")) << lines[3];
 }
 
 // The reference operators read is held to what kvctl takes: a command or option added,
@@ -155,7 +163,7 @@ TEST(KvctlUsage, TheDocsNameEveryCommandAndOptionOfTheHelpAndNoOther)
     const std::string page = ReadWholeFile(KV_TOOLS_TEST_DIR "/../../docs/kvctl.md");
     const std::string docs = page.substr(std::min(page.find("\n```\nkvctl ["), page.size()));
     ASSERT_FALSE(docs.empty());
-    const std::string help = RunKvctl({"--help"}).out;
+    const std::string help = RunKvctl(InEnglish({"--help"})).out;
     std::string helps = help;
     const auto listed = help.find("Commands:\n");
     ASSERT_NE(listed, std::string::npos) << help;
@@ -168,9 +176,38 @@ TEST(KvctlUsage, TheDocsNameEveryCommandAndOptionOfTheHelpAndNoOther)
         if (command == "help")
             continue;
         EXPECT_TRUE(Contains(docs, "kvctl " + command + " ")) << command << " not in the docs";
-        helps += RunKvctl({command, "--help"}).out;
+        helps += RunKvctl(InEnglish({command, "--help"})).out;
     }
     EXPECT_EQ(options(docs), options(helps));
+}
+
+// The help and CLI11's own refusals speak the console's language, the option and the value
+// named in them; one prefix.
+TEST(KvctlUsage, HelpAndUsageErrorsSpeakTheConsolesLanguage)
+{
+    const auto russian = RunKvctl({"--help"});
+    EXPECT_EQ(russian.status, 0);
+    for (const std::string text : {"использование: kvctl [OPTIONS] COMMAND\n", "\nКоманды:\n",
+                                   "\n  0  выполнено", "\n  -h,--help  "})
+        EXPECT_TRUE(Contains(russian.out, text)) << text;
+    const auto english = RunKvctl(InEnglish({"--help"}));
+    for (const std::string text : {"usage: kvctl [OPTIONS] COMMAND\n", "\nCommands:\n",
+                                   "\n  0  done", "\n  -h,--help  "})
+        EXPECT_TRUE(Contains(english.out, text)) << text;
+    EXPECT_EQ(Lines(russian.out).size(), Lines(english.out).size());
+
+    const std::vector<std::string> tempo = {"show", "a.txt", "--tempo", "2001"};
+    EXPECT_EQ(RunKvctl(tempo).err,
+              "kvctl: --tempo: 2001 вне диапазона от 500 до 2000 промилле или от 50% до 200%\n"
+              "использование: kvctl show [OPTIONS] FILE\nсправка: kvctl show --help\n");
+    EXPECT_EQ(RunKvctl(InEnglish(tempo)).err,
+              "kvctl: --tempo: 2001 is outside 500 to 2000 per mille, or 50% to 200%\n"
+              "usage: kvctl show [OPTIONS] FILE\nsee kvctl show --help\n");
+    const std::vector<std::string> extras = {"search", "--from", "5", "--json"};
+    EXPECT_TRUE(RunKvctl(extras).err.starts_with("kvctl: лишние аргументы: --from 5\n"));
+    EXPECT_TRUE(RunKvctl(InEnglish(extras)).err.starts_with("kvctl: not expected: --from 5\n"));
+    EXPECT_TRUE(RunKvctl({"show", "a.txt", "--yes=maybe"})
+                    .err.starts_with("kvctl: --yes: значение не подходит: maybe\n"));
 }
 
 TEST(KvctlUsage, BashCompletesCommandsAndOptionsFromTheHelp)
@@ -213,8 +250,7 @@ TEST(KvctlScenario, ListsTheSortedCuesOrReportsTheBadLine)
     EXPECT_TRUE(result.out.empty());
     EXPECT_EQ(result.err, bad + ":3: Ошибка загрузки сценария (строка: 3).\n");
     // In the console's language when its settings name one.
-    const std::string english = TempFile("kvctl-en.ini", "[console]\nLanguage=en\n");
-    result = RunKvctl({"--settings", english, "scenario", bad});
+    result = RunKvctl(InEnglish({"scenario", bad}));
     EXPECT_EQ(result.err, bad + ":3: The scenario failed to load (line: 3).\n");
 
     result = RunKvctl({"scenario", ScratchFolder() + "no-such-scenario.txt"});
@@ -317,7 +353,7 @@ TEST(KvctlImport, LayoutRailSizeAndFrameRateComeFromTheOptions)
              {"import", "--out", scenario}}) {
         result = RunKvctl(args);
         EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
-        EXPECT_TRUE(Contains(result.err, "usage: kvctl")) << result.err;
+        EXPECT_TRUE(Contains(result.err, "использование: kvctl")) << result.err;
     }
 }
 
@@ -510,7 +546,7 @@ TEST(KvctlShow, ReportHoldsEveryCueAndAFileThatCannotBeWrittenFails)
     EXPECT_EQ(figures[11], "    подключен: 1");
 
     EXPECT_EQ(results[1].status, 1);
-    EXPECT_TRUE(Contains(results[1].err, "cannot write")) << results[1].err;
+    EXPECT_TRUE(results[1].err.starts_with("kvctl: файл не записывается: ")) << results[1].err;
     result = RunKvctl({"report", ScratchFolder() + "no-such-folder/report.csv"});
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(Contains(result.err, "Файл не открывается:")) << result.err;
@@ -785,7 +821,7 @@ TEST(KvctlShow, LockedPositionsArePassedOverAndAnUnknownOneStartsNothing)
     // A typo must not leave the position it meant to fire; autonomous modules fire what
     // their memory holds, so nothing can be locked out there. Refused before the bus.
     EXPECT_EQ(results[1].status, 2);
-    EXPECT_EQ(results[1].err, "kvctl: --lock: Bakc is not a position of " + show + "\n");
+    EXPECT_EQ(results[1].err, "kvctl: --lock: Bakc — нет такой позиции в " + show + "\n");
     EXPECT_EQ(results[2].status, 2);
     EXPECT_TRUE(Contains(results[2].err, "позицию заблокировать нельзя")) << results[2].err;
     for (size_t i : {1, 2}) {
@@ -1128,7 +1164,7 @@ TEST(KvctlGoNoGo, PrintsWhatStandsInTheShowsWayWorstFirstAndFailsOnAStop)
         result = RunKvctl(args);
         EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
         EXPECT_TRUE(result.out.empty());
-        EXPECT_TRUE(Contains(result.err, "usage: kvctl")) << result.err;
+        EXPECT_TRUE(Contains(result.err, "использование: kvctl")) << result.err;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 
 namespace kv::test {
@@ -13,6 +14,26 @@ namespace {
 bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
+}
+
+// kvfield's help and usage errors in the console's language (Russian: no settings name one).
+TEST(Kvfield, HelpAndUsageErrorsSpeakTheConsolesLanguage)
+{
+    const auto run = [](const std::string& args) {
+        std::string out;
+        if (std::FILE* pipe = popen((KVFIELD_PATH " " + args + " 2>&1").c_str(), "r")) {
+            char buffer[4096];
+            while (const size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+                out.append(buffer, n);
+            pclose(pipe);
+        }
+        return out;
+    };
+    const std::string help = run("--help");
+    EXPECT_TRUE(help.starts_with("kvfield: модель установки")) << help;
+    EXPECT_TRUE(Contains(help, "\nиспользование: kvfield [OPTIONS] FILE\n")) << help;
+    EXPECT_EQ(run("a.ini b.ini"), "kvfield: лишние аргументы: b.ini\n"
+                                  "использование: kvfield [OPTIONS] FILE\nсправка: kvfield --help\n");
 }
 
 TEST(KvctlOverTerminals, SearchesAndTestsThroughKvfield)

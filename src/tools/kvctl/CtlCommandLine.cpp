@@ -3,10 +3,13 @@
 #include "tools/kvctl/CtlHelp.h"
 
 #include "show/CommonPlayer.h"
+#include "support/AddedMessages.h"
 #include "support/Conversions.h"
+#include "tools/cli/CliTexts.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -27,7 +30,7 @@ std::optional<int64_t> ParseDecimal(const std::string& text)
 
 std::string RangeText(int64_t least, int64_t most)
 {
-    return std::to_string(least) + " to " + std::to_string(most);
+    return Fill(Localize(kMsgCliRange), {std::to_string(least), std::to_string(most)});
 }
 
 // A whole number within the range, handed on in plain decimal.
@@ -37,9 +40,9 @@ CLI::Validator WholeIn(int64_t least, int64_t most)
         [least, most](std::string& text) -> std::string {
             const auto value = ParseDecimal(text);
             if (!value)
-                return "not a whole number: " + text;
+                return Localize(kMsgCliNotWholeNumber) + " " + text;
             if (*value < least || *value > most)
-                return text + " is outside " + RangeText(least, most);
+                return Fill(Localize(kMsgCliOutside), {text, RangeText(least, most)});
             text = std::to_string(*value);
             return {};
         },
@@ -49,11 +52,11 @@ CLI::Validator WholeIn(int64_t least, int64_t most)
 // Per mille, or per cent with a "%" ("95%", "99.5%").
 CLI::Validator Tempo()
 {
-    const std::string range = RangeText(TCommonPlayer::kMinStartTempo,
-                                        TCommonPlayer::kMaxStartTempo) +
-                              " per mille, or " +
-                              std::to_string(TCommonPlayer::kMinStartTempo / 10) + "% to " +
-                              std::to_string(TCommonPlayer::kMaxStartTempo / 10) + "%";
+    const std::string range = Fill(Localize(kMsgCliTempoRange),
+                                   {RangeText(TCommonPlayer::kMinStartTempo,
+                                              TCommonPlayer::kMaxStartTempo),
+                                    std::to_string(TCommonPlayer::kMinStartTempo / 10),
+                                    std::to_string(TCommonPlayer::kMaxStartTempo / 10)});
     return CLI::Validator(
         [range](std::string& text) -> std::string {
             std::optional<int64_t> permille;
@@ -67,10 +70,10 @@ CLI::Validator Tempo()
                 permille = ParseDecimal(text);
             }
             if (!permille)
-                return "not a tempo: " + text;
+                return Localize(kMsgCliNotTempo) + " " + text;
             if (*permille < TCommonPlayer::kMinStartTempo ||
                 *permille > TCommonPlayer::kMaxStartTempo)
-                return text + " is outside " + range;
+                return Fill(Localize(kMsgCliOutside), {text, range});
             text = std::to_string(*permille);
             return {};
         },
@@ -84,11 +87,11 @@ CLI::Validator Address()
         [](std::string& text) -> std::string {
             const auto address = ParseAddress(text);
             if (!address)
-                return "not a bus address (0 to 255): " + text;
+                return Localize(kMsgCliNotAddress) + " " + text;
             text = std::to_string(*address);
             return {};
         },
-        "0 to 255");
+        RangeText(0, 255));
 }
 
 CLI::Validator HexByte()
@@ -97,20 +100,36 @@ CLI::Validator HexByte()
         [](std::string& text) -> std::string {
             const auto byte = ParseHexByte(text);
             if (!byte)
-                return "not a hex byte: " + text;
+                return Localize(kMsgCliNotHexByte) + " " + text;
             text = std::to_string(*byte);
             return {};
         },
         "");
 }
 
-CLI::Validator Parsed(std::function<bool(const std::string&)> parses, const std::string& what)
+// refusal: what the text is not, as Localize(kMsgCliNotTimecodeLabel).
+CLI::Validator Parsed(std::function<bool(const std::string&)> parses, const std::string& refusal)
 {
     return CLI::Validator(
-        [parses, what](std::string& text) -> std::string {
-            return parses(text) ? std::string() : "not " + what + ": " + text;
+        [parses, refusal](std::string& text) -> std::string {
+            return parses(text) ? std::string() : refusal + " " + text;
         },
         "");
+}
+
+// CLI11's own IsMember tells its refusal in English.
+CLI::Validator OneOf(const std::vector<std::string>& names)
+{
+    std::string list;
+    for (const std::string& name : names)
+        list += (list.empty() ? "" : ",") + name;
+    return CLI::Validator(
+        [names, list](std::string& text) -> std::string {
+            return std::find(names.begin(), names.end(), text) != names.end()
+                       ? std::string()
+                       : Fill(Localize(kMsgCliNotOneOf), {text, list});
+        },
+        "{" + list + "}");
 }
 
 class TDeclarations {
@@ -120,73 +139,71 @@ public:
     void Global()
     {
         app_.add_option("--port", a_.port,
-                        "auto: every USB-serial converter found; PATH[,PATH...]: these devices, "
-                        "in this order; sim:FILE: the simulated field FILE describes")
+                        Localize(kMsgCtlPortHelp))
             ->capture_default_str();
         app_.add_option("--settings", a_.settings,
-                        "the settings file read (default: kvshow.ini beside the program)");
-        app_.add_flag("--yes", a_.yes, "answer every question yes");
+                        Localize(kMsgCtlSettingsHelp));
+        app_.add_flag("--yes", a_.yes, Localize(kMsgCtlYesHelp));
     }
 
     void NoBus()
     {
-        auto* frame = Command("frame", "the seven wire bytes of a frame: the six given and the "
-                                       "check byte");
-        frame->add_option("BYTE", a_.frameBytes, "six bytes in hexadecimal, 0x optional")
+        auto* frame = Command("frame", Localize(kMsgCtlFrameHelp));
+        frame->add_option("BYTE", a_.frameBytes, Localize(kMsgCtlFrameBytesHelp))
             ->required()
             ->expected(6)
             ->transform(HexByte());
-        auto* scenario = Command("scenario", "a scenario's cues, one a line, sorted by time");
+        auto* scenario = Command("scenario", Localize(kMsgCtlScenarioHelp));
         ScenarioFile(*scenario);
         Json(*scenario);
-        auto* report = Command("report", "the figures of a firing report: lateness, shots "
-                                         "early, missed cues by reason");
-        report->add_option("CSV", a_.input, "the firing report a show wrote")->required();
+        auto* report = Command("report", Localize(kMsgCtlReportHelp));
+        report->add_option("CSV", a_.input, Localize(kMsgCtlReportFileHelp))->required();
         Json(*report);
         Import();
-        auto* log = Command("log", "a run log, printed in UTF-8");
-        log->add_option("FILE", a_.input, "the run log")->required();
+        auto* log = Command("log", Localize(kMsgCtlLogHelp));
+        log->add_option("FILE", a_.input, Localize(kMsgCtlLogFileHelp))->required();
     }
 
     void OnBus()
     {
-        auto* search = Command("search", "the devices found, one a line, in address order");
+        auto* search = Command("search", Localize(kMsgCtlSearchHelp));
         Addresses(*search);
         Json(*search);
         Show();
         Pack();
         for (const auto& [name, help] :
-             {std::pair{"write", "write the scenario into the modules' memory (F8)"},
-              std::pair{"verify", "compare the modules' memory with the scenario (F9)"}}) {
+             {std::pair{"write", Localize(kMsgCtlWriteHelp)},
+              std::pair{"verify", Localize(kMsgCtlVerifyHelp)}}) {
             auto* memory = Command(name, help);
             ScenarioFile(*memory);
             memory->add_flag("--remote", a_.remote,
-                             "the remote controller's memory (Shift+F8, Shift+F9)");
+                             Localize(kMsgCtlRemoteHelp));
             Addresses(*memory);
         }
-        Addresses(*Command("erase", "erase the scenario in every module (Ctrl+F8)"));
-        auto* blackbox = Command("blackbox", "read every module's black box (Ctrl+F9)");
-        blackbox->add_option("FILE,--out", a_.out, "the file written, .DAT added")->required();
+        Addresses(*Command("erase", Localize(kMsgCtlEraseHelp)));
+        auto* blackbox = Command("blackbox", Localize(kMsgCtlBlackBoxHelp));
+        blackbox->add_option("FILE,--out", a_.out, Localize(kMsgCtlBlackBoxFileHelp))->required();
         Addresses(*blackbox);
         Test();
-        auto* readdress = Command("readdress", "give the firing module at OLD the address NEW");
-        readdress->add_option("OLD", a_.oldAddress, "its address now")
+        auto* readdress = Command("readdress", Localize(kMsgCtlReaddressHelp));
+        readdress->add_option("OLD", a_.oldAddress, Localize(kMsgCtlOldAddressHelp))
             ->required()
             ->transform(Address());
-        readdress->add_option("NEW", a_.newAddress, "its new address, 1 to 239")->required();
+        readdress->add_option("NEW", a_.newAddress, Localize(kMsgCtlNewAddressHelp))->required();
         Addresses(*readdress);
         GoNoGo();
-        auto* mode = Command("mode", "every firing module found to fire mode (F12) or test "
-                                     "mode (F11)");
+        auto* mode = Command("mode", Localize(kMsgCtlModeHelp));
         mode->add_option_function<std::string>(
                 "MODE", [this](const std::string& text) { a_.testMode = text == "test"; },
-                "fire or test")
+                Localize(kMsgCtlModeValueHelp))
             ->required()
-            ->check(CLI::IsMember({"fire", "test"}));
+            ->check(OneOf({"fire", "test"}));
         Addresses(*mode);
-        auto* hv = Command("hv", "read a high-voltage module's charge energy setting, or set it");
-        hv->add_option("ADDR", a_.address, "the module")->required()->transform(Address());
-        hv->add_option("--energy", a_.energy, "the setting written, then read back")
+        auto* hv = Command("hv", Localize(kMsgCtlHVHelp));
+        hv->add_option("ADDR", a_.address, Localize(kMsgCtlHVModuleHelp))
+            ->required()
+            ->transform(Address());
+        hv->add_option("--energy", a_.energy, Localize(kMsgCtlEnergyHelp))
             ->type_name("N")
             ->transform(WholeIn(0, 255));
         Addresses(*hv);
@@ -194,8 +211,8 @@ public:
 
     void Help()
     {
-        auto* help = Command("help", "this help, or a command's");
-        help->add_option("COMMAND", helpTopic, "the command");
+        auto* help = Command("help", Localize(kMsgCtlHelpHelp));
+        help->add_option("COMMAND", helpTopic, Localize(kMsgCtlHelpTopicHelp));
     }
 
     std::string helpTopic;
@@ -204,13 +221,15 @@ private:
     CLI::App* Command(const std::string& name, const std::string& help)
     {
         CLI::App* command = app_.add_subcommand(name, help);
-        command->group("Commands");
+        command->group(Localize(kMsgCliCommands));
+        // A command's help flag is made before the language's option group is handed down.
+        command->set_help_flag("-h,--help", Localize(kMsgCliThisHelp));
         return command;
     }
 
     void ScenarioFile(CLI::App& command)
     {
-        command.add_option("FILE,--scenario", a_.scenario, "the scenario file, or a show package (.kvshow)")
+        command.add_option("FILE,--scenario", a_.scenario, Localize(kMsgCtlScenarioFileHelp))
             ->required();
     }
 
@@ -219,11 +238,10 @@ private:
         command
             .add_option_function<std::string>(
                 "--addresses", [this](const std::string& text) { a_.addresses = *ParseAddressList(text); },
-                "bus addresses and ranges, probed in this order (default: one search round, "
-                "240-254,255,0-239)")
+                Localize(kMsgCtlAddressesHelp))
             ->type_name("LIST")
             ->check(Parsed([](const std::string& text) { return ParseAddressList(text).has_value(); },
-                           "a list of addresses and ranges 0 to 255, as 0-20,240-255"));
+                           Localize(kMsgCliNotAddressList)));
     }
 
     void Control(CLI::App& command)
@@ -231,23 +249,21 @@ private:
         command
             .add_option_function<std::string>(
                 "--control", [this](const std::string& text) { a_.autonomous = text == "autonomous"; },
-                "direct: the console fires each cue; autonomous: the modules fire from their "
-                "memory")
-            ->check(CLI::IsMember({"direct", "autonomous"}));
+                Localize(kMsgCtlControlHelp))
+            ->check(OneOf({"direct", "autonomous"}));
     }
 
     void Json(CLI::App& command)
     {
-        command.add_flag("--json", a_.json, "print one JSON object for scripts (docs/kvctl.md)");
+        command.add_flag("--json", a_.json, Localize(kMsgCtlJsonHelp));
     }
 
     void TempoAndOffset(CLI::App& command)
     {
-        command.add_option("--tempo", a_.tempo, "the tempo: per mille (1000 = 100 %) or per cent "
-                                                "with % (default: the package's, else 1000)")
+        command.add_option("--tempo", a_.tempo, Localize(kMsgCtlTempoHelp))
             ->type_name("PERMILLE|PERCENT%")
             ->transform(Tempo());
-        command.add_option("--offset", a_.offset, "the offset, ms (default: the package's, else 0)")
+        command.add_option("--offset", a_.offset, Localize(kMsgCtlOffsetHelp))
             ->type_name("MS")
             ->transform(WholeIn(-TCommonPlayer::kMaxStartOffsetMs, TCommonPlayer::kMaxStartOffsetMs));
     }
@@ -255,17 +271,16 @@ private:
     void Lock(CLI::App& command)
     {
         command.add_option("--lock", a_.lockedPositions,
-                           "positions locked out: their cues are passed over (Ctrl+L)")
+                           Localize(kMsgCtlLockHelp))
             ->type_name("POSITION...");
     }
 
     void Pack()
     {
-        auto* pack = Command("pack", "a show package: the scenario, its soundtrack and the "
-                                     "show's settings in one .kvshow file, each part checksummed");
-        pack->add_option("SCENARIO", a_.scenario, "the scenario file")->required();
+        auto* pack = Command("pack", Localize(kMsgCtlPackHelp));
+        pack->add_option("SCENARIO", a_.scenario, Localize(kMsgCtlPackScenarioHelp))->required();
         Soundtrack(*pack);
-        pack->add_option("--out", a_.out, "the package written")
+        pack->add_option("--out", a_.out, Localize(kMsgCtlPackOutHelp))
             ->required()
             ->type_name("SHOW.kvshow");
         TempoAndOffset(*pack);
@@ -275,17 +290,17 @@ private:
 
     void Soundtrack(CLI::App& command)
     {
-        command.add_option("--soundtrack", a_.soundtrack, "the show's soundtrack")
+        command.add_option("--soundtrack", a_.soundtrack, Localize(kMsgCtlSoundtrackHelp))
             ->type_name("AUDIO");
     }
 
     void Test()
     {
-        auto* test = Command("test", "test the channels of the firing modules given (all when "
-                                     "none), then list the connected channels");
-        test->add_option("ADDR", a_.modules, "the modules tested")->transform(Address());
+        auto* test = Command("test", Localize(kMsgCtlTestHelp));
+        test->add_option("ADDR", a_.modules, Localize(kMsgCtlTestModulesHelp))
+            ->transform(Address());
         test->add_option("--scenario", a_.scenario,
-                         "then the channels of this scenario that will not fire")
+                         Localize(kMsgCtlTestScenarioHelp))
             ->type_name("FILE");
         Addresses(*test);
         Json(*test);
@@ -293,7 +308,7 @@ private:
 
     void GoNoGo()
     {
-        auto* gonogo = Command("gonogo", "what stands in the show's way, worst first");
+        auto* gonogo = Command("gonogo", Localize(kMsgCtlGoNoGoHelp));
         ScenarioFile(*gonogo);
         Control(*gonogo);
         Soundtrack(*gonogo);
@@ -303,17 +318,17 @@ private:
 
     void Import()
     {
-        auto* import = Command("import", "a design program's show script into a scenario file");
-        import->add_option("SCRIPT", a_.input, "the show script")->required();
-        import->add_option("--out", a_.out, "the scenario file written")
+        auto* import = Command("import", Localize(kMsgCtlImportHelp));
+        import->add_option("SCRIPT", a_.input, Localize(kMsgCtlScriptHelp))->required();
+        import->add_option("--out", a_.out, Localize(kMsgCtlScenarioOutHelp))
             ->required()
             ->type_name("FILE");
         import
             ->add_option_function<std::string>(
                 "--format", [this](const std::string& text) { a_.format = ScriptFormatByName(text); },
-                "the script's layout (default: recognised)")
-            ->check(CLI::IsMember({"interchange", "rail", "frames", "plain"}));
-        import->add_option("--rail-size", a_.railSize, "channels of a rail")
+                Localize(kMsgCtlFormatHelp))
+            ->check(OneOf({"interchange", "rail", "frames", "plain"}));
+        import->add_option("--rail-size", a_.railSize, Localize(kMsgCtlRailSizeHelp))
             ->type_name("N")
             ->transform(WholeIn(1, 512));
         import
@@ -324,8 +339,7 @@ private:
                     // 29.97 labels count non-drop unless named drop-frame.
                     a_.dropFrame = !(a_.fps > 0);
                 },
-                "the frames layout's frame rate; 29.97 labels count non-drop, 29.97df "
-                "drop-frame")
+                Localize(kMsgCtlFpsHelp))
             ->type_name("F|29.97df")
             ->check(Parsed(
                 [](const std::string& text) {
@@ -333,26 +347,25 @@ private:
                     return (fps > 0 && fps <= 1000) ||
                            ParseTimecodeRate(text) == TTimecodeRate::Fps2997Drop;
                 },
-                "a frame rate above 0 up to 1000, or 29.97df"));
-        import->add_flag("--partial", a_.partial, "write the rows taken though some are refused");
+                Localize(kMsgCliNotFrameRate)));
+        import->add_flag("--partial", a_.partial, Localize(kMsgCtlPartialHelp));
         Json(*import);
     }
 
     void Show()
     {
-        auto* show = Command("show", "fire the show as the console's automatic firing does, "
-                                     "until it ends or is stopped");
+        auto* show = Command("show", Localize(kMsgCtlShowHelp));
         ScenarioFile(*show);
         Addresses(*show);
-        show->add_option("--from", a_.from, "the start point, ms of show time")
+        show->add_option("--from", a_.from, Localize(kMsgCtlFromHelp))
             ->type_name("MS")
             ->transform(WholeIn(0, std::numeric_limits<int32_t>::max()));
         TempoAndOffset(*show);
         Control(*show);
         Soundtrack(*show);
-        show->add_option("--trace", a_.trace, "every frame sent and received, to this file")
+        show->add_option("--trace", a_.trace, Localize(kMsgCtlTraceHelp))
             ->type_name("FILE");
-        show->add_option("--report", a_.report, "the firing report, also written here")
+        show->add_option("--report", a_.report, Localize(kMsgCtlReportOutHelp))
             ->type_name("CSV");
         Lock(*show);
         Timecode(*show);
@@ -372,22 +385,20 @@ private:
     static CLI::Validator LabelCheck()
     {
         return Parsed([](const std::string& text) { return ParseTimecode(text).has_value(); },
-                      "a timecode label HH:MM:SS:FF");
+                      Localize(kMsgCliNotTimecodeLabel));
     }
 
     // The desk's timecode: its rate and the label of show time 0.
     void TimecodeIn(CLI::App& command)
     {
         command.add_option_function<std::string>("--tc-in-fps,--fps", SetRate(a_.timecodeRate),
-                                                 "the incoming timecode's rate (default: the "
-                                                 "package's, else [timecode] Rate)")
+                                                 Localize(kMsgCtlTcInFpsHelp))
             ->type_name("auto|24|25|29.97df|30")
             ->check(Parsed(
                 [](const std::string& text) { return ParseTimecodeRate(text).has_value(); },
-                "a timecode rate (auto, 24, 25, 29.97df, 30)"));
+                Fill(Localize(kMsgCliNotTimecodeRate), {"auto, 24, 25, 29.97df, 30"})));
         command.add_option_function<std::string>("--tc-in-zero,--tc-zero", SetLabel(a_.timecodeZero),
-                                                 "the incoming label of show time 0 (default: "
-                                                 "the package's, else [timecode] Zero)")
+                                                 Localize(kMsgCtlTcInZeroHelp))
             ->type_name("HH:MM:SS:FF")
             ->check(LabelCheck());
     }
@@ -395,27 +406,23 @@ private:
     void Timecode(CLI::App& show)
     {
         show.add_option("--tc-in,--timecode", a_.timecode,
-                        "wait, armed, for the timecode on this PulseAudio source to reach the "
-                        "start point, then follow it")
+                        Localize(kMsgCtlTcInHelp))
             ->type_name("SOURCE");
         TimecodeIn(show);
         show.add_option("--tc-out", a_.timecodeOut,
-                        "send the show clock as timecode to this PulseAudio sink (soundtrack: "
-                        "the right channel of the soundtrack's)")
+                        Localize(kMsgCtlTcOutHelp))
             ->type_name("SINK|soundtrack");
         show.add_option_function<std::string>("--tc-out-fps", SetRate(a_.timecodeOutRate),
-                                              "the timecode sent's rate (default: [timecode] "
-                                              "OutputRate)")
+                                              Localize(kMsgCtlTcOutFpsHelp))
             ->type_name("24|25|29.97df|30")
             ->check(Parsed(
                 [](const std::string& text) {
                     const auto parsed = ParseTimecodeRate(text);
                     return parsed && *parsed != TTimecodeRate::Auto;
                 },
-                "a timecode rate (24, 25, 29.97df, 30)"));
+                Fill(Localize(kMsgCliNotTimecodeRate), {"24, 25, 29.97df, 30"})));
         show.add_option_function<std::string>("--tc-out-zero", SetLabel(a_.timecodeOutZero),
-                                              "the label sent for show time 0 (default: "
-                                              "[timecode] OutputZero)")
+                                              Localize(kMsgCtlTcOutZeroHelp))
             ->type_name("HH:MM:SS:FF")
             ->check(LabelCheck());
     }
@@ -423,12 +430,6 @@ private:
     CLI::App& app_;
     TCtlArguments& a_;
 };
-
-std::string UsageLine(const CLI::Formatter& formatter, const CLI::App& command,
-                      const std::string& name)
-{
-    return formatter.make_usage(&command, name);
-}
 
 const CLI::App* CommandNamed(const CLI::App& app, const std::string& name)
 {
@@ -445,18 +446,12 @@ TCtlCommandLine ParseCtlCommandLine(const std::vector<std::string>& args)
     TCtlCommandLine result;
     TCtlArguments arguments;
     arguments.addresses = SearchRoundAddresses();
-    CLI::App app("kvctl: the console's engine from the command line, for scripts.", "kvctl");
-    const auto formatter = std::make_shared<CLI::Formatter>();
-    formatter->label("Usage", "usage");
-    formatter->label("SUBCOMMAND", "COMMAND");
-    formatter->label("SUBCOMMANDS", "COMMANDS");
-    formatter->column_width(34);
-    app.formatter(formatter);
+    CLI::App app(Localize(kMsgCtlAbout), "kvctl");
+    const auto formatter = SpeakLanguage(app);
     // Global options after the command too, as scripts write them.
     app.fallthrough();
-    app.set_help_flag("-h,--help", "this help");
     app.set_version_flag("--version", [] { return CtlVersionText(); },
-                         "the version, the build, and where settings and logs are");
+                         Localize(kMsgCtlVersionHelp));
     app.require_subcommand(1, 1);
     TDeclarations declarations(app, arguments);
     declarations.Global();
@@ -479,15 +474,14 @@ TCtlCommandLine ParseCtlCommandLine(const std::vector<std::string>& args)
         const CLI::App& command = chosen.empty() ? app : *chosen.front();
         const std::string name = chosen.empty() ? "kvctl" : "kvctl " + command.get_name();
         result.status = kExitUsage;
-        std::string reason = error.what();
+        std::string reason = UsageReason(error);
         // CLI11 calls a command it does not know a missing one.
         for (const std::string& extra : app.remaining())
             if (chosen.empty() && !extra.starts_with('-')) {
-                reason = "unknown command " + extra;
+                reason = Localize(kMsgCliUnknownCommand) + " " + extra;
                 break;
             }
-        result.err = "kvctl: " + reason + "\n" + UsageLine(*formatter, command, name) +
-                     "see " + name + " --help\n";
+        result.err = UsageErrorText("kvctl", reason, *formatter, command, name);
         return result;
     }
     arguments.command = app.get_subcommands().front()->get_name();
@@ -497,8 +491,9 @@ TCtlCommandLine ParseCtlCommandLine(const std::vector<std::string>& args)
             topic = CommandNamed(app, declarations.helpTopic);
             if (!topic || declarations.helpTopic == "help") {
                 result.status = kExitUsage;
-                result.err = "kvctl: no command " + declarations.helpTopic + "\n" +
-                             UsageLine(*formatter, app, "kvctl") + "see kvctl --help\n";
+                result.err = UsageErrorText(
+                    "kvctl", Localize(kMsgCliNoSuchCommand) + " " + declarations.helpTopic,
+                    *formatter, app, "kvctl");
                 return result;
             }
         }

@@ -1,5 +1,6 @@
 #include "tools/kvctl/CtlHelp.h"
 
+#include "support/AddedMessages.h"
 #include "support/Conversions.h"
 #include "support/FilePlaces.h"
 #include "tools/kvctl/CtlArguments.h"
@@ -8,27 +9,33 @@
 
 namespace kv {
 
+namespace {
+
+std::string StatusLine(int status, const TMessage& message)
+{
+    return "  " + std::to_string(status) + "  " + Localize(message) + "\n";
+}
+
+}  // namespace
+
 std::string CtlVersionText()
 {
-    std::string text = "kvctl " + AppVersionText() + "\nbuild: " KV_BUILD_TYPE ", compiler " __VERSION__
-                       ", Qt " QT_VERSION_STR "\nsettings: " +
-                       CtlSettingsFile({}) + " (--settings FILE reads another)\nlogs: ";
+    std::string text = "kvctl " + AppVersionText() + "\n" + Localize(kMsgCtlBuild) +
+                       " " KV_BUILD_TYPE ", " + Localize(kMsgCtlCompiler) +
+                       " " __VERSION__ ", Qt " QT_VERSION_STR "\n" + Localize(kMsgSettingsPlace) +
+                       " " + CtlSettingsFile({}) + " " + Localize(kMsgCtlOtherSettings) + "\n" +
+                       Localize(kMsgRecordsPlace) + " ";
     const TFilePlaces places = FindFilePlaces(AppFolder(), {});
-    return text + places.stateFolder + "logs/, or when that cannot be written " +
+    return text + places.stateFolder + "logs/, " + Localize(kMsgCtlLogsElsewhere) + " " +
            places.secondFolder + "logs/";
 }
 
 std::string CtlHelpFooter()
 {
-    return "Exit status:\n"
-           "  0  done; gonogo: go\n"
-           "  1  the operation failed, was refused, answered no or stopped; gonogo: no-go or\n"
-           "     the check could not be made; a bad input file (FILE:LINE: reason on stderr)\n"
-           "  2  usage: the command line is wrong\n"
-           "  3  the field could not be reached: no converter opened or found, or every\n"
-           "     converter lost\n"
-           "Questions are asked on stderr and answered on stdin: only y goes on.\n"
-           "kvctl COMMAND --help tells a command's arguments and options.";
+    return Localize(kMsgCtlExitStatus) + "\n" + StatusLine(kExitDone, kMsgCtlExitDone) +
+           StatusLine(kExitFailed, kMsgCtlExitFailed) + StatusLine(kExitUsage, kMsgCtlExitUsage) +
+           StatusLine(kExitNoField, kMsgCtlExitNoField) + Localize(kMsgCtlQuestions) + "\n" +
+           Localize(kMsgCtlCommandHelpHint);
 }
 
 }  // namespace kv

@@ -4,6 +4,7 @@
 
 #include "devices/AddressChange.h"
 #include "devices/Controls.h"
+#include "support/AddedMessages.h"
 #include "tools/kvctl/CtlSession.h"
 
 #include <cstdio>
@@ -17,7 +18,7 @@ int RunReaddress(TCtlSession& session, const TCtlArguments& arguments)
     TControls& controls = session.Controls();
     TCommonDevice* module = controls.FindByAddress(old);
     if (!module || !IsFiringModuleAddress(old)) {
-        std::fprintf(stderr, "no firing module at %d\n", old);
+        std::fprintf(stderr, "kvctl: %s %d\n", Localize(kMsgCtlNoFiringModuleAt).c_str(), old);
         return 1;
     }
     if (!CanChangeAddress(*module))

@@ -7,6 +7,7 @@
 #include "devices/FiringModes.h"
 #include "devices/HVControl.h"
 #include "support/AddedMessages.h"
+#include "tools/cli/CliTexts.h"
 #include "tools/kvctl/CtlSession.h"
 
 #include <cstdio>
@@ -21,9 +22,10 @@ int RunMode(TCtlSession& session, const TCtlArguments& arguments)
     for (const int address : result.taken)
         std::printf("%d\t%s\n", address, mode);
     for (const int address : result.failed)
-        std::fprintf(stderr, "kvctl: %d: %s mode not taken\n", address, mode);
+        std::fprintf(stderr, "kvctl: %s\n",
+                     Fill(Localize(kMsgCtlModeNotTaken), {std::to_string(address), mode}).c_str());
     if (result.taken.empty() && result.failed.empty())
-        std::fprintf(stderr, "kvctl: no firing module found\n");
+        std::fprintf(stderr, "kvctl: %s\n", Localize(kMsgCtlNoFiringModule).c_str());
     return result.failed.empty() && !result.taken.empty() ? kExitDone : kExitFailed;
 }
 
@@ -32,7 +34,8 @@ int RunHighVoltage(TCtlSession& session, const TCtlArguments& arguments)
     session.Search(arguments.addresses);
     auto* module = dynamic_cast<THVControl*>(session.Controls().FindByAddress(arguments.address));
     if (!module) {
-        std::fprintf(stderr, "kvctl: no high-voltage module at %d\n", arguments.address);
+        std::fprintf(stderr, "kvctl: %s %d\n", Localize(kMsgCtlNoHVModuleAt).c_str(),
+                     arguments.address);
         return kExitFailed;
     }
     if (arguments.energy && module->WriteHVSetting(*arguments.energy) != 0) {

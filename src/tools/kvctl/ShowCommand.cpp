@@ -21,6 +21,7 @@
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"
+#include "tools/cli/CliTexts.h"
 #include "tools/kvctl/CtlPlatform.h"
 #include "tools/kvctl/CtlSession.h"
 #include "tools/kvctl/Interrupt.h"
@@ -193,8 +194,10 @@ int CheckPositionsNamed(const TCtlArguments& arguments, const TProjectList& list
     const std::vector<std::string> named = TPositionLockout::Positions(list.Cues());
     for (const std::string& position : arguments.lockedPositions)
         if (std::find(named.begin(), named.end(), position) == named.end()) {
-            std::fprintf(stderr, "kvctl: --lock: %s is not a position of %s\n", position.c_str(),
-                         arguments.scenario.c_str());
+            std::fprintf(stderr, "kvctl: %s\n",
+                         Fill(Localize(kMsgCtlNotAPosition),
+                              {"--lock", position, arguments.scenario})
+                             .c_str());
             return kExitUsage;
         }
     return kExitDone;
@@ -214,7 +217,8 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     if (const int status = CheckLockout(arguments, list); status != kExitDone)
         return status;
     if (!arguments.trace.empty() && !session.StartTrace(arguments.trace)) {
-        std::fprintf(stderr, "cannot write %s\n", arguments.trace.c_str());
+        std::fprintf(stderr, "kvctl: %s %s\n", Localize(kMsgCtlNotWritten).c_str(),
+                     arguments.trace.c_str());
         return 1;
     }
     TExtPlayer& player = session.Player();
@@ -330,7 +334,8 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     CheckRemaining(session);
     player.UnloadSoundtrack();
     if (!arguments.report.empty() && !WriteFiringReport(player.FiringReport(), arguments.report)) {
-        std::fprintf(stderr, "cannot write %s\n", arguments.report.c_str());
+        std::fprintf(stderr, "kvctl: %s %s\n", Localize(kMsgCtlNotWritten).c_str(),
+                     arguments.report.c_str());
         return 1;
     }
     const int notFired = CuesNotFired(player);

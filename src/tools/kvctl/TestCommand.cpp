@@ -9,6 +9,7 @@
 #include "devices/ContinuityReport.h"
 #include "devices/Controls.h"
 #include "show/ProjectList.h"
+#include "support/AddedMessages.h"
 #include "support/Platform.h"
 #include "tools/kvctl/CtlPlatform.h"
 #include "tools/kvctl/CtlSession.h"
@@ -47,7 +48,8 @@ int RunTest(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         for (const int address : wanted) {
             TCommonControl* module = FiringModule(controls, address);
             if (!module) {
-                std::fprintf(stderr, "no firing module at %d\n", address);
+                std::fprintf(stderr, "kvctl: %s %d\n", Localize(kMsgCtlNoFiringModuleAt).c_str(),
+                             address);
                 completed = false;
                 continue;
             }

@@ -1,12 +1,11 @@
 // kvctl: the engine from the command line. Results go to stdout, messages, questions and
 // progress to stderr; the interface is parsed by other tools and stays as it is.
+#include "support/AddedMessages.h"
 #include "support/Conversions.h"
 #include "support/FilePlaces.h"
-#include "support/IniFile.h"
-#include "support/LanguageChoice.h"
-#include "support/Localizer.h"
 #include "support/LogNaming.h"
 #include "support/RunLog.h"
+#include "tools/cli/CliTexts.h"
 #include "tools/kvctl/Commands.h"
 #include "tools/kvctl/CtlPlatform.h"
 #include "tools/kvctl/CtlSession.h"
@@ -59,30 +58,18 @@ int RunOnBus(const kv::TCtlArguments& arguments, kv::TCtlPlatform& platform)
     return status;
 }
 
-// The console's language as its settings name it; not the system's, which would change
-// what scripts parse under another LANG. Russian when none is named.
-void UseConsoleLanguage(const kv::TCtlArguments& arguments)
-{
-    const kv::TFilePlaces places = kv::FindFilePlaces(kv::AppFolder(), arguments.settings);
-    const kv::TIniFile ini = kv::TIniFile::Load(places.settingsFile);
-    kv::SetLanguageFile(kv::ChooseLanguage(kv::SettingsFolder(places),
-                                           ini.ReadString("console", "Language", ""), "")
-                            .file);
-    kv::LoadMessageTable();
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const kv::TCtlCommandLine line =
-        kv::ParseCtlCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    kv::UseConsoleLanguage(kv::SettingsArgument(args));
+    const kv::TCtlCommandLine line = kv::ParseCtlCommandLine(args);
     std::fputs(line.out.c_str(), stdout);
     std::fputs(line.err.c_str(), stderr);
     if (!line.arguments)
         return line.status;
     kv::TCtlArguments arguments = *line.arguments;
-    UseConsoleLanguage(arguments);
     const kv::TFilePlaces places = kv::FindFilePlaces(kv::AppFolder(), arguments.settings);
     if (const int status = kv::OpenPackageArguments(arguments, places.stateFolder);
         status != kv::kExitDone)
@@ -108,9 +95,11 @@ int main(int argc, char** argv)
     kv::StartRunLog(places, kv::LocalTimeNow());
     kv::SetLogTroubleHandler([] {
         const kv::TLogTrouble trouble = kv::LogTrouble();
-        std::fprintf(stderr, "kvctl: run log not written: %s (%s); lines go to %s%s\n",
-                     trouble.failedFile.c_str(), trouble.reason.c_str(), trouble.file.c_str(),
-                     trouble.failing ? ", kept in memory for now" : "");
+        std::fprintf(stderr, "kvctl: %s %s (%s); %s %s%s\n",
+                     kv::Localize(kv::kMsgLogNotWritten).c_str(), trouble.failedFile.c_str(),
+                     trouble.reason.c_str(), kv::Localize(kv::kMsgLogGoesOn).c_str(),
+                     trouble.file.c_str(),
+                     trouble.failing ? ("; " + kv::Localize(kv::kMsgCtlLogInMemory)).c_str() : "");
     });
     kv::CatchInterrupt();
     const int status = RunOnBus(arguments, platform);

@@ -3,7 +3,9 @@
 #include "PtyBridge.h"
 
 #include "field/FieldFile.h"
+#include "support/AddedMessages.h"
 #include "support/Conversions.h"
+#include "tools/cli/CliTexts.h"
 
 #include <CLI/CLI.hpp>
 
@@ -24,19 +26,21 @@ void RequestStop(int)
 
 int main(int argc, char** argv)
 {
-    CLI::App app("kvfield: the simulated field on pseudo-terminals, one per converter; their "
-                 "paths on stdout, one a line, the field's record on stderr. Ctrl+C ends it.",
-                 "kvfield");
-    app.set_help_flag("-h,--help", "this help");
-    app.set_version_flag("--version", "kvfield " + kv::AppVersionText(), "the version");
+    kv::UseConsoleLanguage({});
+    CLI::App app(kv::Localize(kv::kMsgFieldAbout), "kvfield");
+    const auto formatter = kv::SpeakLanguage(app);
+    app.set_version_flag("--version", "kvfield " + kv::AppVersionText(),
+                         kv::Localize(kv::kMsgFieldVersionHelp));
     std::string file;
-    app.add_option("FILE", file, "the field description (share/README-field.md)")->required();
+    app.add_option("FILE", file, kv::Localize(kv::kMsgFieldFileHelp))->required();
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& success) {
         return app.exit(success);
     } catch (const CLI::ParseError& error) {
-        std::fprintf(stderr, "kvfield: %s\nusage: kvfield FILE\nsee kvfield --help\n", error.what());
+        std::fputs(kv::UsageErrorText("kvfield", kv::UsageReason(error), *formatter, app, "kvfield")
+                       .c_str(),
+                   stderr);
         return 2;
     }
     std::string problem;
