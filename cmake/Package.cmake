@@ -1,7 +1,7 @@
 # What `cmake --install` puts where, and the Debian package made of it (cpack -G DEB):
 # korvane_<version>_amd64.deb with the three programs, their data, the menu entry, the man
-# pages and the converters' udev rule. The programs find their data at ../share/korvane
-# beside their bin/ folder, so the install prefix is free.
+# pages, kvctl's bash completion and the converters' udev rule. The programs find their data
+# at ../share/korvane beside their bin/ folder, so the install prefix is free.
 include(GNUInstallDirs)
 
 set(KV_PROGRAMS kvctl kvfield)
@@ -17,6 +17,9 @@ install(FILES share/korvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applica
 install(FILES share/korvane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES share/man/kvshow.1 share/man/kvctl.1 share/man/kvfield.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Where bash-completion looks a command's completion up by its name, when first typed.
+install(FILES share/completion/kvctl.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kvctl)
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvane)
 install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvane/docs)
 # udev reads /usr/lib/udev/rules.d (the package's prefix) as well as /lib/udev/rules.d.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the Debian package from a built tree (cpack) and checks it: the file list (programs,
-# data, menu entry, icon, man pages, udev rule; nothing of the build tree) and the control
-# fields (name, version, architecture, Depends computed from the programs' libraries).
+# data, menu entry, icon, man pages, bash completion, udev rule; nothing of the build tree) and
+# the control fields (name, version, architecture, Depends computed from the programs' libraries).
 # Usage: check-deb.sh BUILD_DIR   (prints the package's path and size)
 set -euo pipefail
 export LC_ALL=C
@@ -23,6 +23,7 @@ for file in ./usr/bin/kvshow ./usr/bin/kvctl ./usr/bin/kvfield \
     ./usr/share/korvane/lang/en.lng \
     ./usr/share/applications/korvane.desktop ./usr/share/icons/hicolor/scalable/apps/korvane.svg \
     ./usr/share/man/man1/kvshow.1 ./usr/share/man/man1/kvctl.1 ./usr/share/man/man1/kvfield.1 \
+    ./usr/share/bash-completion/completions/kvctl \
     ./usr/lib/udev/rules.d/60-korvane-converters.rules ./usr/share/doc/korvane/README.md; do
     grep -qx -- "$file" <<<"$files" || fail "$file missing"
 done

@@ -1,6 +1,6 @@
 # Bash completion for kvctl: its commands and each command's options, read from kvctl's own
-# --help, so they never differ from what the installed kvctl takes. Source it from
-# ~/.bashrc, or install it as /usr/share/bash-completion/completions/kvctl.
+# --help, so they never differ from what the installed kvctl takes. The package installs it as
+# /usr/share/bash-completion/completions/kvctl; from a build tree, source it from ~/.bashrc.
 _kvctl()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} command="" i help
