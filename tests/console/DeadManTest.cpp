@@ -1,6 +1,7 @@
 // The hold-to-fire key ([show] DeadMan=66: the B key, as a foot switch that shows up as a
 // keyboard sends it), pressed and released through the windows: the keyboard's repeats, the
 // release under a dialog or the warning, the focus gone to another program, and the waits.
+#include "ConsoleFolder.h"
 #include "ConsoleTestTools.h"
 #include "ModalDriver.h"
 #include "console/dialogs/ExtStartForm.h"
@@ -13,9 +14,14 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
 #include <QTest>
 #include <QWindow>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace kv {
 namespace {
@@ -196,6 +202,32 @@ TEST_F(DeadManTest, AWaitForAStartBeginsOnlyHeldAndTheReleaseEndsIt)
     EXPECT_TRUE(WaitFor([&] { return Logged("Внешняя команда запуска - отменено"); }, 5000));
     EXPECT_FALSE(Running());
     EXPECT_TRUE(Field().Shots().empty());
+
+    // The countdown to a start by the clock ends so too.
+    if (QTime::currentTime() > QTime(23, 58))
+        return;  // a start a minute ahead would fall on the other side of midnight
+    Press(Main());
+    WhenModal<TExtStartForm>([](TExtStartForm& window) {
+        QTest::mouseClick(&Child<QRadioButton>(window, "ClockRadio"), Qt::LeftButton);
+        Child<QTimeEdit>(window, "TimePicker").setTime(QTime::currentTime().addSecs(60));
+        QTest::mouseClick(&Child<QPushButton>(window, "StartBtn"), Qt::LeftButton);
+    });
+    bool counting = false;
+    ended = false;
+    WhenModal<TTimerForm>([&](TTimerForm& window) {
+        counting = true;
+        Release(window.windowHandle());
+        ended = QTest::qWaitFor([&] { return !window.isVisible(); }, 3000);
+        if (!ended)
+            window.reject();
+    });
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_TRUE(counting);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(Running());
+    const auto log = TConsoleFolder::LogMessages(form.RunLogFile());
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Ожидание запуска снято: ключ удержания отпущен"), 2)
+        << LogText();
 }
 
 }  // namespace
