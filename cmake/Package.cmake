@@ -1,12 +1,12 @@
 # What `cmake --install` puts where, and the Debian package made of it (cpack -G DEB):
-# korvane_<version>_amd64.deb with the three programs, their data, the menu entry, the man
+# korvane_<version>_amd64.deb with the programs, their data, the menu entry, the man
 # pages, kvctl's bash completion and the converters' udev rule. The programs find their data
 # at ../share/korvane beside their bin/ folder, so the install prefix is free.
 include(GNUInstallDirs)
 
 set(KV_PROGRAMS kvctl kvfield)
 if(KV_CONSOLE)
-    list(PREPEND KV_PROGRAMS kvshow)
+    list(PREPEND KV_PROGRAMS kvshow kvlang)
 endif()
 install(TARGETS ${KV_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES share/demo-field.ini share/kvshow.ini.in share/sample-scenario.txt
@@ -15,7 +15,7 @@ install(FILES share/demo-field.ini share/kvshow.ini.in share/sample-scenario.txt
 install(DIRECTORY share/lang/ DESTINATION ${CMAKE_INSTALL_DATADIR}/korvane/lang)
 install(FILES share/korvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES share/korvane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES share/man/kvshow.1 share/man/kvctl.1 share/man/kvfield.1
+install(FILES share/man/kvshow.1 share/man/kvctl.1 share/man/kvfield.1 share/man/kvlang.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # Where bash-completion looks a command's completion up by its name, when first typed.
 install(FILES share/completion/kvctl.bash

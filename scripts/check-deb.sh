@@ -17,12 +17,13 @@ deb="$out/korvane_${version}_amd64.deb"
 failed=0
 fail() { echo "package: $*"; failed=1; }
 files=$(dpkg-deb -c "$deb" | awk '{ print $6 }')
-for file in ./usr/bin/kvshow ./usr/bin/kvctl ./usr/bin/kvfield \
+for file in ./usr/bin/kvshow ./usr/bin/kvctl ./usr/bin/kvfield ./usr/bin/kvlang \
     ./usr/share/korvane/demo-field.ini ./usr/share/korvane/kvshow.ini.in \
     ./usr/share/korvane/sample-scenario.txt ./usr/share/korvane/sample-soundtrack.ogg \
     ./usr/share/korvane/lang/en.lng \
     ./usr/share/applications/korvane.desktop ./usr/share/icons/hicolor/scalable/apps/korvane.svg \
     ./usr/share/man/man1/kvshow.1 ./usr/share/man/man1/kvctl.1 ./usr/share/man/man1/kvfield.1 \
+    ./usr/share/man/man1/kvlang.1 \
     ./usr/share/bash-completion/completions/kvctl \
     ./usr/lib/udev/rules.d/60-korvane-converters.rules ./usr/share/doc/korvane/README.md; do
     grep -qx -- "$file" <<<"$files" || fail "$file missing"
