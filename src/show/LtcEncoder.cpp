@@ -43,7 +43,7 @@ void TLtcEncoder::SetVolume(double dbfs)
         ltc_encoder_set_volume(encoder_.get(), dbfs);
 }
 
-std::vector<float> TLtcEncoder::Frame(const TTimecodeLabel& label)
+std::vector<float> TLtcEncoder::Frame(const TTimecodeLabel& label, uint32_t userBits)
 {
     std::vector<float> frame;
     if (!encoder_)
@@ -54,6 +54,7 @@ std::vector<float> TLtcEncoder::Frame(const TTimecodeLabel& label)
     time.secs = static_cast<unsigned char>(label.seconds);
     time.frame = static_cast<unsigned char>(label.frames);
     ltc_encoder_set_timecode(encoder_.get(), &time);
+    ltc_encoder_set_user_bits(encoder_.get(), userBits);
     ltc_encoder_encode_frame(encoder_.get());
     ltcsnd_sample_t* buffer = nullptr;
     const int count = ltc_encoder_get_bufferptr(encoder_.get(), &buffer, 1);

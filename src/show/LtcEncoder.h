@@ -4,6 +4,7 @@
 
 #include "show/Timecode.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -21,8 +22,9 @@ public:
 
     // The frames' peak level from now on (libltc's default is -3 dBFS).
     void SetVolume(double dbfs);
-    // Mono samples in [-1, 1]; empty when libltc made no encoder.
-    std::vector<float> Frame(const TTimecodeLabel& label);
+    // Mono samples in [-1, 1]; empty when libltc made no encoder. userBits: the frame's 32
+    // user bits, which a desk fills as it likes (a date, a reel number).
+    std::vector<float> Frame(const TTimecodeLabel& label, uint32_t userBits = 0);
 
 private:
     std::unique_ptr<LTCEncoder, void (*)(LTCEncoder*)> encoder_;

@@ -14,8 +14,14 @@ namespace {
 // Frames' length may stray this far from the rate's (a desk's varispeed, a sound card's
 // clock); 24 and 25 frames lie 4 % apart.
 constexpr double kLengthTolerance = 0.018;
-// Frame periods without a frame of the lock's rate before the signal counts as lost.
-constexpr int kLossPeriods = 5;
+// Frames whose track is confirmed by the next one while locked: a desk's jump is followed,
+// a single stray frame never.
+constexpr int kConfirmFrames = 2;
+// A silence this long makes the next frame the first of a new signal.
+constexpr int32_t kSilenceMs = 1000;
+// A frame is known once it has passed and the capture handed its last block over, which a
+// loaded machine may do this late; a frame not heard by then is missing.
+constexpr int64_t kCaptureLagMs = 100;
 
 int32_t PeriodMs(TTimecodeRate rate)
 {
@@ -41,8 +47,13 @@ void TTimecodeChase::Poll(uint32_t now)
         Take(frame, now);
     runUs_ = runOnTrack_ ? runUs : 0;
     CheckLoss(now);
-    while (!heardTicks_.empty() && now - heardTicks_.front() >= 1000)
-        heardTicks_.pop_front();
+    while (!goodTicks_.empty() && static_cast<int32_t>(now - goodTicks_.front()) >= 2000)
+        goodTicks_.pop_front();
+}
+
+void TTimecodeChase::CountGood(uint32_t startTick)
+{
+    goodTicks_.push_back(startTick);
 }
 
 TTimecodeRate TTimecodeChase::RateOf(const TTimecodeFrame& frame)
@@ -89,28 +100,47 @@ void TTimecodeChase::Take(const TTimecodeFrame& frame, uint32_t now)
     const TTimecodeRate rate = RateOf(frame);
     if (rate == TTimecodeRate::Auto || !ValidLabel(frame.label, rate))
         return;
-    heardTicks_.push_back(now);
-    if (state_ != TState::Searching && rate == rate_)
-        signalTick_ = now;
+    const bool afterSilence =
+        !lastFrameTick_ || static_cast<int32_t>(frame.startTick - *lastFrameTick_) > kSilenceMs;
+    if (afterSilence)
+        signalSince_ = frame.startTick;
+    lastFrameTick_ = frame.startTick;
     // Backwards the timecode only says where the desk is going back to: the clock holds.
     if (frame.reverse) {
+        CountGood(frame.startTick);
+        if (state_ != TState::Searching && rate == rate_)
+            signalTick_ = now;
         candidate_.frames = 0;
         return;
     }
     const int64_t index = FrameIndex(frame.label, rate);
+    // A desk standing still repeats its frame: the lock holds, and so does the clock (a loss
+    // would let it freewheel on past the desk).
+    if (state_ == TState::Locked && rate == track_.rate && index == track_.index) {
+        signalTick_ = now;
+        CountGood(frame.startTick);
+        candidate_ = track_;
+        return;
+    }
     if (state_ == TState::Locked && Continues(track_, index, frame.startTick, rate)) {
         track_ = {index, frame.startTick, now, track_.frames + 1, rate, track_.firstIndex,
                   track_.firstTick};
         candidate_ = track_;
         runOnTrack_ = true;
+        signalTick_ = now;
+        CountGood(frame.startTick);
         return;
     }
-    if (Continues(candidate_, index, frame.startTick, rate))
+    if (Continues(candidate_, index, frame.startTick, rate)) {
         candidate_ = {index, frame.startTick, now, candidate_.frames + 1, rate,
                       candidate_.firstIndex, candidate_.firstTick};
-    else
+        CountGood(frame.startTick);
+    } else {
         candidate_ = {index, frame.startTick, now, 1, rate, index, frame.startTick};
-    if (candidate_.frames >= settings_.lockFrames)
+        if (afterSilence)
+            CountGood(frame.startTick);
+    }
+    if (candidate_.frames >= (state_ == TState::Locked ? kConfirmFrames : settings_.lockFrames))
         Lock(now);
 }
 
@@ -135,8 +165,11 @@ void TTimecodeChase::Lock(uint32_t now)
         WriteLog(Localize(kMsgTimecodeRate) + " " + RateText(rate_));
         loggedRate_ = rate_;
     }
-    if (!newTrack)
-        WriteLog(Localize(kMsgTimecodeLocked) + " " + FormatTimecode(Label(), DropFrame()));
+    if (!newTrack) {
+        ++record_.locks;
+        WriteLog(Localize(kMsgTimecodeLocked) + " " + FormatTimecode(Label(), DropFrame()) +
+                 QualityText(now));
+    }
     if (following_ && *Heard(now) < shown_) {
         WriteLog(Localize(kMsgTimecodeBack) + " " + FormatTimecode(LabelOfShowMs(shown_), DropFrame()) +
                  " (" + FormatTimecode(Label(), DropFrame()) + ")");
@@ -146,8 +179,10 @@ void TTimecodeChase::Lock(uint32_t now)
 void TTimecodeChase::CheckLoss(uint32_t now)
 {
     if (state_ == TState::Locked &&
-        static_cast<int32_t>(now - signalTick_) > kLossPeriods * PeriodMs(rate_)) {
-        WriteLog(Localize(kMsgTimecodeLost) + " " + FormatTimecode(Label(), DropFrame()));
+        static_cast<int32_t>(now - signalTick_) > settings_.unlockFrames * PeriodMs(rate_)) {
+        ++record_.losses;
+        WriteLog(Localize(kMsgTimecodeLost) + " " + FormatTimecode(Label(), DropFrame()) +
+                 QualityText(now));
         if (!following_) {
             state_ = TState::Searching;
         } else if (settings_.onLoss == TTimecodeLoss::Freewheel && settings_.freewheelMs > 0) {
@@ -210,12 +245,29 @@ TTimecodeLabel TTimecodeChase::Label() const
 
 int TTimecodeChase::Quality(uint32_t now) const
 {
-    const int64_t period = FramePeriodUs(rate_);
+    const int64_t period = FramePeriodUs(rate_ == TTimecodeRate::Auto ? candidate_.rate : rate_);
     if (period == 0)
         return 0;
-    const auto heard = std::count_if(heardTicks_.begin(), heardTicks_.end(),
-                                     [now](uint32_t tick) { return now - tick < 1000; });
-    return static_cast<int>(std::min<int64_t>(100, heard * period / 10000));
+    // The last second of frames that can be known by now, from the signal's start at most:
+    // up to the last frame heard, or to where one is overdue.
+    const auto periodMs = static_cast<uint32_t>(period / 1000);
+    uint32_t end = now - periodMs - static_cast<uint32_t>(kCaptureLagMs);
+    if (lastFrameTick_ && static_cast<int32_t>(*lastFrameTick_ + periodMs - end) > 0)
+        end = *lastFrameTick_ + periodMs;
+    const int32_t span = std::min<int32_t>(1000, static_cast<int32_t>(end - signalSince_));
+    const int64_t expected = std::llround(span * 1000.0 / static_cast<double>(period));
+    if (expected <= 0)
+        return 0;
+    const auto good = std::count_if(goodTicks_.begin(), goodTicks_.end(), [&](uint32_t tick) {
+        const auto before = static_cast<int32_t>(end - tick);
+        return before > 0 && before <= span;
+    });
+    return static_cast<int>(std::min<int64_t>(100, good * 100 / expected));
+}
+
+std::string TTimecodeChase::QualityText(uint32_t now) const
+{
+    return "; " + Localize(kMsgTimecodeQuality) + " " + std::to_string(Quality(now));
 }
 
 void TTimecodeChase::Follow(int32_t from, uint32_t now)
@@ -231,6 +283,8 @@ TTimecodeChase::TLook TTimecodeChase::Look(uint32_t now)
     Poll(now);
     TLook look;
     look.state = state_;
+    if (following_)
+        record_.lowestQuality = std::min(record_.lowestQuality.value_or(100), Quality(now));
     if (following_ && state_ == TState::Locked) {
         const int32_t target = *Heard(now);
         // A new track is measured by its own step; otherwise the clock's way to the timecode

@@ -1,6 +1,7 @@
 #pragma once
 // Follows the sound desk's timecode: locks after a run of consecutive frames, tells the rate,
-// and gives the show a clock that never runs ahead of the timecode and never steps back. A
+// and unlocks after a run of frame periods without a good frame (one that follows the track);
+// gives the show a clock that never runs ahead of the timecode and never steps back. A
 // jump back holds the clock until the timecode catches up; a jump forward beyond the limit
 // is reported so that the show passes over the cues in between; a lost signal freewheels on
 // the show's own clock for a set time, or ends the following at once. Main thread only.
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <string>
 
 namespace kv {
 
@@ -46,7 +48,9 @@ public:
     TTimecodeLabel LabelOfShowMs(int32_t ms) const;
     bool DropFrame() const { return rate_ == TTimecodeRate::Fps2997Drop; }
     TTimecodeRate Rate() const { return rate_; }
-    // Frames decoded in the last second against frames expected, in percent (0-100).
+    // Good frames in the last second against frames expected, in percent (0-100): a frame
+    // that follows the track or the run before it, the first after a silence, or one of
+    // timecode running backwards (the desk going back).
     int Quality(uint32_t now) const;
 
     // The show follows from show time from on (a show started before the timecode reached
@@ -56,6 +60,15 @@ public:
     void StopFollowing() { following_ = false; }
     // Polls, then moves the show clock by the rules.
     TLook Look(uint32_t now);
+
+    // What the timecode was like since the chase began: locks taken (not a new track within
+    // one), losses, and the lowest quality while a show followed it.
+    struct TRecord {
+        int locks = 0;
+        int losses = 0;
+        std::optional<int> lowestQuality;
+    };
+    const TRecord& Record() const { return record_; }
 
 private:
     struct TTrack {
@@ -71,6 +84,9 @@ private:
     void Take(const TTimecodeFrame& frame, uint32_t now);
     // The rate the frame has, or Auto when it has none the settings allow.
     TTimecodeRate RateOf(const TTimecodeFrame& frame);
+    // A good frame, dated by its start.
+    void CountGood(uint32_t startTick);
+    std::string QualityText(uint32_t now) const;
     // Whether the frame goes on from the track: its number and its start agree.
     bool Continues(const TTrack& track, int64_t index, uint32_t startTick,
                    TTimecodeRate rate) const;
@@ -91,13 +107,17 @@ private:
     bool runOnTrack_ = false;
     // How long after the start of the track's last frame the signal went on at its pace.
     int64_t runUs_ = 0;
-    // When a frame of the lock's rate was last heard: the signal is there.
+    // When a good frame was last taken: the lock holds.
     uint32_t signalTick_ = 0;
-    std::deque<uint32_t> heardTicks_;  // of the last second's frames
+    std::deque<uint32_t> goodTicks_;  // the starts of the last second's good frames
+    // The start of the first frame after a silence, and of the last frame heard.
+    uint32_t signalSince_ = 0;
+    std::optional<uint32_t> lastFrameTick_;
     bool following_ = false;
     int32_t shown_ = 0;  // the show clock given last
     // How far a new track lies ahead of the old one, measured when it took over.
     std::optional<int32_t> trackJump_;
+    TRecord record_;
     uint32_t freewheelTick_ = 0;
     int32_t freewheelFrom_ = 0;
 };

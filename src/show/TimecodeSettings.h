@@ -33,7 +33,10 @@ struct TTimecodeSettings {
     // With a freewheel, the clock runs on over the signal heard after the last whole frame
     // (off: it keeps to that frame's end, up to a frame behind the desk).
     bool withinFrame = true;
-    int32_t lockFrames = 10;
+    // Frames in a row, each following the one before, that make a lock.
+    int32_t lockFrames = 5;
+    // Frame periods in a row without such a frame (garbage, silence) that end it.
+    int32_t unlockFrames = 5;
     // A jump forward by more passes over the cues in between; a smaller one fires them.
     int32_t jumpLimitMs = 250;
     TTimecodeOutputSettings output;

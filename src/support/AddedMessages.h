@@ -295,6 +295,7 @@ inline constexpr TMessage kMsgLogNotWritten{278, "Ошибка записи жу
 inline constexpr TMessage kMsgLogLinesKept{
     279, "Журнал не записывается, строки хранятся в памяти и записываются повторно; строк:"};
 inline constexpr TMessage kMsgLogGoesOn{280, "Журнал продолжен в файле:"};
+inline constexpr TMessage kMsgTimecodeQuality{407, "качество сигнала, %:"};
 
 // Show packages: a part missing or damaged refuses the whole package.
 inline constexpr TMessage kMsgPackageUnreadable{281, "Пакет шоу не читается:"};

@@ -31,7 +31,8 @@ void TLtcSignal::CueShowMs(int32_t ms)
 std::vector<float> TLtcSignal::Encode(int64_t index)
 {
     encoder_.SetVolume(volume_);
-    return encoder_.Frame(kv::LabelAt(index, rate_));
+    const auto userBits = changingUserBits_ ? static_cast<uint32_t>(index * 2654435761u) : 0u;
+    return encoder_.Frame(kv::LabelAt(index, rate_), userBits);
 }
 
 void TLtcSignal::Append(const float* data, size_t count)

@@ -39,6 +39,8 @@ public:
     void SetVolume(double dbfs) { volume_ = dbfs; }
     // Noise of this peak amplitude over everything played from now on.
     void SetNoise(float peak) { noise_ = peak; }
+    // The user bits of the frames played from now on: each frame's differ from the last's.
+    void SetChangingUserBits(bool on) { changingUserBits_ = on; }
     int64_t Samples() const { return static_cast<int64_t>(samples_.size()); }
     const std::vector<float>& Data() const { return samples_; }
 
@@ -70,6 +72,7 @@ private:
     int64_t next_ = 0;  // frame index
     double volume_ = -3;
     float noise_ = 0;
+    bool changingUserBits_ = false;
     uint32_t noiseState_ = 12345;
     std::vector<float> samples_;
     std::vector<TPlayed> played_;

@@ -49,7 +49,7 @@ TEST(TimecodeLabels, TextsAndSettings)
 
     const kv::TTimecodeSettings set = kv::ReadTimecodeSettings(kv::TIniFile::Parse(
         "[timecode]\nSource=desk.monitor\nRate=25\nZero=10:00:00:00\nOnLoss=Stop\n"
-        "FreewheelMs=1500\nLockFrames=1\nJumpLimitMs=400\n"));
+        "FreewheelMs=1500\nLockFrames=1\nUnlockFrames=3\nJumpLimitMs=400\n"));
     EXPECT_EQ(set.source, "desk.monitor");
     EXPECT_EQ(set.rate, TTimecodeRate::Fps25);
     EXPECT_EQ(set.zero, (TTimecodeLabel{10, 0, 0, 0}));
@@ -61,7 +61,9 @@ TEST(TimecodeLabels, TextsAndSettings)
     EXPECT_TRUE(set.withinFrame);
     EXPECT_FALSE(kv::ReadTimecodeSettings(kv::TIniFile::Parse("[timecode]\nWithinFrame=0\n"))
                      .withinFrame);
-    EXPECT_EQ(set.lockFrames, 10) << "a lock on one frame would take any noise";
+    // Five frames: 200 ms at 25 fps, as quick as desks lock; one would take any noise.
+    EXPECT_EQ(set.lockFrames, 5);
+    EXPECT_EQ(set.unlockFrames, 3);
     EXPECT_EQ(set.jumpLimitMs, 400);
     EXPECT_FALSE(set.output.on);
     EXPECT_EQ(set.output.rate, TTimecodeRate::Fps25);
@@ -204,6 +206,112 @@ TEST_F(Chase, LocksOnEveryRateAfterTheSetFramesAndNeverRunsAhead)
         EXPECT_EQ(Logged("Таймкод потерян после"), 1);
         EXPECT_EQ(chase->Quality(platform.TickCount()), 0);
     }
+}
+
+// A good frame follows the one before it; the lock, the loss and the quality count only those.
+// User bits, which desks fill as they like, change nothing.
+TEST_F(Chase, LockLossAndQualityCountOnlyTheFramesThatFollowTheirPredecessor)
+{
+    settings.zero = {1, 0, 0, 0};
+    TLtcSignal signal(TTimecodeRate::Fps25, settings.zero);
+    signal.SetChangingUserBits(true);
+    signal.CueShowMs(-2000);
+    signal.Play(100);  // to 2 s, after 4 s
+    // Every other frame off the track: each good one still follows the good one before.
+    for (int i = 0; i < 50; ++i) {
+        signal.Play(1);
+        const int32_t next = signal.NextShowMs();
+        signal.Cue({5, i % 60, 30, 0});
+        signal.Play(1);
+        signal.CueShowMs(next + 40);
+    }  // to 6 s, after 8 s
+    // Decodable frames of which none follows another.
+    for (int i = 0; i < 25; ++i) {
+        signal.Cue({7, i % 60, 10, 0});
+        signal.Play(1);
+    }  // after 9 s
+    signal.CueShowMs(7000);
+    signal.Play(100);  // to 11 s, after 13 s
+    for (int i = 0; i < 50; ++i) {  // the desk stands on 01:00:10:24
+        signal.CueShowMs(10999);
+        signal.Play(1);
+    }
+    Begin(signal);
+    const auto Locked = [&] { return chase->State() == State::Locked; };
+    platform.Advance(4 * 40 + 15);
+    chase->Poll(platform.TickCount());
+    EXPECT_FALSE(Locked()) << "locked on four frames";
+    platform.Advance(40);
+    chase->Poll(platform.TickCount());
+    EXPECT_TRUE(Locked()) << "not locked on five";
+    EXPECT_EQ(Logged("Таймкод захвачен: 00:59:58:04; качество сигнала, %: 100"), 1);
+    Watch(signal, 4000 - 215);
+    EXPECT_GE(chase->Quality(platform.TickCount()), 95);
+
+    Watch(signal, 3900);  // the last second with every other frame off the track
+    EXPECT_TRUE(Locked()) << "half the frames good: the track goes on";
+    EXPECT_EQ(Logged("Таймкод потерян"), 0);
+    EXPECT_NEAR(chase->Quality(platform.TickCount()), 50, 6);
+
+    Watch(signal, 100 + 4 * 40);
+    EXPECT_TRUE(Locked()) << "lost before five frames went bad";
+    Watch(signal, 80);
+    EXPECT_FALSE(Locked()) << "five frames bad: the lock holds on garbage";
+    EXPECT_EQ(Logged("Таймкод потерян после 01:00:05:"), 1);
+    EXPECT_EQ(Logged("Таймкод захвачен"), 1);
+    Watch(signal, 1000 - 240);
+    EXPECT_LE(chase->Quality(platform.TickCount()), 5) << "a second of garbage";
+
+    ResetWatch();  // the show times of the frames off the track were never played
+    Watch(signal, 2000);
+    EXPECT_TRUE(Locked());
+    EXPECT_EQ(Logged("Таймкод захвачен: 01:00:07:04; качество сигнала, %: "), 1);
+    EXPECT_GE(chase->Quality(platform.TickCount()), 95);
+    EXPECT_EQ(ahead, 0);
+
+    Watch(signal, 4000);  // two seconds of the desk standing
+    EXPECT_TRUE(Locked()) << "a desk standing still is no loss: a freewheel would run past it";
+    EXPECT_LE(maxHeard, 11039) << "the clock went past the frame after the one the desk stands on";
+    EXPECT_GE(chase->Quality(platform.TickCount()), 95);
+}
+
+// A desk does not jump by a frame that disagrees with the ones before: one stray frame moves
+// nothing; a jump is followed once the frame after confirms it.
+TEST_F(Chase, AFrameOffTheTrackIsFollowedOnlyOnceTheNextConfirmsIt)
+{
+    settings.zero = {1, 0, 0, 0};
+    TLtcSignal signal(TTimecodeRate::Fps25, settings.zero);
+    signal.CueShowMs(-1000);
+    signal.Play(75);  // to 2 s, after 3 s
+    signal.CueShowMs(9000);
+    signal.Play(1);
+    signal.CueShowMs(2040);
+    signal.Play(50);  // to 4.04 s, after 5.04 s
+    signal.CueShowMs(8000);
+    signal.Play(100);
+    Begin(signal);
+    platform.Advance(500);
+    chase->Poll(platform.TickCount());
+    ASSERT_TRUE(chase->Heard(platform.TickCount()));
+    chase->Follow(*chase->Heard(platform.TickCount()), platform.TickCount());
+    int64_t jumpedAt = -1;
+    while (Elapsed() < 7000) {
+        platform.Advance(5);
+        const auto look = chase->Look(platform.TickCount());
+        if (look.jumped)
+            jumpedAt = Elapsed();
+        if (Elapsed() < 5040 + 80) {
+            EXPECT_LE(look.time, 4080) << "followed a stray frame at " << Elapsed();
+        }
+        if (look.time < 8000) {
+            EXPECT_LE(signal.PlayedAt(look.time), Elapsed()) << "ahead at " << Elapsed();
+        }
+    }
+    // The new track's second frame ends at 5.12 s; the capture's 10 ms block and a look.
+    EXPECT_GE(jumpedAt, 5120);
+    EXPECT_LE(jumpedAt, 5120 + 10 + 5);
+    EXPECT_EQ(Logged("timecode jump 01:00:04:"), 1);
+    EXPECT_EQ(Logged("Таймкод назад"), 0);
 }
 
 // The start line and the jump lines name the frame a show moment falls in, as the chase dates it.

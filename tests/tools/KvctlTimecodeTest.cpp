@@ -8,6 +8,8 @@
 #include "show/DeskPlayback.h"
 #include "show/TimecodeInput.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -74,6 +76,30 @@ TEST_F(KvctlTimecode, StartsWhenTheTimecodeReachesTheStartPointAndFiresEachCueOn
                          "Запуск, пульт: 1, канал: 2", "Запуск, пульт: 20, канал: 1",
                          "Запуск, пульт: 2, канал: 2"}));
     EXPECT_TRUE(HasLine(lines, "Остановка проекта"));
+}
+
+TEST_F(KvctlTimecode, JsonTellsTheLockAndTheSignalsQuality)
+{
+    kvtest::TLtcSignal signal(TTimecodeRate::Fps25, {10, 0, 0, 0});
+    signal.CueShowMs(-6000);
+    signal.Play(500);  // on well past the show's end
+    kvtest::TDeskPlayback desk(signal);
+    ASSERT_TRUE(desk.Playing());
+    const auto result = RunKvctl({kField, "--yes", "show", kShow, kAddresses, "--tc-in",
+                                  "nullsink.monitor", "--tc-in-zero", "10:00:00:00", "--json"});
+    EXPECT_EQ(result.status, 0) << result.err << result.out;
+    QJsonParseError error;
+    const QJsonObject json =
+        QJsonDocument::fromJson(QByteArray::fromStdString(result.out), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << result.out;
+    const QJsonObject timecode = json["timecode"].toObject();
+    EXPECT_EQ(timecode["rate"].toString(), "25") << result.out;
+    EXPECT_TRUE(timecode["locked"].toBool()) << "the desk plays on past the show's end";
+    // A loaded machine's capture dates a few frames off their track: not all are good.
+    EXPECT_GE(timecode["quality_percent"].toInt(), 60) << result.out;
+    EXPECT_GE(timecode["lowest_quality_percent"].toInt(), 50) << result.out;
+    EXPECT_EQ(timecode["locks"].toInt(), 1);
+    EXPECT_EQ(timecode["losses"].toInt(), 0);
 }
 
 TEST_F(KvctlTimecode, TcOutSendsTheShowClockFromTheStartPointToTheEnd)

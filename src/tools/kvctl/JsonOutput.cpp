@@ -8,6 +8,7 @@
 #include "show/FiringReportFile.h"
 #include "show/FiringSummary.h"
 #include "show/ShowImport.h"
+#include "show/TimecodeChase.h"
 
 #include <QJsonDocument>
 
@@ -165,6 +166,20 @@ QJsonArray RefusalsJson(const std::vector<TImportRefusal>& refused)
         array.append(QJsonObject{{"line", static_cast<qint64>(refusal.line)},
                                  {"reason", Text(refusal.reason)}});
     return array;
+}
+
+QJsonObject TimecodeJson(TTimecodeChase& chase, uint32_t now)
+{
+    chase.Poll(now);
+    const TTimecodeChase::TRecord& record = chase.Record();
+    const bool locked = chase.State() == TTimecodeChase::TState::Locked;
+    return {{"rate", locked || record.locks > 0 ? Text(TimecodeRateName(chase.Rate())) : QJsonValue()},
+            {"locked", locked},
+            {"quality_percent", chase.Quality(now)},
+            {"lowest_quality_percent",
+             record.lowestQuality ? QJsonValue(*record.lowestQuality) : QJsonValue()},
+            {"locks", record.locks},
+            {"losses", record.losses}};
 }
 
 void PrintJson(const QJsonObject& object)

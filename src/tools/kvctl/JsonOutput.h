@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -18,6 +19,7 @@ struct TContinuityReport;
 struct TFiringSummary;
 struct TGoFinding;
 struct TImportRefusal;
+class TTimecodeChase;
 
 QJsonObject DeviceJson(const TCommonDevice& device);
 QJsonObject CueJson(const TCue& cue, int number);
@@ -28,6 +30,8 @@ QJsonArray ConnectedChannelsJson(const TControls& controls);
 QJsonObject ContinuityJson(const TContinuityReport& report);
 QJsonArray CuesJson(std::span<const TCue> cues);
 QJsonArray RefusalsJson(const std::vector<TImportRefusal>& refused);
+// The desk's timecode: its rate, the lock and quality at the end, and its record.
+QJsonObject TimecodeJson(TTimecodeChase& chase, uint32_t now);
 void PrintJson(const QJsonObject& object);
 
 }  // namespace kv

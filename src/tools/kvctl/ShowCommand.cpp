@@ -340,11 +340,15 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     }
     const int notFired = CuesNotFired(player);
     const bool done = end == TEnd::Finished && !outputFailed && notFired == 0 && stopDelivered;
-    if (arguments.json)
-        PrintJson({{"completed", done},
-                   {"stopped", end == TEnd::Operator || end == TEnd::RemoteStop},
-                   {"stop_delivered", stopDelivered},
-                   {"firing", SummaryJson(SummarizeFiring(player.FiringReport().Records()))}});
+    if (arguments.json) {
+        QJsonObject json{{"completed", done},
+                         {"stopped", end == TEnd::Operator || end == TEnd::RemoteStop},
+                         {"stop_delivered", stopDelivered},
+                         {"firing", SummaryJson(SummarizeFiring(player.FiringReport().Records()))}};
+        if (timecode)
+            json["timecode"] = TimecodeJson(timecode->Chase(), Platform().TickCount());
+        PrintJson(json);
+    }
     return done ? 0 : 1;
 }
 
