@@ -48,6 +48,7 @@ public:
     TTimecodeLabel LabelOfShowMs(int32_t ms) const;
     bool DropFrame() const { return rate_ == TTimecodeRate::Fps2997Drop; }
     TTimecodeRate Rate() const { return rate_; }
+    const TTimecodeSettings& Settings() const { return settings_; }
     // Good frames in the last second against frames expected, in percent (0-100): a frame
     // that follows the track or the run before it, the first after a silence, or one of
     // timecode running backwards (the desk going back).

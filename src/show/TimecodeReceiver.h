@@ -8,6 +8,7 @@
 #include "show/TimecodeSettings.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kv {
@@ -26,8 +27,9 @@ public:
     TTimecodeChase& Chase() { return chase_; }
     // The samples, for a capture of another kind.
     TTimecodeInput& Input() { return input_; }
-    // "01:00:05:12 25 98%" while locked, "--:--:--:--" with the quality otherwise.
-    std::string IndicatorText(uint32_t now);
+    // "01:00:05:12 25 98%" while locked, "--:--:--:--" with the quality otherwise; with a
+    // start point (show ms) not yet reached, the countdown to it in whole seconds begun.
+    std::string IndicatorText(uint32_t now, std::optional<int32_t> startAt = std::nullopt);
 
 private:
     TTimecodeSettings settings_;

@@ -42,6 +42,7 @@ TTimecodeSettings ReadTimecodeSettings(const TIniFile& ini)
         ini.ReadInteger(kSection, "WithinFrame", settings.withinFrame ? 1 : 0) != 0;
     settings.lockFrames = ReadBounded(ini, "LockFrames", settings.lockFrames, 2, 250);
     settings.unlockFrames = ReadBounded(ini, "UnlockFrames", settings.unlockFrames, 1, 250);
+    settings.joinLate = ini.ReadInteger(kSection, "JoinLate", 0) != 0;
     settings.jumpLimitMs = ReadBounded(ini, "JumpLimitMs", settings.jumpLimitMs, 0, 3600000);
     TTimecodeOutputSettings& output = settings.output;
     output.target.sink = ini.ReadString(kSection, "Output", "");

@@ -39,6 +39,9 @@ struct TTimecodeSettings {
     int32_t unlockFrames = 5;
     // A jump forward by more passes over the cues in between; a smaller one fires them.
     int32_t jumpLimitMs = 250;
+    // A wait armed after the timecode passed the start point starts the show where the
+    // timecode is; off, it refuses (the show's start was never heard).
+    bool joinLate = false;
     TTimecodeOutputSettings output;
 };
 

@@ -315,6 +315,10 @@ inline constexpr TMessage kMsgSlotNotRestored{289, "Слот оставлен п
 // A firing report file's fault, told after its FILE:LINE.
 inline constexpr TMessage kMsgReportNoHeader{290, "Нет заголовка отчёта о пуске"};
 inline constexpr TMessage kMsgReportLineUnreadable{291, "Строка отчёта о пуске не читается"};
+inline constexpr TMessage kMsgTimecodeCountdown{408, "до начала:"};
+inline constexpr TMessage kMsgTimecodeJoinRefused{
+    409, "Таймкод прошёл точку начала до ожидания: запуск отменён, ожидание снято "
+         "(вход в идущее шоу: [timecode] JoinLate=1); слышно:"};
 
 // In autonomous control the modules fire from memory, which holds no charges.
 inline constexpr TMessage kMsgChargesInTurn{

@@ -68,6 +68,7 @@ TEST_F(TimecodeStartTest, ArmedByKeyTheShowStartsOnTheTimecodeAndFollowsIt)
     ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return indicator.text().startsWith("Таймкод: 00:59:5"); }, 4000))
         << indicator.text().toStdString();
     EXPECT_TRUE(indicator.text().contains(" 29.97 drop-frame ")) << indicator.text().toStdString();
+    EXPECT_TRUE(indicator.text().contains(" до начала: 00:00:0")) << indicator.text().toStdString();
     EXPECT_FALSE(form.Player().IsRunning()) << "started before the start point";
     ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return form.Player().IsRunning(); }, 4000));
     EXPECT_TRUE(form.Player().Chased());

@@ -161,6 +161,35 @@ TEST_F(TimecodeWaitTest, ArmedTheConsoleRefusesWhatAShowRefusesAndTheTimecodeSta
     EXPECT_EQ(LinesStarting(window.Log(), "Запуск по таймкоду 01:00:00:"), 1);
 }
 
+// Armed once the desk has passed show time 0, the wait starts nothing and says so; with
+// [timecode] JoinLate=1 the show joins the desk where it is, the cue passed left out.
+TEST_F(TimecodeWaitTest, ArmedPastTheStartPointNothingStartsUnlessTheSettingsLetItJoin)
+{
+    for (const bool join : {false, true}) {
+        SCOPED_TRACE(join ? "JoinLate=1" : "by default");
+        TLaunchWindow window(kSettings + (join ? "JoinLate=1\n" : ""));
+        TMainForm& form = window.Form();
+        window.Register({1});
+        window.LoadScenario("0:00.30\t1\t3\n0:01.80\t1\t4\n");
+        QAction& arm = window.Child<QAction>("TimecodeAction");
+        window.Key(Qt::Key_F1);
+        TDeskRolling desk;
+        TLaunchWindow::WaitFor([] { return false; }, 1600);
+        TestPlatform().messages.clear();
+        window.Key(Qt::Key_F5, Qt::ShiftModifier);
+        ASSERT_TRUE(arm.isChecked());
+        ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return !arm.isChecked(); }, 3000));
+        TLaunchWindow::WaitFor([&] { return desk.Done() && !form.Player().IsRunning(); }, 5000);
+        const std::vector<std::string> log = window.Log();
+        const std::string refused = Localize(kMsgTimecodeJoinRefused);
+        EXPECT_EQ(LinesStarting(log, refused), join ? 0 : 1);
+        EXPECT_EQ(LinesStarting(TestPlatform().messages, refused), join ? 0 : 1);
+        EXPECT_EQ(LinesStarting(log, "Запуск по таймкоду 01:00:0"), join ? 1 : 0);
+        EXPECT_EQ(window.LogCount("Запуск, пульт: 1, канал: 3"), 0);
+        EXPECT_EQ(window.LogCount("Запуск, пульт: 1, канал: 4"), join ? 1 : 0);
+    }
+}
+
 // The lockout window is open to the operator during the wait, as during a show.
 TEST_F(TimecodeWaitTest, TheTimecodeComingDueUnderADialogStartsNothingAndEndsTheWait)
 {

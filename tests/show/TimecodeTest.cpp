@@ -2,6 +2,7 @@
 #include "show/LtcSignal.h"
 #include "show/TimecodeArm.h"
 #include "show/TimecodeChase.h"
+#include "show/TimecodeReceiver.h"
 #include "support/IniFile.h"
 #include "support/VirtualPlatform.h"
 
@@ -489,6 +490,71 @@ TEST_F(Chase, ArmedStartComesOnceWhenTheTimecodeReachesTheStartPoint)
     const int64_t played = signal.PlayedAt(2000);
     EXPECT_GE(starts[0], played) << "started early";
     EXPECT_LE(starts[0], played + 2 * 40 + 10 + kv::TTimecodeArm::kPollMs);
+}
+
+// A desk that rolls before the show's zero holds the show at its start until zero; one already
+// past it when the wait is armed starts nothing, unless the settings let a show join.
+TEST_F(Chase, PreRollHoldsTheStartAndAWaitArmedPastItJoinsOnlyWhenAllowed)
+{
+    settings.zero = {1, 0, 0, 0};
+    struct TCase {
+        int32_t deskFrom;
+        bool joinLate;
+        bool starts;
+        const char* name;
+    };
+    for (const TCase& c : {TCase{-10000, false, true, "a pre-roll of 10 s"},
+                           TCase{-100, false, true, "zero passed while the lock is taken"},
+                           TCase{3000, false, false, "past the start"},
+                           TCase{3000, true, true, "past the start, joining allowed"}}) {
+        SCOPED_TRACE(c.name);
+        settings.joinLate = c.joinLate;
+        platform.debugLines.clear();
+        TLtcSignal signal(TTimecodeRate::Fps25, settings.zero);
+        signal.CueShowMs(c.deskFrom);
+        signal.Play(400);
+        Begin(signal);
+        std::vector<int64_t> starts;
+        int refusals = 0;
+        kv::TTimecodeArm arm(*chase, [] { return 0; }, [&] { starts.push_back(Elapsed()); },
+                             [&] { ++refusals; });
+        arm.Arm();
+        platform.Advance(15000);
+        EXPECT_FALSE(arm.Armed());
+        ASSERT_EQ(starts.size(), c.starts ? 1u : 0u);
+        EXPECT_EQ(refusals, c.starts ? 0 : 1);
+        EXPECT_EQ(Logged("Таймкод прошёл точку начала до ожидания: запуск отменён, ожидание снято "
+                         "(вход в идущее шоу: [timecode] JoinLate=1); слышно: 01:00:03:"),
+                  c.starts ? 0 : 1);
+        if (c.deskFrom < 0) {
+            EXPECT_GE(starts[0], signal.PlayedAt(0)) << "started before zero";
+        }
+        if (c.deskFrom < -1000) {
+            EXPECT_LE(starts[0], signal.PlayedAt(0) + 40 + 10 + kv::TTimecodeArm::kPollMs);
+        }
+    }
+}
+
+TEST_F(Chase, TheIndicatorCountsTheSecondsBegunToTheStartPoint)
+{
+    settings.zero = {1, 0, 0, 0};
+    TLtcSignal signal(TTimecodeRate::Fps25, settings.zero);
+    signal.CueShowMs(-10000);
+    signal.Play(300);
+    kv::TTimecodeReceiver receiver(settings);
+    TVirtualCapture feed(signal, receiver.Input());
+    const auto Text = [&](std::optional<int32_t> startAt) {
+        return receiver.IndicatorText(platform.TickCount(), startAt);
+    };
+    platform.Advance(2500);  // the desk at -7.5 s
+    EXPECT_EQ(Text(0).substr(0, 10), "00:59:52:1") << Text(0);
+    EXPECT_TRUE(Text(0).ends_with(" до начала: 00:00:08")) << Text(0);
+    EXPECT_TRUE(Text(-5000).ends_with(" до начала: 00:00:03")) << Text(-5000);
+    EXPECT_EQ(Text(std::nullopt).find("до начала"), std::string::npos) << "no start point";
+    platform.Advance(7000);
+    EXPECT_TRUE(Text(0).ends_with(" до начала: 00:00:01")) << Text(0);
+    platform.Advance(600);
+    EXPECT_EQ(Text(0).find("до начала"), std::string::npos) << "past the start point";
 }
 
 }  // namespace

@@ -260,6 +260,8 @@ private:
     // True when the wait ended because the start it waited for is no longer there.
     bool EndOutlivedWait();
     void TimecodeReached();
+    // The wait armed after the timecode passed the start point: said, nothing starts.
+    void TimecodeRefused();
     void UpdateTimecodeAction();
     void ShowTimecode();
     // The timecode sent of the show clock (Ctrl+T)

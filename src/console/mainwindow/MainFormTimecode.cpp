@@ -45,7 +45,7 @@ void TMainForm::WireTimecode()
     timecode_ = std::make_unique<TTimecodeReceiver>(ReadTimecodeSettings(ini_));
     timecodeArm_ = std::make_unique<TTimecodeArm>(
         timecode_->Chase(), [this] { return player_->currentTime - player_->offset; },
-        [this] { TimecodeReached(); });
+        [this] { TimecodeReached(); }, [this] { TimecodeRefused(); });
     timecodeAction_->setCheckable(true);
     QMenu* menu = menuBar()->addMenu("Таймкод");
     menu->setObjectName("TimecodeMenu");
@@ -209,6 +209,16 @@ void TMainForm::TimecodeReached()
     UpdateButtons();
 }
 
+void TMainForm::TimecodeRefused()
+{
+    timecodeAction_->setChecked(false);
+    UpdateButtons();
+    if (!QApplication::activeModalWidget())
+        Platform().MessageBox(Localize(kMsgTimecodeJoinRefused) + " " +
+                                  FormatTimecode(timecode_->Chase().Label(), timecode_->Chase().DropFrame()),
+                              Localize(66, "Ошибка"), TButtons::Ok);
+}
+
 void TMainForm::UpdateTimecodeAction()
 {
     if (!timecodeArm_)
@@ -223,8 +233,10 @@ void TMainForm::ShowTimecode()
     UpdateTimecodeAction();
     const uint32_t now = Platform().TickCount();
     const bool locked = timecode_->Chase().State() == TTimecodeChase::TState::Locked;
+    const std::optional<int32_t> startAt =
+        timecodeArm_->Armed() ? std::optional(timecodeArm_->Threshold()) : std::nullopt;
     timecodeLabel_->setText(QString::fromStdString(Localize(kMsgTimecodeIndicator) + " " +
-                                                   timecode_->IndicatorText(now)));
+                                                   timecode_->IndicatorText(now, startAt)));
     timecodeLabel_->setStyleSheet(locked ? "color: #008000; font-weight: bold;"
                                          : "color: #c00000; font-weight: bold;");
     // The capture goes on while a show follows it, and ends with the wait or the show.

@@ -40,7 +40,7 @@ constexpr uint32_t kInterruptPollMs = 25;
 constexpr uint32_t kTimecodeOutOpenMs = 3000;
 constexpr uint32_t kTimecodeOutPollMs = 5;
 
-enum class TEnd { Running, Finished, RemoteStop, Operator, ConverterLost };
+enum class TEnd { Running, Finished, RemoteStop, Operator, ConverterLost, Refused };
 
 void WirePlayer(TCtlSession& session, TEnd& end, QEventLoop& loop)
 {
@@ -314,6 +314,10 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
                     disarm();
                 else
                     StartShowOnTimecode(player, timecode->Chase());
+            },
+            [&] {
+                end = TEnd::Refused;
+                loop.quit();
             });
         arm->Arm();
         WriteLog(Localize(kMsgTimecodeArmed) + " " + arguments.timecode);
