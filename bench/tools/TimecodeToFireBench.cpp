@@ -6,15 +6,18 @@
 // moment its time was played. Counters: p50/p99/max of fire minus played (ms); "early", cues
 // fired before their time was played (the bar: none; p99 at most 30 ms); "passed", cues a
 // jump passed over; "missing", cues neither fired nor passed over; sink_fast_ppm, how much
-// faster than the system clock the null sink played. Cases: 25 fps and 29.97 drop-frame; 25
-// fps with 2 s of silence in the middle (the show freewheels); 25 fps with a jump forward of
-// 5 s. scripts/null-sink-bench.sh bench_timecode_to_fire runs it on a PulseAudio server of
+// faster than the system clock the null sink played. date_*: how the chase's dates of the
+// frames (a second capture of the monitor through the chase's own input) lie after libltc's
+// decoder's sample positions in the recording (min/p50/p99/max, ms). Cases: 24, 25, 29.97
+// drop-frame and 30 fps; 25 fps with 2 s of silence in the middle (the show freewheels); 25 fps
+// with a jump forward of 5 s. scripts/null-sink-bench.sh bench_timecode_to_fire runs it on a PulseAudio server of
 // its own, away from the sound of anything else.
 
 #include "MonitorRecorder.h"
 #include "QtBenchMain.h"
 #include "ShowRig.h"
 
+#include "audio/PulseCapture.h"
 #include "show/DeskPlayback.h"
 #include "show/TimecodeArm.h"
 #include "show/TimecodeReceiver.h"
@@ -29,6 +32,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 
 namespace kv {
 namespace {
@@ -69,13 +73,12 @@ void PlayDesk(kvtest::TLtcSignal& signal, TTimecodeRate rate, TVariant variant, 
     }
 }
 
-// Every frame the recording holds: its show time and the moment its first bit was played.
-std::map<int32_t, int64_t> PlayedFrames(const TMonitorRecorder& recording, TTimecodeRate rate)
+// Every frame the recording holds, by its index: the moment libltc's decoder puts its first bit.
+std::map<int64_t, int64_t> PlayedFrameStarts(const TMonitorRecorder& recording, TTimecodeRate rate)
 {
-    std::map<int32_t, int64_t> played;
+    std::map<int64_t, int64_t> played;
     LTCDecoder* decoder = ltc_decoder_create(kRate / 25, 64);
     const std::vector<int16_t>& samples = recording.Samples();
-    const int64_t zero = FrameStartMs(FrameIndex(kZero, rate), rate);
     for (size_t at = 0; at < samples.size(); at += 4096) {
         const size_t count = std::min<size_t>(4096, samples.size() - at);
         ltc_decoder_write_s16(decoder, const_cast<short*>(samples.data() + at), count,
@@ -87,14 +90,65 @@ std::map<int32_t, int64_t> PlayedFrames(const TMonitorRecorder& recording, TTime
             const TTimecodeLabel label{time.hours, time.mins, time.secs, time.frame};
             if (frame.reverse || !ValidLabel(label, rate))
                 continue;
-            const auto ms =
-                static_cast<int32_t>(FrameStartMs(FrameIndex(label, rate), rate) - zero);
-            played.emplace(ms, recording.SampleNs(static_cast<size_t>(frame.off_start)));
+            played.emplace(FrameIndex(label, rate),
+                           recording.SampleNs(static_cast<size_t>(frame.off_start)));
         }
     }
     ltc_decoder_free(decoder);
     return played;
 }
+
+// The same by show time.
+std::map<int32_t, int64_t> PlayedFrames(const TMonitorRecorder& recording, TTimecodeRate rate)
+{
+    const int64_t zero = FrameStartMs(FrameIndex(kZero, rate), rate);
+    std::map<int32_t, int64_t> played;
+    for (const auto& [index, ns] : PlayedFrameStarts(recording, rate))
+        played.emplace(static_cast<int32_t>(FrameStartMs(index, rate) - zero), ns);
+    return played;
+}
+
+// The chase's own dating of each frame heard: a capture of the monitor beside the chase's, through
+// the input the chase takes its frames from.
+class TFrameDates {
+public:
+    TFrameDates(TTimecodeRate rate)
+        : rate_(rate),
+          input_(static_cast<int>(kRate)),
+          capture_("@DEFAULT_MONITOR@", static_cast<int>(kRate),
+                   [this](const float* samples, size_t count, uint32_t endTick) {
+                       input_.Write(samples, count, endTick);
+                       const std::lock_guard lock(mutex_);
+                       for (const TTimecodeFrame& frame : input_.Take())
+                           if (!frame.reverse && ValidLabel(frame.label, rate_))
+                               dates_.emplace(FrameIndex(frame.label, rate_), frame.startTick);
+                   })
+    {
+        std::string error;
+        capture_.Start(error);
+    }
+    // Each frame's date less the moment the recording played its first bit, in ms.
+    std::vector<double> Against(const TMonitorRecorder& recording)
+    {
+        capture_.Stop();
+        const std::lock_guard lock(mutex_);
+        std::vector<double> differences;
+        for (const auto& [index, playedNs] : PlayedFrameStarts(recording, rate_)) {
+            const auto dated = dates_.find(index);
+            if (dated != dates_.end())
+                differences.push_back(static_cast<int32_t>(
+                    dated->second - static_cast<uint32_t>(playedNs / 1000000)));
+        }
+        return differences;
+    }
+
+private:
+    TTimecodeRate rate_;
+    TTimecodeInput input_;
+    TPulseCapture capture_;
+    std::mutex mutex_;
+    std::map<int64_t, uint32_t> dates_;
+};
 
 void BM_TimecodeToFire(benchmark::State& state)
 {
@@ -117,6 +171,7 @@ void BM_TimecodeToFire(benchmark::State& state)
         return;
     }
     TMonitorRecorder recording(kRate);
+    TFrameDates dates(rate);
     kvtest::TLtcSignal signal(rate, kZero);
     PlayDesk(signal, rate, variant, cues.back().time + 2000);
     QEventLoop loop;
@@ -138,6 +193,7 @@ void BM_TimecodeToFire(benchmark::State& state)
         loop.exec();
     }
     recording.Stop();
+    CountSpread(state, "date_", dates.Against(recording));
 
     const auto frames = FirstFireFrames(*rig.field);
     const std::map<int32_t, int64_t> played = PlayedFrames(recording, rate);
@@ -178,8 +234,10 @@ void BM_TimecodeToFire(benchmark::State& state)
 }
 BENCHMARK(BM_TimecodeToFire)
     ->ArgNames({"rate", "variant"})
+    ->Args({static_cast<int>(TTimecodeRate::Fps24), kPlain})
     ->Args({static_cast<int>(TTimecodeRate::Fps25), kPlain})
     ->Args({static_cast<int>(TTimecodeRate::Fps2997Drop), kPlain})
+    ->Args({static_cast<int>(TTimecodeRate::Fps30), kPlain})
     ->Args({static_cast<int>(TTimecodeRate::Fps25), kSilence})
     ->Args({static_cast<int>(TTimecodeRate::Fps25), kJump})
     ->Iterations(1)

@@ -1,10 +1,12 @@
 #pragma once
-// Follows a biphase-mark signal past the end of the last frame decoded, for as long as its
-// transitions keep that frame's bit pace: how far the timecode is known to go on beyond the
-// frame before the next one is whole. Silence, a cut or a signal at another pace ends the run
-// for good; only the next frame starts another.
+// Follows a biphase-mark signal past the end of the last frame decoded, bit by bit, as the
+// frame expected next: how much of that frame is known to have been heard before it is whole.
+// A bit counts once its cell has ended at the frame's bit pace and, where the frame's time
+// fields lie, only when it agrees with the label expected. Silence, a cut, another pace or a
+// bit that disagrees end the run for good; only the next frame starts another.
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 
@@ -12,16 +14,25 @@ namespace kv {
 
 class TBiphaseRun {
 public:
+    static constexpr int kFrameBits = 80;
+
     // Every sample in order; position counts them from the stream's start.
     void Sample(int64_t position, float value);
     // A frame was decoded: last, its last sample; bitSamples, its bit period; low and high,
-    // its signal's levels. The transitions already taken after last are checked anew.
-    void FrameEnded(int64_t last, double bitSamples, float low, float high);
-    // The last transition of the run past the frame's end; -1 while there is none.
+    // its signal's levels; expected, the next frame's bits where mask is set. The transitions
+    // already taken after last are checked anew.
+    using TBits = std::bitset<kFrameBits>;
+    void FrameEnded(int64_t last, double bitSamples, float low, float high,
+                    const TBits& expected, const TBits& mask);
+    // Whole bits of the next frame heard, at most a frame's.
+    int Bits() const { return bits_; }
+    // The transition that ended the last of them; -1 while there is none.
     int64_t Reach() const { return reach_; }
 
 private:
     void Step(int64_t transition);
+    // The cell just ended; false when it ends the run.
+    bool Take(bool one);
 
     // Enough for the samples a decoder may take before it gives the frame out; a transition
     // pushed out of it only shortens the run.
@@ -35,7 +46,13 @@ private:
     bool high_ = false;
     double bitSamples_ = 0;
     int64_t frameEnd_ = -1;
-    int64_t previous_ = -1;  // the run's last transition, or the frame's last before its end
+    TBits expected_;
+    TBits mask_;
+    int64_t previous_ = -1;  // the run's last transition, from the next frame's first on
+    // Half bits since the start of the next frame's first cell: odd at a cell's middle.
+    int halves_ = 0;
+    bool one_ = false;  // the cell under way has its middle transition
+    int bits_ = 0;
     int64_t reach_ = -1;
     bool broken_ = true;
 };

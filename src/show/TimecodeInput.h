@@ -40,9 +40,9 @@ public:
     void Write(const float* samples, size_t count, uint32_t endTick);
     // The frames decoded since the last call, oldest first.
     std::vector<TTimecodeFrame> Take();
-    // As Take; runUs: how long after the start of the last frame decoded (taken now or
-    // before) the signal was heard to go on at that frame's bit pace, 0 while not past its
-    // end. The frames and the run are of one moment.
+    // As Take; runUs: how far after the start of the last frame decoded (taken now or
+    // before) the frame expected next was heard, once its whole label was (the bound is
+    // written in Write); 0 until then. The frames and the run are of one moment.
     std::vector<TTimecodeFrame> Take(int64_t& runUs);
 
 private:
@@ -51,6 +51,7 @@ private:
     int64_t position_ = 0;  // samples written so far
     TBiphaseRun run_;
     int64_t lastStart_ = 0;  // the last frame's first sample
+    int64_t lastLength_ = 0;  // and its samples
     std::mutex mutex_;
     std::vector<TTimecodeFrame> frames_;
     int64_t runUs_ = 0;

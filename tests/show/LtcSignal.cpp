@@ -79,6 +79,21 @@ void TLtcSignal::PlayCut(double part)
     ++next_;
 }
 
+void TLtcSignal::PlaySlowed(int frames, double factor, double part)
+{
+    for (int i = 0; i < frames; ++i, ++next_) {
+        const std::vector<float> frame = Encode(next_);
+        const auto paced = static_cast<size_t>(i == 0 ? part * static_cast<double>(frame.size()) : 0);
+        std::vector<float> slowed(frame.begin(), frame.begin() + static_cast<ptrdiff_t>(paced));
+        for (double at = static_cast<double>(paced); at < static_cast<double>(frame.size()); at += 1 / factor)
+            slowed.push_back(frame[static_cast<size_t>(at)]);
+        played_.push_back({Samples(), kv::FrameStartMs(next_, rate_) - zeroMs_,
+                           static_cast<int64_t>(frame.size()) * 1000000 / kRate,
+                           static_cast<int64_t>(paced), factor});
+        Append(slowed.data(), slowed.size());
+    }
+}
+
 void TLtcSignal::PlayBitPace(int32_t ms)
 {
     const double halfBit = static_cast<double>(kv::FramePeriodUs(rate_)) * kRate / 1e6 / 160;
@@ -113,8 +128,13 @@ int32_t TLtcSignal::NextShowMs() const
 int64_t TLtcSignal::PlayedAt(int32_t ms) const
 {
     for (const TPlayed& frame : played_)
-        if (frame.showMs <= ms && ms * int64_t{1000} < frame.showMs * 1000 + frame.lengthUs)
-            return frame.firstSample * 1000 / kRate + (ms - frame.showMs);
+        if (frame.showMs <= ms && ms * int64_t{1000} < frame.showMs * 1000 + frame.lengthUs) {
+            // The slowed part's show time took stretch times as long to play.
+            const int64_t into = (ms - frame.showMs) * kRate / 1000;
+            const double slowed = static_cast<double>(into - std::min(into, frame.paced));
+            const auto later = static_cast<int64_t>(std::ceil(slowed * (frame.stretch - 1) * 1000 / kRate));
+            return frame.firstSample * 1000 / kRate + (ms - frame.showMs) + later;
+        }
     return -1;
 }
 

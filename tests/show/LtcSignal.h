@@ -7,6 +7,7 @@
 #include "show/Timecode.h"
 #include "show/TimecodeInput.h"
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -33,6 +34,9 @@ public:
     void Silence(int32_t ms);
     // The first part of the next frame, cut off there (the rest never played).
     void PlayCut(double part);
+    // The next frames slower by factor (1.1: a tenth) from part of the first on, as a desk's
+    // varispeed pulled down within a frame.
+    void PlaySlowed(int frames, double factor, double part);
     // Edges at the frames' bit pace, a half bit apart, that make up no frame.
     void PlayBitPace(int32_t ms);
     // Amplitude of the frames played from now on (libltc's default is -3 dBFS).
@@ -59,7 +63,10 @@ private:
     struct TPlayed {
         int64_t firstSample;
         int64_t showMs;   // where the frame begins
-        int64_t lengthUs;
+        int64_t lengthUs;  // of its show time played
+        // Samples played at the frame's own pace, the rest slower by stretch.
+        int64_t paced = INT64_MAX;
+        double stretch = 1;
     };
     void Append(const float* data, size_t count);
     std::vector<float> Encode(int64_t index);
