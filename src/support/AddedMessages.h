@@ -489,4 +489,13 @@ inline constexpr TMessage kMsgFieldAbout{
 inline constexpr TMessage kMsgFieldVersionHelp{405, "версия"};
 inline constexpr TMessage kMsgFieldFileHelp{406, "описание установки (share/README-field.md)"};
 
+// kvctl pack keeps these in the package it makes.
+inline constexpr TMessage kMsgCtlPackTempoHelp{
+    410, "темп, сохраняемый в пакете: в промилле (1000 = 100 %) или в процентах со знаком % (по умолчанию 1000)"};
+inline constexpr TMessage kMsgCtlPackOffsetHelp{411, "смещение, сохраняемое в пакете, мс (по умолчанию 0)"};
+inline constexpr TMessage kMsgCtlPackTcInFpsHelp{
+    412, "частота входящего таймкода, сохраняемая в пакете (без неё пакет её не задаёт)"};
+inline constexpr TMessage kMsgCtlPackTcInZeroHelp{
+    413, "входящая метка времени шоу 0, сохраняемая в пакете (без неё пакет её не задаёт)"};
+
 }  // namespace kv

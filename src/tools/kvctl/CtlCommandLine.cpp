@@ -258,12 +258,14 @@ private:
         command.add_flag("--json", a_.json, Localize(kMsgCtlJsonHelp));
     }
 
-    void TempoAndOffset(CLI::App& command)
+    // The help differs for pack, which keeps the values in the package it makes.
+    void TempoAndOffset(CLI::App& command, const TMessage& tempoHelp = kMsgCtlTempoHelp,
+                        const TMessage& offsetHelp = kMsgCtlOffsetHelp)
     {
-        command.add_option("--tempo", a_.tempo, Localize(kMsgCtlTempoHelp))
+        command.add_option("--tempo", a_.tempo, Localize(tempoHelp))
             ->type_name("PERMILLE|PERCENT%")
             ->transform(Tempo());
-        command.add_option("--offset", a_.offset, Localize(kMsgCtlOffsetHelp))
+        command.add_option("--offset", a_.offset, Localize(offsetHelp))
             ->type_name("MS")
             ->transform(WholeIn(-TCommonPlayer::kMaxStartOffsetMs, TCommonPlayer::kMaxStartOffsetMs));
     }
@@ -283,9 +285,9 @@ private:
         pack->add_option("--out", a_.out, Localize(kMsgCtlPackOutHelp))
             ->required()
             ->type_name("SHOW.kvshow");
-        TempoAndOffset(*pack);
+        TempoAndOffset(*pack, kMsgCtlPackTempoHelp, kMsgCtlPackOffsetHelp);
         Lock(*pack);
-        TimecodeIn(*pack);
+        TimecodeIn(*pack, kMsgCtlPackTcInFpsHelp, kMsgCtlPackTcInZeroHelp);
     }
 
     void Soundtrack(CLI::App& command)
@@ -389,16 +391,17 @@ private:
     }
 
     // The desk's timecode: its rate and the label of show time 0.
-    void TimecodeIn(CLI::App& command)
+    void TimecodeIn(CLI::App& command, const TMessage& rateHelp = kMsgCtlTcInFpsHelp,
+                    const TMessage& zeroHelp = kMsgCtlTcInZeroHelp)
     {
         command.add_option_function<std::string>("--tc-in-fps,--fps", SetRate(a_.timecodeRate),
-                                                 Localize(kMsgCtlTcInFpsHelp))
+                                                 Localize(rateHelp))
             ->type_name("auto|24|25|29.97df|30")
             ->check(Parsed(
                 [](const std::string& text) { return ParseTimecodeRate(text).has_value(); },
                 Fill(Localize(kMsgCliNotTimecodeRate), {"auto, 24, 25, 29.97df, 30"})));
         command.add_option_function<std::string>("--tc-in-zero,--tc-zero", SetLabel(a_.timecodeZero),
-                                                 Localize(kMsgCtlTcInZeroHelp))
+                                                 Localize(zeroHelp))
             ->type_name("HH:MM:SS:FF")
             ->check(LabelCheck());
     }
