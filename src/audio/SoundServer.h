@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kv {
 
@@ -57,5 +58,8 @@ std::shared_ptr<TSoundServer> PulseSoundServer();
 // Whether the PulseAudio server answers within waitMs and has a default output. Blocks the
 // calling thread for at most waitMs.
 bool PulseOutputPresent(int waitMs);
+// The names of the server's sources (inputs and the outputs' monitors), as [timecode] Source
+// takes them; none when it does not answer within waitMs.
+std::vector<std::string> PulseSourceNames(int waitMs);
 
 }  // namespace kv

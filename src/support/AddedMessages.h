@@ -497,5 +497,33 @@ inline constexpr TMessage kMsgCtlPackTcInFpsHelp{
     412, "частота входящего таймкода, сохраняемая в пакете (без неё пакет её не задаёт)"};
 inline constexpr TMessage kMsgCtlPackTcInZeroHelp{
     413, "входящая метка времени шоу 0, сохраняемая в пакете (без неё пакет её не задаёт)"};
+// The settings window refused while the console is busy.
+inline constexpr TMessage kMsgSettingsRefused{
+    414, "Настройки не открыты: идёт шоу, ожидание запуска, поиск, тест каналов или операция "
+         "с памятью"};
+
+// Values of the settings window that would switch a safety check off or mean nothing.
+inline constexpr TMessage kMsgSettingsThresholds{
+    415, "Пороги сопротивления: нужно 0,1 ≤ нижний < средний < верхний ≤ 10000 Ом"};
+inline constexpr TMessage kMsgSettingsMaxLate{416, "Допустимое опоздание команды: от 50 до 10000 мс"};
+inline constexpr TMessage kMsgSettingsKeyTaken{
+    417, "Клавиша занята пультом; для старта и ключа удержания: F5 (только старт), пробел, "
+         "F13–F24, цифры цифрового блока; старт и ключ удержания разные"};
+
+// The key field waiting for the key to set.
+inline constexpr TMessage kMsgSettingsPressKey{418, "Нажмите клавишу… (Esc: отмена)"};
+inline constexpr TMessage kMsgSettingsKeyOff{419, "выключен"};
+
+// The settings written, or not, and what waits for a restart.
+inline constexpr TMessage kMsgSettingsNotWritten{420, "Настройки не записаны:"};
+inline constexpr TMessage kMsgSettingsWritten{421, "Настройки записаны:"};
+inline constexpr TMessage kMsgSettingsAtRestart{
+    422, "Вступит в силу после перезапуска программы:"};
+
+// The language list's first entry: the system's language.
+inline constexpr TMessage kMsgLanguageSystem{423, "как в системе"};
+
+// The timecode source list's first entry: the sound server's default source.
+inline constexpr TMessage kMsgTimecodeSourceDefault{424, "по умолчанию сервера"};
 
 }  // namespace kv

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 namespace kv {
 
@@ -43,7 +44,78 @@ bool SameName(std::string_view a, std::string_view b)
                       [&](char x, char y) { return lower(x) == lower(y); });
 }
 
+// A value the reader gives back as it was written: quoted when blanks at its ends or its
+// own quotes would otherwise be lost; line breaks, which would start new keys, dropped.
+std::string ValueText(std::string value)
+{
+    std::erase_if(value, [](char c) { return c == '\n' || c == '\r'; });
+    if (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) ||
+                           Unquote(value).size() != value.size()))
+        return '"' + value + '"';
+    return value;
+}
+
+std::string_view SectionName(std::string_view line)
+{
+    const size_t close = line.find(']');
+    return Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos
+                                                                : close - 1));
+}
+
 }  // namespace
+
+std::string TIniFile::WithValue(std::string_view utf8Text, const std::string& section,
+                                const std::string& key, const std::string& value)
+{
+    const std::string eol = utf8Text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
+    const std::string entry = key + "=" + ValueText(value);
+    std::string out;
+    // Where a missing key goes: after the last key line of the section the reader reads.
+    std::optional<size_t> sectionEnd;
+    bool inSection = false;
+    bool sectionSeen = false;
+    std::string_view rest = utf8Text;
+    while (!rest.empty()) {
+        const size_t end = rest.find('\n');
+        const std::string_view whole = rest.substr(0, end == std::string_view::npos ? rest.size()
+                                                                                   : end + 1);
+        rest.remove_prefix(whole.size());
+        const std::string_view line = Trim(whole.substr(0, whole.find('\n')));
+        if (!line.empty() && line.front() == '[') {
+            inSection = !sectionSeen && SameName(SectionName(line), section);
+            sectionSeen = sectionSeen || inSection;
+            if (inSection)
+                sectionEnd = out.size() + whole.size();
+        } else if (inSection && !line.empty() && line.front() != ';') {
+            const size_t equals = line.find('=');
+            if (equals != std::string_view::npos && SameName(Trim(line.substr(0, equals)), key)) {
+                const std::string_view ending = whole.substr(whole.find_last_not_of("\r\n") + 1);
+                const size_t keyStart = whole.find_first_not_of(" \t");
+                out += whole.substr(0, keyStart);
+                out += Trim(line.substr(0, equals));
+                out += "=" + ValueText(value);
+                out += ending;
+                out += rest;
+                return out;
+            }
+            sectionEnd = out.size() + whole.size();
+        }
+        out += whole;
+    }
+    if (sectionEnd) {
+        // The section's last line may have had no line end.
+        std::string added = entry + eol;
+        if (*sectionEnd > 0 && out[*sectionEnd - 1] != '\n')
+            added = eol + entry;
+        out.insert(*sectionEnd, added);
+        return out;
+    }
+    if (!out.empty() && out.back() != '\n')
+        out += eol;
+    if (!out.empty())
+        out += eol;
+    return out + "[" + section + "]" + eol + entry + eol;
+}
 
 TIniFile TIniFile::Load(const std::string& path)
 {
@@ -66,11 +138,7 @@ TIniFile TIniFile::Parse(std::string_view utf8Text)
         if (line.empty() || line.front() == ';')
             continue;
         if (line.front() == '[') {
-            const size_t close = line.find(']');
-            const std::string_view name = Trim(line.substr(1, close == std::string_view::npos
-                                                                  ? std::string_view::npos
-                                                                  : close - 1));
-            file.sections_.push_back(TSection{std::string(name), {}});
+            file.sections_.push_back(TSection{std::string(SectionName(line)), {}});
             current = &file.sections_.back();
             continue;
         }

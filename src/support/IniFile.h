@@ -17,6 +17,11 @@ public:
     // Reads and decodes the file (UTF-8 or Windows-1251); a missing file gives an empty one.
     static TIniFile Load(const std::string& path);
     static TIniFile Parse(std::string_view utf8Text);
+    // The text with key set to value where the reader finds it (the first section and key of
+    // the name), else added at the end of that section, else in a new section at the end.
+    // Every other line, comments and line ends included, stays as it was.
+    static std::string WithValue(std::string_view utf8Text, const std::string& section,
+                                 const std::string& key, const std::string& value);
 
     bool HasSection(const std::string& section) const;
     bool HasKey(const std::string& section, const std::string& key) const;

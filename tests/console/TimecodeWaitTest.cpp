@@ -129,7 +129,8 @@ TEST_F(TimecodeWaitTest, ArmedTheConsoleRefusesWhatAShowRefusesAndTheTimecodeSta
     {
         TDialogAnswers answers(Qt::Key_Escape);
         // Write, verify, erase, black box, controller write and verify, timed start, debug
-        // window, the modules' modes and boost, the rehearsal switch, and the start key.
+        // window, the modules' modes and boost, the rehearsal switch, the settings window, and
+        // the start key.
         const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
             {Qt::Key_F8, Qt::NoModifier},       {Qt::Key_F9, Qt::NoModifier},
             {Qt::Key_F8, Qt::ControlModifier},  {Qt::Key_F9, Qt::ControlModifier},
@@ -137,7 +138,7 @@ TEST_F(TimecodeWaitTest, ArmedTheConsoleRefusesWhatAShowRefusesAndTheTimecodeSta
             {Qt::Key_F5, Qt::ControlModifier},  {Qt::Key_D, Qt::ControlModifier | Qt::AltModifier},
             {Qt::Key_F11, Qt::NoModifier},      {Qt::Key_F12, Qt::NoModifier},
             {Qt::Key_Insert, Qt::ControlModifier}, {Qt::Key_F10, Qt::ControlModifier},
-            {Qt::Key_F5, Qt::NoModifier}};
+            {Qt::Key_S, Qt::ControlModifier | Qt::AltModifier}, {Qt::Key_F5, Qt::NoModifier}};
         for (const auto& [key, modifiers] : keys)
             window.Key(key, modifiers);
         TLaunchWindow::WaitFor([] { return false; }, 100);

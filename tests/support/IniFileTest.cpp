@@ -92,3 +92,27 @@ TEST(IniFile, FilesInEitherEncodingAndLineEnd)
     EXPECT_EQ(TIniFile::Load(cp1251).ReadString("strings", "1", ""), "last line without end");
     EXPECT_EQ(TIniFile::Load(utf8).ReadString("strings", "0", ""), "Пуск");
 }
+
+TEST(IniFile, AValueSetKeepsEveryOtherLineAndIsReadBackWhereTheReaderLooks)
+{
+    const std::string text =
+        "; comment\r\n[keys]\r\n; the start key\r\n  startbtn = 116\r\n\r\n[show]\r\n"
+        "DeadMan=\r\n[KEYS]\r\nStartBtn=1\r\n";
+    // The first section of the name, its key's own spelling and indent, the CR LF kept.
+    EXPECT_EQ(TIniFile::WithValue(text, "Keys", "StartBtn", "32"),
+              "; comment\r\n[keys]\r\n; the start key\r\n  startbtn=32\r\n\r\n[show]\r\n"
+              "DeadMan=\r\n[KEYS]\r\nStartBtn=1\r\n");
+    // A missing key goes after the section's last key, not after the blank line.
+    const std::string added = TIniFile::WithValue(text, "keys", "Other", " a ");
+    EXPECT_EQ(added.substr(0, added.find("[show]")),
+              "; comment\r\n[keys]\r\n; the start key\r\n  startbtn = 116\r\nOther=\" a \"\r\n\r\n");
+    EXPECT_EQ(TIniFile::Parse(added).ReadString("keys", "other", ""), " a ");
+    // A missing section at the end; a last line without its line end is ended first.
+    EXPECT_EQ(TIniFile::WithValue("[a]\nx=1", "b", "y", "2"), "[a]\nx=1\n\n[b]\ny=2\n");
+    EXPECT_EQ(TIniFile::WithValue("[a]\nx=1", "a", "y", "2"), "[a]\nx=1\ny=2");
+    EXPECT_EQ(TIniFile::WithValue("", "a", "y", "2"), "[a]\ny=2\n");
+    // A line break in a value would make keys of its own.
+    const TIniFile injected =
+        TIniFile::Parse(TIniFile::WithValue("[link]\nPort=auto\n", "link", "Port", "x\n[keys]\nStartBtn=13"));
+    EXPECT_FALSE(injected.HasSection("keys"));
+}

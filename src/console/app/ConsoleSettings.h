@@ -1,10 +1,13 @@
 #pragma once
-// What the console reads from kvshow.ini, once, at start-up. The file is never written.
+// What the console reads from kvshow.ini at start-up, and what its settings window changes.
 
 #include "devices/CommonControl.h"
+#include "support/AddedMessages.h"
 #include "support/IniFile.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kv {
 
@@ -20,9 +23,24 @@ struct TConsoleSettings {
     int32_t maxLateMs = 0;           // [show] MaxLateMs
     std::string palette;   // [console] Palette: "day" or "night"
     std::string language;  // [console] Language: "ru", "en", a file, or empty for the system's
+    int scale = 100;       // [console] Scale, percent
+    std::string timecodeSource;  // [timecode] Source: empty for the sound server's default
 };
 
 // Missing file, section or key: the defaults; a threshold that is no number reads as 0.
 TConsoleSettings ReadConsoleSettings(const TIniFile& ini);
+
+struct TSettingChange {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+// The lines of kvshow.ini that after changes, in the form the reader reads.
+std::vector<TSettingChange> SettingChanges(const TConsoleSettings& before,
+                                           const TConsoleSettings& after);
+
+// A threshold or MaxLateMs that would switch a safety check off, or mean nothing.
+std::optional<TMessage> SettingsFault(const TConsoleSettings& settings);
 
 }  // namespace kv

@@ -1,6 +1,6 @@
 #pragma once
 // What the operator last chose on the console itself (the night palette), kept across
-// restarts in kvshow.state in the state folder (kvshow.ini the console never writes).
+// restarts in kvshow.state in the state folder (kvshow.ini only the settings window writes).
 
 #include <map>
 #include <string>

@@ -78,6 +78,8 @@ QString VirtualKeyName(int code)
         return "F" + QString::number(code - kVkF1 + 1);
     if (code == kVkSpace)
         return "Space";
+    if (code >= kVkNumpad0 && code < kVkNumpad0 + 10)
+        return "Num " + QString::number(code - kVkNumpad0);
     if ((code >= kVk0 && code < kVk0 + 10) || (code >= kVkA && code < kVkA + 26))
         return QString(QChar(code));
     return "#" + QString::number(code);

@@ -8,16 +8,27 @@
 namespace kv {
 
 TDeadManSwitch::TDeadManSwitch(QObject* parent, int key, std::function<void()> changed)
-    : QObject(parent), key_(key), changed_(std::move(changed))
+    : QObject(parent), key_(0), changed_(std::move(changed))
 {
+    SetKey(key);
+}
+
+void TDeadManSwitch::SetKey(int key)
+{
+    Set(false);
+    key_ = key;
     // Ahead of every window's own filters: the key reaches the switch under any dialog.
-    if (On())
+    if (On() && !watching_) {
         QCoreApplication::instance()->installEventFilter(this);
+        watching_ = true;
+    }
 }
 
 bool TDeadManSwitch::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (!On())
+        return QObject::eventFilter(watched, event);
     if (type == QEvent::ApplicationStateChange) {
         // A key released while another program has the keyboard never reaches us.
         if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() !=

@@ -16,6 +16,8 @@ public:
 
     bool On() const { return key_ != 0; }
     bool Held() const { return held_; }
+    // Another key, or 0: off. Released first: only a press of the new key holds it.
+    void SetKey(int key);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -23,7 +25,8 @@ protected:
 private:
     void Set(bool held);
 
-    const int key_;
+    int key_;
+    bool watching_ = false;
     bool held_ = false;
     std::function<void()> changed_;
 };

@@ -65,7 +65,7 @@ TMainForm::TMainForm(const TFilePlaces& places) : places_(places)
     // Fonts and sizes follow the scale: read before any control is made.
     ini_ = TIniFile::Load(places_.settingsFile);
     settings_ = ReadConsoleSettings(ini_);
-    SetConsoleScale(static_cast<int>(ini_.ReadInteger("console", "Scale", kMinScalePercent)));
+    SetConsoleScale(settings_.scale);
     setWindowTitle("Управление запуском");
     BuildWindow();
     FormCreate();
@@ -208,6 +208,7 @@ void TMainForm::WireEvents()
     WireDevicePanels();
     WireRehearsal();
     WirePalette();
+    WireSettings();
     WireTimecode();
     // The last menu, as "Справка" stands in every program.
     AddKeyReference(*this, [this] {
@@ -239,8 +240,8 @@ void TMainForm::FormShow()
     errFlashTimer_->start();
     UpdateButtons();
     ShowProject();
-    if (settings_.startKey == kKeySpace)
-        launch_->startBtn->setText(QString::fromStdString(Localize(kMsgSpaceStart)));
+    startCaption_ = launch_->startBtn->text();
+    ShowStartKey();
     pcPowerTimer_->start();
     PCPowerTimerTimer();
     RestoreSlots();

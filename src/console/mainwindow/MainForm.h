@@ -45,6 +45,7 @@ struct TKeptFile;
 enum class TPaletteKind;
 class TRehearsal;
 class TRehearsalBanner;
+class TSettingsForm;
 struct TGoFinding;
 struct TScenarioWarning;
 class TTestPage;
@@ -272,6 +273,14 @@ private:
     void TakeKeysBack();
     // Rehearsal on a model of the installation found (MainFormRehearsal.cpp)
     void WireRehearsal();
+    // The settings window (MainFormSettings.cpp)
+    void WireSettings();
+    bool SettingsAllowed() const;
+    void SettingsActionExecute();
+    // An error's text, or empty once written and taken.
+    std::string ApplySettings(const TConsoleSettings& chosen);
+    void TakeSettings(const TConsoleSettings& chosen);
+    void ShowStartKey();
     // The day and night palettes (MainFormPalette.cpp)
     void WirePalette();
     void ShowConsolePalette(TPaletteKind kind);
@@ -329,7 +338,11 @@ private:
     std::unique_ptr<TViewState> viewState_;
     std::unique_ptr<TSlotMemory> slotMemory_;
     QAction* nightAction_ = nullptr;
+    // In effect now; and as the settings file has them, a restart's values included.
     TConsoleSettings settings_;
+    TConsoleSettings settingsInFile_;
+    TSettingsForm* settingsForm_ = nullptr;
+    QString startCaption_;
     TFilePlaces places_;
     std::string runLogFile_;
 

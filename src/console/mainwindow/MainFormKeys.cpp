@@ -2,6 +2,7 @@
 // enabled action took into console commands, by page, launch state, firing mode and player.
 #include "console/mainwindow/MainForm.h"
 
+#include "console/mainwindow/ConsoleKeys.h"
 #include "console/panels/DeviceColumn.h"
 #include "console/panels/LaunchPage.h"
 #include "console/panels/ManualKeyboard.h"
@@ -35,21 +36,6 @@ namespace kv {
 
 namespace {
 
-// Key i fires channel page × 40 + i.
-constexpr std::array<int, TManualKeyboard::kKeys> kManualKeys{
-    '1', '2', '3', '4', '5', '6', '7', '8', '9', '0',
-    'Q', 'W', 'E', 'R', 'T', 'Y', 'U', 'I', 'O', 'P',
-    'A', 'S', 'D', 'F', 'G', 'H', 'J', 'K', 'L', kVkSemicolon,
-    'Z', 'X', 'C', 'V', 'B', 'N', 'M', kVkComma, kVkPeriod, kVkSlash};
-
-// Keys the launch page's own table names; the start key is tried only for the others.
-constexpr std::array<int, 29> kLaunchTableKeys{
-    kVkReturn, kVkEscape, kVkLeft, kVkRight, kVkUp, kVkDown, kVkInsert, kVkDelete,
-    '1', '2', '3', '4', '5', '6', '7', '8',
-    kVkMultiply, kVkDivide, kVkAdd, kVkEqualPlus, kVkSubtract, kVkMinus,
-    FunctionKey(1), FunctionKey(2), FunctionKey(3), FunctionKey(4), FunctionKey(6),
-    FunctionKey(8), FunctionKey(9)};
-
 // A key of this console's own whose action is disabled: it does nothing but close the warning.
 constexpr int kRefusedKey = 0;
 constexpr int kStepKey = FunctionKey(7);
@@ -71,12 +57,6 @@ bool IsTempoOrOffsetKey(int key)
 bool IsFunctionKeyCode(int key)
 {
     return key >= FunctionKey(1) && key <= FunctionKey(24);
-}
-
-bool NamedByLaunchTable(int key)
-{
-    return std::find(kLaunchTableKeys.begin(), kLaunchTableKeys.end(), key) !=
-           kLaunchTableKeys.end();
 }
 
 // A button's key works exactly while the button may be pressed.
