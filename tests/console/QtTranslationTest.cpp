@@ -2,7 +2,10 @@
 // dialog, opened the way the console opens them and answered from inside, as the operator would.
 #include "ModalDriver.h"
 #include "console/app/ConsolePlatform.h"
+#include "console/app/DialogFolder.h"
 #include "console/app/QtTranslation.h"
+#include "console/app/ViewState.h"
+#include "support/FilePlaces.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
@@ -73,31 +76,59 @@ TEST(QtTranslationTest, WithoutTheTranslationFileQtStaysEnglishAndQuestionsStill
     EXPECT_EQ(buttons.yes, "&Yes");
 }
 
-TEST(QtTranslationTest, FileDialogsOpenInTheFolderLastUsed)
+// The folder the next open or save dialog opens in; the dialog is cancelled.
+QString DialogFolder(bool save)
 {
-    QTemporaryDir folder;
-    const QString file = folder.path() + "/report.pdf";
-    // A file chosen to save in a folder: no file of the folder needs reading first (an
-    // existing file, chosen in an open dialog, waits for the dialog's own listing).
+    QString opened;
     WhenModal<QFileDialog>([&](QFileDialog& dialog) {
-        dialog.setDirectory(folder.path());
-        dialog.selectFile(file);
-        static_cast<QDialog&>(dialog).done(QDialog::Accepted);  // as the Save button does
-    });
-    ASSERT_EQ(TConsolePlatform().SaveFileName("Файлы PDF|*.pdf", "report.pdf"), file.toStdString());
-    QString openedIn, savedIn;
-    WhenModal<QFileDialog>([&](QFileDialog& dialog) {
-        openedIn = dialog.directory().absolutePath();
+        opened = dialog.directory().absolutePath();
         dialog.reject();
     });
-    TConsolePlatform().OpenFileName("Аудиофайлы|*.ogg");
-    WhenModal<QFileDialog>([&](QFileDialog& dialog) {
-        savedIn = dialog.directory().absolutePath();
-        dialog.reject();
-    });
-    TConsolePlatform().SaveFileName("Файлы PDF|*.pdf", "report.pdf");
-    EXPECT_EQ(openedIn, QDir(folder.path()).absolutePath());
-    EXPECT_EQ(savedIn, QDir(folder.path()).absolutePath());
+    if (save)
+        TConsolePlatform().SaveFileName("Файлы PDF|*.pdf", "report.pdf");
+    else
+        TConsolePlatform().OpenFileName("Аудиофайлы|*.ogg");
+    return opened;
+}
+
+TEST(QtTranslationTest, FileDialogsOpenInTheFolderLastUsedAfterARestartTooUnlessItIsGone)
+{
+    QTemporaryDir folder, records, states;
+    const std::string records0 = RecordsFolder();
+    SetRecordsFolder(records.path().toStdString() + "/");
+    const std::string stateFile = states.path().toStdString() + "/kvshow.state";
+    const std::string otherStart = states.path().toStdString() + "/other.state";
+    {
+        TViewState state(stateFile);
+        KeepDialogFolderIn(&state);
+        const QString file = folder.path() + "/report.pdf";
+        // A file chosen to save in a folder: no file of the folder needs reading first (an
+        // existing file, chosen in an open dialog, waits for the dialog's own listing).
+        WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+            dialog.setDirectory(folder.path());
+            dialog.selectFile(file);
+            static_cast<QDialog&>(dialog).done(QDialog::Accepted);  // as the Save button does
+        });
+        ASSERT_EQ(TConsolePlatform().SaveFileName("Файлы PDF|*.pdf", "report.pdf"),
+                  file.toStdString());
+        EXPECT_EQ(DialogFolder(false), QDir(folder.path()).absolutePath());
+        EXPECT_EQ(DialogFolder(true), QDir(folder.path()).absolutePath());
+        KeepDialogFolderIn(nullptr);
+    }
+    // Each start below reads the state file anew, as the console does.
+    const auto startWith = [](const std::string& file, bool save) {
+        TViewState state(file);
+        KeepDialogFolderIn(&state);
+        const QString opened = DialogFolder(save);
+        KeepDialogFolderIn(nullptr);
+        return opened;
+    };
+    // A start whose state kept no folder: the records folder.
+    EXPECT_EQ(startWith(otherStart, false), QDir(records.path()).absolutePath());
+    EXPECT_EQ(startWith(stateFile, false), QDir(folder.path()).absolutePath());
+    ASSERT_TRUE(folder.remove());
+    EXPECT_EQ(startWith(stateFile, true), QDir(records.path()).absolutePath());
+    SetRecordsFolder(records0);
 }
 
 }  // namespace

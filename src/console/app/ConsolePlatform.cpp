@@ -1,11 +1,11 @@
 #include "console/app/ConsolePlatform.h"
 
+#include "console/app/DialogFolder.h"
 #include "console/dialogs/FileFilter.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -35,18 +35,11 @@ private:
     QPointer<QWidget> asker_;
 };
 
-// The folder of the file last opened or saved: the next dialog opens there.
-QString& LastFolder()
-{
-    static QString folder;
-    return folder;
-}
-
 std::optional<std::string> Chosen(const QString& path)
 {
     if (path.isEmpty())
         return std::nullopt;
-    LastFolder() = QFileInfo(path).absolutePath();
+    DialogFolderUsed(path.toStdString());
     return path.toStdString();
 }
 
@@ -84,7 +77,7 @@ std::optional<std::string> TConsolePlatform::InputBox(const std::string& caption
 std::optional<std::string> TConsolePlatform::OpenFileName(const std::string& filter)
 {
     const TKeysComeBack keys;
-    return Chosen(QFileDialog::getOpenFileName(keys.Asker(), {}, LastFolder(),
+    return Chosen(QFileDialog::getOpenFileName(keys.Asker(), {}, Text(DialogStartFolder()),
                                                QtFileFilter(filter)));
 }
 
@@ -93,9 +86,9 @@ std::optional<std::string> TConsolePlatform::SaveFileName(const std::string& fil
 {
     // Qt asks before overwriting unless told not to.
     const TKeysComeBack keys;
-    const QString proposed = LastFolder().isEmpty()
-                                 ? Text(proposedName)
-                                 : QDir(LastFolder()).filePath(Text(proposedName));
+    const std::string folder = DialogStartFolder();
+    const QString proposed =
+        folder.empty() ? Text(proposedName) : QDir(Text(folder)).filePath(Text(proposedName));
     return Chosen(QFileDialog::getSaveFileName(keys.Asker(), {}, proposed,
                                                QtFileFilter(filter)));
 }

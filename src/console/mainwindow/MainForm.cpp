@@ -1,6 +1,7 @@
 #include "console/mainwindow/MainForm.h"
 
 #include "audio/AudioLibrary.h"
+#include "console/app/DialogFolder.h"
 #include "console/app/QtTranslation.h"
 #include "console/app/SlotMemory.h"
 #include "console/app/ViewState.h"
@@ -77,6 +78,7 @@ TMainForm::TMainForm(const TFilePlaces& places) : places_(places)
 TMainForm::~TMainForm()
 {
     qApp->removeEventFilter(this);
+    KeepDialogFolderIn(nullptr);
     // Stopping the port pumps messages: the wait must not start a show in the window's end.
     timecodeArm_->Disarm();
     // The field loses the focus as the window goes: that is no operator's commit.
@@ -181,6 +183,7 @@ void TMainForm::FormCreate()
     player_->maxLateMs = settings_.maxLateMs;
     player_->LaunchState = [this] { return static_cast<int>(launchState_); };
     viewState_ = std::make_unique<TViewState>(places_.stateFolder + "kvshow.state");
+    KeepDialogFolderIn(viewState_.get());
     slotMemory_ = std::make_unique<TSlotMemory>(*viewState_);
     WireEvents();
     if (AudioAvailable())
