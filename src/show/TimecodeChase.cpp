@@ -122,6 +122,17 @@ void TTimecodeChase::Take(const TTimecodeFrame& frame, uint32_t now)
         candidate_ = track_;
         return;
     }
+    // A sender stopped with frames of its running clock queued stands a frame or two behind
+    // them: its repeats keep the lock, and once confirmed they are the track (held, as any
+    // confirmed step back).
+    if (state_ == TState::Locked && rate == candidate_.rate && index == candidate_.index &&
+        index != track_.index) {
+        signalTick_ = now;
+        CountGood(frame.startTick);
+        if (++candidate_.frames >= kConfirmFrames)
+            Lock(now);
+        return;
+    }
     if (state_ == TState::Locked && Continues(track_, index, frame.startTick, rate)) {
         track_ = {index, frame.startTick, now, track_.frames + 1, rate, track_.firstIndex,
                   track_.firstTick};
