@@ -60,6 +60,11 @@ int THVControl::FireWithCharge(int channel, int voltage)
     return port_.FireChannel(address, converterIndex, attemptMode, channel, voltage);
 }
 
+int THVControl::SetCharge(int voltage)
+{
+    return port_.SetCharge(address, converterIndex, attemptMode, voltage);
+}
+
 int THVControl::ChannelCharge(int channel) const
 {
     // Derived at every read: a table filled when the service panel was drawn went stale for

@@ -22,16 +22,14 @@ public:
     int WriteHVSetting(int value);
     // The fire command carrying the charge for the module's next shot.
     int FireWithCharge(int channel, int voltage);
+    // Charges the module for its next shot, to be fired later.
+    int SetCharge(int voltage);
 
     // The charge voltage for the channel, from its last measured resistance and the current
     // setting; 0 for a channel the module does not have.
     int ChannelCharge(int channel) const;
 
     int32_t hvSetting = kHVSettingUnknown;
-    // Charge voltages in firing order, prepared and consumed by the show player.
-    std::array<int32_t, kChannelSlots> chargeSequence{};
-    int32_t chargeSequenceCount = 0;
-    int32_t chargeSequenceCursor = 0;
 
 protected:
     bool HighVoltageStatus() const override { return true; }

@@ -8,7 +8,6 @@
 #include "devices/MotorControl.h"
 #include "devices/ScenarioChecks.h"
 #include "link/PortProto.h"
-#include "show/ChargeSequence.h"
 #include "show/FiringReportFile.h"
 #include "show/MotorCue.h"
 #include "show/ProjectList.h"
@@ -56,6 +55,7 @@ bool IsFirableChannel(int module, int channel)
 TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
     : controls_(controls),
       port_(port),
+      charges_(controls),
       handShots_([this](int module, int channel) { return ChargeByHand(module, channel); },
                  [this](int module, int channel) {
                      // Locked out while its charge came up.
@@ -169,11 +169,8 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     // The charges line up with the shots still to come, those taken back among them, not with
     // cues a resume passes over nor with those its operator fired by hand.
     const size_t first = firingMode != kFiringManual ? static_cast<size_t>(nextCue) : 0;
-    const std::vector<int32_t> ahead = PrepareChargeSequences(
-        controls_, port_, cues.subspan(first), takenBackToo ? INT32_MIN : from,
-        [&](size_t cue) { return first + cue < stopped.size() && stopped[first + cue].byHand; });
-    chargeEntries_.assign(first, kNoChargeEntry);
-    chargeEntries_.insert(chargeEntries_.end(), ahead.begin(), ahead.end());
+    charges_.Prepare(cues, first, takenBackToo ? INT32_MIN : from,
+                     [&](size_t cue) { return cue < stopped.size() && stopped[cue].byHand; });
     RestoreMotors(0);
     // A restart cuts the show that runs: its report is kept as it stands.
     if (IsRunning())
@@ -307,12 +304,9 @@ void TCommonPlayer::RechargeAfterLoss()
     // A show shot lost with the converter never told its module the next shot's charge: the
     // module holds the lost shot's. The shots handed over carry charges past the cursor.
     TakeBackShots();
-    for (int i = 0; i < controls_.Count(); ++i) {
-        auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i));
-        if (module && module->chargeSequenceCount > 0 && !handShots_.Charged(module->address))
-            port_.SetCharge(module->address, module->converterIndex, module->attemptMode,
-                            ChargeAtCursor(*module, kChargeUsedUp));
-    }
+    for (const int module : charges_.Modules())
+        if (!handShots_.Charged(module))
+            charges_.Announce(module);
     // Handed over again as on a tick: one due while the converter was lost is missed, not
     // sent late.
     CueMoment();
@@ -733,7 +727,7 @@ void TCommonPlayer::HandOver(int32_t index, uint32_t dueTick)
     // A high-voltage shot carries the charge of the module's next one, taken in scenario
     // order as the hand-over goes.
     auto* highVoltage = dynamic_cast<THVControl*>(device);
-    const int charge = highVoltage ? ShowShotCharge(*highVoltage, index) : 0;
+    const int charge = highVoltage ? charges_.ShotCharge(highVoltage->address, index) : 0;
     handedOver_.push_back({index, highVoltage ? highVoltage->address : -1,
                            port_.FireChannelAt(device->address, device->converterIndex,
                                                device->attemptMode, cue.channel, charge, dueTick)});
@@ -761,11 +755,8 @@ void TCommonPlayer::TakeBackShots()
     CollectShots();
     for (const THandedOver& shot : handedOver_) {
         nextCue = std::min(nextCue, shot.cue);
-        // Handed over again, the shot takes the same charge entry.
-        auto* highVoltage = dynamic_cast<THVControl*>(controls_.FindByAddress(shot.charged));
-        if (highVoltage && ChargeEntry(shot.cue) != kNoChargeEntry)
-            highVoltage->chargeSequenceCursor =
-                std::min(highVoltage->chargeSequenceCursor, ChargeEntry(shot.cue));
+        // Handed over again, the shot takes the same place.
+        charges_.Rewind(shot.cue);
     }
     handedOver_.clear();
 }
@@ -945,19 +936,13 @@ void TCommonPlayer::HandleCue(int32_t index, bool noSend, bool late)
 
 void TCommonPlayer::PassShotCharge(int32_t index)
 {
-    const int32_t entry = ChargeEntry(index);
-    if (entry == kNoChargeEntry)
+    if (!charges_.PassOver(index))
         return;
-    auto* highVoltage = dynamic_cast<THVControl*>(
-        controls_.FindByAddress(Cues()[static_cast<size_t>(index)].module));
-    if (!highVoltage)
-        return;
-    PassChargeEntry(*highVoltage, entry);
     // The module still holds the passed cue's charge. The module's shots before it have left
     // the port. A key's charged shot carries the sequence's next charge itself.
-    if (controlMode == kControlDirect && !handShots_.Charged(highVoltage->address))
-        port_.SetCharge(highVoltage->address, highVoltage->converterIndex, highVoltage->attemptMode,
-                        ChargeAtCursor(*highVoltage, kChargeUsedUp));
+    const int module = charges_.ModuleOf(index);
+    if (controlMode == kControlDirect && !handShots_.Charged(module))
+        charges_.Announce(module);
 }
 
 void TCommonPlayer::RestoreMotors(int32_t passedFrom)
@@ -980,21 +965,6 @@ void TCommonPlayer::RestoreMotors(int32_t passedFrom)
         });
 }
 
-int32_t TCommonPlayer::ChargeEntry(int32_t index) const
-{
-    return index >= 0 && static_cast<size_t>(index) < chargeEntries_.size()
-               ? chargeEntries_[static_cast<size_t>(index)]
-               : kNoChargeEntry;
-}
-
-int TCommonPlayer::ShowShotCharge(THVControl& module, int32_t index)
-{
-    const int32_t entry = ChargeEntry(index);
-    // A cue with no place in the sequence leaves the module charged for the next that has.
-    return entry == kNoChargeEntry ? ChargeAtCursor(module, kChargeUsedUp)
-                                   : PassChargeEntry(module, entry);
-}
-
 bool TCommonPlayer::ShowKeepsCharges() const
 {
     return IsRunning() && controlMode == kControlDirect && firingMode == kFiringBoth;
@@ -1007,9 +977,9 @@ int TCommonPlayer::HandShotCharge(THVControl& module, int channel)
     // The show's cue the shot takes is passed over by the show: no shot is told its charge.
     const int32_t taken = report_.PendingShot(module.address, channel);
     if (taken >= 0)
-        RemoveChargeEntry(module, Cues(), chargeEntries_, ChargeEntry(taken));
+        charges_.RemoveByHand(taken);
     // With no show shot to come, nothing is left charged.
-    return ChargeAtCursor(module, 0);
+    return charges_.Next(module.address, 0);
 }
 
 bool TCommonPlayer::ShowShotsNear(int module) const
@@ -1025,7 +995,7 @@ bool TCommonPlayer::ShowShotsNear(int module) const
     const std::span<const TCue> cues = Cues();
     for (auto index = static_cast<size_t>(std::max(nextCue, 0));
          index < cues.size() && cues[index].time <= until; ++index)
-        if (cues[index].module == module && ChargeEntry(static_cast<int32_t>(index)) != kNoChargeEntry)
+        if (cues[index].module == module && charges_.HasPlace(static_cast<int32_t>(index)))
             return true;
     return false;
 }
@@ -1178,8 +1148,7 @@ THandShots::TCharge TCommonPlayer::ChargeByHand(int module, int channel)
     // fire with the key's. The key's shot waits for its charge time clear of the show's.
     if (ShowShotsNear(module))
         return THandShots::TCharge::Later;
-    port_.SetCharge(highVoltage->address, highVoltage->converterIndex, highVoltage->attemptMode,
-                    highVoltage->ChannelCharge(channel));
+    highVoltage->SetCharge(highVoltage->ChannelCharge(channel));
     return THandShots::TCharge::Sent;
 }
 
@@ -1188,7 +1157,7 @@ int TCommonPlayer::SendFire(int module, int channel, bool manual)
     TCommonDevice* device = controls_.FindByAddress(module);
     if (auto* highVoltage = dynamic_cast<THVControl*>(device))
         return highVoltage->FireWithCharge(channel, manual ? HandShotCharge(*highVoltage, channel)
-                                                          : ShowShotCharge(*highVoltage, firingCue_));
+                                                          : charges_.ShotCharge(module, firingCue_));
     if (auto* control = dynamic_cast<TCommonControl*>(device))
         return control->FireChannel(channel);
     return 0;

@@ -6,6 +6,7 @@
 
 #include "audio/BassPlayer.h"
 #include "link/FrameRecord.h"
+#include "show/ChargePlan.h"
 #include "show/Cue.h"
 #include "show/FiringReport.h"
 #include "show/HandShots.h"
@@ -123,6 +124,7 @@ public:
     int32_t LastFiredChannel() const { return lastFiredChannel_; }
     // The cues of the last show; written beside the run log when the show stops.
     const TFiringReport& FiringReport() const { return report_; }
+    const TChargePlan& Charges() const { return charges_; }
     const std::string& FiringReportPath() const { return reportPath_; }
 
     // Set by the console. No scenario plays as an empty one.
@@ -265,10 +267,6 @@ private:
     // The motor modules with a motor cue from passedFrom up to the next cue are turned to
     // where the show has them now, before any of their shots.
     void RestoreMotors(int32_t passedFrom);
-    // The cue's place in its high-voltage module's charge sequence.
-    int32_t ChargeEntry(int32_t index) const;
-    // The show's shot of the cue passes its place; gives the charge for the module's next.
-    int ShowShotCharge(THVControl& module, int32_t index);
     // Both the show and the operator fire the module: a shot by key leaves it charged for
     // the show's next shot.
     bool ShowKeepsCharges() const;
@@ -342,11 +340,11 @@ private:
         uint64_t ticket;
     };
     std::vector<THandedOver> handedOver_;  // in the order handed over
-    std::vector<int32_t> chargeEntries_;  // of each cue
     int32_t firingCue_ = -1;  // the show's own cue while it fires one
     int32_t firedCue_ = -1;
     int32_t showNumber_ = 0;
     std::string reportPath_;
+    TChargePlan charges_;
     THandShots handShots_;
     TPositionLockout lockout_;
     TStopBroadcast stops_{port_};

@@ -399,7 +399,6 @@ TEST_F(PlayerBus, ChargeSequenceStopsAtItsTable)
         MeasureForCharge(channel, 10 + channel);
     show->LoadScenario(text);
     Start(0);
-    EXPECT_EQ(HighVoltage().chargeSequenceCount, 512);
     ASSERT_TRUE(RunUntilStopped(62000));
     std::vector<int> carried;
     for (const kv::TFrameEntry& frame : show->Sent(0x84))
@@ -419,7 +418,7 @@ TEST_F(PlayerBus, ManualHighVoltageShotChargesWaitsAndFiresWithoutNextCharge)
     Player().firingMode = kv::kFiringManual;
     Start(0);
     show->field->ClearRecord();
-    const int cursor = HighVoltage().chargeSequenceCursor;
+    const int next = Player().Charges().Next(5);
     std::vector<bool> done;
     Player().FireByHand(5, 3, [&](bool fired) { done.push_back(fired); });
     EXPECT_TRUE(Player().HandShotsWaiting());
@@ -432,7 +431,7 @@ TEST_F(PlayerBus, ManualHighVoltageShotChargesWaitsAndFiresWithoutNextCharge)
     EXPECT_EQ(Head(frames[0]), Bytes({0x84, 0, 0, 0x82, 0x2C + 0x80, 5}));
     EXPECT_EQ(Head(frames[1]), Bytes({0x84, 4, 0, 0x80, 0, 5}));
     EXPECT_GE(Since(frames[0].Tick(), frames[1].Tick()), 2000);
-    EXPECT_EQ(HighVoltage().chargeSequenceCursor, cursor);
+    EXPECT_EQ(Player().Charges().Next(5), next);
     EXPECT_FALSE(Logged("Запуск, пульт: 5, канал: 4")) << "the console logs manual shots";
     EXPECT_EQ(Player().FiredCount(), 1);
     EXPECT_EQ(done, std::vector<bool>{true});

@@ -132,8 +132,7 @@ void TMainForm::ChargeChannel(int row)
     if (!module)
         return;
     const int channel = test_->hvPanel->FirstChannel() + row;
-    port_->SetCharge(module->address, module->converterIndex, module->attemptMode,
-                     module->ChannelCharge(channel));
+    module->SetCharge(module->ChannelCharge(channel));
 }
 
 void TMainForm::ChangeIdBtnClick()
