@@ -526,4 +526,9 @@ inline constexpr TMessage kMsgLanguageSystem{423, "как в системе"};
 // The timecode source list's first entry: the sound server's default source.
 inline constexpr TMessage kMsgTimecodeSourceDefault{424, "по умолчанию сервера"};
 
+// The timecode zero and rate a wait takes: a show package's, or the settings'.
+inline constexpr TMessage kMsgTimecodeZeroInUse{425, "Ноль таймкода шоу:"};
+inline constexpr TMessage kMsgTimecodeZeroOfPackage{426, "из пакета шоу"};
+inline constexpr TMessage kMsgTimecodeZeroOfSettings{427, "из настроек"};
+
 }  // namespace kv

@@ -164,7 +164,8 @@ const std::vector<TMessage>& MessageCatalog()
             kMsgSettingsRefused, kMsgSettingsThresholds, kMsgSettingsMaxLate,
             kMsgSettingsKeyTaken, kMsgSettingsPressKey, kMsgSettingsKeyOff,
             kMsgSettingsNotWritten, kMsgSettingsWritten, kMsgSettingsAtRestart,
-            kMsgLanguageSystem, kMsgTimecodeSourceDefault,
+            kMsgLanguageSystem, kMsgTimecodeSourceDefault, kMsgTimecodeZeroInUse,
+            kMsgTimecodeZeroOfPackage, kMsgTimecodeZeroOfSettings,
         };
         // AddedMessages.h keeps related texts together, not in id order.
         std::stable_sort(messages.begin(), messages.end(),

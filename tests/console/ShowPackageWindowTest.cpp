@@ -46,6 +46,8 @@ TShowPackage Package()
     package.settings.tempo = 950;
     package.settings.offset = 200;
     package.settings.lockedPositions = {"Back"};
+    package.settings.timecodeZero = TTimecodeLabel{1, 0, 0, 0};
+    package.settings.timecodeRate = TTimecodeRate::Fps25;
     return package;
 }
 
@@ -81,6 +83,9 @@ TEST(ShowPackageWindowTest, F2LoadsAPackageWholeADamagedOneChangesNothingAndCtrl
     EXPECT_EQ(saved.settings.tempo, 950);
     EXPECT_EQ(saved.settings.offset, 200);
     EXPECT_EQ(saved.settings.lockedPositions, std::vector<std::string>{"Back"});
+    // The desk's timecode of the package, not the console's own.
+    EXPECT_EQ(saved.settings.timecodeZero, Package().settings.timecodeZero);
+    EXPECT_EQ(saved.settings.timecodeRate, TTimecodeRate::Fps25);
     if (AudioAvailable()) {
         EXPECT_EQ(saved.soundtrack, Package().soundtrack);
     }

@@ -9,11 +9,13 @@
 #include "audio/SoundtrackFiles.h"
 #include "console/dialogs/LockoutForm.h"
 #include "console/dialogs/PresentWarningForm.h"
+#include "console/dialogs/SettingsForm.h"
 #include "field/Field.h"
 #include "field/FieldPort.h"
 #include "link/PortProto.h"
 #include "show/DeskPlayback.h"
 #include "show/ExtPlayer.h"
+#include "show/ShowPackage.h"
 #include "support/AddedMessages.h"
 #include "support/Localizer.h"
 
@@ -346,6 +348,66 @@ TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)
     TLaunchWindow::WaitFor([&] { return desk.Done(); }, 5000);
     EXPECT_FALSE(form.Player().IsRunning());
     EXPECT_EQ(window.LogCount("Запуск проекта"), 0);
+}
+
+// The desk's zero and rate come with a show package, at 25 frames where the settings say 30:
+// on the settings' timecode the desk would never lock. A plain scenario keeps the settings'.
+TEST_F(TimecodeWaitTest, AShowPackageCuesTheWaitToItsOwnTimecodeZeroAndRate)
+{
+    TLaunchWindow window("[timecode]\nSource=nullsink.monitor\nZero=10:00:00:00\nRate=30\n");
+    TMainForm& form = window.Form();
+    window.Register({1});
+    TShowPackage package;
+    package.scenarioName = "finale.txt";
+    package.scenario = "0:00.30\t1\t3\r\n";
+    package.settings.timecodeZero = TTimecodeLabel{1, 0, 0, 0};
+    package.settings.timecodeRate = TTimecodeRate::Fps25;
+    const std::string file = window.Folder().Path() + "finale.kvshow";
+    ASSERT_EQ(WriteShowPackage(file, package), "");
+    TestPlatform().openFiles = {file};
+    window.Key(Qt::Key_F2);
+    QAction& arm = window.Child<QAction>("TimecodeAction");
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(arm.isChecked());
+    const std::string packaged = "01:00:00:00, 25, из пакета шоу";
+    EXPECT_EQ(window.LogCount("Ноль таймкода шоу: " + packaged), 1);
+    // Under the wait neither a scenario nor another slot takes the place of the one armed.
+    window.Folder().WriteFile("plain.txt", "0:00.30\t1\t4\n");
+    TestPlatform().openFiles = {window.Folder().Path() + "plain.txt"};
+    window.Key(Qt::Key_F2);
+    window.Key(Qt::Key_2);
+    ASSERT_EQ(form.CurrentSlot(), 0);
+
+    TDeskRolling desk;
+    ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return form.Player().IsRunning(); }, 6000));
+    ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return !form.Player().IsRunning(); }, 5000));
+    EXPECT_EQ(LinesStarting(window.Log(), "Запуск по таймкоду 01:00:00:"), 1);
+    EXPECT_EQ(window.LogCount("Запуск, пульт: 1, канал: 3"), 1);
+    EXPECT_EQ(window.LogCount("Запуск, пульт: 1, канал: 4"), 0);
+
+    auto& settings = window.Child<TSettingsForm>("TSettingsForm");
+    const auto zeroShown = [&] {
+        window.Key(Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&settings));
+        const std::string text =
+            Child<QLabel>(settings, "TimecodeZeroValue").text().toStdString();
+        QTest::keyClick(settings.windowHandle(), Qt::Key_Escape);
+        return text;
+    };
+    window.Key(Qt::Key_F1);
+    ASSERT_EQ(form.LaunchState(), kLaunchIdle);
+    EXPECT_EQ(zeroShown(), packaged);
+    window.Key(Qt::Key_2);
+    window.LoadScenario("0:00.30\t1\t4\n");
+    const std::string own = "10:00:00:00, 30, из настроек";
+    EXPECT_EQ(zeroShown(), own);
+    window.Key(Qt::Key_F1);
+    window.Key(Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(arm.isChecked());
+    EXPECT_EQ(window.LogCount("Ноль таймкода шоу: " + own), 1);
+    window.Key(Qt::Key_F6);
+    EXPECT_FALSE(arm.isChecked());
 }
 
 }  // namespace

@@ -109,6 +109,9 @@ TSettingsForm::TSettingsForm(QWidget* mainForm,
     add("PortLabel", "Порт (конвертеры USB-RS485, auto или sim:файл)", port_);
     source_ = list("TimecodeSourceBox", true);
     add("TimecodeSourceLabel", "Источник таймкода", source_);
+    // Read only: a show package brings its own, the settings' serve a plain scenario.
+    timecodeZero_ = MakeLabel(this, "TimecodeZeroValue", {});
+    add("TimecodeZeroLabel", "Ноль таймкода шоу", timecodeZero_);
     resistLo_ = edit("ResistLoEdit");
     add("ResistLoLabel", "Короткое замыкание: ниже, Ом", resistLo_);
     resist_ = edit("ResistEdit");
@@ -165,7 +168,7 @@ TSettingsForm::TSettingsForm(QWidget* mainForm,
 }
 
 void TSettingsForm::Open(const TConsoleSettings& settings, const std::vector<std::string>& ports,
-                         const std::vector<std::string>& sources)
+                         const std::vector<std::string>& sources, const std::string& timecodeZero)
 {
     shown_ = settings;
     port_->clear();
@@ -178,6 +181,7 @@ void TSettingsForm::Open(const TConsoleSettings& settings, const std::vector<std
     for (const std::string& source : sources)
         source_->addItem(Text(source), Text(source));
     Select(*source_, Text(settings.timecodeSource), Text(settings.timecodeSource));
+    timecodeZero_->setText(Text(timecodeZero));
     resistLo_->setText(RealText(settings.thresholds.connectResistLo));
     resist_->setText(RealText(settings.thresholds.connectResist));
     resistHi_->setText(RealText(settings.thresholds.connectResistHi));

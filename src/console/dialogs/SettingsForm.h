@@ -1,7 +1,8 @@
 #pragma once
-// The settings window (menu "Сервис"): port, timecode source, thresholds, the start and
-// hold-to-fire keys (set by pressing them), MaxLateMs, go/no-go before the start, language,
-// scale and palette. Modal: while it is open no key reaches the launch page.
+// The settings window (menu "Сервис"): port, timecode source (and the zero in use),
+// thresholds, the start and hold-to-fire keys (set by pressing them), MaxLateMs, go/no-go
+// before the start, language, scale and palette. Modal: while it is open no key reaches the
+// launch page.
 
 #include "console/app/ConsoleSettings.h"
 #include "console/dialogs/AuxForm.h"
@@ -27,9 +28,10 @@ public:
     TSettingsForm(QWidget* mainForm,
                   std::function<std::string(const TConsoleSettings&)> apply);
 
-    // ports: the converters found; sources: the sound server's sources.
+    // ports: the converters found; sources: the sound server's sources; timecodeZero: the
+    // zero and rate the current slot's show takes, and whose they are.
     void Open(const TConsoleSettings& settings, const std::vector<std::string>& ports,
-              const std::vector<std::string>& sources);
+              const std::vector<std::string>& sources, const std::string& timecodeZero);
     bool Capturing() const { return capturing_ != nullptr; }
 
     void accept() override;
@@ -54,6 +56,7 @@ private:
 
     QComboBox* port_;
     QComboBox* source_;
+    QLabel* timecodeZero_;
     QLineEdit* resistLo_;
     QLineEdit* resist_;
     QLineEdit* resistHi_;

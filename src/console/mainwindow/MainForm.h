@@ -9,6 +9,7 @@
 #include "console/mainwindow/GoNoGoGate.h"
 #include "link/FrameRecord.h"
 #include "show/Projects.h"
+#include "show/Timecode.h"
 #include "support/FilePlaces.h"
 #include "support/IniFile.h"
 
@@ -48,6 +49,7 @@ class TRehearsalBanner;
 class TSettingsForm;
 struct TGoFinding;
 struct TScenarioWarning;
+struct TTimecodeSettings;
 class TTestPage;
 class TTimecodeArm;
 class TTimecodeOutput;
@@ -99,6 +101,9 @@ private:
         uint8_t launchState = kLaunchIdle;
         uint8_t firingMode = 0;
         uint8_t controlMode = 0;
+        // A show package's timecode zero and rate: a wait armed for this slot takes them.
+        std::optional<TTimecodeLabel> timecodeZero;
+        std::optional<TTimecodeRate> timecodeRate;
     };
 
     void BuildWindow();
@@ -255,6 +260,14 @@ private:
     bool StartAwaited() const;
     void TimecodeActionExecute();
     void ArmTimecode();
+    // The receiver and its wait, made anew for other settings (MainFormSlotTimecode.cpp)
+    void MakeTimecodeReceiver(const TTimecodeSettings& settings);
+    // kvshow.ini's [timecode] with the current slot's package zero and rate over it.
+    TTimecodeSettings SlotTimecode() const;
+    // "01:00:00:00, 25, из пакета шоу": the zero and rate a wait armed now would take.
+    std::string SlotTimecodeText() const;
+    // Before the wait is armed, never under it or a show following the timecode.
+    void UseSlotTimecode();
     void DisarmTimecode();
     // The operator's stop, or a change of what the wait waits for; true when a wait ended.
     bool EndWait();

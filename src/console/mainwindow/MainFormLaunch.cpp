@@ -119,6 +119,10 @@ void TMainForm::ProjectBtnClick()
 
 void TMainForm::ScenarioReplaced()
 {
+    // A package's timecode goes with its cues.
+    TSlotRecord& record = slotRecords_[static_cast<size_t>(currentSlot_)];
+    record.timecodeZero.reset();
+    record.timecodeRate.reset();
     ShowProject();
     UpdateButtons();
     RefreshManualKeys();

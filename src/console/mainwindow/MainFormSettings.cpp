@@ -78,7 +78,8 @@ void TMainForm::SettingsActionExecute()
     }
     TConsoleSettings shown = settingsInFile_;
     shown.palette = PaletteName(ShownPalette());
-    settingsForm_->Open(shown, ConvertersById(), PulseSourceNames(kSourceListWaitMs));
+    settingsForm_->Open(shown, ConvertersById(), PulseSourceNames(kSourceListWaitMs),
+                        SlotTimecodeText());
 }
 
 std::string TMainForm::ApplySettings(const TConsoleSettings& chosen)

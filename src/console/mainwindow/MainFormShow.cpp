@@ -1,13 +1,13 @@
 // Show packages on the console: F2 opens one as well as a scenario and loads the slot whole
-// (scenario, soundtrack, tempo, offset, locked positions); "Сохранить шоу" (Ctrl+S, the
-// "Сценарий" menu) writes the slot as one.
+// (scenario, soundtrack, tempo, offset, locked positions, the desk's timecode zero and rate);
+// "Сохранить шоу" (Ctrl+S, the "Сценарий" menu) writes the slot as one.
 #include "console/mainwindow/MainForm.h"
 
 #include "console/dialogs/FileDialog.h"
 #include "show/ExtPlayer.h"
 #include "show/ScenarioFile.h"
 #include "show/ShowOpen.h"
-#include "show/TimecodeReceiver.h"
+#include "show/TimecodeSettings.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"
@@ -67,8 +67,11 @@ void TMainForm::LoadShowPackage(const std::string& file)
     }
     projects_.Project(currentSlot_)
         ->Assign(std::move(show.cues), show.scenarioName, std::move(show.scenarioText));
-    slotRecords_[static_cast<size_t>(currentSlot_)].scenarioFile = file;
+    TSlotRecord& record = slotRecords_[static_cast<size_t>(currentSlot_)];
+    record.scenarioFile = file;
     ScenarioReplaced();
+    record.timecodeZero = show.settings.timecodeZero;
+    record.timecodeRate = show.settings.timecodeRate;
     player_->UnloadSoundtrack();
     if (!show.soundtrackFile.empty())
         player_->LoadSoundtrack(show.soundtrackFile);
@@ -114,8 +117,9 @@ void TMainForm::SaveShowActionExecute()
     }
     package.settings.tempo = player_->Tempo();
     package.settings.offset = player_->offset;
-    package.settings.timecodeZero = timecode_->Settings().zero;
-    package.settings.timecodeRate = timecode_->Settings().rate;
+    const TTimecodeSettings timecode = SlotTimecode();
+    package.settings.timecodeZero = timecode.zero;
+    package.settings.timecodeRate = timecode.rate;
     package.settings.lockedPositions = player_->LockedPositions();
     if (const std::string error = WriteShowPackage(*file, package); !error.empty()) {
         ShowError(error);

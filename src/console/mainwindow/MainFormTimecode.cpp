@@ -42,10 +42,7 @@ std::string OutputName(const TTimecodeOutputSettings& settings)
 
 void TMainForm::WireTimecode()
 {
-    timecode_ = std::make_unique<TTimecodeReceiver>(ReadTimecodeSettings(ini_));
-    timecodeArm_ = std::make_unique<TTimecodeArm>(
-        timecode_->Chase(), [this] { return player_->currentTime - player_->offset; },
-        [this] { TimecodeReached(); }, [this] { TimecodeRefused(); });
+    MakeTimecodeReceiver(ReadTimecodeSettings(ini_));
     timecodeAction_->setCheckable(true);
     QMenu* menu = menuBar()->addMenu("Таймкод");
     menu->setObjectName("TimecodeMenu");
@@ -152,6 +149,7 @@ void TMainForm::TimecodeActionExecute()
 
 void TMainForm::ArmTimecode()
 {
+    UseSlotTimecode();
     const std::string source = timecode_->Settings().source;
     std::string error;
     if (!timecode_->Open(error)) {
@@ -163,6 +161,7 @@ void TMainForm::ArmTimecode()
     timecodeStops_ = remoteStops_;
     timecodeArm_->Arm();
     WriteLog(Localize(kMsgTimecodeArmed) + " " + source);
+    WriteLog(Localize(kMsgTimecodeZeroInUse) + " " + SlotTimecodeText());
     timecodeLabel_->setVisible(true);
     timecodeTimer_->start();
     ShowTimecode();
