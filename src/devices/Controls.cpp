@@ -71,13 +71,6 @@ int TControls::RadioModuleCount() const
     return CountIf([](const TCommonDevice& d) { return IsRadioModuleAddress(d.address); });
 }
 
-int TControls::RadioModulesInError() const
-{
-    return CountIf([](const TCommonDevice& d) {
-        return IsRadioModuleAddress(d.address) && d.lastResult != 0;
-    });
-}
-
 int TControls::StationCount() const
 {
     return CountIf([](const TCommonDevice& d) { return d.address == kStationAddress; });

@@ -37,7 +37,6 @@ public:
     int Count() const { return static_cast<int>(devices_.size()); }
     int FiringModuleCount() const;
     int RadioModuleCount() const;
-    int RadioModulesInError() const;
     int StationCount() const;
     int HasRemoteControl() const;
     int FirstFiringModuleIndex() const;

@@ -1089,8 +1089,6 @@ int TCommonPlayer::Fire(int module, int channel, bool noSend, bool manual)
 
 void TCommonPlayer::Fired(int module, int channel, bool manual, bool noSend, int result)
 {
-    lastFiredModule_ = module;
-    lastFiredChannel_ = channel;
     lastFireTick_ = Platform().TickCount();
     firedCue_ = firingCue_;
     if (manual && !noSend && IsRunning()) {

@@ -120,8 +120,6 @@ public:
     void SetOffset(int32_t value);
 
     TBassPlayer& Soundtrack() { return soundtrack_; }
-    int32_t LastFiredModule() const { return lastFiredModule_; }
-    int32_t LastFiredChannel() const { return lastFiredChannel_; }
     // The cues of the last show; written beside the run log when the show stops.
     const TFiringReport& FiringReport() const { return report_; }
     const TChargePlan& Charges() const { return charges_; }
@@ -331,8 +329,6 @@ private:
     uint32_t lastSync_ = 0;
     static constexpr int32_t kSyncIntervalMs = 1000;
     TTimeBroadcast broadcast_{kTimerPeriodMs};
-    int32_t lastFiredModule_ = 0;
-    int32_t lastFiredChannel_ = 0;
     uint32_t lastFireTick_ = 0;
     struct THandedOver {
         int32_t cue;

@@ -35,7 +35,6 @@ public:
     void CheckNext() { IdleWork(); }
 
     int FiredCount() const { return static_cast<int>(fired_.size()); }
-    const TFiredChannel& FiredAt(int index) const { return fired_[static_cast<size_t>(index)]; }
     int CheckPosition() const { return checkPosition_; }
     // Forgets the fired channels with their pending checks: shots of another bus, whose
     // igniters are not on this one.

@@ -34,7 +34,6 @@ public:
     TTimecodeInput(const TTimecodeInput&) = delete;
     TTimecodeInput& operator=(const TTimecodeInput&) = delete;
 
-    int SampleRate() const { return sampleRate_; }
     // Mono samples in [-1, 1]; endTick: when the sample after the last was captured. One
     // writer at a time.
     void Write(const float* samples, size_t count, uint32_t endTick);

@@ -16,8 +16,6 @@ public:
     TLocalizer(const TLocalizer&) = delete;
     TLocalizer& operator=(const TLocalizer&) = delete;
 
-    TLocalizedWindow& Owner() const { return owner_; }
-
 private:
     TLocalizedWindow& owner_;
 };

@@ -80,7 +80,6 @@ void TMemoryForm::reject()
 
 void TMemoryForm::Begin(const std::string& title)
 {
-    busy_ = true;
     title_->setText(QString::fromStdString(title));
     label1_->clear();
     gauge_->setValue(0);
@@ -108,7 +107,6 @@ void TMemoryForm::Step(int percent, const std::string& label)
 void TMemoryForm::End()
 {
     hide();
-    busy_ = false;
 }
 
 }  // namespace kv

@@ -23,8 +23,6 @@ public:
     int Erase() { return operation_.Erase(); }
     int ReadBlackBoxToFile();
 
-    bool Busy() const { return busy_; }
-
     // Esc and the window's close request are "Отмена" as well.
     void reject() override;
 
@@ -38,7 +36,6 @@ private:
     QLabel* label1_;
     QProgressBar* gauge_;
     TFileDialog* saveDialog_;
-    bool busy_ = false;
 };
 
 }  // namespace kv

@@ -76,17 +76,4 @@ QString TDeviceRows::RowText(int row) const
     return Exists(rows_, row) ? rows_[static_cast<size_t>(row)]->text() : QString();
 }
 
-QColor TDeviceRows::RowBackground(int row) const
-{
-    return Exists(rows_, row) ? rows_[static_cast<size_t>(row)]->palette().color(QPalette::Window)
-                              : QColor();
-}
-
-QColor TDeviceRows::RowTextColor(int row) const
-{
-    return Exists(rows_, row)
-               ? rows_[static_cast<size_t>(row)]->palette().color(QPalette::WindowText)
-               : QColor();
-}
-
 }  // namespace kv

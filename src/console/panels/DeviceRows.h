@@ -24,8 +24,6 @@ public:
     void SetRow(int row, const QString& text, const TRowColors& colors);
     int Count() const { return static_cast<int>(rows_.size()); }
     QString RowText(int row) const;
-    QColor RowBackground(int row) const;
-    QColor RowTextColor(int row) const;
 
 private:
     QVBoxLayout* layout_;

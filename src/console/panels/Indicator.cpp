@@ -20,9 +20,4 @@ void TIndicator::SetLit(bool lit)
     SetTextColor(*label, lit ? kBlack : NormalTextColor());
 }
 
-bool TIndicator::Lit() const
-{
-    return led->Color() == kGreen;
-}
-
 }  // namespace kv

@@ -15,7 +15,6 @@ struct TIndicator {
     // Named <name>Led and <name>Label.
     TIndicator(QWidget* parent, const QString& name, const QString& caption);
     void SetLit(bool lit);
-    bool Lit() const;
 
     TShape* led;
     QLabel* label;
