@@ -1,6 +1,7 @@
 #include "ConsoleTestTools.h"
 
 #include "console/dialogs/DebugForm.h"
+#include "console/dialogs/SettingsForm.h"
 #include "console/reports/GoNoGoForm.h"
 
 #include <QApplication>
@@ -89,6 +90,16 @@ bool DebugWindowOpens(QWidget& mainWindow)
     QTest::keyClick(mainWindow.windowHandle(), Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
     QTest::qWait(200);
     return opened;
+}
+
+std::string ShownTimecodeZero(QWidget& mainWindow)
+{
+    auto& settings = Child<TSettingsForm>(mainWindow, "TSettingsForm");
+    QTest::keyClick(mainWindow.windowHandle(), Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&settings));
+    const std::string text = Child<QLabel>(settings, "TimecodeZeroValue").text().toStdString();
+    QTest::keyClick(settings.windowHandle(), Qt::Key_Escape);
+    return text;
 }
 
 void Snapshot(QWidget& window, const char* name)

@@ -32,6 +32,10 @@ protected:
 // Ctrl+Alt+D on the main window; true when the debug window came up (it is closed again).
 bool DebugWindowOpens(QWidget& mainWindow);
 
+// The timecode zero the settings window (Ctrl+Alt+S) shows for the current slot; it is
+// closed again.
+std::string ShownTimecodeZero(QWidget& mainWindow);
+
 // With KV_SCREENSHOT_DIR set, saves the window as <dir>/<name>.png for the documentation.
 void Snapshot(QWidget& window, const char* name);
 

@@ -3,6 +3,7 @@
 #include "LaunchWindow.h"
 
 #include "ConsoleTestPlatform.h"
+#include "ConsoleTestTools.h"
 #include "audio/AudioLibrary.h"
 #include "show/ExtPlayer.h"
 #include "show/ShowPackage.h"
@@ -159,6 +160,9 @@ TEST(ShowPackageWindowTest, SlotsComeBackAfterARestartAndAChangedOrLostFileIsTol
         }
         EXPECT_EQ(form.LaunchState(), kLaunchIdle);
         EXPECT_FALSE(form.Player().IsRunning());
+        // Slot 3's package brings the desk's timecode back with it.
+        QTest::keyClick(form.windowHandle(), Qt::Key_3);
+        EXPECT_EQ(ShownTimecodeZero(form), "01:00:00:00, 25, из пакета шоу");
     }
 
     // The scenario edited since, the package gone: asked (no), and named.

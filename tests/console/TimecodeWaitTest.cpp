@@ -5,11 +5,11 @@
 #include "LaunchWindow.h"
 
 #include "ConsoleTestPlatform.h"
+#include "ConsoleTestTools.h"
 #include "ModalDriver.h"
 #include "audio/SoundtrackFiles.h"
 #include "console/dialogs/LockoutForm.h"
 #include "console/dialogs/PresentWarningForm.h"
-#include "console/dialogs/SettingsForm.h"
 #include "field/Field.h"
 #include "field/FieldPort.h"
 #include "link/PortProto.h"
@@ -386,22 +386,13 @@ TEST_F(TimecodeWaitTest, AShowPackageCuesTheWaitToItsOwnTimecodeZeroAndRate)
     EXPECT_EQ(window.LogCount("Запуск, пульт: 1, канал: 3"), 1);
     EXPECT_EQ(window.LogCount("Запуск, пульт: 1, канал: 4"), 0);
 
-    auto& settings = window.Child<TSettingsForm>("TSettingsForm");
-    const auto zeroShown = [&] {
-        window.Key(Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&settings));
-        const std::string text =
-            Child<QLabel>(settings, "TimecodeZeroValue").text().toStdString();
-        QTest::keyClick(settings.windowHandle(), Qt::Key_Escape);
-        return text;
-    };
     window.Key(Qt::Key_F1);
     ASSERT_EQ(form.LaunchState(), kLaunchIdle);
-    EXPECT_EQ(zeroShown(), packaged);
+    EXPECT_EQ(ShownTimecodeZero(form), packaged);
     window.Key(Qt::Key_2);
     window.LoadScenario("0:00.30\t1\t4\n");
     const std::string own = "10:00:00:00, 30, из настроек";
-    EXPECT_EQ(zeroShown(), own);
+    EXPECT_EQ(ShownTimecodeZero(form), own);
     window.Key(Qt::Key_F1);
     window.Key(Qt::Key_F5, Qt::ShiftModifier);
     ASSERT_TRUE(arm.isChecked());
