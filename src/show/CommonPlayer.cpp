@@ -683,12 +683,26 @@ void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
 
 bool TCommonPlayer::FiresAhead(int32_t index) const
 {
-    const TCue& cue = Cues()[static_cast<size_t>(index)];
     // A locked position's cue is passed over at its moment.
-    if (!cue.IsFiring() || !cue.IsExecutable() || report_.TakenByHand(index) ||
-        lockout_.Locked(scenario, cue.position))
-        return false;
-    return dynamic_cast<TCommonControl*>(controls_.FindByAddress(cue.module)) != nullptr;
+    return Judge(index) == TCueVerdict::Fire;
+}
+
+TCueVerdict TCommonPlayer::Judge(int32_t index) const
+{
+    const TCue& cue = Cues()[static_cast<size_t>(index)];
+    // The operator fired it by hand already; its charge left the sequence then.
+    if (report_.TakenByHand(index))
+        return TCueVerdict::TakenByHand;
+    // Where the modules fire from their memory (autonomous control) no lockout is taken; the
+    // station's own shots by step key keep it.
+    const bool stationFires = controlMode == kControlDirect || firingMode == kFiringManual;
+    if (stationFires && lockout_.Locked(scenario, cue.position))
+        return TCueVerdict::LockedOut;
+    if (!cue.IsExecutable())
+        return TCueVerdict::OutsideTables;
+    if (!CueModulePresent(cue))
+        return TCueVerdict::ModuleAbsent;
+    return cue.IsMotor() ? TCueVerdict::Motor : TCueVerdict::Fire;
 }
 
 bool TCommonPlayer::LooksAhead() const
@@ -883,15 +897,15 @@ bool TCommonPlayer::TooLate(int32_t index, uint32_t now) const
 void TCommonPlayer::HandleCue(int32_t index, bool noSend, bool late)
 {
     const TCue& cue = Cues()[static_cast<size_t>(index)];
-    // The operator fired it by hand already; its charge left the sequence then.
-    if (report_.TakenByHand(index))
+    const TCueVerdict verdict = Judge(index);
+    if (verdict == TCueVerdict::TakenByHand)
         return;
-    // In autonomous control no lockout is taken: the modules fire from memory.
-    if (!noSend && PassLockedCue(index)) {
+    if (verdict == TCueVerdict::LockedOut) {
+        PassLockedCue(index);
         PassShotCharge(index);
         return;
     }
-    if (!cue.IsExecutable()) {
+    if (verdict == TCueVerdict::OutsideTables) {
         WriteLog(Localize(kMsgSkippedCue) + " " + ShotText(cue.module, cue.channel));
         report_.Missed(index, TMissReason::OutsideTables);
         return;
@@ -901,11 +915,11 @@ void TCommonPlayer::HandleCue(int32_t index, bool noSend, bool late)
         if (!cue.IsMotor())
             Fire(cue.module, cue.channel, true, false);
         // A module the search did not find was never written, verified or told the time.
-        if (CueModulePresent(cue))
+        if (verdict != TCueVerdict::ModuleAbsent)
             report_.Recorded(index);
         else
             report_.Missed(index, TMissReason::ModuleAbsent);
-    } else if (!CueModulePresent(cue)) {
+    } else if (verdict == TCueVerdict::ModuleAbsent) {
         // Still recorded and logged as a shot: the log shows what the show asked for.
         if (!cue.IsMotor())
             Fire(cue.module, cue.channel, false, false);

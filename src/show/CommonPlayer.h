@@ -38,6 +38,9 @@ enum TControlMode : uint8_t { kControlDirect = 0, kControlAutonomous = 1 };
 // A channel the bus and the device tables can take: module 0-255, channel 0-511.
 bool IsFirableChannel(int module, int channel);
 
+// What the show does with a cue at its turn, before its moment is looked at.
+enum class TCueVerdict { Fire, Motor, TakenByHand, LockedOut, OutsideTables, ModuleAbsent };
+
 class TCommonPlayer {
 public:
     static constexpr uint32_t kTimerPeriodMs = 25;
@@ -104,6 +107,8 @@ public:
     std::vector<std::string> LockedPositions() const;
     // A cue of a locked position fires the channel: no shot by key may.
     bool ChannelLockedOut(int module, int channel) const;
+    // One judgement for the hand-over ahead, the show's own turn and the step key.
+    TCueVerdict Judge(int32_t index) const;
     // The step key's cue of a locked position is passed over, logged and recorded; true
     // when it was one.
     bool PassLockedCue(int32_t index);

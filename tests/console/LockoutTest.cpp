@@ -328,5 +328,27 @@ TEST_F(LockoutTest, AHighVoltageStepShotLockedOutWhileItChargesIsNotTakenAgain)
     EXPECT_EQ(records[3].outcome, TCueOutcome::ByHand);
 }
 
+// The step key judges its cues as the show does: a cue whose channel the operator fired by key
+// already is not fired a second time (it was, as the step key fired every cue it reached).
+TEST_F(LockoutTest, TheStepKeyPassesOverACueTheOperatorFiredByKey)
+{
+    const THangGuard guard(std::chrono::seconds(60));
+    TMainForm& form = Open(kField, "0:00.30\t1\t1\n0:03\t1\t2\n0:04\t1\t3\n", {1});
+    StartManual();
+    Field().ClearRecord();
+    Key(Qt::Key_Down);  // module 1 on the keyboard
+    Key(Qt::Key_2);
+    ASSERT_TRUE(WaitFor([&] { return FiredChannels() == std::set<int>{2}; }, 2000)) << LogText();
+    for (int step = 0; step < 3; ++step)
+        Key(Qt::Key_F7);
+    EXPECT_EQ(FiredChannels(), (std::set<int>{1, 2, 3}));
+    EXPECT_EQ(LogCount("Пропущена команда сценария, пульт: 1, канал: 2"), 1) << LogText();
+    Key(Qt::Key_F6);
+    const auto& records = form.Player().FiringReport().Records();
+    ASSERT_EQ(records.size(), 3u);
+    for (const TCueRecord& record : records)
+        EXPECT_EQ(record.outcome, TCueOutcome::ByHand);
+}
+
 }  // namespace
 }  // namespace kv

@@ -353,10 +353,14 @@ bool TMainForm::StepFireKey(int key)
                      MotorWord(cue.kind));
             continue;
         }
-        if (player_->PassLockedCue(index))
+        const TCueVerdict verdict = player_->Judge(index);
+        if (verdict == TCueVerdict::LockedOut) {
+            player_->PassLockedCue(index);
             continue;
-        // Refused by the player, it must not read as fired in the show's record.
-        if (!cue.IsExecutable()) {
+        }
+        // Refused by the player, it must not read as fired in the show's record; one the
+        // operator fired by key already is not fired twice.
+        if (verdict == TCueVerdict::OutsideTables || verdict == TCueVerdict::TakenByHand) {
             WriteLog(ShotLine(kMsgSkippedCue.id, kMsgSkippedCue.text, cue.module, cue.channel));
             continue;
         }
