@@ -2,10 +2,10 @@
 
 #include "devices/BlackBoxRecord.h"
 #include "devices/MemoryTexts.h"
-#include "devices/SavedFile.h"
-#include "support/Localizer.h"
 #include "support/Conversions.h"
 #include "support/FilePlaces.h"
+#include "support/Localizer.h"
+#include "support/SavedFile.h"
 
 #include <algorithm>
 

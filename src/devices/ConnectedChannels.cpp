@@ -2,10 +2,10 @@
 
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
-#include "devices/SavedFile.h"
 #include "support/Conversions.h"
 #include "support/FilePlaces.h"
 #include "support/Localizer.h"
+#include "support/SavedFile.h"
 #include "support/TextEncoding.h"
 
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 
@@ -81,6 +83,27 @@ std::optional<int32_t> ParseCueTime(std::string_view text)
     if (ms < std::numeric_limits<int32_t>::min() || ms > std::numeric_limits<int32_t>::max())
         return std::nullopt;
     return static_cast<int32_t>(ms);
+}
+
+std::string ScenarioTimeText(int32_t ms)
+{
+    char text[32];
+    const int64_t magnitude = std::abs(static_cast<int64_t>(ms));
+    const auto fraction = static_cast<int>(magnitude % 1000);
+    const int64_t seconds = magnitude / 1000;
+    // Clock texts stop at 23:59:59; seconds have no limit.
+    if (ms < 0 || ms >= kScriptTimeLimit)
+        std::snprintf(text, sizeof text, "%s%lld.%03d", ms < 0 ? "-" : "",
+                      static_cast<long long>(seconds), fraction);
+    else if (seconds < 3600)
+        std::snprintf(text, sizeof text, "%lld:%02lld.%03d", static_cast<long long>(seconds / 60),
+                      static_cast<long long>(seconds % 60), fraction);
+    else
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld.%03d",
+                      static_cast<long long>(seconds / 3600),
+                      static_cast<long long>(seconds / 60 % 60),
+                      static_cast<long long>(seconds % 60), fraction);
+    return text;
 }
 
 }  // namespace kv

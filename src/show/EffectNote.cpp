@@ -1,7 +1,6 @@
 #include "show/EffectNote.h"
 
 #include "show/CueTime.h"
-#include "show/ScriptTime.h"
 
 #include <string_view>
 

@@ -1,9 +1,9 @@
 #include "show/FiringReportFile.h"
 
-#include "devices/SavedFile.h"
-#include "show/CsvReader.h"
 #include "support/AddedMessages.h"
 #include "support/Conversions.h"
+#include "support/CsvReader.h"
+#include "support/SavedFile.h"
 
 #include <array>
 #include <fstream>

@@ -1,6 +1,5 @@
 #include "show/ProjectList.h"
 
-#include "devices/Controls.h"
 #include "show/ScenarioFile.h"
 #include "show/ScenarioParser.h"
 #include "show/ScenarioWriter.h"
@@ -71,11 +70,6 @@ void TProjectList::SortByTime()
     std::stable_sort(cues_.begin(), cues_.end(),
                      [](const TCue& a, const TCue& b) { return a.time < b.time; });
     ++revision_;
-}
-
-void TProjectList::MarkUsedChannels(TControls& controls) const
-{
-    controls.MarkScenarioChannels(cues_);
 }
 
 }  // namespace kv

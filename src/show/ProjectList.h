@@ -10,8 +10,6 @@
 
 namespace kv {
 
-class TControls;
-
 class TProjectList {
 public:
     TProjectList() = default;
@@ -42,9 +40,6 @@ public:
     const std::string& Source() const { return source_; }
     // Changes whenever the cues may have: a show stopped on other cues does not resume.
     uint32_t Revision() const { return revision_; }
-    // Marks on the registered firing modules the channels this scenario fires, and only
-    // those, for the channel display.
-    void MarkUsedChannels(TControls& controls) const;
 
 private:
     std::vector<TCue> cues_;

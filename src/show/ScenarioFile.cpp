@@ -1,6 +1,6 @@
 #include "show/ScenarioFile.h"
 
-#include "devices/SavedFile.h"
+#include "support/SavedFile.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -2,9 +2,9 @@
 // What one data row of a show script says: which module channel ignites when, the effect's
 // moment, name and position; or why the row cannot be taken.
 
-#include "show/CsvReader.h"
 #include "show/ScriptFormat.h"
 #include "show/ScriptTime.h"
+#include "support/CsvReader.h"
 
 #include <cstdint>
 #include <optional>

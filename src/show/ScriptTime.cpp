@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace kv {
@@ -129,27 +128,6 @@ std::optional<int32_t> FrameTime(std::string_view hours, std::string_view minute
     const auto perLabelSecond = static_cast<int64_t>(std::ceil(fps));
     const int64_t frame = ((*h * 60 + *m) * 60 + *s) * perLabelSecond + *f;
     return WithinADay(std::llround(static_cast<double>(frame) * 1000 / fps));
-}
-
-std::string ScenarioTimeText(int32_t ms)
-{
-    char text[32];
-    const int64_t magnitude = std::abs(static_cast<int64_t>(ms));
-    const auto fraction = static_cast<int>(magnitude % 1000);
-    const int64_t seconds = magnitude / 1000;
-    // Clock texts stop at 23:59:59; seconds have no limit.
-    if (ms < 0 || ms >= kScriptTimeLimit)
-        std::snprintf(text, sizeof text, "%s%lld.%03d", ms < 0 ? "-" : "",
-                      static_cast<long long>(seconds), fraction);
-    else if (seconds < 3600)
-        std::snprintf(text, sizeof text, "%lld:%02lld.%03d", static_cast<long long>(seconds / 60),
-                      static_cast<long long>(seconds % 60), fraction);
-    else
-        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld.%03d",
-                      static_cast<long long>(seconds / 3600),
-                      static_cast<long long>(seconds / 60 % 60),
-                      static_cast<long long>(seconds % 60), fraction);
-    return text;
 }
 
 }  // namespace kv

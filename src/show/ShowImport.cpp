@@ -1,8 +1,8 @@
 #include "show/ShowImport.h"
 
-#include "show/CsvReader.h"
 #include "show/ScriptText.h"
 #include "support/AddedMessages.h"
+#include "support/CsvReader.h"
 
 #include <algorithm>
 

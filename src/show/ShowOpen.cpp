@@ -1,9 +1,9 @@
 #include "show/ShowOpen.h"
 
-#include "devices/SavedFile.h"
 #include "show/ScenarioFile.h"
 #include "show/ScenarioParser.h"
 #include "support/Localizer.h"
+#include "support/SavedFile.h"
 #include "support/TextEncoding.h"
 
 #include <filesystem>

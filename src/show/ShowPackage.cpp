@@ -1,9 +1,9 @@
 #include "show/ShowPackage.h"
 
-#include "devices/SavedFile.h"
 #include "support/AddedMessages.h"
 #include "support/IniFile.h"
 #include "support/Localizer.h"
+#include "support/SavedFile.h"
 
 #include <QCryptographicHash>
 

@@ -7,6 +7,8 @@
 // after every cue they must not fire, and the least late a module can be told is the show's
 // time rounded down to the tenth.
 
+#include "show/ShowClockLook.h"
+
 #include <cstdint>
 #include <deque>
 
@@ -14,13 +16,6 @@ namespace kv {
 
 // A time rounded down to the bus's tenth of a second, below 0 too.
 int32_t TenthAtOrBelow(int64_t ms);
-
-struct TShowClockLook {
-    int32_t time;      // the show clock, before any floor at 0
-    uint32_t now;      // tick
-    int32_t tempo;     // per mille
-    bool mayStand;     // follows the heard music, which may stall at any moment
-};
 
 class TTimeBroadcast {
 public:

@@ -6,8 +6,8 @@
 // where a silence would let it freewheel on for its drop-out time.
 
 #include "show/LtcEncoder.h"
+#include "show/ShowClockLook.h"
 #include "show/Timecode.h"
-#include "show/TimeBroadcast.h"
 
 #include <cstdint>
 #include <mutex>

@@ -97,7 +97,7 @@ Open=5
     TProjectList& scenario = *form.Projects().Project(0);
     scenario.Load(folder.Path() + "show.txt");
     ASSERT_EQ(scenario.Count(), 3);
-    scenario.MarkUsedChannels(form.Controls());
+    form.Controls().MarkScenarioChannels(scenario.Cues());
 
     EXPECT_FALSE(Child<QPushButton>(form, "ControlTestBtn").isEnabled()) << "launch page";
     EnterTestPage();

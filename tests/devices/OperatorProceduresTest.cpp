@@ -11,10 +11,10 @@
 #include "devices/ConnectedChannels.h"
 #include "devices/MemoryOperation.h"
 #include "devices/MemoryTexts.h"
-#include "devices/SavedFile.h"
 #include "devices/ScenarioChecks.h"
-#include "support/FilePlaces.h"
 #include "field/SimModule.h"
+#include "support/FilePlaces.h"
+#include "support/SavedFile.h"
 
 #include <cstdio>
 #include <filesystem>

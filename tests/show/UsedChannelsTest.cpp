@@ -16,7 +16,7 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
         list.Load(path.string());
         std::filesystem::remove(path);
-        list.MarkUsedChannels(*registry);
+        registry->MarkScenarioChannels(list.Cues());
     }
 
     std::vector<int> MarkedChannels(const TCommonControl& module)
@@ -51,7 +51,7 @@ TEST_F(UsedChannelsTest, MarksOnlyTheFiringChannelsOfEachModule)
     EXPECT_TRUE(MarkedChannels(four).empty());
 
     list.Clear();
-    list.MarkUsedChannels(*registry);
+    registry->MarkScenarioChannels(list.Cues());
     EXPECT_TRUE(MarkedChannels(three).empty());
 }
 

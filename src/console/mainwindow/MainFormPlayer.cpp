@@ -1,14 +1,14 @@
 // The show player's events and the clocks of the launch page.
 #include "console/mainwindow/MainForm.h"
 
-#include "console/panels/LaunchPage.h"
 #include "console/dialogs/ExtStartForm.h"
-#include "console/panels/ManualKeyboard.h"
-#include "console/mainwindow/MotorWord.h"
-#include "console/panels/SlotStrip.h"
-#include "console/panels/TimePanel.h"
 #include "console/dialogs/TimerForm.h"
 #include "console/dialogs/WarningForm.h"
+#include "console/mainwindow/MotorWord.h"
+#include "console/panels/LaunchPage.h"
+#include "console/panels/ManualKeyboard.h"
+#include "console/panels/SlotStrip.h"
+#include "console/panels/TimePanel.h"
 #include "devices/CheckedChannel.h"
 #include "devices/Controls.h"
 #include "show/ExtPlayer.h"
@@ -58,7 +58,7 @@ void TMainForm::ShowProject()
     }
     launch_->cueList->addTopLevelItems(rows);
     MarkLockedCues();
-    scenario.MarkUsedChannels(*controls_);
+    controls_->MarkScenarioChannels(scenario.Cues());
     // The test page shows which channels the scenario uses.
     if (TestPageShown())
         RedrawTestPanel();

@@ -57,7 +57,7 @@ void TMainForm::SearchBtnClick(bool start)
     searching_ = start;
     UpdateButtons();
     if (!start) {
-        projects_.Project(currentSlot_)->MarkUsedChannels(*controls_);
+        controls_->MarkScenarioChannels(projects_.Project(currentSlot_)->Cues());
         if (TestPageShown())
             RedrawTestPanel();
         manualIndex_ = controls_->FiringModuleCount() > 0 ? controls_->FirstFiringModuleIndex() : -1;

@@ -144,7 +144,7 @@ void TMainForm::ChangeIdBtnClick()
                                                std::to_string(module->address));
         if (typed && ChangeModuleAddress(*controls_, *port_, *module, *typed) == 0) {
             // The scenario's marks belong to addresses: the module now carries its new one's.
-            projects_.Project(currentSlot_)->MarkUsedChannels(*controls_);
+            controls_->MarkScenarioChannels(projects_.Project(currentSlot_)->Cues());
             ShowDetails();
             RebuildDeviceList();
         }

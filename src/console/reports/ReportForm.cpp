@@ -2,11 +2,11 @@
 
 #include "console/dialogs/FileDialog.h"
 #include "console/widgets/Widgets.h"
-#include "devices/SavedFile.h"
 #include "support/AddedMessages.h"
 #include "support/Conversions.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"
+#include "support/SavedFile.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

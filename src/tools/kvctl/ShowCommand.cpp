@@ -3,8 +3,8 @@
 // report is written when asked for. With a timecode source the show waits, armed, for the
 // timecode to reach the start point, and follows it.
 
-#include "tools/kvctl/JsonOutput.h"
 #include "tools/kvctl/Commands.h"
+#include "tools/kvctl/JsonOutput.h"
 
 #include "devices/CheckedChannel.h"
 #include "devices/Controls.h"
@@ -234,7 +234,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         LogRemoteStop();
     };
     session.Search(arguments.addresses);
-    list.MarkUsedChannels(session.Controls());
+    session.Controls().MarkScenarioChannels(list.Cues());
     // The console's questions before a start: modules in test mode fire nothing, and a
     // high-voltage channel never measured is charged to the least, 1 V. A show already
     // stopped is called off below without them.

@@ -1,4 +1,4 @@
-#include "show/CsvReader.h"
+#include "support/CsvReader.h"
 
 #include <algorithm>
 #include <array>

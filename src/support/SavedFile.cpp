@@ -1,4 +1,4 @@
-#include "devices/SavedFile.h"
+#include "support/SavedFile.h"
 
 #include <cerrno>
 #include <cstdio>
