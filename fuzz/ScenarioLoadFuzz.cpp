@@ -1,5 +1,5 @@
 // libFuzzer target: any bytes a scenario file may hold, through decoding and parsing.
-#include "show/ScenarioParser.h"
+#include "show/scenario/ScenarioParser.h"
 #include "support/TextEncoding.h"
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 // libFuzzer target: any bytes a show script may hold, with the options an operator may give,
 // through the import and back through the scenario text it writes.
 #include "FuzzRequire.h"
-#include "show/ScenarioParser.h"
-#include "show/ScenarioWriter.h"
-#include "show/ShowImport.h"
+#include "show/import/ShowImport.h"
+#include "show/scenario/ScenarioParser.h"
+#include "show/scenario/ScenarioWriter.h"
 #include "support/TextEncoding.h"
 
 #include <cstdint>

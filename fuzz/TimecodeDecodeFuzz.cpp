@@ -2,8 +2,8 @@
 // virtual time, through the decoder and the chase of a show that follows it. The first byte
 // picks the settings. The show clock given never steps back, and the quality stays a share.
 #include "FuzzRequire.h"
-#include "show/TimecodeChase.h"
-#include "show/TimecodeInput.h"
+#include "show/timecode/TimecodeChase.h"
+#include "show/timecode/TimecodeInput.h"
 #include "support/VirtualPlatform.h"
 
 #include <cstdint>

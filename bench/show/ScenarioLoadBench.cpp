@@ -1,4 +1,4 @@
-#include "show/ProjectList.h"
+#include "show/scenario/ProjectList.h"
 #include "support/TextEncoding.h"
 #include "support/VirtualPlatform.h"
 

@@ -6,8 +6,8 @@
 #include "devices/Controls.h"
 #include "field/Field.h"
 #include "link/PortProto.h"
-#include "show/ExtPlayer.h"
-#include "show/ProjectList.h"
+#include "show/player/ExtPlayer.h"
+#include "show/scenario/ProjectList.h"
 
 #include <benchmark/benchmark.h>
 

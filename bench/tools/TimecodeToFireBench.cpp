@@ -19,8 +19,8 @@
 
 #include "audio/PulseCapture.h"
 #include "show/DeskPlayback.h"
-#include "show/TimecodeArm.h"
-#include "show/TimecodeReceiver.h"
+#include "show/timecode/TimecodeArm.h"
+#include "show/timecode/TimecodeReceiver.h"
 #include "support/Platform.h"
 
 #include <benchmark/benchmark.h>

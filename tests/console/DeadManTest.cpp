@@ -10,7 +10,7 @@
 #include "console/dialogs/TimerForm.h"
 #include "field/Field.h"
 #include "field/WireFrame.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 
 #include <QEvent>
 #include <QLabel>

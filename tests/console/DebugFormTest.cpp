@@ -1,16 +1,16 @@
 // The debug window: module clocks against the PC's on a field whose clocks drift.
-#include "FieldConsole.h"
 #include "ConsoleTestTools.h"
-#include "field/SimModule.h"
-#include "field/WireFrame.h"
-#include "show/ExtPlayer.h"
+#include "FieldConsole.h"
 #include "ModalDriver.h"
-#include "console/mainwindow/ConsoleWindows.h"
 #include "console/dialogs/DebugForm.h"
+#include "console/mainwindow/ConsoleWindows.h"
 #include "console/mainwindow/MainForm.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
+#include "field/SimModule.h"
+#include "field/WireFrame.h"
 #include "link/PortProto.h"
+#include "show/player/ExtPlayer.h"
 #include "support/Platform.h"
 
 #include <QApplication>

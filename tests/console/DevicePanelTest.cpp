@@ -2,13 +2,13 @@
 // the bus search, the converter's loss and return, and the boost of all modules.
 
 #include "FieldConsole.h"
-#include "console/widgets/Colors.h"
 #include "console/panels/DeviceRowText.h"
+#include "console/widgets/Colors.h"
 #include "console/widgets/Shape.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "field/SimDevice.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/Conversions.h"
 
 #include <QElapsedTimer>

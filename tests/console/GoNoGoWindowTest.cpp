@@ -4,15 +4,15 @@
 #include "ModalDriver.h"
 #include "console/dialogs/ExtStartForm.h"
 #include "console/dialogs/TimerForm.h"
-#include "console/reports/GoNoGoForm.h"
 #include "console/mainwindow/MainForm.h"
-#include "field/Field.h"
-#include "field/SimModule.h"
-#include "field/WireFrame.h"
+#include "console/reports/GoNoGoForm.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "devices/HVControl.h"
-#include "show/ExtPlayer.h"
+#include "field/Field.h"
+#include "field/SimModule.h"
+#include "field/WireFrame.h"
+#include "show/player/ExtPlayer.h"
 
 #include <QAction>
 #include <QApplication>

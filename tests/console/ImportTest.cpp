@@ -5,7 +5,7 @@
 #include "console/dialogs/ImportForm.h"
 #include "console/mainwindow/MainForm.h"
 #include "field/FieldRecord.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 
 #include <QComboBox>
 #include <QLabel>

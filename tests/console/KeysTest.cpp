@@ -2,7 +2,7 @@
 // while a show runs.
 #include "LaunchWindow.h"
 #include "console/dialogs/KeysForm.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 
 #include <QLabel>
 #include <QTest>

@@ -7,7 +7,7 @@
 #include "console/widgets/Shape.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 
 #include <QAction>
 #include <QLabel>

@@ -6,7 +6,7 @@
 #include "audio/AudioLibrary.h"
 #include "console/app/EndSignals.h"
 #include "console/widgets/Colors.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/AddedMessages.h"
 #include "support/Conversions.h"
 

@@ -5,11 +5,11 @@
 #include "ConsoleTestPlatform.h"
 #include "ModalDriver.h"
 #include "audio/AudioLibrary.h"
-#include "console/widgets/Colors.h"
 #include "console/dialogs/PresentWarningForm.h"
+#include "console/widgets/Colors.h"
 #include "console/widgets/Shape.h"
 #include "devices/Controls.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 
 #include <QLabel>
 #include <QPixmap>

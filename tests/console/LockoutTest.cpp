@@ -8,7 +8,7 @@
 #include "console/dialogs/PresentWarningForm.h"
 #include "console/mainwindow/MainForm.h"
 #include "field/FieldRecord.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -1,13 +1,13 @@
 #include "ConsoleFolder.h"
 #include "ConsoleTestPlatform.h"
 #include "WindowProbe.h"
-#include "console/widgets/Colors.h"
 #include "console/mainwindow/ConsoleWindows.h"
 #include "console/mainwindow/MainForm.h"
+#include "console/widgets/Colors.h"
 #include "console/widgets/Shape.h"
 #include "devices/Controls.h"
 #include "link/PortProto.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/Conversions.h"
 
 #include <QAction>

@@ -1,14 +1,14 @@
 // The memory operations through the main window's keys: progress, abort, erase, the remote
 // controller and the black-box file, on a small simulated field.
 #include "ConsoleTestTools.h"
+#include "console/dialogs/MemoryForm.h"
 #include "console/mainwindow/ConsoleWindows.h"
 #include "console/mainwindow/MainForm.h"
-#include "console/dialogs/MemoryForm.h"
 #include "devices/BlackBoxRecord.h"
 #include "devices/Controls.h"
 #include "field/SimRemote.h"
 #include "field/WireFrame.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/AddedMessages.h"
 #include "support/Conversions.h"
 #include "support/FilePlaces.h"

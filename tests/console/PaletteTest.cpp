@@ -6,7 +6,7 @@
 #include "console/widgets/Colors.h"
 #include "console/widgets/Palette.h"
 #include "console/widgets/Shape.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 
 #include <QAction>
 #include <QApplication>

@@ -9,7 +9,7 @@
 #include "field/FieldPort.h"
 #include "field/SimDevice.h"
 #include "link/PortProto.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/AddedMessages.h"
 
 #include <QLabel>

@@ -1,11 +1,11 @@
 // The report windows through the console's keys: the firing report that appears after a
 // show on the simulated field, and the continuity report after a channel test.
 #include "ConsoleTestTools.h"
+#include "console/mainwindow/MainForm.h"
 #include "console/reports/ContinuityForm.h"
 #include "console/reports/FiringReportForm.h"
-#include "console/mainwindow/MainForm.h"
 #include "devices/Controls.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 
 #include <QAction>
 #include <QApplication>

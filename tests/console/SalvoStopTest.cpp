@@ -4,7 +4,7 @@
 
 #include "devices/Controls.h"
 #include "field/FieldRecord.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 
 #include <map>
 #include <string>

@@ -12,7 +12,7 @@
 #include "devices/Controls.h"
 #include "devices/HVControl.h"
 #include "field/SimModule.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 
 #include <QApplication>
 #include <QLabel>

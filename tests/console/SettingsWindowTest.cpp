@@ -6,7 +6,7 @@
 #include "console/dialogs/SettingsForm.h"
 #include "console/panels/LaunchPage.h"
 #include "console/widgets/Palette.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/AddedMessages.h"
 
 #include <QAction>

@@ -12,7 +12,7 @@
 #include "field/FieldPort.h"
 #include "field/WireFrame.h"
 #include "link/PortProto.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 
 #include <QAction>
 #include <QLabel>

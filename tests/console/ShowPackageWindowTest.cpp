@@ -5,8 +5,8 @@
 #include "ConsoleTestPlatform.h"
 #include "ConsoleTestTools.h"
 #include "audio/AudioLibrary.h"
-#include "show/ExtPlayer.h"
-#include "show/ShowPackage.h"
+#include "show/player/ExtPlayer.h"
+#include "show/scenario/ShowPackage.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "audio/SoundtrackFiles.h"
 #include "audio/VirtualSoundServer.h"
 #include "field/WireFrame.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
 

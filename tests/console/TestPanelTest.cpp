@@ -6,8 +6,8 @@
 #include "console/widgets/Colors.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
-#include "show/ExtPlayer.h"
-#include "show/ProjectList.h"
+#include "show/player/ExtPlayer.h"
+#include "show/scenario/ProjectList.h"
 #include "support/TextEncoding.h"
 
 #include <QImage>

@@ -9,9 +9,9 @@
 #include "audio/SoundtrackFiles.h"
 #include "console/reports/GoNoGoForm.h"
 #include "show/DeskPlayback.h"
-#include "show/ExtPlayer.h"
-#include "show/TimecodeOutput.h"
-#include "show/TimecodeReceiver.h"
+#include "show/player/ExtPlayer.h"
+#include "show/timecode/TimecodeOutput.h"
+#include "show/timecode/TimecodeReceiver.h"
 #include "support/Platform.h"
 
 #include <QAction>

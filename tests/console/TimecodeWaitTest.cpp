@@ -14,8 +14,8 @@
 #include "field/FieldPort.h"
 #include "link/PortProto.h"
 #include "show/DeskPlayback.h"
-#include "show/ExtPlayer.h"
-#include "show/ShowPackage.h"
+#include "show/player/ExtPlayer.h"
+#include "show/scenario/ShowPackage.h"
 #include "support/AddedMessages.h"
 #include "support/Localizer.h"
 

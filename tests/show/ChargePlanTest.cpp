@@ -2,7 +2,7 @@
 // charge a shot carries and the one announced are always those of the module's next shot.
 #include "show/VirtualShow.h"
 
-#include "show/ChargePlan.h"
+#include "show/player/ChargePlan.h"
 
 #include <set>
 

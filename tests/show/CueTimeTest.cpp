@@ -1,4 +1,4 @@
-#include "show/CueTime.h"
+#include "show/scenario/CueTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The firing report of a show on the simulated field: every cue with what became of it.
 #include "show/VirtualShow.h"
 
-#include "show/FiringReportFile.h"
-#include "show/FiringSummary.h"
+#include "show/report/FiringReportFile.h"
+#include "show/report/FiringSummary.h"
 
 #include "support/RunLog.h"
 

@@ -1,7 +1,7 @@
 // The figures of a firing report file, and the files the reader will not take for one.
-#include "show/FiringReport.h"
-#include "show/FiringReportFile.h"
-#include "show/FiringSummary.h"
+#include "show/report/FiringReport.h"
+#include "show/report/FiringReportFile.h"
+#include "show/report/FiringSummary.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 // capture that hands it to the timecode input as virtual time passes. Every frame played
 // is kept with the tick it began at, so a test can tell when a show time was played.
 
-#include "show/LtcEncoder.h"
-#include "show/Timecode.h"
-#include "show/TimecodeInput.h"
+#include "show/scenario/Timecode.h"
+#include "show/timecode/LtcEncoder.h"
+#include "show/timecode/TimecodeInput.h"
 
 #include <climits>
 #include <cstdint>

@@ -7,8 +7,8 @@
 #include "audio/SoundtrackFiles.h"
 #include "field/WireFrame.h"
 #include "link/BusEncoding.h"
-#include "show/ShowClock.h"
-#include "show/StopBroadcast.h"
+#include "show/player/ShowClock.h"
+#include "show/player/StopBroadcast.h"
 
 #include <algorithm>
 #include <climits>

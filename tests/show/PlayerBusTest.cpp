@@ -3,7 +3,7 @@
 #include "show/VirtualShow.h"
 
 #include "devices/HVControl.h"
-#include "show/StopBroadcast.h"
+#include "show/player/StopBroadcast.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include "audio/SoundtrackFiles.h"
 #include "devices/HVControl.h"
 #include "field/FieldRecord.h"
-#include "show/ShowClock.h"
+#include "show/player/ShowClock.h"
 
 #include <algorithm>
 #include <map>

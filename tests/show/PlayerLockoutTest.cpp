@@ -2,7 +2,7 @@
 // reported; unlocked, the cues after that fire; autonomous control refuses a lockout.
 #include "show/VirtualShow.h"
 
-#include "show/FiringSummary.h"
+#include "show/report/FiringSummary.h"
 
 #include <set>
 

@@ -3,7 +3,7 @@
 // their moments.
 #include "show/VirtualShow.h"
 
-#include "show/StopBroadcast.h"
+#include "show/player/StopBroadcast.h"
 #include "support/AddedMessages.h"
 #include "support/Localizer.h"
 

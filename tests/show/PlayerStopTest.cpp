@@ -3,7 +3,7 @@
 // misses, or that a converter does not take, leaves it firing after the stop.
 #include "show/VirtualShow.h"
 
-#include "show/StopBroadcast.h"
+#include "show/player/StopBroadcast.h"
 #include "support/AddedMessages.h"
 
 #include <algorithm>

@@ -2,9 +2,9 @@
 // the start point and fires each cue once, never before the desk played its time, through
 // drop-outs, jumps both ways and timecode played backwards.
 #include "show/LtcSignal.h"
-#include "show/TimecodeArm.h"
-#include "show/TimecodeChase.h"
 #include "show/VirtualShow.h"
+#include "show/timecode/TimecodeArm.h"
+#include "show/timecode/TimecodeChase.h"
 
 #include "devices/HVControl.h"
 #include "devices/ScenarioCue.h"

@@ -1,5 +1,5 @@
-#include "show/ProjectList.h"
-#include "show/Projects.h"
+#include "show/scenario/ProjectList.h"
+#include "show/scenario/Projects.h"
 #include "support/VirtualPlatform.h"
 
 #include <gtest/gtest.h>

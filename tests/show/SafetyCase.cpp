@@ -10,9 +10,9 @@
 #include "field/FieldClock.h"
 #include "field/Rehearsal.h"
 #include "field/WireFrame.h"
-#include "show/ShowLaunch.h"
-#include "show/TimecodeArm.h"
-#include "show/TimecodeChase.h"
+#include "show/player/ShowLaunch.h"
+#include "show/timecode/TimecodeArm.h"
+#include "show/timecode/TimecodeChase.h"
 #include "support/VirtualPlatform.h"
 
 #include <algorithm>

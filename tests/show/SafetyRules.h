@@ -3,7 +3,7 @@
 // the field's record against it.
 
 #include "field/FieldRecord.h"
-#include "show/FiringReport.h"
+#include "show/report/FiringReport.h"
 
 #include <cstdint>
 #include <functional>

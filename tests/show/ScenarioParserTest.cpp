@@ -1,4 +1,4 @@
-#include "show/ScenarioParser.h"
+#include "show/scenario/ScenarioParser.h"
 
 #include <gtest/gtest.h>
 

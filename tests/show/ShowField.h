@@ -8,8 +8,8 @@
 #include "field/Field.h"
 #include "field/SimModule.h"
 #include "link/PortProto.h"
-#include "show/ExtPlayer.h"
-#include "show/ProjectList.h"
+#include "show/player/ExtPlayer.h"
+#include "show/scenario/ProjectList.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

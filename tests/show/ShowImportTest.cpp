@@ -1,10 +1,10 @@
 // Show scripts as design programs export them, made here for each layout, encoding and
 // delimiter, through the import to the cues and the refused rows.
-#include "show/CueTime.h"
-#include "show/ScenarioParser.h"
-#include "show/ScenarioWriter.h"
-#include "show/ScriptTime.h"
-#include "show/ShowImport.h"
+#include "show/import/ScriptTime.h"
+#include "show/import/ShowImport.h"
+#include "show/scenario/CueTime.h"
+#include "show/scenario/ScenarioParser.h"
+#include "show/scenario/ScenarioWriter.h"
 #include "support/AddedMessages.h"
 #include "support/TextEncoding.h"
 

@@ -1,5 +1,5 @@
-#include "show/ShowOpen.h"
-#include "show/ShowPackage.h"
+#include "show/scenario/ShowOpen.h"
+#include "show/scenario/ShowPackage.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

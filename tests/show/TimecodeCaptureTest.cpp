@@ -2,7 +2,7 @@
 // console receives a sound desk's timecode; in real time.
 #include "show/DeskPlayback.h"
 #include "show/LtcSignal.h"
-#include "show/TimecodeReceiver.h"
+#include "show/timecode/TimecodeReceiver.h"
 
 #include "audio/SoundtrackFiles.h"
 #include "support/Platform.h"

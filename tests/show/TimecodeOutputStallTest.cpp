@@ -1,6 +1,6 @@
 // The timecode output beside a sound server that stops answering: its thread is held in the
 // server call, while the show clock is still handed over and a stop returns at once.
-#include "show/TimecodeOutput.h"
+#include "show/timecode/TimecodeOutput.h"
 
 #include "audio/VirtualSoundServer.h"
 #include "support/VirtualPlatform.h"

@@ -2,9 +2,9 @@
 // queue by the project's own decoder and chase, as a sound or lighting desk would chase it:
 // every rate, drop-frame numbering across minutes, the show clock followed across the tempo,
 // the offset key and a stop, and never ahead of the show.
-#include "show/TimecodeOutput.h"
-#include "show/TimecodeChase.h"
 #include "show/VirtualShow.h"
+#include "show/timecode/TimecodeChase.h"
+#include "show/timecode/TimecodeOutput.h"
 
 #include <deque>
 #include <map>

@@ -1,8 +1,8 @@
 // Timecode labels and the chase of encoded timecode, on virtual time.
 #include "show/LtcSignal.h"
-#include "show/TimecodeArm.h"
-#include "show/TimecodeChase.h"
-#include "show/TimecodeReceiver.h"
+#include "show/timecode/TimecodeArm.h"
+#include "show/timecode/TimecodeChase.h"
+#include "show/timecode/TimecodeReceiver.h"
 #include "support/IniFile.h"
 #include "support/VirtualPlatform.h"
 

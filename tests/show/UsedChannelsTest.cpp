@@ -1,6 +1,6 @@
 #include "devices/CommonControl.h"
 #include "devices/DeviceFieldFixture.h"
-#include "show/ProjectList.h"
+#include "show/scenario/ProjectList.h"
 
 #include <filesystem>
 #include <fstream>

@@ -3,10 +3,10 @@
 // sending the show clock to the null sink, decoded from its monitor.
 #include "KvctlRun.h"
 
-#include "audio/SoundtrackFiles.h"
 #include "audio/PulseCapture.h"
+#include "audio/SoundtrackFiles.h"
 #include "show/DeskPlayback.h"
-#include "show/TimecodeInput.h"
+#include "show/timecode/TimecodeInput.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,7 +1,7 @@
 #include "console/app/ConsoleSettings.h"
 
 #include "devices/ConnectThresholds.h"
-#include "show/CommonPlayer.h"
+#include "show/player/CommonPlayer.h"
 
 #include <charconv>
 

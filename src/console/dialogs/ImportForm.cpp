@@ -3,9 +3,9 @@
 #include "console/dialogs/DialogButtons.h"
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
-#include "show/ScenarioFile.h"
-#include "show/ScenarioWriter.h"
-#include "show/ScriptTime.h"
+#include "show/import/ScriptTime.h"
+#include "show/scenario/ScenarioFile.h"
+#include "show/scenario/ScenarioWriter.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
 

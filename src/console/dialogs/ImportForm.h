@@ -5,7 +5,7 @@
 // the file is read again; nothing is loaded unless the operator accepts.
 
 #include "console/dialogs/AuxForm.h"
-#include "show/ShowImport.h"
+#include "show/import/ShowImport.h"
 
 #include <optional>
 #include <string>

@@ -3,9 +3,9 @@
 #include "console/dialogs/DialogButtons.h"
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
-#include "show/CommonPlayer.h"
-#include "show/PositionLockout.h"
-#include "show/ProjectList.h"
+#include "show/player/CommonPlayer.h"
+#include "show/player/PositionLockout.h"
+#include "show/scenario/ProjectList.h"
 #include "support/AddedMessages.h"
 
 #include <QLabel>

@@ -3,13 +3,13 @@
 // registry, the eight project slots and the show player, ties their events to the display,
 // and refuses to close while a show runs.
 
-#include "console/mainwindow/AuxForms.h"
 #include "console/app/ConsoleSettings.h"
 #include "console/app/WidgetWindow.h"
+#include "console/mainwindow/AuxForms.h"
 #include "console/mainwindow/GoNoGoGate.h"
 #include "link/FrameRecord.h"
-#include "show/Projects.h"
-#include "show/Timecode.h"
+#include "show/scenario/Projects.h"
+#include "show/scenario/Timecode.h"
 #include "support/FilePlaces.h"
 #include "support/IniFile.h"
 

@@ -3,7 +3,7 @@
 
 #include "console/dialogs/DebugForm.h"
 #include "console/panels/LaunchPage.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 
 #include <QAction>
 #include <QPushButton>

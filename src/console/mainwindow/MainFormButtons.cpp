@@ -5,7 +5,7 @@
 #include "console/panels/IndicatorStrip.h"
 #include "console/panels/LaunchPage.h"
 #include "devices/Controls.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/Localizer.h"
 
 #include <QAction>

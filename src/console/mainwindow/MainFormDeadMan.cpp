@@ -5,7 +5,7 @@
 #include "console/mainwindow/DeadManSwitch.h"
 #include "console/panels/LaunchPage.h"
 #include "console/widgets/Fonts.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/AddedMessages.h"
 #include "support/RunLog.h"
 

@@ -3,8 +3,8 @@
 
 #include "console/dialogs/ExtStartForm.h"
 #include "console/dialogs/TimerForm.h"
-#include "show/ExtPlayer.h"
-#include "show/ShowLaunch.h"
+#include "show/player/ExtPlayer.h"
+#include "show/player/ShowLaunch.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"

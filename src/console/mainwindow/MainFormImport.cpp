@@ -4,8 +4,8 @@
 
 #include "console/dialogs/ImportForm.h"
 #include "console/panels/LaunchPage.h"
-#include "show/ExtPlayer.h"
-#include "show/ScenarioFile.h"
+#include "show/player/ExtPlayer.h"
+#include "show/scenario/ScenarioFile.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"

@@ -2,10 +2,10 @@
 // passed over; the cue list strikes them out.
 #include "console/mainwindow/MainForm.h"
 
-#include "console/panels/LaunchPage.h"
 #include "console/dialogs/LockoutForm.h"
-#include "show/ExtPlayer.h"
-#include "show/ProjectList.h"
+#include "console/panels/LaunchPage.h"
+#include "show/player/ExtPlayer.h"
+#include "show/scenario/ProjectList.h"
 
 #include <QFont>
 #include <QTreeWidget>

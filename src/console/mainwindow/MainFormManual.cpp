@@ -2,12 +2,12 @@
 // arrows that choose module and page, and the boost keys.
 #include "console/mainwindow/MainForm.h"
 
+#include "console/mainwindow/VirtualKeys.h"
 #include "console/panels/LaunchPage.h"
 #include "console/panels/ManualKeyboard.h"
-#include "console/mainwindow/VirtualKeys.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/Conversions.h"
 #include "support/Localizer.h"
 #include "support/RunLog.h"

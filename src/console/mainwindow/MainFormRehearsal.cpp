@@ -9,7 +9,7 @@
 #include "field/Rehearsal.h"
 #include "field/TransportChoice.h"
 #include "link/PortProto.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/AddedMessages.h"
 #include "support/Conversions.h"
 #include "support/Localizer.h"

@@ -7,7 +7,7 @@
 #include "console/reports/FiringReportForm.h"
 #include "console/reports/GoNoGoForm.h"
 #include "devices/ContinuityReport.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/AddedMessages.h"
 #include "support/RunLog.h"
 

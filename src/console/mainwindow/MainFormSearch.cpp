@@ -8,7 +8,7 @@
 #include "console/panels/TimePanel.h"
 #include "devices/Controls.h"
 #include "link/PortProto.h"
-#include "show/ProjectList.h"
+#include "show/scenario/ProjectList.h"
 #include "support/Localizer.h"
 #include "support/RunLog.h"
 

@@ -12,7 +12,7 @@
 #include "console/panels/LaunchPage.h"
 #include "console/widgets/Palette.h"
 #include "devices/ChannelTest.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/AddedMessages.h"
 #include "support/RunLog.h"
 

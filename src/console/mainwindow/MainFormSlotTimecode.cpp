@@ -3,9 +3,9 @@
 // loaded or set later moves the start of a wait or a show already following the desk.
 #include "console/mainwindow/MainForm.h"
 
-#include "show/ExtPlayer.h"
-#include "show/TimecodeArm.h"
-#include "show/TimecodeReceiver.h"
+#include "show/player/ExtPlayer.h"
+#include "show/timecode/TimecodeArm.h"
+#include "show/timecode/TimecodeReceiver.h"
 #include "support/AddedMessages.h"
 
 namespace kv {

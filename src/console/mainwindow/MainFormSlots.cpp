@@ -4,7 +4,7 @@
 #include "console/mainwindow/MainForm.h"
 
 #include "console/app/SlotMemory.h"
-#include "show/ExtPlayer.h"
+#include "show/player/ExtPlayer.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"

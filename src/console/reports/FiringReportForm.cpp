@@ -4,8 +4,8 @@
 #include "console/reports/LatenessChart.h"
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
-#include "show/FiringReportFile.h"
-#include "show/FiringSummary.h"
+#include "show/report/FiringReportFile.h"
+#include "show/report/FiringSummary.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
 

@@ -3,7 +3,7 @@
 // the time axis for every cue that failed, a grey one for a cue the operator's start point or
 // stop left out.
 
-#include "show/FiringReport.h"
+#include "show/report/FiringReport.h"
 
 #include <QChartView>
 

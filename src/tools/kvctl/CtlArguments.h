@@ -1,8 +1,8 @@
 #pragma once
 // kvctl's command line: global options, the command and its arguments and options.
 
-#include "show/ScriptFormat.h"
-#include "show/Timecode.h"
+#include "show/import/ScriptFormat.h"
+#include "show/scenario/Timecode.h"
 
 #include <cstdint>
 #include <optional>

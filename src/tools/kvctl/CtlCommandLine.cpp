@@ -2,7 +2,7 @@
 #include "tools/kvctl/CtlArguments.h"
 #include "tools/kvctl/CtlHelp.h"
 
-#include "show/CommonPlayer.h"
+#include "show/player/CommonPlayer.h"
 #include "support/AddedMessages.h"
 #include "support/Conversions.h"
 #include "tools/cli/CliTexts.h"

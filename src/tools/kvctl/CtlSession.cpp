@@ -4,13 +4,13 @@
 #include "devices/ConnectThresholds.h"
 #include "devices/Controls.h"
 #include "field/TransportChoice.h"
+#include "show/player/ExtPlayer.h"
+#include "support/IniFile.h"
+#include "support/Localizer.h"
+#include "support/Platform.h"
+#include "tools/kvctl/CtlArguments.h"
 #include "tools/kvctl/Interrupt.h"
 #include "tools/kvctl/ProgressLine.h"
-#include "show/ExtPlayer.h"
-#include "support/Localizer.h"
-#include "tools/kvctl/CtlArguments.h"
-#include "support/IniFile.h"
-#include "support/Platform.h"
 
 #include <cstdio>
 

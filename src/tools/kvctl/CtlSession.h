@@ -4,7 +4,7 @@
 
 #include "devices/CommonControl.h"
 #include "link/PortProto.h"
-#include "show/TimecodeSettings.h"
+#include "show/timecode/TimecodeSettings.h"
 
 #include <cstdio>
 #include <functional>

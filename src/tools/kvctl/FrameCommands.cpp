@@ -1,16 +1,16 @@
 // The commands that need no bus: a frame's wire bytes, a scenario's cues, a firing report's
 // figures, a run log in UTF-8; and the scenario load every command shares.
 
-#include "tools/kvctl/JsonOutput.h"
 #include "tools/kvctl/Commands.h"
+#include "tools/kvctl/JsonOutput.h"
 
 #include "link/FrameCheck.h"
 #include "link/FrameRecord.h"
-#include "show/FiringReportFile.h"
-#include "show/FiringSummary.h"
-#include "show/ProjectList.h"
-#include "show/ScenarioFile.h"
-#include "show/ScenarioParser.h"
+#include "show/report/FiringReportFile.h"
+#include "show/report/FiringSummary.h"
+#include "show/scenario/ProjectList.h"
+#include "show/scenario/ScenarioFile.h"
+#include "show/scenario/ScenarioParser.h"
 #include "support/AddedMessages.h"
 #include "support/TextEncoding.h"
 

@@ -2,15 +2,15 @@
 // search, a channel test of the modules the scenario fires, and in autonomous control a
 // verify of every module's memory; then the headline and the lines, worst first.
 
-#include "tools/kvctl/JsonOutput.h"
 #include "tools/kvctl/Commands.h"
+#include "tools/kvctl/JsonOutput.h"
 
 #include "devices/ChannelTest.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "devices/GoNoGo.h"
-#include "show/ExtPlayer.h"
-#include "show/ProjectList.h"
+#include "show/player/ExtPlayer.h"
+#include "show/scenario/ProjectList.h"
 #include "support/Platform.h"
 #include "tools/kvctl/CtlSession.h"
 #include "tools/kvctl/Interrupt.h"

@@ -1,9 +1,9 @@
 // kvctl import: a design program's show script into a scenario file.
-#include "show/ScenarioFile.h"
-#include "show/ScenarioWriter.h"
-#include "show/ShowImport.h"
-#include "tools/kvctl/JsonOutput.h"
+#include "show/import/ShowImport.h"
+#include "show/scenario/ScenarioFile.h"
+#include "show/scenario/ScenarioWriter.h"
 #include "tools/kvctl/Commands.h"
+#include "tools/kvctl/JsonOutput.h"
 
 #include <cstdio>
 

@@ -5,10 +5,10 @@
 #include "devices/Controls.h"
 #include "devices/GoNoGo.h"
 #include "devices/SoftControl.h"
-#include "show/FiringReportFile.h"
-#include "show/FiringSummary.h"
-#include "show/ShowImport.h"
-#include "show/TimecodeChase.h"
+#include "show/import/ShowImport.h"
+#include "show/report/FiringReportFile.h"
+#include "show/report/FiringSummary.h"
+#include "show/timecode/TimecodeChase.h"
 
 #include <QJsonDocument>
 

@@ -2,7 +2,7 @@
 // kvctl --json: one object per run on stdout, for scripts. Fields are named with their units;
 // channels, cues and converters count from 1. Fields are only ever added.
 
-#include "show/Cue.h"
+#include "show/scenario/Cue.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

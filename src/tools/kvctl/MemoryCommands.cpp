@@ -6,7 +6,7 @@
 #include "devices/Controls.h"
 #include "devices/MemoryOperation.h"
 #include "devices/ScenarioChecks.h"
-#include "show/ProjectList.h"
+#include "show/scenario/ProjectList.h"
 #include "support/AddedMessages.h"
 #include "support/Localizer.h"
 #include "support/Platform.h"

@@ -3,9 +3,9 @@
 
 #include "tools/kvctl/Commands.h"
 
-#include "show/ProjectList.h"
-#include "show/ScenarioFile.h"
-#include "show/ShowOpen.h"
+#include "show/scenario/ProjectList.h"
+#include "show/scenario/ScenarioFile.h"
+#include "show/scenario/ShowOpen.h"
 
 #include <cstdio>
 #include <filesystem>

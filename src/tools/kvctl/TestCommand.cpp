@@ -1,14 +1,14 @@
 // test: the channel test of the given firing modules (all when none), then the list of
 // connected channels, and with a scenario its continuity report.
 
-#include "tools/kvctl/JsonOutput.h"
 #include "tools/kvctl/Commands.h"
+#include "tools/kvctl/JsonOutput.h"
 
 #include "devices/ChannelTest.h"
 #include "devices/ConnectedChannels.h"
 #include "devices/ContinuityReport.h"
 #include "devices/Controls.h"
-#include "show/ProjectList.h"
+#include "show/scenario/ProjectList.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
 #include "tools/kvctl/CtlPlatform.h"

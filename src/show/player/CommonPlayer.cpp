@@ -1,0 +1,1219 @@
+#include "show/player/CommonPlayer.h"
+
+#include "devices/ChannelIndex.h"
+#include "devices/Controls.h"
+#include "devices/DeviceResults.h"
+#include "devices/HVControl.h"
+#include "devices/ModuleCues.h"
+#include "devices/MotorControl.h"
+#include "devices/ScenarioChecks.h"
+#include "link/BusEncoding.h"
+#include "link/PortProto.h"
+#include "show/player/MotorCue.h"
+#include "show/player/ShowClock.h"
+#include "show/report/FiringReportFile.h"
+#include "show/scenario/ProjectList.h"
+#include "show/timecode/TimecodeChase.h"
+#include "support/AddedMessages.h"
+#include "support/Platform.h"
+#include "support/RunLog.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kv {
+
+namespace {
+
+constexpr uint8_t kStatusQuery = 0x03;
+constexpr uint8_t kClockMessage = 0x90;
+constexpr uint8_t kClockStopForm = 0x00;
+constexpr uint8_t kClockStartForm = 0x80;
+constexpr int kBusTimeUnitMs = 100;
+// Shots due before the tick after next (a tick may come a few milliseconds late) go to the
+// port at once, each to leave at its own moment.
+constexpr int32_t kLookAheadMs = TCommonPlayer::kTimerPeriodMs + 10;
+// A followed output's heard position runs at most 1000 ppm faster than the system clock
+// (the feeder's own bound on catching up), and reads up to 2 ms past the clock's whole
+// milliseconds.
+constexpr int64_t kFastestOutputShare = 1000;
+constexpr int64_t kHeardRoundingMs = 2;
+constexpr int32_t kTimecodeRecheckMs = 2;
+
+std::string ShotText(int module, int channel)
+{
+    return std::to_string(module) + Localize(93, ", канал:") + " " + std::to_string(channel + 1);
+}
+
+}  // namespace
+
+bool IsFirableChannel(int module, int channel)
+{
+    return module >= 0 && module <= kMaxModuleAddress && ValidChannel(channel);
+}
+
+TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
+    : controls_(controls),
+      port_(port),
+      charges_(controls),
+      handShots_([this](int module, int channel) { return ChargeByHand(module, channel); },
+                 [this](int module, int channel) {
+                     // Locked out while its charge came up.
+                     if (ChannelLockedOut(module, channel))
+                         return false;
+                     FireHandShot(module, channel);
+                     return true;
+                 },
+                 kManualChargePauseMs),
+      timer_(Platform().CreateTimer([this] { Tick(); })),
+      cueTimer_(Platform().CreateTimer([this] { CueMoment(); }))
+{
+    timer_->SetInterval(kTimerPeriodMs);
+}
+
+TCommonPlayer::~TCommonPlayer() = default;
+
+bool TCommonPlayer::LoadSoundtrack(const std::string& file)
+{
+    UnloadSoundtrack();
+    soundtrack_.SetFileName(file);
+    soundtrack_.Open();
+    if (!soundtrack_.Loaded())
+        Platform().MessageBox(Localize(90, "Ошибка загрузки фонограммы"), Localize(91, "Ошибка"),
+                              TButtons::Ok);
+    return soundtrack_.Loaded();
+}
+
+void TCommonPlayer::UnloadSoundtrack()
+{
+    if (soundtrack_.Loaded())
+        soundtrack_.Close();
+}
+
+bool TCommonPlayer::IsRunning() const
+{
+    return timer_->Enabled();
+}
+
+TShowClockLook TCommonPlayer::ClockLook(uint32_t now) const
+{
+    if (!IsRunning())
+        return {currentTime, now, 0, false};
+    return {ClockAt(now), now, chase_ ? 1000 : tempo_, followMusic_ || awaitingSound_ || chase_};
+}
+
+std::span<const TCue> TCommonPlayer::Cues() const
+{
+    return scenario ? scenario->Cues() : std::span<const TCue>();
+}
+
+std::vector<int> TCommonPlayer::ChargesUntold(int32_t from) const
+{
+    if (controlMode != kControlAutonomous || firingMode == kFiringManual)
+        return {};
+    return HighVoltageChargesInTurn(controls_, TCueView(Cues()), from);
+}
+
+void TCommonPlayer::Start(int32_t from)
+{
+    if (chase_)
+        chase_->StopFollowing();
+    chase_ = nullptr;
+    BeginShow(from, false);
+}
+
+void TCommonPlayer::StartChased(int32_t from, TTimecodeChase& chase)
+{
+    if (chase_ && chase_ != &chase)
+        chase_->StopFollowing();
+    chase_ = &chase;
+    chase.Follow(from - offset, Platform().TickCount());
+    BeginShow(from, false);
+}
+
+void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
+{
+    TakeBackShots();
+    stops_.Forget();
+    const std::span<const TCue> cues = Cues();
+    const auto firstAtFrom = static_cast<int32_t>(
+        std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
+        cues.begin());
+    // The start point left where the show stopped, or put on the time of the first cue it had
+    // not handled (Enter on the cue the list shows next, or on a later one of a salvo the stop
+    // cut): going on from there, on a start by key or from the bus, or joining the music that
+    // played on, the show fires nothing the stopped one fired. Music that plays on is the
+    // stopped show's: the console stops it when the operator chooses a start point.
+    const bool sameShow = scenario && scenario == resume_.scenario &&
+                          scenario->Revision() == resume_.revision && rehearsal == resume_.rehearsal;
+    const auto size = static_cast<int32_t>(cues.size());
+    const bool onCueLeft = resume_.cue >= 0 && resume_.cue < size && nextCue >= resume_.cue &&
+                           currentTime == cues[static_cast<size_t>(resume_.cue)].time;
+    const bool leftOff = (nextCue == resume_.cue && currentTime == resume_.time) || onCueLeft;
+    const bool resumed = firingMode != kFiringManual && sameShow && (joinSoundtrack || leftOff);
+    // From that start point a direct show also sends the shots the stop took back, late: the
+    // port sent none of them. The modules' clocks, the music that played on and another
+    // master's start go on from their own time.
+    const bool takenBackToo =
+        resumed && !joinSoundtrack && from == currentTime && controlMode == kControlDirect;
+    // Enter on a cue of a salvo starts from that cue, not from the salvo's first; so does
+    // another master's start in the tenth that holds it, the bus's time being in tenths.
+    const bool onChosenCue = from <= currentTime && currentTime - from < 100 &&
+                             nextCue > firstAtFrom && nextCue < size &&
+                             cues[static_cast<size_t>(nextCue)].time == currentTime;
+    if (firingMode != kFiringManual)
+        nextCue = resumed       ? std::clamp(resume_.cue, takenBackToo ? 0 : firstAtFrom, size)
+                  : onChosenCue ? nextCue
+                                : firstAtFrom;
+    const std::vector<TCueRecord> stopped = resumed ? report_.Records() : std::vector<TCueRecord>();
+    // The charges line up with the shots still to come, those taken back among them, not with
+    // cues a resume passes over nor with those its operator fired by hand.
+    const size_t first = firingMode != kFiringManual ? static_cast<size_t>(nextCue) : 0;
+    charges_.Prepare(cues, first, takenBackToo ? INT32_MIN : from,
+                     [&](size_t cue) { return cue < stopped.size() && stopped[cue].byHand; });
+    RestoreMotors(0);
+    // A restart cuts the show that runs: its report is kept as it stands.
+    if (IsRunning())
+        CloseFiringReport();
+    report_.Begin(cues, from, port_.LossCount());
+    // Fired by the show this one resumes.
+    for (int32_t cue = firstAtFrom; firingMode != kFiringManual && cue < nextCue; ++cue)
+        report_.Missed(cue, TMissReason::BeforeStart);
+    // Cues still to come that its operator fired by hand.
+    report_.KeepShotsByHand(stopped, nextCue);
+    reportPath_.clear();
+    ++showNumber_;
+    const uint32_t now = Platform().TickCount();
+    startTick_ = beganTick_ = lastIdleWork_ = lastTimeReport_ = now;
+    currentTime = startTime_ = from;
+    // Offset included: at from alone, a cue at the start point went at once, before its
+    // moment by a negative offset.
+    clock_ = ClockAt(now);
+    soundtrackPending_ = false;
+    followMusic_ = false;
+    awaitingSound_ = false;
+    outputStalled_ = false;
+    timecodeLost_ = false;
+    timecodeAhead_ = 0;
+    const bool music = soundtrack_.Loaded() && !chase_;
+    if (joinSoundtrack && music)
+        FollowMusicFrom(from);
+    if (chase_ && soundtrack_.Loaded() && soundtrack_.IsPlaying())
+        soundtrack_.StopPlaying();
+    if (!joinSoundtrack && music) {
+        // Started at once, the music would run ahead of the show by the start point.
+        soundtrackPending_ = from < 0;
+        if (!soundtrackPending_)
+            PlaySoundtrackFrom(from);
+        else if (soundtrack_.IsPlaying())
+            soundtrack_.StopPlaying();
+    }
+    timer_->SetEnabled(true);
+    // A restart: the modules' clocks stand first, so that the new start plays from its time.
+    if (broadcast_.Running()) {
+        stops_.SendBeforeStart(currentTime);
+        broadcast_.Stopped(now);
+    }
+    broadcast_.Begin(TenthAfterCuesBefore(nextCue));
+    beyondBusTime_ = false;
+    if (controlMode == kControlAutonomous && firingMode != kFiringManual)
+        TellTheTime(now, ClockAt(now));
+    if (!joinSoundtrack)
+        port_.SendStartNotice(from);
+    // The shots due before the first tick leave at their moment too.
+    if (controlMode == kControlDirect && firingMode != kFiringManual)
+        HandOverDue(now, false);
+    ArmCueTimer();
+    lastSync_ = now;
+    SyncLog();
+    RaiseStateChange();
+}
+
+void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
+{
+    // Nothing handed over leaves after this; a resume fires what was not sent.
+    TakeBackShots();
+    cueTimer_->SetEnabled(false);
+    const bool wasRunning = IsRunning();
+    const uint32_t now = Platform().TickCount();
+    const int32_t memoryLeft = MemoryLeftMs(now);
+    broadcast_.Stopped(now);
+    // What the modules fired since the last tick counts as handled: a resume must not start
+    // their clocks at or before it.
+    if (wasRunning && controlMode == kControlAutonomous && firingMode != kFiringManual)
+        PassMemoryCuesAtStop(now, TMissReason::StoppedBefore);
+    timer_->SetEnabled(false);
+    soundtrackPending_ = false;
+    if (broadcastStop)
+        stops_.Send(currentTime, memoryLeft, wasRunning);
+    port_.SendStopNotice(currentTime);
+    if (stopSoundtrack && soundtrack_.Loaded() && soundtrack_.IsPlaying())
+        soundtrack_.StopPlaying();
+    for (int i = 0; i < controls_.Count(); ++i)
+        if (auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i)))
+            module->HighVoltageOff();
+    handShots_.Drop();
+    if (chase_)
+        chase_->StopFollowing();
+    chase_ = nullptr;
+    if (wasRunning) {
+        CloseFiringReport();
+        resume_ = {scenario, rehearsal, scenario ? scenario->Revision() : 0, currentTime, nextCue};
+    }
+    RaiseStateChange();
+}
+
+void TCommonPlayer::EnterModelBus()
+{
+    if (!realBus_)
+        realBus_ = TBusPlace{scenario, scenario ? scenario->Revision() : 0, currentTime, nextCue, resume_};
+    resume_ = {};
+    rehearsal = true;
+}
+
+void TCommonPlayer::LeaveModelBus(bool simulated)
+{
+    if (realBus_) {
+        // A scenario loaded or switched to meanwhile has the start point the console gave it.
+        if (scenario && realBus_->scenario == scenario && realBus_->revision == scenario->Revision()) {
+            currentTime = realBus_->currentTime;
+            nextCue = realBus_->nextCue;
+        }
+        resume_ = realBus_->resume;
+        realBus_.reset();
+    }
+    rehearsal = simulated;
+}
+
+void TCommonPlayer::ConverterBack()
+{
+    if (IsRunning()) {
+        RechargeAfterLoss();
+        return;
+    }
+    if (!stops_.Owed())
+        return;
+    stops_.SendOwed();
+    WriteLog(Localize(kMsgStopSentAgain));
+}
+
+void TCommonPlayer::RechargeAfterLoss()
+{
+    if (busy_ || controlMode != kControlDirect || firingMode == kFiringManual)
+        return;
+    // A show shot lost with the converter never told its module the next shot's charge: the
+    // module holds the lost shot's. The shots handed over carry charges past the cursor.
+    TakeBackShots();
+    for (const int module : charges_.Modules())
+        if (!handShots_.Charged(module))
+            charges_.Announce(module);
+    // Handed over again as on a tick: one due while the converter was lost is missed, not
+    // sent late.
+    CueMoment();
+}
+
+int32_t TCommonPlayer::MemoryLeftMs(uint32_t now) const
+{
+    const std::span<const TCue> cues = Cues();
+    if (!broadcast_.Running() || cues.empty())
+        return -1;
+    const auto last = std::max_element(cues.begin(), cues.end(), [](const TCue& a, const TCue& b) {
+        return a.time < b.time;
+    });
+    return std::max(last->time - broadcast_.PlayedTo(now), 0);
+}
+
+void TCommonPlayer::CloseFiringReport()
+{
+    report_.End();
+    // Beside the log even when its lines could not be written: the report is the record
+    // that is left then.
+    reportPath_ = FiringReportPathBeside(LogFileName(), showNumber_, rehearsal);
+    SaveFiringReport();
+    SyncLog();
+}
+
+void TCommonPlayer::SaveFiringReport()
+{
+    if (reportPath_.empty() || WriteReport())
+        return;
+    WriteLog(Localize(kMsgReportNotWritten) + " " + reportPath_);
+    // The log goes on in its second folder when its own failed: the report follows it.
+    const std::string log = LogFileName();
+    const std::string moved = log.substr(0, log.find_last_of('/') + 1) +
+                              reportPath_.substr(reportPath_.find_last_of('/') + 1);
+    if (moved == reportPath_)
+        return;
+    reportPath_ = moved;
+    if (!WriteReport())
+        WriteLog(Localize(kMsgReportNotWritten) + " " + reportPath_);
+}
+
+bool TCommonPlayer::WriteReport()
+{
+    if (!WriteFiringReport(report_, reportPath_))
+        return false;
+    Platform().SyncFile(reportPath_, [](int) {});
+    return true;
+}
+
+void TCommonPlayer::RaiseStateChange()
+{
+    if (OnStateChange)
+        OnStateChange();
+}
+
+void TCommonPlayer::SetTempo(int32_t value)
+{
+    if (IsRunning()) {
+        // Rebased on the clock of this very moment, not of the last tick, and before the
+        // autonomous floor at 0, so that neither moves the show.
+        const uint32_t now = Platform().TickCount();
+        startTime_ = ClockAt(now) - offset;
+        startTick_ = now;
+        // The show now keeps a time of its own, away from the music's.
+        if (value != tempo_)
+            followMusic_ = false;
+    }
+    tempo_ = value;
+    RetellTime();
+    RetimeShots();
+}
+
+void TCommonPlayer::SetOffset(int32_t value)
+{
+    // Set back, the show would leave the modules ahead until they hear where it is now, so
+    // they are told first; set forward, they are told after.
+    if (value < offset && TellsTheTime()) {
+        const uint32_t now = Platform().TickCount();
+        UpdateClock(now);
+        TellTheTime(now, ClockAt(now) + (value - offset));
+    }
+    offset = value;
+    RetellTime();
+    RetimeShots();
+}
+
+bool TCommonPlayer::TellsTheTime() const
+{
+    return IsRunning() && !busy_ && controlMode == kControlAutonomous &&
+           firingMode != kFiringManual;
+}
+
+void TCommonPlayer::RetellTime()
+{
+    // A clock the operator moved, or slowed, is not left to the next tick.
+    if (!TellsTheTime())
+        return;
+    const uint32_t now = Platform().TickCount();
+    UpdateClock(now);
+    TellTheTime(now, ClockAt(now));
+}
+
+void TCommonPlayer::UpdateClock(uint32_t now)
+{
+    if (chase_)
+        FollowTimecode(now);
+    clock_ = ClockAt(now);
+    NoteOutputStall();
+    if (awaitingSound_)
+        HoldUntilHeard(now);
+    if (followMusic_ && !awaitingSound_)
+        FollowMusic(now);
+    currentTime = controlMode == kControlAutonomous ? std::max(clock_, 0) : clock_;
+}
+
+void TCommonPlayer::FollowTimecode(uint32_t now)
+{
+    const TTimecodeChase::TLook look = chase_->Look(now);
+    if (look.state == TTimecodeChase::TState::Lost) {
+        // The clock stands where the timecode left it until the tick stops the show.
+        timecodeLost_ = true;
+        startTick_ = now;
+        timecodeAhead_ = 0;
+        return;
+    }
+    timecodeAhead_ = look.ahead;
+    if (look.jumped)
+        PassOverJump(look.time + offset, now);
+    startTick_ = now;
+    startTime_ = look.time;
+}
+
+void TCommonPlayer::PassOverJump(int32_t to, uint32_t now)
+{
+    if (firingMode == kFiringManual)
+        return;
+    const bool autonomous = controlMode == kControlAutonomous;
+    if (autonomous) {
+        // A running module clock set forward would fire every cue on the way at once.
+        broadcast_.Stopped(now);
+        PassMemoryCuesAtStop(now, TMissReason::TimecodeJump);
+        stops_.SendBeforeStart(currentTime);
+    }
+    const std::span<const TCue> cues = Cues();
+    const int32_t passedFrom = nextCue;
+    while (nextCue >= 0 && static_cast<size_t>(nextCue) < cues.size() &&
+           cues[static_cast<size_t>(nextCue)].time <= to) {
+        PassShotCharge(nextCue);
+        report_.Missed(nextCue++, TMissReason::TimecodeJump);
+    }
+    if (autonomous)
+        broadcast_.Begin(TenthAfterCuesBefore(nextCue));
+    else
+        RestoreMotors(passedFrom);
+}
+
+void TCommonPlayer::StartPendingSoundtrack()
+{
+    // The offset moves the scenario against the music, as at any other start point.
+    const int32_t position = clock_ - offset;
+    if (!soundtrackPending_ || position < 0)
+        return;
+    soundtrackPending_ = false;
+    if (soundtrack_.Loaded())
+        PlaySoundtrackFrom(position);
+}
+
+void TCommonPlayer::FollowMusicFrom(int32_t position)
+{
+    followMusic_ = tempo_ == 1000;
+    heardMs_ = position;
+}
+
+void TCommonPlayer::NoteOutputStall()
+{
+    const bool stalled = soundtrack_.Loaded() && soundtrack_.OutputStalled();
+    if (stalled && !outputStalled_) {
+        WriteLog(Localize(kMsgSoundtrackStalled));
+        // The show goes on by its ticks from where it is: the music is no guide any more.
+        awaitingSound_ = false;
+        followMusic_ = false;
+    }
+    outputStalled_ = stalled;
+}
+
+void TCommonPlayer::HoldUntilHeard(uint32_t now)
+{
+    if (soundtrack_.HeardDelayUs() > 0) {
+        // The output's latency may grow after the first reading.
+        if (static_cast<int32_t>(now - startTick_) >= 0) {
+            startTick_ = now + 1;
+            clock_ = ClockAt(now);
+        }
+        return;
+    }
+    awaitingSound_ = false;
+    if (static_cast<int32_t>(now - startTick_) < 0) {
+        startTick_ = now;  // heard sooner than the first reading said
+        clock_ = ClockAt(now);
+    }
+}
+
+void TCommonPlayer::FollowMusic(uint32_t now)
+{
+    if (!soundtrack_.IsPlaying()) {
+        // Ended or stopped: the ticks go on from where the music was last heard.
+        followMusic_ = false;
+        return;
+    }
+    // A reading further ahead of the clock's own pace since the last one than the output's
+    // fastest pace and the two whole milliseconds allow (a misread latency, say) is no guide:
+    // the clock goes on at its pace, not in a jump that fires the cues on the way at once.
+    const int64_t since = std::max(static_cast<int32_t>(now - startTick_), 0);
+    const int64_t paced = ClockAt(now) - offset;
+    const int64_t reading = soundtrack_.HeardMs();
+    const bool likely = reading <= paced + since / kFastestOutputShare + kHeardRoundingMs;
+    heardMs_ = std::max(heardMs_, likely ? reading : paced);
+    startTick_ = now;
+    startTime_ = static_cast<int32_t>(heardMs_);
+    clock_ = ClockAt(now);
+}
+
+bool TCommonPlayer::PlaySoundtrackFrom(int32_t position)
+{
+    soundtrack_.PlayFrom(position);
+    FollowMusicFrom(position);
+    const int64_t delayUs = soundtrack_.HeardDelayUs();
+    if (delayUs <= 0)
+        return false;
+    // The audience hears the music only after the output's latency: the clock reads the
+    // music's position from the moment its first sample is heard, and below it until then.
+    // The extra millisecond covers the part of the present one already gone by.
+    const uint32_t now = Platform().TickCount();
+    startTick_ = now + static_cast<uint32_t>((delayUs + 999) / 1000) + 1;
+    startTime_ = position;
+    awaitingSound_ = true;
+    UpdateClock(now);
+    return true;
+}
+
+void TCommonPlayer::Tick()
+{
+    if (busy_)
+        return;
+    busy_ = true;
+    const uint32_t now = Platform().TickCount();
+    UpdateClock(now);
+    if (timecodeLost_) {
+        WriteLog(Localize(kMsgTimecodeStopped));
+        Stop(true);
+        busy_ = false;
+        return;
+    }
+    StartPendingSoundtrack();
+    if (firingMode != kFiringManual) {
+        if (controlMode == kControlAutonomous)
+            RunAutonomousCues(now);
+        else
+            RunDirectCues(now);
+    }
+    if (IsRunning())
+        handShots_.Run();
+    // The record of a show reaches the disk every second: a power cut loses a second at most.
+    if (IsRunning() && IntervalPassed(lastSync_, now, kSyncIntervalMs)) {
+        lastSync_ = now;
+        SyncLog();
+    }
+    if (OnTime && (IntervalPassed(lastTimeReport_, Platform().TickCount(), timeReportInterval) ||
+                   !IsRunning())) {
+        lastTimeReport_ = Platform().TickCount();
+        OnTime(currentTime);
+    }
+    if (OnIdle && IntervalPassed(lastIdleWork_, Platform().TickCount(), idleInterval) &&
+        IdleAllowed()) {
+        IdleWork();
+        OnIdle();
+        lastIdleWork_ = Platform().TickCount();
+    }
+    busy_ = false;
+}
+
+bool TCommonPlayer::CueDue(int32_t index) const
+{
+    const std::span<const TCue> cues = Cues();
+    return index >= 0 && static_cast<size_t>(index) < cues.size() &&
+           cues[static_cast<size_t>(index)].time <= clock_;
+}
+
+void TCommonPlayer::RunDirectCues(uint32_t now)
+{
+    FireDueCues(now);
+    // The show ends half a second after its last shot, not after its hand-over.
+    if (IsRunning() && static_cast<size_t>(std::max(nextCue, 0)) >= Cues().size() &&
+        handedOver_.empty())
+        EndShow();
+}
+
+void TCommonPlayer::FireDueCues(uint32_t now)
+{
+    CollectShots();
+    HandOverDue(now, true);
+    CollectShots();
+    ArmCueTimer();
+}
+
+bool TCommonPlayer::TimesCues() const
+{
+    // Before the music's start point the clock jumps back when the music starts.
+    return IsRunning() && controlMode == kControlDirect && firingMode != kFiringManual &&
+           tempo_ > 0 && !soundtrackPending_;
+}
+
+void TCommonPlayer::ArmCueTimer()
+{
+    cueTimer_->SetEnabled(false);
+    if (!TimesCues() || nextCue < 0 || static_cast<size_t>(nextCue) >= Cues().size())
+        return;
+    // Shots sent on this thread since the clock was read took their time on the line.
+    const uint32_t now = Platform().TickCount();
+    auto wait = static_cast<int32_t>(DueTick(Cues()[static_cast<size_t>(nextCue)].time, now) - now);
+    // The timecode's clock moves only as the capture brings the signal, or stands after a jump
+    // back: the cue is looked for from when the signal could bring it, then every few ms.
+    if (chase_)
+        wait = std::max(wait - timecodeAhead_, std::min(wait, kTimecodeRecheckMs));
+    if (wait > kLookAheadMs)
+        return;
+    cueTimer_->SetInterval(static_cast<uint32_t>(std::max(wait, 1)));
+    cueTimer_->SetEnabled(true);
+}
+
+void TCommonPlayer::CueMoment()
+{
+    cueTimer_->SetEnabled(false);
+    // A tick under way handles the cue itself and arms the timer again.
+    if (busy_ || !TimesCues())
+        return;
+    busy_ = true;
+    // The clock read afresh: followed, the music or the timecode may have stood still since
+    // the last reading, and the cue then waits for it.
+    const uint32_t now = Platform().TickCount();
+    UpdateClock(now);
+    // The end of the show is left to the tick, which reports the time it ends at.
+    FireDueCues(now);
+    busy_ = false;
+}
+
+void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
+{
+    const bool lookAhead = LooksAhead();
+    // A stop from an event handler ends the tick's firing at once.
+    while (IsRunning() && nextCue >= 0 && static_cast<size_t>(nextCue) < Cues().size()) {
+        const bool due = CueDue(nextCue);
+        const bool late = due && TooLate(nextCue, now);
+        if (due && (onTick || late)) {
+            // The shots before it in the scenario are due too: sent and recorded first, they
+            // are not taken back and handed over again behind it by a key pressed meanwhile.
+            if (!handedOver_.empty()) {
+                port_.SendDueFrames();
+                CollectShots();
+            }
+            HandleCue(nextCue++, false, late);
+            continue;
+        }
+        // Without a look ahead (a tempo of 0 among the reasons) no due moment is reckoned.
+        if (!FiresAhead(nextCue) || (!due && !lookAhead))
+            break;
+        const uint32_t dueTick = due ? now : DueTick(Cues()[static_cast<size_t>(nextCue)].time, now);
+        if (static_cast<int32_t>(dueTick - now) > kLookAheadMs)
+            break;
+        HandOver(nextCue++, dueTick);
+    }
+}
+
+bool TCommonPlayer::FiresAhead(int32_t index) const
+{
+    // A locked position's cue is passed over at its moment.
+    return Judge(index) == TCueVerdict::Fire;
+}
+
+TCueVerdict TCommonPlayer::Judge(int32_t index) const
+{
+    const TCue& cue = Cues()[static_cast<size_t>(index)];
+    // The operator fired it by hand already; its charge left the sequence then.
+    if (report_.TakenByHand(index))
+        return TCueVerdict::TakenByHand;
+    // Where the modules fire from their memory (autonomous control) no lockout is taken; the
+    // station's own shots by step key keep it.
+    const bool stationFires = controlMode == kControlDirect || firingMode == kFiringManual;
+    if (stationFires && lockout_.Locked(scenario, cue.position))
+        return TCueVerdict::LockedOut;
+    if (!cue.IsExecutable())
+        return TCueVerdict::OutsideTables;
+    if (!CueModulePresent(cue))
+        return TCueVerdict::ModuleAbsent;
+    return cue.IsMotor() ? TCueVerdict::Motor : TCueVerdict::Fire;
+}
+
+bool TCommonPlayer::LooksAhead() const
+{
+    // The heard music, or the desk's timecode, may stand still at any moment: a shot handed
+    // over on its pace would then leave before its moment. Followed, it fires once a reading
+    // of the clock reaches its moment.
+    return tempo_ > 0 && !awaitingSound_ && !soundtrackPending_ && !followMusic_ && !chase_;
+}
+
+uint32_t TCommonPlayer::ReachedTick(int32_t time) const
+{
+    const int32_t pace = chase_ ? 1000 : tempo_;
+    if (pace <= 0)
+        return Platform().TickCount();
+    const int64_t show = int64_t{time} - startTime_ - offset;
+    const int64_t after = std::clamp<int64_t>(show * 1000 / pace, INT32_MIN, INT32_MAX);
+    return startTick_ + static_cast<uint32_t>(static_cast<int32_t>(after));
+}
+
+uint32_t TCommonPlayer::DueTick(int32_t time, uint32_t now) const
+{
+    const int64_t show = int64_t{time} - startTime_ - offset;
+    const int64_t after = show <= 0 ? 0 : (show * 1000 + tempo_ - 1) / tempo_;
+    uint32_t due = startTick_ + static_cast<uint32_t>(std::min<int64_t>(after, INT32_MAX));
+    // Rounded as the clock rounds: never a tick before it reads time.
+    for (int step = 0; step < 3 && ClockAt(due) < time; ++step)
+        ++due;
+    return static_cast<int32_t>(due - now) < 0 ? now : due;
+}
+
+void TCommonPlayer::HandOver(int32_t index, uint32_t dueTick)
+{
+    const TCue& cue = Cues()[static_cast<size_t>(index)];
+    TCommonDevice* device = controls_.FindByAddress(cue.module);
+    // A high-voltage shot carries the charge of the module's next one, taken in scenario
+    // order as the hand-over goes.
+    auto* highVoltage = dynamic_cast<THVControl*>(device);
+    const int charge = highVoltage ? charges_.ShotCharge(highVoltage->address, index) : 0;
+    handedOver_.push_back({index, highVoltage ? highVoltage->address : -1,
+                           port_.FireChannelAt(device->address, device->converterIndex,
+                                               device->attemptMode, cue.channel, charge, dueTick)});
+}
+
+void TCommonPlayer::CollectShots()
+{
+    for (const TTimedResult& done : port_.TakeTimedResults()) {
+        const auto shot = std::find_if(handedOver_.begin(), handedOver_.end(),
+                                       [&](const THandedOver& h) { return h.ticket == done.ticket; });
+        if (shot == handedOver_.end())
+            continue;
+        const TCue& cue = Cues()[static_cast<size_t>(shot->cue)];
+        firingCue_ = shot->cue;
+        Fired(cue.module, cue.channel, false, false, done.result);
+        report_.Sent(shot->cue, done.result, ClockAt(done.sentTick), port_.LossCount());
+        firingCue_ = -1;
+        handedOver_.erase(shot);
+    }
+}
+
+void TCommonPlayer::TakeBackShots()
+{
+    port_.DropTimed();
+    CollectShots();
+    for (const THandedOver& shot : handedOver_) {
+        nextCue = std::min(nextCue, shot.cue);
+        // Handed over again, the shot takes the same place.
+        charges_.Rewind(shot.cue);
+    }
+    handedOver_.clear();
+}
+
+void TCommonPlayer::RetimeShots()
+{
+    if (!IsRunning() || busy_ || controlMode != kControlDirect || firingMode == kFiringManual)
+        return;
+    // Handed over on the old clock, a shot would leave early or late on the new one; on the
+    // new one some may be due at once.
+    TakeBackShots();
+    busy_ = true;
+    const uint32_t now = Platform().TickCount();
+    UpdateClock(now);
+    HandOverDue(now, false);
+    ArmCueTimer();
+    busy_ = false;
+}
+
+void TCommonPlayer::RunAutonomousCues(uint32_t now)
+{
+    TellTheTime(now, ClockAt(now));
+    PassMemoryCues(broadcast_.SurelyPlayedTo(now));
+    const int32_t duration = scenario ? scenario->Duration() : 0;
+    if (static_cast<int64_t>(clock_) >= static_cast<int64_t>(duration) + kEndPauseMs)
+        EndShow();
+}
+
+void TCommonPlayer::PassMemoryCuesAtStop(uint32_t now, TMissReason uncertain)
+{
+    PassMemoryCues(broadcast_.SurelyPlayedTo(now), broadcast_.PlayedTo(now), uncertain);
+}
+
+void TCommonPlayer::PassMemoryCues(int32_t surely, int32_t mayHave, TMissReason uncertain)
+{
+    // The modules fire from their memory: the shots are only recorded, each as the modules'
+    // clocks surely reached its time, every one of them. A stop before then reports it
+    // missed, though it may have fired; nothing fires it again (the modules' next start is
+    // above where they may have played).
+    const std::span<const TCue> cues = Cues();
+    while (IsRunning() && nextCue >= 0 && static_cast<size_t>(nextCue) < cues.size()) {
+        const TCue& cue = cues[static_cast<size_t>(nextCue)];
+        // Passed over by the modules' start from standing above it (the show clock, or the
+        // modules surely, past it); what they fired before a stop was recorded at the stop.
+        if ((cue.time <= clock_ || cue.time <= surely) && MemoryTime(cue) < broadcast_.StartedFrom())
+            report_.Missed(nextCue++, PassedByStart());
+        else if (cue.time <= surely)
+            HandleCue(nextCue++, true);
+        else if (cue.time <= mayHave)
+            report_.Missed(nextCue++, uncertain);
+        else
+            break;
+    }
+}
+
+TMissReason TCommonPlayer::PassedByStart() const
+{
+    // The modules start after it: at the start point, or again after they were stopped, which
+    // in a show on timecode is the timecode's doing.
+    if (!broadcast_.Restarted())
+        return TMissReason::BeforeStart;
+    return chase_ ? TMissReason::TimecodeJump : TMissReason::StoppedBefore;
+}
+
+int32_t TCommonPlayer::TenthAfterCuesBefore(int32_t index) const
+{
+    const std::span<const TCue> cues = Cues().first(static_cast<size_t>(
+        std::clamp(index, 0, static_cast<int32_t>(Cues().size()))));
+    if (cues.empty())
+        return 0;
+    // Kept rounded up, a cue may lie in memory on the very tenth after its time.
+    int32_t latest = INT32_MIN;
+    for (const TCue& cue : cues)
+        latest = std::max(latest, MemoryTime(cue));
+    return TenthAtOrBelow(latest) + 100;
+}
+
+int32_t TCommonPlayer::MemoryTime(const TCue& cue) const
+{
+    const auto* module = dynamic_cast<const TCommonControl*>(controls_.FindByAddress(cue.module));
+    return StoredCueTime(cue.time, module ? MemorySteps(*module) : TTimeSteps::Steps100ms);
+}
+
+void TCommonPlayer::TellTheTime(uint32_t now, int32_t showTime)
+{
+    if (beyondBusTime_)
+        return;
+    const TTimeBroadcast::TFrame frame =
+        broadcast_.Next({showTime, now, chase_ ? 1000 : tempo_, followMusic_ || chase_},
+                        timeBroadcastInterval);
+    if (frame.action == TTimeBroadcast::TAction::None)
+        return;
+    if (frame.time > kLastBusTimeMs) {
+        // Past the bus's 16-bit time the broadcast would wrap to an early time.
+        WriteLog(Localize(kMsgClockBeyondBusTime));
+        beyondBusTime_ = true;
+        return;
+    }
+    port_.SendClock(frame.time, frame.action == TTimeBroadcast::TAction::Start);
+    broadcast_.Sent(frame, now);
+    // Stood until the show is back: what they fired up to here is recorded before their start
+    // again passes over the rest.
+    if (frame.action == TTimeBroadcast::TAction::Stop && firingMode != kFiringManual)
+        PassMemoryCuesAtStop(now, TMissReason::StoppedBefore);
+}
+
+void TCommonPlayer::EndShow()
+{
+    Platform().Sleep(kEndPauseMs);
+    Stop(false);
+    if (!Cues().empty())
+        currentTime = resume_.time = Cues().back().time;
+}
+
+bool TCommonPlayer::TooLate(int32_t index, uint32_t now) const
+{
+    if (maxLateMs <= 0)
+        return false;
+    const uint32_t reached = ReachedTick(Cues()[static_cast<size_t>(index)].time);
+    const uint32_t since = static_cast<int32_t>(reached - beganTick_) < 0 ? beganTick_ : reached;
+    return static_cast<int32_t>(now - since) > maxLateMs;
+}
+
+void TCommonPlayer::HandleCue(int32_t index, bool noSend, bool late)
+{
+    const TCue& cue = Cues()[static_cast<size_t>(index)];
+    const TCueVerdict verdict = Judge(index);
+    if (verdict == TCueVerdict::TakenByHand)
+        return;
+    if (verdict == TCueVerdict::LockedOut) {
+        PassLockedCue(index);
+        PassShotCharge(index);
+        return;
+    }
+    if (verdict == TCueVerdict::OutsideTables) {
+        WriteLog(Localize(kMsgSkippedCue) + " " + ShotText(cue.module, cue.channel));
+        report_.Missed(index, TMissReason::OutsideTables);
+        return;
+    }
+    firingCue_ = index;
+    if (noSend) {
+        if (!cue.IsMotor())
+            Fire(cue.module, cue.channel, true, false);
+        // A module the search did not find was never written, verified or told the time.
+        if (verdict != TCueVerdict::ModuleAbsent)
+            report_.Recorded(index);
+        else
+            report_.Missed(index, TMissReason::ModuleAbsent);
+    } else if (verdict == TCueVerdict::ModuleAbsent) {
+        // Still recorded and logged as a shot: the log shows what the show asked for.
+        if (!cue.IsMotor())
+            Fire(cue.module, cue.channel, false, false);
+        report_.Missed(index, TMissReason::ModuleAbsent);
+    } else if (port_.DownAt(ReachedTick(cue.time))) {
+        // Due while the converter was lost: sent now, it would go late, in a burst with the
+        // others due meanwhile. It fails as a send to the lost converter did.
+        if (!cue.IsMotor())
+            Fired(cue.module, cue.channel, false, false, kLinkNotConnected);
+        report_.Missed(index, TMissReason::ConverterLost);
+        // Told now if the converter is back already, else once it is.
+        PassShotCharge(index);
+    } else if (late) {
+        // Sent now, it would go in a burst with the others due while the show was held up.
+        WriteLog(Localize(kMsgLateCuePassed) + " " +
+                 (cue.IsMotor() ? std::to_string(cue.module) : ShotText(cue.module, cue.channel)));
+        report_.Missed(index, TMissReason::TooLate);
+        PassShotCharge(index);
+        // The launcher still goes where the show has it, before the module's next shot.
+        RestoreMotors(index);
+    } else {
+        uint32_t sentTick = 0;
+        const int result = SendCue(cue, sentTick);
+        report_.Sent(index, result, ClockAt(sentTick), port_.LossCount());
+    }
+    firingCue_ = -1;
+}
+
+void TCommonPlayer::PassShotCharge(int32_t index)
+{
+    if (!charges_.PassOver(index))
+        return;
+    // The module still holds the passed cue's charge. The module's shots before it have left
+    // the port. A key's charged shot carries the sequence's next charge itself.
+    const int module = charges_.ModuleOf(index);
+    if (controlMode == kControlDirect && !handShots_.Charged(module))
+        charges_.Announce(module);
+}
+
+void TCommonPlayer::RestoreMotors(int32_t passedFrom)
+{
+    // In autonomous control the modules play their own memory.
+    if (controlMode != kControlDirect || firingMode == kFiringManual)
+        return;
+    const std::span<const TCue> cues = Cues();
+    const std::span<const TCue> passed =
+        cues.first(static_cast<size_t>(std::clamp(nextCue, 0, static_cast<int32_t>(cues.size()))));
+    std::vector<int> modules;
+    for (auto index = static_cast<size_t>(std::max(passedFrom, 0)); index < passed.size(); ++index)
+        if (passed[index].IsMotor() &&
+            std::find(modules.begin(), modules.end(), passed[index].module) == modules.end())
+            modules.push_back(passed[index].module);
+    // A locked position's motor cue is passed over at its moment too.
+    for (const int module : modules)
+        RestoreMotorPosition(controls_, passed, module, [this](const TCue& cue) {
+            return !lockout_.Locked(scenario, cue.position);
+        });
+}
+
+bool TCommonPlayer::ShowKeepsCharges() const
+{
+    return IsRunning() && controlMode == kControlDirect && firingMode == kFiringBoth;
+}
+
+int TCommonPlayer::HandShotCharge(THVControl& module, int channel)
+{
+    if (!ShowKeepsCharges())
+        return 0;
+    // The show's cue the shot takes is passed over by the show: no shot is told its charge.
+    const int32_t taken = report_.PendingShot(module.address, channel);
+    if (taken >= 0)
+        charges_.RemoveByHand(taken);
+    // With no show shot to come, nothing is left charged.
+    return charges_.Next(module.address, 0);
+}
+
+bool TCommonPlayer::ShowShotsNear(int module) const
+{
+    if (!ShowKeepsCharges())
+        return false;
+    if (std::any_of(handedOver_.begin(), handedOver_.end(),
+                    [module](const THandedOver& shot) { return shot.charged == module; }))
+        return true;
+    // Until the first tick after the charge time, and the look ahead of that tick.
+    const int32_t until = ClockAt(Platform().TickCount() + kManualChargePauseMs + kTimerPeriodMs +
+                                  static_cast<uint32_t>(kLookAheadMs));
+    const std::span<const TCue> cues = Cues();
+    for (auto index = static_cast<size_t>(std::max(nextCue, 0));
+         index < cues.size() && cues[index].time <= until; ++index)
+        if (cues[index].module == module && charges_.HasPlace(static_cast<int32_t>(index)))
+            return true;
+    return false;
+}
+
+bool TCommonPlayer::LockPosition(const std::string& position, bool locked)
+{
+    const std::span<const TCue> cues = Cues();
+    const bool named = std::any_of(cues.begin(), cues.end(),
+                                   [&](const TCue& cue) { return cue.position == position; });
+    if (!scenario || position.empty() || !named || controlMode == kControlAutonomous)
+        return false;
+    lockout_.Set(*scenario, position, locked);
+    // A shot handed to the port ahead of its moment is taken back unless still allowed.
+    RetimeShots();
+    return true;
+}
+
+bool TCommonPlayer::PositionLocked(const std::string& position) const
+{
+    return lockout_.Locked(scenario, position);
+}
+
+std::vector<std::string> TCommonPlayer::LockedPositions() const
+{
+    return lockout_.LockedPositions(scenario);
+}
+
+bool TCommonPlayer::ChannelLockedOut(int module, int channel) const
+{
+    return lockout_.ChannelLocked(scenario, module, channel);
+}
+
+bool TCommonPlayer::PassLockedCue(int32_t index)
+{
+    const std::span<const TCue> cues = Cues();
+    if (index < 0 || static_cast<size_t>(index) >= cues.size())
+        return false;
+    const TCue& cue = cues[static_cast<size_t>(index)];
+    if (!lockout_.Locked(scenario, cue.position))
+        return false;
+    WriteLog(Localize(kMsgLockedOutCue) + " " +
+             (cue.IsMotor() ? std::to_string(cue.module) : ShotText(cue.module, cue.channel)));
+    report_.Missed(index, TMissReason::PositionLockedOut);
+    return true;
+}
+
+void TCommonPlayer::PassLockedShot(int32_t index)
+{
+    report_.Missed(index, TMissReason::PositionLockedOut);
+}
+
+bool TCommonPlayer::CueModulePresent(const TCue& cue) const
+{
+    TCommonDevice* device = controls_.FindByAddress(cue.module);
+    return cue.IsMotor() ? dynamic_cast<TMotorControl*>(device) != nullptr
+                         : dynamic_cast<TCommonControl*>(device) != nullptr;
+}
+
+// sentTick: when the command's first echo came back.
+int TCommonPlayer::SendCue(const TCue& cue, uint32_t& sentTick)
+{
+    port_.MarkEchoes();
+    const int result =
+        cue.IsMotor() ? RunMotorCue(controls_, cue) : Fire(cue.module, cue.channel, false, false);
+    const bool echoed = port_.FirstEchoSinceMark(sentTick);
+    if (!echoed)
+        sentTick = Platform().TickCount();
+    // A fire command repeated for the module is on the line once one sending came back.
+    return echoed && !cue.IsMotor() ? 0 : result;
+}
+
+bool TCommonPlayer::IdleAllowed() const
+{
+    if (firingMode == kFiringManual)
+        return true;
+    const std::span<const TCue> cues = Cues();
+    if (nextCue < 0 || static_cast<size_t>(nextCue) >= cues.size())
+        return false;
+    return static_cast<int64_t>(cues[static_cast<size_t>(nextCue)].time) - currentTime >
+           idleInterval;
+}
+
+int TCommonPlayer::Fire(int module, int channel, bool noSend, bool manual)
+{
+    if (!IsFirableChannel(module, channel))
+        return kResultBadChannel;
+    const int result = noSend ? 0 : SendFire(module, channel, manual);
+    Fired(module, channel, manual, noSend, result);
+    return result;
+}
+
+void TCommonPlayer::Fired(int module, int channel, bool manual, bool noSend, int result)
+{
+    lastFireTick_ = Platform().TickCount();
+    firedCue_ = firingCue_;
+    if (manual && !noSend && IsRunning()) {
+        const bool present = dynamic_cast<TCommonControl*>(controls_.FindByAddress(module));
+        firedCue_ = report_.FiredByHand(module, channel, present, result, ClockAt(lastFireTick_),
+                                        port_.LossCount());
+    }
+    if (!manual)
+        WriteLog(Localize(92, "Запуск, пульт:") + " " + ShotText(module, channel));
+}
+
+int32_t TCommonPlayer::ClockAt(uint32_t tick) const
+{
+    // The timecode sets the pace; the tempo is the show's own clock's.
+    return ScenarioClock(startTick_, tick, chase_ ? 1000 : tempo_, startTime_, offset);
+}
+
+void TCommonPlayer::FireByHand(int module, int channel, THandShots::TDone done)
+{
+    if (!IsRunning() || ChannelLockedOut(module, channel)) {
+        if (done)
+            done(false);
+        return;
+    }
+    handShots_.Add(module, channel, std::move(done));
+}
+
+void TCommonPlayer::FireHandShot(int module, int channel)
+{
+    const std::span<const TCue> cues = Cues();
+    // A high-voltage module's frames handed over carry charges that the key's shot changes.
+    const bool waiting =
+        std::any_of(handedOver_.begin(), handedOver_.end(), [&](const THandedOver& shot) {
+            const TCue& cue = cues[static_cast<size_t>(shot.cue)];
+            return cue.module == module && (cue.channel == channel || shot.charged == module);
+        });
+    if (!waiting) {
+        Fire(module, channel, false, true);
+        return;
+    }
+    // The show's frame for the channel waits at the port for its moment and would follow the
+    // key's: taken back first, its cue is the key's and passed over; the others go again.
+    TakeBackShots();
+    Fire(module, channel, false, true);
+    HandOverDue(Platform().TickCount(), false);
+    ArmCueTimer();
+}
+
+THandShots::TCharge TCommonPlayer::ChargeByHand(int module, int channel)
+{
+    auto* highVoltage = dynamic_cast<THVControl*>(controls_.FindByAddress(module));
+    if (!highVoltage || !IsFirableChannel(module, channel))
+        return THandShots::TCharge::None;
+    // The module holds one charge: a show shot of it while the key's charge comes up would
+    // fire with the key's. The key's shot waits for its charge time clear of the show's.
+    if (ShowShotsNear(module))
+        return THandShots::TCharge::Later;
+    highVoltage->SetCharge(highVoltage->ChannelCharge(channel));
+    return THandShots::TCharge::Sent;
+}
+
+int TCommonPlayer::SendFire(int module, int channel, bool manual)
+{
+    TCommonDevice* device = controls_.FindByAddress(module);
+    if (auto* highVoltage = dynamic_cast<THVControl*>(device))
+        return highVoltage->FireWithCharge(channel, manual ? HandShotCharge(*highVoltage, channel)
+                                                          : charges_.ShotCharge(module, firingCue_));
+    if (auto* control = dynamic_cast<TCommonControl*>(device))
+        return control->FireChannel(channel);
+    return 0;
+}
+
+bool TCommonPlayer::OwnTimeFrame(const TFrameRecord& message) const
+{
+    return message[0] == kClockMessage && message[3] == kClockStartForm && message[4] == 0 &&
+           message[5] == 0 &&
+           broadcast_.SentLately((message[1] * 256 + message[2]) * kBusTimeUnitMs,
+                                 Platform().TickCount());
+}
+
+void TCommonPlayer::ModulesStopped()
+{
+    const uint32_t now = Platform().TickCount();
+    broadcast_.Stopped(now);
+    // What they fired up to here is recorded; their start again passes over the rest below it.
+    if (IsRunning() && controlMode == kControlAutonomous && firingMode != kFiringManual)
+        PassMemoryCuesAtStop(now, TMissReason::StoppedBefore);
+}
+
+void TCommonPlayer::HandleMessage(const TFrameRecord& message)
+{
+    if (message[5] == kStationAddress) {
+        if (message[4] != 0 && message[4] != port_.StationId())
+            return;
+        if (message[0] == kStatusQuery)
+            port_.SendStationStatus(message[3], LaunchState ? LaunchState() : 0, firingMode,
+                                    controlMode);
+        return;
+    }
+    if (message[0] == kClockMessage && message[3] == kClockStopForm) {
+        // Sent several times so that no module misses it, or this station's own come back
+        // late: obeyed once, unless a show started since.
+        if (!stops_.Heard(message, Platform().TickCount()) && !IsRunning())
+            return;
+        // Heard on one converter's line: this show's modules on the others play on from
+        // memory. Passed on once, as the broadcast ends with it; the station that sent it
+        // hears it again as no news.
+        Halt(false, broadcast_.Running());
+        if (OnRemoteStop)
+            OnRemoteStop();
+    }
+}
+
+}  // namespace kv

@@ -1,0 +1,358 @@
+#pragma once
+// The show player: keeps the scenario clock on a 25 ms timer, fires the cues of the current
+// scenario when their time comes, plays the soundtrack from the start point, broadcasts the
+// show time in autonomous control, answers other stations and obeys a remote stop.
+// Runs on the main thread only.
+
+#include "audio/BassPlayer.h"
+#include "link/FrameRecord.h"
+#include "show/player/ChargePlan.h"
+#include "show/player/HandShots.h"
+#include "show/player/PositionLockout.h"
+#include "show/player/StopBroadcast.h"
+#include "show/player/TimeBroadcast.h"
+#include "show/report/FiringReport.h"
+#include "show/scenario/Cue.h"
+
+#include <climits>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+class TControls;
+class THVControl;
+class TPortProto;
+class TProjectList;
+class TTimecodeChase;
+class TTimer;
+
+enum TFiringMode : uint8_t { kFiringAutomatic = 0, kFiringManual = 1, kFiringBoth = 2 };
+enum TControlMode : uint8_t { kControlDirect = 0, kControlAutonomous = 1 };
+
+// A channel the bus and the device tables can take: module 0-255, channel 0-511.
+bool IsFirableChannel(int module, int channel);
+
+// What the show does with a cue at its turn, before its moment is looked at.
+enum class TCueVerdict { Fire, Motor, TakenByHand, LockedOut, OutsideTables, ModuleAbsent };
+
+class TCommonPlayer {
+public:
+    static constexpr uint32_t kTimerPeriodMs = 25;
+    static constexpr uint32_t kEndPauseMs = 500;
+    static constexpr uint32_t kManualChargePauseMs = 2000;
+    static constexpr int32_t kDefaultMaxLateMs = 1000;
+    // What a show may be started with from the command line: a tempo given in per cent (100)
+    // or an offset in seconds read as milliseconds would move the whole show.
+    static constexpr int32_t kMinStartTempo = 500;
+    static constexpr int32_t kMaxStartTempo = 2000;
+    static constexpr int32_t kMaxStartOffsetMs = 600'000;
+
+    // The platform must be installed: the timer comes from it.
+    TCommonPlayer(TControls& controls, TPortProto& port);
+    virtual ~TCommonPlayer();
+    TCommonPlayer(const TCommonPlayer&) = delete;
+    TCommonPlayer& operator=(const TCommonPlayer&) = delete;
+
+    virtual void Tick();
+    virtual void IdleWork() {}
+    // Reports a file that does not open to the operator.
+    bool LoadSoundtrack(const std::string& file);
+    void UnloadSoundtrack();
+    // Also restarts a running show at from. With the start point left where the last show
+    // stopped (or on the time of the first cue it had not handled), the show goes on after
+    // the cues that show handled, another master's start at another time too.
+    virtual void Start(int32_t from);
+    // Starts as Start does, the clock following the timecode from from on: the chase must be
+    // locked on timecode at or past from. No soundtrack plays: the desk plays the music.
+    void StartChased(int32_t from, TTimecodeChase& chase);
+    bool Chased() const { return chase_ != nullptr; }
+    // Tells the other stations and the modules to stop too.
+    void Stop(bool stopSoundtrack) { Halt(stopSoundtrack, true); }
+    // The converter is back: a stop that could not go out goes now, unless a show started
+    // since. Modules playing their memory would otherwise play on after the stop. A show
+    // that runs on charges its high-voltage modules for their next shots.
+    void ConverterBack();
+    // The last show's stop did not reach every converter: the modules may play on from
+    // their memory. Repeating while they may.
+    bool StopOwed() const { return stops_.Owed(); }
+    bool StopRepeating() const { return stops_.Repeating(); }
+    // Every frame from the bus, after the registry has seen it.
+    virtual void HandleMessage(const TFrameRecord& message);
+    // manual: the operator's key (a high-voltage module's own charge is FireByHand's; the
+    // charge to follow is the one its next show shot needs while the show fires cues
+    // directly, none otherwise); noSend: record only. A channel outside the tables is
+    // refused with -1 and nothing else happens.
+    virtual int Fire(int module, int channel, bool noSend, bool manual);
+    // The operator's shot by key while the show runs: fired at once, or, on a high-voltage
+    // module, charged and fired by the tick once charged; charged only once no show shot of
+    // the module is due before it fires. Shots keep the order of the
+    // keys; a stop drops the ones still waiting, and done(false) tells each, as it does a
+    // shot asked for while the show is stopped.
+    void FireByHand(int module, int channel, THandShots::TDone done);
+    bool HandShotsWaiting() const { return handShots_.Waiting(); }
+    // High-voltage modules that a show from `from` would fire with another shot's charge: in
+    // autonomous control they fire from memory, which holds none. Empty otherwise.
+    std::vector<int> ChargesUntold(int32_t from) const;
+    // The operator's lockout of a position of the current scenario. Refused (false) in
+    // autonomous control, where the modules fire from their own memory, and for a position
+    // the scenario does not name.
+    bool LockPosition(const std::string& position, bool locked);
+    bool PositionLocked(const std::string& position) const;
+    std::vector<std::string> LockedPositions() const;
+    // A cue of a locked position fires the channel: no shot by key may.
+    bool ChannelLockedOut(int module, int channel) const;
+    // One judgement for the hand-over ahead, the show's own turn and the step key.
+    TCueVerdict Judge(int32_t index) const;
+    // The step key's cue of a locked position is passed over, logged and recorded; true
+    // when it was one.
+    bool PassLockedCue(int32_t index);
+    // The step key's shot of that cue refused, its channel locked out: recorded so.
+    void PassLockedShot(int32_t index);
+    bool IsRunning() const;
+    // The show clock at that tick, for what follows it from elsewhere (the timecode sent);
+    // while stopped, the start point, standing.
+    TShowClockLook ClockLook(uint32_t now) const;
+    // A running clock goes on from its present value at the new rate.
+    void SetTempo(int32_t value);
+    int32_t Tempo() const { return tempo_; }
+    // The offset key: a running autonomous show tells the modules at once.
+    void SetOffset(int32_t value);
+
+    TBassPlayer& Soundtrack() { return soundtrack_; }
+    // The cues of the last show; written beside the run log when the show stops.
+    const TFiringReport& FiringReport() const { return report_; }
+    const TChargePlan& Charges() const { return charges_; }
+    const std::string& FiringReportPath() const { return reportPath_; }
+
+    // Set by the console. No scenario plays as an empty one.
+    const TProjectList* scenario = nullptr;
+    uint8_t controlMode = kControlDirect;
+    uint8_t firingMode = kFiringAutomatic;
+    int32_t offset = 0;  // SetOffset while a show runs
+    // The clock; the start point while stopped.
+    int32_t currentTime = 0;
+    // The first cue not yet handled; the step key and the cue list move it.
+    int32_t nextCue = 0;
+    // A cue later than this when its turn comes (the main thread held up) is passed over,
+    // not sent in a burst with the others due meanwhile; 0: no limit.
+    int32_t maxLateMs = kDefaultMaxLateMs;  // [show] MaxLateMs
+    int32_t timeReportInterval = 100;
+    int32_t idleInterval = 1000;
+    int32_t timeBroadcastInterval = 1000;
+    // Set by the console while the bus is a model of the installation: the log and the
+    // report's file name say so.
+    bool rehearsal = false;
+    // The console put a model of the field on the bus, or the real field back. A rehearsal
+    // begins where the real show stands; the real bus then goes on from where its own last
+    // show left it, start point and handled cues, whatever the model fired. simulated: the
+    // real field is a simulated one, whose shows are rehearsals too.
+    void EnterModelBus();
+    void LeaveModelBus(bool simulated);
+
+    // The console's launch state (0 idle, 1 ready, 2 running) for the status answer.
+    std::function<int()> LaunchState;
+    std::function<void(int32_t time)> OnTime;
+    std::function<void()> OnStateChange;
+    std::function<void()> OnRemoteStop;
+    std::function<void()> OnIdle;
+
+protected:
+    // joinSoundtrack: the soundtrack plays already and the show joins it where it is, so it
+    // is not repositioned and no start notice goes out.
+    void BeginShow(int32_t from, bool joinSoundtrack);
+    // broadcastStop false: a stop heard from the bus that no module of this show still plays
+    // from memory; passed on, two stations would stop each other without end.
+    virtual void Halt(bool stopSoundtrack, bool broadcastStop);
+    std::span<const TCue> Cues() const;
+    uint32_t LastFireTick() const { return lastFireTick_; }
+    // The scenario cue of the last Fire (-1: none).
+    int32_t FiredCue() const { return firedCue_; }
+    // Once more beside the run log, when checks came in after the stop.
+    void SaveFiringReport();
+    bool WriteReport();
+    // A start form heard from the bus that is this station's own time, come back late from
+    // a converter.
+    bool OwnTimeFrame(const TFrameRecord& message) const;
+    // After every shot the show or the operator fired, sent or not (result), to record it.
+    virtual void Fired(int module, int channel, bool manual, bool noSend, int result);
+    // The station answered a start form with the stop form, which stops the modules' clocks:
+    // started again at or before a cue they fired, they would fire it twice.
+    void ModulesStopped();
+
+    TControls& controls_;
+    TPortProto& port_;
+    TFiringReport report_;
+
+private:
+    // Each high-voltage module of the show is told the charge of its next shot again.
+    void RechargeAfterLoss();
+    void UpdateClock(uint32_t now);
+    void FollowTimecode(uint32_t now);
+    // The cues a jump of the timecode passed over up to to are missed, not fired in a burst;
+    // the modules' clocks stand while they are passed over.
+    void PassOverJump(int32_t to, uint32_t now);
+    // At tempo 1000 the clock reads the music as heard: a sound card's clock runs a little
+    // faster or slower than the system's, and an output that ran dry holds the music back.
+    void FollowMusic(uint32_t now);
+    // Until the first sample is heard the clock stays below the music's start.
+    void HoldUntilHeard(uint32_t now);
+    // A sound server that stops answering leaves the show on its own clock; logged once.
+    void NoteOutputStall();
+    void FollowMusicFrom(int32_t position);
+    int32_t ClockAt(uint32_t tick) const;
+    // A start point below 0 holds the soundtrack back until the clock reaches 0.
+    void StartPendingSoundtrack();
+    // Plays from position (ms) and sets the clock on the moment the music is heard; true
+    // when that moment is still to come.
+    bool PlaySoundtrackFrom(int32_t position);
+    bool CueDue(int32_t index) const;
+    void RunDirectCues(uint32_t now);
+    // The shots due by the clock read at now, and those handed over ahead; arms the cue timer.
+    void FireDueCues(uint32_t now);
+    // Hands over the shots due before the next tick; onTick: fires the cues due now itself.
+    void HandOverDue(uint32_t now, bool onTick);
+    // A firing module's shot may be handed to the port ahead of its tick, to leave at the
+    // very millisecond the clock reaches it; the others wait for the cue timer or the tick.
+    bool FiresAhead(int32_t index) const;
+    // The cue timer fires the next cue at its moment, between two ticks: the cues that are
+    // not handed over ahead, and every cue while the clock follows or awaits the music or
+    // follows the timecode.
+    bool TimesCues() const;
+    void ArmCueTimer();
+    // The cue timer: the cues due by a fresh reading of the clock, as on a tick.
+    void CueMoment();
+    // Ahead, the clock must run at its rate until the shot: not while it waits for the music.
+    bool LooksAhead() const;
+    // The first tick at which the clock reaches time.
+    uint32_t DueTick(int32_t time, uint32_t now) const;
+    // The tick at which the clock reached time, on its present pace; in the past too.
+    uint32_t ReachedTick(int32_t time) const;
+    void HandOver(int32_t index, uint32_t dueTick);
+    // Records the shots the port sent since the last look.
+    void CollectShots();
+    // Takes back the shots not yet sent: the next cue is the first of them again.
+    void TakeBackShots();
+    // After the clock was moved: the shots not yet sent go again on the new clock.
+    void RetimeShots();
+    void RunAutonomousCues(uint32_t now);
+    // Records the cues the modules' clocks have reached, up to played.
+    // surely: how far the modules surely played (recorded as fired from memory); mayHave:
+    // how far they may have (handled, never fired again, reported missed for that reason).
+    // Why a memory cue the modules' start passed over was not fired.
+    TMissReason PassedByStart() const;
+    void PassMemoryCues(int32_t surely, int32_t mayHave = INT32_MIN,
+                        TMissReason uncertain = TMissReason::StoppedBefore);
+    // Their clocks stopped or set forward at now: the cues they may have reached since are
+    // handled, those in doubt missed for that reason.
+    void PassMemoryCuesAtStop(uint32_t now, TMissReason uncertain);
+    void TellTheTime(uint32_t now, int32_t showTime);
+    bool TellsTheTime() const;
+    void RetellTime();
+    // How long the modules may still play their memory, -1 when they do not play it.
+    int32_t MemoryLeftMs(uint32_t now) const;
+    // Where the modules' clocks may start so as to fire none of the cues before index.
+    int32_t TenthAfterCuesBefore(int32_t index) const;
+    // The time the cue's module keeps it at in memory; one not registered may keep the coarsest.
+    int32_t MemoryTime(const TCue& cue) const;
+    void EndShow();
+    // noSend: autonomous control, where motor cues are passed over. late: TooLate, passed over.
+    void HandleCue(int32_t index, bool noSend, bool late = false);
+    // Later than maxLateMs past its moment at now; a cue the start sends late counts from it.
+    bool TooLate(int32_t index, uint32_t now) const;
+    // A cue the show passes over keeps the high-voltage charges of the later ones in line.
+    void PassShotCharge(int32_t index);
+    // The motor modules with a motor cue from passedFrom up to the next cue are turned to
+    // where the show has them now, before any of their shots.
+    void RestoreMotors(int32_t passedFrom);
+    // Both the show and the operator fire the module: a shot by key leaves it charged for
+    // the show's next shot.
+    bool ShowKeepsCharges() const;
+    int HandShotCharge(THVControl& module, int channel);
+    // A show shot of the module leaves before a shot by key charged now would fire.
+    bool ShowShotsNear(int module) const;
+    // A module that can take the cue's command is registered at its address.
+    bool CueModulePresent(const TCue& cue) const;
+    int SendCue(const TCue& cue, uint32_t& sentTick);
+    int SendFire(int module, int channel, bool manual);
+    // The shot by hand's turn to fire has come.
+    void FireHandShot(int module, int channel);
+    THandShots::TCharge ChargeByHand(int module, int channel);
+    bool IdleAllowed() const;
+    void RaiseStateChange();
+    // Whatever was not reached is stopped before; written beside the run log.
+    void CloseFiringReport();
+
+    // Where the last show stopped and the first cue it had not handled: while the console
+    // leaves the start point there, a new show goes on after that cue and fires none twice.
+    struct TResumePoint {
+        const TProjectList* scenario = nullptr;
+        bool rehearsal = false;  // what a model fired is still to fire on the real bus
+        uint32_t revision = 0;
+        int32_t time = 0;
+        int32_t cue = 0;
+    };
+    TResumePoint resume_;
+    // The real bus's start point and resume point, kept while a model of the field is on it.
+    struct TBusPlace {
+        const TProjectList* scenario = nullptr;
+        uint32_t revision = 0;
+        int32_t currentTime = 0;
+        int32_t nextCue = 0;
+        TResumePoint resume;
+    };
+    std::optional<TBusPlace> realBus_;
+    bool busy_ = false;
+    int32_t tempo_ = 1000;
+    int32_t startTime_ = 0;
+    // The clock before the autonomous floor at 0: memory cues and broadcasts wait for it.
+    int32_t clock_ = 0;
+    bool soundtrackPending_ = false;
+    // The clock follows the music from its heard start until it stops or the tempo changes.
+    bool followMusic_ = false;
+    // The music is played and its first sample not heard yet.
+    bool awaitingSound_ = false;
+    bool outputStalled_ = false;
+    TTimecodeChase* chase_ = nullptr;  // the clock follows it
+    bool timecodeLost_ = false;
+    // How far past the clock the timecode was at the last reading, counting the signal not
+    // yet captured.
+    int32_t timecodeAhead_ = 0;
+    // The furthest the music was heard: the estimate may step back, the clock does not.
+    int64_t heardMs_ = 0;
+    // Past the bus's 16-bit time the broadcast would wrap to an early time: it ends, once.
+    bool beyondBusTime_ = false;
+    uint32_t startTick_ = 0;
+    uint32_t beganTick_ = 0;  // of the show's start
+    uint32_t lastTimeReport_ = 0;
+    uint32_t lastIdleWork_ = 0;
+    uint32_t lastSync_ = 0;
+    static constexpr int32_t kSyncIntervalMs = 1000;
+    TTimeBroadcast broadcast_{kTimerPeriodMs};
+    uint32_t lastFireTick_ = 0;
+    struct THandedOver {
+        int32_t cue;
+        int charged;  // the high-voltage module whose charge entry it carries; -1: none
+        uint64_t ticket;
+    };
+    std::vector<THandedOver> handedOver_;  // in the order handed over
+    int32_t firingCue_ = -1;  // the show's own cue while it fires one
+    int32_t firedCue_ = -1;
+    int32_t showNumber_ = 0;
+    std::string reportPath_;
+    TChargePlan charges_;
+    THandShots handShots_;
+    TPositionLockout lockout_;
+    TStopBroadcast stops_{port_};
+    TBassPlayer soundtrack_;
+    // Last, so that they go first and no tick reaches a half-destroyed player.
+    std::unique_ptr<TTimer> timer_;
+    std::unique_ptr<TTimer> cueTimer_;  // one-shot
+};
+
+}  // namespace kv

@@ -1,0 +1,116 @@
+#include "show/player/ExtPlayer.h"
+
+#include "devices/Controls.h"
+#include "devices/DeviceResults.h"
+#include "link/PortProto.h"
+#include "show/player/ShowLaunch.h"
+#include "support/Localizer.h"
+#include "support/Platform.h"
+#include "support/RunLog.h"
+
+namespace kv {
+
+namespace {
+
+constexpr uint8_t kClockMessage = 0x90;
+constexpr uint8_t kClockStartForm = 0x80;
+constexpr uint8_t kClockStopForm = 0x00;
+constexpr int kClockUnitMs = 100;
+
+}  // namespace
+
+TExtPlayer::TExtPlayer(TControls& controls, TPortProto& port) : TCommonPlayer(controls, port)
+{
+    firingMode = kFiringAutomatic;
+}
+
+void TExtPlayer::ClearFired()
+{
+    fired_.clear();
+    checkPosition_ = 0;
+}
+
+void TExtPlayer::Start(int32_t from)
+{
+    ClearFired();
+    TCommonPlayer::Start(from);
+}
+
+void TExtPlayer::StartFromSoundtrack()
+{
+    ClearFired();
+    // Whole milliseconds heard: rounded to the nearest, a cue at the next one went at once.
+    BeginShow(static_cast<int32_t>(Soundtrack().HeardMs()), true);
+}
+
+void TExtPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
+{
+    TCommonPlayer::Halt(stopSoundtrack, broadcastStop);
+    armed = false;
+}
+
+void TExtPlayer::Fired(int module, int channel, bool manual, bool noSend, int result)
+{
+    TCommonPlayer::Fired(module, channel, manual, noSend, result);
+    if (FiredCount() < kFiredCapacity)
+        fired_.push_back({module, channel, FiredCue()});
+    if (auto* control = dynamic_cast<TCommonControl*>(controls_.FindByAddress(module)))
+        control->MarkFired(channel);
+    if (OnFired)
+        OnFired(module, channel);
+}
+
+void TExtPlayer::IdleWork()
+{
+    if (!HasUnchecked() || Platform().TickCount() - LastFireTick() <= kCheckDelayMs)
+        return;
+    CheckChannel(fired_[static_cast<size_t>(checkPosition_)]);
+    ++checkPosition_;
+    // The last checks come after the stop; the file then gets them too.
+    if (!IsRunning() && !HasUnchecked())
+        SaveFiringReport();
+}
+
+void TExtPlayer::CheckChannel(const TFiredChannel& entry)
+{
+    auto* control = dynamic_cast<TCommonControl*>(controls_.FindByAddress(entry.module));
+    if (!control)
+        return;
+    double value = 0;
+    if (control->MeasureChannel(entry.channel, value) != 0) {
+        control->SetChannelState(entry.channel, kChannelFault);
+        report_.Checked(entry.cue, TCheckResult::NoAnswer);
+        return;
+    }
+    control->ClassifyChannel(entry.channel, value, thresholds);
+    report_.Checked(entry.cue, static_cast<TCheckResult>(control->ChannelState(entry.channel)));
+    if (OnChecked)
+        OnChecked(entry.module, entry.channel);
+}
+
+void TExtPlayer::HandleMessage(const TFrameRecord& message)
+{
+    TCommonPlayer::HandleMessage(message);
+    if (message[5] != kStationAddress && message[0] == kClockMessage &&
+        message[3] == kClockStartForm && !OwnTimeFrame(message))
+        ExternalStart(message);
+}
+
+void TExtPlayer::ExternalStart(const TFrameRecord& message)
+{
+    TFrameRecord answer = message;
+    answer[3] = kClockStopForm;
+    port_.SendFrame(answer, -1);
+    ModulesStopped();
+    if (!armed) {
+        WriteLog(Localize(96, "Внешняя команда запуска - отменено"));
+        return;
+    }
+    const int32_t from = (message[1] * 256 + message[2]) * kClockUnitMs;
+    // The run log tells this show's modes and soundtrack as for a start by the key.
+    StartShowExternally(*this, from);
+    WriteLog(Localize(95, "Внешняя команда запуска, время:") + " " + std::to_string(from));
+    armed = false;
+}
+
+}  // namespace kv
