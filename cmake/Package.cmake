@@ -1,7 +1,8 @@
 # What `cmake --install` puts where, and the Debian package made of it (cpack -G DEB):
 # korvane_<version>_amd64.deb with the programs, their data, the menu entry, the man
-# pages, kvctl's bash completion and the converters' udev rule. The programs find their data
-# at ../share/korvane beside their bin/ folder, so the install prefix is free.
+# pages, kvctl's bash completion, the converters' udev rule and the operators' real-time
+# limits. The programs find their data at ../share/korvane beside their bin/ folder, so the
+# install prefix is free.
 include(GNUInstallDirs)
 
 set(KV_PROGRAMS kvctl kvfield)
@@ -24,6 +25,9 @@ install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvane)
 install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvane/docs)
 # udev reads /usr/lib/udev/rules.d (the package's prefix) as well as /lib/udev/rules.d.
 install(FILES share/60-korvane-converters.rules DESTINATION lib/udev/rules.d)
+# pam_limits reads /etc/security/limits.d only: the package's prefix is /usr, so ../etc is
+# /etc there, and an install into a folder of one's own keeps it beside its bin/.
+install(FILES share/95-korvane-realtime.conf DESTINATION ../etc/security/limits.d)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korvane)
@@ -43,6 +47,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The limits file is the administrator's to change: kept over an upgrade.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/share/deb/conffiles)
 # The programs without their debugging information: a fifth of the size.
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <poll.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -129,11 +130,13 @@ int TPort::ConverterCount()
 
 void TPort::Execute()
 {
+    threadId_ = static_cast<int>(gettid());
     while (!terminated_) {
         SendDueFrames();
         if (!Cycle() && !terminated_)
             WaitForWork();
     }
+    threadId_ = 0;
     running_ = false;
 }
 

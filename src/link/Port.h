@@ -70,6 +70,8 @@ public:
     bool Start();
     // Stops and joins the thread; no event is raised after it. Call on the main thread.
     void Stop();
+    // The thread's system id while it runs, else 0: a show raises its priority.
+    int ThreadId() const { return threadId_; }
     bool Reopen();
     int ConverterCount();
     // Lost beside others that are open: their devices cannot be reached.
@@ -178,6 +180,7 @@ private:
     std::atomic<bool> connected_{false};
     std::atomic<bool> terminated_{false};
     std::atomic<bool> running_{false};
+    std::atomic<int> threadId_{0};
     std::atomic<int> lossCount_{0};
     mutable std::mutex downLock_;  // the three below
     bool down_ = false;

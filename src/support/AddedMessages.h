@@ -531,4 +531,11 @@ inline constexpr TMessage kMsgTimecodeZeroInUse{425, "Ноль таймкода 
 inline constexpr TMessage kMsgTimecodeZeroOfPackage{426, "из пакета шоу"};
 inline constexpr TMessage kMsgTimecodeZeroOfSettings{427, "из настроек"};
 
+// A show's threads or memory that the system would not give what they asked: the show runs
+// as it is. Followed by the system's reason.
+inline constexpr TMessage kMsgRealTimeRefused{
+    428, "Приоритет реального времени не разрешён системой, шоу идёт с обычным приоритетом:"};
+inline constexpr TMessage kMsgMemoryLockRefused{
+    429, "Закрепление памяти в ОЗУ не разрешено системой, шоу идёт без него:"};
+
 }  // namespace kv

@@ -166,6 +166,7 @@ const std::vector<TMessage>& MessageCatalog()
             kMsgSettingsNotWritten, kMsgSettingsWritten, kMsgSettingsAtRestart,
             kMsgLanguageSystem, kMsgTimecodeSourceDefault, kMsgTimecodeZeroInUse,
             kMsgTimecodeZeroOfPackage, kMsgTimecodeZeroOfSettings,
+            kMsgRealTimeRefused, kMsgMemoryLockRefused,
         };
         // AddedMessages.h keeps related texts together, not in id order.
         std::stable_sort(messages.begin(), messages.end(),

@@ -1,6 +1,9 @@
 #include "support/Platform.h"
 
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -12,7 +15,15 @@ namespace kv {
 
 namespace {
 std::atomic<TPlatform*> installed{nullptr};
-}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+}  // namespace
 
 TPlatform& Platform()
 {
@@ -37,6 +48,29 @@ void InstallPlatform(TPlatform* platform)
 void TPlatform::SyncFile(const std::string& path, const std::function<void(int error)>& done)
 {
     done(SyncFileNow(path));
+}
+
+int TPlatform::SetRealTime(int thread, int priority, bool on)
+{
+    // Threads started meanwhile (a file sync, a decoder) keep normal scheduling. Once set the
+    // flag stays: only CAP_SYS_NICE may clear it.
+    const sched_param param{on ? priority : 0};
+    const int policy = (on ? SCHED_FIFO : SCHED_OTHER) | SCHED_RESET_ON_FORK;
+    return sched_setscheduler(thread, policy, &param) == 0 ? 0 : errno;
+}
+
+int TPlatform::LockMemory(bool on)
+{
+    if (!on)
+        return munlockall() == 0 ? 0 : errno;
+    // The sanitizer's shadow memory is terabytes of address space: locked, it would be taken.
+    if (kAddressSanitizer)
+        return ENOTSUP;
+    // Under a finite RLIMIT_MEMLOCK, pages locked as they come would fail an allocation of the
+    // running show at the limit: then only the pages there now are locked.
+    rlimit limit{};
+    const bool unlimited = getrlimit(RLIMIT_MEMLOCK, &limit) == 0 && limit.rlim_cur == RLIM_INFINITY;
+    return mlockall(MCL_CURRENT | (unlimited ? MCL_FUTURE : 0)) == 0 ? 0 : errno;
 }
 
 int SyncFileNow(const std::string& path)

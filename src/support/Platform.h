@@ -65,6 +65,14 @@ public:
     // Brings the file's data and its folder entry to the disk; done(0 or the error), on any
     // thread. This one does it at once; the real platforms do it off the show's thread.
     virtual void SyncFile(const std::string& path, const std::function<void(int error)>& done);
+
+    // A show's threads run at a modest real-time priority (SCHED_FIFO) while it runs, where
+    // RLIMIT_RTPRIO or CAP_SYS_NICE allow it; on: false goes back to normal scheduling.
+    // thread: the system's thread id (gettid). 0, or the system's error (EPERM: not allowed).
+    virtual int SetRealTime(int thread, int priority, bool on);
+    // Keeps the program's pages in RAM while a show runs (mlockall), or lets them go.
+    // 0, or the system's error (EPERM or ENOMEM: not allowed, or beyond RLIMIT_MEMLOCK).
+    virtual int LockMemory(bool on);
 };
 
 // fsync of the file and of its folder; 0 or the error.

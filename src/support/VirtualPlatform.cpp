@@ -226,6 +226,22 @@ void TVirtualPlatform::SyncFile(const std::string& path,
     TPlatform::SyncFile(path, done);
 }
 
+int TVirtualPlatform::SetRealTime(int thread, int priority, bool on)
+{
+    realTimeRequests.push_back({thread, priority, on});
+    return on ? realTimeError : 0;
+}
+
+int TVirtualPlatform::LockMemory(bool on)
+{
+    std::lock_guard lock(debugMutex_);
+    memoryLocks.push_back(on);
+    const int error = on ? memoryLockError : 0;
+    if (error == 0)
+        memoryLocked_ = on;
+    return error;
+}
+
 uint32_t TVirtualPlatform::Random(uint32_t range)
 {
     return range == 0 ? 0 : randomValue % range;

@@ -52,6 +52,9 @@ public:
     void DebugOutput(const std::string& line) override;
     uint32_t Random(uint32_t range) override;
     void SyncFile(const std::string& path, const std::function<void(int error)>& done) override;
+    // Recorded, answered with realTimeError / memoryLockError; the real scheduler is not asked.
+    int SetRealTime(int thread, int priority, bool on) override;
+    int LockMemory(bool on) override;
 
     // Scripted operator: answers are taken in order; with none left a message box answers
     // Ok or No, an input box or file dialog is cancelled.
@@ -66,6 +69,17 @@ public:
     };
     std::vector<TSync> syncs;  // the files synced, done at once
     std::optional<TPowerStatus> power;  // empty: cannot be read
+    struct TRealTimeRequest {
+        int thread;
+        int priority;
+        bool on;
+        bool operator==(const TRealTimeRequest&) const = default;
+    };
+    std::vector<TRealTimeRequest> realTimeRequests;
+    int realTimeError = 0;  // a raise's answer (EPERM: refused); going back is always granted
+    std::vector<bool> memoryLocks;  // each request: true to lock, false to let go; any thread
+    int memoryLockError = 0;
+    bool MemoryLocked() const { return memoryLocked_; }
     // Random(range) gives randomValue % range, so tests pick the "random" pause.
     uint32_t randomValue = 0;
 
@@ -79,6 +93,7 @@ private:
     uint64_t Now64() const { return now_; }
 
     std::atomic<uint64_t> now_;
+    std::atomic<bool> memoryLocked_{false};
     std::thread::id mainThread_;
     std::vector<TTimerSlot> timers_;
     uint64_t nextOrder_ = 0;

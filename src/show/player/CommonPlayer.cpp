@@ -65,6 +65,7 @@ TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
                      return true;
                  },
                  kManualChargePauseMs),
+      realTime_(port),
       timer_(Platform().CreateTimer([this] { Tick(); })),
       cueTimer_(Platform().CreateTimer([this] { CueMoment(); }))
 {
@@ -133,6 +134,8 @@ void TCommonPlayer::StartChased(int32_t from, TTimecodeChase& chase)
 
 void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
 {
+    // Before the clock is read: the time the requests take delays no cue against it.
+    realTime_.Begin();
     TakeBackShots();
     stops_.Forget();
     const std::span<const TCue> cues = Cues();
@@ -260,6 +263,7 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
         CloseFiringReport();
         resume_ = {scenario, rehearsal, scenario ? scenario->Revision() : 0, currentTime, nextCue};
     }
+    realTime_.End();
     RaiseStateChange();
 }
 

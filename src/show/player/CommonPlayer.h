@@ -9,6 +9,7 @@
 #include "show/player/ChargePlan.h"
 #include "show/player/HandShots.h"
 #include "show/player/PositionLockout.h"
+#include "show/player/ShowRealTime.h"
 #include "show/player/StopBroadcast.h"
 #include "show/player/TimeBroadcast.h"
 #include "show/report/FiringReport.h"
@@ -349,6 +350,7 @@ private:
     THandShots handShots_;
     TPositionLockout lockout_;
     TStopBroadcast stops_{port_};
+    TShowRealTime realTime_;
     TBassPlayer soundtrack_;
     // Last, so that they go first and no tick reaches a half-destroyed player.
     std::unique_ptr<TTimer> timer_;
