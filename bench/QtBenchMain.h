@@ -1,5 +1,6 @@
 #pragma once
-// Benchmarks that run the engine on real time: a Qt event loop and the real platform services.
+// Benchmarks that run the engine on real time: a Qt event loop and the real platform services
+// (KV_BENCH_REAL_TIME=0: with the show's real-time requests refused).
 
 namespace kv {
 
