@@ -42,9 +42,8 @@ void TChargePlan::Prepare(std::span<const TCue> cues, size_t first, int32_t from
 
 int TChargePlan::ShotCharge(int module, int32_t cue)
 {
-    const int32_t place = Place(cue);
-    if (place != kNoChargeEntry && ModuleOf(cue) == module)
-        sequences_[module].cursor = place + 1;
+    if (ModuleOf(cue) == module)
+        PassOver(cue);
     return Next(module);
 }
 
