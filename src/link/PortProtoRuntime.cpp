@@ -1,6 +1,7 @@
 #include "link/PortProto.h"
 
 #include "link/BusEncoding.h"
+#include "link/ClockMessage.h"
 #include "support/Conversions.h"
 #include "support/Platform.h"
 
@@ -282,11 +283,7 @@ int TPortProto::MoveMotor(int address, int converter, int attemptMode, uint8_t s
 
 int TPortProto::SendClock(int timeMs, bool running)
 {
-    // A time before 0 would wrap to the end of the 16-bit range: every cue in the modules'
-    // memory would be due at once.
-    const int sent = std::max(timeMs, 0);
-    return SendFrame(
-        {0x90, TimeHigh(sent), TimeLow(sent), static_cast<uint8_t>(running ? 0x80 : 0), 0, 0}, -1);
+    return SendFrame(EncodeClock({timeMs, running}), -1);
 }
 
 int TPortProto::SendStationNotice(uint8_t code, int timeMs)

@@ -8,6 +8,7 @@
 #include "devices/MotorControl.h"
 #include "devices/ScenarioChecks.h"
 #include "link/BusEncoding.h"
+#include "link/ClockMessage.h"
 #include "link/PortProto.h"
 #include "show/player/MotorCue.h"
 #include "show/player/ShowClock.h"
@@ -26,10 +27,6 @@ namespace kv {
 namespace {
 
 constexpr uint8_t kStatusQuery = 0x03;
-constexpr uint8_t kClockMessage = 0x90;
-constexpr uint8_t kClockStopForm = 0x00;
-constexpr uint8_t kClockStartForm = 0x80;
-constexpr int kBusTimeUnitMs = 100;
 // Shots due before the tick after next (a tick may come a few milliseconds late) go to the
 // port at once, each to leave at its own moment.
 constexpr int32_t kLookAheadMs = TCommonPlayer::kTimerPeriodMs + 10;
@@ -1181,10 +1178,9 @@ int TCommonPlayer::SendFire(int module, int channel, bool manual)
 
 bool TCommonPlayer::OwnTimeFrame(const TFrameRecord& message) const
 {
-    return message[0] == kClockMessage && message[3] == kClockStartForm && message[4] == 0 &&
-           message[5] == 0 &&
-           broadcast_.SentLately((message[1] * 256 + message[2]) * kBusTimeUnitMs,
-                                 Platform().TickCount());
+    const auto clock = DecodeClock(message);
+    return clock && clock->running && message == EncodeClock(*clock) &&
+           broadcast_.SentLately(clock->timeMs, Platform().TickCount());
 }
 
 void TCommonPlayer::ModulesStopped()
@@ -1206,7 +1202,7 @@ void TCommonPlayer::HandleMessage(const TFrameRecord& message)
                                     controlMode);
         return;
     }
-    if (message[0] == kClockMessage && message[3] == kClockStopForm) {
+    if (const auto clock = DecodeClock(message); clock && !clock->running) {
         // Sent several times so that no module misses it, or this station's own come back
         // late: obeyed once, unless a show started since.
         if (!stops_.Heard(message, Platform().TickCount()) && !IsRunning())

@@ -2,6 +2,7 @@
 
 #include "devices/Controls.h"
 #include "devices/DeviceResults.h"
+#include "link/ClockMessage.h"
 #include "link/PortProto.h"
 #include "show/player/ShowLaunch.h"
 #include "support/Localizer.h"
@@ -9,15 +10,6 @@
 #include "support/RunLog.h"
 
 namespace kv {
-
-namespace {
-
-constexpr uint8_t kClockMessage = 0x90;
-constexpr uint8_t kClockStartForm = 0x80;
-constexpr uint8_t kClockStopForm = 0x00;
-constexpr int kClockUnitMs = 100;
-
-}  // namespace
 
 TExtPlayer::TExtPlayer(TControls& controls, TPortProto& port) : TCommonPlayer(controls, port)
 {
@@ -91,22 +83,19 @@ void TExtPlayer::CheckChannel(const TFiredChannel& entry)
 void TExtPlayer::HandleMessage(const TFrameRecord& message)
 {
     TCommonPlayer::HandleMessage(message);
-    if (message[5] != kStationAddress && message[0] == kClockMessage &&
-        message[3] == kClockStartForm && !OwnTimeFrame(message))
-        ExternalStart(message);
+    const auto clock = DecodeClock(message);
+    if (clock && clock->running && !OwnTimeFrame(message))
+        ExternalStart(message, clock->timeMs);
 }
 
-void TExtPlayer::ExternalStart(const TFrameRecord& message)
+void TExtPlayer::ExternalStart(const TFrameRecord& message, int32_t from)
 {
-    TFrameRecord answer = message;
-    answer[3] = kClockStopForm;
-    port_.SendFrame(answer, -1);
+    port_.SendFrame(InStopForm(message), -1);
     ModulesStopped();
     if (!armed) {
         WriteLog(Localize(96, "Внешняя команда запуска - отменено"));
         return;
     }
-    const int32_t from = (message[1] * 256 + message[2]) * kClockUnitMs;
     // The run log tells this show's modes and soundtrack as for a start by the key.
     StartShowExternally(*this, from);
     WriteLog(Localize(95, "Внешняя команда запуска, время:") + " " + std::to_string(from));

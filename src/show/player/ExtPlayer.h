@@ -52,7 +52,7 @@ protected:
 
 private:
     void CheckChannel(const TFiredChannel& entry);
-    void ExternalStart(const TFrameRecord& message);
+    void ExternalStart(const TFrameRecord& message, int32_t from);
 
     std::vector<TFiredChannel> fired_;
     int32_t checkPosition_ = 0;

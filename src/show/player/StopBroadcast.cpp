@@ -1,6 +1,7 @@
 #include "show/player/StopBroadcast.h"
 
 #include "link/BusEncoding.h"
+#include "link/ClockMessage.h"
 #include "link/PortProto.h"
 #include "support/AddedMessages.h"
 #include "support/Platform.h"
@@ -12,7 +13,6 @@ namespace kv {
 
 namespace {
 
-constexpr uint8_t kClockMessage = 0x90;
 // Modules run on their own clocks, a little off the station's: the re-sending outlasts
 // their memory by this much.
 constexpr int32_t kMemorySlackMs = 2000;
@@ -32,8 +32,8 @@ bool TStopBroadcast::SendTimes(int sendings)
     // The port keeps the line idle a little before each: they go a few milliseconds apart.
     bool reachedAll = false;
     for (int i = 0; i < sendings; ++i) {
-        const bool reached = port_.SendClock(TimeFromUnits(frame_[1], frame_[2]), false) == kLinkOk;
-        lastStop_ = frame_;
+        const bool reached = port_.SendClock(time_, false) == kLinkOk;
+        lastStop_ = EncodeClock({time_, false});
         lastStopTick_ = Platform().TickCount();
         stopSeen_ = true;
         reachedAll = reachedAll || reached;
@@ -43,8 +43,7 @@ bool TStopBroadcast::SendTimes(int sendings)
 
 bool TStopBroadcast::Send(int32_t time, int32_t memoryMs, bool owe)
 {
-    const int sent = std::clamp(time, 0, kLastBusTimeMs);
-    frame_ = {kClockMessage, TimeHigh(sent), TimeLow(sent), 0, 0, 0};
+    time_ = std::clamp(time, 0, kLastBusTimeMs);
     const bool retrying = owed_ && retry_->Enabled();
     if (memoryMs >= 0 || !owed_)
         sendings_ = memoryMs >= 0 ? kSendings : 1;
@@ -65,8 +64,7 @@ bool TStopBroadcast::Send(int32_t time, int32_t memoryMs, bool owe)
 
 void TStopBroadcast::SendBeforeStart(int32_t time)
 {
-    const int sent = std::clamp(time, 0, kLastBusTimeMs);
-    frame_ = {kClockMessage, TimeHigh(sent), TimeLow(sent), 0, 0, 0};
+    time_ = std::clamp(time, 0, kLastBusTimeMs);
     SendTimes(kSendings);
 }
 

@@ -52,7 +52,7 @@ private:
 
     TPortProto& port_;
     std::unique_ptr<TTimer> retry_;
-    TFrameRecord frame_{};
+    int time_ = 0;
     int sendings_ = 1;
     bool owed_ = false;
     uint32_t retryUntil_ = 0;
