@@ -37,6 +37,8 @@ public:
     // The sound server has not answered a call for a while: the heard position stands still
     // or runs on a guess, and says nothing about the music.
     virtual bool Stalled() = 0;
+    // The thread that feeds the output, whose delays become the music's; 0: none.
+    virtual int FeedingThread() const { return 0; }
 
 private:
     uint16_t channels_;

@@ -44,6 +44,11 @@ bool TBassPlayer::OutputStalled()
     return stream && stream->Stalled();
 }
 
+int TBassPlayer::FeedingThread() const
+{
+    return stream ? stream->FeedingThread() : 0;
+}
+
 int64_t TBassPlayer::HeardMs()
 {
     return loaded && bytesPerSecond > 0 ? PositionBytes() * 1000 / bytesPerSecond : 0;

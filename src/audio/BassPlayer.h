@@ -25,6 +25,8 @@ public:
     int64_t HeardDelayUs();
     // The sound server stopped answering: the heard position is no guide to the music.
     bool OutputStalled();
+    // The thread that feeds the soundtrack to the sound server; 0: none.
+    int FeedingThread() const;
     int32_t TimeLength() const { return duration; }
 };
 

@@ -27,6 +27,11 @@ bool TPlaybackStream::HasOutput() const
     return feeder_->HasOutput(kAnswerWaitMs);
 }
 
+int TPlaybackStream::FeedingThread() const
+{
+    return feeder_->ThreadId();
+}
+
 int64_t TPlaybackStream::PositionBytes()
 {
     return feeder_->PositionBytes();

@@ -37,6 +37,7 @@ public:
     bool IsActive() override;
     int64_t HeardDelayUs() override;
     bool Stalled() override;
+    int FeedingThread() const override;
 
 private:
     std::shared_ptr<TSoundFeeder> feeder_;

@@ -1,5 +1,7 @@
 #include "audio/SoundFeeder.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 
@@ -34,6 +36,7 @@ TSoundFeeder::TSoundFeeder(std::unique_ptr<TAudioDecoder> decoder,
 
 void TSoundFeeder::Run()
 {
+    threadId_ = static_cast<int>(gettid());
     Probe();
     for (;;) {
         uint64_t ask = 0;
@@ -59,6 +62,7 @@ void TSoundFeeder::Run()
     }
     CloseOutput();
     decoder_.reset();
+    threadId_ = 0;  // the id may be another thread's from now on
     std::lock_guard lock(mutex_);
     ended_ = true;
     answered_.notify_all();

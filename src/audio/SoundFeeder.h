@@ -8,6 +8,7 @@
 #include "audio/AudioDecoder.h"
 #include "audio/SoundServer.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -41,6 +42,8 @@ public:
     void Quit();
     // Whether the feeding thread has ended within waitMs.
     bool WaitUntilEnded(int waitMs);
+    // The feeding thread's id while it runs; 0 before and after.
+    int ThreadId() const { return threadId_; }
 
 private:
     enum class TProbe { Unknown, Output, NoOutput };
@@ -72,6 +75,7 @@ private:
     const int64_t length_;
 
     std::mutex mutex_;
+    std::atomic<int> threadId_{0};
     std::condition_variable wake_;      // the feeding thread waits on it
     std::condition_variable answered_;  // the main thread waits on it, within its bound
     // Asked by the main thread; the feeding thread ends a play that ends by itself.

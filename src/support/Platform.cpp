@@ -54,6 +54,9 @@ int TPlatform::SetRealTime(int thread, int priority, bool on)
 {
     // Threads started meanwhile (a file sync, a decoder) keep normal scheduling. Once set the
     // flag stays: only CAP_SYS_NICE may clear it.
+    // A thread that ended may have left its id to another process's.
+    if (access(("/proc/self/task/" + std::to_string(thread)).c_str(), F_OK) != 0)
+        return ESRCH;
     const sched_param param{on ? priority : 0};
     const int policy = (on ? SCHED_FIFO : SCHED_OTHER) | SCHED_RESET_ON_FORK;
     return sched_setscheduler(thread, policy, &param) == 0 ? 0 : errno;

@@ -68,7 +68,8 @@ public:
 
     // A show's threads run at a modest real-time priority (SCHED_FIFO) while it runs, where
     // RLIMIT_RTPRIO or CAP_SYS_NICE allow it; on: false goes back to normal scheduling.
-    // thread: the system's thread id (gettid). 0, or the system's error (EPERM: not allowed).
+    // thread: the system's thread id (gettid), of this process only (ESRCH otherwise). 0, or
+    // the system's error (EPERM: not allowed).
     virtual int SetRealTime(int thread, int priority, bool on);
     // Keeps the program's pages in RAM while a show runs (mlockall), or lets them go.
     // 0, or the system's error (EPERM or ENOMEM: not allowed, or beyond RLIMIT_MEMLOCK).

@@ -2,7 +2,11 @@
 // refuses; the real scheduler is never asked.
 #include "show/VirtualShow.h"
 
+#include "audio/PlaybackStream.h"
+#include "audio/SoundtrackFiles.h"
+#include "audio/VirtualSoundServer.h"
 #include "show/player/ShowRealTime.h"
+#include "show/timecode/TimecodeChase.h"
 #include "support/AddedMessages.h"
 
 #include <unistd.h>
@@ -112,6 +116,53 @@ TEST_F(PlayerPriorityWithPortThread, ThePortThreadIsRaisedAboveTheMainThreadAndL
     const std::vector<Request> expected{
         raised, {portThread, kv::TShowRealTime::kPortThreadPriority, true}, lowered, {portThread, 0, false}};
     EXPECT_EQ(platform.realTimeRequests, expected);
+}
+
+// The music's feeding thread and the timecode capture date what the show clock follows: a
+// step below the show's own threads, for the show's time only.
+TEST_F(PlayerPriority, TheThreadsTheClockFollowsAreRaisedBelowTheShowsOwn)
+{
+    auto server = std::make_shared<kv::TVirtualSoundServer>([this] { return int64_t{platform.TickCount()} * 1000; },
+                                                             50000);
+    kv::InstallPlaybackOutput([server](std::unique_ptr<kv::TAudioDecoder> decoder) {
+        return std::make_unique<kv::TPlaybackStream>(std::move(decoder), server);
+    });
+    kv::TSoundtrackFolder folder;
+    ASSERT_TRUE(Player().LoadSoundtrack(folder.Make("track.wav", 2, "")));
+    for (int wait = 0; Player().Soundtrack().FeedingThread() == 0 && wait < 1000; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const int feeder = Player().Soundtrack().FeedingThread();
+    ASSERT_NE(feeder, 0);
+
+    kv::TTimecodeInput input;
+    const kv::TTimecodeSettings settings;
+    kv::TTimecodeChase chase(input, settings);
+    int capture = 0;
+    std::thread([&] {
+        const std::vector<float> silence(480);
+        input.Write(silence.data(), silence.size(), platform.TickCount());
+        capture = static_cast<int>(gettid());
+    }).join();
+    EXPECT_EQ(chase.CaptureThread(), capture);
+
+    const int priority = kv::TShowRealTime::kClockSourcePriority;
+    ASSERT_LT(priority, kv::TShowRealTime::kMainThreadPriority);
+    Player().StartChased(0, chase);
+    platform.Advance(50);
+    Player().Stop(true);
+    const std::vector<Request> expected{raised,           {feeder, priority, true}, {capture, priority, true},
+                                        lowered,          {feeder, 0, false},       {capture, 0, false}};
+    EXPECT_EQ(platform.realTimeRequests, expected);
+
+    // A show on its own ticks follows no timecode: the capture keeps normal scheduling.
+    platform.realTimeRequests.clear();
+    Start(0);
+    Player().Stop(true);
+    EXPECT_EQ(platform.realTimeRequests,
+              (std::vector<Request>{raised, {feeder, priority, true}, lowered, {feeder, 0, false}}));
+    server->Release();
+    Player().UnloadSoundtrack();
+    kv::InstallPlaybackOutput(nullptr);
 }
 
 }  // namespace

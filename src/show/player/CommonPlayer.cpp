@@ -67,6 +67,8 @@ TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
       cueTimer_(Platform().CreateTimer([this] { CueMoment(); }))
 {
     timer_->SetInterval(kTimerPeriodMs);
+    realTime_.AddClockSource([this] { return soundtrack_.FeedingThread(); });
+    realTime_.AddClockSource([this] { return chase_ ? chase_->CaptureThread() : 0; });
 }
 
 TCommonPlayer::~TCommonPlayer() = default;

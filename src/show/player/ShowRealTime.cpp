@@ -7,9 +7,21 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace kv {
+
+TShowRealTime::TShowRealTime(TPort& port)
+{
+    serving_.push_back({[&port] { return port.ThreadId(); }, kPortThreadPriority});
+}
+
+void TShowRealTime::AddClockSource(TThreadOf thread)
+{
+    serving_.push_back({std::move(thread), kClockSourcePriority});
+}
 
 void TShowRealTime::Begin()
 {
@@ -18,9 +30,14 @@ void TShowRealTime::Begin()
     active_ = true;
     mainThread_ = static_cast<int>(gettid());
     Raise(mainThread_, kMainThreadPriority);
-    portThread_ = port_.ThreadId();
-    if (portThread_ != 0)
-        Raise(portThread_, kPortThreadPriority);
+    for (TServing& serving : serving_) {
+        serving.raised = serving.thread();
+        // The main thread feeds a virtual output or a test's timecode itself.
+        if (serving.raised == mainThread_)
+            serving.raised = 0;
+        if (serving.raised != 0)
+            Raise(serving.raised, serving.priority);
+    }
     // At normal scheduling (a show's thread passes its own on to none): bringing the pages in
     // takes no processor time from the show.
     locking_ = std::thread(&TShowRealTime::LockMemory, this);
@@ -39,7 +56,8 @@ void TShowRealTime::LockMemory()
 void TShowRealTime::Raise(int thread, int priority)
 {
     const int error = Platform().SetRealTime(thread, priority, true);
-    if (error != 0 && !priorityRefusalLogged_) {
+    // ESRCH: the thread ended since its id was read; nothing was refused.
+    if (error != 0 && error != ESRCH && !priorityRefusalLogged_) {
         priorityRefusalLogged_ = true;
         WriteLog(Localize(kMsgRealTimeRefused) + " " + std::strerror(error));
     }
@@ -51,10 +69,12 @@ void TShowRealTime::End()
         return;
     active_ = false;
     Platform().SetRealTime(mainThread_, 0, false);
-    // A port thread that ended meanwhile has no priority left to drop, and its id may be
-    // another thread's now.
-    if (portThread_ != 0 && port_.ThreadId() == portThread_)
-        Platform().SetRealTime(portThread_, 0, false);
+    // A thread that ended meanwhile is no longer this process's: the platform leaves it.
+    for (TServing& serving : serving_) {
+        if (serving.raised != 0)
+            Platform().SetRealTime(serving.raised, 0, false);
+        serving.raised = 0;
+    }
     locking_.join();
     if (memoryLocked_)
         Platform().LockMemory(false);

@@ -70,6 +70,8 @@ public:
         std::optional<int> lowestQuality;
     };
     const TRecord& Record() const { return record_; }
+    // The thread that captures the timecode heard; 0: none yet.
+    int CaptureThread() const { return input_.WriterThread(); }
 
 private:
     struct TTrack {

@@ -1,6 +1,7 @@
 #include "show/timecode/TimecodeInput.h"
 
 #include <ltc.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -81,6 +82,7 @@ void TTimecodeInput::Write(const float* samples, size_t count, uint32_t endTick)
 {
     if (!decoder_)
         return;
+    writer_ = static_cast<int>(gettid());
     const int64_t end = position_ + static_cast<int64_t>(count);
     std::vector<TTimecodeFrame> decoded;
     for (size_t done = 0; done < count;) {

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -43,6 +44,8 @@ public:
     // before) the frame expected next was heard, once its whole label was (the bound is
     // written in Write); 0 until then. The frames and the run are of one moment.
     std::vector<TTimecodeFrame> Take(int64_t& runUs);
+    // The thread that wrote last: the capture's, whose delays date the frames late.
+    int WriterThread() const { return writer_; }
 
 private:
     int sampleRate_;
@@ -54,6 +57,7 @@ private:
     std::mutex mutex_;
     std::vector<TTimecodeFrame> frames_;
     int64_t runUs_ = 0;
+    std::atomic<int> writer_{0};
 };
 
 }  // namespace kv
