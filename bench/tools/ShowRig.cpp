@@ -88,7 +88,7 @@ uint32_t TShowRig::Play(const std::vector<TPlannedCue>& cues, int32_t tempo, int
 {
     Load(cues);
     player->SetTempo(tempo);
-    player->offset = offset;
+    player->SetOffset(offset);
     QEventLoop loop;
     player->OnStateChange = [&] {
         if (!player->IsRunning())

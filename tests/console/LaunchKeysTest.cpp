@@ -196,7 +196,7 @@ TEST(LaunchKeysTest, TempoAndOffsetKeysShowTheirLabelsAndLogEachChange)
     EXPECT_EQ(offset.text(), "-50 мс");
     EXPECT_EQ(distance.text(), "~17 м");
     window.Key(Qt::Key_Equal);
-    EXPECT_EQ(form.Player().offset, 0);
+    EXPECT_EQ(form.Player().Offset(), 0);
 }
 
 TEST(LaunchKeysTest, SlotKeysKeepEachSlotsScenarioSoundtrackAndModes)

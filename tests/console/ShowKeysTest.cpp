@@ -187,7 +187,7 @@ TEST(ShowKeysTest, AHeldKeyActsOnceWhateverItDoes)
     Hold(window, Qt::Key_Plus, Qt::KeypadModifier);
     Hold(window, Qt::Key_Minus);
     Hold(window, Qt::Key_Minus);
-    EXPECT_EQ(form.Player().offset, -50);
+    EXPECT_EQ(form.Player().Offset(), -50);
     Hold(window, Qt::Key_F1, Qt::ControlModifier);
     EXPECT_EQ(form.Player().firingMode, kFiringManual);
     Hold(window, Qt::Key_F1, Qt::ShiftModifier);

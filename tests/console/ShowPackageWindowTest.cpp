@@ -65,7 +65,7 @@ TEST(ShowPackageWindowTest, F2LoadsAPackageWholeADamagedOneChangesNothingAndCtrl
     EXPECT_EQ(form.Projects().Project(0)->Count(), 2);
     EXPECT_EQ(form.Projects().Project(0)->Name(), "finale.txt");
     EXPECT_EQ(player.Tempo(), 950);
-    EXPECT_EQ(player.offset, 200);
+    EXPECT_EQ(player.Offset(), 200);
     EXPECT_EQ(player.LockedPositions(), std::vector<std::string>{"Back"});
     if (AudioAvailable()) {
         EXPECT_EQ(std::filesystem::path(player.Soundtrack().FileName()).filename(), "music.ogg");

@@ -188,7 +188,7 @@ TEST_F(SoundStallTest, AJoinOfTheMusicAfterAStopFiresNoCueOfTheStoppedShowAgain)
     Prepare("0:00.50\t1\t1\n0:00.80\t1\t2\n0:01.50\t1\t3\n0:02.50\t1\t4\n");
     for (int step = 0; step < 10; ++step)
         Key(Qt::Key_Plus, Qt::KeypadModifier);
-    ASSERT_EQ(Form().Player().offset, 500);
+    ASSERT_EQ(Form().Player().Offset(), 500);
     Key(Qt::Key_F5);
     ASSERT_TRUE(WaitFor([&] { return Form().Player().FiredCount() == 2; }, 3000));
     Key(Qt::Key_F6);

@@ -333,7 +333,7 @@ TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)
     EXPECT_EQ(window.LogCount(kDisarmed), 6);
     EXPECT_EQ(form.LaunchState(), kLaunchReady);
     EXPECT_EQ(form.Player().currentTime, 0);
-    EXPECT_EQ(form.Player().offset, 50);
+    EXPECT_EQ(form.Player().Offset(), 50);
 
     if (!arm.isChecked())
         window.Key(Qt::Key_F5, Qt::ShiftModifier);

@@ -98,7 +98,7 @@ protected:
         };
         for (uint32_t ms = 1; ms <= limitMs && Player().IsRunning(); ++ms) {
             platform.Advance(1);
-            const int64_t showMs = showNow(Player().offset);
+            const int64_t showMs = showNow(Player().Offset());
             const int64_t ns = show->field->Clock().NowNs();
             for (int address = 1; address <= kModules; ++address)
                 show->field->WithDevice(address, [&](kv::TSimDevice& device) {
@@ -108,7 +108,7 @@ protected:
                 });
             newShots(showMs);
             if (at) {
-                const int32_t offsetBefore = Player().offset;
+                const int32_t offsetBefore = Player().Offset();
                 at(ms);
                 newShots(showNow(offsetBefore));
             }
@@ -215,7 +215,7 @@ TEST_F(PlayerAutonomous, AtATempoBelow100TheModulesAreNeverAheadAndAtMostATenthA
 TEST_F(PlayerAutonomous, TheStartFrameCarriesTheShowClockAndPassesNoCueBeforeTheStartPoint)
 {
     WriteShow({5000, 5010, 5100, 5350, 5500});
-    Player().offset = -300;
+    Player().SetOffset(-300);
     Player().currentTime = 5000;
     auto clock = TickClock(5000);
     Start(5000);
@@ -248,9 +248,9 @@ TEST_F(PlayerAutonomous, AnOffsetStepBackTellsTheModulesAtOnce)
     Start(0);
     const TWatch watch = Watch(clock, 5000, [this](uint32_t ms) {
         if (ms == 1010 || ms == 1530 || ms == 1540)
-            Player().SetOffset(Player().offset - 50);
+            Player().SetOffset(Player().Offset() - 50);
     });
-    EXPECT_EQ(Player().offset, -150);
+    EXPECT_EQ(Player().Offset(), -150);
     EXPECT_LE(watch.worstAhead, 0);
     EXPECT_LE(watch.worstEarly, 0);
     EXPECT_EQ(watch.shots.size(), 100u);
@@ -258,7 +258,7 @@ TEST_F(PlayerAutonomous, AnOffsetStepBackTellsTheModulesAtOnce)
 
     // Set back below 0, where the bus has no time: the modules' clocks stand until the show
     // is past the tenth after where they stood, and then fire on from there.
-    Player().offset = 0;
+    Player().SetOffset(0);
     Player().currentTime = 0;
     const auto again = TickClock(0);
     const size_t framesBefore = show->Sent(0x90).size();
@@ -418,7 +418,7 @@ TEST_F(PlayerAutonomousPlainMemory, TimesOffThe10MsStepsFireNoEarlierAndSalvosAs
 TEST_F(PlayerAutonomous, ACueKeptOnTheNextTenthStaysBeforeTheStartPointOrFiresAtTheStart)
 {
     WriteShow({4899, 5000, 5010, 5500});
-    Player().offset = -300;  // the modules start once the show reaches the tenth allowed
+    Player().SetOffset(-300);  // the modules start once the show reaches the tenth allowed
     Player().currentTime = 5000;
     auto clock = TickClock(5000);
     Start(5000);

@@ -21,7 +21,7 @@ protected:
     {
         show->LoadScenario("10 1 1\n");
         Player().SetTempo(tempo);
-        Player().offset = offset;
+        Player().SetOffset(offset);
         const uint32_t start = Start(0);
         EXPECT_TRUE(RunUntilStopped(30000));
         const std::vector<TShotEntry> shots = show->Shots();
@@ -87,7 +87,7 @@ TEST_F(PlayerClock, TempoChangeContinuesWithoutAJumpWhateverTheOffset)
     show->LoadScenario("100 1 1\n");
     for (int32_t offset : {0, 300, -700}) {
         Player().SetTempo(1000);
-        Player().offset = offset;
+        Player().SetOffset(offset);
         Start(0);
         platform.Advance(5000);
         ASSERT_EQ(Player().currentTime, 5000 + offset);
@@ -233,7 +233,7 @@ TEST_F(PlayerClock, AutonomousStartBeforeZeroTellsTheModulesNothingUntilTheClock
 
     // A negative offset holds the clock below 0 just the same.
     show->field->ClearRecord();
-    Player().offset = -1000;
+    Player().SetOffset(-1000);
     const uint32_t again = Start(0);
     platform.Advance(1500);
     ASSERT_FALSE(show->Sent(0x90).empty());
@@ -252,7 +252,7 @@ TEST_F(PlayerClock, AutonomousModulesKeepToTheClockAfterAStartPointAndAnOffsetOf
     Player().controlMode = kv::kControlAutonomous;
     const uint32_t start = Start(1250);
     platform.Advance(2000);
-    Player().offset = 50;
+    Player().SetOffset(50);
     ASSERT_TRUE(RunUntilStopped(10000));
 
     const std::vector<TShotEntry> shots = show->Shots();

@@ -178,7 +178,7 @@ TEST_F(PlayerHeardSound, JoiningTheMusicBehindTheStoppedClockFiresNoCueTwice)
         show->field->ClearRecord();
         ASSERT_TRUE(LoadSoundtrack(0));
         show->LoadScenario("0.5 1 1\n0.8 1 2\n1.5 1 3\n");
-        Player().offset = 500;
+        Player().SetOffset(500);
         Player().currentTime = 0;
         Player().nextCue = 0;
         Start(0);

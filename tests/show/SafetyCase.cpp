@@ -323,7 +323,7 @@ private:
         window.start = Now();
         window.slot = slot_;
         window.rehearsal = rehearsal_->Active();
-        window.clock.push_back({Now(), from, Player().Tempo(), Player().offset});
+        window.clock.push_back({Now(), from, Player().Tempo(), Player().Offset()});
         if (how == TBegin::Timecode)
             window.desk = [this](uint32_t tick) {
                 // A freewheel runs on past the last frame for its time, and a frame besides.
@@ -341,7 +341,7 @@ private:
         if (!window || !Player().IsRunning())
             return;
         const int32_t base = window->clock.back().At(at) - window->clock.back().offset;
-        window->clock.push_back({at, base, Player().Tempo(), Player().offset});
+        window->clock.push_back({at, base, Player().Tempo(), Player().Offset()});
     }
     void ChooseStartPoint(int32_t row, bool anyRow)
     {
@@ -401,7 +401,7 @@ private:
         case TSafetyKind::Offset:
             // The offset moves the timecode the wait starts at: the console ends the wait.
             EndWait();
-            Player().SetOffset(std::clamp(Player().offset + 50 * (value % 9 - 4), -kMaxOffsetMs, kMaxOffsetMs));
+            Player().SetOffset(std::clamp(Player().Offset() + 50 * (value % 9 - 4), -kMaxOffsetMs, kMaxOffsetMs));
             ClockChanged(at);
             return;
         case TSafetyKind::Lock:
@@ -491,7 +491,7 @@ private:
         chase_ = std::make_unique<kv::TTimecodeChase>(*input_, deskSettings_);
         capture_ = std::make_unique<TVirtualCapture>(*desk_, *input_, 10);
         arm_ = std::make_unique<kv::TTimecodeArm>(
-            *chase_, [this] { return Player().currentTime - Player().offset; },
+            *chase_, [this] { return Player().currentTime - Player().Offset(); },
             [this] {
                 Begins(Player().currentTime, TBegin::Timecode);
                 if (!kv::StartShowOnTimecode(Player(), *chase_))

@@ -282,8 +282,8 @@ void TMainForm::ChangeOffset(int delta)
 {
     // The offset moves the timecode the wait starts at.
     EndWait();
-    player_->SetOffset(player_->offset + delta);
-    const int32_t offset = player_->offset;
+    player_->SetOffset(player_->Offset() + delta);
+    const int32_t offset = player_->Offset();
     launch_->timePanel->offset->setText(QString::number(offset) + " мс");
     const int64_t metres = std::abs(RoundHalfAway(offset / 1000.0 * kSoundSpeed));
     launch_->timePanel->distance->setText("~" + QString::number(metres) + " м");

@@ -78,8 +78,8 @@ void TMainForm::LoadShowPackage(const std::string& file)
     KeepSoundtrackInSlot();
     if (show.settings.tempo != player_->Tempo())
         ChangeTempo(show.settings.tempo - player_->Tempo());
-    if (show.settings.offset != player_->offset)
-        ChangeOffset(show.settings.offset - player_->offset);
+    if (show.settings.offset != player_->Offset())
+        ChangeOffset(show.settings.offset - player_->Offset());
     for (const std::string& position : show.settings.lockedPositions)
         player_->LockPosition(position, true);
     UpdateButtons();
@@ -116,7 +116,7 @@ void TMainForm::SaveShowActionExecute()
         package.soundtrackName = std::filesystem::path(soundtrack).filename().string();
     }
     package.settings.tempo = player_->Tempo();
-    package.settings.offset = player_->offset;
+    package.settings.offset = player_->Offset();
     const TTimecodeSettings timecode = SlotTimecode();
     package.settings.timecodeZero = timecode.zero;
     package.settings.timecodeRate = timecode.rate;

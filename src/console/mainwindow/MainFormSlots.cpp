@@ -37,7 +37,7 @@ void TMainForm::RestoreSlots()
     std::string gone;
     const int current = currentSlot_;
     const int32_t tempo = player_->Tempo();
-    const int32_t offset = player_->offset;
+    const int32_t offset = player_->Offset();
     for (int slot = 0; slot < TProjects::kSlotCount; ++slot) {
         const TKeptSlot kept = slotMemory_->Kept(slot);
         if (kept.scenario.file.empty() && kept.soundtrack.file.empty())
@@ -67,8 +67,8 @@ void TMainForm::RestoreSlots()
         // use sets them.
         if (slot != current && player_->Tempo() != tempo)
             ChangeTempo(tempo - player_->Tempo());
-        if (slot != current && player_->offset != offset)
-            ChangeOffset(offset - player_->offset);
+        if (slot != current && player_->Offset() != offset)
+            ChangeOffset(offset - player_->Offset());
     }
     SwitchSlot(current);
     if (!gone.empty())

@@ -11,7 +11,6 @@
 #include "link/ClockMessage.h"
 #include "link/PortProto.h"
 #include "show/player/MotorCue.h"
-#include "show/player/ShowClock.h"
 #include "show/report/FiringReportFile.h"
 #include "show/scenario/ProjectList.h"
 #include "show/timecode/TimecodeChase.h"
@@ -30,11 +29,6 @@ constexpr uint8_t kStatusQuery = 0x03;
 // Shots due before the tick after next (a tick may come a few milliseconds late) go to the
 // port at once, each to leave at its own moment.
 constexpr int32_t kLookAheadMs = TCommonPlayer::kTimerPeriodMs + 10;
-// A followed output's heard position runs at most 1000 ppm faster than the system clock
-// (the feeder's own bound on catching up), and reads up to 2 ms past the clock's whole
-// milliseconds.
-constexpr int64_t kFastestOutputShare = 1000;
-constexpr int64_t kHeardRoundingMs = 2;
 constexpr int32_t kTimecodeRecheckMs = 2;
 
 std::string ShotText(int module, int channel)
@@ -68,7 +62,7 @@ TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
 {
     timer_->SetInterval(kTimerPeriodMs);
     realTime_.AddClockSource([this] { return soundtrack_.FeedingThread(); });
-    realTime_.AddClockSource([this] { return chase_ ? chase_->CaptureThread() : 0; });
+    realTime_.AddClockSource([this] { return Chased() ? clock_.Chase()->CaptureThread() : 0; });
 }
 
 TCommonPlayer::~TCommonPlayer() = default;
@@ -99,7 +93,7 @@ TShowClockLook TCommonPlayer::ClockLook(uint32_t now) const
 {
     if (!IsRunning())
         return {currentTime, now, 0, false};
-    return {ClockAt(now), now, chase_ ? 1000 : tempo_, followMusic_ || awaitingSound_ || chase_};
+    return clock_.Look(now);
 }
 
 std::span<const TCue> TCommonPlayer::Cues() const
@@ -116,18 +110,14 @@ std::vector<int> TCommonPlayer::ChargesUntold(int32_t from) const
 
 void TCommonPlayer::Start(int32_t from)
 {
-    if (chase_)
-        chase_->StopFollowing();
-    chase_ = nullptr;
+    clock_.StopChase();
     BeginShow(from, false);
 }
 
 void TCommonPlayer::StartChased(int32_t from, TTimecodeChase& chase)
 {
-    if (chase_ && chase_ != &chase)
-        chase_->StopFollowing();
-    chase_ = &chase;
-    chase.Follow(from - offset, Platform().TickCount());
+    clock_.Follow(chase);
+    chase.Follow(from - Offset(), Platform().TickCount());
     BeginShow(from, false);
 }
 
@@ -186,29 +176,23 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     reportPath_.clear();
     ++showNumber_;
     const uint32_t now = Platform().TickCount();
-    startTick_ = beganTick_ = lastIdleWork_ = lastTimeReport_ = now;
-    currentTime = startTime_ = from;
-    // Offset included: at from alone, a cue at the start point went at once, before its
-    // moment by a negative offset.
-    clock_ = ClockAt(now);
-    soundtrackPending_ = false;
-    followMusic_ = false;
-    awaitingSound_ = false;
-    outputStalled_ = false;
-    timecodeLost_ = false;
-    timecodeAhead_ = 0;
-    const bool music = soundtrack_.Loaded() && !chase_;
+    beganTick_ = lastIdleWork_ = lastTimeReport_ = now;
+    currentTime = from;
+    clock_.Begin(from, now);
+    const bool music = soundtrack_.Loaded() && !Chased();
     if (joinSoundtrack && music)
-        FollowMusicFrom(from);
-    if (chase_ && soundtrack_.Loaded() && soundtrack_.IsPlaying())
+        clock_.JoinMusic(from);
+    if (Chased() && soundtrack_.Loaded() && soundtrack_.IsPlaying())
         soundtrack_.StopPlaying();
     if (!joinSoundtrack && music) {
         // Started at once, the music would run ahead of the show by the start point.
-        soundtrackPending_ = from < 0;
-        if (!soundtrackPending_)
+        if (from >= 0)
             PlaySoundtrackFrom(from);
-        else if (soundtrack_.IsPlaying())
-            soundtrack_.StopPlaying();
+        else {
+            clock_.HoldMusic();
+            if (soundtrack_.IsPlaying())
+                soundtrack_.StopPlaying();
+        }
     }
     timer_->SetEnabled(true);
     // A restart: the modules' clocks stand first, so that the new start plays from its time.
@@ -245,7 +229,7 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     if (wasRunning && controlMode == kControlAutonomous && firingMode != kFiringManual)
         PassMemoryCuesAtStop(now, TMissReason::StoppedBefore);
     timer_->SetEnabled(false);
-    soundtrackPending_ = false;
+    clock_.DropPendingMusic();
     if (broadcastStop)
         stops_.Send(currentTime, memoryLeft, wasRunning);
     port_.SendStopNotice(currentTime);
@@ -255,9 +239,7 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
         if (auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i)))
             module->HighVoltageOff();
     handShots_.Drop();
-    if (chase_)
-        chase_->StopFollowing();
-    chase_ = nullptr;
+    clock_.StopChase();
     if (wasRunning) {
         CloseFiringReport();
         resume_ = {scenario, rehearsal, scenario ? scenario->Revision() : 0, currentTime, nextCue};
@@ -368,17 +350,7 @@ void TCommonPlayer::RaiseStateChange()
 
 void TCommonPlayer::SetTempo(int32_t value)
 {
-    if (IsRunning()) {
-        // Rebased on the clock of this very moment, not of the last tick, and before the
-        // autonomous floor at 0, so that neither moves the show.
-        const uint32_t now = Platform().TickCount();
-        startTime_ = ClockAt(now) - offset;
-        startTick_ = now;
-        // The show now keeps a time of its own, away from the music's.
-        if (value != tempo_)
-            followMusic_ = false;
-    }
-    tempo_ = value;
+    clock_.SetTempo(value, Platform().TickCount(), IsRunning());
     RetellTime();
     RetimeShots();
 }
@@ -387,12 +359,12 @@ void TCommonPlayer::SetOffset(int32_t value)
 {
     // Set back, the show would leave the modules ahead until they hear where it is now, so
     // they are told first; set forward, they are told after.
-    if (value < offset && TellsTheTime()) {
+    if (value < Offset() && TellsTheTime()) {
         const uint32_t now = Platform().TickCount();
         UpdateClock(now);
-        TellTheTime(now, ClockAt(now) + (value - offset));
+        TellTheTime(now, ClockAt(now) + (value - Offset()));
     }
-    offset = value;
+    clock_.SetOffset(value);
     RetellTime();
     RetimeShots();
 }
@@ -415,32 +387,11 @@ void TCommonPlayer::RetellTime()
 
 void TCommonPlayer::UpdateClock(uint32_t now)
 {
-    if (chase_)
-        FollowTimecode(now);
-    clock_ = ClockAt(now);
-    NoteOutputStall();
-    if (awaitingSound_)
-        HoldUntilHeard(now);
-    if (followMusic_ && !awaitingSound_)
-        FollowMusic(now);
-    currentTime = controlMode == kControlAutonomous ? std::max(clock_, 0) : clock_;
-}
-
-void TCommonPlayer::FollowTimecode(uint32_t now)
-{
-    const TTimecodeChase::TLook look = chase_->Look(now);
-    if (look.state == TTimecodeChase::TState::Lost) {
-        // The clock stands where the timecode left it until the tick stops the show.
-        timecodeLost_ = true;
-        startTick_ = now;
-        timecodeAhead_ = 0;
-        return;
-    }
-    timecodeAhead_ = look.ahead;
-    if (look.jumped)
-        PassOverJump(look.time + offset, now);
-    startTick_ = now;
-    startTime_ = look.time;
+    // A sound server that stops answering leaves the show on its own clock; logged once.
+    if (clock_.Update(now) == TShowClock::TEvent::Stalled)
+        WriteLog(Localize(kMsgSoundtrackStalled));
+    const int32_t reading = clock_.Reading();
+    currentTime = controlMode == kControlAutonomous ? std::max(reading, 0) : reading;
 }
 
 void TCommonPlayer::PassOverJump(int32_t to, uint32_t now)
@@ -470,85 +421,19 @@ void TCommonPlayer::PassOverJump(int32_t to, uint32_t now)
 void TCommonPlayer::StartPendingSoundtrack()
 {
     // The offset moves the scenario against the music, as at any other start point.
-    const int32_t position = clock_ - offset;
-    if (!soundtrackPending_ || position < 0)
+    const int32_t position = clock_.Reading() - Offset();
+    if (clock_.Source() != TClockSource::MusicPending || position < 0)
         return;
-    soundtrackPending_ = false;
+    clock_.DropPendingMusic();
     if (soundtrack_.Loaded())
         PlaySoundtrackFrom(position);
 }
 
-void TCommonPlayer::FollowMusicFrom(int32_t position)
-{
-    followMusic_ = tempo_ == 1000;
-    heardMs_ = position;
-}
-
-void TCommonPlayer::NoteOutputStall()
-{
-    const bool stalled = soundtrack_.Loaded() && soundtrack_.OutputStalled();
-    if (stalled && !outputStalled_) {
-        WriteLog(Localize(kMsgSoundtrackStalled));
-        // The show goes on by its ticks from where it is: the music is no guide any more.
-        awaitingSound_ = false;
-        followMusic_ = false;
-    }
-    outputStalled_ = stalled;
-}
-
-void TCommonPlayer::HoldUntilHeard(uint32_t now)
-{
-    if (soundtrack_.HeardDelayUs() > 0) {
-        // The output's latency may grow after the first reading.
-        if (static_cast<int32_t>(now - startTick_) >= 0) {
-            startTick_ = now + 1;
-            clock_ = ClockAt(now);
-        }
-        return;
-    }
-    awaitingSound_ = false;
-    if (static_cast<int32_t>(now - startTick_) < 0) {
-        startTick_ = now;  // heard sooner than the first reading said
-        clock_ = ClockAt(now);
-    }
-}
-
-void TCommonPlayer::FollowMusic(uint32_t now)
-{
-    if (!soundtrack_.IsPlaying()) {
-        // Ended or stopped: the ticks go on from where the music was last heard.
-        followMusic_ = false;
-        return;
-    }
-    // A reading further ahead of the clock's own pace since the last one than the output's
-    // fastest pace and the two whole milliseconds allow (a misread latency, say) is no guide:
-    // the clock goes on at its pace, not in a jump that fires the cues on the way at once.
-    const int64_t since = std::max(static_cast<int32_t>(now - startTick_), 0);
-    const int64_t paced = ClockAt(now) - offset;
-    const int64_t reading = soundtrack_.HeardMs();
-    const bool likely = reading <= paced + since / kFastestOutputShare + kHeardRoundingMs;
-    heardMs_ = std::max(heardMs_, likely ? reading : paced);
-    startTick_ = now;
-    startTime_ = static_cast<int32_t>(heardMs_);
-    clock_ = ClockAt(now);
-}
-
-bool TCommonPlayer::PlaySoundtrackFrom(int32_t position)
+void TCommonPlayer::PlaySoundtrackFrom(int32_t position)
 {
     soundtrack_.PlayFrom(position);
-    FollowMusicFrom(position);
-    const int64_t delayUs = soundtrack_.HeardDelayUs();
-    if (delayUs <= 0)
-        return false;
-    // The audience hears the music only after the output's latency: the clock reads the
-    // music's position from the moment its first sample is heard, and below it until then.
-    // The extra millisecond covers the part of the present one already gone by.
-    const uint32_t now = Platform().TickCount();
-    startTick_ = now + static_cast<uint32_t>((delayUs + 999) / 1000) + 1;
-    startTime_ = position;
-    awaitingSound_ = true;
-    UpdateClock(now);
-    return true;
+    if (clock_.PlayedMusicFrom(position))
+        UpdateClock(Platform().TickCount());
 }
 
 void TCommonPlayer::Tick()
@@ -558,7 +443,7 @@ void TCommonPlayer::Tick()
     busy_ = true;
     const uint32_t now = Platform().TickCount();
     UpdateClock(now);
-    if (timecodeLost_) {
+    if (clock_.Lost()) {
         WriteLog(Localize(kMsgTimecodeStopped));
         Stop(true);
         busy_ = false;
@@ -596,7 +481,7 @@ bool TCommonPlayer::CueDue(int32_t index) const
 {
     const std::span<const TCue> cues = Cues();
     return index >= 0 && static_cast<size_t>(index) < cues.size() &&
-           cues[static_cast<size_t>(index)].time <= clock_;
+           cues[static_cast<size_t>(index)].time <= clock_.Reading();
 }
 
 void TCommonPlayer::RunDirectCues(uint32_t now)
@@ -620,7 +505,7 @@ bool TCommonPlayer::TimesCues() const
 {
     // Before the music's start point the clock jumps back when the music starts.
     return IsRunning() && controlMode == kControlDirect && firingMode != kFiringManual &&
-           tempo_ > 0 && !soundtrackPending_;
+           Tempo() > 0 && clock_.Source() != TClockSource::MusicPending;
 }
 
 void TCommonPlayer::ArmCueTimer()
@@ -630,11 +515,12 @@ void TCommonPlayer::ArmCueTimer()
         return;
     // Shots sent on this thread since the clock was read took their time on the line.
     const uint32_t now = Platform().TickCount();
-    auto wait = static_cast<int32_t>(DueTick(Cues()[static_cast<size_t>(nextCue)].time, now) - now);
+    auto wait =
+        static_cast<int32_t>(clock_.DueTick(Cues()[static_cast<size_t>(nextCue)].time, now) - now);
     // The timecode's clock moves only as the capture brings the signal, or stands after a jump
     // back: the cue is looked for from when the signal could bring it, then every few ms.
-    if (chase_)
-        wait = std::max(wait - timecodeAhead_, std::min(wait, kTimecodeRecheckMs));
+    if (Chased())
+        wait = std::max(wait - clock_.TimecodeAhead(), std::min(wait, kTimecodeRecheckMs));
     if (wait > kLookAheadMs)
         return;
     cueTimer_->SetInterval(static_cast<uint32_t>(std::max(wait, 1)));
@@ -659,7 +545,10 @@ void TCommonPlayer::CueMoment()
 
 void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
 {
-    const bool lookAhead = LooksAhead();
+    // The heard music, or the desk's timecode, may stand still at any moment: a shot handed
+    // over on its pace would then leave before its moment. Followed, it fires once a reading
+    // of the clock reaches its moment.
+    const bool lookAhead = clock_.Predictable();
     // A stop from an event handler ends the tick's firing at once.
     while (IsRunning() && nextCue >= 0 && static_cast<size_t>(nextCue) < Cues().size()) {
         const bool due = CueDue(nextCue);
@@ -677,7 +566,8 @@ void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
         // Without a look ahead (a tempo of 0 among the reasons) no due moment is reckoned.
         if (!FiresAhead(nextCue) || (!due && !lookAhead))
             break;
-        const uint32_t dueTick = due ? now : DueTick(Cues()[static_cast<size_t>(nextCue)].time, now);
+        const uint32_t dueTick =
+            due ? now : clock_.DueTick(Cues()[static_cast<size_t>(nextCue)].time, now);
         if (static_cast<int32_t>(dueTick - now) > kLookAheadMs)
             break;
         HandOver(nextCue++, dueTick);
@@ -706,35 +596,6 @@ TCueVerdict TCommonPlayer::Judge(int32_t index) const
     if (!CueModulePresent(cue))
         return TCueVerdict::ModuleAbsent;
     return cue.IsMotor() ? TCueVerdict::Motor : TCueVerdict::Fire;
-}
-
-bool TCommonPlayer::LooksAhead() const
-{
-    // The heard music, or the desk's timecode, may stand still at any moment: a shot handed
-    // over on its pace would then leave before its moment. Followed, it fires once a reading
-    // of the clock reaches its moment.
-    return tempo_ > 0 && !awaitingSound_ && !soundtrackPending_ && !followMusic_ && !chase_;
-}
-
-uint32_t TCommonPlayer::ReachedTick(int32_t time) const
-{
-    const int32_t pace = chase_ ? 1000 : tempo_;
-    if (pace <= 0)
-        return Platform().TickCount();
-    const int64_t show = int64_t{time} - startTime_ - offset;
-    const int64_t after = std::clamp<int64_t>(show * 1000 / pace, INT32_MIN, INT32_MAX);
-    return startTick_ + static_cast<uint32_t>(static_cast<int32_t>(after));
-}
-
-uint32_t TCommonPlayer::DueTick(int32_t time, uint32_t now) const
-{
-    const int64_t show = int64_t{time} - startTime_ - offset;
-    const int64_t after = show <= 0 ? 0 : (show * 1000 + tempo_ - 1) / tempo_;
-    uint32_t due = startTick_ + static_cast<uint32_t>(std::min<int64_t>(after, INT32_MAX));
-    // Rounded as the clock rounds: never a tick before it reads time.
-    for (int step = 0; step < 3 && ClockAt(due) < time; ++step)
-        ++due;
-    return static_cast<int32_t>(due - now) < 0 ? now : due;
 }
 
 void TCommonPlayer::HandOver(int32_t index, uint32_t dueTick)
@@ -798,7 +659,7 @@ void TCommonPlayer::RunAutonomousCues(uint32_t now)
     TellTheTime(now, ClockAt(now));
     PassMemoryCues(broadcast_.SurelyPlayedTo(now));
     const int32_t duration = scenario ? scenario->Duration() : 0;
-    if (static_cast<int64_t>(clock_) >= static_cast<int64_t>(duration) + kEndPauseMs)
+    if (static_cast<int64_t>(clock_.Reading()) >= static_cast<int64_t>(duration) + kEndPauseMs)
         EndShow();
 }
 
@@ -818,7 +679,8 @@ void TCommonPlayer::PassMemoryCues(int32_t surely, int32_t mayHave, TMissReason 
         const TCue& cue = cues[static_cast<size_t>(nextCue)];
         // Passed over by the modules' start from standing above it (the show clock, or the
         // modules surely, past it); what they fired before a stop was recorded at the stop.
-        if ((cue.time <= clock_ || cue.time <= surely) && MemoryTime(cue) < broadcast_.StartedFrom())
+        if ((cue.time <= clock_.Reading() || cue.time <= surely) &&
+            MemoryTime(cue) < broadcast_.StartedFrom())
             report_.Missed(nextCue++, PassedByStart());
         else if (cue.time <= surely)
             HandleCue(nextCue++, true);
@@ -835,7 +697,7 @@ TMissReason TCommonPlayer::PassedByStart() const
     // in a show on timecode is the timecode's doing.
     if (!broadcast_.Restarted())
         return TMissReason::BeforeStart;
-    return chase_ ? TMissReason::TimecodeJump : TMissReason::StoppedBefore;
+    return Chased() ? TMissReason::TimecodeJump : TMissReason::StoppedBefore;
 }
 
 int32_t TCommonPlayer::TenthAfterCuesBefore(int32_t index) const
@@ -862,8 +724,7 @@ void TCommonPlayer::TellTheTime(uint32_t now, int32_t showTime)
     if (beyondBusTime_)
         return;
     const TTimeBroadcast::TFrame frame =
-        broadcast_.Next({showTime, now, chase_ ? 1000 : tempo_, followMusic_ || chase_},
-                        timeBroadcastInterval);
+        broadcast_.Next({showTime, now, clock_.Pace(), clock_.FollowsSignal()}, timeBroadcastInterval);
     if (frame.action == TTimeBroadcast::TAction::None)
         return;
     if (frame.time > kLastBusTimeMs) {
@@ -892,7 +753,7 @@ bool TCommonPlayer::TooLate(int32_t index, uint32_t now) const
 {
     if (maxLateMs <= 0)
         return false;
-    const uint32_t reached = ReachedTick(Cues()[static_cast<size_t>(index)].time);
+    const uint32_t reached = clock_.ReachedTick(Cues()[static_cast<size_t>(index)].time);
     const uint32_t since = static_cast<int32_t>(reached - beganTick_) < 0 ? beganTick_ : reached;
     return static_cast<int32_t>(now - since) > maxLateMs;
 }
@@ -927,7 +788,7 @@ void TCommonPlayer::HandleCue(int32_t index, bool noSend, bool late)
         if (!cue.IsMotor())
             Fire(cue.module, cue.channel, false, false);
         report_.Missed(index, TMissReason::ModuleAbsent);
-    } else if (port_.DownAt(ReachedTick(cue.time))) {
+    } else if (port_.DownAt(clock_.ReachedTick(cue.time))) {
         // Due while the converter was lost: sent now, it would go late, in a burst with the
         // others due meanwhile. It fails as a send to the lost converter did.
         if (!cue.IsMotor())
@@ -1115,12 +976,6 @@ void TCommonPlayer::Fired(int module, int channel, bool manual, bool noSend, int
     }
     if (!manual)
         WriteLog(Localize(92, "Запуск, пульт:") + " " + ShotText(module, channel));
-}
-
-int32_t TCommonPlayer::ClockAt(uint32_t tick) const
-{
-    // The timecode sets the pace; the tempo is the show's own clock's.
-    return ScenarioClock(startTick_, tick, chase_ ? 1000 : tempo_, startTime_, offset);
 }
 
 void TCommonPlayer::FireByHand(int module, int channel, THandShots::TDone done)

@@ -9,6 +9,7 @@
 #include "show/player/ChargePlan.h"
 #include "show/player/HandShots.h"
 #include "show/player/PositionLockout.h"
+#include "show/player/ShowClock.h"
 #include "show/player/ShowRealTime.h"
 #include "show/player/StopBroadcast.h"
 #include "show/player/TimeBroadcast.h"
@@ -72,7 +73,7 @@ public:
     // Starts as Start does, the clock following the timecode from from on: the chase must be
     // locked on timecode at or past from. No soundtrack plays: the desk plays the music.
     void StartChased(int32_t from, TTimecodeChase& chase);
-    bool Chased() const { return chase_ != nullptr; }
+    bool Chased() const { return clock_.Chase() != nullptr; }
     // Tells the other stations and the modules to stop too.
     void Stop(bool stopSoundtrack) { Halt(stopSoundtrack, true); }
     // The converter is back: a stop that could not go out goes now, unless a show started
@@ -121,9 +122,10 @@ public:
     TShowClockLook ClockLook(uint32_t now) const;
     // A running clock goes on from its present value at the new rate.
     void SetTempo(int32_t value);
-    int32_t Tempo() const { return tempo_; }
+    int32_t Tempo() const { return clock_.Tempo(); }
     // The offset key: a running autonomous show tells the modules at once.
     void SetOffset(int32_t value);
+    int32_t Offset() const { return clock_.Offset(); }
 
     TBassPlayer& Soundtrack() { return soundtrack_; }
     // The cues of the last show; written beside the run log when the show stops.
@@ -135,7 +137,6 @@ public:
     const TProjectList* scenario = nullptr;
     uint8_t controlMode = kControlDirect;
     uint8_t firingMode = kFiringAutomatic;
-    int32_t offset = 0;  // SetOffset while a show runs
     // The clock; the start point while stopped.
     int32_t currentTime = 0;
     // The first cue not yet handled; the step key and the cue list move it.
@@ -194,24 +195,14 @@ private:
     // Each high-voltage module of the show is told the charge of its next shot again.
     void RechargeAfterLoss();
     void UpdateClock(uint32_t now);
-    void FollowTimecode(uint32_t now);
     // The cues a jump of the timecode passed over up to to are missed, not fired in a burst;
     // the modules' clocks stand while they are passed over.
     void PassOverJump(int32_t to, uint32_t now);
-    // At tempo 1000 the clock reads the music as heard: a sound card's clock runs a little
-    // faster or slower than the system's, and an output that ran dry holds the music back.
-    void FollowMusic(uint32_t now);
-    // Until the first sample is heard the clock stays below the music's start.
-    void HoldUntilHeard(uint32_t now);
-    // A sound server that stops answering leaves the show on its own clock; logged once.
-    void NoteOutputStall();
-    void FollowMusicFrom(int32_t position);
-    int32_t ClockAt(uint32_t tick) const;
+    int32_t ClockAt(uint32_t tick) const { return clock_.At(tick); }
     // A start point below 0 holds the soundtrack back until the clock reaches 0.
     void StartPendingSoundtrack();
-    // Plays from position (ms) and sets the clock on the moment the music is heard; true
-    // when that moment is still to come.
-    bool PlaySoundtrackFrom(int32_t position);
+    // Plays from position (ms) and sets the clock on the moment the music is heard.
+    void PlaySoundtrackFrom(int32_t position);
     bool CueDue(int32_t index) const;
     void RunDirectCues(uint32_t now);
     // The shots due by the clock read at now, and those handed over ahead; arms the cue timer.
@@ -228,12 +219,6 @@ private:
     void ArmCueTimer();
     // The cue timer: the cues due by a fresh reading of the clock, as on a tick.
     void CueMoment();
-    // Ahead, the clock must run at its rate until the shot: not while it waits for the music.
-    bool LooksAhead() const;
-    // The first tick at which the clock reaches time.
-    uint32_t DueTick(int32_t time, uint32_t now) const;
-    // The tick at which the clock reached time, on its present pace; in the past too.
-    uint32_t ReachedTick(int32_t time) const;
     void HandOver(int32_t index, uint32_t dueTick);
     // Records the shots the port sent since the last look.
     void CollectShots();
@@ -309,26 +294,8 @@ private:
     };
     std::optional<TBusPlace> realBus_;
     bool busy_ = false;
-    int32_t tempo_ = 1000;
-    int32_t startTime_ = 0;
-    // The clock before the autonomous floor at 0: memory cues and broadcasts wait for it.
-    int32_t clock_ = 0;
-    bool soundtrackPending_ = false;
-    // The clock follows the music from its heard start until it stops or the tempo changes.
-    bool followMusic_ = false;
-    // The music is played and its first sample not heard yet.
-    bool awaitingSound_ = false;
-    bool outputStalled_ = false;
-    TTimecodeChase* chase_ = nullptr;  // the clock follows it
-    bool timecodeLost_ = false;
-    // How far past the clock the timecode was at the last reading, counting the signal not
-    // yet captured.
-    int32_t timecodeAhead_ = 0;
-    // The furthest the music was heard: the estimate may step back, the clock does not.
-    int64_t heardMs_ = 0;
     // Past the bus's 16-bit time the broadcast would wrap to an early time: it ends, once.
     bool beyondBusTime_ = false;
-    uint32_t startTick_ = 0;
     uint32_t beganTick_ = 0;  // of the show's start
     uint32_t lastTimeReport_ = 0;
     uint32_t lastIdleWork_ = 0;
@@ -352,6 +319,7 @@ private:
     TStopBroadcast stops_{port_};
     TShowRealTime realTime_;
     TBassPlayer soundtrack_;
+    TShowClock clock_{soundtrack_, [this](int32_t to, uint32_t now) { PassOverJump(to, now); }};
     // Last, so that they go first and no tick reaches a half-destroyed player.
     std::unique_ptr<TTimer> timer_;
     std::unique_ptr<TTimer> cueTimer_;  // one-shot

@@ -54,7 +54,7 @@ void LogStartBlock(TExtPlayer& player)
     WriteLog(Localize(40, "Режимы:") + " " + FiringModeWord(player.firingMode) + ", " +
              ControlModeWord(player.controlMode));
     WriteLog(Localize(41, "Темп:") + " " + TempoLogText(player.Tempo()) + "%, " +
-             Localize(42, "смещение:") + " " + IntToText(player.offset) + " ms");
+             Localize(42, "смещение:") + " " + IntToText(player.Offset()) + " ms");
 }
 
 bool Refused(const TExtPlayer& player, int32_t from)
@@ -121,7 +121,7 @@ bool StartShowOnTimecode(TExtPlayer& player, TTimecodeChase& chase)
     // few milliseconds later and read the moment as the frame before.
     const std::optional<int32_t> heard = chase.Heard(Platform().TickCount());
     const TTimecodeLabel label =
-        heard ? chase.LabelOfShowMs(std::max(*heard, from - player.offset)) : chase.Label();
+        heard ? chase.LabelOfShowMs(std::max(*heard, from - player.Offset())) : chase.Label();
     WriteLog(Localize(kMsgTimecodeStart) + " " + FormatTimecode(label, chase.DropFrame()) + " (" +
              TimecodeRateName(chase.Rate()) + ")");
     return true;

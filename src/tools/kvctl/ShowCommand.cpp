@@ -251,7 +251,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         if (!player.LockPosition(position, true))
             return kExitFailed;
     player.SetTempo(arguments.tempo.value_or(1000));
-    player.offset = arguments.offset.value_or(0);
+    player.SetOffset(arguments.offset.value_or(0));
     player.currentTime = arguments.from;
     std::unique_ptr<TTimecodeReceiver> timecode;
     if (!arguments.timecode.empty() && !(timecode = OpenTimecode(session, arguments)))
@@ -307,7 +307,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     };
     if (timecode) {
         arm = std::make_unique<TTimecodeArm>(
-            timecode->Chase(), [&player] { return player.currentTime - player.offset; },
+            timecode->Chase(), [&player] { return player.currentTime - player.Offset(); },
             [&] {
                 // The arm looks more often than the watch: a Ctrl+C it has not seen yet.
                 if (Interrupted())
