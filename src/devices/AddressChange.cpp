@@ -1,9 +1,9 @@
 #include "devices/AddressChange.h"
 
 #include "devices/Controls.h"
-#include "devices/DeviceResults.h"
 #include "devices/Firmware.h"
 #include "link/PortProto.h"
+#include "link/Result.h"
 #include "support/Conversions.h"
 #include "support/Localizer.h"
 #include "support/Platform.h"
@@ -15,7 +15,7 @@ namespace {
 constexpr int kLowestNewAddress = 1;
 constexpr int kHighestNewAddress = 239;
 
-int Refuse(int result)
+TResult Refuse(TResult result)
 {
     Platform().MessageBox(Localize(65, "Ошибка изменения номера пульта."),
                           Localize(66, "Ошибка"), TButtons::Ok);
@@ -33,8 +33,8 @@ bool CanChangeAddress(const TCommonDevice& module)
     return false;
 }
 
-int ChangeModuleAddress(TControls& controls, TPortProto& port, TCommonDevice& module,
-                        const std::string& typed)
+TResult ChangeModuleAddress(TControls& controls, TPortProto& port, TCommonDevice& module,
+                            const std::string& typed)
 {
     const int64_t wanted = TextToIntOrZero(typed);
     if (wanted < kLowestNewAddress || wanted > kHighestNewAddress)
@@ -42,12 +42,12 @@ int ChangeModuleAddress(TControls& controls, TPortProto& port, TCommonDevice& mo
     const int address = static_cast<int>(wanted);
     if (const TCommonDevice* holder = controls.FindByAddress(address); holder && holder != &module)
         return Refuse(kLinkNotConnected);
-    const int result =
+    const TResult result =
         port.ChangeAddress(module.address, address, module.converterIndex, module.attemptMode);
     if (result != 0)
         return Refuse(result);
     module.address = address;
-    return 0;
+    return kLinkOk;
 }
 
 }  // namespace kv

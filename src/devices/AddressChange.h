@@ -1,6 +1,8 @@
 #pragma once
 // Renumbering a firing module on the bus, with the checks the operator's input goes through.
 
+#include "link/Result.h"
+
 #include <string>
 
 namespace kv {
@@ -15,7 +17,7 @@ bool CanChangeAddress(const TCommonDevice& module);
 // address another registered device holds (both would answer and fire together), is refused
 // with the operator's error message, as is a failed change. On success the module takes the
 // new address. A result code.
-int ChangeModuleAddress(TControls& controls, TPortProto& port, TCommonDevice& module,
-                        const std::string& typed);
+TResult ChangeModuleAddress(TControls& controls, TPortProto& port, TCommonDevice& module,
+                            const std::string& typed);
 
 }  // namespace kv

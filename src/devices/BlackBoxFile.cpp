@@ -1,7 +1,7 @@
 #include "devices/BlackBoxFile.h"
 
 #include "devices/BlackBoxRecord.h"
-#include "devices/MemoryTexts.h"
+#include "link/Result.h"
 #include "support/Conversions.h"
 #include "support/FilePlaces.h"
 #include "support/Localizer.h"
@@ -28,7 +28,7 @@ std::vector<std::string> BlackBoxStatusLines(const std::vector<uint8_t>& records
         lines.push_back(Localize(78, "Пульт:") + " " +
                         std::to_string(records[at + kBlackBoxAddressOffset]) +
                         Localize(53, ", состояние:") + " " +
-                        MemoryStatusText(GetInt32(records.data() + at + kBlackBoxStatusOffset)));
+                        ResultText(GetInt32(records.data() + at + kBlackBoxStatusOffset)));
     return lines;
 }
 

@@ -20,10 +20,11 @@ bool TChannelTest::TestModule(TCommonControl& module)
         highVoltage->hvSetting = highVoltage->ReadHVSetting();
     const int channels = std::clamp(module.channelCount, 0, kChannelSlots);
     for (int channel = 0; channel < channels && !stopRequested; ++channel) {
-        module.SetChannelState(channel, kChannelFault);  // red while it is measured
+        // Red while it is measured.
+        Ignore(module.SetChannelState(channel, kChannelFault), "within the tables");
         double value = 0;
-        if (module.MeasureChannel(channel, value) == 0)
-            module.ClassifyChannel(channel, value, thresholds);
+        if (module.MeasureChannel(channel, value) == kLinkOk)
+            Ignore(module.ClassifyChannel(channel, value, thresholds), "within the tables");
         if (OnChannel)
             OnChannel(module, channel);
     }

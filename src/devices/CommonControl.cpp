@@ -1,8 +1,8 @@
 #include "devices/CommonControl.h"
 
-#include "devices/DeviceResults.h"
 #include "devices/Firmware.h"
 #include "link/PortProto.h"
+#include "link/Result.h"
 #include "support/Conversions.h"
 #include "support/Platform.h"
 
@@ -28,7 +28,9 @@ int TCommonControl::ReadVersion()
     Record(port_.QueryVersion(address, converterIndex, attemptMode, read));
     int clockMs = 0;
     char letter = 0;
-    if (Record(port_.QueryClock(address, converterIndex, attemptMode, clockMs, letter)) == 0)
+    const TResult clock = port_.QueryClock(address, converterIndex, attemptMode, clockMs, letter);
+    Record(clock);
+    if (clock == kLinkOk)
         kindLetter = letter;
     UpdateLinkQuality();
     return read;
@@ -37,17 +39,19 @@ int TCommonControl::ReadVersion()
 void TCommonControl::Refresh()
 {
     TCommonDevice::Refresh();
-    Identify();
+    Ignore(Identify(), "kept in lastResult");
 }
 
-int TCommonControl::Identify()
+TResult TCommonControl::Identify()
 {
     int count = 0;
+    const TResult result = port_.QueryIdentification(address, converterIndex, attemptMode, count);
+    Record(result);
     // A module claiming more channels than the tables hold must not lead anyone past them.
-    if (Record(port_.QueryIdentification(address, converterIndex, attemptMode, count)) == 0)
+    if (result == kLinkOk)
         channelCount = std::min(count, kChannelSlots);
     UpdateLinkQuality();
-    return lastResult;
+    return result;
 }
 
 void TCommonControl::Poll()
@@ -55,8 +59,8 @@ void TCommonControl::Poll()
     double valueA = 0;
     double valueB = 0;
     int flag = 2;
-    const int result = port_.QueryStatus(address, converterIndex, attemptMode,
-                                         HighVoltageStatus(), valueA, valueB, flag);
+    const TResult result = port_.QueryStatus(address, converterIndex, attemptMode,
+                                             HighVoltageStatus(), valueA, valueB, flag);
     outputVoltage = valueA;
     supplyVoltage = valueB;
     if (version >= kVersionModeBit)
@@ -68,7 +72,8 @@ void TCommonControl::Poll()
         motorMovesAtLeast = 0;
     }
     if (version >= kVersionTemperature)
-        port_.QueryTemperature(address, converterIndex, attemptMode, temperature);
+        Ignore(port_.QueryTemperature(address, converterIndex, attemptMode, temperature),
+               "a failed read shows 0 degrees; the status read above tells the link");
     UpdateLinkQuality();
 }
 
@@ -80,19 +85,21 @@ void TCommonControl::ClearChannels()
     channelFired_.fill(false);
 }
 
-int TCommonControl::MeasureChannel(int channel, double& value)
+TResult TCommonControl::MeasureChannel(int channel, double& value)
 {
     value = 0;
     if (!ValidChannel(channel))
         return kResultBadChannel;
     const int saved = port_.ReplyTimeout;
     port_.ReplyTimeout = kMeasureWindowMs;
-    const int result = port_.MeasureChannel(address, converterIndex, attemptMode, channel, value);
+    const TResult result =
+        port_.MeasureChannel(address, converterIndex, attemptMode, channel, value);
     port_.ReplyTimeout = saved;
-    return Record(result);
+    Record(result);
+    return result;
 }
 
-int TCommonControl::FireChannel(int channel)
+TResult TCommonControl::FireChannel(int channel)
 {
     if (!ValidChannel(channel))
         return kResultBadChannel;
@@ -126,9 +133,9 @@ void TCommonControl::ClearScenarioMarks()
     channelInScenario_.fill(false);
 }
 
-int TCommonControl::SetTestMode(bool on)
+TResult TCommonControl::SetTestMode(bool on)
 {
-    const int result = SendMode(static_cast<uint8_t>((boostState != 0 ? 1 : 0) + (on ? 0 : 2)));
+    const TResult result = SendMode(static_cast<uint8_t>((boostState != 0 ? 1 : 0) + (on ? 0 : 2)));
     // Before 0x151 no poll tells the mode: without this a boost command would put a module
     // the operator had set to fire mode back into test mode. Later firmware's next poll
     // confirms it.
@@ -137,25 +144,25 @@ int TCommonControl::SetTestMode(bool on)
     return result;
 }
 
-int TCommonControl::SetBoost(bool off)
+TResult TCommonControl::SetBoost(bool off)
 {
-    const int result = SendMode(static_cast<uint8_t>((off ? 1 : 0) + (modeState != 0 ? 0 : 2)));
+    const TResult result = SendMode(static_cast<uint8_t>((off ? 1 : 0) + (modeState != 0 ? 0 : 2)));
     if (result == 0)
         boostState = off ? 1 : 0;
     return result;
 }
 
-int TCommonControl::SendMode(uint8_t mode)
+TResult TCommonControl::SendMode(uint8_t mode)
 {
-    const int result = port_.SetMode(address, converterIndex, attemptMode, mode);
+    const TResult result = port_.SetMode(address, converterIndex, attemptMode, mode);
     Platform().Sleep(kModePauseMs);
     Record(result);
     UpdateLinkQuality();
     return result;
 }
 
-int TCommonControl::ClassifyChannel(int channel, double value,
-                                    const TConnectThresholds& thresholds)
+TResult TCommonControl::ClassifyChannel(int channel, double value,
+                                        const TConnectThresholds& thresholds)
 {
     if (!ValidChannel(channel))
         return kResultBadChannel;
@@ -178,7 +185,7 @@ int TCommonControl::ClassifyChannel(int channel, double value,
         else
             channelState_[channel] = kChannelOpen;
     }
-    return 0;
+    return kLinkOk;
 }
 
 uint8_t TCommonControl::ChannelState(int channel) const
@@ -186,13 +193,13 @@ uint8_t TCommonControl::ChannelState(int channel) const
     return ValidChannel(channel) ? channelState_[channel] : uint8_t{kChannelUntested};
 }
 
-int TCommonControl::SetChannelState(int channel, uint8_t state)
+TResult TCommonControl::SetChannelState(int channel, uint8_t state)
 {
     if (!ValidChannel(channel))
         return kResultBadChannel;
     channelState_[channel] = state;
     channelMeasured_[channel] = false;
-    return 0;
+    return kLinkOk;
 }
 
 double TCommonControl::ChannelValue(int channel) const
@@ -205,12 +212,12 @@ bool TCommonControl::ChannelInScenario(int channel) const
     return ValidChannel(channel) && channelInScenario_[channel];
 }
 
-int TCommonControl::MarkInScenario(int channel)
+TResult TCommonControl::MarkInScenario(int channel)
 {
     if (!ValidChannel(channel))
         return kResultBadChannel;
     channelInScenario_[channel] = true;
-    return 0;
+    return kLinkOk;
 }
 
 bool TCommonControl::ChannelMeasured(int channel) const
@@ -223,12 +230,12 @@ bool TCommonControl::ChannelFired(int channel) const
     return ValidChannel(channel) && channelFired_[channel];
 }
 
-int TCommonControl::MarkFired(int channel)
+TResult TCommonControl::MarkFired(int channel)
 {
     if (!ValidChannel(channel))
         return kResultBadChannel;
     channelFired_[channel] = true;
-    return 0;
+    return kLinkOk;
 }
 
 void TCommonControl::UpdateLinkQuality()

@@ -29,33 +29,33 @@ public:
 
     int ReadVersion() override;
     void Refresh() override;
-    int Identify() override;
+    TResult Identify() override;
     void Poll() override;
     virtual void ClearChannels();
     // value: the module's reading; -1 (kResultBadChannel) for a channel outside the tables.
-    virtual int MeasureChannel(int channel, double& value);
-    virtual int FireChannel(int channel);
+    virtual TResult MeasureChannel(int channel, double& value);
+    virtual TResult FireChannel(int channel);
 
     int LinkQuality() const;
     int ConnectedCount() const;
     int CountChannelsInState(uint8_t state) const;
     void ClearScenarioMarks();
-    int SetTestMode(bool on);
-    int SetBoost(bool off);
+    TResult SetTestMode(bool on);
+    TResult SetBoost(bool off);
     // Turns a successful measurement into the channel's state (and resistance) by kind and
     // firmware; a motor module's channels are left as they are.
-    int ClassifyChannel(int channel, double value, const TConnectThresholds& thresholds);
+    TResult ClassifyChannel(int channel, double value, const TConnectThresholds& thresholds);
 
     // Guarded table access: reads outside the tables give the empty value, writes are refused.
     uint8_t ChannelState(int channel) const;
-    int SetChannelState(int channel, uint8_t state);
+    TResult SetChannelState(int channel, uint8_t state);
     double ChannelValue(int channel) const;
     // The state came from a reading of the module, not from a measurement that failed.
     bool ChannelMeasured(int channel) const;
     bool ChannelInScenario(int channel) const;
-    int MarkInScenario(int channel);
+    TResult MarkInScenario(int channel);
     bool ChannelFired(int channel) const;
-    int MarkFired(int channel);
+    TResult MarkFired(int channel);
 
     // What the channel test and the shots found, kept aside while a rehearsal changes them.
     struct TChannelResults {
@@ -95,7 +95,7 @@ protected:
     void UpdateLinkQuality();
     // The first status value: 15 bits for ordinary modules, 16 for high-voltage ones.
     virtual bool HighVoltageStatus() const { return false; }
-    int SendMode(uint8_t mode);
+    TResult SendMode(uint8_t mode);
 
 private:
     std::array<uint8_t, kChannelSlots> channelState_{};

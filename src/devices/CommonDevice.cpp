@@ -13,19 +13,20 @@ void TCommonDevice::Refresh()
     version = ReadVersion();
 }
 
-int TCommonDevice::Identify()
+TResult TCommonDevice::Identify()
 {
-    return Record(port_.QueryIdentificationSingle(address, converterIndex));
+    const TResult result = port_.QueryIdentificationSingle(address, converterIndex);
+    Record(result);
+    return result;
 }
 
 void TCommonDevice::Poll()
 {
 }
 
-int TCommonDevice::Record(int result)
+void TCommonDevice::Record(TResult result)
 {
     lastResult = result;
-    return result;
 }
 
 }  // namespace kv

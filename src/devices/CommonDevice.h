@@ -3,6 +3,8 @@
 // commands on the device's address, converter and attempt mode; the outcome of the exchanges
 // that matter is kept in lastResult, which the console shows in red when it is not 0.
 
+#include "link/Result.h"
+
 #include <cstdint>
 
 namespace kv {
@@ -18,7 +20,7 @@ public:
 
     virtual int ReadVersion() = 0;
     virtual void Refresh();
-    virtual int Identify();
+    virtual TResult Identify();
     virtual void Poll();
 
     int32_t address;
@@ -31,7 +33,7 @@ public:
     char kindLetter = 0;
 
 protected:
-    int Record(int result);
+    void Record(TResult result);
     TPortProto& port_;
 };
 

@@ -127,31 +127,32 @@ void TControls::MarkScenarioChannels(TCueView cues)
         if (cue.kind != kKindFire || !IsFiringModuleAddress(cue.module))
             continue;
         if (auto* module = dynamic_cast<TCommonControl*>(FindByAddress(cue.module)))
-            module->MarkInScenario(cue.channel);
+            Ignore(module->MarkInScenario(cue.channel),
+                   "a channel outside the tables is refused by the scenario checks");
     }
 }
 
-int TControls::WriteScenario(TCueView cues)
+TResult TControls::WriteScenario(TCueView cues)
 {
     return TModuleTransfer(port_, *this, OnProgress).WriteScenario(cues);
 }
 
-int TControls::VerifyScenario(TCueView cues)
+TResult TControls::VerifyScenario(TCueView cues)
 {
     return TModuleTransfer(port_, *this, OnProgress).VerifyScenario(cues);
 }
 
-int TControls::VerifyEachModule(TCueView cues)
+TResult TControls::VerifyEachModule(TCueView cues)
 {
     return TModuleTransfer(port_, *this, OnProgress).VerifyEachModule(cues);
 }
 
-int TControls::EraseScenario()
+TResult TControls::EraseScenario()
 {
     return TModuleTransfer(port_, *this, OnProgress).EraseScenario();
 }
 
-int TControls::ReadBlackBox(std::vector<uint8_t>& buffer)
+TResult TControls::ReadBlackBox(std::vector<uint8_t>& buffer)
 {
     return TModuleTransfer(port_, *this, OnProgress).ReadBlackBox(buffer);
 }

@@ -51,13 +51,13 @@ public:
     // Sets the scenario marks of every firing module from the scenario's firing cues.
     void MarkScenarioChannels(TCueView cues);
 
-    int WriteScenario(TCueView cues);
-    int VerifyScenario(TCueView cues);
+    TResult WriteScenario(TCueView cues);
+    TResult VerifyScenario(TCueView cues);
     // Goes on past a module that differs or fails: what each module holds is then known.
-    int VerifyEachModule(TCueView cues);
-    int EraseScenario();
+    TResult VerifyEachModule(TCueView cues);
+    TResult EraseScenario();
     // buffer: FiringModuleCount records of the black box layout, complete or not.
-    int ReadBlackBox(std::vector<uint8_t>& buffer);
+    TResult ReadBlackBox(std::vector<uint8_t>& buffer);
 
     uint8_t searchFlags = 0;
     int32_t searchAddress = 0;

@@ -180,7 +180,7 @@ void TControls::StationRound()
         else
             station->unseen = true;
     }
-    port_.SendStationSearch();
+    Ignore(port_.SendStationSearch(), "the next round asks again");
 }
 
 void TControls::HandleUnsolicitedFrame(const TFrameRecord& frame, int converter)
@@ -193,7 +193,7 @@ void TControls::HandleUnsolicitedFrame(const TFrameRecord& frame, int converter)
             AddOrRefresh(address, converter);
     } else if (address == kStationAddress && code == kStationSearchCode) {
         if (frame[4] == 0 || frame[4] == port_.StationId())
-            port_.SendStationAnswer(frame[3]);
+            Ignore(port_.SendStationAnswer(frame[3]), "the asking station asks again");
     } else if (address == kStationAddress && code == kStationAnswerCode) {
         if (accepting)
             AddOrRefreshStation(frame[3], converter);

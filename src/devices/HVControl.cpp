@@ -1,8 +1,8 @@
 #include "devices/HVControl.h"
 
 #include "devices/ChannelCharge.h"
-#include "devices/DeviceResults.h"
 #include "link/PortProto.h"
+#include "link/Result.h"
 
 namespace kv {
 
@@ -17,16 +17,16 @@ void THVControl::Refresh()
     hvSetting = ReadHVSetting();
 }
 
-int THVControl::MeasureChannel(int channel, double& value)
+TResult THVControl::MeasureChannel(int channel, double& value)
 {
-    const int result = TAutoControl::MeasureChannel(channel, value);
+    const TResult result = TAutoControl::MeasureChannel(channel, value);
     value *= 100;
     return result;
 }
 
-int THVControl::HighVoltageOff()
+TResult THVControl::HighVoltageOff()
 {
-    const int result = port_.HighVoltageOff(address, converterIndex, attemptMode);
+    const TResult result = port_.HighVoltageOff(address, converterIndex, attemptMode);
     if (result == 0) {
         modeState = 1;
         boostState = 1;
@@ -44,23 +44,23 @@ int THVControl::ReadHVSetting()
     return value;
 }
 
-int THVControl::WriteHVSetting(int value)
+TResult THVControl::WriteHVSetting(int value)
 {
-    const int result =
+    const TResult result =
         port_.WriteConfig(address, converterIndex, attemptMode, kConfigHighVoltage, value);
     if (result == 0)
         hvSetting = value;
     return result;
 }
 
-int THVControl::FireWithCharge(int channel, int voltage)
+TResult THVControl::FireWithCharge(int channel, int voltage)
 {
     if (!ValidChannel(channel))
         return kResultBadChannel;
     return port_.FireChannel(address, converterIndex, attemptMode, channel, voltage);
 }
 
-int THVControl::SetCharge(int voltage)
+TResult THVControl::SetCharge(int voltage)
 {
     return port_.SetCharge(address, converterIndex, attemptMode, voltage);
 }

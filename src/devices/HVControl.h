@@ -13,17 +13,17 @@ public:
     THVControl(TPortProto& port, int32_t address);
 
     void Refresh() override;
-    int MeasureChannel(int channel, double& value) override;
+    TResult MeasureChannel(int channel, double& value) override;
 
     // Switches the charge off; the module is then in test mode with its boost off.
-    int HighVoltageOff();
+    TResult HighVoltageOff();
     // kHVSettingUnknown when the module does not answer.
     int ReadHVSetting();
-    int WriteHVSetting(int value);
+    TResult WriteHVSetting(int value);
     // The fire command carrying the charge for the module's next shot.
-    int FireWithCharge(int channel, int voltage);
+    TResult FireWithCharge(int channel, int voltage);
     // Charges the module for its next shot, to be fired later.
-    int SetCharge(int voltage);
+    TResult SetCharge(int voltage);
 
     // The charge voltage for the channel, from its last measured resistance and the current
     // setting; 0 for a channel the module does not have.

@@ -3,10 +3,10 @@
 #include "devices/BlackBoxFile.h"
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
-#include "devices/DeviceResults.h"
 #include "devices/Firmware.h"
 #include "devices/MemoryTexts.h"
 #include "devices/RemoteControl.h"
+#include "link/Result.h"
 #include "support/Localizer.h"
 #include "support/Platform.h"
 #include "support/RunLog.h"
@@ -24,7 +24,7 @@ std::string Confirmation()
 
 }  // namespace
 
-int TMemoryOperation::Write(TCueView cues, bool remote)
+TResult TMemoryOperation::Write(TCueView cues, bool remote)
 {
     if (remote)
         return Run(Localize(72, "Запись сценария в ПДУ(Р)..."), [&] { return WriteRemote(cues); });
@@ -32,7 +32,7 @@ int TMemoryOperation::Write(TCueView cues, bool remote)
                [&] { return Report(controls_.WriteScenario(cues)); });
 }
 
-int TMemoryOperation::Verify(TCueView cues, bool remote)
+TResult TMemoryOperation::Verify(TCueView cues, bool remote)
 {
     if (!remote)
         return Run(Localize(77, "Проверка сценария в пультах..."),
@@ -43,13 +43,13 @@ int TMemoryOperation::Verify(TCueView cues, bool remote)
     });
 }
 
-int TMemoryOperation::Erase()
+TResult TMemoryOperation::Erase()
 {
     return Run(Localize(80, "Удаление сценария в пультах..."),
                [&] { return Report(controls_.EraseScenario()); });
 }
 
-int TMemoryOperation::ReadBlackBoxToFile()
+TResult TMemoryOperation::ReadBlackBoxToFile()
 {
     return Run(Localize(81, "Чтение показаний \"черного ящика\"..."), [&] { return SaveBlackBox(); });
 }
@@ -61,7 +61,7 @@ bool TMemoryOperation::ConfirmErase()
                Confirmation(), TButtons::YesNo) == TAnswer::Yes;
 }
 
-int TMemoryOperation::Run(const std::string& title, const std::function<int()>& operation)
+TResult TMemoryOperation::Run(const std::string& title, const std::function<TResult()>& operation)
 {
     cancelRequested = false;
     title_ = title;
@@ -83,7 +83,7 @@ int TMemoryOperation::Run(const std::string& title, const std::function<int()>& 
         savedRemote = controller->OnProgress;
         controller->OnProgress = handler;
     }
-    const int result = operation();
+    const TResult result = operation();
     controls_.OnProgress = saved;
     if (controller)
         controller->OnProgress = savedRemote;
@@ -92,7 +92,7 @@ int TMemoryOperation::Run(const std::string& title, const std::function<int()>& 
     return result;
 }
 
-int TMemoryOperation::WriteRemote(TCueView cues)
+TResult TMemoryOperation::WriteRemote(TCueView cues)
 {
     TRemoteControl* controller = Controller();
     if (!controller)
@@ -101,7 +101,7 @@ int TMemoryOperation::WriteRemote(TCueView cues)
     if (oldFirmware) {
         if (!Carry(Localize(74, "Переведите ПДУР в режим записи и нажмите <ОК>.")))
             return Report(kResultAborted);
-    } else if (const int erased = controller->EraseScenario(); erased != 0) {
+    } else if (const TResult erased = controller->EraseScenario(); erased != kLinkOk) {
         // Not erased, the controller would keep the old show's cues beside the new ones, or
         // stay out of write mode and let the write look well while nothing was stored.
         return Report(erased);
@@ -112,11 +112,11 @@ int TMemoryOperation::WriteRemote(TCueView cues)
         if (auto* module = dynamic_cast<TCommonControl*>(controls_.DeviceAt(i));
             module && IsFiringModuleAddress(module->address))
             module->ForgetMemory();
-    const int result = Report(controller->WriteScenario(cues));
+    const TResult result = Report(controller->WriteScenario(cues));
     if (result == 0) {
         if (oldFirmware)
             Carry(Localize(75, "Переведите ПДУР из режима записи и нажмите <ОК>."));
-        controller->Identify();
+        Ignore(controller->Identify(), "kept in lastResult; the write's outcome is reported");
     }
     return result;
 }
@@ -126,11 +126,11 @@ TRemoteControl* TMemoryOperation::Controller() const
     return dynamic_cast<TRemoteControl*>(controls_.FindByAddress(0));
 }
 
-int TMemoryOperation::SaveBlackBox()
+TResult TMemoryOperation::SaveBlackBox()
 {
     std::vector<uint8_t> buffer;
-    const int read = controls_.ReadBlackBox(buffer);
-    int result = read;
+    const TResult read = controls_.ReadBlackBox(buffer);
+    TResult result = read;
     // What the modules that answered gave is kept, also when another fell silent.
     if (result != kResultAborted && AnyBlackBoxRead(buffer)) {
         const auto chosen = Platform().SaveFileName(saveFilter, ProposedBlackBoxFileName());
@@ -158,9 +158,9 @@ bool TMemoryOperation::Carry(const std::string& text)
     return true;
 }
 
-int TMemoryOperation::Report(int result, const std::vector<std::string>& details)
+TResult TMemoryOperation::Report(TResult result, const std::vector<std::string>& details)
 {
-    const std::string status = MemoryStatusText(result);
+    const std::string status = ResultText(result);
     reportLine_ = title_ + " " + status;
     WriteLog(reportLine_);
     std::string text = result < 0 ? status : Localize(89, "Операция успешно завершена");

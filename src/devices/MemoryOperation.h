@@ -4,6 +4,7 @@
 // The console's progress window and kvctl are two faces of this one runner.
 
 #include "devices/ScenarioCue.h"
+#include "link/Result.h"
 
 #include <functional>
 #include <string>
@@ -19,12 +20,12 @@ public:
     explicit TMemoryOperation(TControls& controls) : controls_(controls) {}
 
     // remote: the remote controller (address 0) instead of the firing modules.
-    int Write(TCueView cues, bool remote);
-    int Verify(TCueView cues, bool remote);
-    int Erase();
+    TResult Write(TCueView cues, bool remote);
+    TResult Verify(TCueView cues, bool remote);
+    TResult Erase();
     // Asks for the file name when any module's log was read whole; what the others gave is
     // saved with it, each record saying how its read went. A cancelled save is no success.
-    int ReadBlackBoxToFile();
+    TResult ReadBlackBoxToFile();
     // The operator's confirmation before an erase of every module.
     static bool ConfirmErase();
 
@@ -45,13 +46,13 @@ public:
     const std::string& ReportLine() const { return reportLine_; }
 
 private:
-    int Run(const std::string& title, const std::function<int()>& operation);
+    TResult Run(const std::string& title, const std::function<TResult()>& operation);
     TRemoteControl* Controller() const;
-    int WriteRemote(TCueView cues);
-    int SaveBlackBox();
+    TResult WriteRemote(TCueView cues);
+    TResult SaveBlackBox();
     bool Carry(const std::string& text);
     // details: lines logged after the report line and shown under the status.
-    int Report(int result, const std::vector<std::string>& details = {});
+    TResult Report(TResult result, const std::vector<std::string>& details = {});
 
     TControls& controls_;
     std::string title_;

@@ -1,12 +1,10 @@
 #pragma once
-// The texts the memory operations window shows and logs.
+// The module and channel the memory operations window shows.
 
 #include <string>
 
 namespace kv {
 
-// The outcome of a memory operation in the operator's words.
-std::string MemoryStatusText(int result);
 // The module and channel being worked on: empty at the end (index -1), the module alone
 // when the step concerns the whole device (channel -1).
 std::string MemoryProgressLabel(int index, int channel, int address);

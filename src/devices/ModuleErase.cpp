@@ -2,18 +2,18 @@
 
 #include "devices/BlackBoxRecord.h"
 #include "devices/CommonControl.h"
-#include "devices/DeviceResults.h"
+#include "devices/Controls.h"
 #include "devices/Firmware.h"
 #include "devices/ModuleCues.h"
 #include "devices/ModuleTransfer.h"
-#include "devices/Controls.h"
 #include "link/PortProto.h"
+#include "link/Result.h"
 
 #include <cstring>
 
 namespace kv {
 
-int TModuleTransfer::EraseScenario()
+TResult TModuleTransfer::EraseScenario()
 {
     eraseTotal_ = 0;
     eraseDone_ = 0;
@@ -23,10 +23,10 @@ int TModuleTransfer::EraseScenario()
         if (module && IsFiringModuleAddress(module->address))
             eraseTotal_ += module->channelCount;
     }
-    const int result = EachModule([this](TCommonControl& module, int index) {
-        if (const int identified = module.Identify())
+    const TResult result = EachModule([this](TCommonControl& module, int index) {
+        if (const TResult identified = module.Identify())
             return identified;
-        const int result = EraseModule(module, index);
+        const TResult result = EraseModule(module, index);
         // Failed, the erase may have emptied the list or not.
         module.motorMovesAtLeast = 0;
         if (result == 0 && !aborted_)
@@ -36,10 +36,10 @@ int TModuleTransfer::EraseScenario()
     return FinishTransfer(progress_, result, aborted_);
 }
 
-int TModuleTransfer::EraseModule(TCommonControl& module, int index)
+TResult TModuleTransfer::EraseModule(TCommonControl& module, int index)
 {
     if (module.version >= kVersionRecordMemory) {
-        const int result =
+        const TResult result =
             module.version >= kVersionFastErase
                 ? port_.FastEraseMemory(module.address, module.converterIndex, module.attemptMode)
                 : port_.EraseMemory(module.address, module.converterIndex, module.attemptMode);
@@ -47,38 +47,39 @@ int TModuleTransfer::EraseModule(TCommonControl& module, int index)
             return result;
         eraseDone_ += module.channelCount;
         Progress(Percent(eraseDone_, eraseTotal_), index, module.channelCount, module.address);
-        return 0;
+        return kLinkOk;
     }
     // Channel 512 would go out as channel number 0 and erase nothing.
     for (int channel = 0; channel < module.channelCount && FitsModuleMemory(channel) && !aborted_;
          ++channel) {
-        if (const int result =
+        if (const TResult result =
                 port_.WriteCue(module.address, module.converterIndex, kEmptyCueTime, channel))
             return result;
         eraseDone_ += 1;
         Progress(Percent(eraseDone_, eraseTotal_), index, channel + 1, module.address);
     }
-    return 0;
+    return kLinkOk;
 }
 
-int TModuleTransfer::ReadBlackBox(std::vector<uint8_t>& buffer)
+TResult TModuleTransfer::ReadBlackBox(std::vector<uint8_t>& buffer)
 {
     buffer.assign(static_cast<size_t>(registry_.FiringModuleCount()) * kBlackBoxRecordSize, 0);
     size_t record = 0;
-    int firstFailure = 0;
+    TResult firstFailure = kLinkOk;
     // A module that falls silent must not cost the logs of the others: its record keeps what
     // it gave and how its read ended, and the read goes on with the next module.
-    EachModule([&](TCommonControl& module, int index) {
-        const int result =
+    const TResult everyModule = EachModule([&](TCommonControl& module, int index) {
+        const TResult result =
             ReadModuleLog(module, index, buffer.data() + record++ * kBlackBoxRecordSize);
-        if (firstFailure == 0)
+        if (firstFailure == kLinkOk)
             firstFailure = result;
-        return 0;
+        return kLinkOk;
     });
+    Ignore(everyModule, "no step stops it: the first failure counts");
     return aborted_ ? kResultAborted : firstFailure;
 }
 
-int TModuleTransfer::ReadModuleLog(TCommonControl& module, int index, uint8_t* record)
+TResult TModuleTransfer::ReadModuleLog(TCommonControl& module, int index, uint8_t* record)
 {
     record[kBlackBoxAddressOffset] = static_cast<uint8_t>(module.address);
     PutInt32(record + kBlackBoxVersionOffset, module.version);
@@ -86,10 +87,12 @@ int TModuleTransfer::ReadModuleLog(TCommonControl& module, int index, uint8_t* r
     PutDouble(record + kBlackBoxReadTimeOffset, NowInDays());
     PutDouble(record + kBlackBoxReadTimeAgainOffset, NowInDays());
     int counter = 0;
-    port_.ReadBlackBoxCounter(module.address, module.converterIndex, module.attemptMode, counter);
+    Ignore(port_.ReadBlackBoxCounter(module.address, module.converterIndex, module.attemptMode,
+                                     counter),
+           "a counter not read is stored as 0; the record's status is the log's read");
     PutInt32(record + kBlackBoxCounterOffset, counter);
     const int64_t steps = static_cast<int64_t>(registry_.Count()) * kBlackBoxWords;
-    int result = 0;
+    TResult result = kLinkOk;
     int word = 0;
     for (; word < kBlackBoxWords && !aborted_; ++word) {
         std::array<uint8_t, 4> bytes{};

@@ -30,10 +30,10 @@ void TModuleTransfer::Progress(int percent, int index, int channel, int address)
         aborted_ = true;
 }
 
-int TModuleTransfer::EachModule(const TModuleStep& step)
+TResult TModuleTransfer::EachModule(const TModuleStep& step)
 {
-    int result = 0;
-    for (int index = 0; index < registry_.Count() && result == 0 && !aborted_; ++index) {
+    TResult result = kLinkOk;
+    for (int index = 0; index < registry_.Count() && result == kLinkOk && !aborted_; ++index) {
         TCommonDevice* device = registry_.DeviceAt(index);
         if (!IsFiringModuleAddress(device->address))
             continue;
@@ -43,7 +43,7 @@ int TModuleTransfer::EachModule(const TModuleStep& step)
     return result;
 }
 
-int TModuleTransfer::EachCue(TCommonControl& module, int index, const TCueStep& step)
+TResult TModuleTransfer::EachCue(TCommonControl& module, int index, const TCueStep& step)
 {
     const int64_t count = static_cast<int64_t>(cues_.size());
     const int64_t devices = registry_.Count();
@@ -52,25 +52,26 @@ int TModuleTransfer::EachCue(TCommonControl& module, int index, const TCueStep& 
         const TScenarioCue& cue = cues_[static_cast<size_t>(c)];
         if (!BelongsToModule(cue, module))
             continue;
-        if (const int result = step(cue))
+        if (const TResult result = step(cue))
             return result;
         Progress(Percent(count * index + c, count * devices), index, motor ? 1 : cue.channel + 1,
                  module.address);
     }
-    return 0;
+    return kLinkOk;
 }
 
-int TModuleTransfer::WriteScenario(TCueView cues)
+TResult TModuleTransfer::WriteScenario(TCueView cues)
 {
     SortCues(cues);
-    const int result = EachModule([this](TCommonControl& module, int index) {
-        module.Identify();  // refreshes the channel count the padding needs
+    const TResult result = EachModule([this](TCommonControl& module, int index) {
+        Ignore(module.Identify(), "refreshes the channel count the padding needs; the write's "
+                                  "own outcome is what counts");
         return NoteMemory(module, WriteModule(module, index), cues_);
     });
     return FinishTransfer(progress_, result, aborted_);
 }
 
-int TModuleTransfer::NoteMemory(TCommonControl& module, int result, TCueView cues) const
+TResult TModuleTransfer::NoteMemory(TCommonControl& module, TResult result, TCueView cues) const
 {
     // Half written or aborted, the memory holds nothing the console can name.
     module.memoryFingerprint.reset();
@@ -79,27 +80,29 @@ int TModuleTransfer::NoteMemory(TCommonControl& module, int result, TCueView cue
     return result;
 }
 
-int TModuleTransfer::VerifyScenario(TCueView cues)
+TResult TModuleTransfer::VerifyScenario(TCueView cues)
 {
     return Verify(cues, false);
 }
 
-int TModuleTransfer::VerifyEachModule(TCueView cues)
+TResult TModuleTransfer::VerifyEachModule(TCueView cues)
 {
     return Verify(cues, true);
 }
 
-int TModuleTransfer::Verify(TCueView cues, bool eachModule)
+TResult TModuleTransfer::Verify(TCueView cues, bool eachModule)
 {
     SortCues(cues);
-    int firstFailure = 0;
-    EachModule([&](TCommonControl& module, int index) {
-        module.Identify();
-        const int result = NoteMemory(module, VerifyModule(module, index), cues_);
-        if (firstFailure == 0)
+    TResult firstFailure = kLinkOk;
+    const TResult everyModule = EachModule([&](TCommonControl& module, int index) {
+        Ignore(module.Identify(), "refreshes the channel count; the verify's own outcome is "
+                                  "what counts");
+        const TResult result = NoteMemory(module, VerifyModule(module, index), cues_);
+        if (firstFailure == kLinkOk)
             firstFailure = result;
-        return eachModule ? 0 : result;
+        return eachModule ? kLinkOk : result;
     });
+    Ignore(everyModule, "the first failure counts, also when a step stopped it");
     return FinishTransfer(progress_, firstFailure, aborted_);
 }
 

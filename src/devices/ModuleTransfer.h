@@ -19,37 +19,37 @@ class TModuleTransfer {
 public:
     TModuleTransfer(TPortProto& port, const TControls& registry, const TProgressEvent& progress);
 
-    int WriteScenario(TCueView cues);
-    int VerifyScenario(TCueView cues);
+    TResult WriteScenario(TCueView cues);
+    TResult VerifyScenario(TCueView cues);
     // Every module's memory read back, whatever the others hold: the first failure, after all.
-    int VerifyEachModule(TCueView cues);
-    int EraseScenario();
-    int ReadBlackBox(std::vector<uint8_t>& buffer);
+    TResult VerifyEachModule(TCueView cues);
+    TResult EraseScenario();
+    TResult ReadBlackBox(std::vector<uint8_t>& buffer);
 
 private:
-    using TModuleStep = std::function<int(TCommonControl& module, int index)>;
-    using TCueStep = std::function<int(const TScenarioCue& cue)>;
-    int EachModule(const TModuleStep& step);
+    using TModuleStep = std::function<TResult(TCommonControl& module, int index)>;
+    using TCueStep = std::function<TResult(const TScenarioCue& cue)>;
+    TResult EachModule(const TModuleStep& step);
     // The module's cues in time order, with a progress step after each one that went well.
-    int EachCue(TCommonControl& module, int index, const TCueStep& step);
+    TResult EachCue(TCommonControl& module, int index, const TCueStep& step);
     void Progress(int percent, int index, int channel, int address);
     void SortCues(TCueView cues);
     // Keeps on the module what its memory now holds; gives result back.
-    int NoteMemory(TCommonControl& module, int result, TCueView cues) const;
+    TResult NoteMemory(TCommonControl& module, TResult result, TCueView cues) const;
 
     // Whether every cue of the module has a time its memory can hold.
     bool TimesFit(const TCommonControl& module) const;
-    int WriteModule(TCommonControl& module, int index);
-    int VerifyModule(TCommonControl& module, int index);
-    int Verify(TCueView cues, bool eachModule);
+    TResult WriteModule(TCommonControl& module, int index);
+    TResult VerifyModule(TCommonControl& module, int index);
+    TResult Verify(TCueView cues, bool eachModule);
     // After a verify of a motor module's moves: whether its list goes on past them.
     void ReadMovesPast(TCommonControl& module, int moves);
     // Empties what a module must not keep from an earlier scenario (EmptySlots), or checks
     // that it is empty; the first failing exchange ends either.
-    int Pad(TCommonControl& module, const std::vector<int>& slots);
-    int VerifyEmpty(TCommonControl& module, const std::vector<int>& slots);
-    int EraseModule(TCommonControl& module, int index);
-    int ReadModuleLog(TCommonControl& module, int index, uint8_t* record);
+    TResult Pad(TCommonControl& module, const std::vector<int>& slots);
+    TResult VerifyEmpty(TCommonControl& module, const std::vector<int>& slots);
+    TResult EraseModule(TCommonControl& module, int index);
+    TResult ReadModuleLog(TCommonControl& module, int index, uint8_t* record);
 
     TPortProto& port_;
     const TControls& registry_;

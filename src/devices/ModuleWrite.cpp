@@ -1,12 +1,12 @@
 // Writing a scenario into module memory and reading it back, for every firmware generation.
 
 #include "devices/CommonControl.h"
-#include "devices/DeviceResults.h"
 #include "devices/Firmware.h"
 #include "devices/ModuleCues.h"
 #include "devices/ModuleTransfer.h"
 #include "devices/StoredCueTime.h"
 #include "link/PortProto.h"
+#include "link/Result.h"
 
 #include <algorithm>
 
@@ -44,7 +44,7 @@ bool TModuleTransfer::TimesFit(const TCommonControl& module) const
     return true;
 }
 
-int TModuleTransfer::WriteModule(TCommonControl& module, int index)
+TResult TModuleTransfer::WriteModule(TCommonControl& module, int index)
 {
     // Refused whole: half a scenario in memory would fire as a show of its own.
     if (!TimesFit(module))
@@ -53,7 +53,7 @@ int TModuleTransfer::WriteModule(TCommonControl& module, int index)
     const int converter = module.converterIndex;
     const int attempts = module.attemptMode;
     if (module.deviceType == kMotorModuleType) {
-        const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
+        const TResult result = EachCue(module, index, [&](const TScenarioCue& cue) {
             if (module.version < kVersionAckedWrites)
                 return kResultNotSupported;
             return port_.WriteMotorCue(address, converter, attempts,
@@ -73,7 +73,7 @@ int TModuleTransfer::WriteModule(TCommonControl& module, int index)
     const bool byRecord = module.version >= kVersionRecordMemory;
     int records = 0;
     std::vector<bool> channelsUsed(static_cast<size_t>(kChannelSlots), false);
-    const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
+    const TResult result = EachCue(module, index, [&](const TScenarioCue& cue) {
         if (!FitsModuleMemory(cue.channel))
             return kResultNotSupported;  // stored, it would read as another channel
         ++records;
@@ -87,32 +87,32 @@ int TModuleTransfer::WriteModule(TCommonControl& module, int index)
     return Pad(module, EmptySlots(module, byRecord ? records : 0, channelsUsed));
 }
 
-int TModuleTransfer::Pad(TCommonControl& module, const std::vector<int>& slots)
+TResult TModuleTransfer::Pad(TCommonControl& module, const std::vector<int>& slots)
 {
     // A padding write that failed leaves the old show's record behind: no success.
     const bool fine = module.version >= kVersionAckedWrites;
     for (const int slot : slots)
-        if (const int result =
+        if (const TResult result =
                 fine ? port_.WriteCueFine(module.address, module.converterIndex,
                                           module.attemptMode, kEmptyCueTime, slot)
                      : port_.WriteCue(module.address, module.converterIndex, kEmptyCueTime, slot))
             return result;
-    return 0;
+    return kLinkOk;
 }
 
-int TModuleTransfer::VerifyEmpty(TCommonControl& module, const std::vector<int>& slots)
+TResult TModuleTransfer::VerifyEmpty(TCommonControl& module, const std::vector<int>& slots)
 {
     const bool fine = module.version >= kVersionAckedWrites;
     for (const int slot : slots) {
         int time = 0;
         int channel = 0;
-        if (const int result = port_.ReadCue(module.address, module.converterIndex,
-                                             module.attemptMode, slot, fine, time, channel))
+        if (const TResult result = port_.ReadCue(module.address, module.converterIndex,
+                                                 module.attemptMode, slot, fine, time, channel))
             return result;
         if (time < kEmptyCueTime)
             return kResultMismatch;
     }
-    return 0;
+    return kLinkOk;
 }
 
 void TModuleTransfer::ReadMovesPast(TCommonControl& module, int moves)
@@ -134,7 +134,7 @@ void TModuleTransfer::ReadMovesPast(TCommonControl& module, int moves)
     }
 }
 
-int TModuleTransfer::VerifyModule(TCommonControl& module, int index)
+TResult TModuleTransfer::VerifyModule(TCommonControl& module, int index)
 {
     // Reduced to the memory's 16 bits, such a time would compare equal to a wrong one.
     if (!TimesFit(module))
@@ -144,17 +144,17 @@ int TModuleTransfer::VerifyModule(TCommonControl& module, int index)
     const int attempts = module.attemptMode;
     int record = 0;
     if (module.deviceType == kMotorModuleType) {
-        const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
+        const TResult result = EachCue(module, index, [&](const TScenarioCue& cue) {
             if (module.version < kVersionAckedWrites)
                 return kResultNotSupported;
             int time = 0;
             std::string letter;
             int parameter1 = 0;
             int parameter2 = 0;
-            if (const int result = port_.ReadMotorCue(address, converter, attempts, record++, time,
-                                                      letter, parameter1, parameter2))
+            if (const TResult result = port_.ReadMotorCue(address, converter, attempts, record++,
+                                                          time, letter, parameter1, parameter2))
                 return result;
-            return MotorCueMatches(cue, time, letter, parameter1, parameter2) ? 0
+            return MotorCueMatches(cue, time, letter, parameter1, parameter2) ? kLinkOk
                                                                               : kResultMismatch;
         });
         if (result == 0 && !aborted_)
@@ -164,18 +164,18 @@ int TModuleTransfer::VerifyModule(TCommonControl& module, int index)
     const bool byRecord = module.version >= kVersionRecordMemory;
     const bool fine = module.version >= kVersionAckedWrites;
     std::vector<bool> channelsUsed(static_cast<size_t>(kChannelSlots), false);
-    const int result = EachCue(module, index, [&](const TScenarioCue& cue) {
+    const TResult result = EachCue(module, index, [&](const TScenarioCue& cue) {
         int time = 0;
         int channel = 0;
         const int where = byRecord ? record++ : cue.channel;
         if (FitsModuleMemory(cue.channel))
             channelsUsed[static_cast<size_t>(cue.channel)] = true;
-        if (const int result =
+        if (const TResult result =
                 port_.ReadCue(address, converter, attempts, where, fine, time, channel))
             return result;
         const bool channelMatches = !byRecord || channel == cue.channel;
         const bool timeMatches = time == StoredCueTime(cue.time, MemorySteps(module));
-        return channelMatches && timeMatches ? 0 : kResultMismatch;
+        return channelMatches && timeMatches ? kLinkOk : kResultMismatch;
     });
     if (result != 0 || aborted_)
         return result;

@@ -17,32 +17,32 @@ void TMotorControl::Poll()
     supplyVoltage = outputVoltage;
 }
 
-int TMotorControl::RotateLeft(int duration, int speed)
+TResult TMotorControl::RotateLeft(int duration, int speed)
 {
     return Move(kMotorRotateLeft, speed, duration);
 }
 
-int TMotorControl::RotateRight(int duration, int speed)
+TResult TMotorControl::RotateRight(int duration, int speed)
 {
     return Move(kMotorRotateRight, speed, duration);
 }
 
-int TMotorControl::TurnCenter(int speed)
+TResult TMotorControl::TurnCenter(int speed)
 {
     return Move(kMotorCenter, speed, 0);
 }
 
-int TMotorControl::TurnLeft(int speed)
+TResult TMotorControl::TurnLeft(int speed)
 {
     return Move(kMotorLeft, speed, 0);
 }
 
-int TMotorControl::TurnRight(int speed)
+TResult TMotorControl::TurnRight(int speed)
 {
     return Move(kMotorRight, speed, 0);
 }
 
-int TMotorControl::Move(uint8_t subCode, int speed, int duration)
+TResult TMotorControl::Move(uint8_t subCode, int speed, int duration)
 {
     // Held at the byte's ends as in the module's memory: a wrapped byte would turn the
     // launcher by another angle.

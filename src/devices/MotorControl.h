@@ -12,14 +12,14 @@ public:
     void Poll() override;
 
     // duration in 100 ms units, speed 0-255 (255 = 100 %).
-    int RotateLeft(int duration, int speed);
-    int RotateRight(int duration, int speed);
-    int TurnCenter(int speed);
-    int TurnLeft(int speed);
-    int TurnRight(int speed);
+    TResult RotateLeft(int duration, int speed);
+    TResult RotateRight(int duration, int speed);
+    TResult TurnCenter(int speed);
+    TResult TurnLeft(int speed);
+    TResult TurnRight(int speed);
 
 private:
-    int Move(uint8_t subCode, int speed, int duration);
+    TResult Move(uint8_t subCode, int speed, int duration);
 };
 
 }  // namespace kv

@@ -1,6 +1,6 @@
 #include "devices/ProgressEvent.h"
 
-#include "devices/DeviceResults.h"
+#include "link/Result.h"
 #include "support/Conversions.h"
 
 namespace kv {
@@ -14,14 +14,14 @@ bool RaiseProgress(const TProgressEvent& event, int percent, int index, int chan
     return abort;
 }
 
-int FinishTransfer(const TProgressEvent& event, int result, bool aborted)
+TResult FinishTransfer(const TProgressEvent& event, TResult result, bool aborted)
 {
     if (result != 0)
         return result;
     if (aborted)
         return kResultAborted;
     RaiseProgress(event, 100, -1, -1, -1);
-    return 0;
+    return kLinkOk;
 }
 
 int Percent(long long done, long long total)

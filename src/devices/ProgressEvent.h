@@ -3,6 +3,8 @@
 // at the end; the handler sets abort to stop; channel 1-based or -1 for the whole device;
 // address of the device, or -1 at the end.
 
+#include "link/Result.h"
+
 #include <functional>
 
 namespace kv {
@@ -16,7 +18,7 @@ bool RaiseProgress(const TProgressEvent& event, int percent, int index, int chan
 
 // The end of a memory operation: an abort without an error gives -101; a clean run raises
 // the final (100, -1, ..., -1, -1) event.
-int FinishTransfer(const TProgressEvent& event, int result, bool aborted);
+TResult FinishTransfer(const TProgressEvent& event, TResult result, bool aborted);
 
 // round(done / total * 100), half away from zero; 0 when total is 0.
 int Percent(long long done, long long total);

@@ -1,10 +1,10 @@
 #include "devices/RemoteControl.h"
 
-#include "devices/DeviceResults.h"
 #include "devices/Firmware.h"
 #include "devices/ModuleCues.h"
 #include "devices/StoredCueTime.h"
 #include "link/PortProto.h"
+#include "link/Result.h"
 
 namespace kv {
 
@@ -20,7 +20,7 @@ bool ControllerTimesFit(TCueView cues)
 
 }  // namespace
 
-int TRemoteControl::WriteScenario(TCueView cues)
+TResult TRemoteControl::WriteScenario(TCueView cues)
 {
     if (!ControllerTimesFit(cues))
         return kResultTimeOutsideMemory;
@@ -31,20 +31,20 @@ int TRemoteControl::WriteScenario(TCueView cues)
         if (!BelongsToController(cue))
             continue;
         const int channel = ControllerChannel(cue);
-        if (const int result = port_.WriteControllerCue(
+        if (const TResult result = port_.WriteControllerCue(
                 converterIndex, attemptMode, cue.module,
                 StoredCueTime(cue.time, TTimeSteps::Steps10ms), channel))
             return result;
         aborted = RaiseProgress(OnProgress, Percent(i, count), static_cast<int>(i), channel + 1,
                                 cue.module);
     }
-    return FinishTransfer(OnProgress, 0, aborted);
+    return FinishTransfer(OnProgress, kLinkOk, aborted);
 }
 
-int TRemoteControl::VerifyScenario(TCueView cues)
+TResult TRemoteControl::VerifyScenario(TCueView cues)
 {
     if (version >= kVersionRemoteErase) {
-        if (const int result = Identify())
+        if (const TResult result = Identify())
             return result;
     }
     if (!ControllerTimesFit(cues))
@@ -59,8 +59,8 @@ int TRemoteControl::VerifyScenario(TCueView cues)
         int module = 0;
         int time = 0;
         int channel = 0;
-        if (const int result = port_.ReadControllerCue(converterIndex, attemptMode, record++,
-                                                       module, time, channel))
+        if (const TResult result = port_.ReadControllerCue(converterIndex, attemptMode, record++,
+                                                           module, time, channel))
             return result;
         const int expected = ControllerChannel(cue);
         if (module != cue.module || channel != expected ||
@@ -69,10 +69,10 @@ int TRemoteControl::VerifyScenario(TCueView cues)
         aborted = RaiseProgress(OnProgress, Percent(i, count), static_cast<int>(i), expected + 1,
                                 cue.module);
     }
-    return FinishTransfer(OnProgress, 0, aborted);
+    return FinishTransfer(OnProgress, kLinkOk, aborted);
 }
 
-int TRemoteControl::EraseScenario()
+TResult TRemoteControl::EraseScenario()
 {
     if (version < kVersionRemoteErase)
         return kResultNotSupported;

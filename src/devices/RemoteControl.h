@@ -13,9 +13,9 @@ public:
     explicit TRemoteControl(TPortProto& port) : TExtDevice(port, 0) { deviceType = 6; }
 
     // Cues are taken in scenario order; a difference found by the verification gives -2.
-    int WriteScenario(TCueView cues);
-    int VerifyScenario(TCueView cues);
-    int EraseScenario();
+    TResult WriteScenario(TCueView cues);
+    TResult VerifyScenario(TCueView cues);
+    TResult EraseScenario();
 
     TProgressEvent OnProgress;
 };

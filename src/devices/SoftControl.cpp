@@ -14,7 +14,9 @@ int TSoftControl::ReadVersion()
 {
     int peerVersion = 0;
     int peerId = 0;
-    if (Record(port_.QueryStation(converterIndex, peerStationId, peerVersion, peerId)) == 0)
+    const TResult result = port_.QueryStation(converterIndex, peerStationId, peerVersion, peerId);
+    Record(result);
+    if (result == kLinkOk)
         peerStationId = peerId;
     return peerVersion;
 }

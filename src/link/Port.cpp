@@ -27,14 +27,15 @@ std::array<uint8_t, kFrameSize> WireFrame(const TFrameRecord& record)
     return wire;
 }
 
-// A write that put nothing out is a failure, never a success.
-int WriteResult(int written)
+// A write that put nothing out is a failure, never a success. The transport's failures
+// (-1, -2) are the bus results of the same name.
+TResult WriteResult(int written)
 {
     if (written == kFrameSize)
         return kLinkOk;
     if (written > 0)
         return kLinkWriteFailed;
-    return written == 0 ? kLinkNotConnected : written;
+    return written == 0 ? kLinkNotConnected : static_cast<TResult>(written);
 }
 
 }  // namespace
@@ -442,15 +443,15 @@ std::vector<TTimedResult> TPort::TakeTimedResults()
     return std::exchange(timedResults_, {});
 }
 
-int TPort::SendFrame(const TFrameRecord& record, int converter)
+TResult TPort::SendFrame(const TFrameRecord& record, int converter)
 {
     TWakingLock guard(*this);
     SendDueFramesLocked();
     return WriteResult(WriteFrame(record, converter));
 }
 
-int TPort::ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& source,
-                       TFrameRecord& reply)
+TResult TPort::ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& source,
+                           TFrameRecord& reply)
 {
     const uint32_t start = Platform().TickCount();
     const auto inWindow = [&] {
@@ -507,15 +508,15 @@ int TPort::ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& so
     return kLinkOk;
 }
 
-int TPort::Transact(const TFrameRecord& record, uint8_t replyCode, int converter,
-                    int attemptMode, TFrameRecord& reply)
+TResult TPort::Transact(const TFrameRecord& record, uint8_t replyCode, int converter,
+                        int attemptMode, TFrameRecord& reply)
 {
     TWakingLock guard(*this);
     SendDueFramesLocked();
     const int written = WriteFrame(record, converter);
     if (written != kFrameSize)
         return WriteResult(written);
-    int result = kLinkNoReply;
+    TResult result = kLinkNoReply;
     int source = converter;
     // With retries: two transmissions, three windows; the last window only listens.
     for (int attempts = 3; attempts > 0; --attempts) {
@@ -528,8 +529,8 @@ int TPort::Transact(const TFrameRecord& record, uint8_t replyCode, int converter
     return result;
 }
 
-int TPort::TransactAny(const TFrameRecord& record, uint8_t replyCode, int& converter,
-                       TFrameRecord& reply)
+TResult TPort::TransactAny(const TFrameRecord& record, uint8_t replyCode, int& converter,
+                           TFrameRecord& reply)
 {
     TWakingLock guard(*this);
     SendDueFramesLocked();
@@ -538,7 +539,7 @@ int TPort::TransactAny(const TFrameRecord& record, uint8_t replyCode, int& conve
     if (WriteResult(written) == kLinkNotConnected)
         return kLinkNotConnected;
     // A write that failed on one converter went out on the others: a device there answers.
-    const int result = ReplyWindow(replyCode, -1, true, converter, reply);
+    const TResult result = ReplyWindow(replyCode, -1, true, converter, reply);
     return result == kLinkOk || written == kFrameSize ? result : WriteResult(written);
 }
 

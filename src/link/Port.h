@@ -7,6 +7,7 @@
 #include "link/CommonPort.h"
 #include "link/FrameRecord.h"
 #include "link/ReceiveBuffer.h"
+#include "link/Result.h"
 #include "link/WakeEvent.h"
 
 #include <atomic>
@@ -86,7 +87,7 @@ public:
     bool Cycle();
 
     // Writes the frame with its echo check, no reply. 0, -1 or -2.
-    int SendFrame(const TFrameRecord& record, int converter);
+    TResult SendFrame(const TFrameRecord& record, int converter);
     // The frame goes out sendings times in a row once the tick dueTick has begun, never
     // before; frames due together leave in the order handed over, and before any frame sent
     // or exchanged once they are due. The port thread sends it (without the thread, a timer
@@ -103,12 +104,12 @@ public:
     // Writes and waits ReplyTimeout for a frame starting with replyCode. attemptMode -1: one
     // window; otherwise the frame goes out twice and is listened for in three windows.
     // 0, -1, -2 (write or reply failure), -3 (no reply code in time).
-    int Transact(const TFrameRecord& record, uint8_t replyCode, int converter, int attemptMode,
-                 TFrameRecord& reply);
+    TResult Transact(const TFrameRecord& record, uint8_t replyCode, int converter,
+                     int attemptMode, TFrameRecord& reply);
     // Writes to every converter, one window; converter names the one that answered (on
     // failure the one of the last byte read, or -1).
-    int TransactAny(const TFrameRecord& record, uint8_t replyCode, int& converter,
-                    TFrameRecord& reply);
+    TResult TransactAny(const TFrameRecord& record, uint8_t replyCode, int& converter,
+                        TFrameRecord& reply);
 
     int StationId() const { return stationId_; }
     // How often a converter was lost since the port was made.
@@ -157,8 +158,8 @@ private:
     int64_t NextDueInNs();
     void ArmTimedTimer();
     void MoveWaitingBytesToBuffer();
-    int ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& source,
-                    TFrameRecord& reply);
+    TResult ReplyWindow(uint8_t replyCode, int converter, bool anySource, int& source,
+                        TFrameRecord& reply);
     void KeepStrayBytes(const uint8_t* bytes, int count, int converter);
     int ReadStep();
     void HandleLoss();

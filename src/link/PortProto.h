@@ -28,109 +28,110 @@ public:
 
     // ---- discovery and status ----
     // Firmware version from three hex digits; 0 on failure.
-    int QueryVersion(int address, int converter, int attemptMode, int& version);
+    TResult QueryVersion(int address, int converter, int attemptMode, int& version);
     // The bus search probe: sent to every converter; converter names the one that answered.
-    int QueryVersionAny(int address, int& converter, int& version);
+    TResult QueryVersionAny(int address, int& converter, int& version);
     // Channel count (0 unless the reply says "Ok"); pauses 200 ms after a success.
-    int QueryIdentification(int address, int converter, int attemptMode, int& channelCount);
+    TResult QueryIdentification(int address, int converter, int attemptMode, int& channelCount);
     // One window, nothing decoded; pauses 200 ms whatever the outcome.
-    int QueryIdentificationSingle(int address, int converter);
+    TResult QueryIdentificationSingle(int address, int converter);
     // For a module found for the first time: also the trailer byte the module may append
     // (its attempt mode; -1 when absent or invalid). The port thread is kept off the
     // converters meanwhile.
-    int QueryIdentificationExtended(int address, int converter, int& channelCount, int& trailer);
+    TResult QueryIdentificationExtended(int address, int converter, int& channelCount,
+                                        int& trailer);
     // Module clock in ms and its kind letter ('P' motor, 'Q'/'R' high voltage).
-    int QueryClock(int address, int converter, int attemptMode, int& clockMs, char& kindLetter);
+    TResult QueryClock(int address, int converter, int attemptMode, int& clockMs, char& kindLetter);
     // Values A and B and the flag; 0, 0 and 2 on failure. highVoltage: A in tenths of a volt
     // with bit 15 included.
-    int QueryStatus(int address, int converter, int attemptMode, bool highVoltage,
-                    double& valueA, double& valueB, int& flag);
+    TResult QueryStatus(int address, int converter, int attemptMode, bool highVoltage,
+                        double& valueA, double& valueB, int& flag);
     // Degrees; 0 on failure or when the reply holds no number.
-    int QueryTemperature(int address, int converter, int attemptMode, double& temperature);
+    TResult QueryTemperature(int address, int converter, int attemptMode, double& temperature);
     // The raw channel reading / 1000 (the caller sets the longer window).
-    int MeasureChannel(int address, int converter, int attemptMode, int channel, double& value);
+    TResult MeasureChannel(int address, int converter, int attemptMode, int channel, double& value);
 
     // ---- firing, modes, high voltage, motor ----
     // Unacknowledged; chargeValue (0-16383) is the next shot's charge for high-voltage modules.
-    int FireChannel(int address, int converter, int attemptMode, int channel, int chargeValue);
+    TResult FireChannel(int address, int converter, int attemptMode, int channel, int chargeValue);
     // The same command, leaving once the tick dueTick has begun; the ticket of SendAt.
     uint64_t FireChannelAt(int address, int converter, int attemptMode, int channel,
                            int chargeValue, uint32_t dueTick);
-    int SetCharge(int address, int converter, int attemptMode, int chargeValue);
+    TResult SetCharge(int address, int converter, int attemptMode, int chargeValue);
     // mode bit 0: boost off; bit 1: firing mode (clear: test mode). Unacknowledged; 20 ms pause.
-    int SetMode(int address, int converter, int attemptMode, uint8_t mode);
+    TResult SetMode(int address, int converter, int attemptMode, uint8_t mode);
     // Once to each address on every converter, one pause after the last: it reaches modules
     // no search found. The last failure, or 0.
-    int SetModeEach(const std::vector<int>& addresses, uint8_t mode);
-    int HighVoltageOff(int address, int converter, int attemptMode);
+    TResult SetModeEach(const std::vector<int>& addresses, uint8_t mode);
+    TResult HighVoltageOff(int address, int converter, int attemptMode);
     // duration in units of 100 ms (rotations only).
-    int MoveMotor(int address, int converter, int attemptMode, uint8_t subCode, uint8_t speed,
-                  uint8_t duration);
+    TResult MoveMotor(int address, int converter, int attemptMode, uint8_t subCode, uint8_t speed,
+                      uint8_t duration);
 
     // ---- show messages, to every converter ----
     // running: the start-at-time form; otherwise the stop form.
-    int SendClock(int timeMs, bool running);
-    int SendStartNotice(int timeMs);
-    int SendStopNotice(int timeMs);
+    TResult SendClock(int timeMs, bool running);
+    TResult SendStartNotice(int timeMs);
+    TResult SendStopNotice(int timeMs);
 
     // ---- other operator stations ----
-    int SendStationSearch();
+    TResult SendStationSearch();
     // Peer's major version and StationId; 300 ms window, one attempt.
-    int QueryStation(int converter, int peerStationId, int& peerVersion, int& peerId);
+    TResult QueryStation(int converter, int peerStationId, int& peerVersion, int& peerId);
     // After a random pause of 0-149 ms that spreads the answers of several stations.
-    int SendStationAnswer(int askerStationId);
-    int SendStationStatus(int askerStationId, int launchState, int firingMode, int controlMode);
+    TResult SendStationAnswer(int askerStationId);
+    TResult SendStationStatus(int askerStationId, int launchState, int firingMode, int controlMode);
 
     // ---- scenario memory ----
     // Unacknowledged, 10 ms steps; pauses 70 ms.
-    int WriteCue(int address, int converter, int timeMs, int channel);
+    TResult WriteCue(int address, int converter, int timeMs, int channel);
     // Acknowledged, 2 ms steps; -1 when the module stored something else.
-    int WriteCueFine(int address, int converter, int attemptMode, int timeMs, int channel);
+    TResult WriteCueFine(int address, int converter, int attemptMode, int timeMs, int channel);
     // The three records of a motor cue, each acknowledged and compared.
-    int WriteMotorCue(int address, int converter, int attemptMode, int timeMs, uint8_t subCode,
-                      uint8_t speed, uint8_t duration);
+    TResult WriteMotorCue(int address, int converter, int attemptMode, int timeMs, uint8_t subCode,
+                          uint8_t speed, uint8_t duration);
     // Addressed to the cue's module, sent to the remote controller; pauses 100 ms.
-    int WriteControllerCue(int converter, int attemptMode, int cueAddress, int timeMs,
-                           int channel);
+    TResult WriteControllerCue(int converter, int attemptMode, int cueAddress, int timeMs,
+                               int channel);
     // record counts from 0 (old firmware: the channel number, and only the time counts).
-    int ReadCue(int address, int converter, int attemptMode, int record, bool fine, int& timeMs,
-                int& channel);
+    TResult ReadCue(int address, int converter, int attemptMode, int record, bool fine, int& timeMs,
+                    int& channel);
     // Motor cue m (records 3m..3m+2): letter "C", "L", "R", "LT" or "RT" and the cue's two
     // parameters; -1 when the records do not form one cue.
-    int ReadMotorCue(int address, int converter, int attemptMode, int cue, int& timeMs,
-                     std::string& letter, int& parameter1, int& parameter2);
-    int ReadControllerCue(int converter, int attemptMode, int record, int& cueAddress,
-                          int& timeMs, int& channel);
-    int EraseMemory(int address, int converter, int attemptMode);      // 5 s window
-    int FastEraseMemory(int address, int converter, int attemptMode);  // 3 s window
+    TResult ReadMotorCue(int address, int converter, int attemptMode, int cue, int& timeMs,
+                         std::string& letter, int& parameter1, int& parameter2);
+    TResult ReadControllerCue(int converter, int attemptMode, int record, int& cueAddress,
+                              int& timeMs, int& channel);
+    TResult EraseMemory(int address, int converter, int attemptMode);      // 5 s window
+    TResult FastEraseMemory(int address, int converter, int attemptMode);  // 3 s window
     // 30 s window; 0 only for the controller's "ClEe" answer, otherwise -2.
-    int EraseController(int converter);
+    TResult EraseController(int converter);
 
     // ---- black box and configuration ----
-    int ReadMemory(int address, int converter, int attemptMode, int byteAddress,
-                   std::array<uint8_t, 4>& bytes);
-    int ReadBlackBoxCounter(int address, int converter, int attemptMode, int& counter);
+    TResult ReadMemory(int address, int converter, int attemptMode, int byteAddress,
+                       std::array<uint8_t, 4>& bytes);
+    TResult ReadBlackBoxCounter(int address, int converter, int attemptMode, int& counter);
     // value and, for the bus address, its check byte.
-    int ReadConfig(int address, int converter, int attemptMode, int configAddress, int& value,
-                   int& check);
+    TResult ReadConfig(int address, int converter, int attemptMode, int configAddress, int& value,
+                       int& check);
     // Acknowledged form (the high-voltage setting).
-    int WriteConfig(int address, int converter, int attemptMode, int configAddress, int value);
+    TResult WriteConfig(int address, int converter, int attemptMode, int configAddress, int value);
     // Three passes of write, read back and identification at the old address.
-    int ChangeAddress(int oldAddress, int newAddress, int converter, int attemptMode);
+    TResult ChangeAddress(int oldAddress, int newAddress, int converter, int attemptMode);
 
 private:
     // Transact with its own window when window > 0, ReplyTimeout restored after.
-    int Exchange(const TFrameRecord& record, uint8_t replyCode, int converter, int attemptMode,
-                 TFrameRecord& reply, int window = 0);
+    TResult Exchange(const TFrameRecord& record, uint8_t replyCode, int converter, int attemptMode,
+                     TFrameRecord& reply, int window = 0);
     // Once with attempt mode -1, otherwise three times; the last sending's result.
-    int SendRepeated(const TFrameRecord& record, int converter, int attemptMode);
+    TResult SendRepeated(const TFrameRecord& record, int converter, int attemptMode);
     // An unacknowledged command goes out once, or three times with retries.
     static int Sendings(int attemptMode);
     // Acknowledged memory write whose echo must match what was sent.
-    int WriteRecordCompared(const TFrameRecord& record, int converter, int attemptMode);
-    int ReadCueRecord(int address, int converter, int attemptMode, int record,
-                      TFrameRecord& reply);
-    int SendStationNotice(uint8_t code, int timeMs);
+    TResult WriteRecordCompared(const TFrameRecord& record, int converter, int attemptMode);
+    TResult ReadCueRecord(int address, int converter, int attemptMode, int record,
+                          TFrameRecord& reply);
+    TResult SendStationNotice(uint8_t code, int timeMs);
 };
 
 }  // namespace kv

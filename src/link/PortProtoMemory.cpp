@@ -68,10 +68,10 @@ TFrameRecord ConfigWriteRecord(int address, int configAddress, int value)
 
 }  // namespace
 
-int TPortProto::WriteRecordCompared(const TFrameRecord& record, int converter, int attemptMode)
+TResult TPortProto::WriteRecordCompared(const TFrameRecord& record, int converter, int attemptMode)
 {
     TFrameRecord reply{};
-    const int result = Exchange(record, kCueWriteReply, converter, attemptMode, reply);
+    const TResult result = Exchange(record, kCueWriteReply, converter, attemptMode, reply);
     if (result != kLinkOk)
         return result;
     // The module echoes what it stored.
@@ -79,27 +79,27 @@ int TPortProto::WriteRecordCompared(const TFrameRecord& record, int converter, i
                                                                                  : kLinkNotConnected;
 }
 
-int TPortProto::WriteCue(int address, int converter, int timeMs, int channel)
+TResult TPortProto::WriteCue(int address, int converter, int timeMs, int channel)
 {
-    const int result =
+    const TResult result =
         SendFrame(CueRecord(address, timeMs, channel, false, kModuleChannelHigh), converter);
     Platform().Sleep(kPlainCuePauseMs);
     return result;
 }
 
-int TPortProto::WriteCueFine(int address, int converter, int attemptMode, int timeMs,
-                             int channel)
+TResult TPortProto::WriteCueFine(int address, int converter, int attemptMode, int timeMs,
+                                 int channel)
 {
     return WriteRecordCompared(CueRecord(address, timeMs, channel, true, kModuleChannelHigh),
                                converter, attemptMode);
 }
 
-int TPortProto::WriteMotorCue(int address, int converter, int attemptMode, int timeMs,
-                              uint8_t subCode, uint8_t speed, uint8_t duration)
+TResult TPortProto::WriteMotorCue(int address, int converter, int attemptMode, int timeMs,
+                                  uint8_t subCode, uint8_t speed, uint8_t duration)
 {
     const uint8_t values[3] = {speed, duration, subCode};
     for (uint8_t number = 0; number < 3; ++number) {
-        const int result = WriteRecordCompared({kCueWrite, TimeHigh(timeMs), TimeLow(timeMs),
+        const TResult result = WriteRecordCompared({kCueWrite, TimeHigh(timeMs), TimeLow(timeMs),
                                                 values[number], number,
                                                 static_cast<uint8_t>(address)},
                                                converter, attemptMode);
@@ -109,30 +109,30 @@ int TPortProto::WriteMotorCue(int address, int converter, int attemptMode, int t
     return kLinkOk;
 }
 
-int TPortProto::WriteControllerCue(int converter, int attemptMode, int cueAddress, int timeMs,
-                                   int channel)
+TResult TPortProto::WriteControllerCue(int converter, int attemptMode, int cueAddress, int timeMs,
+                                       int channel)
 {
     TFrameRecord reply{};
-    const int result =
+    const TResult result =
         Exchange(CueRecord(cueAddress, timeMs, channel, false, kControllerChannelHigh),
                  kCueWriteReply, converter, attemptMode, reply);
     Platform().Sleep(kControllerCuePauseMs);
     return result;
 }
 
-int TPortProto::ReadCueRecord(int address, int converter, int attemptMode, int record,
-                              TFrameRecord& reply)
+TResult TPortProto::ReadCueRecord(int address, int converter, int attemptMode, int record,
+                                  TFrameRecord& reply)
 {
     return Exchange(CueReadRecord(address, record), 0x6D, converter, attemptMode, reply);
 }
 
-int TPortProto::ReadCue(int address, int converter, int attemptMode, int record, bool fine,
-                        int& timeMs, int& channel)
+TResult TPortProto::ReadCue(int address, int converter, int attemptMode, int record, bool fine,
+                            int& timeMs, int& channel)
 {
     timeMs = 0;
     channel = 0;
     TFrameRecord reply{};
-    const int result = ReadCueRecord(address, converter, attemptMode, record, reply);
+    const TResult result = ReadCueRecord(address, converter, attemptMode, record, reply);
     if (result == kLinkOk) {
         timeMs = CueTimeOf(reply, fine);
         channel = reply[3] + 256 * (reply[4] & 0x01) - 1;
@@ -140,8 +140,8 @@ int TPortProto::ReadCue(int address, int converter, int attemptMode, int record,
     return result;
 }
 
-int TPortProto::ReadMotorCue(int address, int converter, int attemptMode, int cue, int& timeMs,
-                             std::string& letter, int& parameter1, int& parameter2)
+TResult TPortProto::ReadMotorCue(int address, int converter, int attemptMode, int cue, int& timeMs,
+                                 std::string& letter, int& parameter1, int& parameter2)
 {
     timeMs = 0;
     letter.clear();
@@ -149,7 +149,7 @@ int TPortProto::ReadMotorCue(int address, int converter, int attemptMode, int cu
     parameter2 = 0;
     TFrameRecord records[3] = {};
     for (int number = 0; number < 3; ++number) {
-        const int result =
+        const TResult result =
             ReadCueRecord(address, converter, attemptMode, 3 * cue + number, records[number]);
         if (result != kLinkOk)
             return result;
@@ -168,15 +168,16 @@ int TPortProto::ReadMotorCue(int address, int converter, int attemptMode, int cu
     return kLinkOk;
 }
 
-int TPortProto::ReadControllerCue(int converter, int attemptMode, int record, int& cueAddress,
-                                  int& timeMs, int& channel)
+TResult TPortProto::ReadControllerCue(int converter, int attemptMode, int record, int& cueAddress,
+                                      int& timeMs, int& channel)
 {
     cueAddress = 0;
     timeMs = 0;
     channel = 0;
     TFrameRecord reply{};
     // The controller answers with the cue write's code.
-    const int result = Exchange(CueReadRecord(0, record), kCueWrite, converter, attemptMode, reply);
+    const TResult result =
+        Exchange(CueReadRecord(0, record), kCueWrite, converter, attemptMode, reply);
     if (result == kLinkOk) {
         cueAddress = reply[5];
         timeMs = CueTimeOf(reply, false);
@@ -185,24 +186,24 @@ int TPortProto::ReadControllerCue(int converter, int attemptMode, int record, in
     return result;
 }
 
-int TPortProto::EraseMemory(int address, int converter, int attemptMode)
+TResult TPortProto::EraseMemory(int address, int converter, int attemptMode)
 {
     TFrameRecord reply{};
     return Exchange({0x8A, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x7F, converter,
                     attemptMode, reply, kEraseWindow);
 }
 
-int TPortProto::FastEraseMemory(int address, int converter, int attemptMode)
+TResult TPortProto::FastEraseMemory(int address, int converter, int attemptMode)
 {
     TFrameRecord reply{};
     return Exchange({0x95, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x7F, converter,
                     attemptMode, reply, kFastEraseWindow);
 }
 
-int TPortProto::EraseController(int converter)
+TResult TPortProto::EraseController(int converter)
 {
     TFrameRecord reply{};
-    const int result =
+    const TResult result =
         Exchange({0x8A, 0, 0, 0, 0, 0}, 0x7F, converter, -1, reply, kControllerEraseWindow);
     if (result != kLinkOk)
         return result;
@@ -210,12 +211,12 @@ int TPortProto::EraseController(int converter)
     return reply == erased ? kLinkOk : kLinkWriteFailed;
 }
 
-int TPortProto::ReadMemory(int address, int converter, int attemptMode, int byteAddress,
-                           std::array<uint8_t, 4>& bytes)
+TResult TPortProto::ReadMemory(int address, int converter, int attemptMode, int byteAddress,
+                               std::array<uint8_t, 4>& bytes)
 {
     bytes = {};
     TFrameRecord reply{};
-    const int result = Exchange({0x94, static_cast<uint8_t>(byteAddress >> 8),
+    const TResult result = Exchange({0x94, static_cast<uint8_t>(byteAddress >> 8),
                                  static_cast<uint8_t>(byteAddress), 0, 0,
                                  static_cast<uint8_t>(address)},
                                 0x6B, converter, attemptMode, reply);
@@ -224,24 +225,24 @@ int TPortProto::ReadMemory(int address, int converter, int attemptMode, int byte
     return result;
 }
 
-int TPortProto::ReadBlackBoxCounter(int address, int converter, int attemptMode, int& counter)
+TResult TPortProto::ReadBlackBoxCounter(int address, int converter, int attemptMode, int& counter)
 {
     counter = 0;
     TFrameRecord reply{};
-    const int result = Exchange({0x8E, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x71,
-                                converter, attemptMode, reply);
+    const TResult result = Exchange({0x8E, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x71,
+                                    converter, attemptMode, reply);
     if (result == kLinkOk)
         counter = BigEndian(reply[1], reply[2]);
     return result;
 }
 
-int TPortProto::ReadConfig(int address, int converter, int attemptMode, int configAddress,
-                           int& value, int& check)
+TResult TPortProto::ReadConfig(int address, int converter, int attemptMode, int configAddress,
+                               int& value, int& check)
 {
     value = 0;
     check = 0;
     TFrameRecord reply{};
-    const int result = Exchange({0x82, static_cast<uint8_t>(configAddress >> 8),
+    const TResult result = Exchange({0x82, static_cast<uint8_t>(configAddress >> 8),
                                  static_cast<uint8_t>(configAddress), 0, 0,
                                  static_cast<uint8_t>(address)},
                                 0x7D, converter, attemptMode, reply);
@@ -252,17 +253,17 @@ int TPortProto::ReadConfig(int address, int converter, int attemptMode, int conf
     return result;
 }
 
-int TPortProto::WriteConfig(int address, int converter, int attemptMode, int configAddress,
-                            int value)
+TResult TPortProto::WriteConfig(int address, int converter, int attemptMode, int configAddress,
+                                int value)
 {
     TFrameRecord reply{};
     return Exchange(ConfigWriteRecord(address, configAddress, value), 0x7E, converter,
                     attemptMode, reply);
 }
 
-int TPortProto::ChangeAddress(int oldAddress, int newAddress, int converter, int attemptMode)
+TResult TPortProto::ChangeAddress(int oldAddress, int newAddress, int converter, int attemptMode)
 {
-    int result = kLinkNotConnected;
+    TResult result = kLinkNotConnected;
     for (int pass = 0; pass < kAddressChangePasses; ++pass) {
         Platform().Sleep(kBeforeAddressWriteMs);
         result = SendFrame(ConfigWriteRecord(oldAddress, kConfigBusAddress, newAddress), converter);

@@ -63,13 +63,13 @@ int MajorVersion()
 
 }  // namespace
 
-int TPortProto::Exchange(const TFrameRecord& record, uint8_t replyCode, int converter,
-                         int attemptMode, TFrameRecord& reply, int window)
+TResult TPortProto::Exchange(const TFrameRecord& record, uint8_t replyCode, int converter,
+                             int attemptMode, TFrameRecord& reply, int window)
 {
     const int saved = ReplyTimeout;
     if (window > 0)
         ReplyTimeout = window;
-    const int result = Transact(record, replyCode, converter, attemptMode, reply);
+    const TResult result = Transact(record, replyCode, converter, attemptMode, reply);
     ReplyTimeout = saved;
     return result;
 }
@@ -79,44 +79,44 @@ int TPortProto::Sendings(int attemptMode)
     return attemptMode == -1 ? 1 : 3;
 }
 
-int TPortProto::SendRepeated(const TFrameRecord& record, int converter, int attemptMode)
+TResult TPortProto::SendRepeated(const TFrameRecord& record, int converter, int attemptMode)
 {
     const int sendings = Sendings(attemptMode);
-    int result = kLinkNotConnected;
+    TResult result = kLinkNotConnected;
     for (int i = 0; i < sendings; ++i)
         result = SendFrame(record, converter);
     return result;
 }
 
-int TPortProto::QueryVersion(int address, int converter, int attemptMode, int& version)
+TResult TPortProto::QueryVersion(int address, int converter, int attemptMode, int& version)
 {
     version = 0;
     TFrameRecord reply{};
-    const int result = Exchange({0x80, 0x00, 0x01, 0x02, 0x03, static_cast<uint8_t>(address)},
-                                0x7F, converter, attemptMode, reply);
+    const TResult result = Exchange({0x80, 0x00, 0x01, 0x02, 0x03, static_cast<uint8_t>(address)},
+                                    0x7F, converter, attemptMode, reply);
     if (result == kLinkOk)
         version = VersionOf(reply);
     return result;
 }
 
-int TPortProto::QueryVersionAny(int address, int& converter, int& version)
+TResult TPortProto::QueryVersionAny(int address, int& converter, int& version)
 {
     version = 0;
     TFrameRecord reply{};
-    const int result = TransactAny({0x80, 0x00, 0x01, 0x02, 0x03, static_cast<uint8_t>(address)},
-                                   0x7F, converter, reply);
+    const TResult result = TransactAny(
+        {0x80, 0x00, 0x01, 0x02, 0x03, static_cast<uint8_t>(address)}, 0x7F, converter, reply);
     if (result == kLinkOk)
         version = VersionOf(reply);
     return result;
 }
 
-int TPortProto::QueryIdentification(int address, int converter, int attemptMode,
-                                    int& channelCount)
+TResult TPortProto::QueryIdentification(int address, int converter, int attemptMode,
+                                        int& channelCount)
 {
     channelCount = 0;
     TFrameRecord reply{};
-    const int result = Exchange({0x8F, 1, 2, 3, 4, static_cast<uint8_t>(address)}, 0x70,
-                                converter, attemptMode, reply);
+    const TResult result = Exchange({0x8F, 1, 2, 3, 4, static_cast<uint8_t>(address)}, 0x70,
+                                    converter, attemptMode, reply);
     if (result == kLinkOk) {
         channelCount = ChannelCountOf(reply);
         Platform().Sleep(kIdentificationPauseMs);
@@ -124,23 +124,23 @@ int TPortProto::QueryIdentification(int address, int converter, int attemptMode,
     return result;
 }
 
-int TPortProto::QueryIdentificationSingle(int address, int converter)
+TResult TPortProto::QueryIdentificationSingle(int address, int converter)
 {
     TFrameRecord reply{};
-    const int result =
+    const TResult result =
         Exchange({0x8F, 1, 2, 3, 4, static_cast<uint8_t>(address)}, 0x70, converter, -1, reply);
     Platform().Sleep(kIdentificationPauseMs);
     return result;
 }
 
-int TPortProto::QueryIdentificationExtended(int address, int converter, int& channelCount,
-                                            int& trailer)
+TResult TPortProto::QueryIdentificationExtended(int address, int converter, int& channelCount,
+                                                int& trailer)
 {
     channelCount = 0;
     trailer = -1;
     const bool wasEnabled = ReceiveEnabled.exchange(false);
     TFrameRecord reply{};
-    const int result =
+    const TResult result =
         Exchange({0x8F, 1, 2, 3, 4, static_cast<uint8_t>(address)}, 0x70, converter, -1, reply);
     if (result == kLinkOk) {
         channelCount = ChannelCountOf(reply);
@@ -155,14 +155,14 @@ int TPortProto::QueryIdentificationExtended(int address, int converter, int& cha
     return result;
 }
 
-int TPortProto::QueryClock(int address, int converter, int attemptMode, int& clockMs,
-                           char& kindLetter)
+TResult TPortProto::QueryClock(int address, int converter, int attemptMode, int& clockMs,
+                               char& kindLetter)
 {
     clockMs = 0;
     kindLetter = 0;
     TFrameRecord reply{};
-    const int result = Exchange({0x89, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x76,
-                                converter, attemptMode, reply);
+    const TResult result = Exchange({0x89, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x76,
+                                    converter, attemptMode, reply);
     if (result == kLinkOk) {
         clockMs = TimeFromUnits(reply[1], reply[2]);
         kindLetter = static_cast<char>(reply[3]);
@@ -170,15 +170,15 @@ int TPortProto::QueryClock(int address, int converter, int attemptMode, int& clo
     return result;
 }
 
-int TPortProto::QueryStatus(int address, int converter, int attemptMode, bool highVoltage,
-                            double& valueA, double& valueB, int& flag)
+TResult TPortProto::QueryStatus(int address, int converter, int attemptMode, bool highVoltage,
+                                double& valueA, double& valueB, int& flag)
 {
     valueA = 0;
     valueB = 0;
     flag = 2;
     TFrameRecord reply{};
-    const int result = Exchange({0x85, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x7A,
-                                converter, attemptMode, reply);
+    const TResult result = Exchange({0x85, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x7A,
+                                    converter, attemptMode, reply);
     if (result == kLinkOk) {
         // The top bit is the test-mode flag for every module: read as volts it would put a
         // high-voltage module in test mode 3276.8 V above its real voltage.
@@ -190,13 +190,13 @@ int TPortProto::QueryStatus(int address, int converter, int attemptMode, bool hi
     return result;
 }
 
-int TPortProto::QueryTemperature(int address, int converter, int attemptMode,
-                                 double& temperature)
+TResult TPortProto::QueryTemperature(int address, int converter, int attemptMode,
+                                     double& temperature)
 {
     temperature = 0;
     TFrameRecord reply{};
-    const int result = Exchange({0x8D, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x7F,
-                                converter, attemptMode, reply);
+    const TResult result = Exchange({0x8D, 0, 0, 0, 0, static_cast<uint8_t>(address)}, 0x7F,
+                                    converter, attemptMode, reply);
     if (result == kLinkOk) {
         const int degrees = TwoDigitNumber(reply[2], reply[3]);
         temperature = reply[1] == '-' ? -degrees : degrees;
@@ -204,12 +204,12 @@ int TPortProto::QueryTemperature(int address, int converter, int attemptMode,
     return result;
 }
 
-int TPortProto::MeasureChannel(int address, int converter, int attemptMode, int channel,
-                               double& value)
+TResult TPortProto::MeasureChannel(int address, int converter, int attemptMode, int channel,
+                                   double& value)
 {
     value = 0;
     TFrameRecord reply{};
-    const int result = Exchange(
+    const TResult result = Exchange(
         {0x83, ChannelLow(channel), ChannelHigh(channel), 0, 0, static_cast<uint8_t>(address)},
         0x7C, converter, attemptMode, reply);
     if (result == kLinkOk)
@@ -227,8 +227,8 @@ TFrameRecord FireRecord(int address, int channel, int chargeValue)
 
 }  // namespace
 
-int TPortProto::FireChannel(int address, int converter, int attemptMode, int channel,
-                            int chargeValue)
+TResult TPortProto::FireChannel(int address, int converter, int attemptMode, int channel,
+                                int chargeValue)
 {
     return SendRepeated(FireRecord(address, channel, chargeValue), converter, attemptMode);
 }
@@ -240,7 +240,7 @@ uint64_t TPortProto::FireChannelAt(int address, int converter, int attemptMode, 
                   dueTick);
 }
 
-int TPortProto::SetCharge(int address, int converter, int attemptMode, int chargeValue)
+TResult TPortProto::SetCharge(int address, int converter, int attemptMode, int chargeValue)
 {
     TFrameRecord reply{};
     return Exchange({0x84, 0, 0, ValueHigh(chargeValue),
@@ -249,44 +249,44 @@ int TPortProto::SetCharge(int address, int converter, int attemptMode, int charg
                     0x7B, converter, attemptMode, reply);
 }
 
-int TPortProto::SetMode(int address, int converter, int attemptMode, uint8_t mode)
+TResult TPortProto::SetMode(int address, int converter, int attemptMode, uint8_t mode)
 {
-    const int result = SendRepeated(ModeFrame(address, mode), converter, attemptMode);
+    const TResult result = SendRepeated(ModeFrame(address, mode), converter, attemptMode);
     Platform().Sleep(kModePauseMs);
     return result;
 }
 
-int TPortProto::SetModeEach(const std::vector<int>& addresses, uint8_t mode)
+TResult TPortProto::SetModeEach(const std::vector<int>& addresses, uint8_t mode)
 {
-    int result = 0;
+    TResult result = kLinkOk;
     for (const int address : addresses)
-        if (const int sent = SendFrame(ModeFrame(address, mode), -1))
+        if (const TResult sent = SendFrame(ModeFrame(address, mode), -1))
             result = sent;
     Platform().Sleep(kModePauseMs);
     return result;
 }
 
-int TPortProto::HighVoltageOff(int address, int converter, int attemptMode)
+TResult TPortProto::HighVoltageOff(int address, int converter, int attemptMode)
 {
     TFrameRecord reply{};
     return Exchange({0x88, 0x01, 0, 0x01, 0, static_cast<uint8_t>(address)}, 0x77, converter,
                     attemptMode, reply);
 }
 
-int TPortProto::MoveMotor(int address, int converter, int attemptMode, uint8_t subCode,
-                          uint8_t speed, uint8_t duration)
+TResult TPortProto::MoveMotor(int address, int converter, int attemptMode, uint8_t subCode,
+                              uint8_t speed, uint8_t duration)
 {
     TFrameRecord reply{};
     return Exchange({0x8C, subCode, speed, duration, 0, static_cast<uint8_t>(address)}, 0x73,
                     converter, attemptMode, reply);
 }
 
-int TPortProto::SendClock(int timeMs, bool running)
+TResult TPortProto::SendClock(int timeMs, bool running)
 {
     return SendFrame(EncodeClock({timeMs, running}), -1);
 }
 
-int TPortProto::SendStationNotice(uint8_t code, int timeMs)
+TResult TPortProto::SendStationNotice(uint8_t code, int timeMs)
 {
     // A start point before 0 would wrap to 6553.5 s; a show past the 16-bit count to its start.
     const int sent = std::clamp(timeMs, 0, kLastBusTimeMs);
@@ -295,27 +295,27 @@ int TPortProto::SendStationNotice(uint8_t code, int timeMs)
                      -1);
 }
 
-int TPortProto::SendStartNotice(int timeMs)
+TResult TPortProto::SendStartNotice(int timeMs)
 {
     return SendStationNotice(0x10, timeMs);
 }
 
-int TPortProto::SendStopNotice(int timeMs)
+TResult TPortProto::SendStopNotice(int timeMs)
 {
     return SendStationNotice(0x11, timeMs);
 }
 
-int TPortProto::SendStationSearch()
+TResult TPortProto::SendStationSearch()
 {
     return SendFrame({0x01, 0, 0, static_cast<uint8_t>(StationId()), 0, kBroadcast}, -1);
 }
 
-int TPortProto::QueryStation(int converter, int peerStationId, int& peerVersion, int& peerId)
+TResult TPortProto::QueryStation(int converter, int peerStationId, int& peerVersion, int& peerId)
 {
     peerVersion = 0;
     peerId = 0;
     TFrameRecord reply{};
-    const int result = Exchange({0x01, 0, 0, static_cast<uint8_t>(StationId()),
+    const TResult result = Exchange({0x01, 0, 0, static_cast<uint8_t>(StationId()),
                                  static_cast<uint8_t>(peerStationId), kBroadcast},
                                 0x02, converter, -1, reply, kStationQueryWindow);
     if (result == kLinkOk) {
@@ -325,7 +325,7 @@ int TPortProto::QueryStation(int converter, int peerStationId, int& peerVersion,
     return result;
 }
 
-int TPortProto::SendStationAnswer(int askerStationId)
+TResult TPortProto::SendStationAnswer(int askerStationId)
 {
     Platform().Sleep(Platform().Random(kStationAnswerSpreadMs));
     return SendFrame({0x02, static_cast<uint8_t>(MajorVersion()), 0,
@@ -334,8 +334,8 @@ int TPortProto::SendStationAnswer(int askerStationId)
                      -1);
 }
 
-int TPortProto::SendStationStatus(int askerStationId, int launchState, int firingMode,
-                                  int controlMode)
+TResult TPortProto::SendStationStatus(int askerStationId, int launchState, int firingMode,
+                                      int controlMode)
 {
     return SendFrame({0x04, static_cast<uint8_t>((launchState & 0x0F) + 16 * (firingMode & 0x0F)),
                       static_cast<uint8_t>(controlMode & 0x0F), static_cast<uint8_t>(StationId()),

@@ -4,9 +4,9 @@
 #include "DeviceFieldFixture.h"
 
 #include "devices/AutoControl.h"
-#include "devices/DeviceResults.h"
 #include "devices/HVControl.h"
 #include "devices/MotorControl.h"
+#include "link/Result.h"
 
 namespace kv::test {
 namespace {
@@ -138,11 +138,11 @@ TEST_F(DeviceModel, ClassificationAtTheExactThresholds)
                                          .connectResistHi = 57};
     double value = 0;
     ASSERT_EQ(ohms.MeasureChannel(6, value), 0);
-    ohms.ClassifyChannel(6, value, operatorSet);
+    ASSERT_EQ(ohms.ClassifyChannel(6, value, operatorSet), kLinkOk);
     EXPECT_EQ(ohms.ChannelState(6), kChannelFault) << "exactly ConnectResist";
     EXPECT_DOUBLE_EQ(ohms.ChannelValue(6), 29.0);
     ASSERT_EQ(ohms.MeasureChannel(7, value), 0);
-    ohms.ClassifyChannel(7, value, operatorSet);
+    ASSERT_EQ(ohms.ClassifyChannel(7, value, operatorSet), kLinkOk);
     EXPECT_EQ(ohms.ChannelState(7), kChannelOpen) << "exactly ConnectResistHi";
 
     auto& old = Registered<TAutoControl>(4);
@@ -155,7 +155,7 @@ TEST_F(DeviceModel, ClassificationAtTheExactThresholds)
     EXPECT_NEAR(hv.ChannelValue(2), 6.5, 1e-9);
 
     auto& motor = Registered<TMotorControl>(6);
-    motor.SetChannelState(0, kChannelFault);
+    ASSERT_EQ(motor.SetChannelState(0, kChannelFault), kLinkOk);
     EXPECT_EQ(classify(motor, 0), kChannelFault) << "no rule applies to a motor module";
 }
 

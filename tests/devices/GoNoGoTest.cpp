@@ -2,9 +2,9 @@
 #include "DeviceFieldFixture.h"
 
 #include "devices/ChannelTest.h"
-#include "devices/DeviceResults.h"
 #include "devices/GoNoGo.h"
 #include "devices/HVControl.h"
+#include "link/Result.h"
 
 #include <algorithm>
 
@@ -138,7 +138,7 @@ TEST_F(GoNoGo, HighVoltageChargesAndConverters)
 TEST_F(GoNoGo, InAutonomousControlAHighVoltageModuleMayNeedOneChargeOnly)
 {
     TestChannels(5);
-    dynamic_cast<THVControl&>(*Module(5)).ClassifyChannel(1, 12.0, {});
+    ASSERT_EQ(dynamic_cast<THVControl&>(*Module(5)).ClassifyChannel(1, 12.0, {}), kLinkOk);
     const auto chargeLines = [&](const std::vector<TScenarioCue>& cues) {
         std::vector<std::string> lines;
         for (const std::string& line : Found(Check(cues), TGoLevel::NoGo))
@@ -190,7 +190,7 @@ TEST_F(GoNoGo, InAutonomousControlEveryModulesMemoryMustHoldThisScenario)
 {
     for (const int address : {1, 2, 5})
         TestChannels(address);
-    Module(2)->SetTestMode(false);
+    ASSERT_EQ(Module(2)->SetTestMode(false), kLinkOk);
     facts.autonomous = true;
     const std::vector<TScenarioCue> show{Fire(1, 1), Fire(1, 3, 2000)};
     EXPECT_EQ(Found(Check(show), TGoLevel::NoGo), (std::vector<std::string>{stale + "1, 2, 5"}))

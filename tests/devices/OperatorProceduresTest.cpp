@@ -13,6 +13,7 @@
 #include "devices/MemoryTexts.h"
 #include "devices/ScenarioChecks.h"
 #include "field/SimModule.h"
+#include "link/Result.h"
 #include "support/FilePlaces.h"
 #include "support/SavedFile.h"
 
@@ -83,21 +84,21 @@ TEST_F(OperatorProcedures, MemoryOperationReportsItsOutcomeAndStopsOnCancel)
     EXPECT_EQ(operation.ReportLine(), "Проверка сценария в пультах... Успешно");
     // The registry's own handler is back once the operation is over.
     progress.clear();
-    registry->EraseScenario();
+    EXPECT_EQ(registry->EraseScenario(), kLinkOk);
     EXPECT_FALSE(progress.empty());
 }
 
 TEST_F(OperatorProcedures, StatusTextsCoverEveryResult)
 {
-    EXPECT_EQ(MemoryStatusText(0), "Успешно");
-    EXPECT_EQ(MemoryStatusText(5), "Успешно");
-    EXPECT_EQ(MemoryStatusText(-1), "Ошибка устройства.");
-    EXPECT_EQ(MemoryStatusText(-2), "Ошибка передачи данных.");
-    EXPECT_EQ(MemoryStatusText(-3), "Ошибка передачи данных (истекло время ожидания).");
-    EXPECT_EQ(MemoryStatusText(-100), "Несовпадение сценария в пультах.");
-    EXPECT_EQ(MemoryStatusText(-101), "Операция прервана.");
+    EXPECT_EQ(ResultText(0), "Успешно");
+    EXPECT_EQ(ResultText(5), "Успешно");
+    EXPECT_EQ(ResultText(-1), "Ошибка устройства.");
+    EXPECT_EQ(ResultText(-2), "Ошибка передачи данных.");
+    EXPECT_EQ(ResultText(-3), "Ошибка передачи данных (истекло время ожидания).");
+    EXPECT_EQ(ResultText(-100), "Несовпадение сценария в пультах.");
+    EXPECT_EQ(ResultText(-101), "Операция прервана.");
     // Not a device error: the firmware lacks the operation.
-    EXPECT_EQ(MemoryStatusText(-10), "Операция не поддерживается данной версией пульта.");
+    EXPECT_EQ(ResultText(-10), "Операция не поддерживается данной версией пульта.");
     EXPECT_EQ(MemoryProgressLabel(0, -1, 12), "Пульт: 12");
     EXPECT_EQ(MemoryProgressLabel(0, 5, 12), "Пульт: 12, канал: 5");
     EXPECT_EQ(MemoryProgressLabel(-1, 5, 12), "");
@@ -177,9 +178,9 @@ TEST_F(OperatorProcedures, ChannelTestClassifiesLogsAndStops)
 
 TEST_F(OperatorProcedures, ConnectedChannelsFileIsWindows1251WithCrLf)
 {
-    first->SetChannelState(0, kChannelConnected);
-    first->SetChannelState(2, kChannelConnected);
-    first->SetChannelState(3, kChannelOpen);
+    ASSERT_EQ(first->SetChannelState(0, kChannelConnected), kLinkOk);
+    ASSERT_EQ(first->SetChannelState(2, kChannelConnected), kLinkOk);
+    ASSERT_EQ(first->SetChannelState(3, kChannelOpen), kLinkOk);
     EXPECT_EQ(ConnectedChannelsLines(*registry),
               (std::vector<std::string>{"Пульт, ID=4", "Подключенных каналов: 2", "Канал № 1",
                                         "Канал № 3", "", "", "Пульт, ID=9",

@@ -5,10 +5,10 @@
 
 #include "devices/BlackBoxRecord.h"
 #include "devices/CommonControl.h"
-#include "devices/DeviceResults.h"
-#include "devices/MemoryTexts.h"
 #include "devices/RemoteControl.h"
 #include "field/SimRemote.h"
+#include "link/Result.h"
+#include "link/Result.h"
 
 namespace kv::test {
 namespace {
@@ -200,7 +200,7 @@ TEST_F(ScenarioTransfer, CueTimesNoMemoryCanHoldAreRefusedNeverWrapped)
         ASSERT_EQ(registry->WriteScenario(cues(6553400)), 0);
         EXPECT_EQ(registry->VerifyScenario(cues(6553400)), 0) << address;
     }
-    EXPECT_EQ(MemoryStatusText(kResultTimeOutsideMemory),
+    EXPECT_EQ(ResultText(kResultTimeOutsideMemory),
               "Время команды вне диапазона памяти пульта.");
 
     auto& remote = Registered<TRemoteControl>(0);
@@ -471,7 +471,7 @@ TEST_F(ScenarioTransfer, MarksFollowTheFiringCues)
     AddModule({.address = 3, .channels = 8});
     Connect();
     auto& module = Registered<TCommonControl>(3);
-    module.MarkInScenario(7);
+    ASSERT_EQ(module.MarkInScenario(7), kLinkOk);
     registry->MarkScenarioChannels(std::vector{Fire(100, 3, 1), Fire(100, 3, 600),
                                                Motor(100, 3, kKindLeft, 1, 0), Fire(1, 4, 2)});
     EXPECT_TRUE(module.ChannelInScenario(1));

@@ -2,7 +2,6 @@
 
 #include "devices/ChannelIndex.h"
 #include "devices/Controls.h"
-#include "devices/DeviceResults.h"
 #include "devices/HVControl.h"
 #include "devices/ModuleCues.h"
 #include "devices/MotorControl.h"
@@ -10,6 +9,7 @@
 #include "link/BusEncoding.h"
 #include "link/ClockMessage.h"
 #include "link/PortProto.h"
+#include "link/Result.h"
 #include "show/player/MotorCue.h"
 #include "show/report/FiringReportFile.h"
 #include "show/scenario/ProjectList.h"

@@ -1,9 +1,9 @@
 #include "show/player/ExtPlayer.h"
 
 #include "devices/Controls.h"
-#include "devices/DeviceResults.h"
 #include "link/ClockMessage.h"
 #include "link/PortProto.h"
+#include "link/Result.h"
 #include "show/player/ShowLaunch.h"
 #include "support/Localizer.h"
 #include "support/Platform.h"
