@@ -538,4 +538,12 @@ inline constexpr TMessage kMsgRealTimeRefused{
 inline constexpr TMessage kMsgMemoryLockRefused{
     429, "Закрепление памяти в ОЗУ не разрешено системой, шоу идёт без него:"};
 
+// A bus command the show does not wait on went wrong: followed by the module or the show
+// time, and the result in the operator's words.
+inline constexpr TMessage kMsgChargeNotSet{430, "Заряд не установлен, пульт:"};
+inline constexpr TMessage kMsgHighVoltageNotOff{431, "Высокое напряжение не выключено, пульт:"};
+inline constexpr TMessage kMsgClockNotSent{432, "Время не передано пультам, время:"};
+inline constexpr TMessage kMsgStartNoticeNotSent{433, "Извещение о запуске не передано, время:"};
+inline constexpr TMessage kMsgStopNoticeNotSent{434, "Извещение об остановке не передано, время:"};
+
 }  // namespace kv

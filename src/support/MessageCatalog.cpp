@@ -166,7 +166,8 @@ const std::vector<TMessage>& MessageCatalog()
             kMsgSettingsNotWritten, kMsgSettingsWritten, kMsgSettingsAtRestart,
             kMsgLanguageSystem, kMsgTimecodeSourceDefault, kMsgTimecodeZeroInUse,
             kMsgTimecodeZeroOfPackage, kMsgTimecodeZeroOfSettings,
-            kMsgRealTimeRefused, kMsgMemoryLockRefused,
+            kMsgRealTimeRefused, kMsgMemoryLockRefused, kMsgChargeNotSet, kMsgHighVoltageNotOff,
+            kMsgClockNotSent, kMsgStartNoticeNotSent, kMsgStopNoticeNotSent,
         };
         // AddedMessages.h keeps related texts together, not in id order.
         std::stable_sort(messages.begin(), messages.end(),

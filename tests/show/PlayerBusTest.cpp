@@ -348,6 +348,26 @@ TEST_F(PlayerBus, ShotsCarryTheChargeOfTheFollowingShot)
     EXPECT_EQ(Head(off[0]), Bytes({0x88, 1, 0, 1, 0, 5}));
 }
 
+// The commands a show sends without waiting on them once failed without a trace: a high
+// voltage left on after a stop, a charge the module never took, a time or a notice that did
+// not go out. The show goes on; the run log says which and why.
+TEST_F(PlayerBus, FailedChargesSwitchOffsClocksAndNoticesAreLogged)
+{
+    MeasureForCharge(0, 100);
+    show->LoadScenario("1 5 1\n");
+    Player().controlMode = kv::kControlAutonomous;
+    show->field->SetBadEcho(0, true);
+    Start(0);
+    platform.Advance(500);
+    Player().Stop(false);
+    const std::string failed = ". Ошибка передачи данных.";
+    EXPECT_TRUE(Logged("Заряд не установлен, пульт: 5" + failed));
+    EXPECT_TRUE(Logged("Извещение о запуске не передано, время: 0" + failed));
+    EXPECT_TRUE(Logged("Время не передано пультам, время: 0" + failed));
+    EXPECT_TRUE(Logged("Извещение об остановке не передано, время: 500" + failed));
+    EXPECT_TRUE(Logged("Высокое напряжение не выключено, пульт: 5" + failed));
+}
+
 TEST_F(PlayerBus, AResumedShowChargesForTheShotsStillToCome)
 {
     for (int channel = 0; channel < 3; ++channel)

@@ -2,6 +2,7 @@
 
 #include "devices/Controls.h"
 #include "devices/HVControl.h"
+#include "show/player/BusFailureLog.h"
 
 #include <algorithm>
 
@@ -36,7 +37,7 @@ void TChargePlan::Prepare(std::span<const TCue> cues, size_t first, int32_t from
             continue;
         volts.push_back(module->ChannelCharge(cue.channel));
         if (volts.size() == 1)
-            module->SetCharge(volts.front());
+            LogFailure(module->SetCharge(volts.front()), kMsgChargeNotSet, cue.module);
     }
 }
 
@@ -85,7 +86,7 @@ void TChargePlan::RemoveByHand(int32_t cue)
 void TChargePlan::Announce(int module) const
 {
     if (THVControl* highVoltage = HighVoltageAt(controls_, module))
-        highVoltage->SetCharge(Next(module));
+        LogFailure(highVoltage->SetCharge(Next(module)), kMsgChargeNotSet, module);
 }
 
 int TChargePlan::Next(int module, int usedUp) const

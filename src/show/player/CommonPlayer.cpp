@@ -10,6 +10,7 @@
 #include "link/ClockMessage.h"
 #include "link/PortProto.h"
 #include "link/Result.h"
+#include "show/player/BusFailureLog.h"
 #include "show/player/MotorCue.h"
 #include "show/report/FiringReportFile.h"
 #include "show/scenario/ProjectList.h"
@@ -205,7 +206,7 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     if (controlMode == kControlAutonomous && firingMode != kFiringManual)
         TellTheTime(now, ClockAt(now));
     if (!joinSoundtrack)
-        port_.SendStartNotice(from);
+        LogFailure(port_.SendStartNotice(from), kMsgStartNoticeNotSent, from);
     // The shots due before the first tick leave at their moment too.
     if (controlMode == kControlDirect && firingMode != kFiringManual)
         HandOverDue(now, false);
@@ -232,12 +233,12 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     clock_.DropPendingMusic();
     if (broadcastStop)
         stops_.Send(currentTime, memoryLeft, wasRunning);
-    port_.SendStopNotice(currentTime);
+    LogFailure(port_.SendStopNotice(currentTime), kMsgStopNoticeNotSent, currentTime);
     if (stopSoundtrack && soundtrack_.Loaded() && soundtrack_.IsPlaying())
         soundtrack_.StopPlaying();
     for (int i = 0; i < controls_.Count(); ++i)
         if (auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i)))
-            module->HighVoltageOff();
+            LogFailure(module->HighVoltageOff(), kMsgHighVoltageNotOff, module->address);
     handShots_.Drop();
     clock_.StopChase();
     if (wasRunning) {
@@ -733,7 +734,8 @@ void TCommonPlayer::TellTheTime(uint32_t now, int32_t showTime)
         beyondBusTime_ = true;
         return;
     }
-    port_.SendClock(frame.time, frame.action == TTimeBroadcast::TAction::Start);
+    LogFailure(port_.SendClock(frame.time, frame.action == TTimeBroadcast::TAction::Start),
+               kMsgClockNotSent, frame.time);
     broadcast_.Sent(frame, now);
     // Stood until the show is back: what they fired up to here is recorded before their start
     // again passes over the rest.
@@ -1018,7 +1020,8 @@ THandShots::TCharge TCommonPlayer::ChargeByHand(int module, int channel)
     // fire with the key's. The key's shot waits for its charge time clear of the show's.
     if (ShowShotsNear(module))
         return THandShots::TCharge::Later;
-    highVoltage->SetCharge(highVoltage->ChannelCharge(channel));
+    LogFailure(highVoltage->SetCharge(highVoltage->ChannelCharge(channel)), kMsgChargeNotSet,
+               module);
     return THandShots::TCharge::Sent;
 }
 
@@ -1055,8 +1058,9 @@ void TCommonPlayer::HandleMessage(const TFrameRecord& message)
         if (message[4] != 0 && message[4] != port_.StationId())
             return;
         if (message[0] == kStatusQuery)
-            port_.SendStationStatus(message[3], LaunchState ? LaunchState() : 0, firingMode,
-                                    controlMode);
+            Ignore(port_.SendStationStatus(message[3], LaunchState ? LaunchState() : 0,
+                                           firingMode, controlMode),
+                   "an answer lost is the asking station's to ask again");
         return;
     }
     if (const auto clock = DecodeClock(message); clock && !clock->running) {

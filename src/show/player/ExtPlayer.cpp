@@ -4,6 +4,7 @@
 #include "link/ClockMessage.h"
 #include "link/PortProto.h"
 #include "link/Result.h"
+#include "show/player/BusFailureLog.h"
 #include "show/player/ShowLaunch.h"
 #include "support/Localizer.h"
 #include "support/Platform.h"
@@ -47,7 +48,7 @@ void TExtPlayer::Fired(int module, int channel, bool manual, bool noSend, int re
     if (FiredCount() < kFiredCapacity)
         fired_.push_back({module, channel, FiredCue()});
     if (auto* control = dynamic_cast<TCommonControl*>(controls_.FindByAddress(module)))
-        control->MarkFired(channel);
+        Ignore(control->MarkFired(channel), "a channel outside the tables has no mark");
     if (OnFired)
         OnFired(module, channel);
 }
@@ -70,11 +71,13 @@ void TExtPlayer::CheckChannel(const TFiredChannel& entry)
         return;
     double value = 0;
     if (control->MeasureChannel(entry.channel, value) != 0) {
-        control->SetChannelState(entry.channel, kChannelFault);
+        Ignore(control->SetChannelState(entry.channel, kChannelFault),
+               "a channel outside the tables has no state");
         report_.Checked(entry.cue, TCheckResult::NoAnswer);
         return;
     }
-    control->ClassifyChannel(entry.channel, value, thresholds);
+    Ignore(control->ClassifyChannel(entry.channel, value, thresholds),
+           "a channel outside the tables reads as untested");
     report_.Checked(entry.cue, static_cast<TCheckResult>(control->ChannelState(entry.channel)));
     if (OnChecked)
         OnChecked(entry.module, entry.channel);
@@ -90,7 +93,7 @@ void TExtPlayer::HandleMessage(const TFrameRecord& message)
 
 void TExtPlayer::ExternalStart(const TFrameRecord& message, int32_t from)
 {
-    port_.SendFrame(InStopForm(message), -1);
+    LogFailure(port_.SendFrame(InStopForm(message), -1), kMsgClockNotSent, from);
     ModulesStopped();
     if (!armed) {
         WriteLog(Localize(96, "Внешняя команда запуска - отменено"));
