@@ -229,7 +229,7 @@ TEST_F(DebugFormTest, TheTestFiresNothingOfAShowWrittenIntoTheModules)
         QTest::mouseClick(&Child<QPushButton>(window, "TestBtn"), Qt::LeftButton);
         QTest::qWait(2000);  // past the last cue's time
         char kind = 0;
-        form.Port().QueryClock(2, 0, -1, clock, kind);
+        EXPECT_EQ(form.Port().QueryClock(2, 0, -1, clock, kind), kv::kLinkOk);
         QTest::mouseClick(&Child<QPushButton>(window, "CloseBtn"), Qt::LeftButton);
     });
     QTest::keyClick(form.windowHandle(), Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);

@@ -5,6 +5,7 @@
 #include "devices/CommonControl.h"
 #include "devices/Controls.h"
 #include "link/PortProto.h"
+#include "show/player/BusFailureLog.h"
 #include "support/AddedMessages.h"
 #include "support/Localizer.h"
 #include "support/Platform.h"
@@ -128,7 +129,8 @@ void TDebugForm::TestBtnClick()
     for (int address = 0; address < kStationAddress; ++address)
         if (IsFiringModuleAddress(address) && !controls_.FindByAddress(address))
             unfound.push_back(address);
-    port_.SetModeEach(unfound, kTestModeNoBoost);
+    Ignore(port_.SetModeEach(unfound, kTestModeNoBoost),
+           "unacknowledged: even a success would not say that a module took it");
     const std::vector<TCommonControl*> modules = FiringModules();
     for (TCommonControl* module : modules)
         if (module->SetTestMode(true) != 0) {
@@ -142,9 +144,10 @@ void TDebugForm::TestBtnClick()
     for (TCommonControl* module : modules) {
         // In place of the first record of the show it held, answered or not.
         module->ForgetMemory();
-        port_.WriteCue(module->address, module->converterIndex, kTestCueMs, 0);
+        Ignore(port_.WriteCue(module->address, module->converterIndex, kTestCueMs, 0),
+               "its memory is forgotten either way");
     }
-    port_.SendClock(0, true);
+    LogFailure(port_.SendClock(0, true), kMsgClockNotSent, 0);
     startTick_ = Platform().TickCount();
     timer_->start();
 }
@@ -152,7 +155,7 @@ void TDebugForm::TestBtnClick()
 void TDebugForm::StopBtnClick()
 {
     timer_->stop();
-    port_.SendClock(0, false);
+    LogFailure(port_.SendClock(0, false), kMsgClockNotSent, 0);
     if (SetPolling)
         SetPolling(true);
 }

@@ -176,7 +176,9 @@ void TMainForm::ForEachFiringModule(const std::function<void(TCommonControl&)>& 
 
 void TMainForm::SetBoostAll(bool off)
 {
-    ForEachFiringModule([off](TCommonControl& module) { module.SetBoost(off); });
+    ForEachFiringModule([off](TCommonControl& module) {
+        Ignore(module.SetBoost(off), "the module's row shows the boost it took");
+    });
 }
 
 void TMainForm::SetTestModeAll(bool on)

@@ -87,7 +87,7 @@ void TMainForm::ManualArrowKey(int key)
 
 void TMainForm::SetModuleBoost(TCommonControl& module, bool off)
 {
-    module.SetBoost(off);
+    Ignore(module.SetBoost(off), "the module's row shows the boost it took");
     const std::string text = off ? Localize(11, "Выключение форсирования, пульт:")
                                  : Localize(10, "Включение форсирования, пульт:");
     WriteLog(text + " " + IntToText(module.address));

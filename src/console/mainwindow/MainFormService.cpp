@@ -11,6 +11,7 @@
 #include "devices/HVControl.h"
 #include "devices/MotorControl.h"
 #include "link/PortProto.h"
+#include "show/player/BusFailureLog.h"
 #include "support/AddedMessages.h"
 #include "support/Conversions.h"
 #include "support/Localizer.h"
@@ -132,7 +133,8 @@ void TMainForm::ChargeChannel(int row)
     if (!module)
         return;
     const int channel = test_->hvPanel->FirstChannel() + row;
-    module->SetCharge(module->ChannelCharge(channel));
+    LogFailure(module->SetCharge(module->ChannelCharge(channel)), kMsgChargeNotSet,
+               module->address);
 }
 
 void TMainForm::ChangeIdBtnClick()

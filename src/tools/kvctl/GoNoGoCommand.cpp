@@ -52,7 +52,7 @@ bool VerifyMemories(TControls& controls, TCueView cues)
         Platform().ProcessMessages();
         abort = Interrupted();
     };
-    controls.VerifyEachModule(cues);
+    Ignore(controls.VerifyEachModule(cues), "each module keeps what its memory was found to hold");
     controls.OnProgress = nullptr;
     return !Interrupted();
 }
