@@ -41,10 +41,12 @@ void TMainForm::WireServicePanels()
     connect(hv.nextPageBtn, &QPushButton::clicked, this, [turn] { turn(1); });
 
     TMotorPanel& motor = *test_->motorPanel;
-    const auto move = [this](QPushButton* button, int (*command)(TMotorControl&, const TMotorPanel&)) {
+    const auto move = [this](QPushButton* button,
+                             TResult (*command)(TMotorControl&, const TMotorPanel&)) {
         connect(button, &QPushButton::clicked, this, [this, command] {
             if (auto* module = dynamic_cast<TMotorControl*>(SelectedModule()))
-                command(*module, *test_->motorPanel);
+                Ignore(command(*module, *test_->motorPanel),
+                       "a motor key: the operator watches the motor move");
         });
     };
     move(motor.leftBtn, [](TMotorControl& m, const TMotorPanel& p) { return m.TurnLeft(p.Speed()); });
