@@ -8,6 +8,7 @@
 #include "console/mainwindow/AuxForms.h"
 #include "console/mainwindow/GoNoGoGate.h"
 #include "link/FrameRecord.h"
+#include "show/player/StartGate.h"
 #include "show/scenario/Projects.h"
 #include "show/scenario/Timecode.h"
 #include "support/FilePlaces.h"
@@ -18,6 +19,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QKeyEvent;
@@ -241,13 +243,12 @@ private:
     void CheckPDUActionExecute();
     void ExtStartActionExecute();
     void TimedStart(const QTime& at);
-    // Without the converter a wait for a start is not begun, and a lost one ends every wait.
-    bool ConverterLetsWait();
-    // Started onto a dead bus, the show would fire its later cues once the converter is back,
-    // at a moment nobody chose.
-    bool ConverterLetsStart();
-    // A show the modules would fire with wrong charges starts by no key nor wait.
-    bool ChargesLetStart();
+    // Every start and every wait for one passes it. Without the converter no wait begins, a
+    // lost one ends every wait, and a start onto a dead bus would fire its later cues once the
+    // converter is back, at a moment nobody chose; a show the modules would fire with wrong
+    // charges starts by no key nor wait.
+    // Counting the stops heard from its making.
+    TStartGate StartGate();
     // The countdown, the external start's wait and the timecode's; true when one ended.
     bool EndStartWaits();
     // Not beside a show, the music, a search, a channel test or a memory operation.
@@ -386,7 +387,7 @@ private:
     std::unique_ptr<TRehearsal> rehearsal_;
     std::unique_ptr<TTimecodeReceiver> timecode_;
     std::unique_ptr<TTimecodeArm> timecodeArm_;
-    int timecodeStops_ = 0;  // remote stops when the wait was armed
+    std::optional<TStartGate> timecodeGate_;  // counting stops from the wait's arming
     TGoNoGoGate goNoGoGate_;
     TDeadManSwitch* deadMan_ = nullptr;
     QLabel* deadManLabel_ = nullptr;

@@ -28,15 +28,13 @@ bool Refuse(const std::string& text)
 void TMainForm::ExtStartActionExecute()
 {
     // Its window keeps the keys until the operator closes it.
-    if (!DeadManLetsStart() || !ChargesLetStart() || !GoNoGoLetsStart())
+    TStartGate gate = StartGate();
+    if (gate.Open(TStartGate::TWay::Wait) != TStartVerdict::Open)
         return;
-    const int stops = remoteStops_;
     const std::optional<TStartChoice> choice = aux_.extStart->Ask(QTime::currentTime());
     // Asked before the wait: a start by the clock or from the bus must not wait on a question.
-    const bool allowed = choice && OperatorAllowsStart();
     // A stop heard on the bus while a window was open has called the start off.
-    const bool calledOff =
-        !allowed || remoteStops_ != stops || !DeadManLetsStart() || !ConverterLetsWait();
+    const bool calledOff = !choice || gate.Confirm(TStartGate::TWay::Wait) != TStartVerdict::Open;
     if (choice && !calledOff && choice->byClock) {
         TimedStart(choice->time);
     } else if (choice && !calledOff) {
@@ -52,7 +50,7 @@ void TMainForm::ExtStartActionExecute()
 
 void TMainForm::TimedStart(const QTime& at)
 {
-    const int stops = remoteStops_;
+    TStartGate gate = StartGate();
     // Only the times of day count: 00:05 chosen at 23:55 lies in the past.
     const int64_t ahead = QTime::currentTime().msecsTo(at);
     bool start = false;
@@ -61,31 +59,25 @@ void TMainForm::TimedStart(const QTime& at)
         start = Platform().MessageBox(Localize(kMsgStartTimePassed),
                                       Localize(59, "Подтверждение"),
                                       TButtons::YesNo) == TAnswer::Yes;
-        // The converter may have gone while the question was open.
-        start = start && ConverterLetsStart();
     } else {
         start = aux_.timer->CountDown(Localize(70, "Время до запуска:"), ahead);
     }
-    // A stop heard on the bus while the question was open calls the start off; a show started
-    // meanwhile is not started again.
-    if (start && remoteStops_ == stops && !player_->IsRunning() && DeadManLetsStart())
+    // A stop heard on the bus, a converter gone or a key let go while the question was open
+    // calls the start off; a show started meanwhile is not started again.
+    if (start && gate.StillOpen() == TStartVerdict::Open)
         StartShow(*player_);
 }
 
-bool TMainForm::ConverterLetsWait()
+TStartGate TMainForm::StartGate()
 {
-    return !converterFault_ || Refuse(Localize(kMsgNoWaitWithoutConverter));
-}
-
-bool TMainForm::ConverterLetsStart()
-{
-    return !converterFault_ || Refuse(Localize(kMsgStartCalledOffConverterLost));
-}
-
-bool TMainForm::ChargesLetStart()
-{
-    const std::string why = StartRefusal(*player_, player_->currentTime);
-    return why.empty() || Refuse(why);
+    TStartGate gate(*player_, {[this] { return DeadManLetsStart(); },
+                               [this] { return !converterFault_; },
+                               [this] { return GoNoGoLetsStart(); },
+                               [this] { return OperatorAllowsStart(); },
+                               [this] { return remoteStops_; },
+                               [](const std::string& why) { Refuse(why); }});
+    gate.Mark();
+    return gate;
 }
 
 bool TMainForm::EndStartWaits()

@@ -135,14 +135,12 @@ void TMainForm::ScenarioReplaced()
 
 void TMainForm::StartBtnClick()
 {
-    if (!DeadManLetsStart() || !ConverterLetsStart() || !ChargesLetStart() || !GoNoGoLetsStart())
-        return;
-    const int stops = remoteStops_;
+    TStartGate gate = StartGate();
     // A stop heard on the bus while the operator read the warning calls the start off; a
     // show started meanwhile is not started again; nor is one whose converter went or whose
     // hold-to-fire key was let go meanwhile.
-    if (OperatorAllowsStart() && remoteStops_ == stops && !player_->IsRunning() &&
-        ConverterLetsStart() && DeadManLetsStart())
+    if (gate.Open(TStartGate::TWay::Now) == TStartVerdict::Open &&
+        gate.Confirm(TStartGate::TWay::Now) == TStartVerdict::Open)
         StartShow(*player_);
 }
 

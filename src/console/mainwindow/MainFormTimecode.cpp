@@ -131,15 +131,14 @@ void TMainForm::TimecodeActionExecute()
     if (timecodeArm_->Armed()) {
         DisarmTimecode();
     } else if (TimecodeArmAllowed()) {
-        if (!DeadManLetsStart() || !ChargesLetStart() || !GoNoGoLetsStart()) {
+        TStartGate gate = StartGate();
+        if (gate.Open(TStartGate::TWay::Wait) != TStartVerdict::Open) {
             timecodeAction_->setChecked(false);
             return;
         }
-        const int stops = remoteStops_;
         // The start key's questions, answered before the wait: a start by the timecode must
         // not wait on a question.
-        if (OperatorAllowsStart() && remoteStops_ == stops && TimecodeArmAllowed() &&
-            DeadManLetsStart() && ConverterLetsWait())
+        if (gate.Confirm(TStartGate::TWay::Wait) == TStartVerdict::Open && TimecodeArmAllowed())
             ArmTimecode();
     }
     timecodeAction_->setChecked(timecodeArm_->Armed());
@@ -158,7 +157,7 @@ void TMainForm::ArmTimecode()
         Platform().MessageBox(text, Localize(66, "Ошибка"), TButtons::Ok);
         return;
     }
-    timecodeStops_ = remoteStops_;
+    timecodeGate_.emplace(StartGate());
     timecodeArm_->Arm();
     WriteLog(Localize(kMsgTimecodeArmed) + " " + source);
     WriteLog(Localize(kMsgTimecodeZeroInUse) + " " + SlotTimecodeText());
@@ -185,7 +184,7 @@ bool TMainForm::EndWait()
 
 bool TMainForm::EndOutlivedWait()
 {
-    if (!StartAwaited() || (TimecodeArmAllowed() && remoteStops_ == timecodeStops_))
+    if (!StartAwaited() || (TimecodeArmAllowed() && !timecodeGate_->StopHeardSince()))
         return false;
     DisarmTimecode();
     return true;
@@ -198,10 +197,10 @@ void TMainForm::TimecodeReached()
         // (a memory write, a timed start, the start warning's "Продолжить") would run beside
         // the show.
         WriteLog(Localize(kMsgTimecodeUnderDialog));
-    } else if (!TimecodeArmAllowed() || remoteStops_ != timecodeStops_) {
+    } else if (!TimecodeArmAllowed() || timecodeGate_->StopHeardSince()) {
         // The console disarmed, a stop heard on the bus or a start by key meanwhile.
         WriteLog(Localize(kMsgTimecodeDisarmed));
-    } else if (DeadManLetsStart()) {
+    } else if (timecodeGate_->StillOpen() == TStartVerdict::Open) {
         StartShowOnTimecode(*player_, timecode_->Chase());
     }
     timecodeAction_->setChecked(false);

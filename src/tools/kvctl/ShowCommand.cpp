@@ -12,6 +12,7 @@
 #include "show/player/ExtPlayer.h"
 #include "show/player/PositionLockout.h"
 #include "show/player/ShowLaunch.h"
+#include "show/player/StartGate.h"
 #include "show/report/FiringReportFile.h"
 #include "show/report/FiringSummary.h"
 #include "show/scenario/ProjectList.h"
@@ -235,14 +236,6 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     };
     session.Search(arguments.addresses);
     session.Controls().MarkScenarioChannels(list.Cues());
-    // The console's questions before a start: modules in test mode fire nothing, and a
-    // high-voltage channel never measured is charged to the least, 1 V. A show already
-    // stopped is called off below without them.
-    if (!Interrupted() && !stopHeard &&
-        !WarningsAccepted(ModuleStateWarnings(session.Controls(), list.Cues()))) {
-        WriteLog(Localize(kMsgStartCalledOffWarning));
-        return 1;
-    }
 
     player.scenario = &list;
     player.firingMode = kFiringAutomatic;
@@ -260,18 +253,26 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     if (!arguments.timecodeOut.empty())
         output = SendTimecode(session, arguments, player);
 
-    if (Interrupted() || stopHeard) {
+    // The console's gate, without its hold-to-fire key and go/no-go window. Its questions:
+    // modules in test mode fire nothing, and a high-voltage channel never measured is charged
+    // to the least, 1 V. A show already stopped is called off without them.
+    TStartGate gate(player, {{},
+                             [&] { return !session.converterLost && session.lossesHeard == losses; },
+                             {},
+                             [&] { return WarningsAccepted(ModuleStateWarnings(session.Controls(), list.Cues())); },
+                             [&] { return Interrupted() || stopHeard ? 1 : 0; },
+                             [](const std::string& why) { WriteLog(why); }});
+    TStartVerdict verdict = gate.Open(TStartGate::TWay::Now);
+    if (verdict == TStartVerdict::Open)
+        verdict = gate.Confirm(TStartGate::TWay::Now);
+    if (verdict == TStartVerdict::StopHeard)
         WriteLog(Localize(kMsgStartCalledOff));
-        return 1;
-    }
-    if (session.converterLost || session.lossesHeard != losses) {
-        WriteLog(Localize(kMsgStartCalledOffConverterLost));
-        return 1;
-    }
-    if (const std::string why = StartRefusal(player, player.currentTime); !why.empty()) {
-        WriteLog(why);
+    else if (verdict == TStartVerdict::OperatorDeclined)
+        WriteLog(Localize(kMsgStartCalledOffWarning));
+    if (verdict == TStartVerdict::ChargesRefused)
         return kExitFailed;
-    }
+    if (verdict != TStartVerdict::Open)
+        return 1;
 
     QEventLoop loop;
     TEnd end = TEnd::Running;
