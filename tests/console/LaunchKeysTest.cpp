@@ -149,14 +149,14 @@ TEST(LaunchKeysTest, StartPointFromTheSelectedCueAndBackToTheBeginning)
     window.Key(Qt::Key_PageUp);
     EXPECT_EQ(list.indexOfTopLevelItem(list.currentItem()), 1);
     window.Key(Qt::Key_Return);
-    EXPECT_EQ(form.Player().currentTime, 500);
-    EXPECT_EQ(form.Player().nextCue, 1);
+    EXPECT_EQ(form.Player().CurrentTime(), 500);
+    EXPECT_EQ(form.Player().NextCue(), 1);
     EXPECT_EQ(window.Child<QLabel>("TimeLabel").text(), "0:00:00.5");
     EXPECT_EQ(window.Child<QLabel>("ScenarioRestLabel").text(), "0:00:00.5");
     EXPECT_EQ(window.Log().back(), "Установка точки начала: 500 ms");
 
     window.Key(Qt::Key_F4);
-    EXPECT_EQ(form.Player().currentTime, 0);
+    EXPECT_EQ(form.Player().CurrentTime(), 0);
     EXPECT_EQ(window.Child<QLabel>("TimeLabel").text(), "0:00:00.0");
     EXPECT_EQ(list.indexOfTopLevelItem(list.currentItem()), 0);
 }
@@ -375,7 +375,7 @@ TEST(LaunchKeysTest, StartKeyComesFromTheSettingsButNeverTakesAnotherKeysMeaning
     window.Key(Qt::Key_PageDown);
     window.Key(Qt::Key_Return);
     EXPECT_FALSE(form.Player().IsRunning());
-    EXPECT_EQ(form.Player().currentTime, 500) << "Enter keeps its start-point meaning";
+    EXPECT_EQ(form.Player().CurrentTime(), 500) << "Enter keeps its start-point meaning";
 }
 
 }  // namespace

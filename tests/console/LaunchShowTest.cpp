@@ -91,7 +91,7 @@ TEST(LaunchShowTest, ShowStartedAndStoppedByKeyShowsTheStopTimeAndTheNextCueStil
     window.Key(Qt::Key_F6);
     ASSERT_FALSE(form.Player().IsRunning());
     EXPECT_EQ(window.Child<QLabel>("TimeLabel").text().toStdString(),
-              ClockText(form.Player().currentTime, 1));
+              ClockText(form.Player().CurrentTime(), 1));
     const QTreeWidget& list = window.Child<QTreeWidget>("CueList");
     ASSERT_NE(list.currentItem(), nullptr);
     EXPECT_EQ(list.indexOfTopLevelItem(list.currentItem()), 2);
@@ -143,7 +143,7 @@ TEST(LaunchShowTest, StopKeyStopsTheShowFirstAndTheMusicSecondAndStartJoinsPlayi
     ASSERT_TRUE(form.Player().IsRunning());
     const auto log = window.Log();
     EXPECT_EQ(log.back(), "Точка запуска: по фонограмме 0:00:01");
-    EXPECT_GE(form.Player().currentTime, 1000);
+    EXPECT_GE(form.Player().CurrentTime(), 1000);
     window.Key(Qt::Key_Escape);  // Esc stops a running show as F6 does
     EXPECT_FALSE(form.Player().IsRunning());
     EXPECT_TRUE(music.IsPlaying());

@@ -173,7 +173,7 @@ TEST_F(LockoutTest, APositionLockedOutDuringTheShowFiresNothingUntilUnlocked)
     Snapshot(form, "lockout-cue-list");
 
     // Past Right's first cue, Right is unlocked: its second cue fires.
-    ASSERT_TRUE(WaitFor([&] { return form.Player().currentTime > 3300; }, 8000));
+    ASSERT_TRUE(WaitFor([&] { return form.Player().CurrentTime() > 3300; }, 8000));
     ASSERT_TRUE(Lockout([&](TLockoutForm& window) {
         Switch(window, "Right");
         QTest::mouseClick(&Child<QPushButton>(window, "CloseBtn"), Qt::LeftButton);
@@ -261,9 +261,9 @@ TEST_F(LockoutTest, TheStepKeyOnALockedChannelRefusesTheShotAndStepsOn)
     ASSERT_TRUE(form.Player().PositionLocked("Left"));
 
     Key(Qt::Key_F7);  // Left's own cue, passed over
-    EXPECT_EQ(form.Player().nextCue, 1);
+    EXPECT_EQ(form.Player().NextCue(), 1);
     Key(Qt::Key_F7);  // Right's cue on Left's channel: refused, and the step goes on
-    EXPECT_EQ(form.Player().nextCue, 2);
+    EXPECT_EQ(form.Player().NextCue(), 2);
     EXPECT_EQ(LogCount("Ручной запуск отклонён, позиция заблокирована, пульт: 1, канал: 1"), 1)
         << LogText();
     EXPECT_TRUE(form.Player().IsRunning());
@@ -302,14 +302,14 @@ TEST_F(LockoutTest, AHighVoltageStepShotLockedOutWhileItChargesIsNotTakenAgain)
     Field().ClearRecord();
 
     Key(Qt::Key_F7);
-    EXPECT_EQ(form.Player().nextCue, 2);
+    EXPECT_EQ(form.Player().NextCue(), 2);
     ASSERT_TRUE(form.Player().HandShotsWaiting()) << "module 20 charges";
     Toggle("Left");
     ASSERT_TRUE(WaitFor([&] { return !form.Player().HandShotsWaiting(); }, 5000));
     EXPECT_EQ(LogCount("Ручной запуск отклонён, позиция заблокирована, пульт: 20, канал: 1"), 1)
         << LogText();
     EXPECT_EQ(LogCount("Пошаговый запуск, пульт: 1, канал: 3"), 1) << "the shot behind it";
-    EXPECT_EQ(form.Player().nextCue, 2) << "the step stays taken";
+    EXPECT_EQ(form.Player().NextCue(), 2) << "the step stays taken";
 
     Key(Qt::Key_F7);  // Left's cue, passed over
     Key(Qt::Key_F7);

@@ -234,7 +234,7 @@ TEST_F(MemoryFormTest, AutonomousShowFromTheKeysFiresTheModulesMemoryUntilTheSto
     Key(Qt::Key_F5);
     ASSERT_TRUE(Form().Player().IsRunning());
     ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }, 5000));
-    ASSERT_EQ(Form().Player().currentTime, 2500);
+    ASSERT_EQ(Form().Player().CurrentTime(), 2500);
     Key(Qt::Key_F5);
     ASSERT_TRUE(Form().Player().IsRunning());
     ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }, 2000));

@@ -101,7 +101,7 @@ protected:
     }
     bool ClockPast(int32_t ms)
     {
-        return WaitFor([&] { return Form().Player().currentTime >= ms; }, 10000);
+        return WaitFor([&] { return Form().Player().CurrentTime() >= ms; }, 10000);
     }
 };
 

@@ -150,7 +150,7 @@ TEST(ShowKeysTest, KeysHeldWithCtrlAltOrShiftNeverFireStartArmOrSwitchSlotsButSt
     window.Key(Qt::Key_Insert, Qt::ShiftModifier);
     window.Key(Qt::Key_Delete, Qt::AltModifier);
     EXPECT_EQ(form.Player().FiredCount(), 0);
-    EXPECT_EQ(form.Player().nextCue, 0) << "no step";
+    EXPECT_EQ(form.Player().NextCue(), 0) << "no step";
     EXPECT_EQ(window.LogCount("Включение форсирования, пульт: 1"), 0);
     EXPECT_EQ(window.LogCount("Выключение форсирования, пульт: 1"), 0);
     window.Key(Qt::Key_Q);
@@ -305,7 +305,7 @@ TEST(ShowKeysTest, AHighVoltageStepChargesWithoutHoldingTheWindowAndKeepsTheOrde
     window.Key(Qt::Key_Asterisk, Qt::KeypadModifier);
     EXPECT_EQ(form.Player().Tempo(), 1001);
     window.Key(Qt::Key_F7);
-    EXPECT_EQ(form.Player().nextCue, 4);
+    EXPECT_EQ(form.Player().NextCue(), 4);
 
     ASSERT_TRUE(TLaunchWindow::WaitFor([&] { return Shots(field).size() == 4; }, 6000));
     const std::vector<TSent> shots = Shots(field);
@@ -484,7 +484,7 @@ TEST(ShowKeysTest, AStopDuringTheChargeActsWithinATickAndNothingOfTheStepFiresAf
                       "Пошаговый запуск отменён остановкой, пульт: 2, канал: 6"}));
         EXPECT_EQ(window.LogCount("Пошаговый запуск, пульт: 20, канал: 1"), 0);
         // The cue that did not fire is the next one, for the next step.
-        EXPECT_EQ(form.Player().nextCue, 1);
+        EXPECT_EQ(form.Player().NextCue(), 1);
         const auto& list = window.Child<QTreeWidget>("CueList");
         EXPECT_EQ(list.indexOfTopLevelItem(list.currentItem()), 1);
     }

@@ -214,7 +214,7 @@ TEST_P(StartPointChosenWhileTheMusicPlaysOn, StopsTheMusicAndTheShowStartsThere)
     const bool toTheLastCue = GetParam() == Qt::Key_Return;
     Prepare("0:01\t1\t1\n0:03\t1\t2\n0:05\t1\t3\n");
     Key(Qt::Key_F5);
-    ASSERT_TRUE(WaitFor([&] { return Form().Player().currentTime >= 1500; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return Form().Player().CurrentTime() >= 1500; }, 3000));
     Key(Qt::Key_F6);
     ASSERT_FALSE(Form().Player().IsRunning());
     ASSERT_TRUE(Form().Player().Soundtrack().IsPlaying());
@@ -224,7 +224,7 @@ TEST_P(StartPointChosenWhileTheMusicPlaysOn, StopsTheMusicAndTheShowStartsThere)
         ASSERT_EQ(list.indexOfTopLevelItem(list.currentItem()), 2) << "the 5 s cue's row";
     }
     Key(GetParam());
-    EXPECT_EQ(Form().Player().currentTime, toTheLastCue ? 5000 : 0);
+    EXPECT_EQ(Form().Player().CurrentTime(), toTheLastCue ? 5000 : 0);
     EXPECT_FALSE(Form().Player().Soundtrack().IsPlaying());
     Key(Qt::Key_F5);
     ASSERT_TRUE(Form().Player().IsRunning());
@@ -250,7 +250,7 @@ TEST_F(SoundStallTest, AScenarioLoadedWhileTheMusicPlaysOnStartsFromItsBeginning
 {
     Prepare("0:01\t1\t1\n0:03\t1\t2\n");
     Key(Qt::Key_F5);
-    ASSERT_TRUE(WaitFor([&] { return Form().Player().currentTime >= 1500; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return Form().Player().CurrentTime() >= 1500; }, 3000));
     Key(Qt::Key_F6);
     ASSERT_TRUE(Form().Player().Soundtrack().IsPlaying());
     Key(Qt::Key_Escape);  // idle: the scenario key works again
@@ -282,7 +282,7 @@ TEST_F(SoundStallTest, ACueFiredByHandInAutomaticAndManualFiringIsNotFiredAgain)
     ASSERT_TRUE(Form().Player().IsRunning());
     QTest::qWait(200);
     Key(Qt::Key_3);
-    const int32_t byHandAt = Form().Player().currentTime;
+    const int32_t byHandAt = Form().Player().CurrentTime();
     ASSERT_EQ(LogCount("Ручной запуск, пульт: 1, канал: 3"), 1);
     ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }, 5000));
     EXPECT_EQ(Shots(2), 1);

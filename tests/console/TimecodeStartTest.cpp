@@ -203,7 +203,7 @@ TEST_F(TimecodeStartTest, CtrlTDuringAShowSendsItsClockToTheSinkAndItStandsWithT
 
     window.Key(Qt::Key_F6);
     ASSERT_FALSE(form.Player().IsRunning());
-    const int32_t stoppedAt = form.Player().currentTime;
+    const int32_t stoppedAt = form.Player().CurrentTime();
     TLaunchWindow::WaitFor([] { return false; }, 500);
     const int32_t standing = heard().value_or(-100000);
     TLaunchWindow::WaitFor([] { return false; }, 400);

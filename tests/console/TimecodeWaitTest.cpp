@@ -294,7 +294,7 @@ TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)
     window.Key(Qt::Key_PageDown);
     window.Key(Qt::Key_PageDown);
     window.Key(Qt::Key_Return);
-    ASSERT_EQ(form.Player().currentTime, 2000);
+    ASSERT_EQ(form.Player().CurrentTime(), 2000);
 
     const std::pair<const char*, std::function<void()>> ways[] = {
         {"F6", [&] { window.Key(Qt::Key_F6); }},
@@ -332,7 +332,7 @@ TEST_F(TimecodeWaitTest, EveryWayTheOperatorLeavesTheWaitEndsIt)
     }
     EXPECT_EQ(window.LogCount(kDisarmed), 6);
     EXPECT_EQ(form.LaunchState(), kLaunchReady);
-    EXPECT_EQ(form.Player().currentTime, 0);
+    EXPECT_EQ(form.Player().CurrentTime(), 0);
     EXPECT_EQ(form.Player().Offset(), 50);
 
     if (!arm.isChecked())

@@ -244,7 +244,7 @@ TEST_F(FiringReport, AShowGoingOnFromAStopKeepsTheShotByHandOfACueStillToCome)
     Player().Fire(2, 1, false, true);  // due at 7 s
     platform.Advance(1000);
     Player().Stop(false);
-    Start(Player().currentTime);
+    Start(Player().CurrentTime());
     platform.Advance(6500);
     Player().Stop(false);
     int shots = 0;

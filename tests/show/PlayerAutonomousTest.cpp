@@ -188,7 +188,7 @@ TEST_F(PlayerAutonomous, AtATempoBelow100TheModulesAreNeverAheadAndAtMostATenthA
     WriteShow(Every(1000, 46, 48));
     for (const int tempo : {500, 900, 950, 990}) {
         SCOPED_TRACE(tempo);
-        Player().currentTime = 0;
+        Player().SetStartPoint(0, Player().NextCue());
         Player().SetTempo(tempo);
         const auto clock = TickClock(0);
         const size_t framesBefore = show->Sent(0x90).size();
@@ -216,7 +216,7 @@ TEST_F(PlayerAutonomous, TheStartFrameCarriesTheShowClockAndPassesNoCueBeforeThe
 {
     WriteShow({5000, 5010, 5100, 5350, 5500});
     Player().SetOffset(-300);
-    Player().currentTime = 5000;
+    Player().SetStartPoint(5000, Player().NextCue());
     auto clock = TickClock(5000);
     Start(5000);
     const auto frames = show->Sent(0x90);
@@ -228,7 +228,7 @@ TEST_F(PlayerAutonomous, TheStartFrameCarriesTheShowClockAndPassesNoCueBeforeThe
     EXPECT_EQ(watch.shots.size(), 5u);
 
     WriteShow({4850, 5000, 5010, 5500});
-    Player().currentTime = 5000;
+    Player().SetStartPoint(5000, Player().NextCue());
     clock = TickClock(5000);
     const uint32_t start = Start(5000);
     watch = Watch(clock, 3000);
@@ -259,7 +259,7 @@ TEST_F(PlayerAutonomous, AnOffsetStepBackTellsTheModulesAtOnce)
     // Set back below 0, where the bus has no time: the modules' clocks stand until the show
     // is past the tenth after where they stood, and then fire on from there.
     Player().SetOffset(0);
-    Player().currentTime = 0;
+    Player().SetStartPoint(0, Player().NextCue());
     const auto again = TickClock(0);
     const size_t framesBefore = show->Sent(0x90).size();
     Start(0);
@@ -384,7 +384,7 @@ TEST_F(PlayerAutonomous, F5AfterAStopOrAfterTheEndFiresNoMemoryCueTwice)
     EXPECT_TRUE(std::includes(firedBefore.begin(), firedBefore.end(), firstReport.begin(), firstReport.end()));
     EXPECT_LE(firedBefore.size() - firstReport.size(), 2u) << "only the stop's last 20 ms are in doubt";
 
-    const int32_t resumeAt = Player().currentTime;
+    const int32_t resumeAt = Player().CurrentTime();
     Start(resumeAt);
     watch = Watch(TickClock(resumeAt), 3000);
     EXPECT_LE(watch.worstAhead, 0);
@@ -394,8 +394,8 @@ TEST_F(PlayerAutonomous, F5AfterAStopOrAfterTheEndFiresNoMemoryCueTwice)
     EXPECT_TRUE(Twice(fired).empty());
     EXPECT_GE(fired.size(), cueTimes.size() - 3) << "at most the rest of the stop's tenth passed";
 
-    ASSERT_EQ(Player().currentTime, 1670) << "the end leaves the clock at the last cue";
-    Start(Player().currentTime);
+    ASSERT_EQ(Player().CurrentTime(), 1670) << "the end leaves the clock at the last cue";
+    Start(Player().CurrentTime());
     watch = Watch(TickClock(1670), 3000);
     EXPECT_TRUE(watch.shots.empty()) << "the finale again";
     EXPECT_EQ(show->Shots().size(), fired.size());
@@ -419,7 +419,7 @@ TEST_F(PlayerAutonomous, ACueKeptOnTheNextTenthStaysBeforeTheStartPointOrFiresAt
 {
     WriteShow({4899, 5000, 5010, 5500});
     Player().SetOffset(-300);  // the modules start once the show reaches the tenth allowed
-    Player().currentTime = 5000;
+    Player().SetStartPoint(5000, Player().NextCue());
     auto clock = TickClock(5000);
     Start(5000);
     TWatch watch = Watch(clock, 3000);
@@ -431,7 +431,7 @@ TEST_F(PlayerAutonomous, ACueKeptOnTheNextTenthStaysBeforeTheStartPointOrFiresAt
     EXPECT_EQ(Head(frames[0]), Bytes({0x90, 0, 50, 0x80, 0, 0})) << "5000 ms, after 4900";
 
     WriteShow({4850, 4899, 5000, 5500});
-    Player().currentTime = 4899;
+    Player().SetStartPoint(4899, Player().NextCue());
     clock = TickClock(4899);
     Start(4899);
     watch = Watch(clock, 3000);

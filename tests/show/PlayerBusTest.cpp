@@ -197,7 +197,7 @@ TEST_F(PlayerBus, ExternalStartWhenArmedAnsweredEitherWay)
     Player().HandleMessage(startAt30s);
     EXPECT_TRUE(Player().IsRunning());
     EXPECT_FALSE(Player().armed);
-    EXPECT_EQ(Player().currentTime, 30000);
+    EXPECT_EQ(Player().CurrentTime(), 30000);
     EXPECT_TRUE(Logged("Внешняя команда запуска, время: 30000"));
     EXPECT_TRUE(Logged("Репетиция: пуск на модели найденной установки, реальная шина отключена"));
     std::vector<std::vector<uint8_t>> answers;
@@ -379,7 +379,7 @@ TEST_F(PlayerBus, AResumedShowChargesForTheShotsStillToCome)
     ASSERT_EQ(show->Shots().size(), 2u);
     ASSERT_EQ(HighVoltage().SetTestMode(false), 0) << "the stop switched its high voltage off";
     show->field->ClearRecord();
-    Start(Player().currentTime);
+    Start(Player().CurrentTime());
     const auto charges = show->Sent(0x84);
     ASSERT_EQ(charges.size(), 1u);
     EXPECT_EQ(Head(charges[0]), Bytes({0x84, 0, 0, 0x80 + 300 / 128, 0x80 + 300 % 128, 5}))
@@ -545,7 +545,7 @@ TEST_F(PlayerBus, AResumedShowLeavesOutTheCuesFiredByHandFromItsCharges)
     Player().Stop(false);
     ASSERT_EQ(HighVoltage().SetTestMode(false), 0);
     show->field->ClearRecord();
-    Start(Player().currentTime);
+    Start(Player().CurrentTime());
     const auto set = ChargesSet();
     ASSERT_EQ(set.size(), 1u);
     EXPECT_EQ(set[0].second, 100) << "the first shot still to come is the cue at 2 s";
@@ -603,7 +603,7 @@ TEST_F(PlayerBus, StartFromSoundtrackJoinsWithoutStartNotice)
     Player().firingMode = kv::kFiringManual;
     Player().StartFromSoundtrack();
     EXPECT_TRUE(Player().IsRunning());
-    EXPECT_EQ(Player().currentTime, 0) << "no soundtrack: from 0";
+    EXPECT_EQ(Player().CurrentTime(), 0) << "no soundtrack: from 0";
     EXPECT_EQ(Player().FiredCount(), 0);
     EXPECT_TRUE(show->Sent(0x10).empty());
     Player().Stop(true);

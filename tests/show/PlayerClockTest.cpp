@@ -90,13 +90,13 @@ TEST_F(PlayerClock, TempoChangeContinuesWithoutAJumpWhateverTheOffset)
         Player().SetOffset(offset);
         Start(0);
         platform.Advance(5000);
-        ASSERT_EQ(Player().currentTime, 5000 + offset);
+        ASSERT_EQ(Player().CurrentTime(), 5000 + offset);
         platform.Advance(10);  // between two ticks
         Player().SetTempo(1001);
         platform.Advance(15);
-        EXPECT_EQ(Player().currentTime, 5025 + offset);
+        EXPECT_EQ(Player().CurrentTime(), 5025 + offset);
         platform.Advance(9975);  // 9990 ms at 100.1 % since the change: 9999.99 ms of show
-        EXPECT_EQ(Player().currentTime, 5010 + offset + 9999) << "offset " << offset;
+        EXPECT_EQ(Player().CurrentTime(), 5010 + offset + 9999) << "offset " << offset;
         Player().Stop(false);
     }
 }
@@ -108,7 +108,7 @@ TEST_F(PlayerClock, DirectShowEndsHalfASecondAfterTheLastCueShowingItsTime)
     ASSERT_TRUE(RunUntilStopped(3000));
     const std::vector<TShotEntry> shots = show->Shots();
     ASSERT_EQ(shots.size(), 2u);
-    EXPECT_EQ(Player().currentTime, 1000);
+    EXPECT_EQ(Player().CurrentTime(), 1000);
     EXPECT_EQ(reported.back(), 1000) << "the final time is reported in the stopping tick";
     EXPECT_EQ(states, (std::vector<bool>{true, false}));
 
@@ -129,14 +129,13 @@ TEST_F(PlayerClock, AStartWhereTheLastShowStoppedFiresNoCueTwice)
     for (const bool autonomous : {false, true}) {
         show->field->ClearRecord();
         Player().controlMode = autonomous ? kv::kControlAutonomous : kv::kControlDirect;
-        Player().currentTime = 0;
-        Player().nextCue = 0;
+        Player().SetStartPoint(0, 0);
         Start(0);
         ASSERT_TRUE(RunUntilStopped(3000));
-        EXPECT_EQ(Player().currentTime, 300);
+        EXPECT_EQ(Player().CurrentTime(), 300);
         const int fired = Player().FiredCount();
         EXPECT_EQ(fired, 4);
-        Start(Player().currentTime);
+        Start(Player().CurrentTime());
         ASSERT_TRUE(RunUntilStopped(3000));
         EXPECT_EQ(Player().FiredCount(), 0) << "the finale again, autonomous " << autonomous;
         EXPECT_EQ(Player().FiringReport().Records().back().reason, kv::TMissReason::BeforeStart)
@@ -144,30 +143,28 @@ TEST_F(PlayerClock, AStartWhereTheLastShowStoppedFiresNoCueTwice)
     }
     Player().controlMode = kv::kControlDirect;
     show->field->ClearRecord();
-    Player().currentTime = 0;
-    Player().nextCue = 0;
+    Player().SetStartPoint(0, 0);
     Start(0);
     platform.Advance(200);  // the tick at 200 ms fires both cues at 200 ms
     Player().Stop(false);
-    ASSERT_EQ(Player().currentTime, 200);
+    ASSERT_EQ(Player().CurrentTime(), 200);
     ASSERT_EQ(show->Shots().size(), 3u);
-    Start(Player().currentTime);
+    Start(Player().CurrentTime());
     ASSERT_TRUE(RunUntilStopped(3000));
     const std::vector<TShotEntry> shots = show->Shots();
     ASSERT_EQ(shots.size(), 4u);
     EXPECT_EQ(shots[3].channel, 2) << "only the cue after the stop";
 
     // Cues a rehearsal fired on the model are still to fire on the real bus.
-    Player().currentTime = 0;
-    Player().nextCue = 0;
+    Player().SetStartPoint(0, 0);
     Player().rehearsal = true;
     Start(0);
     platform.Advance(200);
     Player().Stop(false);
-    ASSERT_EQ(Player().currentTime, 200);
+    ASSERT_EQ(Player().CurrentTime(), 200);
     show->field->ClearRecord();
     Player().rehearsal = false;
-    Start(Player().currentTime);
+    Start(Player().CurrentTime());
     ASSERT_TRUE(RunUntilStopped(3000));
     EXPECT_EQ(show->Shots().size(), 3u) << "the two cues at the rehearsal's stop, and the last";
 
@@ -175,7 +172,7 @@ TEST_F(PlayerClock, AStartWhereTheLastShowStoppedFiresNoCueTwice)
     Player().Start(200);
     Player().Stop(false);
     show->field->ClearRecord();
-    Player().nextCue = 1;
+    Player().SetStartPoint(Player().CurrentTime(), 1);
     Start(200);
     ASSERT_TRUE(RunUntilStopped(3000));
     EXPECT_EQ(show->Shots().size(), 3u);
@@ -199,7 +196,7 @@ TEST_F(PlayerClock, AutonomousShowBroadcastsTheTimeAndOnlyRecordsTheCues)
         if (frame.bytes[3] == 0x80)
             broadcasts.push_back(Since(start, frame.Tick()) / 100);
     EXPECT_EQ(broadcasts, (std::vector<int32_t>{0, 10, 20, 30})) << "at the start, then each second";
-    EXPECT_EQ(Player().currentTime, 2500);
+    EXPECT_EQ(Player().CurrentTime(), 2500);
     const auto stopNotice = show->Sent(0x11);
     ASSERT_EQ(stopNotice.size(), 1u);
     EXPECT_EQ(Since(start, stopNotice[0].Tick()) / 100, 35) << "clock 500 ms past the last cue";
@@ -308,20 +305,26 @@ TEST_F(PlayerClock, AutonomousBroadcastEndsOnceTheTimeNoLongerFitsTheBus)
               1);
 }
 
-TEST_F(PlayerClock, EmptyScenarioStopsAtOnceDirectOrAtHalfASecondAutonomous)
+// The end pause no longer blocks the tick that began it: the show is seen ending for the half
+// second, and stops when it is over (it stopped in the first tick, time having jumped).
+TEST_F(PlayerClock, EmptyScenarioEndsAtOnceDirectOrAtHalfASecondAutonomous)
 {
     Start(0);
     platform.Advance(25);
+    EXPECT_EQ(Player().State(), kv::TPlayerState::Ending);
+    platform.Advance(500);
     EXPECT_FALSE(Player().IsRunning());
-    EXPECT_EQ(Player().currentTime, 25) << "no last cue to take the time from";
+    EXPECT_EQ(Player().CurrentTime(), 25) << "no last cue to take the time from";
 
     Player().controlMode = kv::kControlAutonomous;
     Start(0);
     platform.Advance(475);
-    EXPECT_TRUE(Player().IsRunning());
+    EXPECT_EQ(Player().State(), kv::TPlayerState::Running);
     platform.Advance(25);
+    EXPECT_EQ(Player().State(), kv::TPlayerState::Ending);
+    platform.Advance(500);
     EXPECT_FALSE(Player().IsRunning());
-    EXPECT_EQ(Player().currentTime, 500);
+    EXPECT_EQ(Player().CurrentTime(), 500);
 }
 
 TEST_F(PlayerClock, AScenarioWithAnUnreadableCueTimeIsNotLoadedAndFiresNothingAtTheStart)
@@ -345,12 +348,12 @@ TEST_F(PlayerClock, ManualModeFiresNothingByItselfAndStepsFromWhereTheConsoleLef
 {
     show->LoadScenario("0 1 1\n1 1 2\n");
     Player().firingMode = kv::kFiringManual;
-    Player().nextCue = 1;
+    Player().SetStartPoint(Player().CurrentTime(), 1);
     Start(0);
     platform.Advance(3000);
     EXPECT_TRUE(Player().IsRunning());
     EXPECT_TRUE(show->Shots().empty());
-    EXPECT_EQ(Player().nextCue, 1);
+    EXPECT_EQ(Player().NextCue(), 1);
 }
 
 TEST_F(PlayerClock, CuesOutsideTheTablesArePassedOverAndManualKeysRefused)

@@ -128,7 +128,7 @@ TEST_F(PlayerDueMoment, AtTempo100_95And110EachShotLeavesAtItsMillisecond)
     for (const int32_t tempo : {1000, 950, 1100}) {
         SCOPED_TRACE(tempo);
         show->field->ClearRecord();
-        Player().currentTime = 0;
+        Player().SetStartPoint(0, Player().NextCue());
         Player().SetTempo(tempo);
         const uint32_t start = Start(0);
         ASSERT_TRUE(RunUntilStopped(10000));
@@ -181,7 +181,7 @@ TEST_F(PlayerDueMoment, AStopBetweenHandOverAndDueMomentSendsNothingAfterTheStop
     platform.Advance(1010);
     ASSERT_EQ(FireFrames().size(), 1u);
     Player().Stop(false);
-    const int32_t stoppedAt = Player().currentTime;
+    const int32_t stoppedAt = Player().CurrentTime();
     const uint32_t stopped = LastFrameTick();
     platform.Advance(200);
     EXPECT_EQ(FireFrames().size(), 1u);
@@ -189,7 +189,7 @@ TEST_F(PlayerDueMoment, AStopBetweenHandOverAndDueMomentSendsNothingAfterTheStop
     EXPECT_EQ(Player().FiringReport().Records()[1].outcome, kv::TCueOutcome::Missed);
     EXPECT_FALSE(Logged("Запуск, пульт: 2, канал: 1"));
 
-    const uint32_t resumed = Start(Player().currentTime);
+    const uint32_t resumed = Start(Player().CurrentTime());
     ASSERT_TRUE(RunUntilStopped(3000));
     const std::vector<TFireFrame> frames = FireFrames();
     ASSERT_EQ(frames.size(), 2u) << "the first cue not again";
@@ -249,7 +249,7 @@ TEST_F(PlayerDueMoment, AStallOfTheMusicBetweenTwoReadingsHoldsTheShot)
         TVirtualSoundOutput output(80, {.stallAtMs = stallAt, .stallMs = 310});
         ASSERT_TRUE(Player().LoadSoundtrack(folder.Make("track.wav", 2, "")));
         show->LoadScenario("1.02 1 1\n");
-        Player().currentTime = 0;
+        Player().SetStartPoint(0, Player().NextCue());
         const uint32_t start = Start(0);
         const std::map<int32_t, int64_t> heard = RunHearing(start);
         const std::vector<TFireFrame> frames = FireFrames();
@@ -321,7 +321,7 @@ TEST_F(PlayerDueMoment, AStopWhileACueAwaitsItsSoundSendsNothingAfterTheStopFram
     EXPECT_EQ(LastFrameTick(), stopped) << "a frame after the stop frames";
     EXPECT_FALSE(Logged("Запуск, пульт: 2, канал: 1"));
 
-    Start(Player().currentTime);
+    Start(Player().CurrentTime());
     ASSERT_TRUE(RunUntilStopped(3000));
     const std::vector<TFireFrame> frames = FireFrames();
     ASSERT_EQ(frames.size(), 2u) << "the first cue not again";

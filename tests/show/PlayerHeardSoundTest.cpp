@@ -55,7 +55,7 @@ TEST_F(PlayerHeardSound, TheClockStartsWhenTheFirstSampleIsHeard)
     ASSERT_TRUE(LoadSoundtrack(kLatencyMs));
     show->LoadScenario("1 1 1\n1.2 1 2\n");
     const uint32_t start = Start(1000);
-    EXPECT_LT(Player().currentTime, 1000) << "the music is not heard yet";
+    EXPECT_LT(Player().CurrentTime(), 1000) << "the music is not heard yet";
     // The cue no longer waits for the tick after its sound: up to the millisecond before it
     // nothing may have left (the start notice's own line time counts in that).
     platform.AdvanceUntil([&] { return Since(start, platform.TickCount()) >= kLatencyMs - 1; }, 1000);
@@ -72,7 +72,7 @@ TEST_F(PlayerHeardSound, TheClockStaysBelowTheStartPointWhileTheLatencyGrows)
     ASSERT_TRUE(LoadSoundtrack(kLatencyMs, {.latencyChangeAtMs = 40, .laterLatencyMs = 250}));
     show->LoadScenario("1 1 1\n1.1 1 2\n");
     const uint32_t start = Start(1000);
-    int32_t highest = Player().currentTime;
+    int32_t highest = Player().CurrentTime();
     Player().OnTime = [&](int32_t time) { highest = std::max(highest, time); };
     Player().timeReportInterval = 0;
     platform.Advance(245);
@@ -179,16 +179,14 @@ TEST_F(PlayerHeardSound, JoiningTheMusicBehindTheStoppedClockFiresNoCueTwice)
         ASSERT_TRUE(LoadSoundtrack(0));
         show->LoadScenario("0.5 1 1\n0.8 1 2\n1.5 1 3\n");
         Player().SetOffset(500);
-        Player().currentTime = 0;
-        Player().nextCue = 0;
+        Player().SetStartPoint(0, 0);
         Start(0);
         platform.Advance(400);
         Player().Stop(false);
         ASSERT_EQ(show->Shots().size(), 2u);
         ASSERT_TRUE(Player().Soundtrack().IsPlaying());
         if (moved.time >= 0) {
-            Player().currentTime = moved.time;
-            Player().nextCue = moved.cue;
+            Player().SetStartPoint(moved.time, moved.cue);
         }
         Player().StartFromSoundtrack();
         ASSERT_TRUE(RunUntilStopped(5000));
@@ -207,7 +205,7 @@ TEST_F(PlayerHeardSound, WithoutLatencyOrWithoutOutputTheShowKeepsItsClock)
         EXPECT_EQ(LoadSoundtrack(latency), latency == 0);
         show->LoadScenario("1 1 1\n");
         const uint32_t start = Start(1000);
-        EXPECT_EQ(Player().currentTime, 1000);
+        EXPECT_EQ(Player().CurrentTime(), 1000);
         ASSERT_TRUE(RunUntilStopped(5000));
         ASSERT_EQ(shots.size(), 1u);
         EXPECT_GE(Since(start, shots[0].tick), 25);

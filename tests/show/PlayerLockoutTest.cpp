@@ -81,7 +81,7 @@ TEST_F(PlayerLockout, AResumeAfterAStopFiresNoCueTheLockoutPassedOver)
     Player().Stop(true);
     ASSERT_TRUE(Player().LockPosition("Right", false));
     EXPECT_TRUE(Player().LockedPositions().empty());
-    Start(Player().currentTime);
+    Start(Player().CurrentTime());
     ASSERT_TRUE(RunUntilStopped(5000));
     EXPECT_EQ(Fired(), (TShots{{1, 1}, {1, 3}, {1, 4}}));
 }

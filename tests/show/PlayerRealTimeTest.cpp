@@ -197,17 +197,16 @@ TEST_F(PlayerRealTimeSalvo, AStartAfterAStopInTheSalvoSendsItsTailOnceAndNothing
         SCOPED_TRACE(enterOnNextCue ? "Enter on the next cue" : "start point left at the stop");
         show.field->ClearRecord();
         ASSERT_EQ(show.Device<kv::THVControl>(5).SetTestMode(false), 0) << "high voltage on";
-        player.currentTime = 0;
-        player.nextCue = 0;
+        player.SetStartPoint(0, 0);
         player.Start(0);
         ASSERT_TRUE(RunWhile([this] { return show.Shots().size() < 12; }, 3000));
         player.Stop(false);
         ASSERT_LT(show.Shots().size(), static_cast<size_t>(kSalvo - 3)) << "the salvo was not cut";
-        ASSERT_GT(player.currentTime, 300) << "no tick read the clock past the salvo";
+        ASSERT_GT(player.CurrentTime(), 300) << "no tick read the clock past the salvo";
         if (enterOnNextCue)
-            player.currentTime = show.scenario.Cue(player.nextCue).time;
+            player.SetStartPoint(show.scenario.Cue(player.NextCue()).time, player.NextCue());
         ASSERT_EQ(show.Device<kv::THVControl>(5).SetTestMode(false), 0);
-        player.Start(player.currentTime);
+        player.Start(player.CurrentTime());
         ASSERT_TRUE(RunShow(5000));
 
         std::map<std::pair<int, int>, int> shots;

@@ -50,7 +50,7 @@ TEST_F(PlayerSoundtrack, StartBeforeZeroHoldsTheSoundtrackUntilTheClockGetsThere
     Start(-1000);
     EXPECT_FALSE(Player().Soundtrack().IsPlaying()) << "would run ahead of the show";
     int64_t positionAtZero = -1;
-    while (Player().IsRunning() && Player().currentTime < 0)
+    while (Player().IsRunning() && Player().CurrentTime() < 0)
         platform.Advance(25);
     positionAtZero = Player().Soundtrack().TimePosition();
     ASSERT_TRUE(RunInStepWithTheMusic(5000));

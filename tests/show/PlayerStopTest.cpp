@@ -78,7 +78,7 @@ TEST_F(PlayerStop, AModuleThatMissesAStopFrameFiresNothingAfterTheStop)
 
         // It stood only at a later sending, and may have fired until then: the resume must
         // not start it at or before such a cue.
-        Start(Player().currentTime);
+        Start(Player().CurrentTime());
         ASSERT_TRUE(RunUntilStopped(5000));
         platform.Advance(1000);
         EXPECT_EQ(ShotsTwice(), 0u) << "stopped at " << stopAt;

@@ -352,10 +352,9 @@ private:
         if (count == 0 || (!anyRow && (row < 0 || row >= count)))
             return;
         row = anyRow ? row % count : row;
-        const bool highlighted = row == Player().nextCue;
+        const bool highlighted = row == Player().NextCue();
         const int32_t time = Scenario().Cues()[static_cast<size_t>(row)].time;
-        Player().currentTime = time;
-        Player().nextCue = row;
+        Player().SetStartPoint(time, row);
         MusicToStartPoint();
         record_.startPoints.push_back({Now(), slot_, row, time, highlighted});
     }
@@ -372,7 +371,7 @@ private:
                 arm_->Arm();
                 return;
             }
-            Begins(Player().currentTime, TBegin::Key);
+            Begins(Player().CurrentTime(), TBegin::Key);
             if (!kv::StartShow(Player()))
                 Refused();
             return;
@@ -384,13 +383,12 @@ private:
         case TSafetyKind::StartAtBegin:
             if (Player().IsRunning())
                 return;
-            Player().currentTime = 0;
-            Player().nextCue = 0;
+            Player().SetStartPoint(0, 0);
             MusicToStartPoint();
             record_.startPoints.push_back({Now(), slot_, 0, 0, false});
             return;
         case TSafetyKind::EnterHighlighted:
-            ChooseStartPoint(Player().nextCue, false);
+            ChooseStartPoint(Player().NextCue(), false);
             return;
         case TSafetyKind::EnterCue:
             ChooseStartPoint(value, true);
@@ -451,8 +449,7 @@ private:
                 return;
             slot_ = 1 - slot_;
             Player().scenario = slots_[static_cast<size_t>(slot_)];
-            Player().currentTime = 0;
-            Player().nextCue = 0;
+            Player().SetStartPoint(0, 0);
             MusicToStartPoint();
             record_.startPoints.push_back({Now(), slot_, -1, 0, false});
             return;
@@ -492,9 +489,9 @@ private:
         chase_ = std::make_unique<kv::TTimecodeChase>(*input_, deskSettings_);
         capture_ = std::make_unique<TVirtualCapture>(*desk_, *input_, 10);
         arm_ = std::make_unique<kv::TTimecodeArm>(
-            *chase_, [this] { return Player().currentTime - Player().Offset(); },
+            *chase_, [this] { return Player().CurrentTime() - Player().Offset(); },
             [this] {
-                Begins(Player().currentTime, TBegin::Timecode);
+                Begins(Player().CurrentTime(), TBegin::Timecode);
                 if (!kv::StartShowOnTimecode(Player(), *chase_))
                     Refused();
             });
@@ -521,7 +518,7 @@ private:
             return;
         if (MusicPlays())
             Player().Soundtrack().StopPlaying();
-        Player().Soundtrack().Seek(std::max(Player().currentTime, 0));
+        Player().Soundtrack().Seek(std::max(Player().CurrentTime(), 0));
     }
     void EndWait()
     {

@@ -177,7 +177,7 @@ TEST_F(TimecodeOutput, NoFrameRepeatsOrIsLeftOutWhileTheShowRunsAtItsPace)
         for (uint32_t phase = 0; phase < 42; phase += 3) {
             SCOPED_TRACE(kv::TimecodeRateName(rate) + ", phase " + std::to_string(phase));
             Player().Stop(true);
-            Player().currentTime = 0;  // nothing queued ahead to drop at the start
+            Player().SetStartPoint(0, Player().NextCue());  // nothing queued ahead to drop at the start
             Send(rate, {10, 0, 0, 0});
             platform.Advance(phase);
             Start(0);
@@ -219,7 +219,7 @@ TEST_F(TimecodeOutput, DropFrameLabelsLeaveOutTheFirstTwoNumbersOfEachMinuteButT
 TEST_F(TimecodeOutput, FollowsTheTempoAndTheOffsetKeyAndStandsWhereTheShowStops)
 {
     Send(TTimecodeRate::Fps25, {1, 0, 0, 0});
-    Player().currentTime = 3000;  // the start point
+    Player().SetStartPoint(3000, Player().NextCue());  // the start point
     platform.Advance(500);
     // Before the show: the start point's frame, over and over.
     ASSERT_FALSE(frames.empty());
@@ -247,7 +247,7 @@ TEST_F(TimecodeOutput, FollowsTheTempoAndTheOffsetKeyAndStandsWhereTheShowStops)
     EXPECT_GE(ShowMs(frames.back()), Player().ClockLook(platform.TickCount()).time - 90);
 
     Player().Stop(true);
-    const int32_t stoppedAt = Player().currentTime;
+    const int32_t stoppedAt = Player().CurrentTime();
     const size_t stopped = frames.size();
     platform.Advance(1000);
     // What was queued when it stopped is heard out; then the stop's frame holds.

@@ -30,11 +30,11 @@ protected:
 
     kv::TExtPlayer& Player() { return *show->player; }
     // The tick the clock counts from (no high-voltage module charges before it). The start
-    // point is set first, as the console's keys set it; Start(Player().currentTime) goes on
+    // point is set first, as the console's keys set it; Start(Player().CurrentTime()) goes on
     // from where the last show stopped, as the start key does.
     uint32_t Start(int32_t from)
     {
-        if (from != Player().currentTime)
+        if (from != Player().CurrentTime())
             SetStartPoint(from);
         const uint32_t tick = platform.TickCount();
         Player().Start(from);
@@ -51,11 +51,7 @@ protected:
     // On the first cue at or after from.
     void SetStartPoint(int32_t from)
     {
-        const auto cues = show->scenario.Cues();
-        Player().currentTime = from;
-        Player().nextCue = static_cast<int32_t>(
-            std::find_if(cues.begin(), cues.end(), [from](const kv::TCue& cue) { return cue.time >= from; }) -
-            cues.begin());
+        Player().SetStartPoint(from, Player().FirstCueFrom(from));
     }
     bool RunUntilStopped(uint32_t limitMs)
     {

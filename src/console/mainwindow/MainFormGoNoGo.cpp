@@ -38,7 +38,7 @@ std::vector<TGoFinding> TMainForm::GoNoGoFindings()
     facts.absentConverters = port_->AbsentConverters();
     facts.converterLost = converterFault_;
     facts.autonomous = player_->controlMode == kControlAutonomous;
-    facts.from = player_->currentTime;
+    facts.from = player_->CurrentTime();
     TBassPlayer& soundtrack = player_->Soundtrack();
     facts.soundtrackLoaded = soundtrack.Loaded();
     facts.soundtrackMs = soundtrack.Loaded() ? soundtrack.TimeLength() : 0;

@@ -334,7 +334,7 @@ bool TMainForm::StepFireKey(int key)
     // The last step still charges a high-voltage module: one step at a time.
     if (player_->HandShotsWaiting())
         return true;
-    const int32_t first = player_->nextCue;
+    const int32_t first = player_->NextCue();
     if (first < 0 || first >= scenario.Count())
         return true;
     const int32_t time = scenario.Cue(first).time;
@@ -343,7 +343,7 @@ bool TMainForm::StepFireKey(int key)
         ++end;
     // The step is taken before its shots: a shot refused at once, or later while the show runs,
     // does not take it again; only a stop gives a shot back.
-    player_->nextCue = end;
+    player_->StepPast(end);
     for (int32_t index = first; index < end; ++index) {
         const TCue& cue = scenario.Cue(index);
         // A motor cue names no igniter: firing its channel would set off a charge the
@@ -381,11 +381,11 @@ bool TMainForm::StepFireKey(int key)
                 return;
             }
             // Dropped by a stop, it is the cue still to fire.
-            player_->nextCue = std::min(player_->nextCue, index);
+            player_->SetStartPoint(player_->CurrentTime(), std::min(player_->NextCue(), index));
         });
     }
     QTreeWidget& list = *launch_->cueList;
-    if (QTreeWidgetItem* row = list.topLevelItem(player_->nextCue)) {
+    if (QTreeWidgetItem* row = list.topLevelItem(player_->NextCue())) {
         list.setCurrentItem(row);
         list.setFocus();
         list.scrollToItem(row);

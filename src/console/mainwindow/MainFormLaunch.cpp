@@ -126,9 +126,8 @@ void TMainForm::ScenarioReplaced()
     ShowProject();
     UpdateButtons();
     RefreshManualKeys();
-    player_->currentTime = 0;
     // A cue index of the old list means nothing in the new one.
-    player_->nextCue = 0;
+    player_->SetStartPoint(0, 0);
     ShowTime(0);
     SoundtrackToStartPoint(0);
 }
@@ -153,8 +152,7 @@ void TMainForm::BeginBtnClick()
 {
     // The timecode wait would start the show from the new point at once.
     EndWait();
-    player_->currentTime = 0;
-    player_->nextCue = 0;
+    player_->SetStartPoint(0, 0);
     ShowTime(0);
     SoundtrackToStartPoint(0);
 }
@@ -242,8 +240,7 @@ void TMainForm::SwitchSlot(int slot)
     UpdateButtons();
     ShowCueListOrKeyboard();
     RefreshManualKeys();
-    player_->currentTime = 0;
-    player_->nextCue = 0;
+    player_->SetStartPoint(0, 0);
     ShowTime(0);
 }
 
@@ -256,8 +253,7 @@ void TMainForm::SetStartPoint()
         return;
     EndWait();
     const int32_t start = scenario.Cue(row).time;
-    player_->currentTime = start;
-    player_->nextCue = row;
+    player_->SetStartPoint(start, row);
     ShowTime(start);
     SoundtrackToStartPoint(start);
     WriteLog(Localize(18, "Установка точки начала:") + " " + IntToText(start) + " ms");

@@ -71,7 +71,7 @@ void TMainForm::ShowTime(int32_t time)
     launch_->timePanel->time->setText(Clock(clock));
     const TProjectList& scenario = *projects_.Project(currentSlot_);
     QTreeWidget& list = *launch_->cueList;
-    const int next = player_->nextCue;
+    const int next = player_->NextCue();
     if (scenario.Count() > 0 && next >= 0 && next < scenario.Count() &&
         next < list.topLevelItemCount()) {
         // The next cue stands in the middle of the list.
@@ -124,7 +124,7 @@ void TMainForm::PlayerStateChanged()
             launchState_ = kLaunchReady;
         // A stop between two time reports would leave a cue fired since then highlighted as
         // the next, for Enter to take as the start point.
-        ShowTime(player_->currentTime);
+        ShowTime(player_->CurrentTime());
     }
     UpdateButtons();
 }

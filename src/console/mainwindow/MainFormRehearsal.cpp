@@ -90,8 +90,8 @@ void TMainForm::RehearsalChanged()
     launchState_ = kLaunchIdle;
     // Music the last show left playing would carry the next start, on the other bus, from
     // where it has got to.
-    SoundtrackToStartPoint(player_->currentTime);
-    ShowTime(player_->currentTime);
+    SoundtrackToStartPoint(player_->CurrentTime());
+    ShowTime(player_->CurrentTime());
     rehearsalBanner_->ShowRehearsal(rehearsal_->Active());
     launch_->indicators->rs485Label->setText(ConverterText());
     RebuildDeviceList();

@@ -16,7 +16,7 @@ void TMainForm::MakeTimecodeReceiver(const TTimecodeSettings& settings)
     timecodeArm_.reset();
     timecode_ = std::make_unique<TTimecodeReceiver>(settings);
     timecodeArm_ = std::make_unique<TTimecodeArm>(
-        timecode_->Chase(), [this] { return player_->currentTime - player_->Offset(); },
+        timecode_->Chase(), [this] { return player_->CurrentTime() - player_->Offset(); },
         [this] { TimecodeReached(); }, [this] { TimecodeRefused(); });
 }
 

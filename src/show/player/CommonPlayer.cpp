@@ -27,21 +27,18 @@ namespace kv {
 namespace {
 
 constexpr uint8_t kStatusQuery = 0x03;
-// Shots due before the tick after next (a tick may come a few milliseconds late) go to the
-// port at once, each to leave at its own moment.
-constexpr int32_t kLookAheadMs = TCommonPlayer::kTimerPeriodMs + 10;
 constexpr int32_t kTimecodeRecheckMs = 2;
-
-std::string ShotText(int module, int channel)
-{
-    return std::to_string(module) + Localize(93, ", канал:") + " " + std::to_string(channel + 1);
-}
 
 }  // namespace
 
 bool IsFirableChannel(int module, int channel)
 {
     return module >= 0 && module <= kMaxModuleAddress && ValidChannel(channel);
+}
+
+std::string ShotText(int module, int channel)
+{
+    return std::to_string(module) + Localize(93, ", канал:") + " " + std::to_string(channel + 1);
 }
 
 TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
@@ -85,15 +82,10 @@ void TCommonPlayer::UnloadSoundtrack()
         soundtrack_.Close();
 }
 
-bool TCommonPlayer::IsRunning() const
-{
-    return timer_->Enabled();
-}
-
 TShowClockLook TCommonPlayer::ClockLook(uint32_t now) const
 {
     if (!IsRunning())
-        return {currentTime, now, 0, false};
+        return {currentTime_, now, 0, false};
     return clock_.Look(now);
 }
 
@@ -124,44 +116,40 @@ void TCommonPlayer::StartChased(int32_t from, TTimecodeChase& chase)
 
 void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
 {
+    // The show has fired its last cue: a start now would fire again what it just fired.
+    if (state_ == TPlayerState::Ending)
+        return;
     // Before the clock is read: the time the requests take delays no cue against it.
     realTime_.Begin();
     TakeBackShots();
     stops_.Forget();
     const std::span<const TCue> cues = Cues();
-    const auto firstAtFrom = static_cast<int32_t>(
-        std::find_if(cues.begin(), cues.end(), [from](const TCue& cue) { return cue.time >= from; }) -
-        cues.begin());
+    const int32_t firstAtFrom = FirstCueFrom(from);
     // The start point left where the show stopped, or put on the time of the first cue it had
     // not handled (Enter on the cue the list shows next, or on a later one of a salvo the stop
     // cut): going on from there, on a start by key or from the bus, or joining the music that
     // played on, the show fires nothing the stopped one fired. Music that plays on is the
     // stopped show's: the console stops it when the operator chooses a start point.
-    const bool sameShow = scenario && scenario == resume_.scenario &&
-                          scenario->Revision() == resume_.revision && rehearsal == resume_.rehearsal;
     const auto size = static_cast<int32_t>(cues.size());
-    const bool onCueLeft = resume_.cue >= 0 && resume_.cue < size && nextCue >= resume_.cue &&
-                           currentTime == cues[static_cast<size_t>(resume_.cue)].time;
-    const bool leftOff = (nextCue == resume_.cue && currentTime == resume_.time) || onCueLeft;
-    const bool resumed = firingMode != kFiringManual && sameShow && (joinSoundtrack || leftOff);
+    const bool resumed = firingMode != kFiringManual && SameShow() && (joinSoundtrack || LeftOff());
     // From that start point a direct show also sends the shots the stop took back, late: the
     // port sent none of them. The modules' clocks, the music that played on and another
     // master's start go on from their own time.
     const bool takenBackToo =
-        resumed && !joinSoundtrack && from == currentTime && controlMode == kControlDirect;
+        resumed && !joinSoundtrack && from == currentTime_ && controlMode == kControlDirect;
     // Enter on a cue of a salvo starts from that cue, not from the salvo's first; so does
     // another master's start in the tenth that holds it, the bus's time being in tenths.
-    const bool onChosenCue = from <= currentTime && currentTime - from < 100 &&
-                             nextCue > firstAtFrom && nextCue < size &&
-                             cues[static_cast<size_t>(nextCue)].time == currentTime;
+    const bool onChosenCue = from <= currentTime_ && currentTime_ - from < 100 &&
+                             nextCue_ > firstAtFrom && nextCue_ < size &&
+                             cues[static_cast<size_t>(nextCue_)].time == currentTime_;
     if (firingMode != kFiringManual)
-        nextCue = resumed       ? std::clamp(resume_.cue, takenBackToo ? 0 : firstAtFrom, size)
-                  : onChosenCue ? nextCue
+        nextCue_ = resumed       ? std::clamp(resume_.cue, takenBackToo ? 0 : firstAtFrom, size)
+                  : onChosenCue ? nextCue_
                                 : firstAtFrom;
     const std::vector<TCueRecord> stopped = resumed ? report_.Records() : std::vector<TCueRecord>();
     // The charges line up with the shots still to come, those taken back among them, not with
     // cues a resume passes over nor with those its operator fired by hand.
-    const size_t first = firingMode != kFiringManual ? static_cast<size_t>(nextCue) : 0;
+    const size_t first = firingMode != kFiringManual ? static_cast<size_t>(nextCue_) : 0;
     charges_.Prepare(cues, first, takenBackToo ? INT32_MIN : from,
                      [&](size_t cue) { return cue < stopped.size() && stopped[cue].byHand; });
     RestoreMotors(0);
@@ -170,15 +158,15 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
         CloseFiringReport();
     report_.Begin(cues, from, port_.LossCount());
     // Fired by the show this one resumes.
-    for (int32_t cue = firstAtFrom; firingMode != kFiringManual && cue < nextCue; ++cue)
+    for (int32_t cue = firstAtFrom; firingMode != kFiringManual && cue < nextCue_; ++cue)
         report_.Missed(cue, TMissReason::BeforeStart);
     // Cues still to come that its operator fired by hand.
-    report_.KeepShotsByHand(stopped, nextCue);
+    report_.KeepShotsByHand(stopped, nextCue_);
     reportPath_.clear();
     ++showNumber_;
     const uint32_t now = Platform().TickCount();
     beganTick_ = lastIdleWork_ = lastTimeReport_ = now;
-    currentTime = from;
+    currentTime_ = from;
     clock_.Begin(from, now);
     const bool music = soundtrack_.Loaded() && !Chased();
     if (joinSoundtrack && music)
@@ -195,13 +183,14 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
                 soundtrack_.StopPlaying();
         }
     }
+    state_ = TPlayerState::Running;
     timer_->SetEnabled(true);
     // A restart: the modules' clocks stand first, so that the new start plays from its time.
     if (broadcast_.Running()) {
-        stops_.SendBeforeStart(currentTime);
+        stops_.SendBeforeStart(currentTime_);
         broadcast_.Stopped(now);
     }
-    broadcast_.Begin(TenthAfterCuesBefore(nextCue));
+    broadcast_.Begin(TenthAfterCuesBefore(nextCue_));
     beyondBusTime_ = false;
     if (controlMode == kControlAutonomous && firingMode != kFiringManual)
         TellTheTime(now, ClockAt(now));
@@ -216,12 +205,45 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     RaiseStateChange();
 }
 
+int32_t TCommonPlayer::FirstCueFrom(int32_t time) const
+{
+    const std::span<const TCue> cues = Cues();
+    return static_cast<int32_t>(
+        std::find_if(cues.begin(), cues.end(), [time](const TCue& cue) { return cue.time >= time; }) -
+        cues.begin());
+}
+
+bool TCommonPlayer::SameShow() const
+{
+    return scenario && scenario == resume_.scenario && scenario->Revision() == resume_.revision &&
+           rehearsal == resume_.rehearsal;
+}
+
+bool TCommonPlayer::LeftOff() const
+{
+    const std::span<const TCue> cues = Cues();
+    const bool onCueLeft = resume_.cue >= 0 && static_cast<size_t>(resume_.cue) < cues.size() &&
+                           nextCue_ >= resume_.cue &&
+                           currentTime_ == cues[static_cast<size_t>(resume_.cue)].time;
+    return (nextCue_ == resume_.cue && currentTime_ == resume_.time) || onCueLeft;
+}
+
+bool TCommonPlayer::SetStartPoint(int32_t time, int32_t cue)
+{
+    if (IsRunning())
+        return false;
+    currentTime_ = time;
+    nextCue_ = cue;
+    return firingMode != kFiringManual && SameShow() && LeftOff();
+}
+
 void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 {
     // Nothing handed over leaves after this; a resume fires what was not sent.
     TakeBackShots();
     cueTimer_->SetEnabled(false);
     const bool wasRunning = IsRunning();
+    const bool ended = state_ == TPlayerState::Ending;
     const uint32_t now = Platform().TickCount();
     const int32_t memoryLeft = MemoryLeftMs(now);
     broadcast_.Stopped(now);
@@ -230,10 +252,11 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     if (wasRunning && controlMode == kControlAutonomous && firingMode != kFiringManual)
         PassMemoryCuesAtStop(now, TMissReason::StoppedBefore);
     timer_->SetEnabled(false);
+    state_ = TPlayerState::Stopped;
     clock_.DropPendingMusic();
     if (broadcastStop)
-        stops_.Send(currentTime, memoryLeft, wasRunning);
-    LogFailure(port_.SendStopNotice(currentTime), kMsgStopNoticeNotSent, currentTime);
+        stops_.Send(currentTime_, memoryLeft, wasRunning);
+    LogFailure(port_.SendStopNotice(currentTime_), kMsgStopNoticeNotSent, currentTime_);
     if (stopSoundtrack && soundtrack_.Loaded() && soundtrack_.IsPlaying())
         soundtrack_.StopPlaying();
     for (int i = 0; i < controls_.Count(); ++i)
@@ -243,16 +266,18 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     clock_.StopChase();
     if (wasRunning) {
         CloseFiringReport();
-        resume_ = {scenario, rehearsal, scenario ? scenario->Revision() : 0, currentTime, nextCue};
+        resume_ = {scenario, rehearsal, scenario ? scenario->Revision() : 0, currentTime_, nextCue_};
     }
     realTime_.End();
     RaiseStateChange();
+    if (ended && !Cues().empty())
+        currentTime_ = resume_.time = Cues().back().time;
 }
 
 void TCommonPlayer::EnterModelBus()
 {
     if (!realBus_)
-        realBus_ = TBusPlace{scenario, scenario ? scenario->Revision() : 0, currentTime, nextCue, resume_};
+        realBus_ = TBusPlace{scenario, scenario ? scenario->Revision() : 0, currentTime_, nextCue_, resume_};
     resume_ = {};
     rehearsal = true;
 }
@@ -262,8 +287,8 @@ void TCommonPlayer::LeaveModelBus(bool simulated)
     if (realBus_) {
         // A scenario loaded or switched to meanwhile has the start point the console gave it.
         if (scenario && realBus_->scenario == scenario && realBus_->revision == scenario->Revision()) {
-            currentTime = realBus_->currentTime;
-            nextCue = realBus_->nextCue;
+            currentTime_ = realBus_->time;
+            nextCue_ = realBus_->cue;
         }
         resume_ = realBus_->resume;
         realBus_.reset();
@@ -273,8 +298,10 @@ void TCommonPlayer::LeaveModelBus(bool simulated)
 
 void TCommonPlayer::ConverterBack()
 {
+    // An ending show's stop goes out at its end.
     if (IsRunning()) {
-        RechargeAfterLoss();
+        if (Firing())
+            RechargeAfterLoss();
         return;
     }
     if (!stops_.Owed())
@@ -372,8 +399,7 @@ void TCommonPlayer::SetOffset(int32_t value)
 
 bool TCommonPlayer::TellsTheTime() const
 {
-    return IsRunning() && !busy_ && controlMode == kControlAutonomous &&
-           firingMode != kFiringManual;
+    return Firing() && !busy_ && controlMode == kControlAutonomous && firingMode != kFiringManual;
 }
 
 void TCommonPlayer::RetellTime()
@@ -392,7 +418,7 @@ void TCommonPlayer::UpdateClock(uint32_t now)
     if (clock_.Update(now) == TShowClock::TEvent::Stalled)
         WriteLog(Localize(kMsgSoundtrackStalled));
     const int32_t reading = clock_.Reading();
-    currentTime = controlMode == kControlAutonomous ? std::max(reading, 0) : reading;
+    currentTime_ = controlMode == kControlAutonomous ? std::max(reading, 0) : reading;
 }
 
 void TCommonPlayer::PassOverJump(int32_t to, uint32_t now)
@@ -404,17 +430,17 @@ void TCommonPlayer::PassOverJump(int32_t to, uint32_t now)
         // A running module clock set forward would fire every cue on the way at once.
         broadcast_.Stopped(now);
         PassMemoryCuesAtStop(now, TMissReason::TimecodeJump);
-        stops_.SendBeforeStart(currentTime);
+        stops_.SendBeforeStart(currentTime_);
     }
     const std::span<const TCue> cues = Cues();
-    const int32_t passedFrom = nextCue;
-    while (nextCue >= 0 && static_cast<size_t>(nextCue) < cues.size() &&
-           cues[static_cast<size_t>(nextCue)].time <= to) {
-        PassShotCharge(nextCue);
-        report_.Missed(nextCue++, TMissReason::TimecodeJump);
+    const int32_t passedFrom = nextCue_;
+    while (nextCue_ >= 0 && static_cast<size_t>(nextCue_) < cues.size() &&
+           cues[static_cast<size_t>(nextCue_)].time <= to) {
+        PassShotCharge(nextCue_);
+        report_.Missed(nextCue_++, TMissReason::TimecodeJump);
     }
     if (autonomous)
-        broadcast_.Begin(TenthAfterCuesBefore(nextCue));
+        broadcast_.Begin(TenthAfterCuesBefore(nextCue_));
     else
         RestoreMotors(passedFrom);
 }
@@ -443,12 +469,38 @@ void TCommonPlayer::Tick()
         return;
     busy_ = true;
     const uint32_t now = Platform().TickCount();
+    bool report = true;
+    if (state_ == TPlayerState::Ending) {
+        report = IntervalPassed(endingSince_, now, kEndPauseMs);
+        if (report)
+            Stop(false);
+        // The modules' clocks run on at real speed until the stop: not ahead of a slower show.
+        else if (controlMode == kControlAutonomous && firingMode != kFiringManual)
+            TellTheTime(now, ClockAt(now));
+    } else {
+        report = RunShow(now);
+    }
+    if (report && OnTime &&
+        (IntervalPassed(lastTimeReport_, Platform().TickCount(), timeReportInterval) || !IsRunning())) {
+        lastTimeReport_ = Platform().TickCount();
+        OnTime(currentTime_);
+    }
+    if (report && OnIdle && IntervalPassed(lastIdleWork_, Platform().TickCount(), idleInterval) &&
+        IdleAllowed()) {
+        IdleWork();
+        OnIdle();
+        lastIdleWork_ = Platform().TickCount();
+    }
+    busy_ = false;
+}
+
+bool TCommonPlayer::RunShow(uint32_t now)
+{
     UpdateClock(now);
     if (clock_.Lost()) {
         WriteLog(Localize(kMsgTimecodeStopped));
         Stop(true);
-        busy_ = false;
-        return;
+        return false;
     }
     StartPendingSoundtrack();
     if (firingMode != kFiringManual) {
@@ -457,25 +509,14 @@ void TCommonPlayer::Tick()
         else
             RunDirectCues(now);
     }
-    if (IsRunning())
+    if (Firing())
         handShots_.Run();
     // The record of a show reaches the disk every second: a power cut loses a second at most.
     if (IsRunning() && IntervalPassed(lastSync_, now, kSyncIntervalMs)) {
         lastSync_ = now;
         SyncLog();
     }
-    if (OnTime && (IntervalPassed(lastTimeReport_, Platform().TickCount(), timeReportInterval) ||
-                   !IsRunning())) {
-        lastTimeReport_ = Platform().TickCount();
-        OnTime(currentTime);
-    }
-    if (OnIdle && IntervalPassed(lastIdleWork_, Platform().TickCount(), idleInterval) &&
-        IdleAllowed()) {
-        IdleWork();
-        OnIdle();
-        lastIdleWork_ = Platform().TickCount();
-    }
-    busy_ = false;
+    return true;
 }
 
 bool TCommonPlayer::CueDue(int32_t index) const
@@ -489,7 +530,7 @@ void TCommonPlayer::RunDirectCues(uint32_t now)
 {
     FireDueCues(now);
     // The show ends half a second after its last shot, not after its hand-over.
-    if (IsRunning() && static_cast<size_t>(std::max(nextCue, 0)) >= Cues().size() &&
+    if (Firing() && static_cast<size_t>(std::max(nextCue_, 0)) >= Cues().size() &&
         handedOver_.empty())
         EndShow();
 }
@@ -505,19 +546,19 @@ void TCommonPlayer::FireDueCues(uint32_t now)
 bool TCommonPlayer::TimesCues() const
 {
     // Before the music's start point the clock jumps back when the music starts.
-    return IsRunning() && controlMode == kControlDirect && firingMode != kFiringManual &&
+    return Firing() && controlMode == kControlDirect && firingMode != kFiringManual &&
            Tempo() > 0 && clock_.Source() != TClockSource::MusicPending;
 }
 
 void TCommonPlayer::ArmCueTimer()
 {
     cueTimer_->SetEnabled(false);
-    if (!TimesCues() || nextCue < 0 || static_cast<size_t>(nextCue) >= Cues().size())
+    if (!TimesCues() || nextCue_ < 0 || static_cast<size_t>(nextCue_) >= Cues().size())
         return;
     // Shots sent on this thread since the clock was read took their time on the line.
     const uint32_t now = Platform().TickCount();
     auto wait =
-        static_cast<int32_t>(clock_.DueTick(Cues()[static_cast<size_t>(nextCue)].time, now) - now);
+        static_cast<int32_t>(clock_.DueTick(Cues()[static_cast<size_t>(nextCue_)].time, now) - now);
     // The timecode's clock moves only as the capture brings the signal, or stands after a jump
     // back: the cue is looked for from when the signal could bring it, then every few ms.
     if (Chased())
@@ -551,9 +592,9 @@ void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
     // of the clock reaches its moment.
     const bool lookAhead = clock_.Predictable();
     // A stop from an event handler ends the tick's firing at once.
-    while (IsRunning() && nextCue >= 0 && static_cast<size_t>(nextCue) < Cues().size()) {
-        const bool due = CueDue(nextCue);
-        const bool late = due && TooLate(nextCue, now);
+    while (Firing() && nextCue_ >= 0 && static_cast<size_t>(nextCue_) < Cues().size()) {
+        const bool due = CueDue(nextCue_);
+        const bool late = due && TooLate(nextCue_, now);
         if (due && (onTick || late)) {
             // The shots before it in the scenario are due too: sent and recorded first, they
             // are not taken back and handed over again behind it by a key pressed meanwhile.
@@ -561,17 +602,17 @@ void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
                 port_.SendDueFrames();
                 CollectShots();
             }
-            HandleCue(nextCue++, false, late);
+            HandleCue(nextCue_++, false, late);
             continue;
         }
         // Without a look ahead (a tempo of 0 among the reasons) no due moment is reckoned.
-        if (!FiresAhead(nextCue) || (!due && !lookAhead))
+        if (!FiresAhead(nextCue_) || (!due && !lookAhead))
             break;
         const uint32_t dueTick =
-            due ? now : clock_.DueTick(Cues()[static_cast<size_t>(nextCue)].time, now);
+            due ? now : clock_.DueTick(Cues()[static_cast<size_t>(nextCue_)].time, now);
         if (static_cast<int32_t>(dueTick - now) > kLookAheadMs)
             break;
-        HandOver(nextCue++, dueTick);
+        HandOver(nextCue_++, dueTick);
     }
 }
 
@@ -633,7 +674,7 @@ void TCommonPlayer::TakeBackShots()
     port_.DropTimed();
     CollectShots();
     for (const THandedOver& shot : handedOver_) {
-        nextCue = std::min(nextCue, shot.cue);
+        nextCue_ = std::min(nextCue_, shot.cue);
         // Handed over again, the shot takes the same place.
         charges_.Rewind(shot.cue);
     }
@@ -642,7 +683,7 @@ void TCommonPlayer::TakeBackShots()
 
 void TCommonPlayer::RetimeShots()
 {
-    if (!IsRunning() || busy_ || controlMode != kControlDirect || firingMode == kFiringManual)
+    if (!Firing() || busy_ || controlMode != kControlDirect || firingMode == kFiringManual)
         return;
     // Handed over on the old clock, a shot would leave early or late on the new one; on the
     // new one some may be due at once.
@@ -676,17 +717,17 @@ void TCommonPlayer::PassMemoryCues(int32_t surely, int32_t mayHave, TMissReason 
     // missed, though it may have fired; nothing fires it again (the modules' next start is
     // above where they may have played).
     const std::span<const TCue> cues = Cues();
-    while (IsRunning() && nextCue >= 0 && static_cast<size_t>(nextCue) < cues.size()) {
-        const TCue& cue = cues[static_cast<size_t>(nextCue)];
+    while (IsRunning() && nextCue_ >= 0 && static_cast<size_t>(nextCue_) < cues.size()) {
+        const TCue& cue = cues[static_cast<size_t>(nextCue_)];
         // Passed over by the modules' start from standing above it (the show clock, or the
         // modules surely, past it); what they fired before a stop was recorded at the stop.
         if ((cue.time <= clock_.Reading() || cue.time <= surely) &&
             MemoryTime(cue) < broadcast_.StartedFrom())
-            report_.Missed(nextCue++, PassedByStart());
+            report_.Missed(nextCue_++, PassedByStart());
         else if (cue.time <= surely)
-            HandleCue(nextCue++, true);
+            HandleCue(nextCue_++, true);
         else if (cue.time <= mayHave)
-            report_.Missed(nextCue++, uncertain);
+            report_.Missed(nextCue_++, uncertain);
         else
             break;
     }
@@ -745,10 +786,11 @@ void TCommonPlayer::TellTheTime(uint32_t now, int32_t showTime)
 
 void TCommonPlayer::EndShow()
 {
-    Platform().Sleep(kEndPauseMs);
-    Stop(false);
-    if (!Cues().empty())
-        currentTime = resume_.time = Cues().back().time;
+    if (!Firing())
+        return;
+    state_ = TPlayerState::Ending;
+    endingSince_ = Platform().TickCount();
+    cueTimer_->SetEnabled(false);
 }
 
 bool TCommonPlayer::TooLate(int32_t index, uint32_t now) const
@@ -832,7 +874,7 @@ void TCommonPlayer::RestoreMotors(int32_t passedFrom)
         return;
     const std::span<const TCue> cues = Cues();
     const std::span<const TCue> passed =
-        cues.first(static_cast<size_t>(std::clamp(nextCue, 0, static_cast<int32_t>(cues.size()))));
+        cues.first(static_cast<size_t>(std::clamp(nextCue_, 0, static_cast<int32_t>(cues.size()))));
     std::vector<int> modules;
     for (auto index = static_cast<size_t>(std::max(passedFrom, 0)); index < passed.size(); ++index)
         if (passed[index].IsMotor() &&
@@ -847,7 +889,7 @@ void TCommonPlayer::RestoreMotors(int32_t passedFrom)
 
 bool TCommonPlayer::ShowKeepsCharges() const
 {
-    return IsRunning() && controlMode == kControlDirect && firingMode == kFiringBoth;
+    return Firing() && controlMode == kControlDirect && firingMode == kFiringBoth;
 }
 
 int TCommonPlayer::HandShotCharge(THVControl& module, int channel)
@@ -873,7 +915,7 @@ bool TCommonPlayer::ShowShotsNear(int module) const
     const int32_t until = ClockAt(Platform().TickCount() + kManualChargePauseMs + kTimerPeriodMs +
                                   static_cast<uint32_t>(kLookAheadMs));
     const std::span<const TCue> cues = Cues();
-    for (auto index = static_cast<size_t>(std::max(nextCue, 0));
+    for (auto index = static_cast<size_t>(std::max(nextCue_, 0));
          index < cues.size() && cues[index].time <= until; ++index)
         if (cues[index].module == module && charges_.HasPlace(static_cast<int32_t>(index)))
             return true;
@@ -952,9 +994,9 @@ bool TCommonPlayer::IdleAllowed() const
     if (firingMode == kFiringManual)
         return true;
     const std::span<const TCue> cues = Cues();
-    if (nextCue < 0 || static_cast<size_t>(nextCue) >= cues.size())
+    if (nextCue_ < 0 || static_cast<size_t>(nextCue_) >= cues.size())
         return false;
-    return static_cast<int64_t>(cues[static_cast<size_t>(nextCue)].time) - currentTime >
+    return static_cast<int64_t>(cues[static_cast<size_t>(nextCue_)].time) - currentTime_ >
            idleInterval;
 }
 
@@ -982,7 +1024,8 @@ void TCommonPlayer::Fired(int module, int channel, bool manual, bool noSend, int
 
 void TCommonPlayer::FireByHand(int module, int channel, THandShots::TDone done)
 {
-    if (!IsRunning() || ChannelLockedOut(module, channel)) {
+    // An ending show's high voltage is about to go off.
+    if (!Firing() || ChannelLockedOut(module, channel)) {
         if (done)
             done(false);
         return;

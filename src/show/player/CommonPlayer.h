@@ -39,9 +39,27 @@ enum TControlMode : uint8_t { kControlDirect = 0, kControlAutonomous = 1 };
 
 // A channel the bus and the device tables can take: module 0-255, channel 0-511.
 bool IsFirableChannel(int module, int channel);
+// "module, channel: n" for the log, the channel counted from 1.
+std::string ShotText(int module, int channel);
 
 // What the show does with a cue at its turn, before its moment is looked at.
 enum class TCueVerdict { Fire, Motor, TakenByHand, LockedOut, OutsideTables, ModuleAbsent };
+
+// The player's states:
+//
+//            Start, StartChased, a start from the bus
+//   Stopped ------------------------------------------> Running <--+ Start again: a restart
+//      ^                                                 |  |      |
+//      |                   last cue sent (direct), clock |  +------+
+//      |                  past the end (autonomous)      v
+//      +------------- 500 ms on the tick timer ------ Ending
+//      +------------- Stop, a stop from the bus, the timecode lost (Running or Ending)
+//
+// Only Running fires or changes what the modules are told. Ending lets the last shots leave
+// the line before the high voltage goes off; it takes no start, shot by key, clock or bus
+// event that could fire. A show that ends, by its pause or by a stop in it, leaves the start
+// point on its last cue, where a start fires nothing it fired.
+enum class TPlayerState { Stopped, Running, Ending };
 
 class TCommonPlayer {
 public:
@@ -116,7 +134,22 @@ public:
     bool PassLockedCue(int32_t index);
     // The step key's shot of that cue refused, its channel locked out: recorded so.
     void PassLockedShot(int32_t index);
-    bool IsRunning() const;
+    // Running or ending.
+    bool IsRunning() const { return state_ != TPlayerState::Stopped; }
+    // The clock; the start point while stopped.
+    int32_t CurrentTime() const { return currentTime_; }
+    // The first cue not yet handled.
+    int32_t NextCue() const { return nextCue_; }
+    // The next start's point: the clock's time and the first cue it handles. True when a
+    // start from there goes on after the cues the last show handled (left where it stopped,
+    // or on the time of the first cue it had not handled): it fires none of them again.
+    // Refused (false, nothing changed) while a show runs: the clock and the cue are its own.
+    bool SetStartPoint(int32_t time, int32_t cue);
+    // The step key took the cues before end by hand: the next step begins there.
+    void StepPast(int32_t end) { nextCue_ = end; }
+    // The first cue at or after time.
+    int32_t FirstCueFrom(int32_t time) const;
+    TPlayerState State() const { return state_; }
     // The show clock at that tick, for what follows it from elsewhere (the timecode sent);
     // while stopped, the start point, standing.
     TShowClockLook ClockLook(uint32_t now) const;
@@ -137,10 +170,6 @@ public:
     const TProjectList* scenario = nullptr;
     uint8_t controlMode = kControlDirect;
     uint8_t firingMode = kFiringAutomatic;
-    // The clock; the start point while stopped.
-    int32_t currentTime = 0;
-    // The first cue not yet handled; the step key and the cue list move it.
-    int32_t nextCue = 0;
     // A cue later than this when its turn comes (the main thread held up) is passed over,
     // not sent in a burst with the others due meanwhile; 0: no limit.
     int32_t maxLateMs = kDefaultMaxLateMs;  // [show] MaxLateMs
@@ -246,7 +275,12 @@ private:
     int32_t TenthAfterCuesBefore(int32_t index) const;
     // The time the cue's module keeps it at in memory; one not registered may keep the coarsest.
     int32_t MemoryTime(const TCue& cue) const;
+    // The show's own end: Ending until the pause is over.
     void EndShow();
+    // The show part of a tick; false when it stopped the show.
+    bool RunShow(uint32_t now);
+    // Nothing fires or is told but in Running.
+    bool Firing() const { return state_ == TPlayerState::Running; }
     // noSend: autonomous control, where motor cues are passed over. late: TooLate, passed over.
     void HandleCue(int32_t index, bool noSend, bool late = false);
     // Later than maxLateMs past its moment at now; a cue the start sends late counts from it.
@@ -274,6 +308,17 @@ private:
     // Whatever was not reached is stopped before; written beside the run log.
     void CloseFiringReport();
 
+    // The scenario, as it stands, and the bus of the last show.
+    bool SameShow() const;
+    // The start point stands where the last show stopped, or on the time of the first cue it
+    // had not handled.
+    bool LeftOff() const;
+    // Shots due before the tick after next (a tick may come a few milliseconds late) go to
+    // the port at once, each to leave at its own moment.
+    static constexpr int32_t kLookAheadMs = kTimerPeriodMs + 10;
+
+    int32_t currentTime_ = 0;
+    int32_t nextCue_ = 0;
     // Where the last show stopped and the first cue it had not handled: while the console
     // leaves the start point there, a new show goes on after that cue and fires none twice.
     struct TResumePoint {
@@ -288,11 +333,13 @@ private:
     struct TBusPlace {
         const TProjectList* scenario = nullptr;
         uint32_t revision = 0;
-        int32_t currentTime = 0;
-        int32_t nextCue = 0;
+        int32_t time = 0;
+        int32_t cue = 0;
         TResumePoint resume;
     };
     std::optional<TBusPlace> realBus_;
+    TPlayerState state_ = TPlayerState::Stopped;
+    uint32_t endingSince_ = 0;
     bool busy_ = false;
     // Past the bus's 16-bit time the broadcast would wrap to an early time: it ends, once.
     bool beyondBusTime_ = false;

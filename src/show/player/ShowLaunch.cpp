@@ -81,7 +81,7 @@ bool StartShow(TExtPlayer& player)
     TBassPlayer& soundtrack = player.Soundtrack();
     const bool joinMusic = soundtrack.Loaded() && soundtrack.IsPlaying();
     const int32_t from =
-        joinMusic ? static_cast<int32_t>(soundtrack.HeardMs()) : player.currentTime;
+        joinMusic ? static_cast<int32_t>(soundtrack.HeardMs()) : player.CurrentTime();
     if (Refused(player, from))
         return false;
     LogStartBlock(player);
@@ -108,7 +108,7 @@ bool StartShowExternally(TExtPlayer& player, int32_t from)
 
 bool StartShowOnTimecode(TExtPlayer& player, TTimecodeChase& chase)
 {
-    const int32_t from = player.currentTime;
+    const int32_t from = player.CurrentTime();
     if (Refused(player, from))
         return false;
     LogStartBlock(player);

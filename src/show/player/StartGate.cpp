@@ -21,7 +21,7 @@ TStartVerdict TStartGate::Open(TWay way)
         checks_.refuse(Localize(kMsgStartCalledOffConverterLost));
         return TStartVerdict::NoConverter;
     }
-    if (const std::string why = StartRefusal(player_, player_.currentTime); !why.empty()) {
+    if (const std::string why = StartRefusal(player_, player_.CurrentTime()); !why.empty()) {
         checks_.refuse(why);
         return TStartVerdict::ChargesRefused;
     }

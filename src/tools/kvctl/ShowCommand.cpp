@@ -245,7 +245,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
             return kExitFailed;
     player.SetTempo(arguments.tempo.value_or(1000));
     player.SetOffset(arguments.offset.value_or(0));
-    player.currentTime = arguments.from;
+    player.SetStartPoint(arguments.from, player.FirstCueFrom(arguments.from));
     std::unique_ptr<TTimecodeReceiver> timecode;
     if (!arguments.timecode.empty() && !(timecode = OpenTimecode(session, arguments)))
         return 1;
@@ -308,7 +308,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     };
     if (timecode) {
         arm = std::make_unique<TTimecodeArm>(
-            timecode->Chase(), [&player] { return player.currentTime - player.Offset(); },
+            timecode->Chase(), [&player] { return player.CurrentTime() - player.Offset(); },
             [&] {
                 // The arm looks more often than the watch: a Ctrl+C it has not seen yet.
                 if (Interrupted())
