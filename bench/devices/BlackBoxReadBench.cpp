@@ -11,7 +11,7 @@
 
 #include "KvfieldProcess.h"
 
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
 #include "link/PortProto.h"

@@ -3,7 +3,7 @@
 // "ratio" is the time the operation keeps the bus (pauses and reply windows included) over
 // the line time its frames need; the benchmark's own time is the machine's work.
 
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
 #include "link/PortProto.h"

@@ -13,7 +13,7 @@
 #include "QtBenchMain.h"
 #include "ShowRig.h"
 
-#include "devices/ScenarioCue.h"
+#include "devices/memory/ScenarioCue.h"
 #include "link/BusEncoding.h"
 #include "support/Platform.h"
 

@@ -3,7 +3,7 @@
 // thread and the real player on the system clock, with the fired-channel check and the device
 // poll running in the quiet gaps as in the console.
 
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "field/Field.h"
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"

@@ -1,8 +1,8 @@
 #include "field/Rehearsal.h"
 
-#include "devices/Controls.h"
-#include "devices/FieldDescription.h"
-#include "devices/HVControl.h"
+#include "devices/registry/Controls.h"
+#include "devices/registry/FieldDescription.h"
+#include "devices/kinds/HVControl.h"
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
 #include "link/PortProto.h"

@@ -3,7 +3,7 @@
 // found, and back. Meanwhile the real converters are closed and held aside, out of the
 // port's reach, and what the console knew of the real modules is put back when it ends.
 
-#include "devices/CommonControl.h"
+#include "devices/kinds/CommonControl.h"
 #include "field/FieldClock.h"
 
 #include <map>

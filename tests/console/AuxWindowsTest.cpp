@@ -10,7 +10,7 @@
 #include "console/mainwindow/ConsoleWindows.h"
 #include "console/mainwindow/MainForm.h"
 #include "console/panels/LaunchPage.h"
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "field/WireFrame.h"
 #include "show/player/ExtPlayer.h"
 #include "support/AddedMessages.h"

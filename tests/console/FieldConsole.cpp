@@ -1,7 +1,7 @@
 #include "FieldConsole.h"
 
 #include "ConsoleTestPlatform.h"
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "field/FieldPort.h"
 #include "link/PortProto.h"
 

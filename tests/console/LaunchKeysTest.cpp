@@ -5,8 +5,8 @@
 #include "audio/AudioLibrary.h"
 #include "console/widgets/Colors.h"
 #include "console/widgets/Shape.h"
-#include "devices/CommonControl.h"
-#include "devices/Controls.h"
+#include "devices/kinds/CommonControl.h"
+#include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"
 
 #include <QAction>

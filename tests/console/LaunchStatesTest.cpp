@@ -8,7 +8,7 @@
 #include "console/dialogs/PresentWarningForm.h"
 #include "console/widgets/Colors.h"
 #include "console/widgets/Shape.h"
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"
 
 #include <QLabel>

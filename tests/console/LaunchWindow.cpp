@@ -1,7 +1,7 @@
 #include "LaunchWindow.h"
 
 #include "ConsoleTestPlatform.h"
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

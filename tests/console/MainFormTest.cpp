@@ -5,7 +5,7 @@
 #include "console/mainwindow/MainForm.h"
 #include "console/widgets/Colors.h"
 #include "console/widgets/Shape.h"
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"
 #include "support/Conversions.h"

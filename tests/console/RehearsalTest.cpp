@@ -2,9 +2,9 @@
 // run on it, the real converters closed meanwhile and working again afterwards.
 #include "ConsoleTestTools.h"
 
-#include "devices/CommonControl.h"
-#include "devices/Controls.h"
-#include "devices/HVControl.h"
+#include "devices/kinds/CommonControl.h"
+#include "devices/registry/Controls.h"
+#include "devices/kinds/HVControl.h"
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
 #include "field/SimDevice.h"

@@ -4,7 +4,7 @@
 #include "console/mainwindow/MainForm.h"
 #include "console/reports/ContinuityForm.h"
 #include "console/reports/FiringReportForm.h"
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"
 
 #include <QAction>

@@ -2,7 +2,7 @@
 // from the keyboard as the cue list shows it.
 #include "FieldConsole.h"
 
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "field/FieldRecord.h"
 #include "show/player/ExtPlayer.h"
 

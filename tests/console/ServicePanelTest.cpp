@@ -9,8 +9,8 @@
 #include "console/dialogs/ExtStartForm.h"
 #include "console/dialogs/PresentWarningForm.h"
 #include "console/dialogs/TimerForm.h"
-#include "devices/Controls.h"
-#include "devices/HVControl.h"
+#include "devices/registry/Controls.h"
+#include "devices/kinds/HVControl.h"
 #include "field/SimModule.h"
 #include "show/player/ExtPlayer.h"
 

@@ -2,15 +2,15 @@
 
 #include "DeviceFieldFixture.h"
 
-#include "devices/ChannelTest.h"
-#include "devices/ModuleCues.h"
+#include "devices/readiness/ChannelTest.h"
+#include "devices/memory/ModuleCues.h"
 
-#include "devices/AutoControl.h"
-#include "devices/HVControl.h"
-#include "devices/MotorControl.h"
-#include "devices/RadioModule.h"
-#include "devices/RemoteControl.h"
-#include "devices/SoftControl.h"
+#include "devices/kinds/AutoControl.h"
+#include "devices/kinds/HVControl.h"
+#include "devices/kinds/MotorControl.h"
+#include "devices/kinds/RadioModule.h"
+#include "devices/kinds/RemoteControl.h"
+#include "devices/kinds/SoftControl.h"
 #include "field/SimRadio.h"
 #include "field/SimRemote.h"
 #include "field/SimStation.h"

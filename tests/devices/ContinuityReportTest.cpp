@@ -1,8 +1,8 @@
 // The continuity report before a show: what the last channel test means for the scenario.
 #include "DeviceFieldFixture.h"
 
-#include "devices/ChannelTest.h"
-#include "devices/ContinuityReport.h"
+#include "devices/readiness/ChannelTest.h"
+#include "devices/readiness/ContinuityReport.h"
 
 namespace kv::test {
 namespace {

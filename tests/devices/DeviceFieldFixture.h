@@ -1,7 +1,7 @@
 #pragma once
 // A registry on virtual time over the simulated field, through the real port and command set.
 
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "field/Field.h"
 #include "field/FieldPort.h"
 #include "field/SimModule.h"

@@ -3,9 +3,9 @@
 
 #include "DeviceFieldFixture.h"
 
-#include "devices/AutoControl.h"
-#include "devices/HVControl.h"
-#include "devices/MotorControl.h"
+#include "devices/kinds/AutoControl.h"
+#include "devices/kinds/HVControl.h"
+#include "devices/kinds/MotorControl.h"
 #include "link/Result.h"
 
 namespace kv::test {

@@ -1,9 +1,9 @@
 // The model of a found installation: searched and tested again, it gives the registry that the
 // real installation gave, with untested channels connected.
-#include "devices/ChannelTest.h"
-#include "devices/Controls.h"
-#include "devices/FieldDescription.h"
-#include "devices/SoftControl.h"
+#include "devices/readiness/ChannelTest.h"
+#include "devices/registry/Controls.h"
+#include "devices/registry/FieldDescription.h"
+#include "devices/kinds/SoftControl.h"
 #include "field/FieldClock.h"
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"

@@ -1,9 +1,9 @@
 // The go/no-go check before a show: the show against the installation as found, worst first.
 #include "DeviceFieldFixture.h"
 
-#include "devices/ChannelTest.h"
-#include "devices/GoNoGo.h"
-#include "devices/HVControl.h"
+#include "devices/readiness/ChannelTest.h"
+#include "devices/readiness/GoNoGo.h"
+#include "devices/kinds/HVControl.h"
 #include "link/Result.h"
 
 #include <algorithm>

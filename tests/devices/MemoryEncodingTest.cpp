@@ -1,8 +1,8 @@
 // How cue times, motor parameters and black-box dates are kept in device memory.
 
-#include "devices/BlackBoxRecord.h"
-#include "devices/ScenarioCue.h"
-#include "devices/StoredCueTime.h"
+#include "devices/memory/BlackBoxRecord.h"
+#include "devices/memory/ScenarioCue.h"
+#include "devices/memory/StoredCueTime.h"
 
 #include <gtest/gtest.h>
 

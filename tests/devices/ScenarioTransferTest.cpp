@@ -3,9 +3,9 @@
 
 #include "DeviceFieldFixture.h"
 
-#include "devices/BlackBoxRecord.h"
-#include "devices/CommonControl.h"
-#include "devices/RemoteControl.h"
+#include "devices/memory/BlackBoxRecord.h"
+#include "devices/kinds/CommonControl.h"
+#include "devices/kinds/RemoteControl.h"
 #include "field/SimRemote.h"
 #include "link/Result.h"
 #include "link/Result.h"

@@ -2,7 +2,7 @@
 // external start, motor cues, high-voltage charges.
 #include "show/VirtualShow.h"
 
-#include "devices/HVControl.h"
+#include "devices/kinds/HVControl.h"
 #include "show/player/StopBroadcast.h"
 
 #include <algorithm>

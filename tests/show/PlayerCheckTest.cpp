@@ -1,7 +1,7 @@
 // The record of fired channels and their measurement once the bus is quiet.
 #include "show/VirtualShow.h"
 
-#include "devices/CommonControl.h"
+#include "devices/kinds/CommonControl.h"
 
 namespace kvtest {
 namespace {

@@ -4,7 +4,7 @@
 #include "show/VirtualShow.h"
 
 #include "audio/SoundtrackFiles.h"
-#include "devices/HVControl.h"
+#include "devices/kinds/HVControl.h"
 #include "field/FieldRecord.h"
 #include "show/player/ShowClock.h"
 

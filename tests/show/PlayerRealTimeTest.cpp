@@ -2,7 +2,7 @@
 // record must hold the right frames, in the right order, none before its time.
 #include "show/ShowField.h"
 
-#include "devices/ScenarioCue.h"
+#include "devices/memory/ScenarioCue.h"
 #include "field/FieldClock.h"
 #include "field/WireFrame.h"
 #include "support/QtPlatform.h"

@@ -6,8 +6,8 @@
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeChase.h"
 
-#include "devices/HVControl.h"
-#include "devices/ScenarioCue.h"
+#include "devices/kinds/HVControl.h"
+#include "devices/memory/ScenarioCue.h"
 
 #include <map>
 #include <string>

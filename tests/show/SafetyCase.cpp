@@ -6,7 +6,7 @@
 #include "show/VirtualPlayback.h"
 
 #include "audio/SoundtrackFiles.h"
-#include "devices/HVControl.h"
+#include "devices/kinds/HVControl.h"
 #include "field/FieldClock.h"
 #include "field/Rehearsal.h"
 #include "field/WireFrame.h"

@@ -3,8 +3,8 @@
 // scenario and the player the console would create. Time comes from whichever platform and
 // field clock the test chose.
 
-#include "devices/Controls.h"
-#include "devices/HVControl.h"
+#include "devices/registry/Controls.h"
+#include "devices/kinds/HVControl.h"
 #include "field/Field.h"
 #include "field/SimModule.h"
 #include "link/PortProto.h"

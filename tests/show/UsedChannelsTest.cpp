@@ -1,4 +1,4 @@
-#include "devices/CommonControl.h"
+#include "devices/kinds/CommonControl.h"
 #include "devices/DeviceFieldFixture.h"
 #include "show/scenario/ProjectList.h"
 

@@ -1,6 +1,6 @@
 #include "console/app/ConsoleSettings.h"
 
-#include "devices/ConnectThresholds.h"
+#include "devices/readiness/ConnectThresholds.h"
 #include "show/player/CommonPlayer.h"
 
 #include <charconv>

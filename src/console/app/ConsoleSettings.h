@@ -1,7 +1,7 @@
 #pragma once
 // What the console reads from kvshow.ini at start-up, and what its settings window changes.
 
-#include "devices/CommonControl.h"
+#include "devices/kinds/CommonControl.h"
 #include "support/AddedMessages.h"
 #include "support/IniFile.h"
 

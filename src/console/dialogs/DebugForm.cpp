@@ -2,8 +2,8 @@
 
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
-#include "devices/CommonControl.h"
-#include "devices/Controls.h"
+#include "devices/kinds/CommonControl.h"
+#include "devices/registry/Controls.h"
 #include "link/PortProto.h"
 #include "show/player/BusFailureLog.h"
 #include "support/AddedMessages.h"

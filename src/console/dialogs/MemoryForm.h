@@ -4,7 +4,7 @@
 // meanwhile.
 
 #include "console/dialogs/AuxForm.h"
-#include "devices/MemoryOperation.h"
+#include "devices/memory/MemoryOperation.h"
 
 class QLabel;
 class QProgressBar;

@@ -3,7 +3,7 @@
 #include "console/dialogs/DialogButtons.h"
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
-#include "devices/ScenarioChecks.h"
+#include "devices/memory/ScenarioChecks.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

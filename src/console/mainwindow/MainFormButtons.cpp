@@ -4,7 +4,7 @@
 #include "console/panels/DeviceColumn.h"
 #include "console/panels/IndicatorStrip.h"
 #include "console/panels/LaunchPage.h"
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"
 #include "support/Localizer.h"
 

@@ -5,7 +5,7 @@
 #include "console/mainwindow/MainForm.h"
 
 #include "console/reports/GoNoGoForm.h"
-#include "devices/GoNoGo.h"
+#include "devices/readiness/GoNoGo.h"
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ProjectList.h"

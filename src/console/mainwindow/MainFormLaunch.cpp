@@ -9,7 +9,7 @@
 #include "console/panels/ManualKeyboard.h"
 #include "console/panels/TestPage.h"
 #include "console/panels/TimePanel.h"
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"
 #include "show/player/ShowLaunch.h"
 #include "support/AddedMessages.h"

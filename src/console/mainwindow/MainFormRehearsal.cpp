@@ -5,7 +5,7 @@
 #include "console/panels/IndicatorStrip.h"
 #include "console/panels/LaunchPage.h"
 #include "console/panels/RehearsalBanner.h"
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "field/Rehearsal.h"
 #include "field/TransportChoice.h"
 #include "link/PortProto.h"

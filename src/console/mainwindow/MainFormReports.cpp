@@ -6,7 +6,7 @@
 #include "console/reports/ContinuityForm.h"
 #include "console/reports/FiringReportForm.h"
 #include "console/reports/GoNoGoForm.h"
-#include "devices/ContinuityReport.h"
+#include "devices/readiness/ContinuityReport.h"
 #include "show/player/ExtPlayer.h"
 #include "support/AddedMessages.h"
 #include "support/RunLog.h"

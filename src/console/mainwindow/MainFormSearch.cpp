@@ -6,7 +6,7 @@
 #include "console/panels/LaunchPage.h"
 #include "console/panels/SearchPanel.h"
 #include "console/panels/TimePanel.h"
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "link/PortProto.h"
 #include "show/scenario/ProjectList.h"
 #include "support/Localizer.h"

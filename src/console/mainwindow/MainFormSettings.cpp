@@ -11,7 +11,7 @@
 #include "console/mainwindow/DeadManSwitch.h"
 #include "console/panels/LaunchPage.h"
 #include "console/widgets/Palette.h"
-#include "devices/ChannelTest.h"
+#include "devices/readiness/ChannelTest.h"
 #include "show/player/ExtPlayer.h"
 #include "support/AddedMessages.h"
 #include "support/RunLog.h"

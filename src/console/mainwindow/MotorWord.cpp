@@ -1,6 +1,6 @@
 #include "console/mainwindow/MotorWord.h"
 
-#include "devices/ScenarioCue.h"
+#include "devices/memory/ScenarioCue.h"
 #include "support/Localizer.h"
 
 namespace kv {

@@ -3,8 +3,8 @@
 #include "console/widgets/Colors.h"
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Palette.h"
-#include "devices/CommonControl.h"
-#include "devices/Firmware.h"
+#include "devices/kinds/CommonControl.h"
+#include "devices/kinds/Firmware.h"
 
 #include <QFontMetrics>
 #include <QImage>

@@ -1,8 +1,8 @@
 #include "console/panels/DeviceRowText.h"
 
 #include "console/widgets/Colors.h"
-#include "devices/CommonControl.h"
-#include "devices/Firmware.h"
+#include "devices/kinds/CommonControl.h"
+#include "devices/kinds/Firmware.h"
 #include "support/Conversions.h"
 
 #include <cmath>

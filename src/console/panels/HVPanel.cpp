@@ -1,7 +1,7 @@
 #include "console/panels/HVPanel.h"
 
 #include "console/widgets/Widgets.h"
-#include "devices/HVControl.h"
+#include "devices/kinds/HVControl.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -2,7 +2,7 @@
 
 #include "console/widgets/Colors.h"
 #include "console/widgets/Fonts.h"
-#include "devices/ContinuityReport.h"
+#include "devices/readiness/ContinuityReport.h"
 #include "support/AddedMessages.h"
 
 #include <QLabel>

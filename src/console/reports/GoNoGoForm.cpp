@@ -2,7 +2,7 @@
 
 #include "console/widgets/Colors.h"
 #include "console/widgets/Fonts.h"
-#include "devices/GoNoGo.h"
+#include "devices/readiness/GoNoGo.h"
 #include "support/AddedMessages.h"
 
 #include <QLabel>

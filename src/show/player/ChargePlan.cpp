@@ -1,7 +1,7 @@
 #include "show/player/ChargePlan.h"
 
-#include "devices/Controls.h"
-#include "devices/HVControl.h"
+#include "devices/registry/Controls.h"
+#include "devices/kinds/HVControl.h"
 #include "show/player/BusFailureLog.h"
 
 #include <algorithm>

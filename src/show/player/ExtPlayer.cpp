@@ -1,6 +1,6 @@
 #include "show/player/ExtPlayer.h"
 
-#include "devices/Controls.h"
+#include "devices/registry/Controls.h"
 #include "link/ClockMessage.h"
 #include "link/PortProto.h"
 #include "link/Result.h"

@@ -3,7 +3,7 @@
 // measures each of them once the bus is quiet, and starts on another station's start
 // message while the console waits for one.
 
-#include "devices/CommonControl.h"
+#include "devices/kinds/CommonControl.h"
 #include "show/player/CommonPlayer.h"
 
 #include <vector>

@@ -1,8 +1,8 @@
 #include "show/player/MotorCue.h"
 
-#include "devices/Controls.h"
-#include "devices/MotorControl.h"
-#include "devices/ScenarioCue.h"
+#include "devices/registry/Controls.h"
+#include "devices/kinds/MotorControl.h"
+#include "devices/memory/ScenarioCue.h"
 #include "support/AddedMessages.h"
 #include "support/RunLog.h"
 

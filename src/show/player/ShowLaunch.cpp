@@ -1,6 +1,6 @@
 #include "show/player/ShowLaunch.h"
 
-#include "devices/ScenarioChecks.h"
+#include "devices/memory/ScenarioChecks.h"
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ProjectList.h"
 #include "show/timecode/TimecodeChase.h"

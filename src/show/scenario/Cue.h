@@ -2,7 +2,7 @@
 // One scenario line: fire one channel of one module, or give one motor command, at a moment.
 // The device memory transfer takes it as the TScenarioCue it is.
 
-#include "devices/ScenarioCue.h"
+#include "devices/memory/ScenarioCue.h"
 
 #include <cstdint>
 #include <optional>

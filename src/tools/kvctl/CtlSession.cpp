@@ -1,8 +1,8 @@
 #include "tools/kvctl/CtlSession.h"
 
-#include "devices/ChannelTest.h"
-#include "devices/ConnectThresholds.h"
-#include "devices/Controls.h"
+#include "devices/readiness/ChannelTest.h"
+#include "devices/readiness/ConnectThresholds.h"
+#include "devices/registry/Controls.h"
 #include "field/TransportChoice.h"
 #include "show/player/ExtPlayer.h"
 #include "support/IniFile.h"

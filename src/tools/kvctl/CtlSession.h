@@ -2,7 +2,7 @@
 // The engine as kvctl runs it: the port on the chosen transport, the registry and the show
 // player, wired as the console wires them, and the bus search over a list of addresses.
 
-#include "devices/CommonControl.h"
+#include "devices/kinds/CommonControl.h"
 #include "link/PortProto.h"
 #include "show/timecode/TimecodeSettings.h"
 

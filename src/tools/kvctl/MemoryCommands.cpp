@@ -3,9 +3,9 @@
 
 #include "tools/kvctl/Commands.h"
 
-#include "devices/Controls.h"
-#include "devices/MemoryOperation.h"
-#include "devices/ScenarioChecks.h"
+#include "devices/registry/Controls.h"
+#include "devices/memory/MemoryOperation.h"
+#include "devices/memory/ScenarioChecks.h"
 #include "show/scenario/ProjectList.h"
 #include "support/AddedMessages.h"
 #include "support/Localizer.h"

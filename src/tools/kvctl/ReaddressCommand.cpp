@@ -2,8 +2,8 @@
 
 #include "tools/kvctl/Commands.h"
 
-#include "devices/AddressChange.h"
-#include "devices/Controls.h"
+#include "devices/registry/AddressChange.h"
+#include "devices/registry/Controls.h"
 #include "support/AddedMessages.h"
 #include "tools/kvctl/CtlSession.h"
 

@@ -3,9 +3,9 @@
 #include "tools/kvctl/JsonOutput.h"
 #include "tools/kvctl/Commands.h"
 
-#include "devices/CommonControl.h"
-#include "devices/Controls.h"
-#include "devices/SoftControl.h"
+#include "devices/kinds/CommonControl.h"
+#include "devices/registry/Controls.h"
+#include "devices/kinds/SoftControl.h"
 #include "tools/kvctl/CtlSession.h"
 
 #include <cstdio>

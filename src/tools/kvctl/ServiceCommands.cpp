@@ -3,9 +3,9 @@
 
 #include "tools/kvctl/Commands.h"
 
-#include "devices/Controls.h"
-#include "devices/FiringModes.h"
-#include "devices/HVControl.h"
+#include "devices/registry/Controls.h"
+#include "devices/registry/FiringModes.h"
+#include "devices/kinds/HVControl.h"
 #include "support/AddedMessages.h"
 #include "tools/cli/CliTexts.h"
 #include "tools/kvctl/CtlSession.h"

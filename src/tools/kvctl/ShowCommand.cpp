@@ -6,9 +6,9 @@
 #include "tools/kvctl/Commands.h"
 #include "tools/kvctl/JsonOutput.h"
 
-#include "devices/CheckedChannel.h"
-#include "devices/Controls.h"
-#include "devices/ScenarioChecks.h"
+#include "devices/readiness/CheckedChannel.h"
+#include "devices/registry/Controls.h"
+#include "devices/memory/ScenarioChecks.h"
 #include "show/player/ExtPlayer.h"
 #include "show/player/PositionLockout.h"
 #include "show/player/ShowLaunch.h"

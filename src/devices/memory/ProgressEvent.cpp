@@ -1,0 +1,34 @@
+#include "devices/memory/ProgressEvent.h"
+
+#include "link/Result.h"
+#include "support/Conversions.h"
+
+namespace kv {
+
+bool RaiseProgress(const TProgressEvent& event, int percent, int index, int channel,
+                   int address)
+{
+    bool abort = false;
+    if (event)
+        event(percent, index, abort, channel, address);
+    return abort;
+}
+
+TResult FinishTransfer(const TProgressEvent& event, TResult result, bool aborted)
+{
+    if (result != 0)
+        return result;
+    if (aborted)
+        return kResultAborted;
+    RaiseProgress(event, 100, -1, -1, -1);
+    return kLinkOk;
+}
+
+int Percent(long long done, long long total)
+{
+    if (total == 0)
+        return 0;
+    return static_cast<int>(RoundHalfAway(static_cast<double>(done) / total * 100));
+}
+
+}  // namespace kv
