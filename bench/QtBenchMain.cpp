@@ -1,6 +1,6 @@
 #include "QtBenchMain.h"
 
-#include "support/QtPlatform.h"
+#include "support/platform/QtPlatform.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>

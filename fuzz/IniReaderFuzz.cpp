@@ -1,8 +1,8 @@
 // libFuzzer target: any bytes a settings or language file may hold, decoded and read as INI.
 #include "FuzzRequire.h"
 
-#include "support/IniFile.h"
-#include "support/TextEncoding.h"
+#include "support/text/IniFile.h"
+#include "support/text/TextEncoding.h"
 
 #include <cstdint>
 #include <string>

@@ -5,7 +5,7 @@
 
 #include "link/FrameCheck.h"
 #include "link/PortProto.h"
-#include "support/VirtualPlatform.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // libFuzzer target: any bytes a scenario file may hold, through decoding and parsing.
 #include "show/scenario/ScenarioParser.h"
-#include "support/TextEncoding.h"
+#include "support/text/TextEncoding.h"
 
 #include <cstdint>
 #include <cstdlib>

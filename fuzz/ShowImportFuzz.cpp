@@ -4,7 +4,7 @@
 #include "show/import/ShowImport.h"
 #include "show/scenario/ScenarioParser.h"
 #include "show/scenario/ScenarioWriter.h"
-#include "support/TextEncoding.h"
+#include "support/text/TextEncoding.h"
 
 #include <cstdint>
 #include <set>

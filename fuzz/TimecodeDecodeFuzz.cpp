@@ -4,7 +4,7 @@
 #include "FuzzRequire.h"
 #include "show/timecode/TimecodeChase.h"
 #include "show/timecode/TimecodeInput.h"
-#include "support/VirtualPlatform.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,5 +1,5 @@
 // Tests on real time: a Qt event loop and the real platform services.
-#include "support/QtPlatform.h"
+#include "support/platform/QtPlatform.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

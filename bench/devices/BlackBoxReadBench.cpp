@@ -16,8 +16,8 @@
 #include "field/FieldPort.h"
 #include "link/PortProto.h"
 #include "link/UsbPort.h"
-#include "support/IniFile.h"
-#include "support/Platform.h"
+#include "support/text/IniFile.h"
+#include "support/platform/Platform.h"
 
 #include <benchmark/benchmark.h>
 

@@ -7,7 +7,7 @@
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
 #include "link/PortProto.h"
-#include "support/VirtualPlatform.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <benchmark/benchmark.h>
 

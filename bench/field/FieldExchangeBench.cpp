@@ -3,7 +3,7 @@
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
 #include "link/FrameCheck.h"
-#include "support/VirtualPlatform.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,11 +5,11 @@
 #include "field/FieldPort.h"
 #include "link/FrameCheck.h"
 #include "link/PortProto.h"
-#include "support/IniFile.h"
+#include "support/text/IniFile.h"
 #include "link/Port.h"
 #include "link/ReceiveBuffer.h"
 #include "link/UsbPort.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <benchmark/benchmark.h>
 

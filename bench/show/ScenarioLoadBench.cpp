@@ -1,6 +1,6 @@
 #include "show/scenario/ProjectList.h"
-#include "support/TextEncoding.h"
-#include "support/VirtualPlatform.h"
+#include "support/text/TextEncoding.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <benchmark/benchmark.h>
 

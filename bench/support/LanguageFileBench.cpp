@@ -1,6 +1,6 @@
 // Reading a full language file at the first showing of the main window, once per window.
-#include "support/IniFile.h"
-#include "support/TextEncoding.h"
+#include "support/text/IniFile.h"
+#include "support/text/TextEncoding.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
 // The cost of one durable log line: a show writes one per cue on the main thread.
-#include "support/RunLog.h"
+#include "support/log/RunLog.h"
 
 #include <benchmark/benchmark.h>
 

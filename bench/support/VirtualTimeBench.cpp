@@ -1,6 +1,6 @@
 // Engine tests run shows on virtual time: an hour of the 25 ms player clock must take far
 // less than a second.
-#include "support/VirtualPlatform.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <benchmark/benchmark.h>
 

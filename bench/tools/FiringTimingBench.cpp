@@ -15,7 +15,7 @@
 
 #include "devices/memory/ScenarioCue.h"
 #include "link/BusEncoding.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <benchmark/benchmark.h>
 

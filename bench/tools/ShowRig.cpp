@@ -2,7 +2,7 @@
 
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <QEventLoop>
 #include <benchmark/benchmark.h>

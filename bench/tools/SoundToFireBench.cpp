@@ -13,7 +13,7 @@
 #include "QtBenchMain.h"
 #include "ShowRig.h"
 
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <benchmark/benchmark.h>
 

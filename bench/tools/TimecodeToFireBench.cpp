@@ -21,7 +21,7 @@
 #include "show/DeskPlayback.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeReceiver.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <benchmark/benchmark.h>
 #include <ltc.h>

@@ -1,6 +1,6 @@
 #include "audio/PulseCapture.h"
 
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <pulse/error.h>
 #include <pulse/thread-mainloop.h>

@@ -1,7 +1,7 @@
 #include "link/Port.h"
 
 #include "link/FrameCheck.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "link/PortProto.h"
 
 #include "link/BusEncoding.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 
 #include "link/BusEncoding.h"
 #include "link/ClockMessage.h"
-#include "support/Conversions.h"
-#include "support/Platform.h"
+#include "support/text/Conversions.h"
+#include "support/platform/Platform.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #include "link/Result.h"
 
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 namespace kv {
 

@@ -13,9 +13,9 @@
 #include "devices/registry/Controls.h"
 #include "field/WireFrame.h"
 #include "show/player/ExtPlayer.h"
-#include "support/AddedMessages.h"
-#include "support/Localizer.h"
-#include "support/Platform.h"
+#include "support/lang/AddedMessages.h"
+#include "support/lang/Localizer.h"
+#include "support/platform/Platform.h"
 
 #include <QAction>
 #include <QElapsedTimer>

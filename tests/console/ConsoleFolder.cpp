@@ -1,9 +1,9 @@
 #include "ConsoleFolder.h"
 
-#include "support/Conversions.h"
-#include "support/Localizer.h"
-#include "support/LogNaming.h"
-#include "support/TextEncoding.h"
+#include "support/text/Conversions.h"
+#include "support/lang/Localizer.h"
+#include "support/log/LogNaming.h"
+#include "support/text/TextEncoding.h"
 
 #include <cstdlib>
 #include <filesystem>

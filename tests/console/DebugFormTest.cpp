@@ -11,7 +11,7 @@
 #include "field/WireFrame.h"
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <QApplication>
 #include <QLabel>

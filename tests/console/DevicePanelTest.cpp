@@ -9,7 +9,7 @@
 #include "devices/registry/Controls.h"
 #include "field/SimDevice.h"
 #include "show/player/ExtPlayer.h"
-#include "support/Conversions.h"
+#include "support/text/Conversions.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

@@ -9,10 +9,10 @@
 #include "console/app/QtTranslation.h"
 #include "console/mainwindow/ConsoleWindows.h"
 #include "console/mainwindow/MainForm.h"
-#include "support/IniFile.h"
-#include "support/LanguageChoice.h"
-#include "support/LanguageTemplate.h"
-#include "support/MessageCatalog.h"
+#include "support/text/IniFile.h"
+#include "support/lang/LanguageChoice.h"
+#include "support/lang/LanguageTemplate.h"
+#include "support/lang/MessageCatalog.h"
 
 #include <QFileInfo>
 #include <QMessageBox>

@@ -7,8 +7,8 @@
 #include "console/app/EndSignals.h"
 #include "console/widgets/Colors.h"
 #include "show/player/ExtPlayer.h"
-#include "support/AddedMessages.h"
-#include "support/Conversions.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/Conversions.h"
 
 #include <QFrame>
 #include <QTest>

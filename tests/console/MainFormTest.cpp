@@ -8,7 +8,7 @@
 #include "devices/registry/Controls.h"
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"
-#include "support/Conversions.h"
+#include "support/text/Conversions.h"
 
 #include <QAction>
 #include <QLabel>

@@ -9,9 +9,9 @@
 #include "field/SimRemote.h"
 #include "field/WireFrame.h"
 #include "show/player/ExtPlayer.h"
-#include "support/AddedMessages.h"
-#include "support/Conversions.h"
-#include "support/FilePlaces.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/Conversions.h"
+#include "support/platform/FilePlaces.h"
 
 #include <QAction>
 #include <QApplication>

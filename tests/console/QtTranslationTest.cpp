@@ -5,7 +5,7 @@
 #include "console/app/DialogFolder.h"
 #include "console/app/QtTranslation.h"
 #include "console/app/ViewState.h"
-#include "support/FilePlaces.h"
+#include "support/platform/FilePlaces.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>

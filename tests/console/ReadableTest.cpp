@@ -4,7 +4,7 @@
 #include "LaunchWindow.h"
 #include "console/dialogs/WarningForm.h"
 #include "console/widgets/Fonts.h"
-#include "support/Localizer.h"
+#include "support/lang/Localizer.h"
 
 #include <QDialog>
 #include <QHeaderView>

@@ -5,8 +5,8 @@
 #include "WindowProbe.h"
 #include "console/mainwindow/ConsoleWindows.h"
 #include "console/mainwindow/MainForm.h"
-#include "support/Conversions.h"
-#include "support/LogNaming.h"
+#include "support/text/Conversions.h"
+#include "support/log/LogNaming.h"
 #include "support/SmallDisk.h"
 
 #include <QImage>

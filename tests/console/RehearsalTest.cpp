@@ -10,7 +10,7 @@
 #include "field/SimDevice.h"
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -7,7 +7,7 @@
 #include "console/panels/LaunchPage.h"
 #include "console/widgets/Palette.h"
 #include "show/player/ExtPlayer.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -8,8 +8,8 @@
 #include "audio/VirtualSoundServer.h"
 #include "field/WireFrame.h"
 #include "show/player/ExtPlayer.h"
-#include "support/AddedMessages.h"
-#include "support/Platform.h"
+#include "support/lang/AddedMessages.h"
+#include "support/platform/Platform.h"
 
 #include <QEventLoop>
 #include <QMetaObject>

@@ -8,7 +8,7 @@
 #include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ProjectList.h"
-#include "support/TextEncoding.h"
+#include "support/text/TextEncoding.h"
 
 #include <QImage>
 #include <QLabel>

@@ -12,7 +12,7 @@
 #include "show/player/ExtPlayer.h"
 #include "show/timecode/TimecodeOutput.h"
 #include "show/timecode/TimecodeReceiver.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <QAction>
 #include <QApplication>

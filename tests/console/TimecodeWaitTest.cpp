@@ -16,8 +16,8 @@
 #include "show/DeskPlayback.h"
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ShowPackage.h"
-#include "support/AddedMessages.h"
-#include "support/Localizer.h"
+#include "support/lang/AddedMessages.h"
+#include "support/lang/Localizer.h"
 
 #include <QAction>
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "field/FieldPort.h"
 #include "field/SimModule.h"
 #include "link/PortProto.h"
-#include "support/VirtualPlatform.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <gtest/gtest.h>
 

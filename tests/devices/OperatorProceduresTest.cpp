@@ -14,8 +14,8 @@
 #include "devices/memory/ScenarioChecks.h"
 #include "field/SimModule.h"
 #include "link/Result.h"
-#include "support/FilePlaces.h"
-#include "support/SavedFile.h"
+#include "support/platform/FilePlaces.h"
+#include "support/text/SavedFile.h"
 
 #include <cstdio>
 #include <filesystem>

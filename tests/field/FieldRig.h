@@ -2,7 +2,7 @@
 // A field described by INI text, on virtual time, reached through its in-process port.
 
 #include "field/FieldPort.h"
-#include "support/VirtualPlatform.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <memory>
 #include <string>

@@ -3,8 +3,8 @@
 #include "field/FieldFile.h"
 #include "field/FieldPort.h"
 #include "link/PortProto.h"
-#include "support/IniFile.h"
-#include "support/VirtualPlatform.h"
+#include "support/text/IniFile.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "link/PortProto.h"
 #include "link/ScriptedPort.h"
-#include "support/VirtualPlatform.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "link/LinkFixture.h"
 
-#include "support/Conversions.h"
+#include "support/text/Conversions.h"
 
 namespace kv::test {
 namespace {

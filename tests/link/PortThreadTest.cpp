@@ -7,7 +7,7 @@
 #include "link/PortProto.h"
 #include "link/PtyConverter.h"
 #include "link/UsbPort.h"
-#include "support/IniFile.h"
+#include "support/text/IniFile.h"
 
 #include <gtest/gtest.h>
 

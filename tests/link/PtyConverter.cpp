@@ -1,7 +1,7 @@
 #include "link/PtyConverter.h"
 
 #include "link/FrameCheck.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "link/LinkFixture.h"
 
 #include "link/FrameCheck.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <algorithm>
 #include <utility>

@@ -4,7 +4,7 @@
 #include "link/FrameCheck.h"
 #include "link/PortProto.h"
 #include "link/UsbPort.h"
-#include "support/QtPlatform.h"
+#include "support/platform/QtPlatform.h"
 
 #include <gtest/gtest.h>
 

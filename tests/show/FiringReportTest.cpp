@@ -4,7 +4,7 @@
 #include "show/report/FiringReportFile.h"
 #include "show/report/FiringSummary.h"
 
-#include "support/RunLog.h"
+#include "support/log/RunLog.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "show/LtcSignal.h"
 
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <algorithm>
 #include <climits>

@@ -2,7 +2,7 @@
 // went at once when it came back.
 #include "show/VirtualShow.h"
 
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 namespace kvtest {
 namespace {

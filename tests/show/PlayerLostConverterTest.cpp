@@ -4,8 +4,8 @@
 #include "show/VirtualShow.h"
 
 #include "show/player/StopBroadcast.h"
-#include "support/AddedMessages.h"
-#include "support/Localizer.h"
+#include "support/lang/AddedMessages.h"
+#include "support/lang/Localizer.h"
 
 #include <algorithm>
 #include <string>

@@ -7,7 +7,7 @@
 #include "audio/VirtualSoundServer.h"
 #include "show/player/ShowRealTime.h"
 #include "show/timecode/TimecodeChase.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <unistd.h>
 

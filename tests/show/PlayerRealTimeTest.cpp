@@ -5,7 +5,7 @@
 #include "devices/memory/ScenarioCue.h"
 #include "field/FieldClock.h"
 #include "field/WireFrame.h"
-#include "support/QtPlatform.h"
+#include "support/platform/QtPlatform.h"
 
 #include <QCoreApplication>
 #include <algorithm>

@@ -8,7 +8,7 @@
 #include "audio/SoundtrackFiles.h"
 #include "audio/VirtualSoundServer.h"
 #include "link/BusEncoding.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <chrono>
 #include <thread>

@@ -4,7 +4,7 @@
 #include "show/VirtualShow.h"
 
 #include "show/player/StopBroadcast.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <algorithm>
 #include <map>

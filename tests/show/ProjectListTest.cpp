@@ -1,6 +1,6 @@
 #include "show/scenario/ProjectList.h"
 #include "show/scenario/Projects.h"
-#include "support/VirtualPlatform.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <gtest/gtest.h>
 

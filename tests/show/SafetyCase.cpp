@@ -13,7 +13,7 @@
 #include "show/player/ShowLaunch.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeChase.h"
-#include "support/VirtualPlatform.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <algorithm>
 #include <array>

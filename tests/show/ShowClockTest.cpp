@@ -2,7 +2,7 @@
 // a wrap of the counter.
 #include "audio/BassPlayer.h"
 #include "show/player/ShowClock.h"
-#include "support/VirtualPlatform.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <gtest/gtest.h>
 

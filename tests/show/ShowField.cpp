@@ -1,7 +1,7 @@
 #include "show/ShowField.h"
 
 #include "field/FieldPort.h"
-#include "support/RunLog.h"
+#include "support/log/RunLog.h"
 
 namespace kvtest {
 

@@ -5,8 +5,8 @@
 #include "show/scenario/CueTime.h"
 #include "show/scenario/ScenarioParser.h"
 #include "show/scenario/ScenarioWriter.h"
-#include "support/AddedMessages.h"
-#include "support/TextEncoding.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/TextEncoding.h"
 
 #include <gtest/gtest.h>
 

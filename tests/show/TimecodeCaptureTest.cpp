@@ -5,7 +5,7 @@
 #include "show/timecode/TimecodeReceiver.h"
 
 #include "audio/SoundtrackFiles.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <gtest/gtest.h>
 

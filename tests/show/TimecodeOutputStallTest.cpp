@@ -3,7 +3,7 @@
 #include "show/timecode/TimecodeOutput.h"
 
 #include "audio/VirtualSoundServer.h"
-#include "support/VirtualPlatform.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <gtest/gtest.h>
 

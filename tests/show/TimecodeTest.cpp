@@ -3,8 +3,8 @@
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeChase.h"
 #include "show/timecode/TimecodeReceiver.h"
-#include "support/IniFile.h"
-#include "support/VirtualPlatform.h"
+#include "support/text/IniFile.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "show/VirtualPlayback.h"
 
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <algorithm>
 

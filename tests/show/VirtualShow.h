@@ -5,7 +5,7 @@
 #include "show/ShowField.h"
 
 #include "field/FieldClock.h"
-#include "support/VirtualPlatform.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <gtest/gtest.h>
 

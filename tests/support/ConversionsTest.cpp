@@ -1,4 +1,4 @@
-#include "support/Conversions.h"
+#include "support/text/Conversions.h"
 
 #include <gtest/gtest.h>
 

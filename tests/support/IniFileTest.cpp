@@ -1,4 +1,4 @@
-#include "support/IniFile.h"
+#include "support/text/IniFile.h"
 
 #include "support/TempFolder.h"
 

@@ -1,7 +1,7 @@
-#include "support/DivStrings.h"
-#include "support/Localizer.h"
+#include "support/text/DivStrings.h"
+#include "support/lang/Localizer.h"
 #include "support/TempFolder.h"
-#include "support/WindowTranslation.h"
+#include "support/lang/WindowTranslation.h"
 
 #include <gtest/gtest.h>
 

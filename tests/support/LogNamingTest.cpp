@@ -1,9 +1,9 @@
-#include "support/LogNaming.h"
+#include "support/log/LogNaming.h"
 
-#include "support/FilePlaces.h"
-#include "support/IniFile.h"
+#include "support/platform/FilePlaces.h"
+#include "support/text/IniFile.h"
 
-#include "support/RunLog.h"
+#include "support/log/RunLog.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

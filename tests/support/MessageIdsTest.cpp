@@ -1,5 +1,5 @@
 // A language file translates by id: two texts on one id would show one in place of the other.
-#include "support/MessageCatalog.h"
+#include "support/lang/MessageCatalog.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ namespace {
 
 TEST(MessageIds, EveryAddedTextHasAnIdOfItsOwnAfterTheOriginalTable)
 {
-    std::ifstream file(KV_SOURCE_DIR "/src/support/AddedMessages.h");
+    std::ifstream file(KV_SOURCE_DIR "/src/support/lang/AddedMessages.h");
     ASSERT_TRUE(file.good());
     std::stringstream text;
     text << file.rdbuf();
@@ -53,7 +53,7 @@ TEST(MessageIds, TheCatalogHoldsEveryTextTheCodeComposesUnderItsId)
         catalog[message.id].push_back(message.text);
     EXPECT_EQ(MessageCount(), catalog.rbegin()->first + 1);
 
-    const std::string added = Source(KV_SOURCE_DIR "/src/support/AddedMessages.h");
+    const std::string added = Source(KV_SOURCE_DIR "/src/support/lang/AddedMessages.h");
     const std::regex declared(R"(TMessage\s+\w+\s*\{\s*(\d+)\s*,)");
     int addedCount = 0;
     for (auto it = std::sregex_iterator(added.begin(), added.end(), declared);

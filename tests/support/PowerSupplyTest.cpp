@@ -1,4 +1,4 @@
-#include "support/PowerSupply.h"
+#include "support/platform/PowerSupply.h"
 
 #include "support/TempFolder.h"
 

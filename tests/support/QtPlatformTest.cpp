@@ -1,4 +1,4 @@
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The run log on a disk that fills up or turns read-only in the middle of a show.
-#include "support/RunLog.h"
+#include "support/log/RunLog.h"
 
 #include "support/SmallDisk.h"
 #include "support/TempFolder.h"
-#include "support/TextEncoding.h"
-#include "support/VirtualPlatform.h"
+#include "support/text/TextEncoding.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "support/RunLog.h"
+#include "support/log/RunLog.h"
 
-#include "support/Conversions.h"
-#include "support/Platform.h"
+#include "support/text/Conversions.h"
+#include "support/platform/Platform.h"
 #include "support/TempFolder.h"
-#include "support/TextEncoding.h"
-#include "support/VirtualPlatform.h"
+#include "support/text/TextEncoding.h"
+#include "support/platform/VirtualPlatform.h"
 
 #include <gtest/gtest.h>
 

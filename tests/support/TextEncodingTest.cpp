@@ -1,4 +1,4 @@
-#include "support/TextEncoding.h"
+#include "support/text/TextEncoding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The real platform with the operator prompts as the console's dialogs.
 
-#include "support/QtPlatform.h"
+#include "support/platform/QtPlatform.h"
 
 namespace kv {
 

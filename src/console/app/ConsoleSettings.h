@@ -2,8 +2,8 @@
 // What the console reads from kvshow.ini at start-up, and what its settings window changes.
 
 #include "devices/kinds/CommonControl.h"
-#include "support/AddedMessages.h"
-#include "support/IniFile.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/IniFile.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 #include "console/app/DialogFolder.h"
 
 #include "console/app/ViewState.h"
-#include "support/FilePlaces.h"
+#include "support/platform/FilePlaces.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 // text in Russian as a comment above its empty key. Usage: kvlang [FILE] (else the output).
 #include "console/app/ConsolePlatform.h"
 #include "console/mainwindow/ConsoleWindows.h"
-#include "support/FilePlaces.h"
-#include "support/LanguageTemplate.h"
+#include "support/platform/FilePlaces.h"
+#include "support/lang/LanguageTemplate.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

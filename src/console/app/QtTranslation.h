@@ -6,7 +6,7 @@
 #include <QString>
 #include <QTranslator>
 
-#include "support/LanguageChoice.h"
+#include "support/lang/LanguageChoice.h"
 
 namespace kv {
 

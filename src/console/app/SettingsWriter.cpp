@@ -1,7 +1,7 @@
 #include "console/app/SettingsWriter.h"
 
-#include "support/IniFile.h"
-#include "support/TextEncoding.h"
+#include "support/text/IniFile.h"
+#include "support/text/TextEncoding.h"
 
 #include <QFile>
 #include <QSaveFile>

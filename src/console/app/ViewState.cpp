@@ -1,6 +1,6 @@
 #include "console/app/ViewState.h"
 
-#include "support/IniFile.h"
+#include "support/text/IniFile.h"
 
 #include <cstdio>
 #include <fstream>

@@ -3,8 +3,8 @@
 // the component kinds of the language file. Registers the window for TranslateAll while it
 // lives.
 
-#include "support/LocalizedWindow.h"
-#include "support/WindowTranslation.h"
+#include "support/lang/LocalizedWindow.h"
+#include "support/lang/WindowTranslation.h"
 
 #include <optional>
 

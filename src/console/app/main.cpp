@@ -3,8 +3,8 @@
 #include "console/app/EndSignals.h"
 #include "console/mainwindow/ConsoleWindows.h"
 #include "console/mainwindow/MainForm.h"
-#include "support/Conversions.h"
-#include "support/FilePlaces.h"
+#include "support/text/Conversions.h"
+#include "support/platform/FilePlaces.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -6,9 +6,9 @@
 #include "devices/registry/Controls.h"
 #include "link/PortProto.h"
 #include "show/player/BusFailureLog.h"
-#include "support/AddedMessages.h"
-#include "support/Localizer.h"
-#include "support/Platform.h"
+#include "support/lang/AddedMessages.h"
+#include "support/lang/Localizer.h"
+#include "support/platform/Platform.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

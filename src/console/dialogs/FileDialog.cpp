@@ -1,6 +1,6 @@
 #include "console/dialogs/FileDialog.h"
 
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 namespace kv {
 

@@ -1,6 +1,6 @@
 #include "console/dialogs/FileFilter.h"
 
-#include "support/DivStrings.h"
+#include "support/text/DivStrings.h"
 
 #include <QStringList>
 

@@ -6,8 +6,8 @@
 #include "show/import/ScriptTime.h"
 #include "show/scenario/ScenarioFile.h"
 #include "show/scenario/ScenarioWriter.h"
-#include "support/AddedMessages.h"
-#include "support/Platform.h"
+#include "support/lang/AddedMessages.h"
+#include "support/platform/Platform.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>

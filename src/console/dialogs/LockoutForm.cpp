@@ -6,7 +6,7 @@
 #include "show/player/CommonPlayer.h"
 #include "show/player/PositionLockout.h"
 #include "show/scenario/ProjectList.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <QLabel>
 #include <QListWidget>

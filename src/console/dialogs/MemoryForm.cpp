@@ -5,7 +5,7 @@
 #include "console/widgets/Colors.h"
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -6,7 +6,7 @@
 #include "console/mainwindow/VirtualKeys.h"
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
-#include "support/Conversions.h"
+#include "support/text/Conversions.h"
 
 #include <QApplication>
 #include <QButtonGroup>

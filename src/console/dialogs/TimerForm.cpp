@@ -4,8 +4,8 @@
 #include "console/widgets/Colors.h"
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
-#include "support/Conversions.h"
-#include "support/Platform.h"
+#include "support/text/Conversions.h"
+#include "support/platform/Platform.h"
 
 #include <QLabel>
 #include <QTimer>

@@ -3,7 +3,7 @@
 // window first, then the warning, memory, present-warning, external-start, timer and debug
 // windows and the two report windows, which belong to it.
 
-#include "support/FilePlaces.h"
+#include "support/platform/FilePlaces.h"
 
 #include <memory>
 #include <string>

@@ -30,13 +30,13 @@
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeOutput.h"
 #include "show/timecode/TimecodeReceiver.h"
-#include "support/AddedMessages.h"
-#include "support/Conversions.h"
-#include "support/LanguageChoice.h"
-#include "support/Localizer.h"
-#include "support/LogNaming.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/Conversions.h"
+#include "support/lang/LanguageChoice.h"
+#include "support/lang/Localizer.h"
+#include "support/log/LogNaming.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 #include <QAction>
 #include <QApplication>

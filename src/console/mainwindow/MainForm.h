@@ -11,8 +11,8 @@
 #include "show/player/StartGate.h"
 #include "show/scenario/Projects.h"
 #include "show/scenario/Timecode.h"
-#include "support/FilePlaces.h"
-#include "support/IniFile.h"
+#include "support/platform/FilePlaces.h"
+#include "support/text/IniFile.h"
 
 #include <QMainWindow>
 

@@ -6,7 +6,7 @@
 #include "console/panels/LaunchPage.h"
 #include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"
-#include "support/Localizer.h"
+#include "support/lang/Localizer.h"
 
 #include <QAction>
 #include <QLabel>

@@ -6,8 +6,8 @@
 #include "console/panels/LaunchPage.h"
 #include "console/widgets/Fonts.h"
 #include "show/player/ExtPlayer.h"
-#include "support/AddedMessages.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/log/RunLog.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

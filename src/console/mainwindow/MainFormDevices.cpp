@@ -18,9 +18,9 @@
 #include "devices/registry/FiringModes.h"
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"
-#include "support/AddedMessages.h"
-#include "support/Localizer.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/lang/Localizer.h"
+#include "support/log/RunLog.h"
 
 #include <QAction>
 #include <QLabel>

@@ -9,9 +9,9 @@
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ProjectList.h"
-#include "support/AddedMessages.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 #include <algorithm>
 

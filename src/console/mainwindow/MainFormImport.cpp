@@ -6,9 +6,9 @@
 #include "console/panels/LaunchPage.h"
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ScenarioFile.h"
-#include "support/AddedMessages.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 #include <QAction>
 #include <QMenu>

@@ -8,9 +8,9 @@
 #include "devices/registry/Controls.h"
 #include "devices/memory/MemoryOperation.h"
 #include "devices/memory/ScenarioChecks.h"
-#include "support/AddedMessages.h"
-#include "support/Localizer.h"
-#include "support/Platform.h"
+#include "support/lang/AddedMessages.h"
+#include "support/lang/Localizer.h"
+#include "support/platform/Platform.h"
 
 #include <QAction>
 #include <QPushButton>

@@ -13,9 +13,9 @@
 #include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"
 #include "show/player/ShowLaunch.h"
-#include "support/Conversions.h"
-#include "support/Localizer.h"
-#include "support/RunLog.h"
+#include "support/text/Conversions.h"
+#include "support/lang/Localizer.h"
+#include "support/log/RunLog.h"
 
 #include <QLabel>
 #include <QPushButton>

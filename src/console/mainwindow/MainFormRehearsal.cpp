@@ -10,11 +10,11 @@
 #include "field/TransportChoice.h"
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"
-#include "support/AddedMessages.h"
-#include "support/Conversions.h"
-#include "support/Localizer.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/Conversions.h"
+#include "support/lang/Localizer.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 #include <QAction>
 #include <QLabel>

@@ -8,8 +8,8 @@
 #include "console/reports/GoNoGoForm.h"
 #include "devices/readiness/ContinuityReport.h"
 #include "show/player/ExtPlayer.h"
-#include "support/AddedMessages.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/log/RunLog.h"
 
 #include <QAction>
 #include <QFileInfo>

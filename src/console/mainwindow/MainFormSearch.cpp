@@ -9,8 +9,8 @@
 #include "devices/registry/Controls.h"
 #include "link/PortProto.h"
 #include "show/scenario/ProjectList.h"
-#include "support/Localizer.h"
-#include "support/RunLog.h"
+#include "support/lang/Localizer.h"
+#include "support/log/RunLog.h"
 
 #include <QLabel>
 #include <QPushButton>

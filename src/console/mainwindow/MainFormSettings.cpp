@@ -13,8 +13,8 @@
 #include "console/widgets/Palette.h"
 #include "devices/readiness/ChannelTest.h"
 #include "show/player/ExtPlayer.h"
-#include "support/AddedMessages.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/log/RunLog.h"
 
 #include <QAction>
 #include <QMenu>

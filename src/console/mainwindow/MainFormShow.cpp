@@ -8,9 +8,9 @@
 #include "show/scenario/ScenarioFile.h"
 #include "show/scenario/ShowOpen.h"
 #include "show/timecode/TimecodeSettings.h"
-#include "support/AddedMessages.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 #include <QAction>
 #include <QMenu>

@@ -6,7 +6,7 @@
 #include "show/player/ExtPlayer.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeReceiver.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 namespace kv {
 

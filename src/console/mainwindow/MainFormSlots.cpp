@@ -5,9 +5,9 @@
 
 #include "console/app/SlotMemory.h"
 #include "show/player/ExtPlayer.h"
-#include "support/AddedMessages.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 namespace kv {
 

@@ -11,9 +11,9 @@
 #include "devices/readiness/ConnectedChannels.h"
 #include "devices/registry/Controls.h"
 #include "devices/kinds/Firmware.h"
-#include "support/Conversions.h"
-#include "support/Localizer.h"
-#include "support/Platform.h"
+#include "support/text/Conversions.h"
+#include "support/lang/Localizer.h"
+#include "support/platform/Platform.h"
 
 #include <QLabel>
 #include <QPushButton>

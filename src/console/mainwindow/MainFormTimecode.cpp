@@ -11,9 +11,9 @@
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeOutput.h"
 #include "show/timecode/TimecodeReceiver.h"
-#include "support/AddedMessages.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 #include <QAction>
 #include <QApplication>

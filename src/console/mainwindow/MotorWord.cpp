@@ -1,7 +1,7 @@
 #include "console/mainwindow/MotorWord.h"
 
 #include "devices/memory/ScenarioCue.h"
-#include "support/Localizer.h"
+#include "support/lang/Localizer.h"
 
 namespace kv {
 

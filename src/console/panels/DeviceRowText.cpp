@@ -3,7 +3,7 @@
 #include "console/widgets/Colors.h"
 #include "devices/kinds/CommonControl.h"
 #include "devices/kinds/Firmware.h"
-#include "support/Conversions.h"
+#include "support/text/Conversions.h"
 
 #include <cmath>
 

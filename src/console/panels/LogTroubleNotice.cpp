@@ -1,7 +1,7 @@
 #include "console/panels/LogTroubleNotice.h"
 
-#include "support/AddedMessages.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/log/RunLog.h"
 
 #include <QThread>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "console/panels/MotorPanel.h"
 
 #include "console/widgets/Widgets.h"
-#include "support/Conversions.h"
+#include "support/text/Conversions.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

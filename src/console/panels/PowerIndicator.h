@@ -1,7 +1,7 @@
 #pragma once
 // "Питание ПК": whether the PC runs on its battery, and the charge.
 
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <QWidget>
 

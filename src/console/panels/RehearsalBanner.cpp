@@ -1,7 +1,7 @@
 #include "console/panels/RehearsalBanner.h"
 
 #include "console/widgets/Fonts.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 namespace kv {
 

@@ -3,7 +3,7 @@
 #include "console/widgets/Colors.h"
 #include "console/widgets/Shape.h"
 #include "console/widgets/Widgets.h"
-#include "support/Conversions.h"
+#include "support/text/Conversions.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

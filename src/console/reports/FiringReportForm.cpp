@@ -6,8 +6,8 @@
 #include "console/widgets/Widgets.h"
 #include "show/report/FiringReportFile.h"
 #include "show/report/FiringSummary.h"
-#include "support/AddedMessages.h"
-#include "support/Platform.h"
+#include "support/lang/AddedMessages.h"
+#include "support/platform/Platform.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>

@@ -3,7 +3,7 @@
 #include "console/widgets/Colors.h"
 #include "console/widgets/Fonts.h"
 #include "devices/readiness/GoNoGo.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <QLabel>
 #include <QTreeWidget>

@@ -2,11 +2,11 @@
 
 #include "console/dialogs/FileDialog.h"
 #include "console/widgets/Widgets.h"
-#include "support/AddedMessages.h"
-#include "support/Conversions.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
-#include "support/SavedFile.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/Conversions.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
+#include "support/text/SavedFile.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "devices/kinds/ChannelCharge.h"
 
-#include "support/Conversions.h"
+#include "support/text/Conversions.h"
 
 #include <algorithm>
 #include <cmath>

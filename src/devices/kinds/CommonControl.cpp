@@ -3,8 +3,8 @@
 #include "devices/kinds/Firmware.h"
 #include "link/PortProto.h"
 #include "link/Result.h"
-#include "support/Conversions.h"
-#include "support/Platform.h"
+#include "support/text/Conversions.h"
+#include "support/platform/Platform.h"
 
 #include <algorithm>
 #include <cmath>

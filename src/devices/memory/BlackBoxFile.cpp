@@ -2,10 +2,10 @@
 
 #include "devices/memory/BlackBoxRecord.h"
 #include "link/Result.h"
-#include "support/Conversions.h"
-#include "support/FilePlaces.h"
-#include "support/Localizer.h"
-#include "support/SavedFile.h"
+#include "support/text/Conversions.h"
+#include "support/platform/FilePlaces.h"
+#include "support/lang/Localizer.h"
+#include "support/text/SavedFile.h"
 
 #include <algorithm>
 

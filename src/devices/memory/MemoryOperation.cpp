@@ -7,9 +7,9 @@
 #include "devices/memory/MemoryTexts.h"
 #include "devices/kinds/RemoteControl.h"
 #include "link/Result.h"
-#include "support/Localizer.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/Localizer.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 #include <vector>
 

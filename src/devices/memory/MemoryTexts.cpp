@@ -1,6 +1,6 @@
 #include "devices/memory/MemoryTexts.h"
 
-#include "support/Localizer.h"
+#include "support/lang/Localizer.h"
 
 namespace kv {
 

@@ -1,7 +1,7 @@
 #include "devices/memory/ProgressEvent.h"
 
 #include "link/Result.h"
-#include "support/Conversions.h"
+#include "support/text/Conversions.h"
 
 namespace kv {
 

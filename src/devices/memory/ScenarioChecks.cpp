@@ -3,7 +3,7 @@
 #include "devices/registry/Controls.h"
 #include "devices/kinds/HVControl.h"
 #include "devices/memory/StoredCueTime.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <map>
 #include <set>

@@ -2,9 +2,9 @@
 
 #include "devices/registry/Controls.h"
 #include "devices/kinds/HVControl.h"
-#include "support/Localizer.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/Localizer.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "devices/kinds/CommonControl.h"
 #include "devices/registry/Controls.h"
-#include "support/Localizer.h"
+#include "support/lang/Localizer.h"
 
 namespace kv {
 

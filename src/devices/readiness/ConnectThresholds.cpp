@@ -1,6 +1,6 @@
 #include "devices/readiness/ConnectThresholds.h"
 
-#include "support/Conversions.h"
+#include "support/text/Conversions.h"
 
 namespace kv {
 

@@ -2,7 +2,7 @@
 // The resistance limits of the channel classification, from kvshow.ini.
 
 #include "devices/kinds/CommonControl.h"
-#include "support/IniFile.h"
+#include "support/text/IniFile.h"
 
 namespace kv {
 

@@ -2,11 +2,11 @@
 
 #include "devices/kinds/CommonControl.h"
 #include "devices/registry/Controls.h"
-#include "support/Conversions.h"
-#include "support/FilePlaces.h"
-#include "support/Localizer.h"
-#include "support/SavedFile.h"
-#include "support/TextEncoding.h"
+#include "support/text/Conversions.h"
+#include "support/platform/FilePlaces.h"
+#include "support/lang/Localizer.h"
+#include "support/text/SavedFile.h"
+#include "support/text/TextEncoding.h"
 
 
 namespace kv {

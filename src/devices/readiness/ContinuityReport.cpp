@@ -2,7 +2,7 @@
 
 #include "devices/registry/Controls.h"
 #include "devices/kinds/Firmware.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include "devices/registry/Controls.h"
 #include "devices/memory/ModuleCues.h"
 #include "devices/memory/ScenarioChecks.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <algorithm>
 #include <set>

@@ -4,9 +4,9 @@
 #include "devices/kinds/Firmware.h"
 #include "link/PortProto.h"
 #include "link/Result.h"
-#include "support/Conversions.h"
-#include "support/Localizer.h"
-#include "support/Platform.h"
+#include "support/text/Conversions.h"
+#include "support/lang/Localizer.h"
+#include "support/platform/Platform.h"
 
 namespace kv {
 

@@ -4,7 +4,7 @@
 #include "devices/memory/ModuleTransfer.h"
 #include "devices/kinds/SoftControl.h"
 #include "link/PortProto.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <algorithm>
 

@@ -10,7 +10,7 @@
 #include "devices/kinds/RemoteControl.h"
 #include "devices/kinds/SoftControl.h"
 #include "link/PortProto.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 #include "show/import/ScriptAddress.h"
 
-#include "support/Conversions.h"
+#include "support/text/Conversions.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 //   (PFT) in milliseconds before it, and hexadecimal module and pin addresses;
 // - plain: any header that names a time, a module and a pin or channel column.
 
-#include "support/CsvReader.h"
+#include "support/text/CsvReader.h"
 
 #include <optional>
 #include <span>

@@ -2,7 +2,7 @@
 #include "show/import/ScriptTime.h"
 #include "show/import/ShowImport.h"
 #include "show/scenario/ScenarioFields.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <algorithm>
 #include <map>

@@ -2,8 +2,8 @@
 
 #include "show/import/ScriptAddress.h"
 #include "show/import/ScriptTime.h"
-#include "support/AddedMessages.h"
-#include "support/Conversions.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/Conversions.h"
 
 namespace kv {
 

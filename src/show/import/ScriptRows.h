@@ -4,7 +4,7 @@
 
 #include "show/import/ScriptFormat.h"
 #include "show/import/ScriptTime.h"
-#include "support/CsvReader.h"
+#include "support/text/CsvReader.h"
 
 #include <cstdint>
 #include <optional>

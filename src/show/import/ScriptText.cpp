@@ -1,6 +1,6 @@
 #include "show/import/ScriptText.h"
 
-#include "support/TextEncoding.h"
+#include "support/text/TextEncoding.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "show/import/ScriptTime.h"
 
 #include "show/scenario/Timecode.h"
-#include "support/Conversions.h"
+#include "support/text/Conversions.h"
 
 #include <algorithm>
 #include <cmath>

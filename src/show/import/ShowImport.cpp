@@ -1,8 +1,8 @@
 #include "show/import/ShowImport.h"
 
 #include "show/import/ScriptText.h"
-#include "support/AddedMessages.h"
-#include "support/CsvReader.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/CsvReader.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "show/player/BusFailureLog.h"
 
-#include "support/RunLog.h"
+#include "support/log/RunLog.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 // and why.
 
 #include "link/Result.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 namespace kv {
 

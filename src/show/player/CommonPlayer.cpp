@@ -15,9 +15,9 @@
 #include "show/report/FiringReportFile.h"
 #include "show/scenario/ProjectList.h"
 #include "show/timecode/TimecodeChase.h"
-#include "support/AddedMessages.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 #include <algorithm>
 #include <utility>

@@ -6,9 +6,9 @@
 #include "link/Result.h"
 #include "show/player/BusFailureLog.h"
 #include "show/player/ShowLaunch.h"
-#include "support/Localizer.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/Localizer.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 namespace kv {
 

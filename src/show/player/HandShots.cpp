@@ -1,6 +1,6 @@
 #include "show/player/HandShots.h"
 
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <utility>
 

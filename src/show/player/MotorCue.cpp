@@ -3,8 +3,8 @@
 #include "devices/registry/Controls.h"
 #include "devices/kinds/MotorControl.h"
 #include "devices/memory/ScenarioCue.h"
-#include "support/AddedMessages.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/log/RunLog.h"
 
 #include <algorithm>
 #include <string>

@@ -1,8 +1,8 @@
 #include "show/player/PositionLockout.h"
 
 #include "show/scenario/ProjectList.h"
-#include "support/AddedMessages.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/log/RunLog.h"
 
 #include <algorithm>
 

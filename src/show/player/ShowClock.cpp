@@ -2,7 +2,7 @@
 
 #include "audio/BassPlayer.h"
 #include "show/timecode/TimecodeChase.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <algorithm>
 #include <utility>

@@ -4,11 +4,11 @@
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ProjectList.h"
 #include "show/timecode/TimecodeChase.h"
-#include "support/AddedMessages.h"
-#include "support/Conversions.h"
-#include "support/Localizer.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/Conversions.h"
+#include "support/lang/Localizer.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 #include "show/player/ShowRealTime.h"
 
 #include "link/Port.h"
-#include "support/AddedMessages.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 #include <unistd.h>
 

@@ -3,9 +3,9 @@
 #include "link/BusEncoding.h"
 #include "link/ClockMessage.h"
 #include "link/PortProto.h"
-#include "support/AddedMessages.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #include "show/report/FiringReportFile.h"
 
-#include "support/AddedMessages.h"
-#include "support/Conversions.h"
-#include "support/CsvReader.h"
-#include "support/SavedFile.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/Conversions.h"
+#include "support/text/CsvReader.h"
+#include "support/text/SavedFile.h"
 
 #include <array>
 #include <fstream>

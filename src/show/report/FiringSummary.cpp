@@ -1,6 +1,6 @@
 #include "show/report/FiringSummary.h"
 
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <algorithm>
 #include <numeric>

@@ -2,7 +2,7 @@
 
 #include "show/scenario/CueTime.h"
 #include "show/scenario/ScenarioFields.h"
-#include "support/DivStrings.h"
+#include "support/text/DivStrings.h"
 
 #include <algorithm>
 #include <limits>

@@ -3,9 +3,9 @@
 #include "show/scenario/ScenarioFile.h"
 #include "show/scenario/ScenarioParser.h"
 #include "show/scenario/ScenarioWriter.h"
-#include "support/Localizer.h"
-#include "support/Platform.h"
-#include "support/TextEncoding.h"
+#include "support/lang/Localizer.h"
+#include "support/platform/Platform.h"
+#include "support/text/TextEncoding.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "show/scenario/ScenarioFile.h"
 
-#include "support/SavedFile.h"
+#include "support/text/SavedFile.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -2,9 +2,9 @@
 
 #include "show/scenario/ScenarioFile.h"
 #include "show/scenario/ScenarioParser.h"
-#include "support/Localizer.h"
-#include "support/SavedFile.h"
-#include "support/TextEncoding.h"
+#include "support/lang/Localizer.h"
+#include "support/text/SavedFile.h"
+#include "support/text/TextEncoding.h"
 
 #include <filesystem>
 #include <system_error>

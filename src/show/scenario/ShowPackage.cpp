@@ -1,9 +1,9 @@
 #include "show/scenario/ShowPackage.h"
 
-#include "support/AddedMessages.h"
-#include "support/IniFile.h"
-#include "support/Localizer.h"
-#include "support/SavedFile.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/IniFile.h"
+#include "support/lang/Localizer.h"
+#include "support/text/SavedFile.h"
 
 #include <QCryptographicHash>
 

@@ -1,8 +1,8 @@
 #include "show/timecode/TimecodeArm.h"
 
-#include "support/AddedMessages.h"
-#include "support/Platform.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/platform/Platform.h"
+#include "support/log/RunLog.h"
 
 namespace kv {
 

@@ -1,7 +1,7 @@
 #include "show/timecode/TimecodeChase.h"
 
-#include "support/AddedMessages.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/log/RunLog.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "show/timecode/TimecodeOutput.h"
 
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 
 #include <algorithm>
 #include <atomic>

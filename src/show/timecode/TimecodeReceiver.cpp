@@ -1,6 +1,6 @@
 #include "show/timecode/TimecodeReceiver.h"
 
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "show/timecode/TimecodeSettings.h"
 
-#include "support/IniFile.h"
+#include "support/text/IniFile.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,10 +1,10 @@
 #include "tools/cli/CliTexts.h"
 
-#include "support/AddedMessages.h"
-#include "support/Conversions.h"
-#include "support/FilePlaces.h"
-#include "support/IniFile.h"
-#include "support/LanguageChoice.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/Conversions.h"
+#include "support/platform/FilePlaces.h"
+#include "support/text/IniFile.h"
+#include "support/lang/LanguageChoice.h"
 
 #include <algorithm>
 #include <regex>

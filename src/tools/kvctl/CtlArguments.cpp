@@ -1,7 +1,7 @@
 #include "tools/kvctl/CtlArguments.h"
 
-#include "support/Conversions.h"
-#include "support/FilePlaces.h"
+#include "support/text/Conversions.h"
+#include "support/platform/FilePlaces.h"
 
 namespace kv {
 

@@ -3,8 +3,8 @@
 #include "tools/kvctl/CtlHelp.h"
 
 #include "show/player/CommonPlayer.h"
-#include "support/AddedMessages.h"
-#include "support/Conversions.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/Conversions.h"
 #include "tools/cli/CliTexts.h"
 
 #include <CLI/CLI.hpp>

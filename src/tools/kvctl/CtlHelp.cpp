@@ -1,8 +1,8 @@
 #include "tools/kvctl/CtlHelp.h"
 
-#include "support/AddedMessages.h"
-#include "support/Conversions.h"
-#include "support/FilePlaces.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/Conversions.h"
+#include "support/platform/FilePlaces.h"
 #include "tools/kvctl/CtlArguments.h"
 
 #include <QtGlobal>

@@ -3,7 +3,7 @@
 // on stdin (or all yes), the file name a command names in place of a save dialog, and the
 // run log echoed to stdout while a show runs.
 
-#include "support/QtPlatform.h"
+#include "support/platform/QtPlatform.h"
 
 #include <mutex>
 #include <optional>

@@ -11,8 +11,8 @@
 #include "show/scenario/ProjectList.h"
 #include "show/scenario/ScenarioFile.h"
 #include "show/scenario/ScenarioParser.h"
-#include "support/AddedMessages.h"
-#include "support/TextEncoding.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/TextEncoding.h"
 
 #include <cstdio>
 #include <filesystem>

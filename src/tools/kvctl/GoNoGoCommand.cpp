@@ -11,7 +11,7 @@
 #include "devices/readiness/GoNoGo.h"
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ProjectList.h"
-#include "support/Platform.h"
+#include "support/platform/Platform.h"
 #include "tools/kvctl/CtlSession.h"
 #include "tools/kvctl/Interrupt.h"
 #include "tools/kvctl/ProgressLine.h"

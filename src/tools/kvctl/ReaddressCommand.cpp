@@ -4,7 +4,7 @@
 
 #include "devices/registry/AddressChange.h"
 #include "devices/registry/Controls.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 #include "tools/kvctl/CtlSession.h"
 
 #include <cstdio>

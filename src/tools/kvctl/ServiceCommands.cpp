@@ -6,7 +6,7 @@
 #include "devices/registry/Controls.h"
 #include "devices/registry/FiringModes.h"
 #include "devices/kinds/HVControl.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 #include "tools/cli/CliTexts.h"
 #include "tools/kvctl/CtlSession.h"
 

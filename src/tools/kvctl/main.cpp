@@ -1,10 +1,10 @@
 // kvctl: the engine from the command line. Results go to stdout, messages, questions and
 // progress to stderr; the interface is parsed by other tools and stays as it is.
-#include "support/AddedMessages.h"
-#include "support/Conversions.h"
-#include "support/FilePlaces.h"
-#include "support/LogNaming.h"
-#include "support/RunLog.h"
+#include "support/lang/AddedMessages.h"
+#include "support/text/Conversions.h"
+#include "support/platform/FilePlaces.h"
+#include "support/log/LogNaming.h"
+#include "support/log/RunLog.h"
 #include "tools/cli/CliTexts.h"
 #include "tools/kvctl/Commands.h"
 #include "tools/kvctl/CtlPlatform.h"
