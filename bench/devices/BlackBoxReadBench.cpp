@@ -12,8 +12,8 @@
 #include "KvfieldProcess.h"
 
 #include "devices/registry/Controls.h"
-#include "field/FieldFile.h"
-#include "field/FieldPort.h"
+#include "field/file/FieldFile.h"
+#include "field/bus/FieldPort.h"
 #include "link/PortProto.h"
 #include "link/UsbPort.h"
 #include "support/text/IniFile.h"

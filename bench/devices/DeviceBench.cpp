@@ -4,8 +4,8 @@
 // the line time its frames need; the benchmark's own time is the machine's work.
 
 #include "devices/registry/Controls.h"
-#include "field/FieldFile.h"
-#include "field/FieldPort.h"
+#include "field/file/FieldFile.h"
+#include "field/bus/FieldPort.h"
 #include "link/PortProto.h"
 #include "support/platform/VirtualPlatform.h"
 

@@ -1,7 +1,7 @@
 // What the simulation costs the machine: one command and its answer through the in-process
 // port on virtual time (no waiting, only the field's own work), and a whole black-box read.
-#include "field/FieldFile.h"
-#include "field/FieldPort.h"
+#include "field/file/FieldFile.h"
+#include "field/bus/FieldPort.h"
 #include "link/FrameCheck.h"
 #include "support/platform/VirtualPlatform.h"
 

@@ -1,8 +1,8 @@
 // The frame scan's throughput and the port thread's CPU use while the bus is idle.
 #include "QtBenchMain.h"
 
-#include "field/FieldFile.h"
-#include "field/FieldPort.h"
+#include "field/file/FieldFile.h"
+#include "field/bus/FieldPort.h"
 #include "link/FrameCheck.h"
 #include "link/PortProto.h"
 #include "support/text/IniFile.h"

@@ -1,7 +1,7 @@
 #include "ShowRig.h"
 
-#include "field/FieldFile.h"
-#include "field/FieldPort.h"
+#include "field/file/FieldFile.h"
+#include "field/bus/FieldPort.h"
 #include "support/platform/Platform.h"
 
 #include <QEventLoop>

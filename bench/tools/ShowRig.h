@@ -4,7 +4,7 @@
 // poll running in the quiet gaps as in the console.
 
 #include "devices/registry/Controls.h"
-#include "field/Field.h"
+#include "field/bus/Field.h"
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ProjectList.h"

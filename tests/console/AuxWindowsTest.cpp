@@ -11,7 +11,7 @@
 #include "console/mainwindow/MainForm.h"
 #include "console/panels/LaunchPage.h"
 #include "devices/registry/Controls.h"
-#include "field/WireFrame.h"
+#include "field/bus/WireFrame.h"
 #include "show/player/ExtPlayer.h"
 #include "support/lang/AddedMessages.h"
 #include "support/lang/Localizer.h"

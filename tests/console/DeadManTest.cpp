@@ -8,8 +8,8 @@
 #include "console/dialogs/LockoutForm.h"
 #include "console/dialogs/PresentWarningForm.h"
 #include "console/dialogs/TimerForm.h"
-#include "field/Field.h"
-#include "field/WireFrame.h"
+#include "field/bus/Field.h"
+#include "field/bus/WireFrame.h"
 #include "show/player/ExtPlayer.h"
 
 #include <QEvent>

@@ -7,7 +7,7 @@
 #include "console/widgets/Shape.h"
 #include "devices/kinds/CommonControl.h"
 #include "devices/registry/Controls.h"
-#include "field/SimDevice.h"
+#include "field/devices/SimDevice.h"
 #include "show/player/ExtPlayer.h"
 #include "support/text/Conversions.h"
 

@@ -2,7 +2,7 @@
 
 #include "ConsoleTestPlatform.h"
 #include "devices/registry/Controls.h"
-#include "field/FieldPort.h"
+#include "field/bus/FieldPort.h"
 #include "link/PortProto.h"
 
 #include <QLabel>

@@ -6,7 +6,7 @@
 #include "WindowProbe.h"
 #include "console/mainwindow/ConsoleWindows.h"
 #include "console/mainwindow/MainForm.h"
-#include "field/Field.h"
+#include "field/bus/Field.h"
 
 #include <gtest/gtest.h>
 

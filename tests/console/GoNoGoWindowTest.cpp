@@ -9,9 +9,9 @@
 #include "devices/kinds/CommonControl.h"
 #include "devices/registry/Controls.h"
 #include "devices/kinds/HVControl.h"
-#include "field/Field.h"
-#include "field/SimModule.h"
-#include "field/WireFrame.h"
+#include "field/bus/Field.h"
+#include "field/devices/SimModule.h"
+#include "field/bus/WireFrame.h"
 #include "show/player/ExtPlayer.h"
 
 #include <QAction>

@@ -4,7 +4,7 @@
 #include "ModalDriver.h"
 #include "console/dialogs/ImportForm.h"
 #include "console/mainwindow/MainForm.h"
-#include "field/FieldRecord.h"
+#include "field/bus/FieldRecord.h"
 #include "show/player/ExtPlayer.h"
 
 #include <QComboBox>

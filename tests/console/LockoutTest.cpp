@@ -7,7 +7,7 @@
 #include "console/dialogs/LockoutForm.h"
 #include "console/dialogs/PresentWarningForm.h"
 #include "console/mainwindow/MainForm.h"
-#include "field/FieldRecord.h"
+#include "field/bus/FieldRecord.h"
 #include "show/player/ExtPlayer.h"
 
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include "FieldConsole.h"
 
 #include "devices/registry/Controls.h"
-#include "field/FieldRecord.h"
+#include "field/bus/FieldRecord.h"
 #include "show/player/ExtPlayer.h"
 
 #include <map>

@@ -11,7 +11,7 @@
 #include "console/dialogs/TimerForm.h"
 #include "devices/registry/Controls.h"
 #include "devices/kinds/HVControl.h"
-#include "field/SimModule.h"
+#include "field/devices/SimModule.h"
 #include "show/player/ExtPlayer.h"
 
 #include <QApplication>

@@ -8,9 +8,9 @@
 #include "audio/AudioLibrary.h"
 #include "console/app/EndSignals.h"
 #include "console/dialogs/PresentWarningForm.h"
-#include "field/Field.h"
-#include "field/FieldPort.h"
-#include "field/WireFrame.h"
+#include "field/bus/Field.h"
+#include "field/bus/FieldPort.h"
+#include "field/bus/WireFrame.h"
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"
 

@@ -6,7 +6,7 @@
 #include "audio/PlaybackStream.h"
 #include "audio/SoundtrackFiles.h"
 #include "audio/VirtualSoundServer.h"
-#include "field/WireFrame.h"
+#include "field/bus/WireFrame.h"
 #include "show/player/ExtPlayer.h"
 #include "support/lang/AddedMessages.h"
 #include "support/platform/Platform.h"

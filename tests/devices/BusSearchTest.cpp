@@ -11,10 +11,10 @@
 #include "devices/kinds/RadioModule.h"
 #include "devices/kinds/RemoteControl.h"
 #include "devices/kinds/SoftControl.h"
-#include "field/SimRadio.h"
-#include "field/SimRemote.h"
-#include "field/SimStation.h"
-#include "field/WireFrame.h"
+#include "field/devices/SimRadio.h"
+#include "field/devices/SimRemote.h"
+#include "field/devices/SimStation.h"
+#include "field/bus/WireFrame.h"
 
 namespace kv::test {
 namespace {

@@ -1,6 +1,6 @@
 #include "DeviceFieldFixture.h"
 
-#include "field/FieldClock.h"
+#include "field/bus/FieldClock.h"
 
 namespace kv::test {
 

@@ -2,9 +2,9 @@
 // A registry on virtual time over the simulated field, through the real port and command set.
 
 #include "devices/registry/Controls.h"
-#include "field/Field.h"
-#include "field/FieldPort.h"
-#include "field/SimModule.h"
+#include "field/bus/Field.h"
+#include "field/bus/FieldPort.h"
+#include "field/devices/SimModule.h"
 #include "link/PortProto.h"
 #include "support/platform/VirtualPlatform.h"
 

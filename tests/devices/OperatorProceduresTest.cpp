@@ -12,7 +12,7 @@
 #include "devices/memory/MemoryOperation.h"
 #include "devices/memory/MemoryTexts.h"
 #include "devices/memory/ScenarioChecks.h"
-#include "field/SimModule.h"
+#include "field/devices/SimModule.h"
 #include "link/Result.h"
 #include "support/platform/FilePlaces.h"
 #include "support/text/SavedFile.h"

@@ -6,7 +6,7 @@
 #include "devices/memory/BlackBoxRecord.h"
 #include "devices/kinds/CommonControl.h"
 #include "devices/kinds/RemoteControl.h"
-#include "field/SimRemote.h"
+#include "field/devices/SimRemote.h"
 #include "link/Result.h"
 #include "link/Result.h"
 

@@ -1,8 +1,8 @@
 // Bus timing, autonomous play from memory, the other masters and stations, and faults.
 #include "FieldRig.h"
 
-#include "field/FieldFile.h"
-#include "field/SimRemote.h"
+#include "field/file/FieldFile.h"
+#include "field/devices/SimRemote.h"
 
 #include <gtest/gtest.h>
 

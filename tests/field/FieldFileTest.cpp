@@ -1,7 +1,7 @@
 // The field description file: the demo field and the problems a hand-edited file can have.
 #include "FieldRig.h"
 
-#include "field/FieldFile.h"
+#include "field/file/FieldFile.h"
 
 #include <gtest/gtest.h>
 

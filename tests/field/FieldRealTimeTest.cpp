@@ -1,7 +1,7 @@
 // The field on the steady clock, sped up: the same bytes as on virtual time.
 #include "FieldRig.h"
 
-#include "field/FieldFile.h"
+#include "field/file/FieldFile.h"
 
 #include <gtest/gtest.h>
 

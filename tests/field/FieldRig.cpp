@@ -1,6 +1,6 @@
 #include "FieldRig.h"
 
-#include "field/FieldFile.h"
+#include "field/file/FieldFile.h"
 #include "link/FrameCheck.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 // A field described by INI text, on virtual time, reached through its in-process port.
 
-#include "field/FieldPort.h"
+#include "field/bus/FieldPort.h"
 #include "support/platform/VirtualPlatform.h"
 
 #include <memory>

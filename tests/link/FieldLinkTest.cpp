@@ -1,7 +1,7 @@
 // The command set against the simulated field, in process, on virtual time.
-#include "field/FieldClock.h"
-#include "field/FieldFile.h"
-#include "field/FieldPort.h"
+#include "field/bus/FieldClock.h"
+#include "field/file/FieldFile.h"
+#include "field/bus/FieldPort.h"
 #include "link/PortProto.h"
 #include "support/text/IniFile.h"
 #include "support/platform/VirtualPlatform.h"

@@ -1,8 +1,8 @@
 // The port thread on real time: it sleeps until a converter has bytes, hangs up or comes due
 // on the simulated field, or until it is left work; it never looks on a tick of its own.
-#include "field/FieldFile.h"
-#include "field/FieldPort.h"
-#include "field/WireFrame.h"
+#include "field/file/FieldFile.h"
+#include "field/bus/FieldPort.h"
+#include "field/bus/WireFrame.h"
 #include "link/FrameCheck.h"
 #include "link/PortProto.h"
 #include "link/PtyConverter.h"

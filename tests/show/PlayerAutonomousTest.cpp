@@ -5,7 +5,7 @@
 #include "show/VirtualShow.h"
 
 #include "audio/SoundtrackFiles.h"
-#include "field/WireFrame.h"
+#include "field/bus/WireFrame.h"
 #include "link/BusEncoding.h"
 #include "show/player/ShowClock.h"
 #include "show/player/StopBroadcast.h"

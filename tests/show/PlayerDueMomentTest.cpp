@@ -5,7 +5,7 @@
 
 #include "audio/SoundtrackFiles.h"
 #include "devices/kinds/HVControl.h"
-#include "field/FieldRecord.h"
+#include "field/bus/FieldRecord.h"
 #include "show/player/ShowClock.h"
 
 #include <algorithm>

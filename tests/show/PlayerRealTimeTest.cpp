@@ -3,8 +3,8 @@
 #include "show/ShowField.h"
 
 #include "devices/memory/ScenarioCue.h"
-#include "field/FieldClock.h"
-#include "field/WireFrame.h"
+#include "field/bus/FieldClock.h"
+#include "field/bus/WireFrame.h"
 #include "support/platform/QtPlatform.h"
 
 #include <QCoreApplication>

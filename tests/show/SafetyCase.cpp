@@ -7,9 +7,9 @@
 
 #include "audio/SoundtrackFiles.h"
 #include "devices/kinds/HVControl.h"
-#include "field/FieldClock.h"
-#include "field/Rehearsal.h"
-#include "field/WireFrame.h"
+#include "field/bus/FieldClock.h"
+#include "field/rehearsal/Rehearsal.h"
+#include "field/bus/WireFrame.h"
 #include "show/player/ShowLaunch.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeChase.h"

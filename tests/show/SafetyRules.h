@@ -2,7 +2,7 @@
 // What the operator and the bus did during a safety case, by tick, and the rules checked on
 // the field's record against it.
 
-#include "field/FieldRecord.h"
+#include "field/bus/FieldRecord.h"
 #include "show/report/FiringReport.h"
 
 #include <cstdint>

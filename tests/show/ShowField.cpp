@@ -1,6 +1,6 @@
 #include "show/ShowField.h"
 
-#include "field/FieldPort.h"
+#include "field/bus/FieldPort.h"
 #include "support/log/RunLog.h"
 
 namespace kvtest {

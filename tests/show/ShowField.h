@@ -5,8 +5,8 @@
 
 #include "devices/registry/Controls.h"
 #include "devices/kinds/HVControl.h"
-#include "field/Field.h"
-#include "field/SimModule.h"
+#include "field/bus/Field.h"
+#include "field/devices/SimModule.h"
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ProjectList.h"

@@ -4,7 +4,7 @@
 
 #include "show/ShowField.h"
 
-#include "field/FieldClock.h"
+#include "field/bus/FieldClock.h"
 #include "support/platform/VirtualPlatform.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "field/Field.h"
+#include "field/bus/Field.h"
 
 #include <algorithm>
 

@@ -4,10 +4,10 @@
 // their line time, answers follow a turnaround later, module clocks fire their cues on time.
 // Thread-safe; schedules take milliseconds since the field was made.
 
-#include "field/FieldClock.h"
-#include "field/FieldRecord.h"
-#include "field/SimConverter.h"
-#include "field/SimDevice.h"
+#include "field/bus/FieldClock.h"
+#include "field/bus/FieldRecord.h"
+#include "field/bus/SimConverter.h"
+#include "field/devices/SimDevice.h"
 #include "link/WakeEvent.h"
 
 #include <functional>

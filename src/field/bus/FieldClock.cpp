@@ -1,4 +1,4 @@
-#include "field/FieldClock.h"
+#include "field/bus/FieldClock.h"
 
 #include "support/platform/Platform.h"
 

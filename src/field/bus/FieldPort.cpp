@@ -1,4 +1,4 @@
-#include "field/FieldPort.h"
+#include "field/bus/FieldPort.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // real RS485 converter; reads give what has arrived and wait up to 20 ms when nothing has.
 // A port thread sleeps on the field until its next byte, plug change or anything set going.
 
-#include "field/Field.h"
+#include "field/bus/Field.h"
 #include "link/CommonPort.h"
 
 #include <memory>

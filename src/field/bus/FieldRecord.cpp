@@ -1,4 +1,4 @@
-#include "field/FieldRecord.h"
+#include "field/bus/FieldRecord.h"
 
 #include <cstdio>
 

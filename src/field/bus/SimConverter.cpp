@@ -1,6 +1,6 @@
-#include "field/SimConverter.h"
+#include "field/bus/SimConverter.h"
 
-#include "field/SimDevice.h"
+#include "field/devices/SimDevice.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // One simulated USB-to-RS485 converter with its bus line: what the PC has not read yet, when
 // the line is next free, and when the converter is plugged in.
 
-#include "field/WireFrame.h"
+#include "field/bus/WireFrame.h"
 
 #include <cstdint>
 #include <deque>

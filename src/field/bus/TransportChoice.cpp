@@ -1,7 +1,7 @@
-#include "field/TransportChoice.h"
+#include "field/bus/TransportChoice.h"
 
-#include "field/FieldFile.h"
-#include "field/FieldPort.h"
+#include "field/file/FieldFile.h"
+#include "field/bus/FieldPort.h"
 #include "link/UsbPort.h"
 
 namespace kv {

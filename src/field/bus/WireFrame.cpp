@@ -1,4 +1,4 @@
-#include "field/WireFrame.h"
+#include "field/bus/WireFrame.h"
 
 #include "link/FrameCheck.h"
 

@@ -1,4 +1,4 @@
-#include "field/BlackBox.h"
+#include "field/devices/BlackBox.h"
 
 #include <cstddef>
 

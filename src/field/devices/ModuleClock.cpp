@@ -1,4 +1,4 @@
-#include "field/ModuleClock.h"
+#include "field/devices/ModuleClock.h"
 
 #include <algorithm>
 #include <cmath>

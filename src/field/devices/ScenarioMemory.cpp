@@ -1,4 +1,4 @@
-#include "field/ScenarioMemory.h"
+#include "field/devices/ScenarioMemory.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "field/SimDevice.h"
+#include "field/devices/SimDevice.h"
 
 namespace kv {
 

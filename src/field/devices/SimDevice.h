@@ -2,8 +2,8 @@
 // A device on a simulated bus line. Each kind answers the frames meant for it with its own
 // decoding, written from the byte tables; the field decides when the answer is on the line.
 
-#include "field/FieldRecord.h"
-#include "field/WireFrame.h"
+#include "field/bus/FieldRecord.h"
+#include "field/bus/WireFrame.h"
 
 #include <climits>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "field/SimModule.h"
+#include "field/devices/SimModule.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,10 +3,10 @@
 // the runtime, memory and configuration commands, keeps its scenario memory, its show clock
 // and its black box, and fires channels on command or, while its clock runs, from memory.
 
-#include "field/BlackBox.h"
-#include "field/ModuleClock.h"
-#include "field/ScenarioMemory.h"
-#include "field/SimDevice.h"
+#include "field/devices/BlackBox.h"
+#include "field/devices/ModuleClock.h"
+#include "field/devices/ScenarioMemory.h"
+#include "field/devices/SimDevice.h"
 
 #include <limits>
 #include <map>

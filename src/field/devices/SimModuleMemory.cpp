@@ -1,6 +1,6 @@
 // The module's memory side: scenario records, erase, black box, configuration bytes, and the
 // show clock that plays the scenario from memory.
-#include "field/SimModule.h"
+#include "field/devices/SimModule.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "field/SimRadio.h"
+#include "field/devices/SimRadio.h"
 
 namespace kv {
 

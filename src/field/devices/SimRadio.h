@@ -1,7 +1,7 @@
 #pragma once
 // A radio link module (addresses 240-254): it only tells its firmware version.
 
-#include "field/SimDevice.h"
+#include "field/devices/SimDevice.h"
 
 namespace kv {
 

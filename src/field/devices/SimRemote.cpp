@@ -1,4 +1,4 @@
-#include "field/SimRemote.h"
+#include "field/devices/SimRemote.h"
 
 #include <algorithm>
 

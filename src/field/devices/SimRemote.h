@@ -4,7 +4,7 @@
 // number. From 0x146 its erase command clears the memory and opens write mode; before that
 // the operator switches write mode by hand.
 
-#include "field/SimDevice.h"
+#include "field/devices/SimDevice.h"
 
 #include <array>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "field/SimStation.h"
+#include "field/devices/SimStation.h"
 
 namespace kv {
 

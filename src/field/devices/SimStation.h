@@ -2,7 +2,7 @@
 // Another operator station on the bus (address 255): it answers station searches and queries
 // meant for it and status queries, with its own state.
 
-#include "field/SimDevice.h"
+#include "field/devices/SimDevice.h"
 
 namespace kv {
 

@@ -1,11 +1,11 @@
-#include "field/FieldFile.h"
+#include "field/file/FieldFile.h"
 
-#include "field/FieldText.h"
-#include "field/SectionReader.h"
-#include "field/SimModule.h"
-#include "field/SimRadio.h"
-#include "field/SimRemote.h"
-#include "field/SimStation.h"
+#include "field/file/FieldText.h"
+#include "field/file/SectionReader.h"
+#include "field/devices/SimModule.h"
+#include "field/devices/SimRadio.h"
+#include "field/devices/SimRemote.h"
+#include "field/devices/SimStation.h"
 
 #include <cmath>
 #include <fstream>

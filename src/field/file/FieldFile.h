@@ -1,7 +1,7 @@
 #pragma once
 // Builds a field from its description file (INI; the format is in share/README-field.md).
 
-#include "field/Field.h"
+#include "field/bus/Field.h"
 #include "support/text/IniFile.h"
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "field/FieldText.h"
+#include "field/file/FieldText.h"
 
 #include <charconv>
 #include <cmath>

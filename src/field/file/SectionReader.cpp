@@ -1,6 +1,6 @@
-#include "field/SectionReader.h"
+#include "field/file/SectionReader.h"
 
-#include "field/FieldText.h"
+#include "field/file/FieldText.h"
 
 #include <algorithm>
 #include <cctype>

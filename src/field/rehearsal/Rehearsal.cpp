@@ -1,10 +1,10 @@
-#include "field/Rehearsal.h"
+#include "field/rehearsal/Rehearsal.h"
 
 #include "devices/registry/Controls.h"
 #include "devices/registry/FieldDescription.h"
 #include "devices/kinds/HVControl.h"
-#include "field/FieldFile.h"
-#include "field/FieldPort.h"
+#include "field/file/FieldFile.h"
+#include "field/bus/FieldPort.h"
 #include "link/PortProto.h"
 #include "support/text/IniFile.h"
 

@@ -4,7 +4,7 @@
 // port's reach, and what the console knew of the real modules is put back when it ends.
 
 #include "devices/kinds/CommonControl.h"
-#include "field/FieldClock.h"
+#include "field/bus/FieldClock.h"
 
 #include <map>
 #include <memory>

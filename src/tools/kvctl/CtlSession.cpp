@@ -3,7 +3,7 @@
 #include "devices/readiness/ChannelTest.h"
 #include "devices/readiness/ConnectThresholds.h"
 #include "devices/registry/Controls.h"
-#include "field/TransportChoice.h"
+#include "field/bus/TransportChoice.h"
 #include "show/player/ExtPlayer.h"
 #include "support/text/IniFile.h"
 #include "support/lang/Localizer.h"

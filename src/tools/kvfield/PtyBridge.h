@@ -3,7 +3,7 @@
 // goes onto that converter's line (and comes back as echo), what the line carries to the PC
 // is written back as it arrives.
 
-#include "field/Field.h"
+#include "field/bus/Field.h"
 
 #include <atomic>
 #include <string>

@@ -2,7 +2,7 @@
 // paths go to stdout, one a line, as soon as they exist; the field record goes to stderr.
 #include "PtyBridge.h"
 
-#include "field/FieldFile.h"
+#include "field/file/FieldFile.h"
 #include "support/lang/AddedMessages.h"
 #include "support/text/Conversions.h"
 #include "tools/cli/CliTexts.h"
