@@ -1,4 +1,4 @@
-#include "console/mainwindow/VirtualKeys.h"
+#include "console/mainwindow/keys/VirtualKeys.h"
 
 #include <QKeyEvent>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "console/dialogs/KeysForm.h"
 
 #include "console/dialogs/DialogButtons.h"
-#include "console/mainwindow/VirtualKeys.h"
+#include "console/mainwindow/keys/VirtualKeys.h"
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 

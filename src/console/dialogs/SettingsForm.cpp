@@ -2,8 +2,8 @@
 
 #include "console/dialogs/DialogButtons.h"
 #include "console/dialogs/KeysForm.h"
-#include "console/mainwindow/ConsoleKeys.h"
-#include "console/mainwindow/VirtualKeys.h"
+#include "console/mainwindow/keys/ConsoleKeys.h"
+#include "console/mainwindow/keys/VirtualKeys.h"
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 #include "support/text/Conversions.h"

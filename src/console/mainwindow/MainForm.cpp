@@ -6,7 +6,7 @@
 #include "console/app/SlotMemory.h"
 #include "console/app/ViewState.h"
 #include "console/dialogs/WarningForm.h"
-#include "console/mainwindow/KeyReference.h"
+#include "console/mainwindow/keys/KeyReference.h"
 #include "console/panels/DeviceColumn.h"
 #include "console/panels/HVPanel.h"
 #include "console/panels/IndicatorStrip.h"

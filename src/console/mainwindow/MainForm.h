@@ -6,7 +6,7 @@
 #include "console/app/ConsoleSettings.h"
 #include "console/app/WidgetWindow.h"
 #include "console/mainwindow/AuxForms.h"
-#include "console/mainwindow/GoNoGoGate.h"
+#include "console/mainwindow/show/GoNoGoGate.h"
 #include "link/FrameRecord.h"
 #include "show/player/StartGate.h"
 #include "show/scenario/Projects.h"

@@ -8,7 +8,7 @@
 #include "console/app/ViewState.h"
 #include "console/dialogs/SettingsForm.h"
 #include "console/dialogs/TimerForm.h"
-#include "console/mainwindow/DeadManSwitch.h"
+#include "console/mainwindow/keys/DeadManSwitch.h"
 #include "console/panels/LaunchPage.h"
 #include "console/widgets/Palette.h"
 #include "devices/readiness/ChannelTest.h"

@@ -2,7 +2,7 @@
 // while it is held; its release stops the show as the stop key does and ends every wait.
 #include "console/mainwindow/MainForm.h"
 
-#include "console/mainwindow/DeadManSwitch.h"
+#include "console/mainwindow/keys/DeadManSwitch.h"
 #include "console/panels/LaunchPage.h"
 #include "console/widgets/Fonts.h"
 #include "show/player/ExtPlayer.h"

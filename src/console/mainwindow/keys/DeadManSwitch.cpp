@@ -1,6 +1,6 @@
-#include "console/mainwindow/DeadManSwitch.h"
+#include "console/mainwindow/keys/DeadManSwitch.h"
 
-#include "console/mainwindow/VirtualKeys.h"
+#include "console/mainwindow/keys/VirtualKeys.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

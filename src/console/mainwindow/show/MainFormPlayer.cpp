@@ -4,7 +4,7 @@
 #include "console/dialogs/ExtStartForm.h"
 #include "console/dialogs/TimerForm.h"
 #include "console/dialogs/WarningForm.h"
-#include "console/mainwindow/MotorWord.h"
+#include "console/mainwindow/devices/MotorWord.h"
 #include "console/panels/LaunchPage.h"
 #include "console/panels/ManualKeyboard.h"
 #include "console/panels/SlotStrip.h"

@@ -1,4 +1,4 @@
-#include "console/mainwindow/KeyReference.h"
+#include "console/mainwindow/keys/KeyReference.h"
 
 #include "console/dialogs/KeysForm.h"
 #include "console/mainwindow/MainForm.h"

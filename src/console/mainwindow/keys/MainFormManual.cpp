@@ -2,7 +2,7 @@
 // arrows that choose module and page, and the boost keys.
 #include "console/mainwindow/MainForm.h"
 
-#include "console/mainwindow/VirtualKeys.h"
+#include "console/mainwindow/keys/VirtualKeys.h"
 #include "console/panels/LaunchPage.h"
 #include "console/panels/ManualKeyboard.h"
 #include "devices/kinds/CommonControl.h"

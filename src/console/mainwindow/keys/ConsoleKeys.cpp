@@ -1,6 +1,6 @@
-#include "console/mainwindow/ConsoleKeys.h"
+#include "console/mainwindow/keys/ConsoleKeys.h"
 
-#include "console/mainwindow/VirtualKeys.h"
+#include "console/mainwindow/keys/VirtualKeys.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "console/mainwindow/MotorWord.h"
+#include "console/mainwindow/devices/MotorWord.h"
 
 #include "devices/memory/ScenarioCue.h"
 #include "support/lang/Localizer.h"

@@ -1,4 +1,4 @@
-#include "console/mainwindow/GoNoGoGate.h"
+#include "console/mainwindow/show/GoNoGoGate.h"
 
 namespace kv {
 
