@@ -9,7 +9,7 @@
 #include "console/dialogs/WarningForm.h"
 #include "console/mainwindow/ConsoleWindows.h"
 #include "console/mainwindow/MainForm.h"
-#include "console/panels/LaunchPage.h"
+#include "console/panels/launch/LaunchPage.h"
 #include "devices/registry/Controls.h"
 #include "field/bus/WireFrame.h"
 #include "show/player/ExtPlayer.h"

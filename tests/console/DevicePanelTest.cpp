@@ -2,7 +2,7 @@
 // the bus search, the converter's loss and return, and the boost of all modules.
 
 #include "FieldConsole.h"
-#include "console/panels/DeviceRowText.h"
+#include "console/panels/devices/DeviceRowText.h"
 #include "console/widgets/Colors.h"
 #include "console/widgets/Shape.h"
 #include "devices/kinds/CommonControl.h"

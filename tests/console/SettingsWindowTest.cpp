@@ -4,7 +4,7 @@
 #include "ConsoleTestTools.h"
 #include "LaunchWindow.h"
 #include "console/dialogs/SettingsForm.h"
-#include "console/panels/LaunchPage.h"
+#include "console/panels/launch/LaunchPage.h"
 #include "console/widgets/Palette.h"
 #include "show/player/ExtPlayer.h"
 #include "support/lang/AddedMessages.h"

@@ -2,7 +2,7 @@
 #include "console/mainwindow/MainForm.h"
 
 #include "console/dialogs/DebugForm.h"
-#include "console/panels/LaunchPage.h"
+#include "console/panels/launch/LaunchPage.h"
 #include "show/player/ExtPlayer.h"
 
 #include <QAction>

@@ -1,9 +1,9 @@
 // Which buttons and actions the operator may use now, and the mode indicators.
 #include "console/mainwindow/MainForm.h"
 
-#include "console/panels/DeviceColumn.h"
-#include "console/panels/IndicatorStrip.h"
-#include "console/panels/LaunchPage.h"
+#include "console/panels/devices/DeviceColumn.h"
+#include "console/panels/launch/IndicatorStrip.h"
+#include "console/panels/launch/LaunchPage.h"
 #include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"
 #include "support/lang/Localizer.h"

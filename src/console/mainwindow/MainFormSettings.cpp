@@ -9,7 +9,7 @@
 #include "console/dialogs/SettingsForm.h"
 #include "console/dialogs/TimerForm.h"
 #include "console/mainwindow/keys/DeadManSwitch.h"
-#include "console/panels/LaunchPage.h"
+#include "console/panels/launch/LaunchPage.h"
 #include "console/widgets/Palette.h"
 #include "devices/readiness/ChannelTest.h"
 #include "show/player/ExtPlayer.h"

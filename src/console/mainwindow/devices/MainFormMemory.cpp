@@ -2,7 +2,7 @@
 // and the progress window around each operation with the device poll stopped.
 #include "console/mainwindow/MainForm.h"
 
-#include "console/panels/LaunchPage.h"
+#include "console/panels/launch/LaunchPage.h"
 #include "console/dialogs/MemoryForm.h"
 #include "console/dialogs/PresentWarningForm.h"
 #include "devices/registry/Controls.h"

@@ -2,9 +2,9 @@
 // found, and back to the real converters.
 #include "console/mainwindow/MainForm.h"
 
-#include "console/panels/IndicatorStrip.h"
-#include "console/panels/LaunchPage.h"
-#include "console/panels/RehearsalBanner.h"
+#include "console/panels/launch/IndicatorStrip.h"
+#include "console/panels/launch/LaunchPage.h"
+#include "console/panels/banners/RehearsalBanner.h"
 #include "devices/registry/Controls.h"
 #include "field/rehearsal/Rehearsal.h"
 #include "field/bus/TransportChoice.h"

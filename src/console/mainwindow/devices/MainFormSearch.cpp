@@ -2,10 +2,10 @@
 
 #include "console/mainwindow/MainForm.h"
 
-#include "console/panels/IndicatorStrip.h"
-#include "console/panels/LaunchPage.h"
-#include "console/panels/SearchPanel.h"
-#include "console/panels/TimePanel.h"
+#include "console/panels/launch/IndicatorStrip.h"
+#include "console/panels/launch/LaunchPage.h"
+#include "console/panels/launch/SearchPanel.h"
+#include "console/panels/launch/TimePanel.h"
 #include "devices/registry/Controls.h"
 #include "link/PortProto.h"
 #include "show/scenario/ProjectList.h"

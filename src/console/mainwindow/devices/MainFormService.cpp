@@ -3,9 +3,9 @@
 
 #include "console/mainwindow/MainForm.h"
 
-#include "console/panels/HVPanel.h"
-#include "console/panels/MotorPanel.h"
-#include "console/panels/TestPage.h"
+#include "console/panels/test/HVPanel.h"
+#include "console/panels/test/MotorPanel.h"
+#include "console/panels/test/TestPage.h"
 #include "devices/registry/AddressChange.h"
 #include "devices/registry/Controls.h"
 #include "devices/kinds/HVControl.h"

@@ -3,9 +3,9 @@
 
 #include "console/mainwindow/MainForm.h"
 
-#include "console/panels/ChannelGrid.h"
+#include "console/panels/test/ChannelGrid.h"
 #include "console/dialogs/FileDialog.h"
-#include "console/panels/TestPage.h"
+#include "console/panels/test/TestPage.h"
 #include "devices/readiness/ChannelTest.h"
 #include "devices/kinds/CommonControl.h"
 #include "devices/readiness/ConnectedChannels.h"

@@ -3,7 +3,7 @@
 #include "console/mainwindow/MainForm.h"
 
 #include "console/mainwindow/keys/DeadManSwitch.h"
-#include "console/panels/LaunchPage.h"
+#include "console/panels/launch/LaunchPage.h"
 #include "console/widgets/Fonts.h"
 #include "show/player/ExtPlayer.h"
 #include "support/lang/AddedMessages.h"

@@ -3,8 +3,8 @@
 #include "console/mainwindow/MainForm.h"
 
 #include "console/mainwindow/keys/VirtualKeys.h"
-#include "console/panels/LaunchPage.h"
-#include "console/panels/ManualKeyboard.h"
+#include "console/panels/launch/LaunchPage.h"
+#include "console/panels/launch/ManualKeyboard.h"
 #include "devices/kinds/CommonControl.h"
 #include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"

@@ -3,7 +3,7 @@
 #include "console/mainwindow/MainForm.h"
 
 #include "console/dialogs/ImportForm.h"
-#include "console/panels/LaunchPage.h"
+#include "console/panels/launch/LaunchPage.h"
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ScenarioFile.h"
 #include "support/lang/AddedMessages.h"

@@ -3,7 +3,7 @@
 #include "console/mainwindow/MainForm.h"
 
 #include "console/dialogs/LockoutForm.h"
-#include "console/panels/LaunchPage.h"
+#include "console/panels/launch/LaunchPage.h"
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ProjectList.h"
 

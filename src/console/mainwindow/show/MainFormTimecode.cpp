@@ -5,7 +5,7 @@
 #include "console/mainwindow/MainForm.h"
 
 #include "audio/SoundServer.h"
-#include "console/panels/LaunchPage.h"
+#include "console/panels/launch/LaunchPage.h"
 #include "show/player/ExtPlayer.h"
 #include "show/player/ShowLaunch.h"
 #include "show/timecode/TimecodeArm.h"

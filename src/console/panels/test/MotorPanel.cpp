@@ -1,4 +1,4 @@
-#include "console/panels/MotorPanel.h"
+#include "console/panels/test/MotorPanel.h"
 
 #include "console/widgets/Widgets.h"
 #include "support/text/Conversions.h"

@@ -1,4 +1,4 @@
-#include "console/panels/ChannelGrid.h"
+#include "console/panels/test/ChannelGrid.h"
 
 #include "console/widgets/Colors.h"
 #include "console/widgets/Fonts.h"

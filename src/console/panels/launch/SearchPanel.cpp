@@ -1,4 +1,4 @@
-#include "console/panels/SearchPanel.h"
+#include "console/panels/launch/SearchPanel.h"
 
 #include "console/widgets/Widgets.h"
 

@@ -1,4 +1,4 @@
-#include "console/panels/ManualKeyboard.h"
+#include "console/panels/launch/ManualKeyboard.h"
 
 #include "console/widgets/Colors.h"
 #include "console/widgets/Palette.h"

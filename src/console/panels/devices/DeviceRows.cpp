@@ -1,6 +1,6 @@
-#include "console/panels/DeviceRows.h"
+#include "console/panels/devices/DeviceRows.h"
 
-#include "console/panels/DeviceRowText.h"
+#include "console/panels/devices/DeviceRowText.h"
 #include "console/widgets/Colors.h"
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Palette.h"

@@ -1,4 +1,4 @@
-#include "console/panels/LogTroubleNotice.h"
+#include "console/panels/banners/LogTroubleNotice.h"
 
 #include "support/lang/AddedMessages.h"
 #include "support/log/RunLog.h"

@@ -1,4 +1,4 @@
-#include "console/panels/Indicator.h"
+#include "console/panels/launch/Indicator.h"
 
 #include "console/widgets/Colors.h"
 #include "console/widgets/Shape.h"

@@ -1,4 +1,4 @@
-#include "console/panels/RehearsalBanner.h"
+#include "console/panels/banners/RehearsalBanner.h"
 
 #include "console/widgets/Fonts.h"
 #include "support/lang/AddedMessages.h"

@@ -1,4 +1,4 @@
-#include "console/panels/HVPanel.h"
+#include "console/panels/test/HVPanel.h"
 
 #include "console/widgets/Widgets.h"
 #include "devices/kinds/HVControl.h"

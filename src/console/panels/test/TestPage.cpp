@@ -1,8 +1,8 @@
-#include "console/panels/TestPage.h"
+#include "console/panels/test/TestPage.h"
 
-#include "console/panels/ChannelGrid.h"
-#include "console/panels/HVPanel.h"
-#include "console/panels/MotorPanel.h"
+#include "console/panels/test/ChannelGrid.h"
+#include "console/panels/test/HVPanel.h"
+#include "console/panels/test/MotorPanel.h"
 #include "console/widgets/Colors.h"
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Palette.h"

@@ -1,7 +1,7 @@
-#include "console/panels/DeviceColumn.h"
+#include "console/panels/devices/DeviceColumn.h"
 
-#include "console/panels/DeviceRowText.h"
-#include "console/panels/DeviceRows.h"
+#include "console/panels/devices/DeviceRowText.h"
+#include "console/panels/devices/DeviceRows.h"
 #include "console/widgets/Shape.h"
 #include "console/widgets/Widgets.h"
 

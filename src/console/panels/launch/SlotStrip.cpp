@@ -1,4 +1,4 @@
-#include "console/panels/SlotStrip.h"
+#include "console/panels/launch/SlotStrip.h"
 
 #include "console/widgets/Colors.h"
 #include "console/widgets/Shape.h"

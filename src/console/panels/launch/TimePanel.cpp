@@ -1,4 +1,4 @@
-#include "console/panels/TimePanel.h"
+#include "console/panels/launch/TimePanel.h"
 
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"

@@ -1,7 +1,7 @@
-#include "console/panels/IndicatorStrip.h"
+#include "console/panels/launch/IndicatorStrip.h"
 
 #include "console/widgets/Colors.h"
-#include "console/panels/PowerIndicator.h"
+#include "console/panels/launch/PowerIndicator.h"
 #include "console/widgets/Shape.h"
 #include "console/widgets/Widgets.h"
 

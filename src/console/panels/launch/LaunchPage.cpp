@@ -1,10 +1,10 @@
-#include "console/panels/LaunchPage.h"
+#include "console/panels/launch/LaunchPage.h"
 
-#include "console/panels/IndicatorStrip.h"
-#include "console/panels/ManualKeyboard.h"
-#include "console/panels/SearchPanel.h"
-#include "console/panels/SlotStrip.h"
-#include "console/panels/TimePanel.h"
+#include "console/panels/launch/IndicatorStrip.h"
+#include "console/panels/launch/ManualKeyboard.h"
+#include "console/panels/launch/SearchPanel.h"
+#include "console/panels/launch/SlotStrip.h"
+#include "console/panels/launch/TimePanel.h"
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 

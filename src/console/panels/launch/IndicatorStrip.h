@@ -2,7 +2,7 @@
 // The strip above the launch page: launch state, firing mode, control mode, converters and
 // PC power, each column headed by the key that changes it.
 
-#include "console/panels/Indicator.h"
+#include "console/panels/launch/Indicator.h"
 
 #include <QWidget>
 

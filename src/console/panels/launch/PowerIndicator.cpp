@@ -1,4 +1,4 @@
-#include "console/panels/PowerIndicator.h"
+#include "console/panels/launch/PowerIndicator.h"
 
 #include "console/widgets/Colors.h"
 #include "console/widgets/Fonts.h"

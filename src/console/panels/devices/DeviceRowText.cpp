@@ -1,4 +1,4 @@
-#include "console/panels/DeviceRowText.h"
+#include "console/panels/devices/DeviceRowText.h"
 
 #include "console/widgets/Colors.h"
 #include "devices/kinds/CommonControl.h"
