@@ -9,7 +9,7 @@
 // normal priority.
 #include "QtBenchMain.h"
 
-#include "KvfieldProcess.h"
+#include "rigs/KvfieldProcess.h"
 
 #include "devices/registry/Controls.h"
 #include "field/file/FieldFile.h"

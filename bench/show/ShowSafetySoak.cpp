@@ -1,7 +1,7 @@
 // Soak of the show's safety rules: random safety cases for the given number of seconds (60
 // without an argument), in batches of fresh seeds. Prints the cases per second and stops at
 // the first counterexample, shrunk and printed as a TSafetyCase initialiser.
-#include "show/SafetyCaseGen.h"
+#include "show/safety/SafetyCaseGen.h"
 
 #include <chrono>
 #include <cstdlib>

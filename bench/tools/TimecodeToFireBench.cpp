@@ -18,7 +18,7 @@
 #include "ShowRig.h"
 
 #include "audio/PulseCapture.h"
-#include "show/DeskPlayback.h"
+#include "rigs/DeskPlayback.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeReceiver.h"
 #include "support/platform/Platform.h"

@@ -1,7 +1,7 @@
 // Decoding, lengths and seeking per format, against the ffmpeg program's own decoding and the
 // chirp the files were made from.
 #include "audio/AudioDecoder.h"
-#include "audio/SoundtrackFiles.h"
+#include "rigs/SoundtrackFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "audio/AudioLibrary.h"
 #include "audio/BassPlayer.h"
 #include "audio/SoundServer.h"
-#include "audio/SoundtrackFiles.h"
+#include "rigs/SoundtrackFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Where a playing stream is heard, from its server's latency readings, on real time.
 #include "audio/PlaybackStream.h"
-#include "audio/SoundtrackFiles.h"
-#include "audio/VirtualSoundServer.h"
+#include "rigs/SoundtrackFiles.h"
+#include "rigs/VirtualSoundServer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The playing stream over a sound server that stops answering: the main thread's calls come
 // back at once while the server holds the feeding thread, and the stream says it stalled.
 #include "audio/PlaybackStream.h"
-#include "audio/SoundtrackFiles.h"
-#include "audio/VirtualSoundServer.h"
+#include "rigs/SoundtrackFiles.h"
+#include "rigs/VirtualSoundServer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // recorded from its monitor, must be the file's audio from t.
 #include "audio/AudioLibrary.h"
 #include "audio/BassPlayer.h"
-#include "audio/SoundtrackFiles.h"
+#include "rigs/SoundtrackFiles.h"
 
 #include <QProcess>
 #include <QStringList>

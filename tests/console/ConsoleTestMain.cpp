@@ -1,7 +1,7 @@
 // Widget tests: a QApplication on the offscreen platform and the console platform, with the
 // power status and the operator's answers under the test's control.
-#include "ConsoleTestPlatform.h"
-#include "ModalDriver.h"
+#include "rigs/console/ConsoleTestPlatform.h"
+#include "rigs/console/ModalDriver.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The registry's bus search: class selection, refresh and removal, stations, announcements.
 
-#include "DeviceFieldFixture.h"
+#include "rigs/DeviceFieldFixture.h"
 
 #include "devices/readiness/ChannelTest.h"
 #include "devices/memory/ModuleCues.h"

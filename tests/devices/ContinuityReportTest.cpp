@@ -1,5 +1,5 @@
 // The continuity report before a show: what the last channel test means for the scenario.
-#include "DeviceFieldFixture.h"
+#include "rigs/DeviceFieldFixture.h"
 
 #include "devices/readiness/ChannelTest.h"
 #include "devices/readiness/ContinuityReport.h"

@@ -1,7 +1,7 @@
 // Device operations against simulated modules: status, link quality, classification, modes,
 // and the channel guard.
 
-#include "DeviceFieldFixture.h"
+#include "rigs/DeviceFieldFixture.h"
 
 #include "devices/kinds/AutoControl.h"
 #include "devices/kinds/HVControl.h"

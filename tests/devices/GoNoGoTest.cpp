@@ -1,5 +1,5 @@
 // The go/no-go check before a show: the show against the installation as found, worst first.
-#include "DeviceFieldFixture.h"
+#include "rigs/DeviceFieldFixture.h"
 
 #include "devices/readiness/ChannelTest.h"
 #include "devices/readiness/GoNoGo.h"

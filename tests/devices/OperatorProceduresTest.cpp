@@ -1,7 +1,7 @@
 // The operator's procedures on the devices that the console's windows and kvctl share: the
 // memory operation with its report and cancel, the black-box and channel files, the channel
 // test, the address change and the checks before a write.
-#include "DeviceFieldFixture.h"
+#include "rigs/DeviceFieldFixture.h"
 
 #include "devices/registry/AddressChange.h"
 #include "devices/memory/BlackBoxFile.h"

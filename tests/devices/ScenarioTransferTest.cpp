@@ -1,7 +1,7 @@
 // Writing, verifying and erasing scenarios in module and remote controller memory, and
 // reading the black box, against simulated devices of every firmware generation.
 
-#include "DeviceFieldFixture.h"
+#include "rigs/DeviceFieldFixture.h"
 
 #include "devices/memory/BlackBoxRecord.h"
 #include "devices/kinds/CommonControl.h"

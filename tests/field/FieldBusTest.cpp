@@ -1,5 +1,5 @@
 // Bus timing, autonomous play from memory, the other masters and stations, and faults.
-#include "FieldRig.h"
+#include "rigs/FieldRig.h"
 
 #include "field/file/FieldFile.h"
 #include "field/devices/SimRemote.h"

@@ -1,5 +1,5 @@
 // The field description file: the demo field and the problems a hand-edited file can have.
-#include "FieldRig.h"
+#include "rigs/FieldRig.h"
 
 #include "field/file/FieldFile.h"
 

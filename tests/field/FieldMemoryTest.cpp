@@ -1,5 +1,5 @@
 // Scenario memory by generation, erase, black box and configuration bytes.
-#include "FieldRig.h"
+#include "rigs/FieldRig.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Firing modules answering the runtime commands, byte for byte, by firmware generation.
-#include "FieldRig.h"
+#include "rigs/FieldRig.h"
 
 #include <gtest/gtest.h>
 

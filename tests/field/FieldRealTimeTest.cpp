@@ -1,5 +1,5 @@
 // The field on the steady clock, sped up: the same bytes as on virtual time.
-#include "FieldRig.h"
+#include "rigs/FieldRig.h"
 
 #include "field/file/FieldFile.h"
 

@@ -1,6 +1,6 @@
 // kvfield end to end: its terminal carries the echo and the answer, its log the record.
-#include "FieldRig.h"
-#include "KvfieldProcess.h"
+#include "rigs/FieldRig.h"
+#include "rigs/KvfieldProcess.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "link/LinkFixture.h"
+#include "rigs/LinkFixture.h"
 
 namespace kv::test {
 namespace {

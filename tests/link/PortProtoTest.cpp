@@ -1,4 +1,4 @@
-#include "link/LinkFixture.h"
+#include "rigs/LinkFixture.h"
 
 #include "support/text/Conversions.h"
 

@@ -5,7 +5,7 @@
 #include "field/bus/WireFrame.h"
 #include "link/FrameCheck.h"
 #include "link/PortProto.h"
-#include "link/PtyConverter.h"
+#include "rigs/PtyConverter.h"
 #include "link/UsbPort.h"
 #include "support/text/IniFile.h"
 

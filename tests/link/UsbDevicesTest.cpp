@@ -1,4 +1,4 @@
-#include "link/DeviceTree.h"
+#include "rigs/DeviceTree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The termios transport over pseudo-terminals: the test plays the converter on the master side.
-#include "link/DeviceTree.h"
-#include "link/PtyConverter.h"
+#include "rigs/DeviceTree.h"
+#include "rigs/PtyConverter.h"
 #include "link/FrameCheck.h"
 #include "link/PortProto.h"
 #include "link/UsbPort.h"

@@ -1,6 +1,6 @@
 #include "support/text/IniFile.h"
 
-#include "support/TempFolder.h"
+#include "rigs/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "support/text/DivStrings.h"
 #include "support/lang/Localizer.h"
-#include "support/TempFolder.h"
+#include "rigs/TempFolder.h"
 #include "support/lang/WindowTranslation.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "support/text/IniFile.h"
 
 #include "support/log/RunLog.h"
-#include "support/TempFolder.h"
+#include "rigs/TempFolder.h"
 
 #include <gtest/gtest.h>
 

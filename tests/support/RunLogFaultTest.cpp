@@ -2,7 +2,7 @@
 #include "support/log/RunLog.h"
 
 #include "support/SmallDisk.h"
-#include "support/TempFolder.h"
+#include "rigs/TempFolder.h"
 #include "support/text/TextEncoding.h"
 #include "support/platform/VirtualPlatform.h"
 

@@ -2,7 +2,7 @@
 
 #include "support/text/Conversions.h"
 #include "support/platform/Platform.h"
-#include "support/TempFolder.h"
+#include "rigs/TempFolder.h"
 #include "support/text/TextEncoding.h"
 #include "support/platform/VirtualPlatform.h"
 

@@ -1,6 +1,6 @@
 // kvctl's command-line contract against the simulated field, run as operators' scripts run
 // it: arguments in, stdout, stderr and the exit status out.
-#include "KvctlRun.h"
+#include "rigs/KvctlRun.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // kvctl --json: each command's object parsed and checked against what the simulated field
 // holds (its file, tests/tools/kvctl-field.ini) and against the command's plain output.
-#include "KvctlRun.h"
+#include "rigs/KvctlRun.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // A show package made by kvctl and fired from on the demo field, soundtrack and all, as an
 // operator takes a show from the office to the field in one file.
-#include "KvctlRun.h"
+#include "rigs/KvctlRun.h"
 
 #include <gtest/gtest.h>
 

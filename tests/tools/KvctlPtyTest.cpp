@@ -1,7 +1,7 @@
 // kvctl over pseudo-terminals: the field served by kvfield, the converters named as device
 // paths, the converter index being the position in the list.
-#include "KvctlRun.h"
-#include "KvfieldProcess.h"
+#include "rigs/KvctlRun.h"
+#include "rigs/KvfieldProcess.h"
 
 #include <gtest/gtest.h>
 

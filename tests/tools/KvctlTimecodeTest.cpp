@@ -1,11 +1,11 @@
 // kvctl show --timecode against the simulated field, the timecode played by a desk into the
 // sound server's null sink and captured from its monitor, in real time; kvctl show --tc-out
 // sending the show clock to the null sink, decoded from its monitor.
-#include "KvctlRun.h"
+#include "rigs/KvctlRun.h"
 
 #include "audio/PulseCapture.h"
-#include "audio/SoundtrackFiles.h"
-#include "show/DeskPlayback.h"
+#include "rigs/SoundtrackFiles.h"
+#include "rigs/DeskPlayback.h"
 #include "show/timecode/TimecodeInput.h"
 
 #include <QJsonDocument>

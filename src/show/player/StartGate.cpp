@@ -2,7 +2,7 @@
 
 #include "show/player/ExtPlayer.h"
 #include "show/player/ShowLaunch.h"
-#include "support/AddedMessages.h"
+#include "support/lang/AddedMessages.h"
 
 #include <utility>
 
