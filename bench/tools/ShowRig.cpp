@@ -80,7 +80,17 @@ void TShowRig::Load(const std::vector<TPlannedCue>& cues)
             file << CueTimeText(cue.time) << '\t' << cue.module << '\t' << cue.channel + 1 << '\n';
     }
     scenario.Load(path);
-    player->scenario = &scenario;
+    TShowSetup setup = player->Setup();
+    setup.scenario = &scenario;
+    // Loaded between shows: Play runs each to its end.
+    static_cast<void>(player->Configure(setup));
+}
+
+bool TShowRig::SetControl(uint8_t mode)
+{
+    TShowSetup setup = player->Setup();
+    setup.controlMode = mode;
+    return player->Configure(setup);
 }
 
 uint32_t TShowRig::Play(const std::vector<TPlannedCue>& cues, int32_t tempo, int32_t offset,

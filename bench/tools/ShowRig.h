@@ -35,6 +35,8 @@ public:
     ~TShowRig();
 
     void SetAttemptMode(int mode);
+    // Between shows; false when a show still runs.
+    bool SetControl(uint8_t mode);
     void Load(const std::vector<TPlannedCue>& cues);
     // Runs the show to its end; the tick taken just before the start.
     uint32_t Play(const std::vector<TPlannedCue>& cues, int32_t tempo, int32_t offset,

@@ -47,7 +47,7 @@ void TShowField::Connect(bool portThread)
     for (const auto& [address, converter] : modules_)
         registry->AddOrRefresh(address, converter);
     player = std::make_unique<kv::TExtPlayer>(*registry, *port);
-    player->scenario = &scenario;
+    Reconfigure(*player, &kv::TShowSetup::scenario, &scenario);
     field->ClearRecord();
 }
 

@@ -10,6 +10,7 @@
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ProjectList.h"
+#include "rigs/PlayerSetup.h"
 #include "rigs/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "console/app/ConsoleSettings.h"
 
 #include "devices/readiness/ConnectThresholds.h"
-#include "show/player/CommonPlayer.h"
+#include "show/player/ShowSetup.h"
 
 #include <charconv>
 
@@ -32,7 +32,7 @@ TConsoleSettings ReadConsoleSettings(const TIniFile& ini)
     settings.goNoGoBeforeStart = ini.ReadInteger("show", "GoNoGoBeforeStart", 0) != 0;
     settings.deadManKey = static_cast<int>(ini.ReadInteger("show", "DeadMan", 0));
     settings.maxLateMs = static_cast<int32_t>(
-        ini.ReadInteger("show", "MaxLateMs", TCommonPlayer::kDefaultMaxLateMs));
+        ini.ReadInteger("show", "MaxLateMs", kDefaultMaxLateMs));
     settings.palette = ini.ReadString("console", "Palette", "day");
     settings.language = ini.ReadString("console", "Language", "");
     settings.scale = static_cast<int>(ini.ReadInteger("console", "Scale", settings.scale));

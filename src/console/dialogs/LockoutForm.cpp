@@ -24,7 +24,7 @@ TLockoutForm::TLockoutForm(QWidget* mainForm, TCommonPlayer& player,
     state_ = MakeLabel(this, "StateLabel", {});
     state_->setWordWrap(true);
     const std::span<const TCue> cues =
-        player_.scenario ? player_.scenario->Cues() : std::span<const TCue>();
+        player_.Setup().scenario ? player_.Setup().scenario->Cues() : std::span<const TCue>();
     for (const std::string& position : TPositionLockout::Positions(cues)) {
         auto* item = new QListWidgetItem(QString::fromStdString(position), list_);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
@@ -61,7 +61,7 @@ void TLockoutForm::Switch(QListWidgetItem& item)
 
 void TLockoutForm::ShowState()
 {
-    const bool autonomous = player_.controlMode == kControlAutonomous;
+    const bool autonomous = player_.Setup().controlMode == kControlAutonomous;
     list_->setEnabled(!autonomous && list_->count() > 0);
     std::string text;
     if (autonomous)

@@ -177,10 +177,13 @@ void TMainForm::FormCreate()
         WriteLog(problem);
     controls_ = std::make_unique<TControls>(*port_);
     player_ = std::make_unique<TExtPlayer>(*controls_, *port_);
-    player_->scenario = projects_.Project(currentSlot_);
+    TShowSetup setup;
+    setup.scenario = projects_.Project(currentSlot_);
+    setup.rehearsal = SimulatedField(settings_.port);
+    setup.maxLateMs = settings_.maxLateMs;
+    // A player just made plays no show.
+    static_cast<void>(player_->Configure(setup));
     player_->thresholds = settings_.thresholds;
-    player_->rehearsal = SimulatedField(settings_.port);
-    player_->maxLateMs = settings_.maxLateMs;
     player_->LaunchState = [this] { return static_cast<int>(launchState_); };
     viewState_ = std::make_unique<TViewState>(places_.stateFolder + "kvshow.state");
     KeepDialogFolderIn(viewState_.get());

@@ -35,7 +35,7 @@ bool TMainForm::StartAllowed() const
 {
     return !TestPageShown() && !searching_ && !testRunning_ && !player_->IsRunning() &&
            launchState_ == kLaunchReady &&
-           (!ScenarioEmpty() || player_->firingMode == kFiringManual);
+           (!ScenarioEmpty() || player_->Setup().firingMode == kFiringManual);
 }
 
 bool TMainForm::StopAllowed()
@@ -112,13 +112,13 @@ void TMainForm::UpdateIndicators()
     strip.wait.label->setText(QString::fromStdString(
         searching_ ? Localize(24, "Поиск...") : Localize(25, "Ожидание")));
     const bool shown = !searching_ && !testRunning_;
-    const uint8_t firing = player_->firingMode;
+    const uint8_t firing = player_->Setup().firingMode;
     strip.workAuto.SetLit(shown && firing != kFiringManual);
     strip.workManual.SetLit(shown && firing != kFiringAutomatic);
     strip.wait.SetLit(shown && launchState_ == kLaunchIdle);
     strip.work.SetLit(shown && launchState_ != kLaunchIdle);
-    strip.direct.SetLit(shown && player_->controlMode == kControlDirect);
-    strip.autonomous.SetLit(shown && player_->controlMode == kControlAutonomous);
+    strip.direct.SetLit(shown && player_->Setup().controlMode == kControlDirect);
+    strip.autonomous.SetLit(shown && player_->Setup().controlMode == kControlAutonomous);
 }
 
 }  // namespace kv

@@ -112,8 +112,11 @@ void TMainForm::TakeSettings(const TConsoleSettings& chosen)
     settings_.thresholds = chosen.thresholds;
     player_->thresholds = chosen.thresholds;
     channelTest_->thresholds = chosen.thresholds;
-    settings_.maxLateMs = chosen.maxLateMs;
-    player_->maxLateMs = chosen.maxLateMs;
+    TShowSetup setup = player_->Setup();
+    setup.maxLateMs = chosen.maxLateMs;
+    // Settings are taken only while no show runs: a refusal leaves both as they were.
+    if (player_->Configure(setup))
+        settings_.maxLateMs = chosen.maxLateMs;
     settings_.goNoGoBeforeStart = chosen.goNoGoBeforeStart;
     const bool keysChanged =
         chosen.startKey != settings_.startKey || chosen.deadManKey != settings_.deadManKey;

@@ -237,6 +237,18 @@ bool TCommonPlayer::SetStartPoint(int32_t time, int32_t cue)
     return firingMode != kFiringManual && SameShow() && LeftOff();
 }
 
+bool TCommonPlayer::Configure(const TShowSetup& setup)
+{
+    if (IsRunning())
+        return false;
+    scenario = setup.scenario;
+    controlMode = setup.controlMode;
+    firingMode = setup.firingMode;
+    maxLateMs = setup.maxLateMs;
+    rehearsal = setup.rehearsal;
+    return true;
+}
+
 void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 {
     // Nothing handed over leaves after this; a resume fires what was not sent.

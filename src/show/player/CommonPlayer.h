@@ -11,6 +11,7 @@
 #include "show/player/PositionLockout.h"
 #include "show/player/ShowClock.h"
 #include "show/player/ShowRealTime.h"
+#include "show/player/ShowSetup.h"
 #include "show/player/StopBroadcast.h"
 #include "show/player/TimeBroadcast.h"
 #include "show/report/FiringReport.h"
@@ -33,9 +34,6 @@ class TPortProto;
 class TProjectList;
 class TTimecodeChase;
 class TTimer;
-
-enum TFiringMode : uint8_t { kFiringAutomatic = 0, kFiringManual = 1, kFiringBoth = 2 };
-enum TControlMode : uint8_t { kControlDirect = 0, kControlAutonomous = 1 };
 
 // A channel the bus and the device tables can take: module 0-255, channel 0-511.
 bool IsFirableChannel(int module, int channel);
@@ -66,7 +64,6 @@ public:
     static constexpr uint32_t kTimerPeriodMs = 25;
     static constexpr uint32_t kEndPauseMs = 500;
     static constexpr uint32_t kManualChargePauseMs = 2000;
-    static constexpr int32_t kDefaultMaxLateMs = 1000;
     // What a show may be started with from the command line: a tempo given in per cent (100)
     // or an offset in seconds read as milliseconds would move the whole show.
     static constexpr int32_t kMinStartTempo = 500;
@@ -166,19 +163,14 @@ public:
     const TChargePlan& Charges() const { return charges_; }
     const std::string& FiringReportPath() const { return reportPath_; }
 
-    // Set by the console. No scenario plays as an empty one.
-    const TProjectList* scenario = nullptr;
-    uint8_t controlMode = kControlDirect;
-    uint8_t firingMode = kFiringAutomatic;
-    // A cue later than this when its turn comes (the main thread held up) is passed over,
-    // not sent in a burst with the others due meanwhile; 0: no limit.
-    int32_t maxLateMs = kDefaultMaxLateMs;  // [show] MaxLateMs
+    // Refused (false, nothing changed) while a show runs or ends: it plays to its end as it
+    // began. The rehearsal flag also follows EnterModelBus and LeaveModelBus.
+    [[nodiscard]] bool Configure(const TShowSetup& setup);
+    TShowSetup Setup() const { return {scenario, controlMode, firingMode, maxLateMs, rehearsal}; }
+
     int32_t timeReportInterval = 100;
     int32_t idleInterval = 1000;
     int32_t timeBroadcastInterval = 1000;
-    // Set by the console while the bus is a model of the installation: the log and the
-    // report's file name say so.
-    bool rehearsal = false;
     // The console put a model of the field on the bus, or the real field back. A rehearsal
     // begins where the real show stands; the real bus then goes on from where its own last
     // show left it, start point and handled cues, whatever the model fired. simulated: the
@@ -221,6 +213,12 @@ protected:
     TFiringReport report_;
 
 private:
+    // The setup's fields, under the names the player's code has always read them by.
+    const TProjectList* scenario = nullptr;
+    uint8_t controlMode = kControlDirect;
+    uint8_t firingMode = kFiringAutomatic;
+    int32_t maxLateMs = kDefaultMaxLateMs;
+    bool rehearsal = false;
     // Each high-voltage module of the show is told the charge of its next shot again.
     void RechargeAfterLoss();
     void UpdateClock(uint32_t now);

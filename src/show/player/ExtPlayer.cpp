@@ -12,10 +12,7 @@
 
 namespace kv {
 
-TExtPlayer::TExtPlayer(TControls& controls, TPortProto& port) : TCommonPlayer(controls, port)
-{
-    firingMode = kFiringAutomatic;
-}
+TExtPlayer::TExtPlayer(TControls& controls, TPortProto& port) : TCommonPlayer(controls, port) {}
 
 void TExtPlayer::ClearFired()
 {

@@ -39,11 +39,12 @@ std::string ControlModeWord(uint8_t mode)
 
 void LogStartBlock(TExtPlayer& player)
 {
+    const TShowSetup setup = player.Setup();
     WriteLog(Localize(32, "Запуск проекта"));
-    if (player.rehearsal)
+    if (setup.rehearsal)
         WriteLog(Localize(kMsgRehearsalShow));
-    if (player.firingMode != kFiringManual) {
-        const int32_t duration = player.scenario ? player.scenario->Duration() : 0;
+    if (setup.firingMode != kFiringManual) {
+        const int32_t duration = setup.scenario ? setup.scenario->Duration() : 0;
         WriteLog(Localize(33, "Проект:") + " " + ClockText(duration, 0));
     }
     TBassPlayer& soundtrack = player.Soundtrack();
@@ -51,8 +52,8 @@ void LogStartBlock(TExtPlayer& player)
         WriteLog(Localize(34, "Фонограмма:") + " " +
                  std::filesystem::path(soundtrack.FileName()).filename().string() + " [" +
                  ClockText(soundtrack.TimeLength(), 0) + "]");
-    WriteLog(Localize(40, "Режимы:") + " " + FiringModeWord(player.firingMode) + ", " +
-             ControlModeWord(player.controlMode));
+    WriteLog(Localize(40, "Режимы:") + " " + FiringModeWord(setup.firingMode) + ", " +
+             ControlModeWord(setup.controlMode));
     WriteLog(Localize(41, "Темп:") + " " + TempoLogText(player.Tempo()) + "%, " +
              Localize(42, "смещение:") + " " + IntToText(player.Offset()) + " ms");
 }

@@ -50,9 +50,11 @@ int TCtlSession::Open(const std::string& portSetting, const std::string& setting
     controls_ = std::make_unique<TControls>(*port_);
     player_ = std::make_unique<TExtPlayer>(*controls_, *port_);
     player_->thresholds = thresholds_;
-    player_->rehearsal = SimulatedField(portSetting);
-    player_->maxLateMs =
-        static_cast<int32_t>(ini.ReadInteger("show", "MaxLateMs", TCommonPlayer::kDefaultMaxLateMs));
+    TShowSetup setup;
+    setup.rehearsal = SimulatedField(portSetting);
+    setup.maxLateMs = static_cast<int32_t>(ini.ReadInteger("show", "MaxLateMs", kDefaultMaxLateMs));
+    // A player just made plays no show.
+    static_cast<void>(player_->Configure(setup));
     player_->LaunchState = [this] { return launchState; };
     port_->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
         controls_->HandleUnsolicitedFrame(frame, converter);

@@ -237,9 +237,13 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     session.Search(arguments.addresses);
     session.Controls().MarkScenarioChannels(list.Cues());
 
-    player.scenario = &list;
-    player.firingMode = kFiringAutomatic;
-    player.controlMode = arguments.autonomous ? kControlAutonomous : kControlDirect;
+    TShowSetup setup = player.Setup();
+    setup.scenario = &list;
+    setup.firingMode = kFiringAutomatic;
+    setup.controlMode = arguments.autonomous ? kControlAutonomous : kControlDirect;
+    // A show under way keeps its own.
+    if (!player.Configure(setup))
+        return 1;
     for (const std::string& position : arguments.lockedPositions)
         if (!player.LockPosition(position, true))
             return kExitFailed;
@@ -301,7 +305,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
             end = TEnd::ConverterLost;
             loop.quit();
         } else if (player.IsRunning()) {
-            WriteLog(Localize(player.controlMode == kControlAutonomous
+            WriteLog(Localize(player.Setup().controlMode == kControlAutonomous
                                   ? kMsgAutonomousShowWithoutConverter
                                   : kMsgShowOnWithoutConverter));
         }

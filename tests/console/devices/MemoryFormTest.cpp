@@ -207,7 +207,7 @@ TEST_F(MemoryFormTest, AutonomousShowFromTheKeysFiresTheModulesMemoryUntilTheSto
     EXPECT_TRUE(Logged("Запись сценария в пульты... Успешно"));
     EXPECT_TRUE(Logged("Проверка сценария в пультах... Успешно"));
     Key(Qt::Key_F1, Qt::ShiftModifier);
-    ASSERT_EQ(Form().Player().controlMode, kControlAutonomous);
+    ASSERT_EQ(Form().Player().Setup().controlMode, kControlAutonomous);
     Field().ClearRecord();
     Key(Qt::Key_F1);
     Key(Qt::Key_F5);
@@ -254,7 +254,7 @@ TEST_F(MemoryFormTest, AnExitWhileTheStopIsNotTakenAsksFirstAndTheRepeatsGoOn)
     Key(Qt::Key_F8);
     ASSERT_TRUE(Logged("Запись сценария в пульты... Успешно"));
     Key(Qt::Key_F1, Qt::ShiftModifier);
-    ASSERT_EQ(Form().Player().controlMode, kControlAutonomous);
+    ASSERT_EQ(Form().Player().Setup().controlMode, kControlAutonomous);
     Key(Qt::Key_F1);
     Key(Qt::Key_F5);
     ASSERT_TRUE(Form().Player().IsRunning());

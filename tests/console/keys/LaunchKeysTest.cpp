@@ -71,7 +71,7 @@ TEST(LaunchKeysTest, ArmingDecidesWhichButtonsAndKeysWork)
     window.Key(Qt::Key_F2);
     EXPECT_EQ(form.Projects().Project(0)->Count(), 3);
     window.Key(Qt::Key_F1, Qt::ControlModifier);
-    EXPECT_EQ(form.Player().firingMode, kFiringAutomatic);
+    EXPECT_EQ(form.Player().Setup().firingMode, kFiringAutomatic);
     EXPECT_EQ(form.LaunchState(), kLaunchReady);
 
     window.Key(Qt::Key_Escape);
@@ -117,23 +117,23 @@ TEST(LaunchKeysTest, ModeActionsCycleTheModesOnlyWhileIdle)
     EXPECT_TRUE(lit("WorkAutoLed"));
     EXPECT_TRUE(lit("DirectLed"));
     window.Key(Qt::Key_F1, Qt::ControlModifier);
-    EXPECT_EQ(form.Player().firingMode, kFiringManual);
+    EXPECT_EQ(form.Player().Setup().firingMode, kFiringManual);
     EXPECT_FALSE(lit("WorkAutoLed"));
     EXPECT_TRUE(lit("WorkManualLed"));
     window.Key(Qt::Key_F1, Qt::ControlModifier);
-    EXPECT_EQ(form.Player().firingMode, kFiringBoth);
+    EXPECT_EQ(form.Player().Setup().firingMode, kFiringBoth);
     EXPECT_TRUE(lit("WorkAutoLed") && lit("WorkManualLed"));
     EXPECT_FALSE(window.Child<QWidget>("ManualPanel").isHidden());
     window.Key(Qt::Key_F1, Qt::ControlModifier);
-    EXPECT_EQ(form.Player().firingMode, kFiringAutomatic);
+    EXPECT_EQ(form.Player().Setup().firingMode, kFiringAutomatic);
     EXPECT_FALSE(window.Child<QWidget>("CueList").isHidden());
 
     window.Key(Qt::Key_F1, Qt::ShiftModifier);
-    EXPECT_EQ(form.Player().controlMode, kControlAutonomous);
+    EXPECT_EQ(form.Player().Setup().controlMode, kControlAutonomous);
     EXPECT_TRUE(lit("AutonomousLed"));
     EXPECT_FALSE(lit("DirectLed"));
     window.Key(Qt::Key_F1, Qt::ShiftModifier);
-    EXPECT_EQ(form.Player().controlMode, kControlDirect);
+    EXPECT_EQ(form.Player().Setup().controlMode, kControlDirect);
 }
 
 TEST(LaunchKeysTest, StartPointFromTheSelectedCueAndBackToTheBeginning)
@@ -218,9 +218,9 @@ TEST(LaunchKeysTest, SlotKeysKeepEachSlotsScenarioSoundtrackAndModes)
     EXPECT_EQ(form.CurrentSlot(), 2);
     EXPECT_EQ(window.Child<TShape>("PLed2").Color(), kGreen);
     EXPECT_NE(window.Child<TShape>("PLed0").Color(), kGreen);
-    EXPECT_EQ(form.Player().firingMode, kFiringAutomatic);
-    EXPECT_EQ(form.Player().controlMode, kControlDirect);
-    EXPECT_EQ(form.Player().scenario, form.Projects().Project(2));
+    EXPECT_EQ(form.Player().Setup().firingMode, kFiringAutomatic);
+    EXPECT_EQ(form.Player().Setup().controlMode, kControlDirect);
+    EXPECT_EQ(form.Player().Setup().scenario, form.Projects().Project(2));
     EXPECT_FALSE(form.Player().Soundtrack().Loaded());
     EXPECT_EQ(window.Child<QLabel>("SoundName").text(), "");
     EXPECT_EQ(window.Child<QTreeWidget>("CueList").topLevelItemCount(), 0);
@@ -228,8 +228,8 @@ TEST(LaunchKeysTest, SlotKeysKeepEachSlotsScenarioSoundtrackAndModes)
 
     window.Key(Qt::Key_1);
     EXPECT_EQ(form.CurrentSlot(), 0);
-    EXPECT_EQ(form.Player().firingMode, kFiringManual);
-    EXPECT_EQ(form.Player().controlMode, kControlAutonomous);
+    EXPECT_EQ(form.Player().Setup().firingMode, kFiringManual);
+    EXPECT_EQ(form.Player().Setup().controlMode, kControlAutonomous);
     EXPECT_EQ(form.Player().Tempo(), 1001) << "the tempo belongs to the console, not the slot";
     if (sound) {
         EXPECT_TRUE(form.Player().Soundtrack().Loaded()) << "reloaded from its file";
@@ -296,7 +296,7 @@ TEST(LaunchKeysTest, TestPageTakesItsOwnKeysAndCtrlF1IsF1There)
     ASSERT_TRUE(window.Child<QPushButton>("TestBtn").isChecked());
     // The mode action is off on the test page: Ctrl+F1 tests the module on show, as F1.
     window.Key(Qt::Key_F1, Qt::ControlModifier);
-    EXPECT_EQ(form.Player().firingMode, kFiringAutomatic);
+    EXPECT_EQ(form.Player().Setup().firingMode, kFiringAutomatic);
     auto* module = dynamic_cast<TCommonControl*>(form.Controls().FindByAddress(1));
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(module->ChannelState(0), kChannelConnected);
@@ -325,7 +325,7 @@ TEST(LaunchKeysTest, TestPageTakesItsOwnKeysAndCtrlF1IsF1There)
     // Back on the launch page its keys mean what they mean there.
     window.Key(Qt::Key_Tab);
     window.Key(Qt::Key_F1, Qt::ControlModifier);
-    EXPECT_EQ(form.Player().firingMode, kFiringManual);
+    EXPECT_EQ(form.Player().Setup().firingMode, kFiringManual);
 }
 
 TEST(LaunchKeysTest, EscEndsTheBusSearchAndTheManualKeysTakeItsFirstModule)

@@ -98,9 +98,9 @@ TEST(ShowKeysTest, TheKeyThatClosesTheRedWarningDoesNothingElse)
     form.Player().HandleMessage(RemoteStopAt(2));
     window.Key(Qt::Key_F1, Qt::ControlModifier);
     EXPECT_FALSE(warning.isVisible());
-    EXPECT_EQ(form.Player().firingMode, kFiringAutomatic);
+    EXPECT_EQ(form.Player().Setup().firingMode, kFiringAutomatic);
     window.Key(Qt::Key_F1, Qt::ControlModifier);
-    EXPECT_EQ(form.Player().firingMode, kFiringManual);
+    EXPECT_EQ(form.Player().Setup().firingMode, kFiringManual);
     window.Key(Qt::Key_F1, Qt::ControlModifier);
     window.Key(Qt::Key_F1, Qt::ControlModifier);
 
@@ -122,7 +122,7 @@ TEST(ShowKeysTest, KeysHeldWithCtrlAltOrShiftNeverFireStartArmOrSwitchSlotsButSt
     window.Register({1, 2});
     window.LoadScenario(kThreeCues);
     window.Key(Qt::Key_F1, Qt::ControlModifier);
-    ASSERT_EQ(form.Player().firingMode, kFiringManual);
+    ASSERT_EQ(form.Player().Setup().firingMode, kFiringManual);
     window.Key(Qt::Key_Down);
     ASSERT_EQ(window.Child<QLabel>("ManualModuleLabel").text(), "1");
 
@@ -189,13 +189,13 @@ TEST(ShowKeysTest, AHeldKeyActsOnceWhateverItDoes)
     Hold(window, Qt::Key_Minus);
     EXPECT_EQ(form.Player().Offset(), -50);
     Hold(window, Qt::Key_F1, Qt::ControlModifier);
-    EXPECT_EQ(form.Player().firingMode, kFiringManual);
+    EXPECT_EQ(form.Player().Setup().firingMode, kFiringManual);
     Hold(window, Qt::Key_F1, Qt::ShiftModifier);
-    EXPECT_EQ(form.Player().controlMode, kControlAutonomous);
+    EXPECT_EQ(form.Player().Setup().controlMode, kControlAutonomous);
     Hold(window, Qt::Key_F1, Qt::ShiftModifier);
     Hold(window, Qt::Key_F1, Qt::ControlModifier);
     Hold(window, Qt::Key_F1, Qt::ControlModifier);
-    ASSERT_EQ(form.Player().firingMode, kFiringAutomatic);
+    ASSERT_EQ(form.Player().Setup().firingMode, kFiringAutomatic);
     Hold(window, Qt::Key_2);
     EXPECT_EQ(form.CurrentSlot(), 1);
     Hold(window, Qt::Key_1);

@@ -66,7 +66,7 @@ TEST_F(GoNoGoWindowTest, WorstFirstWithWhatToDoAndPrintable)
     Key(Qt::Key_F2);  // every module's channels
     Key(Qt::Key_Tab);
     Key(Qt::Key_F1, Qt::ShiftModifier);
-    ASSERT_EQ(form.Player().controlMode, kControlAutonomous);
+    ASSERT_EQ(form.Player().Setup().controlMode, kControlAutonomous);
 
     Key(Qt::Key_G, Qt::ControlModifier);
     auto& window = Child<TGoNoGoForm>(form, "TGoNoGoForm");
@@ -129,7 +129,7 @@ TEST_F(GoNoGoWindowTest, AnAutonomousShowWhoseHighVoltageShotsNeedTwoChargesStar
     Key(Qt::Key_F2);  // the channels measured: 8 and 12 ohms need two charges
     Key(Qt::Key_Tab);
     Key(Qt::Key_F1, Qt::ShiftModifier);
-    ASSERT_EQ(form.Player().controlMode, kControlAutonomous);
+    ASSERT_EQ(form.Player().Setup().controlMode, kControlAutonomous);
     const std::string refusal =
         "Запуск отменён: Высоковольтные пульты с разными зарядами выстрелов: в автономном "
         "управлении каждый выстрел из памяти получит заряд первого, пульты: 20. Запускайте эти "
@@ -172,7 +172,7 @@ TEST_F(GoNoGoWindowTest, AWriteIntoTheRehearsalsModelLeavesTheRealMemoryUnknown)
     Key(Qt::Key_F10, Qt::ControlModifier);
     ASSERT_TRUE(Child<QLabel>(form, "RehearsalBanner").isVisible());
     Key(Qt::Key_F1, Qt::ShiftModifier);
-    ASSERT_EQ(form.Player().controlMode, kControlAutonomous);
+    ASSERT_EQ(form.Player().Setup().controlMode, kControlAutonomous);
     Key(Qt::Key_F8);
     ASSERT_TRUE(Logged("Запись сценария в пульты... Успешно")) << LogText();
     EXPECT_FALSE(Lists(GoNoGoFindings(), kStaleMemory)) << "the model holds the show";
@@ -189,7 +189,7 @@ TEST_F(GoNoGoWindowTest, AControllerWriteLeavesTheModulesMemoryUnknown)
                            "[device3]\nKind=remote\nAddress=0\nEraseMs=300\n",
                            "0:01\t1\t1\n0:02\t2\t1\n", {0, 1, 2});
     Key(Qt::Key_F1, Qt::ShiftModifier);
-    ASSERT_EQ(form.Player().controlMode, kControlAutonomous);
+    ASSERT_EQ(form.Player().Setup().controlMode, kControlAutonomous);
     Key(Qt::Key_F8);
     ASSERT_TRUE(Logged("Запись сценария в пульты... Успешно")) << LogText();
     ASSERT_FALSE(Lists(GoNoGoFindings(), kStaleMemory));
@@ -209,7 +209,7 @@ protected:
                                "[device2]\nKind=module\nAddress=2\nChannels=8\n",
                                "0:01\t1\t1\n0:02\t2\t1\n", {1, 2});
         Key(Qt::Key_F1, Qt::ShiftModifier);
-        EXPECT_EQ(form.Player().controlMode, kControlAutonomous);
+        EXPECT_EQ(form.Player().Setup().controlMode, kControlAutonomous);
         Key(Qt::Key_F8);
         Key(Qt::Key_F9);
         EXPECT_TRUE(Logged("Проверка сценария в пультах... Успешно")) << LogText();

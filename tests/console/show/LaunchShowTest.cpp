@@ -240,7 +240,7 @@ TEST(LaunchShowTest, ManualKeysFireTheChannelsOfTheShownPageOnly)
     TMainForm& form = window.Form();
     window.Register({1, 2});  // module 2 has 64 channels
     window.Key(Qt::Key_F1, Qt::ControlModifier);
-    ASSERT_EQ(form.Player().firingMode, kFiringManual);
+    ASSERT_EQ(form.Player().Setup().firingMode, kFiringManual);
     EXPECT_TRUE(window.Child<QWidget>("CueList").isHidden());
     EXPECT_FALSE(window.Child<QWidget>("ManualPanel").isHidden());
 

@@ -133,7 +133,7 @@ protected:
     void StartManual()
     {
         Key(Qt::Key_F1, Qt::ControlModifier);
-        ASSERT_EQ(Form().Player().firingMode, kFiringManual);
+        ASSERT_EQ(Form().Player().Setup().firingMode, kFiringManual);
         Key(Qt::Key_F1);
         Key(Qt::Key_F5);
         ASSERT_TRUE(Form().Player().IsRunning());
@@ -219,7 +219,7 @@ TEST_F(LockoutTest, AutonomousControlRefusesTheLockoutAndALockoutRefusesAutonomo
 {
     TMainForm& form = OpenImported();
     Key(Qt::Key_F1, Qt::ShiftModifier);
-    ASSERT_EQ(form.Player().controlMode, kControlAutonomous);
+    ASSERT_EQ(form.Player().Setup().controlMode, kControlAutonomous);
     ASSERT_TRUE(Lockout([&](TLockoutForm& window) {
         EXPECT_FALSE(Child<QListWidget>(window, "PositionList").isEnabled());
         EXPECT_EQ(Child<QLabel>(window, "StateLabel").text().toStdString(),
@@ -231,7 +231,7 @@ TEST_F(LockoutTest, AutonomousControlRefusesTheLockoutAndALockoutRefusesAutonomo
     EXPECT_TRUE(form.Player().LockedPositions().empty());
 
     Key(Qt::Key_F1, Qt::ShiftModifier);
-    ASSERT_EQ(form.Player().controlMode, kControlDirect);
+    ASSERT_EQ(form.Player().Setup().controlMode, kControlDirect);
     ASSERT_TRUE(Lockout([&](TLockoutForm& window) {
         Switch(window, "Left");
         QTest::keyClick(&window, Qt::Key_Escape);
@@ -239,7 +239,7 @@ TEST_F(LockoutTest, AutonomousControlRefusesTheLockoutAndALockoutRefusesAutonomo
     ASSERT_EQ(form.Player().LockedPositions(), (std::vector<std::string>{"Left"}));
     const size_t shown = platform.messages.size();
     Key(Qt::Key_F1, Qt::ShiftModifier);
-    EXPECT_EQ(form.Player().controlMode, kControlDirect);
+    EXPECT_EQ(form.Player().Setup().controlMode, kControlDirect);
     ASSERT_EQ(platform.messages.size(), shown + 1);
     EXPECT_TRUE(platform.messages.back().starts_with("Заблокированы позиции")) << platform.messages.back();
 }

@@ -110,7 +110,7 @@ TEST(ShowPackageWindowTest, F2LoadsAPackageWholeADamagedOneChangesNothingAndCtrl
     // In autonomous control the modules would fire the package's locked positions from
     // their memory: refused whole.
     window.Key(Qt::Key_F1, Qt::ShiftModifier);
-    ASSERT_EQ(player.controlMode, kControlAutonomous);
+    ASSERT_EQ(player.Setup().controlMode, kControlAutonomous);
     ASSERT_EQ(WriteShowPackage(package, Package()), "");
     TestPlatform().openFiles = {package};
     window.Key(Qt::Key_F2);

@@ -275,7 +275,7 @@ TEST_F(SoundStallTest, ACueFiredByHandInAutomaticAndManualFiringIsNotFiredAgain)
     Key(Qt::Key_F1);  // disarmed: the modes change only while idle
     Key(Qt::Key_F1, Qt::ControlModifier);
     Key(Qt::Key_F1, Qt::ControlModifier);
-    ASSERT_EQ(Form().Player().firingMode, kFiringBoth);
+    ASSERT_EQ(Form().Player().Setup().firingMode, kFiringBoth);
     Key(Qt::Key_Down);  // module 1 on the firing keys
     Key(Qt::Key_F1);
     Key(Qt::Key_F5);

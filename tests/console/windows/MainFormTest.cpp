@@ -1,6 +1,7 @@
 #include "rigs/console/ConsoleFolder.h"
 #include "rigs/console/ConsoleTestPlatform.h"
 #include "rigs/console/WindowProbe.h"
+#include "rigs/PlayerSetup.h"
 #include "console/mainwindow/ConsoleWindows.h"
 #include "console/mainwindow/MainForm.h"
 #include "console/widgets/Colors.h"
@@ -170,7 +171,7 @@ TEST_F(MainFormTest, RemoteStopLeavesAShowReadyButNeverArmsAnIdleConsole)
     form.Player().HandleMessage(remoteStop);
     EXPECT_EQ(form.LaunchState(), kLaunchIdle) << "a stop heard on the bus armed the console";
 
-    form.Player().firingMode = kFiringManual;
+    kvtest::Reconfigure(form.Player(), &TShowSetup::firingMode, kFiringManual);
     form.Player().Start(0);
     ASSERT_EQ(form.LaunchState(), kLaunchRunning);
     form.Player().HandleMessage(remoteStop);

@@ -91,7 +91,7 @@ TEST(SettingsWindowTest, OkWritesTheChangesIntoTheFileReadKeepingItsOtherLinesAn
 
     EXPECT_EQ(window.LogCount(Localize(kMsgSettingsAtRestart) + " " + file), 1);
     TMainForm& main = window.Form();
-    EXPECT_EQ(main.Player().maxLateMs, 1500);
+    EXPECT_EQ(main.Player().Setup().maxLateMs, 1500);
     EXPECT_DOUBLE_EQ(main.Player().thresholds.connectResist, 25.5);
     EXPECT_EQ(ShownPalette(), TPaletteKind::Night);
     EXPECT_EQ(main.Launch().startBtn->text().toStdString(), Localize(kMsgSpaceStart));

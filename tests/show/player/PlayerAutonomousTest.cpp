@@ -48,7 +48,7 @@ protected:
             show->AddModule(setup);
         }
         show->Connect();
-        Player().controlMode = kv::kControlAutonomous;
+        Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     }
 
     // One cue per channel, modules in turn, written into the modules' memory.

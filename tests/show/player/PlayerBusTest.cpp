@@ -69,8 +69,8 @@ TEST_F(PlayerBus, AnswersStatusQueriesToEveryStationOrToThisOne)
     const int self = show->port->StationId();
     const int other = self % 255 + 1;
     Player().LaunchState = [] { return 1; };
-    Player().firingMode = kv::kFiringBoth;
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringBoth);
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
 
     Player().HandleMessage(TFrameRecord{0x03, 0, 0, 77, 0, 255});
     Player().HandleMessage(TFrameRecord{0x03, 0, 0, 78, static_cast<uint8_t>(other), 255});
@@ -141,7 +141,7 @@ TEST_F(PlayerBus, TwoStationsOnOneBusStopOnceEach)
 
     // The other station answers an autonomous show's time with the stop form, as the remote
     // controller expects; that answer stops the show. This stays: the README says so.
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     Start(0);
     untilQuiet();
     EXPECT_FALSE(Player().IsRunning());
@@ -160,7 +160,7 @@ TEST_F(PlayerBus, AStopSentSeveralTimesIsOneStopToAnotherStationAndNoneToItself)
     other.Connect();
     int remoteStopsThere = 0;
     other.player->OnRemoteStop = [&] { ++remoteStopsThere; };
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     RunBothThenStop(other);
     const std::vector<kv::TFrameEntry> stops = show->Sent(0x90);
     ASSERT_FALSE(stops.empty());
@@ -193,7 +193,7 @@ TEST_F(PlayerBus, ExternalStartWhenArmedAnsweredEitherWay)
 
     Player().HandleMessage(TFrameRecord{0x90, 1, 44, 0x80, 0, 255});
     Player().armed = true;
-    Player().rehearsal = true;  // a show started from the bus on a model says so too
+    Reconfigure(Player(), &kv::TShowSetup::rehearsal, true);  // a show started from the bus on a model says so too
     Player().HandleMessage(startAt30s);
     EXPECT_TRUE(Player().IsRunning());
     EXPECT_FALSE(Player().armed);
@@ -247,7 +247,7 @@ TEST_F(PlayerBus, MotorCuesGoToTheMotorModuleInDirectControlOnly)
     EXPECT_EQ(Head(moves[1]), Bytes({0x8C, 0x81, 127, 25, 0, 3}));
 
     show->field->ClearRecord();
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     Start(0);
     ASSERT_TRUE(RunUntilStopped(3000));
     EXPECT_TRUE(show->Sent(0x8C).empty());
@@ -306,7 +306,7 @@ TEST_F(PlayerBus, AMotorTurnAtTheStartPointNotTakenIsLoggedAndALockedOneIsNotSen
                        "0:01\t3\t#L\t|0:01|A|Turn\n"
                        "0:02\t3\t#R\t|0:02|B|Turn\n"
                        "0:05\t3\t1\t|0:05|A|Comet\n");
-    Player().scenario = &show->scenario;
+    Reconfigure(Player(), &kv::TShowSetup::scenario, &show->scenario);
     ASSERT_TRUE(Player().LockPosition("B", true));
     show->field->ClearRecord();
     Start(3000);
@@ -355,7 +355,7 @@ TEST_F(PlayerBus, FailedChargesSwitchOffsClocksAndNoticesAreLogged)
 {
     MeasureForCharge(0, 100);
     show->LoadScenario("1 5 1\n");
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     show->field->SetBadEcho(0, true);
     Start(0);
     platform.Advance(500);
@@ -435,7 +435,7 @@ TEST_F(PlayerBus, ChargeSequenceStopsAtItsTable)
 TEST_F(PlayerBus, ManualHighVoltageShotChargesWaitsAndFiresWithoutNextCharge)
 {
     MeasureForCharge(3, 300);
-    Player().firingMode = kv::kFiringManual;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringManual);
     Start(0);
     show->field->ClearRecord();
     const int next = Player().Charges().Next(5);
@@ -460,7 +460,7 @@ TEST_F(PlayerBus, ManualHighVoltageShotChargesWaitsAndFiresWithoutNextCharge)
 
 TEST_F(PlayerBus, ShotsByHandKeepTheirOrderBehindAChargeAndAStopDropsThem)
 {
-    Player().firingMode = kv::kFiringManual;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringManual);
     Start(0);
     show->field->ClearRecord();
     std::vector<std::string> done;
@@ -497,7 +497,7 @@ TEST_F(PlayerBus, AHighVoltageCueFiredByHandLeavesTheModulesLaterShotsTheirCharg
 {
     MeasureCharges(4);
     show->LoadScenario("1 5 1\n2 5 2\n3 5 3\n4 5 4\n");
-    Player().firingMode = kv::kFiringBoth;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringBoth);
     Start(0);
     platform.Advance(1100);
     Player().Fire(5, 1, false, true);  // the cue at 2 s
@@ -513,7 +513,7 @@ TEST_F(PlayerBus, AKeyDuringTheShowChargesClearOfTheShowsShotsAndKeepsTheirCharg
 {
     MeasureCharges(6);
     show->LoadScenario("1 5 1\n2 5 2\n5 5 3\n8 5 4\n9 5 5\n10 5 6\n");
-    Player().firingMode = kv::kFiringBoth;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringBoth);
     const uint32_t start = Start(0);
     platform.Advance(1100);
     std::vector<bool> done;
@@ -537,7 +537,7 @@ TEST_F(PlayerBus, AResumedShowLeavesOutTheCuesFiredByHandFromItsCharges)
 {
     MeasureCharges(3);
     show->LoadScenario("1 5 1\n2 5 2\n3 5 3\n");
-    Player().firingMode = kv::kFiringBoth;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringBoth);
     Start(0);
     platform.Advance(100);
     Player().Fire(5, 0, false, true);  // the cue at 1 s
@@ -557,7 +557,7 @@ TEST_F(PlayerBus, AKeyWaitingForAGapInTheShowsShotsIsDroppedByAStop)
 {
     MeasureCharges(3);
     show->LoadScenario("1 5 1\n2 5 2\n3 5 3\n");
-    Player().firingMode = kv::kFiringBoth;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringBoth);
     Start(0);
     platform.Advance(1100);
     std::vector<bool> done;
@@ -581,8 +581,8 @@ TEST_F(PlayerBus, AHighVoltageCueOnALockedPositionLeavesTheNextShotItsOwnCharge)
                        "0:02\t5\t2\t|0:02|B|Comet\n"
                        "0:05\t5\t3\t|0:05|A|Comet\n"
                        "0:06\t5\t4\t|0:06|B|Comet\n");
-    Player().scenario = &show->scenario;
-    Player().firingMode = kv::kFiringBoth;
+    Reconfigure(Player(), &kv::TShowSetup::scenario, &show->scenario);
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringBoth);
     Start(0);
     platform.Advance(1500);
     ASSERT_TRUE(Player().LockPosition("B", true));
@@ -600,7 +600,7 @@ TEST_F(PlayerBus, AHighVoltageCueOnALockedPositionLeavesTheNextShotItsOwnCharge)
 TEST_F(PlayerBus, StartFromSoundtrackJoinsWithoutStartNotice)
 {
     Player().Fire(1, 0, true, true);
-    Player().firingMode = kv::kFiringManual;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringManual);
     Player().StartFromSoundtrack();
     EXPECT_TRUE(Player().IsRunning());
     EXPECT_EQ(Player().CurrentTime(), 0) << "no soundtrack: from 0";

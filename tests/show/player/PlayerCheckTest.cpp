@@ -105,7 +105,7 @@ TEST_F(PlayerCheck, FiredTableKeepsItsSizeAndEmptiesAtStart)
         Player().Fire(1, i % 16, true, true);
     EXPECT_EQ(Player().FiredCount(), kv::TExtPlayer::kFiredCapacity);
     EXPECT_EQ(fired.size(), static_cast<size_t>(kv::TExtPlayer::kFiredCapacity + 5));
-    Player().firingMode = kv::kFiringManual;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringManual);
     Start(0);
     EXPECT_EQ(Player().FiredCount(), 0);
     EXPECT_EQ(Player().CheckPosition(), 0);

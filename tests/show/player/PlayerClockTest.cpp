@@ -128,7 +128,7 @@ TEST_F(PlayerClock, AStartWhereTheLastShowStoppedFiresNoCueTwice)
     show->LoadScenario("0.1 1 1\n0.2 1 2\n0.2 2 1\n0.3 1 3\n");
     for (const bool autonomous : {false, true}) {
         show->field->ClearRecord();
-        Player().controlMode = autonomous ? kv::kControlAutonomous : kv::kControlDirect;
+        Reconfigure(Player(), &kv::TShowSetup::controlMode, autonomous ? kv::kControlAutonomous : kv::kControlDirect);
         Player().SetStartPoint(0, 0);
         Start(0);
         ASSERT_TRUE(RunUntilStopped(3000));
@@ -141,7 +141,7 @@ TEST_F(PlayerClock, AStartWhereTheLastShowStoppedFiresNoCueTwice)
         EXPECT_EQ(Player().FiringReport().Records().back().reason, kv::TMissReason::BeforeStart)
             << "fired by the show before, not left out by this one";
     }
-    Player().controlMode = kv::kControlDirect;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlDirect);
     show->field->ClearRecord();
     Player().SetStartPoint(0, 0);
     Start(0);
@@ -157,13 +157,13 @@ TEST_F(PlayerClock, AStartWhereTheLastShowStoppedFiresNoCueTwice)
 
     // Cues a rehearsal fired on the model are still to fire on the real bus.
     Player().SetStartPoint(0, 0);
-    Player().rehearsal = true;
+    Reconfigure(Player(), &kv::TShowSetup::rehearsal, true);
     Start(0);
     platform.Advance(200);
     Player().Stop(false);
     ASSERT_EQ(Player().CurrentTime(), 200);
     show->field->ClearRecord();
-    Player().rehearsal = false;
+    Reconfigure(Player(), &kv::TShowSetup::rehearsal, false);
     Start(Player().CurrentTime());
     ASSERT_TRUE(RunUntilStopped(3000));
     EXPECT_EQ(show->Shots().size(), 3u) << "the two cues at the rehearsal's stop, and the last";
@@ -181,7 +181,7 @@ TEST_F(PlayerClock, AStartWhereTheLastShowStoppedFiresNoCueTwice)
 TEST_F(PlayerClock, AutonomousShowBroadcastsTheTimeAndOnlyRecordsTheCues)
 {
     show->LoadScenario("1 1 1\n2.5 1 2\n");
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     const uint32_t start = Start(0);
     ASSERT_TRUE(RunUntilStopped(5000));
 
@@ -209,7 +209,7 @@ TEST_F(PlayerClock, AutonomousStartBeforeZeroTellsTheModulesNothingUntilTheClock
     show->LoadScenario("0 1 1\n1 2 1\n");
     ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
     show->field->ClearRecord();
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     const uint32_t start = Start(-2000);
     ASSERT_TRUE(RunUntilStopped(10000));
 
@@ -246,7 +246,7 @@ TEST_F(PlayerClock, AutonomousModulesKeepToTheClockAfterAStartPointAndAnOffsetOf
     show->LoadScenario("2 1 1\n4 1 2\n6 1 3\n");
     ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
     show->field->ClearRecord();
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     const uint32_t start = Start(1250);
     platform.Advance(2000);
     Player().SetOffset(50);
@@ -275,7 +275,7 @@ TEST_F(PlayerClock, AutonomousFinaleRecordsAndLogsEveryCueThatFallsDue)
     for (int channel = 1; channel <= 20; ++channel)
         text += "2 1 " + std::to_string(channel) + "\n2 2 " + std::to_string(channel) + "\n";
     show->LoadScenario(text);
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     Start(0);
     ASSERT_TRUE(RunUntilStopped(5000));
     ASSERT_EQ(Player().FiredCount(), 40);
@@ -288,7 +288,7 @@ TEST_F(PlayerClock, AutonomousFinaleRecordsAndLogsEveryCueThatFallsDue)
 TEST_F(PlayerClock, AutonomousBroadcastEndsOnceTheTimeNoLongerFitsTheBus)
 {
     show->LoadScenario("1:49:14.00 1 1\n");  // 6 554 000 ms: count 65540 of 100 ms
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     Start(6553000);
     ASSERT_TRUE(RunUntilStopped(5000));
     std::vector<std::vector<uint8_t>> clocks;
@@ -316,7 +316,7 @@ TEST_F(PlayerClock, EmptyScenarioEndsAtOnceDirectOrAtHalfASecondAutonomous)
     EXPECT_FALSE(Player().IsRunning());
     EXPECT_EQ(Player().CurrentTime(), 25) << "no last cue to take the time from";
 
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     Start(0);
     platform.Advance(475);
     EXPECT_EQ(Player().State(), kv::TPlayerState::Running);
@@ -347,7 +347,7 @@ TEST_F(PlayerClock, AScenarioWithAnUnreadableCueTimeIsNotLoadedAndFiresNothingAt
 TEST_F(PlayerClock, ManualModeFiresNothingByItselfAndStepsFromWhereTheConsoleLeftIt)
 {
     show->LoadScenario("0 1 1\n1 1 2\n");
-    Player().firingMode = kv::kFiringManual;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringManual);
     Player().SetStartPoint(Player().CurrentTime(), 1);
     Start(0);
     platform.Advance(3000);
@@ -369,7 +369,7 @@ TEST_F(PlayerClock, CuesOutsideTheTablesArePassedOverAndManualKeysRefused)
     EXPECT_EQ(Player().FiredCount(), 1);
 
     platform.debugLines.clear();
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     Start(0);
     ASSERT_TRUE(RunUntilStopped(3000));
     EXPECT_TRUE(Logged("Пропущена команда сценария, пульт: 1, канал: 513")) << "autonomous too";

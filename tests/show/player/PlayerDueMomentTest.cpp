@@ -393,7 +393,7 @@ TEST_F(PlayerDueMoment, AKeyPressedAsAPassedCueComesTakesNoEarlierShotBack)
 TEST_F(PlayerDueMoment, AKeyOnAShotHandedOverAheadFiresTheChannelOnce)
 {
     show->LoadScenario("1 1 1\n1.01 2 1\n2 1 2\n");
-    Player().firingMode = kv::kFiringBoth;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringBoth);
     const uint32_t start = Start(0);
     platform.Advance(990);
     ASSERT_TRUE(FireFrames().empty());

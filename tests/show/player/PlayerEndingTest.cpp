@@ -1,5 +1,6 @@
 // The half second a direct show waits after its last shot before it stops: nothing that
-// comes in then fires, starts or moves the show, and it ends on its last cue.
+// comes in then fires, starts or moves the show, and it ends on its last cue. A show plays
+// the setup it began with to its end.
 #include "rigs/VirtualShow.h"
 
 namespace kvtest {
@@ -56,6 +57,34 @@ TEST_F(PlayerEnding, TheEndPauseTakesNoShotStartOrClockChangeAndSwitchesOffAfter
     Player().SetTempo(1000);
     Player().SetOffset(0);
     ExpectAStartFromThereFiresNothing();
+}
+
+TEST_F(PlayerEnding, ASetupChangeWhileTheShowRunsOrEndsIsRefusedAndFiresNothingElse)
+{
+    kv::TProjectList other;
+    other.Load(show->folder.Write("other.txt", "0.15 1 3\n0.3 1 4\n"));
+    const kv::TShowSetup began = Player().Setup();
+    kv::TShowSetup changed{&other, kv::kControlAutonomous, kv::kFiringManual, 0, true};
+    Player().Start(0);
+    ASSERT_TRUE(platform.AdvanceUntil([this] { return show->Shots().size() == 1; }, 1000));
+    EXPECT_FALSE(Player().Configure(changed)) << "taken while the show runs";
+    platform.Advance(150);
+    ASSERT_EQ(Player().State(), kv::TPlayerState::Ending);
+    EXPECT_FALSE(Player().Configure(changed)) << "taken in the end pause";
+    const kv::TShowSetup now = Player().Setup();
+    EXPECT_EQ(now.scenario, began.scenario);
+    EXPECT_EQ(now.controlMode, began.controlMode);
+    EXPECT_EQ(now.firingMode, began.firingMode);
+    EXPECT_EQ(now.maxLateMs, began.maxLateMs);
+    EXPECT_EQ(now.rehearsal, began.rehearsal);
+
+    ASSERT_TRUE(RunUntilStopped(1000));
+    std::vector<int> channels;
+    for (const kv::TShotEntry& shot : show->Shots())
+        channels.push_back(shot.channel);
+    EXPECT_EQ(channels, (std::vector<int>{0, 1})) << "not the show it began as";
+    EXPECT_TRUE(Player().Configure(changed)) << "refused once stopped";
+    EXPECT_EQ(Player().Setup().scenario, &other);
 }
 
 TEST_F(PlayerEnding, AStopInTheEndPauseStopsAtOnceOnTheLastCue)

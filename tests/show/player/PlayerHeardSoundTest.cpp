@@ -98,7 +98,7 @@ TEST_F(PlayerHeardSound, AutonomousTimeBroadcastsNeverRunAheadOfTheSound)
 {
     ASSERT_TRUE(LoadSoundtrack(kLatencyMs));
     show->LoadScenario("2.5 1 1\n");
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     const uint32_t start = Start(2000);
     ASSERT_TRUE(RunUntilStopped(5000));
     int broadcasts = 0;

@@ -61,7 +61,7 @@ TEST_F(PlayerHeldUp, CuesLaterThanTheLimitArePassedOverTheOthersFire)
 
 TEST_F(PlayerHeldUp, WithoutALimitEveryCueDueInTheHoldFiresWhenItEnds)
 {
-    Player().maxLateMs = 0;
+    Reconfigure(Player(), &kv::TShowSetup::maxLateMs, 0);
     EXPECT_EQ(RunHeldUp(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 }
 

@@ -24,7 +24,7 @@ protected:
         show->AddModule(Module(1));
         show->Connect();
         show->LoadScenario(kShow);
-        Player().scenario = &show->scenario;
+        Reconfigure(Player(), &kv::TShowSetup::scenario, &show->scenario);
     }
     TShots Fired()
     {
@@ -88,7 +88,7 @@ TEST_F(PlayerLockout, AResumeAfterAStopFiresNoCueTheLockoutPassedOver)
 
 TEST_F(PlayerLockout, ShotsByKeyOnALockedPositionsChannelAreRefused)
 {
-    Player().firingMode = kv::kFiringManual;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringManual);
     ASSERT_TRUE(Player().LockPosition("Right", true));
     Start(0);
     std::vector<bool> done;
@@ -109,10 +109,10 @@ TEST_F(PlayerLockout, ShotsByKeyOnALockedPositionsChannelAreRefused)
 
 TEST_F(PlayerLockout, AutonomousControlRefusesALockout)
 {
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     EXPECT_FALSE(Player().LockPosition("Left", true));
     EXPECT_FALSE(Player().PositionLocked("Left"));
-    Player().controlMode = kv::kControlDirect;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlDirect);
     EXPECT_FALSE(Player().LockPosition("", true)) << "a cue without a position";
     EXPECT_FALSE(Player().LockPosition("Nowhere", true)) << "no such position in the show";
     ASSERT_TRUE(Player().LockPosition("Left", true));
@@ -128,24 +128,24 @@ TEST_F(PlayerLockout, EachScenarioKeepsItsOwnLockoutAndAClearedOneIsLogged)
     kv::TProjectList other;
     other.Assign({show->scenario.Cues().begin(), show->scenario.Cues().end()}, "other");
     ASSERT_TRUE(Player().LockPosition("Left", true));
-    Player().scenario = &other;
+    Reconfigure(Player(), &kv::TShowSetup::scenario, &other);
     EXPECT_TRUE(Player().LockedPositions().empty()) << "another scenario starts with none";
     ASSERT_TRUE(Player().LockPosition("Right", true));
-    Player().scenario = &show->scenario;
+    Reconfigure(Player(), &kv::TShowSetup::scenario, &show->scenario);
     EXPECT_EQ(Player().LockedPositions(), (std::vector<std::string>{"Left"}));
     Start(0);
     ASSERT_TRUE(RunUntilStopped(6000));
     EXPECT_EQ(Fired(), (TShots{{1, 2}, {1, 4}}));
-    Player().scenario = &other;
+    Reconfigure(Player(), &kv::TShowSetup::scenario, &other);
     EXPECT_EQ(Player().LockedPositions(), (std::vector<std::string>{"Right"}));
     EXPECT_TRUE(Player().ChannelLockedOut(1, 1));
 
     // Loaded again, a scenario's lockout no longer holds, and the log says so.
-    Player().scenario = &show->scenario;
+    Reconfigure(Player(), &kv::TShowSetup::scenario, &show->scenario);
     show->LoadScenario(kShow);
     EXPECT_FALSE(Player().PositionLocked("Left"));
     EXPECT_TRUE(Logged("Блокировка позиций снята: сценарий загружен заново или заменён: Left"));
-    Player().scenario = &other;
+    Reconfigure(Player(), &kv::TShowSetup::scenario, &other);
     EXPECT_EQ(Player().LockedPositions(), (std::vector<std::string>{"Right"}));
 }
 

@@ -126,7 +126,7 @@ TEST_F(PlayerLostConverter, AStopThatCouldNotGoOutGoesWhenTheConverterIsBack)
 {
     show->LoadScenario("1.00 1 1\n1.50 1 2\n2.00 1 3\n");
     ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     show->port->OnConverterBack = [this] { Player().ConverterBack(); };
     show->field->ClearRecord();
     Start(0);

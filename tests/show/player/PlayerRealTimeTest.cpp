@@ -93,7 +93,7 @@ TEST_F(PlayerRealTime, AutonomousShowLetsTheModulesFireFromMemory)
     show.LoadScenario("0.31 1 1\n0.81 2 1\n1.21 1 2\n");
     ASSERT_EQ(show.registry->WriteScenario(kv::TCueView(show.scenario.Cues())), 0);
     show.field->ClearRecord();
-    show.player->controlMode = kv::kControlAutonomous;
+    Reconfigure(*show.player, &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     show.player->Start(0);
     ASSERT_TRUE(RunShow(5000));
     ExpectShotsOnTime(LatestStartTick(0x90), kv::TShotSource::Memory);

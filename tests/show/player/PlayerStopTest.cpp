@@ -28,7 +28,7 @@ protected:
             show->AddModule(setup);
         }
         show->Connect();
-        Player().controlMode = kv::kControlAutonomous;
+        Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
         // A cue every 5 ms from 0.5 s to 2 s, the modules in turn, written into their memory.
         std::string text;
         for (int i = 0; i < 300; ++i) {

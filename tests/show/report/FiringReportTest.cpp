@@ -181,7 +181,7 @@ TEST_F(FiringReport, ReadBackFromItsFileWithTheFiguresOfTheShow)
 
 TEST_F(FiringReport, ShotsByHandTakeTheirCuesInManualFiring)
 {
-    Player().firingMode = kv::kFiringManual;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringManual);
     Start(0);
     platform.Advance(1200);
     // The step key: the next cue's channels, as the console fires them.
@@ -208,8 +208,8 @@ TEST_F(FiringReport, ACueFiredByHandInAutomaticAndManualFiringIsNotFiredAgainWhe
     for (const uint8_t control : {kv::kControlDirect, kv::kControlAutonomous}) {
         SCOPED_TRACE(static_cast<int>(control));
         show->field->ClearRecord();
-        Player().firingMode = kv::kFiringBoth;
-        Player().controlMode = control;
+        Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringBoth);
+        Reconfigure(Player(), &kv::TShowSetup::controlMode, control);
         const uint32_t start = Start(0);
         platform.Advance(2000);
         // Module 2 channel 2 is due at 7 s.
@@ -238,7 +238,7 @@ TEST_F(FiringReport, ACueFiredByHandInAutomaticAndManualFiringIsNotFiredAgainWhe
 
 TEST_F(FiringReport, AShowGoingOnFromAStopKeepsTheShotByHandOfACueStillToCome)
 {
-    Player().firingMode = kv::kFiringBoth;
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringBoth);
     Start(0);
     platform.Advance(2000);
     Player().Fire(2, 1, false, true);  // due at 7 s
@@ -260,7 +260,7 @@ TEST_F(FiringReport, AShowGoingOnFromAStopKeepsTheShotByHandOfACueStillToCome)
 // memory: a module the search did not find was never written, verified or told the time.
 TEST_F(FiringReport, AutonomousShowReportsTheCuesOfAnAbsentModuleMissed)
 {
-    Player().controlMode = kv::kControlAutonomous;
+    Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     Start(1000);
     platform.Advance(2500);
     Player().Stop(false);
@@ -273,7 +273,7 @@ TEST_F(FiringReport, AutonomousShowReportsTheCuesOfAnAbsentModuleMissed)
 
 TEST_F(FiringReport, ARehearsalsReportSaysSoInItsFileName)
 {
-    Player().rehearsal = true;
+    Reconfigure(Player(), &kv::TShowSetup::rehearsal, true);
     Start(0);
     platform.Advance(1100);
     Player().Stop(false);

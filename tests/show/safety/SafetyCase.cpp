@@ -144,8 +144,8 @@ public:
         handChannels_.push_back({kPlain[0], kPlainChannels - 1});
         handChannels_.push_back({kHighVoltage[1], kHighVoltageChannels - 1});
 
-        Player().controlMode = case_.autonomous ? kv::kControlAutonomous : kv::kControlDirect;
-        Player().firingMode = static_cast<uint8_t>(std::clamp(case_.firingMode, 0, 2));
+        Reconfigure(Player(), &kv::TShowSetup::controlMode, case_.autonomous ? kv::kControlAutonomous : kv::kControlDirect);
+        Reconfigure(Player(), &kv::TShowSetup::firingMode, static_cast<uint8_t>(std::clamp(case_.firingMode, 0, 2)));
         Player().OnIdle = [] {};
         show_->port->OnConverterBack = [this] { Player().ConverterBack(); };
         // As the console's port thread hands the bus's frames over.
@@ -409,7 +409,7 @@ private:
                                   event.kind == TSafetyKind::Lock);
             return;
         case TSafetyKind::HandShot: {
-            if (Player().firingMode == kv::kFiringAutomatic)
+            if (Player().Setup().firingMode == kv::kFiringAutomatic)
                 return;
             const TChannel channel = handChannels_[static_cast<size_t>(value) % handChannels_.size()];
             record_.handShots.push_back({Now(), channel});
@@ -448,7 +448,7 @@ private:
             if (Player().IsRunning() || case_.autonomous)
                 return;
             slot_ = 1 - slot_;
-            Player().scenario = slots_[static_cast<size_t>(slot_)];
+            Reconfigure(Player(), &kv::TShowSetup::scenario, slots_[static_cast<size_t>(slot_)]);
             Player().SetStartPoint(0, 0);
             MusicToStartPoint();
             record_.startPoints.push_back({Now(), slot_, -1, 0, false});

@@ -213,7 +213,7 @@ TEST_F(PlayerTimecode, AJumpForwardBeyondTheLimitPassesOverTheCuesInBetween)
             SCOPED_TRACE(std::string(control == kv::kControlDirect ? "direct" : "from the modules' memory") +
                          (stop ? ", stop" : ", freewheel"));
             settings.onLoss = loss;
-            Player().controlMode = control;
+            Reconfigure(Player(), &kv::TShowSetup::controlMode, control);
             if (control == kv::kControlAutonomous) {
                 ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
             }

@@ -143,7 +143,7 @@ void TMainForm::ConverterLost()
     WriteLog(Localize(19, "Ошибка преобразователя"));
     // Whether the show goes on is the operator's call: the stop key stops it.
     if (player_->IsRunning())
-        WriteLog(Localize(player_->controlMode == kControlAutonomous
+        WriteLog(Localize(player_->Setup().controlMode == kControlAutonomous
                               ? kMsgAutonomousShowWithoutConverter
                               : kMsgShowOnWithoutConverter));
     // Started onto a dead bus, the show would fire its later cues once the converter is back,

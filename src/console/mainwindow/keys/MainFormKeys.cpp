@@ -306,7 +306,7 @@ bool TMainForm::TestPageKey(int key)
 bool TMainForm::ManualFireKey(int key)
 {
     const auto found = std::find(kManualKeys.begin(), kManualKeys.end(), key);
-    if (!player_->IsRunning() || player_->firingMode == kFiringAutomatic ||
+    if (!player_->IsRunning() || player_->Setup().firingMode == kFiringAutomatic ||
         found == kManualKeys.end() || !ManualModuleValid())
         return false;
     const TCommonControl& module = *ManualModule();
@@ -328,7 +328,7 @@ bool TMainForm::ManualFireKey(int key)
 bool TMainForm::StepFireKey(int key)
 {
     const TProjectList& scenario = *projects_.Project(currentSlot_);
-    if (key != kStepKey || !player_->IsRunning() || player_->firingMode != kFiringManual ||
+    if (key != kStepKey || !player_->IsRunning() || player_->Setup().firingMode != kFiringManual ||
         scenario.Count() == 0)
         return false;
     // The last step still charges a high-voltage module: one step at a time.
@@ -396,7 +396,7 @@ bool TMainForm::StepFireKey(int key)
 bool TMainForm::LaunchPageKey(int key)
 {
     const bool running = player_->IsRunning();
-    const bool manualModes = player_->firingMode != kFiringAutomatic;
+    const bool manualModes = player_->Setup().firingMode != kFiringAutomatic;
     const bool free = !searching_ && !testRunning_;
     TLaunchPage& page = *launch_;
     switch (key) {

@@ -33,7 +33,7 @@ void TMainForm::RefreshManualKeys()
 {
     TManualKeyboard& keys = *launch_->manualKeys;
     keys.HideModule();
-    if (player_->firingMode == kFiringAutomatic)
+    if (player_->Setup().firingMode == kFiringAutomatic)
         return;
     const TCommonControl* module = ManualModule();
     if (!module) {

@@ -37,7 +37,7 @@ std::vector<TGoFinding> TMainForm::GoNoGoFindings()
     facts.converterCount = port_->ConverterCount();
     facts.absentConverters = port_->AbsentConverters();
     facts.converterLost = converterFault_;
-    facts.autonomous = player_->controlMode == kControlAutonomous;
+    facts.autonomous = player_->Setup().controlMode == kControlAutonomous;
     facts.from = player_->CurrentTime();
     TBassPlayer& soundtrack = player_->Soundtrack();
     facts.soundtrackLoaded = soundtrack.Loaded();

@@ -175,14 +175,17 @@ void TMainForm::SoundtrackToStartPoint(int32_t start)
 
 void TMainForm::ShowCueListOrKeyboard()
 {
-    const bool manual = player_->firingMode != kFiringAutomatic;
+    const bool manual = player_->Setup().firingMode != kFiringAutomatic;
     launch_->cueList->setVisible(!manual);
     launch_->manualKeys->setVisible(manual);
 }
 
 void TMainForm::ModeActionExecute()
 {
-    player_->firingMode = static_cast<uint8_t>((player_->firingMode + 1) % 3);
+    TShowSetup setup = player_->Setup();
+    setup.firingMode = static_cast<uint8_t>((setup.firingMode + 1) % 3);
+    if (!player_->Configure(setup))
+        return;
     ShowCueListOrKeyboard();
     RefreshManualKeys();
     UpdateButtons();
@@ -191,15 +194,16 @@ void TMainForm::ModeActionExecute()
 void TMainForm::ControlActionExecute()
 {
     // The modules would fire the locked positions from their memory.
-    if (player_->controlMode == kControlDirect && !player_->LockedPositions().empty()) {
+    if (player_->Setup().controlMode == kControlDirect && !player_->LockedPositions().empty()) {
         Platform().MessageBox(Localize(kMsgUnlockBeforeAutonomous), Localize(91, "Ошибка"),
                               TButtons::Ok);
         TakeKeysBack();
         return;
     }
-    player_->controlMode =
-        player_->controlMode == kControlDirect ? kControlAutonomous : kControlDirect;
-    UpdateIndicators();
+    TShowSetup setup = player_->Setup();
+    setup.controlMode = setup.controlMode == kControlDirect ? kControlAutonomous : kControlDirect;
+    if (player_->Configure(setup))
+        UpdateIndicators();
 }
 
 void TMainForm::TestBtnClick()
@@ -221,16 +225,20 @@ void TMainForm::TestBtnClick()
 void TMainForm::SwitchSlot(int slot)
 {
     TSlotRecord& old = slotRecords_[static_cast<size_t>(currentSlot_)];
+    TShowSetup setup = player_->Setup();
+    old.firingMode = setup.firingMode;
+    old.controlMode = setup.controlMode;
+    const TSlotRecord& record = slotRecords_[static_cast<size_t>(slot)];
+    setup.firingMode = record.firingMode;
+    setup.controlMode = record.controlMode;
+    setup.scenario = projects_.Project(slot);
+    // A show plays on in its own slot.
+    if (!player_->Configure(setup))
+        return;
     old.launchState = kLaunchIdle;
-    old.firingMode = player_->firingMode;
-    old.controlMode = player_->controlMode;
 
     currentSlot_ = slot;
-    const TSlotRecord& record = slotRecords_[static_cast<size_t>(slot)];
     launchState_ = record.launchState;
-    player_->firingMode = record.firingMode;
-    player_->controlMode = record.controlMode;
-    player_->scenario = projects_.Project(slot);
     player_->UnloadSoundtrack();
     if (record.soundtrackLength > 0)
         player_->LoadSoundtrack(record.soundtrackFile);

@@ -59,7 +59,7 @@ void TMainForm::LoadShowPackage(const std::string& file)
     std::string error = OpenShowPackage(file, places_.stateFolder, show);
     // The modules would fire the locked positions from their memory.
     if (error.empty() && !show.settings.lockedPositions.empty() &&
-        player_->controlMode == kControlAutonomous)
+        player_->Setup().controlMode == kControlAutonomous)
         error = Localize(kMsgLockoutAutonomous);
     if (!error.empty()) {
         ShowError(file + ": " + error);
