@@ -24,9 +24,9 @@
 #include "devices/readiness/ChannelTest.h"
 #include "devices/registry/Controls.h"
 #include "field/rehearsal/Rehearsal.h"
-#include "field/bus/TransportChoice.h"
 #include "link/PortProto.h"
 #include "show/player/ExtPlayer.h"
+#include "show/session/ShowSession.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeOutput.h"
 #include "show/timecode/TimecodeReceiver.h"
@@ -57,7 +57,6 @@ namespace {
 
 const std::string kBannerLine(45, '-');
 const std::string kClosingLine(44, '-');
-constexpr int kReplyTimeoutMs = 70;
 
 }  // namespace
 
@@ -172,18 +171,17 @@ void TMainForm::FormCreate()
     WriteLog(kBannerLine);
 
     std::string problem;
-    port_ = std::make_unique<TPortProto>(MakeTransport(settings_.port, &problem));
+    session_ = std::make_unique<TShowSession>(
+        TShowSession::TSettings{settings_.port, settings_.maxLateMs, settings_.thresholds}, problem);
     if (!problem.empty())
         WriteLog(problem);
-    controls_ = std::make_unique<TControls>(*port_);
-    player_ = std::make_unique<TExtPlayer>(*controls_, *port_);
-    TShowSetup setup;
+    port_ = &session_->Port();
+    controls_ = &session_->Controls();
+    player_ = &session_->Player();
+    TShowSetup setup = player_->Setup();
     setup.scenario = projects_.Project(currentSlot_);
-    setup.rehearsal = SimulatedField(settings_.port);
-    setup.maxLateMs = settings_.maxLateMs;
     // A player just made plays no show.
     static_cast<void>(player_->Configure(setup));
-    player_->thresholds = settings_.thresholds;
     player_->LaunchState = [this] { return static_cast<int>(launchState_); };
     viewState_ = std::make_unique<TViewState>(places_.stateFolder + "kvshow.state");
     KeepDialogFolderIn(viewState_.get());
@@ -194,8 +192,7 @@ void TMainForm::FormCreate()
     else
         WriteLog(Localize(1, "Ошибка инициализации аудио-устройства"));
 
-    port_->ReplyTimeout = kReplyTimeoutMs;
-    port_->Start();
+    session_->Start();
     launch_->indicators->rs485Label->setText(ConverterText());
 }
 
@@ -206,11 +203,8 @@ void TMainForm::WireEvents()
     player_->OnRemoteStop = [this] { RemoteStopReceived(); };
     player_->OnChecked = [this](int module, int channel) { ChannelChecked(module, channel); };
     player_->OnFired = [this](int module, int channel) { ChannelFired(module, channel); };
-    port_->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
-        FrameReceived(frame, converter);
-    };
-    port_->OnConverterLost = [this] { ConverterLost(); };
-    port_->OnConverterBack = [this] { ConverterBack(); };
+    session_->OnConverterLost = [this] { ConverterLost(); };
+    session_->OnConverterBack = [this] { ConverterBack(); };
     WireDevicePanels();
     WireRehearsal();
     WirePalette();
@@ -292,12 +286,6 @@ void TMainForm::EndBySignal(int signal)
         player_->Stop(true);
     close();
     QApplication::quit();
-}
-
-void TMainForm::FrameReceived(const TFrameRecord& frame, int converter)
-{
-    controls_->HandleUnsolicitedFrame(frame, converter);
-    player_->HandleMessage(frame);
 }
 
 void TMainForm::PCPowerTimerTimer()

@@ -49,6 +49,7 @@ enum class TPaletteKind;
 class TRehearsal;
 class TRehearsalBanner;
 class TSettingsForm;
+class TShowSession;
 struct TGoFinding;
 struct TScenarioWarning;
 struct TTimecodeSettings;
@@ -188,7 +189,6 @@ private:
     void ManualArrowKey(int key);
     // Logged also when no command could go out.
     void SetModuleBoost(TCommonControl& module, bool off);
-    void FrameReceived(const TFrameRecord& frame, int converter);
     void SoundTimerTimer();
     QString ConverterText() const;
 
@@ -360,12 +360,14 @@ private:
     TFilePlaces places_;
     std::string runLogFile_;
 
-    std::unique_ptr<TPortProto> port_;
-    std::unique_ptr<TControls> controls_;
     TProjects projects_;
     int currentSlot_ = 0;
     std::array<TSlotRecord, TProjects::kSlotCount> slotRecords_;
-    std::unique_ptr<TExtPlayer> player_;
+    std::unique_ptr<TShowSession> session_;
+    // The session's, under the names every handler uses.
+    TPortProto* port_ = nullptr;
+    TControls* controls_ = nullptr;
+    TExtPlayer* player_ = nullptr;
 
     uint8_t launchState_ = kLaunchIdle;
     bool searching_ = false;

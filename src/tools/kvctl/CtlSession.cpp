@@ -3,8 +3,8 @@
 #include "devices/readiness/ChannelTest.h"
 #include "devices/readiness/ConnectThresholds.h"
 #include "devices/registry/Controls.h"
-#include "field/bus/TransportChoice.h"
 #include "show/player/ExtPlayer.h"
+#include "show/session/ShowSession.h"
 #include "support/text/IniFile.h"
 #include "support/lang/Localizer.h"
 #include "support/platform/Platform.h"
@@ -29,8 +29,8 @@ TCtlSession::TCtlSession() = default;
 
 TCtlSession::~TCtlSession()
 {
-    if (port_)
-        port_->Stop();
+    // The trace file takes frames until the port stops.
+    engine_.reset();
     if (trace_)
         std::fclose(trace_);
 }
@@ -41,39 +41,24 @@ int TCtlSession::Open(const std::string& portSetting, const std::string& setting
     const TIniFile ini = TIniFile::Load(settingsFile);
     thresholds_ = ReadConnectThresholds(ini);
     timecode_ = ReadTimecodeSettings(ini);
-    auto transport = MakeTransport(portSetting, &problem, [](const std::string& text) {
-        std::fprintf(stderr, "kvctl: %s\n", text.c_str());
-    });
+    const auto maxLateMs =
+        static_cast<int32_t>(ini.ReadInteger("show", "MaxLateMs", kDefaultMaxLateMs));
+    engine_ = std::make_unique<TShowSession>(
+        TShowSession::TSettings{portSetting, maxLateMs, thresholds_}, problem,
+        [](const std::string& text) { std::fprintf(stderr, "kvctl: %s\n", text.c_str()); });
     if (!problem.empty())
         return kExitFailed;
-    port_ = std::make_unique<TPortProto>(std::move(transport));
-    controls_ = std::make_unique<TControls>(*port_);
-    player_ = std::make_unique<TExtPlayer>(*controls_, *port_);
-    player_->thresholds = thresholds_;
-    TShowSetup setup;
-    setup.rehearsal = SimulatedField(portSetting);
-    setup.maxLateMs = static_cast<int32_t>(ini.ReadInteger("show", "MaxLateMs", kDefaultMaxLateMs));
-    // A player just made plays no show.
-    static_cast<void>(player_->Configure(setup));
-    player_->LaunchState = [this] { return launchState; };
-    port_->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
-        controls_->HandleUnsolicitedFrame(frame, converter);
-        player_->HandleMessage(frame);
-    };
-    port_->OnConverterLost = [this] {
+    Player().LaunchState = [this] { return launchState; };
+    engine_->OnConverterLost = [this] {
         converterLost = true;
         ++lossesHeard;
         if (OnConverterLost)
             OnConverterLost();
     };
-    port_->OnConverterBack = [this] {
-        converterLost = false;
-        player_->ConverterBack();
-    };
-    port_->OnFrame = [this](const TFrameRecord& frame) { TraceFrame('<', frame); };
-    port_->OnFrameSent = [this](const TFrameRecord& frame) { TraceFrame('>', frame); };
-    port_->ReplyTimeout = TPort::kDefaultReplyTimeout;
-    if (port_->Start())
+    engine_->OnConverterBack = [this] { converterLost = false; };
+    Port().OnFrame = [this](const TFrameRecord& frame) { TraceFrame('<', frame); };
+    Port().OnFrameSent = [this](const TFrameRecord& frame) { TraceFrame('>', frame); };
+    if (engine_->Start())
         return kExitDone;
     problem = Localize(19, "Ошибка преобразователя");
     return kExitNoField;
@@ -81,7 +66,7 @@ int TCtlSession::Open(const std::string& portSetting, const std::string& setting
 
 void TCtlSession::Search(const std::vector<int>& addresses)
 {
-    TControls& controls = *controls_;
+    TControls& controls = Controls();
     controls.searchFlags = kAcceptAnnouncements;
     uint32_t stationRound = 0;
     bool stationsAsked = false;

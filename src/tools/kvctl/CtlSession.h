@@ -1,9 +1,10 @@
 #pragma once
-// The engine as kvctl runs it: the port on the chosen transport, the registry and the show
-// player, wired as the console wires them, and the bus search over a list of addresses.
+// The engine's session as kvctl runs it, with the settings file's thresholds and timecode, a
+// trace of the frames, and the bus search over a list of addresses.
 
 #include "devices/kinds/CommonControl.h"
 #include "link/PortProto.h"
+#include "show/session/ShowSession.h"
 #include "show/timecode/TimecodeSettings.h"
 
 #include <cstdio>
@@ -41,9 +42,10 @@ public:
     // Every frame sent and every frame received from now on, to this file, timed from now.
     bool StartTrace(const std::string& path);
 
-    TPortProto& Port() { return *port_; }
-    TControls& Controls() { return *controls_; }
-    TExtPlayer& Player() { return *player_; }
+    TShowSession& Engine() { return *engine_; }
+    TPortProto& Port() { return engine_->Port(); }
+    TControls& Controls() { return engine_->Controls(); }
+    TExtPlayer& Player() { return engine_->Player(); }
     const TConnectThresholds& Thresholds() const { return thresholds_; }
     // The test on this session's thresholds, each channel shown on progress, Ctrl+C stopping it.
     void Prepare(TChannelTest& test, TProgressLine& progress) const;
@@ -63,9 +65,7 @@ private:
 
     TConnectThresholds thresholds_;
     TTimecodeSettings timecode_;
-    std::unique_ptr<TPortProto> port_;
-    std::unique_ptr<TControls> controls_;
-    std::unique_ptr<TExtPlayer> player_;
+    std::unique_ptr<TShowSession> engine_;
     std::FILE* trace_ = nullptr;
     uint32_t traceStart_ = 0;
 };

@@ -121,8 +121,7 @@ std::unique_ptr<TTimecodeReceiver> OpenTimecode(const TCtlSession& session,
 }
 
 // The show clock sent as timecode, from before the start (the start point's frame) on.
-std::unique_ptr<TTimecodeOutput> SendTimecode(TCtlSession& session, const TCtlArguments& arguments,
-                                              TExtPlayer& player)
+std::unique_ptr<TTimecodeOutput> SendTimecode(TCtlSession& session, const TCtlArguments& arguments)
 {
     const std::string& sink = arguments.timecodeOut;
     TTimecodeOutputSettings settings = session.Timecode().output;
@@ -135,11 +134,7 @@ std::unique_ptr<TTimecodeOutput> SendTimecode(TCtlSession& session, const TCtlAr
         settings.target.sink.clear();
         settings.target.side = TSoundSide::Right;
     }
-    auto output = std::make_unique<TTimecodeOutput>(
-        settings, PulseSoundServer(), [&player](uint32_t now, bool& running) {
-            running = player.IsRunning();
-            return player.ClockLook(now);
-        });
+    auto output = session.Engine().MakeTimecodeOutput(settings);
     output->Start();
     // The desk hears the start point before the show leaves it: a stream that opens late (a
     // loaded machine, a sink that holds new streams back) began its timecode past it.
@@ -255,7 +250,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         return 1;
     std::unique_ptr<TTimecodeOutput> output;
     if (!arguments.timecodeOut.empty())
-        output = SendTimecode(session, arguments, player);
+        output = SendTimecode(session, arguments);
 
     // The console's gate, without its hold-to-fire key and go/no-go window. Its questions:
     // modules in test mode fire nothing, and a high-voltage channel never measured is charged
@@ -311,8 +306,8 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         }
     };
     if (timecode) {
-        arm = std::make_unique<TTimecodeArm>(
-            timecode->Chase(), [&player] { return player.CurrentTime() - player.Offset(); },
+        arm = session.Engine().MakeTimecodeArm(
+            timecode->Chase(),
             [&] {
                 // The arm looks more often than the watch: a Ctrl+C it has not seen yet.
                 if (Interrupted())

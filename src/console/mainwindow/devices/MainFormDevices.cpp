@@ -163,7 +163,6 @@ void TMainForm::ConverterBack()
     SetTextColor(*launch_->indicators->rs485Label, kBlack);
     if (warning_ && warning_->isVisible())
         warning_->hide();
-    player_->ConverterBack();
 }
 
 void TMainForm::ForEachFiringModule(const std::function<void(TCommonControl&)>& action)

@@ -4,6 +4,7 @@
 #include "console/mainwindow/MainForm.h"
 
 #include "show/player/ExtPlayer.h"
+#include "show/session/ShowSession.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeReceiver.h"
 #include "support/lang/AddedMessages.h"
@@ -15,9 +16,8 @@ void TMainForm::MakeTimecodeReceiver(const TTimecodeSettings& settings)
     // The wait holds the chase of the receiver it polls.
     timecodeArm_.reset();
     timecode_ = std::make_unique<TTimecodeReceiver>(settings);
-    timecodeArm_ = std::make_unique<TTimecodeArm>(
-        timecode_->Chase(), [this] { return player_->CurrentTime() - player_->Offset(); },
-        [this] { TimecodeReached(); }, [this] { TimecodeRefused(); });
+    timecodeArm_ = session_->MakeTimecodeArm(timecode_->Chase(), [this] { TimecodeReached(); },
+                                             [this] { TimecodeRefused(); });
 }
 
 TTimecodeSettings TMainForm::SlotTimecode() const

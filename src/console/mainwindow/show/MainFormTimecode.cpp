@@ -4,10 +4,10 @@
 // sound or lighting desk to chase.
 #include "console/mainwindow/MainForm.h"
 
-#include "audio/SoundServer.h"
 #include "console/panels/launch/LaunchPage.h"
 #include "show/player/ExtPlayer.h"
 #include "show/player/ShowLaunch.h"
+#include "show/session/ShowSession.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeOutput.h"
 #include "show/timecode/TimecodeReceiver.h"
@@ -57,11 +57,7 @@ void TMainForm::WireTimecode()
     connect(timecodeTimer_, &QTimer::timeout, this, [this] { ShowTimecode(); });
 
     const TTimecodeSettings settings = timecode_->Settings();
-    timecodeOut_ = std::make_unique<TTimecodeOutput>(
-        settings.output, PulseSoundServer(), [this](uint32_t now, bool& running) {
-            running = player_->IsRunning();
-            return player_->ClockLook(now);
-        });
+    timecodeOut_ = session_->MakeTimecodeOutput(settings.output);
     timecodeOutAction_ = AddAction("TimecodeOutAction", "Передача таймкода", QKeySequence("Ctrl+T"));
     timecodeOutAction_->setCheckable(true);
     // It fires nothing: on or off at any time, in a show too.
