@@ -6,7 +6,6 @@
 #include "devices/memory/ModuleCues.h"
 #include "devices/kinds/MotorControl.h"
 #include "devices/memory/ScenarioChecks.h"
-#include "link/BusEncoding.h"
 #include "link/ClockMessage.h"
 #include "link/PortProto.h"
 #include "link/Result.h"
@@ -27,7 +26,6 @@ namespace kv {
 namespace {
 
 constexpr uint8_t kStatusQuery = 0x03;
-constexpr int32_t kTimecodeRecheckMs = 2;
 
 }  // namespace
 
@@ -55,8 +53,7 @@ TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
                  },
                  kManualChargePauseMs),
       realTime_(port),
-      timer_(Platform().CreateTimer([this] { Tick(); })),
-      cueTimer_(Platform().CreateTimer([this] { CueMoment(); }))
+      timer_(Platform().CreateTimer([this] { Tick(); }))
 {
     timer_->SetInterval(kTimerPeriodMs);
     realTime_.AddClockSource([this] { return soundtrack_.FeedingThread(); });
@@ -121,7 +118,8 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
         return;
     // Before the clock is read: the time the requests take delays no cue against it.
     realTime_.Begin();
-    TakeBackShots();
+    // A restart: the show that runs hands nothing more to the modules.
+    run_->Cut();
     stops_.Forget();
     const std::span<const TCue> cues = Cues();
     const int32_t firstAtFrom = FirstCueFrom(from);
@@ -186,20 +184,16 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     state_ = TPlayerState::Running;
     timer_->SetEnabled(true);
     // A restart: the modules' clocks stand first, so that the new start plays from its time.
-    if (broadcast_.Running()) {
+    if (autonomous_.ClocksRunning()) {
         stops_.SendBeforeStart(currentTime_);
-        broadcast_.Stopped(now);
+        autonomous_.ClocksStopped(now, false);
     }
-    broadcast_.Begin(TenthAfterCuesBefore(nextCue_));
-    beyondBusTime_ = false;
-    if (controlMode == kControlAutonomous && firingMode != kFiringManual)
-        TellTheTime(now, ClockAt(now));
+    // Chosen at each start: the setup stands while the show runs.
+    run_ = controlMode == kControlAutonomous ? static_cast<TShowRun*>(&autonomous_) : &direct_;
+    run_->Begin(now);
     if (!joinSoundtrack)
         LogFailure(port_.SendStartNotice(from), kMsgStartNoticeNotSent, from);
-    // The shots due before the first tick leave at their moment too.
-    if (controlMode == kControlDirect && firingMode != kFiringManual)
-        HandOverDue(now, false);
-    ArmCueTimer();
+    run_->Launch(now);
     lastSync_ = now;
     SyncLog();
     RaiseStateChange();
@@ -251,18 +245,9 @@ bool TCommonPlayer::Configure(const TShowSetup& setup)
 
 void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 {
-    // Nothing handed over leaves after this; a resume fires what was not sent.
-    TakeBackShots();
-    cueTimer_->SetEnabled(false);
     const bool wasRunning = IsRunning();
     const bool ended = state_ == TPlayerState::Ending;
-    const uint32_t now = Platform().TickCount();
-    const int32_t memoryLeft = MemoryLeftMs(now);
-    broadcast_.Stopped(now);
-    // What the modules fired since the last tick counts as handled: a resume must not start
-    // their clocks at or before it.
-    if (wasRunning && controlMode == kControlAutonomous && firingMode != kFiringManual)
-        PassMemoryCuesAtStop(now, TMissReason::StoppedBefore);
+    const int32_t memoryLeft = run_->Halt(wasRunning);
     timer_->SetEnabled(false);
     state_ = TPlayerState::Stopped;
     clock_.DropPendingMusic();
@@ -313,39 +298,13 @@ void TCommonPlayer::ConverterBack()
     // An ending show's stop goes out at its end.
     if (IsRunning()) {
         if (Firing())
-            RechargeAfterLoss();
+            run_->ConverterBack();
         return;
     }
     if (!stops_.Owed())
         return;
     stops_.SendOwed();
     WriteLog(Localize(kMsgStopSentAgain));
-}
-
-void TCommonPlayer::RechargeAfterLoss()
-{
-    if (busy_ || controlMode != kControlDirect || firingMode == kFiringManual)
-        return;
-    // A show shot lost with the converter never told its module the next shot's charge: the
-    // module holds the lost shot's. The shots handed over carry charges past the cursor.
-    TakeBackShots();
-    for (const int module : charges_.Modules())
-        if (!handShots_.Charged(module))
-            charges_.Announce(module);
-    // Handed over again as on a tick: one due while the converter was lost is missed, not
-    // sent late.
-    CueMoment();
-}
-
-int32_t TCommonPlayer::MemoryLeftMs(uint32_t now) const
-{
-    const std::span<const TCue> cues = Cues();
-    if (!broadcast_.Running() || cues.empty())
-        return -1;
-    const auto last = std::max_element(cues.begin(), cues.end(), [](const TCue& a, const TCue& b) {
-        return a.time < b.time;
-    });
-    return std::max(last->time - broadcast_.PlayedTo(now), 0);
 }
 
 void TCommonPlayer::CloseFiringReport()
@@ -391,37 +350,15 @@ void TCommonPlayer::RaiseStateChange()
 void TCommonPlayer::SetTempo(int32_t value)
 {
     clock_.SetTempo(value, Platform().TickCount(), IsRunning());
-    RetellTime();
-    RetimeShots();
+    run_->Replan();
 }
 
 void TCommonPlayer::SetOffset(int32_t value)
 {
-    // Set back, the show would leave the modules ahead until they hear where it is now, so
-    // they are told first; set forward, they are told after.
-    if (value < Offset() && TellsTheTime()) {
-        const uint32_t now = Platform().TickCount();
-        UpdateClock(now);
-        TellTheTime(now, ClockAt(now) + (value - Offset()));
-    }
+    if (value < Offset())
+        run_->BeforeOffsetBack(value - Offset());
     clock_.SetOffset(value);
-    RetellTime();
-    RetimeShots();
-}
-
-bool TCommonPlayer::TellsTheTime() const
-{
-    return Firing() && !busy_ && controlMode == kControlAutonomous && firingMode != kFiringManual;
-}
-
-void TCommonPlayer::RetellTime()
-{
-    // A clock the operator moved, or slowed, is not left to the next tick.
-    if (!TellsTheTime())
-        return;
-    const uint32_t now = Platform().TickCount();
-    UpdateClock(now);
-    TellTheTime(now, ClockAt(now));
+    run_->Replan();
 }
 
 void TCommonPlayer::UpdateClock(uint32_t now)
@@ -435,26 +372,18 @@ void TCommonPlayer::UpdateClock(uint32_t now)
 
 void TCommonPlayer::PassOverJump(int32_t to, uint32_t now)
 {
-    if (firingMode == kFiringManual)
-        return;
-    const bool autonomous = controlMode == kControlAutonomous;
-    if (autonomous) {
-        // A running module clock set forward would fire every cue on the way at once.
-        broadcast_.Stopped(now);
-        PassMemoryCuesAtStop(now, TMissReason::TimecodeJump);
-        stops_.SendBeforeStart(currentTime_);
-    }
+    if (firingMode != kFiringManual)
+        run_->Jumped(to, now);
+}
+
+void TCommonPlayer::PassCuesUpTo(int32_t to)
+{
     const std::span<const TCue> cues = Cues();
-    const int32_t passedFrom = nextCue_;
     while (nextCue_ >= 0 && static_cast<size_t>(nextCue_) < cues.size() &&
            cues[static_cast<size_t>(nextCue_)].time <= to) {
         PassShotCharge(nextCue_);
         report_.Missed(nextCue_++, TMissReason::TimecodeJump);
     }
-    if (autonomous)
-        broadcast_.Begin(TenthAfterCuesBefore(nextCue_));
-    else
-        RestoreMotors(passedFrom);
 }
 
 void TCommonPlayer::StartPendingSoundtrack()
@@ -486,9 +415,8 @@ void TCommonPlayer::Tick()
         report = IntervalPassed(endingSince_, now, kEndPauseMs);
         if (report)
             Stop(false);
-        // The modules' clocks run on at real speed until the stop: not ahead of a slower show.
-        else if (controlMode == kControlAutonomous && firingMode != kFiringManual)
-            TellTheTime(now, ClockAt(now));
+        else
+            run_->RunEnding(now);
     } else {
         report = RunShow(now);
     }
@@ -515,12 +443,8 @@ bool TCommonPlayer::RunShow(uint32_t now)
         return false;
     }
     StartPendingSoundtrack();
-    if (firingMode != kFiringManual) {
-        if (controlMode == kControlAutonomous)
-            RunAutonomousCues(now);
-        else
-            RunDirectCues(now);
-    }
+    if (firingMode != kFiringManual)
+        run_->Run(now);
     if (Firing())
         handShots_.Run();
     // The record of a show reaches the disk every second: a power cut loses a second at most.
@@ -529,109 +453,6 @@ bool TCommonPlayer::RunShow(uint32_t now)
         SyncLog();
     }
     return true;
-}
-
-bool TCommonPlayer::CueDue(int32_t index) const
-{
-    const std::span<const TCue> cues = Cues();
-    return index >= 0 && static_cast<size_t>(index) < cues.size() &&
-           cues[static_cast<size_t>(index)].time <= clock_.Reading();
-}
-
-void TCommonPlayer::RunDirectCues(uint32_t now)
-{
-    FireDueCues(now);
-    // The show ends half a second after its last shot, not after its hand-over.
-    if (Firing() && static_cast<size_t>(std::max(nextCue_, 0)) >= Cues().size() &&
-        handedOver_.empty())
-        EndShow();
-}
-
-void TCommonPlayer::FireDueCues(uint32_t now)
-{
-    CollectShots();
-    HandOverDue(now, true);
-    CollectShots();
-    ArmCueTimer();
-}
-
-bool TCommonPlayer::TimesCues() const
-{
-    // Before the music's start point the clock jumps back when the music starts.
-    return Firing() && controlMode == kControlDirect && firingMode != kFiringManual &&
-           Tempo() > 0 && clock_.Source() != TClockSource::MusicPending;
-}
-
-void TCommonPlayer::ArmCueTimer()
-{
-    cueTimer_->SetEnabled(false);
-    if (!TimesCues() || nextCue_ < 0 || static_cast<size_t>(nextCue_) >= Cues().size())
-        return;
-    // Shots sent on this thread since the clock was read took their time on the line.
-    const uint32_t now = Platform().TickCount();
-    auto wait =
-        static_cast<int32_t>(clock_.DueTick(Cues()[static_cast<size_t>(nextCue_)].time, now) - now);
-    // The timecode's clock moves only as the capture brings the signal, or stands after a jump
-    // back: the cue is looked for from when the signal could bring it, then every few ms.
-    if (Chased())
-        wait = std::max(wait - clock_.TimecodeAhead(), std::min(wait, kTimecodeRecheckMs));
-    if (wait > kLookAheadMs)
-        return;
-    cueTimer_->SetInterval(static_cast<uint32_t>(std::max(wait, 1)));
-    cueTimer_->SetEnabled(true);
-}
-
-void TCommonPlayer::CueMoment()
-{
-    cueTimer_->SetEnabled(false);
-    // A tick under way handles the cue itself and arms the timer again.
-    if (busy_ || !TimesCues())
-        return;
-    busy_ = true;
-    // The clock read afresh: followed, the music or the timecode may have stood still since
-    // the last reading, and the cue then waits for it.
-    const uint32_t now = Platform().TickCount();
-    UpdateClock(now);
-    // The end of the show is left to the tick, which reports the time it ends at.
-    FireDueCues(now);
-    busy_ = false;
-}
-
-void TCommonPlayer::HandOverDue(uint32_t now, bool onTick)
-{
-    // The heard music, or the desk's timecode, may stand still at any moment: a shot handed
-    // over on its pace would then leave before its moment. Followed, it fires once a reading
-    // of the clock reaches its moment.
-    const bool lookAhead = clock_.Predictable();
-    // A stop from an event handler ends the tick's firing at once.
-    while (Firing() && nextCue_ >= 0 && static_cast<size_t>(nextCue_) < Cues().size()) {
-        const bool due = CueDue(nextCue_);
-        const bool late = due && TooLate(nextCue_, now);
-        if (due && (onTick || late)) {
-            // The shots before it in the scenario are due too: sent and recorded first, they
-            // are not taken back and handed over again behind it by a key pressed meanwhile.
-            if (!handedOver_.empty()) {
-                port_.SendDueFrames();
-                CollectShots();
-            }
-            HandleCue(nextCue_++, false, late);
-            continue;
-        }
-        // Without a look ahead (a tempo of 0 among the reasons) no due moment is reckoned.
-        if (!FiresAhead(nextCue_) || (!due && !lookAhead))
-            break;
-        const uint32_t dueTick =
-            due ? now : clock_.DueTick(Cues()[static_cast<size_t>(nextCue_)].time, now);
-        if (static_cast<int32_t>(dueTick - now) > kLookAheadMs)
-            break;
-        HandOver(nextCue_++, dueTick);
-    }
-}
-
-bool TCommonPlayer::FiresAhead(int32_t index) const
-{
-    // A locked position's cue is passed over at its moment.
-    return Judge(index) == TCueVerdict::Fire;
 }
 
 TCueVerdict TCommonPlayer::Judge(int32_t index) const
@@ -652,148 +473,13 @@ TCueVerdict TCommonPlayer::Judge(int32_t index) const
     return cue.IsMotor() ? TCueVerdict::Motor : TCueVerdict::Fire;
 }
 
-void TCommonPlayer::HandOver(int32_t index, uint32_t dueTick)
+void TCommonPlayer::ShotSent(int32_t index, int result, uint32_t sentTick)
 {
     const TCue& cue = Cues()[static_cast<size_t>(index)];
-    TCommonDevice* device = controls_.FindByAddress(cue.module);
-    // A high-voltage shot carries the charge of the module's next one, taken in scenario
-    // order as the hand-over goes.
-    auto* highVoltage = dynamic_cast<THVControl*>(device);
-    const int charge = highVoltage ? charges_.ShotCharge(highVoltage->address, index) : 0;
-    handedOver_.push_back({index, highVoltage ? highVoltage->address : -1,
-                           port_.FireChannelAt(device->address, device->converterIndex,
-                                               device->attemptMode, cue.channel, charge, dueTick)});
-}
-
-void TCommonPlayer::CollectShots()
-{
-    for (const TTimedResult& done : port_.TakeTimedResults()) {
-        const auto shot = std::find_if(handedOver_.begin(), handedOver_.end(),
-                                       [&](const THandedOver& h) { return h.ticket == done.ticket; });
-        if (shot == handedOver_.end())
-            continue;
-        const TCue& cue = Cues()[static_cast<size_t>(shot->cue)];
-        firingCue_ = shot->cue;
-        Fired(cue.module, cue.channel, false, false, done.result);
-        report_.Sent(shot->cue, done.result, ClockAt(done.sentTick), port_.LossCount());
-        firingCue_ = -1;
-        handedOver_.erase(shot);
-    }
-}
-
-void TCommonPlayer::TakeBackShots()
-{
-    port_.DropTimed();
-    CollectShots();
-    for (const THandedOver& shot : handedOver_) {
-        nextCue_ = std::min(nextCue_, shot.cue);
-        // Handed over again, the shot takes the same place.
-        charges_.Rewind(shot.cue);
-    }
-    handedOver_.clear();
-}
-
-void TCommonPlayer::RetimeShots()
-{
-    if (!Firing() || busy_ || controlMode != kControlDirect || firingMode == kFiringManual)
-        return;
-    // Handed over on the old clock, a shot would leave early or late on the new one; on the
-    // new one some may be due at once.
-    TakeBackShots();
-    busy_ = true;
-    const uint32_t now = Platform().TickCount();
-    UpdateClock(now);
-    HandOverDue(now, false);
-    ArmCueTimer();
-    busy_ = false;
-}
-
-void TCommonPlayer::RunAutonomousCues(uint32_t now)
-{
-    TellTheTime(now, ClockAt(now));
-    PassMemoryCues(broadcast_.SurelyPlayedTo(now));
-    const int32_t duration = scenario ? scenario->Duration() : 0;
-    if (static_cast<int64_t>(clock_.Reading()) >= static_cast<int64_t>(duration) + kEndPauseMs)
-        EndShow();
-}
-
-void TCommonPlayer::PassMemoryCuesAtStop(uint32_t now, TMissReason uncertain)
-{
-    PassMemoryCues(broadcast_.SurelyPlayedTo(now), broadcast_.PlayedTo(now), uncertain);
-}
-
-void TCommonPlayer::PassMemoryCues(int32_t surely, int32_t mayHave, TMissReason uncertain)
-{
-    // The modules fire from their memory: the shots are only recorded, each as the modules'
-    // clocks surely reached its time, every one of them. A stop before then reports it
-    // missed, though it may have fired; nothing fires it again (the modules' next start is
-    // above where they may have played).
-    const std::span<const TCue> cues = Cues();
-    while (IsRunning() && nextCue_ >= 0 && static_cast<size_t>(nextCue_) < cues.size()) {
-        const TCue& cue = cues[static_cast<size_t>(nextCue_)];
-        // Passed over by the modules' start from standing above it (the show clock, or the
-        // modules surely, past it); what they fired before a stop was recorded at the stop.
-        if ((cue.time <= clock_.Reading() || cue.time <= surely) &&
-            MemoryTime(cue) < broadcast_.StartedFrom())
-            report_.Missed(nextCue_++, PassedByStart());
-        else if (cue.time <= surely)
-            HandleCue(nextCue_++, true);
-        else if (cue.time <= mayHave)
-            report_.Missed(nextCue_++, uncertain);
-        else
-            break;
-    }
-}
-
-TMissReason TCommonPlayer::PassedByStart() const
-{
-    // The modules start after it: at the start point, or again after they were stopped, which
-    // in a show on timecode is the timecode's doing.
-    if (!broadcast_.Restarted())
-        return TMissReason::BeforeStart;
-    return Chased() ? TMissReason::TimecodeJump : TMissReason::StoppedBefore;
-}
-
-int32_t TCommonPlayer::TenthAfterCuesBefore(int32_t index) const
-{
-    const std::span<const TCue> cues = Cues().first(static_cast<size_t>(
-        std::clamp(index, 0, static_cast<int32_t>(Cues().size()))));
-    if (cues.empty())
-        return 0;
-    // Kept rounded up, a cue may lie in memory on the very tenth after its time.
-    int32_t latest = INT32_MIN;
-    for (const TCue& cue : cues)
-        latest = std::max(latest, MemoryTime(cue));
-    return TenthAtOrBelow(latest) + 100;
-}
-
-int32_t TCommonPlayer::MemoryTime(const TCue& cue) const
-{
-    const auto* module = dynamic_cast<const TCommonControl*>(controls_.FindByAddress(cue.module));
-    return StoredCueTime(cue.time, module ? MemorySteps(*module) : TTimeSteps::Steps100ms);
-}
-
-void TCommonPlayer::TellTheTime(uint32_t now, int32_t showTime)
-{
-    if (beyondBusTime_)
-        return;
-    const TTimeBroadcast::TFrame frame =
-        broadcast_.Next({showTime, now, clock_.Pace(), clock_.FollowsSignal()}, timeBroadcastInterval);
-    if (frame.action == TTimeBroadcast::TAction::None)
-        return;
-    if (frame.time > kLastBusTimeMs) {
-        // Past the bus's 16-bit time the broadcast would wrap to an early time.
-        WriteLog(Localize(kMsgClockBeyondBusTime));
-        beyondBusTime_ = true;
-        return;
-    }
-    LogFailure(port_.SendClock(frame.time, frame.action == TTimeBroadcast::TAction::Start),
-               kMsgClockNotSent, frame.time);
-    broadcast_.Sent(frame, now);
-    // Stood until the show is back: what they fired up to here is recorded before their start
-    // again passes over the rest.
-    if (frame.action == TTimeBroadcast::TAction::Stop && firingMode != kFiringManual)
-        PassMemoryCuesAtStop(now, TMissReason::StoppedBefore);
+    firingCue_ = index;
+    Fired(cue.module, cue.channel, false, false, result);
+    report_.Sent(index, result, ClockAt(sentTick), port_.LossCount());
+    firingCue_ = -1;
 }
 
 void TCommonPlayer::EndShow()
@@ -802,16 +488,6 @@ void TCommonPlayer::EndShow()
         return;
     state_ = TPlayerState::Ending;
     endingSince_ = Platform().TickCount();
-    cueTimer_->SetEnabled(false);
-}
-
-bool TCommonPlayer::TooLate(int32_t index, uint32_t now) const
-{
-    if (maxLateMs <= 0)
-        return false;
-    const uint32_t reached = clock_.ReachedTick(Cues()[static_cast<size_t>(index)].time);
-    const uint32_t since = static_cast<int32_t>(reached - beganTick_) < 0 ? beganTick_ : reached;
-    return static_cast<int32_t>(now - since) > maxLateMs;
 }
 
 void TCommonPlayer::HandleCue(int32_t index, bool noSend, bool late)
@@ -920,12 +596,11 @@ bool TCommonPlayer::ShowShotsNear(int module) const
 {
     if (!ShowKeepsCharges())
         return false;
-    if (std::any_of(handedOver_.begin(), handedOver_.end(),
-                    [module](const THandedOver& shot) { return shot.charged == module; }))
+    if (direct_.CarriesCharge(module))
         return true;
     // Until the first tick after the charge time, and the look ahead of that tick.
     const int32_t until = ClockAt(Platform().TickCount() + kManualChargePauseMs + kTimerPeriodMs +
-                                  static_cast<uint32_t>(kLookAheadMs));
+                                  static_cast<uint32_t>(TDirectRun::kLookAheadMs));
     const std::span<const TCue> cues = Cues();
     for (auto index = static_cast<size_t>(std::max(nextCue_, 0));
          index < cues.size() && cues[index].time <= until; ++index)
@@ -943,7 +618,7 @@ bool TCommonPlayer::LockPosition(const std::string& position, bool locked)
         return false;
     lockout_.Set(*scenario, position, locked);
     // A shot handed to the port ahead of its moment is taken back unless still allowed.
-    RetimeShots();
+    run_->Replan();
     return true;
 }
 
@@ -1047,23 +722,14 @@ void TCommonPlayer::FireByHand(int module, int channel, THandShots::TDone done)
 
 void TCommonPlayer::FireHandShot(int module, int channel)
 {
-    const std::span<const TCue> cues = Cues();
     // A high-voltage module's frames handed over carry charges that the key's shot changes.
-    const bool waiting =
-        std::any_of(handedOver_.begin(), handedOver_.end(), [&](const THandedOver& shot) {
-            const TCue& cue = cues[static_cast<size_t>(shot.cue)];
-            return cue.module == module && (cue.channel == channel || shot.charged == module);
-        });
-    if (!waiting) {
+    if (!direct_.Holds(module, channel)) {
         Fire(module, channel, false, true);
         return;
     }
     // The show's frame for the channel waits at the port for its moment and would follow the
     // key's: taken back first, its cue is the key's and passed over; the others go again.
-    TakeBackShots();
-    Fire(module, channel, false, true);
-    HandOverDue(Platform().TickCount(), false);
-    ArmCueTimer();
+    direct_.ShotBefore([&] { Fire(module, channel, false, true); });
 }
 
 THandShots::TCharge TCommonPlayer::ChargeByHand(int module, int channel)
@@ -1095,16 +761,12 @@ bool TCommonPlayer::OwnTimeFrame(const TFrameRecord& message) const
 {
     const auto clock = DecodeClock(message);
     return clock && clock->running && message == EncodeClock(*clock) &&
-           broadcast_.SentLately(clock->timeMs, Platform().TickCount());
+           autonomous_.SentLately(clock->timeMs, Platform().TickCount());
 }
 
 void TCommonPlayer::ModulesStopped()
 {
-    const uint32_t now = Platform().TickCount();
-    broadcast_.Stopped(now);
-    // What they fired up to here is recorded; their start again passes over the rest below it.
-    if (IsRunning() && controlMode == kControlAutonomous && firingMode != kFiringManual)
-        PassMemoryCuesAtStop(now, TMissReason::StoppedBefore);
+    autonomous_.ClocksStopped(Platform().TickCount(), IsRunning() && run_ == &autonomous_);
 }
 
 void TCommonPlayer::HandleMessage(const TFrameRecord& message)
@@ -1126,7 +788,7 @@ void TCommonPlayer::HandleMessage(const TFrameRecord& message)
         // Heard on one converter's line: this show's modules on the others play on from
         // memory. Passed on once, as the broadcast ends with it; the station that sent it
         // hears it again as no news.
-        Halt(false, broadcast_.Running());
+        Halt(false, autonomous_.ClocksRunning());
         if (OnRemoteStop)
             OnRemoteStop();
     }

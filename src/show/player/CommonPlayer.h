@@ -6,14 +6,15 @@
 
 #include "audio/BassPlayer.h"
 #include "link/FrameRecord.h"
+#include "show/player/AutonomousRun.h"
 #include "show/player/ChargePlan.h"
+#include "show/player/DirectRun.h"
 #include "show/player/HandShots.h"
 #include "show/player/PositionLockout.h"
 #include "show/player/ShowClock.h"
 #include "show/player/ShowRealTime.h"
 #include "show/player/ShowSetup.h"
 #include "show/player/StopBroadcast.h"
-#include "show/player/TimeBroadcast.h"
 #include "show/report/FiringReport.h"
 #include "show/scenario/Cue.h"
 
@@ -61,7 +62,7 @@ enum class TPlayerState { Stopped, Running, Ending };
 
 class TCommonPlayer {
 public:
-    static constexpr uint32_t kTimerPeriodMs = 25;
+    static constexpr uint32_t kTimerPeriodMs = kShowTickMs;
     static constexpr uint32_t kEndPauseMs = 500;
     static constexpr uint32_t kManualChargePauseMs = 2000;
     // What a show may be started with from the command line: a tempo given in per cent (100)
@@ -219,70 +220,33 @@ private:
     uint8_t firingMode = kFiringAutomatic;
     int32_t maxLateMs = kDefaultMaxLateMs;
     bool rehearsal = false;
-    // Each high-voltage module of the show is told the charge of its next shot again.
-    void RechargeAfterLoss();
+
+    // The ways of running work on the show's cue cursor, clock and report.
+    friend class TDirectRun;
+    friend class TAutonomousRun;
+
     void UpdateClock(uint32_t now);
     // The cues a jump of the timecode passed over up to to are missed, not fired in a burst;
     // the modules' clocks stand while they are passed over.
     void PassOverJump(int32_t to, uint32_t now);
+    // Each cue up to to is missed, the charges of the later ones kept in line.
+    void PassCuesUpTo(int32_t to);
     int32_t ClockAt(uint32_t tick) const { return clock_.At(tick); }
     // A start point below 0 holds the soundtrack back until the clock reaches 0.
     void StartPendingSoundtrack();
     // Plays from position (ms) and sets the clock on the moment the music is heard.
     void PlaySoundtrackFrom(int32_t position);
-    bool CueDue(int32_t index) const;
-    void RunDirectCues(uint32_t now);
-    // The shots due by the clock read at now, and those handed over ahead; arms the cue timer.
-    void FireDueCues(uint32_t now);
-    // Hands over the shots due before the next tick; onTick: fires the cues due now itself.
-    void HandOverDue(uint32_t now, bool onTick);
-    // A firing module's shot may be handed to the port ahead of its tick, to leave at the
-    // very millisecond the clock reaches it; the others wait for the cue timer or the tick.
-    bool FiresAhead(int32_t index) const;
-    // The cue timer fires the next cue at its moment, between two ticks: the cues that are
-    // not handed over ahead, and every cue while the clock follows or awaits the music or
-    // follows the timecode.
-    bool TimesCues() const;
-    void ArmCueTimer();
-    // The cue timer: the cues due by a fresh reading of the clock, as on a tick.
-    void CueMoment();
-    void HandOver(int32_t index, uint32_t dueTick);
-    // Records the shots the port sent since the last look.
-    void CollectShots();
-    // Takes back the shots not yet sent: the next cue is the first of them again.
-    void TakeBackShots();
-    // After the clock was moved: the shots not yet sent go again on the new clock.
-    void RetimeShots();
-    void RunAutonomousCues(uint32_t now);
-    // Records the cues the modules' clocks have reached, up to played.
-    // surely: how far the modules surely played (recorded as fired from memory); mayHave:
-    // how far they may have (handled, never fired again, reported missed for that reason).
-    // Why a memory cue the modules' start passed over was not fired.
-    TMissReason PassedByStart() const;
-    void PassMemoryCues(int32_t surely, int32_t mayHave = INT32_MIN,
-                        TMissReason uncertain = TMissReason::StoppedBefore);
-    // Their clocks stopped or set forward at now: the cues they may have reached since are
-    // handled, those in doubt missed for that reason.
-    void PassMemoryCuesAtStop(uint32_t now, TMissReason uncertain);
-    void TellTheTime(uint32_t now, int32_t showTime);
-    bool TellsTheTime() const;
-    void RetellTime();
-    // How long the modules may still play their memory, -1 when they do not play it.
-    int32_t MemoryLeftMs(uint32_t now) const;
-    // Where the modules' clocks may start so as to fire none of the cues before index.
-    int32_t TenthAfterCuesBefore(int32_t index) const;
-    // The time the cue's module keeps it at in memory; one not registered may keep the coarsest.
-    int32_t MemoryTime(const TCue& cue) const;
+    // A shot handed over ahead left the port (result): recorded.
+    void ShotSent(int32_t index, int result, uint32_t sentTick);
     // The show's own end: Ending until the pause is over.
     void EndShow();
     // The show part of a tick; false when it stopped the show.
     bool RunShow(uint32_t now);
     // Nothing fires or is told but in Running.
     bool Firing() const { return state_ == TPlayerState::Running; }
-    // noSend: autonomous control, where motor cues are passed over. late: TooLate, passed over.
+    // noSend: autonomous control, where motor cues are passed over. late: later than
+    // maxLateMs past its moment, passed over.
     void HandleCue(int32_t index, bool noSend, bool late = false);
-    // Later than maxLateMs past its moment at now; a cue the start sends late counts from it.
-    bool TooLate(int32_t index, uint32_t now) const;
     // A cue the show passes over keeps the high-voltage charges of the later ones in line.
     void PassShotCharge(int32_t index);
     // The motor modules with a motor cue from passedFrom up to the next cue are turned to
@@ -311,9 +275,6 @@ private:
     // The start point stands where the last show stopped, or on the time of the first cue it
     // had not handled.
     bool LeftOff() const;
-    // Shots due before the tick after next (a tick may come a few milliseconds late) go to
-    // the port at once, each to leave at its own moment.
-    static constexpr int32_t kLookAheadMs = kTimerPeriodMs + 10;
 
     int32_t currentTime_ = 0;
     int32_t nextCue_ = 0;
@@ -339,21 +300,12 @@ private:
     TPlayerState state_ = TPlayerState::Stopped;
     uint32_t endingSince_ = 0;
     bool busy_ = false;
-    // Past the bus's 16-bit time the broadcast would wrap to an early time: it ends, once.
-    bool beyondBusTime_ = false;
     uint32_t beganTick_ = 0;  // of the show's start
     uint32_t lastTimeReport_ = 0;
     uint32_t lastIdleWork_ = 0;
     uint32_t lastSync_ = 0;
     static constexpr int32_t kSyncIntervalMs = 1000;
-    TTimeBroadcast broadcast_{kTimerPeriodMs};
     uint32_t lastFireTick_ = 0;
-    struct THandedOver {
-        int32_t cue;
-        int charged;  // the high-voltage module whose charge entry it carries; -1: none
-        uint64_t ticket;
-    };
-    std::vector<THandedOver> handedOver_;  // in the order handed over
     int32_t firingCue_ = -1;  // the show's own cue while it fires one
     int32_t firedCue_ = -1;
     int32_t showNumber_ = 0;
@@ -365,9 +317,11 @@ private:
     TShowRealTime realTime_;
     TBassPlayer soundtrack_;
     TShowClock clock_{soundtrack_, [this](int32_t to, uint32_t now) { PassOverJump(to, now); }};
+    TAutonomousRun autonomous_{*this};
     // Last, so that they go first and no tick reaches a half-destroyed player.
+    TDirectRun direct_{*this};  // its cue timer
+    TShowRun* run_ = &direct_;
     std::unique_ptr<TTimer> timer_;
-    std::unique_ptr<TTimer> cueTimer_;  // one-shot
 };
 
 }  // namespace kv
