@@ -597,6 +597,26 @@ TEST_F(PlayerBus, AHighVoltageCueOnALockedPositionLeavesTheNextShotItsOwnCharge)
     EXPECT_GT(Since(shots[0].Tick(), set[1].first), 0);
 }
 
+// A key's shot on a high-voltage module waits two seconds for its charge: a lockout of its
+// position taken meanwhile holds for it too.
+TEST_F(PlayerBus, AKeysShotWaitingForItsChargeFiresNotOnceItsPositionIsLocked)
+{
+    MeasureCharges(2);
+    show->LoadScenario("0:05\t5\t1\t|0:05|A|Comet\n0:06\t5\t2\t|0:06|B|Comet\n");
+    Reconfigure(Player(), &kv::TShowSetup::scenario, &show->scenario);
+    Reconfigure(Player(), &kv::TShowSetup::firingMode, kv::kFiringManual);
+    Start(0);
+    std::vector<bool> done;
+    Player().FireByHand(5, 1, [&](bool fired) { done.push_back(fired); });  // B's channel
+    platform.Advance(1000);
+    ASSERT_TRUE(Player().HandShotsWaiting());
+    ASSERT_TRUE(Player().LockPosition("B", true));
+    platform.Advance(1500);
+    EXPECT_EQ(done, std::vector<bool>{false});
+    EXPECT_TRUE(show->Shots().empty());
+    Player().Stop(false);
+}
+
 TEST_F(PlayerBus, StartFromSoundtrackJoinsWithoutStartNotice)
 {
     Player().Fire(1, 0, true, true);
