@@ -129,8 +129,15 @@ void TDebugForm::TestBtnClick()
     for (int address = 0; address < kStationAddress; ++address)
         if (IsFiringModuleAddress(address) && !controls_.FindByAddress(address))
             unfound.push_back(address);
-    Ignore(port_.SetModeEach(unfound, kTestModeNoBoost),
-           "unacknowledged: even a success would not say that a module took it");
+    // Unacknowledged: a success does not say a module took it, but a failure says one that
+    // was there may not have.
+    if (const TResult sent = port_.SetModeEach(unfound, kTestModeNoBoost); sent != kLinkOk) {
+        Platform().MessageBox(Localize(kMsgDebugTestUnfoundNotSet) + " " + ResultText(sent),
+                              Localize(66, "Ошибка"), TButtons::Ok);
+        if (SetPolling)
+            SetPolling(true);
+        return;
+    }
     const std::vector<TCommonControl*> modules = FiringModules();
     for (TCommonControl* module : modules)
         if (module->SetTestMode(true) != 0) {

@@ -545,5 +545,7 @@ inline constexpr TMessage kMsgHighVoltageNotOff{431, "Высокое напря�
 inline constexpr TMessage kMsgClockNotSent{432, "Время не передано пультам, время:"};
 inline constexpr TMessage kMsgStartNoticeNotSent{433, "Извещение о запуске не передано, время:"};
 inline constexpr TMessage kMsgStopNoticeNotSent{434, "Извещение об остановке не передано, время:"};
+inline constexpr TMessage kMsgDebugTestUnfoundNotSet{
+    435, "Тест не начат: команда режима теста не передана на адреса без найденных пультов."};
 
 }  // namespace kv

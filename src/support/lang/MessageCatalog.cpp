@@ -168,6 +168,7 @@ const std::vector<TMessage>& MessageCatalog()
             kMsgTimecodeZeroOfPackage, kMsgTimecodeZeroOfSettings,
             kMsgRealTimeRefused, kMsgMemoryLockRefused, kMsgChargeNotSet, kMsgHighVoltageNotOff,
             kMsgClockNotSent, kMsgStartNoticeNotSent, kMsgStopNoticeNotSent,
+            kMsgDebugTestUnfoundNotSet,
         };
         // AddedMessages.h keeps related texts together, not in id order.
         std::stable_sort(messages.begin(), messages.end(),

@@ -282,6 +282,26 @@ TEST_F(DebugFormTest, AModuleTheSearchMissedFiresNothingAndAnotherStationRefuses
                                      "часов пультов запустил бы её шоу. Отключите её от шины."}));
 }
 
+// A failed test-mode broadcast to the addresses no module was found at may have missed a module
+// there, in fire mode: the clock start would play the show in its memory.
+TEST_F(DebugFormTest, ATestModeBroadcastThatFailedStartsNoClock)
+{
+    Start(kTwoModules);  // neither found: both only reachable by the broadcast
+    platform.yesNo = TAnswer::Yes;
+    Field().SetBadEcho(0, true);
+    Field().ClearRecord();
+    WhenModal<TDebugForm>([&](TDebugForm& window) {
+        QTest::mouseClick(&Child<QPushButton>(window, "TestBtn"), Qt::LeftButton);
+        QTest::mouseClick(&Child<QPushButton>(window, "CloseBtn"), Qt::LeftButton);
+    });
+    QTest::keyClick(Form().windowHandle(), Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(SentFrames(0x90).empty()) << "the modules' clocks started";
+    ASSERT_FALSE(platform.messages.empty());
+    EXPECT_EQ(platform.messages.back().rfind("Тест не начат: команда режима теста не передана на "
+                                             "адреса без найденных пультов. ", 0), 0u)
+        << platform.messages.back();
+}
+
 TEST_F(DebugFormTest, RowsFollowTheirModulesWhenTheRegistryChanges)
 {
     // Module 1 joins while the window is open and goes before the others in the registry.
