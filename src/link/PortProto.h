@@ -81,6 +81,8 @@ public:
     // After a random pause of 0-149 ms that spreads the answers of several stations.
     TResult SendStationAnswer(int askerStationId);
     TResult SendStationStatus(int askerStationId, int launchState, int firingMode, int controlMode);
+    // Answered unsolicited, by the station asked (0: every station).
+    TResult SendStatusQuery(int askedStationId);
 
     // ---- scenario memory ----
     // Unacknowledged, 10 ms steps; pauses 70 ms.
@@ -131,7 +133,6 @@ private:
     TResult WriteRecordCompared(const TFrameRecord& record, int converter, int attemptMode);
     TResult ReadCueRecord(int address, int converter, int attemptMode, int record,
                           TFrameRecord& reply);
-    TResult SendStationNotice(uint8_t code, int timeMs);
 };
 
 }  // namespace kv

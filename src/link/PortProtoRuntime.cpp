@@ -2,6 +2,8 @@
 
 #include "link/BusEncoding.h"
 #include "link/ClockMessage.h"
+#include "link/FireCommand.h"
+#include "link/StationMessages.h"
 #include "support/text/Conversions.h"
 #include "support/platform/Platform.h"
 
@@ -217,26 +219,16 @@ TResult TPortProto::MeasureChannel(int address, int converter, int attemptMode, 
     return result;
 }
 
-namespace {
-
-TFrameRecord FireRecord(int address, int channel, int chargeValue)
-{
-    return {0x84, ChannelLow(channel), ChannelHigh(channel), ValueHigh(chargeValue),
-            ValueLow(chargeValue), static_cast<uint8_t>(address)};
-}
-
-}  // namespace
-
 TResult TPortProto::FireChannel(int address, int converter, int attemptMode, int channel,
                                 int chargeValue)
 {
-    return SendRepeated(FireRecord(address, channel, chargeValue), converter, attemptMode);
+    return SendRepeated(EncodeFire({address, channel, chargeValue}), converter, attemptMode);
 }
 
 uint64_t TPortProto::FireChannelAt(int address, int converter, int attemptMode, int channel,
                                    int chargeValue, uint32_t dueTick)
 {
-    return SendAt(FireRecord(address, channel, chargeValue), converter, Sendings(attemptMode),
+    return SendAt(EncodeFire({address, channel, chargeValue}), converter, Sendings(attemptMode),
                   dueTick);
 }
 
@@ -286,23 +278,14 @@ TResult TPortProto::SendClock(int timeMs, bool running)
     return SendFrame(EncodeClock({timeMs, running}), -1);
 }
 
-TResult TPortProto::SendStationNotice(uint8_t code, int timeMs)
-{
-    // A start point before 0 would wrap to 6553.5 s; a show past the 16-bit count to its start.
-    const int sent = std::clamp(timeMs, 0, kLastBusTimeMs);
-    return SendFrame({code, TimeHigh(sent), TimeLow(sent), static_cast<uint8_t>(StationId()), 0,
-                      kBroadcast},
-                     -1);
-}
-
 TResult TPortProto::SendStartNotice(int timeMs)
 {
-    return SendStationNotice(0x10, timeMs);
+    return SendFrame(EncodeStationNotice({true, timeMs, StationId()}), -1);
 }
 
 TResult TPortProto::SendStopNotice(int timeMs)
 {
-    return SendStationNotice(0x11, timeMs);
+    return SendFrame(EncodeStationNotice({false, timeMs, StationId()}), -1);
 }
 
 TResult TPortProto::SendStationSearch()
@@ -337,10 +320,14 @@ TResult TPortProto::SendStationAnswer(int askerStationId)
 TResult TPortProto::SendStationStatus(int askerStationId, int launchState, int firingMode,
                                       int controlMode)
 {
-    return SendFrame({0x04, static_cast<uint8_t>((launchState & 0x0F) + 16 * (firingMode & 0x0F)),
-                      static_cast<uint8_t>(controlMode & 0x0F), static_cast<uint8_t>(StationId()),
-                      static_cast<uint8_t>(askerStationId), kBroadcast},
-                     -1);
+    return SendFrame(
+        EncodeStationStatus({launchState, firingMode, controlMode, StationId(), askerStationId}),
+        -1);
+}
+
+TResult TPortProto::SendStatusQuery(int askedStationId)
+{
+    return SendFrame(EncodeStatusQuery(StationId(), askedStationId), -1);
 }
 
 }  // namespace kv

@@ -2,7 +2,10 @@
 #include "field/bus/FieldClock.h"
 #include "field/file/FieldFile.h"
 #include "field/bus/FieldPort.h"
+#include "link/ClockMessage.h"
+#include "link/FireCommand.h"
 #include "link/PortProto.h"
+#include "link/StationMessages.h"
 #include "support/text/IniFile.h"
 #include "support/platform/VirtualPlatform.h"
 
@@ -139,6 +142,77 @@ TEST_F(FieldLink, BytesThatCameSinceTheLastLookWakeTheSleeperAtOnce)
     TWakeSources sources;
     port->Transport().WakeSources(sources);
     EXPECT_EQ(sources.dueSteadyNs, 0);
+}
+
+// A standby station follows a show by what it hears of the other station's frames; the set-
+// charge command shares the fire command's code and fires nothing.
+TEST_F(FieldLink, TwoStationsOnOneLineHearEachOtherAndBothReachTheModules)
+{
+    field->ShareLine(1, 0);
+    TPortProto primary(std::make_unique<TFieldPort>(field, 16, std::vector<int>{0}));
+    TPortProto standby(std::make_unique<TFieldPort>(field, 16, std::vector<int>{1}));
+    ASSERT_TRUE(primary.Reopen());
+    ASSERT_TRUE(standby.Reopen());
+    EXPECT_EQ(standby.ConverterCount(), 1);
+    std::vector<TFrameRecord> heard;
+    standby.OnFrameFrom = [&](const TFrameRecord& frame, int) { heard.push_back(frame); };
+    std::vector<TFrameRecord> heardByPrimary;
+    primary.OnFrameFrom = [&](const TFrameRecord& frame, int) { heardByPrimary.push_back(frame); };
+
+    ASSERT_EQ(primary.SendStartNotice(12345), kLinkOk);
+    Ignore(primary.SetCharge(3, 0, -1, 300), "only its frame on the line counts here");
+    ASSERT_EQ(primary.FireChannel(3, 0, -1, 5, 300), kLinkOk);
+    ASSERT_EQ(primary.SendClock(5000, true), kLinkOk);
+    ASSERT_EQ(primary.SendStationStatus(standby.StationId(), 2, 0, 1), kLinkOk);
+    ASSERT_EQ(primary.SendStopNotice(70000), kLinkOk);
+    ASSERT_EQ(standby.SendStatusQuery(primary.StationId()), kLinkOk);
+    platform.Advance(20);
+    for (int i = 0; i < 3; ++i) {
+        standby.Cycle();
+        primary.Cycle();
+    }
+
+    const int id = primary.StationId();
+    std::vector<TStationNotice> notices;
+    std::vector<TFireCommand> fires;
+    std::vector<TClockMessage> clocks;
+    std::vector<TStationStatus> statuses;
+    for (const TFrameRecord& frame : heard) {
+        if (const auto notice = DecodeStationNotice(frame))
+            notices.push_back(*notice);
+        if (const auto fire = DecodeFire(frame))
+            fires.push_back(*fire);
+        if (const auto clock = DecodeClock(frame))
+            clocks.push_back(*clock);
+        if (const auto status = DecodeStationStatus(frame))
+            statuses.push_back(*status);
+    }
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_TRUE(notices[0].start);
+    EXPECT_EQ(notices[0].timeMs, 12300);
+    EXPECT_EQ(notices[0].stationId, id);
+    EXPECT_FALSE(notices[1].start);
+    EXPECT_EQ(notices[1].timeMs, 70000);
+    ASSERT_EQ(fires.size(), 1u);
+    EXPECT_EQ(fires[0].address, 3);
+    EXPECT_EQ(fires[0].channel, 5);
+    EXPECT_EQ(fires[0].chargeValue, 300);
+    ASSERT_EQ(clocks.size(), 1u);
+    EXPECT_EQ(clocks[0].timeMs, 5000);
+    EXPECT_TRUE(clocks[0].running);
+    ASSERT_EQ(statuses.size(), 1u);
+    EXPECT_EQ(statuses[0].launchState, 2);
+    EXPECT_EQ(statuses[0].controlMode, 1);
+    EXPECT_EQ(statuses[0].stationId, id);
+    EXPECT_EQ(statuses[0].askerId, standby.StationId());
+    ASSERT_FALSE(heardByPrimary.empty());
+    const TFrameRecord query{0x03, 0, 0, static_cast<uint8_t>(standby.StationId()),
+                             static_cast<uint8_t>(id), 255};
+    EXPECT_EQ(heardByPrimary.back(), query);
+
+    int version = 0;
+    EXPECT_EQ(standby.QueryVersion(3, 0, -1, version), kLinkOk);
+    EXPECT_EQ(version, 0x46B);
 }
 
 }  // namespace

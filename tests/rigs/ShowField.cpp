@@ -32,7 +32,7 @@ kv::TSimModule& TShowField::AddModule(const kv::TModuleSetup& setup)
 
 void TShowField::Connect(bool portThread)
 {
-    port = std::make_unique<kv::TPortProto>(std::make_unique<kv::TFieldPort>(field));
+    port = std::make_unique<kv::TPortProto>(std::make_unique<kv::TFieldPort>(field, 16, converters));
     if (portThread) {
         port->OnFrameFrom = [this](const kv::TFrameRecord& frame, int converter) {
             registry->HandleUnsolicitedFrame(frame, converter);

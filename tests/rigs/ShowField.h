@@ -45,6 +45,7 @@ public:
 
     TTempFolder folder;
     std::shared_ptr<kv::TField> field;
+    std::vector<int> converters;  // the field converters the PC has; empty: all
     std::unique_ptr<kv::TPortProto> port;
     std::unique_ptr<kv::TControls> registry;
     kv::TProjectList scenario;

@@ -68,6 +68,32 @@ void TField::AddDevice(std::unique_ptr<TSimDevice> device)
     devices_.push_back(std::move(device));
 }
 
+void TField::ShareLine(int converter, int withConverter)
+{
+    std::lock_guard lock(mutex_);
+    const int needed = std::max(converter, withConverter) + 1;
+    if (needed > static_cast<int>(converters_.size()))
+        converters_.resize(static_cast<size_t>(needed));
+    Converter(converter)->line = LineOf(withConverter);
+}
+
+int TField::LineOf(int converter) const
+{
+    if (converter < 0 || converter >= static_cast<int>(converters_.size()))
+        return converter;
+    const int line = converters_[static_cast<size_t>(converter)].line;
+    return line < 0 ? converter : line;
+}
+
+std::vector<int> TField::OnLine(int converter) const
+{
+    std::vector<int> on;
+    for (int i = 0; i < static_cast<int>(converters_.size()); ++i)
+        if (LineOf(i) == LineOf(converter))
+            on.push_back(i);
+    return on;
+}
+
 int64_t TField::ElapsedMs()
 {
     return (clock_->NowNs() - startNs_) / 1'000'000;
@@ -131,7 +157,7 @@ void TField::HearFromLine(int converter, const TWireFrame& frame, const TSimDevi
     // Index loop: a device may be told to renumber itself, never to leave.
     for (size_t i = 0; i < devices_.size(); ++i) {
         TSimDevice& device = *devices_[i];
-        if (&device == sender || device.Converter() != converter)
+        if (&device == sender || LineOf(device.Converter()) != LineOf(converter))
             continue;
         TContext context(*this, device, ns);
         device.Hear(frame, context);
@@ -141,12 +167,13 @@ void TField::HearFromLine(int converter, const TWireFrame& frame, const TSimDevi
 void TField::PutOnLine(int converter, int64_t ns, std::vector<uint8_t> bytes, bool damaged,
                        const TSimDevice* heardFrom, bool heardByDevices)
 {
-    TSimConverter* line = Converter(converter);
+    TSimConverter* line = Converter(LineOf(converter));
     if (!line || bytes.empty())
         return;
     const int64_t start = std::max(ns, line->lineFreeNs);
-    for (size_t i = 0; i < bytes.size(); ++i)
-        line->Deliver(start + LineNs(static_cast<int>(i + 1)), bytes[i]);
+    for (int heard : OnLine(converter))
+        for (size_t i = 0; i < bytes.size(); ++i)
+            Converter(heard)->Deliver(start + LineNs(static_cast<int>(i + 1)), bytes[i]);
     const int64_t end = start + LineNs(static_cast<int>(bytes.size()));
     line->lineFreeNs = end;
     if (heardByDevices && !damaged && bytes.size() >= 7) {
@@ -300,10 +327,14 @@ int64_t TField::Transmit(int converter, const uint8_t* bytes, int count, TEcho e
         }
         line->PurgeArrived(now);  // a write empties the converter's receive queue first
     }
+    const std::vector<int> others = OnLine(converter);
     for (int i = 0; i < count; ++i) {
         const int64_t end = now + LineNs(i + 1);
         if (echo == TEcho::Returned)
             line->Deliver(end, i == 0 && line->badEcho ? static_cast<uint8_t>(~bytes[0]) : bytes[i]);
+        for (int other : others)
+            if (other != converter)
+                Converter(other)->Deliver(end, bytes[i]);
         TWireFrame frame;
         if (line->scanner.Push(bytes[i], frame)) {
             Schedule(end, [this, converter, frame, end] {
@@ -314,7 +345,8 @@ int64_t TField::Transmit(int converter, const uint8_t* bytes, int count, TEcho e
         }
     }
     const int64_t end = now + LineNs(count);
-    line->lineFreeNs = std::max(line->lineFreeNs, end);
+    TSimConverter& shared = *Converter(LineOf(converter));
+    shared.lineFreeNs = std::max(shared.lineFreeNs, end);
     changed_.Signal();
     return end;
 }

@@ -31,6 +31,9 @@ public:
 
     void SetConverterCount(int count);
     int ConverterCount() const;
+    // The converter is on withConverter's bus line: another station's converter, which hears
+    // what that line carries, the other stations' frames too, and is heard on it.
+    void ShareLine(int converter, int withConverter);
     void SetBaud(int baud);
     void SetTurnaroundUs(int64_t us);
     // Devices hear frames in the order they were added.
@@ -93,6 +96,10 @@ private:
     void AdvanceTo(int64_t ns);
     int64_t Now();  // advanced
     TSimConverter* Converter(int index);
+    // The first converter of the line the converter is on.
+    int LineOf(int converter) const;
+    // Every converter on the converter's line, itself included.
+    std::vector<int> OnLine(int converter) const;
     void HearFromLine(int converter, const TWireFrame& frame, const TSimDevice* sender, int64_t ns);
     void PutOnLine(int converter, int64_t ns, std::vector<uint8_t> bytes, bool damaged,
                    const TSimDevice* heardFrom, bool heardByDevices);

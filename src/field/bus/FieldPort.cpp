@@ -12,8 +12,9 @@ constexpr int64_t kLongestWaitNs = 1'000'000;  // other writers may bring bytes 
 
 }  // namespace
 
-TFieldPort::TFieldPort(std::shared_ptr<TField> field, int maxConverters)
-    : field_(std::move(field)), maxConverters_(maxConverters)
+TFieldPort::TFieldPort(std::shared_ptr<TField> field, int maxConverters,
+                       std::vector<int> converters)
+    : field_(std::move(field)), maxConverters_(maxConverters), own_(std::move(converters))
 {
 }
 
@@ -22,7 +23,8 @@ bool TFieldPort::Open()
     bound_.clear();
     openNs_ = field_->Clock().NowNs();
     for (int i = 0; i < field_->ConverterCount() && static_cast<int>(bound_.size()) < maxConverters_; ++i) {
-        if (field_->PluggedNow(i)) {
+        const bool own = own_.empty() || std::find(own_.begin(), own_.end(), i) != own_.end();
+        if (own && field_->PluggedNow(i)) {
             bound_.push_back(i);
             field_->Purge(i);
         }

@@ -14,7 +14,10 @@ namespace kv {
 
 class TFieldPort : public TCommonPort {
 public:
-    explicit TFieldPort(std::shared_ptr<TField> field, int maxConverters = 16);
+    // converters: the field converters this station's PC has (another station has the
+    // others); empty: all of them.
+    explicit TFieldPort(std::shared_ptr<TField> field, int maxConverters = 16,
+                        std::vector<int> converters = {});
 
     bool Open() override;
     void Close() override;
@@ -37,6 +40,7 @@ private:
 
     std::shared_ptr<TField> field_;
     int maxConverters_;
+    std::vector<int> own_;
     std::vector<int> bound_;  // field converter of each port converter index
     // What a converter had received when a write purged it, as the serial transport keeps it.
     std::vector<std::vector<uint8_t>> held_;

@@ -28,7 +28,8 @@ public:
     // The first byte still on its way, or kNever.
     int64_t NextArrivalNs(int64_t nowNs) const;
 
-    int64_t lineFreeNs = 0;
+    int64_t lineFreeNs = 0;  // kept by the first converter of a shared line
+    int line = -1;           // the converter whose line this one is on; -1: its own
     bool badEcho = false;
     TFrameScanner scanner;  // what the devices make of the PC's bytes
 
