@@ -243,6 +243,27 @@ bool TCommonPlayer::Configure(const TShowSetup& setup)
     return true;
 }
 
+bool TCommonPlayer::TakeOver(int32_t time, int32_t cue, const std::vector<int32_t>& firedElsewhere)
+{
+    if (IsRunning() || firingMode == kFiringManual || !scenario)
+        return false;
+    // As if a show of this station's own had stopped there: the start goes on after it, the
+    // cues fired elsewhere kept as shots by hand are.
+    report_.Begin(Cues(), time, port_.LossCount());
+    for (const int32_t fired : firedElsewhere)
+        report_.FiredElsewhere(fired);
+    resume_ = {scenario, rehearsal, scenario->Revision(), time, cue};
+    currentTime_ = time;
+    nextCue_ = cue;
+    Start(time);
+    // The report tells the cues before the first one too.
+    for (int32_t before = 0; before < cue; ++before)
+        report_.Missed(before, TMissReason::BeforeStart);
+    for (const int32_t fired : firedElsewhere)
+        report_.FiredElsewhere(fired);
+    return IsRunning();
+}
+
 void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 {
     const bool wasRunning = IsRunning();

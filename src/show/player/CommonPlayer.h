@@ -143,6 +143,11 @@ public:
     // or on the time of the first cue it had not handled): it fires none of them again.
     // Refused (false, nothing changed) while a show runs: the clock and the cue are its own.
     bool SetStartPoint(int32_t time, int32_t cue);
+    // A standby station goes on with the show another station ran and fell silent in: the
+    // clock at time, cue the first this one handles, the cues heard fired by the other never
+    // fired; one due before time and not heard goes at once. Refused (false) while a show
+    // runs, in manual firing and without a scenario.
+    bool TakeOver(int32_t time, int32_t cue, const std::vector<int32_t>& firedElsewhere);
     // The step key took the cues before end by hand: the next step begins there.
     void StepPast(int32_t end) { nextCue_ = end; }
     // The first cue at or after time.

@@ -88,6 +88,15 @@ void TFiringReport::KeepShotsByHand(const std::vector<TCueRecord>& stopped, int3
             records_[cue] = stopped[cue];
 }
 
+void TFiringReport::FiredElsewhere(int32_t cue)
+{
+    if (TCueRecord* record = At(cue)) {
+        record->outcome = TCueOutcome::Elsewhere;
+        record->reason = TMissReason::None;
+        record->byHand = true;
+    }
+}
+
 void TFiringReport::Recorded(int32_t cue)
 {
     if (TCueRecord* record = Outcome(cue))

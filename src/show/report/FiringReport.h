@@ -18,6 +18,7 @@ enum class TCueOutcome : uint8_t {
     ByHand,   // the operator's step or firing key, the frame back from the line
     Memory,   // autonomous control: the module fires it from its own memory
     Missed,
+    Elsewhere,  // heard fired by the other station of a standby pair
 };
 
 enum class TMissReason : uint8_t {
@@ -49,7 +50,8 @@ struct TCueRecord {
     TMissReason reason = TMissReason::None;
     int32_t sentAt = 0;  // show clock at the echo; valid when fired, also by hand
     TCheckResult check = TCheckResult::Unchecked;
-    bool byHand = false;  // a shot by hand took it: nothing the show does later changes it
+    // A shot by hand, or the other station, took it: nothing the show does later changes it.
+    bool byHand = false;
     std::string effect;  // of an imported cue, for the paperwork
     std::string position;
 
@@ -74,6 +76,8 @@ public:
     // on from it takes them over.
     void KeepShotsByHand(const std::vector<TCueRecord>& stopped, int32_t fromCue);
     void Recorded(int32_t cue);
+    // Heard fired by the other station: this one never fires it.
+    void FiredElsewhere(int32_t cue);
     void Missed(int32_t cue, TMissReason reason);
     void Checked(int32_t cue, TCheckResult result);
     // Whatever was not reached was stopped before.

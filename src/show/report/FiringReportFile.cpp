@@ -25,12 +25,13 @@ constexpr std::string_view kFireKind = "fire";
 constexpr std::string_view kRehearsalEnd = "-rehearsal.csv";
 
 // One table per column, read both ways, so that what is written always reads back.
-constexpr std::array<std::pair<TCueOutcome, std::string_view>, 5> kOutcomes{{
+constexpr std::array<std::pair<TCueOutcome, std::string_view>, 6> kOutcomes{{
     {TCueOutcome::Pending, "pending"},
     {TCueOutcome::Fired, "fired"},
     {TCueOutcome::ByHand, "fired by hand"},
     {TCueOutcome::Memory, "memory"},
     {TCueOutcome::Missed, "missed"},
+    {TCueOutcome::Elsewhere, "fired by the other station"},
 }};
 constexpr std::array<std::pair<TMissReason, std::string_view>, 10> kReasons{{
     {TMissReason::None, ""},

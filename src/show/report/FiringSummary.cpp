@@ -71,6 +71,9 @@ TFiringSummary SummarizeFiring(std::span<const TCueRecord> records)
             if (!IsMotorKind(record.cue.kind))
                 ++summary.checkedAs[CheckIndex(record.check)];
             break;
+        case TCueOutcome::Elsewhere:
+            ++summary.elsewhere;
+            break;
         case TCueOutcome::Missed:
             ++summary.missed;
             ++summary.missedBy[static_cast<size_t>(record.reason)];
@@ -114,11 +117,15 @@ std::vector<std::string> FiringSummaryLines(const TFiringSummary& summary)
         Count(kMsgReportFired, summary.fired),
         Count(kMsgReportByHand, summary.byHand),
         Count(kMsgReportMemory, summary.memory),
-        Localize(kMsgReportLateness) + " " + std::to_string(summary.latenessP50) + " / " +
-            std::to_string(summary.latenessP99) + " / " + std::to_string(summary.latenessMax),
-        Count(kMsgReportEarly, summary.early),
-        Count(kMsgReportMissed, summary.missed),
     };
+    // Only a station of a standby pair has any.
+    if (summary.elsewhere > 0)
+        lines.push_back(Count(kMsgReportElsewhere, summary.elsewhere));
+    lines.insert(lines.end(),
+                 {Localize(kMsgReportLateness) + " " + std::to_string(summary.latenessP50) +
+                      " / " + std::to_string(summary.latenessP99) + " / " +
+                      std::to_string(summary.latenessMax),
+                  Count(kMsgReportEarly, summary.early), Count(kMsgReportMissed, summary.missed)});
     for (size_t reason = 1; reason < kMissReasonCount; ++reason)
         if (summary.missedBy[reason] > 0)
             lines.push_back(

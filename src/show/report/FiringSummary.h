@@ -21,6 +21,7 @@ struct TFiringSummary {
     int fired = 0;   // on the show clock: the lateness figures are theirs
     int byHand = 0;
     int memory = 0;  // left to the modules' own memory
+    int elsewhere = 0;  // heard fired by the other station of a standby pair
     int missed = 0;
     int early = 0;   // fired before their time
     // Nearest rank; 0 when nothing was fired on the clock.

@@ -548,4 +548,13 @@ inline constexpr TMessage kMsgStopNoticeNotSent{434, "Извещение об о
 inline constexpr TMessage kMsgDebugTestUnfoundNotSet{
     435, "Тест не начат: команда режима теста не передана на адреса без найденных пультов."};
 
+// A standby station: the primary's show went silent, and this station goes on with it at the
+// time it predicts; or it does not, the primary's control mode not being its own.
+inline constexpr TMessage kMsgStandbyTakesOver{
+    436, "Основная станция молчит, шоу продолжает резервная станция, время:"};
+inline constexpr TMessage kMsgStandbyModeDiffers{
+    437, "Основная станция молчит, шоу не продолжено: режим управления основной станции другой"};
+// The firing report's count of cues the other station of a standby pair fired.
+inline constexpr TMessage kMsgReportElsewhere{438, "Выполнено другой станцией:"};
+
 }  // namespace kv

@@ -169,6 +169,7 @@ const std::vector<TMessage>& MessageCatalog()
             kMsgRealTimeRefused, kMsgMemoryLockRefused, kMsgChargeNotSet, kMsgHighVoltageNotOff,
             kMsgClockNotSent, kMsgStartNoticeNotSent, kMsgStopNoticeNotSent,
             kMsgDebugTestUnfoundNotSet,
+            kMsgStandbyTakesOver, kMsgStandbyModeDiffers, kMsgReportElsewhere,
         };
         // AddedMessages.h keeps related texts together, not in id order.
         std::stable_sort(messages.begin(), messages.end(),

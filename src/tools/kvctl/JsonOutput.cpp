@@ -100,6 +100,7 @@ QJsonObject SummaryJson(const TFiringSummary& summary)
             {"fired_on_time", summary.fired},
             {"fired_by_hand", summary.byHand},
             {"from_memory", summary.memory},
+            {"fired_by_other_station", summary.elsewhere},
             {"missed", summary.missed},
             {"early", summary.early},
             {"lateness_median_ms", summary.latenessP50},

@@ -1,0 +1,75 @@
+#include "show/standby/Standby.h"
+
+#include "show/player/CommonPlayer.h"
+#include "show/scenario/ProjectList.h"
+#include "support/lang/AddedMessages.h"
+#include "support/lang/Localizer.h"
+#include "support/log/RunLog.h"
+#include "support/platform/Platform.h"
+
+#include <string>
+#include <vector>
+
+namespace kv {
+
+namespace {
+
+constexpr uint8_t kToStations = 255;
+
+}  // namespace
+
+TStandby::TStandby(TCommonPlayer& player, TPortProto& port, TStandbySetup setup)
+    : player_(player), port_(port), setup_(setup)
+{
+}
+
+TStandby::~TStandby() = default;
+
+void TStandby::Arm()
+{
+    const TProjectList* scenario = player_.Setup().scenario;
+    if (!scenario || player_.IsRunning())
+        return;
+    tookOver_ = false;
+    follower_ = std::make_unique<TStandbyFollower>(port_, *scenario, setup_);
+    follower_->OnSilent = [this] { TakeOver(); };
+    follower_->Follow();
+}
+
+void TStandby::Disarm()
+{
+    follower_.reset();
+}
+
+void TStandby::Hear(const TFrameRecord& frame)
+{
+    if (!follower_ || tookOver_) {
+        player_.HandleMessage(frame);
+        return;
+    }
+    follower_->Hear(frame);
+    // The station answers the status queries of others as any station does.
+    if (frame[5] == kToStations)
+        player_.HandleMessage(frame);
+}
+
+void TStandby::TakeOver()
+{
+    const TStandbyFollower& follower = *follower_;
+    const auto time = follower.PredictedTime(Platform().TickCount());
+    // Fired directly here while the modules play their memory, every cue would fire twice.
+    if (!time || follower.PrimaryControlMode() != player_.Setup().controlMode) {
+        WriteLog(Localize(kMsgStandbyModeDiffers));
+        return;
+    }
+    std::vector<int32_t> heard;
+    for (int32_t cue = 0; cue < player_.Setup().scenario->Count(); ++cue)
+        if (follower.HeardFired(cue))
+            heard.push_back(cue);
+    WriteLog(Localize(kMsgStandbyTakesOver) + " " + std::to_string(*time));
+    tookOver_ = player_.TakeOver(*time, follower.ResumeCue(), heard);
+    if (tookOver_ && OnTakeover)
+        OnTakeover();
+}
+
+}  // namespace kv

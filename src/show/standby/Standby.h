@@ -1,0 +1,42 @@
+#pragma once
+// A standby station: it follows the show the primary station runs on the same bus, and when
+// that show goes silent its player becomes the master where the show stands: the clock at
+// the time predicted, nothing fired that was heard fired. Main thread only.
+
+#include "show/standby/StandbyFollower.h"
+
+#include <functional>
+#include <memory>
+
+namespace kv {
+
+class TCommonPlayer;
+
+class TStandby {
+public:
+    // The player's scenario is the show followed; it must not change while armed.
+    TStandby(TCommonPlayer& player, TPortProto& port, TStandbySetup setup);
+    ~TStandby();
+
+    void Arm();
+    void Disarm();
+    bool Armed() const { return follower_ != nullptr; }
+    bool TookOver() const { return tookOver_; }
+    // Every frame from the bus. While following, a start form of the clock message is not
+    // the player's: answered, as a station's start would be, it would stop the modules.
+    void Hear(const TFrameRecord& frame);
+    const TStandbyFollower* Follower() const { return follower_.get(); }
+
+    std::function<void()> OnTakeover;
+
+private:
+    void TakeOver();
+
+    TCommonPlayer& player_;
+    TPortProto& port_;
+    TStandbySetup setup_;
+    std::unique_ptr<TStandbyFollower> follower_;
+    bool tookOver_ = false;
+};
+
+}  // namespace kv

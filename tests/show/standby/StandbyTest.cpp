@@ -1,0 +1,260 @@
+// A standby station following the primary's show on the same line and taking it over, on
+// virtual time. Both are the player the console creates; the primary dies as a killed
+// process does: nothing more leaves it, not even the shots already handed to its port.
+#include "rigs/PlayerSetup.h"
+#include "rigs/VirtualShow.h"
+
+#include "field/bus/FieldPort.h"
+#include "link/PortProto.h"
+#include "show/standby/Standby.h"
+#include "support/platform/Platform.h"
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <optional>
+#include <utility>
+
+namespace kvtest {
+namespace {
+
+// A gap longer than the silence allowed, in which only the status answers are heard.
+constexpr const char* kShow =
+    "0.500 1 1\n0.500 1 2\n1.000 2 1\n3.000 2 2\n3.200 1 3\n4.000 1 4\n";
+
+class Standby : public VirtualShow {
+protected:
+    void SetUp() override { Build(kv::kControlDirect); }
+
+    void Build(uint8_t controlMode, std::optional<uint8_t> standbyMode = std::nullopt)
+    {
+        pump_.reset();
+        standby.reset();
+        standbyPlayer.reset();
+        standbyRegistry.reset();
+        standbyPort.reset();
+        show = std::make_unique<TShowField>(std::make_shared<kv::TPlatformFieldClock>());
+        show->field->SetConverterCount(2);
+        show->field->ShareLine(1, 0);
+        show->converters = {0};
+        show->AddModule(Module(1));
+        show->AddModule(Module(2));
+        show->Connect();
+        show->LoadScenario(kShow);
+        Reconfigure(Player(), &kv::TShowSetup::controlMode, controlMode);
+        Player().LaunchState = [this] { return Player().IsRunning() ? 2 : 1; };
+        show->port->OnFrameFrom = [this](const kv::TFrameRecord& frame, int) {
+            Player().HandleMessage(frame);
+        };
+        platform.randomValue = 41;  // the two stations draw different numbers
+        standbyPort = std::make_unique<kv::TPortProto>(
+            std::make_unique<kv::TFieldPort>(show->field, 16, std::vector<int>{1}));
+        platform.randomValue = 0;
+        ASSERT_TRUE(standbyPort->Reopen());
+        standbyScenario.Load(show->folder.Write("standby.txt", kShow));
+        standbyRegistry = std::make_unique<kv::TControls>(*standbyPort);
+        for (int address : {1, 2})
+            standbyRegistry->AddOrRefresh(address, 0);
+        standbyPlayer = std::make_unique<kv::TExtPlayer>(*standbyRegistry, *standbyPort);
+        kv::TShowSetup setup = standbyPlayer->Setup();
+        setup.scenario = &standbyScenario;
+        setup.controlMode = standbyMode.value_or(controlMode);
+        ASSERT_TRUE(standbyPlayer->Configure(setup));
+        standby = std::make_unique<kv::TStandby>(*standbyPlayer, *standbyPort, kv::TStandbySetup{});
+        standbyPort->OnFrameFrom = [this](const kv::TFrameRecord& frame, int) {
+            standby->Hear(frame);
+        };
+        standby->OnTakeover = [this] { verdicts.push_back(platform.TickCount()); };
+        verdicts.clear();
+        show->field->ClearRecord();
+        primaryAlive_ = standbyHears_ = true;
+        pump_ = kv::Platform().CreateTimer([this] {
+            if (primaryAlive_)
+                show->port->Cycle();
+            if (standbyHears_)
+                standbyPort->Cycle();
+        });
+        pump_->SetInterval(5);
+        pump_->SetEnabled(true);
+        standby->Arm();
+    }
+    const kv::TStandbyFollower& Follower() { return *standby->Follower(); }
+
+    void KillPrimary()
+    {
+        deathTime_ = PrimaryTime(platform.TickCount());
+        deathTick_ = platform.TickCount();
+        primaryAlive_ = false;
+        show->port->DropTimed();
+        show->player.reset();
+    }
+    void DeafenStandby()
+    {
+        show->field->Unplug(1, show->field->ElapsedMs());
+        standbyHears_ = false;  // its port thread would be trying to reopen
+    }
+    int32_t PrimaryTime(uint32_t now)
+    {
+        if (!primaryAlive_)
+            return deathTime_ + static_cast<int32_t>(now - deathTick_);
+        return Player().ClockLook(now).time;
+    }
+    // Steps through ms of virtual time; the most the prediction was ahead of the primary's
+    // running clock on the way (INT_MIN: none to compare).
+    int32_t AdvanceWatching(uint32_t ms)
+    {
+        int32_t mostAhead = INT_MIN;
+        for (uint32_t step = 0; step < ms; step += 5) {
+            platform.Advance(5);
+            const uint32_t now = platform.TickCount();
+            if (primaryAlive_ && !Player().IsRunning())
+                continue;
+            if (const auto predicted = Follower().PredictedTime(now))
+                mostAhead = std::max(mostAhead, *predicted - PrimaryTime(now));
+        }
+        return mostAhead;
+    }
+
+    std::unique_ptr<kv::TPortProto> standbyPort;
+    kv::TProjectList standbyScenario;
+    std::unique_ptr<kv::TControls> standbyRegistry;
+    std::unique_ptr<kv::TExtPlayer> standbyPlayer;
+    std::unique_ptr<kv::TStandby> standby;
+    std::vector<uint32_t> verdicts;
+
+private:
+    bool primaryAlive_ = true;
+    bool standbyHears_ = true;
+    int32_t deathTime_ = 0;
+    uint32_t deathTick_ = 0;
+    std::unique_ptr<kv::TTimer> pump_;
+};
+
+// A shot by key of a later cue's channel marks it fired but must not move the clock ahead.
+TEST_F(Standby, FollowsAShowToItsEndNeverAheadOfItAndGivesNoVerdict)
+{
+    Start(0);
+    int32_t mostAhead = AdvanceWatching(1500);
+    EXPECT_EQ(Follower().Show(), kv::TFollowedShow::Running);
+    EXPECT_EQ(Follower().PrimaryId(), show->port->StationId());
+    EXPECT_EQ(Follower().ResumeCue(), 3);
+    const int32_t lag = PrimaryTime(platform.TickCount()) - *Follower().PredictedTime(platform.TickCount());
+    EXPECT_LE(lag, 150) << "followed from the last shot heard";
+    Player().FireByHand(1, 2, [](bool) {});
+    mostAhead = std::max(mostAhead, AdvanceWatching(3500));
+    EXPECT_FALSE(Player().IsRunning());
+    EXPECT_LE(mostAhead, 0);
+    for (int32_t cue = 0; cue < 6; ++cue)
+        EXPECT_TRUE(Follower().HeardFired(cue)) << cue;
+    EXPECT_EQ(Follower().Show(), kv::TFollowedShow::Stopped);
+    AdvanceWatching(2000);
+    EXPECT_TRUE(verdicts.empty());
+}
+
+TEST_F(Standby, APrimaryKilledMidShowIsFoundSilentOnceAndPredictedBehindItsClock)
+{
+    for (uint8_t mode : {kv::kControlDirect, kv::kControlAutonomous}) {
+        SCOPED_TRACE(mode);
+        Build(mode);
+        Start(0);
+        int32_t mostAhead = AdvanceWatching(1100);
+        const uint32_t killed = platform.TickCount();
+        KillPrimary();
+        mostAhead = std::max(mostAhead, AdvanceWatching(1000));
+        ASSERT_EQ(verdicts.size(), 1u);
+        // 300 ms after the last answer heard, which came up to a query's interval before.
+        EXPECT_GE(verdicts[0] - killed, 300u - 75u);
+        EXPECT_LE(verdicts[0] - killed, 300u + 75u);
+        EXPECT_EQ(Follower().Show(), kv::TFollowedShow::Silent);
+        EXPECT_LE(mostAhead, 0);
+        EXPECT_GE(*Follower().PredictedTime(killed), 1100 - 200);
+        EXPECT_EQ(Follower().ResumeCue(), 3) << "the cues up to 1 s were fired or played";
+        EXPECT_EQ(Follower().PrimaryControlMode(), mode);
+    }
+}
+
+TEST_F(Standby, NoTakeoverOfAShowNotStartedOrStoppedNorWithItsOwnLineDownOrAnotherMode)
+{
+    KillPrimary();  // an idle primary gone
+    AdvanceWatching(1000);
+    EXPECT_EQ(Follower().Show(), kv::TFollowedShow::None);
+    EXPECT_TRUE(verdicts.empty());
+
+    Build(kv::kControlDirect);
+    Start(0);
+    AdvanceWatching(700);
+    Player().Stop(false);
+    KillPrimary();
+    AdvanceWatching(1000);
+    EXPECT_EQ(Follower().Show(), kv::TFollowedShow::Stopped);
+    EXPECT_TRUE(verdicts.empty());
+
+    Build(kv::kControlDirect);
+    Start(0);
+    AdvanceWatching(700);
+    DeafenStandby();
+    AdvanceWatching(1000);
+    EXPECT_EQ(Follower().Show(), kv::TFollowedShow::Running);
+    EXPECT_TRUE(verdicts.empty());
+
+    // Fired from here while the modules play their memory, every cue would go twice.
+    Build(kv::kControlAutonomous, kv::kControlDirect);
+    Start(0);
+    AdvanceWatching(700);
+    KillPrimary();
+    AdvanceWatching(1000);
+    EXPECT_EQ(Follower().Show(), kv::TFollowedShow::Silent);
+    EXPECT_TRUE(verdicts.empty());
+    EXPECT_FALSE(standbyPlayer->IsRunning());
+}
+
+// In direct control the standby fires the cues not heard fired, the one due as the primary
+// died late, and none heard fired, a shot by key of a later cue among them; in autonomous control the modules play on and are told the time again,
+// set back a little, which fires nothing twice.
+TEST_F(Standby, EveryCueFiresOnceAndNoneEarlyWhenThePrimaryIsKilledMidShow)
+{
+    const std::pair<int, int> byKey{1, 2};  // the cue at 3.2 s
+    for (uint8_t mode : {kv::kControlDirect, kv::kControlAutonomous}) {
+        SCOPED_TRACE(mode);
+        Build(mode);
+        if (mode == kv::kControlAutonomous) {
+            ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
+            show->field->ClearRecord();
+        }
+        const uint32_t start = Start(0);
+        AdvanceWatching(800);
+        if (mode == kv::kControlDirect)
+            Player().FireByHand(byKey.first, byKey.second, [](bool) {});
+        while (PrimaryTime(platform.TickCount()) < 950)
+            AdvanceWatching(5);
+        KillPrimary();  // the cue at 1 s not yet fired: the standby fires it late
+        AdvanceWatching(5000);
+        ASSERT_EQ(verdicts.size(), 1u);
+        EXPECT_FALSE(standbyPlayer->IsRunning()) << "it ends the show as its own";
+
+        std::map<std::pair<int, int>, int> shots;
+        for (const kv::TShotEntry& shot : show->Shots())
+            ++shots[{shot.address, shot.channel}];
+        for (const kv::TCue& cue : standbyScenario.Cues()) {
+            EXPECT_EQ((shots[{cue.module, cue.channel}]), 1) << cue.time;
+        }
+        for (const kv::TShotEntry& shot : show->Shots()) {
+            const auto cue = std::find_if(
+                standbyScenario.Cues().begin(), standbyScenario.Cues().end(),
+                [&](const kv::TCue& c) { return c.module == shot.address && c.channel == shot.channel; });
+            if (std::make_pair(shot.address, shot.channel) != byKey)
+                EXPECT_GE(Since(start, shot.Tick()), cue->time) << cue->time;
+        }
+        if (mode == kv::kControlDirect) {
+            const auto& records = standbyPlayer->FiringReport().Records();
+            ASSERT_EQ(records.size(), 6u);
+            for (size_t cue : {0u, 1u, 4u})
+                EXPECT_EQ(records[cue].outcome, kv::TCueOutcome::Elsewhere) << cue;
+            for (size_t cue : {2u, 3u, 5u})
+                EXPECT_EQ(records[cue].outcome, kv::TCueOutcome::Fired) << cue;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kvtest
