@@ -9,6 +9,7 @@
 // normal priority.
 #include "QtBenchMain.h"
 
+#include "devices/memory/ModuleTransfer.h"
 #include "rigs/KvfieldProcess.h"
 
 #include "devices/registry/Controls.h"
@@ -79,7 +80,6 @@ void ReadBlackBox(benchmark::State& state, TPortProto& port)
 {
     port.Start();
     TControls registry(port);
-    registry.OnProgress = [](int, int, bool&, int, int) { Platform().ProcessMessages(); };
     if (!registry.AddOrRefresh(1, 0) || registry.FiringModuleCount() != 1) {
         state.SkipWithError("the module did not answer");
         port.Stop();
@@ -90,7 +90,9 @@ void ReadBlackBox(benchmark::State& state, TPortProto& port)
     for (auto _ : state) {
         std::vector<uint8_t> buffer;
         const auto start = std::chrono::steady_clock::now();
-        result = registry.ReadBlackBox(buffer);
+        result = TModuleTransfer(registry, [](int, int, bool&, int, int) {
+                     Platform().ProcessMessages();
+                 }).ReadBlackBox(buffer);
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     port.Stop();

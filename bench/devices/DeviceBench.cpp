@@ -4,6 +4,7 @@
 // the line time its frames need; the benchmark's own time is the machine's work.
 
 #include "devices/registry/Controls.h"
+#include "devices/memory/ModuleTransfer.h"
 #include "field/file/FieldFile.h"
 #include "field/bus/FieldPort.h"
 #include "link/PortProto.h"
@@ -122,13 +123,13 @@ void WriteAndVerify(benchmark::State& state, bool verify)
         TBenchRig rig(ScenarioField(static_cast<int>(state.range(0))));
         for (int m = 1; m <= kModules; ++m)
             rig.registry->AddOrRefresh(m, 0);
-        if (verify && rig.registry->WriteScenario(cues) != 0)
+        if (verify && TModuleTransfer(*rig.registry).WriteScenario(cues) != 0)
             state.SkipWithError("the write failed");
         rig.field->ClearRecord();
         const uint32_t start = installed.platform.TickCount();
         state.ResumeTiming();
         const int result =
-            verify ? rig.registry->VerifyScenario(cues) : rig.registry->WriteScenario(cues);
+            verify ? TModuleTransfer(*rig.registry).VerifyScenario(cues) : TModuleTransfer(*rig.registry).WriteScenario(cues);
         state.PauseTiming();
         if (result != 0)
             state.SkipWithError("the operation failed");

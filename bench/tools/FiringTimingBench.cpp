@@ -13,6 +13,7 @@
 #include "QtBenchMain.h"
 #include "ShowRig.h"
 
+#include "devices/memory/ModuleTransfer.h"
 #include "devices/memory/ScenarioCue.h"
 #include "link/BusEncoding.h"
 #include "support/platform/Platform.h"
@@ -142,7 +143,7 @@ bool WrittenToMemory(benchmark::State& state, TShowRig& rig, const std::vector<T
 {
     rig.SetAttemptMode(-1);
     rig.Load(cues);
-    if (rig.controls->WriteScenario(TCueView(rig.scenario.Cues())) == 0)
+    if (TModuleTransfer(*rig.controls).WriteScenario(TCueView(rig.scenario.Cues())) == 0)
         return true;
     state.SkipWithError("the scenario did not go into the modules' memory");
     return false;

@@ -89,7 +89,7 @@ TEST_F(BusSearch, SecondAnswerRefreshesTheSameDevice)
     auto* first = dynamic_cast<TCommonControl*>(registry->AddOrRefresh(9, 1));
     ASSERT_NE(first, nullptr);
     const std::vector<TScenarioCue> show{{.time = 1000, .module = 9, .channel = 0}};
-    ASSERT_EQ(registry->WriteScenario(show), 0);
+    ASSERT_EQ(Transfer().WriteScenario(show), 0);
     ASSERT_TRUE(TChannelTest(*registry).TestModule(*first));
     first->attemptMode = 5;
     first->converterIndex = 0;
@@ -112,7 +112,7 @@ protected:
     {
         auto* module = dynamic_cast<TCommonControl*>(registry->AddOrRefresh(9, 0));
         EXPECT_NE(module, nullptr);
-        EXPECT_EQ(registry->WriteScenario(show), 0);
+        EXPECT_EQ(Transfer().WriteScenario(show), 0);
         EXPECT_TRUE(TChannelTest(*registry).TestModule(*module));
         EXPECT_TRUE(module->memoryFingerprint.has_value());
         return *module;

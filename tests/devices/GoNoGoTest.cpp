@@ -195,7 +195,7 @@ TEST_F(GoNoGo, InAutonomousControlEveryModulesMemoryMustHoldThisScenario)
     const std::vector<TScenarioCue> show{Fire(1, 1), Fire(1, 3, 2000)};
     EXPECT_EQ(Found(Check(show), TGoLevel::NoGo), (std::vector<std::string>{stale + "1, 2, 5"}))
         << "never written in this run";
-    ASSERT_EQ(registry->WriteScenario(show), 0);
+    ASSERT_EQ(Transfer().WriteScenario(show), 0);
     EXPECT_TRUE(Check(show).empty());
     // The same cues in another order are the same memory.
     EXPECT_TRUE(Check({Fire(1, 3, 2000), Fire(1, 1)}).empty());
@@ -203,12 +203,12 @@ TEST_F(GoNoGo, InAutonomousControlEveryModulesMemoryMustHoldThisScenario)
     // Another show: module 1's memory holds the old one; 2 and 5 hold none, as it needs.
     const std::vector<TScenarioCue> other{Fire(1, 1), Fire(1, 3, 2500)};
     EXPECT_EQ(Found(Check(other), TGoLevel::NoGo), (std::vector<std::string>{stale + "1"}));
-    EXPECT_NE(registry->VerifyScenario(other), 0);
+    EXPECT_NE(Transfer().VerifyScenario(other), 0);
     EXPECT_EQ(Found(Check(show), TGoLevel::NoGo), (std::vector<std::string>{stale + "1"}))
         << "a failed verify leaves nothing known";
-    ASSERT_EQ(registry->VerifyScenario(show), 0);
+    ASSERT_EQ(Transfer().VerifyScenario(show), 0);
     EXPECT_TRUE(Check(show).empty()) << "a verify that passes tells it again";
-    ASSERT_EQ(registry->EraseScenario(), 0);
+    ASSERT_EQ(Transfer().EraseScenario(), 0);
     EXPECT_EQ(Found(Check(show), TGoLevel::NoGo), (std::vector<std::string>{stale + "1"}));
     EXPECT_TRUE(Check({}).empty()) << "erased, every memory holds the empty show";
 }
@@ -242,15 +242,15 @@ TEST_F(GoNoGo, InAutonomousControlNoMotorModuleHoldsMovesPastTheScenario)
     facts.autonomous = true;
     EXPECT_EQ(motorLines(longShow), TLines{mayHold + "6"})
         << "nothing known of its memory; module 7's firmware keeps no moves";
-    ASSERT_EQ(registry->WriteScenario(longShow), 0);
+    ASSERT_EQ(Transfer().WriteScenario(longShow), 0);
     EXPECT_EQ(motorLines(longShow), TLines{mayHold + "6"}) << "the write says nothing past it";
-    ASSERT_EQ(registry->VerifyScenario(longShow), 0);
+    ASSERT_EQ(Transfer().VerifyScenario(longShow), 0);
     EXPECT_TRUE(motorLines(longShow).empty()) << "the verify found the list ending there";
 
-    ASSERT_EQ(registry->WriteScenario(shortShow), 0);
+    ASSERT_EQ(Transfer().WriteScenario(shortShow), 0);
     EXPECT_EQ(motorLines(shortShow), TLines{holds + "6"});
     EXPECT_EQ(motorLines({Fire(1, 1)}), TLines{holds + "6"}) << "a show without moves for it";
-    EXPECT_EQ(registry->VerifyScenario(shortShow), 0) << "its moves are the show's";
+    EXPECT_EQ(Transfer().VerifyScenario(shortShow), 0) << "its moves are the show's";
     EXPECT_EQ(motorLines(shortShow), TLines{holds + "6"});
     const auto leftover = SimModuleAt(6).Memory().Read(4);
     ASSERT_TRUE(leftover.has_value());
@@ -262,12 +262,12 @@ TEST_F(GoNoGo, InAutonomousControlNoMotorModuleHoldsMovesPastTheScenario)
     for (const int address : {1, 2, 5, 6, 7})
         registry->AddOrRefresh(address, 0);
     EXPECT_EQ(motorLines(shortShow), TLines{mayHold + "6"});
-    ASSERT_EQ(registry->VerifyScenario(shortShow), 0);
+    ASSERT_EQ(Transfer().VerifyScenario(shortShow), 0);
     EXPECT_EQ(motorLines(shortShow), TLines{holds + "6"});
 
-    ASSERT_EQ(registry->EraseScenario(), 0);
+    ASSERT_EQ(Transfer().EraseScenario(), 0);
     EXPECT_TRUE(motorLines(shortShow).empty()) << "erased, the list is empty";
-    ASSERT_EQ(registry->WriteScenario(shortShow), 0);
+    ASSERT_EQ(Transfer().WriteScenario(shortShow), 0);
     EXPECT_TRUE(motorLines(shortShow).empty()) << "written after the erase, it ends with the show";
     EXPECT_EQ(motorLines({}), TLines{holds + "6"});
     for (const TGoFinding& finding : Check(shortShow))
@@ -287,27 +287,27 @@ TEST_F(GoNoGo, AVerifyReadsTheRecordsTheScenarioLeavesEmpty)
         for (const int address : {1, 2, 5, 7})
             registry->AddOrRefresh(address, 0);
     };
-    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(1, 1), Fire(2, 1), Fire(2, 2, 3000),
-                                                  Fire(7, 1), Fire(7, 5, 3000)}),
+    ASSERT_EQ(Transfer().WriteScenario(std::vector{Fire(1, 1), Fire(2, 1), Fire(2, 2, 3000),
+                                                   Fire(7, 1), Fire(7, 5, 3000)}),
               0);
 
     // The last cues of modules 2 and 7 deleted; only F9 run.
     newRun();
     const std::vector<TScenarioCue> shorter{Fire(1, 1), Fire(2, 1), Fire(7, 1)};
-    EXPECT_EQ(registry->VerifyScenario(shorter), kResultMismatch);
-    EXPECT_EQ(registry->VerifyEachModule(shorter), kResultMismatch);
+    EXPECT_EQ(Transfer().VerifyScenario(shorter), kResultMismatch);
+    EXPECT_EQ(Transfer().VerifyEachModule(shorter), kResultMismatch);
     EXPECT_EQ(StaleLines(shorter), (std::vector<std::string>{stale + "2, 7"}));
 
     // Spare modules without a cue today, holding yesterday's show.
     newRun();
     const std::vector<TScenarioCue> today{Fire(1, 1)};
-    EXPECT_EQ(registry->VerifyEachModule(today), kResultMismatch);
+    EXPECT_EQ(Transfer().VerifyEachModule(today), kResultMismatch);
     EXPECT_EQ(StaleLines(today), (std::vector<std::string>{stale + "2, 7"}));
 
     // Written, the rest is empty and the same verify passes.
-    ASSERT_EQ(registry->WriteScenario(today), 0);
+    ASSERT_EQ(Transfer().WriteScenario(today), 0);
     newRun();
-    EXPECT_EQ(registry->VerifyEachModule(today), 0);
+    EXPECT_EQ(Transfer().VerifyEachModule(today), 0);
     EXPECT_TRUE(StaleLines(today).empty());
 }
 
@@ -318,17 +318,17 @@ TEST_F(GoNoGo, AWriteWhosePaddingFailsLeavesTheMemoryUnknown)
     AddModule({.address = 7, .channels = 16, .records = 16});
     registry->AddOrRefresh(7, 0);
     facts.autonomous = true;
-    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(7, 1), Fire(7, 2, 2000),
-                                                  Fire(7, 3, 3000)}),
+    ASSERT_EQ(Transfer().WriteScenario(std::vector{Fire(7, 1), Fire(7, 2, 2000),
+                                                   Fire(7, 3, 3000)}),
               0);
     ASSERT_TRUE(Module(7)->memoryFingerprint.has_value());
     // Silent from the progress step after its one cue: every padding write goes unanswered.
-    registry->OnProgress = [this](int, int, bool&, int, int address) {
+    const auto silenceSeven = [this](int, int, bool&, int, int address) {
         if (address == 7)
             SimModuleAt(7).Faults().silentFromNs = 0;
     };
     const std::vector<TScenarioCue> shorter{Fire(7, 1)};
-    EXPECT_EQ(registry->WriteScenario(shorter), kLinkNoReply);
+    EXPECT_EQ(TModuleTransfer(*registry, silenceSeven).WriteScenario(shorter), kLinkNoReply);
     EXPECT_FALSE(Module(7)->memoryFingerprint.has_value());
     const std::vector<std::string> lines = Found(Check(shorter), TGoLevel::NoGo);
     EXPECT_NE(std::find(lines.begin(), lines.end(),
@@ -340,15 +340,15 @@ TEST_F(GoNoGo, AVerifyOfEachModuleTellsEveryMemoryPastOneThatDiffers)
 {
     facts.autonomous = true;
     const std::vector<TScenarioCue> show{Fire(1, 1), Fire(5, 2)};
-    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(1, 3), Fire(5, 2)}), 0);
+    ASSERT_EQ(Transfer().WriteScenario(std::vector{Fire(1, 3), Fire(5, 2)}), 0);
     // A new run: nothing known of any memory.
     registry = std::make_unique<TControls>(*port);
     for (const int address : {1, 2, 5})
         registry->AddOrRefresh(address, 0);
-    EXPECT_EQ(registry->VerifyScenario(show), kResultMismatch);
+    EXPECT_EQ(Transfer().VerifyScenario(show), kResultMismatch);
     EXPECT_EQ(StaleLines(show), (std::vector<std::string>{stale + "1, 2, 5"}))
         << "the verify ended at module 1";
-    EXPECT_EQ(registry->VerifyEachModule(show), kResultMismatch);
+    EXPECT_EQ(Transfer().VerifyEachModule(show), kResultMismatch);
     EXPECT_EQ(StaleLines(show), (std::vector<std::string>{stale + "1"}));
 }
 

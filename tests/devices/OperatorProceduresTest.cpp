@@ -84,7 +84,7 @@ TEST_F(OperatorProcedures, MemoryOperationReportsItsOutcomeAndStopsOnCancel)
     EXPECT_EQ(operation.ReportLine(), "Проверка сценария в пультах... Успешно");
     // The registry's own handler is back once the operation is over.
     progress.clear();
-    EXPECT_EQ(registry->EraseScenario(), kLinkOk);
+    EXPECT_EQ(Transfer().EraseScenario(), kLinkOk);
     EXPECT_FALSE(progress.empty());
 }
 

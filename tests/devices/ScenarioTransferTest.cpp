@@ -6,8 +6,10 @@
 #include "devices/memory/BlackBoxRecord.h"
 #include "devices/kinds/CommonControl.h"
 #include "devices/kinds/RemoteControl.h"
+#include "devices/memory/ScenarioChecks.h"
 #include "field/devices/SimRemote.h"
 #include "link/Result.h"
+#include "support/text/Conversions.h"
 #include "link/Result.h"
 
 namespace kv::test {
@@ -51,7 +53,7 @@ TEST_F(ScenarioTransfer, EachFirmwareGenerationTakesAndVerifiesOddTimes)
         Fire(12345, 3, 0), Fire(12345, 4, 0), Fire(12345, 5, 0), Fire(9999, 3, 300 - 299),
         Fire(9999, 4, 6), Fire(9999, 5, 6), Fire(500, 9, 0)};
 
-    ASSERT_EQ(registry->WriteScenario(cues), 0);
+    ASSERT_EQ(Transfer().WriteScenario(cues), 0);
     // These once held 9998, 12344 and 9990, 12340: rounded down, fired early.
     EXPECT_EQ(HeldCues(3), (TCues{{10000, 1}, {12346, 0}}));
     EXPECT_EQ(HeldCues(4), (TCues{{10000, 6}, {12350, 0}}));
@@ -61,7 +63,7 @@ TEST_F(ScenarioTransfer, EachFirmwareGenerationTakesAndVerifiesOddTimes)
     EXPECT_EQ(progress.back().index, -1);
 
     progress.clear();
-    EXPECT_EQ(registry->VerifyScenario(cues), 0);
+    EXPECT_EQ(Transfer().VerifyScenario(cues), 0);
     ASSERT_EQ(progress.size(), 7u);
     // Sorted: 500 (module 9), 9999 for 3, 4, 5, then 12345 for 3, 4, 5; seven cues, three
     // devices. Module 3 (device 0) has cues 1 and 4, module 5 (device 2) cues 3 and 6.
@@ -88,7 +90,7 @@ TEST_F(ScenarioTransfer, NoMemoryKeepsACueBeforeItsTimeAndASalvoKeepsOneTime)
         Fire(12345, 3, 0), Fire(12345, 3, 1), Fire(12399, 3, 2), Fire(12398, 3, 3),
         Fire(12345, 4, 0), Fire(12345, 4, 1), Fire(12391, 4, 2), Fire(12340, 4, 3),
         Motor(12301, 6, kKindLeft, 90, 0), Motor(12500, 6, kKindRight, 90, 0)};
-    ASSERT_EQ(registry->WriteScenario(cues), 0);
+    ASSERT_EQ(Transfer().WriteScenario(cues), 0);
     EXPECT_EQ(HeldCues(3), (TCues{{12346, 0}, {12346, 1}, {12398, 3}, {12400, 2}}));
     EXPECT_EQ(HeldCues(4), (TCues{{12340, 3}, {12350, 0}, {12350, 1}, {12400, 2}}));
     std::vector<int> moveTenths;
@@ -96,12 +98,12 @@ TEST_F(ScenarioTransfer, NoMemoryKeepsACueBeforeItsTimeAndASalvoKeepsOneTime)
         if (write.bytes[5] == 6)
             moveTenths.push_back(write.bytes[1] * 256 + write.bytes[2]);
     EXPECT_EQ(moveTenths, (std::vector<int>{124, 124, 124, 125, 125, 125}));
-    EXPECT_EQ(registry->VerifyScenario(cues), 0);
+    EXPECT_EQ(Transfer().VerifyScenario(cues), 0);
 
     // Kept by an older version, rounded down: no longer this scenario's memory.
     ASSERT_EQ(port->WriteCueFine(3, 0, -1, 12344, 0), 0);
     ASSERT_EQ(HeldCues(3).front(), (std::pair<int64_t, int>{12344, 0}));
-    EXPECT_EQ(registry->VerifyScenario(cues), kResultMismatch);
+    EXPECT_EQ(Transfer().VerifyScenario(cues), kResultMismatch);
 }
 
 TEST_F(ScenarioTransfer, VerifyFindsADifferentScenario)
@@ -111,12 +113,12 @@ TEST_F(ScenarioTransfer, VerifyFindsADifferentScenario)
     Connect();
     registry->AddOrRefresh(3, 0);
     registry->AddOrRefresh(5, 0);
-    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(1000, 3, 2), Fire(1000, 5, 2)}), 0);
+    ASSERT_EQ(Transfer().WriteScenario(std::vector{Fire(1000, 3, 2), Fire(1000, 5, 2)}), 0);
     progress.clear();
-    EXPECT_EQ(registry->VerifyScenario(std::vector{Fire(1000, 3, 3), Fire(1000, 5, 2)}),
+    EXPECT_EQ(Transfer().VerifyScenario(std::vector{Fire(1000, 3, 3), Fire(1000, 5, 2)}),
               kResultMismatch) << "other channel";
     EXPECT_TRUE(progress.empty()) << "no step and no final event after a mismatch";
-    EXPECT_EQ(registry->VerifyScenario(std::vector{Fire(1000, 3, 2), Fire(1010, 5, 2)}),
+    EXPECT_EQ(Transfer().VerifyScenario(std::vector{Fire(1000, 3, 2), Fire(1010, 5, 2)}),
               kResultMismatch) << "other time";
 }
 
@@ -125,9 +127,9 @@ TEST_F(ScenarioTransfer, OldFirmwareLosesStaleChannelTimesInTheGaps)
     AddModule({.address = 5, .version = 0x147, .channels = 8});
     Connect();
     registry->AddOrRefresh(5, 0);
-    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(4000, 5, 3), Fire(5000, 5, 7)}), 0);
+    ASSERT_EQ(Transfer().WriteScenario(std::vector{Fire(4000, 5, 3), Fire(5000, 5, 7)}), 0);
     ASSERT_EQ(HeldCues(5).size(), 2u);
-    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(1000, 5, 0), Fire(2000, 5, 5)}), 0);
+    ASSERT_EQ(Transfer().WriteScenario(std::vector{Fire(1000, 5, 0), Fire(2000, 5, 5)}), 0);
     EXPECT_EQ(HeldCues(5), (TCues{{1000, 0}, {2000, 5}}));
 }
 
@@ -141,22 +143,22 @@ TEST_F(ScenarioTransfer, AWriteReplacesTheScenarioAModuleHolds)
     Connect();
     for (int address : {3, 4, 6})
         registry->AddOrRefresh(address, 0);
-    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(1000, 3, 0), Fire(2000, 3, 1),
-                                                  Fire(1000, 4, 2), Fire(3000, 4, 3),
-                                                  Motor(1000, 6, kKindLeft, 90, 0)}),
+    ASSERT_EQ(Transfer().WriteScenario(std::vector{Fire(1000, 3, 0), Fire(2000, 3, 1),
+                                                   Fire(1000, 4, 2), Fire(3000, 4, 3),
+                                                   Motor(1000, 6, kKindLeft, 90, 0)}),
               0);
 
     int steps = 0;
-    registry->OnProgress = [&](int, int, bool& abort, int, int) { abort = ++steps == 1; };
-    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(500, 3, 7)}), kResultAborted);
-    registry->OnProgress = [](int, int, bool&, int, int) {};
+    const auto abortFirst = [&](int, int, bool& abort, int, int) { abort = ++steps == 1; };
+    ASSERT_EQ(TModuleTransfer(*registry, abortFirst).WriteScenario(std::vector{Fire(500, 3, 7)}),
+              kResultAborted);
 
     const auto second = std::vector{Fire(4000, 3, 5), Fire(4500, 4, 6),
                                     Motor(2000, 6, kKindRight, 30, 0)};
-    ASSERT_EQ(registry->WriteScenario(second), 0);
+    ASSERT_EQ(Transfer().WriteScenario(second), 0);
     EXPECT_EQ(HeldCues(3), (TCues{{4000, 5}}));
     EXPECT_EQ(HeldCues(4), (TCues{{4500, 6}}));
-    EXPECT_EQ(registry->VerifyScenario(second), 0);
+    EXPECT_EQ(Transfer().VerifyScenario(second), 0);
 }
 
 // Memory keeps 16 bits of 100 ms. These tests once saw 1:50:00 written as 46.4 s (a shot
@@ -188,17 +190,17 @@ TEST_F(ScenarioTransfer, CueTimesNoMemoryCanHoldAreRefusedNeverWrapped)
         // Rounded up, 6 553 401 to 6 553 499 would be kept as the empty time in some form.
         for (const int32_t time : {6600000, 6553500, 6553599, 6553499, 6553401, -100}) {
             field->ClearRecord();
-            EXPECT_EQ(registry->WriteScenario(cues(time)), kResultTimeOutsideMemory)
+            EXPECT_EQ(Transfer().WriteScenario(cues(time)), kResultTimeOutsideMemory)
                 << address << " at " << time;
             EXPECT_EQ(writesTo(), 0u) << "nothing of that module is written";
         }
-        ASSERT_EQ(registry->WriteScenario(cues(46400)), 0);
-        EXPECT_EQ(registry->VerifyScenario(cues(6600000)), kResultTimeOutsideMemory)
+        ASSERT_EQ(Transfer().WriteScenario(cues(46400)), 0);
+        EXPECT_EQ(Transfer().VerifyScenario(cues(6600000)), kResultTimeOutsideMemory)
             << address << ": never counted as verified";
-        EXPECT_EQ(registry->VerifyScenario(cues(6553400)), kResultMismatch)
+        EXPECT_EQ(Transfer().VerifyScenario(cues(6553400)), kResultMismatch)
             << "the last time that fits is compared as it is";
-        ASSERT_EQ(registry->WriteScenario(cues(6553400)), 0);
-        EXPECT_EQ(registry->VerifyScenario(cues(6553400)), 0) << address;
+        ASSERT_EQ(Transfer().WriteScenario(cues(6553400)), 0);
+        EXPECT_EQ(Transfer().VerifyScenario(cues(6553400)), 0) << address;
     }
     EXPECT_EQ(ResultText(kResultTimeOutsideMemory),
               "Время команды вне диапазона памяти пульта.");
@@ -222,19 +224,19 @@ TEST_F(ScenarioTransfer, TheLastOfFiveHundredTwelveChannelsDoesNotFitModuleMemor
     registry->AddOrRefresh(3, 0);
     registry->AddOrRefresh(5, 0);
     field->ClearRecord();
-    EXPECT_EQ(registry->WriteScenario(std::vector{Fire(1000, 3, 510), Fire(2000, 3, 511)}),
+    EXPECT_EQ(Transfer().WriteScenario(std::vector{Fire(1000, 3, 510), Fire(2000, 3, 511)}),
               kResultNotSupported);
     EXPECT_EQ(HeldCues(3), (TCues{{1000, 510}}));
     EXPECT_EQ(SentFrames(0x91).size(), 1u) << "nothing sent for channel 512, no padding";
 
     field->ClearRecord();
-    EXPECT_EQ(registry->WriteScenario(std::vector{Fire(1000, 5, 511)}), kResultNotSupported);
+    EXPECT_EQ(Transfer().WriteScenario(std::vector{Fire(1000, 5, 511)}), kResultNotSupported);
     for (const TFrameEntry& write : SentFrames(0x91))
         EXPECT_NE(write.bytes[5], 5) << DescribeFrame(write);
 
     // Nor does the padding of one time per channel address channel number 0.
     field->ClearRecord();
-    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(1000, 5, 0)}), 0);
+    ASSERT_EQ(Transfer().WriteScenario(std::vector{Fire(1000, 5, 0)}), 0);
     size_t toModule5 = 0;
     for (const TFrameEntry& write : SentFrames(0x91)) {
         if (write.bytes[5] != 5)
@@ -246,7 +248,7 @@ TEST_F(ScenarioTransfer, TheLastOfFiveHundredTwelveChannelsDoesNotFitModuleMemor
 
     // Nor the erase, which once wrote the empty time to channel number 0 last.
     field->ClearRecord();
-    ASSERT_EQ(registry->EraseScenario(), 0);
+    ASSERT_EQ(Transfer().EraseScenario(), 0);
     const std::vector<TFrameEntry> erased = SentFrames(0x91);
     ASSERT_EQ(erased.size(), 511u);
     for (const TFrameEntry& write : erased)
@@ -260,7 +262,7 @@ TEST_F(ScenarioTransfer, ModuleWithoutCuesGetsOnlyEmptyRecords)
     Connect();
     registry->AddOrRefresh(3, 0);
     field->ClearRecord();
-    ASSERT_EQ(registry->WriteScenario(std::vector{Fire(1000, 8, 0)}), 0);
+    ASSERT_EQ(Transfer().WriteScenario(std::vector{Fire(1000, 8, 0)}), 0);
     const auto writes = SentFrames(0x91);
     ASSERT_EQ(writes.size(), 6u);
     for (const auto& write : writes) {
@@ -280,7 +282,7 @@ TEST_F(ScenarioTransfer, MotorCuesAreWrittenAndComparedByMeaning)
                                             Motor(2345, 6, kKindRotateLeft, 25, 127),
                                             Motor(3000, 6, kKindRight, 255, 0),
                                             Fire(3000, 6, 1)};
-    ASSERT_EQ(registry->WriteScenario(cues), 0);
+    ASSERT_EQ(Transfer().WriteScenario(cues), 0);
     const auto writes = SentFrames(0x91);
     ASSERT_EQ(writes.size(), 9u) << "three records per motor cue, no firing cue";
     EXPECT_EQ(writes[3].bytes[3], 127) << "speed in record 0";
@@ -289,10 +291,10 @@ TEST_F(ScenarioTransfer, MotorCuesAreWrittenAndComparedByMeaning)
     EXPECT_EQ(writes[1].bytes[3], 0) << "no duration for a turn";
     EXPECT_EQ(progress[0].channel, 1);
 
-    EXPECT_EQ(registry->VerifyScenario(cues), 0);
-    EXPECT_EQ(registry->VerifyScenario(std::vector{Motor(1000, 6, kKindCenter, 100, 0)}),
+    EXPECT_EQ(Transfer().VerifyScenario(cues), 0);
+    EXPECT_EQ(Transfer().VerifyScenario(std::vector{Motor(1000, 6, kKindCenter, 100, 0)}),
               kResultMismatch);
-    EXPECT_EQ(registry->VerifyScenario(std::vector{Motor(1000, 6, kKindLeft, 200, 0)}),
+    EXPECT_EQ(Transfer().VerifyScenario(std::vector{Motor(1000, 6, kKindLeft, 200, 0)}),
               kResultMismatch);
 }
 
@@ -303,13 +305,13 @@ TEST_F(ScenarioTransfer, OldMotorFirmwareRefusesOnlyWhenItHasCues)
     Connect();
     registry->AddOrRefresh(6, 0);
     registry->AddOrRefresh(7, 0);
-    EXPECT_EQ(registry->WriteScenario(std::vector{Fire(100, 7, 0)}), 0);
+    EXPECT_EQ(Transfer().WriteScenario(std::vector{Fire(100, 7, 0)}), 0);
     field->ClearRecord();
-    EXPECT_EQ(registry->WriteScenario(std::vector{Motor(100, 6, kKindLeft, 9, 0),
-                                                  Fire(100, 7, 0)}),
+    EXPECT_EQ(Transfer().WriteScenario(std::vector{Motor(100, 6, kKindLeft, 9, 0),
+                                                   Fire(100, 7, 0)}),
               kResultNotSupported);
     EXPECT_TRUE(SentFrames(0x91).empty()) << "the modules after it are not touched";
-    EXPECT_EQ(registry->VerifyScenario(std::vector{Motor(100, 6, kKindLeft, 9, 0)}),
+    EXPECT_EQ(Transfer().VerifyScenario(std::vector{Motor(100, 6, kKindLeft, 9, 0)}),
               kResultNotSupported);
 }
 
@@ -321,11 +323,11 @@ TEST_F(ScenarioTransfer, AbortStopsAtTheNextStep)
     registry->AddOrRefresh(3, 0);
     registry->AddOrRefresh(4, 0);
     int steps = 0;
-    registry->OnProgress = [&](int, int, bool& abort, int, int) { abort = ++steps == 2; };
+    const auto abortSecond = [&](int, int, bool& abort, int, int) { abort = ++steps == 2; };
     field->ClearRecord();
     const std::vector<TScenarioCue> cues = {Fire(100, 3, 0), Fire(200, 3, 1), Fire(300, 3, 2),
                                             Fire(100, 4, 0)};
-    EXPECT_EQ(registry->WriteScenario(cues), kResultAborted);
+    EXPECT_EQ(TModuleTransfer(*registry, abortSecond).WriteScenario(cues), kResultAborted);
     EXPECT_EQ(steps, 2) << "no final event";
     EXPECT_EQ(SentFrames(0x91).size(), 2u) << "no padding after an abort, nothing for 4";
     EXPECT_EQ(HeldCues(4).size(), 0u);
@@ -340,11 +342,11 @@ TEST_F(ScenarioTransfer, EraseUsesTheCommandOfEachGeneration)
     for (int address : {3, 4, 5})
         registry->AddOrRefresh(address, 0);
     const auto cues = std::vector{Fire(100, 3, 0), Fire(100, 4, 0), Fire(100, 5, 0)};
-    ASSERT_EQ(registry->WriteScenario(cues), 0);
+    ASSERT_EQ(Transfer().WriteScenario(cues), 0);
     field->ClearRecord();
     progress.clear();
 
-    ASSERT_EQ(registry->EraseScenario(), 0);
+    ASSERT_EQ(Transfer().EraseScenario(), 0);
     EXPECT_EQ(SentFrames(0x95).size(), 1u);
     EXPECT_EQ(SentFrames(0x8A).size(), 1u);
     EXPECT_EQ(SentFrames(0x91).size(), 4u);
@@ -361,12 +363,12 @@ TEST_F(ScenarioTransfer, EraseUsesTheCommandOfEachGeneration)
 TEST_F(ScenarioTransfer, NothingRegisteredSucceedsAtOnce)
 {
     Connect();
-    EXPECT_EQ(registry->WriteScenario(std::vector{Fire(100, 3, 0)}), 0);
-    EXPECT_EQ(registry->VerifyScenario(std::vector{Fire(100, 3, 0)}), 0);
-    EXPECT_EQ(registry->EraseScenario(), 0);
+    EXPECT_EQ(Transfer().WriteScenario(std::vector{Fire(100, 3, 0)}), 0);
+    EXPECT_EQ(Transfer().VerifyScenario(std::vector{Fire(100, 3, 0)}), 0);
+    EXPECT_EQ(Transfer().EraseScenario(), 0);
     EXPECT_EQ(progress.size(), 3u);
     std::vector<uint8_t> buffer(5, 1);
-    EXPECT_EQ(registry->ReadBlackBox(buffer), 0);
+    EXPECT_EQ(Transfer().ReadBlackBox(buffer), 0);
     EXPECT_TRUE(buffer.empty());
     EXPECT_TRUE(field->Frames().empty());
 }
@@ -435,7 +437,7 @@ TEST_F(ScenarioTransfer, BlackBoxHoldsWhatTheModuleAnswered)
     const double before = NowInDays();
 
     std::vector<uint8_t> buffer;
-    ASSERT_EQ(registry->ReadBlackBox(buffer), 0);
+    ASSERT_EQ(Transfer().ReadBlackBox(buffer), 0);
     ASSERT_EQ(buffer.size(), 2 * kBlackBoxRecordSize);
     const uint8_t* record = buffer.data();
     EXPECT_EQ(record[0], 3);
@@ -472,8 +474,8 @@ TEST_F(ScenarioTransfer, MarksFollowTheFiringCues)
     Connect();
     auto& module = Registered<TCommonControl>(3);
     ASSERT_EQ(module.MarkInScenario(7), kLinkOk);
-    registry->MarkScenarioChannels(std::vector{Fire(100, 3, 1), Fire(100, 3, 600),
-                                               Motor(100, 3, kKindLeft, 1, 0), Fire(1, 4, 2)});
+    MarkScenarioChannels(*registry, std::vector{Fire(100, 3, 1), Fire(100, 3, 600),
+                                                Motor(100, 3, kKindLeft, 1, 0), Fire(1, 4, 2)});
     EXPECT_TRUE(module.ChannelInScenario(1));
     EXPECT_FALSE(module.ChannelInScenario(7));
     EXPECT_FALSE(module.ChannelInScenario(0)) << "a motor cue marks nothing";

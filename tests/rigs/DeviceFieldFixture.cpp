@@ -41,9 +41,13 @@ void DeviceFieldFixture::Connect()
         registry->HandleUnsolicitedFrame(frame, converter);
     };
     registry->OnChange = [this](int address) { changes.push_back(address); };
-    registry->OnProgress = [this](int percent, int index, bool&, int channel, int address) {
+}
+
+TModuleTransfer DeviceFieldFixture::Transfer()
+{
+    return TModuleTransfer(*registry, [this](int percent, int index, bool&, int channel, int address) {
         progress.push_back({percent, index, channel, address});
-    };
+    });
 }
 
 void DeviceFieldFixture::Pump(uint32_t ms)

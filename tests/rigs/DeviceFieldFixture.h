@@ -1,6 +1,7 @@
 #pragma once
 // A registry on virtual time over the simulated field, through the real port and command set.
 
+#include "devices/memory/ModuleTransfer.h"
 #include "devices/registry/Controls.h"
 #include "field/bus/Field.h"
 #include "field/bus/FieldPort.h"
@@ -31,6 +32,8 @@ protected:
     void AddDevice(std::unique_ptr<TSimDevice> device);
     // Opens the port and creates the registry; unsolicited frames reach it through Pump.
     void Connect();
+    // The memory of the registry's firing modules; each progress step goes into progress.
+    TModuleTransfer Transfer();
     // Lets the port hand over what arrived during ms, as its thread would.
     void Pump(uint32_t ms);
     template <typename T>

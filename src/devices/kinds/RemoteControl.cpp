@@ -5,6 +5,7 @@
 #include "devices/memory/StoredCueTime.h"
 #include "link/PortProto.h"
 #include "link/Result.h"
+#include "support/text/Conversions.h"
 
 namespace kv {
 

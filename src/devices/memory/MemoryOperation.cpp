@@ -5,6 +5,7 @@
 #include "devices/registry/Controls.h"
 #include "devices/kinds/Firmware.h"
 #include "devices/memory/MemoryTexts.h"
+#include "devices/memory/ModuleTransfer.h"
 #include "devices/kinds/RemoteControl.h"
 #include "link/Result.h"
 #include "support/lang/Localizer.h"
@@ -29,14 +30,14 @@ TResult TMemoryOperation::Write(TCueView cues, bool remote)
     if (remote)
         return Run(Localize(72, "Запись сценария в ПДУ(Р)..."), [&] { return WriteRemote(cues); });
     return Run(Localize(73, "Запись сценария в пульты..."),
-               [&] { return Report(controls_.WriteScenario(cues)); });
+               [&] { return Report(Transfer().WriteScenario(cues)); });
 }
 
 TResult TMemoryOperation::Verify(TCueView cues, bool remote)
 {
     if (!remote)
         return Run(Localize(77, "Проверка сценария в пультах..."),
-                   [&] { return Report(controls_.VerifyScenario(cues)); });
+                   [&] { return Report(Transfer().VerifyScenario(cues)); });
     return Run(Localize(76, "Проверка сценария в ПДУ(Р)..."), [&] {
         TRemoteControl* controller = Controller();
         return Report(controller ? controller->VerifyScenario(cues) : kLinkNotConnected);
@@ -46,7 +47,7 @@ TResult TMemoryOperation::Verify(TCueView cues, bool remote)
 TResult TMemoryOperation::Erase()
 {
     return Run(Localize(80, "Удаление сценария в пультах..."),
-               [&] { return Report(controls_.EraseScenario()); });
+               [&] { return Report(Transfer().EraseScenario()); });
 }
 
 TResult TMemoryOperation::ReadBlackBoxToFile()
@@ -69,22 +70,19 @@ TResult TMemoryOperation::Run(const std::string& title, const std::function<TRes
         OnBegin(title);
     if (OnStep)
         OnStep(0, {});
-    const TProgressEvent handler = [this](int percent, int index, bool& abort, int channel,
-                                          int address) {
+    progress_ = [this](int percent, int index, bool& abort, int channel, int address) {
         abort = cancelRequested;
         if (OnStep)
             OnStep(percent, MemoryProgressLabel(index, channel, address));
     };
-    const TProgressEvent saved = controls_.OnProgress;
-    controls_.OnProgress = handler;
     TRemoteControl* controller = Controller();
     TProgressEvent savedRemote;
     if (controller) {
         savedRemote = controller->OnProgress;
-        controller->OnProgress = handler;
+        controller->OnProgress = progress_;
     }
     const TResult result = operation();
-    controls_.OnProgress = saved;
+    progress_ = nullptr;
     if (controller)
         controller->OnProgress = savedRemote;
     if (OnEnd)
@@ -121,6 +119,11 @@ TResult TMemoryOperation::WriteRemote(TCueView cues)
     return result;
 }
 
+TModuleTransfer TMemoryOperation::Transfer() const
+{
+    return TModuleTransfer(controls_, progress_);
+}
+
 TRemoteControl* TMemoryOperation::Controller() const
 {
     return dynamic_cast<TRemoteControl*>(controls_.FindByAddress(0));
@@ -129,7 +132,7 @@ TRemoteControl* TMemoryOperation::Controller() const
 TResult TMemoryOperation::SaveBlackBox()
 {
     std::vector<uint8_t> buffer;
-    const TResult read = controls_.ReadBlackBox(buffer);
+    const TResult read = Transfer().ReadBlackBox(buffer);
     TResult result = read;
     // What the modules that answered gave is kept, also when another fell silent.
     if (result != kResultAborted && AnyBlackBoxRead(buffer)) {

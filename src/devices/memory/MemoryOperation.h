@@ -3,6 +3,7 @@
 // black-box read into a file, each with its title, progress, cancel, run-log line and report.
 // The console's progress window and kvctl are two faces of this one runner.
 
+#include "devices/memory/ProgressEvent.h"
 #include "devices/memory/ScenarioCue.h"
 #include "link/Result.h"
 
@@ -13,6 +14,7 @@
 namespace kv {
 
 class TControls;
+class TModuleTransfer;
 class TRemoteControl;
 
 class TMemoryOperation {
@@ -47,6 +49,8 @@ public:
 
 private:
     TResult Run(const std::string& title, const std::function<TResult()>& operation);
+    // The firing modules' memory, each step told to the window while the operation runs.
+    TModuleTransfer Transfer() const;
     TRemoteControl* Controller() const;
     TResult WriteRemote(TCueView cues);
     TResult SaveBlackBox();
@@ -56,6 +60,7 @@ private:
 
     TControls& controls_;
     std::string title_;
+    TProgressEvent progress_;
     std::string reportLine_;
 };
 

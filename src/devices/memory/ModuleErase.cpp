@@ -8,6 +8,7 @@
 #include "devices/memory/ModuleTransfer.h"
 #include "link/PortProto.h"
 #include "link/Result.h"
+#include "support/text/Conversions.h"
 
 #include <cstring>
 

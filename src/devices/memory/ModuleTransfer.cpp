@@ -3,14 +3,15 @@
 #include "devices/kinds/CommonControl.h"
 #include "devices/registry/Controls.h"
 #include "devices/memory/ModuleCues.h"
+#include "support/text/Conversions.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kv {
 
-TModuleTransfer::TModuleTransfer(TPortProto& port, const TControls& registry,
-                                 const TProgressEvent& progress)
-    : port_(port), registry_(registry), progress_(progress)
+TModuleTransfer::TModuleTransfer(const TControls& registry, TProgressEvent progress)
+    : port_(registry.Port()), registry_(registry), progress_(std::move(progress))
 {
 }
 

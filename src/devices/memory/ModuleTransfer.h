@@ -1,6 +1,7 @@
 #pragma once
-// The memory operations over every firing module of the registry, in list order. Each stops
-// at the first failing exchange or when the progress handler asks to abort.
+// The memory operations over every firing module of the registry, in list order, on the
+// registry's port. Each stops at the first failing exchange or when the progress handler asks
+// to abort.
 
 #include "devices/memory/ProgressEvent.h"
 #include "devices/memory/ScenarioCue.h"
@@ -17,13 +18,15 @@ class TPortProto;
 
 class TModuleTransfer {
 public:
-    TModuleTransfer(TPortProto& port, const TControls& registry, const TProgressEvent& progress);
+    explicit TModuleTransfer(const TControls& registry, TProgressEvent progress = {});
 
     TResult WriteScenario(TCueView cues);
     TResult VerifyScenario(TCueView cues);
     // Every module's memory read back, whatever the others hold: the first failure, after all.
+    // What each module holds is then known.
     TResult VerifyEachModule(TCueView cues);
     TResult EraseScenario();
+    // buffer: FiringModuleCount records of the black box layout, complete or not.
     TResult ReadBlackBox(std::vector<uint8_t>& buffer);
 
 private:
@@ -53,7 +56,7 @@ private:
 
     TPortProto& port_;
     const TControls& registry_;
-    const TProgressEvent& progress_;
+    const TProgressEvent progress_;
     std::vector<TScenarioCue> cues_;
     bool aborted_ = false;
     int64_t eraseTotal_ = 0;

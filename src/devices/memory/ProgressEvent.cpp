@@ -1,7 +1,6 @@
 #include "devices/memory/ProgressEvent.h"
 
 #include "link/Result.h"
-#include "support/text/Conversions.h"
 
 namespace kv {
 
@@ -22,13 +21,6 @@ TResult FinishTransfer(const TProgressEvent& event, TResult result, bool aborted
         return kResultAborted;
     RaiseProgress(event, 100, -1, -1, -1);
     return kLinkOk;
-}
-
-int Percent(long long done, long long total)
-{
-    if (total == 0)
-        return 0;
-    return static_cast<int>(RoundHalfAway(static_cast<double>(done) / total * 100));
 }
 
 }  // namespace kv

@@ -20,7 +20,4 @@ bool RaiseProgress(const TProgressEvent& event, int percent, int index, int chan
 // the final (100, -1, ..., -1, -1) event.
 TResult FinishTransfer(const TProgressEvent& event, TResult result, bool aborted);
 
-// round(done / total * 100), half away from zero; 0 when total is 0.
-int Percent(long long done, long long total);
-
 }  // namespace kv

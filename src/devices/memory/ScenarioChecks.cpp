@@ -31,6 +31,21 @@ const THVControl* HighVoltageModule(const TControls& controls, const TScenarioCu
 
 }  // namespace
 
+void MarkScenarioChannels(TControls& controls, TCueView cues)
+{
+    for (int index = 0; index < controls.Count(); ++index)
+        if (auto* module = dynamic_cast<TCommonControl*>(controls.DeviceAt(index)))
+            module->ClearScenarioMarks();
+    for (size_t i = 0; i < cues.size(); ++i) {
+        const TScenarioCue& cue = cues[i];
+        if (cue.kind != kKindFire || !IsFiringModuleAddress(cue.module))
+            continue;
+        if (auto* module = dynamic_cast<TCommonControl*>(controls.FindByAddress(cue.module)))
+            Ignore(module->MarkInScenario(cue.channel),
+                   "a channel outside the tables is refused by the scenario checks");
+    }
+}
+
 std::vector<int> MissingModules(const TControls& controls, TCueView cues)
 {
     return ModulesWhere(

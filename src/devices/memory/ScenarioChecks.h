@@ -13,6 +13,9 @@ namespace kv {
 
 class TControls;
 
+// Sets the scenario marks of every registered firing module from the scenario's firing cues.
+void MarkScenarioChannels(TControls& controls, TCueView cues);
+
 // Ascending, each once. Cues for numbers no bus address can carry count as missing too.
 std::vector<int> MissingModules(const TControls& controls, TCueView cues);
 // Registered devices with a cue at 0 ms or earlier, ascending, each once.

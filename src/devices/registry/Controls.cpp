@@ -1,7 +1,6 @@
 #include "devices/registry/Controls.h"
 
 #include "devices/kinds/CommonControl.h"
-#include "devices/memory/ModuleTransfer.h"
 #include "devices/kinds/SoftControl.h"
 #include "link/PortProto.h"
 #include "support/platform/Platform.h"
@@ -115,46 +114,6 @@ void TControls::SortByAddress()
     // Equal addresses keep their order, as the display expects.
     std::stable_sort(devices_.begin(), devices_.end(),
                      [](const auto& a, const auto& b) { return a->address < b->address; });
-}
-
-void TControls::MarkScenarioChannels(TCueView cues)
-{
-    for (const auto& device : devices_)
-        if (auto* module = dynamic_cast<TCommonControl*>(device.get()))
-            module->ClearScenarioMarks();
-    for (size_t i = 0; i < cues.size(); ++i) {
-        const TScenarioCue& cue = cues[i];
-        if (cue.kind != kKindFire || !IsFiringModuleAddress(cue.module))
-            continue;
-        if (auto* module = dynamic_cast<TCommonControl*>(FindByAddress(cue.module)))
-            Ignore(module->MarkInScenario(cue.channel),
-                   "a channel outside the tables is refused by the scenario checks");
-    }
-}
-
-TResult TControls::WriteScenario(TCueView cues)
-{
-    return TModuleTransfer(port_, *this, OnProgress).WriteScenario(cues);
-}
-
-TResult TControls::VerifyScenario(TCueView cues)
-{
-    return TModuleTransfer(port_, *this, OnProgress).VerifyScenario(cues);
-}
-
-TResult TControls::VerifyEachModule(TCueView cues)
-{
-    return TModuleTransfer(port_, *this, OnProgress).VerifyEachModule(cues);
-}
-
-TResult TControls::EraseScenario()
-{
-    return TModuleTransfer(port_, *this, OnProgress).EraseScenario();
-}
-
-TResult TControls::ReadBlackBox(std::vector<uint8_t>& buffer)
-{
-    return TModuleTransfer(port_, *this, OnProgress).ReadBlackBox(buffer);
 }
 
 }  // namespace kv

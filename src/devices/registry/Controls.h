@@ -1,11 +1,9 @@
 #pragma once
 // The registry of every device found on the bus. It owns the device objects, finds them by
-// probing one address per tick while a search runs, discovers other operator stations,
-// answers their searches, and writes scenarios into the firing modules' memory.
+// probing one address per tick while a search runs, discovers other operator stations and
+// answers their searches.
 
 #include "devices/kinds/CommonDevice.h"
-#include "devices/memory/ProgressEvent.h"
-#include "devices/memory/ScenarioCue.h"
 #include "link/FrameRecord.h"
 
 #include <cstdint>
@@ -48,22 +46,13 @@ public:
     void HandleUnsolicitedFrame(const TFrameRecord& frame, int converter);
     void SortByAddress();
 
-    // Sets the scenario marks of every firing module from the scenario's firing cues.
-    void MarkScenarioChannels(TCueView cues);
-
-    TResult WriteScenario(TCueView cues);
-    TResult VerifyScenario(TCueView cues);
-    // Goes on past a module that differs or fails: what each module holds is then known.
-    TResult VerifyEachModule(TCueView cues);
-    TResult EraseScenario();
-    // buffer: FiringModuleCount records of the black box layout, complete or not.
-    TResult ReadBlackBox(std::vector<uint8_t>& buffer);
+    // The port the devices answer on.
+    TPortProto& Port() const { return port_; }
 
     uint8_t searchFlags = 0;
     int32_t searchAddress = 0;
     std::function<void(int address)> OnChange;
     std::function<void(int percent, int address)> OnSearchProgress;
-    TProgressEvent OnProgress;
 
 private:
     std::unique_ptr<TCommonDevice> CreateByAddress(int address, int converter);

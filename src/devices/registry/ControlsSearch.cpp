@@ -5,12 +5,12 @@
 #include "devices/kinds/AutoControl.h"
 #include "devices/kinds/HVControl.h"
 #include "devices/kinds/MotorControl.h"
-#include "devices/memory/ProgressEvent.h"
 #include "devices/kinds/RadioModule.h"
 #include "devices/kinds/RemoteControl.h"
 #include "devices/kinds/SoftControl.h"
 #include "link/PortProto.h"
 #include "support/platform/Platform.h"
+#include "support/text/Conversions.h"
 
 #include <optional>
 

@@ -80,6 +80,13 @@ int64_t RoundHalfAway(double x)
     return units < 0 ? -whole : whole;
 }
 
+int Percent(long long done, long long total)
+{
+    if (total == 0)
+        return 0;
+    return static_cast<int>(RoundHalfAway(static_cast<double>(done) / total * 100));
+}
+
 std::string ClockText(int64_t ms, int decimals)
 {
     const uint64_t magnitude = ms < 0 ? 0 - static_cast<uint64_t>(ms) : static_cast<uint64_t>(ms);

@@ -17,6 +17,8 @@ std::string_view TrimBlanks(std::string_view text);
 int64_t TruncNudged(double x);
 // Rounded to 4 decimals first, then half away from zero: 2.49996 gives 3.
 int64_t RoundHalfAway(double x);
+// round(done / total * 100), half away from zero; 0 when total is 0.
+int Percent(long long done, long long total);
 // Whole seconds of ms as H:mm:ss (hours wrap at 24), then "." and 1, 2 or 3 fraction digits.
 std::string ClockText(int64_t ms, int decimals);
 std::string EnsureExtension(const std::string& name, const std::string& extension);

@@ -8,6 +8,7 @@
 #include "devices/readiness/ChannelTest.h"
 #include "devices/kinds/CommonControl.h"
 #include "devices/registry/Controls.h"
+#include "devices/memory/ModuleTransfer.h"
 #include "devices/readiness/GoNoGo.h"
 #include "show/player/ExtPlayer.h"
 #include "show/scenario/ProjectList.h"
@@ -47,13 +48,12 @@ bool TestScenarioModules(TCtlSession& session, TCueView cues)
 bool VerifyMemories(TControls& controls, TCueView cues)
 {
     TProgressLine progress;
-    controls.OnProgress = [&progress](int percent, int, bool& abort, int, int address) {
+    TModuleTransfer transfer(controls, [&progress](int percent, int, bool& abort, int, int address) {
         progress.Show("verify " + std::to_string(address) + " " + std::to_string(percent) + "%");
         Platform().ProcessMessages();
         abort = Interrupted();
-    };
-    Ignore(controls.VerifyEachModule(cues), "each module keeps what its memory was found to hold");
-    controls.OnProgress = nullptr;
+    });
+    Ignore(transfer.VerifyEachModule(cues), "each module keeps what its memory was found to hold");
     return !Interrupted();
 }
 

@@ -230,7 +230,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         LogRemoteStop();
     };
     session.Search(arguments.addresses);
-    session.Controls().MarkScenarioChannels(list.Cues());
+    MarkScenarioChannels(session.Controls(), list.Cues());
 
     TShowSetup setup = player.Setup();
     setup.scenario = &list;

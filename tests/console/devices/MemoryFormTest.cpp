@@ -5,6 +5,7 @@
 #include "console/mainwindow/ConsoleWindows.h"
 #include "console/mainwindow/MainForm.h"
 #include "devices/memory/BlackBoxRecord.h"
+#include "devices/memory/ModuleTransfer.h"
 #include "devices/registry/Controls.h"
 #include "field/devices/SimRemote.h"
 #include "field/bus/WireFrame.h"
@@ -109,7 +110,7 @@ TEST_F(MemoryFormTest, WriteShowsItsProgressAndOtmenaAbortsItMidway)
     EXPECT_FALSE(Child<QWidget>(Form(), "TMemoryForm").isVisible());
     EXPECT_TRUE(Child<QTimer>(Form(), "IdleTimer").isActive());
     // What was written so far stays, the rest is missing.
-    EXPECT_EQ(Form().Controls().VerifyScenario(Form().Projects().Project(0)->Cues()), -100);
+    EXPECT_EQ(TModuleTransfer(Form().Controls()).VerifyScenario(Form().Projects().Project(0)->Cues()), -100);
 }
 
 TEST_F(MemoryFormTest, AStopHeardOnTheBusLeavesThePollOffUntilTheWriteIsOver)
@@ -295,7 +296,7 @@ TEST_F(MemoryFormTest, BlackBoxGoesToTheChosenFileAfterTheFormatNumber)
     EXPECT_EQ(bytes.substr(0, 4), std::string("\x01\x00\x00\x00", 4));
     // The records as read again, but for the two read times.
     std::vector<uint8_t> again;
-    ASSERT_EQ(Form().Controls().ReadBlackBox(again), 0);
+    ASSERT_EQ(TModuleTransfer(Form().Controls()).ReadBlackBox(again), 0);
     ASSERT_EQ(again.size(), 2 * kBlackBoxRecordSize);
     for (size_t record = 0; record < 2; ++record) {
         const auto* saved = reinterpret_cast<const uint8_t*>(bytes.data()) + 4 +

@@ -2,6 +2,7 @@
 // modules, the channel grid, and the list of connected channels.
 
 #include "rigs/console/ConsoleTestPlatform.h"
+#include "devices/memory/ScenarioChecks.h"
 #include "rigs/console/FieldConsole.h"
 #include "console/widgets/Colors.h"
 #include "devices/kinds/CommonControl.h"
@@ -97,7 +98,7 @@ Open=5
     TProjectList& scenario = *form.Projects().Project(0);
     scenario.Load(folder.Path() + "show.txt");
     ASSERT_EQ(scenario.Count(), 3);
-    form.Controls().MarkScenarioChannels(scenario.Cues());
+    MarkScenarioChannels(form.Controls(), scenario.Cues());
 
     EXPECT_FALSE(Child<QPushButton>(form, "ControlTestBtn").isEnabled()) << "launch page";
     EnterTestPage();

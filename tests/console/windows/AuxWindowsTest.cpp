@@ -1,6 +1,7 @@
 // The warning, present-warning, start and waiting windows, driven through the main window
 // with the operator's keys and clicks on the simulated field.
 #include "rigs/console/ConsoleFolder.h"
+#include "devices/memory/ModuleTransfer.h"
 #include "rigs/console/ConsoleTestTools.h"
 #include "rigs/console/ModalDriver.h"
 #include "console/dialogs/ExtStartForm.h"
@@ -127,7 +128,7 @@ TEST_F(AuxWindowsTest, MissingModulesAndEarlyCuesAskBeforeAWriteAndCancelLeavesM
     QTest::mouseClick(&save, Qt::LeftButton);
     EXPECT_EQ(asked, std::vector<std::string>{missing});
     EXPECT_FALSE(Logged("Запись сценария в пульты... Успешно"));
-    EXPECT_EQ(form.Controls().VerifyScenario(cues), -100) << "the modules were written";
+    EXPECT_EQ(TModuleTransfer(form.Controls()).VerifyScenario(cues), -100) << "the modules were written";
     EXPECT_TRUE(Child<QTimer>(form, "IdleTimer").isActive());
 
     // Enter still goes on, though the last answer left the focus on Cancel.
@@ -142,7 +143,7 @@ TEST_F(AuxWindowsTest, MissingModulesAndEarlyCuesAskBeforeAWriteAndCancelLeavesM
     Key(Qt::Key_F8);
     EXPECT_EQ(asked, (std::vector<std::string>{missing, early}));
     EXPECT_TRUE(Logged("Запись сценария в пульты... Успешно"));
-    EXPECT_EQ(form.Controls().VerifyScenario(cues), 0);
+    EXPECT_EQ(TModuleTransfer(form.Controls()).VerifyScenario(cues), 0);
 
     // A verify asks about the missing modules only.
     asked.clear();

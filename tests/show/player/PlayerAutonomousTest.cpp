@@ -2,6 +2,7 @@
 // and they fire it on the time the player tells them. What counts is what the modules fire and
 // where their clocks stand against the show's, a millisecond at a time.
 #include "rigs/VirtualPlayback.h"
+#include "devices/memory/ModuleTransfer.h"
 #include "rigs/VirtualShow.h"
 
 #include "rigs/SoundtrackFiles.h"
@@ -64,7 +65,7 @@ protected:
             cueTimes[{module, channel}] = times[i];
         }
         show->LoadScenario(text);
-        ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
+        ASSERT_EQ(kv::TModuleTransfer(*show->registry).WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
         show->field->ClearRecord();
     }
 

@@ -1,5 +1,6 @@
 // The show clock and the cues it fires, in direct and autonomous control.
 #include "rigs/VirtualShow.h"
+#include "devices/memory/ModuleTransfer.h"
 
 namespace kvtest {
 namespace {
@@ -207,7 +208,7 @@ TEST_F(PlayerClock, AutonomousShowBroadcastsTheTimeAndOnlyRecordsTheCues)
 TEST_F(PlayerClock, AutonomousStartBeforeZeroTellsTheModulesNothingUntilTheClockIsThere)
 {
     show->LoadScenario("0 1 1\n1 2 1\n");
-    ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
+    ASSERT_EQ(kv::TModuleTransfer(*show->registry).WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
     show->field->ClearRecord();
     Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     const uint32_t start = Start(-2000);
@@ -244,7 +245,7 @@ TEST_F(PlayerClock, AutonomousStartBeforeZeroTellsTheModulesNothingUntilTheClock
 TEST_F(PlayerClock, AutonomousModulesKeepToTheClockAfterAStartPointAndAnOffsetOffTheTenth)
 {
     show->LoadScenario("2 1 1\n4 1 2\n6 1 3\n");
-    ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
+    ASSERT_EQ(kv::TModuleTransfer(*show->registry).WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
     show->field->ClearRecord();
     Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     const uint32_t start = Start(1250);

@@ -3,6 +3,7 @@
 // their moments.
 #include "rigs/VirtualShow.h"
 
+#include "devices/memory/ModuleTransfer.h"
 #include "show/player/StopBroadcast.h"
 #include "support/lang/AddedMessages.h"
 #include "support/lang/Localizer.h"
@@ -125,7 +126,7 @@ TEST_F(PlayerLostConverter, AHighVoltageShotLostWithItLeavesTheModulesNextShotIt
 TEST_F(PlayerLostConverter, AStopThatCouldNotGoOutGoesWhenTheConverterIsBack)
 {
     show->LoadScenario("1.00 1 1\n1.50 1 2\n2.00 1 3\n");
-    ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
+    ASSERT_EQ(kv::TModuleTransfer(*show->registry).WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
     Reconfigure(Player(), &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     show->port->OnConverterBack = [this] { Player().ConverterBack(); };
     show->field->ClearRecord();

@@ -2,6 +2,7 @@
 // record must hold the right frames, in the right order, none before its time.
 #include "rigs/ShowField.h"
 
+#include "devices/memory/ModuleTransfer.h"
 #include "devices/memory/ScenarioCue.h"
 #include "field/bus/FieldClock.h"
 #include "field/bus/WireFrame.h"
@@ -91,7 +92,7 @@ TEST_F(PlayerRealTime, DirectShowFiresEveryCueOnceInOrderNoneEarly)
 TEST_F(PlayerRealTime, AutonomousShowLetsTheModulesFireFromMemory)
 {
     show.LoadScenario("0.31 1 1\n0.81 2 1\n1.21 1 2\n");
-    ASSERT_EQ(show.registry->WriteScenario(kv::TCueView(show.scenario.Cues())), 0);
+    ASSERT_EQ(kv::TModuleTransfer(*show.registry).WriteScenario(kv::TCueView(show.scenario.Cues())), 0);
     show.field->ClearRecord();
     Reconfigure(*show.player, &kv::TShowSetup::controlMode, kv::kControlAutonomous);
     show.player->Start(0);

@@ -3,6 +3,7 @@
 // misses, or that a converter does not take, leaves it firing after the stop.
 #include "rigs/VirtualShow.h"
 
+#include "devices/memory/ModuleTransfer.h"
 #include "show/player/StopBroadcast.h"
 #include "support/lang/AddedMessages.h"
 
@@ -38,7 +39,7 @@ protected:
                     std::to_string(i / kConverters + 1) + "\n";
         }
         show->LoadScenario(text);
-        ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
+        ASSERT_EQ(kv::TModuleTransfer(*show->registry).WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
         show->field->ClearRecord();
     }
 

@@ -1,5 +1,6 @@
 #include "show/safety/SafetyCase.h"
 
+#include "devices/memory/ModuleTransfer.h"
 #include "rigs/LtcSignal.h"
 #include "show/safety/SafetyRules.h"
 #include "rigs/ShowField.h"
@@ -154,7 +155,7 @@ public:
             Player().HandleMessage(frame);
         };
         if (case_.autonomous)
-            written_ = show_->registry->WriteScenario(kv::TCueView(show_->scenario.Cues()));
+            written_ = kv::TModuleTransfer(*show_->registry).WriteScenario(kv::TCueView(show_->scenario.Cues()));
         if (case_.media == kMediaSoundtrack) {
             TOutputClock clock;
             clock.stalls = stalls_;

@@ -1,4 +1,5 @@
 #include "devices/kinds/CommonControl.h"
+#include "devices/memory/ScenarioChecks.h"
 #include "rigs/DeviceFieldFixture.h"
 #include "show/scenario/ProjectList.h"
 
@@ -16,7 +17,7 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
         list.Load(path.string());
         std::filesystem::remove(path);
-        registry->MarkScenarioChannels(list.Cues());
+        MarkScenarioChannels(*registry, list.Cues());
     }
 
     std::vector<int> MarkedChannels(const TCommonControl& module)
@@ -51,7 +52,7 @@ TEST_F(UsedChannelsTest, MarksOnlyTheFiringChannelsOfEachModule)
     EXPECT_TRUE(MarkedChannels(four).empty());
 
     list.Clear();
-    registry->MarkScenarioChannels(list.Cues());
+    MarkScenarioChannels(*registry, list.Cues());
     EXPECT_TRUE(MarkedChannels(three).empty());
 }
 

@@ -2,6 +2,7 @@
 // the start point and fires each cue once, never before the desk played its time, through
 // drop-outs, jumps both ways and timecode played backwards.
 #include "rigs/LtcSignal.h"
+#include "devices/memory/ModuleTransfer.h"
 #include "rigs/VirtualShow.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeChase.h"
@@ -215,7 +216,7 @@ TEST_F(PlayerTimecode, AJumpForwardBeyondTheLimitPassesOverTheCuesInBetween)
             settings.onLoss = loss;
             Reconfigure(Player(), &kv::TShowSetup::controlMode, control);
             if (control == kv::kControlAutonomous) {
-                ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
+                ASSERT_EQ(kv::TModuleTransfer(*show->registry).WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
             }
             show->field->ClearRecord();
             platform.debugLines.clear();

@@ -6,6 +6,7 @@
 #include "console/panels/launch/LaunchPage.h"
 #include "console/panels/launch/SearchPanel.h"
 #include "console/panels/launch/TimePanel.h"
+#include "devices/memory/ScenarioChecks.h"
 #include "devices/registry/Controls.h"
 #include "link/PortProto.h"
 #include "show/scenario/ProjectList.h"
@@ -57,7 +58,7 @@ void TMainForm::SearchBtnClick(bool start)
     searching_ = start;
     UpdateButtons();
     if (!start) {
-        controls_->MarkScenarioChannels(projects_.Project(currentSlot_)->Cues());
+        MarkScenarioChannels(*controls_, projects_.Project(currentSlot_)->Cues());
         if (TestPageShown())
             RedrawTestPanel();
         manualIndex_ = controls_->FiringModuleCount() > 0 ? controls_->FirstFiringModuleIndex() : -1;

@@ -6,6 +6,7 @@
 #include "console/panels/test/HVPanel.h"
 #include "console/panels/test/MotorPanel.h"
 #include "console/panels/test/TestPage.h"
+#include "devices/memory/ScenarioChecks.h"
 #include "devices/registry/AddressChange.h"
 #include "devices/registry/Controls.h"
 #include "devices/kinds/HVControl.h"
@@ -148,7 +149,7 @@ void TMainForm::ChangeIdBtnClick()
                                                std::to_string(module->address));
         if (typed && ChangeModuleAddress(*controls_, *port_, *module, *typed) == 0) {
             // The scenario's marks belong to addresses: the module now carries its new one's.
-            controls_->MarkScenarioChannels(projects_.Project(currentSlot_)->Cues());
+            MarkScenarioChannels(*controls_, projects_.Project(currentSlot_)->Cues());
             ShowDetails();
             RebuildDeviceList();
         }

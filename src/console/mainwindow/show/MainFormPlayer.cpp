@@ -9,6 +9,7 @@
 #include "console/panels/launch/ManualKeyboard.h"
 #include "console/panels/launch/SlotStrip.h"
 #include "console/panels/launch/TimePanel.h"
+#include "devices/memory/ScenarioChecks.h"
 #include "devices/readiness/CheckedChannel.h"
 #include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"
@@ -58,7 +59,7 @@ void TMainForm::ShowProject()
     }
     launch_->cueList->addTopLevelItems(rows);
     MarkLockedCues();
-    controls_->MarkScenarioChannels(scenario.Cues());
+    MarkScenarioChannels(*controls_, scenario.Cues());
     // The test page shows which channels the scenario uses.
     if (TestPageShown())
         RedrawTestPanel();
