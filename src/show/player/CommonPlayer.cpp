@@ -3,15 +3,12 @@
 #include "devices/kinds/ChannelIndex.h"
 #include "devices/registry/Controls.h"
 #include "devices/kinds/HVControl.h"
-#include "devices/memory/ModuleCues.h"
 #include "devices/kinds/MotorControl.h"
 #include "devices/memory/ScenarioChecks.h"
-#include "link/ClockMessage.h"
 #include "link/PortProto.h"
 #include "link/Result.h"
 #include "show/player/BusFailureLog.h"
 #include "show/player/MotorCue.h"
-#include "show/report/FiringReportFile.h"
 #include "show/scenario/ProjectList.h"
 #include "show/timecode/TimecodeChase.h"
 #include "support/lang/AddedMessages.h"
@@ -22,12 +19,6 @@
 #include <utility>
 
 namespace kv {
-
-namespace {
-
-constexpr uint8_t kStatusQuery = 0x03;
-
-}  // namespace
 
 bool IsFirableChannel(int module, int channel)
 {
@@ -43,15 +34,6 @@ TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
     : controls_(controls),
       port_(port),
       charges_(controls),
-      handShots_([this](int module, int channel) { return ChargeByHand(module, channel); },
-                 [this](int module, int channel) {
-                     // Locked out while its charge came up.
-                     if (ChannelLockedOut(module, channel))
-                         return false;
-                     FireHandShot(module, channel);
-                     return true;
-                 },
-                 kManualChargePauseMs),
       realTime_(port),
       timer_(Platform().CreateTimer([this] { Tick(); }))
 {
@@ -61,23 +43,6 @@ TCommonPlayer::TCommonPlayer(TControls& controls, TPortProto& port)
 }
 
 TCommonPlayer::~TCommonPlayer() = default;
-
-bool TCommonPlayer::LoadSoundtrack(const std::string& file)
-{
-    UnloadSoundtrack();
-    soundtrack_.SetFileName(file);
-    soundtrack_.Open();
-    if (!soundtrack_.Loaded())
-        Platform().MessageBox(Localize(90, "Ошибка загрузки фонограммы"), Localize(91, "Ошибка"),
-                              TButtons::Ok);
-    return soundtrack_.Loaded();
-}
-
-void TCommonPlayer::UnloadSoundtrack()
-{
-    if (soundtrack_.Loaded())
-        soundtrack_.Close();
-}
 
 TShowClockLook TCommonPlayer::ClockLook(uint32_t now) const
 {
@@ -121,66 +86,14 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     // A restart: the show that runs hands nothing more to the modules.
     run_->Cut();
     stops_.Forget();
-    const std::span<const TCue> cues = Cues();
-    const int32_t firstAtFrom = FirstCueFrom(from);
-    // The start point left where the show stopped, or put on the time of the first cue it had
-    // not handled (Enter on the cue the list shows next, or on a later one of a salvo the stop
-    // cut): going on from there, on a start by key or from the bus, or joining the music that
-    // played on, the show fires nothing the stopped one fired. Music that plays on is the
-    // stopped show's: the console stops it when the operator chooses a start point.
-    const auto size = static_cast<int32_t>(cues.size());
-    const bool resumed = firingMode != kFiringManual && SameShow() && (joinSoundtrack || LeftOff());
-    // From that start point a direct show also sends the shots the stop took back, late: the
-    // port sent none of them. The modules' clocks, the music that played on and another
-    // master's start go on from their own time.
-    const bool takenBackToo =
-        resumed && !joinSoundtrack && from == currentTime_ && controlMode == kControlDirect;
-    // Enter on a cue of a salvo starts from that cue, not from the salvo's first; so does
-    // another master's start in the tenth that holds it, the bus's time being in tenths.
-    const bool onChosenCue = from <= currentTime_ && currentTime_ - from < 100 &&
-                             nextCue_ > firstAtFrom && nextCue_ < size &&
-                             cues[static_cast<size_t>(nextCue_)].time == currentTime_;
-    if (firingMode != kFiringManual)
-        nextCue_ = resumed       ? std::clamp(resume_.cue, takenBackToo ? 0 : firstAtFrom, size)
-                  : onChosenCue ? nextCue_
-                                : firstAtFrom;
-    const std::vector<TCueRecord> stopped = resumed ? report_.Records() : std::vector<TCueRecord>();
-    // The charges line up with the shots still to come, those taken back among them, not with
-    // cues a resume passes over nor with those its operator fired by hand.
-    const size_t first = firingMode != kFiringManual ? static_cast<size_t>(nextCue_) : 0;
-    charges_.Prepare(cues, first, takenBackToo ? INT32_MIN : from,
-                     [&](size_t cue) { return cue < stopped.size() && stopped[cue].byHand; });
-    RestoreMotors(0);
-    // A restart cuts the show that runs: its report is kept as it stands.
-    if (IsRunning())
-        CloseFiringReport();
-    report_.Begin(cues, from, port_.LossCount());
-    // Fired by the show this one resumes.
-    for (int32_t cue = firstAtFrom; firingMode != kFiringManual && cue < nextCue_; ++cue)
-        report_.Missed(cue, TMissReason::BeforeStart);
-    // Cues still to come that its operator fired by hand.
-    report_.KeepShotsByHand(stopped, nextCue_);
-    reportPath_.clear();
+    PlaceStart(from, joinSoundtrack);
+    reportFile_.Forget();
     ++showNumber_;
     const uint32_t now = Platform().TickCount();
     beganTick_ = lastIdleWork_ = lastTimeReport_ = now;
     currentTime_ = from;
     clock_.Begin(from, now);
-    const bool music = soundtrack_.Loaded() && !Chased();
-    if (joinSoundtrack && music)
-        clock_.JoinMusic(from);
-    if (Chased() && soundtrack_.Loaded() && soundtrack_.IsPlaying())
-        soundtrack_.StopPlaying();
-    if (!joinSoundtrack && music) {
-        // Started at once, the music would run ahead of the show by the start point.
-        if (from >= 0)
-            PlaySoundtrackFrom(from);
-        else {
-            clock_.HoldMusic();
-            if (soundtrack_.IsPlaying())
-                soundtrack_.StopPlaying();
-        }
-    }
+    BeginMusic(from, joinSoundtrack);
     state_ = TPlayerState::Running;
     timer_->SetEnabled(true);
     // A restart: the modules' clocks stand first, so that the new start plays from its time.
@@ -199,6 +112,50 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     RaiseStateChange();
 }
 
+void TCommonPlayer::PlaceStart(int32_t from, bool joinSoundtrack)
+{
+    const std::span<const TCue> cues = Cues();
+    const int32_t firstAtFrom = FirstCueFrom(from);
+    // The start point left where the show stopped, or put on the time of the first cue it had
+    // not handled (Enter on the cue the list shows next, or on a later one of a salvo the stop
+    // cut): going on from there, on a start by key or from the bus, or joining the music that
+    // played on, the show fires nothing the stopped one fired. Music that plays on is the
+    // stopped show's: the console stops it when the operator chooses a start point.
+    const auto size = static_cast<int32_t>(cues.size());
+    const bool resumed = firingMode != kFiringManual && resume_.SameShow(scenario, rehearsal) &&
+                         (joinSoundtrack || resume_.LeftOff(cues, {currentTime_, nextCue_}));
+    // From that start point a direct show also sends the shots the stop took back, late: the
+    // port sent none of them. The modules' clocks, the music that played on and another
+    // master's start go on from their own time.
+    const bool takenBackToo =
+        resumed && !joinSoundtrack && from == currentTime_ && controlMode == kControlDirect;
+    // Enter on a cue of a salvo starts from that cue, not from the salvo's first; so does
+    // another master's start in the tenth that holds it, the bus's time being in tenths.
+    const bool onChosenCue = from <= currentTime_ && currentTime_ - from < 100 &&
+                             nextCue_ > firstAtFrom && nextCue_ < size &&
+                             cues[static_cast<size_t>(nextCue_)].time == currentTime_;
+    if (firingMode != kFiringManual)
+        nextCue_ = resumed       ? std::clamp(resume_.Cue(), takenBackToo ? 0 : firstAtFrom, size)
+                  : onChosenCue ? nextCue_
+                                : firstAtFrom;
+    const std::vector<TCueRecord> stopped = resumed ? report_.Records() : std::vector<TCueRecord>();
+    // The charges line up with the shots still to come, those taken back among them, not with
+    // cues a resume passes over nor with those its operator fired by hand.
+    const size_t first = firingMode != kFiringManual ? static_cast<size_t>(nextCue_) : 0;
+    charges_.Prepare(cues, first, takenBackToo ? INT32_MIN : from,
+                     [&](size_t cue) { return cue < stopped.size() && stopped[cue].byHand; });
+    RestoreMotors(0);
+    // A restart cuts the show that runs: its report is kept as it stands.
+    if (IsRunning())
+        CloseFiringReport();
+    report_.Begin(cues, from, port_.LossCount());
+    // Fired by the show this one resumes.
+    for (int32_t cue = firstAtFrom; firingMode != kFiringManual && cue < nextCue_; ++cue)
+        report_.Missed(cue, TMissReason::BeforeStart);
+    // Cues still to come that its operator fired by hand.
+    report_.KeepShotsByHand(stopped, nextCue_);
+}
+
 int32_t TCommonPlayer::FirstCueFrom(int32_t time) const
 {
     const std::span<const TCue> cues = Cues();
@@ -207,28 +164,14 @@ int32_t TCommonPlayer::FirstCueFrom(int32_t time) const
         cues.begin());
 }
 
-bool TCommonPlayer::SameShow() const
-{
-    return scenario && scenario == resume_.scenario && scenario->Revision() == resume_.revision &&
-           rehearsal == resume_.rehearsal;
-}
-
-bool TCommonPlayer::LeftOff() const
-{
-    const std::span<const TCue> cues = Cues();
-    const bool onCueLeft = resume_.cue >= 0 && static_cast<size_t>(resume_.cue) < cues.size() &&
-                           nextCue_ >= resume_.cue &&
-                           currentTime_ == cues[static_cast<size_t>(resume_.cue)].time;
-    return (nextCue_ == resume_.cue && currentTime_ == resume_.time) || onCueLeft;
-}
-
 bool TCommonPlayer::SetStartPoint(int32_t time, int32_t cue)
 {
     if (IsRunning())
         return false;
     currentTime_ = time;
     nextCue_ = cue;
-    return firingMode != kFiringManual && SameShow() && LeftOff();
+    return firingMode != kFiringManual && resume_.SameShow(scenario, rehearsal) &&
+           resume_.LeftOff(Cues(), {time, cue});
 }
 
 bool TCommonPlayer::Configure(const TShowSetup& setup)
@@ -252,7 +195,7 @@ bool TCommonPlayer::TakeOver(int32_t time, int32_t cue, const std::vector<int32_
     report_.Begin(Cues(), time, port_.LossCount());
     for (const int32_t fired : firedElsewhere)
         report_.FiredElsewhere(fired);
-    resume_ = {scenario, rehearsal, scenario->Revision(), time, cue};
+    resume_.Stopped(scenario, rehearsal, {time, cue});
     currentTime_ = time;
     nextCue_ = cue;
     Start(time);
@@ -280,36 +223,31 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     for (int i = 0; i < controls_.Count(); ++i)
         if (auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i)))
             LogFailure(module->HighVoltageOff(), kMsgHighVoltageNotOff, module->address);
-    handShots_.Drop();
+    keyShots_.Drop();
     clock_.StopChase();
     if (wasRunning) {
         CloseFiringReport();
-        resume_ = {scenario, rehearsal, scenario ? scenario->Revision() : 0, currentTime_, nextCue_};
+        resume_.Stopped(scenario, rehearsal, {currentTime_, nextCue_});
     }
     realTime_.End();
     RaiseStateChange();
-    if (ended && !Cues().empty())
-        currentTime_ = resume_.time = Cues().back().time;
+    if (ended && !Cues().empty()) {
+        currentTime_ = Cues().back().time;
+        resume_.MoveTo(currentTime_);
+    }
 }
 
 void TCommonPlayer::EnterModelBus()
 {
-    if (!realBus_)
-        realBus_ = TBusPlace{scenario, scenario ? scenario->Revision() : 0, currentTime_, nextCue_, resume_};
-    resume_ = {};
+    resume_.EnterModel(scenario, {currentTime_, nextCue_});
     rehearsal = true;
 }
 
 void TCommonPlayer::LeaveModelBus(bool simulated)
 {
-    if (realBus_) {
-        // A scenario loaded or switched to meanwhile has the start point the console gave it.
-        if (scenario && realBus_->scenario == scenario && realBus_->revision == scenario->Revision()) {
-            currentTime_ = realBus_->time;
-            nextCue_ = realBus_->cue;
-        }
-        resume_ = realBus_->resume;
-        realBus_.reset();
+    if (const auto start = resume_.LeaveModel(scenario)) {
+        currentTime_ = start->time;
+        nextCue_ = start->cue;
     }
     rehearsal = simulated;
 }
@@ -331,35 +269,13 @@ void TCommonPlayer::ConverterBack()
 void TCommonPlayer::CloseFiringReport()
 {
     report_.End();
-    // Beside the log even when its lines could not be written: the report is the record
-    // that is left then.
-    reportPath_ = FiringReportPathBeside(LogFileName(), showNumber_, rehearsal);
-    SaveFiringReport();
+    reportFile_.Close(report_, showNumber_, rehearsal);
     SyncLog();
 }
 
 void TCommonPlayer::SaveFiringReport()
 {
-    if (reportPath_.empty() || WriteReport())
-        return;
-    WriteLog(Localize(kMsgReportNotWritten) + " " + reportPath_);
-    // The log goes on in its second folder when its own failed: the report follows it.
-    const std::string log = LogFileName();
-    const std::string moved = log.substr(0, log.find_last_of('/') + 1) +
-                              reportPath_.substr(reportPath_.find_last_of('/') + 1);
-    if (moved == reportPath_)
-        return;
-    reportPath_ = moved;
-    if (!WriteReport())
-        WriteLog(Localize(kMsgReportNotWritten) + " " + reportPath_);
-}
-
-bool TCommonPlayer::WriteReport()
-{
-    if (!WriteFiringReport(report_, reportPath_))
-        return false;
-    Platform().SyncFile(reportPath_, [](int) {});
-    return true;
+    reportFile_.Save(report_);
 }
 
 void TCommonPlayer::RaiseStateChange()
@@ -407,24 +323,6 @@ void TCommonPlayer::PassCuesUpTo(int32_t to)
     }
 }
 
-void TCommonPlayer::StartPendingSoundtrack()
-{
-    // The offset moves the scenario against the music, as at any other start point.
-    const int32_t position = clock_.Reading() - Offset();
-    if (clock_.Source() != TClockSource::MusicPending || position < 0)
-        return;
-    clock_.DropPendingMusic();
-    if (soundtrack_.Loaded())
-        PlaySoundtrackFrom(position);
-}
-
-void TCommonPlayer::PlaySoundtrackFrom(int32_t position)
-{
-    soundtrack_.PlayFrom(position);
-    if (clock_.PlayedMusicFrom(position))
-        UpdateClock(Platform().TickCount());
-}
-
 void TCommonPlayer::Tick()
 {
     if (busy_)
@@ -467,7 +365,7 @@ bool TCommonPlayer::RunShow(uint32_t now)
     if (firingMode != kFiringManual)
         run_->Run(now);
     if (Firing())
-        handShots_.Run();
+        keyShots_.Run();
     // The record of a show reaches the disk every second: a power cut loses a second at most.
     if (IsRunning() && IntervalPassed(lastSync_, now, kSyncIntervalMs)) {
         lastSync_ = now;
@@ -572,7 +470,7 @@ void TCommonPlayer::PassShotCharge(int32_t index)
     // The module still holds the passed cue's charge. The module's shots before it have left
     // the port. A key's charged shot carries the sequence's next charge itself.
     const int module = charges_.ModuleOf(index);
-    if (controlMode == kControlDirect && !handShots_.Charged(module))
+    if (controlMode == kControlDirect && !keyShots_.Charged(module))
         charges_.Announce(module);
 }
 
@@ -594,87 +492,6 @@ void TCommonPlayer::RestoreMotors(int32_t passedFrom)
         RestoreMotorPosition(controls_, passed, module, [this](const TCue& cue) {
             return !lockout_.Locked(scenario, cue.position);
         });
-}
-
-bool TCommonPlayer::ShowKeepsCharges() const
-{
-    return Firing() && controlMode == kControlDirect && firingMode == kFiringBoth;
-}
-
-int TCommonPlayer::HandShotCharge(THVControl& module, int channel)
-{
-    if (!ShowKeepsCharges())
-        return 0;
-    // The show's cue the shot takes is passed over by the show: no shot is told its charge.
-    const int32_t taken = report_.PendingShot(module.address, channel);
-    if (taken >= 0)
-        charges_.RemoveByHand(taken);
-    // With no show shot to come, nothing is left charged.
-    return charges_.Next(module.address, 0);
-}
-
-bool TCommonPlayer::ShowShotsNear(int module) const
-{
-    if (!ShowKeepsCharges())
-        return false;
-    if (direct_.CarriesCharge(module))
-        return true;
-    // Until the first tick after the charge time, and the look ahead of that tick.
-    const int32_t until = ClockAt(Platform().TickCount() + kManualChargePauseMs + kTimerPeriodMs +
-                                  static_cast<uint32_t>(TDirectRun::kLookAheadMs));
-    const std::span<const TCue> cues = Cues();
-    for (auto index = static_cast<size_t>(std::max(nextCue_, 0));
-         index < cues.size() && cues[index].time <= until; ++index)
-        if (cues[index].module == module && charges_.HasPlace(static_cast<int32_t>(index)))
-            return true;
-    return false;
-}
-
-bool TCommonPlayer::LockPosition(const std::string& position, bool locked)
-{
-    const std::span<const TCue> cues = Cues();
-    const bool named = std::any_of(cues.begin(), cues.end(),
-                                   [&](const TCue& cue) { return cue.position == position; });
-    if (!scenario || position.empty() || !named || controlMode == kControlAutonomous)
-        return false;
-    lockout_.Set(*scenario, position, locked);
-    // A shot handed to the port ahead of its moment is taken back unless still allowed.
-    run_->Replan();
-    return true;
-}
-
-bool TCommonPlayer::PositionLocked(const std::string& position) const
-{
-    return lockout_.Locked(scenario, position);
-}
-
-std::vector<std::string> TCommonPlayer::LockedPositions() const
-{
-    return lockout_.LockedPositions(scenario);
-}
-
-bool TCommonPlayer::ChannelLockedOut(int module, int channel) const
-{
-    return lockout_.ChannelLocked(scenario, module, channel);
-}
-
-bool TCommonPlayer::PassLockedCue(int32_t index)
-{
-    const std::span<const TCue> cues = Cues();
-    if (index < 0 || static_cast<size_t>(index) >= cues.size())
-        return false;
-    const TCue& cue = cues[static_cast<size_t>(index)];
-    if (!lockout_.Locked(scenario, cue.position))
-        return false;
-    WriteLog(Localize(kMsgLockedOutCue) + " " +
-             (cue.IsMotor() ? std::to_string(cue.module) : ShotText(cue.module, cue.channel)));
-    report_.Missed(index, TMissReason::PositionLockedOut);
-    return true;
-}
-
-void TCommonPlayer::PassLockedShot(int32_t index)
-{
-    report_.Missed(index, TMissReason::PositionLockedOut);
 }
 
 bool TCommonPlayer::CueModulePresent(const TCue& cue) const
@@ -732,87 +549,18 @@ void TCommonPlayer::Fired(int module, int channel, bool manual, bool noSend, int
 
 void TCommonPlayer::FireByHand(int module, int channel, THandShots::TDone done)
 {
-    // An ending show's high voltage is about to go off.
-    if (!Firing() || ChannelLockedOut(module, channel)) {
-        if (done)
-            done(false);
-        return;
-    }
-    handShots_.Add(module, channel, std::move(done));
-}
-
-void TCommonPlayer::FireHandShot(int module, int channel)
-{
-    // A high-voltage module's frames handed over carry charges that the key's shot changes.
-    if (!direct_.Holds(module, channel)) {
-        Fire(module, channel, false, true);
-        return;
-    }
-    // The show's frame for the channel waits at the port for its moment and would follow the
-    // key's: taken back first, its cue is the key's and passed over; the others go again.
-    direct_.ShotBefore([&] { Fire(module, channel, false, true); });
-}
-
-THandShots::TCharge TCommonPlayer::ChargeByHand(int module, int channel)
-{
-    auto* highVoltage = dynamic_cast<THVControl*>(controls_.FindByAddress(module));
-    if (!highVoltage || !IsFirableChannel(module, channel))
-        return THandShots::TCharge::None;
-    // The module holds one charge: a show shot of it while the key's charge comes up would
-    // fire with the key's. The key's shot waits for its charge time clear of the show's.
-    if (ShowShotsNear(module))
-        return THandShots::TCharge::Later;
-    LogFailure(highVoltage->SetCharge(highVoltage->ChannelCharge(channel)), kMsgChargeNotSet,
-               module);
-    return THandShots::TCharge::Sent;
+    keyShots_.Add(module, channel, std::move(done));
 }
 
 int TCommonPlayer::SendFire(int module, int channel, bool manual)
 {
     TCommonDevice* device = controls_.FindByAddress(module);
     if (auto* highVoltage = dynamic_cast<THVControl*>(device))
-        return highVoltage->FireWithCharge(channel, manual ? HandShotCharge(*highVoltage, channel)
+        return highVoltage->FireWithCharge(channel, manual ? keyShots_.ChargeToFollow(*highVoltage, channel)
                                                           : charges_.ShotCharge(module, firingCue_));
     if (auto* control = dynamic_cast<TCommonControl*>(device))
         return control->FireChannel(channel);
     return 0;
-}
-
-bool TCommonPlayer::OwnTimeFrame(const TFrameRecord& message) const
-{
-    const auto clock = DecodeClock(message);
-    return clock && clock->running && message == EncodeClock(*clock) &&
-           autonomous_.SentLately(clock->timeMs, Platform().TickCount());
-}
-
-void TCommonPlayer::ModulesStopped()
-{
-    autonomous_.ClocksStopped(Platform().TickCount(), IsRunning() && run_ == &autonomous_);
-}
-
-void TCommonPlayer::HandleMessage(const TFrameRecord& message)
-{
-    if (message[5] == kStationAddress) {
-        if (message[4] != 0 && message[4] != port_.StationId())
-            return;
-        if (message[0] == kStatusQuery)
-            Ignore(port_.SendStationStatus(message[3], LaunchState ? LaunchState() : 0,
-                                           firingMode, controlMode),
-                   "an answer lost is the asking station's to ask again");
-        return;
-    }
-    if (const auto clock = DecodeClock(message); clock && !clock->running) {
-        // Sent several times so that no module misses it, or this station's own come back
-        // late: obeyed once, unless a show started since.
-        if (!stops_.Heard(message, Platform().TickCount()) && !IsRunning())
-            return;
-        // Heard on one converter's line: this show's modules on the others play on from
-        // memory. Passed on once, as the broadcast ends with it; the station that sent it
-        // hears it again as no news.
-        Halt(false, autonomous_.ClocksRunning());
-        if (OnRemoteStop)
-            OnRemoteStop();
-    }
 }
 
 }  // namespace kv

@@ -9,10 +9,12 @@
 #include "show/player/AutonomousRun.h"
 #include "show/player/ChargePlan.h"
 #include "show/player/DirectRun.h"
-#include "show/player/HandShots.h"
+#include "show/player/KeyShots.h"
 #include "show/player/PositionLockout.h"
+#include "show/player/ResumePoint.h"
 #include "show/player/ShowClock.h"
 #include "show/player/ShowRealTime.h"
+#include "show/player/ShowReportFile.h"
 #include "show/player/ShowSetup.h"
 #include "show/player/StopBroadcast.h"
 #include "show/report/FiringReport.h"
@@ -22,7 +24,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -113,7 +114,7 @@ public:
     // keys; a stop drops the ones still waiting, and done(false) tells each, as it does a
     // shot asked for while the show is stopped.
     void FireByHand(int module, int channel, THandShots::TDone done);
-    bool HandShotsWaiting() const { return handShots_.Waiting(); }
+    bool HandShotsWaiting() const { return keyShots_.Waiting(); }
     // High-voltage modules that a show from `from` would fire with another shot's charge: in
     // autonomous control they fire from memory, which holds none. Empty otherwise.
     std::vector<int> ChargesUntold(int32_t from) const;
@@ -167,7 +168,7 @@ public:
     // The cues of the last show; written beside the run log when the show stops.
     const TFiringReport& FiringReport() const { return report_; }
     const TChargePlan& Charges() const { return charges_; }
-    const std::string& FiringReportPath() const { return reportPath_; }
+    const std::string& FiringReportPath() const { return reportFile_.Path(); }
 
     // Refused (false, nothing changed) while a show runs or ends: it plays to its end as it
     // began. The rehearsal flag also follows EnterModelBus and LeaveModelBus.
@@ -204,7 +205,6 @@ protected:
     int32_t FiredCue() const { return firedCue_; }
     // Once more beside the run log, when checks came in after the stop.
     void SaveFiringReport();
-    bool WriteReport();
     // A start form heard from the bus that is this station's own time, come back late from
     // a converter.
     bool OwnTimeFrame(const TFrameRecord& message) const;
@@ -226,9 +226,10 @@ private:
     int32_t maxLateMs = kDefaultMaxLateMs;
     bool rehearsal = false;
 
-    // The ways of running work on the show's cue cursor, clock and report.
+    // The ways of running and the key's shots work on the show's cue cursor, clock and report.
     friend class TDirectRun;
     friend class TAutonomousRun;
+    friend class TKeyShots;
 
     void UpdateClock(uint32_t now);
     // The cues a jump of the timecode passed over up to to are missed, not fired in a burst;
@@ -237,6 +238,11 @@ private:
     // Each cue up to to is missed, the charges of the later ones kept in line.
     void PassCuesUpTo(int32_t to);
     int32_t ClockAt(uint32_t tick) const { return clock_.At(tick); }
+    // The first cue the show from from handles, the charges and motors lined up with the
+    // shots to come, and its report begun (a running show's closed first).
+    void PlaceStart(int32_t from, bool joinSoundtrack);
+    // joinSoundtrack: the music plays on and the clock joins it.
+    void BeginMusic(int32_t from, bool joinSoundtrack);
     // A start point below 0 holds the soundtrack back until the clock reaches 0.
     void StartPendingSoundtrack();
     // Plays from position (ms) and sets the clock on the moment the music is heard.
@@ -257,51 +263,18 @@ private:
     // The motor modules with a motor cue from passedFrom up to the next cue are turned to
     // where the show has them now, before any of their shots.
     void RestoreMotors(int32_t passedFrom);
-    // Both the show and the operator fire the module: a shot by key leaves it charged for
-    // the show's next shot.
-    bool ShowKeepsCharges() const;
-    int HandShotCharge(THVControl& module, int channel);
-    // A show shot of the module leaves before a shot by key charged now would fire.
-    bool ShowShotsNear(int module) const;
     // A module that can take the cue's command is registered at its address.
     bool CueModulePresent(const TCue& cue) const;
     int SendCue(const TCue& cue, uint32_t& sentTick);
     int SendFire(int module, int channel, bool manual);
-    // The shot by hand's turn to fire has come.
-    void FireHandShot(int module, int channel);
-    THandShots::TCharge ChargeByHand(int module, int channel);
     bool IdleAllowed() const;
     void RaiseStateChange();
     // Whatever was not reached is stopped before; written beside the run log.
     void CloseFiringReport();
 
-    // The scenario, as it stands, and the bus of the last show.
-    bool SameShow() const;
-    // The start point stands where the last show stopped, or on the time of the first cue it
-    // had not handled.
-    bool LeftOff() const;
-
     int32_t currentTime_ = 0;
     int32_t nextCue_ = 0;
-    // Where the last show stopped and the first cue it had not handled: while the console
-    // leaves the start point there, a new show goes on after that cue and fires none twice.
-    struct TResumePoint {
-        const TProjectList* scenario = nullptr;
-        bool rehearsal = false;  // what a model fired is still to fire on the real bus
-        uint32_t revision = 0;
-        int32_t time = 0;
-        int32_t cue = 0;
-    };
     TResumePoint resume_;
-    // The real bus's start point and resume point, kept while a model of the field is on it.
-    struct TBusPlace {
-        const TProjectList* scenario = nullptr;
-        uint32_t revision = 0;
-        int32_t time = 0;
-        int32_t cue = 0;
-        TResumePoint resume;
-    };
-    std::optional<TBusPlace> realBus_;
     TPlayerState state_ = TPlayerState::Stopped;
     uint32_t endingSince_ = 0;
     bool busy_ = false;
@@ -314,10 +287,10 @@ private:
     int32_t firingCue_ = -1;  // the show's own cue while it fires one
     int32_t firedCue_ = -1;
     int32_t showNumber_ = 0;
-    std::string reportPath_;
+    TShowReportFile reportFile_;
     TChargePlan charges_;
-    THandShots handShots_;
     TPositionLockout lockout_;
+    TKeyShots keyShots_{*this};
     TStopBroadcast stops_{port_};
     TShowRealTime realTime_;
     TBassPlayer soundtrack_;

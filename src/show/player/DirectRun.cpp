@@ -86,7 +86,7 @@ void TDirectRun::ConverterBack()
     // module holds the lost shot's. The shots handed over carry charges past the cursor.
     TakeBackShots();
     for (const int module : show_.charges_.Modules())
-        if (!show_.handShots_.Charged(module))
+        if (!show_.keyShots_.Charged(module))
             show_.charges_.Announce(module);
     // Handed over again as on a tick: one due while the converter was lost is missed, not
     // sent late.
