@@ -4,6 +4,7 @@
 #include "rigs/PlayerSetup.h"
 #include "rigs/VirtualShow.h"
 
+#include "devices/memory/ModuleTransfer.h"
 #include "field/bus/FieldPort.h"
 #include "link/PortProto.h"
 #include "show/standby/Standby.h"
@@ -218,7 +219,7 @@ TEST_F(Standby, EveryCueFiresOnceAndNoneEarlyWhenThePrimaryIsKilledMidShow)
         SCOPED_TRACE(mode);
         Build(mode);
         if (mode == kv::kControlAutonomous) {
-            ASSERT_EQ(show->registry->WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
+            ASSERT_EQ(kv::TModuleTransfer(*show->registry).WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
             show->field->ClearRecord();
         }
         const uint32_t start = Start(0);
