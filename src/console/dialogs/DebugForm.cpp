@@ -121,6 +121,11 @@ void TDebugForm::TestBtnClick()
         return;
     if (SetPolling)
         SetPolling(false);
+    const auto notStarted = [this](const std::string& why) {
+        Platform().MessageBox(why, Localize(66, "Ошибка"), TButtons::Ok);
+        if (SetPolling)
+            SetPolling(true);
+    };
     // The clock start reaches every module: one in fire mode would fire the show written into
     // its memory, and the test cue an hour on. No command starts one module's clock alone, so
     // every address no module was found at goes to test mode too, in case the search missed
@@ -132,20 +137,13 @@ void TDebugForm::TestBtnClick()
     // Unacknowledged: a success does not say a module took it, but a failure says one that
     // was there may not have.
     if (const TResult sent = port_.SetModeEach(unfound, kTestModeNoBoost); sent != kLinkOk) {
-        Platform().MessageBox(Localize(kMsgDebugTestUnfoundNotSet) + " " + ResultText(sent),
-                              Localize(66, "Ошибка"), TButtons::Ok);
-        if (SetPolling)
-            SetPolling(true);
+        notStarted(Localize(kMsgDebugTestUnfoundNotSet) + " " + ResultText(sent));
         return;
     }
     const std::vector<TCommonControl*> modules = FiringModules();
     for (TCommonControl* module : modules)
         if (module->SetTestMode(true) != 0) {
-            Platform().MessageBox(Localize(kMsgDebugTestNoTestMode) + " " +
-                                      std::to_string(module->address),
-                                  Localize(66, "Ошибка"), TButtons::Ok);
-            if (SetPolling)
-                SetPolling(true);
+            notStarted(Localize(kMsgDebugTestNoTestMode) + " " + std::to_string(module->address));
             return;
         }
     for (TCommonControl* module : modules) {
