@@ -294,8 +294,10 @@ TTimecodeChase::TLook TTimecodeChase::Look(uint32_t now)
     Poll(now);
     TLook look;
     look.state = state_;
-    if (following_)
-        record_.lowestQuality = std::min(record_.lowestQuality.value_or(100), Quality(now));
+    if (following_) {
+        record_.lastQuality = Quality(now);
+        record_.lowestQuality = std::min(record_.lowestQuality.value_or(100), *record_.lastQuality);
+    }
     if (following_ && state_ == TState::Locked) {
         const int32_t target = *Heard(now);
         // A new track is measured by its own step; otherwise the clock's way to the timecode

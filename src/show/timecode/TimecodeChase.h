@@ -63,11 +63,12 @@ public:
     TLook Look(uint32_t now);
 
     // What the timecode was like since the chase began: locks taken (not a new track within
-    // one), losses, and the lowest quality while a show followed it.
+    // one), losses, and the lowest and the last quality while a show followed it.
     struct TRecord {
         int locks = 0;
         int losses = 0;
         std::optional<int> lowestQuality;
+        std::optional<int> lastQuality;
     };
     const TRecord& Record() const { return record_; }
     // The thread that captures the timecode heard; 0: none yet.

@@ -176,7 +176,9 @@ QJsonObject TimecodeJson(TTimecodeChase& chase, uint32_t now)
     const bool locked = chase.State() == TTimecodeChase::TState::Locked;
     return {{"rate", locked || record.locks > 0 ? Text(TimecodeRateName(chase.Rate())) : QJsonValue()},
             {"locked", locked},
-            {"quality_percent", chase.Quality(now)},
+            // The show's end, not the report's moment: the wind-down after it takes long
+            // on a loaded machine, and a capture starved meanwhile says nothing of the show.
+            {"quality_percent", record.lastQuality.value_or(chase.Quality(now))},
             {"lowest_quality_percent",
              record.lowestQuality ? QJsonValue(*record.lowestQuality) : QJsonValue()},
             {"locks", record.locks},

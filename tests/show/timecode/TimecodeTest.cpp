@@ -313,6 +313,13 @@ TEST_F(Chase, AFrameOffTheTrackIsFollowedOnlyOnceTheNextConfirmsIt)
     EXPECT_LE(jumpedAt, 5120 + 10 + 5);
     EXPECT_EQ(Logged("timecode jump 01:00:04:"), 1);
     EXPECT_EQ(Logged("Таймкод назад"), 0);
+    // The record keeps what the show last saw: a report written once the signal is gone
+    // still tells the quality the show ended with.
+    EXPECT_EQ(chase->Record().lastQuality, chase->Quality(platform.TickCount()));
+    EXPECT_GE(chase->Record().lastQuality.value_or(0), 95);
+    platform.Advance(4000);
+    EXPECT_EQ(chase->Quality(platform.TickCount()), 0);
+    EXPECT_GE(chase->Record().lastQuality.value_or(0), 95);
 }
 
 // The start line and the jump lines name the frame a show moment falls in, as the chase dates it.
