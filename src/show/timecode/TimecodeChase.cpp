@@ -286,6 +286,7 @@ void TTimecodeChase::Follow(int32_t from, uint32_t now)
     following_ = true;
     shown_ = from;
     trackJump_.reset();
+    lookedTrack_.reset();
     Poll(now);
 }
 
@@ -300,11 +301,15 @@ TTimecodeChase::TLook TTimecodeChase::Look(uint32_t now)
     }
     if (following_ && state_ == TState::Locked) {
         const int32_t target = *Heard(now);
-        // A new track is measured by its own step; otherwise the clock's way to the timecode
-        // is the step (a return after a drop-out, a start far past the start point).
+        // A new track is measured by its own step. The track the clock was last given from
+        // ran on without a break: a late look (the main thread or the capture held up) is no
+        // jump, and its cues are late, not passed over. Otherwise the clock's way to the
+        // timecode is the step (a start far past the start point, a rate changed on return).
+        const bool sameTrack = lookedTrack_ == track_.firstTick;
         const bool beyond = trackJump_ ? *trackJump_ > settings_.jumpLimitMs
-                                       : target > shown_ + settings_.jumpLimitMs;
+                                       : !sameTrack && target > shown_ + settings_.jumpLimitMs;
         trackJump_.reset();
+        lookedTrack_ = track_.firstTick;
         if (beyond && target > shown_) {
             look.jumped = true;
             look.jumpFrom = shown_;

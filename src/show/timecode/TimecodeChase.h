@@ -121,6 +121,8 @@ private:
     int32_t shown_ = 0;  // the show clock given last
     // How far a new track lies ahead of the old one, measured when it took over.
     std::optional<int32_t> trackJump_;
+    // The first frame's start of the track the show clock was last given from.
+    std::optional<uint32_t> lookedTrack_;
     TRecord record_;
     uint32_t freewheelTick_ = 0;
     int32_t freewheelFrom_ = 0;

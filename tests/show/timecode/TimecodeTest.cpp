@@ -322,6 +322,31 @@ TEST_F(Chase, AFrameOffTheTrackIsFollowedOnlyOnceTheNextConfirmsIt)
     EXPECT_GE(chase->Record().lastQuality.value_or(0), 95);
 }
 
+// A look held up (the main thread busy for longer than the jump limit) finds the desk further
+// on its own track: the desk did not jump, so nothing is passed over; its cues come late.
+TEST_F(Chase, ALateLookOnTheSameTrackIsNoJump)
+{
+    settings.zero = {1, 0, 0, 0};
+    TLtcSignal signal(TTimecodeRate::Fps25, settings.zero);
+    signal.Play(200);
+    Begin(signal);
+    platform.Advance(500);
+    chase->Poll(platform.TickCount());
+    ASSERT_TRUE(chase->Heard(platform.TickCount()));
+    chase->Follow(*chase->Heard(platform.TickCount()), platform.TickCount());
+    for (int i = 0; i < 100; ++i) {
+        platform.Advance(5);
+        ASSERT_FALSE(chase->Look(platform.TickCount()).jumped);
+    }
+    const int32_t before = chase->Look(platform.TickCount()).time;
+    platform.Advance(settings.jumpLimitMs + 150);
+    const auto look = chase->Look(platform.TickCount());
+    EXPECT_FALSE(look.jumped);
+    EXPECT_GE(look.time, before + settings.jumpLimitMs + 100);
+    EXPECT_LE(signal.PlayedAt(look.time), Elapsed());
+    EXPECT_EQ(Logged("timecode jump"), 0);
+}
+
 // The start line and the jump lines name the frame a show moment falls in, as the chase dates it.
 TEST_F(Chase, AShowMomentIsNamedByTheFrameTheChaseDatesItIn)
 {
