@@ -5,6 +5,7 @@
 #include "link/PortProto.h"
 #include "audio/SoundServer.h"
 #include "show/player/ExtPlayer.h"
+#include "show/standby/Standby.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeOutput.h"
 
@@ -25,7 +26,10 @@ TShowSession::TShowSession(const TSettings& settings, std::string& problem,
     player_->thresholds = settings.thresholds;
     port_->OnFrameFrom = [this](const TFrameRecord& frame, int converter) {
         controls_->HandleUnsolicitedFrame(frame, converter);
-        player_->HandleMessage(frame);
+        if (standby_)
+            standby_->Hear(frame);
+        else
+            player_->HandleMessage(frame);
     };
     port_->OnConverterLost = [this] {
         if (OnConverterLost)
@@ -41,6 +45,21 @@ TShowSession::TShowSession(const TSettings& settings, std::string& problem,
 TShowSession::~TShowSession()
 {
     port_->Stop();
+}
+
+TStandby& TShowSession::ArmStandby(const TStandbySetup& setup)
+{
+    DisarmStandby();
+    standby_ = std::make_unique<TStandby>(*player_, *port_, setup);
+    standby_->Arm();
+    return *standby_;
+}
+
+void TShowSession::DisarmStandby()
+{
+    if (standby_)
+        standby_->Disarm();
+    standby_.reset();
 }
 
 std::unique_ptr<TTimecodeOutput> TShowSession::MakeTimecodeOutput(

@@ -5,6 +5,7 @@
 
 #include "devices/kinds/CommonControl.h"
 #include "show/player/ShowSetup.h"
+#include "show/standby/StandbyFollower.h"
 
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@ namespace kv {
 class TControls;
 class TExtPlayer;
 class TPortProto;
+class TStandby;
 class TTimecodeArm;
 class TTimecodeChase;
 class TTimecodeOutput;
@@ -46,6 +48,13 @@ public:
                                                   std::function<void()> reached,
                                                   std::function<void()> refused);
 
+    // This station as the standby of another on the bus: the player's scenario is the show it
+    // follows, and the bus's frames reach the player through the standby until it takes over
+    // or is disarmed.
+    TStandby& ArmStandby(const TStandbySetup& setup);
+    void DisarmStandby();
+    TStandby* Standby() { return standby_.get(); }
+
     TPortProto& Port() { return *port_; }
     TControls& Controls() { return *controls_; }
     TExtPlayer& Player() { return *player_; }
@@ -58,6 +67,7 @@ private:
     std::unique_ptr<TPortProto> port_;
     std::unique_ptr<TControls> controls_;
     std::unique_ptr<TExtPlayer> player_;
+    std::unique_ptr<TStandby> standby_;
 };
 
 }  // namespace kv

@@ -31,13 +31,22 @@ void TStandby::Arm()
     if (!scenario || player_.IsRunning())
         return;
     tookOver_ = false;
+    modeTold_ = false;
     follower_ = std::make_unique<TStandbyFollower>(port_, *scenario, setup_);
     follower_->OnSilent = [this] { TakeOver(); };
+    follower_->OnShow = [this] { LogShow(); };
+    follower_->OnStrayShot = [](int module, int channel) {
+        WriteLog(Localize(kMsgStandbyStrayShot) + " " + std::to_string(module) + "/" +
+                 std::to_string(channel + 1));
+    };
+    WriteLog(Localize(kMsgStandbyArmed) + " " + std::to_string(setup_.takeoverMs));
     follower_->Follow();
 }
 
 void TStandby::Disarm()
 {
+    if (follower_ && !tookOver_)
+        WriteLog(Localize(kMsgStandbyDisarmed));
     follower_.reset();
 }
 
@@ -48,9 +57,41 @@ void TStandby::Hear(const TFrameRecord& frame)
         return;
     }
     follower_->Hear(frame);
+    CheckControlMode();
     // The station answers the status queries of others as any station does.
     if (frame[5] == kToStations)
         player_.HandleMessage(frame);
+}
+
+TFiringReport TStandby::HeardReport() const
+{
+    TFiringReport report;
+    const TProjectList* scenario = player_.Setup().scenario;
+    if (!scenario || !follower_)
+        return report;
+    report.Begin(scenario->Cues(), 0, 0);
+    for (int32_t cue = 0; cue < scenario->Count(); ++cue)
+        if (follower_->HeardFired(cue))
+            report.FiredElsewhere(cue);
+    return report;
+}
+
+void TStandby::LogShow()
+{
+    const TFollowedShow show = follower_->Show();
+    if (show == TFollowedShow::Running || show == TFollowedShow::Stopped)
+        WriteLog(Localize(show == TFollowedShow::Running ? kMsgStandbyHeardRunning
+                                                          : kMsgStandbyHeardStopped) +
+                 " " + std::to_string(follower_->PrimaryId()));
+}
+
+void TStandby::CheckControlMode()
+{
+    const auto mode = follower_->PrimaryControlMode();
+    if (modeTold_ || !mode || *mode == player_.Setup().controlMode)
+        return;
+    modeTold_ = true;
+    WriteLog(Localize(kMsgStandbyModeDiffersNow));
 }
 
 void TStandby::TakeOver()

@@ -3,6 +3,7 @@
 // that show goes silent its player becomes the master where the show stands: the clock at
 // the time predicted, nothing fired that was heard fired. Main thread only.
 
+#include "show/report/FiringReport.h"
 #include "show/standby/StandbyFollower.h"
 
 #include <functional>
@@ -26,17 +27,24 @@ public:
     // the player's: answered, as a station's start would be, it would stop the modules.
     void Hear(const TFrameRecord& frame);
     const TStandbyFollower* Follower() const { return follower_.get(); }
+    // The firing report of a show this station followed and did not take over: the cues heard
+    // fired by the primary; the others it cannot tell.
+    TFiringReport HeardReport() const;
 
     std::function<void()> OnTakeover;
 
 private:
     void TakeOver();
+    void LogShow();
+    // Said as soon as the primary's status tells it, not only when the show goes silent.
+    void CheckControlMode();
 
     TCommonPlayer& player_;
     TPortProto& port_;
     TStandbySetup setup_;
     std::unique_ptr<TStandbyFollower> follower_;
     bool tookOver_ = false;
+    bool modeTold_ = false;
 };
 
 }  // namespace kv

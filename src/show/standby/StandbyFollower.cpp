@@ -94,7 +94,7 @@ void TStandbyFollower::HearStart(int stationId, int32_t time, uint32_t now)
         primaryId_ = stationId;
     if (!FromPrimary(stationId))
         return;
-    show_ = TFollowedShow::Running;
+    SetShow(TFollowedShow::Running);
     moment_ = TMoment{time, now};
     shotCandidate_.reset();
     lastHeard_ = now;
@@ -105,10 +105,18 @@ void TStandbyFollower::HearStart(int stationId, int32_t time, uint32_t now)
         cues.begin());
 }
 
+void TStandbyFollower::SetShow(TFollowedShow show)
+{
+    const bool changed = show != show_;
+    show_ = show;
+    if (changed && OnShow)
+        OnShow();
+}
+
 void TStandbyFollower::HearStop()
 {
     if (show_ == TFollowedShow::Running)
-        show_ = TFollowedShow::Stopped;
+        SetShow(TFollowedShow::Stopped);
 }
 
 void TStandbyFollower::HearStatus(int stationId, int launchState, int controlMode, uint32_t now)
@@ -122,16 +130,19 @@ void TStandbyFollower::HearStatus(int stationId, int launchState, int controlMod
     controlMode_ = controlMode;
     // Running again after a stop is a start this station did not hear: not followed.
     if (launchState == kLaunchRunning && show_ == TFollowedShow::None)
-        show_ = TFollowedShow::Running;
+        SetShow(TFollowedShow::Running);
     else if (launchState != kLaunchRunning && show_ == TFollowedShow::Running)
-        show_ = TFollowedShow::Stopped;  // its stop went unheard
+        SetShow(TFollowedShow::Stopped);  // its stop went unheard
 }
 
 void TStandbyFollower::HearFire(int module, int channel, uint32_t now)
 {
     const int32_t cue = FiredCue(module, channel);
-    if (cue < 0)
+    if (cue < 0) {
+        if (OnStrayShot)
+            OnStrayShot(module, channel);
         return;
+    }
     heardFired_[static_cast<size_t>(cue)] = true;
     TakeShotMoment(cue, now);
 }

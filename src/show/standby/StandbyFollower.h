@@ -57,12 +57,18 @@ public:
 
     // The verdict: the primary's show went silent.
     std::function<void()> OnSilent;
+    // The primary's show heard running, or stopped.
+    std::function<void()> OnShow;
+    // A fire frame for a channel with no cue of this show left on it: the primary runs
+    // another show, or fired by hand.
+    std::function<void(int module, int channel)> OnStrayShot;
 
 private:
     struct TMoment {
         int32_t time;
         uint32_t tick;
     };
+    void SetShow(TFollowedShow show);
     void HearStart(int stationId, int32_t time, uint32_t now);
     void HearStop();
     void HearStatus(int stationId, int launchState, int controlMode, uint32_t now);

@@ -556,5 +556,22 @@ inline constexpr TMessage kMsgStandbyModeDiffers{
     437, "Основная станция молчит, шоу не продолжено: режим управления основной станции другой"};
 // The firing report's count of cues the other station of a standby pair fired.
 inline constexpr TMessage kMsgReportElsewhere{438, "Выполнено другой станцией:"};
+// What a standby station hears of the primary, for its run log.
+inline constexpr TMessage kMsgStandbyArmed{
+    439, "Резервная станция следит за основной, шоу продолжается после её молчания, мс:"};
+inline constexpr TMessage kMsgStandbyHeardRunning{440, "Основная станция ведёт шоу, станция:"};
+inline constexpr TMessage kMsgStandbyHeardStopped{441, "Основная станция остановила шоу, станция:"};
+inline constexpr TMessage kMsgStandbyStrayShot{
+    442, "Основная станция выстрелила не по этому шоу, пульт/канал:"};
+inline constexpr TMessage kMsgStandbySameShowUnchecked{
+    443, "По шине нельзя проверить, что основная станция ведёт это же шоу. Шоу то же?"};
+inline constexpr TMessage kMsgStandbyModeDiffersNow{
+    444, "Режим управления основной станции другой: резервная станция шоу не продолжит"};
+inline constexpr TMessage kMsgStandbyDisarmed{445, "Резервная станция больше не следит за основной"};
+inline constexpr TMessage kMsgCtlStandbyHelp{
+    446, "резервная станция: следить за шоу основной станции и продолжить его, если она замолчит"};
+inline constexpr TMessage kMsgCtlPrimaryHelp{
+    447, "номер основной станции (по умолчанию та, что начнёт шоу)"};
+inline constexpr TMessage kMsgCtlTakeoverHelp{448, "молчание основной станции до продолжения шоу, мс"};
 
 }  // namespace kv

@@ -170,6 +170,9 @@ const std::vector<TMessage>& MessageCatalog()
             kMsgClockNotSent, kMsgStartNoticeNotSent, kMsgStopNoticeNotSent,
             kMsgDebugTestUnfoundNotSet,
             kMsgStandbyTakesOver, kMsgStandbyModeDiffers, kMsgReportElsewhere,
+            kMsgStandbyArmed, kMsgStandbyHeardRunning, kMsgStandbyHeardStopped,
+            kMsgStandbyStrayShot, kMsgStandbySameShowUnchecked, kMsgStandbyModeDiffersNow,
+            kMsgStandbyDisarmed, kMsgCtlStandbyHelp, kMsgCtlPrimaryHelp, kMsgCtlTakeoverHelp,
         };
         // AddedMessages.h keeps related texts together, not in id order.
         std::stable_sort(messages.begin(), messages.end(),

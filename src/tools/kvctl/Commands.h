@@ -23,6 +23,7 @@ int RunPack(const TCtlArguments& arguments);
 int OpenPackageArguments(TCtlArguments& arguments, const std::string& stateFolder);
 int RunSearch(TCtlSession& session, const TCtlArguments& arguments);
 int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
+int RunStandby(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
 int RunMemory(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
 int RunTest(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& platform);
 int RunReaddress(TCtlSession& session, const TCtlArguments& arguments);

@@ -57,6 +57,10 @@ struct TCtlArguments {
     std::string timecodeOut;
     std::optional<TTimecodeRate> timecodeOutRate;
     std::optional<TTimecodeLabel> timecodeOutZero;
+    // standby: the primary's station number (0: the one heard starting a show) and the
+    // silence after which its show is taken over.
+    int primaryId = 0;
+    uint32_t takeoverMs = 300;
     bool partial = false;
     bool json = false;  // one object on stdout for scripts, not the lines for people
 };

@@ -170,6 +170,7 @@ public:
         Addresses(*search);
         Json(*search);
         Show();
+        Standby();
         Pack();
         for (const auto& [name, help] :
              {std::pair{"write", Localize(kMsgCtlWriteHelp)},
@@ -365,13 +366,36 @@ private:
         TempoAndOffset(*show);
         Control(*show);
         Soundtrack(*show);
-        show->add_option("--trace", a_.trace, Localize(kMsgCtlTraceHelp))
-            ->type_name("FILE");
-        show->add_option("--report", a_.report, Localize(kMsgCtlReportOutHelp))
-            ->type_name("CSV");
+        TraceAndReport(*show);
         Lock(*show);
         Timecode(*show);
         Json(*show);
+    }
+
+    void TraceAndReport(CLI::App& command)
+    {
+        command.add_option("--trace", a_.trace, Localize(kMsgCtlTraceHelp))->type_name("FILE");
+        command.add_option("--report", a_.report, Localize(kMsgCtlReportOutHelp))
+            ->type_name("CSV");
+    }
+
+    void Standby()
+    {
+        auto* standby = Command("standby", Localize(kMsgCtlStandbyHelp));
+        ScenarioFile(*standby);
+        Addresses(*standby);
+        standby->add_option("--primary", a_.primaryId, Localize(kMsgCtlPrimaryHelp))
+            ->type_name("ID")
+            ->transform(WholeIn(1, 255));
+        // Shorter, a busy primary would be taken for a silent one: two masters.
+        standby->add_option("--takeover-ms", a_.takeoverMs, Localize(kMsgCtlTakeoverHelp))
+            ->type_name("MS")
+            ->capture_default_str()
+            ->transform(WholeIn(100, 10000));
+        TempoAndOffset(*standby);
+        Control(*standby);
+        TraceAndReport(*standby);
+        Json(*standby);
     }
 
     static std::function<void(const std::string&)> SetRate(std::optional<TTimecodeRate>& target)

@@ -5,16 +5,14 @@
 
 #include "tools/kvctl/Commands.h"
 #include "tools/kvctl/JsonOutput.h"
+#include "tools/kvctl/ShowEnd.h"
 
-#include "devices/readiness/CheckedChannel.h"
 #include "devices/registry/Controls.h"
 #include "devices/memory/ScenarioChecks.h"
 #include "show/player/ExtPlayer.h"
 #include "show/player/PositionLockout.h"
 #include "show/player/ShowLaunch.h"
 #include "show/player/StartGate.h"
-#include "show/report/FiringReportFile.h"
-#include "show/report/FiringSummary.h"
 #include "show/scenario/ProjectList.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeOutput.h"
@@ -36,72 +34,9 @@ namespace kv {
 
 namespace {
 
-constexpr uint32_t kInterruptPollMs = 25;
 // How long the start waits for the timecode output's stream; past it the show starts anyway.
 constexpr uint32_t kTimecodeOutOpenMs = 3000;
 constexpr uint32_t kTimecodeOutPollMs = 5;
-
-enum class TEnd { Running, Finished, RemoteStop, Operator, ConverterLost, Refused };
-
-void WirePlayer(TCtlSession& session, TEnd& end, QEventLoop& loop)
-{
-    TExtPlayer& player = session.Player();
-    TControls& controls = session.Controls();
-    player.OnStateChange = [&session, &player, &end, &loop] {
-        if (player.IsRunning()) {
-            session.launchState = 2;
-            return;
-        }
-        LogShowStop();
-        session.launchState = 1;
-        if (end == TEnd::Running)
-            end = TEnd::Finished;
-        loop.quit();
-    };
-    player.OnRemoteStop = [&end] {
-        end = TEnd::RemoteStop;
-        LogRemoteStop();
-    };
-    player.OnChecked = [&controls](int module, int channel) {
-        WriteLog(CheckedChannelLogLine(controls, module, channel));
-    };
-    // The console's device poll, one device per quiet gap.
-    player.OnIdle = [&controls, next = 0]() mutable {
-        if (controls.Count() == 0)
-            return;
-        next %= controls.Count();
-        controls.DeviceAt(next++)->Poll();
-    };
-}
-
-// A stop the converters did not take goes again while the modules may play on from their
-// memory: kvctl ends with its session, so it stays for that unless the operator stops again.
-// False when it is still owed.
-bool DeliverOwedStop(TCtlSession& session)
-{
-    TExtPlayer& player = session.Player();
-    if (player.StopRepeating()) {
-        // Counted before the line: a Ctrl+C that follows the line ends the wait.
-        const int interrupts = Interrupts();
-        WriteLog(Localize(kMsgStopOwedWait));
-        while (player.StopRepeating() && Interrupts() == interrupts)
-            session.Wait(kInterruptPollMs);
-    }
-    if (!player.StopOwed())
-        return true;
-    WriteLog(Localize(kMsgStopNotDelivered));
-    return false;
-}
-
-// The console's idle timer goes on checking after the show; kvctl does so before it exits.
-void CheckRemaining(TCtlSession& session)
-{
-    TExtPlayer& player = session.Player();
-    while (player.HasUnchecked() && !Interrupted()) {
-        session.Wait(TExtPlayer::kCheckDelayMs);
-        player.CheckNext();
-    }
-}
 
 std::unique_ptr<TTimecodeReceiver> OpenTimecode(const TCtlSession& session,
                                                 const TCtlArguments& arguments)
@@ -147,30 +82,6 @@ std::unique_ptr<TTimecodeOutput> SendTimecode(TCtlSession& session, const TCtlAr
     return output;
 }
 
-// Cues the show was to fire and did not, each reason logged: a show that left them must not
-// end as a success. Those before the start point were never the show's, and a stop has its
-// own status.
-int CuesNotFired(const TExtPlayer& player)
-{
-    const TFiringSummary summary = SummarizeFiring(player.FiringReport().Records());
-    // The frames the port could not send.
-    const int notSent =
-        summary.MissedBy(TMissReason::ConverterLost) + summary.MissedBy(TMissReason::NoEcho);
-    if (notSent > 0)
-        WriteLog(Localize(kMsgShotsNotSent) + " " + std::to_string(notSent));
-    int notFired = notSent;
-    for (const TMissReason reason :
-         {TMissReason::ModuleAbsent, TMissReason::OutsideTables, TMissReason::TimecodeJump,
-          TMissReason::TooLate}) {
-        const int missed = summary.MissedBy(reason);
-        if (missed > 0)
-            WriteLog(Localize(kMsgCuesNotFired) + " " + std::to_string(missed) + " (" +
-                     MissReasonText(reason) + ")");
-        notFired += missed;
-    }
-    return notFired;
-}
-
 // A position mistyped would fire what the operator meant to lock out: nothing starts.
 int CheckLockout(const TCtlArguments& arguments, const TProjectList& list)
 {
@@ -212,11 +123,8 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         return 1;
     if (const int status = CheckLockout(arguments, list); status != kExitDone)
         return status;
-    if (!arguments.trace.empty() && !session.StartTrace(arguments.trace)) {
-        std::fprintf(stderr, "kvctl: %s %s\n", Localize(kMsgCtlNotWritten).c_str(),
-                     arguments.trace.c_str());
+    if (!TraceAsAsked(session, arguments))
         return 1;
-    }
     TExtPlayer& player = session.Player();
     // A show meant to its music does not go without it.
     if (!arguments.soundtrack.empty() && !player.LoadSoundtrack(arguments.soundtrack)) {
@@ -334,26 +242,10 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
     if (outputFailed)
         WriteLog(Localize(kMsgTimecodeOutFailed) + " " + arguments.timecodeOut);
     output.reset();
-    const bool stopDelivered = DeliverOwedStop(session);
-    CheckRemaining(session);
-    player.UnloadSoundtrack();
-    if (!arguments.report.empty() && !WriteFiringReport(player.FiringReport(), arguments.report)) {
-        std::fprintf(stderr, "kvctl: %s %s\n", Localize(kMsgCtlNotWritten).c_str(),
-                     arguments.report.c_str());
-        return 1;
-    }
-    const int notFired = CuesNotFired(player);
-    const bool done = end == TEnd::Finished && !outputFailed && notFired == 0 && stopDelivered;
-    if (arguments.json) {
-        QJsonObject json{{"completed", done},
-                         {"stopped", end == TEnd::Operator || end == TEnd::RemoteStop},
-                         {"stop_delivered", stopDelivered},
-                         {"firing", SummaryJson(SummarizeFiring(player.FiringReport().Records()))}};
-        if (timecode)
-            json["timecode"] = TimecodeJson(timecode->Chase(), Platform().TickCount());
-        PrintJson(json);
-    }
-    return done ? 0 : 1;
+    QJsonObject json;
+    if (timecode)
+        json["timecode"] = TimecodeJson(timecode->Chase(), Platform().TickCount());
+    return FinishShow(session, arguments, player.FiringReport(), end, outputFailed, json);
 }
 
 }  // namespace kv

@@ -26,6 +26,8 @@ int RunCommand(kv::TCtlSession& session, const kv::TCtlArguments& arguments,
         return kv::RunSearch(session, arguments);
     if (command == "show")
         return kv::RunShow(session, arguments, platform);
+    if (command == "standby")
+        return kv::RunStandby(session, arguments, platform);
     if (command == "test")
         return kv::RunTest(session, arguments, platform);
     if (command == "readdress")
