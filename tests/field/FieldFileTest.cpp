@@ -38,6 +38,7 @@ TEST(FieldFile, ProblemsNameTheirSectionAndKey)
         {"[field]\nConverters=40\n", "[field] Converters"},
         {"[device1]\nKind=module\nClockDrift=-1000000\n", "[device1] ClockDrift"},
         {"[device1]\nKind=hv\nClockDrift=nan\n", "[device1] ClockDrift"},
+        {"[converter1]\nSameLineAs=2\n", "[converter1] SameLineAs"},
     };
     for (const auto& [text, expected] : cases) {
         TField field;
@@ -73,6 +74,18 @@ Bytes=00 FF
     const TBytes got = rig.Gather(60);
     EXPECT_EQ(got, Join(Join(Frame(0x01, 0, 0, 50, 0, 255), Frame(0x02, 1, 0, 9, 50, 255)),
                         {0x00, 0xFF}));
+}
+
+// Two stations' converters on one line: each hears the other and the line's devices.
+TEST(FieldFile, ConvertersOnOneLineHearEachOther)
+{
+    TFieldRig rig("[field]\nConverters=3\n[converter1]\nSameLineAs=0\n"
+                  "[device1]\nKind=module\nAddress=2\n");
+    const TBytes query = Frame(0x80, 0, 1, 2, 3, 2);
+    const TBytes answer = Frame(0x7F, 'V', '3', '6', 'B', 2);
+    EXPECT_EQ(rig.Ask(query, 1), answer);
+    EXPECT_EQ(rig.Gather(5, 0), Join(query, answer));
+    EXPECT_TRUE(rig.Gather(5, 2).empty()) << "a line of its own";
 }
 
 TEST(FieldFile, DeviceFaultsComeFromTheirSection)

@@ -179,8 +179,14 @@ int BuildField(const TIniFile& file, TField& field, std::string& problem)
     field.SetConverterCount(static_cast<int>(bus.Whole("Converters", 1, 0, kMostConverters)));
     for (int i = 0; i < kMostConverters; ++i) {
         const std::string name = "converter" + std::to_string(i);
-        if (file.HasSection(name))
-            field.SetBadEcho(i, TSectionReader(file, name, problem).Flag("BadEcho", false));
+        if (!file.HasSection(name))
+            continue;
+        TSectionReader r(file, name, problem);
+        field.SetBadEcho(i, r.Flag("BadEcho", false));
+        // Another station's converter on this line: each station hears the other's frames.
+        const auto line = static_cast<int>(r.Whole("SameLineAs", i, 0, i));
+        if (line != i)
+            field.ShareLine(i, line);
     }
     for (int i = 1; i <= kMostSections; ++i) {
         const std::string name = "device" + std::to_string(i);
