@@ -5,7 +5,7 @@
 #include "devices/kinds/CommonControl.h"
 #include "devices/registry/Controls.h"
 #include "link/PortProto.h"
-#include "show/player/BusFailureLog.h"
+#include "show/player/bus/BusFailureLog.h"
 #include "support/lang/AddedMessages.h"
 #include "support/lang/Localizer.h"
 #include "support/platform/Platform.h"

@@ -4,7 +4,7 @@
 #include "console/widgets/Fonts.h"
 #include "console/widgets/Widgets.h"
 #include "show/player/CommonPlayer.h"
-#include "show/player/PositionLockout.h"
+#include "show/player/launch/PositionLockout.h"
 #include "show/scenario/ProjectList.h"
 #include "support/lang/AddedMessages.h"
 

@@ -8,7 +8,7 @@
 #include "console/mainwindow/AuxForms.h"
 #include "console/mainwindow/show/GoNoGoGate.h"
 #include "link/FrameRecord.h"
-#include "show/player/StartGate.h"
+#include "show/player/launch/StartGate.h"
 #include "show/scenario/Projects.h"
 #include "show/scenario/Timecode.h"
 #include "support/platform/FilePlaces.h"

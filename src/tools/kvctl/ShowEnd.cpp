@@ -4,7 +4,7 @@
 #include "devices/readiness/CheckedChannel.h"
 #include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"
-#include "show/player/ShowLaunch.h"
+#include "show/player/launch/ShowLaunch.h"
 #include "show/report/FiringReportFile.h"
 #include "show/report/FiringSummary.h"
 #include "support/lang/AddedMessages.h"

@@ -2,7 +2,7 @@
 // charge a shot carries and the one announced are always those of the module's next shot.
 #include "rigs/VirtualShow.h"
 
-#include "show/player/ChargePlan.h"
+#include "show/player/shots/ChargePlan.h"
 
 #include <set>
 

@@ -1,7 +1,7 @@
 // The operator's shots by key: in the keys' order, a high-voltage shot only once its charge
 // time has passed since the charge went, the shots behind it waiting; a stop, or a refusal
 // at the last moment, tells each shot it did not fire.
-#include "show/player/HandShots.h"
+#include "show/player/shots/HandShots.h"
 #include "support/platform/VirtualPlatform.h"
 
 #include <gtest/gtest.h>

@@ -8,8 +8,8 @@
 #include "rigs/SoundtrackFiles.h"
 #include "field/bus/WireFrame.h"
 #include "link/BusEncoding.h"
-#include "show/player/ShowClock.h"
-#include "show/player/StopBroadcast.h"
+#include "show/player/run/ShowClock.h"
+#include "show/player/bus/StopBroadcast.h"
 
 #include <algorithm>
 #include <climits>

@@ -3,7 +3,7 @@
 #include "rigs/VirtualShow.h"
 
 #include "devices/kinds/HVControl.h"
-#include "show/player/StopBroadcast.h"
+#include "show/player/bus/StopBroadcast.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include "rigs/SoundtrackFiles.h"
 #include "devices/kinds/HVControl.h"
 #include "field/bus/FieldRecord.h"
-#include "show/player/ShowClock.h"
+#include "show/player/run/ShowClock.h"
 
 #include <algorithm>
 #include <map>

@@ -4,7 +4,7 @@
 #include "rigs/VirtualShow.h"
 
 #include "devices/memory/ModuleTransfer.h"
-#include "show/player/StopBroadcast.h"
+#include "show/player/bus/StopBroadcast.h"
 #include "support/lang/AddedMessages.h"
 #include "support/lang/Localizer.h"
 

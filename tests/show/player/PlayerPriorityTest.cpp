@@ -5,7 +5,7 @@
 #include "audio/PlaybackStream.h"
 #include "rigs/SoundtrackFiles.h"
 #include "rigs/VirtualSoundServer.h"
-#include "show/player/ShowRealTime.h"
+#include "show/player/run/ShowRealTime.h"
 #include "show/timecode/TimecodeChase.h"
 #include "support/lang/AddedMessages.h"
 

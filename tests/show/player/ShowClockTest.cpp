@@ -1,7 +1,7 @@
 // The show clock on the tick counter: its moments, below 0, at the tempo limits and across
 // a wrap of the counter.
 #include "audio/BassPlayer.h"
-#include "show/player/ShowClock.h"
+#include "show/player/run/ShowClock.h"
 #include "support/platform/VirtualPlatform.h"
 
 #include <gtest/gtest.h>

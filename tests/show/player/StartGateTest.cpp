@@ -2,7 +2,7 @@
 // again once the answers are in, since the field changes while a question stands open.
 #include "rigs/VirtualShow.h"
 
-#include "show/player/StartGate.h"
+#include "show/player/launch/StartGate.h"
 #include "support/lang/AddedMessages.h"
 
 namespace kvtest {

@@ -1,7 +1,7 @@
 // What the modules' clocks are told in an autonomous show: never ahead of the show's, at any
 // pace, with looks up to their slack late, the heard music standing between two looks and
 // the clock set back; started again only above where they played.
-#include "show/player/TimeBroadcast.h"
+#include "show/player/bus/TimeBroadcast.h"
 
 #include <gtest/gtest.h>
 

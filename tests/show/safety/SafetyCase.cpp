@@ -11,7 +11,7 @@
 #include "field/bus/FieldClock.h"
 #include "field/rehearsal/Rehearsal.h"
 #include "field/bus/WireFrame.h"
-#include "show/player/ShowLaunch.h"
+#include "show/player/launch/ShowLaunch.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeChase.h"
 #include "support/platform/VirtualPlatform.h"

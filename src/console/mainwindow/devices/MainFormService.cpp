@@ -12,7 +12,7 @@
 #include "devices/kinds/HVControl.h"
 #include "devices/kinds/MotorControl.h"
 #include "link/PortProto.h"
-#include "show/player/BusFailureLog.h"
+#include "show/player/bus/BusFailureLog.h"
 #include "support/lang/AddedMessages.h"
 #include "support/text/Conversions.h"
 #include "support/lang/Localizer.h"

@@ -4,7 +4,7 @@
 #include "console/dialogs/ExtStartForm.h"
 #include "console/dialogs/TimerForm.h"
 #include "show/player/ExtPlayer.h"
-#include "show/player/ShowLaunch.h"
+#include "show/player/launch/ShowLaunch.h"
 #include "support/lang/AddedMessages.h"
 #include "support/platform/Platform.h"
 #include "support/log/RunLog.h"

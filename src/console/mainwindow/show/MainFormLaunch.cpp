@@ -11,7 +11,7 @@
 #include "console/panels/launch/TimePanel.h"
 #include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"
-#include "show/player/ShowLaunch.h"
+#include "show/player/launch/ShowLaunch.h"
 #include "support/lang/AddedMessages.h"
 #include "support/text/Conversions.h"
 #include "support/lang/Localizer.h"

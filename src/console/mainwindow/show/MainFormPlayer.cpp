@@ -13,7 +13,7 @@
 #include "devices/readiness/CheckedChannel.h"
 #include "devices/registry/Controls.h"
 #include "show/player/ExtPlayer.h"
-#include "show/player/ShowLaunch.h"
+#include "show/player/launch/ShowLaunch.h"
 #include "support/text/Conversions.h"
 #include "support/lang/Localizer.h"
 #include "support/log/RunLog.h"

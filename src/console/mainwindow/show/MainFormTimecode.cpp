@@ -6,7 +6,7 @@
 
 #include "console/panels/launch/LaunchPage.h"
 #include "show/player/ExtPlayer.h"
-#include "show/player/ShowLaunch.h"
+#include "show/player/launch/ShowLaunch.h"
 #include "show/session/ShowSession.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeOutput.h"

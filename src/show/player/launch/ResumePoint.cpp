@@ -1,4 +1,4 @@
-#include "show/player/ResumePoint.h"
+#include "show/player/launch/ResumePoint.h"
 
 #include "show/scenario/ProjectList.h"
 

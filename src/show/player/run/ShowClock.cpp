@@ -1,4 +1,4 @@
-#include "show/player/ShowClock.h"
+#include "show/player/run/ShowClock.h"
 
 #include "audio/BassPlayer.h"
 #include "show/timecode/TimecodeChase.h"

@@ -1,8 +1,8 @@
-#include "show/player/KeyShots.h"
+#include "show/player/shots/KeyShots.h"
 
 #include "devices/kinds/HVControl.h"
 #include "devices/registry/Controls.h"
-#include "show/player/BusFailureLog.h"
+#include "show/player/bus/BusFailureLog.h"
 #include "show/player/CommonPlayer.h"
 #include "support/platform/Platform.h"
 

@@ -1,4 +1,4 @@
-#include "show/player/MotorCue.h"
+#include "show/player/shots/MotorCue.h"
 
 #include "devices/registry/Controls.h"
 #include "devices/kinds/MotorControl.h"

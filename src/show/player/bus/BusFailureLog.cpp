@@ -1,4 +1,4 @@
-#include "show/player/BusFailureLog.h"
+#include "show/player/bus/BusFailureLog.h"
 
 #include "support/log/RunLog.h"
 

@@ -1,4 +1,4 @@
-#include "show/player/PositionLockout.h"
+#include "show/player/launch/PositionLockout.h"
 
 #include "show/scenario/ProjectList.h"
 #include "support/lang/AddedMessages.h"

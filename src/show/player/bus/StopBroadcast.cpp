@@ -1,4 +1,4 @@
-#include "show/player/StopBroadcast.h"
+#include "show/player/bus/StopBroadcast.h"
 
 #include "link/BusEncoding.h"
 #include "link/ClockMessage.h"

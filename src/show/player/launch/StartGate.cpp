@@ -1,7 +1,7 @@
-#include "show/player/StartGate.h"
+#include "show/player/launch/StartGate.h"
 
 #include "show/player/ExtPlayer.h"
-#include "show/player/ShowLaunch.h"
+#include "show/player/launch/ShowLaunch.h"
 #include "support/lang/AddedMessages.h"
 
 #include <utility>

@@ -1,4 +1,4 @@
-#include "show/player/HandShots.h"
+#include "show/player/shots/HandShots.h"
 
 #include "support/platform/Platform.h"
 

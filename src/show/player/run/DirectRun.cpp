@@ -1,4 +1,4 @@
-#include "show/player/DirectRun.h"
+#include "show/player/run/DirectRun.h"
 
 #include "devices/kinds/HVControl.h"
 #include "devices/registry/Controls.h"

@@ -1,4 +1,4 @@
-#include "show/player/ShowLaunch.h"
+#include "show/player/launch/ShowLaunch.h"
 
 #include "devices/memory/ScenarioChecks.h"
 #include "show/player/ExtPlayer.h"

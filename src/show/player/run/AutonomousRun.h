@@ -4,8 +4,8 @@
 // records each shot, once the modules' clocks surely reached it. The modules' clocks outlive
 // a show: a restart or a stop heard on the bus stands them whichever way the show ran.
 
-#include "show/player/ShowRun.h"
-#include "show/player/TimeBroadcast.h"
+#include "show/player/run/ShowRun.h"
+#include "show/player/bus/TimeBroadcast.h"
 #include "show/report/FiringReport.h"
 
 #include <climits>

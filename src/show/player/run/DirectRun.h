@@ -3,7 +3,7 @@
 // is handed to the port ahead of its tick, to leave at the very millisecond the clock reaches
 // it; the others go on the cue timer, between two ticks, or on the tick.
 
-#include "show/player/ShowRun.h"
+#include "show/player/run/ShowRun.h"
 
 #include <functional>
 #include <memory>

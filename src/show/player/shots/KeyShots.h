@@ -4,7 +4,7 @@
 // module, and, while the show fires the module too, leaves it charged for the show's next
 // shot. A shot on a locked position's channel is refused, also once its charge came up.
 
-#include "show/player/HandShots.h"
+#include "show/player/shots/HandShots.h"
 
 namespace kv {
 

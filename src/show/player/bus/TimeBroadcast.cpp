@@ -1,4 +1,4 @@
-#include "show/player/TimeBroadcast.h"
+#include "show/player/bus/TimeBroadcast.h"
 
 #include <algorithm>
 #include <climits>

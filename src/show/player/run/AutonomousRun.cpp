@@ -1,11 +1,11 @@
-#include "show/player/AutonomousRun.h"
+#include "show/player/run/AutonomousRun.h"
 
 #include "devices/kinds/CommonControl.h"
 #include "devices/memory/ModuleCues.h"
 #include "devices/registry/Controls.h"
 #include "link/BusEncoding.h"
 #include "link/PortProto.h"
-#include "show/player/BusFailureLog.h"
+#include "show/player/bus/BusFailureLog.h"
 #include "show/player/CommonPlayer.h"
 #include "show/scenario/ProjectList.h"
 #include "support/lang/AddedMessages.h"

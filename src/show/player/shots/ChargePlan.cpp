@@ -1,8 +1,8 @@
-#include "show/player/ChargePlan.h"
+#include "show/player/shots/ChargePlan.h"
 
 #include "devices/registry/Controls.h"
 #include "devices/kinds/HVControl.h"
-#include "show/player/BusFailureLog.h"
+#include "show/player/bus/BusFailureLog.h"
 
 #include <algorithm>
 

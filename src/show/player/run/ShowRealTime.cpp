@@ -1,4 +1,4 @@
-#include "show/player/ShowRealTime.h"
+#include "show/player/run/ShowRealTime.h"
 
 #include "link/Port.h"
 #include "support/lang/AddedMessages.h"
