@@ -19,6 +19,14 @@ constexpr int32_t kShotAheadMs = 250;
 // An unacknowledged command may go out three times in a row: one shot.
 constexpr uint32_t kRepeatMs = 50;
 constexpr int kUnansweredQueries = 2;
+// Until a show runs nothing is judged: a query a second finds a primary already running, and
+// leaves the line to the primary's bus search (answers it would take for a module's).
+constexpr uint32_t kIdlePollMs = 1000;
+// Two stations that send at once garble both frames: no query where the primary's shots may
+// be on the line, the prediction being behind its clock by a frame or two and its shots up to
+// a tick late.
+constexpr int32_t kQuietBeforeMs = 40;
+constexpr int32_t kQuietAfterMs = 80;
 
 uint32_t PollInterval(uint32_t takeoverMs)
 {
@@ -36,7 +44,7 @@ TStandbyFollower::TStandbyFollower(TPortProto& port, const TProjectList& scenari
       heardFired_(static_cast<size_t>(scenario.Count()), false),
       poll_(Platform().CreateTimer([this] { Poll(); }))
 {
-    poll_->SetInterval(PollInterval(setup_.takeoverMs));
+    poll_->SetInterval(kIdlePollMs);
 }
 
 TStandbyFollower::~TStandbyFollower() = default;
@@ -109,6 +117,8 @@ void TStandbyFollower::SetShow(TFollowedShow show)
 {
     const bool changed = show != show_;
     show_ = show;
+    poll_->SetInterval(show == TFollowedShow::Running ? PollInterval(setup_.takeoverMs)
+                                                       : kIdlePollMs);
     if (changed && OnShow)
         OnShow();
 }
@@ -198,6 +208,21 @@ bool TStandbyFollower::HeardFired(int32_t cue) const
            heardFired_[static_cast<size_t>(cue)];
 }
 
+bool TStandbyFollower::Busy(uint32_t now) const
+{
+    // Speaking, the primary answers better than a query would.
+    if (now - lastHeard_ < poll_->Interval())
+        return true;
+    // Silent for half the time allowed, it is asked whatever the cues: a verdict must come.
+    if (!moment_ || now - lastHeard_ >= setup_.takeoverMs / 2)
+        return false;
+    const int32_t predicted = *PredictedTime(now);
+    const auto cues = scenario_.Cues();
+    return std::any_of(cues.begin(), cues.end(), [&](const auto& cue) {
+        return cue.time >= predicted - kQuietBeforeMs && cue.time <= predicted + kQuietAfterMs;
+    });
+}
+
 void TStandbyFollower::Poll()
 {
     const uint32_t now = Platform().TickCount();
@@ -207,6 +232,10 @@ void TStandbyFollower::Poll()
         Cancel();
         if (OnSilent)
             OnSilent();
+        return;
+    }
+    if (show_ == TFollowedShow::Running && Busy(now)) {
+        unanswered_ = 0;
         return;
     }
     // A query that did not go out is no silence of the primary: this station's line is down.

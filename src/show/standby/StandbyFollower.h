@@ -79,6 +79,8 @@ private:
     // key); with none known yet, two shots in step give it.
     void TakeShotMoment(int32_t cue, uint32_t now);
     bool FromPrimary(int stationId) const;
+    // The primary speaks, or may be firing: a query now would only meet its frames.
+    bool Busy(uint32_t now) const;
     void Poll();
 
     TPortProto& port_;

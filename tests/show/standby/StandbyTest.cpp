@@ -152,6 +152,30 @@ TEST_F(Standby, FollowsAShowToItsEndNeverAheadOfItAndGivesNoVerdict)
     EXPECT_TRUE(verdicts.empty());
 }
 
+// Its queries would crowd the primary's bus search before the show, and during it meet the
+// primary's fire frames on the line, garbling both.
+TEST_F(Standby, AsksThePrimarysStatusOnceASecondUntilAShowRunsAndNeverAsACueFalls)
+{
+    const auto queries = [this] {
+        std::vector<uint32_t> ticks;
+        for (const kv::TFrameEntry& frame : show->field->Frames())
+            if (frame.converter == 1 && frame.bytes.size() == 7 && frame.bytes[0] == 0x03)
+                ticks.push_back(frame.Tick());
+        return ticks;
+    };
+    AdvanceWatching(3000);
+    EXPECT_EQ(queries().size(), 3u);
+    show->field->ClearRecord();
+    Start(0);
+    AdvanceWatching(4500);
+    const auto asked = queries();
+    EXPECT_GE(asked.size(), 12u) << "the gap from 1 s to 3 s";
+    for (const kv::TFrameEntry& frame : show->field->Frames())
+        if (frame.converter == 0 && frame.bytes[0] == 0x84)
+            for (const uint32_t query : asked)
+                EXPECT_GT(std::abs(static_cast<int64_t>(query) - frame.Tick()), 20) << query;
+}
+
 TEST_F(Standby, APrimaryKilledMidShowIsFoundSilentOnceAndPredictedBehindItsClock)
 {
     for (uint8_t mode : {kv::kControlDirect, kv::kControlAutonomous}) {
