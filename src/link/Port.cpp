@@ -45,6 +45,9 @@ public:
     explicit TWakingLock(TPort& port) : port_(port), guard_(port.transportLock_) {}
     ~TWakingLock()
     {
+        // Busy on the line till now: frames that fell due meanwhile waited for it, not for a
+        // program held up.
+        port_.lookTick_ = Platform().TickCount();
         guard_.unlock();
         port_.wake_.Signal();
     }
@@ -392,6 +395,11 @@ void TPort::SendDueFrames()
 
 void TPort::SendDueFramesLocked()
 {
+    const uint32_t now = Platform().TickCount();
+    // Nothing looked for due frames for a while: the program was stopped or starved.
+    const bool heldUp = looked_ && static_cast<int32_t>(now - lookTick_) > static_cast<int32_t>(kTimedStaleMs);
+    looked_ = true;
+    lookTick_ = now;
     for (;;) {
         TTimedFrame frame;
         {
@@ -405,7 +413,8 @@ void TPort::SendDueFramesLocked()
         // A command sent more than once is on the line once one sending came back.
         TTimedResult done{frame.ticket, kLinkNotConnected, 0};
         bool echoed = false;
-        const int sendings = DownAt(frame.dueTick) ? 0 : frame.sendings;
+        const bool stale = heldUp && static_cast<int32_t>(now - frame.dueTick) > static_cast<int32_t>(kTimedStaleMs);
+        const int sendings = DownAt(frame.dueTick) || stale ? 0 : frame.sendings;
         for (int i = 0; i < sendings; ++i) {
             const int result = WriteResult(WriteOnLine(frame.record, frame.converter));
             if (result == kLinkOk && !echoed) {

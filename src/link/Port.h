@@ -58,6 +58,10 @@ public:
     static constexpr int kMaxConverters = 16;
     static constexpr int kBatchCapacity = 128;
     static constexpr int kDefaultReplyTimeout = 70;
+    // A frame handed over to leave at its moment, found this long overdue after nothing on
+    // the port looked for this long, waited out a hold-up of the program: sent now, it would
+    // go in a burst with others, or after another station went on with the show. Not sent.
+    static constexpr uint32_t kTimedStaleMs = 100;
 
     // Draws StationId. The thread starts with Start.
     explicit TPort(std::unique_ptr<TCommonPort> transport);
@@ -199,6 +203,9 @@ private:
     std::vector<TTimedResult> timedResults_;
     uint64_t nextTicket_ = 1;
     std::unique_ptr<TTimer> timedTimer_;  // without the thread
+    // When due frames were last looked for, or the line last busy (transport lock).
+    uint32_t lookTick_ = 0;
+    bool looked_ = false;
     bool echoSinceMark_ = false;
     uint32_t firstEchoTick_ = 0;
     std::thread thread_;

@@ -40,6 +40,13 @@ TFrameRecord EncodeStatusQuery(int askerId, int askedId)
     return {kStatusQuery, 0, 0, Byte(askerId), Byte(askedId), kToStations};
 }
 
+std::optional<int> DecodeStatusQuery(const TFrameRecord& frame)
+{
+    if (frame[0] != kStatusQuery || frame[5] != kToStations)
+        return std::nullopt;
+    return frame[3];
+}
+
 TFrameRecord EncodeStationStatus(const TStationStatus& status)
 {
     return {kStatusAnswer, Byte((status.launchState & 0x0F) + 16 * (status.firingMode & 0x0F)),

@@ -28,6 +28,8 @@ struct TStationStatus {
 
 // askedId 0: every station answers.
 TFrameRecord EncodeStatusQuery(int askerId, int askedId);
+// The asking station's number.
+std::optional<int> DecodeStatusQuery(const TFrameRecord& frame);
 TFrameRecord EncodeStationStatus(const TStationStatus& status);
 std::optional<TStationStatus> DecodeStationStatus(const TFrameRecord& frame);
 

@@ -91,6 +91,7 @@ void TCommonPlayer::BeginShow(int32_t from, bool joinSoundtrack)
     ++showNumber_;
     const uint32_t now = Platform().TickCount();
     beganTick_ = lastIdleWork_ = lastTimeReport_ = now;
+    standby_.Begin(now);
     currentTime_ = from;
     clock_.Begin(from, now);
     BeginMusic(from, joinSoundtrack);
@@ -212,9 +213,7 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     const bool wasRunning = IsRunning();
     const bool ended = state_ == TPlayerState::Ending;
     const int32_t memoryLeft = run_->Halt(wasRunning);
-    timer_->SetEnabled(false);
-    state_ = TPlayerState::Stopped;
-    clock_.DropPendingMusic();
+    LeaveRunning();
     if (broadcastStop)
         stops_.Send(currentTime_, memoryLeft, wasRunning);
     LogFailure(port_.SendStopNotice(currentTime_), kMsgStopNoticeNotSent, currentTime_);
@@ -223,6 +222,32 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     for (int i = 0; i < controls_.Count(); ++i)
         if (auto* module = dynamic_cast<THVControl*>(controls_.DeviceAt(i)))
             LogFailure(module->HighVoltageOff(), kMsgHighVoltageNotOff, module->address);
+    WindUp(wasRunning);
+    if (ended && !Cues().empty()) {
+        currentTime_ = Cues().back().time;
+        resume_.MoveTo(currentTime_);
+    }
+}
+
+void TCommonPlayer::GiveUp()
+{
+    // Its high voltage, its modules' clocks and its stop are the standby's now.
+    run_->Halt(true);
+    LeaveRunning();
+    standby_.GiveUp();
+    WriteLog(Localize(kMsgGaveShowToStandby) + " " + std::to_string(standby_.StandbyId()));
+    WindUp(true);
+}
+
+void TCommonPlayer::LeaveRunning()
+{
+    timer_->SetEnabled(false);
+    state_ = TPlayerState::Stopped;
+    clock_.DropPendingMusic();
+}
+
+void TCommonPlayer::WindUp(bool wasRunning)
+{
     keyShots_.Drop();
     clock_.StopChase();
     if (wasRunning) {
@@ -231,10 +256,6 @@ void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
     }
     realTime_.End();
     RaiseStateChange();
-    if (ended && !Cues().empty()) {
-        currentTime_ = Cues().back().time;
-        resume_.MoveTo(currentTime_);
-    }
 }
 
 void TCommonPlayer::EnterModelBus()
@@ -300,6 +321,8 @@ void TCommonPlayer::SetOffset(int32_t value)
 
 void TCommonPlayer::UpdateClock(uint32_t now)
 {
+    if (state_ == TPlayerState::Running)
+        standby_.Looked(now);
     // A sound server that stops answering leaves the show on its own clock; logged once.
     if (clock_.Update(now) == TShowClock::TEvent::Stalled)
         WriteLog(Localize(kMsgSoundtrackStalled));
@@ -362,7 +385,8 @@ bool TCommonPlayer::RunShow(uint32_t now)
         return false;
     }
     StartPendingSoundtrack();
-    if (firingMode != kFiringManual)
+    standby_.TimeOut(now);
+    if (firingMode != kFiringManual && !standby_.Listening())
         run_->Run(now);
     if (Firing())
         keyShots_.Run();

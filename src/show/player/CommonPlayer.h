@@ -16,6 +16,7 @@
 #include "show/player/run/ShowRealTime.h"
 #include "show/player/ShowReportFile.h"
 #include "show/player/ShowSetup.h"
+#include "show/player/bus/StandbyWatch.h"
 #include "show/player/bus/StopBroadcast.h"
 #include "show/report/FiringReport.h"
 #include "show/scenario/Cue.h"
@@ -54,10 +55,12 @@ enum class TCueVerdict { Fire, Motor, TakenByHand, LockedOut, OutsideTables, Mod
 //      |                  past the end (autonomous)      v
 //      +------------- 500 ms on the tick timer ------ Ending
 //      +------------- Stop, a stop from the bus, the timecode lost (Running or Ending)
+//      +------------- the standby found running the show: nothing sent, no stop either
 //
 // Only Running fires or changes what the modules are told. Ending lets the last shots leave
 // the line before the high voltage goes off; it takes no start, shot by key, clock or bus
-// event that could fire. A show that ends, by its pause or by a stop in it, leaves the start
+// event that could fire; nor does Running while it asks a standby, after a hold-up, whether
+// it went on with the show. A show that ends, by its pause or by a stop in it, leaves the start
 // point on its last cue, where a start fires nothing it fired.
 enum class TPlayerState { Stopped, Running, Ending };
 
@@ -213,6 +216,9 @@ protected:
     // The station answered a start form with the stop form, which stops the modules' clocks:
     // started again at or before a cue they fired, they would fire it twice.
     void ModulesStopped();
+    // A standby goes on with the show this station gave up: its time to the modules is no
+    // start from elsewhere.
+    bool GaveShowUp() const { return standby_.GivenUp(); }
 
     TControls& controls_;
     TPortProto& port_;
@@ -253,8 +259,13 @@ private:
     void EndShow();
     // The show part of a tick; false when it stopped the show.
     bool RunShow(uint32_t now);
-    // Nothing fires or is told but in Running.
-    bool Firing() const { return state_ == TPlayerState::Running; }
+    // Nothing fires or is told but in Running, nor while asking a standby after a hold-up.
+    bool Firing() const { return state_ == TPlayerState::Running && !standby_.Listening(); }
+    void LeaveRunning();
+    // After the bus was told of a stop, or not: the show's end on this station.
+    void WindUp(bool wasRunning);
+    // The standby runs the show now: this station sends nothing more, no stop either.
+    void GiveUp();
     // noSend: autonomous control, where motor cues are passed over. late: later than
     // maxLateMs past its moment, passed over.
     void HandleCue(int32_t index, bool noSend, bool late = false);
@@ -292,6 +303,7 @@ private:
     TPositionLockout lockout_;
     TKeyShots keyShots_{*this};
     TStopBroadcast stops_{port_};
+    TStandbyWatch standby_{port_};
     TShowRealTime realTime_;
     TBassPlayer soundtrack_;
     TShowClock clock_{soundtrack_, [this](int32_t to, uint32_t now) { PassOverJump(to, now); }};

@@ -30,19 +30,28 @@ void TCommonPlayer::ModulesStopped()
 
 void TCommonPlayer::HandleMessage(const TFrameRecord& message)
 {
+    const uint32_t now = Platform().TickCount();
+    const auto clock = DecodeClock(message);
+    if (IsRunning() && standby_.StandbyRuns(message, clock && clock->running && !OwnTimeFrame(message), now)) {
+        GiveUp();
+        return;
+    }
     if (message[5] == kStationAddress) {
         if (message[4] != 0 && message[4] != port_.StationId())
             return;
-        if (message[0] == kStatusQuery)
+        if (message[0] == kStatusQuery) {
+            standby_.Asked(message[3], now);
             Ignore(port_.SendStationStatus(message[3], LaunchState ? LaunchState() : 0,
                                            firingMode, controlMode),
                    "an answer lost is the asking station's to ask again");
+        }
         return;
     }
-    if (const auto clock = DecodeClock(message); clock && !clock->running) {
+    if (clock && !clock->running) {
+        standby_.HeardStop();
         // Sent several times so that no module misses it, or this station's own come back
         // late: obeyed once, unless a show started since.
-        if (!stops_.Heard(message, Platform().TickCount()) && !IsRunning())
+        if (!stops_.Heard(message, now) && !IsRunning())
             return;
         // Heard on one converter's line: this show's modules on the others play on from
         // memory. Passed on once, as the broadcast ends with it; the station that sent it

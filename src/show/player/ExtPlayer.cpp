@@ -84,7 +84,7 @@ void TExtPlayer::HandleMessage(const TFrameRecord& message)
 {
     TCommonPlayer::HandleMessage(message);
     const auto clock = DecodeClock(message);
-    if (clock && clock->running && !OwnTimeFrame(message))
+    if (clock && clock->running && !OwnTimeFrame(message) && !GaveShowUp())
         ExternalStart(message, clock->timeMs);
 }
 

@@ -74,6 +74,12 @@ void TStandbyFollower::Hear(const TFrameRecord& frame)
     } else if (const auto status = DecodeStationStatus(frame)) {
         if (status->askerId == port_.StationId())
             HearStatus(status->stationId, status->launchState, status->controlMode, now);
+    } else if (const auto asker = DecodeStatusQuery(frame)) {
+        // The primary back from a hold-up asks before it fires again: it lives.
+        if (FromPrimary(*asker)) {
+            lastHeard_ = now;
+            unanswered_ = 0;
+        }
     } else if (const auto clock = DecodeClock(frame)) {
         if (!clock->running) {
             HearStop();

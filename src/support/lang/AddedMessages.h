@@ -573,5 +573,9 @@ inline constexpr TMessage kMsgCtlStandbyHelp{
 inline constexpr TMessage kMsgCtlPrimaryHelp{
     447, "номер основной станции (по умолчанию та, что начнёт шоу)"};
 inline constexpr TMessage kMsgCtlTakeoverHelp{448, "молчание основной станции до продолжения шоу, мс"};
+// The primary, back from a hold-up, finds its standby running the show: it stops sending
+// anything, a stop included. Followed by the standby's station number.
+inline constexpr TMessage kMsgGaveShowToStandby{
+    449, "Шоу ведёт резервная станция: эта станция остановлена без команды остановки, станция:"};
 
 }  // namespace kv

@@ -173,6 +173,7 @@ const std::vector<TMessage>& MessageCatalog()
             kMsgStandbyArmed, kMsgStandbyHeardRunning, kMsgStandbyHeardStopped,
             kMsgStandbyStrayShot, kMsgStandbySameShowUnchecked, kMsgStandbyModeDiffersNow,
             kMsgStandbyDisarmed, kMsgCtlStandbyHelp, kMsgCtlPrimaryHelp, kMsgCtlTakeoverHelp,
+            kMsgGaveShowToStandby,
         };
         // AddedMessages.h keeps related texts together, not in id order.
         std::stable_sort(messages.begin(), messages.end(),

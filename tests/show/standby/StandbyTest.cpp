@@ -3,6 +3,7 @@
 // process does: nothing more leaves it, not even the shots already handed to its port.
 #include "rigs/PlayerSetup.h"
 #include "rigs/VirtualShow.h"
+#include "show/standby/HeldPlatform.h"
 
 #include "devices/memory/ModuleTransfer.h"
 #include "field/bus/FieldPort.h"
@@ -25,6 +26,21 @@ constexpr const char* kShow =
 
 class Standby : public VirtualShow {
 protected:
+    // The primary's timers can be held: its own, and those it makes.
+    Standby()
+    {
+        kv::InstallPlatform(&held);
+        held.BeginGroup();
+    }
+    ~Standby() override
+    {
+        pump_.reset();
+        standby.reset();
+        standbyPlayer.reset();
+        standbyRegistry.reset();
+        standbyPort.reset();
+        show.reset();
+    }
     void SetUp() override { Build(kv::kControlDirect); }
 
     void Build(uint8_t controlMode, std::optional<uint8_t> standbyMode = std::nullopt)
@@ -47,6 +63,7 @@ protected:
         show->port->OnFrameFrom = [this](const kv::TFrameRecord& frame, int) {
             Player().HandleMessage(frame);
         };
+        held.EndGroup();
         platform.randomValue = 41;  // the two stations draw different numbers
         standbyPort = std::make_unique<kv::TPortProto>(
             std::make_unique<kv::TFieldPort>(show->field, 16, std::vector<int>{1}));
@@ -61,6 +78,7 @@ protected:
         setup.scenario = &standbyScenario;
         setup.controlMode = standbyMode.value_or(controlMode);
         ASSERT_TRUE(standbyPlayer->Configure(setup));
+        standbyPlayer->LaunchState = [this] { return standbyPlayer->IsRunning() ? 2 : 1; };
         standby = std::make_unique<kv::TStandby>(*standbyPlayer, *standbyPort, kv::TStandbySetup{});
         standbyPort->OnFrameFrom = [this](const kv::TFrameRecord& frame, int) {
             standby->Hear(frame);
@@ -69,17 +87,48 @@ protected:
         verdicts.clear();
         show->field->ClearRecord();
         primaryAlive_ = standbyHears_ = true;
+        primaryHeld_ = false;
         pump_ = kv::Platform().CreateTimer([this] {
-            if (primaryAlive_)
+            if (primaryAlive_ && !primaryHeld_) {
+                held.BeginGroup();
                 show->port->Cycle();
+                held.EndGroup();
+            }
             if (standbyHears_)
                 standbyPort->Cycle();
         });
         pump_->SetInterval(5);
         pump_->SetEnabled(true);
         standby->Arm();
+        held.BeginGroup();
     }
     const kv::TStandbyFollower& Follower() { return *standby->Follower(); }
+    // On the field: every cue fired once, by either station, none before its time but a shot
+    // by key.
+    void ExpectEveryCueOnceNoneEarly(uint32_t start, std::pair<int, int> byKey = {-1, -1})
+    {
+        const auto cues = standbyScenario.Cues();
+        std::map<std::pair<int, int>, int> shots;
+        for (const kv::TShotEntry& shot : show->Shots()) {
+            const std::pair<int, int> channel{shot.address, shot.channel};
+            ++shots[channel];
+            const auto cue = std::find_if(cues.begin(), cues.end(), [&](const kv::TCue& c) {
+                return std::make_pair(c.module, c.channel) == channel;
+            });
+            if (channel != byKey && cue != cues.end()) {
+                EXPECT_GE(Since(start, shot.Tick()), cue->time) << cue->time;
+            }
+        }
+        for (const kv::TCue& cue : cues)
+            EXPECT_EQ((shots[{cue.module, cue.channel}]), 1) << cue.time;
+    }
+    // A primary stopped meanwhile (by another station's stop, say) stands where it stopped.
+    void AdvanceToPrimaryTime(int32_t time)
+    {
+        while (Player().IsRunning() && PrimaryTime(platform.TickCount()) < time)
+            AdvanceWatching(5);
+        ASSERT_TRUE(Player().IsRunning());
+    }
 
     void KillPrimary()
     {
@@ -88,6 +137,17 @@ protected:
         primaryAlive_ = false;
         show->port->DropTimed();
         show->player.reset();
+    }
+    // As a stopped process: no timer of it calls, nothing read from its line, nothing sent
+    // by it, handed to its port ahead included. Let go, it finds its timers due at once,
+    // before it reads what came meanwhile.
+    void HoldPrimary(uint32_t ms)
+    {
+        primaryHeld_ = true;
+        held.Hold();
+        AdvanceWatching(ms);
+        primaryHeld_ = false;
+        held.LetGo();
     }
     void DeafenStandby()
     {
@@ -116,6 +176,7 @@ protected:
         return mostAhead;
     }
 
+    THeldPlatform held{platform};
     std::unique_ptr<kv::TPortProto> standbyPort;
     kv::TProjectList standbyScenario;
     std::unique_ptr<kv::TControls> standbyRegistry;
@@ -125,6 +186,7 @@ protected:
 
 private:
     bool primaryAlive_ = true;
+    bool primaryHeld_ = false;
     bool standbyHears_ = true;
     int32_t deathTime_ = 0;
     uint32_t deathTick_ = 0;
@@ -250,26 +312,13 @@ TEST_F(Standby, EveryCueFiresOnceAndNoneEarlyWhenThePrimaryIsKilledMidShow)
         AdvanceWatching(800);
         if (mode == kv::kControlDirect)
             Player().FireByHand(byKey.first, byKey.second, [](bool) {});
-        while (PrimaryTime(platform.TickCount()) < 950)
-            AdvanceWatching(5);
+        AdvanceToPrimaryTime(950);
         KillPrimary();  // the cue at 1 s not yet fired: the standby fires it late
         AdvanceWatching(5000);
         ASSERT_EQ(verdicts.size(), 1u);
         EXPECT_FALSE(standbyPlayer->IsRunning()) << "it ends the show as its own";
 
-        std::map<std::pair<int, int>, int> shots;
-        for (const kv::TShotEntry& shot : show->Shots())
-            ++shots[{shot.address, shot.channel}];
-        for (const kv::TCue& cue : standbyScenario.Cues()) {
-            EXPECT_EQ((shots[{cue.module, cue.channel}]), 1) << cue.time;
-        }
-        for (const kv::TShotEntry& shot : show->Shots()) {
-            const auto cue = std::find_if(
-                standbyScenario.Cues().begin(), standbyScenario.Cues().end(),
-                [&](const kv::TCue& c) { return c.module == shot.address && c.channel == shot.channel; });
-            if (std::make_pair(shot.address, shot.channel) != byKey)
-                EXPECT_GE(Since(start, shot.Tick()), cue->time) << cue->time;
-        }
+        ExpectEveryCueOnceNoneEarly(start, byKey);
         if (mode == kv::kControlDirect) {
             const auto& records = standbyPlayer->FiringReport().Records();
             ASSERT_EQ(records.size(), 6u);
@@ -281,5 +330,63 @@ TEST_F(Standby, EveryCueFiresOnceAndNoneEarlyWhenThePrimaryIsKilledMidShow)
     }
 }
 
+// Held up past the standby's patience (a process stopped and resumed), the primary comes
+// back to find the standby running its show: it fires nothing more, neither a cue due during
+// the hold-up nor the shot its port held when it stopped, and tells the modules nothing, no
+// stop either; its operator's stop still stops both. Held up briefly, it asks the standby and
+// goes on as soon as it answers.
+TEST_F(Standby, APrimaryBackFromAHoldUpNeverFiresWhatTheStandbyFires)
+{
+    struct THoldUp {
+        uint8_t mode;
+        int32_t at;  // the primary's show time
+        uint32_t ms;
+    };
+    // At 975 ms the shot at 1 s waits at the port; after 600 ms that cue is late, not too late.
+    for (const THoldUp hold : {THoldUp{kv::kControlDirect, 975, 1500}, THoldUp{kv::kControlDirect, 900, 600},
+                               THoldUp{kv::kControlAutonomous, 975, 1500}}) {
+        SCOPED_TRACE(hold.ms);
+        Build(hold.mode);
+        if (hold.mode == kv::kControlAutonomous) {
+            ASSERT_EQ(kv::TModuleTransfer(*show->registry).WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
+            show->field->ClearRecord();
+        }
+        const uint32_t start = Start(0);
+        AdvanceToPrimaryTime(hold.at);
+        HoldPrimary(hold.ms);
+        ASSERT_EQ(verdicts.size(), 1u);
+        AdvanceWatching(5000);
+        EXPECT_FALSE(Player().IsRunning());
+        EXPECT_TRUE(Logged("Шоу ведёт резервная станция: эта станция остановлена без команды остановки, станция: " +
+                           std::to_string(standbyPort->StationId())));
+        ExpectEveryCueOnceNoneEarly(start);
+    }
+
+    Build(kv::kControlDirect);
+    Start(0);
+    AdvanceToPrimaryTime(975);
+    HoldPrimary(1500);
+    AdvanceWatching(100);
+    ASSERT_TRUE(standbyPlayer->IsRunning());
+    Player().Stop(false);
+    AdvanceWatching(100);
+    EXPECT_FALSE(standbyPlayer->IsRunning());
+
+    Build(kv::kControlDirect);
+    const uint32_t start = Start(0);
+    AdvanceToPrimaryTime(860);
+    HoldPrimary(150);
+    AdvanceWatching(5000);
+    EXPECT_TRUE(verdicts.empty());
+    ExpectEveryCueOnceNoneEarly(start);
+    const std::vector<kv::TShotEntry> shots = show->Shots();
+    const auto late = std::find_if(shots.begin(), shots.end(), [](const kv::TShotEntry& shot) {
+        return shot.address == 2 && shot.channel == 0;
+    });
+    ASSERT_NE(late, shots.end());
+    EXPECT_LE(Since(start, late->Tick()), 1000 + 100) << "on the standby's answer, not after the wait";
+}
+
 }  // namespace
 }  // namespace kvtest
+

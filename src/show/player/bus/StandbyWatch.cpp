@@ -1,0 +1,76 @@
+#include "show/player/bus/StandbyWatch.h"
+
+#include "link/PortProto.h"
+#include "link/Result.h"
+#include "link/StationMessages.h"
+
+namespace kv {
+
+namespace {
+
+constexpr int kLaunchRunning = 2;
+
+}  // namespace
+
+void TStandbyWatch::Asked(int askerId, uint32_t now)
+{
+    if (askerId == 0 || askerId == port_.StationId())
+        return;
+    // A standby asks again and again; a primary back from a hold-up, once.
+    if (askerId == askerId_ && now - askerTick_ <= kFollowedMs) {
+        standbyId_ = askerId;
+        askedTick_ = now;
+    }
+    askerId_ = askerId;
+    askerTick_ = now;
+}
+
+void TStandbyWatch::Begin(uint32_t now)
+{
+    lastLook_ = now;
+    listening_ = heldUp_ = givenUp_ = false;
+}
+
+bool TStandbyWatch::Followed(uint32_t at) const
+{
+    // Asked after at counts too.
+    return standbyId_ != 0 && static_cast<int32_t>(at - askedTick_) <= static_cast<int32_t>(kFollowedMs);
+}
+
+void TStandbyWatch::Looked(uint32_t now)
+{
+    const uint32_t last = lastLook_;
+    lastLook_ = now;
+    if (listening_ || now - last < kHoldUpMs || !Followed(last))
+        return;
+    heldUp_ = listening_ = true;
+    listenSince_ = now;
+    // Heard, it also tells the standby that this station lives: it does not go on now.
+    Ignore(port_.SendStatusQuery(standbyId_), "unanswered, the wait ends by itself");
+}
+
+void TStandbyWatch::TimeOut(uint32_t now)
+{
+    if (listening_ && now - listenSince_ >= kAnswerMs)
+        listening_ = false;
+}
+
+bool TStandbyWatch::StandbyRuns(const TFrameRecord& frame, bool clockStart, uint32_t now)
+{
+    if (standbyId_ == 0)
+        return false;
+    if (const auto notice = DecodeStationNotice(frame))
+        return notice->start && notice->stationId == standbyId_;
+    if (const auto status = DecodeStationStatus(frame)) {
+        if (!listening_ || status->stationId != standbyId_ || status->askerId != port_.StationId())
+            return false;
+        if (status->launchState == kLaunchRunning)
+            return true;
+        listening_ = false;
+        return false;
+    }
+    // No other master tells the modules the time while a standby follows this show.
+    return clockStart && (heldUp_ || Followed(now));
+}
+
+}  // namespace kv

@@ -1,0 +1,62 @@
+#pragma once
+// A standby station follows this station's show by asking its status. Held up (its main
+// thread or its whole process stopped) long enough, this station may find the standby gone
+// on with the show: before it fires again it asks, and it gives the show up at any sign that
+// the other runs it. Two masters would fire every cue twice. Main thread only.
+
+#include "link/FrameRecord.h"
+
+#include <cstdint>
+
+namespace kv {
+
+class TPortProto;
+
+class TStandbyWatch {
+public:
+    // Four ticks missed; well short of the silence a standby waits for before it goes on.
+    static constexpr uint32_t kHoldUpMs = 100;
+    // A standby asks at least every 250 ms.
+    static constexpr uint32_t kFollowedMs = 1000;
+    // Its answer, or its start, comes within this once asked.
+    static constexpr uint32_t kAnswerMs = 200;
+
+    explicit TStandbyWatch(TPortProto& port) : port_(port) {}
+
+    // A status query from another station.
+    void Asked(int askerId, uint32_t now);
+    // This station's show starts.
+    void Begin(uint32_t now);
+    // The running show's clock read at now: after a hold-up, with a standby following, it
+    // asks the standby and listens.
+    void Looked(uint32_t now);
+    // Nothing fires meanwhile. Ends with an answer that the standby does not run the show,
+    // or kAnswerMs without one (TimeOut): a standby gone runs nothing.
+    bool Listening() const { return listening_; }
+    void TimeOut(uint32_t now);
+    // A frame heard while this station's show runs: true when it tells that the standby
+    // runs the show now (its start, its time to the modules, its answer while listening).
+    bool StandbyRuns(const TFrameRecord& frame, bool clockStart, uint32_t now);
+    // This station gave its show to the standby, which tells the modules the time now: no
+    // start of it is answered with the stop form, until a stop or a start of this station.
+    void GiveUp() { givenUp_ = true; }
+    bool GivenUp() const { return givenUp_; }
+    void HeardStop() { givenUp_ = false; }
+    int StandbyId() const { return standbyId_; }
+
+private:
+    bool Followed(uint32_t at) const;
+
+    TPortProto& port_;
+    int askerId_ = 0;  // of the last status query
+    uint32_t askerTick_ = 0;
+    int standbyId_ = 0;
+    uint32_t askedTick_ = 0;
+    uint32_t lastLook_ = 0;
+    uint32_t listenSince_ = 0;
+    bool listening_ = false;
+    bool heldUp_ = false;  // in this show, with a standby following
+    bool givenUp_ = false;
+};
+
+}  // namespace kv
