@@ -32,7 +32,7 @@ void TCommonPlayer::HandleMessage(const TFrameRecord& message)
 {
     const uint32_t now = Platform().TickCount();
     const auto clock = DecodeClock(message);
-    if (IsRunning() && standby_.StandbyRuns(message, clock && clock->running && !OwnTimeFrame(message), now)) {
+    if (IsRunning() && standby_.StandbyRuns(message, clock && clock->running && !OwnTimeFrame(message))) {
         GiveUp();
         return;
     }

@@ -9,9 +9,11 @@
 #include "rigs/SoundtrackFiles.h"
 #include "devices/kinds/HVControl.h"
 #include "field/bus/FieldClock.h"
+#include "field/bus/FieldPort.h"
 #include "field/rehearsal/Rehearsal.h"
 #include "field/bus/WireFrame.h"
 #include "show/player/launch/ShowLaunch.h"
+#include "show/standby/Standby.h"
 #include "show/timecode/TimecodeArm.h"
 #include "show/timecode/TimecodeChase.h"
 #include "support/platform/VirtualPlatform.h"
@@ -94,6 +96,19 @@ std::string ScenarioText(const std::vector<TSafetyGroup>& groups)
     return text;
 }
 
+// The standby station's own converters, on the PC's two lines.
+constexpr int kStandbyConverter = 2;
+
+bool FromTheStandby(const kv::TFrameEntry& frame)
+{
+    return frame.origin == kv::TFrameOrigin::Pc && frame.converter >= kStandbyConverter;
+}
+
+bool FromThePc(const kv::TFrameEntry& frame)
+{
+    return frame.origin == kv::TFrameOrigin::Pc && frame.converter < kStandbyConverter;
+}
+
 const std::string kOtherSlot = CueLine(300, kPlain[0], kOtherSlotChannel, 0) +
                                CueLine(300, kPlain[1], kOtherSlotChannel, 0) +
                                CueLine(900, kPlain[0], kOtherSlotChannel + 1, 0);
@@ -112,6 +127,8 @@ public:
                       kHighVoltageChannels);
         }
         AddModule(kMotor, kv::TModuleKind::Motor, 0, 16);
+        // A standby's converters share the PC's lines; the PC has its own two only.
+        show_->converters = {0, 1};
         show_->Connect();
         rehearsal_ = std::make_unique<kv::TRehearsal>(*show_->port, *show_->registry, clock_);
         for (const int address : kHighVoltage) {
@@ -164,10 +181,16 @@ public:
         }
         if (case_.media == kMediaTimecode)
             StartDesk();
+        if (case_.standby)
+            AddStandby();
         show_->field->ClearRecord();
     }
     ~TSafetyRun()
     {
+        standby_.reset();
+        standbyPlayer_.reset();
+        standbyRegistry_.reset();
+        standbyPort_.reset();
         arm_.reset();
         capture_.reset();
         show_.reset();
@@ -201,7 +224,7 @@ public:
         constexpr int32_t kSetBackMs = 5;  // past a frame's way on the line
         std::optional<std::pair<int64_t, uint32_t>> running;  // ms sent, tick
         for (const kv::TFrameEntry& frame : show_->field->Frames()) {
-            if (frame.origin != kv::TFrameOrigin::Pc || frame.bytes.size() < 4 ||
+            if (!FromThePc(frame) || frame.bytes.size() < 4 ||
                 (frame.bytes[0] != 0x90 && frame.bytes[0] != 0x11))
                 continue;
             const int64_t ms = (frame.bytes[1] * 256 + frame.bytes[2]) * int64_t{100};
@@ -263,11 +286,42 @@ private:
             LookAtModuleClocks();
         }
     }
-    // What the port thread would have read from the bus meanwhile.
+    // What the port threads would have read from the bus meanwhile.
     void Receive()
     {
-        for (int pass = 0; pass < 8 && show_->port->Cycle(); ++pass) {
+        for (int pass = 0; pass < 8; ++pass) {
+            const bool more = show_->port->Cycle();
+            if (!(standbyPort_ && standbyPort_->Cycle()) && !more)
+                return;
         }
+    }
+    // Another station, on converters of its own on both lines, with the show in its first
+    // slot, armed to follow it.
+    void AddStandby()
+    {
+        show_->field->ShareLine(kStandbyConverter, 0);
+        show_->field->ShareLine(kStandbyConverter + 1, 1);
+        platform_.randomValue = 41;  // another station number than the PC's
+        standbyPort_ = std::make_unique<kv::TPortProto>(
+            std::make_unique<kv::TFieldPort>(show_->field, 16, std::vector<int>{kStandbyConverter, kStandbyConverter + 1}));
+        platform_.randomValue = 0;
+        EXPECT_TRUE(standbyPort_->Reopen());
+        standbyRegistry_ = std::make_unique<kv::TControls>(*standbyPort_);
+        for (size_t side = 0; side < 2; ++side)
+            for (const int address : {kPlain[side], kHighVoltage[side]})
+                standbyRegistry_->AddOrRefresh(address, static_cast<int>(side));
+        standbyRegistry_->AddOrRefresh(kMotor, 0);
+        standbyScenario_.Load(show_->folder.Write("standby.txt", ScenarioText(case_.groups)));
+        standbyPlayer_ = std::make_unique<kv::TExtPlayer>(*standbyRegistry_, *standbyPort_);
+        kv::TShowSetup setup = standbyPlayer_->Setup();
+        setup.scenario = &standbyScenario_;
+        setup.controlMode = case_.autonomous ? kv::kControlAutonomous : kv::kControlDirect;
+        EXPECT_TRUE(standbyPlayer_->Configure(setup));
+        standbyPlayer_->LaunchState = [this] { return standbyPlayer_->IsRunning() ? 2 : 1; };
+        standby_ = std::make_unique<kv::TStandby>(*standbyPlayer_, *standbyPort_, kv::TStandbySetup{});
+        standby_->OnTakeover = [this] { record_.standbyStarts.push_back(Now()); };
+        standbyPort_->OnFrameFrom = [this](const kv::TFrameRecord& frame, int) { standby_->Hear(frame); };
+        standby_->Arm();
     }
     void LookAtModuleClocks()
     {
@@ -553,7 +607,9 @@ private:
         if (!rehearsal_->Active())
             return;
         record_.rehearsals.back().second = Now();
-        record_.realFramesInRehearsal += show_->field->Frames().size() - realFramesBefore_;
+        const std::vector<kv::TFrameEntry> frames = show_->field->Frames(realFramesBefore_);
+        record_.realFramesInRehearsal += static_cast<size_t>(std::count_if(
+            frames.begin(), frames.end(), [](const kv::TFrameEntry& frame) { return !FromTheStandby(frame); }));
     }
     // The console arms the player only while its wait runs, never under a show.
     void OtherStart(int32_t tenth, bool armed)
@@ -588,6 +644,11 @@ private:
     std::unique_ptr<kv::TTimecodeChase> chase_;
     std::unique_ptr<TVirtualCapture> capture_;
     std::unique_ptr<kv::TTimecodeArm> arm_;
+    std::unique_ptr<kv::TPortProto> standbyPort_;
+    std::unique_ptr<kv::TControls> standbyRegistry_;
+    kv::TProjectList standbyScenario_;
+    std::unique_ptr<kv::TExtPlayer> standbyPlayer_;
+    std::unique_ptr<kv::TStandby> standby_;
     bool deskPlaying_ = true;
     uint32_t droppedAt_ = 0;
 };
@@ -620,7 +681,7 @@ void showValue(const TSafetyCase& safetyCase, std::ostream& os)
     for (const TSafetyEvent& event : safetyCase.events)
         os << "\n     {TSafetyKind::" << KindName(event.kind) << ", " << event.afterMs << ", "
            << event.value << ", " << (event.armed ? "true" : "false") << "},";
-    os << "},\n    " << safetyCase.media << "}";
+    os << "},\n    " << safetyCase.media << ", " << (safetyCase.standby ? "true" : "false") << "}";
 }
 
 }  // namespace kvtest

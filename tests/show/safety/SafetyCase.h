@@ -58,6 +58,9 @@ struct TSafetyCase {
     std::vector<TSafetyGroup> groups;
     std::vector<TSafetyEvent> events;
     int32_t media = kMediaNone;  // with timecode the start key arms the wait for the desk
+    // A standby station follows the show on both lines: it never goes on with it, as the
+    // show never falls silent but with the whole machine held.
+    bool standby = false;
 };
 
 // Runs the case on a fresh field; empty when every rule held, else what broke. With a trace,

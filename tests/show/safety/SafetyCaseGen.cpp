@@ -43,7 +43,8 @@ rc::Gen<TSafetyCase> GenSafetyCase()
         rc::gen::set(&TSafetyCase::firingMode, rc::gen::weightedElement<int32_t>({{3, 0}, {1, 1}, {2, 2}})),
         rc::gen::set(&TSafetyCase::groups, rc::gen::resize(8, rc::gen::nonEmpty(rc::gen::container<std::vector<TSafetyGroup>>(GenGroup())))),
         rc::gen::set(&TSafetyCase::events, rc::gen::resize(24, rc::gen::container<std::vector<TSafetyEvent>>(GenEvent()))),
-        rc::gen::set(&TSafetyCase::media, rc::gen::weightedElement<int32_t>({{2, kMediaNone}, {1, kMediaSoundtrack}, {1, kMediaTimecode}})));
+        rc::gen::set(&TSafetyCase::media, rc::gen::weightedElement<int32_t>({{2, kMediaNone}, {1, kMediaSoundtrack}, {1, kMediaTimecode}})),
+        rc::gen::set(&TSafetyCase::standby, rc::gen::arbitrary<bool>()));
 }
 
 }  // namespace kvtest

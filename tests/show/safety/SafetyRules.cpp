@@ -34,6 +34,8 @@ public:
     {
         for (const std::string& fault : record_.clockFaults)
             Fault(fault);
+        for (const uint32_t tick : record_.standbyStarts)
+            Fault("the standby went on with a show that never fell silent, at tick +" + std::to_string(tick));
         if (record_.realFramesInRehearsal > 0)
             Fault(std::to_string(record_.realFramesInRehearsal) + " frames reached the real bus in a rehearsal");
         for (const kv::TShotEntry& shot : shots_)

@@ -68,6 +68,7 @@ struct TSafetyRecord {
     std::vector<uint32_t> clockStops;  // frames on the bus that stop or set back the modules' clocks
     std::vector<std::pair<uint32_t, uint32_t>> rehearsals;  // ticks the bus was a model, from, to
     size_t realFramesInRehearsal = 0;  // frames the real field took meanwhile
+    std::vector<uint32_t> standbyStarts;  // ticks a standby station went on with the show
 };
 
 // Empty when every rule held.

@@ -159,5 +159,18 @@ TEST_F(ShowSafetyCase, ACueTheModulesStartedAboveIsNeverReportedFired)
                       kMediaTimecode});
 }
 
+// Autonomous control with a standby following: another master's start, heard while the show
+// ran, was taken for the standby's and the station gave its show up to no one, the modules
+// playing their memory unstopped.
+TEST_F(ShowSafetyCase, AnotherMastersStartIsNoStandbysTakeover)
+{
+    Holds(TSafetyCase{true, 2, {{0, 1, 0, 0}},
+                      {{TSafetyKind::Offset, 0, 488, false},
+                       {TSafetyKind::Start, 0, 0, false},
+                       {TSafetyKind::OtherStart, 151, 1, false}},
+                      kMediaSoundtrack,
+                      true});
+}
+
 }  // namespace
 }  // namespace kvtest

@@ -55,7 +55,7 @@ void TStandbyWatch::TimeOut(uint32_t now)
         listening_ = false;
 }
 
-bool TStandbyWatch::StandbyRuns(const TFrameRecord& frame, bool clockStart, uint32_t now)
+bool TStandbyWatch::StandbyRuns(const TFrameRecord& frame, bool clockStart)
 {
     if (standbyId_ == 0)
         return false;
@@ -69,8 +69,9 @@ bool TStandbyWatch::StandbyRuns(const TFrameRecord& frame, bool clockStart, uint
         listening_ = false;
         return false;
     }
-    // No other master tells the modules the time while a standby follows this show.
-    return clockStart && (heldUp_ || Followed(now));
+    // After a hold-up the time told is the standby's; otherwise another master's, answered
+    // as ever: given up to no one, the show would leave the modules playing unstopped.
+    return clockStart && heldUp_;
 }
 
 }  // namespace kv

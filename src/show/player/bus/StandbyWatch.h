@@ -35,8 +35,8 @@ public:
     bool Listening() const { return listening_; }
     void TimeOut(uint32_t now);
     // A frame heard while this station's show runs: true when it tells that the standby
-    // runs the show now (its start, its time to the modules, its answer while listening).
-    bool StandbyRuns(const TFrameRecord& frame, bool clockStart, uint32_t now);
+    // runs the show now (its start; its answer, or a time broadcast, after a hold-up).
+    bool StandbyRuns(const TFrameRecord& frame, bool clockStart);
     // This station gave its show to the standby, which tells the modules the time now: no
     // start of it is answered with the stop form, until a stop or a start of this station.
     void GiveUp() { givenUp_ = true; }
