@@ -19,14 +19,13 @@ constexpr int32_t kShotAheadMs = 250;
 // An unacknowledged command may go out three times in a row: one shot.
 constexpr uint32_t kRepeatMs = 50;
 constexpr int kUnansweredQueries = 2;
-// Until a show runs nothing is judged: a query a second finds a primary already running, and
-// leaves the line to the primary's bus search (answers it would take for a module's).
-constexpr uint32_t kIdlePollMs = 1000;
+// Until a show runs nothing is judged: a query now and then finds a primary already running,
+// tells the primary that a standby follows it (asked within a second, twice), and leaves the
+// line to the primary's bus search (answers it would take for a module's).
+constexpr uint32_t kIdlePollMs = 800;
 // Two stations that send at once garble both frames: no query where the primary's shots may
-// be on the line, the prediction being behind its clock by a frame or two and its shots up to
-// a tick late.
-constexpr int32_t kQuietBeforeMs = 40;
-constexpr int32_t kQuietAfterMs = 80;
+// be on the line, its clock ahead of the prediction and its shots a tick late by up to 30 ms.
+constexpr int32_t kQuietMs = 35;
 
 uint32_t PollInterval(uint32_t takeoverMs)
 {
@@ -216,16 +215,13 @@ bool TStandbyFollower::HeardFired(int32_t cue) const
 
 bool TStandbyFollower::Busy(uint32_t now) const
 {
-    // Speaking, the primary answers better than a query would.
-    if (now - lastHeard_ < poll_->Interval())
-        return true;
     // Silent for half the time allowed, it is asked whatever the cues: a verdict must come.
     if (!moment_ || now - lastHeard_ >= setup_.takeoverMs / 2)
         return false;
     const int32_t predicted = *PredictedTime(now);
     const auto cues = scenario_.Cues();
     return std::any_of(cues.begin(), cues.end(), [&](const auto& cue) {
-        return cue.time >= predicted - kQuietBeforeMs && cue.time <= predicted + kQuietAfterMs;
+        return cue.time >= predicted - kQuietMs && cue.time <= predicted + kQuietMs;
     });
 }
 
@@ -240,10 +236,8 @@ void TStandbyFollower::Poll()
             OnSilent();
         return;
     }
-    if (show_ == TFollowedShow::Running && Busy(now)) {
-        unanswered_ = 0;
+    if (show_ == TFollowedShow::Running && Busy(now))
         return;
-    }
     // A query that did not go out is no silence of the primary: this station's line is down.
     if (port_.SendStatusQuery(primaryId_) == kLinkOk)
         ++unanswered_;

@@ -79,7 +79,7 @@ private:
     // key); with none known yet, two shots in step give it.
     void TakeShotMoment(int32_t cue, uint32_t now);
     bool FromPrimary(int stationId) const;
-    // The primary speaks, or may be firing: a query now would only meet its frames.
+    // The primary may be firing: a query now would meet its frames on the line.
     bool Busy(uint32_t now) const;
     void Poll();
 

@@ -215,8 +215,9 @@ TEST_F(Standby, FollowsAShowToItsEndNeverAheadOfItAndGivesNoVerdict)
 }
 
 // Its queries would crowd the primary's bus search before the show, and during it meet the
-// primary's fire frames on the line, garbling both.
-TEST_F(Standby, AsksThePrimarysStatusOnceASecondUntilAShowRunsAndNeverAsACueFalls)
+// primary's fire frames on the line, garbling both; too few, and the primary would not know
+// that a standby follows it.
+TEST_F(Standby, AsksThePrimarysStatusSeldomUntilAShowRunsAndNeverAsACueFalls)
 {
     const auto queries = [this] {
         std::vector<uint32_t> ticks;
@@ -226,7 +227,10 @@ TEST_F(Standby, AsksThePrimarysStatusOnceASecondUntilAShowRunsAndNeverAsACueFall
         return ticks;
     };
     AdvanceWatching(3000);
-    EXPECT_EQ(queries().size(), 3u);
+    const auto idle = queries();
+    ASSERT_EQ(idle.size(), 3u);
+    // Asked twice within a second, with room for a late timer, the primary knows it is followed.
+    EXPECT_LE(idle[2] - idle[1], 900u);
     show->field->ClearRecord();
     Start(0);
     AdvanceWatching(4500);
