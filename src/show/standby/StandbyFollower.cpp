@@ -91,7 +91,11 @@ void TStandbyFollower::Hear(const TFrameRecord& frame)
             });
             resumeCue_ = std::max(resumeCue_, static_cast<int32_t>(past - cues.begin()));
         }
-    } else if (const auto fire = DecodeFire(frame); fire && show_ == TFollowedShow::Running) {
+    } else if (const auto fire = DecodeFire(frame); fire && show_ != TFollowedShow::Stopped) {
+        // Shots before the show is known to run (its start unheard, garbled by a frame sent at
+        // once): fired all the same, and a clock to ask by.
+        if (show_ == TFollowedShow::None)
+            poll_->SetInterval(PollInterval(setup_.takeoverMs));
         const bool repeat = frame == lastFire_ && now - lastFireTick_ < kRepeatMs;
         lastFire_ = frame;
         lastFireTick_ = now;
@@ -236,7 +240,7 @@ void TStandbyFollower::Poll()
             OnSilent();
         return;
     }
-    if (show_ == TFollowedShow::Running && Busy(now))
+    if (Busy(now))
         return;
     // A query that did not go out is no silence of the primary: this station's line is down.
     if (port_.SendStatusQuery(primaryId_) == kLinkOk)

@@ -242,6 +242,26 @@ TEST_F(Standby, AsksThePrimarysStatusSeldomUntilAShowRunsAndNeverAsACueFalls)
                 EXPECT_GT(std::abs(static_cast<int64_t>(query) - frame.Tick()), 20) << query;
 }
 
+// Armed after the primary's start (or its start garbled on the line), the standby learns of
+// the show from the shots it hears and the primary's answer: what was fired stays fired.
+TEST_F(Standby, AStartNotHeardStillLeavesEveryCueFiredOnce)
+{
+    standby->Disarm();
+    Start(0);
+    for (int step = 0; step < 60; ++step)
+        platform.Advance(5);
+    standby->Arm();
+    AdvanceWatching(1700);
+    KillPrimary();
+    AdvanceWatching(4000);
+    ASSERT_EQ(verdicts.size(), 1u);
+    std::map<std::pair<int, int>, int> shots;
+    for (const kv::TShotEntry& shot : show->Shots())
+        ++shots[{shot.address, shot.channel}];
+    for (const kv::TCue& cue : standbyScenario.Cues())
+        EXPECT_EQ((shots[{cue.module, cue.channel}]), 1) << cue.time;
+}
+
 TEST_F(Standby, APrimaryKilledMidShowIsFoundSilentOnceAndPredictedBehindItsClock)
 {
     for (uint8_t mode : {kv::kControlDirect, kv::kControlAutonomous}) {
