@@ -15,6 +15,7 @@
 #include <climits>
 #include <map>
 #include <optional>
+#include <string>
 #include <utility>
 
 namespace kvtest {
@@ -23,6 +24,18 @@ namespace {
 // A gap longer than the silence allowed, in which only the status answers are heard.
 constexpr const char* kShow =
     "0.500 1 1\n0.500 1 2\n1.000 2 1\n3.000 2 2\n3.200 1 3\n4.000 1 4\n";
+
+// Cues every 100 ms from 0.5 s to 2.8 s: the standby asks nothing while one may be on the line.
+std::string DenseShow()
+{
+    std::string text;
+    for (int i = 0; i < 24; ++i) {
+        const int ms = 500 + 100 * i;
+        text += std::to_string(ms / 1000) + "." + std::to_string(ms % 1000 / 100) + "00 " +
+                std::to_string(1 + i % 2) + " " + std::to_string(1 + i / 2) + "\n";
+    }
+    return text;
+}
 
 class Standby : public VirtualShow {
 protected:
@@ -43,7 +56,8 @@ protected:
     }
     void SetUp() override { Build(kv::kControlDirect); }
 
-    void Build(uint8_t controlMode, std::optional<uint8_t> standbyMode = std::nullopt)
+    void Build(uint8_t controlMode, std::optional<uint8_t> standbyMode = std::nullopt,
+               const std::string& text = kShow)
     {
         pump_.reset();
         standby.reset();
@@ -57,7 +71,7 @@ protected:
         show->AddModule(Module(1));
         show->AddModule(Module(2));
         show->Connect();
-        show->LoadScenario(kShow);
+        show->LoadScenario(text);
         Reconfigure(Player(), &kv::TShowSetup::controlMode, controlMode);
         Player().LaunchState = [this] { return Player().IsRunning() ? 2 : 1; };
         show->port->OnFrameFrom = [this](const kv::TFrameRecord& frame, int) {
@@ -69,7 +83,7 @@ protected:
             std::make_unique<kv::TFieldPort>(show->field, 16, std::vector<int>{1}));
         platform.randomValue = 0;
         ASSERT_TRUE(standbyPort->Reopen());
-        standbyScenario.Load(show->folder.Write("standby.txt", kShow));
+        standbyScenario.Load(show->folder.Write("standby.txt", text));
         standbyRegistry = std::make_unique<kv::TControls>(*standbyPort);
         for (int address : {1, 2})
             standbyRegistry->AddOrRefresh(address, 0);
@@ -365,12 +379,14 @@ TEST_F(Standby, APrimaryBackFromAHoldUpNeverFiresWhatTheStandbyFires)
         uint8_t mode;
         int32_t at;  // the primary's show time
         uint32_t ms;
+        bool dense = false;  // the standby last asked 1.5 s before
     };
     // At 975 ms the shot at 1 s waits at the port; after 600 ms that cue is late, not too late.
     for (const THoldUp hold : {THoldUp{kv::kControlDirect, 975, 1500}, THoldUp{kv::kControlDirect, 900, 600},
-                               THoldUp{kv::kControlAutonomous, 975, 1500}}) {
+                               THoldUp{kv::kControlAutonomous, 975, 1500},
+                               THoldUp{kv::kControlDirect, 2000, 600, true}}) {
         SCOPED_TRACE(hold.ms);
-        Build(hold.mode);
+        Build(hold.mode, std::nullopt, hold.dense ? DenseShow() : kShow);
         if (hold.mode == kv::kControlAutonomous) {
             ASSERT_EQ(kv::TModuleTransfer(*show->registry).WriteScenario(kv::TCueView(show->scenario.Cues())), 0);
             show->field->ClearRecord();

@@ -20,6 +20,7 @@ void TStandbyWatch::Asked(int askerId, uint32_t now)
     if (askerId == askerId_ && now - askerTick_ <= kFollowedMs) {
         standbyId_ = askerId;
         askedTick_ = now;
+        followed_ = true;
     }
     askerId_ = askerId;
     askerTick_ = now;
@@ -29,19 +30,16 @@ void TStandbyWatch::Begin(uint32_t now)
 {
     lastLook_ = now;
     listening_ = heldUp_ = givenUp_ = false;
-}
-
-bool TStandbyWatch::Followed(uint32_t at) const
-{
-    // Asked after at counts too.
-    return standbyId_ != 0 && static_cast<int32_t>(at - askedTick_) <= static_cast<int32_t>(kFollowedMs);
+    // It asks less while a show runs, never while this station speaks or a cue is near: one
+    // that followed before the start, or asked since, follows the whole show.
+    followed_ = standbyId_ != 0 && now - askedTick_ <= kFollowedMs;
 }
 
 void TStandbyWatch::Looked(uint32_t now)
 {
     const uint32_t last = lastLook_;
     lastLook_ = now;
-    if (listening_ || now - last < kHoldUpMs || !Followed(last))
+    if (listening_ || now - last < kHoldUpMs || !followed_)
         return;
     heldUp_ = listening_ = true;
     listenSince_ = now;

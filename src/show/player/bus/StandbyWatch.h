@@ -16,8 +16,8 @@ class TStandbyWatch {
 public:
     // Four ticks missed; well short of the silence a standby waits for before it goes on.
     static constexpr uint32_t kHoldUpMs = 100;
-    // A standby asks at least every 250 ms.
-    static constexpr uint32_t kFollowedMs = 1000;
+    // A standby asks at least once a second while no show runs.
+    static constexpr uint32_t kFollowedMs = 5000;
     // Its answer, or its start, comes within this once asked.
     static constexpr uint32_t kAnswerMs = 200;
 
@@ -45,8 +45,6 @@ public:
     int StandbyId() const { return standbyId_; }
 
 private:
-    bool Followed(uint32_t at) const;
-
     TPortProto& port_;
     int askerId_ = 0;  // of the last status query
     uint32_t askerTick_ = 0;
@@ -55,6 +53,7 @@ private:
     uint32_t lastLook_ = 0;
     uint32_t listenSince_ = 0;
     bool listening_ = false;
+    bool followed_ = false;  // this show
     bool heldUp_ = false;  // in this show, with a standby following
     bool givenUp_ = false;
 };
