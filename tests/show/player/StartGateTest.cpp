@@ -76,6 +76,8 @@ TEST_F(StartGate, WhatChangesWhileAQuestionStandsOpenCallsTheStartOff)
         {[this] { converter = false; }, TStartVerdict::NoConverter},
         {[this] { keyHeld = false; }, TStartVerdict::KeyNotHeld},
         {[this] { answer = false; }, TStartVerdict::OperatorDeclined},
+        // kvctl's Ctrl+C during a question: a stop, and "no" for an answer.
+        {[this] { ++stops, answer = false; }, TStartVerdict::StopHeard},
         {[] {}, TStartVerdict::Open}};
     for (const auto& [change, verdict] : changes) {
         keyHeld = converter = answer = true;

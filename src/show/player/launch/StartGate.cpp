@@ -35,10 +35,13 @@ TStartVerdict TStartGate::Confirm(TWay way)
     // A show stopped before the questions is not asked about.
     if (StopHeardSince())
         return TStartVerdict::StopHeard;
-    if (checks_.operatorGoesOn && !checks_.operatorGoesOn())
-        return TStartVerdict::OperatorDeclined;
+    const bool goesOn = !checks_.operatorGoesOn || checks_.operatorGoesOn();
+    // A stop that came while a question stood open is why the start is off, even when it
+    // also answered the question (kvctl's Ctrl+C reads as "no").
     if (StopHeardSince())
         return TStartVerdict::StopHeard;
+    if (!goesOn)
+        return TStartVerdict::OperatorDeclined;
     if (way == TWay::Now && player_.IsRunning())
         return TStartVerdict::AlreadyRunning;
     return KeyAndConverter(way);
