@@ -4,6 +4,7 @@
 #include "rigs/DeviceFieldFixture.h"
 
 #include "devices/memory/BlackBoxRecord.h"
+#include "devices/memory/ControllerTransfer.h"
 #include "devices/kinds/CommonControl.h"
 #include "devices/kinds/RemoteControl.h"
 #include "devices/memory/ScenarioChecks.h"
@@ -28,6 +29,10 @@ TScenarioCue Motor(int32_t time, int32_t module, int32_t kind, int32_t p1, int32
 
 class ScenarioTransfer : public DeviceFieldFixture {
 protected:
+    TControllerTransfer Controller(TProgressEvent steps = {})
+    {
+        return TControllerTransfer(*registry, std::move(steps));
+    }
     // (time, channel) of every cue the module's memory holds, in time order.
     std::vector<std::pair<int64_t, int>> HeldCues(int address)
     {
@@ -205,13 +210,13 @@ TEST_F(ScenarioTransfer, CueTimesNoMemoryCanHoldAreRefusedNeverWrapped)
     EXPECT_EQ(ResultText(kResultTimeOutsideMemory),
               "Время команды вне диапазона памяти пульта.");
 
-    auto& remote = Registered<TRemoteControl>(0);
+    Registered<TRemoteControl>(0);
     field->ClearRecord();
-    EXPECT_EQ(remote.WriteScenario(std::vector{Fire(1000, 3, 0), Fire(6553500, 3, 1)}),
+    EXPECT_EQ(Controller().WriteScenario(std::vector{Fire(1000, 3, 0), Fire(6553500, 3, 1)}),
               kResultTimeOutsideMemory);
     EXPECT_TRUE(SentFrames(0x91).empty());
-    ASSERT_EQ(remote.WriteScenario(std::vector{Fire(1000, 3, 0), Fire(46400, 3, 1)}), 0);
-    EXPECT_EQ(remote.VerifyScenario(std::vector{Fire(1000, 3, 0), Fire(6600000, 3, 1)}),
+    ASSERT_EQ(Controller().WriteScenario(std::vector{Fire(1000, 3, 0), Fire(46400, 3, 1)}), 0);
+    EXPECT_EQ(Controller().VerifyScenario(std::vector{Fire(1000, 3, 0), Fire(6600000, 3, 1)}),
               kResultTimeOutsideMemory);
 }
 
@@ -379,7 +384,7 @@ TEST_F(ScenarioTransfer, RemoteControllerKeepsTheWholeScenario)
     Connect();
     auto& remote = Registered<TRemoteControl>(0);
     std::vector<TProgressStep> steps;
-    remote.OnProgress = [&](int percent, int index, bool&, int channel, int address) {
+    const TProgressEvent record = [&](int percent, int index, bool&, int channel, int address) {
         steps.push_back({percent, index, channel, address});
     };
     // Scenario order, not time order; a channel outside the tables is never written.
@@ -387,7 +392,7 @@ TEST_F(ScenarioTransfer, RemoteControllerKeepsTheWholeScenario)
                                             Motor(2000, 6, kKindRotateLeft, 25, 127),
                                             Fire(3000, 3, 512)};
     ASSERT_EQ(remote.EraseScenario(), 0);
-    ASSERT_EQ(remote.WriteScenario(cues), 0);
+    ASSERT_EQ(Controller(record).WriteScenario(cues), 0);
     const auto writes = SentFrames(0x91);
     ASSERT_EQ(writes.size(), 3u);
     EXPECT_EQ(writes[0].bytes[5], 3) << "addressed with the cue's module";
@@ -398,15 +403,14 @@ TEST_F(ScenarioTransfer, RemoteControllerKeepsTheWholeScenario)
     EXPECT_EQ(steps[1].address, 7);
 
     EXPECT_EQ(writes[0].bytes[4] >> 4, 5) << "12,345 ms kept as 12,350, not as 12,340";
-    EXPECT_EQ(remote.VerifyScenario(cues), 0);
+    EXPECT_EQ(Controller().VerifyScenario(cues), 0);
     auto changed = cues;
     changed[1].module = 8;
-    EXPECT_EQ(remote.VerifyScenario(changed), kLinkWriteFailed);
+    EXPECT_EQ(Controller().VerifyScenario(changed), kLinkWriteFailed);
 
-    steps.clear();
-    remote.OnProgress = [&](int, int, bool& abort, int, int) { abort = true; };
     field->ClearRecord();
-    EXPECT_EQ(remote.VerifyScenario(cues), kResultAborted);
+    EXPECT_EQ(Controller([](int, int, bool& abort, int, int) { abort = true; }).VerifyScenario(cues),
+              kResultAborted);
     EXPECT_EQ(SentFrames(0x92).size(), 1u) << "stopped at the first step";
 }
 
@@ -418,8 +422,8 @@ TEST_F(ScenarioTransfer, OldRemoteControllerCannotBeErased)
     field->ClearRecord();
     EXPECT_EQ(remote.EraseScenario(), kResultNotSupported);
     EXPECT_TRUE(field->Frames().empty());
-    EXPECT_EQ(remote.WriteScenario(std::vector{Fire(500, 2, 1)}), 0);
-    EXPECT_EQ(remote.VerifyScenario(std::vector{Fire(500, 2, 1)}), 0);
+    EXPECT_EQ(Controller().WriteScenario(std::vector{Fire(500, 2, 1)}), 0);
+    EXPECT_EQ(Controller().VerifyScenario(std::vector{Fire(500, 2, 1)}), 0);
     EXPECT_TRUE(SentFrames(0x8F).empty()) << "no identification before 0x146";
 }
 

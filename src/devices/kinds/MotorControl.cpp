@@ -1,9 +1,15 @@
 #include "devices/kinds/MotorControl.h"
 
-#include "devices/memory/ModuleCues.h"
 #include "link/PortProto.h"
 
+#include <algorithm>
+
 namespace kv {
+
+uint8_t MotorByte(int32_t value)
+{
+    return static_cast<uint8_t>(std::clamp(value, 0, 255));
+}
 
 TMotorControl::TMotorControl(TPortProto& port, int32_t address) : TAutoControl(port, address)
 {

@@ -5,6 +5,9 @@
 
 namespace kv {
 
+// Speed and duration travel as bytes; out-of-range values are held at the byte's ends.
+uint8_t MotorByte(int32_t value);
+
 class TMotorControl : public TAutoControl {
 public:
     TMotorControl(TPortProto& port, int32_t address);

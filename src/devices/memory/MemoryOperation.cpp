@@ -1,6 +1,7 @@
 #include "devices/memory/MemoryOperation.h"
 
 #include "devices/memory/BlackBoxFile.h"
+#include "devices/memory/ControllerTransfer.h"
 #include "devices/kinds/CommonControl.h"
 #include "devices/registry/Controls.h"
 #include "devices/kinds/Firmware.h"
@@ -38,10 +39,8 @@ TResult TMemoryOperation::Verify(TCueView cues, bool remote)
     if (!remote)
         return Run(Localize(77, "Проверка сценария в пультах..."),
                    [&] { return Report(Transfer().VerifyScenario(cues)); });
-    return Run(Localize(76, "Проверка сценария в ПДУ(Р)..."), [&] {
-        TRemoteControl* controller = Controller();
-        return Report(controller ? controller->VerifyScenario(cues) : kLinkNotConnected);
-    });
+    return Run(Localize(76, "Проверка сценария в ПДУ(Р)..."),
+               [&] { return Report(ControllerTransfer().VerifyScenario(cues)); });
 }
 
 TResult TMemoryOperation::Erase()
@@ -75,16 +74,8 @@ TResult TMemoryOperation::Run(const std::string& title, const std::function<TRes
         if (OnStep)
             OnStep(percent, MemoryProgressLabel(index, channel, address));
     };
-    TRemoteControl* controller = Controller();
-    TProgressEvent savedRemote;
-    if (controller) {
-        savedRemote = controller->OnProgress;
-        controller->OnProgress = progress_;
-    }
     const TResult result = operation();
     progress_ = nullptr;
-    if (controller)
-        controller->OnProgress = savedRemote;
     if (OnEnd)
         OnEnd();
     return result;
@@ -110,7 +101,7 @@ TResult TMemoryOperation::WriteRemote(TCueView cues)
         if (auto* module = dynamic_cast<TCommonControl*>(controls_.DeviceAt(i));
             module && IsFiringModuleAddress(module->address))
             module->ForgetMemory();
-    const TResult result = Report(controller->WriteScenario(cues));
+    const TResult result = Report(ControllerTransfer().WriteScenario(cues));
     if (result == 0) {
         if (oldFirmware)
             Carry(Localize(75, "Переведите ПДУР из режима записи и нажмите <ОК>."));
@@ -122,6 +113,11 @@ TResult TMemoryOperation::WriteRemote(TCueView cues)
 TModuleTransfer TMemoryOperation::Transfer() const
 {
     return TModuleTransfer(controls_, progress_);
+}
+
+TControllerTransfer TMemoryOperation::ControllerTransfer() const
+{
+    return TControllerTransfer(controls_, progress_);
 }
 
 TRemoteControl* TMemoryOperation::Controller() const

@@ -13,6 +13,7 @@
 
 namespace kv {
 
+class TControllerTransfer;
 class TControls;
 class TModuleTransfer;
 class TRemoteControl;
@@ -51,6 +52,7 @@ private:
     TResult Run(const std::string& title, const std::function<TResult()>& operation);
     // The firing modules' memory, each step told to the window while the operation runs.
     TModuleTransfer Transfer() const;
+    TControllerTransfer ControllerTransfer() const;
     TRemoteControl* Controller() const;
     TResult WriteRemote(TCueView cues);
     TResult SaveBlackBox();

@@ -2,6 +2,7 @@
 
 #include "devices/kinds/CommonControl.h"
 #include "devices/kinds/Firmware.h"
+#include "devices/kinds/MotorControl.h"
 #include "devices/memory/StoredCueTime.h"
 
 #include <algorithm>
@@ -46,11 +47,6 @@ bool FitsModuleMemory(int32_t channel)
 {
     constexpr int32_t kHighestMemoryChannelNumber = 511;
     return channel >= 0 && channel + 1 <= kHighestMemoryChannelNumber;
-}
-
-uint8_t MotorByte(int32_t value)
-{
-    return static_cast<uint8_t>(std::clamp(value, 0, 255));
 }
 
 bool MotorCueMatches(const TScenarioCue& cue, int32_t readTime, const std::string& letter,

@@ -16,8 +16,6 @@ bool BelongsToModule(const TScenarioCue& cue, const TCommonControl& module);
 // A module's memory record keeps nine bits of the bus channel number (channel + 1), so the
 // last channel of a 512-channel module cannot be stored.
 bool FitsModuleMemory(int32_t channel);
-// Speed and duration travel as bytes; out-of-range values are held at the byte's ends.
-uint8_t MotorByte(int32_t value);
 // A motor cue read back (letter and parameters as the module gives them) against the cue.
 bool MotorCueMatches(const TScenarioCue& cue, int32_t readTime, const std::string& letter,
                      int readParameter1, int readParameter2);

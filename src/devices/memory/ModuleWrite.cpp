@@ -2,6 +2,7 @@
 
 #include "devices/kinds/CommonControl.h"
 #include "devices/kinds/Firmware.h"
+#include "devices/kinds/MotorControl.h"
 #include "devices/memory/ModuleCues.h"
 #include "devices/memory/ModuleTransfer.h"
 #include "devices/memory/StoredCueTime.h"
