@@ -4,6 +4,7 @@
 
 #include "link/FrameRecord.h"
 
+#include <cstdint>
 #include <optional>
 
 namespace kv {
@@ -18,8 +19,12 @@ struct TStationNotice {
 TFrameRecord EncodeStationNotice(const TStationNotice& notice);
 std::optional<TStationNotice> DecodeStationNotice(const TFrameRecord& frame);
 
+// A station's launch state as its status answer carries it: the console's, kvctl's, and what
+// a standby station follows.
+enum TLaunchState : uint8_t { kLaunchIdle = 0, kLaunchReady = 1, kLaunchRunning = 2 };
+
 struct TStationStatus {
-    int launchState = 0;  // 0 idle, 1 ready, 2 running
+    int launchState = kLaunchIdle;
     int firingMode = 0;
     int controlMode = 0;
     int stationId = 0;    // who answers

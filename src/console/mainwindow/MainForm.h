@@ -8,6 +8,7 @@
 #include "console/mainwindow/AuxForms.h"
 #include "console/mainwindow/show/GoNoGoGate.h"
 #include "link/FrameRecord.h"
+#include "link/StationMessages.h"
 #include "show/player/launch/StartGate.h"
 #include "show/scenario/Projects.h"
 #include "show/scenario/Timecode.h"
@@ -58,8 +59,6 @@ class TTimecodeArm;
 class TTimecodeOutput;
 class TTimecodeReceiver;
 class TWarningForm;
-
-enum TLaunchState : uint8_t { kLaunchIdle = 0, kLaunchReady = 1, kLaunchRunning = 2 };
 
 class TMainForm : public QMainWindow {
 public:

@@ -188,7 +188,7 @@ public:
     void EnterModelBus();
     void LeaveModelBus(bool simulated);
 
-    // The console's launch state (0 idle, 1 ready, 2 running) for the status answer.
+    // The console's launch state (a TLaunchState) for the status answer.
     std::function<int()> LaunchState;
     std::function<void(int32_t time)> OnTime;
     std::function<void()> OnStateChange;

@@ -6,6 +6,7 @@
 #include "link/ClockMessage.h"
 #include "link/PortProto.h"
 #include "link/Result.h"
+#include "link/StationMessages.h"
 #include "support/platform/Platform.h"
 
 namespace kv {
@@ -41,7 +42,7 @@ void TCommonPlayer::HandleMessage(const TFrameRecord& message)
             return;
         if (message[0] == kStatusQuery) {
             standby_.Asked(message[3], now);
-            Ignore(port_.SendStationStatus(message[3], LaunchState ? LaunchState() : 0,
+            Ignore(port_.SendStationStatus(message[3], LaunchState ? LaunchState() : kLaunchIdle,
                                            firingMode, controlMode),
                    "an answer lost is the asking station's to ask again");
         }

@@ -13,7 +13,6 @@ namespace kv {
 
 namespace {
 
-constexpr int kLaunchRunning = 2;
 // A shot further ahead of the predicted clock than this was fired by key, not by the show.
 constexpr int32_t kShotAheadMs = 250;
 // An unacknowledged command may go out three times in a row: one shot.

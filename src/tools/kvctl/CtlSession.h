@@ -4,6 +4,7 @@
 
 #include "devices/kinds/CommonControl.h"
 #include "link/PortProto.h"
+#include "link/StationMessages.h"
 #include "show/session/ShowSession.h"
 #include "show/timecode/TimecodeSettings.h"
 
@@ -51,8 +52,8 @@ public:
     void Prepare(TChannelTest& test, TProgressLine& progress) const;
     const TTimecodeSettings& Timecode() const { return timecode_; }
 
-    // What other stations' status queries are told: 0 idle, 1 ready, 2 running.
-    int launchState = 0;
+    // What other stations' status queries are told.
+    TLaunchState launchState = kLaunchIdle;
     // A converter went away and has not come back.
     bool converterLost = false;
     // Converter losses heard since the session opened.

@@ -114,7 +114,7 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
 {
     platform.EchoLog(!arguments.json);
     CatchSuspendAndQuit();
-    session.launchState = 1;
+    session.launchState = kLaunchReady;
     // A loss before the start leaves the search in doubt, and a start onto a dead bus would
     // fire the later cues whenever the converter came back.
     const int losses = session.lossesHeard;

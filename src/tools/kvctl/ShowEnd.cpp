@@ -84,11 +84,11 @@ void WirePlayer(TCtlSession& session, TEnd& end, QEventLoop& loop)
     TControls& controls = session.Controls();
     player.OnStateChange = [&session, &player, &end, &loop] {
         if (player.IsRunning()) {
-            session.launchState = 2;
+            session.launchState = kLaunchRunning;
             return;
         }
         LogShowStop();
-        session.launchState = 1;
+        session.launchState = kLaunchReady;
         if (end == TEnd::Running)
             end = TEnd::Finished;
         loop.quit();

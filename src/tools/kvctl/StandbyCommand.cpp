@@ -84,7 +84,7 @@ int RunStandby(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatfor
 {
     platform.EchoLog(!arguments.json);
     CatchSuspendAndQuit();
-    session.launchState = 1;
+    session.launchState = kLaunchReady;
     TProjectList list;
     if (!LoadScenario(arguments.scenario, list) || !TraceAsAsked(session, arguments))
         return 1;

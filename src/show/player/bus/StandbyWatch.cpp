@@ -6,12 +6,6 @@
 
 namespace kv {
 
-namespace {
-
-constexpr int kLaunchRunning = 2;
-
-}  // namespace
-
 void TStandbyWatch::Asked(int askerId, uint32_t now)
 {
     if (askerId == 0 || askerId == port_.StationId())
