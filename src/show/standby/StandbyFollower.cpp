@@ -25,6 +25,8 @@ constexpr uint32_t kIdlePollMs = 800;
 // Two stations that send at once garble both frames: no query where the primary's shots may
 // be on the line, its clock ahead of the prediction and its shots a tick late by up to 30 ms.
 constexpr int32_t kQuietMs = 35;
+// Another station's bus search or channel test leaves no more than this between its frames.
+constexpr uint32_t kLineBusyMs = 200;
 
 uint32_t PollInterval(uint32_t takeoverMs)
 {
@@ -64,6 +66,7 @@ void TStandbyFollower::Hear(const TFrameRecord& frame)
     if (show_ == TFollowedShow::Silent)
         return;  // this station's player is the master now and hears for itself
     const uint32_t now = Platform().TickCount();
+    lastLine_ = now;
     if (const auto notice = DecodeStationNotice(frame)) {
         if (notice->start)
             HearStart(notice->stationId, notice->timeMs, now);
@@ -240,6 +243,10 @@ void TStandbyFollower::Poll()
         return;
     }
     if (Busy(now))
+        return;
+    // Before a show, a search or test under way would take the query's answers for a
+    // module's, and miss the module.
+    if (show_ != TFollowedShow::Running && now - lastLine_ < kLineBusyMs)
         return;
     // A query that did not go out is no silence of the primary: this station's line is down.
     if (port_.SendStatusQuery(primaryId_) == kLinkOk)

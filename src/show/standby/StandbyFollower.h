@@ -94,6 +94,7 @@ private:
     std::vector<bool> heardFired_;
     int32_t resumeCue_ = 0;
     uint32_t lastHeard_ = 0;
+    uint32_t lastLine_ = 0;  // any frame on the line
     int unanswered_ = 0;
     TFrameRecord lastFire_{};
     uint32_t lastFireTick_ = 0;

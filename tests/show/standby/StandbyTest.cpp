@@ -7,6 +7,7 @@
 
 #include "devices/memory/ModuleTransfer.h"
 #include "field/bus/FieldPort.h"
+#include "field/bus/WireFrame.h"
 #include "link/PortProto.h"
 #include "show/standby/Standby.h"
 #include "support/platform/Platform.h"
@@ -245,6 +246,14 @@ TEST_F(Standby, AsksThePrimarysStatusSeldomUntilAShowRunsAndNeverAsACueFalls)
     ASSERT_EQ(idle.size(), 3u);
     // Asked twice within a second, with room for a late timer, the primary knows it is followed.
     EXPECT_LE(idle[2] - idle[1], 900u);
+    // The primary's bus search: the standby keeps off the line meanwhile.
+    const uint32_t searching = platform.TickCount();
+    const int64_t fieldMs = show->field->ElapsedMs();
+    for (int64_t ms = 0; ms < 2000; ms += 60)
+        show->field->InjectFrame(0, fieldMs + ms, kv::MakeWireFrame(0x80, 0, 1, 2, 3, 1));
+    AdvanceWatching(2000);
+    for (const uint32_t query : queries())
+        EXPECT_FALSE(query > searching && query < searching + 2000) << query - searching;
     show->field->ClearRecord();
     Start(0);
     AdvanceWatching(4500);
