@@ -473,9 +473,7 @@ void TCommonPlayer::HandleCue(int32_t index, bool noSend, bool late)
         PassShotCharge(index);
     } else if (late) {
         // Sent now, it would go in a burst with the others due while the show was held up.
-        WriteLog(Localize(kMsgLateCuePassed) + " " +
-                 (cue.IsMotor() ? std::to_string(cue.module) : ShotText(cue.module, cue.channel)));
-        report_.Missed(index, TMissReason::TooLate);
+        ReportTooLate(index);
         PassShotCharge(index);
         // The launcher still goes where the show has it, before the module's next shot.
         RestoreMotors(index);
@@ -485,6 +483,14 @@ void TCommonPlayer::HandleCue(int32_t index, bool noSend, bool late)
         report_.Sent(index, result, ClockAt(sentTick), port_.LossCount());
     }
     firingCue_ = -1;
+}
+
+void TCommonPlayer::ReportTooLate(int32_t index)
+{
+    const TCue& cue = Cues()[static_cast<size_t>(index)];
+    WriteLog(Localize(kMsgLateCuePassed) + " " +
+             (cue.IsMotor() ? std::to_string(cue.module) : ShotText(cue.module, cue.channel)));
+    report_.Missed(index, TMissReason::TooLate);
 }
 
 void TCommonPlayer::PassShotCharge(int32_t index)

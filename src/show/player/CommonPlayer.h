@@ -271,6 +271,8 @@ private:
     void HandleCue(int32_t index, bool noSend, bool late = false);
     // A cue the show passes over keeps the high-voltage charges of the later ones in line.
     void PassShotCharge(int32_t index);
+    // Too late when its turn came, or when the port could send it: not sent, so logged.
+    void ReportTooLate(int32_t index);
     // The motor modules with a motor cue from passedFrom up to the next cue are turned to
     // where the show has them now, before any of their shots.
     void RestoreMotors(int32_t passedFrom);

@@ -409,6 +409,11 @@ TEST_F(Standby, APrimaryBackFromAHoldUpNeverFiresWhatTheStandbyFires)
         EXPECT_TRUE(Logged("Шоу ведёт резервная станция: эта станция остановлена без команды остановки, станция: " +
                            std::to_string(standbyPort->StationId())));
         ExpectEveryCueOnceNoneEarly(start);
+        if (hold.at == 975 && hold.mode == kv::kControlDirect) {
+            const kv::TCueRecord& held = Player().FiringReport().Records()[2];
+            EXPECT_EQ(held.outcome, kv::TCueOutcome::Missed) << "not sent, the converter never lost";
+            EXPECT_EQ(held.reason, kv::TMissReason::TooLate);
+        }
     }
 
     Build(kv::kControlDirect);

@@ -228,7 +228,8 @@ void TDirectRun::HandOver(int32_t index, uint32_t dueTick)
     handedOver_.push_back(
         {index, highVoltage ? highVoltage->address : -1,
          show_.port_.FireChannelAt(device->address, device->converterIndex, device->attemptMode,
-                                   cue.channel, charge, dueTick)});
+                                   cue.channel, charge, dueTick),
+         dueTick});
 }
 
 void TDirectRun::CollectShots()
@@ -238,7 +239,15 @@ void TDirectRun::CollectShots()
                                        [&](const THandedOver& h) { return h.ticket == done.ticket; });
         if (shot == handedOver_.end())
             continue;
-        show_.ShotSent(shot->cue, done.result, done.sentTick);
+        // The port found it long overdue after a hold-up of the program and did not send it:
+        // no converter was lost.
+        const bool stale = done.result != kLinkOk && !show_.port_.DownAt(shot->dueTick) &&
+                           static_cast<int32_t>(done.sentTick - shot->dueTick) >
+                               static_cast<int32_t>(TPort::kTimedStaleMs);
+        if (stale)
+            show_.ReportTooLate(shot->cue);
+        else
+            show_.ShotSent(shot->cue, done.result, done.sentTick);
         handedOver_.erase(shot);
     }
 }

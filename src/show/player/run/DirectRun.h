@@ -69,6 +69,7 @@ private:
         int32_t cue;
         int charged;  // the high-voltage module whose charge entry it carries; -1: none
         uint64_t ticket;
+        uint32_t dueTick;
     };
 
     TCommonPlayer& show_;
