@@ -6,7 +6,7 @@
 #include "support/log/LogNaming.h"
 #include "support/log/RunLog.h"
 #include "tools/cli/CliTexts.h"
-#include "tools/kvctl/Commands.h"
+#include "tools/kvctl/commands/Commands.h"
 #include "tools/kvctl/CtlPlatform.h"
 #include "tools/kvctl/CtlSession.h"
 #include "tools/kvctl/Interrupt.h"

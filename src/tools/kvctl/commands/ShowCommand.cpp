@@ -3,9 +3,9 @@
 // report is written when asked for. With a timecode source the show waits, armed, for the
 // timecode to reach the start point, and follows it.
 
-#include "tools/kvctl/Commands.h"
+#include "tools/kvctl/commands/Commands.h"
 #include "tools/kvctl/JsonOutput.h"
-#include "tools/kvctl/ShowEnd.h"
+#include "tools/kvctl/commands/ShowEnd.h"
 
 #include "devices/registry/Controls.h"
 #include "devices/memory/ScenarioChecks.h"

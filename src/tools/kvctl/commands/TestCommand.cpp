@@ -1,7 +1,7 @@
 // test: the channel test of the given firing modules (all when none), then the list of
 // connected channels, and with a scenario its continuity report.
 
-#include "tools/kvctl/Commands.h"
+#include "tools/kvctl/commands/Commands.h"
 #include "tools/kvctl/JsonOutput.h"
 
 #include "devices/readiness/ChannelTest.h"

@@ -2,8 +2,8 @@
 // primary's show and, when the primary falls silent mid-show, goes on with it where it stands,
 // firing only what it did not hear fired. It ends with the show it followed or took over.
 
-#include "tools/kvctl/Commands.h"
-#include "tools/kvctl/ShowEnd.h"
+#include "tools/kvctl/commands/Commands.h"
+#include "tools/kvctl/commands/ShowEnd.h"
 
 #include "devices/memory/ScenarioChecks.h"
 #include "devices/registry/Controls.h"

@@ -2,7 +2,7 @@
 // search, a channel test of the modules the scenario fires, and in autonomous control a
 // verify of every module's memory; then the headline and the lines, worst first.
 
-#include "tools/kvctl/Commands.h"
+#include "tools/kvctl/commands/Commands.h"
 #include "tools/kvctl/JsonOutput.h"
 
 #include "devices/readiness/ChannelTest.h"

@@ -1,7 +1,7 @@
 // The commands that need no bus: a frame's wire bytes, a scenario's cues, a firing report's
 // figures, a run log in UTF-8; and the scenario load every command shares.
 
-#include "tools/kvctl/Commands.h"
+#include "tools/kvctl/commands/Commands.h"
 #include "tools/kvctl/JsonOutput.h"
 
 #include "link/FrameCheck.h"

@@ -1,7 +1,7 @@
 // search: one line per registered device, in address order.
 
 #include "tools/kvctl/JsonOutput.h"
-#include "tools/kvctl/Commands.h"
+#include "tools/kvctl/commands/Commands.h"
 
 #include "devices/kinds/CommonControl.h"
 #include "devices/registry/Controls.h"

@@ -1,5 +1,5 @@
 // What kvctl's show and standby share around a running show.
-#include "tools/kvctl/ShowEnd.h"
+#include "tools/kvctl/commands/ShowEnd.h"
 
 #include "devices/readiness/CheckedChannel.h"
 #include "devices/registry/Controls.h"

@@ -1,7 +1,7 @@
 // mode and hv: the service panel's commands, test or fire mode for every firing module and a
 // high-voltage module's charge energy setting.
 
-#include "tools/kvctl/Commands.h"
+#include "tools/kvctl/commands/Commands.h"
 
 #include "devices/registry/Controls.h"
 #include "devices/registry/FiringModes.h"

@@ -2,7 +2,7 @@
 #include "show/import/ShowImport.h"
 #include "show/scenario/ScenarioFile.h"
 #include "show/scenario/ScenarioWriter.h"
-#include "tools/kvctl/Commands.h"
+#include "tools/kvctl/commands/Commands.h"
 #include "tools/kvctl/JsonOutput.h"
 
 #include <cstdio>

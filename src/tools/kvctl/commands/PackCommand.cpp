@@ -1,7 +1,7 @@
 // Show packages on kvctl's command line: `pack` makes one, and a package named where a
 // scenario is asked for brings its soundtrack and settings along.
 
-#include "tools/kvctl/Commands.h"
+#include "tools/kvctl/commands/Commands.h"
 
 #include "show/scenario/ProjectList.h"
 #include "show/scenario/ScenarioFile.h"

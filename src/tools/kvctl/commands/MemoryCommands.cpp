@@ -1,7 +1,7 @@
 // write, verify, erase and blackbox: the memory operations as the console's window runs
 // them, with the console's checks before a write or verify.
 
-#include "tools/kvctl/Commands.h"
+#include "tools/kvctl/commands/Commands.h"
 
 #include "devices/registry/Controls.h"
 #include "devices/memory/MemoryOperation.h"

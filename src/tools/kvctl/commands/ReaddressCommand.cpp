@@ -1,6 +1,6 @@
 // readdress: a firing module renumbered, with the console's checks.
 
-#include "tools/kvctl/Commands.h"
+#include "tools/kvctl/commands/Commands.h"
 
 #include "devices/registry/AddressChange.h"
 #include "devices/registry/Controls.h"
