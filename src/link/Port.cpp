@@ -413,7 +413,8 @@ void TPort::SendDueFramesLocked()
         // A command sent more than once is on the line once one sending came back.
         TTimedResult done{frame.ticket, kLinkNotConnected, 0};
         bool echoed = false;
-        const bool stale = heldUp && static_cast<int32_t>(now - frame.dueTick) > static_cast<int32_t>(kTimedStaleMs);
+        const bool stale = dropStale_ && heldUp &&
+                           static_cast<int32_t>(now - frame.dueTick) > static_cast<int32_t>(kTimedStaleMs);
         const int sendings = DownAt(frame.dueTick) || stale ? 0 : frame.sendings;
         for (int i = 0; i < sendings; ++i) {
             const int result = WriteResult(WriteOnLine(frame.record, frame.converter));

@@ -59,8 +59,8 @@ public:
     static constexpr int kBatchCapacity = 128;
     static constexpr int kDefaultReplyTimeout = 70;
     // A frame handed over to leave at its moment, found this long overdue after nothing on
-    // the port looked for this long, waited out a hold-up of the program: sent now, it would
-    // go in a burst with others, or after another station went on with the show. Not sent.
+    // the port looked for this long, waited out a hold-up of the program: sent now, with a
+    // standby following, it would go after the standby went on with the show. Not sent then.
     static constexpr uint32_t kTimedStaleMs = 100;
 
     // Draws StationId. The thread starts with Start.
@@ -97,6 +97,10 @@ public:
     // or exchanged once they are due. The port thread sends it (without the thread, a timer
     // of the main thread). Returns its ticket.
     uint64_t SendAt(const TFrameRecord& record, int converter, int sendings, uint32_t dueTick);
+    // While a standby follows this station's show: frames that waited out a hold-up of the
+    // program are not sent. Otherwise a late shot goes late, within the player's lateness
+    // limit: a PC held up for a moment must not lose the cues it had handed over.
+    void DropStaleTimed(bool on) { dropStale_ = on; }
     // Every handed-over frame whose tick has begun, on the calling thread if the port thread
     // has not sent it yet.
     void SendDueFrames();
@@ -206,6 +210,7 @@ private:
     // When due frames were last looked for, or the line last busy (transport lock).
     uint32_t lookTick_ = 0;
     bool looked_ = false;
+    std::atomic<bool> dropStale_{false};
     bool echoSinceMark_ = false;
     uint32_t firstEchoTick_ = 0;
     std::thread thread_;

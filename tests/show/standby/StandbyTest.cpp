@@ -185,6 +185,8 @@ protected:
             const uint32_t now = platform.TickCount();
             if (primaryAlive_ && !Player().IsRunning())
                 continue;
+            if (!standby->Follower())
+                continue;
             if (const auto predicted = Follower().PredictedTime(now))
                 mostAhead = std::max(mostAhead, *predicted - PrimaryTime(now));
         }
@@ -439,6 +441,17 @@ TEST_F(Standby, APrimaryBackFromAHoldUpNeverFiresWhatTheStandbyFires)
     });
     ASSERT_NE(late, shots.end());
     EXPECT_LE(Since(start, late->Tick()), 1000 + 100) << "on the standby's answer, not after the wait";
+
+    // No standby follows: the shot that waited at the port out the hold-up goes late, within
+    // the lateness limit, as on any PC held up for a moment.
+    Build(kv::kControlDirect);
+    standby->Disarm();
+    const uint32_t alone = Start(0);
+    AdvanceToPrimaryTime(975);
+    HoldPrimary(300);
+    AdvanceWatching(5000);
+    ExpectEveryCueOnceNoneEarly(alone);
+    EXPECT_EQ(Player().FiringReport().Records()[2].outcome, kv::TCueOutcome::Fired);
 }
 
 }  // namespace

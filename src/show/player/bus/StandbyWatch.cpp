@@ -15,6 +15,7 @@ void TStandbyWatch::Asked(int askerId, uint32_t now)
         standbyId_ = askerId;
         askedTick_ = now;
         followed_ = true;
+        port_.DropStaleTimed(true);
     }
     askerId_ = askerId;
     askerTick_ = now;
@@ -27,6 +28,7 @@ void TStandbyWatch::Begin(uint32_t now)
     // It asks less while a show runs, never while this station speaks or a cue is near: one
     // that followed before the start, or asked since, follows the whole show.
     followed_ = standbyId_ != 0 && now - askedTick_ <= kFollowedMs;
+    port_.DropStaleTimed(followed_);
 }
 
 void TStandbyWatch::Looked(uint32_t now)
