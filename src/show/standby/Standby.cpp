@@ -1,5 +1,6 @@
 #include "show/standby/Standby.h"
 
+#include "devices/registry/Controls.h"
 #include "show/player/CommonPlayer.h"
 #include "show/scenario/ProjectList.h"
 #include "support/lang/AddedMessages.h"
@@ -11,12 +12,6 @@
 #include <vector>
 
 namespace kv {
-
-namespace {
-
-constexpr uint8_t kToStations = 255;
-
-}  // namespace
 
 TStandby::TStandby(TCommonPlayer& player, TPortProto& port, TStandbySetup setup)
     : player_(player), port_(port), setup_(setup)
@@ -59,7 +54,7 @@ void TStandby::Hear(const TFrameRecord& frame)
     follower_->Hear(frame);
     CheckControlMode();
     // The station answers the status queries of others as any station does.
-    if (frame[5] == kToStations)
+    if (frame[5] == kStationAddress)
         player_.HandleMessage(frame);
 }
 
