@@ -106,6 +106,11 @@ TEST_F(GoNoGo, TheInstallationAsFoundWorstFirstEachLineWithWhatToDo)
     facts.soundtrackLoaded = true;
     facts.soundtrackMs = 600000;
     EXPECT_TRUE(Check({Fire(1, 1), Fire(1, 3), Fire(5, 2)}).empty()) << "nothing in the way";
+    // A standby cannot learn the primary's show from the bus: never all clear.
+    facts.standby = true;
+    EXPECT_EQ(Found(Check({Fire(1, 1), Fire(1, 3), Fire(5, 2)}), TGoLevel::Caution),
+              (std::vector<std::string>{
+                  "Резерв: что основная станция ведёт это же шоу, по шине проверить нельзя."}));
 }
 
 TEST_F(GoNoGo, HighVoltageChargesAndConverters)

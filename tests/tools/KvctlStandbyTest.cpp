@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -83,6 +84,7 @@ QJsonObject Json(const TKvctlResult& result)
 // heard the start notice.
 struct TTrace {
     std::vector<std::pair<int, std::string>> fired;
+    std::vector<std::string> clock;  // the clock messages sent
     int startHeard = -1;
 };
 
@@ -98,6 +100,8 @@ TTrace ReadTrace(const std::string& path)
         std::getline(fields >> std::ws, bytes);
         if (direction == ">" && bytes.starts_with("84"))
             trace.fired.emplace_back(ms, bytes);
+        else if (direction == ">" && bytes.starts_with("90"))
+            trace.clock.push_back(bytes);
         else if (direction == "<" && bytes.starts_with("10") && trace.startHeard < 0)
             trace.startHeard = ms;
     }
@@ -112,16 +116,21 @@ TEST(KvctlStandby, TakesOverASilentPrimaryFiringOnlyWhatItDidNotHearAndNothingEa
     const std::string ends = "--port=sim:" + Write("standby-ends.ini",
                                                    std::string(kPrimary) + kPrimaryEnds);
     const std::string trace = ScratchFolder() + "standby-trace.txt";
+    const std::string stopTrace = ScratchFolder() + "standby-stop-trace.txt";
     const std::vector<std::string> common{"standby", show, "--addresses=1,2,255", "--json"};
     auto with = [&](const std::vector<std::string>& more) {
         std::vector<std::string> args = common;
         args.insert(args.end(), more.begin(), more.end());
         return args;
     };
+    // Ctrl+C between the primary's frames of 1 s and 2 s of show time.
+    TKvctlCall stop{with({ends, "--yes", "--trace", stopTrace})};
+    stop.interruptAfterMs = kStartMs + 1200;
     const auto results = RunKvctlTogether({
         {with({silent, "--yes", "--trace", trace})},
         {with({ends, "--yes", "--primary", "7"})},
         {with({silent}), "n\n"},
+        stop,
     });
 
     const TKvctlResult& tookOver = results[0];
@@ -159,6 +168,16 @@ TEST(KvctlStandby, TakesOverASilentPrimaryFiringOnlyWhatItDidNotHearAndNothingEa
               std::string::npos)
         << declined.err;
     EXPECT_EQ(declined.err.find("Резервная станция следит"), std::string::npos) << declined.err;
+
+    // Ctrl+C on a standby following a show stops that show, on the primary too.
+    const TKvctlResult& stopped = results[3];
+    json = Json(stopped);
+    EXPECT_TRUE(json["stopped"].toBool()) << stopped.out << stopped.err;
+    EXPECT_FALSE(json["took_over"].toBool());
+    const std::vector<std::string> clock = ReadTrace(stopTrace).clock;
+    EXPECT_TRUE(std::any_of(clock.begin(), clock.end(),
+                            [](const std::string& bytes) { return bytes.substr(9, 2) == "00"; }))
+        << ReadWholeFile(stopTrace);
 }
 
 }  // namespace

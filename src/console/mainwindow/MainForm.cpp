@@ -125,6 +125,7 @@ void TMainForm::BuildWindow()
     rehearsalAction_ = AddAction("RehearsalAction", "Репетиция", QKeySequence("Ctrl+F10"));
     timecodeAction_ =
         AddAction("TimecodeAction", "Запуск по таймкоду", QKeySequence("Shift+F5"));
+    standbyAction_ = AddAction("StandbyAction", "Резерв", QKeySequence("Ctrl+R"));
     connect(exitAction_, &QAction::triggered, this, &QWidget::close);
     AddReportMenu();
     AddImportMenu();
@@ -210,6 +211,7 @@ void TMainForm::WireEvents()
     WirePalette();
     WireSettings();
     WireTimecode();
+    WireStandby();
     // The last menu, as "Справка" stands in every program.
     AddKeyReference(*this, [this] {
         return player_->IsRunning() || StartAwaited() || launchState_ == kLaunchRunning;

@@ -256,7 +256,7 @@ private:
     // Timecode start (MainFormTimecode.cpp)
     void WireTimecode();
     bool TimecodeArmAllowed() const;
-    // Armed: the timecode may start the show at any moment.
+    // Armed: the timecode or the standby may start the show at any moment.
     bool StartAwaited() const;
     void TimecodeActionExecute();
     void ArmTimecode();
@@ -278,6 +278,22 @@ private:
     void TimecodeRefused();
     void UpdateTimecodeAction();
     void ShowTimecode();
+    // The standby (MainFormStandby.cpp): following another station's show, to take it over
+    // when that station falls silent.
+    void WireStandby();
+    bool StandbyArmAllowed() const;
+    // Armed and not the master yet: a wait for the start, as the timecode's.
+    bool StandbyFollowing() const;
+    // Following a show the primary runs: the stop key stops it, nothing lets the standby go.
+    bool StandbyShowRunning() const;
+    void StandbyActionExecute();
+    void ArmStandby();
+    void DisarmStandby();
+    // The operator's stop while following: both stations stop, and this one takes nothing
+    // over, since the primary's silence may be its obeying the stop.
+    void StopFollowedShow();
+    // The launch page's line, and the standby's end with the show it followed or took over.
+    void WatchStandby();
     // The timecode sent of the show clock (Ctrl+T)
     void TimecodeOutActionExecute();
     void StartTimecodeOutput();
@@ -389,6 +405,11 @@ private:
     std::unique_ptr<TTimecodeReceiver> timecode_;
     std::unique_ptr<TTimecodeArm> timecodeArm_;
     std::optional<TStartGate> timecodeGate_;  // counting stops from the wait's arming
+    std::optional<TStartGate> standbyGate_;
+    bool standbyAsked_ = false;  // the go/no-go before the standby is armed
+    QAction* standbyAction_ = nullptr;
+    QLabel* standbyLabel_ = nullptr;
+    QTimer* standbyTimer_ = nullptr;
     TGoNoGoGate goNoGoGate_;
     TDeadManSwitch* deadMan_ = nullptr;
     QLabel* deadManLabel_ = nullptr;

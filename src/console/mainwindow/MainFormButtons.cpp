@@ -41,8 +41,10 @@ bool TMainForm::StartAllowed() const
 bool TMainForm::StopAllowed()
 {
     TBassPlayer& soundtrack = player_->Soundtrack();
+    // A standby's stop stops the show it follows, on the other station too.
     return !TestPageShown() && !searching_ && !testRunning_ &&
-           (player_->IsRunning() || (soundtrack.Loaded() && soundtrack.IsPlaying()));
+           (player_->IsRunning() || StandbyShowRunning() ||
+            (soundtrack.Loaded() && soundtrack.IsPlaying()));
 }
 
 void TMainForm::UpdateButtons()
@@ -104,6 +106,7 @@ void TMainForm::ActionListUpdate()
     // A whole repaint stalls the main thread, which fires the cues.
     nightAction_->setEnabled(!showAhead && launchState_ != kLaunchRunning);
     UpdateTimecodeAction();
+    standbyAction_->setEnabled(StandbyFollowing() || StandbyArmAllowed());
 }
 
 void TMainForm::UpdateIndicators()

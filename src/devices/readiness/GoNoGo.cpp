@@ -18,7 +18,7 @@ constexpr uint32_t kMsPerMinute = 60000;
 // The kinds of finding, worst first; within a level the lines keep this order.
 enum TBucket {
     kMissing, kSilent, kChannels, kTestMode, kCharge, kConverters, kMemory, kMotorMoves, kUntested,
-    kSoundtrack,
+    kSoundtrack, kStandby,
     kBeforeZero, kBucketCount
 };
 
@@ -185,6 +185,9 @@ std::vector<TGoFinding> CheckGoNoGo(const TControls& controls, const TGoNoGoFact
         CheckMotorMoves(findings, controls, cues);
     }
     CheckSoundtrack(findings, facts);
+    // No station message carries the show: the operators compare it themselves.
+    if (facts.standby)
+        findings.Add(kStandby, TGoLevel::Caution, kMsgGoStandbyUnchecked, {}, kMsgGoStandbyTodo);
     size_t beforeZero = 0;
     for (size_t i = 0; i < cues.size(); ++i)
         beforeZero += cues[i].time < 0 ? 1 : 0;

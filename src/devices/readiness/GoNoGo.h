@@ -25,6 +25,7 @@ struct TGoNoGoFacts {
     bool soundtrackLoaded = false;
     int64_t soundtrackMs = 0;
     uint32_t now = 0;  // the tick count, for the channel tests' age
+    bool standby = false;  // following another station's show, to take it over
 };
 
 enum class TGoLevel : uint8_t {

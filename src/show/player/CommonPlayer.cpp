@@ -208,6 +208,15 @@ bool TCommonPlayer::TakeOver(int32_t time, int32_t cue, const std::vector<int32_
     return IsRunning();
 }
 
+void TCommonPlayer::CloseFollowedReport(const TFiringReport& heard)
+{
+    if (IsRunning())
+        return;
+    report_ = heard;
+    ++showNumber_;
+    CloseFiringReport();
+}
+
 void TCommonPlayer::Halt(bool stopSoundtrack, bool broadcastStop)
 {
     const bool wasRunning = IsRunning();

@@ -152,6 +152,9 @@ public:
     // fired; one due before time and not heard goes at once. Refused (false) while a show
     // runs, in manual firing and without a scenario.
     bool TakeOver(int32_t time, int32_t cue, const std::vector<int32_t>& firedElsewhere);
+    // A show this station followed as a standby ended without it: what it heard is its
+    // firing report of that show, written and shown as a show's own. Not while one runs.
+    void CloseFollowedReport(const TFiringReport& heard);
     // The step key took the cues before end by hand: the next step begins there.
     void StepPast(int32_t end) { nextCue_ = end; }
     // The first cue at or after time.

@@ -27,6 +27,7 @@ void TStandby::Arm()
         return;
     tookOver_ = false;
     modeTold_ = false;
+    heardRunning_ = followedEnded_ = false;
     follower_ = std::make_unique<TStandbyFollower>(port_, *scenario, setup_);
     follower_->OnSilent = [this] { TakeOver(); };
     follower_->OnShow = [this] { LogShow(); };
@@ -74,6 +75,8 @@ TFiringReport TStandby::HeardReport() const
 void TStandby::LogShow()
 {
     const TFollowedShow show = follower_->Show();
+    heardRunning_ = heardRunning_ || show == TFollowedShow::Running;
+    followedEnded_ = followedEnded_ || (heardRunning_ && show == TFollowedShow::Stopped);
     if (show == TFollowedShow::Running || show == TFollowedShow::Stopped)
         WriteLog(Localize(show == TFollowedShow::Running ? kMsgStandbyHeardRunning
                                                           : kMsgStandbyHeardStopped) +
@@ -96,6 +99,12 @@ void TStandby::TakeOver()
     // Fired directly here while the modules play their memory, every cue would fire twice.
     if (!time || follower.PrimaryControlMode() != player_.Setup().controlMode) {
         WriteLog(Localize(kMsgStandbyModeDiffers));
+        followedEnded_ = true;
+        return;
+    }
+    if (MayTakeOver && !MayTakeOver()) {
+        WriteLog(Localize(kMsgStandbyUnderDialog));
+        followedEnded_ = true;
         return;
     }
     std::vector<int32_t> heard;
@@ -103,7 +112,10 @@ void TStandby::TakeOver()
         if (follower.HeardFired(cue))
             heard.push_back(cue);
     WriteLog(Localize(kMsgStandbyTakesOver) + " " + std::to_string(*time));
+    // Taken over before the player starts: what hears of its start must find no follower.
+    tookOver_ = true;
     tookOver_ = player_.TakeOver(*time, follower.ResumeCue(), heard);
+    followedEnded_ = !tookOver_;
     if (tookOver_ && OnTakeover)
         OnTakeover();
 }

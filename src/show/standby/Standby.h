@@ -32,6 +32,12 @@ public:
     TFiringReport HeardReport() const;
 
     std::function<void()> OnTakeover;
+    // Asked when the show goes silent: false leaves it where it stands, logged. The console
+    // says no under a dialog, whose keys and buttons would act beside the show.
+    std::function<bool()> MayTakeOver;
+    // The show of the primary heard running has stopped, or went silent and was not taken
+    // over: there is nothing more to follow.
+    bool FollowedShowEnded() const { return followedEnded_; }
 
 private:
     void TakeOver();
@@ -45,6 +51,8 @@ private:
     std::unique_ptr<TStandbyFollower> follower_;
     bool tookOver_ = false;
     bool modeTold_ = false;
+    bool heardRunning_ = false;
+    bool followedEnded_ = false;
 };
 
 }  // namespace kv

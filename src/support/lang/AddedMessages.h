@@ -577,5 +577,17 @@ inline constexpr TMessage kMsgCtlTakeoverHelp{448, "молчание основ�
 // anything, a stop included. Followed by the standby's station number.
 inline constexpr TMessage kMsgGaveShowToStandby{
     449, "Шоу ведёт резервная станция: эта станция остановлена без команды остановки, станция:"};
+// The console as a standby: silent primary under a dialog, the go/no-go line, the launch
+// page's line.
+inline constexpr TMessage kMsgStandbyUnderDialog{
+    450, "Основная станция молчит, шоу не продолжено: у резервной станции было открыто окно"};
+inline constexpr TMessage kMsgGoStandbyUnchecked{
+    451, "Резерв: что основная станция ведёт это же шоу, по шине проверить нельзя."};
+inline constexpr TMessage kMsgGoStandbyTodo{
+    452, "Сверьте с оператором основной станции пакет шоу, темп, смещение и режим управления."};
+inline constexpr TMessage kMsgStandbyIndicator{453, "Резерв:"};
+inline constexpr TMessage kMsgStandbyAwaitsShow{454, "ждёт шоу основной станции"};
+inline constexpr TMessage kMsgStandbyFollowsShow{455, "следит за шоу основной станции, станция:"};
+inline constexpr TMessage kMsgStandbyRunsShow{456, "шоу ведёт эта станция"};
 
 }  // namespace kv

@@ -173,7 +173,9 @@ const std::vector<TMessage>& MessageCatalog()
             kMsgStandbyArmed, kMsgStandbyHeardRunning, kMsgStandbyHeardStopped,
             kMsgStandbyStrayShot, kMsgStandbySameShowUnchecked, kMsgStandbyModeDiffersNow,
             kMsgStandbyDisarmed, kMsgCtlStandbyHelp, kMsgCtlPrimaryHelp, kMsgCtlTakeoverHelp,
-            kMsgGaveShowToStandby,
+            kMsgGaveShowToStandby, kMsgStandbyUnderDialog, kMsgGoStandbyUnchecked,
+            kMsgGoStandbyTodo, kMsgStandbyIndicator, kMsgStandbyAwaitsShow,
+            kMsgStandbyFollowsShow, kMsgStandbyRunsShow,
         };
         // AddedMessages.h keeps related texts together, not in id order.
         std::stable_sort(messages.begin(), messages.end(),

@@ -92,6 +92,9 @@ int TMainForm::RowOf(const TCommonDevice& device) const
 
 void TMainForm::IdleTimerTimer()
 {
+    // Another station may fire on the line any moment: only the standby's own queries go.
+    if (StandbyFollowing())
+        return;
     TControls& controls = *controls_;
     if (pollIndex_ < controls.Count()) {
         TCommonDevice& device = *controls.DeviceAt(pollIndex_);

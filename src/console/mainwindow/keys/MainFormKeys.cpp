@@ -408,6 +408,10 @@ bool TMainForm::LaunchPageKey(int key)
     case kVkEscape:
         if (launchState_ == kLaunchIdle && searching_)
             return Press(*devices_->searchBtn);
+        if (StandbyShowRunning()) {
+            StopBtnClick();
+            return true;
+        }
         if (launchState_ == kLaunchReady) {
             launchState_ = kLaunchIdle;
             UpdateButtons();
@@ -445,7 +449,7 @@ bool TMainForm::LaunchPageKey(int key)
         ChangeOffset(key == kVkAdd || key == kVkEqualPlus ? kOffsetStepMs : -kOffsetStepMs);
         return true;
     case FunctionKey(1):
-        if (!free || running || launchState_ == kLaunchRunning)
+        if (!free || running || launchState_ == kLaunchRunning || StandbyShowRunning())
             return false;
         ToggleArming();
         return true;

@@ -43,6 +43,7 @@ std::vector<TGoFinding> TMainForm::GoNoGoFindings()
     facts.soundtrackLoaded = soundtrack.Loaded();
     facts.soundtrackMs = soundtrack.Loaded() ? soundtrack.TimeLength() : 0;
     facts.now = Platform().TickCount();
+    facts.standby = standbyAsked_ || StandbyFollowing();
     return CheckGoNoGo(*controls_, facts);
 }
 

@@ -145,6 +145,10 @@ void TMainForm::StartBtnClick()
 
 void TMainForm::StopBtnClick()
 {
+    if (StandbyShowRunning()) {
+        StopFollowedShow();
+        return;
+    }
     player_->Stop(!player_->IsRunning());
 }
 

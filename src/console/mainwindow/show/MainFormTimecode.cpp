@@ -114,12 +114,12 @@ void TMainForm::WatchTimecodeOutput()
 
 bool TMainForm::TimecodeArmAllowed() const
 {
-    return StartAllowed() && !memoryOperation_;
+    return StartAllowed() && !memoryOperation_ && !StandbyFollowing();
 }
 
 bool TMainForm::StartAwaited() const
 {
-    return timecodeArm_ && timecodeArm_->Armed();
+    return (timecodeArm_ && timecodeArm_->Armed()) || StandbyFollowing();
 }
 
 void TMainForm::TimecodeActionExecute()
@@ -171,19 +171,35 @@ void TMainForm::DisarmTimecode()
 
 bool TMainForm::EndWait()
 {
-    if (!StartAwaited())
-        return false;
-    DisarmTimecode();
-    UpdateButtons();
-    return true;
+    bool ended = false;
+    if (timecodeArm_ && timecodeArm_->Armed()) {
+        DisarmTimecode();
+        ended = true;
+    }
+    // Let go while the primary's show runs, the console would answer that show's clock as an
+    // idle station does, with a stop.
+    if (StandbyFollowing() && !StandbyShowRunning()) {
+        DisarmStandby();
+        ended = true;
+    }
+    if (ended)
+        UpdateButtons();
+    return ended;
 }
 
 bool TMainForm::EndOutlivedWait()
 {
-    if (!StartAwaited() || (TimecodeArmAllowed() && !timecodeGate_->StopHeardSince()))
-        return false;
-    DisarmTimecode();
-    return true;
+    bool ended = false;
+    if (timecodeArm_ && timecodeArm_->Armed() &&
+        (!TimecodeArmAllowed() || timecodeGate_->StopHeardSince())) {
+        DisarmTimecode();
+        ended = true;
+    }
+    if (StandbyFollowing() && !StandbyShowRunning() && !StandbyArmAllowed()) {
+        DisarmStandby();
+        ended = true;
+    }
+    return ended;
 }
 
 void TMainForm::TimecodeReached()
@@ -217,7 +233,7 @@ void TMainForm::UpdateTimecodeAction()
 {
     if (!timecodeArm_)
         return;
-    timecodeAction_->setEnabled(StartAwaited() || TimecodeArmAllowed());
+    timecodeAction_->setEnabled(timecodeArm_->Armed() || TimecodeArmAllowed());
 }
 
 void TMainForm::ShowTimecode()

@@ -55,6 +55,9 @@ TEnd Follow(TCtlSession& session, TStandby& standby)
         if (standby.TookOver())
             return;  // the player's end ends the wait
         const TFollowedShow show = standby.Follower()->Show();
+        // The operator's stop stops the show it follows, on the primary too.
+        if (Interrupted() && show == TFollowedShow::Running)
+            player.Stop(false);
         if (Interrupted())
             end = TEnd::Operator;
         else if (show == TFollowedShow::Stopped)
