@@ -83,6 +83,8 @@ protected:
         primary_->Start(0);
     }
     void Silence() { Field().Unplug(1, Field().ElapsedMs()); }
+    // The stop key pressed while the primary's show runs.
+    void StopWhileFollowing(Qt::Key stop);
     QString Line() { return Child<QLabel>(Form(), "StandbyLabel").text(); }
     bool Armed() { return Child<QAction>(Form(), "StandbyAction").isChecked(); }
     std::map<std::pair<int, int>, int> Shots()
@@ -180,7 +182,17 @@ TEST_F(StandbyWindowTest, ArmedByKeyItTakesOverASilentPrimaryAndFiresTheRestOnce
         << Child<QLabel>(report, "FiguresLabel").text().toStdString();
 }
 
-TEST_F(StandbyWindowTest, ItsStopStopsBothAndNothingIsTakenOverAfter)
+TEST_F(StandbyWindowTest, F6StopsBothAndNothingIsTakenOverAfter)
+{
+    StopWhileFollowing(Qt::Key_F6);
+}
+
+TEST_F(StandbyWindowTest, EscStopsBothAndNothingIsTakenOverAfter)
+{
+    StopWhileFollowing(Qt::Key_Escape);
+}
+
+void StandbyWindowTest::StopWhileFollowing(Qt::Key stop)
 {
     TMainForm& form = Ready();
     Key(Qt::Key_R, Qt::ControlModifier);
@@ -194,7 +206,7 @@ TEST_F(StandbyWindowTest, ItsStopStopsBothAndNothingIsTakenOverAfter)
     EXPECT_TRUE(Armed());
     EXPECT_EQ(form.LaunchState(), kLaunchReady);
     ASSERT_TRUE(WaitFor([&] { return Shots().size() == 3; }));
-    Key(Qt::Key_F6);
+    Key(stop);
     EXPECT_FALSE(Armed());
     ASSERT_TRUE(WaitFor([&] { return !primary_->IsRunning(); }, 1000)) << "the primary fires on";
     Silence();
