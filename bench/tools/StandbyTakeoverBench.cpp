@@ -327,7 +327,7 @@ bool RunOnce(const std::string& name, bool autonomous, bool hold, TTally& tally)
     if (ok) {
         showRecord = ReadFile(o + "record.txt").size();
         primary = Spawn({KVCTL_PATH, "--port", primaryPort, settings, "--yes", "show",
-                         f + "show.txt", addresses, control},
+                         f + "show.txt", addresses, control, "--report", o + "primary-report.csv"},
                         o + "primary.out", o + "primary.err");
         ok = WaitFor(o + "record.txt", " c0 pc> 10 ", 15000);
     }

@@ -155,6 +155,10 @@ public:
     // A show this station followed as a standby ended without it: what it heard is its
     // firing report of that show, written and shown as a show's own. Not while one runs.
     void CloseFollowedReport(const TFiringReport& heard);
+    // A standby goes on with the show this station gave up: its time to the modules is no
+    // start from elsewhere, and its shots go into this station's report. Until a stop or a
+    // start of this station.
+    bool GaveShowUp() const { return standby_.GivenUp(); }
     // The step key took the cues before end by hand: the next step begins there.
     void StepPast(int32_t end) { nextCue_ = end; }
     // The first cue at or after time.
@@ -219,9 +223,6 @@ protected:
     // The station answered a start form with the stop form, which stops the modules' clocks:
     // started again at or before a cue they fired, they would fire it twice.
     void ModulesStopped();
-    // A standby goes on with the show this station gave up: its time to the modules is no
-    // start from elsewhere.
-    bool GaveShowUp() const { return standby_.GivenUp(); }
 
     TControls& controls_;
     TPortProto& port_;

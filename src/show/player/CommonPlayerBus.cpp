@@ -48,6 +48,10 @@ void TCommonPlayer::HandleMessage(const TFrameRecord& message)
         }
         return;
     }
+    // Given up, this station's report says what the standby fired, not "stopped before".
+    if (const auto shot = IsRunning() ? std::nullopt : standby_.ShotAfterGiveUp(message, now);
+        shot && report_.FiredElsewhereOn(Cues(), shot->address, shot->channel))
+        SaveFiringReport();
     if (clock && !clock->running) {
         standby_.HeardStop();
         // Sent several times so that no module misses it, or this station's own come back

@@ -117,6 +117,17 @@ void TFiringReport::Checked(int32_t cue, TCheckResult result)
         record->check = result;
 }
 
+bool TFiringReport::FiredElsewhereOn(std::span<const TCue> cues, int module, int channel)
+{
+    for (size_t i = 0; i < cues.size() && i < records_.size(); ++i)
+        if (cues[i].IsFiring() && cues[i].module == module && cues[i].channel == channel &&
+            records_[i].reason == TMissReason::StoppedBefore) {
+            FiredElsewhere(static_cast<int32_t>(i));
+            return true;
+        }
+    return false;
+}
+
 void TFiringReport::End()
 {
     for (TCueRecord& record : records_)

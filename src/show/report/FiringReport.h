@@ -78,6 +78,9 @@ public:
     void Recorded(int32_t cue);
     // Heard fired by the other station: this one never fires it.
     void FiredElsewhere(int32_t cue);
+    // A shot heard from the other station after this one stopped: the first cue of that
+    // channel left stopped before. False when there is none.
+    bool FiredElsewhereOn(std::span<const TCue> cues, int module, int channel);
     void Missed(int32_t cue, TMissReason reason);
     void Checked(int32_t cue, TCheckResult result);
     // Whatever was not reached was stopped before.

@@ -411,6 +411,16 @@ TEST_F(Standby, APrimaryBackFromAHoldUpNeverFiresWhatTheStandbyFires)
         EXPECT_TRUE(Logged("Шоу ведёт резервная станция: эта станция остановлена без команды остановки, станция: " +
                            std::to_string(standbyPort->StationId())));
         ExpectEveryCueOnceNoneEarly(start);
+        // It heard the standby fire what it gave up: nothing it reports stopped before.
+        if (hold.mode == kv::kControlDirect) {
+            const auto& records = Player().FiringReport().Records();
+            EXPECT_TRUE(std::none_of(records.begin(), records.end(), [](const kv::TCueRecord& r) {
+                return r.reason == kv::TMissReason::StoppedBefore;
+            }));
+            EXPECT_TRUE(std::any_of(records.begin(), records.end(), [](const kv::TCueRecord& r) {
+                return r.outcome == kv::TCueOutcome::Elsewhere;
+            }));
+        }
         if (hold.at == 975 && hold.mode == kv::kControlDirect) {
             const kv::TCueRecord& held = Player().FiringReport().Records()[2];
             EXPECT_EQ(held.outcome, kv::TCueOutcome::Missed) << "not sent, the converter never lost";

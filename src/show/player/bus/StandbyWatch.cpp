@@ -21,6 +21,17 @@ void TStandbyWatch::Asked(int askerId, uint32_t now)
     askerTick_ = now;
 }
 
+std::optional<TFireCommand> TStandbyWatch::ShotAfterGiveUp(const TFrameRecord& frame, uint32_t now)
+{
+    constexpr uint32_t kRepeatMs = 50;
+    const auto shot = givenUp_ ? DecodeFire(frame) : std::nullopt;
+    if (!shot || (frame == lastShot_ && now - lastShotTick_ < kRepeatMs))
+        return std::nullopt;
+    lastShot_ = frame;
+    lastShotTick_ = now;
+    return shot;
+}
+
 void TStandbyWatch::Begin(uint32_t now)
 {
     lastLook_ = now;

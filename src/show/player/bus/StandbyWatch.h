@@ -4,9 +4,11 @@
 // on with the show: before it fires again it asks, and it gives the show up at any sign that
 // the other runs it. Two masters would fire every cue twice. Main thread only.
 
+#include "link/FireCommand.h"
 #include "link/FrameRecord.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace kv {
 
@@ -41,6 +43,8 @@ public:
     // start of it is answered with the stop form, until a stop or a start of this station.
     void GiveUp() { givenUp_ = true; }
     bool GivenUp() const { return givenUp_; }
+    // The standby's shot heard once the show was given up; a frame sent again is one shot.
+    std::optional<TFireCommand> ShotAfterGiveUp(const TFrameRecord& frame, uint32_t now);
     void HeardStop() { givenUp_ = false; }
     int StandbyId() const { return standbyId_; }
 
@@ -56,6 +60,8 @@ private:
     bool followed_ = false;  // this show
     bool heldUp_ = false;  // in this show, with a standby following
     bool givenUp_ = false;
+    TFrameRecord lastShot_{};
+    uint32_t lastShotTick_ = 0;
 };
 
 }  // namespace kv

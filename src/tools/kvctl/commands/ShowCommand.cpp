@@ -238,11 +238,15 @@ int RunShow(TCtlSession& session, const TCtlArguments& arguments, TCtlPlatform& 
         arm->Disarm();
     session.OnConverterLost = nullptr;
     watch->SetEnabled(false);
+    const bool gaveUp = player.GaveShowUp();
+    if (gaveUp)
+        HearStandbyShowOut(session);
     const bool outputFailed = output && output->Failed();
     if (outputFailed)
         WriteLog(Localize(kMsgTimecodeOutFailed) + " " + arguments.timecodeOut);
     output.reset();
     QJsonObject json;
+    json["gave_show_to_standby"] = gaveUp;
     if (timecode)
         json["timecode"] = TimecodeJson(timecode->Chase(), Platform().TickCount());
     return FinishShow(session, arguments, player.FiringReport(), end, outputFailed, json);

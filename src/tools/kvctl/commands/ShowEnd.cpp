@@ -7,9 +7,11 @@
 #include "show/player/launch/ShowLaunch.h"
 #include "show/report/FiringReportFile.h"
 #include "show/report/FiringSummary.h"
+#include "show/scenario/ProjectList.h"
 #include "support/lang/AddedMessages.h"
 #include "support/lang/Localizer.h"
 #include "support/log/RunLog.h"
+#include "support/platform/Platform.h"
 #include "tools/kvctl/CtlArguments.h"
 #include "tools/kvctl/CtlSession.h"
 #include "tools/kvctl/Interrupt.h"
@@ -17,6 +19,7 @@
 
 #include <QEventLoop>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kv {
@@ -107,6 +110,18 @@ void WirePlayer(TCtlSession& session, TEnd& end, QEventLoop& loop)
         next %= controls.Count();
         controls.DeviceAt(next++)->Poll();
     };
+}
+
+void HearStandbyShowOut(TCtlSession& session)
+{
+    constexpr int64_t kSlackMs = 2000;
+    TExtPlayer& player = session.Player();
+    const int64_t left = std::max(player.Setup().scenario->Duration() - player.CurrentTime(), 0);
+    const uint32_t until =
+        Platform().TickCount() + static_cast<uint32_t>(left * 1000 / player.Tempo() + kSlackMs);
+    while (player.GaveShowUp() && !Interrupted() &&
+           static_cast<int32_t>(until - Platform().TickCount()) > 0)
+        session.Wait(kInterruptPollMs);
 }
 
 bool TraceAsAsked(TCtlSession& session, const TCtlArguments& arguments)
