@@ -97,9 +97,15 @@ TEST_F(KvctlTimecode, JsonTellsTheLockAndTheSignalsQuality)
     EXPECT_TRUE(timecode["locked"].toBool()) << "the desk plays on past the show's end";
     // A loaded machine's capture dates a few frames off their track: not all are good.
     EXPECT_GE(timecode["quality_percent"].toInt(), 60) << result.out;
-    EXPECT_GE(timecode["lowest_quality_percent"].toInt(), 50) << result.out;
-    EXPECT_EQ(timecode["locks"].toInt(), 1);
-    EXPECT_EQ(timecode["losses"].toInt(), 0);
+    // The capture starved for a moment by the tests beside it loses the lock once in a while
+    // (seen with ctest -j2: locks 2, losses 1, lowest 0): the counts must still agree, the
+    // show locked at its end.
+    const int losses = timecode["losses"].toInt();
+    EXPECT_GE(timecode["locks"].toInt(), 1);
+    EXPECT_EQ(timecode["locks"].toInt(), losses + 1);
+    if (losses == 0) {
+        EXPECT_GE(timecode["lowest_quality_percent"].toInt(), 50) << result.out;
+    }
 }
 
 TEST_F(KvctlTimecode, TcOutSendsTheShowClockFromTheStartPointToTheEnd)
