@@ -199,6 +199,7 @@ bool TCommonPlayer::TakeOver(int32_t time, int32_t cue, const std::vector<int32_
     resume_.Stopped(scenario, rehearsal, {time, cue});
     currentTime_ = time;
     nextCue_ = cue;
+    standby_.Forget();
     Start(time);
     // The report tells the cues before the first one too.
     for (int32_t before = 0; before < cue; ++before)

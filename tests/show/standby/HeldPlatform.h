@@ -20,7 +20,12 @@ public:
     // Timers made from now until EndGroup belong to the station that can be held.
     void BeginGroup() { grouping_ = true; }
     void EndGroup() { grouping_ = false; }
-    void Hold() { held_ = true; }
+    // The group's timers, or (group false) all the others.
+    void Hold(bool group = true)
+    {
+        held_ = true;
+        heldGroup_ = group;
+    }
     void LetGo()
     {
         held_ = false;
@@ -93,7 +98,7 @@ private:
     private:
         void Due()
         {
-            if (!holdable_ || !owner_.held_) {
+            if (holdable_ != owner_.heldGroup_ || !owner_.held_) {
                 Call();
                 return;
             }
@@ -110,6 +115,7 @@ private:
     kv::TVirtualPlatform& time_;
     bool grouping_ = false;
     bool held_ = false;
+    bool heldGroup_ = true;
     std::vector<THeldTimer*> waiting_;
 };
 

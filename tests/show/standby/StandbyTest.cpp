@@ -9,6 +9,7 @@
 #include "field/bus/FieldPort.h"
 #include "field/bus/WireFrame.h"
 #include "link/PortProto.h"
+#include "show/player/bus/StandbyWatch.h"
 #include "show/standby/Standby.h"
 #include "support/platform/Platform.h"
 
@@ -163,6 +164,15 @@ protected:
         AdvanceWatching(ms);
         primaryHeld_ = false;
         held.LetGo();
+    }
+    // The standby's timers only: it reads nothing from the line meanwhile.
+    void HoldStandby(uint32_t ms)
+    {
+        standbyHears_ = false;
+        held.Hold(false);
+        AdvanceWatching(ms);
+        held.LetGo();
+        standbyHears_ = true;
     }
     void DeafenStandby()
     {
@@ -462,6 +472,32 @@ TEST_F(Standby, APrimaryBackFromAHoldUpNeverFiresWhatTheStandbyFires)
     AdvanceWatching(5000);
     ExpectEveryCueOnceNoneEarly(alone);
     EXPECT_EQ(Player().FiringReport().Records()[2].outcome, kv::TCueOutcome::Fired);
+}
+
+// Twice held up within seconds, the primary asked the standby twice, as a standby asks: the
+// standby, master after the primary died, has no standby of its own to wait for when it is
+// held up in turn: its cues go late by the hold-up alone, none waits on an answer nor is
+// dropped for another to fire.
+TEST_F(Standby, AStandbyThatTookOverIsFollowedByNoOne)
+{
+    const uint32_t start = Start(0);
+    AdvanceToPrimaryTime(600);
+    HoldPrimary(150);
+    AdvanceToPrimaryTime(1500);
+    HoldPrimary(150);
+    ASSERT_TRUE(verdicts.empty());
+    AdvanceToPrimaryTime(2100);
+    KillPrimary();
+    AdvanceWatching(600);
+    ASSERT_EQ(verdicts.size(), 1u);
+    ASSERT_TRUE(standbyPlayer->IsRunning());
+    AdvanceWatching(2900 - PrimaryTime(platform.TickCount()));
+    HoldStandby(300);
+    AdvanceWatching(3000);
+    ExpectEveryCueOnceNoneEarly(start);
+    // Waiting on no answer would make it later still.
+    const kv::TCueRecord& held = standbyPlayer->FiringReport().Records()[3];
+    EXPECT_LT(held.Lateness(), 300 + static_cast<int32_t>(kv::TStandbyWatch::kAnswerMs) / 2);
 }
 
 }  // namespace

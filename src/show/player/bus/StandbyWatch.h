@@ -46,6 +46,9 @@ public:
     // The standby's shot heard once the show was given up; a frame sent again is one shot.
     std::optional<TFireCommand> ShotAfterGiveUp(const TFrameRecord& frame, uint32_t now);
     void HeardStop() { givenUp_ = false; }
+    // This station took the show over from its primary: the primary's queries, which may
+    // have looked like a standby's, were no standby's.
+    void Forget() { standbyId_ = askerId_ = 0; }
     int StandbyId() const { return standbyId_; }
 
 private:
