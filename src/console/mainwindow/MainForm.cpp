@@ -158,6 +158,15 @@ QTimer* TMainForm::AddTimer(const char* name, int intervalMs)
     return timer;
 }
 
+QLabel* TMainForm::AddLaunchLine(const char* name)
+{
+    auto* label = new QLabel(launch_);
+    label->setObjectName(name);
+    if (auto* column = qobject_cast<QVBoxLayout*>(launch_->layout()))
+        column->insertWidget(1, label);
+    return label;
+}
+
 void TMainForm::FormCreate()
 {
     SetLogLevel(1);

@@ -111,6 +111,8 @@ private:
     void BuildWindow();
     QAction* AddAction(const char* name, const QString& caption, const QKeySequence& keys);
     QTimer* AddTimer(const char* name, int intervalMs);
+    // A line of its own under the launch page's indicators.
+    QLabel* AddLaunchLine(const char* name);
     void FormCreate();
     void WireEvents();
     void FormShow();

@@ -3,26 +3,21 @@
 #include "console/mainwindow/MainForm.h"
 
 #include "console/mainwindow/keys/DeadManSwitch.h"
-#include "console/panels/launch/LaunchPage.h"
 #include "console/widgets/Fonts.h"
 #include "show/player/ExtPlayer.h"
 #include "support/lang/AddedMessages.h"
 #include "support/log/RunLog.h"
 
 #include <QLabel>
-#include <QVBoxLayout>
 
 namespace kv {
 
 void TMainForm::WireDeadMan()
 {
     deadMan_ = new TDeadManSwitch(this, settings_.deadManKey, [this] { DeadManChanged(); });
-    deadManLabel_ = new QLabel(launch_);
-    deadManLabel_->setObjectName("DeadManLabel");
+    deadManLabel_ = AddLaunchLine("DeadManLabel");
     // A style sheet of its own would leave it the default font, not the console's scale.
     deadManLabel_->setFont(ConsoleFont(9));
-    if (auto* column = qobject_cast<QVBoxLayout*>(launch_->layout()))
-        column->insertWidget(1, deadManLabel_);
     ShowDeadMan();
 }
 

@@ -3,7 +3,6 @@
 // silent. Until then it sends nothing but its status queries: no idle poll, no start.
 #include "console/mainwindow/MainForm.h"
 
-#include "console/panels/launch/LaunchPage.h"
 #include "show/player/ExtPlayer.h"
 #include "show/session/ShowSession.h"
 #include "show/standby/Standby.h"
@@ -18,7 +17,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -40,11 +38,8 @@ void TMainForm::WireStandby()
     menu->setObjectName("StandbyMenu");
     menu->addAction(standbyAction_);
     connect(standbyAction_, &QAction::triggered, this, [this] { StandbyActionExecute(); });
-    standbyLabel_ = new QLabel(launch_);
-    standbyLabel_->setObjectName("StandbyLabel");
+    standbyLabel_ = AddLaunchLine("StandbyLabel");
     standbyLabel_->setVisible(false);
-    if (auto* column = qobject_cast<QVBoxLayout*>(launch_->layout()))
-        column->insertWidget(1, standbyLabel_);
     standbyTimer_ = AddTimer("StandbyTimer", kWatchMs);
     connect(standbyTimer_, &QTimer::timeout, this, [this] { WatchStandby(); });
 }

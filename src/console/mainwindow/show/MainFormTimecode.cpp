@@ -4,7 +4,6 @@
 // sound or lighting desk to chase.
 #include "console/mainwindow/MainForm.h"
 
-#include "console/panels/launch/LaunchPage.h"
 #include "show/player/ExtPlayer.h"
 #include "show/player/launch/ShowLaunch.h"
 #include "show/session/ShowSession.h"
@@ -22,7 +21,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace kv {
 
@@ -48,11 +46,8 @@ void TMainForm::WireTimecode()
     menu->setObjectName("TimecodeMenu");
     menu->addAction(timecodeAction_);
     connect(timecodeAction_, &QAction::triggered, this, [this] { TimecodeActionExecute(); });
-    timecodeLabel_ = new QLabel(launch_);
-    timecodeLabel_->setObjectName("TimecodeLabel");
+    timecodeLabel_ = AddLaunchLine("TimecodeLabel");
     timecodeLabel_->setVisible(false);
-    if (auto* column = qobject_cast<QVBoxLayout*>(launch_->layout()))
-        column->insertWidget(1, timecodeLabel_);
     timecodeTimer_ = AddTimer("TimecodeTimer", kIndicatorMs);
     connect(timecodeTimer_, &QTimer::timeout, this, [this] { ShowTimecode(); });
 
