@@ -65,6 +65,12 @@ TPort::TPort(std::unique_ptr<TCommonPort> transport)
 {
 }
 
+void TPort::DrawStationIdOtherThan(int taken)
+{
+    const int drawn = static_cast<int>(Platform().Random(kMaxStationId - 1)) + 1;
+    stationId_ = drawn >= taken ? drawn + 1 : drawn;
+}
+
 TPort::~TPort()
 {
     Stop();

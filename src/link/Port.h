@@ -120,6 +120,8 @@ public:
                         TFrameRecord& reply);
 
     int StationId() const { return stationId_; }
+    // Another station on the bus drew the same number: this one draws one of the others.
+    void DrawStationIdOtherThan(int taken);
     // How often a converter was lost since the port was made.
     int LossCount() const { return lossCount_; }
     // Whether the converters were lost at that tick: from the loss being noticed until they
@@ -214,7 +216,7 @@ private:
     bool echoSinceMark_ = false;
     uint32_t firstEchoTick_ = 0;
     std::thread thread_;
-    const int stationId_;
+    std::atomic<int> stationId_;
 };
 
 }  // namespace kv

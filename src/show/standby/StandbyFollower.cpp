@@ -5,6 +5,9 @@
 #include "link/PortProto.h"
 #include "link/StationMessages.h"
 #include "show/scenario/ProjectList.h"
+#include "support/lang/AddedMessages.h"
+#include "support/lang/Localizer.h"
+#include "support/log/RunLog.h"
 #include "support/platform/Platform.h"
 
 #include <algorithm>
@@ -67,6 +70,7 @@ void TStandbyFollower::Hear(const TFrameRecord& frame)
         return;  // this station's player is the master now and hears for itself
     const uint32_t now = Platform().TickCount();
     lastLine_ = now;
+    KeepOwnNumber(frame);
     if (const auto notice = DecodeStationNotice(frame)) {
         if (notice->start)
             HearStart(notice->stationId, notice->timeMs, now);
@@ -105,6 +109,23 @@ void TStandbyFollower::Hear(const TFrameRecord& frame)
         if (!repeat)
             HearFire(fire->address, fire->channel, now);
     }
+}
+
+void TStandbyFollower::KeepOwnNumber(const TFrameRecord& frame)
+{
+    // This station's own frames never come back from the line: one that carries its number
+    // is another station's with the same number, the primary's most likely.
+    std::optional<int> sender;
+    if (const auto notice = DecodeStationNotice(frame))
+        sender = notice->stationId;
+    else if (const auto status = DecodeStationStatus(frame))
+        sender = status->stationId;
+    else if (const auto asker = DecodeStatusQuery(frame))
+        sender = *asker;
+    if (!sender || *sender != port_.StationId())
+        return;
+    port_.DrawStationIdOtherThan(*sender);
+    WriteLog(Localize(kMsgStandbyNewStationId) + " " + std::to_string(port_.StationId()));
 }
 
 void TStandbyFollower::HearStart(int stationId, int32_t time, uint32_t now)

@@ -69,6 +69,8 @@ private:
         uint32_t tick;
     };
     void SetShow(TFollowedShow show);
+    // Two stations with one number: the primary's frames would pass for this station's own.
+    void KeepOwnNumber(const TFrameRecord& frame);
     void HearStart(int stationId, int32_t time, uint32_t now);
     void HearStop();
     void HearStatus(int stationId, int launchState, int controlMode, uint32_t now);

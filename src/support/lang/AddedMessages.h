@@ -589,5 +589,7 @@ inline constexpr TMessage kMsgStandbyIndicator{453, "Резерв:"};
 inline constexpr TMessage kMsgStandbyAwaitsShow{454, "ждёт шоу основной станции"};
 inline constexpr TMessage kMsgStandbyFollowsShow{455, "следит за шоу основной станции, станция:"};
 inline constexpr TMessage kMsgStandbyRunsShow{456, "шоу ведёт эта станция"};
+inline constexpr TMessage kMsgStandbyNewStationId{
+    457, "Другая станция на шине с тем же номером: резервная станция берёт номер"};
 
 }  // namespace kv

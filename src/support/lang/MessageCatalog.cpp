@@ -175,7 +175,7 @@ const std::vector<TMessage>& MessageCatalog()
             kMsgStandbyDisarmed, kMsgCtlStandbyHelp, kMsgCtlPrimaryHelp, kMsgCtlTakeoverHelp,
             kMsgGaveShowToStandby, kMsgStandbyUnderDialog, kMsgGoStandbyUnchecked,
             kMsgGoStandbyTodo, kMsgStandbyIndicator, kMsgStandbyAwaitsShow,
-            kMsgStandbyFollowsShow, kMsgStandbyRunsShow,
+            kMsgStandbyFollowsShow, kMsgStandbyRunsShow, kMsgStandbyNewStationId,
         };
         // AddedMessages.h keeps related texts together, not in id order.
         std::stable_sort(messages.begin(), messages.end(),

@@ -80,7 +80,7 @@ protected:
             Player().HandleMessage(frame);
         };
         held.EndGroup();
-        platform.randomValue = 41;  // the two stations draw different numbers
+        platform.randomValue = standbyDraw;
         standbyPort = std::make_unique<kv::TPortProto>(
             std::make_unique<kv::TFieldPort>(show->field, 16, std::vector<int>{1}));
         platform.randomValue = 0;
@@ -204,6 +204,7 @@ protected:
     }
 
     THeldPlatform held{platform};
+    uint32_t standbyDraw = 41;  // the primary draws 0: the two stations' numbers differ
     std::unique_ptr<kv::TPortProto> standbyPort;
     kv::TProjectList standbyScenario;
     std::unique_ptr<kv::TControls> standbyRegistry;
@@ -500,6 +501,23 @@ TEST_F(Standby, AStandbyThatTookOverIsFollowedByNoOne)
     EXPECT_LT(held.Lateness(), 300 + static_cast<int32_t>(kv::TStandbyWatch::kAnswerMs) / 2);
 }
 
+// Both stations drew one number: the standby takes another, or the primary's frames would
+// pass for its own and it would follow nothing (seen on the simulated field, 7 cues lost).
+TEST_F(Standby, AStandbyThatDrewThePrimarysNumberTakesAnother)
+{
+    standbyDraw = 0;
+    Build(kv::kControlDirect);
+    const int primary = show->port->StationId();
+    ASSERT_EQ(standbyPort->StationId(), primary);
+    const uint32_t start = Start(0);
+    AdvanceToPrimaryTime(1100);
+    KillPrimary();
+    AdvanceWatching(4000);
+    EXPECT_NE(standbyPort->StationId(), primary);
+    EXPECT_EQ(Follower().PrimaryId(), primary);
+    EXPECT_EQ(verdicts.size(), 1u);
+    ExpectEveryCueOnceNoneEarly(start);
+}
+
 }  // namespace
 }  // namespace kvtest
-
