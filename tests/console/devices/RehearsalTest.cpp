@@ -139,6 +139,7 @@ TEST_F(Rehearsal, ShowRunsOnTheModelWhileTheRealConvertersAreClosed)
     EXPECT_TRUE(BannerShown());
     RehearsalKey();  // refused under a show
     EXPECT_TRUE(BannerShown());
+    Snapshot(Form(), "console-rehearsal");
     ASSERT_TRUE(WaitFor([&] { return !Form().Player().IsRunning(); }));
     EXPECT_EQ(LoggedAfter("Запуск проекта"), Localize(kMsgRehearsalShow));
 

@@ -6,6 +6,7 @@
 
 #include "rigs/console/ConsoleFolder.h"
 #include "rigs/console/ConsoleTestPlatform.h"
+#include "rigs/console/ConsoleTestTools.h"
 #include "console/reports/FiringReportForm.h"
 #include "console/reports/GoNoGoForm.h"
 #include "devices/registry/Controls.h"
@@ -151,6 +152,7 @@ TEST_F(StandbyWindowTest, ArmedByKeyItTakesOverASilentPrimaryAndFiresTheRestOnce
     StartPrimary();
     ASSERT_TRUE(WaitFor([&] { return Line().startsWith("Резерв: следит за шоу основной станции"); }));
     ASSERT_TRUE(WaitFor([&] { return Shots().size() == 3; }));
+    Snapshot(form, "console-standby");
     Silence();
     ASSERT_TRUE(WaitFor([&] { return form.Player().IsRunning(); }, 2000));
     EXPECT_EQ(LogCount("Основная станция молчит, шоу продолжает резервная станция, время:"), 1);
