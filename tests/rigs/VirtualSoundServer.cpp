@@ -35,6 +35,7 @@ public:
         server_.Call(TServerStall::WriteRoom);
         Drain();
         queuedUs_ += static_cast<int64_t>(size) * 1000000 / bytesPerSecond_;
+        server_.Queued(lastUs_ + queuedUs_);
         return true;
     }
     void Flush() override
@@ -52,6 +53,7 @@ private:
         if (server_.Draining())
             queuedUs_ = std::max<int64_t>(queuedUs_ - (now - lastUs_), 0);
         lastUs_ = now;
+        server_.Queued(now + queuedUs_);
     }
 
     TVirtualSoundServer& server_;
@@ -119,6 +121,11 @@ int TVirtualSoundServer::OpenOutputs()
 {
     std::lock_guard lock(mutex_);
     return open_;
+}
+
+int64_t TVirtualSoundServer::QueuedUs()
+{
+    return OpenOutputs() > 0 ? std::max<int64_t>(queuedUntilUs_ - nowUs_(), 0) : 0;
 }
 
 bool TVirtualSoundServer::StallOver() const

@@ -42,6 +42,8 @@ public:
     bool Holding();
     // Streams open now.
     int OpenOutputs();
+    // How long the sound last queued on a stream lasts from now, on the server's clock.
+    int64_t QueuedUs();
     // From now on latency queries say byUs less than the truth (below 0: more), as a
     // misread does.
     void UnderstateLatency(int64_t byUs) { understatedUs_ = byUs; }
@@ -49,6 +51,7 @@ public:
     // For the outputs: blocks a call of that kind while the stall lasts.
     void Call(TServerStall kind);
     bool Draining();
+    void Queued(int64_t untilUs) { queuedUntilUs_ = untilUs; }
     void Closed();
     int64_t LatencyUs() const { return latencyUs_ - understatedUs_; }
 
@@ -66,6 +69,7 @@ private:
     int holding_ = 0;
     int open_ = 0;
     std::atomic<int64_t> understatedUs_{0};
+    std::atomic<int64_t> queuedUntilUs_{0};
 };
 
 }  // namespace kv

@@ -2,6 +2,8 @@
 
 #include "support/platform/Platform.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -41,10 +43,12 @@ struct TTimecodeOutput::TShared {
     bool done = false;
     std::atomic<bool> failed{false};
     std::atomic<bool> sent{false};
+    std::atomic<int> thread{0};
 };
 
 void TTimecodeOutput::TShared::Run(std::shared_ptr<TSoundServer> server, TSoundTarget target)
 {
+    thread = static_cast<int>(gettid());
     // Room for twice the lead, so that a write never waits for room.
     std::unique_ptr<TSoundOutput> output =
         server->Open({kSampleRate, 1, false}, 2 * kLeadUs, target);
@@ -126,6 +130,7 @@ void TTimecodeOutput::Stop()
     timer_->SetEnabled(false);
     if (!shared_)
         return;
+    Raise(false);
     if (settings_.target.side == TSoundSide::Right)
         SetSoundtrackSide(TSoundSide::Both);
     std::unique_lock lock(shared_->mutex);
@@ -164,6 +169,20 @@ void TTimecodeOutput::Follow()
     bool running = false;
     const TShowClockLook look = clock_(now, running);
     shared_->generator.Follow(look, running);
+    Raise(running);
+}
+
+void TTimecodeOutput::Raise(bool on)
+{
+    const int thread = on ? shared_->thread.load() : 0;
+    if (thread == raised_)
+        return;
+    // Refused: the show's own threads were refused alike, and that is logged.
+    if (raised_ != 0)
+        Platform().SetRealTime(raised_, 0, false);
+    if (thread != 0)
+        Platform().SetRealTime(thread, kWriterPriority, true);
+    raised_ = thread;
 }
 
 }  // namespace kv

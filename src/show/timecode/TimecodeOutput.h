@@ -21,8 +21,13 @@ class TTimer;
 class TTimecodeOutput {
 public:
     static constexpr int kSampleRate = 48000;
-    // Sound kept queued at the server: a frame and a half, enough to ride out a late write.
-    static constexpr int64_t kLeadUs = 60000;
+    // Sound kept queued at the server, enough to ride out a late write: a loaded machine let
+    // a queue of a frame and a half run dry, and the desk heard a gap.
+    static constexpr int64_t kLeadUs = 150000;
+    // While a show runs the thread that writes runs at real-time priority, as the threads the
+    // show clock follows do: below the port's and the main thread's, so that it never delays
+    // a shot, above all else.
+    static constexpr int kWriterPriority = 9;
     static constexpr uint32_t kFollowMs = 5;
     // What is queued ahead of the show by more (a stop, a step back, a slower tempo) is
     // dropped, so that a desk that chases it stands, or steps back, with the show.
@@ -52,12 +57,14 @@ public:
 private:
     struct TShared;
     void Follow();
+    void Raise(bool on);
 
     TTimecodeOutputSettings settings_;
     std::shared_ptr<TSoundServer> server_;
     TClock clock_;
     std::shared_ptr<TShared> shared_;
     std::unique_ptr<TTimer> timer_;
+    int raised_ = 0;  // the writer's thread id while raised
 };
 
 // One step of the output's thread: what is queued dropped when it has got ahead of the show;

@@ -48,10 +48,18 @@ protected:
         Player().UnloadSoundtrack();
         kv::InstallPlaybackOutput(nullptr);
     }
-    // Virtual time in small steps, with room for the feeding thread to keep up.
+    // Virtual time in small steps, each once the feeding thread has the music playing and
+    // queued well ahead. It tops the queue up every 10 ms of real time: on a loaded machine
+    // virtual time ran past its first write or its whole lead meanwhile, the music began late
+    // or ran dry as on no real server, and the clock that follows it held the cues back.
     void Run(uint32_t ms)
     {
         for (uint32_t step = 0; step < ms; step += 5) {
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+            while (Player().Soundtrack().IsPlaying() && !server->Holding() &&
+                   server->QueuedUs() < kv::TSoundFeeder::kLeadUs * 2 / 3 &&
+                   std::chrono::steady_clock::now() < giveUp)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
             platform.Advance(5);
             std::this_thread::sleep_for(std::chrono::microseconds(500));
         }
