@@ -43,6 +43,7 @@ public:
         server_.Call(TServerStall::Everything);
         Drain();
         queuedUs_ = 0;
+        server_.Queued(lastUs_);
     }
 
 private:
